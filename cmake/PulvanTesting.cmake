@@ -1,0 +1,56 @@
+# pulvan_test(<name> SOURCES ... [LIBS ...] [THREADED] [NEEDS jack|x11 ...])
+#
+# THREADED tests are the ones that also run under ThreadSanitizer; a build with
+# PULVAN_SANITIZE=thread builds only those. NEEDS attaches the CTest fixture that
+# starts a private JACK server or Xvfb display for this build tree.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+string(MD5 _pulvan_tree_hash "${CMAKE_BINARY_DIR}")
+string(SUBSTRING "${_pulvan_tree_hash}" 0 3 _pulvan_tree_hex)
+math(EXPR PULVAN_TEST_DISPLAY "0x${_pulvan_tree_hex} % 800 + 100")
+set(PULVAN_TEST_JACK_SERVER "pulvan-test-${_pulvan_tree_hex}")
+set(PULVAN_FIXTURE_DIR ${CMAKE_SOURCE_DIR}/tests/fixtures)
+
+if(NOT TARGET pulvan_threaded_tests)
+  add_custom_target(pulvan_threaded_tests)
+endif()
+
+function(pulvan_test name)
+  cmake_parse_arguments(T "THREADED" "" "SOURCES;LIBS;NEEDS" ${ARGN})
+  if(PULVAN_SANITIZE STREQUAL "thread" AND NOT T_THREADED)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  set(labels "")
+  set(fixtures "")
+  set(env "")
+  if(T_THREADED)
+    list(APPEND labels threaded)
+    add_dependencies(pulvan_threaded_tests ${name})
+  endif()
+  foreach(need IN LISTS T_NEEDS)
+    list(APPEND labels ${need})
+    list(APPEND fixtures ${need}_server)
+  endforeach()
+  if("jack" IN_LIST T_NEEDS)
+    list(APPEND env "JACK_DEFAULT_SERVER=${PULVAN_TEST_JACK_SERVER}" "JACK_NO_START_SERVER=1")
+  endif()
+  if("x11" IN_LIST T_NEEDS)
+    list(APPEND env "DISPLAY=:${PULVAN_TEST_DISPLAY}")
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${labels}" FIXTURES_REQUIRED "${fixtures}" ENVIRONMENT "${env}")
+endfunction()
+
+# Fixtures: started once per ctest run, shared by every test that needs them.
+add_test(NAME jack_server_start COMMAND ${PULVAN_FIXTURE_DIR}/jack.sh start ${PULVAN_TEST_JACK_SERVER})
+add_test(NAME jack_server_stop COMMAND ${PULVAN_FIXTURE_DIR}/jack.sh stop ${PULVAN_TEST_JACK_SERVER})
+set_tests_properties(jack_server_start PROPERTIES FIXTURES_SETUP jack_server LABELS "jack;threaded")
+set_tests_properties(jack_server_stop PROPERTIES FIXTURES_CLEANUP jack_server LABELS "jack;threaded")
+add_test(NAME x11_server_start COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh start ${PULVAN_TEST_DISPLAY})
+add_test(NAME x11_server_stop COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh stop ${PULVAN_TEST_DISPLAY})
+set_tests_properties(x11_server_start PROPERTIES FIXTURES_SETUP x11_server LABELS "x11;threaded")
+set_tests_properties(x11_server_stop PROPERTIES FIXTURES_CLEANUP x11_server LABELS "x11;threaded")

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Pulvan builds and tests with; does nothing when they are all present.
+set -euo pipefail
+packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev valgrind
+  juce-modules-source-data nlohmann-json3-dev librtmidi-dev jackd2 libcairo2-dev libpango1.0-dev
+  libx11-dev libicu-dev xvfb x11-utils imagemagick fonts-dejavu-core midicsv)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+echo "jackd2 jackd/tweak_rt_limits boolean false" | $sudo debconf-set-selections
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

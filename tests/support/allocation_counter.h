@@ -1,0 +1,22 @@
+#pragma once
+#include <cstdint>
+
+namespace pulvan::test {
+
+// Counts the heap allocations made by the calling thread while it is alive.
+// Link pulvan_test_support into the test: it replaces the global operator new.
+class ScopedAllocationCount {
+public:
+    ScopedAllocationCount();
+    ~ScopedAllocationCount();
+    ScopedAllocationCount(const ScopedAllocationCount&) = delete;
+    ScopedAllocationCount& operator=(const ScopedAllocationCount&) = delete;
+
+    std::uint64_t count() const;
+
+private:
+    std::uint64_t startCount_;
+    bool wasCounting_;
+};
+
+}  // namespace pulvan::test
