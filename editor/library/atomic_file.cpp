@@ -1,0 +1,65 @@
+#include "editor/library/atomic_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <string>
+#include <unistd.h>
+
+namespace pulvan::library {
+namespace {
+
+std::error_code lastError() { return {errno, std::generic_category()}; }
+
+std::error_code writeAll(int fd, std::span<const std::uint8_t> data) {
+    std::size_t written = 0;
+    while (written < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return lastError();
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    return {};
+}
+
+}  // namespace
+
+std::error_code writeFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> data) {
+    std::string hiddenName = target.filename().string();
+    hiddenName.insert(0, 1, '.');
+    hiddenName.append(".XXXXXX");
+    std::string temporary = (target.parent_path() / hiddenName).string();
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return lastError();
+    std::error_code error = writeAll(fd, data);
+    if (!error && ::fchmod(fd, 0644) != 0) error = lastError();
+    if (!error && ::fsync(fd) != 0) error = lastError();
+    if (::close(fd) != 0 && !error) error = lastError();
+    if (!error && ::rename(temporary.c_str(), target.c_str()) != 0) error = lastError();
+    if (error) ::unlink(temporary.c_str());
+    return error;
+}
+
+ReadResult readWholeFile(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {std::nullopt, lastError()};
+    Bytes bytes;
+    std::uint8_t buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const std::error_code error = lastError();
+            ::close(fd);
+            return {std::nullopt, error};
+        }
+        if (n == 0) break;
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    ::close(fd);
+    return {std::move(bytes), {}};
+}
+
+}  // namespace pulvan::library

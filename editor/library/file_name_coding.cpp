@@ -1,0 +1,108 @@
+#include "editor/library/file_name_coding.h"
+
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace pulvan::library {
+namespace {
+
+bool isAllowedInFileName(UChar32 c) {
+    if (c == U' ' || c == U'-' || c == U'_') return true;
+    switch (u_charType(c)) {
+        case U_UPPERCASE_LETTER: case U_LOWERCASE_LETTER: case U_TITLECASE_LETTER:
+        case U_MODIFIER_LETTER: case U_OTHER_LETTER:
+        case U_NON_SPACING_MARK: case U_ENCLOSING_MARK: case U_COMBINING_SPACING_MARK:
+        case U_DECIMAL_DIGIT_NUMBER: case U_LETTER_NUMBER: case U_OTHER_NUMBER:
+            return true;
+        default:
+            return false;
+    }
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool isValidUTF8(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    for (int32_t i = 0; i < length;) {
+        UChar32 c = 0;
+        U8_NEXT(bytes, i, length, c);
+        if (c < 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string percentEncodedFileName(std::string_view name) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const auto* bytes = reinterpret_cast<const uint8_t*>(name.data());
+    const auto length = static_cast<int32_t>(name.size());
+    std::string encoded;
+    encoded.reserve(name.size());
+    for (int32_t i = 0; i < length;) {
+        const int32_t start = i;
+        UChar32 c = 0;
+        U8_NEXT(bytes, i, length, c);
+        if (c >= 0 && isAllowedInFileName(c)) {
+            encoded.append(name.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(i - start)));
+            continue;
+        }
+        for (int32_t b = start; b < i; ++b) {
+            encoded += '%';
+            encoded += kHex[bytes[b] >> 4];
+            encoded += kHex[bytes[b] & 0xF];
+        }
+    }
+    return encoded;
+}
+
+std::optional<std::string> percentDecoded(std::string_view text) {
+    std::string decoded;
+    decoded.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            decoded += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size()) return std::nullopt;
+        const int high = hexValue(text[i + 1]);
+        const int low = hexValue(text[i + 2]);
+        if (high < 0 || low < 0) return std::nullopt;
+        decoded += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    if (!isValidUTF8(decoded)) return std::nullopt;
+    return decoded;
+}
+
+std::string decodedFileName(const std::filesystem::path& file) {
+    const std::string stem = file.filename().stem().string();
+    return percentDecoded(stem).value_or(stem);
+}
+
+std::string decodedFolderName(const std::filesystem::path& folder) {
+    const std::string component = folder.filename().string();
+    return percentDecoded(component).value_or(component);
+}
+
+std::filesystem::path jsonFileURL(const std::filesystem::path& folder, std::string_view name) {
+    return folder / (percentEncodedFileName(name) + ".json");
+}
+
+bool hasJSONExtension(const std::filesystem::path& file) {
+    std::string extension = file.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".json";
+}
+
+}  // namespace pulvan::library

@@ -1,0 +1,60 @@
+#include "editor/library/preset_files.h"
+
+#include "editor/library/atomic_file.h"
+#include "editor/library/file_name_coding.h"
+#include "editor/library/preset_listing.h"
+#include "editor/library/unicode_text.h"
+
+#include <system_error>
+
+namespace pulvan::library {
+
+bool createPresetFolder(std::string_view name) {
+    const std::string wanted = trimmed(name);
+    if (wanted.empty() || presetFolderNameExists(wanted)) return false;
+    auto home = presetsDirectoryURL(true);
+    if (!home) return false;
+    std::error_code error;
+    const URL folder = *home / percentEncodedFileName(wanted);
+    std::filesystem::create_directories(folder, error);
+    return !error && std::filesystem::is_directory(folder, error);
+}
+
+bool writePresetFile(std::string_view name, std::optional<std::string_view> folderName,
+                     std::span<const std::uint8_t> data) {
+    auto folder = presetFolderURL(folderName, true);
+    if (!folder) return false;
+    const URL target = jsonFileURL(*folder, name);
+    const auto previous = existingPresetFileURL(name, folderName);
+    if (writeFileAtomically(target, data)) return false;
+    if (previous && previous->filename() != target.filename()) {
+        std::error_code ignored;
+        std::filesystem::remove(*previous, ignored);
+    }
+    return true;
+}
+
+bool deletePresetFile(std::string_view name, std::optional<std::string_view> folderName) {
+    auto file = existingPresetFileURL(name, folderName);
+    if (!file) return false;
+    std::error_code error;
+    return std::filesystem::remove(*file, error) && !error;
+}
+
+bool deletePresetFolder(std::string_view folderName) {
+    if (isBlank(folderName)) return false;
+    auto folder = presetFolderURL(folderName, false);
+    if (!folder) return false;
+    std::error_code error;
+    std::filesystem::directory_iterator it(*folder, error);
+    if (error) return false;
+    for (; it != std::filesystem::directory_iterator(); it.increment(error)) {
+        if (error) return false;
+        const std::string entry = it->path().filename().string();
+        if (entry.empty() || entry.front() != '.') return false;
+    }
+    std::filesystem::remove_all(*folder, error);
+    return !error;
+}
+
+}  // namespace pulvan::library

@@ -1,0 +1,73 @@
+#include "editor/library/preset_paths.h"
+
+#include "editor/library/file_name_coding.h"
+#include "editor/library/preset_listing.h"
+#include "editor/library/unicode_text.h"
+
+#include <cstdlib>
+#include <system_error>
+
+namespace pulvan::library {
+namespace {
+
+std::optional<URL> absoluteFromEnvironment(const char* variable) {
+    const char* value = std::getenv(variable);
+    if (value == nullptr || *value == '\0') return std::nullopt;
+    URL path(value);
+    if (!path.is_absolute()) return std::nullopt;  // relative XDG paths are invalid
+    return path;
+}
+
+std::optional<URL> existingOrCreated(const URL& folder, bool create) {
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error)) return folder;
+    if (!create) return std::nullopt;
+    std::filesystem::create_directories(folder, error);
+    return folder;
+}
+
+}  // namespace
+
+std::optional<URL> userLibraryURL() {
+    if (auto data = absoluteFromEnvironment("XDG_DATA_HOME")) return data;
+    if (auto home = absoluteFromEnvironment("HOME")) return *home / ".local" / "share";
+    return std::nullopt;
+}
+
+std::optional<URL> presetRootURL() {
+    auto library = userLibraryURL();
+    if (!library) return std::nullopt;
+    return *library / "Audio" / "Presets" / "Kezwerk" / "Pulvan";
+}
+
+std::optional<URL> presetsDirectoryURL(bool create) {
+    auto root = presetRootURL();
+    if (!root) return std::nullopt;
+    return existingOrCreated(*root / "Presets", create);
+}
+
+std::optional<URL> chordProgressionsDirectoryURL(bool create) {
+    auto root = presetRootURL();
+    if (!root) return std::nullopt;
+    return existingOrCreated(*root / "ChordProgressions", create);
+}
+
+std::optional<URL> chordProgressionFileURL(std::string_view name, bool create) {
+    auto folder = chordProgressionsDirectoryURL(create);
+    if (!folder) return std::nullopt;
+    return jsonFileURL(*folder, name);
+}
+
+std::optional<URL> presetFolderURL(std::optional<std::string_view> folderName, bool create) {
+    auto home = presetsDirectoryURL(create);
+    if (!home) return std::nullopt;
+    if (!folderName || isBlank(*folderName)) return home;
+    const std::string wanted = trimmed(*folderName);
+    for (const URL& folder : listPresetFolders(*home)) {
+        if (equalIgnoringCase(decodedFolderName(folder), wanted)) return folder;
+    }
+    if (!create) return std::nullopt;
+    return existingOrCreated(*home / percentEncodedFileName(wanted), true);
+}
+
+}  // namespace pulvan::library

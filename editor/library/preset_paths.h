@@ -1,0 +1,27 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+// Where presets and chord progressions live: <Library>/Audio/Presets/Kezwerk/Pulvan,
+// the Library being $XDG_DATA_HOME (or ~/.local/share). Every function answers none
+// when the user has no Library folder.
+namespace pulvan::library {
+
+using URL = std::filesystem::path;
+
+std::optional<URL> userLibraryURL();
+std::optional<URL> presetRootURL();
+
+// With `create`, a missing folder is made with its parents (a failure is ignored and
+// the location still returned); without, a missing folder answers none.
+std::optional<URL> presetsDirectoryURL(bool create);
+std::optional<URL> chordProgressionsDirectoryURL(bool create);
+std::optional<URL> chordProgressionFileURL(std::string_view name, bool create);
+
+// Home for none or a blank name; else the user folder whose decoded name equals the
+// trimmed name ignoring case, or with `create` a new one under its encoded name.
+std::optional<URL> presetFolderURL(std::optional<std::string_view> folderName, bool create);
+
+}  // namespace pulvan::library
