@@ -1,6 +1,7 @@
 #include "editor/library/atomic_file.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <string>
@@ -11,7 +12,7 @@ namespace {
 
 std::error_code lastError() { return {errno, std::generic_category()}; }
 
-std::error_code writeAll(int fd, std::span<const std::uint8_t> data) {
+std::error_code writeAll(int fd, std::string_view data) {
     std::size_t written = 0;
     while (written < data.size()) {
         const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
@@ -24,9 +25,8 @@ std::error_code writeAll(int fd, std::span<const std::uint8_t> data) {
     return {};
 }
 
-}  // namespace
-
-std::error_code writeFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> data) {
+// Writes a hidden temporary file beside the target and moves it into place.
+std::error_code writeThenMove(const std::filesystem::path& target, std::string_view data, unsigned moveFlags) {
     std::string hiddenName = target.filename().string();
     hiddenName.insert(0, 1, '.');
     hiddenName.append(".XXXXXX");
@@ -37,16 +37,28 @@ std::error_code writeFileAtomically(const std::filesystem::path& target, std::sp
     if (!error && ::fchmod(fd, 0644) != 0) error = lastError();
     if (!error && ::fsync(fd) != 0) error = lastError();
     if (::close(fd) != 0 && !error) error = lastError();
-    if (!error && ::rename(temporary.c_str(), target.c_str()) != 0) error = lastError();
+    if (!error && ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), moveFlags) != 0) {
+        error = lastError();
+    }
     if (error) ::unlink(temporary.c_str());
     return error;
+}
+
+}  // namespace
+
+std::error_code writeFileAtomically(const std::filesystem::path& target, std::string_view data) {
+    return writeThenMove(target, data, 0);
+}
+
+std::error_code writeNewFileAtomically(const std::filesystem::path& target, std::string_view data) {
+    return writeThenMove(target, data, RENAME_NOREPLACE);
 }
 
 ReadResult readWholeFile(const std::filesystem::path& file) {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return {std::nullopt, lastError()};
-    Bytes bytes;
-    std::uint8_t buffer[16384];
+    std::string bytes;
+    char buffer[16384];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
@@ -56,7 +68,7 @@ ReadResult readWholeFile(const std::filesystem::path& file) {
             return {std::nullopt, error};
         }
         if (n == 0) break;
-        bytes.insert(bytes.end(), buffer, buffer + n);
+        bytes.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(fd);
     return {std::move(bytes), {}};

@@ -1,7 +1,7 @@
 #include "editor/library/preset_files.h"
 
-#include "editor/library/atomic_file.h"
 #include "editor/library/file_name_coding.h"
+#include "editor/library/named_json_files.h"
 #include "editor/library/preset_listing.h"
 #include "editor/library/unicode_text.h"
 
@@ -20,18 +20,9 @@ bool createPresetFolder(std::string_view name) {
     return !error && std::filesystem::is_directory(folder, error);
 }
 
-bool writePresetFile(std::string_view name, std::optional<std::string_view> folderName,
-                     std::span<const std::uint8_t> data) {
+bool writePresetFile(std::string_view name, std::optional<std::string_view> folderName, std::string_view data) {
     auto folder = presetFolderURL(folderName, true);
-    if (!folder) return false;
-    const URL target = jsonFileURL(*folder, name);
-    const auto previous = existingPresetFileURL(name, folderName);
-    if (writeFileAtomically(target, data)) return false;
-    if (previous && previous->filename() != target.filename()) {
-        std::error_code ignored;
-        std::filesystem::remove(*previous, ignored);
-    }
-    return true;
+    return folder && writeJSONFileReplacingOtherCase(*folder, name, data);
 }
 
 bool deletePresetFile(std::string_view name, std::optional<std::string_view> folderName) {

@@ -2,9 +2,7 @@
 
 #include "editor/library/preset_paths.h"
 
-#include <cstdint>
 #include <optional>
-#include <span>
 #include <string_view>
 
 // Changes to preset files and folders. Each answers whether it succeeded; the callers
@@ -18,8 +16,7 @@ bool createPresetFolder(std::string_view name);
 // Writes the preset of that name into the folder (none = home), made when missing.
 // A file of the same name in another letter case is replaced: the new file is written
 // in full first and only then the old one removed, so nothing is lost on a failure.
-bool writePresetFile(std::string_view name, std::optional<std::string_view> folderName,
-                     std::span<const std::uint8_t> data);
+bool writePresetFile(std::string_view name, std::optional<std::string_view> folderName, std::string_view data);
 
 // Removes the preset file found by `existingPresetFileURL`; false when there is none or
 // it cannot be removed.

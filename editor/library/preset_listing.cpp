@@ -1,6 +1,7 @@
 #include "editor/library/preset_listing.h"
 
 #include "editor/library/file_name_coding.h"
+#include "editor/library/named_json_files.h"
 #include "editor/library/unicode_text.h"
 
 #include <algorithm>
@@ -97,14 +98,10 @@ std::optional<std::string> existingPresetFileName(std::string_view name, std::op
 }
 
 std::optional<URL> existingPresetFileURL(std::string_view name, std::optional<std::string_view> folderName) {
-    const std::string wanted = trimmed(name);
-    if (wanted.empty()) return std::nullopt;
+    if (isBlank(name)) return std::nullopt;
     auto folder = presetFolderURL(folderName, false);
     if (!folder) return std::nullopt;
-    for (const URL& file : listPresetFiles(*folder)) {
-        if (equalIgnoringCase(decodedFileName(file), wanted)) return file;
-    }
-    return std::nullopt;
+    return jsonFileNamedIgnoringCase(*folder, name);
 }
 
 int totalPresetCount() {

@@ -16,8 +16,8 @@ protected:
 };
 
 TEST_F(PresetFiles, WritesEncodedNamesIntoHomeAndUserFolders) {
-    EXPECT_TRUE(writePresetFile("Pad #1", std::nullopt, TempLibrary::bytes("one")));
-    EXPECT_TRUE(writePresetFile("a/b:c", "My Folder", TempLibrary::bytes("two")));
+    EXPECT_TRUE(writePresetFile("Pad #1", std::nullopt, "one"));
+    EXPECT_TRUE(writePresetFile("a/b:c", "My Folder", "two"));
     EXPECT_EQ(TempLibrary::read(lib.home() / "Pad %231.json"), "one");
     EXPECT_EQ(TempLibrary::read(lib.home() / "My Folder" / "a%2Fb%3Ac.json"), "two");
     EXPECT_EQ(presetNames("my folder"), (Names{"a/b:c"}));
@@ -25,22 +25,22 @@ TEST_F(PresetFiles, WritesEncodedNamesIntoHomeAndUserFolders) {
 }
 
 TEST_F(PresetFiles, SavingInAnotherLetterCaseReplacesTheOldFile) {
-    ASSERT_TRUE(writePresetFile("bass", std::nullopt, TempLibrary::bytes("old")));
-    ASSERT_TRUE(writePresetFile("BASS", std::nullopt, TempLibrary::bytes("new")));
+    ASSERT_TRUE(writePresetFile("bass", std::nullopt, "old"));
+    ASSERT_TRUE(writePresetFile("BASS", std::nullopt, "new"));
     EXPECT_EQ(TempLibrary::entries(lib.home()), (Names{"BASS.json"}));
     EXPECT_EQ(TempLibrary::read(lib.home() / "BASS.json"), "new");
 }
 
 TEST_F(PresetFiles, AFailedWriteKeepsTheDifferentlyCasedOriginal) {
-    ASSERT_TRUE(writePresetFile("bass", std::nullopt, TempLibrary::bytes("old")));
+    ASSERT_TRUE(writePresetFile("bass", std::nullopt, "old"));
     std::filesystem::create_directories(lib.home() / "BASS.json" / "blocker");  // the new name cannot be written
-    EXPECT_FALSE(writePresetFile("BASS", std::nullopt, TempLibrary::bytes("new")));
+    EXPECT_FALSE(writePresetFile("BASS", std::nullopt, "new"));
     EXPECT_EQ(TempLibrary::read(lib.home() / "bass.json"), "old");
 }
 
 TEST_F(PresetFiles, WritingTheSameNameReplacesInPlace) {
-    ASSERT_TRUE(writePresetFile("Lead", std::nullopt, TempLibrary::bytes("1")));
-    ASSERT_TRUE(writePresetFile("Lead", std::nullopt, TempLibrary::bytes("2")));
+    ASSERT_TRUE(writePresetFile("Lead", std::nullopt, "1"));
+    ASSERT_TRUE(writePresetFile("Lead", std::nullopt, "2"));
     EXPECT_EQ(TempLibrary::entries(lib.home()), (Names{"Lead.json"}));
     EXPECT_EQ(TempLibrary::read(lib.home() / "Lead.json"), "2");
 }
@@ -55,7 +55,7 @@ TEST_F(PresetFiles, CreatesFoldersOnceIgnoringCase) {
 TEST_F(PresetFiles, DeletesOnlyFoldersWithNothingButHiddenEntries) {
     ASSERT_TRUE(createPresetFolder("Empty"));
     TempLibrary::write(lib.home() / "Empty" / ".DS_Store", "x");
-    ASSERT_TRUE(writePresetFile("Keep", "Full", TempLibrary::bytes("{}")));
+    ASSERT_TRUE(writePresetFile("Keep", "Full", "{}"));
     EXPECT_TRUE(deletePresetFolder("empty"));
     EXPECT_FALSE(deletePresetFolder("Full"));
     EXPECT_FALSE(deletePresetFolder("Missing"));
@@ -65,7 +65,7 @@ TEST_F(PresetFiles, DeletesOnlyFoldersWithNothingButHiddenEntries) {
 }
 
 TEST_F(PresetFiles, DeletesThePresetFoundIgnoringCase) {
-    ASSERT_TRUE(writePresetFile("Keys", "Folder", TempLibrary::bytes("{}")));
+    ASSERT_TRUE(writePresetFile("Keys", "Folder", "{}"));
     EXPECT_FALSE(deletePresetFile("keys", std::nullopt));
     EXPECT_TRUE(deletePresetFile("KEYS", "folder"));
     EXPECT_FALSE(deletePresetFile("KEYS", "folder"));
@@ -74,7 +74,7 @@ TEST_F(PresetFiles, DeletesThePresetFoundIgnoringCase) {
 
 TEST_F(PresetFiles, ALibraryThatCannotHoldFoldersRefusesWrites) {
     lib.blockLibraryLocation();
-    EXPECT_FALSE(writePresetFile("x", std::nullopt, TempLibrary::bytes("{}")));
+    EXPECT_FALSE(writePresetFile("x", std::nullopt, "{}"));
     EXPECT_FALSE(createPresetFolder("x"));
     EXPECT_EQ(TempLibrary::read(lib.library()), "not a folder");
 }

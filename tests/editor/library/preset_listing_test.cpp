@@ -102,7 +102,7 @@ TEST_F(WithoutLibrary, EveryLookupAnswersNoneAndEveryWriteFalse) {
     EXPECT_TRUE(presetNames(std::nullopt).empty());
     EXPECT_EQ(existingPresetFileURL("Default", std::nullopt), std::nullopt);
     EXPECT_EQ(totalPresetCount(), 0);
-    EXPECT_FALSE(writePresetFile("x", std::nullopt, TempLibrary::bytes("{}")));
+    EXPECT_FALSE(writePresetFile("x", std::nullopt, "{}"));
     EXPECT_FALSE(createPresetFolder("x"));
     EXPECT_FALSE(deletePresetFile("x", std::nullopt));
 }

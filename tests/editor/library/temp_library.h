@@ -57,7 +57,6 @@ public:
         std::ifstream in(file, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
-    static std::vector<std::uint8_t> bytes(std::string_view text) { return {text.begin(), text.end()}; }
 
     // On-disk names of a folder's entries, sorted bytewise.
     static std::vector<std::string> entries(const std::filesystem::path& folder) {
