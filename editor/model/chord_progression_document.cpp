@@ -1,0 +1,73 @@
+#include "editor/model/chord_progression_document.h"
+
+#include <algorithm>
+
+#include "editor/model/json_reading.h"
+#include "editor/model/preset_json.h"
+
+namespace pulvan::model {
+
+using namespace json_reading;
+
+namespace {
+
+std::vector<Chord> readChords(const Json& value) {
+    const auto& array = readArray(value);
+    std::vector<Chord> chords;
+    chords.reserve(array.size());
+    for (std::size_t i = 0; i < array.size(); ++i) {
+        chords.push_back(within(indexPlace("", i), [&] { return readIntegerList(array[i]); }));
+    }
+    return chords;
+}
+
+ChordProgressionPresetDocument documentFromJson(const Json& json) {
+    requireObject(json, "a chord progression");
+    ChordProgressionPresetDocument document;
+    document.version = within("version", [&] { return readString(requiredMember(json, "version")); });
+    document.chords = within("chords", [&] { return readChords(requiredMember(json, "chords")); });
+    return document;
+}
+
+}  // namespace
+
+ChordProgressionPresetDocument decodeChordProgressionPresetDocument(std::string_view data) {
+    return documentFromJson(parseDocument(data));
+}
+
+std::string encodeChordProgressionPresetDocument(const ChordProgressionPresetDocument& document) {
+    nlohmann::ordered_json json = nlohmann::ordered_json::object();
+    json["version"] = document.version;
+    json["chords"] = document.chords;
+    return dumpJson(json);
+}
+
+std::optional<std::vector<Chord>> decodeChordProgressionPreset(std::string_view data) {
+    try {
+        const Json json = parseDocument(data);
+        if (json.is_object()) {
+            return buildChordProgressionChords(documentFromJson(json).chords);
+        }
+        return buildChordProgressionChords(readChords(json));
+    } catch (const DecodingError&) {
+        return std::nullopt;
+    }
+}
+
+std::vector<Chord> buildChordProgressionChords(const std::vector<Chord>& chords) {
+    std::vector<Chord> built;
+    built.reserve(kProgressionChordCount);
+    const std::size_t kept = std::min(chords.size(), static_cast<std::size_t>(kProgressionChordCount));
+    for (std::size_t i = 0; i < kept; ++i) {
+        Chord chord;
+        chord.reserve(chords[i].size());
+        for (const int note : chords[i]) chord.push_back(std::clamp(note, 0, 127));
+        std::sort(chord.begin(), chord.end());
+        chord.erase(std::unique(chord.begin(), chord.end()), chord.end());
+        built.push_back(std::move(chord));
+    }
+    built.resize(kProgressionChordCount);
+    return built;
+}
+
+}  // namespace pulvan::model

@@ -1,0 +1,28 @@
+#include "editor/model/pattern_clipboard_document.h"
+
+#include "editor/model/json_reading.h"
+#include "editor/model/preset_json.h"
+
+namespace pulvan::model {
+
+using namespace json_reading;
+
+PatternClipboardDocument decodePatternClipboardDocument(std::string_view data) {
+    const Json json = parseDocument(data);
+    requireObject(json, "a clipboard document");
+    PatternClipboardDocument document;
+    document.type = within("type", [&] { return readString(requiredMember(json, "type")); });
+    document.pattern = within("pattern", [&] { return patternFromJson(requiredMember(json, "pattern")); });
+    // The writer leaves default lanes out; a pasted pattern must come back whole.
+    restoreMissingLanes(document.pattern);
+    return document;
+}
+
+std::string encodePatternClipboardDocument(const PatternClipboardDocument& document) {
+    nlohmann::ordered_json json = nlohmann::ordered_json::object();
+    json["type"] = document.type;
+    json["pattern"] = patternToJson(document.pattern);
+    return dumpJson(json);
+}
+
+}  // namespace pulvan::model

@@ -1,0 +1,57 @@
+#include "editor/model/user_preferences.h"
+
+#include <algorithm>
+
+#include "editor/model/json_reading.h"
+#include "editor/model/preset_json.h"
+
+namespace pulvan::model {
+
+using namespace json_reading;
+
+namespace {
+
+constexpr std::int64_t kMinUIMaxWidth = 1000;
+constexpr std::int64_t kMaxUIMaxWidth = 2000;
+constexpr std::int64_t kUIMaxWidthStep = 50;
+
+std::int64_t integerOr(const Json& json, std::string_view key, std::int64_t fallback) {
+    const Json* member = optionalMember(json, key);
+    return member ? within(key, [&] { return readInteger(*member); }) : fallback;
+}
+
+}  // namespace
+
+int normalizedUIMaxWidth(std::int64_t width) {
+    const std::int64_t above = std::clamp(width, kMinUIMaxWidth, kMaxUIMaxWidth) - kMinUIMaxWidth;
+    // Non-negative here, so adding half a step before dividing rounds halves away from zero.
+    const std::int64_t steps = (above + kUIMaxWidthStep / 2) / kUIMaxWidthStep;
+    return static_cast<int>(kMinUIMaxWidth + steps * kUIMaxWidthStep);
+}
+
+UserPreferences decodeUserPreferences(std::string_view data) {
+    const Json json = parseDocument(data);
+    requireObject(json, "the preferences");
+    UserPreferences preferences;
+    if (const Json* pinned = optionalMember(json, "is_performance_dialog_pinned")) {
+        preferences.isPerformanceDialogPinned = within("is_performance_dialog_pinned", [&] { return readBool(*pinned); });
+    }
+    preferences.uiMaxWidth = normalizedUIMaxWidth(integerOr(json, "ui_max_width", 2000));
+    preferences.hostedWindowWidth =
+        clampedInt(integerOr(json, "hosted_window_width", 1280), kMinHostedWindowWidth, kMaxHostedWindowWidth);
+    preferences.defaultCCA = clampedInt(integerOr(json, "default_cc_a", 74), 0, 127);
+    preferences.defaultCCB = clampedInt(integerOr(json, "default_cc_b", 71), 0, 127);
+    return preferences;
+}
+
+std::string encodeUserPreferences(const UserPreferences& preferences) {
+    nlohmann::ordered_json json = nlohmann::ordered_json::object();
+    json["is_performance_dialog_pinned"] = preferences.isPerformanceDialogPinned;
+    json["ui_max_width"] = preferences.uiMaxWidth;
+    json["hosted_window_width"] = preferences.hostedWindowWidth;
+    json["default_cc_a"] = preferences.defaultCCA;
+    json["default_cc_b"] = preferences.defaultCCB;
+    return dumpJson(json);
+}
+
+}  // namespace pulvan::model
