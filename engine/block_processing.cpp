@@ -1,0 +1,297 @@
+#include "engine/block_processing.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/block_renderer.h"
+#include "engine/step_timing.h"
+
+namespace pulvan::engine {
+namespace {
+
+constexpr double kJoinTolerance = 0.001;    // windows closer than this continue each other
+constexpr double kRetireMargin = 0.000999;  // a change this far behind the block is permanent
+constexpr double kDueMargin = 1e-9;
+constexpr int kMaxImmediatePerBlock = static_cast<int>(MIDIMessageRing::kCapacity);
+
+void releaseAllTracks(SequencerEngine& engine, double time) {
+    for (std::int32_t t = 0; t < kTrackCount; ++t) releaseTrackNotes(engine.voices, t, engine.events, time);
+}
+
+void drainImmediateMIDI(SequencerEngine& engine) {
+    std::uint8_t status = 0, data1 = 0, data2 = 0;
+    // Bounded, so a producer that keeps pushing cannot stretch the block.
+    for (int i = 0; i < kMaxImmediatePerBlock && engine.outgoingMIDI.pop(status, data1, data2); ++i) {
+        const EngineEvent event{0.0, -1, 0, static_cast<std::uint8_t>(status & 0x0F), static_cast<std::uint8_t>(data1 & 0x7F),
+                                static_cast<std::uint8_t>(data2 & 0x7F)};
+        switch (status & 0xF0) {
+            case 0x80:
+                appendReleaseEvent(engine.events, {event.time, event.track, kEventNoteOff, event.channel, event.data1, event.data2});
+                break;
+            case 0x90:
+                if (event.data2 == 0)
+                    appendReleaseEvent(engine.events, {event.time, event.track, kEventNoteOff, event.channel, event.data1, 0});
+                else
+                    appendEvent(engine.events, {event.time, event.track, kEventNoteOn, event.channel, event.data1, event.data2});
+                break;
+            case 0xB0:
+                appendEvent(engine.events, {event.time, event.track, kEventControlChange, event.channel, event.data1, event.data2});
+                break;
+            default:
+                break;  // only notes and control changes reach the output
+        }
+    }
+}
+
+// Fixes the resync bar on the first playing block after arming; -1 when not armed.
+double resyncBeatFor(SequencerEngine& engine, double position, double bar) {
+    if (!engine.resyncArmed.load(std::memory_order_acquire)) return -1.0;
+    std::int64_t resyncBar = engine.resyncBar.load(std::memory_order_acquire);
+    if (resyncBar == kResyncBarUnset) {
+        const auto next = static_cast<std::int64_t>(std::floor(position / bar)) + 1;
+        // An editor that re-arms meanwhile keeps its reset: only an unset bar is fixed.
+        if (engine.resyncBar.compare_exchange_strong(resyncBar, next, std::memory_order_acq_rel))
+            resyncBar = next;
+        else if (resyncBar == kResyncBarUnset)
+            resyncBar = next;
+    }
+    return bar * static_cast<double>(resyncBar);
+}
+
+struct CommitRule {
+    double position;
+    double maxDelay;
+    bool jumpedBack;
+    double horizon;
+
+    // Due once the block starts past the target (plus the largest delay), or when the host
+    // loops back before a target it would otherwise never reach.
+    bool due(double target) const {
+        if (position > target + maxDelay + kDueMargin) return true;
+        return jumpedBack && target > position + kDueMargin && target + maxDelay <= horizon;
+    }
+};
+
+bool commitLaunch(SequencerEngine& engine, PendingLaunch& launch, const CommitRule& rule) {
+    if (!launch.valid || !rule.due(launch.targetBeat)) return false;
+    engine.staged = launch.snapshot;
+    invalidateLaunch(launch);
+    return true;
+}
+
+void restartGrid(SequencerEngine& engine, double position, double bar) {
+    releaseAllTracks(engine, position);
+    const double q = position / bar;
+    const double nearest = std::floor(q + 0.5) * bar;
+    engine.timeline.gridAnchor = std::fabs(position - nearest) <= kJoinTolerance ? nearest : std::floor(q) * bar;
+}
+
+}  // namespace
+
+void beginBlock(SequencerEngine& engine) noexcept {
+    takeNewestSnapshot(engine);
+    if (engine.allNotesOffRequested.exchange(0, std::memory_order_acq_rel)) {
+        releaseAllTracks(engine, 0.0);
+        engine.notesOffRequestMask.store(0, std::memory_order_release);
+    } else {
+        const std::uint32_t mask = engine.notesOffRequestMask.exchange(0, std::memory_order_acq_rel);
+        for (std::int32_t t = 0; t < kTrackCount; ++t)
+            if (mask & (1u << t)) releaseTrackNotes(engine.voices, t, engine.events, 0.0);
+    }
+    if (engine.resetRequested.exchange(0, std::memory_order_acq_rel)) resetEngine(engine);
+    drainImmediateMIDI(engine);
+    updateActiveNoteMasks(engine);
+}
+
+void renderStopped(SequencerEngine& engine) noexcept {
+    if (engine.wasPlaying) {
+        releaseAllTracks(engine, 0.0);
+        updateActiveNoteMasks(engine);
+        engine.wasPlaying = 0;
+        invalidateLaunch(engine.pendingScene);
+        invalidateLaunch(engine.pendingPattern);
+        publishInvalidLaunch(engine.sceneQueue);
+        publishInvalidLaunch(engine.patternQueue);
+        engine.timeline.timedChangeCount = 0;
+        engine.appliedSceneGeneration = kNeverApplied;
+        engine.appliedPatternGeneration = kNeverApplied;
+        engine.appliedResyncPending = 0;
+        engine.appliedResyncBeat = -1.0;
+    }
+    engine.hasPreviousWindow = 0;
+    clearPlaybackDisplay(engine);
+}
+
+void renderPlaying(SequencerEngine& engine, double tempo, double position, double blockLength, double sampleRate,
+                   double barLength) noexcept {
+    const bool usable = std::isfinite(tempo) && tempo > 0.0 && std::isfinite(position) && std::isfinite(blockLength);
+    if (!engine.enabled.load(std::memory_order_acquire) || !usable) {
+        renderStopped(engine);
+        return;
+    }
+    const double bar = (barLength > 0.0 && std::isfinite(barLength)) ? barLength : 4.0;
+    PlaybackTimeline& timeline = engine.timeline;
+
+    takeLaunch(engine.sceneQueue, engine.lastSeenSceneGeneration, engine.pendingScene);
+    takeLaunch(engine.patternQueue, engine.lastSeenPatternGeneration, engine.pendingPattern);
+    double resyncBeat = resyncBeatFor(engine, position, bar);
+
+    RenderContext context{};
+    double maxDelay = 0.0;
+    for (int t = 0; t < kTrackCount; ++t) {
+        context.midiOutOffsetsMs[t] = engine.midiOutOffsetsMs[t].load(std::memory_order_acquire);
+        maxDelay = std::max(maxDelay, outputDelayQN(tempo, context.midiOutOffsetsMs[t]));
+    }
+    const bool jumpedBack = engine.hasPreviousWindow && position + kJoinTolerance < engine.previousWindowEnd;
+    const CommitRule rule{position, maxDelay, jumpedBack, engine.previousWindowEnd + bar + kDueMargin + maxDelay};
+
+    bool configChanged = !engine.anchorInitialised;
+    if (commitLaunch(engine, engine.pendingScene, rule)) configChanged = true;
+    if (commitLaunch(engine, engine.pendingPattern, rule)) configChanged = true;
+
+    bool resyncPending = false;
+    bool resyncFired = false;
+    bool hardResync = false;
+    if (resyncBeat >= 0.0) {
+        if (rule.due(resyncBeat)) {
+            engine.resyncArmed.store(0, std::memory_order_release);
+            engine.resyncBar.store(kResyncBarUnset, std::memory_order_release);
+            configChanged = true;
+            resyncFired = true;
+            hardResync = jumpedBack;
+        } else {
+            resyncPending = true;
+        }
+    }
+
+    retireTimedChanges(timeline, position - kRetireMargin - maxDelay);
+    // A fired resync always leaves its bar as the anchor, even when its timed change was not
+    // old enough to retire above and the apply below drops it.
+    if (resyncFired && !hardResync && resyncBeat > timeline.gridAnchor) timeline.gridAnchor = resyncBeat;
+    if (!resyncPending) resyncBeat = -1.0;
+
+    const bool apply = engine.lastSeenSceneGeneration != engine.appliedSceneGeneration ||
+                       engine.lastSeenPatternGeneration != engine.appliedPatternGeneration ||
+                       engine.lastSeenGeneration != engine.appliedSnapshotGeneration || configChanged ||
+                       resyncPending != (engine.appliedResyncPending != 0) ||
+                       (resyncPending && std::fabs(resyncBeat - engine.appliedResyncBeat) > 1e-6);
+    if (apply) applyStagedSnapshot(engine, resyncPending, resyncBeat);
+
+    double from = position;
+    bool realigned = true;
+    if (engine.hasPreviousWindow && std::fabs(position - engine.previousWindowEnd) <= kJoinTolerance) {
+        from = engine.previousWindowEnd;
+        realigned = false;
+    } else if (!engine.hasPreviousWindow || !jumpedBack || hardResync) {
+        restartGrid(engine, position, bar);
+        from = std::max(position, timeline.gridAnchor);
+    } else {
+        // A host loop: shift the grid and the pending times so held notes and lanes carry on.
+        double d = engine.previousWindowEnd - position;
+        const double wholeBars = std::floor(d / bar + 0.5) * bar;
+        if (wholeBars > 0.0 && std::fabs(d - wholeBars) <= kJoinTolerance) d = wholeBars;
+        timeline.gridAnchor -= d;
+        shiftPendingTimes(engine.voices, d);
+        const double continued = engine.previousWindowEnd - d;
+        from = std::max(continued, position);
+        realigned = continued < position - kJoinTolerance;
+    }
+
+    context.tempo = tempo;
+    context.barLength = bar;
+    context.realigned = realigned;
+    if (sampleRate > 0.0) engine.voices.legatoOverlapQN = std::max(tempo * 16.0 / 15.0 / sampleRate, 1e-9);
+
+    const double to = std::max(position + blockLength, from);
+    renderTrack(timeline, engine.voices, context, engine.events, from, to);
+
+    updateActiveNoteMasks(engine);
+    engine.previousWindowEnd = to;
+    engine.hasPreviousWindow = 1;
+    engine.wasPlaying = 1;
+    updateTransportPosition(engine, position, bar);
+}
+
+void applyStagedSnapshot(SequencerEngine& engine, bool resyncPending, double resyncBeat) noexcept {
+    PlaybackTimeline& timeline = engine.timeline;
+    timeline.playing = engine.staged;
+    timeline.timedChangeCount = 0;
+    if (!engine.anchorInitialised) {
+        timeline.gridAnchor = 0.0;
+        engine.anchorInitialised = 1;
+    }
+    for (const PendingLaunch* launch : {&engine.pendingScene, &engine.pendingPattern})
+        if (launch->valid)
+            insertTimedChange(timeline, launch->targetBeat, true, false, launch->notesOffMask, &launch->snapshot);
+    if (resyncPending) insertTimedChange(timeline, resyncBeat, false, true, ~0u, nullptr);
+
+    engine.appliedSceneGeneration = engine.lastSeenSceneGeneration;
+    engine.appliedPatternGeneration = engine.lastSeenPatternGeneration;
+    engine.appliedResyncPending = resyncPending;
+    engine.appliedResyncBeat = resyncBeat;
+    engine.appliedSnapshotGeneration = engine.lastSeenGeneration;
+}
+
+void updateTransportPosition(SequencerEngine& engine, double position, double barLength) noexcept {
+    const EngineSnapshot& snapshot = snapshotInForce(engine.timeline, position);
+    const double anchor = anchorInForce(engine.timeline, position);
+    for (std::int32_t t = 0; t < kTrackCount; ++t) {
+        const std::int64_t step =
+            t < snapshot.trackCount ? globalStepAt(position, anchor, stepLength(snapshot.tracks[t].resolution)) : -1;
+        engine.currentStep[t].store(step, std::memory_order_relaxed);
+    }
+    engine.beatPosition.store(position, std::memory_order_relaxed);
+    double progress = 0.0;
+    if (barLength > 0.0) {
+        double within = std::fmod(position, barLength);
+        if (within < 0.0) within += barLength;
+        progress = within / barLength;
+    }
+    engine.measureProgress.store(progress, std::memory_order_relaxed);
+    engine.transportMoving.store(1, std::memory_order_relaxed);
+}
+
+void updateActiveNoteMasks(SequencerEngine& engine) noexcept {
+    std::uint64_t low[kTrackCount], high[kTrackCount];
+    for (int t = 0; t < kTrackCount; ++t) {
+        low[t] = engine.activeNotesLow[t].load(std::memory_order_relaxed);
+        high[t] = engine.activeNotesHigh[t].load(std::memory_order_relaxed);
+    }
+    const std::int32_t count = std::clamp(engine.events.count, 0, kEventCapacity);
+    for (std::int32_t i = 0; i < count; ++i) {
+        const EngineEvent& e = engine.events.events[i];
+        if (e.track < 0 || e.track >= kTrackCount || (e.kind != kEventNoteOn && e.kind != kEventNoteOff)) continue;
+        const std::uint8_t note = e.data1 & 0x7F;
+        std::uint64_t& mask = note < 64 ? low[e.track] : high[e.track];
+        const std::uint64_t bit = std::uint64_t{1} << (note % 64);
+        if (e.kind == kEventNoteOn && e.data2 > 0) mask |= bit;
+        else mask &= ~bit;
+    }
+    for (int t = 0; t < kTrackCount; ++t) {
+        engine.activeNotesLow[t].store(low[t], std::memory_order_relaxed);
+        engine.activeNotesHigh[t].store(high[t], std::memory_order_relaxed);
+    }
+}
+
+double blockLengthQN(double tempo, double samples, double sampleRate) noexcept {
+    if (sampleRate <= 0.0 || samples <= 0.0) return 0.0;
+    return tempo / 60.0 * samples / sampleRate;
+}
+
+double barLengthQN(double numerator, double denominator) noexcept {
+    if (numerator > 0.0 && denominator > 0.0) {
+        const double bar = numerator * 4.0 / denominator;
+        if (bar > 0.0 && std::isfinite(bar)) return bar;
+    }
+    return 4.0;
+}
+
+std::int32_t eventSampleOffset(double eventTime, double blockPosition, double tempo, double sampleRate,
+                               std::int32_t blockSamples) noexcept {
+    if (tempo <= 0.0 || sampleRate <= 0.0 || blockSamples <= 0) return 0;
+    const double offset = std::round((eventTime - blockPosition) * 60.0 / tempo * sampleRate);
+    if (!(offset > 0.0)) return 0;  // negative, zero or not a number
+    return offset >= blockSamples - 1 ? blockSamples - 1 : static_cast<std::int32_t>(offset);
+}
+
+}  // namespace pulvan::engine

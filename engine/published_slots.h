@@ -1,0 +1,70 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+namespace pulvan::engine {
+
+// Lock-free hand-over of whole values from writers to one reader through N slots.
+// A writer reserves a slot with a compare-and-exchange, so two writers (the editor and the
+// audio thread) never fill the same one, and skips the published slot and the slot the reader
+// announced. The reader announces a slot and then checks that it is still the published one,
+// so a copy in progress can never be overwritten. Nobody waits: with N >= 3 a writer always
+// finds a slot (two excluded, one per other writer reserved).
+template <typename T, int N>
+struct PublishedSlots {
+    static_assert(N >= 3, "a writer needs a free slot besides the published and the reading one");
+
+    T slots[N];
+    std::atomic<std::int32_t> publishedIndex{-1};
+    std::atomic<std::int32_t> readingIndex{-1};
+    std::atomic<std::uint32_t> writeCounter{0};
+    std::atomic<std::uint64_t> generation{0};
+    std::atomic<std::uint32_t> reservedMask{0};
+
+    // `fill`(T&) writes the value into the chosen slot in place.
+    template <typename Fill>
+    void publish(Fill&& fill) noexcept {
+        const std::uint32_t start = writeCounter.fetch_add(1, std::memory_order_relaxed);
+        int slot = -1;
+        for (int attempt = 0; attempt < 2 * N && slot < 0; ++attempt) {
+            const int candidate = static_cast<int>((start + static_cast<std::uint32_t>(attempt)) % N);
+            const std::uint32_t bit = 1u << candidate;
+            if (reservedMask.fetch_or(bit, std::memory_order_seq_cst) & bit) continue;
+            if (candidate == readingIndex.load(std::memory_order_seq_cst) ||
+                candidate == publishedIndex.load(std::memory_order_seq_cst)) {
+                reservedMask.fetch_and(~bit, std::memory_order_seq_cst);
+                continue;
+            }
+            slot = candidate;
+        }
+        if (slot < 0) return;  // cannot happen with N >= 3 and at most N - 2 writers
+        fill(slots[slot]);
+        publishedIndex.store(slot, std::memory_order_seq_cst);
+        generation.fetch_add(1, std::memory_order_release);
+        reservedMask.fetch_and(~(1u << slot), std::memory_order_seq_cst);
+    }
+
+    void publishValue(const T& value) noexcept {
+        publish([&value](T& slot) { slot = value; });
+    }
+
+    // Reader: when something newer than `lastSeen` was published, calls `consume`(const T&)
+    // on the newest value and updates `lastSeen`. Returns whether it consumed.
+    template <typename Consume>
+    bool take(std::uint64_t& lastSeen, Consume&& consume) noexcept {
+        const std::uint64_t seen = generation.load(std::memory_order_acquire);
+        if (seen == lastSeen) return false;
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            const std::int32_t index = publishedIndex.load(std::memory_order_seq_cst);
+            if (index < 0 || index >= N) return false;
+            readingIndex.store(index, std::memory_order_seq_cst);
+            if (publishedIndex.load(std::memory_order_seq_cst) != index) continue;  // a newer one came
+            consume(static_cast<const T&>(slots[index]));
+            lastSeen = seen;
+            return true;
+        }
+        return false;  // the writer kept publishing; the next block takes the newest
+    }
+};
+
+}  // namespace pulvan::engine

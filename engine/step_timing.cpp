@@ -1,0 +1,61 @@
+#include "engine/step_timing.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pulvan::engine {
+namespace {
+
+std::int32_t divisionOf(std::int32_t resolution) {
+    const std::int32_t division = resolution % 100;  // remainder of truncating division
+    return division < 2 ? 1 : division;
+}
+
+bool isDottedOrTriplet(std::int32_t resolution) { return resolution >= 100 && resolution <= 299; }
+
+// Swing reaches back at most this far: a swung step may start after its grid start.
+constexpr double kMaxSwingDelay = 0.125;
+
+}  // namespace
+
+double stepLength(std::int32_t resolution) noexcept {
+    const double base = 4.0 / divisionOf(resolution);
+    if (resolution >= 100 && resolution <= 199) return base * 1.5;
+    if (resolution >= 200 && resolution <= 299) return base * 2.0 / 3.0;
+    return base;
+}
+
+double swingDelay(const EngineSnapshot& snapshot, std::int32_t resolution, std::int64_t k) noexcept {
+    const std::int32_t division = divisionOf(resolution);
+    if (isDottedOrTriplet(resolution) || snapshot.swingPercent < 51 || 32 % division != 0) return 0.0;
+    const std::int64_t thirtySecond = (32 / division) * k;
+    const std::int64_t r = ((thirtySecond % 4) + 4) % 4;
+    return r == 2 ? (std::clamp(snapshot.swingPercent, 50, 75) - 50) * 0.005 : 0.0;
+}
+
+std::int64_t globalStepAt(double position, double anchor, double length) noexcept {
+    return static_cast<std::int64_t>(std::floor(position / length)) -
+           static_cast<std::int64_t>(std::floor(anchor / length));
+}
+
+void scheduleTrackSteps(const EngineSnapshot& snapshot, std::int32_t track, bool realigned, StepScratch& scratch,
+                        double anchor, double from, double to, double barLength) noexcept {
+    if (track < 0 || track >= kTrackCount || track >= snapshot.trackCount || to <= from) return;
+    const std::int32_t resolution = snapshot.tracks[track].resolution;
+    const double length = stepLength(resolution);
+    const std::int64_t anchorStep = static_cast<std::int64_t>(std::floor(anchor / length));
+
+    if (realigned) {
+        const std::int64_t k0 = static_cast<std::int64_t>(std::floor(from / length));
+        if (static_cast<double>(k0) * length + swingDelay(snapshot, resolution, k0) < from)
+            generateStepNotes(snapshot, track, k0 - anchorStep, scratch, from, length, barLength);
+    }
+    const std::int64_t first = static_cast<std::int64_t>(std::floor((from - kMaxSwingDelay) / length));
+    const std::int64_t last = static_cast<std::int64_t>(std::floor(to / length));
+    for (std::int64_t k = first; k <= last; ++k) {
+        const double t = static_cast<double>(k) * length + swingDelay(snapshot, resolution, k);
+        if (from <= t && t < to) generateStepNotes(snapshot, track, k - anchorStep, scratch, t, length, barLength);
+    }
+}
+
+}  // namespace pulvan::engine

@@ -1,0 +1,25 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/engine_snapshot.h"
+#include "engine/note_generation.h"
+
+namespace pulvan::engine {
+
+// Step length in quarter notes of a rate code (kind * 100 + division): kind 1 is dotted,
+// kind 2 triplet, anything else straight.
+double stepLength(std::int32_t resolution) noexcept;
+
+// How late grid step k sounds under the snapshot's swing (only straight divisions of 32 swing).
+double swingDelay(const EngineSnapshot& snapshot, std::int32_t resolution, std::int64_t k) noexcept;
+
+// Generates every step of `track` whose (swung) start lies in [from, to), in grid order.
+// `anchor` fixes global step 0; when `realigned`, a step already in progress at `from` is
+// played at `from`.
+void scheduleTrackSteps(const EngineSnapshot& snapshot, std::int32_t track, bool realigned, StepScratch& scratch,
+                        double anchor, double from, double to, double barLength) noexcept;
+
+// Global step of the grid step in progress at `position` for the given anchor.
+std::int64_t globalStepAt(double position, double anchor, double stepLength) noexcept;
+
+}  // namespace pulvan::engine
