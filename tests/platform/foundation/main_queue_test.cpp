@@ -1,0 +1,159 @@
+#include "platform/foundation/main_queue.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using pulvan::foundation::MainQueue;
+using pulvan::foundation::ManualMainQueue;
+using pulvan::foundation::nanosecondsFromMilliseconds;
+using pulvan::foundation::Timer;
+
+namespace {
+constexpr std::int64_t ms = 1'000'000;
+}
+
+struct OneShotCase {
+    std::int64_t delay;
+    std::int64_t advance;
+    bool fires;
+};
+
+class OneShotTimer : public ::testing::TestWithParam<OneShotCase> {};
+
+TEST_P(OneShotTimer, FiresAtItsDeadlineAndNotANanosecondBefore) {
+    ManualMainQueue main;
+    int fired = 0;
+    Timer timer = main.queue().scheduleOneShot(GetParam().delay, [&] { ++fired; });
+    main.advanceNanoseconds(GetParam().advance);
+    EXPECT_EQ(fired, GetParam().fires ? 1 : 0);
+    EXPECT_EQ(timer.isActive(), !GetParam().fires);
+    main.advanceSeconds(60);
+    EXPECT_EQ(fired, 1) << "a one-shot timer fires exactly once";
+}
+
+INSTANTIATE_TEST_SUITE_P(Deadlines, OneShotTimer,
+                         ::testing::Values(OneShotCase{10 * ms, 10 * ms - 1, false}, OneShotCase{10 * ms, 10 * ms, true},
+                                           OneShotCase{0, 0, true}, OneShotCase{-5, 0, true},
+                                           OneShotCase{10'000 * ms, 9'999 * ms, false}));
+
+TEST(RepeatingTimer, FiresOnItsGridAndSeesTheClockAtEachTick) {
+    ManualMainQueue main;
+    std::vector<std::int64_t> ticks;
+    Timer poll = main.queue().scheduleRepeating(33 * ms, [&] { ticks.push_back(main.clock().nowNanoseconds()); });
+    main.advanceNanoseconds(1000 * ms);
+    ASSERT_EQ(ticks.size(), 30u);
+    for (std::size_t i = 0; i < ticks.size(); ++i) EXPECT_EQ(ticks[i], static_cast<std::int64_t>(i + 1) * 33 * ms);
+}
+
+TEST(RepeatingTimer, ALateQueueSkipsMissedTicksInsteadOfBursting) {
+    ManualMainQueue main;
+    int fired = 0;
+    Timer timer = main.queue().scheduleRepeating(10 * ms, [&] { ++fired; });
+    main.clock().setNanoseconds(35 * ms);  // the thread was busy for three and a half periods
+    main.queue().pump();
+    EXPECT_EQ(fired, 1);
+    main.advanceNanoseconds(5 * ms - 1);
+    EXPECT_EQ(fired, 1);
+    main.advanceNanoseconds(1);
+    EXPECT_EQ(fired, 2) << "the next tick stays on the 10 ms grid, at 40 ms";
+}
+
+TEST(Timer, CancelledDestroyedOrSelfCancelledTimersStopFiring) {
+    ManualMainQueue main;
+    int cancelled = 0, destroyed = 0, selfCancelled = 0;
+    Timer a = main.queue().scheduleOneShot(5 * ms, [&] { ++cancelled; });
+    auto b = std::make_unique<Timer>(main.queue().scheduleRepeating(5 * ms, [&] { ++destroyed; }));
+    Timer c;
+    c = main.queue().scheduleRepeating(5 * ms, [&] {
+        ++selfCancelled;
+        c.cancel();
+    });
+    a.cancel();
+    b.reset();
+    main.advanceNanoseconds(100 * ms);
+    EXPECT_EQ(cancelled, 0);
+    EXPECT_EQ(destroyed, 0);
+    EXPECT_EQ(selfCancelled, 1);
+    EXPECT_FALSE(c.isActive());
+}
+
+TEST(Timer, AHandlerMayCancelATimerDueInTheSamePump) {
+    ManualMainQueue main;
+    std::vector<std::string> order;
+    Timer later;
+    Timer first = main.queue().scheduleOneShot(5 * ms, [&] {
+        order.push_back("first");
+        later.cancel();
+    });
+    later = main.queue().scheduleOneShot(6 * ms, [&] { order.push_back("later"); });
+    main.clock().setNanoseconds(10 * ms);
+    main.queue().pump();
+    EXPECT_EQ(order, (std::vector<std::string>{"first"}));
+}
+
+TEST(Timer, ReplacingATimerRestartsItsFullDelay) {
+    // An arming timeout restarted at 9 s fires 10 s after the restart, not after the first arming.
+    ManualMainQueue main;
+    int cleared = 0;
+    Timer timeout = main.queue().scheduleOneShot(10'000 * ms, [&] { ++cleared; });
+    main.advanceSeconds(9);
+    timeout = main.queue().scheduleOneShot(10'000 * ms, [&] { ++cleared; });
+    main.advanceSeconds(9.999);
+    EXPECT_EQ(cleared, 0);
+    main.advanceSeconds(0.001);
+    EXPECT_EQ(cleared, 1);
+}
+
+TEST(Timer, OutlivingItsQueueIsHarmless) {
+    Timer timer;
+    {
+        ManualMainQueue main;
+        timer = main.queue().scheduleOneShot(5 * ms, [] {});
+    }
+    EXPECT_FALSE(timer.isActive());
+    timer.cancel();
+}
+
+TEST(MainQueue, DeferredWorkRunsInOrderBeforeDueTimersAndWorkPostedMeanwhileWaits) {
+    ManualMainQueue main;
+    std::vector<std::string> order;
+    Timer timer = main.queue().scheduleOneShot(0, [&] { order.push_back("timer"); });
+    main.queue().async([&] {
+        order.push_back("one");
+        main.queue().async([&] { order.push_back("posted by one"); });
+    });
+    main.queue().async([&] { order.push_back("two"); });
+    main.queue().pump();
+    EXPECT_EQ(order, (std::vector<std::string>{"one", "two", "timer"}));
+    main.drain();
+    EXPECT_EQ(order.back(), "posted by one");
+}
+
+TEST(MainQueue, DueTimersRunInDeadlineOrder) {
+    ManualMainQueue main;
+    std::vector<int> order;
+    Timer late = main.queue().scheduleOneShot(30 * ms, [&] { order.push_back(30); });
+    Timer early = main.queue().scheduleOneShot(10 * ms, [&] { order.push_back(10); });
+    Timer middle = main.queue().scheduleOneShot(20 * ms, [&] { order.push_back(20); });
+    main.clock().setNanoseconds(40 * ms);
+    main.queue().pump();
+    EXPECT_EQ(order, (std::vector<int>{10, 20, 30}));
+}
+
+TEST(MainQueue, LeewayLetsTheQueueWakeOnceForNearbyTimers) {
+    ManualMainQueue main;
+    int fired = 0;
+    EXPECT_FALSE(main.queue().nextWakeNanoseconds().has_value());
+    Timer render = main.queue().scheduleOneShot(3 * ms, [&] { ++fired; }, 1 * ms);
+    EXPECT_EQ(main.queue().nextWakeNanoseconds(), 4 * ms);
+    Timer other = main.queue().scheduleOneShot(3 * ms + 500'000, [&] { ++fired; });
+    EXPECT_EQ(main.queue().nextWakeNanoseconds(), 3 * ms + 500'000);
+    main.clock().setNanoseconds(*main.queue().nextWakeNanoseconds());
+    main.queue().pump();
+    EXPECT_EQ(fired, 2) << "one wake-up serves both timers";
+    main.queue().async([] {});
+    EXPECT_EQ(main.queue().nextWakeNanoseconds(), main.clock().nowNanoseconds()) << "waiting work wants a pump now";
+}

@@ -1,0 +1,67 @@
+#include "platform/foundation/x11_pasteboard.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+using pulvan::foundation::Pasteboard;
+using pulvan::foundation::X11Pasteboard;
+
+namespace {
+
+std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+
+constexpr const char* patternType = "com.kezwerk.pulvan.pattern";
+
+class X11Clipboard : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists("/usr/bin/Xvfb")) GTEST_SKIP() << "Xvfb is not installed: no X display to test the clipboard on";
+        const char* display = std::getenv("DISPLAY");
+        ASSERT_TRUE(display && *display) << "the x11 fixture sets DISPLAY";
+        // Two boards on two connections stand for two programs sharing the desktop clipboard.
+        first = X11Pasteboard::open();
+        second = X11Pasteboard::open();
+        ASSERT_TRUE(first && second) << "cannot open display " << display;
+    }
+    std::unique_ptr<X11Pasteboard> first, second;
+};
+
+}  // namespace
+
+TEST_F(X11Clipboard, AnotherProgramReadsEachTypeThatWasCopied) {
+    first->clearContents();
+    ASSERT_TRUE(first->setData(patternType, bytesOf(R"({"type":"pulvan.pattern"})")));
+    ASSERT_TRUE(first->setData(Pasteboard::textType, bytesOf("plain")));
+    EXPECT_EQ(second->data(patternType), bytesOf(R"({"type":"pulvan.pattern"})"));
+    EXPECT_EQ(second->data(Pasteboard::textType), bytesOf("plain"));
+    EXPECT_FALSE(second->data("com.kezwerk.pulvan.other").has_value());
+    EXPECT_EQ(first->data(patternType), bytesOf(R"({"type":"pulvan.pattern"})")) << "the owner reads its own copy";
+}
+
+TEST_F(X11Clipboard, ACopyElsewhereReplacesWhatWasOnTheClipboard) {
+    first->clearContents();
+    ASSERT_TRUE(first->setData(patternType, bytesOf("pattern")));
+    second->clearContents();
+    ASSERT_TRUE(second->setData(Pasteboard::textType, bytesOf("only text")));
+    EXPECT_FALSE(first->data(patternType).has_value()) << "the clipboard now holds only text";
+    EXPECT_EQ(first->data(Pasteboard::textType), bytesOf("only text"));
+}
+
+TEST_F(X11Clipboard, LargeValuesArriveWhole) {
+    std::vector<std::uint8_t> large(300'000);
+    for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    first->clearContents();
+    ASSERT_TRUE(first->setData(patternType, large));
+    EXPECT_EQ(second->data(patternType), large);
+}
+
+TEST_F(X11Clipboard, ReadingAfterTheOwnerIsGoneGivesNothing) {
+    first->clearContents();
+    ASSERT_TRUE(first->setData(patternType, bytesOf("gone soon")));
+    first.reset();
+    EXPECT_FALSE(second->data(patternType).has_value());
+}
