@@ -1,0 +1,127 @@
+#include "platform/audiounit/mirrored_ring.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace pulvan::au {
+namespace {
+
+class MirroredRing : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(initMirroredRing(ring, 16384)); }
+    void TearDown() override { releaseMirroredRing(ring); }
+
+    void produce(const void* bytes, std::uint32_t n) {
+        std::uint32_t space = 0;
+        std::uint8_t* at = ringWritePosition(ring, &space);
+        ASSERT_GE(space, n);
+        std::memcpy(at, bytes, n);
+        ringProduce(ring, n);
+    }
+
+    TPCircularBuffer ring;
+};
+
+TEST_F(MirroredRing, LengthIsWholePagesAndTheSecondMappingMirrorsTheFirst) {
+    EXPECT_EQ(ring.length % static_cast<std::uint32_t>(sysconf(_SC_PAGESIZE)), 0u);
+    EXPECT_GE(ring.length, 16384u);
+    ring.buffer[5] = 0xAB;
+    EXPECT_EQ(ring.buffer[ring.length + 5], 0xAB);
+    ring.buffer[ring.length + 7] = 0xCD;
+    EXPECT_EQ(ring.buffer[7], 0xCD);
+}
+
+TEST_F(MirroredRing, AMessageAcrossTheWrapIsReadBackWhole) {
+    // Move both offsets to the last byte, then write three bytes that straddle the end.
+    std::uint32_t space = 0;
+    ringWritePosition(ring, &space);
+    ringProduce(ring, ring.length - 1);
+    clearRing(ring);
+    ASSERT_EQ(ring.writeOffset, ring.length - 1);
+    const std::uint8_t message[3] = {0x90, 60, 100};
+    produce(message, 3);
+    EXPECT_EQ(ring.writeOffset, 2u);
+    std::uint32_t available = 0;
+    const std::uint8_t* at = ringReadPosition(ring, &available);
+    ASSERT_EQ(available, 3u);
+    EXPECT_EQ(0, std::memcmp(at, message, 3));
+    ringConsume(ring, 3);
+    EXPECT_EQ(ring.readOffset, 2u);
+    EXPECT_EQ(ringReadPosition(ring, &available), nullptr);
+    EXPECT_EQ(available, 0u);
+}
+
+TEST_F(MirroredRing, FreeSpaceShrinksToNothingAtCapacityAndReturnsAfterConsuming) {
+    std::uint32_t space = 0;
+    ringWritePosition(ring, &space);
+    ringProduce(ring, space);
+    EXPECT_EQ(ringWritePosition(ring, &space), nullptr);
+    EXPECT_EQ(space, 0u);
+    ringConsume(ring, 100);
+    EXPECT_NE(ringWritePosition(ring, &space), nullptr);
+    EXPECT_EQ(space, 100u);
+}
+
+TEST_F(MirroredRing, NonAtomicModeStillCountsFilledBytes) {
+    setRingAtomic(ring, false);
+    const std::uint8_t bytes[4] = {1, 2, 3, 4};
+    produce(bytes, 4);
+    std::uint32_t available = 0;
+    ringReadPosition(ring, &available);
+    EXPECT_EQ(available, 4u);
+}
+
+TEST(MirroredRingFailure, UnusableLengthsAreRefusedAndLeaveAnInertRing) {
+    for (std::uint32_t length : {0u, 0xFFFFFFFFu}) {
+        TPCircularBuffer ring;
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(initMirroredRing(ring, length));
+        EXPECT_NE(testing::internal::GetCapturedStdout().find("mirrored_ring.cpp:"), std::string::npos);
+        std::uint32_t space = 99, available = 99;
+        EXPECT_EQ(ringWritePosition(ring, &space), nullptr);
+        EXPECT_EQ(space, 0u);
+        EXPECT_EQ(ringReadPosition(ring, &available), nullptr);
+        EXPECT_EQ(available, 0u);
+        ringProduce(ring, 3);  // must not write or count through a missing buffer
+        ringConsume(ring, 3);
+        clearRing(ring);
+        EXPECT_EQ(ring.filled.load(), 0);
+        releaseMirroredRing(ring);
+    }
+}
+
+// Maps a ring in a process that may open no file, so the memory file cannot be made.
+void mapRingWithoutFileDescriptors() {
+    rlimit none{0, 0};
+    setrlimit(RLIMIT_NOFILE, &none);
+    TPCircularBuffer ring;
+    const bool mapped = initMirroredRing(ring, 16384);
+    std::uint32_t space = 1;
+    ringWritePosition(ring, &space);
+    std::fprintf(stderr, "%s", mapped ? "mapped" : "refused");
+    std::exit(!mapped && space == 0 ? 0 : 1);
+}
+
+TEST(MirroredRingFailure, NoFileDescriptorsLeftRefusesTheRing) {
+    EXPECT_EXIT(mapRingWithoutFileDescriptors(), testing::ExitedWithCode(0), "refused");
+}
+
+TEST(MirroredRingLifecycle, ReleaseZeroesTheRecordAndARingCanBeInitialisedAgain) {
+    TPCircularBuffer ring;
+    ASSERT_TRUE(initMirroredRing(ring, 100));
+    EXPECT_EQ(ring.length, static_cast<std::uint32_t>(sysconf(_SC_PAGESIZE)));
+    releaseMirroredRing(ring);
+    EXPECT_EQ(ring.buffer, nullptr);
+    EXPECT_EQ(ring.length, 0u);
+    EXPECT_FALSE(ring.atomic);
+    ASSERT_TRUE(initMirroredRing(ring, 16384));
+    EXPECT_TRUE(ring.atomic);
+    releaseMirroredRing(ring);
+}
+
+}  // namespace
+}  // namespace pulvan::au
