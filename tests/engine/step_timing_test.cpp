@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/step_timing.h"
+#include "tests/engine/engine_harness.h"
+
+namespace pulvan::engine {
+namespace {
+namespace layout = config_layout;
+using test::ConfigBuilder;
+
+struct LengthCase {
+    int resolution;
+    double expected;
+};
+
+class StepLengthTable : public ::testing::TestWithParam<LengthCase> {};
+
+TEST_P(StepLengthTable, PlainDottedAndTripletCodes) {
+    EXPECT_DOUBLE_EQ(stepLength(GetParam().resolution), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, StepLengthTable,
+                         ::testing::Values(LengthCase{16, 0.25}, LengthCase{8, 0.5}, LengthCase{116, 0.375},
+                                           LengthCase{216, 1.0 / 6.0}, LengthCase{316, 0.25}, LengthCase{100, 6.0},
+                                           LengthCase{1, 4.0}, LengthCase{32, 0.125}, LengthCase{204, 2.0 / 3.0},
+                                           LengthCase{0, 4.0}, LengthCase{-16, 4.0}));
+
+// Step times over [from, to) for track 0 with every gate on.
+std::vector<double> stepTimes(int resolution, int swing, double from, double to, bool realigned = false) {
+    ConfigBuilder config;
+    config.swing(swing).pool({60}).perTrack(layout::kResolutions, 0, resolution).allSteps(layout::kGateSteps, 0, 1);
+    const EngineSnapshot snapshot = config.decoded();
+    auto scratch = std::make_unique<StepScratch>();
+    scratch->clear();
+    scheduleTrackSteps(snapshot, 0, realigned, *scratch, 0.0, from, to, 4.0);
+    std::vector<double> times;
+    for (int i = 0; i < scratch->stepCount; ++i) times.push_back(scratch->steps[i].time);
+    return times;
+}
+
+TEST(Swing, SeventyFivePercentDelaysOddSixteenthsByAnEighthOfABeat) {
+    EXPECT_EQ(stepTimes(16, 75, 0.0, 1.0), (std::vector<double>{0.0, 0.375, 0.5, 0.875}));
+}
+
+TEST(Swing, SixtySixPercentDelaysOddSixteenthsBy008) {
+    const auto times = stepTimes(16, 66, 0.0, 0.5);
+    ASSERT_EQ(times.size(), 2u);
+    EXPECT_DOUBLE_EQ(times[1], 0.25 + 0.08);
+}
+
+TEST(Swing, ThirtySecondsSwingEveryFourthOnly) {
+    const auto times = stepTimes(32, 75, 0.0, 0.5);
+    EXPECT_EQ(times, (std::vector<double>{0.0, 0.125, 0.375, 0.375}));
+}
+
+struct NoSwingCase {
+    int resolution;
+    int swing;
+};
+
+class NoSwing : public ::testing::TestWithParam<NoSwingCase> {};
+
+TEST_P(NoSwing, StepsStayOnTheGrid) {
+    const auto [resolution, swing] = GetParam();
+    const double length = stepLength(resolution);
+    const auto times = stepTimes(resolution, swing, 0.0, 4.0);
+    for (size_t i = 0; i < times.size(); ++i) EXPECT_DOUBLE_EQ(times[i], static_cast<double>(i) * length) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(Swing, NoSwing,
+                         ::testing::Values(NoSwingCase{8, 75}, NoSwingCase{4, 75}, NoSwingCase{116, 75},
+                                           NoSwingCase{216, 75}, NoSwingCase{16, 50}, NoSwingCase{12, 75}));
+
+TEST(ScheduleTrackSteps, SwungStepBeforeTheWindowEndsInItOnceOnly) {
+    EXPECT_EQ(stepTimes(16, 75, 1.0, 2.0), (std::vector<double>{1.0, 1.375, 1.5, 1.875}));
+    EXPECT_EQ(stepTimes(16, 75, 2.0, 3.0).front(), 2.0);
+    // Split windows produce every step exactly once.
+    auto first = stepTimes(16, 75, 1.0, 1.3);
+    const auto second = stepTimes(16, 75, 1.3, 2.0);
+    first.insert(first.end(), second.begin(), second.end());
+    EXPECT_EQ(first, stepTimes(16, 75, 1.0, 2.0));
+}
+
+TEST(ScheduleTrackSteps, RealignedWindowPlaysTheStepInProgressAtItsStart) {
+    const auto times = stepTimes(4, 50, 1.1, 2.5, true);
+    EXPECT_EQ(times, (std::vector<double>{1.1, 2.0}));
+    EXPECT_EQ(stepTimes(4, 50, 1.1, 2.5, false), (std::vector<double>{2.0}));
+}
+
+TEST(GlobalStepAt, CountsFromTheAnchorsGridStep) {
+    EXPECT_EQ(globalStepAt(5.3, 4.0, 0.25), 5);
+    EXPECT_EQ(globalStepAt(3.9, 4.0, 0.25), -1);
+    EXPECT_EQ(globalStepAt(4.0, 4.1, 0.25), 0);  // step 0 is the first at or after the anchor
+}
+
+}  // namespace
+}  // namespace pulvan::engine
