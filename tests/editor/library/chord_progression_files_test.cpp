@@ -1,0 +1,79 @@
+#include "editor/library/chord_progression_files.h"
+#include "tests/editor/library/temp_library.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace pulvan::library {
+namespace {
+
+using test::TempLibrary;
+using Chords = std::vector<model::Chord>;
+using Names = std::vector<std::string>;
+
+class ChordProgressionFiles : public ::testing::Test {
+protected:
+    TempLibrary lib;
+};
+
+TEST_F(ChordProgressionFiles, SavesEightNormalisedChords) {
+    ASSERT_TRUE(writeChordProgressionPresetFile("Pad #1", {{67, 60, 64, 60}, {200, -3}}));
+    const auto document = nlohmann::json::parse(TempLibrary::read(lib.chords() / "Pad %231.json"));
+    EXPECT_EQ(document["version"], "v1");
+    EXPECT_EQ(document["chords"].get<Chords>(), (Chords{{60, 64, 67}, {0, 127}, {}, {}, {}, {}, {}, {}}));
+    EXPECT_EQ(readChordProgressionPresetFile("Pad #1"), (Chords{{60, 64, 67}, {0, 127}, {}, {}, {}, {}, {}, {}}));
+}
+
+TEST_F(ChordProgressionFiles, NamesAreListedInPlainOrder) {
+    for (const char* name : {"beta", "Alpha", "alpha 2", "Zulu"}) ASSERT_TRUE(writeChordProgressionPresetFile(name, {}));
+    TempLibrary::write(lib.chords() / "readme.txt", "");
+    EXPECT_EQ(chordProgressionPresetNames(), (Names{"Alpha", "Zulu", "alpha 2", "beta"}));
+}
+
+TEST_F(ChordProgressionFiles, AnotherLetterCaseReplacesTheFile) {
+    ASSERT_TRUE(writeChordProgressionPresetFile("verse", {{60}}));
+    ASSERT_TRUE(writeChordProgressionPresetFile("VERSE", {{62}}));
+    EXPECT_EQ(chordProgressionPresetNames(), (Names{"VERSE"}));
+    EXPECT_EQ(readChordProgressionPresetFile("VERSE")->front(), (model::Chord{62}));
+}
+
+struct ReadCase {
+    std::string content;
+    std::optional<Chords> chords;
+};
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.content; }
+
+class ChordProgressionReading : public ChordProgressionFiles, public ::testing::WithParamInterface<ReadCase> {};
+
+TEST_P(ChordProgressionReading, AcceptsDocumentsAndBareArrays) {
+    TempLibrary::write(lib.chords() / "x.json", GetParam().content);
+    EXPECT_EQ(readChordProgressionPresetFile("x"), GetParam().chords);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ChordProgressionReading,
+    ::testing::Values(ReadCase{R"([[60],[62],[64]])", Chords{{60}, {62}, {64}, {}, {}, {}, {}, {}}},
+                      ReadCase{R"({"version":"anything","chords":[[64,60]]})", Chords{{60, 64}, {}, {}, {}, {}, {}, {}, {}}},
+                      ReadCase{R"({"chords":[[60]]})", std::nullopt}, ReadCase{R"({"version":"v1"})", std::nullopt},
+                      ReadCase{"not json", std::nullopt}));
+
+TEST_F(ChordProgressionFiles, FilesWithOddEscapesAreReadAndDeletedByTheirListedName) {
+    TempLibrary::write(lib.chords() / "Bad %ZZ.json", "[[60]]");
+    TempLibrary::write(lib.chords() / "a%2fb.json", "[[61]]");
+    EXPECT_EQ(chordProgressionPresetNames(), (Names{"Bad %ZZ", "a/b"}));
+    EXPECT_TRUE(readChordProgressionPresetFile("Bad %ZZ").has_value());
+    EXPECT_TRUE(readChordProgressionPresetFile("a/b").has_value());
+    EXPECT_TRUE(deleteChordProgressionPresetFile("a/b"));
+    EXPECT_FALSE(deleteChordProgressionPresetFile("a/b"));
+    EXPECT_EQ(chordProgressionPresetNames(), (Names{"Bad %ZZ"}));
+}
+
+TEST_F(ChordProgressionFiles, WithoutLibraryNothingIsListedOrWritten) {
+    lib.removeLibraryLocation();
+    EXPECT_FALSE(writeChordProgressionPresetFile("x", {}));
+    EXPECT_TRUE(chordProgressionPresetNames().empty());
+    EXPECT_EQ(readChordProgressionPresetFile("x"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace pulvan::library
