@@ -16,7 +16,7 @@ std::vector<Chord> readChords(const Json& value) {
     std::vector<Chord> chords;
     chords.reserve(array.size());
     for (std::size_t i = 0; i < array.size(); ++i) {
-        chords.push_back(within(indexPlace("", i), [&] { return readIntegerList(array[i]); }));
+        chords.push_back(withinIndex(i, [&] { return readIntegerList(array[i]); }));
     }
     return chords;
 }

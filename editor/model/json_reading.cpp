@@ -87,7 +87,7 @@ std::vector<int> readIntegerList(const Json& value) {
     std::vector<int> numbers;
     numbers.reserve(array.size());
     for (std::size_t i = 0; i < array.size(); ++i) {
-        numbers.push_back(within(indexPlace("", i), [&] { return saturatedInt(readInteger(array[i])); }));
+        numbers.push_back(withinIndex(i, [&] { return saturatedInt(readInteger(array[i])); }));
     }
     return numbers;
 }
@@ -100,8 +100,10 @@ int saturatedInt(std::int64_t value) {
     return clampedInt(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
 }
 
-std::string indexPlace(std::string_view name, std::size_t index) {
-    return std::string(name) + "[" + std::to_string(index) + "]";
+std::string joinedPath(std::string_view place, const std::string& innerPath) {
+    std::string path(place);
+    if (!innerPath.empty() && innerPath.front() != '[') path += '.';
+    return path + innerPath;
 }
 
 }  // namespace pulvan::model::json_reading

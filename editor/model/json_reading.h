@@ -40,19 +40,26 @@ std::vector<int> readIntegerList(const Json& value);
 int clampedInt(std::int64_t value, std::int64_t low, std::int64_t high);
 int saturatedInt(std::int64_t value);
 
-// Runs body; a DecodingError it throws gets `place` put in front of its message.
+std::string joinedPath(std::string_view place, const std::string& innerPath);
+
+// Runs body; a DecodingError it throws gets `place` put in front of its path.
 template <typename Body>
 decltype(auto) within(std::string_view place, Body&& body) {
     try {
         return body();
     } catch (const DecodingError& error) {
-        std::string message(place);
-        const std::string_view inner = error.what();
-        if (!inner.empty() && inner.front() != '[') message += '.';
-        message += inner;
-        throw DecodingError(message);
+        throw DecodingError(error.reason(), joinedPath(place, error.path()));
     }
 }
-std::string indexPlace(std::string_view name, std::size_t index);
+
+// The same for an array element: its place "[index]" is only built when reading fails.
+template <typename Body>
+decltype(auto) withinIndex(std::size_t index, Body&& body) {
+    try {
+        return body();
+    } catch (const DecodingError& error) {
+        throw DecodingError(error.reason(), joinedPath("[" + std::to_string(index) + "]", error.path()));
+    }
+}
 
 }  // namespace pulvan::model::json_reading

@@ -53,7 +53,7 @@ std::vector<Item> readList(const Json& value, Read read) {
     std::vector<Item> items;
     items.reserve(array.size());
     for (std::size_t i = 0; i < array.size(); ++i) {
-        items.push_back(within(indexPlace("", i), [&] { return read(array[i]); }));
+        items.push_back(withinIndex(i, [&] { return read(array[i]); }));
     }
     return items;
 }
@@ -241,10 +241,10 @@ Pattern patternFromJson(const Json& json) {
         const auto& entries = readArray(lanes);
         if (entries.size() % 2 != 0) fail("lanes must alternate lane kinds and lanes");
         for (std::size_t i = 0; i < entries.size(); i += 2) {
-            const LaneKind kind = within(indexPlace("", i), [&] {
+            const LaneKind kind = withinIndex(i, [&] {
                 return readEnum<LaneKind>(entries[i], laneKindFromRawValue, "lane kind");
             });
-            pattern.lanes.insert_or_assign(kind, within(indexPlace("", i + 1), [&] {
+            pattern.lanes.insert_or_assign(kind, withinIndex(i + 1, [&] {
                 return laneFromJson(entries[i + 1], kind);
             }));
         }

@@ -1,6 +1,7 @@
 #include "editor/model/preset_migration.h"
 
 #include <algorithm>
+#include <set>
 
 #include "editor/model/preset_version.h"
 #include "editor/model/skin.h"
@@ -78,6 +79,13 @@ void migratePreset(Preset& preset, int versionIndex) {
 
 void normalizePatterns(Preset& preset) {
     forEachPattern(preset, [](Track&, Pattern& pattern) { restoreMissingLanes(pattern); });
+}
+
+void makeTrackIdsUnique(Preset& preset) {
+    std::set<foundation::Uuid> seen;
+    for (Track& track : preset.tracks) {
+        while (!seen.insert(track.id).second) track.id = foundation::Uuid::random();
+    }
 }
 
 }  // namespace pulvan::model

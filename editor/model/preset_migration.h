@@ -20,4 +20,8 @@ void addFixLanes(Preset& preset);
 // Every pattern gets the default lane of each kind it lacks.
 void normalizePatterns(Preset& preset);
 
+// A track whose identifier repeats an earlier track's gets a new one: tracks are told apart by
+// their identifiers (selections, views), so two tracks must never share one.
+void makeTrackIdsUnique(Preset& preset);
+
 }  // namespace pulvan::model

@@ -40,6 +40,7 @@ Preset PresetParser::parse(std::string_view data) {
     Preset preset = presetFromJson(document);
     migratePreset(preset, versionIndex);
     normalizePatterns(preset);
+    makeTrackIdsUnique(preset);
     return preset;
 }
 

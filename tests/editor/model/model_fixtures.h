@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "editor/model/preset.h"
+
+namespace pulvan::model::test {
+
+// The bytes of a hand-written preset file under tests/editor/model/fixtures.
+std::string readFixture(std::string_view name);
+
+// Six tracks of eight patterns in which every lane differs from its default and every NOTES
+// step holds a three-note chord: the largest preset the editor produces.
+Preset fullPreset();
+
+}  // namespace pulvan::model::test
