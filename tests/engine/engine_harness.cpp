@@ -95,6 +95,7 @@ std::vector<CollectedEvent> EngineDriver::block(double position, bool playing) {
     }
     e.events.clear();
     ++blocksRun_;
+    nextPosition_ = position + blockQN();
     return out;
 }
 

@@ -62,12 +62,15 @@ public:
     std::vector<CollectedEvent> play(double start, int count);
     // Contiguous playing blocks from `start` until the block containing `end`.
     std::vector<CollectedEvent> playUntil(double start, double end);
+    // The playing block that continues the previous one.
+    std::vector<CollectedEvent> next() { return block(nextPosition_); }
     std::vector<CollectedEvent> stop() { return block(0.0, false); }
     void push(const ConfigBuilder& config);
 
 private:
     std::unique_ptr<SequencerEngine> engine_;
     int blocksRun_ = 0;
+    double nextPosition_ = 0.0;
 };
 
 std::vector<CollectedEvent> ofKind(const std::vector<CollectedEvent>& events, int kind);
