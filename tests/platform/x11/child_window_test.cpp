@@ -2,89 +2,63 @@
 #include <gtest/gtest.h>
 
 #include "platform/x11/child_window.h"
-
-#include <X11/Xlib.h>
+#include "tests/platform/x11/host_window.h"
 
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
 using pulvan::x11::ChildWindow;
-using pulvan::x11::WindowSize;
+using pulvan::x11::test::HostWindow;
 
-// The "host": its own connection and a top-level window, as a plug-in host has.
-class HostWindow : public ::testing::Test {
+class ChildWindowInHost : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (Xvfb is not installed)";
-        display = XOpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr) << "cannot open the X display " << std::getenv("DISPLAY");
-        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 900, 520, 0, 0, 0);
-        XMapWindow(display, parent);
-        XSync(display, False);
+        host = std::make_unique<HostWindow>(900, 520);
+        ASSERT_TRUE(host->open()) << "cannot open the X display " << std::getenv("DISPLAY");
     }
-    void TearDown() override {
-        if (!display) return;
-        XDestroyWindow(display, parent);
-        XCloseDisplay(display);
-    }
-
-    Window parentOf(unsigned long window) {
-        Window root = 0, parentWindow = 0, *children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(display, window, &root, &parentWindow, &children, &count)) return 0;
-        if (children) XFree(children);
-        return parentWindow;
-    }
-    unsigned childCount() {
-        Window root = 0, parentWindow = 0, *children = nullptr;
-        unsigned count = 0;
-        XQueryTree(display, parent, &root, &parentWindow, &children, &count);
-        if (children) XFree(children);
-        return count;
-    }
-
-    Display* display = nullptr;
-    Window parent = 0;
+    std::unique_ptr<HostWindow> host;
 };
 
-TEST_F(HostWindow, ChildLivesInsideTheParentAndGoesWithIt) {
+TEST_F(ChildWindowInHost, ChildLivesInsideTheParentAndGoesWithIt) {
     {
-        auto child = ChildWindow::create(parent, {640, 365});
+        auto child = ChildWindow::create(host->window(), {640, 365});
         ASSERT_NE(child, nullptr);
-        EXPECT_EQ(parentOf(child->id()), parent);
-        EXPECT_EQ(child->parent(), parent);
-        EXPECT_EQ(childCount(), 1u);
+        EXPECT_EQ(host->parentOf(child->id()), host->window());
+        EXPECT_EQ(child->parent(), host->window());
+        EXPECT_EQ(host->childCount(), 1u);
         EXPECT_EQ(child->size().width, 640);
         EXPECT_EQ(child->size().height, 365);
     }
-    EXPECT_EQ(childCount(), 0u);
+    EXPECT_EQ(host->childCount(), 0u);
 }
 
-TEST_F(HostWindow, FillParentTakesTheParentsSize) {
-    auto child = ChildWindow::create(parent, {10, 10});
+TEST_F(ChildWindowInHost, FillParentTakesTheParentsSize) {
+    auto child = ChildWindow::create(host->window(), {10, 10});
     ASSERT_NE(child, nullptr);
     child->fillParent();
     EXPECT_EQ(child->size().width, 900);
     EXPECT_EQ(child->size().height, 520);
 
-    XResizeWindow(display, parent, 1280, 730);
-    XSync(display, False);
+    host->resize(1280, 730);
     child->fillParent();
     EXPECT_EQ(child->size().width, 1280);
     EXPECT_EQ(child->size().height, 730);
 }
 
-TEST_F(HostWindow, ResizeKeepsAtLeastOnePixel) {
-    auto child = ChildWindow::create(parent, {100, 100});
+TEST_F(ChildWindowInHost, ResizeKeepsAtLeastOnePixel) {
+    auto child = ChildWindow::create(host->window(), {100, 100});
     ASSERT_NE(child, nullptr);
     child->resize({0, -4});
     EXPECT_EQ(child->size().width, 1);
     EXPECT_EQ(child->size().height, 1);
 }
 
-TEST_F(HostWindow, MissingParentGivesNoWindowAndDoesNotAbort) {
+TEST_F(ChildWindowInHost, MissingParentGivesNoWindowAndDoesNotAbort) {
     EXPECT_EQ(ChildWindow::create(0, {100, 100}), nullptr);
+    Display* display = host->display();
     const Window gone = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
     XDestroyWindow(display, gone);
     XSync(display, False);

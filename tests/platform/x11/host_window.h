@@ -1,0 +1,56 @@
+#pragma once
+// The host's side of an embedded window in tests: a connection of its own and
+// a top-level window that plug-in windows go into.
+#include <X11/Xlib.h>
+
+namespace pulvan::x11::test {
+
+class HostWindow {
+public:
+    HostWindow(unsigned width, unsigned height) {
+        display_ = XOpenDisplay(nullptr);
+        if (!display_) return;
+        window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, width, height, 0, 0, 0);
+        XMapWindow(display_, window_);
+        XSync(display_, False);
+    }
+    ~HostWindow() {
+        if (!display_) return;
+        XDestroyWindow(display_, window_);
+        XCloseDisplay(display_);
+    }
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
+
+    bool open() const { return display_ != nullptr; }
+    Display* display() const { return display_; }
+    Window window() const { return window_; }
+    void* handle() const { return reinterpret_cast<void*>(static_cast<unsigned long>(window_)); }
+
+    unsigned childCount() const {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        XQueryTree(display_, window_, &root, &parent, &children, &count);
+        if (children) XFree(children);
+        return count;
+    }
+
+    Window parentOf(unsigned long window) const {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display_, window, &root, &parent, &children, &count)) return 0;
+        if (children) XFree(children);
+        return parent;
+    }
+
+    void resize(unsigned width, unsigned height) {
+        XResizeWindow(display_, window_, width, height);
+        XSync(display_, False);
+    }
+
+private:
+    Display* display_ = nullptr;
+    Window window_ = 0;
+};
+
+}  // namespace pulvan::x11::test

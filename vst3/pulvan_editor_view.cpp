@@ -1,0 +1,71 @@
+#include "vst3/pulvan_editor_view.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "vst3/editor_link.h"
+#include "vst3/editor_size.h"
+
+using namespace Steinberg;
+
+namespace kez {
+
+PulvanEditorView::PulvanEditorView(pulvan::engine::SequencerEngine* engine, void* editorHolder)
+    : CPluginView(nullptr), engine_(engine), editorHolder_(editorHolder) {
+    rect = initialEditorRect(editor_link::preferredEditorWidth());
+}
+
+PulvanEditorView::~PulvanEditorView() { detach(); }
+
+tresult PLUGIN_API PulvanEditorView::isPlatformTypeSupported(FIDString type) {
+    return type && std::strcmp(type, kPlatformTypeX11EmbedWindowID) == 0 ? kResultTrue : kResultFalse;
+}
+
+tresult PLUGIN_API PulvanEditorView::attached(void* parent, FIDString type) {
+    if (isPlatformTypeSupported(type) != kResultTrue) return kResultFalse;
+    return CPluginView::attached(parent, type);
+}
+
+void PulvanEditorView::attachedToParent() {
+    if (!systemWindow || !engine_ || !editorHolder_ || hostedWindow_) return;
+    const auto parent = static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(systemWindow));
+    hostedWindow_ = pulvan::x11::ChildWindow::create(parent, {rect.getWidth(), rect.getHeight()});
+    if (!hostedWindow_) return;
+    hostedWindow_->fillParent();
+    editorContent_ = editor_link::createEditorContent(editorHolder_, hostedWindow_->id(), rect.getWidth(),
+                                                      rect.getHeight());
+    engine_->editorResizeCallback = [this](double width, double height) { resizeFromEditor(width, height); };
+}
+
+void PulvanEditorView::removedFromParent() { detach(); }
+
+void PulvanEditorView::detach() {
+    if (engine_) engine_->editorResizeCallback = nullptr;
+    if (editorContent_) editor_link::releaseEditorContent(editorContent_);
+    editorContent_ = nullptr;
+    hostedWindow_.reset();
+}
+
+void PulvanEditorView::resizeFromEditor(double width, double height) {
+    if (!plugFrame || !std::isfinite(width) || !std::isfinite(height)) return;
+    // Beyond any screen; keeps the rounding inside the int32 range.
+    auto pixels = [](double value) { return static_cast<int32>(std::round(std::clamp(value, 0.0, 100000.0))); };
+    ViewRect wanted(0, 0, pixels(width), pixels(height));
+    constrainEditorRect(wanted);
+    plugFrame->resizeView(this, &wanted);
+}
+
+tresult PLUGIN_API PulvanEditorView::onSize(ViewRect* newSize) {
+    if (!newSize) return kInvalidArgument;
+    rect = *newSize;
+    if (hostedWindow_) hostedWindow_->resize({rect.getWidth(), rect.getHeight()});
+    return kResultOk;
+}
+
+tresult PLUGIN_API PulvanEditorView::checkSizeConstraint(ViewRect* rect) {
+    if (!rect) return kInvalidArgument;
+    constrainEditorRect(*rect);
+    return kResultOk;
+}
+
+}  // namespace kez

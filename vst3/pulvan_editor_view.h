@@ -1,0 +1,43 @@
+#pragma once
+// The plug-in's editor inside the host's window: an X11 child window of the
+// host's frame at the editor's fixed aspect, which the editor's root view
+// draws into, and resizes that the editor asks the host for.
+#include <memory>
+
+#include "engine/sequencer_engine.h"
+#include "platform/x11/child_window.h"
+#include "public.sdk/source/common/pluginview.h"
+
+namespace kez {
+
+class PulvanEditorView : public Steinberg::CPluginView {
+public:
+    PulvanEditorView(pulvan::engine::SequencerEngine* engine, void* editorHolder);
+    ~PulvanEditorView() override;
+
+    Steinberg::tresult PLUGIN_API isPlatformTypeSupported(Steinberg::FIDString type) SMTG_OVERRIDE;
+    // Refuses a parent of any other window system before taking it.
+    Steinberg::tresult PLUGIN_API attached(void* parent, Steinberg::FIDString type) SMTG_OVERRIDE;
+    Steinberg::tresult PLUGIN_API onSize(Steinberg::ViewRect* newSize) SMTG_OVERRIDE;
+    Steinberg::tresult PLUGIN_API canResize() SMTG_OVERRIDE { return Steinberg::kResultTrue; }
+    Steinberg::tresult PLUGIN_API checkSizeConstraint(Steinberg::ViewRect* rect) SMTG_OVERRIDE;
+
+    void attachedToParent() override;
+    void removedFromParent() override;
+
+    // What the editor's resize request ends in: the host frame resizes us.
+    void resizeFromEditor(double width, double height);
+
+    // The child window while attached (tests look at it); null otherwise.
+    const pulvan::x11::ChildWindow* hostedWindow() const { return hostedWindow_.get(); }
+
+private:
+    void detach();
+
+    pulvan::engine::SequencerEngine* engine_;
+    void* editorHolder_;
+    std::unique_ptr<pulvan::x11::ChildWindow> hostedWindow_;
+    void* editorContent_ = nullptr;
+};
+
+}  // namespace kez
