@@ -1,0 +1,48 @@
+#include "platform/midi/backend.h"
+
+#include <chrono>
+#include <mutex>
+#include <utility>
+
+#include "platform/midi/rtmidi_backend.h"
+
+namespace pulvan::midi {
+namespace {
+
+std::mutex& overrideMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::shared_ptr<Backend>& installedBackend() {
+    static std::shared_ptr<Backend> backend;
+    return backend;
+}
+
+}  // namespace
+
+Timestamp now() noexcept {
+    return static_cast<Timestamp>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
+}
+
+std::shared_ptr<Backend> activeBackend() {
+    {
+        std::lock_guard lock(overrideMutex());
+        if (installedBackend()) return installedBackend();
+    }
+    static const std::shared_ptr<Backend> machineBackend = makeRtMidiBackend();
+    return machineBackend;
+}
+
+ScopedBackend::ScopedBackend(std::shared_ptr<Backend> backend) {
+    std::lock_guard lock(overrideMutex());
+    previous_ = std::exchange(installedBackend(), std::move(backend));
+}
+
+ScopedBackend::~ScopedBackend() {
+    std::lock_guard lock(overrideMutex());
+    installedBackend() = std::move(previous_);
+}
+
+}  // namespace pulvan::midi

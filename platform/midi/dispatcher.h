@@ -1,0 +1,57 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <thread>
+#include <vector>
+
+#include "platform/midi/backend.h"
+#include "platform/midi/callback_slot.h"
+#include "platform/midi/midi_types.h"
+
+namespace pulvan::midi {
+
+using ReadSlot = CallbackSlot<std::span<const std::uint8_t>, Timestamp>;
+using SetupSlot = CallbackSlot<>;
+
+// The MIDI layer's own thread, one per process while anything uses it. It
+// sends timestamped messages on time, hands received messages to input
+// callbacks, drains the audio threads' queues and watches the MIDI setup.
+class Dispatcher {
+public:
+    // The running dispatcher, started when nobody holds one.
+    static std::shared_ptr<Dispatcher> shared();
+    ~Dispatcher();
+    Dispatcher(const Dispatcher&) = delete;
+    Dispatcher& operator=(const Dispatcher&) = delete;
+
+    // Runs `deliver` on the layer's thread at `deliverAt` (kSendNow: at once),
+    // in timestamp order; deliveries due at the same time keep the order in
+    // which they were scheduled.
+    void schedule(const void* owner, Timestamp deliverAt, std::function<void()> deliver);
+    // Runs every delivery that `owner` still has waiting, now, in order, on the
+    // calling thread; used when a sender goes away so that nothing is lost.
+    void flush(const void* owner);
+
+    // Hands received bytes to an input's callback on the layer's thread.
+    void post(std::weak_ptr<ReadSlot> slot, std::vector<std::uint8_t> bytes, Timestamp receivedAt);
+
+    // Calls `slot` whenever the sources or destinations of `backend` change,
+    // for as long as the slot exists.
+    void watchSetup(std::weak_ptr<SetupSlot> slot, std::shared_ptr<Backend> backend);
+
+    // Runs `poll` on the layer's thread about every millisecond until removed;
+    // once removePoller returns, `poll` is not running.
+    void addPoller(const void* owner, std::function<void()> poll);
+    void removePoller(const void* owner);
+
+private:
+    struct State;
+    Dispatcher();
+
+    std::shared_ptr<State> state_;
+    std::thread thread_;
+};
+
+}  // namespace pulvan::midi

@@ -1,0 +1,60 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/midi/backend.h"
+
+namespace pulvan::midi {
+
+// An in-process MIDI system for tests. Besides the endpoints our own code
+// opens, a test adds the sources and destinations of "other programs" here and
+// plays their part. Messages are handed over synchronously on the sending thread.
+class LoopbackBackend final : public Backend, public std::enable_shared_from_this<LoopbackBackend> {
+public:
+    using DestinationHandler = std::function<void(std::span<const std::uint8_t> bytes, Timestamp receivedAt)>;
+
+    // Each returns the new endpoint's address; a taken address gets a "-01"... suffix on its client.
+    std::string addSource(const std::string& clientName, const std::string& portName);
+    std::string addDestination(const std::string& clientName, const std::string& portName, DestinationHandler handler);
+    void removeEndpoint(const std::string& address);
+    // Emits a message from a source: every input connected to it receives it.
+    bool sendFromSource(const std::string& address, std::span<const std::uint8_t> bytes);
+    // Hands a message to a destination's handler, as a connected output does.
+    bool sendToDestination(const std::string& address, std::span<const std::uint8_t> bytes);
+    // How many inputs are connected to a source.
+    std::size_t connectionCount(const std::string& address) const;
+    void unsubscribe(const std::string& address, std::uint64_t subscription);
+
+    std::vector<Endpoint> sources() override;
+    std::vector<Endpoint> destinations() override;
+    std::unique_ptr<OutputConnection> openOutput(const std::string& clientName, const std::string& portName) override;
+    std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName,
+                                               const std::string& sourceAddress, ReceiveFunction receive) override;
+    std::unique_ptr<VirtualEndpoint> openVirtualSource(const std::string& name) override;
+
+private:
+    struct Source {
+        std::map<std::uint64_t, std::shared_ptr<ReceiveFunction>> subscribers;
+    };
+    struct Destination {
+        std::shared_ptr<DestinationHandler> handler;
+    };
+
+    std::string freeAddress(const std::string& clientName, const std::string& portName) const;
+    std::vector<Endpoint> list(const std::vector<std::string>& addresses) const;
+
+    mutable std::mutex mutex_;
+    std::vector<std::string> sourceOrder_;
+    std::vector<std::string> destinationOrder_;
+    std::map<std::string, Source> sourcesByAddress_;
+    std::map<std::string, Destination> destinationsByAddress_;
+    std::uint64_t nextSubscription_ = 1;
+};
+
+}  // namespace pulvan::midi

@@ -1,0 +1,80 @@
+#include "platform/midi/virtual_source.h"
+
+#include <atomic>
+#include <mutex>
+
+#include "platform/midi/backend.h"
+#include "platform/midi/dispatcher.h"
+#include "platform/midi/short_message_queue.h"
+
+namespace pulvan::midi {
+namespace {
+
+// Room for several blocks of a busy engine from several instances.
+constexpr std::size_t kQueueCapacity = 4096;
+
+struct SharedSource {
+    std::mutex mutex;  // holders, endpoint and dispatcher change under it
+    std::atomic<std::uint32_t> holders{0};
+    std::shared_ptr<VirtualEndpoint> endpoint;
+    std::shared_ptr<Dispatcher> dispatcher;
+    ShortMessageQueue<kQueueCapacity> queue;
+
+    // Moves what the senders queued into the dispatcher's schedule. Runs on
+    // the layer's thread, or on the last holder's thread once that has stopped.
+    void drain() {
+        ShortMessage message;
+        while (queue.tryPop(message)) {
+            dispatcher->schedule(this, message.deliverAt, [endpoint = endpoint, message] {
+                endpoint->send(std::span<const std::uint8_t>(message.bytes.data(), message.length));
+            });
+        }
+    }
+};
+
+SharedSource& sharedSource() {
+    static SharedSource source;
+    return source;
+}
+
+}  // namespace
+
+SharedVirtualSource::SharedVirtualSource() {
+    SharedSource& source = sharedSource();
+    std::lock_guard lock(source.mutex);
+    if (!source.endpoint) {
+        source.endpoint = activeBackend()->openVirtualSource(kVirtualSourceName);
+        if (!source.endpoint) return;
+        source.dispatcher = Dispatcher::shared();
+        source.dispatcher->addPoller(&source, [&source] { source.drain(); });
+    }
+    source.holders.fetch_add(1, std::memory_order_relaxed);
+    held_ = true;
+}
+
+SharedVirtualSource::~SharedVirtualSource() {
+    if (!held_) return;
+    SharedSource& source = sharedSource();
+    std::lock_guard lock(source.mutex);
+    if (source.holders.fetch_sub(1, std::memory_order_relaxed) > 1) return;
+    source.dispatcher->removePoller(&source);
+    source.drain();
+    source.dispatcher->flush(&source);
+    source.endpoint.reset();
+    source.dispatcher.reset();
+}
+
+bool SharedVirtualSource::send(const std::uint8_t* bytes, std::size_t length, Timestamp deliverAt) noexcept {
+    if (!held_ || bytes == nullptr || length == 0 || length > 3) return false;
+    ShortMessage message;
+    message.deliverAt = deliverAt;
+    message.length = static_cast<std::uint8_t>(length);
+    for (std::size_t i = 0; i < length; ++i) message.bytes[i] = bytes[i];
+    return sharedSource().queue.tryPush(message);
+}
+
+std::uint32_t SharedVirtualSource::holderCount() noexcept {
+    return sharedSource().holders.load(std::memory_order_relaxed);
+}
+
+}  // namespace pulvan::midi

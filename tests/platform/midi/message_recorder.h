@@ -1,0 +1,52 @@
+#pragma once
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <span>
+#include <thread>
+#include <vector>
+
+#include "platform/midi/midi_types.h"
+
+namespace pulvan::midi::test {
+
+struct RecordedMessage {
+    std::vector<std::uint8_t> bytes;
+    Timestamp receivedAt = 0;
+    std::thread::id thread;
+};
+
+// Collects messages from any thread and lets a test wait for them.
+class MessageRecorder {
+public:
+    void record(std::span<const std::uint8_t> bytes, Timestamp receivedAt) {
+        // Notifying under the lock keeps a waiter that then destroys the recorder from racing us.
+        std::lock_guard lock(mutex_);
+        messages_.push_back({{bytes.begin(), bytes.end()}, receivedAt, std::this_thread::get_id()});
+        changed_.notify_all();
+    }
+
+    // Waits until `count` messages are in, or the timeout passes; returns what is in.
+    std::vector<RecordedMessage> waitFor(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(3)) {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, timeout, [&] { return messages_.size() >= count; });
+        return messages_;
+    }
+
+    std::vector<RecordedMessage> messages() {
+        std::lock_guard lock(mutex_);
+        return messages_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<RecordedMessage> messages_;
+};
+
+inline Timestamp millisecondsFromNow(std::int64_t milliseconds) {
+    return now() + static_cast<Timestamp>(milliseconds) * 1'000'000u;
+}
+
+}  // namespace pulvan::midi::test
