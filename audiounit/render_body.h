@@ -1,0 +1,31 @@
+#pragma once
+#include "audiounit/app_play_engine.h"
+#include "platform/audiounit/host_blocks.h"
+#include "platform/audiounit/render_types.h"
+
+#include <cstdint>
+
+namespace pulvan::au {
+
+// The host blocks a render block captured when it was made; empty ones count as missing.
+struct CapturedHostBlocks {
+    MusicalContextBlock musicalContext;
+    TransportStateBlock transportState;
+    MIDIOutputEventBlock midiOutput;
+};
+
+// One render call: moves MIDI through the rings, takes configurations and launches, serves
+// requests, renders the tracks over the block's window and sends their MIDI with sample times.
+// Never allocates, locks or waits; always answers 0.
+RenderStatus auRenderBody(AppPlayEngine& engine, const AudioTimeStamp& timestamp, std::uint32_t frameCount,
+                          const RenderEvent* realtimeEventListHead, const CapturedHostBlocks& hostBlocks) noexcept;
+
+// Takes the newest configuration; true when held notes must end first (fewer tracks, or a
+// track that both have moved to another channel).
+bool consumeAppPlayConfigs(AppPlayEngine& engine) noexcept;
+
+// Rebuilds the playing snapshot and the timed changes from the configuration, the pending
+// launches and a pending resync.
+void rebuildAppPlayTimeline(AppPlayEngine& engine, bool resyncPending, double resyncBeat) noexcept;
+
+}  // namespace pulvan::au
