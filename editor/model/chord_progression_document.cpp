@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "editor/model/json_reading.h"
-#include "editor/model/preset_json.h"
+#include "editor/model/json_writer.h"
 
 namespace pulvan::model {
 
@@ -36,10 +36,16 @@ ChordProgressionPresetDocument decodeChordProgressionPresetDocument(std::string_
 }
 
 std::string encodeChordProgressionPresetDocument(const ChordProgressionPresetDocument& document) {
-    nlohmann::ordered_json json = nlohmann::ordered_json::object();
-    json["version"] = document.version;
-    json["chords"] = document.chords;
-    return dumpJson(json);
+    JsonWriter writer;
+    writer.beginObject();
+    writer.key("version");
+    writer.string(document.version);
+    writer.key("chords");
+    writer.beginArray();
+    for (const Chord& chord : document.chords) writer.numbers(chord);
+    writer.endArray();
+    writer.endObject();
+    return writer.take();
 }
 
 std::optional<std::vector<Chord>> decodeChordProgressionPreset(std::string_view data) {

@@ -19,10 +19,14 @@ PatternClipboardDocument decodePatternClipboardDocument(std::string_view data) {
 }
 
 std::string encodePatternClipboardDocument(const PatternClipboardDocument& document) {
-    nlohmann::ordered_json json = nlohmann::ordered_json::object();
-    json["type"] = document.type;
-    json["pattern"] = patternToJson(document.pattern);
-    return dumpJson(json);
+    JsonWriter writer;
+    writer.beginObject();
+    writer.key("type");
+    writer.string(document.type);
+    writer.key("pattern");
+    writePattern(writer, document.pattern);
+    writer.endObject();
+    return writer.take();
 }
 
 }  // namespace pulvan::model

@@ -8,7 +8,6 @@
 
 namespace pulvan::model {
 
-using nlohmann::ordered_json;
 using namespace json_reading;
 
 namespace {
@@ -115,102 +114,148 @@ bool laneIsLeftOut(const Lane& lane, LaneKind kind) {
     return !lane.noteStepChords || everyChordSingle(lane.normalizedChords());
 }
 
-ordered_json laneToJson(const Lane& lane) {
-    ordered_json json = ordered_json::object();
-    json["lastStep"] = lane.lastStep;
-    if (lane.noteStepChords) {
-        std::vector<Chord> chords = lane.normalizedChords();
-        if (!everyChordSingle(chords)) {
-            json["steps"] = std::move(chords);
-            return json;
-        }
+void writeLane(JsonWriter& writer, const Lane& lane) {
+    writer.beginObject();
+    writer.key("lastStep");
+    writer.number(lane.lastStep);
+    writer.key("steps");
+    std::vector<Chord> chords;
+    if (lane.noteStepChords) chords = lane.normalizedChords();
+    if (!chords.empty() && !everyChordSingle(chords)) {
+        writer.beginArray();
+        for (const Chord& chord : chords) writer.numbers(chord);
+        writer.endArray();
+    } else {
+        writer.numbers(lane.steps);
     }
-    json["steps"] = lane.steps;
-    return json;
+    writer.endObject();
 }
 
-ordered_json patternToJson(const Pattern& pattern) {
-    ordered_json lanes = ordered_json::array();
+void writePattern(JsonWriter& writer, const Pattern& pattern) {
+    writer.beginObject();
+    writer.key("lanes");
+    writer.beginArray();
     for (const auto& [kind, lane] : pattern.lanes) {
         if (laneIsLeftOut(lane, kind)) continue;
-        lanes.push_back(rawValue(kind));
-        lanes.push_back(laneToJson(lane));
+        writer.string(rawValue(kind));
+        writeLane(writer, lane);
     }
-    ordered_json json = ordered_json::object();
-    json["lanes"] = std::move(lanes);
-    json["direction"] = rawValue(pattern.direction);
-    json["resolution"] = normalizedResolution(pattern.resolution);
-    return json;
+    writer.endArray();
+    writer.key("direction");
+    writer.string(rawValue(pattern.direction));
+    writer.key("resolution");
+    writer.number(normalizedResolution(pattern.resolution));
+    writer.endObject();
 }
 
-ordered_json chordPresetToJson(const ChordPreset& chordPreset) {
-    ordered_json patterns = ordered_json::array();
+void writeChordPreset(JsonWriter& writer, const ChordPreset& chordPreset) {
+    writer.beginObject();
+    writer.key("chord");
+    writer.numbers(chordPreset.chord);
+    writer.key("patterns");
+    writer.beginArray();
     for (const auto& slot : chordPreset.patterns) {
-        patterns.push_back(slot ? ordered_json(*slot) : ordered_json(nullptr));
+        if (slot) {
+            writer.number(*slot);
+        } else {
+            writer.null();
+        }
     }
-    ordered_json json = ordered_json::object();
-    json["chord"] = chordPreset.chord;
-    json["patterns"] = std::move(patterns);
-    return json;
+    writer.endArray();
+    writer.endObject();
 }
 
-ordered_json trackToJson(const Track& track) {
-    ordered_json patterns = ordered_json::array();
-    for (const Pattern& pattern : track.patterns) patterns.push_back(patternToJson(pattern));
-
-    ordered_json json = ordered_json::object();
-    json["id"] = track.id.string();
-    json["name"] = track.name;
-    json["mute"] = track.mute;
-    json["solo"] = track.solo;
-    json["accent_color"] = clampedColor(track.accentColorHex);
-    json["liveCCA"] = clampedMidi(track.liveCCA);
-    json["liveCCB"] = clampedMidi(track.liveCCB);
-    json["octave"] = track.octave;
-    json["transpose"] = track.transpose;
-    json["outputChord"] = track.outputChord;
-    json["poly"] = track.poly;
-    json["midiOutputChannel"] = track.midiOutputChannel;
-    json["midiOutOffsetMs"] = clampedOutOffset(track.midiOutOffsetMs);
-    json["ccA"] = track.ccA;
-    json["ccB"] = track.ccB;
-    json["portamentoCC"] = clampedMidi(track.portamentoCC);
-    json["portamentoOnValue"] = clampedMidi(track.portamentoOnValue);
-    json["portamentoOffValue"] = clampedMidi(track.portamentoOffValue);
-    json["fillEmpty"] = rawValue(track.fillEmpty);
-    json["patterns"] = std::move(patterns);
-    return json;
+void writeTrack(JsonWriter& writer, const Track& track) {
+    const auto field = [&](std::string_view key, std::int64_t value) {
+        writer.key(key);
+        writer.number(value);
+    };
+    const auto flag = [&](std::string_view key, bool value) {
+        writer.key(key);
+        writer.boolean(value);
+    };
+    writer.beginObject();
+    writer.key("id");
+    writer.string(track.id.string());
+    writer.key("name");
+    writer.string(track.name);
+    flag("mute", track.mute);
+    flag("solo", track.solo);
+    field("accent_color", clampedColor(track.accentColorHex));
+    field("liveCCA", clampedMidi(track.liveCCA));
+    field("liveCCB", clampedMidi(track.liveCCB));
+    field("octave", track.octave);
+    field("transpose", track.transpose);
+    writer.key("outputChord");
+    writer.numbers(track.outputChord);
+    flag("poly", track.poly);
+    field("midiOutputChannel", track.midiOutputChannel);
+    field("midiOutOffsetMs", clampedOutOffset(track.midiOutOffsetMs));
+    field("ccA", track.ccA);
+    field("ccB", track.ccB);
+    field("portamentoCC", clampedMidi(track.portamentoCC));
+    field("portamentoOnValue", clampedMidi(track.portamentoOnValue));
+    field("portamentoOffValue", clampedMidi(track.portamentoOffValue));
+    writer.key("fillEmpty");
+    writer.string(rawValue(track.fillEmpty));
+    writer.key("patterns");
+    writer.beginArray();
+    for (const Pattern& pattern : track.patterns) writePattern(writer, pattern);
+    writer.endArray();
+    writer.endObject();
 }
 
-ordered_json presetToJson(const Preset& preset) {
-    ordered_json chordPresets = ordered_json::array();
-    for (const ChordPreset& chordPreset : preset.chordPresets) chordPresets.push_back(chordPresetToJson(chordPreset));
-    ordered_json tracks = ordered_json::array();
-    for (const Track& track : preset.tracks) tracks.push_back(trackToJson(track));
-
-    ordered_json json = ordered_json::object();
-    json["version"] = preset.version;
-    json["notesPoolInput"] = rawValue(preset.notesPoolInput);
-    json["notesPool"] = preset.notesPool;
-    json["swing_percent"] = clampedSwing(preset.swingPercent);
+void writePreset(JsonWriter& writer, const Preset& preset) {
+    writer.beginObject();
+    writer.key("version");
+    writer.string(preset.version);
+    writer.key("notesPoolInput");
+    writer.string(rawValue(preset.notesPoolInput));
+    writer.key("notesPool");
+    writer.numbers(preset.notesPool);
+    writer.key("swing_percent");
+    writer.number(clampedSwing(preset.swingPercent));
+    writer.key("current_scene_index");
     const auto scene = preset.currentSceneIndex ? sceneIndexOrNone(*preset.currentSceneIndex) : std::nullopt;
-    json["current_scene_index"] = scene ? ordered_json(*scene) : ordered_json(nullptr);
+    if (scene) {
+        writer.number(*scene);
+    } else {
+        writer.null();
+    }
     const auto indices = normalizedPatternIndices(preset.currentTrackPatternIndices,
                                                   static_cast<std::int64_t>(preset.tracks.size()));
-    if (indices) json["current_track_pattern_indices"] = *indices;
-    json["scene_launch_resolution"] = normalizedLaunchResolution(preset.sceneLaunchResolution);
-    json["pattern_launch_resolution"] = normalizedLaunchResolution(preset.patternLaunchResolution);
-    json["resync_on_new_scene"] = preset.resyncOnNewScene;
-    json["chordPresets"] = std::move(chordPresets);
-    json["tracks"] = std::move(tracks);
-    return json;
+    if (indices) {
+        writer.key("current_track_pattern_indices");
+        writer.numbers(*indices);
+    }
+    writer.key("scene_launch_resolution");
+    writer.number(normalizedLaunchResolution(preset.sceneLaunchResolution));
+    writer.key("pattern_launch_resolution");
+    writer.number(normalizedLaunchResolution(preset.patternLaunchResolution));
+    writer.key("resync_on_new_scene");
+    writer.boolean(preset.resyncOnNewScene);
+    writer.key("chordPresets");
+    writer.beginArray();
+    for (const ChordPreset& chordPreset : preset.chordPresets) writeChordPreset(writer, chordPreset);
+    writer.endArray();
+    writer.key("tracks");
+    writer.beginArray();
+    for (const Track& track : preset.tracks) writeTrack(writer, track);
+    writer.endArray();
+    writer.endObject();
 }
 
-std::string dumpJson(const ordered_json& json, int indent) {
-    return json.dump(indent, ' ', false, ordered_json::error_handler_t::replace);
+std::string encodePreset(const Preset& preset) {
+    JsonWriter writer;
+    writePreset(writer, preset);
+    return writer.take();
 }
 
-std::string encodePreset(const Preset& preset, int indent) { return dumpJson(presetToJson(preset), indent); }
+std::string encodePattern(const Pattern& pattern) {
+    JsonWriter writer;
+    writePattern(writer, pattern);
+    return writer.take();
+}
 
 // ---- reading ----
 

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "editor/model/chord_preset.h"
+#include "editor/model/json_writer.h"
 #include "editor/model/lane.h"
 #include "editor/model/pattern.h"
 #include "editor/model/preset.h"
@@ -14,11 +15,16 @@
 // of range numbers instead of rejecting them. Reading throws DecodingError.
 namespace pulvan::model {
 
-nlohmann::ordered_json presetToJson(const Preset& preset);
-nlohmann::ordered_json trackToJson(const Track& track);
-nlohmann::ordered_json patternToJson(const Pattern& pattern);
-nlohmann::ordered_json laneToJson(const Lane& lane);
-nlohmann::ordered_json chordPresetToJson(const ChordPreset& chordPreset);
+// Compact text. Strings that are not valid UTF-8 are written with U+FFFD in place of the bad
+// bytes, so encoding never fails.
+std::string encodePreset(const Preset& preset);
+std::string encodePattern(const Pattern& pattern);
+
+void writePreset(JsonWriter& writer, const Preset& preset);
+void writeTrack(JsonWriter& writer, const Track& track);
+void writePattern(JsonWriter& writer, const Pattern& pattern);
+void writeLane(JsonWriter& writer, const Lane& lane);
+void writeChordPreset(JsonWriter& writer, const ChordPreset& chordPreset);
 
 // Reads the document as it stands: no version check, migration or restoring of left-out lanes
 // (PresetParser does those).
@@ -32,10 +38,5 @@ ChordPreset chordPresetFromJson(const nlohmann::json& json);
 // True when the writer leaves the lane out: it equals its kind's default lane (FIX lanes are
 // always written).
 bool laneIsLeftOut(const Lane& lane, LaneKind kind);
-
-// Compact text (indent -1) or pretty-printed. Strings that are not valid UTF-8 are written
-// with U+FFFD in place of the bad bytes, so encoding never fails.
-std::string encodePreset(const Preset& preset, int indent = -1);
-std::string dumpJson(const nlohmann::ordered_json& json, int indent = -1);
 
 }  // namespace pulvan::model

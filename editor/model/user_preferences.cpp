@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "editor/model/json_reading.h"
-#include "editor/model/preset_json.h"
+#include "editor/model/json_writer.h"
 
 namespace pulvan::model {
 
@@ -45,13 +45,19 @@ UserPreferences decodeUserPreferences(std::string_view data) {
 }
 
 std::string encodeUserPreferences(const UserPreferences& preferences) {
-    nlohmann::ordered_json json = nlohmann::ordered_json::object();
-    json["is_performance_dialog_pinned"] = preferences.isPerformanceDialogPinned;
-    json["ui_max_width"] = preferences.uiMaxWidth;
-    json["hosted_window_width"] = preferences.hostedWindowWidth;
-    json["default_cc_a"] = preferences.defaultCCA;
-    json["default_cc_b"] = preferences.defaultCCB;
-    return dumpJson(json);
+    JsonWriter writer;
+    writer.beginObject();
+    writer.key("is_performance_dialog_pinned");
+    writer.boolean(preferences.isPerformanceDialogPinned);
+    for (const auto& [key, value] : {std::pair{"ui_max_width", preferences.uiMaxWidth},
+                                     std::pair{"hosted_window_width", preferences.hostedWindowWidth},
+                                     std::pair{"default_cc_a", preferences.defaultCCA},
+                                     std::pair{"default_cc_b", preferences.defaultCCB}}) {
+        writer.key(key);
+        writer.number(value);
+    }
+    writer.endObject();
+    return writer.take();
 }
 
 }  // namespace pulvan::model

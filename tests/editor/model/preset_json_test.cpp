@@ -25,6 +25,8 @@ json minimalPreset() {
             {"tracks", json::array({minimalTrack()})}};
 }
 
+nlohmann::ordered_json written(const Preset& preset) { return nlohmann::ordered_json::parse(encodePreset(preset)); }
+
 std::vector<std::string> keysOf(const nlohmann::ordered_json& object) {
     std::vector<std::string> keys;
     for (const auto& item : object.items()) keys.push_back(item.key());
@@ -37,14 +39,14 @@ TEST(PresetJsonWriting, DefaultPatternIsOnlyItsFixLane) {
         for (int i = 0; i < 64; ++i) text += i == 0 ? "0" : ",0";
         return text;
     }();
-    EXPECT_EQ(dumpJson(patternToJson(defaultPattern())),
+    EXPECT_EQ(encodePattern(defaultPattern()),
               R"({"lanes":["fix",{"lastStep":16,"steps":[)" + zeros + R"(]}],"direction":"forward","resolution":16})");
 }
 
 TEST(PresetJsonWriting, KeysComeInTheirFixedOrder) {
     Preset preset = defaultPreset();
     preset.currentTrackPatternIndices = std::vector<int>{3};
-    const auto json = presetToJson(preset);
+    const auto json = written(preset);
     EXPECT_EQ(keysOf(json), (std::vector<std::string>{"version", "notesPoolInput", "notesPool", "swing_percent",
                                                       "current_scene_index", "current_track_pattern_indices",
                                                       "scene_launch_resolution", "pattern_launch_resolution",
@@ -59,7 +61,7 @@ TEST(PresetJsonWriting, KeysComeInTheirFixedOrder) {
     EXPECT_EQ(json["tracks"][0]["id"], preset.tracks[0].id.string());
 
     preset.currentTrackPatternIndices.reset();
-    EXPECT_FALSE(presetToJson(preset).contains("current_track_pattern_indices"));
+    EXPECT_FALSE(written(preset).contains("current_track_pattern_indices"));
 }
 
 TEST(PresetJsonWriting, ClampsEveryBoundedFieldAtBothEdges) {
@@ -90,25 +92,48 @@ TEST(PresetJsonWriting, ClampsEveryBoundedFieldAtBothEdges) {
     for (const Row& row : rows) {
         Preset preset = defaultPreset();
         row.set(preset, row.value);
-        const auto written = presetToJson(preset);
-        const auto& holder = written.contains(row.key) ? written : written["tracks"][0];
+        const auto document = written(preset);
+        const auto& holder = document.contains(row.key) ? document : document["tracks"][0];
         EXPECT_EQ(json(holder[row.key]), row.written) << row.key << " " << row.value;
     }
     Preset preset = defaultPreset();
     preset.currentTrackPatternIndices = std::vector<int>{9, 1, 1};
-    EXPECT_EQ(presetToJson(preset)["current_track_pattern_indices"].dump(), "[7]");
+    EXPECT_EQ(written(preset)["current_track_pattern_indices"].dump(), "[7]");
     preset.tracks[0].patterns[0].resolution = 17;
-    EXPECT_EQ(presetToJson(preset)["tracks"][0]["patterns"][0]["resolution"], 16);
+    EXPECT_EQ(written(preset)["tracks"][0]["patterns"][0]["resolution"], 16);
 }
 
 TEST(PresetJsonWriting, NotesStepsAreFlatUnlessAChordHasSeveralNotes) {
+    const auto stepsOf = [](const Lane& lane) {
+        JsonWriter writer;
+        writeLane(writer, lane);
+        return json::parse(writer.text())["steps"];
+    };
     Lane lane = defaultLane(LaneKind::notes);
     lane.steps[0] = 5;
     lane.noteStepChords->at(0) = {9};  // a lone note: the root is the step
-    EXPECT_TRUE(laneToJson(lane)["steps"][0].is_number());
+    EXPECT_EQ(stepsOf(lane)[0], 5);
     lane.setChord({5, 8}, 0);
-    EXPECT_EQ(laneToJson(lane)["steps"][0].dump(), "[5,8]");
-    EXPECT_EQ(laneToJson(lane)["steps"][1].dump(), "[0]");
+    EXPECT_EQ(stepsOf(lane)[0].dump(), "[5,8]");
+    EXPECT_EQ(stepsOf(lane)[1].dump(), "[0]");
+}
+
+TEST(PresetJsonWriting, WriterSeparatesValuesAndEscapesStrings) {
+    JsonWriter writer;
+    writer.beginObject();
+    writer.key("a");
+    writer.numbers({});
+    writer.key("b");
+    writer.beginArray();
+    writer.null();
+    writer.boolean(false);
+    writer.string("q\"\n\u00e9");
+    writer.number(INT64_MIN);
+    writer.beginObject();
+    writer.endObject();
+    writer.endArray();
+    writer.endObject();
+    EXPECT_EQ(writer.text(), "{\"a\":[],\"b\":[null,false,\"q\\\"\\n\u00e9\",-9223372036854775808,{}]}");
 }
 
 TEST(PresetJsonWriting, OnlyLanesThatDifferFromTheirDefaultAreWritten) {
@@ -331,7 +356,6 @@ TEST(PresetJsonReading, ErrorsNameTheirPlace) {
 TEST(PresetJsonRoundTrip, FullPresetComesBackEqual) {
     const Preset preset = test::fullPreset();
     EXPECT_EQ(presetFromJson(json::parse(encodePreset(preset))), preset);
-    EXPECT_EQ(presetFromJson(json::parse(encodePreset(preset, 2))), preset);
 }
 
 }  // namespace
