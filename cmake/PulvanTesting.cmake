@@ -1,8 +1,9 @@
-# pulvan_test(<name> SOURCES ... [LIBS ...] [THREADED] [NEEDS jack|x11 ...])
+# pulvan_test(<name> SOURCES ... [LIBS ...] [THREADED] [NEEDS jack|x11 ...] [LOCKS <resource> ...])
 #
 # THREADED tests are the ones that also run under ThreadSanitizer; a build with
 # PULVAN_SANITIZE=thread builds only those. NEEDS attaches the CTest fixture that
-# starts a private JACK server or Xvfb display for this build tree.
+# starts a private JACK server or Xvfb display for this build tree. LOCKS keeps tests
+# that share one outside resource (the X clipboard, say) from running at the same time.
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
@@ -17,7 +18,7 @@ if(NOT TARGET pulvan_threaded_tests)
 endif()
 
 function(pulvan_test name)
-  cmake_parse_arguments(T "THREADED" "" "SOURCES;LIBS;NEEDS" ${ARGN})
+  cmake_parse_arguments(T "THREADED" "" "SOURCES;LIBS;NEEDS;LOCKS" ${ARGN})
   if(PULVAN_SANITIZE STREQUAL "thread" AND NOT T_THREADED)
     return()
   endif()
@@ -40,9 +41,30 @@ function(pulvan_test name)
   if("x11" IN_LIST T_NEEDS)
     list(APPEND env "DISPLAY=:${PULVAN_TEST_DISPLAY}")
   endif()
-  gtest_discover_tests(${name}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${labels}" FIXTURES_REQUIRED "${fixtures}" ENVIRONMENT "${env}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_LIST ${name}_TESTS)
+
+  # List-valued properties do not survive gtest_discover_tests' PROPERTIES, so they are
+  # applied by a script that CTest runs after the discovered tests are defined.
+  set(props "")
+  foreach(prop IN ITEMS LABELS FIXTURES_REQUIRED ENVIRONMENT RESOURCE_LOCK)
+    if(prop STREQUAL "LABELS")
+      set(values "${labels}")
+    elseif(prop STREQUAL "FIXTURES_REQUIRED")
+      set(values "${fixtures}")
+    elseif(prop STREQUAL "ENVIRONMENT")
+      set(values "${env}")
+    else()
+      set(values "${T_LOCKS}")
+    endif()
+    if(values)
+      string(APPEND props " ${prop} [[${values}]]")
+    endif()
+  endforeach()
+  if(props)
+    set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
+    file(WRITE ${script} "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES${props})\nendif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
+  endif()
 endfunction()
 
 # Fixtures: started once per ctest run, shared by every test that needs them.
