@@ -30,8 +30,11 @@ struct PublishedSlots {
             const int candidate = static_cast<int>((start + static_cast<std::uint32_t>(attempt)) % N);
             const std::uint32_t bit = 1u << candidate;
             if (reservedMask.fetch_or(bit, std::memory_order_seq_cst) & bit) continue;
-            if (candidate == readingIndex.load(std::memory_order_seq_cst) ||
-                candidate == publishedIndex.load(std::memory_order_seq_cst)) {
+            // Published first, then reading: nobody can publish a slot we hold, so a reader
+            // whose recheck still finds this slot published announced it before we look at
+            // `readingIndex`, and we see that announcement.
+            const bool published = candidate == publishedIndex.load(std::memory_order_seq_cst);
+            if (published || candidate == readingIndex.load(std::memory_order_seq_cst)) {
                 reservedMask.fetch_and(~bit, std::memory_order_seq_cst);
                 continue;
             }
