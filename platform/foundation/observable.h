@@ -33,7 +33,8 @@ public:
         notify();
     }
 
-    [[nodiscard]] Connection subscribe(std::function<void(const T&)> handler) { return didChange_.connect(std::move(handler)); }
+    // Subscribing does not change the value, so it is allowed through a read-only view.
+    [[nodiscard]] Connection subscribe(std::function<void(const T&)> handler) const { return didChange_.connect(std::move(handler)); }
 
 private:
     void notify() {
@@ -42,7 +43,7 @@ private:
     }
 
     T value_;
-    Signal<const T&> didChange_;
+    mutable Signal<const T&> didChange_;
     Signal<>* ownerDidChange_;
 };
 

@@ -1,0 +1,40 @@
+#include "editor/store/undo_history.h"
+
+namespace pulvan::store {
+
+UndoHistory::UndoHistory(const model::Preset& initial) { entries_.push_back({PresetSnapshot::capture(initial), "initial"}); }
+
+bool UndoHistory::pushUndoSnapshot(const model::Preset& preset, std::string label) {
+    const PresetSnapshot& current = entries_[static_cast<std::size_t>(index_)].snapshot;
+    PresetSnapshot snapshot = PresetSnapshot::capture(preset, &current);
+    if (snapshot.sharesEverythingWith(current)) return false;
+    entries_.erase(entries_.begin() + index_ + 1, entries_.end());
+    entries_.push_back({std::move(snapshot), std::move(label)});
+    ++index_;
+    while (count() > limit) {
+        entries_.pop_front();
+        --index_;
+    }
+    return true;
+}
+
+std::optional<model::Preset> UndoHistory::stepBack() {
+    if (!canUndo()) return std::nullopt;
+    --index_;
+    return snapshot(index_);
+}
+
+std::optional<model::Preset> UndoHistory::stepForward() {
+    if (!canRedo()) return std::nullopt;
+    ++index_;
+    return snapshot(index_);
+}
+
+std::vector<std::string> UndoHistory::labels() const {
+    std::vector<std::string> list;
+    list.reserve(entries_.size());
+    for (const auto& entry : entries_) list.push_back(entry.label);
+    return list;
+}
+
+}  // namespace pulvan::store

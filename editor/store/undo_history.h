@@ -1,0 +1,48 @@
+#pragma once
+#include "editor/model/preset.h"
+#include "editor/store/preset_snapshot.h"
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pulvan::store {
+
+// Labelled snapshots of the preset, oldest first, with the position of the one
+// that equals the current preset. Holds at least one and at most `limit`.
+class UndoHistory {
+public:
+    static constexpr int limit = 50;
+
+    // A fresh history: the preset labelled "initial".
+    explicit UndoHistory(const model::Preset& initial);
+
+    // Records the preset under the label after the current entry, dropping the
+    // redo tail and then the oldest entries beyond the limit; a preset equal to
+    // the current entry records nothing. Returns whether an entry was recorded.
+    bool pushUndoSnapshot(const model::Preset& preset, std::string label);
+
+    // Move one entry back or forward and give that entry's preset; none at either end.
+    std::optional<model::Preset> stepBack();
+    std::optional<model::Preset> stepForward();
+
+    int index() const { return index_; }
+    int count() const { return static_cast<int>(entries_.size()); }
+    bool canUndo() const { return index_ > 0; }
+    bool canRedo() const { return index_ < count() - 1; }
+    const std::string& label(int i) const { return entries_.at(static_cast<std::size_t>(i)).label; }
+    std::vector<std::string> labels() const;
+    model::Preset snapshot(int i) const { return entries_.at(static_cast<std::size_t>(i)).snapshot.preset(); }
+    const PresetSnapshot& storedSnapshot(int i) const { return entries_.at(static_cast<std::size_t>(i)).snapshot; }
+
+private:
+    struct Entry {
+        PresetSnapshot snapshot;
+        std::string label;
+    };
+    std::deque<Entry> entries_;
+    int index_ = 0;
+};
+
+}  // namespace pulvan::store

@@ -1,0 +1,54 @@
+#pragma once
+#include "editor/model/preset.h"
+#include "editor/store/sequencer_store.h"
+#include "platform/foundation/main_queue.h"
+#include "platform/foundation/pasteboard.h"
+#include "tests/platform/foundation/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <set>
+#include <vector>
+
+namespace pulvan::test {
+
+// A store on a manual main queue, an in-memory pasteboard and temp folders for
+// the user defaults and the preset library, recording what it sends out.
+class StoreTest : public ::testing::Test {
+protected:
+    struct Refresh {
+        bool forceAllNotesOff;
+        std::set<int> releaseTracks;
+        std::set<int> queuedReleases;  // what the store had queued when it asked
+    };
+
+    TempFolder home;
+    ScopedEnvironment dataHome{"XDG_DATA_HOME", (home.path() / "data").string()};
+    ScopedEnvironment configHome{"XDG_CONFIG_HOME", (home.path() / "config").string()};
+    foundation::ManualMainQueue main;
+    foundation::MemoryPasteboard pasteboard;
+    std::vector<Refresh> refreshes;
+    std::vector<std::array<int, 3>> sentMIDI;
+
+    std::unique_ptr<store::SequencerStore> makeStore(std::optional<model::Preset> preset = std::nullopt) {
+        store::StoreServices services{main.queue(), pasteboard, foundation::UserDefaults::standard(), {}};
+        services.standaloneMIDISend = [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { sentMIDI.push_back({s, d1, d2}); };
+        auto store = std::make_unique<store::SequencerStore>(std::move(services), std::move(preset));
+        store->appPlayConfigurationRefresh = [this, raw = store.get()](bool force, const std::set<int>& release) {
+            refreshes.push_back({force, release, raw->pendingAppPlayTrackNoteReleaseIndices});
+        };
+        return store;
+    }
+
+    // One undoable edit through the store, as a command makes it.
+    static void edit(store::SequencerStore& store, const std::string& label, int octave) {
+        store.beginTransaction(label);
+        store.preset.modify([&](model::Preset& p) { p.tracks[0].octave = octave; });
+        store.endTransaction();
+    }
+};
+
+}  // namespace pulvan::test

@@ -1,0 +1,200 @@
+#include "tests/editor/store/store_fixture.h"
+
+using pulvan::store::KezModal;
+
+namespace pulvan::test {
+
+TEST_F(StoreTest, NestedTransactionsRecordOneEntryUnderTheOuterLabelAndRefreshOnce) {
+    auto store = makeStore();
+    store->beginTransaction("Rename track");
+    store->beginTransaction("Track settings");
+    store->preset.modify([](model::Preset& p) { p.tracks[0].name = "Lead"; });
+    store->endTransaction();
+    EXPECT_EQ(store->history().count(), 1) << "an inner close records nothing";
+    EXPECT_TRUE(refreshes.empty());
+    store->endTransaction();
+    ASSERT_EQ(store->history().count(), 2);
+    EXPECT_EQ(store->history().label(1), "Rename track");
+    EXPECT_EQ(refreshes.size(), 1u);
+    EXPECT_TRUE(store->canUndo().get());
+    EXPECT_EQ(store->pendingLabel, "Rename track") << "the label stays until the next outermost transaction";
+}
+
+TEST_F(StoreTest, ClosesWithoutAnOpenTransactionAreIgnored) {
+    auto store = makeStore();
+    store->endTransaction();
+    store->endTransaction();
+    EXPECT_EQ(store->txnDepth, 0);
+    edit(*store, "Octave", 3);
+    EXPECT_EQ(store->history().count(), 2) << "a stray close does not leave the depth below zero";
+}
+
+TEST_F(StoreTest, AnUnchangedTransactionLeavesNoEntryButStillRefreshes) {
+    auto store = makeStore();
+    store->queueNoteRelease(0);
+    store->beginTransaction("Drag");
+    store->endTransaction();
+    EXPECT_EQ(store->history().count(), 1);
+    EXPECT_FALSE(store->canUndo().get());
+    ASSERT_EQ(refreshes.size(), 1u) << "queued releases still travel";
+    EXPECT_EQ(refreshes[0].queuedReleases, std::set<int>{0});
+}
+
+TEST_F(StoreTest, ASkippedRefreshIsSkippedOnceOnly) {
+    auto store = makeStore();
+    store->beginTransaction("Paint");
+    store->skipNextAppPlayConfigurationRefresh = true;
+    store->preset.modify([](model::Preset& p) { p.tracks[0].octave = 1; });
+    store->endTransaction();
+    EXPECT_EQ(store->history().count(), 2);
+    EXPECT_TRUE(refreshes.empty());
+    EXPECT_FALSE(store->skipNextAppPlayConfigurationRefresh);
+    edit(*store, "Octave", 2);
+    EXPECT_EQ(refreshes.size(), 1u);
+}
+
+TEST_F(StoreTest, FiftyOneEditsKeepFiftyEntriesWithoutInitial) {
+    auto store = makeStore();
+    for (int i = 1; i <= 51; ++i) edit(*store, "Octave", i);
+    EXPECT_EQ(store->history().count(), 50);
+    EXPECT_EQ(store->history().index(), 49);
+    EXPECT_NE(store->history().label(0), "initial");
+    EXPECT_TRUE(store->canUndo().get());
+}
+
+TEST_F(StoreTest, UndoRedoAndAnEditAfterUndo) {
+    auto store = makeStore();
+    for (int i = 1; i <= 3; ++i) edit(*store, "Octave", i);
+    store->undo();
+    store->undo();
+    EXPECT_EQ(store->preset->tracks[0].octave, 1);
+    EXPECT_TRUE(store->canRedo().get());
+    store->redo();
+    EXPECT_EQ(store->preset->tracks[0].octave, 2);
+    store->undo();
+    edit(*store, "Octave", 7);
+    EXPECT_FALSE(store->canRedo().get());
+    EXPECT_EQ(store->history().count(), 3);
+    store->undo();
+    store->undo();
+    store->undo();  // at the oldest entry: nothing
+    EXPECT_EQ(store->preset->tracks[0].octave, 0);
+    EXPECT_FALSE(store->canUndo().get());
+    const auto refreshCount = refreshes.size();
+    store->undo();
+    EXPECT_EQ(refreshes.size(), refreshCount) << "an undo that does nothing refreshes nothing";
+}
+
+TEST_F(StoreTest, UndoDropsPendingLaunchesAndKeepsTheTrackIndexInRange) {
+    model::Preset preset = model::defaultPreset();
+    preset.tracks.push_back(preset.tracks[0]);
+    preset.tracks[1].id = foundation::Uuid::random();
+    auto store = makeStore(preset);
+    store->beginTransaction("Delete track");
+    store->preset.modify([](model::Preset& p) { p.tracks.pop_back(); });
+    store->endTransaction();
+    store->undo();
+    store->activeTrackIndex.set(1);
+    store->redo();
+    EXPECT_EQ(store->activeTrackIndex.get(), 0);
+
+    int cancels = 0;
+    store->hooks.hostedAppPlayCancelPatternLaunch = [&] { ++cancels; };
+    store->pendingSceneSelectionIndex = 3;
+    store->pendingSceneSelectionScheduledInHostedEngine = true;
+    store->playhead.sceneSelectionProgress.set(0.5);
+    store->pendingPatternSelectionPatternIndex = 2;
+    store->pendingPatternSelectionScheduledInHostedEngine = true;
+    store->playhead.patternSelectionProgress.set(0.7);
+    store->undo();
+    EXPECT_EQ(cancels, 1);
+    EXPECT_FALSE(store->pendingSceneSelectionIndex.has_value());
+    EXPECT_FALSE(store->pendingSceneSelectionScheduledInHostedEngine);
+    EXPECT_FALSE(store->pendingPatternSelectionPatternIndex.has_value());
+    EXPECT_EQ(store->playhead.sceneSelectionProgress.get(), 0.0);
+    EXPECT_EQ(store->playhead.patternSelectionProgress.get(), 0.0);
+}
+
+TEST_F(StoreTest, SubscribersOfThePresetReadTheNewPreset) {
+    auto store = makeStore();
+    std::vector<int> seen;
+    auto connection = store->preset.subscribe([&](const model::Preset&) { seen.push_back(store->preset->tracks[0].octave); });
+    edit(*store, "Octave", 4);
+    store->undo();
+    EXPECT_EQ(seen, (std::vector<int>{4, 0}));
+}
+
+TEST_F(StoreTest, SwingIsClampedPushedAtOnceAndNotUndoable) {
+    auto store = makeStore();
+    store->setSwingPercent(80);
+    EXPECT_EQ(store->preset->swingPercent, 75);
+    EXPECT_EQ(refreshes.size(), 1u);
+    EXPECT_EQ(store->history().count(), 1);
+    store->setSwingPercent(75);
+    EXPECT_EQ(refreshes.size(), 1u) << "an unchanged swing pushes nothing";
+    store->setSwingPercent(10);
+    EXPECT_EQ(store->preset->swingPercent, 50);
+}
+
+TEST_F(StoreTest, QueuedReleasesNameATrackOrAllNotes) {
+    auto store = makeStore();  // one track
+    store->queueNoteRelease(0);
+    EXPECT_EQ(store->pendingAppPlayTrackNoteReleaseIndices, std::set<int>{0});
+    EXPECT_FALSE(store->pendingAppPlayGlobalNoteRelease);
+    store->queueNoteRelease(9);
+    EXPECT_TRUE(store->pendingAppPlayGlobalNoteRelease);
+}
+
+class PatternGenerator303Session : public StoreTest {
+protected:
+    void openAndClose(store::SequencerStore& store, const std::function<void()>& whileOpen) {
+        store.setActiveModal(KezModal::patternGenerator303);
+        whileOpen();
+        store.setActiveModal(std::nullopt);
+    }
+};
+
+TEST_F(PatternGenerator303Session, RecordsOneEntryOnlyWhenThePresetChanged) {
+    auto store = makeStore();
+    openAndClose(*store, [] {});
+    EXPECT_EQ(store->history().count(), 1) << "opened and closed untouched";
+
+    openAndClose(*store, [&] {
+        store->preset.modify([](model::Preset& p) { p.tracks[0].patterns[0].direction = model::PatternDirection::backward; });
+        store->preset.modify([](model::Preset& p) { p.tracks[0].patterns[0].direction = model::PatternDirection::forward; });
+        store->patternGenerator303UndoSessionHasChanges = true;
+    });
+    EXPECT_EQ(store->history().count(), 1) << "touched and restored";
+
+    openAndClose(*store, [&] {
+        for (int step = 0; step < 8; ++step) {
+            store->preset.modify([&](model::Preset& p) { p.tracks[0].patterns[0].lane(model::LaneKind::gate).steps[step] = 1; });
+            store->patternGenerator303UndoSessionHasChanges = true;
+        }
+    });
+    ASSERT_EQ(store->history().count(), 2);
+    EXPECT_EQ(store->history().label(1), "303 pattern generator");
+    EXPECT_FALSE(store->patternGenerator303UndoSessionBaselinePresetData.has_value());
+    EXPECT_FALSE(store->patternGenerator303UndoSessionHasChanges);
+    store->undo();
+    EXPECT_EQ(store->preset->tracks[0].patterns[0].lane(model::LaneKind::gate).steps[0], 0) << "all eight edits undo as one";
+}
+
+TEST_F(PatternGenerator303Session, TheAuditionNoteEndsBeforeTheSessionCloses) {
+    auto store = makeStore();
+    store->setActiveModal(KezModal::patternGenerator303);
+    store->patternGenerator303AuditioningNote = 62;
+    store->patternGenerator303AuditioningChannel = 3;
+    std::size_t entriesWhenNoteOff = 0;
+    store->preset.modify([](model::Preset& p) { p.tracks[0].octave = 2; });
+    store->patternGenerator303UndoSessionHasChanges = true;
+    auto connection = store->canUndo().subscribe([&](const bool&) { entriesWhenNoteOff = sentMIDI.size(); });
+    store->setActiveModal(KezModal::performance);
+    ASSERT_EQ(sentMIDI.size(), 1u);
+    EXPECT_EQ(sentMIDI[0], (std::array<int, 3>{0x82, 62, 0}));
+    EXPECT_EQ(entriesWhenNoteOff, 1u) << "the note off went out before the undo entry was recorded";
+    EXPECT_FALSE(store->patternGenerator303AuditioningNote.has_value());
+    EXPECT_EQ(store->history().count(), 2);
+}
+
+}  // namespace pulvan::test
