@@ -53,6 +53,11 @@ AppPlayArguments argumentsFrom(const ConfigBuilder& config) {
     return a;
 }
 
+ConfigBuilder& fixedNote(ConfigBuilder& config, int track, int step, int note) {
+    config.perStep(layout::kGateSteps, track, step, 1).perStep(layout::kFixSteps, track, step, 1);
+    return config.perStep(layout::kNotesSteps, track, step, note - 60).chord(track, step, {note - 60});
+}
+
 bool SentMessage::immediate() const { return sampleTime == kEventSampleTimeImmediate; }
 
 AudioUnitDriver::AudioUnitDriver(double sampleRate, std::uint32_t frames) : sampleRate_(sampleRate), frames_(frames) {

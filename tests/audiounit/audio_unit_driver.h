@@ -15,6 +15,9 @@ namespace layout = engine::config_layout;
 // arrays in the same order (the buffer must outlive the arguments).
 AppPlayArguments argumentsFrom(const ConfigBuilder& config);
 
+// A fixed note on one step (gate on, FIX on, a one-note chord); fixed values count from middle C.
+ConfigBuilder& fixedNote(ConfigBuilder& config, int track, int step, int note);
+
 struct SentMessage {
     std::int64_t sampleTime;  // kEventSampleTimeImmediate for immediate messages
     std::uint8_t status, data1, data2;

@@ -11,11 +11,6 @@
 namespace pulvan::au::test {
 namespace {
 
-ConfigBuilder& fixedNote(ConfigBuilder& config, int track, int step, int note) {
-    config.perStep(layout::kGateSteps, track, step, 1).perStep(layout::kFixSteps, track, step, 1);
-    return config.perStep(layout::kNotesSteps, track, step, note - 60).chord(track, step, {note - 60});
-}
-
 TEST(PulvanAudioUnitClass, IsFoundByItsDescriptionAndShowsItsBuses) {
     ComponentRegistry registry;
     registerPulvanAudioUnit(registry);

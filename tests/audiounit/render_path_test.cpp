@@ -10,13 +10,6 @@
 namespace pulvan::au::test {
 namespace {
 
-// A fixed note on one step (gate on, FIX on, a one-note chord); fixed values count from middle C.
-ConfigBuilder& fixedNote(ConfigBuilder& config, int track, int step, int note) {
-    config.perStep(layout::kGateSteps, track, step, 1).perStep(layout::kFixSteps, track, step, 1);
-    config.perStep(layout::kNotesSteps, track, step, note - 60).chord(track, step, {note - 60});
-    return config;
-}
-
 // Four sixteenths, notes 60-63, half a step long, on the given channel (1-based).
 ConfigBuilder fourSixteenths(int channel = 1) {
     ConfigBuilder config;
