@@ -113,7 +113,7 @@ public:
     bool hostedMIDIRecordAvailable = true;
     bool forcePinnedPerformanceDialog = false;
     std::optional<std::string> lastPresetDialogTapName;
-    double lastPresetDialogTapUptime = -std::numeric_limits<double>::infinity();  // the distant past
+    double lastPresetDialogTapDate = -std::numeric_limits<double>::infinity();  // system uptime; the distant past
     std::optional<model::Pattern> patternClipboard;
     std::optional<model::ChordPreset> chordClipboard;
     std::map<int, int> incomingMIDINoteCountByNote;

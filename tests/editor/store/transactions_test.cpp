@@ -198,3 +198,21 @@ TEST_F(PatternGenerator303Session, TheAuditionNoteEndsBeforeTheSessionCloses) {
 }
 
 }  // namespace pulvan::test
+
+namespace pulvan::test {
+
+TEST_F(PatternGenerator303Session, AViewRepeatingTheChangeCallbackRecordsAndReleasesOnce) {
+    auto store = makeStore();
+    store->setActiveModal(KezModal::patternGenerator303);
+    store->activeModalDidChange(std::nullopt);  // a view that reports the change itself as well
+    store->patternGenerator303AuditioningNote = 60;
+    store->patternGenerator303AuditioningChannel = 1;
+    store->preset.modify([](model::Preset& p) { p.tracks[0].octave = 1; });
+    store->patternGenerator303UndoSessionHasChanges = true;
+    store->setActiveModal(std::nullopt);
+    store->activeModalDidChange(KezModal::patternGenerator303);
+    EXPECT_EQ(sentMIDI.size(), 1u);
+    EXPECT_EQ(store->history().count(), 2);
+}
+
+}  // namespace pulvan::test
