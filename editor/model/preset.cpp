@@ -9,7 +9,6 @@ namespace {
 
 Track firstTrack() {
     Track track;
-    track.id = foundation::Uuid::random();
     track.name = "Track 1";
     track.accentColorHex = defaultTrackAccent(0);
     track.patterns.assign(kPatternsPerTrack, defaultPattern());

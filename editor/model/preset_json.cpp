@@ -327,7 +327,7 @@ Track trackFromJson(const Json& json) {
     requireObject(json, "a track");
     Track track;
     const Json* id = optionalMember(json, "id");
-    track.id = id ? within("id", [&] { return readUuid(*id); }) : foundation::Uuid::random();
+    if (id) track.id = within("id", [&] { return readUuid(*id); });
     track.name = requiredValue(json, "name", [](const Json& v) { return readString(v); });
     track.mute = optionalValue(json, "mute", false, readBoolValue);
     track.solo = optionalValue(json, "solo", false, readBoolValue);

@@ -11,7 +11,7 @@ namespace pulvan::model {
 inline constexpr int kPatternsPerTrack = 8;
 
 struct Track {
-    foundation::Uuid id;
+    foundation::Uuid id = foundation::Uuid::random();  // every new track has an identity of its own
     std::string name;
     bool mute = false;
     bool solo = false;

@@ -12,64 +12,44 @@
 namespace pulvan::model {
 namespace {
 
-TEST(LaneKindCoding, RawValuesLabelsAndDefaultsInMenuOrder) {
-    struct Row {
-        std::string raw, label;
-        int defaultValue;
-    };
-    const std::vector<Row> rows{{"gate", "GATE", 0},           {"tie", "HOLD/LEGATO", 0},
-                                {"notes", "NOTES", 0},         {"fix", "FIX", 0},
-                                {"octave", "OCTAVE", 0},       {"velocity", "VELOCITY", 100},
-                                {"length", "LENGTH", 75},      {"probability", "PROBABILITY", 0},
-                                {"cc_a", "CC A", 0},           {"cc_b", "CC B", 0}};
-    ASSERT_EQ(allLaneKinds.size(), rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const LaneKind kind = allLaneKinds[i];
-        EXPECT_EQ(rawValue(kind), rows[i].raw);
-        EXPECT_EQ(displayName(kind), rows[i].label);
-        EXPECT_EQ(defaultStepValue(kind), rows[i].defaultValue) << rows[i].raw;
-        EXPECT_EQ(laneKindFromRawValue(rows[i].raw), kind);
+TEST(EnumCoding, RawValuesInCaseOrderRoundTrip) {
+    const std::vector<std::string> lanes{"gate",     "tie",    "notes",       "fix",  "octave",
+                                         "velocity", "length", "probability", "cc_a", "cc_b"};
+    const std::vector<std::string> labels{"GATE",     "HOLD/LEGATO", "NOTES",       "FIX",  "OCTAVE",
+                                          "VELOCITY", "LENGTH",      "PROBABILITY", "CC A", "CC B"};
+    for (std::size_t i = 0; i < lanes.size(); ++i) {
+        EXPECT_EQ(rawValue(allLaneKinds[i]), lanes[i]);
+        EXPECT_EQ(displayName(allLaneKinds[i]), labels[i]);
+        EXPECT_EQ(laneKindFromRawValue(lanes[i]), allLaneKinds[i]);
     }
-}
-
-TEST(EnumCoding, EveryCaseRoundTripsThroughItsRawValue) {
     const std::vector<std::string> directions{"forward", "backward", "ping_pong", "ping_pong_2", "random", "smart_random"};
     for (std::size_t i = 0; i < directions.size(); ++i) {
-        EXPECT_EQ(rawValue(allPatternDirections[i]), directions[i]);
         EXPECT_EQ(patternDirectionFromRawValue(directions[i]), allPatternDirections[i]);
+        EXPECT_EQ(rawValue(allPatternDirections[i]), directions[i]);
     }
     const std::vector<std::string> fills{"empty", "circular", "circular_oct_up", "circular_oct_down"};
-    for (std::size_t i = 0; i < fills.size(); ++i) {
-        EXPECT_EQ(rawValue(allFillEmptyModes[i]), fills[i]);
-        EXPECT_EQ(fillEmptyFromRawValue(fills[i]), allFillEmptyModes[i]);
-    }
-    EXPECT_EQ(rawValue(NotesPoolInput::internalChord), "internal_chord");
+    for (std::size_t i = 0; i < fills.size(); ++i) EXPECT_EQ(fillEmptyFromRawValue(fills[i]), allFillEmptyModes[i]);
+    EXPECT_EQ(notesPoolInputFromRawValue("internal_chord"), NotesPoolInput::internalChord);
     EXPECT_EQ(rawValue(NotesPoolInput::midiIn), "midi_in");
-    EXPECT_EQ(notesPoolInputFromRawValue("midi_in"), NotesPoolInput::midiIn);
+    EXPECT_EQ(defaultStepValue(LaneKind::velocity) * 1000 + defaultStepValue(LaneKind::length), 100075);
 }
 
 TEST(EnumCoding, UnknownOrMiscasedTextIsNoValue) {
-    for (const char* text : {"", "Gate", "ccA", "cc a", "gate "}) EXPECT_FALSE(laneKindFromRawValue(text)) << text;
-    for (const char* text : {"pingPong", "FORWARD", "ping_pong2"}) EXPECT_FALSE(patternDirectionFromRawValue(text)) << text;
+    for (const char* text : {"", "Gate", "ccA", "gate "}) EXPECT_FALSE(laneKindFromRawValue(text)) << text;
+    for (const char* text : {"pingPong", "FORWARD", "ping_pong2"}) EXPECT_FALSE(patternDirectionFromRawValue(text));
     EXPECT_FALSE(fillEmptyFromRawValue("circularOctUp"));
     EXPECT_FALSE(notesPoolInputFromRawValue("internalChord"));
 }
 
 TEST(Resolution, NormalisesAndLabelsCodes) {
-    struct Row {
-        std::int64_t code;
-        int normalized;
-        std::string label;
+    const std::vector<std::tuple<std::int64_t, int, std::string>> rows{
+        {16, 16, "1/16"},     {1, 1, "1/1"},       {108, 108, "1/8D"},    {116, 116, "1/16D"}, {204, 204, "1/4T"},
+        {232, 232, "1/32T"},  {17, 16, "1/16"},    {300, 16, "1/16"},     {-100, 16, "1/16"},  {50, 16, "1/16"},
+        {-16, 16, "1/16"},    {-99, 16, "1/16"},   {0, 16, "1/16"},       {264, 16, "1/16"},   {INT64_MIN, 16, "1/16"},
     };
-    const std::vector<Row> rows{
-        {16, 16, "1/16"},   {1, 1, "1/1"},       {32, 32, "1/32"},     {108, 108, "1/8D"},  {116, 116, "1/16D"},
-        {204, 204, "1/4T"}, {232, 232, "1/32T"}, {201, 201, "1/1T"},   {17, 16, "1/16"},    {300, 16, "1/16"},
-        {-100, 16, "1/16"}, {50, 16, "1/16"},    {-16, 16, "1/16"},    {-99, 16, "1/16"},   {299, 16, "1/16"},
-        {0, 16, "1/16"},    {264, 16, "1/16"},   {INT64_MAX, 16, "1/16"}, {INT64_MIN, 16, "1/16"},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(normalizedResolution(row.code), row.normalized) << row.code;
-        EXPECT_EQ(resolutionLabel(row.code), row.label) << row.code;
+    for (const auto& [code, normalized, label] : rows) {
+        EXPECT_EQ(normalizedResolution(code), normalized) << code;
+        EXPECT_EQ(resolutionLabel(code), label) << code;
     }
 }
 
