@@ -1,6 +1,7 @@
 #include "audiounit/standard_midi_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <initializer_list>
 #include <tuple>
@@ -57,6 +58,20 @@ std::uint64_t ticksFromStart(double time, const MIDITakeInfo& take) {
     return static_cast<std::uint64_t>(std::llround((std::clamp(time, take.startBeat, take.endBeat) - take.startBeat) * kTicksPerQuarterNote));
 }
 
+// How many times each (channel, note) is on, indexed channel * 128 + note.
+using SoundingNotes = std::array<int, 16 * 128>;
+
+void noteSounding(SoundingNotes& sounding, const MIDIRecordEvent& event) {
+    const unsigned kind = event.status & 0xF0;
+    if (kind != 0x80 && kind != 0x90) return;
+    int& count = sounding[(event.status & 0x0Fu) * 128 + (event.data1 & 0x7Fu)];
+    if (kind == 0x90 && event.data2 != 0) {
+        ++count;
+    } else if (count > 0) {
+        --count;
+    }
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> writeStandardMIDIFile(std::span<const MIDIRecordEvent> events, const MIDITakeInfo& take) {
@@ -87,14 +102,26 @@ std::vector<std::uint8_t> writeStandardMIDIFile(std::span<const MIDIRecordEvent>
     });
     for (const auto& list : tracks) {
         appendTrackChunk(out, [&](std::vector<std::uint8_t>& data) {
+            SoundingNotes sounding{};
             std::uint64_t previous = 0;
             for (const MIDIRecordEvent& event : list) {
                 const std::uint64_t tick = std::max(previous, ticksFromStart(event.time, take));
                 appendQuantity(data, tick - previous);
                 appendBytes(data, {event.status, event.data1, event.data2});
+                noteSounding(sounding, event);
                 previous = tick;
             }
-            appendEndOfTrack(data, totalTicks > previous ? totalTicks - previous : 0);
+            // A note still on when the take ends (its note-off came after the last bar) ends there,
+            // so the file holds no note without an end.
+            std::uint64_t delta = totalTicks > previous ? totalTicks - previous : 0;
+            for (std::size_t key = 0; key < sounding.size(); ++key) {
+                for (int n = 0; n < sounding[key]; ++n) {
+                    appendQuantity(data, delta);
+                    appendBytes(data, {static_cast<std::uint8_t>(0x80 | key >> 7), static_cast<std::uint8_t>(key & 0x7F), 0});
+                    delta = 0;
+                }
+            }
+            appendEndOfTrack(data, delta);
         });
     }
     return out;

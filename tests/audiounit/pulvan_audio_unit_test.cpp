@@ -1,7 +1,7 @@
 #include "audiounit/midi_recorder.h"
 #include "audiounit/registration.h"
 #include "tests/audiounit/audio_unit_driver.h"
-#include "tests/audiounit/midi_file_reader.h"
+#include "tests/audiounit/midi_file_csv.h"
 
 #include <gtest/gtest.h>
 
@@ -168,10 +168,10 @@ TEST_F(AudioUnitMethods, AKnownTakeComesOutAsTheExpectedFile) {
         'M', 'T', 'r', 'k', 0, 0, 0, 13, 0x00, 0x90, 0x30, 0x64, 0x78, 0x80, 0x30, 0x00, 0x9D, 0x08, 0xFF, 0x2F, 0x00,
         'M', 'T', 'r', 'k', 0, 0, 0, 5, 0x9E, 0x00, 0xFF, 0x2F, 0x00,
     };
-    EXPECT_EQ(*file, expected) << midicsvOf(*file);
-    const std::string csv = midicsvOf(*file);
-    EXPECT_EQ(countLines(csv, "End_track"), 3);
-    EXPECT_EQ(countLines(csv, "Note_on_c, 0, 48, 100"), 1);
+    EXPECT_EQ(*file, expected);
+    const auto rows = midicsvRows(*file);
+    EXPECT_EQ(rowsOfType(rows, "End_track").size(), 3u);
+    EXPECT_EQ(rowsOfType(rows, "Note_on_c").size(), 1u);
     EXPECT_FALSE(unit.consumeAppPlayMIDIRecordData().has_value());
 }
 
