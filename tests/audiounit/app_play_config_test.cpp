@@ -81,30 +81,6 @@ TEST(AppPlayConfig, MissingEntriesAndTracksPastTheCountKeepTheDefaults) {
     EXPECT_EQ(c->lengthSteps[383], 75);
 }
 
-TEST(AppPlayConfig, StepArraysAreReadForAllSixTracksAndClamped) {
-    Numbers gates(384, 0), velocities(384, 100), lengths(384, 75), probabilities(384, 0), ccA(384, 0), ties(384, 0);
-    gates[5 * 64 + 3] = 7;
-    velocities[5 * 64 + 3] = 300;
-    lengths[1] = -1;
-    probabilities[2] = 9;
-    ccA[3] = 200;
-    ties[4] = 3;
-    AppPlayArguments a;  // one track, but steps of track 5 still count
-    a.gateSteps = gates;
-    a.velocitySteps = velocities;
-    a.lengthSteps = lengths;
-    a.probabilitySteps = probabilities;
-    a.ccASteps = ccA;
-    a.tieSteps = ties;
-    auto c = build(a);
-    EXPECT_EQ(c->gateSteps[5 * 64 + 3], 1);
-    EXPECT_EQ(c->velocitySteps[5 * 64 + 3], 127);
-    EXPECT_EQ(c->lengthSteps[1], 0);
-    EXPECT_EQ(c->probabilitySteps[2], 6);
-    EXPECT_EQ(c->ccASteps[3], 128);
-    EXPECT_EQ(c->tieSteps[4], 2);
-}
-
 TEST(AppPlayConfig, ChordValuesFallBackToTheStepsNote) {
     Numbers notes(384, 0), counts(384, 1), values;
     notes[0] = 7;
@@ -142,34 +118,6 @@ TEST(AppPlayConfig, PoolKeepsTheFirst128AndOutputChordsOnlyTheirCount) {
     EXPECT_EQ(c->outputChordIntervals[1], 5);
     EXPECT_EQ(c->outputChordIntervals[2], 0);
     EXPECT_EQ(c->outputChordCounts[1], 16);
-}
-
-TEST(AppPlayConfig, ConversionCarriesEveryFieldToTheEngineForm) {
-    Numbers channels{9}, notes(384, 0), counts(384, 1), values(384 * 17, 0), octaves(384, 0);
-    notes[64 + 2] = 4;
-    counts[64 + 2] = 2;
-    values[(64 + 2) * 17 + 1] = 12;
-    octaves[64 + 2] = -2;
-    AppPlayArguments a;
-    a.trackCount = 2;
-    a.channels = channels;
-    a.notesSteps = notes;
-    a.noteStepChordCounts = counts;
-    a.noteStepChordValues = values;
-    a.octaveSteps = octaves;
-    auto c = build(a);
-    auto snapshot = std::make_unique<engine::EngineSnapshot>();
-    convertAppPlayConfig(*c, *snapshot);
-    EXPECT_EQ(snapshot->trackCount, 2);
-    EXPECT_EQ(snapshot->tracks[0].channel, 8);
-    EXPECT_EQ(snapshot->tracks[1].channel, 1);
-    EXPECT_EQ(snapshot->tracks[1].lastStep, 64);
-    EXPECT_EQ(snapshot->tracks[1].note[2], 4);
-    EXPECT_EQ(snapshot->tracks[1].chordCount[2], 2);
-    EXPECT_EQ(snapshot->tracks[1].chordNotes[2][1], 12);
-    EXPECT_EQ(snapshot->tracks[1].octave[2], -2);
-    EXPECT_EQ(snapshot->tracks[1].velocity[2], 100);
-    EXPECT_EQ(snapshot->swingPercent, 50);
 }
 
 }  // namespace

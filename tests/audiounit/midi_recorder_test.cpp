@@ -105,22 +105,6 @@ TEST_F(Recorder, DisarmingBeforeTheBarLineLeavesNothingToCollect) {
     EXPECT_FALSE(consumeRecordedTake(*recorder).has_value());
 }
 
-TEST_F(Recorder, ArmingOnlyActsFromTheMatchingState) {
-    armRecordStop(*recorder, true);  // not recording
-    EXPECT_EQ(state(), kRecordIdle);
-    armRecordStart(*recorder, false);  // not armed
-    EXPECT_EQ(state(), kRecordIdle);
-    armRecordStart(*recorder, true);
-    armRecordStart(*recorder, true);
-    EXPECT_EQ(state(), kRecordArmStart);
-    runUntil(0.0, 4.5);
-    armRecordStop(*recorder, true);
-    armRecordStop(*recorder, false);
-    EXPECT_EQ(state(), kRecordRecording);
-    armRecordStart(*recorder, true);  // already recording
-    EXPECT_EQ(state(), kRecordRecording);
-}
-
 TEST_F(Recorder, AResetDropsAnUncollectedTake) {
     armRecordStart(*recorder, true);
     runUntil(0.0, 6.0);

@@ -65,15 +65,6 @@ TEST_F(MirroredRing, FreeSpaceShrinksToNothingAtCapacityAndReturnsAfterConsuming
     EXPECT_EQ(space, 100u);
 }
 
-TEST_F(MirroredRing, NonAtomicModeStillCountsFilledBytes) {
-    setRingAtomic(ring, false);
-    const std::uint8_t bytes[4] = {1, 2, 3, 4};
-    produce(bytes, 4);
-    std::uint32_t available = 0;
-    ringReadPosition(ring, &available);
-    EXPECT_EQ(available, 4u);
-}
-
 TEST(MirroredRingFailure, UnusableLengthsAreRefusedAndLeaveAnInertRing) {
     for (std::uint32_t length : {0u, 0xFFFFFFFFu}) {
         TPCircularBuffer ring;
