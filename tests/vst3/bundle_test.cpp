@@ -25,10 +25,10 @@ class Bundle : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         bundle = new LoadedBundle(PULVAN_VST3_BUNDLE_PATH);
-        host = makeHostContext();
+        host = makeHostContext().release();
     }
     static void TearDownTestSuite() {
-        host->release();
+        delete host;
         delete bundle;
     }
     void SetUp() override { ASSERT_TRUE(bundle->loaded()) << bundle->error(); }
@@ -42,10 +42,10 @@ protected:
     }
 
     static LoadedBundle* bundle;
-    static FUnknown* host;
+    static HostApplication* host;
 };
 LoadedBundle* Bundle::bundle = nullptr;
-FUnknown* Bundle::host = nullptr;
+HostApplication* Bundle::host = nullptr;
 
 std::vector<NoteEvent> ofType(const std::vector<NoteEvent>& events, int type) {
     std::vector<NoteEvent> out;

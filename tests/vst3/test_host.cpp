@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "pluginterfaces/base/ustring.h"
-#include "public.sdk/source/vst/hosting/hostclasses.h"
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -27,7 +26,10 @@ tresult answer(Interface* self, const TUID iid, void** obj) {
 }  // namespace
 
 LoadedBundle::LoadedBundle(const std::string& path) {
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Kept mapped after dlclose, as many hosts keep modules: the system MIDI
+    // libraries it pulls in keep caches for the life of the process, which
+    // would read as leaks once unmapped.
+    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!handle_) {
         error_ = dlerror();
         return;
@@ -124,6 +126,6 @@ std::string narrow(const TChar* text) {
     return ascii;
 }
 
-FUnknown* makeHostContext() { return new HostApplication(); }
+std::unique_ptr<HostApplication> makeHostContext() { return std::make_unique<HostApplication>(); }
 
 }  // namespace kez::test

@@ -3,6 +3,7 @@
 // offers what a host gives a plug-in (host context, event lists, parameter
 // changes, a connection between processor and controller that it can watch).
 #include <atomic>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "pluginterfaces/vst/ivstmessage.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
 #include "pluginterfaces/vst/ivstprocesscontext.h"
+#include "public.sdk/source/vst/hosting/hostclasses.h"
 
 namespace kez::test {
 
@@ -106,8 +108,9 @@ private:
 // ASCII text of a VST3 string of at most 128 characters.
 std::string narrow(const Steinberg::Vst::TChar* text);
 
-// Host context answering IHostApplication (which creates messages).
-Steinberg::FUnknown* makeHostContext();
+// Host context answering IHostApplication (which creates messages). The
+// SDK's host application does not count references: its owner deletes it.
+std::unique_ptr<Steinberg::Vst::HostApplication> makeHostContext();
 
 struct NoteEvent {
     std::int64_t sample;  // absolute position in the played stream

@@ -80,11 +80,10 @@ protected:
     }
     void TearDown() override {
         instances.clear();
-        if (host) host->release();
     }
     void addInstance() {
         IPluginFactory* factory = bundle->factory();
-        instances.push_back(std::make_unique<PluginInstance>(factory, host));
+        instances.push_back(std::make_unique<PluginInstance>(factory, host.get()));
         factory->release();
         ASSERT_TRUE(instances.back()->ready());
     }
@@ -96,7 +95,7 @@ protected:
 
     std::unique_ptr<MidiReceiver> receiver;
     std::unique_ptr<LoadedBundle> bundle;
-    FUnknown* host = nullptr;
+    std::unique_ptr<Steinberg::Vst::HostApplication> host;
     std::vector<std::unique_ptr<PluginInstance>> instances;
 };
 

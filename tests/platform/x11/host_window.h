@@ -3,12 +3,20 @@
 // a top-level window that plug-in windows go into.
 #include <X11/Xlib.h>
 
+#include <chrono>
+#include <thread>
+
 namespace pulvan::x11::test {
 
 class HostWindow {
 public:
     HostWindow(unsigned width, unsigned height) {
-        display_ = XOpenDisplay(nullptr);
+        // An X server that lost its last client resets itself and refuses
+        // connections meanwhile; the previous test may have been that client.
+        for (int attempt = 0; attempt < 100 && !display_; ++attempt) {
+            display_ = XOpenDisplay(nullptr);
+            if (!display_) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
         if (!display_) return;
         window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, width, height, 0, 0, 0);
         XMapWindow(display_, window_);
