@@ -167,6 +167,23 @@ TEST(Transport, StopReleasesEveryHeldNoteOnceAtTheFirstSample) {
     EXPECT_FALSE(isTransportMoving(driver.engine()));
 }
 
+TEST(Transport, GateOffStepKeepsHeldNotesAndAMutedStepEndsThem) {
+    EngineDriver driver;
+    ConfigBuilder config;
+    config.pool({60}).gates(0, {0, 2}).allSteps(layout::kTieSteps, 0, 1);
+    driver.push(config);
+    const auto held = driver.playUntil(0.0, 0.6);
+    const auto offs = ofKind(held, kEventNoteOff);
+    ASSERT_EQ(offs.size(), 1u);
+    EXPECT_DOUBLE_EQ(offs[0].time, 0.5);  // the gate-off step at 0.25 left it sounding
+    config.perTrack(layout::kTrackMutes, 0, 1);
+    driver.push(config);
+    const auto muted = driver.playUntil(driver.blockQN() * 29, 1.1);
+    ASSERT_EQ(ofKind(muted, kEventNoteOff).size(), 1u);
+    EXPECT_DOUBLE_EQ(ofKind(muted, kEventNoteOff)[0].time, 0.75);  // the first muted step
+    EXPECT_TRUE(notesOn(muted).empty());
+}
+
 TEST(Transport, LegatoOverlapIsSixtyFourSamples) {
     EngineDriver driver;
     driver.block(0.0);

@@ -153,15 +153,6 @@ TEST_F(Voices, ReleaseDropsAScheduledButUnsentChange) {
     EXPECT_EQ(out[0].kind, kEventNoteOff);
 }
 
-TEST_F(Voices, LoopShiftMovesPendingTimes) {
-    play(step(8.0, {60}, 0, 0.125));
-    shiftPendingTimes(*voices, 8.0);
-    flush(0.2);
-    const auto out = drain();
-    ASSERT_EQ(out.size(), 2u);
-    EXPECT_DOUBLE_EQ(out[1].time, 0.125);
-}
-
 TEST_F(Voices, FullBufferDropsNewEventsButKeepsRoomForEveryNoteOff) {
     // Six tracks each hold a 17-note legato chord plus a 17-note overlap and portamento on.
     for (int t = 0; t < kTrackCount; ++t) {
