@@ -3,7 +3,6 @@
 #include "audiounit/midi_emission.h"
 #include "audiounit/midi_ring_messages.h"
 #include "engine/block_renderer.h"
-#include "engine/launch_queue.h"
 #include "engine/step_timing.h"
 
 #include <algorithm>

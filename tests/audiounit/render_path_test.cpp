@@ -187,6 +187,23 @@ TEST_F(RenderPath, ALaunchTargetedPastALoopEndCommitsAtTheLoop) {
     EXPECT_TRUE(std::none_of(looped.begin(), looped.end(), [](const SentMessage& m) { return m.data1 == 60; }));
 }
 
+TEST_F(RenderPath, ALaunchAtNoFiniteBeatIsIgnored) {
+    configure(fourSixteenths());
+    driver.playUntil(0.0, 1.0);
+    ConfigBuilder next = fourSixteenths();
+    fixedNote(next, 0, 0, 84);
+    ConfigBuilder valid = fourSixteenths();
+    fixedNote(valid, 0, 0, 90);
+    driver.unit().scheduleAppPlaySceneLaunch(argumentsFrom(valid), 2.0);
+    for (double target : {std::nan(""), std::numeric_limits<double>::infinity()}) {
+        driver.unit().scheduleAppPlaySceneLaunch(argumentsFrom(next), target);
+        driver.unit().scheduleAppPlayPatternLaunch(argumentsFrom(next), target, 0);
+    }
+    const auto ons = noteOns(driver.playUntil(driver.sampleTime() / 24000.0, 4.5));
+    EXPECT_TRUE(std::none_of(ons.begin(), ons.end(), [](const SentMessage& m) { return m.data1 == 84; }));
+    EXPECT_TRUE(std::any_of(ons.begin(), ons.end(), [](const SentMessage& m) { return m.data1 == 90; })) << "the valid launch stays pending";
+}
+
 TEST_F(RenderPath, StoppingCancelsAPendingLaunch) {
     configure(fourSixteenths());
     driver.playUntil(0.0, 2.0);
