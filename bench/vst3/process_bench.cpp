@@ -49,7 +49,19 @@ pulvan::engine::EngineConfigBuffer denseConfiguration() {
     return words;
 }
 
-class Events final : public IEventList {
+// Host-side objects that live on the benchmark's stack: no reference counting.
+template <typename Interface>
+class StackObject : public Interface {
+public:
+    tresult PLUGIN_API queryInterface(const TUID, void** obj) override {
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+};
+
+class Events final : public StackObject<IEventList> {
 public:
     std::vector<Event> list;
     int32 PLUGIN_API getEventCount() override { return static_cast<int32>(list.size()); }
@@ -61,15 +73,9 @@ public:
         if (list.size() < list.capacity()) list.push_back(e);  // never grows inside the measured loop
         return kResultOk;
     }
-    tresult PLUGIN_API queryInterface(const TUID, void** obj) override {
-        *obj = nullptr;
-        return kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
 };
 
-class Queue final : public IParamValueQueue {
+class Queue final : public StackObject<IParamValueQueue> {
 public:
     ParamID id = 0;
     ParamID PLUGIN_API getParameterId() override { return id; }
@@ -80,15 +86,9 @@ public:
         return kResultOk;
     }
     tresult PLUGIN_API addPoint(int32, ParamValue, int32&) override { return kResultFalse; }
-    tresult PLUGIN_API queryInterface(const TUID, void** obj) override {
-        *obj = nullptr;
-        return kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
 };
 
-class Changes final : public IParameterChanges {
+class Changes final : public StackObject<IParameterChanges> {
 public:
     Queue queues[8];
     Changes() {
@@ -97,12 +97,6 @@ public:
     int32 PLUGIN_API getParameterCount() override { return 8; }
     IParamValueQueue* PLUGIN_API getParameterData(int32 index) override { return &queues[index]; }
     IParamValueQueue* PLUGIN_API addParameterData(const ParamID&, int32&) override { return nullptr; }
-    tresult PLUGIN_API queryInterface(const TUID, void** obj) override {
-        *obj = nullptr;
-        return kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
 };
 
 struct Plugin {
