@@ -35,10 +35,12 @@ private:
     int fd_ = -1;
 };
 
-// The stored object; none when the file exists but does not hold a JSON object.
+// The stored object; none when the file exists but cannot be read as a JSON object.
 std::optional<nlohmann::json> readObject(const std::filesystem::path& file) {
+    std::error_code error;
+    if (!std::filesystem::exists(file, error) && !error) return nlohmann::json::object();
     auto bytes = readFileBytes(file);
-    if (!bytes) return nlohmann::json::object();
+    if (!bytes) return std::nullopt;  // there but unreadable: never written over
     auto parsed = nlohmann::json::parse(bytes->begin(), bytes->end(), nullptr, false);
     if (parsed.is_discarded() || !parsed.is_object()) return std::nullopt;
     return parsed;

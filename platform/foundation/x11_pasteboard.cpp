@@ -8,20 +8,59 @@
 
 #include <chrono>
 #include <mutex>
+#include <set>
 
 namespace pulvan::foundation {
 
 namespace {
 
-// A requestor may vanish while we answer it; such errors must not end the process.
-int ignoreXError(Display*, XErrorEvent*) { return 0; }
+// Errors on our own connections (a requestor that vanished while we answered it)
+// must not end the process; errors on anyone else's go to the handler set before us.
+struct ErrorRouting {
+    std::mutex mutex;
+    std::set<Display*> ours;
+    XErrorHandler previous = nullptr;
+};
+
+ErrorRouting& errorRouting() {
+    static ErrorRouting routing;
+    return routing;
+}
+
+int routeXError(Display* display, XErrorEvent* error) {
+    XErrorHandler previous;
+    {
+        auto& routing = errorRouting();
+        std::lock_guard lock(routing.mutex);
+        if (routing.ours.contains(display)) return 0;
+        previous = routing.previous;
+    }
+    return previous ? previous(display, error) : 0;
+}
 
 void initialiseXlibOnce() {
     static std::once_flag once;
     std::call_once(once, [] {
         XInitThreads();
-        XSetErrorHandler(ignoreXError);
+        errorRouting().previous = XSetErrorHandler(routeXError);
     });
+}
+
+// A display connection whose errors are ours to ignore.
+Display* openOwnDisplay(const char* name) {
+    initialiseXlibOnce();
+    Display* display = XOpenDisplay(name);
+    if (display) {
+        std::lock_guard lock(errorRouting().mutex);
+        errorRouting().ours.insert(display);
+    }
+    return display;
+}
+
+void closeOwnDisplay(Display* display) {
+    XCloseDisplay(display);
+    std::lock_guard lock(errorRouting().mutex);
+    errorRouting().ours.erase(display);
 }
 
 // Waits until the connection has an event or the deadline passes.
@@ -64,7 +103,7 @@ struct X11Pasteboard::Connection {
         return atoms[name] = XInternAtom(display, name.c_str(), False);
     }
     ~Connection() {
-        if (display) XCloseDisplay(display);
+        if (display) closeOwnDisplay(display);
         for (int fd : wakePipe) {
             if (fd >= 0) close(fd);
         }
@@ -72,9 +111,8 @@ struct X11Pasteboard::Connection {
 };
 
 std::unique_ptr<X11Pasteboard> X11Pasteboard::open(const char* displayName) {
-    initialiseXlibOnce();
     auto connection = std::make_unique<Connection>();
-    connection->display = XOpenDisplay(displayName);
+    connection->display = openOwnDisplay(displayName);
     if (!connection->display || pipe2(connection->wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) return nullptr;
     connection->window = makeWindow(connection->display);
     connection->clipboard = connection->atom("CLIPBOARD");
@@ -125,12 +163,12 @@ bool X11Pasteboard::claimOwnership() {
 }
 
 std::optional<std::vector<std::uint8_t>> X11Pasteboard::data(const std::string& type) {
-    Display* display = XOpenDisplay(displayName_.c_str());
+    Display* display = openOwnDisplay(displayName_.c_str());
     if (!display) return std::nullopt;
     const Atom clipboard = XInternAtom(display, "CLIPBOARD", False);
     // Ask the server, not our own flag: news of a copy elsewhere may still be on its way.
     if (XGetSelectionOwner(display, clipboard) == connection_->window) {
-        XCloseDisplay(display);
+        closeOwnDisplay(display);
         std::lock_guard lock(mutex_);
         auto it = items_.find(type);
         if (it == items_.end()) return std::nullopt;
@@ -160,7 +198,7 @@ std::optional<std::vector<std::uint8_t>> X11Pasteboard::data(const std::string& 
         if (bytes) XFree(bytes);
         break;
     }
-    XCloseDisplay(display);
+    closeOwnDisplay(display);
     return result;
 }
 
