@@ -26,13 +26,6 @@ TEST(MemoryPasteboard, HoldsOneValuePerTypeUntilCleared) {
     EXPECT_FALSE(board.data(Pasteboard::textType).has_value());
 }
 
-TEST(MemoryPasteboard, EmptyValuesAreValues) {
-    MemoryPasteboard board;
-    board.setData("t", {});
-    ASSERT_TRUE(board.data("t").has_value());
-    EXPECT_TRUE(board.data("t")->empty());
-}
-
 TEST(GeneralPasteboard, WithoutADisplayIsOneBoardForTheWholeProcess) {
     unsetenv("DISPLAY");  // the board is chosen at first use, which is here
     Pasteboard& first = Pasteboard::general();
