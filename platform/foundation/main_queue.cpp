@@ -114,10 +114,19 @@ std::size_t MainQueue::pump() {
 
 std::optional<std::int64_t> MainQueue::nextWakeLocked() const {
     if (!work_.empty()) return clock_.nowNanoseconds();
-    std::optional<std::int64_t> wake;
-    for (const auto& [id, timer] : timers_) {
-        const std::int64_t latest = timer.deadline + timer.leeway;
-        if (!wake || latest < *wake) wake = latest;
+    if (timers_.empty()) return std::nullopt;
+    std::vector<std::pair<std::int64_t, std::int64_t>> deadlines;  // deadline, leeway
+    deadlines.reserve(timers_.size());
+    for (const auto& [id, timer] : timers_) deadlines.emplace_back(timer.deadline, timer.leeway);
+    std::sort(deadlines.begin(), deadlines.end());
+    // Wake at the first deadline, or later to serve the timers that follow it in the
+    // same wake-up, as long as no timer served is later than its leeway allows.
+    std::int64_t wake = deadlines.front().first;
+    std::int64_t latestAllowed = wake + deadlines.front().second;
+    for (const auto& [deadline, leeway] : deadlines) {
+        if (deadline > latestAllowed) break;
+        wake = deadline;
+        latestAllowed = std::min(latestAllowed, deadline + leeway);
     }
     return wake;
 }

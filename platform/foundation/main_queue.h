@@ -53,7 +53,7 @@ public:
     void async(std::function<void()> work);
 
     // A timer that first fires delay after now, then every interval (0: once).
-    // It may fire up to leeway late, which lets the queue wake less often.
+    // It may fire up to leeway late when that lets one wake-up serve later timers too.
     [[nodiscard]] Timer scheduleTimer(std::int64_t delayNanoseconds, std::int64_t intervalNanoseconds, std::int64_t leewayNanoseconds,
                                       std::function<void()> handler);
     [[nodiscard]] Timer scheduleOneShot(std::int64_t delayNanoseconds, std::function<void()> handler, std::int64_t leewayNanoseconds = 0) {

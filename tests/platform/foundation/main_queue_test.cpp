@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -143,17 +145,36 @@ TEST(MainQueue, DueTimersRunInDeadlineOrder) {
     EXPECT_EQ(order, (std::vector<int>{10, 20, 30}));
 }
 
-TEST(MainQueue, LeewayLetsTheQueueWakeOnceForNearbyTimers) {
+struct LeewayCase {
+    std::vector<std::array<std::int64_t, 2>> timers;  // delay, leeway
+    std::int64_t wake;
+    int firedAtWake;
+};
+
+class Leeway : public ::testing::TestWithParam<LeewayCase> {};
+
+TEST_P(Leeway, OneWakeUpServesNearbyTimersWithoutMakingAnyLaterThanItsLeeway) {
     ManualMainQueue main;
     int fired = 0;
-    EXPECT_FALSE(main.queue().nextWakeNanoseconds().has_value());
-    Timer render = main.queue().scheduleOneShot(3 * ms, [&] { ++fired; }, 1 * ms);
-    EXPECT_EQ(main.queue().nextWakeNanoseconds(), 4 * ms);
-    Timer other = main.queue().scheduleOneShot(3 * ms + 500'000, [&] { ++fired; });
-    EXPECT_EQ(main.queue().nextWakeNanoseconds(), 3 * ms + 500'000);
-    main.clock().setNanoseconds(*main.queue().nextWakeNanoseconds());
+    std::vector<Timer> timers;
+    for (const auto& [delay, leeway] : GetParam().timers) timers.push_back(main.queue().scheduleOneShot(delay, [&] { ++fired; }, leeway));
+    ASSERT_EQ(main.queue().nextWakeNanoseconds(), GetParam().wake);
+    main.clock().setNanoseconds(GetParam().wake);
     main.queue().pump();
-    EXPECT_EQ(fired, 2) << "one wake-up serves both timers";
+    EXPECT_EQ(fired, GetParam().firedAtWake);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Timers, Leeway,
+    ::testing::Values(LeewayCase{{{3 * ms, 1 * ms}}, 3 * ms, 1},                                    // alone: on time
+                      LeewayCase{{{3 * ms, 1 * ms}, {3 * ms + 500'000, 0}}, 3 * ms + 500'000, 2},   // within the leeway: together
+                      LeewayCase{{{3 * ms, 1 * ms}, {5 * ms, 0}}, 3 * ms, 1},                       // beyond it: separately
+                      LeewayCase{{{3 * ms, 2 * ms}, {4 * ms, 0}, {4 * ms + 500'000, 0}}, 4 * ms, 2},  // the second timer has none to give
+                      LeewayCase{{{10 * ms, 0}, {10 * ms, 5 * ms}}, 10 * ms, 2}));
+
+TEST(MainQueue, WaitingWorkWantsAPumpNow) {
+    ManualMainQueue main;
+    EXPECT_FALSE(main.queue().nextWakeNanoseconds().has_value());
     main.queue().async([] {});
-    EXPECT_EQ(main.queue().nextWakeNanoseconds(), main.clock().nowNanoseconds()) << "waiting work wants a pump now";
+    EXPECT_EQ(main.queue().nextWakeNanoseconds(), main.clock().nowNanoseconds());
 }
