@@ -32,18 +32,37 @@ bool deletePresetFile(std::string_view name, std::optional<std::string_view> fol
     return std::filesystem::remove(*file, error) && !error;
 }
 
-bool deletePresetFolder(std::string_view folderName) {
-    if (isBlank(folderName)) return false;
-    auto folder = presetFolderURL(folderName, false);
-    if (!folder) return false;
+namespace {
+
+// Whether a folder's entries are all hidden; none when it cannot be read.
+std::optional<bool> holdsOnlyHiddenEntries(const URL& folder) {
     std::error_code error;
-    std::filesystem::directory_iterator it(*folder, error);
-    if (error) return false;
+    std::filesystem::directory_iterator it(folder, error);
+    if (error) return std::nullopt;
     for (; it != std::filesystem::directory_iterator(); it.increment(error)) {
-        if (error) return false;
+        if (error) return std::nullopt;
         const std::string entry = it->path().filename().string();
         if (entry.empty() || entry.front() != '.') return false;
     }
+    return true;
+}
+
+std::optional<URL> userFolder(std::string_view folderName) {
+    if (isBlank(folderName)) return std::nullopt;  // never home
+    return presetFolderURL(folderName, false);
+}
+
+}  // namespace
+
+bool presetFolderHoldsNothingVisible(std::string_view folderName) {
+    const auto folder = userFolder(folderName);
+    return !folder || holdsOnlyHiddenEntries(*folder).value_or(true);
+}
+
+bool deletePresetFolder(std::string_view folderName) {
+    const auto folder = userFolder(folderName);
+    if (!folder || !holdsOnlyHiddenEntries(*folder).value_or(false)) return false;
+    std::error_code error;
     std::filesystem::remove_all(*folder, error);
     return !error;
 }

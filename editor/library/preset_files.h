@@ -22,6 +22,9 @@ bool writePresetFile(std::string_view name, std::optional<std::string_view> fold
 // it cannot be removed.
 bool deletePresetFile(std::string_view name, std::optional<std::string_view> folderName);
 
+// True when the user folder holds nothing but hidden entries, or cannot be found or read.
+bool presetFolderHoldsNothingVisible(std::string_view folderName);
+
 // Removes a user folder that holds nothing but hidden entries; false otherwise.
 bool deletePresetFolder(std::string_view folderName);
 

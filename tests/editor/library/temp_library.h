@@ -13,7 +13,7 @@
 namespace pulvan::library::test {
 
 // A fresh Library folder for one test: $XDG_DATA_HOME points into a new temp folder
-// and is restored, with HOME, when the test ends.
+// (and $XDG_CONFIG_HOME beside it) and both are restored, with HOME, when the test ends.
 class TempLibrary {
 public:
     TempLibrary() {
@@ -21,11 +21,14 @@ public:
         base_ = ::mkdtemp(pattern.data());
         remember("XDG_DATA_HOME", savedData_);
         remember("HOME", savedHome_);
+        remember("XDG_CONFIG_HOME", savedConfig_);
         ::setenv("XDG_DATA_HOME", library().c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (base_ / "config").c_str(), 1);
     }
     ~TempLibrary() {
         restore("XDG_DATA_HOME", savedData_);
         restore("HOME", savedHome_);
+        restore("XDG_CONFIG_HOME", savedConfig_);
         std::error_code ignored;
         std::filesystem::remove_all(base_, ignored);
     }
@@ -81,6 +84,7 @@ private:
     std::filesystem::path base_;
     std::optional<std::string> savedData_;
     std::optional<std::string> savedHome_;
+    std::optional<std::string> savedConfig_;
 };
 
 }  // namespace pulvan::library::test

@@ -1,0 +1,34 @@
+#include "editor/library/library_error.h"
+#include "editor/library/midi_export_files.h"
+#include "editor/library/preset_library.h"
+
+namespace pulvan::library {
+
+std::string PresetLibrary::midiExportFileName(int bars) const {
+    return library::midiExportFileName(bars, clocks_.wallTime(), store_.currentPresetName.get(), store_.visibleTrackCount());
+}
+
+void PresetLibrary::exportMIDIToSelectedFolder(const PickerResult& result) {
+    store_.isMIDIExportFolderPickerPresented.set(false);
+    // The take is handed over once, whatever happens to it.
+    const auto data = std::exchange(store_.pendingMIDIExportData, std::nullopt);
+    const auto fileName = std::exchange(store_.pendingMIDIExportFileName, std::string());
+    const int bars = std::exchange(store_.pendingMIDIExportBarCount, 0);
+    if (!data || fileName.empty() || bars < 1) return;
+
+    if (const auto* error = std::get_if<PickerError>(&result)) {
+        if (!error->userCancelled) alert("MIDI export", "unable to save");
+        return;
+    }
+    const auto& folders = std::get<std::vector<URL>>(result);
+    if (folders.empty()) return;
+    try {
+        const std::string_view bytes(reinterpret_cast<const char*>(data->data()), data->size());
+        const URL written = writeMIDIExportFile(bytes, fileName, folders.front());
+        alert("MIDI export", "Saved \"" + written.filename().string() + "\" (" + std::to_string(bars) + " bars).", true);
+    } catch (const LibraryError&) {
+        alert("MIDI export", "unable to save");
+    }
+}
+
+}  // namespace pulvan::library

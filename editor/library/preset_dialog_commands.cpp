@@ -1,0 +1,191 @@
+#include "editor/library/atomic_file.h"
+#include "editor/library/file_name_coding.h"
+#include "editor/library/library_dialogs.h"
+#include "editor/library/preset_files.h"
+#include "editor/library/preset_library.h"
+#include "editor/library/preset_listing.h"
+#include "editor/library/preset_names.h"
+#include "editor/library/unicode_text.h"
+
+#include <algorithm>
+
+namespace pulvan::library {
+namespace {
+
+using store::PresetDialogFileEntry;
+using store::PresetDialogFolder;
+
+bool hasRow(const std::vector<PresetDialogFolder>& rows, const std::string& id) {
+    return std::any_of(rows.begin(), rows.end(), [&](const PresetDialogFolder& row) { return row.id == id; });
+}
+
+bool sameFolder(const std::optional<std::string>& a, const std::optional<std::string>& b) {
+    if (!a || !b) return !a && !b;
+    return equalIgnoringCase(*a, *b);
+}
+
+std::string inQuotes(const std::string& name) { return "\"" + name + "\""; }
+
+}  // namespace
+
+void PresetLibrary::presentPresetDialog(store::PresetDialogMode mode) {
+    store_.dropdown.set(std::nullopt);
+    store_.presetDialogMode.set(mode);
+    refreshPresetDialogFolders();
+    if (store_.currentPresetName.get().empty()) {
+        store_.presetDialogFolderID.set(std::string(kHomeFolderID));
+    } else if (store_.currentPresetFolderName) {
+        for (const PresetDialogFolder& row : store_.presetDialogFolders.get()) {
+            if (row.folderName && equalIgnoringCase(*row.folderName, *store_.currentPresetFolderName)) {
+                store_.presetDialogFolderID.set(row.id);
+                break;
+            }
+        }
+    }
+    refreshPresetDialogFiles();
+    store_.presetDialogSelectedFile.set(existingPresetFileName(store_.currentPresetName.get(), selectedPresetDialogFolderName()));
+    forgetLastTap();
+    store_.isPresetDialogPresented.set(true);
+}
+
+void PresetLibrary::presentSavePresetDialog() {
+    presentPresetDialog(store::PresetDialogMode::save);
+    store_.presetDialogSaveName.set(firstCharacters(store_.currentPresetName.get(), kNameCharacterLimit));
+    store_.presetDialogSelectedFile.set(existingPresetFileName(store_.presetDialogSaveName.get(), selectedPresetDialogFolderName()));
+}
+
+void PresetLibrary::refreshPresetDialogFolders() {
+    std::vector<PresetDialogFolder> rows{{std::string(kHomeFolderID), std::string(kHomeFolderName), std::nullopt, false}};
+    for (const std::string& name : presetFolderEntries()) {
+        rows.push_back({name, name, name, presetFolderHoldsNothingVisible(name)});
+    }
+    const bool selectionListed = hasRow(rows, store_.presetDialogFolderID.get());
+    store_.presetDialogFolders.set(std::move(rows));
+    if (!selectionListed) store_.presetDialogFolderID.set(std::string(kHomeFolderID));
+}
+
+void PresetLibrary::refreshPresetDialogFiles() {
+    std::vector<PresetDialogFileEntry> entries;
+    if (auto folder = presetFolderURL(selectedPresetDialogFolderName(), false)) {
+        for (const URL& file : listPresetFiles(*folder)) entries.push_back({decodedFileName(file), fileSize(file)});
+    }
+    std::stable_sort(entries.begin(), entries.end(), [](const PresetDialogFileEntry& a, const PresetDialogFileEntry& b) {
+        return localizedCaseInsensitiveLess(a.name, b.name);
+    });
+    const auto& selected = store_.presetDialogSelectedFile.get();
+    const bool selectionListed = selected && std::any_of(entries.begin(), entries.end(), [&](const PresetDialogFileEntry& entry) {
+                                     return equalIgnoringCase(entry.name, *selected);
+                                 });
+    store_.presetDialogFiles.set(std::move(entries));
+    if (selected && !selectionListed) store_.presetDialogSelectedFile.set(std::nullopt);
+}
+
+void PresetLibrary::selectPresetDialogFolder(const std::string& id) {
+    if (!hasRow(store_.presetDialogFolders.get(), id)) return;
+    store_.presetDialogFolderID.set(id);
+    store_.presetDialogSelectedFile.set(std::nullopt);
+    forgetLastTap();
+    refreshPresetDialogFiles();
+}
+
+std::optional<std::string> PresetLibrary::selectedPresetDialogFolderName() const {
+    for (const PresetDialogFolder& row : store_.presetDialogFolders.get()) {
+        if (row.id == store_.presetDialogFolderID.get()) return row.folderName;
+    }
+    return std::nullopt;
+}
+
+void PresetLibrary::loadPresetFromDialog(const std::string& name) {
+    if (store_.presetDialogMode.get() == store::PresetDialogMode::save) {
+        store_.presetDialogSelectedFile.set(name);
+        store_.presetDialogSaveName.set(name);
+        return;
+    }
+    const auto folderName = selectedPresetDialogFolderName();
+    const double now = clocks_.uptime->systemUptime();
+    const bool doubleTap =
+        store_.lastPresetDialogTapName == name && now - store_.lastPresetDialogTapDate < doubleTapSeconds;
+    store_.lastPresetDialogTapName = name;
+    store_.lastPresetDialogTapDate = now;
+
+    auto outcome = model::PresetLoadOutcome::corruptData();
+    if (auto file = existingPresetFileURL(name, folderName)) {
+        auto read = readWholeFile(*file);
+        if (read.bytes && hooks_.applyPresetData) outcome = hooks_.applyPresetData(*read.bytes);
+    }
+    switch (outcome.kind) {
+        case model::PresetLoadOutcome::Kind::success:
+            store_.currentPresetName.set(name);
+            store_.currentPresetFolderName = folderName;
+            store_.presetDialogSelectedFile.set(name);
+            if (doubleTap) store_.isPresetDialogPresented.set(false);
+            break;
+        case model::PresetLoadOutcome::Kind::unsupportedVersion:
+            alert("Load preset", inQuotes(name) + " was created with a newer version of Pulvan. Update the app to load it.");
+            break;
+        case model::PresetLoadOutcome::Kind::corruptData:
+            alert("Load preset", "Could not load " + inQuotes(name) + ".");
+            break;
+    }
+}
+
+void PresetLibrary::confirmSavePreset() {
+    std::string name = cleanedPresetName(store_.presetDialogSaveName.get());
+    if (name.empty()) {
+        alert("Save preset", "Preset name cannot be empty.");
+        return;
+    }
+    if (equalIgnoringCase(name, kDefaultPresetName)) name = kDefaultPresetName;
+    store_.presetDialogSaveName.set(name);
+    const auto folderName = selectedPresetDialogFolderName();
+    if (existingPresetFileName(name, folderName)) {
+        store_.dialog.set(confirmationRequest("Save preset", "Overwrite preset " + inQuotes(name) + " ?", "Overwrite",
+                                              weakly([name, folderName](PresetLibrary& library) {
+                                                  library.savePreset(name, folderName);
+                                              })));
+    } else if (totalPresetCount() < kPresetCap) {
+        savePreset(name, folderName);
+    } else {
+        alert("Save preset", "Max " + std::to_string(kPresetCap) + " presets reached.");
+    }
+}
+
+bool PresetLibrary::savePreset(const std::string& name, const std::optional<std::string>& folderName) {
+    const auto data = hooks_.encodedPresetData ? hooks_.encodedPresetData() : std::nullopt;
+    if (!data || !writePresetFile(name, folderName, *data)) {
+        alert("Save preset", "Could not save preset.");
+        return false;
+    }
+    store_.currentPresetName.set(name);
+    store_.currentPresetFolderName = folderName;
+    store_.presetDialogSelectedFile.set(name);
+    refreshPresetDialogFiles();
+    refreshPresetDialogFolders();
+    store_.isPresetDialogPresented.set(false);
+    return true;
+}
+
+void PresetLibrary::presentDeletePresetDialog(const std::string& name) {
+    const auto folderName = selectedPresetDialogFolderName();
+    store_.dialog.set(confirmationRequest("Delete preset", "Delete preset " + inQuotes(name) + " ?", "Delete",
+                                          weakly([name, folderName](PresetLibrary& library) {
+                                              library.deletePresetConfirmed(name, folderName);
+                                          })));
+}
+
+void PresetLibrary::deletePresetConfirmed(const std::string& name, const std::optional<std::string>& folderName) {
+    if (!deletePresetFile(name, folderName)) {
+        alert("Delete preset", "Could not delete " + inQuotes(name) + ".");
+        return;
+    }
+    const auto& selected = store_.presetDialogSelectedFile.get();
+    if (selected && equalIgnoringCase(*selected, name)) store_.presetDialogSelectedFile.set(std::nullopt);
+    if (equalIgnoringCase(store_.currentPresetName.get(), name) && sameFolder(store_.currentPresetFolderName, folderName)) {
+        store_.currentPresetName.set("");
+        store_.currentPresetFolderName.reset();
+    }
+    refreshPresetDialogFiles();
+    refreshPresetDialogFolders();
+}
+
+}  // namespace pulvan::library

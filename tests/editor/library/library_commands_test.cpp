@@ -1,0 +1,188 @@
+#include "editor/library/chord_progression_files.h"
+#include "editor/library/preset_files.h"
+#include "editor/library/preset_listing.h"
+#include "editor/library/preset_names.h"
+#include "tests/editor/library/library_store_fixture.h"
+#include "tests/editor/library/preset_documents.h"
+
+namespace pulvan::library::test {
+namespace {
+
+using Names = std::vector<std::string>;
+using Chords = std::vector<model::Chord>;
+
+// ---- Picker results for import and export ----
+
+struct PickerCase {
+    const char* description;
+    std::function<void(PresetLibrary&, const PickerResult&)> handle;
+    foundation::Observable<bool> store::SequencerStore::*flag;
+    std::string title;
+    std::string openFailure;
+};
+void PrintTo(const PickerCase& c, std::ostream* os) { *os << c.description; }
+
+class PickerResults : public LibraryStoreTest, public ::testing::WithParamInterface<PickerCase> {};
+
+TEST_P(PickerResults, CancelSaysNothingAndErrorsSayWhy) {
+    const auto& c = GetParam();
+    (store.get()->*c.flag).set(true);
+    c.handle(*library, pickerCancelled());
+    EXPECT_FALSE((store.get()->*c.flag).get());
+    EXPECT_FALSE(store->dialog.get().has_value());
+    c.handle(*library, PickerResult{std::vector<URL>{}});
+    EXPECT_FALSE(store->dialog.get().has_value());
+    c.handle(*library, pickerFailed("Permission denied."));
+    EXPECT_EQ(dialog().title, c.title);
+    EXPECT_EQ(message(), c.openFailure + "Permission denied.");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pickers, PickerResults,
+    ::testing::Values(PickerCase{"import folder", &PresetLibrary::importPresetsFromSelectedFolder,
+                                 &store::SequencerStore::isImportAllFolderPickerPresented, "Import presets",
+                                 "Could not open the selected folder. "},
+                      PickerCase{"import file", &PresetLibrary::importPresetFromSelectedFile,
+                                 &store::SequencerStore::isImportOnePresetPickerPresented, "Import preset",
+                                 "Could not open the selected file. "},
+                      PickerCase{"export", &PresetLibrary::exportPresetsToSelectedFolder,
+                                 &store::SequencerStore::isBackupFolderPickerPresented, "Export presets",
+                                 "Could not open the selected folder. "}));
+
+class LibraryCommands : public LibraryStoreTest {
+protected:
+    URL outside(const std::string& relative) const { return lib.base() / "outside" / relative; }
+};
+
+TEST_F(LibraryCommands, ImportAlertsCarryTheSummary) {
+    TempLibrary::write(outside("pick/Lead.json"), validPresetJSON());
+    TempLibrary::write(outside("pick/bad.json"), corruptPresetJSON());
+    TempLibrary::write(outside("pick/worse.json"), corruptPresetJSON());
+    library->importPresetsFromSelectedFolder(pickedLocation(outside("pick")));
+    EXPECT_EQ(message(), "Imported 1 preset.\nSkipped 2 invalid files.");
+    EXPECT_FALSE(dialog().prefersGlobalAccent);
+
+    library->importPresetFromSelectedFile(pickedLocation(outside("pick/Lead.json")));
+    EXPECT_EQ(message(), "Preset imported as \"Lead (imported)\" (name already existed).");
+    library->importPresetFromSelectedFile(pickedLocation(outside("pick/bad.json")));
+    EXPECT_EQ(message(), "Could not import preset. Selected file is not a valid preset JSON.");
+    library->importPresetsFromSelectedFolder(pickedLocation(outside("gone")));
+    EXPECT_EQ(message(), "Could not import presets. Selected folder no longer exists.");
+}
+
+TEST_F(LibraryCommands, ExportAlertsCountAndPreferTheGlobalAccentOnSuccess) {
+    std::filesystem::create_directories(outside("backup"));
+    library->exportPresetsToSelectedFolder(pickedLocation(outside("backup")));
+    EXPECT_EQ(message(), "No presets to export yet.");
+    EXPECT_TRUE(dialog().prefersGlobalAccent);
+    ASSERT_TRUE(writePresetFile("Lead", std::nullopt, "{}"));
+    library->exportPresetsToSelectedFolder(pickedLocation(outside("backup")));
+    EXPECT_EQ(message(), "Exported 1 preset.");
+    library->exportPresetsToSelectedFolder(pickedLocation(outside("gone")));
+    EXPECT_EQ(message(), "Could not export presets. Selected folder no longer exists.");
+    EXPECT_FALSE(dialog().prefersGlobalAccent);
+}
+
+// ---- Chord progressions ----
+
+void setSceneChords(store::SequencerStore& store, const Chords& chords) {
+    store.preset.modify([&](model::Preset& preset) {
+        for (std::size_t i = 0; i < chords.size(); ++i) preset.chordPresets.at(i).chord = chords[i];
+    });
+}
+
+TEST_F(LibraryCommands, SavedProgressionsAreListedLoadedWithUndoAndDeleted) {
+    setSceneChords(*store, {{64, 60, 60}, {72}});
+    library->presentSaveChordProgressionPrompt();
+    EXPECT_EQ(dialog().title, "Save chord progression");
+    EXPECT_EQ(dialog().confirmLabel, "Save");
+    confirm("  Verse  ");
+    EXPECT_EQ(readChordProgressionPresetFile("Verse"), (Chords{{60, 64}, {72}, {}, {}, {}, {}, {}, {}}));
+
+    const foundation::Uuid anchor = foundation::Uuid::random();
+    auto items = library->chordProgressionPresetsDropdown(anchor);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].label, "Verse");
+    EXPECT_TRUE(items[0].pressHighlight);
+
+    setSceneChords(*store, {{60, 64}, {72}});
+    const std::size_t undoEntries = store->history().labels().size();
+    items[0].action();  // the scenes hold these chords already: nothing to do
+    EXPECT_EQ(store->history().labels().size(), undoEntries);
+    EXPECT_FALSE(store->pendingAppPlayGlobalNoteRelease);
+
+    setSceneChords(*store, {{50}});
+    items[0].action();
+    EXPECT_EQ(store->preset->chordPresets[0].chord, (model::Chord{60, 64}));
+    EXPECT_EQ(store->history().labels().back(), "Load chord progression");
+    EXPECT_TRUE(store->pendingAppPlayGlobalNoteRelease);
+
+    items[0].onDelete();
+    EXPECT_EQ(message(), "Are you sure you want to delete the chord progression preset \"Verse\"? This cannot be undone.");
+    confirm();
+    ASSERT_TRUE(store->dropdown.get().has_value());
+    EXPECT_EQ(store->dropdown.get()->anchorID, anchor);
+    ASSERT_EQ(store->dropdown.get()->items.size(), 1u);
+    EXPECT_EQ(store->dropdown.get()->items[0].label, "No chord progression presets");
+    EXPECT_FALSE(store->dropdown.get()->items[0].onDelete);
+    store->dropdown.get()->items[0].action();
+}
+
+TEST_F(LibraryCommands, ProgressionCapAllowsOverwritesAndFailuresAreSaid) {
+    for (int i = 0; i < kPresetCap; ++i) ASSERT_TRUE(writeChordProgressionPresetFile(std::string("C").append(std::to_string(i)), {}));
+    library->saveChordProgressionPreset("new");
+    EXPECT_EQ(message(), "Max 100 presets reached.");
+    store->dialog.set(std::nullopt);
+    library->saveChordProgressionPreset("c42");
+    EXPECT_FALSE(store->dialog.get().has_value());
+    EXPECT_EQ(chordProgressionPresetNames().size(), static_cast<std::size_t>(kPresetCap));
+    library->saveChordProgressionPreset("   ");
+    EXPECT_EQ(message(), "Preset name cannot be empty.");
+    lib.blockLibraryLocation();
+    library->saveChordProgressionPreset("Chorus");
+    EXPECT_EQ(message(), "Could not save chord progression.");
+}
+
+// ---- MIDI export ----
+
+TEST_F(LibraryCommands, MIDIExportWritesOnceAndReports) {
+    std::filesystem::create_directories(outside("takes"));
+    const auto pend = [&] {
+        store->pendingMIDIExportData = std::vector<std::uint8_t>{'M', 'T', 'h', 'd'};
+        store->pendingMIDIExportFileName = "take.mid";
+        store->pendingMIDIExportBarCount = 1;
+        store->isMIDIExportFolderPickerPresented.set(true);
+    };
+    pend();
+    library->exportMIDIToSelectedFolder(pickedLocation(outside("takes")));
+    EXPECT_EQ(message(), "Saved \"take.mid\" (1 bars).");
+    EXPECT_TRUE(dialog().prefersGlobalAccent);
+    EXPECT_EQ(TempLibrary::read(outside("takes/take.mid")), "MThd");
+    EXPECT_FALSE(store->pendingMIDIExportData.has_value());
+    EXPECT_FALSE(store->isMIDIExportFolderPickerPresented.get());
+
+    pend();
+    library->exportMIDIToSelectedFolder(pickedLocation(outside("takes")));
+    EXPECT_EQ(message(), "Saved \"take (2).mid\" (1 bars).");
+
+    for (const PickerResult& failure : {pickerFailed("x"), pickedLocation(outside("gone"))}) {
+        pend();
+        library->exportMIDIToSelectedFolder(failure);
+        EXPECT_EQ(message(), "unable to save");
+        EXPECT_FALSE(store->pendingMIDIExportData.has_value());
+    }
+    pend();
+    store->dialog.set(std::nullopt);
+    library->exportMIDIToSelectedFolder(pickerCancelled());
+    EXPECT_FALSE(store->dialog.get().has_value());
+    EXPECT_EQ(store->pendingMIDIExportFileName, "");
+    EXPECT_EQ(TempLibrary::entries(outside("takes")).size(), 2u);
+}
+
+TEST_F(LibraryCommands, MIDIExportNameUsesTheStoresPresetAndTracks) {
+    store->currentPresetName.set("My Song!");
+    EXPECT_EQ(library->midiExportFileName(8).substr(16), " pulvan My Song 1tracks 8bars.mid");
+}
+
+}  // namespace
+}  // namespace pulvan::library::test
