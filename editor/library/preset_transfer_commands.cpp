@@ -1,3 +1,4 @@
+#include "editor/library/library_dialogs.h"
 #include "editor/library/library_error.h"
 #include "editor/library/preset_export.h"
 #include "editor/library/preset_import.h"
@@ -6,58 +7,58 @@
 namespace pulvan::library {
 namespace {
 
-// The first chosen location; none after a cancel, an error (`onError` is told) or an
-// empty choice.
-template <typename OnError>
-std::optional<URL> chosenLocation(const PickerResult& result, OnError onError) {
+struct TransferTexts {
+    const char* title;
+    const char* openFailure;       // the picker failed
+    const char* operationFailure;  // the import or export failed
+};
+
+struct Outcome {
+    std::string message;
+    bool prefersGlobalAccent = false;
+};
+
+// Clears the picker flag, then runs the operation on the first chosen location and
+// shows its outcome; a cancel or an empty choice shows nothing.
+template <typename Operation>
+void runOnChosenLocation(store::SequencerStore& store, foundation::Observable<bool>& pickerFlag,
+                         const PickerResult& result, const TransferTexts& texts, Operation operation) {
+    pickerFlag.set(false);
+    const auto show = [&](const std::string& message, bool accent = false) {
+        store.dialog.set(alertRequest(texts.title, message, accent));
+    };
     if (const auto* error = std::get_if<PickerError>(&result)) {
-        if (!error->userCancelled) onError(error->description);
-        return std::nullopt;
+        if (!error->userCancelled) show(texts.openFailure + error->description);
+        return;
     }
     const auto& locations = std::get<std::vector<URL>>(result);
-    if (locations.empty()) return std::nullopt;
-    return locations.front();
+    if (locations.empty()) return;
+    try {
+        const Outcome outcome = operation(locations.front());
+        show(outcome.message, outcome.prefersGlobalAccent);
+    } catch (const LibraryError& error) {
+        show(texts.operationFailure + std::string(error.what()));
+    }
 }
 
 }  // namespace
 
 void PresetLibrary::importPresetsFromSelectedFolder(const PickerResult& result) {
-    store_.isImportAllFolderPickerPresented.set(false);
-    const auto folder = chosenLocation(result, [&](const std::string& description) {
-        alert("Import presets", "Could not open the selected folder. " + description);
-    });
-    if (!folder) return;
-    try {
-        alert("Import presets", importSummaryMessage(importPresetsFromFolder(*folder)));
-    } catch (const LibraryError& error) {
-        alert("Import presets", std::string("Could not import presets. ") + error.what());
-    }
+    runOnChosenLocation(store_, store_.isImportAllFolderPickerPresented, result,
+                        {"Import presets", "Could not open the selected folder. ", "Could not import presets. "},
+                        [](const URL& folder) { return Outcome{importSummaryMessage(importPresetsFromFolder(folder))}; });
 }
 
 void PresetLibrary::importPresetFromSelectedFile(const PickerResult& result) {
-    store_.isImportOnePresetPickerPresented.set(false);
-    const auto file = chosenLocation(result, [&](const std::string& description) {
-        alert("Import preset", "Could not open the selected file. " + description);
-    });
-    if (!file) return;
-    try {
-        alert("Import preset", importResultMessage(importPresetFromFile(*file)));
-    } catch (const LibraryError& error) {
-        alert("Import preset", std::string("Could not import preset. ") + error.what());
-    }
+    runOnChosenLocation(store_, store_.isImportOnePresetPickerPresented, result,
+                        {"Import preset", "Could not open the selected file. ", "Could not import preset. "},
+                        [](const URL& file) { return Outcome{importResultMessage(importPresetFromFile(file))}; });
 }
 
 void PresetLibrary::exportPresetsToSelectedFolder(const PickerResult& result) {
-    store_.isBackupFolderPickerPresented.set(false);
-    const auto folder = chosenLocation(result, [&](const std::string& description) {
-        alert("Export presets", "Could not open the selected folder. " + description);
-    });
-    if (!folder) return;
-    try {
-        alert("Export presets", exportSummaryMessage(exportPresets(*folder)), true);
-    } catch (const LibraryError& error) {
-        alert("Export presets", std::string("Could not export presets. ") + error.what());
-    }
+    runOnChosenLocation(store_, store_.isBackupFolderPickerPresented, result,
+                        {"Export presets", "Could not open the selected folder. ", "Could not export presets. "},
+                        [](const URL& folder) { return Outcome{exportSummaryMessage(exportPresets(folder)), true}; });
 }
 
 }  // namespace pulvan::library
