@@ -55,7 +55,13 @@ tresult PLUGIN_API PulvanController::getMidiControllerAssignment(int32 busIndex,
 void PulvanController::releaseEditorSide() {
     if (editorHolder_) editor_link::releaseStore(editorHolder_);
     editorHolder_ = nullptr;
-    engineAddress_ = 0;
+    if (engine_ && engine_->engine) {
+        // Views may outlive the engine: they lose it here, together with the
+        // resize callback that points back at them.
+        engine_->engine->editorResizeCallback = nullptr;
+        engine_->engine = nullptr;
+    }
+    engine_.reset();
 }
 
 tresult PLUGIN_API PulvanController::notify(IMessage* message) {
@@ -65,11 +71,10 @@ tresult PLUGIN_API PulvanController::notify(IMessage* message) {
         int64 address = 0;
         if (!attributes || attributes->getInt("enginePtr", address) != kResultOk) return kResultOk;
         releaseEditorSide();
-        engineAddress_ = address;
         if (address != 0) {
-            const KezVst3EngineHooks hooks =
-                KezVst3EngineMakeHooks(reinterpret_cast<void*>(static_cast<std::intptr_t>(address)));
-            editorHolder_ = editor_link::createStore(hooks);
+            void* engine = reinterpret_cast<void*>(static_cast<std::intptr_t>(address));
+            engine_ = std::make_shared<EngineHandle>(EngineHandle{static_cast<pulvan::engine::SequencerEngine*>(engine)});
+            editorHolder_ = editor_link::createStore(KezVst3EngineMakeHooks(engine));
         }
         return kResultOk;
     }
@@ -91,9 +96,8 @@ tresult PLUGIN_API PulvanController::disconnect(IConnectionPoint* other) {
 }
 
 IPlugView* PLUGIN_API PulvanController::createView(FIDString name) {
-    if (!name || std::strcmp(name, ViewType::kEditor) != 0 || engineAddress_ == 0 || !editorHolder_) return nullptr;
-    auto* engine = reinterpret_cast<pulvan::engine::SequencerEngine*>(static_cast<std::intptr_t>(engineAddress_));
-    return new PulvanEditorView(engine, editorHolder_);
+    if (!name || std::strcmp(name, ViewType::kEditor) != 0 || !engine_ || !editorHolder_) return nullptr;
+    return new PulvanEditorView(engine_, editorHolder_);
 }
 
 }  // namespace kez

@@ -7,6 +7,7 @@
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 #include "public.sdk/source/vst/vsteditcontroller.h"
+#include "vst3/engine_handle.h"
 
 namespace kez {
 
@@ -34,7 +35,7 @@ public:
 private:
     void releaseEditorSide();
 
-    std::int64_t engineAddress_ = 0;
+    SharedEngineHandle engine_;
     void* editorHolder_ = nullptr;
 };
 

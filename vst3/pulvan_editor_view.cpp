@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "vst3/editor_link.h"
 #include "vst3/editor_size.h"
@@ -10,8 +11,8 @@ using namespace Steinberg;
 
 namespace kez {
 
-PulvanEditorView::PulvanEditorView(pulvan::engine::SequencerEngine* engine, void* editorHolder)
-    : CPluginView(nullptr), engine_(engine), editorHolder_(editorHolder) {
+PulvanEditorView::PulvanEditorView(SharedEngineHandle engine, void* editorHolder)
+    : CPluginView(nullptr), engine_(std::move(engine)), editorHolder_(editorHolder) {
     rect = initialEditorRect(editor_link::preferredEditorWidth());
 }
 
@@ -27,20 +28,20 @@ tresult PLUGIN_API PulvanEditorView::attached(void* parent, FIDString type) {
 }
 
 void PulvanEditorView::attachedToParent() {
-    if (!systemWindow || !engine_ || !editorHolder_ || hostedWindow_) return;
+    if (!systemWindow || !engine() || !editorHolder_ || hostedWindow_) return;
     const auto parent = static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(systemWindow));
     hostedWindow_ = pulvan::x11::ChildWindow::create(parent, {rect.getWidth(), rect.getHeight()});
     if (!hostedWindow_) return;
     hostedWindow_->fillParent();
     editorContent_ = editor_link::createEditorContent(editorHolder_, hostedWindow_->id(), rect.getWidth(),
                                                       rect.getHeight());
-    engine_->editorResizeCallback = [this](double width, double height) { resizeFromEditor(width, height); };
+    engine()->editorResizeCallback = [this](double width, double height) { resizeFromEditor(width, height); };
 }
 
 void PulvanEditorView::removedFromParent() { detach(); }
 
 void PulvanEditorView::detach() {
-    if (engine_) engine_->editorResizeCallback = nullptr;
+    if (engine()) engine()->editorResizeCallback = nullptr;
     if (editorContent_) editor_link::releaseEditorContent(editorContent_);
     editorContent_ = nullptr;
     hostedWindow_.reset();

@@ -4,7 +4,7 @@
 // draws into, and resizes that the editor asks the host for.
 #include <memory>
 
-#include "engine/sequencer_engine.h"
+#include "vst3/engine_handle.h"
 #include "platform/x11/child_window.h"
 #include "public.sdk/source/common/pluginview.h"
 
@@ -12,7 +12,7 @@ namespace kez {
 
 class PulvanEditorView : public Steinberg::CPluginView {
 public:
-    PulvanEditorView(pulvan::engine::SequencerEngine* engine, void* editorHolder);
+    PulvanEditorView(SharedEngineHandle engine, void* editorHolder);
     ~PulvanEditorView() override;
 
     Steinberg::tresult PLUGIN_API isPlatformTypeSupported(Steinberg::FIDString type) SMTG_OVERRIDE;
@@ -34,7 +34,9 @@ public:
 private:
     void detach();
 
-    pulvan::engine::SequencerEngine* engine_;
+    pulvan::engine::SequencerEngine* engine() const { return engine_ ? engine_->engine : nullptr; }
+
+    SharedEngineHandle engine_;
     void* editorHolder_;
     std::unique_ptr<pulvan::x11::ChildWindow> hostedWindow_;
     void* editorContent_ = nullptr;

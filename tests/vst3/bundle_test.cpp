@@ -47,12 +47,6 @@ protected:
 LoadedBundle* Bundle::bundle = nullptr;
 HostApplication* Bundle::host = nullptr;
 
-std::vector<NoteEvent> ofType(const std::vector<NoteEvent>& events, int type) {
-    std::vector<NoteEvent> out;
-    std::copy_if(events.begin(), events.end(), std::back_inserter(out), [&](const NoteEvent& e) { return e.type == type; });
-    return out;
-}
-
 void* enginePointer(PluginInstance& instance) {
     return reinterpret_cast<void*>(static_cast<std::intptr_t>(instance.toController()->enginePtr));
 }

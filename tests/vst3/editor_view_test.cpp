@@ -38,17 +38,19 @@ protected:
         host = std::make_unique<HostWindow>(1280, 730);
         ASSERT_TRUE(host->open());
         engine = std::make_unique<pulvan::engine::SequencerEngine>();
+        handle = std::make_shared<EngineHandle>(EngineHandle{engine.get()});
     }
     unsigned childCount() const { return host->childCount(); }
     void* parentHandle() const { return host->handle(); }
 
     std::unique_ptr<HostWindow> host;
     std::unique_ptr<pulvan::engine::SequencerEngine> engine;
+    SharedEngineHandle handle;
     int holderToken = 0;  // the editor side's holder is opaque to the view
 };
 
 TEST_F(EditorView, OpensAtTheDefaultSizeAndEmbedsOnlyIntoX11) {
-    auto* view = new PulvanEditorView(engine.get(), &holderToken);
+    auto* view = new PulvanEditorView(handle, &holderToken);
     ViewRect size;
     ASSERT_EQ(view->getSize(&size), kResultOk);
     EXPECT_EQ(size.getWidth(), 1280);
@@ -65,7 +67,7 @@ TEST_F(EditorView, OpensAtTheDefaultSizeAndEmbedsOnlyIntoX11) {
 }
 
 TEST_F(EditorView, ChildWindowFillsTheParentAndFollowsOnSize) {
-    auto* view = new PulvanEditorView(engine.get(), &holderToken);
+    auto* view = new PulvanEditorView(handle, &holderToken);
     ASSERT_EQ(view->attached(parentHandle(), "X11EmbedWindowID"), kResultOk);
     ASSERT_NE(view->hostedWindow(), nullptr);
     EXPECT_EQ(view->hostedWindow()->parent(), host->window());
@@ -92,7 +94,7 @@ TEST_F(EditorView, ChildWindowFillsTheParentAndFollowsOnSize) {
 }
 
 TEST_F(EditorView, EditorResizeRequestsGoThroughTheFrameConstrained) {
-    auto* view = new PulvanEditorView(engine.get(), &holderToken);
+    auto* view = new PulvanEditorView(handle, &holderToken);
     RecordingFrame frame;
     ASSERT_EQ(view->attached(parentHandle(), "X11EmbedWindowID"), kResultOk);
     ASSERT_TRUE(engine->editorResizeCallback);
@@ -115,15 +117,27 @@ TEST_F(EditorView, EditorResizeRequestsGoThroughTheFrameConstrained) {
 }
 
 TEST_F(EditorView, WithoutEngineOrHolderNothingIsEmbedded) {
-    auto* noHolder = new PulvanEditorView(engine.get(), nullptr);
+    auto* noHolder = new PulvanEditorView(handle, nullptr);
     noHolder->attached(parentHandle(), "X11EmbedWindowID");
     EXPECT_EQ(noHolder->hostedWindow(), nullptr);
     noHolder->release();
-    auto* noEngine = new PulvanEditorView(nullptr, &holderToken);
+    auto* noEngine = new PulvanEditorView(std::make_shared<EngineHandle>(), &holderToken);
     noEngine->attached(parentHandle(), "X11EmbedWindowID");
     EXPECT_EQ(noEngine->hostedWindow(), nullptr);
     noEngine->release();
     EXPECT_EQ(childCount(), 0u);
+}
+
+// The host may keep the view after the processor, and its engine, are gone.
+TEST_F(EditorView, AViewOutlivingTheEngineLeavesItAlone) {
+    auto* view = new PulvanEditorView(handle, &holderToken);
+    ASSERT_EQ(view->attached(parentHandle(), "X11EmbedWindowID"), kResultOk);
+    engine->editorResizeCallback = nullptr;  // what the controller does when the engine goes
+    handle->engine = nullptr;
+    engine.reset();
+    view->removed();
+    EXPECT_EQ(childCount(), 0u);
+    view->release();
 }
 
 }  // namespace

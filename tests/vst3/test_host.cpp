@@ -120,6 +120,13 @@ tresult PLUGIN_API ConnectionProxy::queryInterface(const TUID iid, void** obj) {
     return answer<IConnectionPoint>(this, iid, obj);
 }
 
+std::vector<NoteEvent> ofType(const std::vector<NoteEvent>& events, int type) {
+    std::vector<NoteEvent> out;
+    for (const NoteEvent& event : events)
+        if (event.type == type) out.push_back(event);
+    return out;
+}
+
 std::string narrow(const TChar* text) {
     char ascii[129] = {};
     UString(const_cast<TChar*>(text), 128).toAscii(ascii, 128);

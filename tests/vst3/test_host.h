@@ -120,4 +120,7 @@ struct NoteEvent {
     int data2;
 };
 
+// The events of one kind (Event::kNoteOnEvent and so on), in order.
+std::vector<NoteEvent> ofType(const std::vector<NoteEvent>& events, int type);
+
 }  // namespace kez::test

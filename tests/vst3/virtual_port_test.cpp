@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "pluginterfaces/vst/ivsthostapplication.h"
 #include "tests/vst3/plugin_instance.h"
 
 using namespace Steinberg;
@@ -68,6 +69,31 @@ private:
     std::vector<std::vector<std::uint8_t>> messages_;
 };
 
+// A host that wraps the plug-in as an Audio Unit says so on its context.
+class WrapperMarker final : public Vst::IVst3ToAUWrapper {
+public:
+    tresult PLUGIN_API queryInterface(const TUID, void** obj) override {
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+};
+
+class AudioUnitWrapperHost final : public Vst::HostApplication {
+public:
+    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override {
+        if (FUnknownPrivate::iidEqual(iid, Vst::IVst3ToAUWrapper::iid)) {
+            *obj = &marker_;
+            return kResultOk;
+        }
+        return HostApplication::queryInterface(iid, obj);
+    }
+
+private:
+    WrapperMarker marker_;
+};
+
 class VirtualPort : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -81,9 +107,9 @@ protected:
     void TearDown() override {
         instances.clear();
     }
-    void addInstance() {
+    void addInstance(FUnknown* context = nullptr) {
         IPluginFactory* factory = bundle->factory();
-        instances.push_back(std::make_unique<PluginInstance>(factory, host.get()));
+        instances.push_back(std::make_unique<PluginInstance>(factory, context ? context : host.get()));
         factory->release();
         ASSERT_TRUE(instances.back()->ready());
     }
@@ -107,6 +133,17 @@ TEST_F(VirtualPort, InstancesShareOneSourceThatLastsUntilTheLastIsGone) {
     EXPECT_EQ(receiver->virtualPorts().size(), 1u);
     instances.pop_back();
     EXPECT_TRUE(waitFor([&] { return receiver->virtualPorts().empty(); }));
+}
+
+TEST_F(VirtualPort, NoSourceInsideAnAudioUnitWrapper) {
+    AudioUnitWrapperHost wrapper;
+    addInstance(&wrapper);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(receiver->virtualPorts().empty());
+    EXPECT_FALSE(ofType(instances.back()->play(10, 512), Vst::Event::kNoteOnEvent).empty());
+    addInstance();
+    EXPECT_TRUE(waitFor([&] { return receiver->virtualPorts().size() == 1; }));
+    instances.clear();
 }
 
 TEST_F(VirtualPort, CarriesWhatAnInstancePlays) {
