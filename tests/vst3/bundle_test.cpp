@@ -430,15 +430,6 @@ TEST_F(Bundle, ActivateDeactivateCyclesStartThePatternAfresh) {
     }
 }
 
-TEST_F(Bundle, ManyInstancesPlayTogether) {
-    std::vector<std::unique_ptr<PluginInstance>> instances;
-    for (int i = 0; i < 8; ++i) instances.push_back(makeInstance());
-    for (auto& instance : instances) EXPECT_FALSE(ofType(instance->play(10, 512), Event::kNoteOnEvent).empty());
-    instances.clear();
-    auto after = makeInstance();
-    EXPECT_FALSE(ofType(after->play(10, 512), Event::kNoteOnEvent).empty());
-}
-
 TEST_F(Bundle, ProcessDoesNotAllocate) {
     auto plugin = makeInstance();
     plugin->play(4, 512);  // first blocks may touch lazily built state of the host side

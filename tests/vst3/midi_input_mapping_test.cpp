@@ -50,15 +50,6 @@ INSTANTIATE_TEST_SUITE_P(Values, NormalizedToMidiByte,
                                            ByteCase{kNaN, 0, 0}, ByteCase{kNaN, 1, 1}, ByteCase{kInf, 1, 127},
                                            ByteCase{-kInf, 1, 1}));
 
-TEST(MapInputEvent, NoteOnStaysANoteOnAtVelocityZero) {
-    const auto message = mapInputEvent(noteOn(0, 60, 0.f));
-    ASSERT_TRUE(message);
-    EXPECT_EQ(message->status, 0x90);
-    EXPECT_EQ(message->data1, 60);
-    EXPECT_EQ(message->data2, 1);
-    EXPECT_EQ(message->echoTag, 0x10000u | 60u << 8 | 1u);
-}
-
 TEST(MapInputEvent, NonFiniteVelocitiesBecomeValidBytes) {
     const auto on = mapInputEvent(noteOn(0, 60, std::numeric_limits<float>::quiet_NaN()));
     ASSERT_TRUE(on);
