@@ -17,8 +17,10 @@ using ReceiveFunction = std::function<void(std::span<const std::uint8_t> bytes, 
 class OutputConnection {
 public:
     virtual ~OutputConnection() = default;
-    // Sends at once, connecting to `destinationAddress` first when needed.
-    virtual bool sendTo(const std::string& destinationAddress, std::span<const std::uint8_t> bytes) = 0;
+    // Connects to the destination unless already connected to it; false when it is gone.
+    virtual bool connect(const std::string& destinationAddress) = 0;
+    // Sends at once to the connected destination.
+    virtual bool send(std::span<const std::uint8_t> bytes) = 0;
 };
 
 // A port of ours that receives from one source for as long as it exists.

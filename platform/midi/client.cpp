@@ -26,22 +26,36 @@ struct OutputPort::Connection {
     std::string portName;
     std::unique_ptr<OutputConnection> output;
 
-    void send(const std::string& destinationAddress, std::span<const std::uint8_t> bytes) {
-        // Opened on first use, so that a MIDI system that starts late is still found.
+    bool connect(const std::string& destinationAddress) {
+        // Opened again when it failed, so that a MIDI system that starts late is still found.
         if (!output) output = backend->openOutput(clientName, portName);
-        if (output) output->sendTo(destinationAddress, bytes);
+        return output && output->connect(destinationAddress);
+    }
+
+    void send(const std::string& destinationAddress, std::span<const std::uint8_t> bytes) {
+        if (connect(destinationAddress)) output->send(bytes);
     }
 };
 
 OutputPort::OutputPort(const Client& client, std::string name)
     : name_(std::move(name)),
       dispatcher_(client.dispatcher_),
-      connection_(std::make_shared<Connection>(Connection{client.backend_, client.name_, name_, nullptr})) {}
+      connection_(std::make_shared<Connection>(
+          Connection{client.backend_, client.name_, name_, client.backend_->openOutput(client.name_, name_)})) {}
 
 OutputPort::~OutputPort() { dispatcher_->flush(connection_.get()); }
 
 bool OutputPort::send(const Endpoint& destination, std::span<const std::uint8_t> bytes, Timestamp deliverAt) {
     if (bytes.empty()) return false;
+    // Connecting takes a while on some systems: do it now, not when the message is due.
+    {
+        std::lock_guard lock(sendMutex_);
+        if (deliverAt != kSendNow && destination.address != lastDestination_) {
+            dispatcher_->schedule(connection_.get(), kSendNow,
+                                  [connection = connection_, address = destination.address] { connection->connect(address); });
+        }
+        lastDestination_ = destination.address;
+    }
     dispatcher_->schedule(connection_.get(), deliverAt,
                           [connection = connection_, address = destination.address,
                            message = std::vector<std::uint8_t>(bytes.begin(), bytes.end())] {

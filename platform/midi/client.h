@@ -63,6 +63,8 @@ private:
     std::string name_;
     std::shared_ptr<Dispatcher> dispatcher_;
     std::shared_ptr<Connection> connection_;
+    std::mutex sendMutex_;
+    std::string lastDestination_;  // guarded by sendMutex_
 };
 
 // Receives from the sources connected to it. The callback runs on the MIDI

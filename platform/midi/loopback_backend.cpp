@@ -12,12 +12,15 @@ namespace {
 class LoopbackOutput final : public OutputConnection {
 public:
     explicit LoopbackOutput(std::shared_ptr<LoopbackBackend> backend) : backend_(std::move(backend)) {}
-    bool sendTo(const std::string& destinationAddress, std::span<const std::uint8_t> bytes) override {
-        return backend_->sendToDestination(destinationAddress, bytes);
+    bool connect(const std::string& destinationAddress) override {
+        destination_ = destinationAddress;
+        return true;
     }
+    bool send(std::span<const std::uint8_t> bytes) override { return backend_->sendToDestination(destination_, bytes); }
 
 private:
     std::shared_ptr<LoopbackBackend> backend_;
+    std::string destination_;
 };
 
 class LoopbackInput final : public InputConnection {

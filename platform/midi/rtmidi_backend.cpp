@@ -1,10 +1,8 @@
 #include "platform/midi/rtmidi_backend.h"
 
-#include <jack/jack.h>
 #include <unistd.h>
 
 #include <RtMidi.h>
-#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <optional>
@@ -12,26 +10,10 @@
 #include <utility>
 
 #include "platform/midi/endpoint_naming.h"
+#include "platform/midi/jack_ports.h"
 
 namespace pulvan::midi {
 namespace {
-
-void ignoreJackMessage(const char*) {}
-
-bool jackServerRunning() {
-    // libjack reports a missing server on stderr; keep a failed probe quiet and
-    // give the host process its own handlers back.
-    auto* const previousError = jack_error_callback;
-    auto* const previousInfo = jack_info_callback;
-    jack_set_error_function(ignoreJackMessage);
-    jack_set_info_function(ignoreJackMessage);
-    jack_status_t status{};
-    jack_client_t* client = jack_client_open("PulvanMIDIProbe", JackNoStartServer, &status);
-    if (client) jack_client_close(client);
-    jack_error_callback = previousError;
-    jack_info_callback = previousInfo;
-    return client != nullptr;
-}
 
 RtMidi::Api probeApi() {
     if (::access("/dev/snd/seq", R_OK | W_OK) == 0) {
@@ -50,12 +32,15 @@ struct ErrorFlag {
     static void record(RtMidiError::Type, const std::string&, void* self) { static_cast<ErrorFlag*>(self)->raised = true; }
 };
 
-// What the backend and its connections share: which ports are ours, and a
-// counter that moves whenever the listed endpoints change.
+// What the backend and its connections share: which ports are ours, and on
+// JACK a way to see that a destination was registered anew under its old name.
 struct SharedState {
     std::mutex mutex;
     std::multiset<std::pair<std::string, std::string>> ownPorts;
-    std::atomic<std::uint64_t> setupGeneration{0};
+    std::unique_ptr<JackPortLookup> jackPorts;  // set before the first JACK connection opens
+
+    // ALSA addresses carry the client and port numbers, so a new port has a new address.
+    std::uint64_t portIdentity(const std::string& address) { return jackPorts ? jackPorts->portIdentity(address) : 0; }
 
     bool isOwn(const PortIdentity& identity) {
         std::lock_guard lock(mutex);
@@ -109,38 +94,36 @@ public:
         : state_(state), errors_(std::move(errors)), out_(std::move(out)), portName_(std::move(portName)),
           registration_(state, clientName, portName_) {}
 
-    bool sendTo(const std::string& destinationAddress, std::span<const std::uint8_t> bytes) override {
-        // A destination that went away and came back under the same name needs a new connection.
-        const auto generation = state_->setupGeneration.load(std::memory_order_acquire);
-        if (destinationAddress != connectedAddress_ || generation != connectedGeneration_) {
-            if (!connect(destinationAddress, generation)) return false;
-        }
+    bool connect(const std::string& destinationAddress) override {
+        const std::uint64_t identity = state_->portIdentity(destinationAddress);
+        if (destinationAddress == connectedAddress_ && identity == connectedIdentity_) return true;
+        if (out_->isPortOpen()) out_->closePort();
+        connectedAddress_.clear();
+        const auto index = indexOfPort(*out_, destinationAddress);
+        if (!index) return false;
+        errors_->raised = false;
+        out_->openPort(*index, portName_);
+        if (errors_->raised) return false;
+        connectedAddress_ = destinationAddress;
+        connectedIdentity_ = identity;
+        return true;
+    }
+
+    bool send(std::span<const std::uint8_t> bytes) override {
+        if (connectedAddress_.empty()) return false;
         errors_->raised = false;
         out_->sendMessage(bytes.data(), bytes.size());
         return !errors_->raised;
     }
 
 private:
-    bool connect(const std::string& address, std::uint64_t generation) {
-        if (out_->isPortOpen()) out_->closePort();
-        connectedAddress_.clear();
-        const auto index = indexOfPort(*out_, address);
-        if (!index) return false;
-        errors_->raised = false;
-        out_->openPort(*index, portName_);
-        if (errors_->raised) return false;
-        connectedAddress_ = address;
-        connectedGeneration_ = generation;
-        return true;
-    }
-
     std::shared_ptr<SharedState> state_;
     std::unique_ptr<ErrorFlag> errors_;
     std::unique_ptr<RtMidiOut> out_;
     std::string portName_;
     OwnPortRegistration registration_;
     std::string connectedAddress_;
-    std::uint64_t connectedGeneration_ = 0;
+    std::uint64_t connectedIdentity_ = 0;
 };
 
 class RtMidiInputConnection final : public InputConnection {
@@ -193,13 +176,11 @@ private:
 class RtMidiBackend final : public Backend {
 public:
     std::vector<Endpoint> sources() override {
-        std::lock_guard lock(listMutex_);
-        return list(sourceLister_, lastSources_);
+        return list(sourceLister_, true);
     }
 
     std::vector<Endpoint> destinations() override {
-        std::lock_guard lock(listMutex_);
-        return list(destinationLister_, lastDestinations_);
+        return list(destinationLister_, false);
     }
 
     std::unique_ptr<OutputConnection> openOutput(const std::string& clientName, const std::string& portName) override {
@@ -243,44 +224,48 @@ private:
         if (api_ == RtMidi::UNSPECIFIED && (!lastProbe_ || time - *lastProbe_ >= std::chrono::seconds(2))) {
             lastProbe_ = time;
             api_ = probeApi();
+            if (api_ == RtMidi::UNIX_JACK) state_->jackPorts = std::make_unique<JackPortLookup>();
         }
         return api_;
     }
 
     template <typename Port>
-    std::vector<Endpoint> list(std::unique_ptr<Port>& lister, std::vector<std::string>& lastNames) {
+    std::vector<Endpoint> list(std::unique_ptr<Port>& alsaLister, bool sources) {
         std::vector<Endpoint> endpoints;
         const RtMidi::Api api = currentApi();
         if (api == RtMidi::UNSPECIFIED) return endpoints;
-        if (!lister) lister = makePort<Port>(api, "PulvanMIDISetup", listerErrors_);
-        if (!lister) return endpoints;
+        const std::vector<std::string> names =
+            api == RtMidi::UNIX_JACK ? state_->jackPorts->midiPorts(sources) : alsaPortNames(alsaLister);
+        for (const std::string& fullName : names) {
+            const PortIdentity identity = api == RtMidi::LINUX_ALSA ? alsaPortIdentity(fullName) : jackPortIdentity(fullName);
+            if (state_->isOwn(identity)) continue;
+            endpoints.push_back(makeEndpoint(fullName, identity));
+        }
+        return endpoints;
+    }
+
+    template <typename Port>
+    std::vector<std::string> alsaPortNames(std::unique_ptr<Port>& lister) {
         std::vector<std::string> names;
+        std::lock_guard lock(listMutex_);
+        if (!lister) lister = makePort<Port>(RtMidi::LINUX_ALSA, "PulvanMIDISetup", listerErrors_);
+        if (!lister) return names;
         const unsigned count = lister->getPortCount();
         for (unsigned i = 0; i < count; ++i) {
             std::string fullName = lister->getPortName(i);
-            if (fullName.empty()) continue;  // vanished while listing
-            names.push_back(fullName);
-            const PortIdentity identity = api == RtMidi::LINUX_ALSA ? alsaPortIdentity(fullName) : jackPortIdentity(fullName);
-            if (state_->isOwn(identity)) continue;
-            endpoints.push_back(makeEndpoint(std::move(fullName), identity));
+            if (!fullName.empty()) names.push_back(std::move(fullName));  // empty: vanished while listing
         }
-        if (names != lastNames) {
-            lastNames = std::move(names);
-            state_->setupGeneration.fetch_add(1, std::memory_order_acq_rel);
-        }
-        return endpoints;
+        return names;
     }
 
     std::shared_ptr<SharedState> state_ = std::make_shared<SharedState>();
     std::mutex apiMutex_;
     RtMidi::Api api_ = RtMidi::UNSPECIFIED;
     std::optional<std::chrono::steady_clock::time_point> lastProbe_;
-    std::mutex listMutex_;
+    std::mutex listMutex_;  // for the ALSA listers
     ErrorFlag listerErrors_;
     std::unique_ptr<RtMidiIn> sourceLister_;
     std::unique_ptr<RtMidiOut> destinationLister_;
-    std::vector<std::string> lastSources_;
-    std::vector<std::string> lastDestinations_;
 };
 
 }  // namespace

@@ -16,7 +16,7 @@ using test::millisecondsFromNow;
 
 constexpr Timestamp kMillisecond = 1'000'000;
 // How late a timed message may arrive on a loaded test machine; it must never be early.
-constexpr Timestamp kLateness = 15 * kMillisecond;
+constexpr Timestamp kLateness = 10 * kMillisecond;
 
 class OutputPortTest : public ::testing::Test {
 protected:
