@@ -51,6 +51,7 @@ public:
     void selectPresetDialogFolder(const std::string& id);
     std::optional<std::string> selectedPresetDialogFolderName() const;
     void loadPresetFromDialog(const std::string& name);
+    void loadPresetFromDialog(const store::PresetDialogFileEntry& entry) { loadPresetFromDialog(entry.name); }
     void confirmSavePreset();
     bool savePreset(const std::string& name, const std::optional<std::string>& folderName);
     void presentDeletePresetDialog(const std::string& name);

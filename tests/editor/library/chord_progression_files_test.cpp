@@ -68,12 +68,5 @@ TEST_F(ChordProgressionFiles, FilesWithOddEscapesAreReadAndDeletedByTheirListedN
     EXPECT_EQ(chordProgressionPresetNames(), (Names{"Bad %ZZ"}));
 }
 
-TEST_F(ChordProgressionFiles, WithoutLibraryNothingIsListedOrWritten) {
-    lib.removeLibraryLocation();
-    EXPECT_FALSE(writeChordProgressionPresetFile("x", {}));
-    EXPECT_TRUE(chordProgressionPresetNames().empty());
-    EXPECT_EQ(readChordProgressionPresetFile("x"), std::nullopt);
-}
-
 }  // namespace
 }  // namespace pulvan::library

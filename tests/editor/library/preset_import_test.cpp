@@ -154,17 +154,6 @@ TEST_F(PresetImport, FindsAnExportedFolderInsideTheChosenOne) {
     EXPECT_EQ(importPresetsFromFolder(outside("lib")), (ImportCounts{1, 0, 0}));
 }
 
-TEST_F(PresetImport, FolderErrors) {
-    std::filesystem::create_directories(outside("empty"));
-    EXPECT_EQ(importPresetsFromFolder(outside("empty")), (ImportCounts{}));
-    try {
-        importPresetsFromFolder(outside("gone"));
-        FAIL() << "no error";
-    } catch (const LibraryError& error) {
-        EXPECT_STREQ(error.what(), "Selected folder no longer exists.");
-    }
-}
-
 TEST_F(PresetImport, AnUnreadableFileStopsTheImportAndKeepsWhatWasWritten) {
     TempLibrary::write(outside("pick/A.json"), validPresetJSON());
     std::filesystem::create_symlink(outside("pick/missing-target"), outside("pick/B.json"));  // listed, unreadable

@@ -1,3 +1,4 @@
+#include "editor/library/chord_progression_files.h"
 #include "editor/library/preset_files.h"
 #include "editor/library/preset_listing.h"
 #include "tests/editor/library/temp_library.h"
@@ -105,6 +106,8 @@ TEST_F(WithoutLibrary, EveryLookupAnswersNoneAndEveryWriteFalse) {
     EXPECT_FALSE(writePresetFile("x", std::nullopt, "{}"));
     EXPECT_FALSE(createPresetFolder("x"));
     EXPECT_FALSE(deletePresetFile("x", std::nullopt));
+    EXPECT_FALSE(writeChordProgressionPresetFile("x", {}));
+    EXPECT_TRUE(chordProgressionPresetNames().empty());
 }
 
 }  // namespace
