@@ -48,7 +48,7 @@ double resyncBeatFor(SequencerEngine& engine, double position, double bar) {
     if (!engine.resyncArmed.load(std::memory_order_acquire)) return -1.0;
     std::int64_t resyncBar = engine.resyncBar.load(std::memory_order_acquire);
     if (resyncBar == kResyncBarUnset) {
-        const auto next = static_cast<std::int64_t>(std::floor(position / bar)) + 1;
+        const std::int64_t next = floorToIndex(position / bar) + 1;
         // An editor that re-arms meanwhile keeps its reset: only an unset bar is fixed.
         if (engine.resyncBar.compare_exchange_strong(resyncBar, next, std::memory_order_acq_rel))
             resyncBar = next;

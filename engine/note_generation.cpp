@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/lane_position.h"
+#include "engine/step_timing.h"
 
 namespace pulvan::engine {
 namespace {
@@ -39,7 +40,7 @@ bool barConditionHolds(std::int32_t condition, std::int64_t globalStep, double s
     const std::int32_t p = std::clamp(condition, 0, 6);
     if (p == 0) return true;
     const double bar = barLength > 0.0 ? barLength : 4.0;
-    const auto barNumber = static_cast<std::int64_t>(std::floor(stepLength * static_cast<double>(globalStep) / bar + 1e-9));
+    const std::int64_t barNumber = floorToIndex(stepLength * static_cast<double>(globalStep) / bar + 1e-9);
     const std::int64_t m = kBarModulus[p];
     return ((barNumber % m) + m) % m == kBarRemainder[p];
 }

@@ -16,7 +16,18 @@ bool isDottedOrTriplet(std::int32_t resolution) { return resolution >= 100 && re
 // Swing reaches back at most this far: a swung step may start after its grid start.
 constexpr double kMaxSwingDelay = 0.125;
 
+// More grid steps than the scratch could ever hold; an absurd host tempo cannot make a window
+// loop for long.
+constexpr std::int64_t kMaxGridStepsPerWindow = 4 * kMaxScheduledSteps;
+
 }  // namespace
+
+std::int64_t floorToIndex(double value) noexcept {
+    constexpr double kLimit = 4611686018427387904.0;  // 2^62
+    if (!(value > -kLimit)) return -(std::int64_t{1} << 62);  // NaN too
+    if (value >= kLimit) return std::int64_t{1} << 62;
+    return static_cast<std::int64_t>(std::floor(value));
+}
 
 double stepLength(std::int32_t resolution) noexcept {
     const double base = 4.0 / divisionOf(resolution);
@@ -34,8 +45,7 @@ double swingDelay(const EngineSnapshot& snapshot, std::int32_t resolution, std::
 }
 
 std::int64_t globalStepAt(double position, double anchor, double length) noexcept {
-    return static_cast<std::int64_t>(std::floor(position / length)) -
-           static_cast<std::int64_t>(std::floor(anchor / length));
+    return floorToIndex(position / length) - floorToIndex(anchor / length);
 }
 
 void scheduleTrackSteps(const EngineSnapshot& snapshot, std::int32_t track, bool realigned, StepScratch& scratch,
@@ -43,15 +53,19 @@ void scheduleTrackSteps(const EngineSnapshot& snapshot, std::int32_t track, bool
     if (track < 0 || track >= kTrackCount || track >= snapshot.trackCount || to <= from) return;
     const std::int32_t resolution = snapshot.tracks[track].resolution;
     const double length = stepLength(resolution);
-    const std::int64_t anchorStep = static_cast<std::int64_t>(std::floor(anchor / length));
+    const std::int64_t anchorStep = floorToIndex(anchor / length);
 
     if (realigned) {
-        const std::int64_t k0 = static_cast<std::int64_t>(std::floor(from / length));
+        const std::int64_t k0 = floorToIndex(from / length);
         if (static_cast<double>(k0) * length + swingDelay(snapshot, resolution, k0) < from)
             generateStepNotes(snapshot, track, k0 - anchorStep, scratch, from, length, barLength);
     }
-    const std::int64_t first = static_cast<std::int64_t>(std::floor((from - kMaxSwingDelay) / length));
-    const std::int64_t last = static_cast<std::int64_t>(std::floor(to / length));
+    const std::int64_t first = floorToIndex((from - kMaxSwingDelay) / length);
+    std::int64_t last = floorToIndex(to / length);
+    if (last - first > kMaxGridStepsPerWindow) {
+        last = first + kMaxGridStepsPerWindow;
+        scratch.overflow = 1;
+    }
     for (std::int64_t k = first; k <= last; ++k) {
         const double t = static_cast<double>(k) * length + swingDelay(snapshot, resolution, k);
         if (from <= t && t < to) generateStepNotes(snapshot, track, k - anchorStep, scratch, t, length, barLength);

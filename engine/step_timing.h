@@ -19,6 +19,10 @@ double swingDelay(const EngineSnapshot& snapshot, std::int32_t resolution, std::
 void scheduleTrackSteps(const EngineSnapshot& snapshot, std::int32_t track, bool realigned, StepScratch& scratch,
                         double anchor, double from, double to, double barLength) noexcept;
 
+// floor(value) as a step or bar number, saturated far inside the 64-bit range (also for values
+// no host should send, where a plain conversion would be undefined).
+std::int64_t floorToIndex(double value) noexcept;
+
 // Global step of the grid step in progress at `position` for the given anchor.
 std::int64_t globalStepAt(double position, double anchor, double stepLength) noexcept;
 

@@ -184,6 +184,18 @@ TEST(Transport, GateOffStepKeepsHeldNotesAndAMutedStepEndsThem) {
     EXPECT_TRUE(notesOn(muted).empty());
 }
 
+TEST(Transport, AbsurdHostValuesNeitherHangNorMisbehave) {
+    EngineDriver driver;
+    driver.push(countingConfig(16, 1));
+    driver.play(0.0, 4);
+    for (double position : {1e300, -1e300, 3.0e18, -7.5}) driver.block(position);
+    driver.tempo = 1e9;  // a window of millions of steps
+    const auto events = driver.block(2.0);
+    EXPECT_LE(events.size(), static_cast<size_t>(kEventCapacity));
+    auto all = driver.stop();
+    EXPECT_TRUE(test::soundingNotes(all).empty());
+}
+
 TEST(Transport, LegatoOverlapIsSixtyFourSamples) {
     EngineDriver driver;
     driver.block(0.0);

@@ -89,6 +89,17 @@ TEST(ScheduleTrackSteps, RealignedWindowPlaysTheStepInProgressAtItsStart) {
     EXPECT_EQ(stepTimes(4, 50, 1.1, 2.5, false), (std::vector<double>{2.0}));
 }
 
+TEST(ScheduleTrackSteps, AHugeWindowStopsAtTheScratchAndSaysSo) {
+    ConfigBuilder config;
+    config.pool({60}).allSteps(layout::kGateSteps, 0, 1);
+    const EngineSnapshot snapshot = config.decoded();
+    auto scratch = std::make_unique<StepScratch>();
+    scratch->clear();
+    scheduleTrackSteps(snapshot, 0, false, *scratch, 0.0, 0.0, 1e15, 4.0);  // returns promptly
+    EXPECT_EQ(scratch->stepCount, kMaxScheduledSteps);
+    EXPECT_EQ(scratch->overflow, 1);
+}
+
 TEST(GlobalStepAt, CountsFromTheAnchorsGridStep) {
     EXPECT_EQ(globalStepAt(5.3, 4.0, 0.25), 5);
     EXPECT_EQ(globalStepAt(3.9, 4.0, 0.25), -1);
