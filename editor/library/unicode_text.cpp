@@ -46,47 +46,24 @@ std::string trimmed(std::string_view text) {
 
 bool isBlank(std::string_view text) { return trimmed(text).empty(); }
 
-namespace {
-
-// Calls `visit(byteOffset)` after each grapheme cluster until it returns false.
-template <typename Visit>
-void forEachGraphemeEnd(std::string_view text, Visit visit) {
-    if (text.empty()) return;
+std::string firstCharacters(std::string_view text, std::size_t count) {
+    if (count == 0 || text.empty()) return {};
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::BreakIterator> it(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
     UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
-    if (U_FAILURE(status) || !it) {
-        utext_close(utext);
-        visit(text.size());
-        return;
-    }
-    it->setText(utext, status);
-    for (int32_t end = it->next(); end != icu::BreakIterator::DONE; end = it->next()) {
-        if (!visit(static_cast<std::size_t>(end))) break;
+    if (it && U_SUCCESS(status)) it->setText(utext, status);
+    std::size_t cut = text.size();
+    if (it && U_SUCCESS(status)) {
+        std::size_t taken = 0;
+        for (int32_t end = it->next(); end != icu::BreakIterator::DONE; end = it->next()) {
+            if (++taken == count) {
+                cut = static_cast<std::size_t>(end);
+                break;
+            }
+        }
     }
     utext_close(utext);
-}
-
-}  // namespace
-
-std::string firstCharacters(std::string_view text, std::size_t count) {
-    std::size_t taken = 0;
-    std::size_t cut = 0;
-    if (count == 0) return {};
-    forEachGraphemeEnd(text, [&](std::size_t end) {
-        cut = end;
-        return ++taken < count;
-    });
     return std::string(text.substr(0, cut));
-}
-
-std::size_t characterCount(std::string_view text) {
-    std::size_t count = 0;
-    forEachGraphemeEnd(text, [&](std::size_t) {
-        ++count;
-        return true;
-    });
-    return count;
 }
 
 bool equalIgnoringCase(std::string_view a, std::string_view b) {

@@ -16,9 +16,6 @@ bool isBlank(std::string_view text);
 // The first `count` user-perceived characters (extended grapheme clusters).
 std::string firstCharacters(std::string_view text, std::size_t count);
 
-// Number of user-perceived characters.
-std::size_t characterCount(std::string_view text);
-
 // Equality under Unicode case folding only (no locale, no diacritic folding).
 bool equalIgnoringCase(std::string_view a, std::string_view b);
 

