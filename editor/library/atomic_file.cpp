@@ -55,8 +55,14 @@ std::error_code writeNewFileAtomically(const std::filesystem::path& target, std:
 }
 
 ReadResult readWholeFile(const std::filesystem::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Never waits on a pipe or reads a device: only regular files are read.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return {std::nullopt, lastError()};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return {std::nullopt, std::make_error_code(std::errc::invalid_argument)};
+    }
     std::string bytes;
     char buffer[16384];
     for (;;) {

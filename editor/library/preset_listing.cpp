@@ -48,10 +48,13 @@ std::vector<URL> listPresetFolders(const URL& folder) {
 }
 
 std::vector<URL> listPresetFiles(const URL& folder) {
-    // A folder named "x.json" is no preset file.
+    // Regular files only: a folder named "x.json" is no preset, and reading a pipe or a
+    // device would hang or never end. A dangling link stays, to fail when it is read.
     return listSorted(folder, [](const std::filesystem::directory_entry& entry) {
         std::error_code error;
-        return hasJSONExtension(entry.path()) && !entry.is_directory(error);
+        const auto type = entry.status(error).type();
+        return hasJSONExtension(entry.path()) &&
+               (type == std::filesystem::file_type::regular || type == std::filesystem::file_type::not_found);
     });
 }
 

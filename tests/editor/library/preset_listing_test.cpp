@@ -1,9 +1,12 @@
+#include "editor/library/atomic_file.h"
 #include "editor/library/chord_progression_files.h"
 #include "editor/library/preset_files.h"
 #include "editor/library/preset_listing.h"
 #include "tests/editor/library/temp_library.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace pulvan::library {
 namespace {
@@ -37,10 +40,12 @@ TEST_F(PresetListing, ListsJsonFilesOfAnyCaseButNotHiddenOthersOrFolders) {
         TempLibrary::write(lib.home() / name, "{}");
     }
     std::filesystem::create_directories(lib.home() / "dir.json");
+    ASSERT_EQ(::mkfifo((lib.home() / "pipe.json").c_str(), 0644), 0);  // would block a reader
     std::filesystem::create_directories(lib.home() / "Sub");
     EXPECT_EQ(presetNames(std::nullopt), (Names{"A", "b", "Bad %ZZ", "Pad #1"}));
     EXPECT_EQ(listPresetFolders(lib.home()).size(), 2u);  // "dir.json" and "Sub"
     EXPECT_EQ(totalPresetCount(), 4);
+    EXPECT_FALSE(readWholeFile(lib.home() / "pipe.json").bytes.has_value());  // and returns at once
 }
 
 TEST_F(PresetListing, FolderEntriesAreDecodedAndSortedIgnoringCase) {
