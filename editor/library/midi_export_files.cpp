@@ -8,7 +8,6 @@
 #include <unicode/utf8.h>
 
 #include <algorithm>
-#include <cerrno>
 
 namespace pulvan::library {
 namespace {
@@ -53,13 +52,6 @@ std::string_view withoutExtension(std::string_view name) {
     return name.substr(0, dot);
 }
 
-bool isReachable(const URL& path, bool& checkFailed) {
-    std::error_code error;
-    const bool exists = std::filesystem::exists(path, error);
-    checkFailed = static_cast<bool>(error);
-    return exists;
-}
-
 }  // namespace
 
 std::string sanitizedExportFileName(std::string_view name) {
@@ -86,19 +78,16 @@ std::string midiExportFileName(int bars, std::time_t now, std::string_view prese
 }
 
 URL writeMIDIExportFile(std::string_view data, std::string_view fileName, const URL& folder) {
-    bool checkFailed = false;
-    if (!isReachable(folder, checkFailed) || checkFailed) throw LibraryError::folderGone();
+    if (!isReachable(folder)) throw LibraryError::folderGone();
 
     const std::string base = sanitizedExportFileName(withoutExtension(fileName));
     URL target = folder / (base + ".mid");
     for (int n = 2;; ++n) {
-        const bool taken = isReachable(target, checkFailed);
-        if (!taken || checkFailed) {
-            const std::error_code error = writeNewFileAtomically(target, data);
-            if (!error) return target;
-            // Someone took the name meanwhile: keep looking rather than replace it.
-            if (error != std::errc::file_exists) throw LibraryError::fromSystem(error);
-        }
+        // The write itself refuses a taken name, so nothing is ever replaced, even a
+        // file that appears between a check and the write.
+        const std::error_code error = writeNewFileAtomically(target, data);
+        if (!error) return target;
+        if (error != std::errc::file_exists) throw LibraryError::fromSystem(error);
         target = folder / (base + " (" + std::to_string(n) + ").mid");
     }
 }

@@ -26,8 +26,7 @@ void copyInto(const URL& file, const URL& folder) {
 }  // namespace
 
 int exportPresets(const URL& folder) {
-    std::error_code error;
-    if (!std::filesystem::exists(folder, error) || error) throw LibraryError::folderGone();
+    if (!isReachable(folder)) throw LibraryError::folderGone();
     const URL exportFolder = createdFolder(folder / "Pulvan Presets");
 
     const auto home = presetsDirectoryURL(false);

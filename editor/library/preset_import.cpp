@@ -59,11 +59,6 @@ std::optional<ImportedPreset> storeImported(const URL& file, std::string_view by
     return ImportedPreset{std::move(name), adjusted};
 }
 
-bool isReachable(const URL& path) {
-    std::error_code error;
-    return std::filesystem::exists(path, error) && !error;
-}
-
 bool holdsPresets(const URL& folder) {
     if (!listJSONFiles(folder).empty()) return true;
     const auto subFolders = listPresetFolders(folder);

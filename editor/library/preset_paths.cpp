@@ -70,4 +70,9 @@ std::optional<URL> presetFolderURL(std::optional<std::string_view> folderName, b
     return existingOrCreated(*home / percentEncodedFileName(wanted), true);
 }
 
+bool isReachable(const URL& location) {
+    std::error_code error;
+    return std::filesystem::exists(location, error) && !error;
+}
+
 }  // namespace pulvan::library

@@ -24,4 +24,7 @@ std::optional<URL> chordProgressionFileURL(std::string_view name, bool create);
 // trimmed name ignoring case, or with `create` a new one under its encoded name.
 std::optional<URL> presetFolderURL(std::optional<std::string_view> folderName, bool create);
 
+// Something exists at the location; a failed check counts as nothing.
+bool isReachable(const URL& location);
+
 }  // namespace pulvan::library
