@@ -120,13 +120,5 @@ INSTANTIATE_TEST_SUITE_P(Names, EqualIgnoringCase,
                                            CaseFoldCase{"ete", "été", false}, CaseFoldCase{"Home", "Home ", false},
                                            CaseFoldCase{"Straße", "STRASSE", true}));
 
-TEST(Sorting, IsCaseInsensitiveAndTotal) {
-    EXPECT_TRUE(localizedCaseInsensitiveLess("apple", "Banana"));
-    EXPECT_TRUE(localizedCaseInsensitiveLess("Apple", "banana"));
-    EXPECT_FALSE(localizedCaseInsensitiveLess("banana", "Apple"));
-    // Names equal but for case still get one fixed order.
-    EXPECT_NE(localizedCaseInsensitiveLess("Pad", "pad"), localizedCaseInsensitiveLess("pad", "Pad"));
-}
-
 }  // namespace
 }  // namespace pulvan::library
