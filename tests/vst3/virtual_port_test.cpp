@@ -4,7 +4,13 @@
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <string>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
@@ -94,12 +100,49 @@ private:
     WrapperMarker marker_;
 };
 
+extern "C" char** environ;
+
+// A JACK server of this test program's own: other programs on the shared test
+// server open sources of the same name, which would make counting them racy.
+class PrivateJackServer {
+public:
+    PrivateJackServer() : name_("pulvan-vst3-" + std::to_string(getpid())) {
+        setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
+        const char* argv[] = {"jackd", "--no-realtime", "-n", name_.c_str(), "-d", "dummy", "-r", "44100", "-p", "256",
+                              nullptr};
+        if (posix_spawnp(&pid_, "jackd", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = 0;
+        setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+        setenv("JACK_NO_START_SERVER", "1", 1);
+    }
+    ~PrivateJackServer() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    bool started() const { return pid_ > 0; }
+
+private:
+    std::string name_;
+    pid_t pid_ = 0;
+};
+
 class VirtualPort : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() {
+        if (std::system("command -v jackd >/dev/null 2>&1") == 0) server = new PrivateJackServer();
+    }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
     void SetUp() override {
-        if (std::system("command -v jackd >/dev/null 2>&1") != 0) GTEST_SKIP() << "jackd is not installed";
-        receiver = std::make_unique<MidiReceiver>();
-        ASSERT_TRUE(receiver->open()) << "no JACK server " << (std::getenv("JACK_DEFAULT_SERVER") ?: "(unset)");
+        if (!server) GTEST_SKIP() << "jackd is not installed";
+        ASSERT_TRUE(server->started());
+        // The server takes a moment to come up.
+        ASSERT_TRUE(waitFor([&] {
+            receiver = std::make_unique<MidiReceiver>();
+            return receiver->open();
+        })) << "the private JACK server did not start";
         bundle = std::make_unique<LoadedBundle>(PULVAN_VST3_BUNDLE_PATH);
         ASSERT_TRUE(bundle->loaded()) << bundle->error();
         host = makeHostContext();
@@ -119,11 +162,14 @@ protected:
         return predicate();
     }
 
+    static PrivateJackServer* server;
     std::unique_ptr<MidiReceiver> receiver;
     std::unique_ptr<LoadedBundle> bundle;
     std::unique_ptr<Steinberg::Vst::HostApplication> host;
     std::vector<std::unique_ptr<PluginInstance>> instances;
 };
+
+PrivateJackServer* VirtualPort::server = nullptr;
 
 TEST_F(VirtualPort, InstancesShareOneSourceThatLastsUntilTheLastIsGone) {
     for (int i = 0; i < 3; ++i) addInstance();
