@@ -1,0 +1,43 @@
+#include "editor/link/standalone/endpoint_matching.h"
+
+#include "platform/midi/virtual_source.h"
+
+#include <unicode/unistr.h>
+
+namespace pulvan::link {
+namespace {
+
+constexpr std::string_view kPreferredDestinationName = "Session 1";
+
+icu::UnicodeString folded(std::string_view text) {
+    icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<std::int32_t>(text.size())));
+    unicode.foldCase();
+    return unicode;
+}
+
+bool isValid(const midi::Endpoint& endpoint) { return !endpoint.address.empty(); }
+
+}  // namespace
+
+std::string endpointName(const midi::Endpoint& endpoint) {
+    if (!endpoint.displayName.empty()) return endpoint.displayName;
+    return endpoint.name;
+}
+
+bool containsIgnoringCase(std::string_view text, std::string_view part) { return folded(text).indexOf(folded(part)) >= 0; }
+
+std::optional<midi::Endpoint> chooseDestination(const std::vector<midi::Endpoint>& destinations) {
+    std::optional<midi::Endpoint> fallback;
+    for (const midi::Endpoint& destination : destinations) {
+        if (!isValid(destination)) continue;
+        if (!fallback) fallback = destination;
+        if (containsIgnoringCase(endpointName(destination), kPreferredDestinationName)) return destination;
+    }
+    return fallback;
+}
+
+bool isOwnVirtualSource(const midi::Endpoint& source) {
+    return source.uniqueId == midi::kVirtualSourceUniqueId || folded(endpointName(source)) == folded(midi::kVirtualSourceName);
+}
+
+}  // namespace pulvan::link

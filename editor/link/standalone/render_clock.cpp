@@ -1,0 +1,24 @@
+#include "editor/link/standalone/render_clock.h"
+
+namespace pulvan::link::render_clock {
+
+std::int64_t framesIn(std::int64_t nanoseconds) {
+    return static_cast<std::int64_t>(static_cast<double>(nanoseconds) / 1e9 * kSampleRate);
+}
+
+std::int64_t nanosecondsFor(std::int64_t frames) {
+    if (frames <= 0) return 0;
+    return static_cast<std::int64_t>(static_cast<double>(frames) / kSampleRate * 1e9);
+}
+
+RenderTarget renderTarget(std::int64_t anchor, std::int64_t now, std::int64_t renderedFrames) {
+    const std::int64_t elapsed = framesIn(now - anchor);
+    if (elapsed - renderedFrames > kMaxLateFrames) {
+        return {renderedFrames + kLookAheadFrames, now - nanosecondsFor(renderedFrames)};
+    }
+    return {elapsed + kLookAheadFrames, anchor};
+}
+
+std::int64_t eventTime(std::int64_t anchor, std::int64_t sampleTime) { return anchor + nanosecondsFor(sampleTime); }
+
+}  // namespace pulvan::link::render_clock

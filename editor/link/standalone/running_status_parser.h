@@ -1,0 +1,30 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+
+namespace pulvan::link {
+
+// Turns a MIDI byte stream into note events, keeping running status across
+// calls: the bytes of consecutive packets (and of every source) run through one
+// state, so a message split over two packets still arrives whole.
+class RunningStatusParser {
+public:
+    using NoteHandler = std::function<void(int note, bool isOn)>;
+
+    explicit RunningStatusParser(NoteHandler noteHandler) : noteHandler_(std::move(noteHandler)) {}
+
+    void parse(std::span<const std::uint8_t> bytes);
+
+private:
+    void acceptDataByte(std::uint8_t byte);
+    void deliver(std::uint8_t status, std::uint8_t data0, std::uint8_t data1) const;
+
+    NoteHandler noteHandler_;
+    std::optional<std::uint8_t> runningStatus_;
+    std::uint8_t pendingDataBytes_[2] = {0, 0};
+    int pendingDataByteCount_ = 0;
+};
+
+}  // namespace pulvan::link

@@ -1,0 +1,24 @@
+#include "editor/link/standalone/standalone_midi_sender.h"
+
+#include "editor/link/standalone/endpoint_matching.h"
+#include "platform/midi/endpoints.h"
+
+namespace pulvan::link {
+
+StandaloneMIDISender::StandaloneMIDISender() : client_(kClientName), outputPort_(client_, kPortName) {}
+
+void StandaloneMIDISender::send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
+    const std::uint8_t message[] = {status, data1, data2};
+    sendMessage(message, midi::kSendNow);
+}
+
+bool StandaloneMIDISender::sendMessage(std::span<const std::uint8_t> bytes, midi::Timestamp deliverAt) {
+    if (bytes.empty() || bytes.size() > 3) return false;
+    const auto destination = resolveDestination();
+    if (!destination) return false;
+    return outputPort_.send(*destination, bytes, deliverAt);
+}
+
+std::optional<midi::Endpoint> StandaloneMIDISender::resolveDestination() const { return chooseDestination(midi::destinations()); }
+
+}  // namespace pulvan::link

@@ -1,0 +1,79 @@
+#include "editor/link/standalone/endpoint_matching.h"
+
+#include "platform/midi/virtual_source.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace pulvan::link {
+namespace {
+
+midi::Endpoint endpoint(std::string address, std::string displayName, std::string name = "port", midi::UniqueId id = 7) {
+    return {std::move(address), std::move(name), std::move(displayName), id};
+}
+
+struct DestinationCase {
+    const char* name;
+    std::vector<midi::Endpoint> destinations;
+    std::optional<std::string> expectedAddress;
+};
+
+class DestinationChoiceTest : public ::testing::TestWithParam<DestinationCase> {};
+
+TEST_P(DestinationChoiceTest, PrefersSessionOneElseTheFirstValid) {
+    const auto chosen = chooseDestination(GetParam().destinations);
+    ASSERT_EQ(chosen.has_value(), GetParam().expectedAddress.has_value());
+    if (chosen) {
+        EXPECT_EQ(chosen->address, *GetParam().expectedAddress);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Destinations, DestinationChoiceTest,
+    ::testing::Values(
+        DestinationCase{"None", {}, std::nullopt},
+        DestinationCase{"OnlyInvalid", {endpoint("", "Session 1")}, std::nullopt},
+        DestinationCase{"SecondIsSessionOne", {endpoint("a", "Synth In"), endpoint("b", "Session 1")}, "b"},
+        DestinationCase{"NoSessionTakesTheFirst", {endpoint("a", "Synth In"), endpoint("b", "Drums")}, "a"},
+        DestinationCase{"InvalidFirstIsSkipped", {endpoint("", "Synth In"), endpoint("b", "Drums")}, "b"},
+        DestinationCase{"IgnoresCase", {endpoint("a", "Synth"), endpoint("b", "SESSION 1")}, "b"},
+        DestinationCase{"ContainedAmongOtherWords", {endpoint("a", "Synth"), endpoint("b", "DAW session 1 input")}, "b"},
+        DestinationCase{"FirstMatchWins", {endpoint("a", "Session 1 A"), endpoint("b", "Session 1")}, "a"},
+        DestinationCase{"NameWhenNoDisplayName", {endpoint("a", "Synth"), endpoint("b", "", "Session 1")}, "b"},
+        DestinationCase{"SessionTwoIsNotPreferred", {endpoint("a", "Synth"), endpoint("b", "Session 2")}, "a"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct SourceCase {
+    const char* name;
+    midi::Endpoint source;
+    bool own;
+};
+
+class OwnVirtualSourceTest : public ::testing::TestWithParam<SourceCase> {};
+
+TEST_P(OwnVirtualSourceTest, RecognisedByIdentifierOrName) { EXPECT_EQ(isOwnVirtualSource(GetParam().source), GetParam().own); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, OwnVirtualSourceTest,
+    ::testing::Values(SourceCase{"ByIdentifier", endpoint("a", "Renamed", "x", midi::kVirtualSourceUniqueId), true},
+                      SourceCase{"ByDisplayNameIgnoringCase", endpoint("a", "kez virtual port"), true},
+                      SourceCase{"ByNameWithoutDisplayName", endpoint("a", "", "Kez Virtual Port"), true},
+                      SourceCase{"NameMustBeWhole", endpoint("a", "Kez Virtual Port 2"), false},
+                      SourceCase{"OtherSource", endpoint("a", "Keyboard"), false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(EndpointName, DisplayNameThenNameThenEmpty) {
+    EXPECT_EQ(endpointName(endpoint("a", "Display", "Name")), "Display");
+    EXPECT_EQ(endpointName(endpoint("a", "", "Name")), "Name");
+    EXPECT_EQ(endpointName(endpoint("a", "", "")), "");
+}
+
+TEST(ContainsIgnoringCase, FoldsBeyondAscii) {
+    EXPECT_TRUE(containsIgnoringCase("STRASSE Session 1", "straße session 1"));
+    EXPECT_TRUE(containsIgnoringCase("ÉCOLE", "école"));
+    EXPECT_FALSE(containsIgnoringCase("Session", "Session 1"));
+}
+
+}  // namespace
+}  // namespace pulvan::link

@@ -1,0 +1,56 @@
+#include "editor/link/standalone/render_clock.h"
+
+#include <gtest/gtest.h>
+
+namespace pulvan::link::render_clock {
+namespace {
+
+constexpr std::int64_t kSecond = 1'000'000'000;
+constexpr std::int64_t kAnchor = 5 * kSecond;
+
+TEST(RenderClock, FramesAndDurationsTruncate) {
+    EXPECT_EQ(framesIn(kSecond), 44100);
+    EXPECT_EQ(framesIn(22'675), 0);  // just under one frame (22,675.7 ns)
+    EXPECT_EQ(framesIn(22'676), 1);
+    EXPECT_EQ(nanosecondsFor(44100), kSecond);
+    EXPECT_EQ(nanosecondsFor(1), 22'675);
+    EXPECT_EQ(nanosecondsFor(0), 0);
+    EXPECT_EQ(nanosecondsFor(-256), 0);
+    EXPECT_EQ(eventTime(kAnchor, 22050), kAnchor + kSecond / 2);
+}
+
+struct TargetCase {
+    const char* name;
+    std::int64_t elapsedNanoseconds;
+    std::int64_t renderedFrames;
+    std::int64_t expectedDue;
+    bool reanchored;
+};
+
+class RenderTargetTest : public ::testing::TestWithParam<TargetCase> {};
+
+TEST_P(RenderTargetTest, RendersAheadAndReanchorsOnlyAfterAStall) {
+    const TargetCase& c = GetParam();
+    const RenderTarget target = renderTarget(kAnchor, kAnchor + c.elapsedNanoseconds, c.renderedFrames);
+    EXPECT_EQ(target.dueFrames, c.expectedDue);
+    if (c.reanchored) {
+        // The rendered frames now end exactly at the present: nothing already past is rendered.
+        EXPECT_EQ(target.anchor, kAnchor + c.elapsedNanoseconds - nanosecondsFor(c.renderedFrames));
+    } else {
+        EXPECT_EQ(target.anchor, kAnchor);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ticks, RenderTargetTest,
+    ::testing::Values(TargetCase{"FirstTick", 0, 0, 1024, false},
+                      TargetCase{"OneSliceLater", nanosecondsFor(256) + 1, 1024, 1280, false},
+                      TargetCase{"ASecondIn", kSecond, 45056, 45124, false},
+                      // A tick that comes late but within the look-ahead and one slice catches up.
+                      TargetCase{"LateByOneSlice", nanosecondsFor(1024 + 256) + 1, 1024, 2304, false},
+                      TargetCase{"LateByMoreThanASlice", nanosecondsFor(1024 + 257) + 1, 1024, 2048, true},
+                      TargetCase{"TenSecondStall", 10 * kSecond, 2048, 3072, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pulvan::link::render_clock

@@ -1,0 +1,153 @@
+#include "editor/link/standalone/render_clock.h"
+#include "editor/link/standalone/standalone_engine_host.h"
+#include "platform/midi/loopback_backend.h"
+#include "tests/editor/link/standalone/demo_payload.h"
+#include "tests/editor/link/standalone/host_rig.h"
+#include "tests/platform/midi/message_recorder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+namespace pulvan::link {
+namespace {
+
+using midi::test::MessageRecorder;
+using midi::test::RecordedMessage;
+using test::eventually;
+
+constexpr std::int64_t kSecond = 1'000'000'000;
+constexpr std::int64_t kMillisecond = 1'000'000;
+
+bool isNoteOn(const RecordedMessage& m) { return (m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] != 0; }
+bool isNoteOff(const RecordedMessage& m) { return (m.bytes[0] & 0xF0) == 0x80 || ((m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] == 0); }
+
+// Every note that went on also went off, in order, with nothing left sounding.
+void expectEveryNoteReleased(const std::vector<RecordedMessage>& messages) {
+    std::map<int, int> sounding;
+    for (const auto& m : messages) {
+        if (isNoteOn(m)) ++sounding[m.bytes[1]];
+        if (isNoteOff(m)) {
+            EXPECT_GT(sounding[m.bytes[1]], 0) << "note-off of " << int(m.bytes[1]) << " before its note-on";
+            --sounding[m.bytes[1]];
+        }
+    }
+    for (const auto& [note, count] : sounding) EXPECT_EQ(count, 0) << "note " << note << " left sounding";
+}
+
+class StandaloneEngineHostTest : public ::testing::Test {
+protected:
+    std::shared_ptr<midi::LoopbackBackend> backend = std::make_shared<midi::LoopbackBackend>();
+    midi::ScopedBackend installed{backend};
+    MessageRecorder session;
+    std::string sessionAddress = backend->addDestination("Session 1", "Session 1", session.handler());
+    StandaloneMIDISender sender;
+
+    std::size_t noteOnCount() {
+        const auto messages = session.waitFor(0);
+        return static_cast<std::size_t>(std::count_if(messages.begin(), messages.end(), isNoteOn));
+    }
+};
+
+TEST_F(StandaloneEngineHostTest, CreationFailsWithoutTheAudioUnit) {
+    au::ComponentRegistry empty;
+    EXPECT_EQ(StandaloneEngineHost::create(sender, empty), nullptr);
+}
+
+TEST_F(StandaloneEngineHostTest, PlaysTheDemoOnTimeAndReleasesEveryNoteOnStop) {
+    auto host = test::makeDemoHost(sender);
+    ASSERT_NE(host, nullptr);
+    host->start();
+    const std::int64_t anchor = host->anchorHostTime();
+    ASSERT_NE(anchor, 0);
+    // One bar and the first note of the next: seven note-ons in 2.0 s.
+    ASSERT_TRUE(eventually([&] { return noteOnCount() >= 7; }, std::chrono::seconds(4)));
+    host->stop();
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));  // the stop slices' note-offs are timed too
+    const auto messages = session.waitFor(0);
+
+    std::vector<RecordedMessage> ons;
+    std::copy_if(messages.begin(), messages.end(), std::back_inserter(ons), isNoteOn);
+    const auto& bar = test::demoBar();
+    for (std::size_t i = 0; i < 7; ++i) {
+        const test::DemoNote& expected = i < bar.size() ? bar[i] : test::DemoNote{bar[0].beat + 4.0, bar[0].note, bar[0].velocity};
+        EXPECT_EQ(ons[i].bytes, (std::vector<std::uint8_t>{0x90, static_cast<std::uint8_t>(expected.note), static_cast<std::uint8_t>(expected.velocity)}));
+        const std::int64_t due = anchor + static_cast<std::int64_t>(expected.beat * 0.5 * kSecond);
+        const std::int64_t lateness = static_cast<std::int64_t>(ons[i].receivedAt) - due;
+        EXPECT_GE(lateness, -kMillisecond) << "note " << i << " came early";
+        EXPECT_LE(lateness, 10 * kMillisecond) << "note " << i << " came late";
+    }
+    expectEveryNoteReleased(messages);
+}
+
+TEST_F(StandaloneEngineHostTest, StartAndStopAreIdempotentAndRestartAtFrameZero) {
+    foundation::ManualClock clock(kSecond);
+    auto host = test::makeDemoHost(sender, clock);
+    ASSERT_NE(host, nullptr);
+    host->stop();
+    EXPECT_EQ(host->renderedFrames(), 0) << "a stop while stopped renders nothing";
+    host->start();
+    ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 1024; }));
+    clock.advanceNanoseconds(render_clock::nanosecondsFor(256) + 1);
+    ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 1280; }));
+    host->start();
+    EXPECT_EQ(host->anchorHostTime(), kSecond) << "a start while running changes nothing";
+    host->stop();
+    EXPECT_EQ(host->renderedFrames(), 1280 + 512) << "stop renders exactly two more slices";
+    EXPECT_EQ(host->anchorHostTime(), 0);
+    EXPECT_FALSE(host->isRunning());
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(host->renderedFrames(), 1280 + 512) << "no tick after stop";
+
+    clock.advanceSeconds(3.0);
+    const std::int64_t restart = clock.nowNanoseconds();
+    host->start();
+    ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 1024; }));
+    EXPECT_EQ(host->anchorHostTime(), restart);
+    // The unit saw beat positions from 0 again: its last slice began at frame 768.
+    EXPECT_DOUBLE_EQ(host->audioUnit().currentAppPlayBeatPosition(), 768.0 / 44100.0 * 2.0);
+}
+
+TEST_F(StandaloneEngineHostTest, AStallReanchorsInsteadOfRenderingEveryMissedSlice) {
+    foundation::ManualClock clock(kSecond);
+    auto host = test::makeDemoHost(sender, clock);
+    host->start();
+    ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 1024; }));
+    clock.advanceSeconds(10.0);
+    ASSERT_TRUE(eventually([&] { return host->renderedFrames() >= 2048; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(host->renderedFrames(), 2048) << "ten seconds of missed slices were rendered at once";
+    // Frame 1024 now falls on the present, so what follows is timed from now on, not in the past.
+    EXPECT_EQ(host->anchorHostTime(), 11 * kSecond - render_clock::nanosecondsFor(1024));
+    host->stop();
+}
+
+TEST_F(StandaloneEngineHostTest, StopReleasesAHeldNoteThroughTheStoppedTransport) {
+    foundation::ManualClock clock(kSecond);
+    auto host = test::makeDemoHost(sender, clock);
+    host->start();
+    // The first slices hold the note-on of 48; its note-off (0.3 beats, frame 6615) is far ahead.
+    ASSERT_TRUE(eventually([&] { return !session.waitFor(0).empty(); }));
+    ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 1024; }));
+    host->stop();
+    const auto messages = session.waitFor(2);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].bytes, (std::vector<std::uint8_t>{0x90, 48, 110}));
+    EXPECT_TRUE(isNoteOff(messages[1]));
+    EXPECT_EQ(messages[1].bytes[1], 48);
+}
+
+TEST_F(StandaloneEngineHostTest, RendersOnWithoutAnyDestination) {
+    backend->removeEndpoint(sessionAddress);
+    foundation::ManualClock clock(kSecond);
+    auto host = test::makeDemoHost(sender, clock);
+    host->start();
+    clock.advanceNanoseconds(render_clock::nanosecondsFor(1024));
+    ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 2048; }));
+    host->stop();
+    EXPECT_TRUE(session.waitFor(0).empty());
+}
+
+}  // namespace
+}  // namespace pulvan::link

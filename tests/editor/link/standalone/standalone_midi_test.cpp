@@ -1,0 +1,153 @@
+#include "editor/link/standalone/standalone_midi_receiver.h"
+#include "editor/link/standalone/standalone_midi_sender.h"
+#include "platform/foundation/main_queue.h"
+#include "platform/midi/loopback_backend.h"
+#include "platform/midi/virtual_source.h"
+#include "tests/platform/midi/message_recorder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace pulvan::link {
+namespace {
+
+using midi::test::MessageRecorder;
+using Bytes = std::vector<std::uint8_t>;
+
+class LoopbackMIDITest : public ::testing::Test {
+protected:
+    std::shared_ptr<midi::LoopbackBackend> backend = std::make_shared<midi::LoopbackBackend>();
+    midi::ScopedBackend installed{backend};
+
+    std::string addRecordingDestination(const std::string& client, const std::string& port, MessageRecorder& recorder) {
+        return backend->addDestination(client, port, recorder.handler());
+    }
+};
+
+using StandaloneMIDISenderTest = LoopbackMIDITest;
+
+TEST_F(StandaloneMIDISenderTest, SessionOneWinsOverAnEarlierDestination) {
+    MessageRecorder synth, session;
+    addRecordingDestination("Synth", "In", synth);
+    addRecordingDestination("Session 1", "Session 1", session);
+    StandaloneMIDISender sender;
+    sender.send(0x90, 60, 100);
+    ASSERT_EQ(session.waitFor(1).size(), 1u);
+    EXPECT_EQ(session.waitFor(0)[0].bytes, (Bytes{0x90, 60, 100}));
+    EXPECT_TRUE(synth.waitFor(0).empty());
+}
+
+TEST_F(StandaloneMIDISenderTest, DestinationIsChosenAgainForEveryMessage) {
+    MessageRecorder synth, session;
+    addRecordingDestination("Synth", "In", synth);
+    StandaloneMIDISender sender;
+    sender.send(0x90, 60, 100);
+    ASSERT_EQ(synth.waitFor(1).size(), 1u);
+    const std::string sessionAddress = addRecordingDestination("Session 1", "In", session);
+    sender.send(0x80, 60, 0);
+    ASSERT_EQ(session.waitFor(1).size(), 1u);
+    backend->removeEndpoint(sessionAddress);
+    sender.send(0x90, 62, 100);
+    ASSERT_EQ(synth.waitFor(2).size(), 2u);
+    EXPECT_EQ(synth.waitFor(0)[1].bytes, (Bytes{0x90, 62, 100}));
+}
+
+TEST_F(StandaloneMIDISenderTest, DropsWhatCannotBeSent) {
+    StandaloneMIDISender sender;
+    const std::uint8_t note[] = {0x90, 60, 100};
+    EXPECT_FALSE(sender.sendMessage(note, midi::kSendNow)) << "no destination";
+    MessageRecorder synth;
+    addRecordingDestination("Synth", "In", synth);
+    const std::uint8_t tooLong[] = {0x90, 60, 100, 0};
+    EXPECT_FALSE(sender.sendMessage(tooLong, midi::kSendNow));
+    EXPECT_FALSE(sender.sendMessage({}, midi::kSendNow));
+    const std::uint8_t programChange[] = {0xC0, 5};
+    EXPECT_TRUE(sender.sendMessage(programChange, midi::kSendNow));
+    ASSERT_EQ(synth.waitFor(1).size(), 1u);
+    EXPECT_EQ(synth.waitFor(0)[0].bytes, (Bytes{0xC0, 5}));
+}
+
+class StandaloneMIDIReceiverTest : public LoopbackMIDITest {
+protected:
+    foundation::ManualMainQueue main;
+    std::vector<std::pair<int, bool>> notes;
+    std::thread::id mainThread = std::this_thread::get_id();
+
+    StandaloneMIDIReceiver::NoteHandler recordNotes() {
+        return [this](int note, bool isOn) {
+            EXPECT_EQ(std::this_thread::get_id(), mainThread);
+            notes.emplace_back(note, isOn);
+        };
+    }
+
+    // The notes reach the main queue from the MIDI layer's thread; pump until they are in.
+    void pumpUntil(std::size_t count) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (notes.size() < count && std::chrono::steady_clock::now() < deadline) {
+            main.drain();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
+    static bool connects(const StandaloneMIDIReceiver& receiver, const std::string& address) {
+        for (const auto& source : receiver.connectedSources()) {
+            if (source.address == address) return true;
+        }
+        return false;
+    }
+};
+
+TEST_F(StandaloneMIDIReceiverTest, ConnectsEverySourceButTheOwnVirtualOne) {
+    const std::string keyboard = backend->addSource("Keyboard", "Out");
+    const std::string own = backend->addSource(midi::kVirtualSourceName, midi::kVirtualSourceName);
+    const std::string renamed = backend->addSource("kez virtual port", "kez virtual port");
+    StandaloneMIDIReceiver receiver(main.queue(), recordNotes());
+    EXPECT_TRUE(connects(receiver, keyboard));
+    EXPECT_FALSE(connects(receiver, own));
+    EXPECT_FALSE(connects(receiver, renamed));
+    EXPECT_EQ(backend->connectionCount(keyboard), 1u);
+    EXPECT_EQ(backend->connectionCount(own), 0u);
+}
+
+TEST_F(StandaloneMIDIReceiverTest, NotesArriveOnTheMainQueueOnly) {
+    const std::string keyboard = backend->addSource("Keyboard", "Out");
+    StandaloneMIDIReceiver receiver(main.queue(), recordNotes());
+    backend->sendFromSource(keyboard, Bytes{0x90, 0x3C, 0x64});
+    backend->sendFromSource(keyboard, Bytes{0x3E, 0x00});  // running status across messages
+    backend->sendFromSource(keyboard, Bytes{0xB0, 0x07, 0x64});
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(notes.empty()) << "no state may change before the main queue runs";
+    pumpUntil(2);
+    EXPECT_EQ(notes, (std::vector<std::pair<int, bool>>{{60, true}, {62, false}}));
+}
+
+TEST_F(StandaloneMIDIReceiverTest, ASourceAddedLaterIsConnected) {
+    StandaloneMIDIReceiver receiver(main.queue(), recordNotes());
+    const std::string keyboard = backend->addSource("Late Keyboard", "Out");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!connects(receiver, keyboard) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_TRUE(connects(receiver, keyboard));
+    backend->sendFromSource(keyboard, Bytes{0x90, 0x40, 0x01});
+    pumpUntil(1);
+    EXPECT_EQ(notes, (std::vector<std::pair<int, bool>>{{64, true}}));
+}
+
+TEST_F(StandaloneMIDIReceiverTest, NotesPostedBeforeTheReceiverWentAreDropped) {
+    const std::string keyboard = backend->addSource("Keyboard", "Out");
+    auto receiver = std::make_unique<StandaloneMIDIReceiver>(main.queue(), recordNotes());
+    backend->sendFromSource(keyboard, Bytes{0x90, 0x3C, 0x64});
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    receiver.reset();
+    EXPECT_EQ(backend->connectionCount(keyboard), 0u);
+    main.drain();
+    EXPECT_TRUE(notes.empty());
+}
+
+}  // namespace
+}  // namespace pulvan::link
