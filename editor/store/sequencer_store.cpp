@@ -47,18 +47,86 @@ void SequencerStore::normalizeActiveTrackIndex() {
 }
 
 int SequencerStore::activePatternIndex() const {
-    if (preset->tracks.empty()) return 0;
-    const auto& track = preset->tracks[static_cast<std::size_t>(clampedActiveTrackIndex())];
-    auto it = selections->find(track.id);
-    return it == selections->end() ? 0 : it->second.pattern;
+    const model::Track* track = activeTrack();
+    return track ? selectedPattern(*track) : 0;
 }
 
 model::PatternDirection SequencerStore::activePatternDirection() const {
-    if (preset->tracks.empty()) return model::PatternDirection::forward;
-    const auto& patterns = preset->tracks[static_cast<std::size_t>(clampedActiveTrackIndex())].patterns;
-    const int slot = activePatternIndex();
-    if (slot < 0 || slot >= static_cast<int>(patterns.size())) return model::PatternDirection::forward;
-    return patterns[static_cast<std::size_t>(slot)].direction;
+    const model::Pattern* pattern = activePattern();
+    return pattern ? pattern->direction : model::PatternDirection::forward;
+}
+
+const model::Track* SequencerStore::activeTrack() const {
+    if (preset->tracks.empty()) return nullptr;
+    return &preset->tracks[static_cast<std::size_t>(clampedActiveTrackIndex())];
+}
+
+const model::Pattern* SequencerStore::activePattern() const {
+    return activeTrack() ? patternAt(clampedActiveTrackIndex(), activePatternIndex()) : nullptr;
+}
+
+const model::Pattern* SequencerStore::patternAt(int track, int slot) const {
+    const auto& tracks = preset->tracks;
+    if (track < 0 || track >= static_cast<int>(tracks.size())) return nullptr;
+    const auto& patterns = tracks[static_cast<std::size_t>(track)].patterns;
+    if (slot < 0 || slot >= static_cast<int>(patterns.size())) return nullptr;
+    return &patterns[static_cast<std::size_t>(slot)];
+}
+
+bool SequencerStore::modifyActivePattern(const std::function<void(model::Pattern&)>& change) {
+    if (!activePattern()) return false;
+    const auto track = static_cast<std::size_t>(clampedActiveTrackIndex());
+    const auto slot = static_cast<std::size_t>(activePatternIndex());
+    preset.modify([&](model::Preset& p) { change(p.tracks[track].patterns[slot]); });
+    return true;
+}
+
+std::optional<int> SequencerStore::stepOfColumn(int column) const {
+    const int page = activePageIndex();
+    if (column < 0 || column >= stepsPerPage || page < 0 || page >= pageCount) return std::nullopt;
+    return column + stepsPerPage * page;
+}
+
+int SequencerStore::selectedPattern(const model::Track& track) const {
+    const auto it = selections->find(track.id);
+    return it == selections->end() ? 0 : it->second.pattern;
+}
+
+void SequencerStore::setSelectedPattern(const foundation::Uuid& trackID, int pattern) {
+    selections.modify([&](std::map<foundation::Uuid, TrackSelection>& map) { map[trackID].pattern = pattern; });
+}
+
+bool SequencerStore::isScene(int index) const { return index >= 0 && index < static_cast<int>(preset->chordPresets.size()); }
+
+double SequencerStore::uptime() const { return services_.mainQueue.clock().systemUptime(); }
+
+std::function<void(const std::string&)> SequencerStore::whileAlive(std::function<void(SequencerStore&, const std::string&)> action) const {
+    return [alive = std::weak_ptr<SequencerStore*>(alive_), action = std::move(action)](const std::string& text) {
+        if (auto store = alive.lock()) action(**store, text);
+    };
+}
+
+void SequencerStore::publishAlert(std::string title, std::string message) {
+    DialogRequest request;
+    request.kind = DialogRequest::Kind::alert;
+    request.title = std::move(title);
+    request.message = std::move(message);
+    request.confirmLabel = "OK";
+    request.cancelLabel = "Cancel";
+    dialog.set(std::move(request));
+}
+
+void SequencerStore::publishConfirmation(std::string title, std::string message, std::string confirmLabel,
+                                         std::optional<int> accentColorHex, std::function<void(SequencerStore&)> action) {
+    DialogRequest request;
+    request.kind = DialogRequest::Kind::confirm;
+    request.title = std::move(title);
+    request.message = std::move(message);
+    request.confirmLabel = std::move(confirmLabel);
+    request.cancelLabel = "Cancel";
+    request.accentColorHexOverride = accentColorHex;
+    request.onConfirm = whileAlive([action = std::move(action)](SequencerStore& store, const std::string&) { action(store); });
+    dialog.set(std::move(request));
 }
 
 }  // namespace pulvan::store

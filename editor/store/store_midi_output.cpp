@@ -18,6 +18,12 @@ void SequencerStore::sendNoteOn(int note, int velocity, int channel) {
 
 void SequencerStore::sendNoteOff(int note, int channel) { sendMIDI(statusByte(0x80, channel), dataByte(note), 0); }
 
+void SequencerStore::sendCC(int controller, int value, int channel) {
+    // Remembered first, so that a host routing it back to our input cannot race the record.
+    noteOutgoingCCEcho(controller, value);
+    sendMIDI(statusByte(0xB0, channel), dataByte(controller), dataByte(value));
+}
+
 void SequencerStore::sendMIDI(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
     if (isHostedUI.get()) {
         if (hooks.hostedSendImmediateMIDI) hooks.hostedSendImmediateMIDI(status, data1, data2);

@@ -15,9 +15,7 @@ void SequencerStore::activeModalDidChange(std::optional<KezModal> previous) {
     if (!was303 && is303) openPatternGenerator303UndoSession();
     if (was303 && !is303) {
         // The audition note must end before the session closes, or it would hang.
-        const auto note = std::exchange(patternGenerator303AuditioningNote, std::nullopt);
-        const auto channel = std::exchange(patternGenerator303AuditioningChannel, std::nullopt);
-        if (note && channel) sendNoteOff(*note, *channel);
+        stopPatternGenerator303Audition();
         closePatternGenerator303UndoSession();
     }
     if (!current && dropdown->has_value()) dropdown.set(std::nullopt);

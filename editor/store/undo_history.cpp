@@ -4,10 +4,9 @@ namespace pulvan::store {
 
 UndoHistory::UndoHistory(const model::Preset& initial) { entries_.push_back({PresetSnapshot::capture(initial), "initial"}); }
 
-bool UndoHistory::pushUndoSnapshot(const model::Preset& preset, std::string label) {
+void UndoHistory::pushUndoSnapshot(const model::Preset& preset, std::string label) {
     const PresetSnapshot& current = entries_[static_cast<std::size_t>(index_)].snapshot;
     PresetSnapshot snapshot = PresetSnapshot::capture(preset, &current);
-    if (snapshot.sharesEverythingWith(current)) return false;
     entries_.erase(entries_.begin() + index_ + 1, entries_.end());
     entries_.push_back({std::move(snapshot), std::move(label)});
     ++index_;
@@ -15,7 +14,6 @@ bool UndoHistory::pushUndoSnapshot(const model::Preset& preset, std::string labe
         entries_.pop_front();
         --index_;
     }
-    return true;
 }
 
 std::optional<model::Preset> UndoHistory::stepBack() {

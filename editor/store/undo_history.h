@@ -19,9 +19,9 @@ public:
     explicit UndoHistory(const model::Preset& initial);
 
     // Records the preset under the label after the current entry, dropping the
-    // redo tail and then the oldest entries beyond the limit; a preset equal to
-    // the current entry records nothing. Returns whether an entry was recorded.
-    bool pushUndoSnapshot(const model::Preset& preset, std::string label);
+    // redo tail and then the oldest entries beyond the limit. An unchanged preset
+    // is recorded too: callers that may change nothing test before they edit.
+    void pushUndoSnapshot(const model::Preset& preset, std::string label);
 
     // Move one entry back or forward and give that entry's preset; none at either end.
     std::optional<model::Preset> stepBack();

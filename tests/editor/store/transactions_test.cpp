@@ -29,13 +29,14 @@ TEST_F(StoreTest, ClosesWithoutAnOpenTransactionAreIgnored) {
     EXPECT_EQ(store->history().count(), 2) << "a stray close does not leave the depth below zero";
 }
 
-TEST_F(StoreTest, AnUnchangedTransactionLeavesNoEntryButStillRefreshes) {
+TEST_F(StoreTest, AnUnchangedTransactionStillRecordsAnEntryAndRefreshes) {
     auto store = makeStore();
     store->queueNoteRelease(0);
     store->beginTransaction("Drag");
     store->endTransaction();
-    EXPECT_EQ(store->history().count(), 1);
-    EXPECT_FALSE(store->canUndo().get());
+    ASSERT_EQ(store->history().count(), 2);
+    EXPECT_EQ(store->history().label(1), "Drag");
+    EXPECT_TRUE(store->canUndo().get());
     ASSERT_EQ(refreshes.size(), 1u) << "queued releases still travel";
     EXPECT_EQ(refreshes[0].queuedReleases, std::set<int>{0});
 }
