@@ -1,6 +1,5 @@
 #include "platform/midi/backend.h"
 
-#include <chrono>
 #include <mutex>
 #include <utility>
 
@@ -20,11 +19,6 @@ std::shared_ptr<Backend>& installedBackend() {
 }
 
 }  // namespace
-
-Timestamp now() noexcept {
-    return static_cast<Timestamp>(
-        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
-}
 
 std::shared_ptr<Backend> activeBackend() {
     {

@@ -20,22 +20,19 @@ struct RecordedMessage {
 // Collects messages from any thread and lets a test wait for them.
 class MessageRecorder {
 public:
-    void record(std::span<const std::uint8_t> bytes, Timestamp receivedAt) {
-        // Notifying under the lock keeps a waiter that then destroys the recorder from racing us.
-        std::lock_guard lock(mutex_);
-        messages_.push_back({{bytes.begin(), bytes.end()}, receivedAt, std::this_thread::get_id()});
-        changed_.notify_all();
+    auto handler() {
+        return [this](std::span<const std::uint8_t> bytes, Timestamp at) {
+            // Notifying under the lock keeps a waiter that then destroys the recorder from racing us.
+            std::lock_guard lock(mutex_);
+            messages_.push_back({{bytes.begin(), bytes.end()}, at, std::this_thread::get_id()});
+            changed_.notify_all();
+        };
     }
 
-    // Waits until `count` messages are in, or the timeout passes; returns what is in.
+    // What is in once `count` messages are, or the timeout passed.
     std::vector<RecordedMessage> waitFor(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(3)) {
         std::unique_lock lock(mutex_);
         changed_.wait_for(lock, timeout, [&] { return messages_.size() >= count; });
-        return messages_;
-    }
-
-    std::vector<RecordedMessage> messages() {
-        std::lock_guard lock(mutex_);
         return messages_;
     }
 
