@@ -115,12 +115,6 @@ bool LoopbackBackend::sendToDestination(const std::string& address, std::span<co
     return true;
 }
 
-std::size_t LoopbackBackend::connectionCount(const std::string& address) const {
-    std::lock_guard lock(mutex_);
-    const auto found = sourcesByAddress_.find(address);
-    return found == sourcesByAddress_.end() ? 0 : found->second.subscribers.size();
-}
-
 void LoopbackBackend::unsubscribe(const std::string& address, std::uint64_t subscription) {
     std::lock_guard lock(mutex_);
     const auto found = sourcesByAddress_.find(address);

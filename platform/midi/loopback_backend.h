@@ -27,8 +27,7 @@ public:
     bool sendFromSource(const std::string& address, std::span<const std::uint8_t> bytes);
     // Hands a message to a destination's handler, as a connected output does.
     bool sendToDestination(const std::string& address, std::span<const std::uint8_t> bytes);
-    // How many inputs are connected to a source.
-    std::size_t connectionCount(const std::string& address) const;
+    // Disconnects an input it opened.
     void unsubscribe(const std::string& address, std::uint64_t subscription);
 
     std::vector<Endpoint> sources() override;
