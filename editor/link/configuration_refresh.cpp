@@ -1,0 +1,89 @@
+#include "editor/link/config_buffer_writer.h"
+#include "editor/link/store_link.h"
+
+#include <algorithm>
+
+namespace pulvan::link {
+
+StoreLink::StoreLink(store::SequencerStore& store) : store_(store) {
+    store_.appPlayConfigurationRefresh = [this](bool force, const std::set<int>& release) {
+        refreshAppPlayConfiguration(force, release);
+    };
+    store_.linkHooks.scheduleSceneSelection = [this](int scene) { return scheduleSceneSelection(scene); };
+    store_.linkHooks.schedulePatternSelection = [this](const foundation::Uuid& id, int pattern) {
+        return schedulePatternSelection(id, pattern);
+    };
+    store_.linkHooks.applyPreset = [this](model::Preset preset) { applyPreset(std::move(preset)); };
+}
+
+StoreLink::~StoreLink() {
+    store_.appPlayConfigurationRefresh = nullptr;
+    store_.linkHooks = store::EngineLinkHooks{};
+    store_.hostedPlayheadTimer.cancel();
+}
+
+void StoreLink::refreshAppPlayConfiguration(bool forceAllNotesOff, const std::set<int>& releaseTracks) {
+    auto& s = store_;
+    const bool global = forceAllNotesOff || s.pendingAppPlayGlobalNoteRelease;
+    s.pendingAppPlayGlobalNoteRelease = false;
+    std::set<int> merged = releaseTracks;
+    merged.insert(s.pendingAppPlayTrackNoteReleaseIndices.begin(), s.pendingAppPlayTrackNoteReleaseIndices.end());
+    s.pendingAppPlayTrackNoteReleaseIndices.clear();
+    const int trackCount = static_cast<int>(s.preset->tracks.size());
+    std::vector<int> tracks;
+    for (int t : merged) {
+        if (t >= 0 && t < trackCount) tracks.push_back(t);  // a set iterates in ascending order
+    }
+
+    if (!s.isHostedUI.get()) {
+        // While standalone play is stopped the consumed releases are dropped.
+        if (!s.appPlayRunning.get() || !standaloneEngine) return;
+        if (!tracks.empty()) standaloneEngine->requestNotesOffForTracks(tracks);
+        if (global) standaloneEngine->requestAllNotesOff();
+        standaloneEngine->configure(buildAppPlayTrackConfigs(s, std::nullopt, {}));
+        return;
+    }
+
+    if (!tracks.empty() && s.hooks.hostedAppPlayForceNotesOffForTracks) s.hooks.hostedAppPlayForceNotesOffForTracks(tracks);
+    if (global && s.hooks.hostedAppPlayForceNotesOff) s.hooks.hostedAppPlayForceNotesOff();
+    pushHostedAppPlayConfiguration(buildAppPlayTrackConfigs(s, std::nullopt, {}));
+    rescheduleHostedPendingLaunches();
+    if (s.hooks.hostedAppPlaySetEnabled) s.hooks.hostedAppPlaySetEnabled(true);
+}
+
+void StoreLink::pushHostedAppPlayConfiguration(const AppPlayConfiguration& configuration) {
+    auto& hooks = store_.hooks;
+    if (hooks.hostedAppPlaySetTrackMIDIOutOffsets) {
+        std::vector<int> offsets;
+        offsets.reserve(configuration.configs.size());
+        for (const auto& c : configuration.configs) offsets.push_back(c.midiOutOffsetMs);
+        hooks.hostedAppPlaySetTrackMIDIOutOffsets(offsets);
+    }
+    const store::HostedAppPlayPayload payload = buildHostedAppPlayPayload(configuration);
+    if (hooks.hostedAppPlayConfigure) hooks.hostedAppPlayConfigure(payload);
+    neutraliseStaleSceneLaunch(payload);
+}
+
+// A scene launch that the store has dropped (undo, redo, a preset applied,
+// the launch applied at once) still waits in the engine, which cannot cancel
+// it; replacing it with the configuration just pushed makes it switch to what
+// already plays, so store and engine keep agreeing.
+void StoreLink::neutraliseStaleSceneLaunch(const store::HostedAppPlayPayload& current) {
+    if (!engineSceneLaunchTargetBeat_) return;
+    if (store_.pendingSceneSelectionIndex && store_.pendingSceneSelectionScheduledInHostedEngine) return;
+    if (store_.hooks.hostedAppPlayScheduleSceneLaunch) {
+        store_.hooks.hostedAppPlayScheduleSceneLaunch(current, *engineSceneLaunchTargetBeat_);
+    }
+    engineSceneLaunchTargetBeat_.reset();
+}
+
+void StoreLink::enableHostedAppPlay() {
+    auto& s = store_;
+    if (!s.isHostedUI.get() || !s.hooks.hostedAppPlayConfigure || !s.hooks.hostedAppPlaySetEnabled) return;
+    pushHostedAppPlayConfiguration(buildAppPlayTrackConfigs(s, std::nullopt, {}));
+    s.hooks.hostedAppPlaySetEnabled(true);
+    s.sendLiveCCValues();
+    startHostedPlayheadPolling();
+}
+
+}  // namespace pulvan::link

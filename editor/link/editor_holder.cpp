@@ -1,0 +1,26 @@
+#include "editor/link/editor_holder.h"
+
+#include "editor/link/live_engines.h"
+#include "platform/foundation/pasteboard.h"
+
+namespace pulvan::link {
+
+KezVst3EditorHolder* KezVst3EditorHolder::create(const KezVst3EngineHooks& hooks) {
+    if (!LiveEngines::contains(hooks.engine)) return nullptr;
+    auto* holder = new KezVst3EditorHolder();
+    holder->thread_.runSync([&] {
+        store::StoreServices services{holder->thread_.queue(), foundation::Pasteboard::general(), foundation::UserDefaults::standard(), {}};
+        holder->bridge_ = std::make_unique<EditorBridge>(hooks, std::move(services));
+    });
+    return holder;
+}
+
+void KezVst3EditorHolder::release() {
+    if (references_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+}
+
+KezVst3EditorHolder::~KezVst3EditorHolder() {
+    thread_.runSync([this] { bridge_.reset(); });
+}
+
+}  // namespace pulvan::link

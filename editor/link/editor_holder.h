@@ -1,0 +1,40 @@
+#pragma once
+#include "editor/link/editor_bridge.h"
+#include "editor/link/editor_thread.h"
+#include "engine/engine_hooks.h"
+
+#include <atomic>
+#include <memory>
+
+namespace pulvan::link {
+
+class EditorView;
+
+// What the plug-in's controller holds of its editor side: the editor thread
+// and, on it, the bridge with the store. Reference-counted: the controller
+// holds one reference and each editor view another; the last release ends the
+// bridge on its thread and then the thread. Never released from its own thread.
+class KezVst3EditorHolder {
+public:
+    // Null when the table's engine is not a live engine.
+    static KezVst3EditorHolder* create(const KezVst3EngineHooks& hooks);
+
+    void retain() { references_.fetch_add(1, std::memory_order_relaxed); }
+    void release();
+
+    EditorThread& thread() { return thread_; }
+    // Editor thread only.
+    EditorBridge& bridge() { return *bridge_; }
+    // The editor's current view, null when none; editor thread only.
+    EditorView* hostingView = nullptr;
+
+private:
+    KezVst3EditorHolder() = default;
+    ~KezVst3EditorHolder();
+
+    std::atomic<int> references_{1};
+    EditorThread thread_;
+    std::unique_ptr<EditorBridge> bridge_;
+};
+
+}  // namespace pulvan::link

@@ -1,0 +1,69 @@
+#include "editor/link/entry_points.h"
+
+#include "editor/link/editor_holder.h"
+#include "editor/link/editor_view.h"
+#include "editor/model/user_preferences.h"
+#include "editor/store/stored_preferences.h"
+
+#include <algorithm>
+#include <cmath>
+
+using pulvan::link::EditorView;
+using pulvan::link::KezVst3EditorHolder;
+
+namespace {
+
+// Beyond any screen; keeps a window size inside the int range.
+int windowExtent(double value) { return std::isfinite(value) ? static_cast<int>(std::lround(std::clamp(value, 1.0, 100000.0))) : 1; }
+
+}  // namespace
+
+extern "C" {
+
+void* KezVst3StoreCreate(const KezVst3EngineHooks* hooks) {
+    if (!hooks) return nullptr;
+    return KezVst3EditorHolder::create(*hooks);
+}
+
+void KezVst3StoreRelease(void* holderPointer) {
+    if (!holderPointer) return;
+    auto* holder = static_cast<KezVst3EditorHolder*>(holderPointer);
+    holder->thread().runSync([holder] { holder->bridge().stop(); });
+    holder->release();
+}
+
+void* KezVst3EditorViewCreate(void* holderPointer, unsigned long parentWindow, double width, double height) {
+    if (!holderPointer) return nullptr;
+    auto* holder = static_cast<KezVst3EditorHolder*>(holderPointer);
+    return holder->thread().runSync([&]() -> EditorView* {
+        std::unique_ptr<pulvan::x11::ChildWindow> window;
+        if (parentWindow != 0) {
+            window = pulvan::x11::ChildWindow::create(parentWindow, {windowExtent(width), windowExtent(height)});
+            if (!window) return nullptr;
+        }
+        auto* view = new EditorView(*holder, std::move(window));
+        holder->hostingView = view;
+        return view;
+    });
+}
+
+void KezVst3EditorViewRelease(void* viewPointer) {
+    if (!viewPointer) return;
+    auto* view = static_cast<EditorView*>(viewPointer);
+    KezVst3EditorHolder& holder = view->holder();
+    holder.thread().runSync([&] {
+        auto& bridge = holder.bridge();
+        bridge.store().cancelMIDILearn();
+        bridge.pushPresetBlobIfNeeded();
+        if (holder.hostingView == view) holder.hostingView = nullptr;
+        view->removeWindow();
+    });
+    delete view;
+}
+
+double KezVst3EditorPreferredWidth(void) {
+    const auto preferences = pulvan::store::loadStoredUserPreferences(pulvan::foundation::UserDefaults::standard());
+    return std::clamp(preferences.hostedWindowWidth, pulvan::model::kMinHostedWindowWidth, pulvan::model::kMaxHostedWindowWidth);
+}
+
+}  // extern "C"

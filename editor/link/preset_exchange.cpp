@@ -1,0 +1,146 @@
+#include "editor/link/published_values.h"
+#include "editor/link/store_link.h"
+#include "editor/model/preset_json.h"
+#include "editor/store/startup_preset.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace pulvan::link {
+
+namespace {
+
+constexpr const char* kUnreadableMessage =
+    "The preset stored in this project could not be read. Its data is preserved: saving the project will keep it unchanged. "
+    "You can replace it with the current state.";
+constexpr const char* kNewerVersionMessage =
+    "This project was saved with a newer version of Pulvan and cannot be loaded here. Its data is preserved: saving the project "
+    "will keep it unchanged. Update Pulvan to load it, or replace it with the current state.";
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> StoreLink::encodedPresetData() const {
+    const auto& s = store_;
+    model::Preset copy = s.preset.get();
+    copy.version = "v11";
+    copy.notesPool.clear();
+    const int scene = s.activeSceneIndex.get();
+    const bool sceneApplies = copy.notesPoolInput == model::NotesPoolInput::internalChord && scene >= 0 &&
+                              scene < static_cast<int>(copy.chordPresets.size());
+    copy.currentSceneIndex = sceneApplies ? std::optional<int>(scene) : std::nullopt;
+    std::vector<int> indices;
+    indices.reserve(copy.tracks.size());
+    for (const auto& track : copy.tracks) {
+        const auto it = s.selections->find(track.id);
+        const int selected = it == s.selections->end() ? 0 : it->second.pattern;
+        indices.push_back(std::clamp(selected, 0, std::max(static_cast<int>(track.patterns.size()) - 1, 0)));
+    }
+    copy.currentTrackPatternIndices = std::move(indices);
+    const std::string text = model::encodePreset(copy);  // never fails: bad text is replaced
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+model::PresetLoadOutcome StoreLink::applyPresetData(const std::vector<std::uint8_t>& bytes) {
+    auto result = model::PresetParser::load(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    if (result.preset) applyPreset(std::move(*result.preset));
+    return result.outcome;
+}
+
+void StoreLink::applyPreset(model::Preset incoming) {
+    auto& s = store_;
+    s.dropPendingSceneSelection();
+    s.cancelPendingPatternSelection(true);
+    resetHostedMIDIRecordState(true);
+
+    incoming.currentTrackPatternIndices =
+        model::normalizedPatternIndices(incoming.currentTrackPatternIndices, static_cast<std::int64_t>(incoming.tracks.size()));
+    store::StartingPreset normalised = store::normalizedStartingPreset(std::move(incoming));
+    if (normalised.preset.notesPoolInput == model::NotesPoolInput::midiIn) normalised.preset.notesPool = s.incomingMIDIPoolNotes();
+
+    s.preset.set(std::move(normalised.preset));
+    s.activeTrackIndex.set(0);
+    s.normalizeActiveTrackIndex();
+    s.activeSceneIndex.set(normalised.startScene);
+    s.setPatternCopyToActive(false);
+    s.setPatternSwapWithActive(false);
+    s.setSceneCopyToActive(false);
+    s.setSceneSwapWithActive(false);
+    std::map<foundation::Uuid, store::TrackSelection> selections;
+    const auto& tracks = s.preset->tracks;
+    if (const auto& indices = s.preset->currentTrackPatternIndices) {
+        for (std::size_t i = 0; i < indices->size() && i < tracks.size(); ++i) {
+            const int last = std::max(static_cast<int>(tracks[i].patterns.size()) - 1, 0);
+            selections[tracks[i].id] = store::TrackSelection{std::clamp((*indices)[i], 0, last), 0};
+        }
+    }
+    s.selections.set(std::move(selections));
+    s.lastStepMode.set(std::nullopt);
+
+    s.setActiveModal(std::nullopt);
+    s.dialog.set(std::nullopt);
+    s.dropdown.set(std::nullopt);
+    s.resetHistory();
+
+    refreshAppPlayConfiguration(false, {});
+    s.sendLiveCCValues();
+    if (s.hostedPreservedStateBlob) presentPreservedStatePrompt();
+}
+
+void StoreLink::presentPreservedStatePrompt() {
+    store::DialogRequest request;
+    request.kind = store::DialogRequest::Kind::confirm;
+    request.title = "Preset not loaded";
+    const bool newer = store_.hostedPreservedStateOutcome.kind == model::PresetLoadOutcome::Kind::unsupportedVersion;
+    request.message = newer ? kNewerVersionMessage : kUnreadableMessage;
+    request.confirmLabel = "Replace";
+    request.cancelLabel = "Keep";
+    request.prefersGlobalAccent = true;
+    request.onConfirm = [weak = std::weak_ptr<StoreLink*>(self_)](const std::string&) {
+        const auto self = weak.lock();
+        if (!self) return;
+        auto& s = (*self)->store_;
+        s.hostedPreservedStateBlob.reset();
+        if (s.hostedPreservedStateOverwriteConfirmed) s.hostedPreservedStateOverwriteConfirmed();
+    };
+    store_.dialog.set(std::move(request));
+}
+
+void StoreLink::setHostedUI(bool hosted) {
+    auto& s = store_;
+    if (s.isHostedUI.get() == hosted) return;
+    applyPendingLaunchesNow();
+    s.isHostedUI.set(hosted);
+    s.hostedTransportConsecutiveStoppedPollCount = 0;
+    s.hostedTransportLastMovingUptime = 0;
+    s.hostedLastSixteenthPosition.reset();
+    s.playhead.globalStepByTrackID.set({});
+    clearActiveNotes();
+    resetHostedMIDIRecordState(true);
+    if (hosted) {
+        enableHostedAppPlay();
+        startHostedPlayheadPolling();
+        return;
+    }
+    if (s.hooks.hostedAppPlaySetResyncArmed) s.hooks.hostedAppPlaySetResyncArmed(false);
+    if (s.hooks.hostedAppPlaySetMIDIRecordArmStart) s.hooks.hostedAppPlaySetMIDIRecordArmStart(false);
+    if (s.hooks.hostedAppPlaySetMIDIRecordArmStop) s.hooks.hostedAppPlaySetMIDIRecordArmStop(false);
+    assignIfChanged(s.resyncModeActive, false);
+    assignIfChanged(s.playhead.resyncMeasureProgress, 0.0);
+    if (s.hooks.hostedAppPlaySetEnabled) s.hooks.hostedAppPlaySetEnabled(false);
+    stopHostedPlayheadPolling();
+}
+
+
+void StoreLink::resetHostedMIDIRecordState(bool clearPendingExport) {
+    auto& s = store_;
+    assignIfChanged(s.hostedMIDIRecordMode, store::HostedMIDIRecordMode::idle);
+    assignIfChanged(s.hostedMIDIRecordMeasureProgress, 0.0);
+    assignIfChanged(s.hostedMIDIRecordBarCount, 0);
+    if (!clearPendingExport) return;
+    s.pendingMIDIExportData.reset();
+    s.pendingMIDIExportFileName.clear();
+    s.pendingMIDIExportBarCount = 0;
+    assignIfChanged(s.isMIDIExportFolderPickerPresented, false);
+}
+
+}  // namespace pulvan::link

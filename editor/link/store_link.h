@@ -1,0 +1,130 @@
+#pragma once
+#include "editor/link/track_configs.h"
+#include "editor/model/preset.h"
+#include "editor/model/preset_parser.h"
+#include "editor/store/sequencer_store.h"
+#include "platform/foundation/uuid.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <optional>
+#include <set>
+#include <utility>
+#include <vector>
+
+namespace pulvan::link {
+
+// The engine of the standalone application while its play runs; the standalone
+// app play installs it on the store's link and removes it when play ends.
+class StandaloneEngine {
+public:
+    virtual ~StandaloneEngine() = default;
+    virtual void requestNotesOffForTracks(const std::vector<int>& tracks) = 0;
+    virtual void requestAllNotesOff() = 0;
+    virtual void configure(const AppPlayConfiguration& configuration) = 0;
+    // Quarter notes; not finite when unknown.
+    virtual double beatPosition() = 0;
+};
+
+// The store's side of the engine link: configuration refresh, quantised scene
+// and pattern launches, the preset as bytes, the switch into and out of hosted
+// mode, the 33 ms hosted poll with incoming notes, and hosted recording. One
+// per store, on the store's thread; installs the store's configuration refresh
+// for its lifetime and reaches an engine only through the store's hook closures.
+//
+// Implemented by concern: configuration_refresh.cpp, launch_scheduling.cpp,
+// preset_exchange.cpp, hosted_poll.cpp, incoming_notes.cpp, hosted_recording.cpp.
+class StoreLink {
+public:
+    // Installs the store's configuration refresh and its launch and preset
+    // closures; removes them when it goes.
+    explicit StoreLink(store::SequencerStore& store);
+    ~StoreLink();
+    StoreLink(const StoreLink&) = delete;
+    StoreLink& operator=(const StoreLink&) = delete;
+
+    store::SequencerStore& store() { return store_; }
+
+    // Outside a host, the engine that refreshes and launches reach while the
+    // store's app play runs; none otherwise.
+    StandaloneEngine* standaloneEngine = nullptr;
+
+    // ---- Configuration hand-over ----
+    // Sends the queued and requested note releases, then the whole configuration.
+    void refreshAppPlayConfiguration(bool forceAllNotesOff, const std::set<int>& releaseTracks);
+    // Offsets first, then the configuration.
+    void pushHostedAppPlayConfiguration(const AppPlayConfiguration& configuration);
+    // The first push of hosted mode: configuration, engine on, live CC values, polling.
+    void enableHostedAppPlay();
+
+    // ---- Quantised launches (positions in sixteenths) ----
+    std::optional<double> currentSixteenthPosition() const;
+    // The next multiple of grid strictly after current.
+    static int nextLaunchSixteenth(int current, int grid);
+    int sceneLaunchGridSixteenths() const;
+    int patternLaunchGridSixteenths() const;
+    // False when no position is known (the caller applies at once).
+    bool scheduleSceneSelection(int sceneIndex);
+    bool scheduleHostedSceneLaunch(int sceneIndex, int targetSixteenth);
+    // False when not playing or no position is known.
+    bool schedulePatternSelection(const foundation::Uuid& trackID, int patternIndex);
+    bool scheduleHostedPatternLaunch(const foundation::Uuid& trackID, int patternIndex, int targetSixteenth);
+    void updateSceneSelectionProgress(std::optional<double> position);
+    void updatePatternSelectionProgress(std::optional<double> position);
+    void advancePendingSceneSelection(std::optional<double> position, std::optional<double> previous);
+    void advancePendingPatternSelection(std::optional<double> position, std::optional<double> previous);
+    void applyPendingPatternSelection(const foundation::Uuid& trackID, int patternIndex, bool refresh);
+    void rescheduleHostedPendingLaunches();
+
+    // ---- The preset as bytes, hosted mode ----
+    // The preset as stored in a host's project or a file: version "v11", no pool,
+    // the current scene (internal chord only) and the selected patterns.
+    std::optional<std::vector<std::uint8_t>> encodedPresetData() const;
+    // Parses and applies; the store is unchanged unless the outcome is success.
+    model::PresetLoadOutcome applyPresetData(const std::vector<std::uint8_t>& bytes);
+    // Replaces the whole document state with a normalised copy of `preset`.
+    void applyPreset(model::Preset preset);
+    void presentPreservedStatePrompt();
+    // Acts only on a change: pending launches applied, state reset, then the
+    // engine enabled and polled (hosted) or disabled and left (standalone).
+    void setHostedUI(bool hosted);
+    void resetHostedMIDIRecordState(bool clearPendingExport);
+
+    // ---- Hosted poll ----
+    void startHostedPlayheadPolling();
+    void stopHostedPlayheadPolling();
+    // One 33 ms tick.
+    void pollHostedEngineState();
+    // Stores the closure; in hosted mode a closure starts polling and none stops it.
+    void setHostedAppPlayState(std::function<std::pair<int, bool>(int track)> state);
+    void clearActiveNotes();
+    void clearHostedPlayheadDisplay();
+    static std::set<int> activeNoteSet(std::uint64_t low, std::uint64_t high);
+
+    // ---- Incoming notes (any thread; moved to the store's thread) ----
+    // Counts the note held at the MIDI input and refreshes the MIDI-in pool.
+    void handleIncomingMIDINote(int note, bool isOn);
+
+    // ---- Hosted recording ----
+    void toggleHostedMIDIRecord();
+    void pollHostedMIDIRecordState();
+    void presentMIDIExportAfterRecording(int bars);
+
+private:
+    void neutraliseStaleSceneLaunch(const store::HostedAppPlayPayload& current);
+    void applyPendingLaunchesNow();
+    void finishStoppedTransport();
+    double uptime() const;
+
+    store::SequencerStore& store_;
+    // The target beat of the scene launch last handed to the engine, until the
+    // store has followed it; the engine's scene queue cannot be cancelled.
+    std::optional<double> engineSceneLaunchTargetBeat_;
+    // Keeps a handler posted from another thread from reaching a gone link.
+    std::shared_ptr<StoreLink*> self_ = std::make_shared<StoreLink*>(this);
+    std::thread::id storeThread_ = std::this_thread::get_id();
+};
+
+}  // namespace pulvan::link

@@ -1,0 +1,196 @@
+#include "tests/editor/link/link_fixture.h"
+#include "tests/editor/link/recording_hooks.h"
+
+namespace pulvan::test {
+namespace {
+
+struct NextLaunchCase {
+    int current;
+    int grid;
+    int expected;
+};
+
+TEST(NextLaunchSixteenthTest, TheBoundaryIsAlwaysStrictlyAfterTheCurrentSixteenth) {
+    const NextLaunchCase cases[] = {{7, 4, 8}, {8, 4, 12}, {37, 16, 48}, {13, 16, 16}, {8, 1, 9}, {0, 2, 2}, {-3, 4, 0}, {5, 0, 6}};
+    for (const auto& c : cases) EXPECT_EQ(link::StoreLink::nextLaunchSixteenth(c.current, c.grid), c.expected) << c.current << " / " << c.grid;
+}
+
+class LaunchTest : public BridgeTest {
+protected:
+    void SetUp() override {
+        live.hooks = recordingHooks(live.engine.get());
+        start();
+        // A note on step 0 of track 0: one every bar at the default 16 steps of sixteenths.
+        store().beginTransaction("Paint gate");
+        store().preset.modify([](model::Preset& p) {
+            p.tracks[0].patterns[0].lane(model::LaneKind::gate).steps[0] = 1;
+            p.tracks[0].patterns[1] = p.tracks[0].patterns[0];
+            p.tracks[0].patterns[1].lane(model::LaneKind::velocity).steps[0] = 33;
+            p.chordPresets[1].chord = {62};
+        });
+        store().endTransaction();
+        recordedCalls().clear();
+    }
+    link::StoreLink& link() { return bridge->link(); }
+    void setResolutions(int scene, int pattern) {
+        store().preset.modify([&](model::Preset& p) {
+            p.sceneLaunchResolution = scene;
+            p.patternLaunchResolution = pattern;
+        });
+    }
+    // Plays [from, to) in blocks of a sixteenth and returns the note-ons.
+    std::vector<engine::EngineEvent> play(double from, double to) {
+        std::vector<engine::EngineEvent> ons;
+        for (double at = from; at < to - 1e-9; at += 0.25) {
+            for (const auto& e : live.render(at, 0.25))
+                if (e.kind == engine::kEventNoteOn) ons.push_back(e);
+        }
+        return ons;
+    }
+    void poll() { link().pollHostedEngineState(); }
+};
+
+struct GridCase {
+    int resolution;
+    int expectedTarget;     // from sixteenth 37.5
+    double expectedProgress;
+};
+
+TEST_F(LaunchTest, SceneTargetsAndProgressForEachResolution) {
+    const GridCase cases[] = {{1, 48, (37.5 - 32) / 16}, {4, 40, (37.5 - 36) / 4}, {8, 38, (37.5 - 36) / 2}, {16, 38, 0.5}, {3, 38, 0.5}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.resolution);
+        setResolutions(c.resolution, 16);
+        live.render(9.375, 0.0625);  // the engine's position is the block's start: 37.5 sixteenths
+        recordedCalls().clear();
+        ASSERT_TRUE(link().scheduleSceneSelection(1));
+        EXPECT_EQ(store().pendingSceneSelectionTargetSixteenthStep, c.expectedTarget);
+        EXPECT_TRUE(store().pendingSceneSelectionScheduledInHostedEngine);
+        EXPECT_DOUBLE_EQ(store().playhead.sceneSelectionProgress.get(), c.expectedProgress);
+        EXPECT_EQ(recordedCalls(), std::vector<std::string>{"scene at " + std::to_string(c.expectedTarget * 0.25)});
+        EXPECT_EQ(store().isSceneLaunchResolutionBarOrBeat(), c.resolution == 1 || c.resolution == 4);
+        store().dropPendingSceneSelection();
+    }
+}
+
+TEST_F(LaunchTest, AHostedSceneLaunchSwitchesInTheEngineAtTheBarAndTheStoreFollows) {
+    setResolutions(1, 16);
+    play(0.0, 1.0);
+    ASSERT_TRUE(link().scheduleSceneSelection(1));
+    const auto ons = play(1.0, 4.25);
+    ASSERT_EQ(ons.size(), 1u);
+    EXPECT_DOUBLE_EQ(ons[0].time, 4.0);
+    EXPECT_EQ(ons[0].data1, 62) << "the scene's chord plays from its bar on";
+    poll();
+    EXPECT_FALSE(store().pendingSceneSelectionIndex);
+    EXPECT_EQ(store().activeSceneIndex.get(), 1);
+    EXPECT_EQ(store().preset->notesPool, std::vector<int>{62});
+    EXPECT_DOUBLE_EQ(store().playhead.sceneSelectionProgress.get(), 0.0);
+}
+
+TEST_F(LaunchTest, ASceneLaunchDroppedByUndoDoesNotFireWithTheOldConfiguration) {
+    setResolutions(1, 16);
+    store().beginTransaction("Rename track");
+    store().preset.modify([](model::Preset& p) { p.tracks[0].name = "Lead"; });
+    store().endTransaction();
+    play(0.0, 1.0);
+    ASSERT_TRUE(link().scheduleSceneSelection(1));
+    store().undo();
+    ASSERT_FALSE(store().pendingSceneSelectionIndex);
+    const auto ons = play(1.0, 4.25);
+    ASSERT_EQ(ons.size(), 1u);
+    EXPECT_EQ(ons[0].data1, 60) << "the engine keeps playing what the store shows";
+    EXPECT_EQ(store().activeSceneIndex.get(), 0);
+}
+
+TEST_F(LaunchTest, ASceneLaunchDroppedByAPresetLoadDoesNotFireEither) {
+    setResolutions(1, 16);
+    play(0.0, 1.0);
+    ASSERT_TRUE(link().scheduleSceneSelection(1));
+    model::Preset loaded = store().preset.get();
+    loaded.chordPresets[0].chord = {65};
+    link().applyPreset(loaded);
+    const auto ons = play(1.0, 4.25);
+    ASSERT_EQ(ons.size(), 1u);
+    EXPECT_EQ(ons[0].data1, 65);
+}
+
+TEST_F(LaunchTest, APatternLaunchAppliesAtItsSixteenthNotBefore) {
+    setResolutions(1, 16);
+    const auto id = store().preset->tracks[0].id;
+    play(1.75, 2.0);
+    live.render(2.0, 0.0);
+    ASSERT_TRUE(link().schedulePatternSelection(id, 1));
+    EXPECT_EQ(store().pendingPatternSelectionTargetSixteenthStep, 9);
+    EXPECT_EQ(recordedCalls().back(), "pattern 0 at 2.250000");
+    live.render(8.999 / 4, 0.0);
+    poll();
+    EXPECT_TRUE(store().pendingPatternSelectionTrackID) << "8.999 is before the boundary";
+    live.render(2.25, 0.0);
+    poll();
+    EXPECT_FALSE(store().pendingPatternSelectionTrackID);
+    EXPECT_EQ(store().selections->at(id).pattern, 1);
+    EXPECT_DOUBLE_EQ(store().playhead.patternSelectionProgress.get(), 0.0);
+}
+
+TEST_F(LaunchTest, ALoopBackBeforeTheTargetAppliesALaunchTheEngineHolds) {
+    setResolutions(1, 16);
+    play(11.0, 11.5);
+    ASSERT_TRUE(link().scheduleSceneSelection(1));
+    EXPECT_EQ(store().pendingSceneSelectionTargetSixteenthStep, 48);
+    poll();  // previous position 45
+    live.render(0.0, 0.25);
+    poll();  // back to 0
+    EXPECT_FALSE(store().pendingSceneSelectionIndex);
+    EXPECT_EQ(store().activeSceneIndex.get(), 1);
+}
+
+TEST_F(LaunchTest, TheThirdStoppedPollAppliesLaunchesHeldByTheStoreAndClearsTheDisplay) {
+    const auto id = store().preset->tracks[0].id;
+    play(0.0, 1.0);
+    poll();
+    ASSERT_FALSE(store().playhead.globalStepByTrackID->empty());
+    store().pendingSceneSelectionIndex = 1;
+    store().pendingSceneSelectionTargetSixteenthStep = 16;
+    store().pendingPatternSelectionTrackID = id;
+    store().pendingPatternSelectionPatternIndex = 1;
+    store().pendingPatternSelectionTargetSixteenthStep = 16;
+    live.renderStopped();
+    poll();
+    poll();
+    EXPECT_FALSE(store().playhead.globalStepByTrackID->empty()) << "two stopped polls keep the display";
+    EXPECT_TRUE(store().pendingSceneSelectionIndex);
+    EXPECT_TRUE(store().pendingPatternSelectionTrackID);
+    poll();
+    EXPECT_TRUE(store().playhead.globalStepByTrackID->empty());
+    EXPECT_FALSE(store().pendingSceneSelectionIndex);
+    EXPECT_FALSE(store().pendingPatternSelectionTrackID);
+    EXPECT_EQ(store().activeSceneIndex.get(), 1);
+    EXPECT_EQ(store().selections->at(id).pattern, 1);
+}
+
+TEST_F(LaunchTest, StoppedOrWithoutAPositionNothingIsScheduled) {
+    main.clock().advanceSeconds(1.0);  // well past the grace after the last moving poll
+    EXPECT_FALSE(link().schedulePatternSelection(store().preset->tracks[0].id, 1)) << "stopped: the caller applies at once";
+    store().hooks.hostedAppPlayBeatPosition = nullptr;
+    EXPECT_FALSE(link().scheduleSceneSelection(1));
+    EXPECT_FALSE(store().pendingSceneSelectionIndex);
+    EXPECT_TRUE(recordedCalls().empty());
+}
+
+TEST_F(LaunchTest, CancellingAPatternLaunchCallsTheEngineOnlyForOneItHolds) {
+    const auto id = store().preset->tracks[0].id;
+    play(0.0, 1.0);
+    ASSERT_TRUE(link().schedulePatternSelection(id, 1));
+    recordedCalls().clear();
+    store().cancelPendingPatternSelection(false);
+    EXPECT_TRUE(recordedCalls().empty());
+    ASSERT_TRUE(link().schedulePatternSelection(id, 1));
+    recordedCalls().clear();
+    store().cancelPendingPatternSelection(true);
+    EXPECT_EQ(recordedCalls(), std::vector<std::string>{"cancelPattern"});
+    EXPECT_DOUBLE_EQ(store().playhead.patternSelectionProgress.get(), 0.0);
+}
+
+}  // namespace
+}  // namespace pulvan::test

@@ -1,0 +1,145 @@
+#include "editor/model/preset_json.h"
+#include "tests/editor/link/link_fixture.h"
+#include "tests/editor/link/recording_hooks.h"
+
+#include <nlohmann/json.hpp>
+
+namespace pulvan::test {
+namespace {
+
+constexpr const char* kUnreadable =
+    "The preset stored in this project could not be read. Its data is preserved: saving the project will keep it unchanged. "
+    "You can replace it with the current state.";
+constexpr const char* kNewer =
+    "This project was saved with a newer version of Pulvan and cannot be loaded here. Its data is preserved: saving the project "
+    "will keep it unchanged. Update Pulvan to load it, or replace it with the current state.";
+
+class PresetBlobTest : public BridgeTest {
+protected:
+    void rename(const std::string& name) {
+        store().beginTransaction("Rename track");
+        store().preset.modify([&](model::Preset& p) { p.tracks[0].name = name; });
+        store().endTransaction();
+    }
+    // What the host does when it restores a project.
+    void hostRestores(const std::string& blob) {
+        setEngineBlob(blob);
+        live.engine->hostStateVersion.fetch_add(1);
+    }
+    std::string presetText(const std::function<void(model::Preset&)>& change) {
+        model::Preset preset = model::defaultPreset();
+        change(preset);
+        return model::encodePreset(preset);
+    }
+};
+
+TEST_F(PresetBlobTest, TheEngineHoldsTheEditedPresetAfterEveryChange) {
+    start();
+    rename("Bass line");
+    const auto json = nlohmann::json::parse(engineBlob());
+    EXPECT_EQ(json.at("version"), "v11");
+    EXPECT_EQ(json.at("tracks").at(0).at("name"), "Bass line");
+    EXPECT_TRUE(json.at("notesPool").empty()) << "the pool is rebuilt from the scene on load";
+}
+
+TEST_F(PresetBlobTest, APresetSavedInTheProjectReplacesTheStartingPresetAndARestoreIsFollowed) {
+    setEngineBlob(presetText([](model::Preset& p) { p.tracks[0].name = "From project"; }));
+    start();
+    EXPECT_EQ(store().preset->tracks[0].name, "From project");
+    EXPECT_FALSE(store().dialog.get());
+
+    hostRestores(presetText([](model::Preset& p) { p.tracks[0].name = "Restored"; }));
+    EXPECT_EQ(store().preset->tracks[0].name, "From project") << "nothing before the poll";
+    bridge->link().pollHostedEngineState();
+    EXPECT_EQ(store().preset->tracks[0].name, "Restored");
+}
+
+struct PreservedCase {
+    const char* name;
+    std::string blob;
+    const char* message;
+};
+
+TEST_F(PresetBlobTest, ABlobThatCannotBeLoadedIsPreservedByteForByteAndPrompted) {
+    const PreservedCase cases[] = {
+        {"not JSON", std::string("\x01\x02not json\xff\x00!", 13), kUnreadable},
+        {"JSON but not a preset", R"({"version":"v11","tracks":"none"})", kUnreadable},
+        {"a newer version", R"({"version":"v99","future":true})", kNewer},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        bridge.reset();
+        setEngineBlob(c.blob);
+        start();
+        const auto& dialog = store().dialog.get();
+        ASSERT_TRUE(dialog);
+        EXPECT_EQ(dialog->kind, store::DialogRequest::Kind::confirm);
+        EXPECT_EQ(dialog->title, "Preset not loaded");
+        EXPECT_EQ(dialog->message, c.message);
+        EXPECT_EQ(dialog->confirmLabel, "Replace");
+        EXPECT_EQ(dialog->cancelLabel, "Keep");
+        EXPECT_TRUE(dialog->prefersGlobalAccent);
+        EXPECT_EQ(store().hostedPreservedStateBlob, std::vector<std::uint8_t>(c.blob.begin(), c.blob.end()));
+
+        rename("Edited meanwhile");
+        bridge->stop();
+        EXPECT_EQ(engineBlob(), c.blob) << "saving the project keeps the restored bytes";
+    }
+}
+
+TEST_F(PresetBlobTest, ReplacingThePreservedBlobPushesTheCurrentPreset) {
+    setEngineBlob("garbage");
+    start();
+    rename("Mine");
+    const auto dialog = store().dialog.get();
+    ASSERT_TRUE(dialog);
+    dialog->onConfirm("");
+    EXPECT_FALSE(store().hostedPreservedStateBlob);
+    const auto json = nlohmann::json::parse(engineBlob());
+    EXPECT_EQ(json.at("tracks").at(0).at("name"), "Mine");
+    EXPECT_EQ(json.at("version"), "v11");
+}
+
+TEST_F(PresetBlobTest, APresetInMIDIInModeIsStoredWithoutACurrentScene) {
+    start();
+    store().preset.modify([](model::Preset& p) { p.notesPoolInput = model::NotesPoolInput::midiIn; });
+    const auto json = nlohmann::json::parse(engineBlob());
+    EXPECT_TRUE(json.at("current_scene_index").is_null());
+    EXPECT_EQ(json.at("current_track_pattern_indices"), nlohmann::json::array({0}));
+}
+
+TEST_F(PresetBlobTest, AnEditDuringTheMIDIDrainIsPushedOnceWhenItEnds) {
+    live.hooks = recordingHooks(live.engine.get());
+    start();
+    store().preset.modify([](model::Preset& p) { p.notesPoolInput = model::NotesPoolInput::midiIn; });
+    for (int note : {60, 64, 67}) live.engine->incomingMIDI.push(0x90, static_cast<std::uint8_t>(note), 100);
+    recordedCalls().clear();
+    bridge->drainIncomingMIDI();
+    EXPECT_EQ(store().preset->notesPool, (std::vector<int>{60, 64, 67}));
+    EXPECT_EQ(std::count(recordedCalls().begin(), recordedCalls().end(), "blob"), 1);
+}
+
+TEST_F(PresetBlobTest, ApplyingAPresetResetsTheDocumentState) {
+    start();
+    rename("Undoable");
+    ASSERT_TRUE(store().canUndo().get());
+    model::Preset incoming = model::defaultPreset();
+    incoming.swingPercent = 99;
+    incoming.sceneLaunchResolution = 3;
+    incoming.currentSceneIndex = 2;
+    incoming.chordPresets[2].chord = {61};
+    incoming.chordPresets.resize(9);
+    incoming.currentTrackPatternIndices = std::vector<int>{5, 4};
+    bridge->link().applyPreset(incoming);
+    EXPECT_FALSE(store().canUndo().get());
+    EXPECT_EQ(store().history().count(), 1);
+    EXPECT_EQ(store().preset->swingPercent, 75);
+    EXPECT_EQ(store().preset->sceneLaunchResolution, 16);
+    EXPECT_EQ(store().preset->chordPresets.size(), 8u);
+    EXPECT_EQ(store().activeSceneIndex.get(), 2);
+    EXPECT_EQ(store().preset->notesPool, std::vector<int>{61});
+    EXPECT_EQ(store().selections->at(store().preset->tracks[0].id).pattern, 5);
+}
+
+}  // namespace
+}  // namespace pulvan::test
