@@ -33,14 +33,12 @@ INSTANTIATE_TEST_SUITE_P(
     Destinations, DestinationChoiceTest,
     ::testing::Values(
         DestinationCase{"None", {}, std::nullopt},
-        DestinationCase{"OnlyInvalid", {endpoint("", "Session 1")}, std::nullopt},
         DestinationCase{"SecondIsSessionOne", {endpoint("a", "Synth In"), endpoint("b", "Session 1")}, "b"},
         DestinationCase{"NoSessionTakesTheFirst", {endpoint("a", "Synth In"), endpoint("b", "Drums")}, "a"},
         DestinationCase{"InvalidFirstIsSkipped", {endpoint("", "Synth In"), endpoint("b", "Drums")}, "b"},
         DestinationCase{"IgnoresCase", {endpoint("a", "Synth"), endpoint("b", "SESSION 1")}, "b"},
         DestinationCase{"ContainedAmongOtherWords", {endpoint("a", "Synth"), endpoint("b", "DAW session 1 input")}, "b"},
         DestinationCase{"FirstMatchWins", {endpoint("a", "Session 1 A"), endpoint("b", "Session 1")}, "a"},
-        DestinationCase{"NameWhenNoDisplayName", {endpoint("a", "Synth"), endpoint("b", "", "Session 1")}, "b"},
         DestinationCase{"SessionTwoIsNotPreferred", {endpoint("a", "Synth"), endpoint("b", "Session 2")}, "a"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -58,22 +56,9 @@ INSTANTIATE_TEST_SUITE_P(
     Sources, OwnVirtualSourceTest,
     ::testing::Values(SourceCase{"ByIdentifier", endpoint("a", "Renamed", "x", midi::kVirtualSourceUniqueId), true},
                       SourceCase{"ByDisplayNameIgnoringCase", endpoint("a", "kez virtual port"), true},
-                      SourceCase{"ByNameWithoutDisplayName", endpoint("a", "", "Kez Virtual Port"), true},
                       SourceCase{"NameMustBeWhole", endpoint("a", "Kez Virtual Port 2"), false},
                       SourceCase{"OtherSource", endpoint("a", "Keyboard"), false}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(EndpointName, DisplayNameThenNameThenEmpty) {
-    EXPECT_EQ(endpointName(endpoint("a", "Display", "Name")), "Display");
-    EXPECT_EQ(endpointName(endpoint("a", "", "Name")), "Name");
-    EXPECT_EQ(endpointName(endpoint("a", "", "")), "");
-}
-
-TEST(ContainsIgnoringCase, FoldsBeyondAscii) {
-    EXPECT_TRUE(containsIgnoringCase("STRASSE Session 1", "straße session 1"));
-    EXPECT_TRUE(containsIgnoringCase("ÉCOLE", "école"));
-    EXPECT_FALSE(containsIgnoringCase("Session", "Session 1"));
-}
 
 }  // namespace
 }  // namespace pulvan::link

@@ -33,20 +33,16 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"RunningStatusSecondNote", {{0x90, 0x3C, 0x64, 0x3E, 0x64}}, {{60, true}, {62, true}}},
         ParseCase{"VelocityZeroIsOff", {{0x90, 0x3C, 0x00}}, {{60, false}}},
         ParseCase{"NoteOffIgnoresVelocity", {{0x80, 0x3C, 0x40}}, {{60, false}}},
-        ParseCase{"AnyChannel", {{0x9F, 0x30, 0x01, 0x8A, 0x30, 0x00}}, {{48, true}, {48, false}}},
         ParseCase{"RealTimeInsideAMessage", {{0x90, 0x3C, 0xF8, 0x64}}, {{60, true}}},
-        ParseCase{"RealTimeKeepsRunningStatus", {{0x90, 0x3C, 0x64, 0xFE, 0x3E, 0x00}}, {{60, true}, {62, false}}},
         ParseCase{"ControlChangeDropped", {{0xB0, 0x07, 0x64}}, {}},
         ParseCase{"ProgramChangesAreOneByte", {{0xC0, 0x05, 0x06, 0x90, 0x3C, 0x64}}, {{60, true}}},
         ParseCase{"PitchBendTakesTwoBytes", {{0xE0, 0x3C, 0x64, 0x3C}}, {}},
-        ParseCase{"SongPositionTakesTwoBytes", {{0xF2, 0x10, 0x20}}, {}},
         ParseCase{"DataBeforeAnyStatus", {{0x3C, 0x64, 0x3C}}, {}},
         ParseCase{"DataInsideSystemExclusive", {{0xF0, 0x3C, 0x64, 0x3C, 0xF7, 0x3C, 0x64}}, {}},
         ParseCase{"SystemExclusiveEndsRunningStatus", {{0x90, 0x3C, 0x64, 0xF0, 0x7E, 0xF7, 0x3E, 0x64}}, {{60, true}}},
         ParseCase{"NewStatusDropsAHalfMessage", {{0x90, 0x3C, 0x80, 0x3E, 0x00}}, {{62, false}}},
         ParseCase{"SplitOverTwoPackets", {{0x90, 0x3C}, {0x64}}, {{60, true}}},
-        ParseCase{"RunningStatusAcrossPackets", {{0x90, 0x3C, 0x64}, {0x3E, 0x64}}, {{60, true}, {62, true}}},
-        ParseCase{"EmptyPacket", {{}, {0x90, 0x3C, 0x64}}, {{60, true}}}),
+        ParseCase{"RunningStatusAcrossPackets", {{0x90, 0x3C, 0x64}, {0x3E, 0x64}}, {{60, true}, {62, true}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -109,8 +109,6 @@ TEST_F(StandaloneMIDIReceiverTest, ConnectsEverySourceButTheOwnVirtualOne) {
     EXPECT_TRUE(connects(receiver, keyboard));
     EXPECT_FALSE(connects(receiver, own));
     EXPECT_FALSE(connects(receiver, renamed));
-    EXPECT_EQ(backend->connectionCount(keyboard), 1u);
-    EXPECT_EQ(backend->connectionCount(own), 0u);
 }
 
 TEST_F(StandaloneMIDIReceiverTest, NotesArriveOnTheMainQueueOnly) {
@@ -144,7 +142,6 @@ TEST_F(StandaloneMIDIReceiverTest, NotesPostedBeforeTheReceiverWentAreDropped) {
     backend->sendFromSource(keyboard, Bytes{0x90, 0x3C, 0x64});
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     receiver.reset();
-    EXPECT_EQ(backend->connectionCount(keyboard), 0u);
     main.drain();
     EXPECT_TRUE(notes.empty());
 }

@@ -1,0 +1,165 @@
+#include "editor/link/standalone/standalone_app_play.h"
+
+#include "editor/link/standalone/app_play_arguments.h"
+#include "editor/link/track_configs.h"
+
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace pulvan::link {
+namespace {
+
+constexpr std::int64_t kPlayheadTimerIntervalNanoseconds = 33'000'000;
+
+// Published values change only when the display must.
+template <typename T>
+void assignIfChanged(foundation::Observable<T>& observable, const T& value) {
+    if (observable.get() != value) observable.set(value);
+}
+
+std::vector<int> midiOutOffsets(const AppPlayConfiguration& configuration) {
+    std::vector<int> offsets;
+    offsets.reserve(configuration.configs.size());
+    for (const AppPlayTrackConfig& config : configuration.configs) offsets.push_back(config.midiOutOffsetMs);
+    return offsets;
+}
+
+}  // namespace
+
+StandaloneAppPlay::StandaloneAppPlay(StoreLink& link, StandaloneMIDISender& midiSender, const au::ComponentRegistry& registry)
+    : link_(link),
+      store_(link.store()),
+      standaloneMIDISender_(midiSender),
+      registry_(registry),
+      standaloneMIDIReceiver_(store_.services().mainQueue, [&link](int note, bool isOn) { link.handleIncomingMIDINote(note, isOn); }) {}
+
+StandaloneAppPlay::~StandaloneAppPlay() {
+    stopStandalonePlayheadTimer();
+    if (standaloneEngineHost_ && standaloneEngineHost_->isRunning()) {
+        standaloneEngineHost_->audioUnit().setAppPlayEnabled(false);
+        standaloneEngineHost_->stop();  // so that no note is left sounding
+    }
+    if (link_.standaloneEngine == this) link_.standaloneEngine = nullptr;
+}
+
+void StandaloneAppPlay::startAppPlay() {
+    auto& s = store_;
+    if (s.appPlayRunning.get()) return;
+    if (s.isHostedUI.get()) {
+        if (!s.hooks.hostedAppPlayConfigure || !s.hooks.hostedAppPlaySetEnabled) return;
+        link_.pushHostedAppPlayConfiguration(buildAppPlayTrackConfigs(s, std::nullopt, {}));
+        s.hooks.hostedAppPlaySetEnabled(true);
+        s.appPlayRunning.set(true);
+        return;
+    }
+    if (!standaloneEngineHost_) {
+        standaloneEngineHost_ = StandaloneEngineHost::create(standaloneMIDISender_, registry_);
+        if (!standaloneEngineHost_) return;
+    }
+    configure(buildAppPlayTrackConfigs(s, std::nullopt, {}));
+    standaloneEngineHost_->audioUnit().setAppPlayEnabled(true);
+    standaloneEngineHost_->start();
+    startStandalonePlayheadTimer();
+    link_.standaloneEngine = this;
+    s.appPlayRunning.set(true);
+}
+
+void StandaloneAppPlay::stopAppPlay() {
+    auto& s = store_;
+    if (!s.appPlayRunning.get()) return;
+    if (s.isHostedUI.get()) {
+        for (const auto* hook : {&s.hooks.hostedAppPlaySetResyncArmed, &s.hooks.hostedAppPlaySetMIDIRecordArmStart,
+                                 &s.hooks.hostedAppPlaySetMIDIRecordArmStop, &s.hooks.hostedAppPlaySetEnabled}) {
+            if (*hook) (*hook)(false);
+        }
+    } else {
+        if (standaloneEngineHost_) {
+            standaloneEngineHost_->audioUnit().setAppPlayEnabled(false);
+            standaloneEngineHost_->stop();
+        }
+        link_.standaloneEngine = nullptr;
+        stopStandalonePlayheadTimer();
+    }
+    assignIfChanged(s.resyncModeActive, false);
+    assignIfChanged(s.playhead.resyncMeasureProgress, 0.0);
+    link_.resetHostedMIDIRecordState(true);
+    applyPendingLaunchesNow();
+    assignIfChanged(s.playhead.globalStepByTrackID, {});
+    link_.clearActiveNotes();
+    s.appPlayRunning.set(false);
+}
+
+// A launch still waiting when play stops would never come due: it takes effect now.
+void StandaloneAppPlay::applyPendingLaunchesNow() {
+    auto& s = store_;
+    if (const std::optional<int> scene = s.pendingSceneSelectionIndex) {
+        s.dropPendingSceneSelection();
+        s.applySceneSelection(*scene, true, true);
+    }
+    const std::optional<foundation::Uuid> trackID = s.pendingPatternSelectionTrackID;
+    const std::optional<int> pattern = s.pendingPatternSelectionPatternIndex;
+    if (trackID && pattern) {
+        s.cancelPendingPatternSelection(true);
+        link_.applyPendingPatternSelection(*trackID, *pattern, true);
+    }
+}
+
+void StandaloneAppPlay::startStandalonePlayheadTimer() {
+    auto& s = store_;
+    if (s.isHostedUI.get() || s.standalonePlayheadTimer.isActive()) return;
+    s.standalonePlayheadTimer =
+        s.services().mainQueue.scheduleTimer(0, kPlayheadTimerIntervalNanoseconds, 0, [this] { pollStandaloneEngineState(); });
+}
+
+void StandaloneAppPlay::stopStandalonePlayheadTimer() { store_.standalonePlayheadTimer.cancel(); }
+
+void StandaloneAppPlay::pollStandaloneEngineState() {
+    auto& s = store_;
+    if (s.isHostedUI.get() || !s.appPlayRunning.get() || !standaloneEngineHost_) return;
+    const std::optional<double> position = link_.currentSixteenthPosition();
+    link_.advancePendingSceneSelection(position, std::nullopt);
+    link_.advancePendingPatternSelection(position, std::nullopt);
+
+    au::AppPlayAudioUnit& unit = standaloneEngineHost_->audioUnit();
+    std::map<foundation::Uuid, int> steps;
+    const auto& tracks = s.preset->tracks;
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        const std::int64_t step = unit.currentAppPlayGlobalStepForTrack(static_cast<std::int64_t>(i));
+        if (step >= 0) steps[tracks[i].id] = static_cast<int>(step);
+    }
+    assignIfChanged(s.playhead.globalStepByTrackID, steps);
+    updateStandaloneActiveNotes();
+}
+
+void StandaloneAppPlay::updateStandaloneActiveNotes() {
+    auto& s = store_;
+    au::AppPlayAudioUnit& unit = standaloneEngineHost_->audioUnit();
+    const auto masks = [&unit](std::int64_t track) {
+        return std::pair(unit.currentAppPlayActiveNotesLowForTrack(track), unit.currentAppPlayActiveNotesHighForTrack(track));
+    };
+    const auto [low, high] = masks(s.clampedActiveTrackIndex());
+    assignIfChanged(s.playhead.activeTrackNotes, StoreLink::activeNoteSet(low, high));
+    std::set<foundation::Uuid> sounding;
+    const auto& tracks = s.preset->tracks;
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        const auto [trackLow, trackHigh] = masks(static_cast<std::int64_t>(i));
+        if (trackLow != 0 || trackHigh != 0) sounding.insert(tracks[i].id);
+    }
+    assignIfChanged(s.playhead.noteActiveTrackIDs, sounding);
+}
+
+void StandaloneAppPlay::requestNotesOffForTracks(const std::vector<int>& tracks) {
+    standaloneEngineHost_->audioUnit().requestAppPlayNotesOffForTracks(tracks);
+}
+
+void StandaloneAppPlay::requestAllNotesOff() { standaloneEngineHost_->audioUnit().requestAppPlayNotesOff(); }
+
+void StandaloneAppPlay::configure(const AppPlayConfiguration& configuration) {
+    const store::HostedAppPlayPayload payload = buildHostedAppPlayPayload(configuration);
+    configureStandaloneAppPlay(standaloneEngineHost_->audioUnit(), payload, midiOutOffsets(configuration));
+}
+
+double StandaloneAppPlay::beatPosition() { return standaloneEngineHost_->audioUnit().currentAppPlayBeatPosition(); }
+
+}  // namespace pulvan::link

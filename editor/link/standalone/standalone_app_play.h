@@ -1,0 +1,61 @@
+#pragma once
+#include "editor/link/standalone/standalone_engine_host.h"
+#include "editor/link/standalone/standalone_midi_receiver.h"
+#include "editor/link/standalone/standalone_midi_sender.h"
+#include "editor/link/store_link.h"
+#include "platform/audiounit/component_registry.h"
+
+#include <memory>
+#include <vector>
+
+namespace pulvan::link {
+
+// Starting and stopping app play from the store, in a host through the store's hook
+// closures and in the standalone application through the standalone engine host, with
+// the 33 ms playhead timer that shows what the standalone engine plays. It also owns the
+// MIDI receiver, which feeds incoming notes to the store in every setting.
+//
+// One per store, on the store's thread, made after the store's link and gone before it.
+// While standalone play runs it is the link's standalone engine, so that edits and
+// launches reach the audio unit.
+class StandaloneAppPlay final : private StandaloneEngine {
+public:
+    // `midiSender` is the sender the store's services send through; it outlives this object.
+    StandaloneAppPlay(StoreLink& link, StandaloneMIDISender& midiSender,
+                      const au::ComponentRegistry& registry = au::ComponentRegistry::shared());
+    ~StandaloneAppPlay();
+    StandaloneAppPlay(const StandaloneAppPlay&) = delete;
+    StandaloneAppPlay& operator=(const StandaloneAppPlay&) = delete;
+
+    void startAppPlay();
+    // Ends play, applies pending launches at once and clears the playback display.
+    void stopAppPlay();
+
+    void startStandalonePlayheadTimer();
+    void stopStandalonePlayheadTimer();
+    // One tick of the 33 ms timer.
+    void pollStandaloneEngineState();
+
+    // Created by the first standalone start and kept; null before.
+    StandaloneEngineHost* standaloneEngineHost() { return standaloneEngineHost_.get(); }
+    StandaloneMIDIReceiver& standaloneMIDIReceiver() { return standaloneMIDIReceiver_; }
+
+private:
+    // The link's view of the running engine host.
+    void requestNotesOffForTracks(const std::vector<int>& tracks) override;
+    void requestAllNotesOff() override;
+    void configure(const AppPlayConfiguration& configuration) override;
+    double beatPosition() override;
+
+    void updateStandaloneActiveNotes();
+    void applyPendingLaunchesNow();
+
+    StoreLink& link_;
+    store::SequencerStore& store_;
+    StandaloneMIDISender& standaloneMIDISender_;
+    const au::ComponentRegistry& registry_;
+    StandaloneMIDIReceiver standaloneMIDIReceiver_;
+    std::unique_ptr<StandaloneEngineHost> standaloneEngineHost_;
+};
+
+}  // namespace pulvan::link
