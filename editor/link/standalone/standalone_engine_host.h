@@ -1,11 +1,11 @@
 #pragma once
 #include "audiounit/app_play_audio_unit.h"
 #include "editor/link/standalone/serial_queue.h"
+#include "editor/link/standalone/slice_renderer.h"
 #include "platform/audiounit/audio_unit.h"
 #include "platform/audiounit/component_registry.h"
 #include "platform/foundation/clock.h"
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -21,7 +21,6 @@ class StandaloneMIDISender;
 // the sample times, so that notes leave on time however coarse the timer is.
 class StandaloneEngineHost {
 public:
-    static constexpr double kTempo = 120.0;
     static constexpr std::int64_t kRenderTimerIntervalNanoseconds = 3'000'000;
     static constexpr const char* kRenderQueueLabel = "com.kezwerk.pulvan.standalone-render";
 
@@ -44,38 +43,27 @@ public:
 
     // Readable from any thread.
     bool isRunning() const { return running_.load(std::memory_order_acquire); }
-    std::int64_t renderedFrames() const { return renderedFrames_.load(std::memory_order_acquire); }
+    std::int64_t renderedFrames() const { return renderer_.renderedFrames(); }
     // Clock time (nanoseconds) of frame 0; 0 while stopped.
     std::int64_t anchorHostTime() const { return anchorHostTime_.load(std::memory_order_acquire); }
 
 private:
-    // One MIDI message the unit emitted during a slice, sent once the slice is done so
-    // that the render call itself never allocates or locks.
-    struct EmittedMessage {
-        std::int64_t sampleTime;
-        std::uint8_t length;
-        std::uint8_t bytes[3];
-    };
-
     StandaloneEngineHost(std::unique_ptr<au::AudioUnit> unit, au::AppPlayAudioUnit& appPlay, StandaloneMIDISender& midiSender,
                          const foundation::Clock& clock);
-    void installHostBlocks();
     void startOnRenderQueue();
     void stopOnRenderQueue();
     void renderTick();
+    // Renders one slice, then sends what it played: the render call itself never allocates or locks.
     void renderSlice();
-    void sendEmittedMessages();
+    void sendMessages();
 
     const foundation::Clock& clock_;
     std::unique_ptr<au::AudioUnit> audioUnit_;
     au::AppPlayAudioUnit* appPlay_;
     StandaloneMIDISender& midiSender_;
-    au::RenderBlock renderBlock_;
-    std::atomic<std::int64_t> renderedFrames_{0};
+    SliceRenderer renderer_;
     std::atomic<std::int64_t> anchorHostTime_{0};
     std::atomic<bool> running_{false};
-    std::array<EmittedMessage, 2048> emitted_{};
-    std::size_t emittedCount_ = 0;
     // Last, so that it ends (and with it every tick) before the rest goes.
     SerialQueue renderQueue_{kRenderQueueLabel};
 };

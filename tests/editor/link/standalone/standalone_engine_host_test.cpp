@@ -1,8 +1,12 @@
+#include "editor/link/standalone/app_play_arguments.h"
 #include "editor/link/standalone/render_clock.h"
+#include "editor/link/standalone/slice_renderer.h"
 #include "editor/link/standalone/standalone_engine_host.h"
 #include "platform/midi/loopback_backend.h"
+#include "tests/editor/link/standalone/demo_payload.h"
 #include "tests/editor/link/standalone/host_rig.h"
 #include "tests/platform/midi/message_recorder.h"
+#include "tests/support/allocation_counter.h"
 
 #include <gtest/gtest.h>
 
@@ -98,6 +102,36 @@ TEST_F(StandaloneEngineHostTest, RendersOnWithoutAnyDestination) {
     ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 2048; }));
     host->stop();
     EXPECT_TRUE(session.waitFor(0).empty());
+}
+
+TEST(SliceRenderer, RendersWithoutAllocatingAndSeesTheTransport) {
+    au::InstantiationResult instance = test::sequencerRegistry().instantiate({}, 0);
+    auto& unit = dynamic_cast<au::AppPlayAudioUnit&>(*instance.unit);
+    const store::HostedAppPlayPayload payload = test::demoPayload();
+    configureStandaloneAppPlay(unit, payload, {0});
+    unit.setAppPlayEnabled(true);
+    SliceRenderer renderer(*instance.unit, [] {});
+    renderer.prepare();
+    renderer.setMoving(true);
+    renderer.renderSlice();  // the first slice takes the configuration
+    std::size_t noteOns = 0;
+    {
+        pulvan::test::ScopedAllocationCount counter;
+        for (int slice = 0; slice < 400; ++slice) {  // 2.3 s: a bar and more
+            renderer.renderSlice();
+            for (const auto& m : renderer.messages()) noteOns += (m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] != 0;
+            renderer.clearMessages();
+        }
+        EXPECT_EQ(counter.count(), 0u);
+    }
+    EXPECT_GE(noteOns, 7u);
+    EXPECT_TRUE(unit.isAppPlayTransportMoving());
+    EXPECT_DOUBLE_EQ(unit.currentAppPlayBeatPosition(), 400 * 256 / 44100.0 * 2.0);
+    renderer.setMoving(false);
+    renderer.renderSlice();
+    EXPECT_FALSE(unit.isAppPlayTransportMoving());
+    ASSERT_EQ(renderer.messages().size(), 1u) << "the held note ends when the transport stops";
+    EXPECT_EQ(renderer.messages()[0].bytes[0] & 0xF0, 0x80);
 }
 
 }  // namespace
