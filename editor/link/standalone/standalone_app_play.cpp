@@ -32,11 +32,16 @@ StandaloneAppPlay::StandaloneAppPlay(StoreLink& link, StandaloneMIDISender& midi
       store_(link.store()),
       standaloneMIDISender_(midiSender),
       registry_(registry),
-      standaloneMIDIReceiver_(store_.services().mainQueue, [&link](int note, bool isOn) { link.handleIncomingMIDINote(note, isOn); }) {}
+      standaloneMIDIReceiver_(store_.services().mainQueue, [&link](int note, bool isOn) { link.handleIncomingMIDINote(note, isOn); }),
+      modeChange_(store_.isHostedUI.subscribe([this, hosted = store_.isHostedUI.get()](bool nowHosted) mutable {
+          if (nowHosted == hosted) return;
+          hosted = nowHosted;
+          stopAppPlay();
+      })) {}
 
 StandaloneAppPlay::~StandaloneAppPlay() {
     stopStandalonePlayheadTimer();
-    if (standaloneEngineHost_ && standaloneEngineHost_->isRunning()) {
+    if (standaloneEngineRuns()) {
         standaloneEngineHost_->audioUnit().setAppPlayEnabled(false);
         standaloneEngineHost_->stop();  // so that no note is left sounding
     }
@@ -68,16 +73,15 @@ void StandaloneAppPlay::startAppPlay() {
 void StandaloneAppPlay::stopAppPlay() {
     auto& s = store_;
     if (!s.appPlayRunning.get()) return;
-    if (s.isHostedUI.get()) {
+    // The setting that plays, which a mode switch has already left.
+    if (!standaloneEngineRuns()) {
         for (const auto* hook : {&s.hooks.hostedAppPlaySetResyncArmed, &s.hooks.hostedAppPlaySetMIDIRecordArmStart,
                                  &s.hooks.hostedAppPlaySetMIDIRecordArmStop, &s.hooks.hostedAppPlaySetEnabled}) {
             if (*hook) (*hook)(false);
         }
     } else {
-        if (standaloneEngineHost_) {
-            standaloneEngineHost_->audioUnit().setAppPlayEnabled(false);
-            standaloneEngineHost_->stop();
-        }
+        standaloneEngineHost_->audioUnit().setAppPlayEnabled(false);
+        standaloneEngineHost_->stop();
         link_.standaloneEngine = nullptr;
         stopStandalonePlayheadTimer();
     }

@@ -28,7 +28,8 @@ public:
     StandaloneAppPlay& operator=(const StandaloneAppPlay&) = delete;
 
     void startAppPlay();
-    // Ends play, applies pending launches at once and clears the playback display.
+    // Ends play, applies pending launches at once and clears the playback display. Also
+    // runs when the store switches between hosted and standalone mode while playing.
     void stopAppPlay();
 
     void startStandalonePlayheadTimer();
@@ -49,6 +50,7 @@ private:
 
     void updateStandaloneActiveNotes();
     void applyPendingLaunchesNow();
+    bool standaloneEngineRuns() const { return standaloneEngineHost_ && standaloneEngineHost_->isRunning(); }
 
     StoreLink& link_;
     store::SequencerStore& store_;
@@ -56,6 +58,7 @@ private:
     const au::ComponentRegistry& registry_;
     StandaloneMIDIReceiver standaloneMIDIReceiver_;
     std::unique_ptr<StandaloneEngineHost> standaloneEngineHost_;
+    foundation::Connection modeChange_;
 };
 
 }  // namespace pulvan::link

@@ -194,6 +194,19 @@ TEST_F(StandaloneAppPlayTest, AnEditWhilePlayingReachesTheEngineReleasesFirst) {
     appPlay->stopAppPlay();
 }
 
+TEST_F(StandaloneAppPlayTest, SwitchingToHostedModeStopsTheStandaloneEngine) {
+    appPlay->startAppPlay();
+    ASSERT_TRUE(runMainUntil([&] { return noteOns().size() >= 2; }));
+    store->isHostedUI.set(false);  // the same mode: play goes on
+    EXPECT_TRUE(store->appPlayRunning.get());
+    link->setHostedUI(true);
+    EXPECT_FALSE(store->appPlayRunning.get());
+    EXPECT_FALSE(appPlay->standaloneEngineHost()->isRunning());
+    EXPECT_FALSE(store->standalonePlayheadTimer.isActive());
+    std::this_thread::sleep_for(60ms);
+    expectNothingSounding();
+}
+
 TEST_F(StandaloneAppPlayTest, ARefreshWhileStoppedSendsNothingAndDropsTheReleases) {
     store->queueNoteRelease(0);
     store->queueNoteRelease(std::nullopt);
