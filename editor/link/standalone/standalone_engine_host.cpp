@@ -28,7 +28,8 @@ StandaloneEngineHost::StandaloneEngineHost(std::unique_ptr<au::AudioUnit> unit, 
       midiSender_(midiSender),
       renderer_(*audioUnit_, [this] { sendMessages(); }) {}
 
-StandaloneEngineHost::~StandaloneEngineHost() { renderQueue_.cancelTimer(); }
+// A host that goes while playing still lets every held note end.
+StandaloneEngineHost::~StandaloneEngineHost() { stop(); }
 
 void StandaloneEngineHost::start() {
     renderQueue_.sync([this] { startOnRenderQueue(); });

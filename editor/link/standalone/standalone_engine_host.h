@@ -28,6 +28,7 @@ public:
     static std::unique_ptr<StandaloneEngineHost> create(StandaloneMIDISender& midiSender,
                                                         const au::ComponentRegistry& registry = au::ComponentRegistry::shared(),
                                                         const foundation::Clock& clock = foundation::systemClock());
+    // Stops first when running.
     ~StandaloneEngineHost();
     StandaloneEngineHost(const StandaloneEngineHost&) = delete;
     StandaloneEngineHost& operator=(const StandaloneEngineHost&) = delete;

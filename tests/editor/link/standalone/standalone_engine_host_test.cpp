@@ -78,20 +78,29 @@ TEST_F(StandaloneEngineHostTest, AStallReanchorsInsteadOfRenderingEveryMissedSli
     host->stop();
 }
 
-TEST_F(StandaloneEngineHostTest, StopReleasesAHeldNoteThroughTheStoppedTransport) {
+// Stopping, or the host going away while it plays, releases the held note through the stopped transport.
+class HeldNoteTest : public StandaloneEngineHostTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(HeldNoteTest, EndsWhenPlayEnds) {
+    const bool destroy = GetParam();
     foundation::ManualClock clock(kSecond);
     auto host = test::makeDemoHost(sender, clock);
     host->start();
     // The first slices hold the note-on of 48; its note-off (0.3 beats, frame 6615) is far ahead.
-    ASSERT_TRUE(eventually([&] { return !session.waitFor(0).empty(); }));
-    ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 1024; }));
-    host->stop();
+    ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 1024 && !session.waitFor(0).empty(); }));
+    if (destroy) {
+        host.reset();
+    } else {
+        host->stop();
+    }
     const auto messages = session.waitFor(2);
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].bytes, (std::vector<std::uint8_t>{0x90, 48, 110}));
     EXPECT_TRUE(isNoteOff(messages[1]));
     EXPECT_EQ(messages[1].bytes[1], 48);
 }
+
+INSTANTIATE_TEST_SUITE_P(StopOrDestroy, HeldNoteTest, ::testing::Bool());
 
 TEST_F(StandaloneEngineHostTest, RendersOnWithoutAnyDestination) {
     backend->removeEndpoint(sessionAddress);
