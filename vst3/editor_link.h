@@ -1,8 +1,6 @@
 #pragma once
 // The calls from the plug-in into the editor side (the store of one instance
-// and the editor's root view). One function per entry point of the editor
-// link; until the link is part of the bundle they report that no editor side
-// exists, and the plug-in plays without one.
+// and the editor's root view). One function per entry point of the editor link.
 #include "engine/engine_hooks.h"
 
 namespace kez::editor_link {

@@ -6,6 +6,7 @@
 #include "engine/engine_hooks.h"
 #include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/vst/ivstmessage.h"
+#include "editor/link/live_engines.h"
 #include "vst3/editor_link.h"
 #include "vst3/midi_input_mapping.h"
 #include "vst3/pulvan_editor_view.h"
@@ -71,8 +72,9 @@ tresult PLUGIN_API PulvanController::notify(IMessage* message) {
         int64 address = 0;
         if (!attributes || attributes->getInt("enginePtr", address) != kResultOk) return kResultOk;
         releaseEditorSide();
-        if (address != 0) {
-            void* engine = reinterpret_cast<void*>(static_cast<std::intptr_t>(address));
+        void* engine = reinterpret_cast<void*>(static_cast<std::intptr_t>(address));
+        // An address that names no live engine of this process is not acted on.
+        if (address != 0 && pulvan::link::LiveEngines::contains(engine)) {
             engine_ = std::make_shared<EngineHandle>(EngineHandle{static_cast<pulvan::engine::SequencerEngine*>(engine)});
             editorHolder_ = editor_link::createStore(KezVst3EngineMakeHooks(engine));
         }

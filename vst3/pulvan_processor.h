@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "editor/link/live_engines.h"
 #include "engine/sequencer_engine.h"
 #include "vst3/audio_effect.h"
 #include "vst3/echo_table.h"
@@ -35,6 +36,9 @@ private:
                            std::uint64_t hostTimeNs, double blockStartQn, double tempo);
 
     pulvan::engine::SequencerEngine engine_;
+    // The engine's address travels to the controller in a message: it counts as
+    // an engine only while this lives, and it ends before the engine does.
+    pulvan::link::LiveEngineRegistration engineRegistration_{&engine_};
     // This instance's hold on the process-wide virtual source; empty when not held.
     std::optional<pulvan::midi::SharedVirtualSource> virtualSource_;
     EchoTable echoTable_;

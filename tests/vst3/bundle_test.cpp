@@ -10,6 +10,7 @@
 #include "engine/config_buffer.h"
 #include "engine/engine_hooks.h"
 #include "pluginterfaces/base/ibstream.h"
+#include "pluginterfaces/gui/iplugview.h"
 #include "public.sdk/source/common/memorystream.h"
 #include "tests/support/allocation_counter.h"
 #include "tests/vst3/plugin_instance.h"
@@ -33,9 +34,11 @@ protected:
     }
     void SetUp() override { ASSERT_TRUE(bundle->loaded()) << bundle->error(); }
 
-    std::unique_ptr<PluginInstance> makeInstance() {
+    // The processor's behaviour is tested on its own engine; the editor side, which
+    // drives the same engine from its own thread, only where it is the subject.
+    std::unique_ptr<PluginInstance> makeInstance(EditorSide editorSide = EditorSide::absent) {
         IPluginFactory* factory = bundle->factory();
-        auto instance = std::make_unique<PluginInstance>(factory, host);
+        auto instance = std::make_unique<PluginInstance>(factory, host, editorSide);
         factory->release();
         EXPECT_TRUE(instance->ready());
         return instance;
@@ -186,18 +189,28 @@ TEST_F(Bundle, MidiMappingCoversBusZeroSixteenChannelsAnd130Controllers) {
 }
 
 TEST_F(Bundle, ConnectingHandsTheEngineToTheControllerAndTerminatingTakesItBack) {
-    auto plugin = makeInstance();
+    auto plugin = makeInstance(EditorSide::connected);
     ASSERT_FALSE(plugin->toController()->messageIds.empty());
     EXPECT_EQ(plugin->toController()->messageIds.front(), "KezEngineHooks");
     EXPECT_NE(plugin->toController()->enginePtr, 0);
-    // Without the editor side in the bundle there is no store, so no editor view.
-    EXPECT_EQ(plugin->controller()->createView("editor"), nullptr);
+    IPlugView* editor = plugin->controller()->createView("editor");
+    ASSERT_NE(editor, nullptr) << "the engine started an editor side";
+    editor->release();
     EXPECT_EQ(plugin->controller()->createView("other"), nullptr);
     ConnectionProxy* proxy = plugin->toController();
     proxy->addRef();
     plugin.reset();
     EXPECT_EQ(proxy->messageIds.back(), "KezEngineGone");
     proxy->release();
+}
+
+TEST_F(Bundle, TheEditorSideConfiguresTheEngineFromItsPresetAndKeepsItInTheState) {
+    auto plugin = makeInstance(EditorSide::connected);
+    EXPECT_TRUE(ofType(plugin->play(200, 512), Event::kNoteOnEvent).empty()) << "the default preset has no step on";
+    MemoryStream stream;
+    ASSERT_EQ(plugin->component()->getState(&stream), kResultOk);
+    const std::string state(stream.getData(), static_cast<size_t>(stream.getSize()));
+    EXPECT_NE(state.find("\"version\":\"v11\""), std::string::npos) << "the preset travels with the project";
 }
 
 // The demo pattern: eighth notes at 120 BPM are 12000 samples apart at 48 kHz;

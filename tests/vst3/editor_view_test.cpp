@@ -1,6 +1,9 @@
 // gtest before Xlib: Xlib's macros (None, Bool) break gtest's headers.
 #include <gtest/gtest.h>
 
+#include "editor/link/entry_points.h"
+#include "editor/link/live_engines.h"
+#include "engine/engine_hooks.h"
 #include "engine/sequencer_engine.h"
 #include "tests/platform/x11/host_window.h"
 #include "vst3/pulvan_editor_view.h"
@@ -38,19 +41,25 @@ protected:
         host = std::make_unique<HostWindow>(1280, 730);
         ASSERT_TRUE(host->open());
         engine = std::make_unique<pulvan::engine::SequencerEngine>();
+        registration = std::make_unique<pulvan::link::LiveEngineRegistration>(engine.get());
         handle = std::make_shared<EngineHandle>(EngineHandle{engine.get()});
+        const KezVst3EngineHooks hooks = KezVst3EngineMakeHooks(engine.get());
+        holder = KezVst3StoreCreate(&hooks);
+        ASSERT_NE(holder, nullptr);
     }
+    void TearDown() override { KezVst3StoreRelease(holder); }
     unsigned childCount() const { return host->childCount(); }
     void* parentHandle() const { return host->handle(); }
 
     std::unique_ptr<HostWindow> host;
     std::unique_ptr<pulvan::engine::SequencerEngine> engine;
+    std::unique_ptr<pulvan::link::LiveEngineRegistration> registration;
     SharedEngineHandle handle;
-    int holderToken = 0;  // the editor side's holder is opaque to the view
+    void* holder = nullptr;  // the editor side of this engine
 };
 
 TEST_F(EditorView, OpensAtTheDefaultSizeAndEmbedsOnlyIntoX11) {
-    auto* view = new PulvanEditorView(handle, &holderToken);
+    auto* view = new PulvanEditorView(handle, holder);
     ViewRect size;
     ASSERT_EQ(view->getSize(&size), kResultOk);
     EXPECT_EQ(size.getWidth(), 1280);
@@ -67,7 +76,7 @@ TEST_F(EditorView, OpensAtTheDefaultSizeAndEmbedsOnlyIntoX11) {
 }
 
 TEST_F(EditorView, ChildWindowFillsTheParentAndFollowsOnSize) {
-    auto* view = new PulvanEditorView(handle, &holderToken);
+    auto* view = new PulvanEditorView(handle, holder);
     ASSERT_EQ(view->attached(parentHandle(), "X11EmbedWindowID"), kResultOk);
     ASSERT_NE(view->hostedWindow(), nullptr);
     EXPECT_EQ(view->hostedWindow()->parent(), host->window());
@@ -94,7 +103,7 @@ TEST_F(EditorView, ChildWindowFillsTheParentAndFollowsOnSize) {
 }
 
 TEST_F(EditorView, EditorResizeRequestsGoThroughTheFrameConstrained) {
-    auto* view = new PulvanEditorView(handle, &holderToken);
+    auto* view = new PulvanEditorView(handle, holder);
     RecordingFrame frame;
     ASSERT_EQ(view->attached(parentHandle(), "X11EmbedWindowID"), kResultOk);
     ASSERT_TRUE(engine->editorResizeCallback);
@@ -121,7 +130,7 @@ TEST_F(EditorView, WithoutEngineOrHolderNothingIsEmbedded) {
     noHolder->attached(parentHandle(), "X11EmbedWindowID");
     EXPECT_EQ(noHolder->hostedWindow(), nullptr);
     noHolder->release();
-    auto* noEngine = new PulvanEditorView(std::make_shared<EngineHandle>(), &holderToken);
+    auto* noEngine = new PulvanEditorView(std::make_shared<EngineHandle>(), holder);
     noEngine->attached(parentHandle(), "X11EmbedWindowID");
     EXPECT_EQ(noEngine->hostedWindow(), nullptr);
     noEngine->release();
@@ -130,10 +139,11 @@ TEST_F(EditorView, WithoutEngineOrHolderNothingIsEmbedded) {
 
 // The host may keep the view after the processor, and its engine, are gone.
 TEST_F(EditorView, AViewOutlivingTheEngineLeavesItAlone) {
-    auto* view = new PulvanEditorView(handle, &holderToken);
+    auto* view = new PulvanEditorView(handle, holder);
     ASSERT_EQ(view->attached(parentHandle(), "X11EmbedWindowID"), kResultOk);
     engine->editorResizeCallback = nullptr;  // what the controller does when the engine goes
     handle->engine = nullptr;
+    registration.reset();  // as the processor's engine leaves the live engines before it goes
     engine.reset();
     view->removed();
     EXPECT_EQ(childCount(), 0u);

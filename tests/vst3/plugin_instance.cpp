@@ -7,7 +7,7 @@ using namespace Steinberg::Vst;
 
 namespace kez::test {
 
-PluginInstance::PluginInstance(IPluginFactory* factory, FUnknown* hostContext) {
+PluginInstance::PluginInstance(IPluginFactory* factory, FUnknown* hostContext, EditorSide editorSide) {
     if (!factory) return;
     if (factory->createInstance(kProcessorClassId.toTUID(), IComponent::iid, reinterpret_cast<void**>(&component_)) !=
             kResultOk ||
@@ -20,6 +20,7 @@ PluginInstance::PluginInstance(IPluginFactory* factory, FUnknown* hostContext) {
     controller_->queryInterface(IConnectionPoint::iid, reinterpret_cast<void**>(&controllerPoint_));
     if (!processor_ || !componentPoint_ || !controllerPoint_) return;
     toController_ = new ConnectionProxy(controllerPoint_);
+    toController_->forwardsEngineHooks = editorSide == EditorSide::connected;
     toComponent_ = new ConnectionProxy(componentPoint_);
     controllerPoint_->connect(toComponent_);
     componentPoint_->connect(toController_);

@@ -24,9 +24,15 @@ struct Transport {
     Steinberg::uint32 removeFlags = 0;
 };
 
+// Whether the controller receives the engine and starts the editor side (whose
+// store then configures the engine from its preset), or the processor plays alone
+// on the engine's own demo configuration.
+enum class EditorSide { connected, absent };
+
 class PluginInstance {
 public:
-    PluginInstance(Steinberg::IPluginFactory* factory, Steinberg::FUnknown* hostContext);
+    PluginInstance(Steinberg::IPluginFactory* factory, Steinberg::FUnknown* hostContext,
+                   EditorSide editorSide = EditorSide::connected);
     ~PluginInstance();
 
     bool ready() const { return ready_; }

@@ -112,8 +112,9 @@ tresult PLUGIN_API ConnectionProxy::notify(IMessage* message) {
     if (!message) return kInvalidArgument;
     const char* id = message->getMessageID();
     messageIds.emplace_back(id ? id : "");
-    if (id && std::strcmp(id, "KezEngineHooks") == 0 && message->getAttributes())
-        message->getAttributes()->getInt("enginePtr", enginePtr);
+    const bool engineHooks = id && std::strcmp(id, "KezEngineHooks") == 0;
+    if (engineHooks && message->getAttributes()) message->getAttributes()->getInt("enginePtr", enginePtr);
+    if (engineHooks && !forwardsEngineHooks) return kResultOk;
     return to_ ? to_->notify(message) : kResultFalse;
 }
 tresult PLUGIN_API ConnectionProxy::queryInterface(const TUID iid, void** obj) {

@@ -100,6 +100,9 @@ public:
 
     std::vector<std::string> messageIds;
     Steinberg::int64 enginePtr = 0;
+    // False: the engine's announcement is recorded but not passed on, as for a
+    // controller that never gets an editor side.
+    bool forwardsEngineHooks = true;
     KEZ_TEST_REFCOUNT
 private:
     Steinberg::Vst::IConnectionPoint* to_;

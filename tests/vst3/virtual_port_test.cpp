@@ -152,7 +152,8 @@ protected:
     }
     void addInstance(FUnknown* context = nullptr) {
         IPluginFactory* factory = bundle->factory();
-        instances.push_back(std::make_unique<PluginInstance>(factory, context ? context : host.get()));
+        // The processor alone, on the engine's demo configuration.
+        instances.push_back(std::make_unique<PluginInstance>(factory, context ? context : host.get(), EditorSide::absent));
         factory->release();
         ASSERT_TRUE(instances.back()->ready());
     }
