@@ -1,6 +1,5 @@
 #include "editor/link/config_buffer_writer.h"
 #include "editor/link/track_configs.h"
-#include "engine/engine_snapshot.h"
 #include "tests/editor/link/link_fixture.h"
 
 namespace pulvan::test {
@@ -91,31 +90,7 @@ TEST(ConfigBufferWriterTest, TheNotePoolIsCutTo128AndFollowedByZeros) {
     }
 }
 
-TEST(ConfigBufferWriterTest, TrackMaskKeepsOnlyEngineTracks) {
-    EXPECT_EQ(link::trackMask({2, 7, 0}), 0b101u);
-    EXPECT_EQ(link::trackMask({}), 0u);
-    EXPECT_EQ(link::trackMask({-1, 5, 6}), 0b100000u);
-}
 
-TEST(ConfigBufferWriterTest, TheEngineDecodesWhatTheWriterWrote) {
-    auto payload = markedPayload(1);
-    payload.resolutions = {16};
-    payload.channels = {3};
-    payload.gateSteps.assign(64, 0);
-    payload.gateSteps[5] = 1;
-    payload.noteStepChordCounts.assign(64, 2);
-    auto words = std::make_unique<engine::EngineConfigBuffer>();
-    link::writeEngineConfigBuffer(payload, *words);
-    auto snapshot = std::make_unique<engine::EngineSnapshot>();
-    engine::decodeConfigBuffer(words->data(), *snapshot);
-    EXPECT_EQ(snapshot->trackCount, 1);
-    EXPECT_EQ(snapshot->tracks[0].channel, 2);
-    EXPECT_EQ(snapshot->tracks[0].gate[5], 1);
-    EXPECT_EQ(snapshot->tracks[0].gate[4], 0);
-    EXPECT_EQ(snapshot->tracks[0].chordNotes[1][1], payload.noteStepChordValues[17 + 1]);
-    EXPECT_EQ(snapshot->tracks[0].chordNotes[1][2], snapshot->tracks[0].note[1]);
-    EXPECT_EQ(snapshot->notePoolCount, 3);
-}
 
 }  // namespace
 }  // namespace pulvan::test

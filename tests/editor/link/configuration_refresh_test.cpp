@@ -98,21 +98,7 @@ TEST_F(ConfigurationRefreshTest, ReleasedNotesEndAtTheNextBlockBeforeTheNewConfi
     EXPECT_EQ(live.engine->activeNotesLow[0].load(), 0u);
 }
 
-TEST_F(ConfigurationRefreshTest, WithoutHooksARefreshOnlyConsumesTheQueuedReleases) {
-    start();
-    bridge->stop();
-    store().queueNoteRelease(0);
-    store().queueNoteRelease(std::nullopt);
-    store().refreshAppPlayConfiguration(true, {0});
-    EXPECT_TRUE(store().pendingAppPlayTrackNoteReleaseIndices.empty());
-    EXPECT_FALSE(store().pendingAppPlayGlobalNoteRelease);
-}
 
-TEST_F(ConfigurationRefreshTest, OffsetsTravelApartAndReachTheEngineClamped) {
-    start();
-    editTrack0([](model::Track& t) { t.midiOutOffsetMs = 250; });
-    EXPECT_EQ(live.engine->midiOutOffsetsMs[0].load(), 200);
-}
 
 }  // namespace
 }  // namespace pulvan::test

@@ -68,15 +68,6 @@ TEST_F(EntryPointsTest, AViewKeepsTheHolderButPushesNothingAfterTheStoreWasRelea
     EXPECT_EQ(threadCount(), before);
 }
 
-TEST_F(EntryPointsTest, ReleasingAViewPushesThePresetOnceMore) {
-    LiveEngine live;
-    void* holder = KezVst3StoreCreate(&live.hooks);
-    void* view = KezVst3EditorViewCreate(holder, 0, 1280, 730);
-    KezVst3EnginePushPresetBlob(live.engine.get(), nullptr, 0);
-    KezVst3EditorViewRelease(view);
-    EXPECT_FALSE(blobOf(*live.engine).empty());
-    KezVst3StoreRelease(holder);
-}
 
 TEST_F(EntryPointsTest, AnEngineThatGoesSilencesTheEditorSide) {
     auto live = std::make_unique<LiveEngine>();
@@ -107,26 +98,7 @@ TEST_F(EntryPointsTest, PreferredWidthIsTheStoredWidthWithinItsBounds) {
     }
 }
 
-TEST_F(EntryPointsTest, PreferredWidthFallsBackWhenTheStoredDataDoesNotDecode) {
-    auto defaults = foundation::UserDefaults::standard();
-    const std::string text = "{\"hosted_window_width\": \"wide\"";
-    defaults.setData(store::userPreferencesDefaultsKey, std::vector<std::uint8_t>(text.begin(), text.end()));
-    EXPECT_DOUBLE_EQ(KezVst3EditorPreferredWidth(), 1280);
-}
 
-TEST(LiveEnginesTest, AnEngineIsLiveFromEnteringUntilItLeaves) {
-    int a = 0, b = 0;
-    EXPECT_FALSE(link::LiveEngines::contains(&a));
-    {
-        link::LiveEngineRegistration registration(&a);
-        EXPECT_TRUE(link::LiveEngines::contains(&a));
-        EXPECT_FALSE(link::LiveEngines::contains(&b));
-        EXPECT_TRUE(link::LiveEngines::whileLive(&a, [] {}));
-        EXPECT_FALSE(link::LiveEngines::whileLive(&b, [] { ADD_FAILURE() << "ran for an engine that is not live"; }));
-    }
-    EXPECT_FALSE(link::LiveEngines::contains(&a));
-    EXPECT_FALSE(link::LiveEngines::contains(nullptr));
-}
 
 TEST(LiveEnginesTest, LeavingWaitsForACallInProgress) {
     int engine = 0;

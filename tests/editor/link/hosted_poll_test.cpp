@@ -90,20 +90,6 @@ TEST_F(HostedPollTest, AMovingTickShowsStepsAndSoundingNotes) {
     EXPECT_TRUE(store().playhead.noteActiveTrackIDs->empty());
 }
 
-TEST_F(HostedPollTest, ResyncProgressFollowsTheEngineUntilItDisarms) {
-    start();
-    store().resyncModeActive.set(true);
-    KezVst3EngineSetResyncArmed(live.engine.get(), 1);
-    live.render(1.0, 0.25);
-    bridge->link().pollHostedEngineState();
-    EXPECT_TRUE(store().resyncModeActive.get());
-    EXPECT_DOUBLE_EQ(store().playhead.resyncMeasureProgress.get(), 0.25);
-    for (double at = 1.25; at < 4.5; at += 0.25) live.render(at, 0.25);
-    ASSERT_EQ(KezVst3EngineIsResyncArmed(live.engine.get()), 0) << "the engine resyncs at the bar line";
-    bridge->link().pollHostedEngineState();
-    EXPECT_FALSE(store().resyncModeActive.get());
-    EXPECT_DOUBLE_EQ(store().playhead.resyncMeasureProgress.get(), 0.0);
-}
 
 TEST_F(HostedPollTest, TheTimerPollsEvery33MillisecondsWhileHosted) {
     start();
@@ -133,15 +119,6 @@ protected:
     }
 };
 
-TEST_F(IncomingNotesTest, HeldNotesAreCountedPerNote) {
-    play({{60, true}, {60, true}, {60, false}});
-    EXPECT_EQ(store->preset->notesPool, std::vector<int>{60});
-    play({{60, false}});
-    EXPECT_TRUE(store->preset->notesPool.empty());
-    play({{128, true}, {-1, true}, {64, false}});
-    EXPECT_TRUE(store->preset->notesPool.empty());
-    EXPECT_TRUE(store->incomingMIDINoteCountByNote.empty());
-}
 
 TEST_F(IncomingNotesTest, WithLatchANewChordStartsOnlyOnceAllNotesAreReleased) {
     store->notesPoolMIDILatchEnabled.set(true);
@@ -151,15 +128,6 @@ TEST_F(IncomingNotesTest, WithLatchANewChordStartsOnlyOnceAllNotesAreReleased) {
     EXPECT_EQ(store->preset->notesPool, (std::vector<int>{60, 62, 64, 67}));
 }
 
-TEST_F(IncomingNotesTest, WithTheInternalChordNotesAreCountedButThePoolStays) {
-    store->preset.modify([](model::Preset& p) {
-        p.notesPoolInput = model::NotesPoolInput::internalChord;
-        p.notesPool = {48};
-    });
-    play({{60, true}});
-    EXPECT_EQ(store->incomingMIDINoteCountByNote.at(60), 1);
-    EXPECT_EQ(store->preset->notesPool, std::vector<int>{48});
-}
 
 TEST_F(IncomingNotesTest, ANoteFromAnotherThreadWaitsForTheStoresThread) {
     std::thread([this] { link->handleIncomingMIDINote(61, true); }).join();
@@ -168,19 +136,6 @@ TEST_F(IncomingNotesTest, ANoteFromAnotherThreadWaitsForTheStoresThread) {
     EXPECT_EQ(store->preset->notesPool, std::vector<int>{61});
 }
 
-TEST_F(IncomingNotesTest, AHostedModeOffTickClearsTheDisplayWithoutCallingTheEngine) {
-    bool called = false;
-    store->hooks.hostedAppPlayState = [&](int) {
-        called = true;
-        return std::pair<int, bool>{3, true};
-    };
-    store->playhead.globalStepByTrackID.set({{store->preset->tracks[0].id, 3}});
-    store->hostedTransportConsecutiveStoppedPollCount = 2;
-    link->pollHostedEngineState();
-    EXPECT_FALSE(called);
-    EXPECT_TRUE(store->playhead.globalStepByTrackID->empty());
-    EXPECT_EQ(store->hostedTransportConsecutiveStoppedPollCount, 0);
-}
 
 }  // namespace
 }  // namespace pulvan::test

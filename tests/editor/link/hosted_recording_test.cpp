@@ -75,27 +75,7 @@ TEST_F(HostedRecordingTest, AFinishedTakeOpensTheExportWithItsLength) {
     EXPECT_TRUE(store->isMIDIExportFolderPickerPresented.get());
 }
 
-TEST_F(HostedRecordingTest, ATakeOfNoBarsOnlyResetsTheCountAndATakeWithoutDataAlerts) {
-    store->hostedMIDIRecordMode.set(Mode::armStop);
-    store->hostedMIDIRecordBarCount.set(3);
-    link->pollHostedMIDIRecordState();
-    EXPECT_EQ(store->hostedMIDIRecordBarCount.get(), 0);
-    EXPECT_FALSE(store->dialog->has_value());
 
-    store->hostedMIDIRecordMode.set(Mode::recording);
-    engineBars = 2;
-    link->pollHostedMIDIRecordState();
-    ASSERT_TRUE(store->dialog->has_value());
-    EXPECT_EQ(store->dialog.get()->title, "MIDI export");
-    EXPECT_EQ(store->dialog.get()->message, "unable to save");
-}
-
-TEST_F(HostedRecordingTest, AnUnknownEngineStateReadsAsIdle) {
-    engineState = 7;
-    store->hostedMIDIRecordMode.set(Mode::armStart);
-    link->pollHostedMIDIRecordState();
-    EXPECT_EQ(store->hostedMIDIRecordMode.get(), Mode::idle);
-}
 
 }  // namespace
 }  // namespace pulvan::test

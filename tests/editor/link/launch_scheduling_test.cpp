@@ -103,17 +103,6 @@ TEST_F(LaunchTest, ASceneLaunchDroppedByUndoDoesNotFireWithTheOldConfiguration) 
     EXPECT_EQ(store().activeSceneIndex.get(), 0);
 }
 
-TEST_F(LaunchTest, ASceneLaunchDroppedByAPresetLoadDoesNotFireEither) {
-    setResolutions(1, 16);
-    play(0.0, 1.0);
-    ASSERT_TRUE(link().scheduleSceneSelection(1));
-    model::Preset loaded = store().preset.get();
-    loaded.chordPresets[0].chord = {65};
-    link().applyPreset(loaded);
-    const auto ons = play(1.0, 4.25);
-    ASSERT_EQ(ons.size(), 1u);
-    EXPECT_EQ(ons[0].data1, 65);
-}
 
 TEST_F(LaunchTest, APatternLaunchAppliesAtItsSixteenthNotBefore) {
     setResolutions(1, 16);
@@ -169,28 +158,7 @@ TEST_F(LaunchTest, TheThirdStoppedPollAppliesLaunchesHeldByTheStoreAndClearsTheD
     EXPECT_EQ(store().selections->at(id).pattern, 1);
 }
 
-TEST_F(LaunchTest, StoppedOrWithoutAPositionNothingIsScheduled) {
-    main.clock().advanceSeconds(1.0);  // well past the grace after the last moving poll
-    EXPECT_FALSE(link().schedulePatternSelection(store().preset->tracks[0].id, 1)) << "stopped: the caller applies at once";
-    store().hooks.hostedAppPlayBeatPosition = nullptr;
-    EXPECT_FALSE(link().scheduleSceneSelection(1));
-    EXPECT_FALSE(store().pendingSceneSelectionIndex);
-    EXPECT_TRUE(recordedCalls().empty());
-}
 
-TEST_F(LaunchTest, CancellingAPatternLaunchCallsTheEngineOnlyForOneItHolds) {
-    const auto id = store().preset->tracks[0].id;
-    play(0.0, 1.0);
-    ASSERT_TRUE(link().schedulePatternSelection(id, 1));
-    recordedCalls().clear();
-    store().cancelPendingPatternSelection(false);
-    EXPECT_TRUE(recordedCalls().empty());
-    ASSERT_TRUE(link().schedulePatternSelection(id, 1));
-    recordedCalls().clear();
-    store().cancelPendingPatternSelection(true);
-    EXPECT_EQ(recordedCalls(), std::vector<std::string>{"cancelPattern"});
-    EXPECT_DOUBLE_EQ(store().playhead.patternSelectionProgress.get(), 0.0);
-}
 
 }  // namespace
 }  // namespace pulvan::test

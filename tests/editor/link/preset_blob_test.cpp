@@ -33,14 +33,6 @@ protected:
     }
 };
 
-TEST_F(PresetBlobTest, TheEngineHoldsTheEditedPresetAfterEveryChange) {
-    start();
-    rename("Bass line");
-    const auto json = nlohmann::json::parse(engineBlob());
-    EXPECT_EQ(json.at("version"), "v11");
-    EXPECT_EQ(json.at("tracks").at(0).at("name"), "Bass line");
-    EXPECT_TRUE(json.at("notesPool").empty()) << "the pool is rebuilt from the scene on load";
-}
 
 TEST_F(PresetBlobTest, APresetSavedInTheProjectReplacesTheStartingPresetAndARestoreIsFollowed) {
     setEngineBlob(presetText([](model::Preset& p) { p.tracks[0].name = "From project"; }));
@@ -100,13 +92,6 @@ TEST_F(PresetBlobTest, ReplacingThePreservedBlobPushesTheCurrentPreset) {
     EXPECT_EQ(json.at("version"), "v11");
 }
 
-TEST_F(PresetBlobTest, APresetInMIDIInModeIsStoredWithoutACurrentScene) {
-    start();
-    store().preset.modify([](model::Preset& p) { p.notesPoolInput = model::NotesPoolInput::midiIn; });
-    const auto json = nlohmann::json::parse(engineBlob());
-    EXPECT_TRUE(json.at("current_scene_index").is_null());
-    EXPECT_EQ(json.at("current_track_pattern_indices"), nlohmann::json::array({0}));
-}
 
 TEST_F(PresetBlobTest, AnEditDuringTheMIDIDrainIsPushedOnceWhenItEnds) {
     live.hooks = recordingHooks(live.engine.get());
@@ -119,27 +104,6 @@ TEST_F(PresetBlobTest, AnEditDuringTheMIDIDrainIsPushedOnceWhenItEnds) {
     EXPECT_EQ(std::count(recordedCalls().begin(), recordedCalls().end(), "blob"), 1);
 }
 
-TEST_F(PresetBlobTest, ApplyingAPresetResetsTheDocumentState) {
-    start();
-    rename("Undoable");
-    ASSERT_TRUE(store().canUndo().get());
-    model::Preset incoming = model::defaultPreset();
-    incoming.swingPercent = 99;
-    incoming.sceneLaunchResolution = 3;
-    incoming.currentSceneIndex = 2;
-    incoming.chordPresets[2].chord = {61};
-    incoming.chordPresets.resize(9);
-    incoming.currentTrackPatternIndices = std::vector<int>{5, 4};
-    bridge->link().applyPreset(incoming);
-    EXPECT_FALSE(store().canUndo().get());
-    EXPECT_EQ(store().history().count(), 1);
-    EXPECT_EQ(store().preset->swingPercent, 75);
-    EXPECT_EQ(store().preset->sceneLaunchResolution, 16);
-    EXPECT_EQ(store().preset->chordPresets.size(), 8u);
-    EXPECT_EQ(store().activeSceneIndex.get(), 2);
-    EXPECT_EQ(store().preset->notesPool, std::vector<int>{61});
-    EXPECT_EQ(store().selections->at(store().preset->tracks[0].id).pattern, 5);
-}
 
 }  // namespace
 }  // namespace pulvan::test

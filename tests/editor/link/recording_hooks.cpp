@@ -44,10 +44,6 @@ KezVst3EngineHooks recordingHooks(void* engine) {
         recordedCalls().push_back("pattern " + std::to_string(track) + " at " + std::to_string(beat));
         KezVst3EngineSchedulePatternLaunch(e, words, count, beat, track);
     };
-    hooks.cancelPatternLaunch = [](void* e) {
-        recordedCalls().push_back("cancelPattern");
-        KezVst3EngineCancelPatternLaunch(e);
-    };
     hooks.pushPresetBlob = [](void* e, const uint8_t* bytes, int32_t size) {
         recordedCalls().push_back("blob");
         KezVst3EnginePushPresetBlob(e, bytes, size);
