@@ -8,10 +8,16 @@ namespace pulvan::link {
 KezVst3EditorHolder* KezVst3EditorHolder::create(const KezVst3EngineHooks& hooks) {
     if (!LiveEngines::contains(hooks.engine)) return nullptr;
     auto* holder = new KezVst3EditorHolder();
-    holder->thread_.runSync([&] {
-        store::StoreServices services{holder->thread_.queue(), foundation::Pasteboard::general(), foundation::UserDefaults::standard(), {}};
-        holder->bridge_ = std::make_unique<EditorBridge>(hooks, std::move(services));
-    });
+    try {
+        holder->thread_.runSync([&] {
+            store::StoreServices services{holder->thread_.queue(), foundation::Pasteboard::general(), foundation::UserDefaults::standard(), {}};
+            holder->bridge_ = std::make_unique<EditorBridge>(hooks, std::move(services));
+        });
+    } catch (const std::exception&) {
+        // Nothing may escape into the host: the plug-in then plays without an editor side.
+        delete holder;
+        return nullptr;
+    }
     return holder;
 }
 
@@ -20,7 +26,7 @@ void KezVst3EditorHolder::release() {
 }
 
 KezVst3EditorHolder::~KezVst3EditorHolder() {
-    thread_.runSync([this] { bridge_.reset(); });
+    if (bridge_) thread_.runSync([this] { bridge_.reset(); });
 }
 
 }  // namespace pulvan::link
