@@ -12,12 +12,10 @@ constexpr const char* patternPasteboardType = "com.kezwerk.pulvan.pattern";
 }  // namespace
 
 void SequencerStore::copyPatternToPasteboard() {
-    if (preset->tracks.empty()) return;
-    const auto& patterns = preset->tracks[static_cast<std::size_t>(clampedActiveTrackIndex())].patterns;
-    const int slot = activePatternIndex();
-    if (slot < 0 || slot >= static_cast<int>(patterns.size())) return;
+    const model::Pattern* pattern = activePattern();
+    if (!pattern) return;
     model::PatternClipboardDocument document;
-    document.pattern = patterns[static_cast<std::size_t>(slot)];
+    document.pattern = *pattern;
     const std::string text = model::encodePatternClipboardDocument(document);
     services_.pasteboard.clearContents();
     services_.pasteboard.setData(patternPasteboardType, {text.begin(), text.end()});
@@ -33,15 +31,10 @@ void SequencerStore::pastePatternFromPasteboard() {
         return;  // foreign or damaged data: nothing changes
     }
     if (document.type != model::kPatternClipboardType) return;
-    if (preset->tracks.empty()) return;
-    const int track = clampedActiveTrackIndex();
-    const int slot = activePatternIndex();
-    if (slot < 0 || slot >= static_cast<int>(preset->tracks[static_cast<std::size_t>(track)].patterns.size())) return;
-    queueNoteRelease(track);
+    if (!activePattern()) return;
+    queueNoteRelease(clampedActiveTrackIndex());
     beginTransaction("Paste pattern");
-    preset.modify([&](model::Preset& p) {
-        p.tracks[static_cast<std::size_t>(track)].patterns[static_cast<std::size_t>(slot)] = std::move(document.pattern);
-    });
+    modifyActivePattern([&](model::Pattern& pattern) { pattern = std::move(document.pattern); });
     endTransaction();
 }
 

@@ -74,6 +74,8 @@ void SequencerStore::deleteTrack(int index) {
     if (count < 2 || index < 0 || index >= count) return;
     const foundation::Uuid id = preset->tracks[static_cast<std::size_t>(index)].id;
     const int active = activeTrackIndex.get();
+    // A launch waiting for the deleted track would switch the engine to a configuration that still holds it.
+    if (pendingPatternSelectionTrackID == id) cancelPendingPatternSelection(true);
     beginTransaction("Delete track");
     preset.modify([&](model::Preset& p) {
         p.tracks.erase(p.tracks.begin() + index);
