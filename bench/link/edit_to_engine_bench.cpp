@@ -1,6 +1,7 @@
 // One edit on the largest preset, from the store's command to the snapshot the
 // engine publishes for its audio thread, with the preset blob encoded and handed
 // to the engine on the way: what a tap on a step costs the editor thread.
+#include "bench/store/bench_store.h"
 #include "editor/link/editor_bridge.h"
 #include "editor/link/live_engines.h"
 #include "editor/link/track_configs.h"
@@ -30,30 +31,6 @@ void useTemporaryHome() {
     }();
 }
 
-// Six tracks of eight patterns, every lane 64 steps of varied values, a chord on every NOTES step.
-pulvan::model::Preset fullPreset() {
-    pulvan::model::Preset preset = pulvan::model::defaultPreset();
-    while (preset.tracks.size() < 6) {
-        preset.tracks.push_back(preset.tracks[0]);
-        preset.tracks.back().id = pulvan::foundation::Uuid::random();
-    }
-    int seed = 1;
-    for (auto& track : preset.tracks) {
-        track.outputChord = {0, 7};
-        for (auto& pattern : track.patterns) {
-            for (LaneKind kind : pulvan::model::allLaneKinds) {
-                auto& lane = pattern.lane(kind);
-                lane.lastStep = 64;
-                for (int step = 0; step < 64; ++step) {
-                    seed = seed * 1103515245 + 12345;
-                    lane.steps[static_cast<std::size_t>(step)] = (seed >> 16) & 0x7F;
-                    if (kind == LaneKind::notes) lane.setChord({step % 12, (step + 4) % 12, (step + 7) % 12}, step);
-                }
-            }
-        }
-    }
-    return preset;
-}
 
 struct Setting {
     Setting() {
@@ -61,7 +38,7 @@ struct Setting {
         bridge = std::make_unique<pulvan::link::EditorBridge>(
             KezVst3EngineMakeHooks(engine.get()),
             pulvan::store::StoreServices{main.queue(), pasteboard, pulvan::foundation::UserDefaults::standard(), {}});
-        bridge->link().applyPreset(fullPreset());
+        bridge->link().applyPreset(pulvan::bench::fullPreset());
     }
     std::unique_ptr<pulvan::engine::SequencerEngine> engine = std::make_unique<pulvan::engine::SequencerEngine>();
     pulvan::link::LiveEngineRegistration registration{engine.get()};
