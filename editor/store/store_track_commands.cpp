@@ -65,8 +65,14 @@ void SequencerStore::presentDeleteTrackDialog(int index) {
     const auto& tracks = preset->tracks;
     if (tracks.size() < 2 || index < 0 || index >= static_cast<int>(tracks.size())) return;
     const model::Track& track = tracks[static_cast<std::size_t>(index)];
+    // The track is found again by its identity when confirmed, so a list that changed meanwhile
+    // never loses another track.
     publishConfirmation("Delete track", "Delete \"" + track.name + "\" ?", "Delete", track.accentColorHex,
-                        [index](SequencerStore& store) { store.deleteTrack(index); });
+                        [id = track.id](SequencerStore& store) {
+                            const auto& now = store.preset->tracks;
+                            const auto found = std::find_if(now.begin(), now.end(), [&](const model::Track& t) { return t.id == id; });
+                            if (found != now.end()) store.deleteTrack(static_cast<int>(found - now.begin()));
+                        });
 }
 
 void SequencerStore::deleteTrack(int index) {

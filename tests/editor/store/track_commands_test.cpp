@@ -102,8 +102,12 @@ TEST_F(StoreTest, TheDeleteConfirmationActsOnlyWhileTheStoreLives) {
     const DialogRequest request = *store->dialog.get();
     EXPECT_EQ(request.message, "Delete \"Pad\" ?");
     EXPECT_EQ(request.accentColorHexOverride, store->preset->tracks[2].accentColorHex);
+    store->deleteTrack(0);  // the list changes while the dialog is shown
     request.onConfirm("");
-    EXPECT_EQ(trackNames(*store), (std::vector<std::string>{"Bass", "Lead"}));
+    EXPECT_EQ(trackNames(*store), (std::vector<std::string>{"Lead"})) << "the confirmed track, found by its identity";
+    request.onConfirm("");
+    EXPECT_EQ(trackNames(*store), (std::vector<std::string>{"Lead"}));
+    store->duplicateTrack();
     store->presentDeleteTrackDialog(1);
     const DialogRequest late = *store->dialog.get();
     store.reset();
