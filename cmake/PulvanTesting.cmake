@@ -1,9 +1,11 @@
-# pulvan_test(<name> SOURCES ... [LIBS ...] [THREADED] [NEEDS jack|x11 ...] [LOCKS <resource> ...])
+# pulvan_test(<name> SOURCES ... [LIBS ...] [THREADED] [SERIAL] [NEEDS jack|x11 ...] [LOCKS <resource> ...])
 #
 # THREADED tests are the ones that also run under ThreadSanitizer; a build with
 # PULVAN_SANITIZE=thread builds only those. NEEDS attaches the CTest fixture that
 # starts a private JACK server or Xvfb display for this build tree. LOCKS keeps tests
 # that share one outside resource (the X clipboard, say) from running at the same time.
+# SERIAL tests run alone. Tests that need JACK always do: a JACK server without real-time
+# priority misses its cycles on a busy machine, and every client sees every other's ports.
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
@@ -18,7 +20,7 @@ if(NOT TARGET pulvan_threaded_tests)
 endif()
 
 function(pulvan_test name)
-  cmake_parse_arguments(T "THREADED" "" "SOURCES;LIBS;NEEDS;LOCKS" ${ARGN})
+  cmake_parse_arguments(T "THREADED;SERIAL" "" "SOURCES;LIBS;NEEDS;LOCKS" ${ARGN})
   if(PULVAN_SANITIZE STREQUAL "thread" AND NOT T_THREADED)
     return()
   endif()
@@ -36,6 +38,7 @@ function(pulvan_test name)
     list(APPEND fixtures ${need}_server)
   endforeach()
   if("jack" IN_LIST T_NEEDS)
+    set(T_SERIAL TRUE)
     list(APPEND env "JACK_DEFAULT_SERVER=${PULVAN_TEST_JACK_SERVER}" "JACK_NO_START_SERVER=1")
   endif()
   if("x11" IN_LIST T_NEEDS)
@@ -60,6 +63,9 @@ function(pulvan_test name)
       string(APPEND props " ${prop} [[${values}]]")
     endif()
   endforeach()
+  if(T_SERIAL)
+    string(APPEND props " RUN_SERIAL TRUE")
+  endif()
   if(props)
     set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
     file(WRITE ${script} "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES${props})\nendif()\n")

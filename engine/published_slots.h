@@ -8,8 +8,8 @@ namespace pulvan::engine {
 // A writer reserves a slot with a compare-and-exchange, so two writers (the editor and the
 // audio thread) never fill the same one, and skips the published slot and the slot the reader
 // announced. The reader announces a slot and then checks that it is still the published one,
-// so a copy in progress can never be overwritten. Nobody waits: with N >= 3 a writer always
-// finds a slot (two excluded, one per other writer reserved).
+// so a copy in progress can never be overwritten. Nobody blocks: with N >= 3 and at most N - 2
+// writers some slot is always free (two excluded, one per other writer reserved).
 template <typename T, int N>
 struct PublishedSlots {
     static_assert(N >= 3, "a writer needs a free slot besides the published and the reading one");
@@ -25,9 +25,12 @@ struct PublishedSlots {
     template <typename Fill>
     void publish(Fill&& fill) noexcept {
         const std::uint32_t start = writeCounter.fetch_add(1, std::memory_order_relaxed);
+        // Some slot is free at every instant, but the published, reading and reserved slots can
+        // move while we look, so one pass over the slots may miss it: keep looking rather than
+        // drop the value (the newest configuration must never be lost).
         int slot = -1;
-        for (int attempt = 0; attempt < 2 * N && slot < 0; ++attempt) {
-            const int candidate = static_cast<int>((start + static_cast<std::uint32_t>(attempt)) % N);
+        for (std::uint32_t attempt = 0; slot < 0; ++attempt) {
+            const int candidate = static_cast<int>((start + attempt) % N);
             const std::uint32_t bit = 1u << candidate;
             if (reservedMask.fetch_or(bit, std::memory_order_seq_cst) & bit) continue;
             // Published first, then reading: nobody can publish a slot we hold, so a reader
@@ -40,7 +43,6 @@ struct PublishedSlots {
             }
             slot = candidate;
         }
-        if (slot < 0) return;  // cannot happen with N >= 3 and at most N - 2 writers
         fill(slots[slot]);
         publishedIndex.store(slot, std::memory_order_seq_cst);
         generation.fetch_add(1, std::memory_order_release);
