@@ -81,6 +81,22 @@ bool SequencerStore::modifyActivePattern(const std::function<void(model::Pattern
     return true;
 }
 
+model::Pattern& SequencerStore::activePatternIn(model::Preset& copy) const {
+    return copy.tracks[static_cast<std::size_t>(clampedActiveTrackIndex())].patterns[static_cast<std::size_t>(activePatternIndex())];
+}
+
+bool SequencerStore::commitIfChanged(const std::string& label, const std::function<void(model::Preset&)>& change,
+                                     const std::function<void()>& beforeCommit) {
+    model::Preset edited = preset.get();
+    change(edited);
+    if (edited == preset.get()) return false;
+    if (beforeCommit) beforeCommit();
+    beginTransaction(label);
+    preset.set(std::move(edited));
+    endTransaction();
+    return true;
+}
+
 std::optional<int> SequencerStore::stepOfColumn(int column) const {
     const int page = activePageIndex();
     if (column < 0 || column >= stepsPerPage || page < 0 || page >= pageCount) return std::nullopt;

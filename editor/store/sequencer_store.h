@@ -442,6 +442,13 @@ private:
                              std::function<void(SequencerStore&)> action);
     // Changes the active pattern in place; nothing when there is none. True when it ran.
     bool modifyActivePattern(const std::function<void(model::Pattern&)>& change);
+    // The active pattern within a copy of the preset; only while activePattern() is not none.
+    model::Pattern& activePatternIn(model::Preset& copy) const;
+    // One transaction with the change, unless it would leave the preset as it is; then
+    // nothing is recorded. beforeCommit runs just before the transaction opens (note
+    // releases that must travel with its refresh). True when it committed.
+    bool commitIfChanged(const std::string& label, const std::function<void(model::Preset&)>& change,
+                         const std::function<void()>& beforeCommit = {});
     // The step of a column of the shown page; none outside the page or the four pages.
     std::optional<int> stepOfColumn(int column) const;
     // Writes the selected pattern of a track, creating its entry when absent.
@@ -460,7 +467,7 @@ private:
     int clampedPatternGenerator303Cursor() const;
     void writePatternGenerator303State(PatternGenerator303State state);
     // The pool written, and in scene mode the active scene's chord too.
-    void writeNotesPool(std::vector<int> pool);
+    void writeNotesPool(model::Preset& copy, std::vector<int> pool) const;
     bool isScene(int index) const;
     void setMIDILearnedFlag(int track, bool isOn, bool model::Track::*flag);
     double uptime() const;

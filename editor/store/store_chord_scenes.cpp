@@ -25,19 +25,18 @@ void SequencerStore::copyActiveChord() {
 bool SequencerStore::pasteChordToScene(int index) {
     if (!chordClipboard || !isScene(index)) return false;
     const model::ChordPreset pasted = *chordClipboard;
+    const auto slot = static_cast<std::size_t>(index);
     if (index != activeSceneIndex.get()) {
-        beginTransaction("Paste chord to scene");
-        preset.modify([&](model::Preset& p) { p.chordPresets[static_cast<std::size_t>(index)] = pasted; });
-        endTransaction();
+        commitIfChanged("Paste chord to scene", [&](model::Preset& copy) { copy.chordPresets[slot] = pasted; });
         return true;
     }
-    pendingAppPlayGlobalNoteRelease = true;
-    beginTransaction("Paste chord");
-    preset.modify([&](model::Preset& p) {
-        p.chordPresets[static_cast<std::size_t>(index)] = pasted;
-        p.notesPool = pasted.chord;
-    });
-    endTransaction();
+    commitIfChanged(
+        "Paste chord",
+        [&](model::Preset& copy) {
+            copy.chordPresets[slot] = pasted;
+            copy.notesPool = pasted.chord;
+        },
+        [this] { pendingAppPlayGlobalNoteRelease = true; });
     applyScenePatterns(pasted.patterns, true, true);
     return true;
 }
@@ -45,43 +44,36 @@ bool SequencerStore::pasteChordToScene(int index) {
 bool SequencerStore::swapChordSceneWithActive(int index) {
     const int active = activeSceneIndex.get();
     if (!isScene(active) || !isScene(index)) return false;
-    if (index == active) return true;
-    beginTransaction("Swap chord scenes");
-    preset.modify([&](model::Preset& p) {
-        std::swap(p.chordPresets[static_cast<std::size_t>(index)], p.chordPresets[static_cast<std::size_t>(active)]);
+    commitIfChanged("Swap chord scenes", [&](model::Preset& copy) {
+        std::swap(copy.chordPresets[static_cast<std::size_t>(index)], copy.chordPresets[static_cast<std::size_t>(active)]);
     });
-    endTransaction();
     return true;
 }
 
 void SequencerStore::clearActiveChord() {
     const int scene = activeSceneIndex.get();
     if (!isScene(scene)) return;
-    pendingAppPlayGlobalNoteRelease = true;
-    beginTransaction("Clear chord");
-    preset.modify([&](model::Preset& p) {
-        p.chordPresets[static_cast<std::size_t>(scene)] = emptyScene();
-        p.notesPool.clear();
-    });
-    endTransaction();
+    commitIfChanged(
+        "Clear chord",
+        [&](model::Preset& copy) {
+            copy.chordPresets[static_cast<std::size_t>(scene)] = emptyScene();
+            copy.notesPool.clear();
+        },
+        [this] { pendingAppPlayGlobalNoteRelease = true; });
     applyScenePatterns(emptyScene().patterns, true, true);
 }
 
 void SequencerStore::storeChordToScene(int index) {
     if (!isScene(index)) return;
-    std::vector<int> chord = sortedUniqueNotes(preset->notesPool);
-    beginTransaction("Store chord to scene");
-    preset.modify([&](model::Preset& p) { p.chordPresets[static_cast<std::size_t>(index)].chord = std::move(chord); });
-    endTransaction();
+    commitIfChanged("Store chord to scene",
+                    [&](model::Preset& copy) { copy.chordPresets[static_cast<std::size_t>(index)].chord = sortedUniqueNotes(copy.notesPool); });
 }
 
 void SequencerStore::selectChord(int index) {
     if (!isScene(index)) return;
     dropPendingSceneSelection();
     activeSceneIndex.set(index);
-    beginTransaction("Select chord");
-    preset.modify([&](model::Preset& p) { p.notesPool = p.chordPresets[static_cast<std::size_t>(index)].chord; });
-    endTransaction();
+    commitIfChanged("Select chord", [&](model::Preset& copy) { copy.notesPool = copy.chordPresets[static_cast<std::size_t>(index)].chord; });
 }
 
 void SequencerStore::selectScene(int index) {
@@ -104,10 +96,10 @@ void SequencerStore::selectScene(int index) {
 void SequencerStore::applySceneSelection(int index, bool releaseSilentTracks, bool refresh) {
     if (!isScene(index)) return;
     activeSceneIndex.set(index);
-    if (!refresh) skipNextAppPlayConfigurationRefresh = true;
-    beginTransaction("Select chord");
-    preset.modify([&](model::Preset& p) { p.notesPool = p.chordPresets[static_cast<std::size_t>(index)].chord; });
-    endTransaction();
+    // Without a refresh the skip must belong to this transaction only, or it would swallow a later push.
+    commitIfChanged(
+        "Select chord", [&](model::Preset& copy) { copy.notesPool = copy.chordPresets[static_cast<std::size_t>(index)].chord; },
+        [&] { skipNextAppPlayConfigurationRefresh = skipNextAppPlayConfigurationRefresh || !refresh; });
     applyScenePatterns(preset->chordPresets[static_cast<std::size_t>(index)].patterns, releaseSilentTracks, refresh);
 }
 
@@ -133,13 +125,11 @@ void SequencerStore::setScenePatternIndex(std::optional<int> number, int track) 
     const int scene = activeSceneIndex.get();
     if (track < 0 || track >= trackLimit || track >= visibleTrackCount() || !isScene(scene)) return;
     if (number && (*number < 1 || *number > model::kPatternsPerTrack)) return;
-    beginTransaction("Chord pattern");
-    preset.modify([&](model::Preset& p) {
-        auto& patterns = p.chordPresets[static_cast<std::size_t>(scene)].patterns;
+    commitIfChanged("Chord pattern", [&](model::Preset& copy) {
+        auto& patterns = copy.chordPresets[static_cast<std::size_t>(scene)].patterns;
         if (static_cast<int>(patterns.size()) <= track) patterns.resize(static_cast<std::size_t>(track) + 1);
         patterns[static_cast<std::size_t>(track)] = number;
     });
-    endTransaction();
     if (number && selectPatternForTrack(*number, track)) refreshAppPlayForTrackPatternChange(track);
 }
 

@@ -35,14 +35,12 @@ void SequencerStore::setLastStep(LaneKind kind, int column) {
     if (!step || !activePattern()) return;
     const int lastStep = *step + 1;
     const auto mode = lastStepMode.get();
-    beginTransaction("Last step");
-    modifyActivePattern([&](model::Pattern& pattern) {
-        for (auto& [laneKind, lane] : pattern.lanes) {
+    commitIfChanged("Last step", [&](model::Preset& copy) {
+        for (auto& [laneKind, lane] : activePatternIn(copy).lanes) {
             const bool applies = mode == LastStepMode::all || laneKind == kind || (kind == LaneKind::notes && laneKind == LaneKind::fix);
             if (applies) lane.lastStep = lastStep;
         }
     });
-    endTransaction();
     const bool mayFallSilent = kind == LaneKind::gate || kind == LaneKind::tie || mode == LastStepMode::all;
     if (mayFallSilent && !patternHasActiveSteps(clampedActiveTrackIndex(), activePatternIndex())) queueNoteRelease(clampedActiveTrackIndex());
     lastStepMode.set(std::nullopt);

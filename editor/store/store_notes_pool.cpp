@@ -11,13 +11,12 @@ bool isMIDINote(int note) { return note >= 0 && note <= 127; }
 
 }  // namespace
 
-void SequencerStore::writeNotesPool(std::vector<int> pool) {
+void SequencerStore::writeNotesPool(model::Preset& copy, std::vector<int> pool) const {
     const int scene = activeSceneIndex.get();
-    const bool sceneMode = preset->notesPoolInput == model::NotesPoolInput::internalChord && isScene(scene);
-    preset.modify([&](model::Preset& p) {
-        if (sceneMode) p.chordPresets[static_cast<std::size_t>(scene)].chord = pool;
-        p.notesPool = std::move(pool);
-    });
+    if (copy.notesPoolInput == model::NotesPoolInput::internalChord && isScene(scene)) {
+        copy.chordPresets[static_cast<std::size_t>(scene)].chord = pool;
+    }
+    copy.notesPool = std::move(pool);
 }
 
 void SequencerStore::editNotesPool(int note) {
@@ -30,9 +29,7 @@ void SequencerStore::editNotesPool(int note) {
     } else {
         pool.insert(std::upper_bound(pool.begin(), pool.end(), note), note);
     }
-    beginTransaction("Edit notes pool");
-    writeNotesPool(std::move(pool));
-    endTransaction();
+    commitIfChanged("Edit notes pool", [&](model::Preset& copy) { writeNotesPool(copy, std::move(pool)); });
 }
 
 bool SequencerStore::moveNotesPoolNote(int from, int to) {
@@ -41,35 +38,29 @@ bool SequencerStore::moveNotesPoolNote(int from, int to) {
     if (from == to || !isMIDINote(to) || !holds(from) || holds(to)) return false;
     std::vector<int> moved = pool;
     std::replace(moved.begin(), moved.end(), from, to);
-    beginTransaction("Move note");
-    writeNotesPool(sortedUniqueNotes(std::move(moved)));
-    endTransaction();
-    return true;
+    return commitIfChanged("Move note", [&](model::Preset& copy) { writeNotesPool(copy, sortedUniqueNotes(std::move(moved))); });
 }
 
 void SequencerStore::shiftChord(int delta) {
     if (delta == 0) return;
     std::vector<int> shifted;
     for (int n : preset->notesPool) shifted.push_back(std::clamp(n + delta, 0, 127));
-    beginTransaction(delta < 0 ? "Shift chord left" : "Shift chord right");
-    writeNotesPool(sortedUniqueNotes(std::move(shifted)));
-    endTransaction();
+    commitIfChanged(delta < 0 ? "Shift chord left" : "Shift chord right",
+                    [&](model::Preset& copy) { writeNotesPool(copy, sortedUniqueNotes(std::move(shifted))); });
 }
 
 void SequencerStore::setNotesPoolInput(model::NotesPoolInput input) {
     setSceneCopyToActive(false);
     setSceneSwapWithActive(false);
     const int scene = activeSceneIndex.get();
-    beginTransaction("Input mode");
-    preset.modify([&](model::Preset& p) {
-        p.notesPoolInput = input;
+    commitIfChanged("Input mode", [&](model::Preset& copy) {
+        copy.notesPoolInput = input;
         if (input == model::NotesPoolInput::midiIn) {
-            p.notesPool = incomingMIDIPoolNotes();
+            copy.notesPool = incomingMIDIPoolNotes();
         } else if (isScene(scene)) {
-            p.notesPool = p.chordPresets[static_cast<std::size_t>(scene)].chord;
+            copy.notesPool = copy.chordPresets[static_cast<std::size_t>(scene)].chord;
         }
     });
-    endTransaction();
     if (input != model::NotesPoolInput::internalChord) return;
     if (notesPoolMIDILatchEnabled.get()) setNotesPoolMIDILatch(false);
     if (isScene(scene)) applyScenePatterns(preset->chordPresets[static_cast<std::size_t>(scene)].patterns, true, true);
@@ -109,10 +100,9 @@ void SequencerStore::setChordMemory(const std::vector<int>& chord) {
     // Released, read and written through the same clamped index, so the track that
     // changes is the track whose notes end.
     const int track = clampedActiveTrackIndex();
-    queueNoteRelease(track);
-    beginTransaction("Chord memory");
-    preset.modify([&](model::Preset& p) { p.tracks[static_cast<std::size_t>(track)].outputChord = chord; });
-    endTransaction();
+    commitIfChanged(
+        "Chord memory", [&](model::Preset& copy) { copy.tracks[static_cast<std::size_t>(track)].outputChord = chord; },
+        [&] { queueNoteRelease(track); });
 }
 
 }  // namespace pulvan::store

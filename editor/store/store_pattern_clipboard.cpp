@@ -32,10 +32,9 @@ void SequencerStore::pastePatternFromPasteboard() {
     }
     if (document.type != model::kPatternClipboardType) return;
     if (!activePattern()) return;
-    queueNoteRelease(clampedActiveTrackIndex());
-    beginTransaction("Paste pattern");
-    modifyActivePattern([&](model::Pattern& pattern) { pattern = std::move(document.pattern); });
-    endTransaction();
+    commitIfChanged(
+        "Paste pattern", [&](model::Preset& copy) { activePatternIn(copy) = std::move(document.pattern); },
+        [this] { queueNoteRelease(clampedActiveTrackIndex()); });
 }
 
 }  // namespace pulvan::store

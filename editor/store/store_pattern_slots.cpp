@@ -97,10 +97,13 @@ bool SequencerStore::pastePattern(int track, int slot, bool select) {
         activeTrackIndex.set(track);
         if (selectPatternForTrack(slot + 1, track)) queueNoteRelease(track);
     }
-    if (slot == selectedPattern(preset->tracks[static_cast<std::size_t>(track)])) queueNoteRelease(track);
-    beginTransaction("Paste pattern");
-    preset.modify([&](model::Preset& p) { p.tracks[static_cast<std::size_t>(track)].patterns[static_cast<std::size_t>(slot)] = *patternClipboard; });
-    endTransaction();
+    const bool intoSelected = slot == selectedPattern(preset->tracks[static_cast<std::size_t>(track)]);
+    commitIfChanged(
+        "Paste pattern",
+        [&](model::Preset& copy) { copy.tracks[static_cast<std::size_t>(track)].patterns[static_cast<std::size_t>(slot)] = *patternClipboard; },
+        [&] {
+            if (intoSelected) queueNoteRelease(track);
+        });
     return true;
 }
 
@@ -113,12 +116,10 @@ bool SequencerStore::swapPatterns(int slot) {
     if (slot == current) return true;
     const int index = clampedActiveTrackIndex();
     if (selectPatternForTrack(slot + 1, index)) queueNoteRelease(index);
-    beginTransaction("Swap patterns");
-    preset.modify([&](model::Preset& p) {
-        auto& patterns = p.tracks[static_cast<std::size_t>(index)].patterns;
+    commitIfChanged("Swap patterns", [&](model::Preset& copy) {
+        auto& patterns = copy.tracks[static_cast<std::size_t>(index)].patterns;
         std::swap(patterns[static_cast<std::size_t>(current)], patterns[static_cast<std::size_t>(slot)]);
     });
-    endTransaction();
     return true;
 }
 
@@ -128,10 +129,9 @@ void SequencerStore::presentClearPatternDialog() {
 
 void SequencerStore::clearPattern() {
     if (!activePattern()) return;
-    queueNoteRelease(clampedActiveTrackIndex());
-    beginTransaction("Clear pattern");
-    modifyActivePattern([](model::Pattern& pattern) { pattern = model::defaultPattern(); });
-    endTransaction();
+    commitIfChanged(
+        "Clear pattern", [this](model::Preset& copy) { activePatternIn(copy) = model::defaultPattern(); },
+        [this] { queueNoteRelease(clampedActiveTrackIndex()); });
 }
 
 void SequencerStore::setPatternLaunchResolution(int resolution) {

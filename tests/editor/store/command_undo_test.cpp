@@ -63,7 +63,38 @@ const std::vector<UndoableCommand>& undoableCommands() {
     return commands;
 }
 
+// Commands run where they would leave the rich preset as it is.
+const std::vector<UndoableCommand>& unchangingCommands() {
+    static const std::vector<UndoableCommand> commands{
+        {"Last step", [](SequencerStore& s) { s.setLastStep(LaneKind::gate, 15); }},
+        {"Paste pattern", [](SequencerStore& s) { s.copyActivePatternToClipboard(), s.pastePattern(0, 0, true); }},
+        {"Paste pattern from the pasteboard", [](SequencerStore& s) { s.copyPatternToPasteboard(), s.pastePatternFromPasteboard(); }},
+        {"Swap patterns", [](SequencerStore& s) { s.launchPattern(4), s.swapPatterns(5); }},
+        {"Clear pattern", [](SequencerStore& s) { s.launchPattern(4), s.clearPattern(); }},
+        {"Store chord to scene", [](SequencerStore& s) { s.storeChordToScene(0); }},
+        {"Shift chord right", [](SequencerStore& s) { s.preset.modify([](model::Preset& p) { p.notesPool = p.chordPresets[0].chord = {127}; }), s.shiftChord(1); }},
+        {"Input mode", [](SequencerStore& s) { s.setNotesPoolInput(model::NotesPoolInput::internalChord); }},
+        {"Paste chord", [](SequencerStore& s) { s.copyActiveChord(), s.pasteChordToScene(0); }},
+        {"Paste chord to scene", [](SequencerStore& s) { s.chordClipboard = model::ChordPreset{}, s.pasteChordToScene(6); }},
+        {"Swap chord scenes", [](SequencerStore& s) { s.activeSceneIndex.set(4), s.swapChordSceneWithActive(5); }},
+        {"Clear chord", [](SequencerStore& s) { s.activeSceneIndex.set(4), s.preset.modify([](model::Preset& p) { p.notesPool.clear(); }), s.clearActiveChord(); }},
+        {"Select chord", [](SequencerStore& s) { s.selectChord(0); }},
+        {"Chord pattern", [](SequencerStore& s) { s.setScenePatternIndex(std::nullopt, 1); }},
+        {"Chord memory", [](SequencerStore& s) { s.setChordMemory({}); }},
+    };
+    return commands;
+}
+
 class CommandUndo : public StoreTest, public ::testing::WithParamInterface<UndoableCommand> {};
+class UnchangingCommand : public StoreTest, public ::testing::WithParamInterface<UndoableCommand> {};
+
+std::string testName(const ::testing::TestParamInfo<UndoableCommand>& info) {
+    std::string name;
+    for (const char* c = info.param.label; *c; ++c) {
+        if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+    }
+    return name;
+}
 
 }  // namespace
 
@@ -82,13 +113,15 @@ TEST_P(CommandUndo, RecordsOneEntryUnderItsLabelAndUndoRestoresTheExactPreset) {
     EXPECT_EQ(store->preset.get(), after);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryCommand, CommandUndo, ::testing::ValuesIn(undoableCommands()),
-                         [](const ::testing::TestParamInfo<UndoableCommand>& info) {
-                             std::string name;
-                             for (const char* c = info.param.label; *c; ++c) {
-                                 if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
-                             }
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(EveryCommand, CommandUndo, ::testing::ValuesIn(undoableCommands()), testName);
+
+TEST_P(UnchangingCommand, RecordsNothing) {
+    auto store = makeStore(threeTrackPreset());
+    GetParam().run(*store);
+    EXPECT_FALSE(store->canUndo().get());
+    EXPECT_FALSE(store->pendingAppPlayGlobalNoteRelease) << "no change, no release of every note";
+}
+
+INSTANTIATE_TEST_SUITE_P(WhenNothingChanges, UnchangingCommand, ::testing::ValuesIn(unchangingCommands()), testName);
 
 }  // namespace pulvan::test

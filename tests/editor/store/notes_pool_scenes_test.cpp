@@ -148,6 +148,17 @@ TEST_F(Scenes, SelectingWhileStoppedAppliesAtOnceWhilePlayingLaunchesQuantised) 
     EXPECT_EQ(store->preset->notesPool, (std::vector<int>{62, 65}));
 }
 
+TEST_F(Scenes, ALaunchTheEngineMadeIsMirroredWithoutAPush) {
+    auto store = makeSceneStore();
+    store->applySceneSelection(1, false, false);
+    store->applySceneSelection(1, false, false);  // nothing left to change: no skip may linger
+    EXPECT_EQ(store->history().labels(), (std::vector<std::string>{"initial", "Select chord"}));
+    EXPECT_EQ(store->activePatternIndex(), 1);
+    EXPECT_TRUE(refreshes.empty());
+    store->toggleMute(0);
+    EXPECT_EQ(refreshes.size(), 1u);
+}
+
 TEST_F(Scenes, ScenePatternEntriesAreRefusedOutsideTheShownTracksAndNumbers) {
     auto store = makeSceneStore();
     for (auto [number, track] : std::vector<std::pair<int, int>>{{9, 0}, {0, 0}, {1, 3}, {1, 6}}) store->setScenePatternIndex(number, track);
