@@ -1,6 +1,6 @@
 #include "editor/library/chord_progression_files.h"
 
-#include "editor/library/atomic_file.h"
+#include "platform/foundation/atomic_file.h"
 #include "editor/library/file_name_coding.h"
 #include "editor/library/named_json_files.h"
 #include "editor/library/preset_listing.h"
@@ -44,7 +44,7 @@ bool writeChordProgressionPresetFile(std::string_view name, const std::vector<mo
 std::optional<std::vector<model::Chord>> readChordProgressionPresetFile(std::string_view name) {
     auto file = chordProgressionFile(name);
     if (!file) return std::nullopt;
-    auto read = readWholeFile(*file);
+    auto read = foundation::readWholeFile(*file);
     if (!read.bytes) return std::nullopt;
     return model::decodeChordProgressionPreset(*read.bytes);
 }

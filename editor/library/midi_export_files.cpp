@@ -1,6 +1,6 @@
 #include "editor/library/midi_export_files.h"
 
-#include "editor/library/atomic_file.h"
+#include "platform/foundation/atomic_file.h"
 #include "editor/library/library_error.h"
 #include "editor/library/unicode_text.h"
 
@@ -85,7 +85,7 @@ URL writeMIDIExportFile(std::string_view data, std::string_view fileName, const 
     for (int n = 2;; ++n) {
         // The write itself refuses a taken name, so nothing is ever replaced, even a
         // file that appears between a check and the write.
-        const std::error_code error = writeNewFileAtomically(target, data);
+        const std::error_code error = foundation::writeNewFileAtomically(target, data);
         if (!error) return target;
         if (error != std::errc::file_exists) throw LibraryError::fromSystem(error);
         target = folder / (base + " (" + std::to_string(n) + ").mid");

@@ -1,6 +1,6 @@
 #include "editor/library/named_json_files.h"
 
-#include "editor/library/atomic_file.h"
+#include "platform/foundation/atomic_file.h"
 #include "editor/library/file_name_coding.h"
 #include "editor/library/preset_listing.h"
 #include "editor/library/unicode_text.h"
@@ -21,7 +21,7 @@ std::optional<URL> jsonFileNamedIgnoringCase(const URL& folder, std::string_view
 bool writeJSONFileReplacingOtherCase(const URL& folder, std::string_view name, std::string_view data) {
     const URL target = jsonFileURL(folder, name);
     const auto previous = jsonFileNamedIgnoringCase(folder, name);
-    if (writeFileAtomically(target, data)) return false;
+    if (foundation::writeFileAtomically(target, data)) return false;
     if (previous && previous->filename() != target.filename()) {
         std::error_code ignored;
         std::filesystem::remove(*previous, ignored);

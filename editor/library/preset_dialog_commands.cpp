@@ -1,4 +1,4 @@
-#include "editor/library/atomic_file.h"
+#include "platform/foundation/atomic_file.h"
 #include "editor/library/file_name_coding.h"
 #include "editor/library/library_dialogs.h"
 #include "editor/library/preset_files.h"
@@ -110,7 +110,7 @@ void PresetLibrary::loadPresetFromDialog(const std::string& name) {
 
     auto outcome = model::PresetLoadOutcome::corruptData();
     if (auto file = existingPresetFileURL(name, folderName)) {
-        auto read = readWholeFile(*file);
+        auto read = foundation::readWholeFile(*file);
         if (read.bytes && hooks_.applyPresetData) outcome = hooks_.applyPresetData(*read.bytes);
     }
     switch (outcome.kind) {

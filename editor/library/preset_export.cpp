@@ -1,6 +1,6 @@
 #include "editor/library/preset_export.h"
 
-#include "editor/library/atomic_file.h"
+#include "platform/foundation/atomic_file.h"
 #include "editor/library/library_error.h"
 #include "editor/library/preset_listing.h"
 
@@ -18,9 +18,9 @@ URL createdFolder(const URL& folder) {
 
 // Copies through a temporary file, so an earlier copy is replaced only by a whole one.
 void copyInto(const URL& file, const URL& folder) {
-    auto read = readWholeFile(file);
+    auto read = foundation::readWholeFile(file);
     if (!read.bytes) throw LibraryError::fromSystem(read.error);
-    if (auto error = writeFileAtomically(folder / file.filename(), *read.bytes)) throw LibraryError::fromSystem(error);
+    if (auto error = foundation::writeFileAtomically(folder / file.filename(), *read.bytes)) throw LibraryError::fromSystem(error);
 }
 
 }  // namespace

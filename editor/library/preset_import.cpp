@@ -1,6 +1,6 @@
 #include "editor/library/preset_import.h"
 
-#include "editor/library/atomic_file.h"
+#include "platform/foundation/atomic_file.h"
 #include "editor/library/file_name_coding.h"
 #include "editor/library/library_error.h"
 #include "editor/library/preset_files.h"
@@ -42,7 +42,7 @@ std::string importedBaseName(const URL& file) {
 }
 
 std::string readOrThrow(const URL& file) {
-    auto read = readWholeFile(file);
+    auto read = foundation::readWholeFile(file);
     if (!read.bytes) throw LibraryError::fromSystem(read.error);
     return std::move(*read.bytes);
 }

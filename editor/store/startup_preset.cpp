@@ -26,10 +26,10 @@ std::vector<model::ChordPreset> normalizedChordPresets(std::vector<model::ChordP
 std::optional<model::Preset> loadDefaultPresetFile() {
     const auto file = library::existingPresetFileURL("Default", std::nullopt);
     if (!file) return std::nullopt;
-    const auto bytes = foundation::readFileBytes(*file);
-    if (!bytes) return std::nullopt;
+    const auto read = foundation::readWholeFile(*file);
+    if (!read.bytes) return std::nullopt;
     try {
-        return model::PresetParser::parse(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+        return model::PresetParser::parse(*read.bytes);
     } catch (const std::exception&) {
         return std::nullopt;  // a damaged or foreign "Default" file: start from the default preset
     }

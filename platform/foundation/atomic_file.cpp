@@ -1,71 +1,95 @@
 #include "platform/foundation/atomic_file.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <string>
 #include <unistd.h>
 
-#include <cerrno>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <system_error>
-
 namespace pulvan::foundation {
-
 namespace {
 
-bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+std::error_code lastError() { return {errno, std::generic_category()}; }
+
+std::error_code writeAll(int fd, std::string_view data) {
+    std::size_t written = 0;
+    while (written < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return false;
+            return lastError();
         }
-        done += static_cast<std::size_t>(n);
+        written += static_cast<std::size_t>(n);
     }
-    return true;
+    return {};
 }
 
+// Makes a finished rename survive a crash of the machine.
 void syncFolder(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
 }
 
-}  // namespace
-
-bool writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) return false;
-
-    std::string hiddenName(".");
-    hiddenName += path.filename().string();
-    hiddenName += ".XXXXXX";
-    std::string temporary = (folder / hiddenName).string();
+// Writes a hidden temporary file beside the target and moves it into place.
+std::error_code writeThenMove(const std::filesystem::path& target, std::string_view data, unsigned moveFlags) {
+    std::string hiddenName = target.filename().string();
+    hiddenName.insert(0, 1, '.');
+    hiddenName.append(".XXXXXX");
+    std::string temporary = (target.parent_path() / hiddenName).string();
     const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return false;
-    const bool written = writeAll(fd, bytes) && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
+    if (fd < 0) return lastError();
+    std::error_code error = writeAll(fd, data);
+    if (!error && ::fchmod(fd, 0644) != 0) error = lastError();
+    if (!error && ::fsync(fd) != 0) error = lastError();
+    if (::close(fd) != 0 && !error) error = lastError();
+    if (!error && ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), moveFlags) != 0) {
+        error = lastError();
     }
-    syncFolder(folder);
-    return true;
+    if (error) {
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    syncFolder(target.parent_path());
+    return {};
 }
 
-std::optional<std::vector<std::uint8_t>> readFileBytes(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (file.bad()) return std::nullopt;
-    return bytes;
+}  // namespace
+
+std::error_code writeFileAtomically(const std::filesystem::path& target, std::string_view data) {
+    return writeThenMove(target, data, 0);
+}
+
+std::error_code writeNewFileAtomically(const std::filesystem::path& target, std::string_view data) {
+    return writeThenMove(target, data, RENAME_NOREPLACE);
+}
+
+ReadResult readWholeFile(const std::filesystem::path& file) {
+    // Never waits on a pipe or reads a device: only regular files are read.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return {std::nullopt, lastError()};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return {std::nullopt, std::make_error_code(std::errc::invalid_argument)};
+    }
+    std::string bytes;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const std::error_code error = lastError();
+            ::close(fd);
+            return {std::nullopt, error};
+        }
+        if (n == 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return {std::move(bytes), {}};
 }
 
 }  // namespace pulvan::foundation

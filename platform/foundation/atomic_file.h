@@ -1,19 +1,27 @@
 #pragma once
-#include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <span>
-#include <vector>
+#include <string>
+#include <string_view>
+#include <system_error>
 
 namespace pulvan::foundation {
 
-// Replaces the file with the bytes in one step: written to a temporary file in
-// the same folder, flushed to disk, then renamed over the target, so a reader
-// sees the old file or the new one and never a part. Creates missing folders.
-// False when anything fails; the old file is then left as it was.
-bool writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+// Replaces the file in one step: the bytes go to a hidden temporary file in the same
+// folder, are flushed to disk and then renamed over the target, so a reader sees the
+// old file or the new one, never a part, and a failure leaves the old file as it was.
+// The folder must exist. Returns the error that stopped the write, or none.
+std::error_code writeFileAtomically(const std::filesystem::path& target, std::string_view data);
 
-// The whole file, or none when it is missing or unreadable.
-std::optional<std::vector<std::uint8_t>> readFileBytes(const std::filesystem::path& path);
+// The same, but an existing target is never replaced: it answers EEXIST instead.
+std::error_code writeNewFileAtomically(const std::filesystem::path& target, std::string_view data);
+
+// The file's bytes, or the error that stopped the read. Only regular files are read,
+// so a pipe or a device with a file's name never makes the caller wait.
+struct ReadResult {
+    std::optional<std::string> bytes;
+    std::error_code error;
+};
+ReadResult readWholeFile(const std::filesystem::path& file);
 
 }  // namespace pulvan::foundation

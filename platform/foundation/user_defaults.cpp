@@ -39,9 +39,9 @@ private:
 std::optional<nlohmann::json> readObject(const std::filesystem::path& file) {
     std::error_code error;
     if (!std::filesystem::exists(file, error) && !error) return nlohmann::json::object();
-    auto bytes = readFileBytes(file);
-    if (!bytes) return std::nullopt;  // there but unreadable: never written over
-    auto parsed = nlohmann::json::parse(bytes->begin(), bytes->end(), nullptr, false);
+    auto read = readWholeFile(file);
+    if (!read.bytes) return std::nullopt;  // there but unreadable: never written over
+    auto parsed = nlohmann::json::parse(*read.bytes, nullptr, false);
     if (parsed.is_discarded() || !parsed.is_object()) return std::nullopt;
     return parsed;
 }
@@ -89,7 +89,7 @@ bool UserDefaults::update(Change&& change) {
     }
     change(*object);
     const std::string text = object->dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
-    return writeFileAtomically(file_, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    return !writeFileAtomically(file_, text);
 }
 
 bool UserDefaults::setValue(const std::string& key, const nlohmann::json& value) {

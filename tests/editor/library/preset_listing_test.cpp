@@ -1,4 +1,4 @@
-#include "editor/library/atomic_file.h"
+#include "platform/foundation/atomic_file.h"
 #include "editor/library/chord_progression_files.h"
 #include "editor/library/preset_files.h"
 #include "editor/library/preset_listing.h"
@@ -45,7 +45,7 @@ TEST_F(PresetListing, ListsJsonFilesOfAnyCaseButNotHiddenOthersOrFolders) {
     EXPECT_EQ(presetNames(std::nullopt), (Names{"A", "b", "Bad %ZZ", "Pad #1"}));
     EXPECT_EQ(listPresetFolders(lib.home()).size(), 2u);  // "dir.json" and "Sub"
     EXPECT_EQ(totalPresetCount(), 4);
-    EXPECT_FALSE(readWholeFile(lib.home() / "pipe.json").bytes.has_value());  // and returns at once
+    EXPECT_FALSE(foundation::readWholeFile(lib.home() / "pipe.json").bytes.has_value());  // and returns at once
 }
 
 TEST_F(PresetListing, FolderEntriesAreDecodedAndSortedIgnoringCase) {

@@ -10,7 +10,7 @@
 
 using pulvan::foundation::base64Decode;
 using pulvan::foundation::base64Encode;
-using pulvan::foundation::readFileBytes;
+using pulvan::foundation::readWholeFile;
 using pulvan::foundation::UserDefaults;
 using pulvan::foundation::writeFileAtomically;
 using pulvan::test::ScopedEnvironment;
@@ -64,9 +64,9 @@ TEST(UserDefaults, ADamagedFileReadsAsEmptyAndIsKeptAsideOnTheNextWrite) {
         EXPECT_FALSE(defaults.value("kez.user_preferences").has_value()) << damaged;
         ASSERT_TRUE(defaults.setValue("key", 1)) << damaged;
         EXPECT_EQ(defaults.value("key"), nlohmann::json(1));
-        auto kept = readFileBytes(folder.path() / "defaults.json.damaged");
+        auto kept = readWholeFile(folder.path() / "defaults.json.damaged").bytes;
         ASSERT_TRUE(kept.has_value());
-        EXPECT_EQ(*kept, bytesOf(damaged));
+        EXPECT_EQ(*kept, damaged);
     }
 }
 
@@ -82,14 +82,14 @@ TEST(UserDefaults, AnUnwritableFolderFailsAndLeavesTheStoredValues) {
 TEST(AtomicFile, ReplacesTheWholeFileAndLeavesNoTemporaryBehind) {
     TempFolder folder;
     const auto file = folder.path() / "preset.json";
-    ASSERT_TRUE(writeFileAtomically(file, bytesOf("a much longer first version")));
-    ASSERT_TRUE(writeFileAtomically(file, bytesOf("short")));
-    EXPECT_EQ(readFileBytes(file), bytesOf("short"));
+    ASSERT_FALSE(writeFileAtomically(file, "a much longer first version"));
+    ASSERT_FALSE(writeFileAtomically(file, "short"));
+    EXPECT_EQ(readWholeFile(file).bytes, "short");
     int entries = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) ++entries;
     EXPECT_EQ(entries, 1);
-    EXPECT_FALSE(readFileBytes(folder.path() / "missing").has_value());
-    EXPECT_FALSE(readFileBytes(folder.path()).has_value()) << "a folder is not a file";
+    EXPECT_FALSE(readWholeFile(folder.path() / "missing").bytes.has_value());
+    EXPECT_FALSE(readWholeFile(folder.path()).bytes.has_value()) << "a folder is not a file";
 }
 
 struct Base64Case {
