@@ -56,12 +56,9 @@ tresult PLUGIN_API PulvanController::getMidiControllerAssignment(int32 busIndex,
 void PulvanController::releaseEditorSide() {
     if (editorHolder_) editor_link::releaseStore(editorHolder_);
     editorHolder_ = nullptr;
-    if (engine_ && engine_->engine) {
-        // Views may outlive the engine: they lose it here, together with the
-        // resize callback that points back at them.
-        engine_->engine->editorResizeCallback = nullptr;
-        engine_->engine = nullptr;
-    }
+    // Views may outlive the engine: they lose it here. The editor side has
+    // stopped, so its thread no longer calls the engine's resize callback.
+    if (engine_) forgetEngine(*engine_);
     engine_.reset();
 }
 
@@ -75,7 +72,7 @@ tresult PLUGIN_API PulvanController::notify(IMessage* message) {
         void* engine = reinterpret_cast<void*>(static_cast<std::intptr_t>(address));
         // An address that names no live engine of this process is not acted on.
         if (address != 0 && pulvan::link::LiveEngines::contains(engine)) {
-            engine_ = std::make_shared<EngineHandle>(EngineHandle{static_cast<pulvan::engine::SequencerEngine*>(engine)});
+            engine_ = makeEngineHandle(static_cast<pulvan::engine::SequencerEngine*>(engine));
             editorHolder_ = editor_link::createStore(KezVst3EngineMakeHooks(engine));
         }
         return kResultOk;

@@ -35,16 +35,43 @@ void PulvanEditorView::attachedToParent() {
     hostedWindow_->fillParent();
     editorContent_ = editor_link::createEditorContent(editorHolder_, hostedWindow_->id(), rect.getWidth(),
                                                       rect.getHeight());
-    engine()->editorResizeCallback = [this](double width, double height) { resizeFromEditor(width, height); };
+    startResizeDelivery();
 }
 
 void PulvanEditorView::removedFromParent() { detach(); }
 
 void PulvanEditorView::detach() {
-    if (engine()) engine()->editorResizeCallback = nullptr;
+    stopResizeDelivery();
     if (editorContent_) editor_link::releaseEditorContent(editorContent_);
     editorContent_ = nullptr;
     hostedWindow_.reset();
+}
+
+tresult PLUGIN_API PulvanEditorView::setFrame(IPlugFrame* frame) {
+    stopResizeDelivery();
+    const tresult result = CPluginView::setFrame(frame);
+    startResizeDelivery();
+    return result;
+}
+
+void PulvanEditorView::startResizeDelivery() {
+    if (uiQueue_ || !hostedWindow_ || !plugFrame) return;
+    // A host without a run loop gives us no way onto its UI thread, and calling
+    // its frame from the editor thread is not allowed: the editor's requests
+    // are then dropped, and the window keeps the size the host gives it.
+    uiQueue_ = HostRunLoopQueue::open(plugFrame);
+    if (!uiQueue_) return;
+    engine_->resizeRequests.listen(this, [this, queue = uiQueue_.get()] { queue->post([this] { applyRequestedSize(); }); });
+}
+
+void PulvanEditorView::stopResizeDelivery() {
+    if (!uiQueue_) return;
+    engine_->resizeRequests.stopListening(this);
+    uiQueue_.reset();
+}
+
+void PulvanEditorView::applyRequestedSize() {
+    if (const auto size = engine_->resizeRequests.collect(this)) resizeFromEditor(size->width, size->height);
 }
 
 void PulvanEditorView::resizeFromEditor(double width, double height) {

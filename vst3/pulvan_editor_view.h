@@ -1,10 +1,13 @@
 #pragma once
 // The plug-in's editor inside the host's window: an X11 child window of the
 // host's frame at the editor's fixed aspect, which the editor's root view
-// draws into, and resizes that the editor asks the host for.
+// draws into, and resizes that the editor asks the host for. The editor asks
+// on its own thread; the request reaches the plug frame on the host's UI
+// thread through the host's run loop.
 #include <memory>
 
 #include "vst3/engine_handle.h"
+#include "vst3/host_run_loop_queue.h"
 #include "platform/x11/child_window.h"
 #include "public.sdk/source/common/pluginview.h"
 
@@ -21,11 +24,14 @@ public:
     Steinberg::tresult PLUGIN_API onSize(Steinberg::ViewRect* newSize) SMTG_OVERRIDE;
     Steinberg::tresult PLUGIN_API canResize() SMTG_OVERRIDE { return Steinberg::kResultTrue; }
     Steinberg::tresult PLUGIN_API checkSizeConstraint(Steinberg::ViewRect* rect) SMTG_OVERRIDE;
+    // Hosts may hand over the frame before or after attaching the view.
+    Steinberg::tresult PLUGIN_API setFrame(Steinberg::IPlugFrame* frame) SMTG_OVERRIDE;
 
     void attachedToParent() override;
     void removedFromParent() override;
 
-    // What the editor's resize request ends in: the host frame resizes us.
+    // What the editor's resize request ends in, on the host's UI thread: the
+    // host frame resizes us.
     void resizeFromEditor(double width, double height);
 
     // The child window while attached (tests look at it); null otherwise.
@@ -33,6 +39,9 @@ public:
 
 private:
     void detach();
+    void startResizeDelivery();
+    void stopResizeDelivery();
+    void applyRequestedSize();
 
     pulvan::engine::SequencerEngine* engine() const { return engine_ ? engine_->engine : nullptr; }
 
@@ -40,6 +49,8 @@ private:
     void* editorHolder_;
     std::unique_ptr<pulvan::x11::ChildWindow> hostedWindow_;
     void* editorContent_ = nullptr;
+    // While attached to a frame whose host offers a run loop.
+    std::unique_ptr<HostRunLoopQueue> uiQueue_;
 };
 
 }  // namespace kez

@@ -1,38 +1,27 @@
 // gtest before Xlib: Xlib's macros (None, Bool) break gtest's headers.
 #include <gtest/gtest.h>
 
+#include "editor/link/editor_holder.h"
 #include "editor/link/entry_points.h"
 #include "editor/link/live_engines.h"
 #include "engine/engine_hooks.h"
 #include "engine/sequencer_engine.h"
 #include "tests/platform/x11/host_window.h"
+#include "tests/vst3/run_loop_frame.h"
 #include "vst3/pulvan_editor_view.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 using namespace Steinberg;
+using namespace std::chrono_literals;
+using kez::test::RunLoopFrame;
 using pulvan::x11::test::HostWindow;
 
 namespace kez {
 namespace {
-
-// What a host's frame does with a resize request: records it and answers
-// with onSize, in the same call, as hosts must.
-class RecordingFrame : public IPlugFrame {
-public:
-    tresult PLUGIN_API resizeView(IPlugView* view, ViewRect* newSize) override {
-        requests.push_back(*newSize);
-        return view->onSize(newSize);
-    }
-    tresult PLUGIN_API queryInterface(const TUID, void** obj) override {
-        *obj = nullptr;
-        return kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-    std::vector<ViewRect> requests;
-};
 
 class EditorView : public ::testing::Test {
 protected:
@@ -42,14 +31,33 @@ protected:
         ASSERT_TRUE(host->open());
         engine = std::make_unique<pulvan::engine::SequencerEngine>();
         registration = std::make_unique<pulvan::link::LiveEngineRegistration>(engine.get());
-        handle = std::make_shared<EngineHandle>(EngineHandle{engine.get()});
+        handle = makeEngineHandle(engine.get());
         const KezVst3EngineHooks hooks = KezVst3EngineMakeHooks(engine.get());
         holder = KezVst3StoreCreate(&hooks);
         ASSERT_NE(holder, nullptr);
     }
-    void TearDown() override { KezVst3StoreRelease(holder); }
+    void TearDown() override { releaseEditorSide(); }
+    // What the controller does when the engine goes.
+    void releaseEditorSide() {
+        KezVst3StoreRelease(std::exchange(holder, nullptr));
+        if (handle) forgetEngine(*handle);
+    }
     unsigned childCount() const { return host->childCount(); }
     void* parentHandle() const { return host->handle(); }
+
+    // The editor asks for a size the way its views do: through the store, on the editor thread.
+    void requestFromEditor(std::initializer_list<EditorSize> sizes) {
+        auto* editorSide = static_cast<pulvan::link::KezVst3EditorHolder*>(holder);
+        editorSide->thread().runSync([&] {
+            for (const EditorSize& size : sizes) editorSide->bridge().store().hooks.hostedRequestEditorResize(size.width, size.height);
+        });
+    }
+    PulvanEditorView* attachedView(RunLoopFrame& frame) {
+        auto* view = new PulvanEditorView(handle, holder);
+        view->setFrame(&frame);
+        EXPECT_EQ(view->attached(parentHandle(), "X11EmbedWindowID"), kResultOk);
+        return view;
+    }
 
     std::unique_ptr<HostWindow> host;
     std::unique_ptr<pulvan::engine::SequencerEngine> engine;
@@ -99,29 +107,95 @@ TEST_F(EditorView, ChildWindowFillsTheParentAndFollowsOnSize) {
     EXPECT_EQ(childCount(), 1u);
     view->release();
     EXPECT_EQ(childCount(), 0u);
-    EXPECT_FALSE(engine->editorResizeCallback);
 }
 
-TEST_F(EditorView, EditorResizeRequestsGoThroughTheFrameConstrained) {
-    auto* view = new PulvanEditorView(handle, holder);
-    RecordingFrame frame;
-    ASSERT_EQ(view->attached(parentHandle(), "X11EmbedWindowID"), kResultOk);
-    ASSERT_TRUE(engine->editorResizeCallback);
+struct ResizeCase {
+    EditorSize requested;
+    int width, height;  // what the host frame is asked for
+};
 
-    engine->editorResizeCallback(1000.0, 1000.0);  // no frame yet: ignored
-    view->setFrame(&frame);
-    engine->editorResizeCallback(1000.4, 1000.0);
-    engine->editorResizeCallback(100.0, 100.0);
-    ASSERT_EQ(frame.requests.size(), 2u);
-    EXPECT_EQ(frame.requests[0].getWidth(), 1000);
-    EXPECT_EQ(frame.requests[0].getHeight(), 570);
-    EXPECT_EQ(frame.requests[1].getWidth(), 640);
-    EXPECT_EQ(frame.requests[1].getHeight(), 365);
-    EXPECT_EQ(view->hostedWindow()->size().width, 640);
+void PrintTo(const ResizeCase& c, std::ostream* os) {
+    *os << c.requested.width << "x" << c.requested.height << "->" << c.width << "x" << c.height;
+}
 
+class EditorResizeRequests : public EditorView, public ::testing::WithParamInterface<ResizeCase> {};
+
+TEST_P(EditorResizeRequests, ReachTheFrameOnTheHostsThreadConstrained) {
+    RunLoopFrame frame;
+    auto* view = attachedView(frame);
+    ASSERT_EQ(frame.handlerCount(), 1u);
+    requestFromEditor({GetParam().requested});
+    ASSERT_TRUE(frame.runUntil([&] { return !frame.resizes.empty(); }, 5s));
+    frame.runFor(50ms);
+    ASSERT_EQ(frame.resizes.size(), 1u);
+    EXPECT_EQ(frame.resizes[0].thread, std::this_thread::get_id());
+    EXPECT_EQ(frame.resizes[0].rect.getWidth(), GetParam().width);
+    EXPECT_EQ(frame.resizes[0].rect.getHeight(), GetParam().height);
+    EXPECT_EQ(view->hostedWindow()->size().width, GetParam().width);
     view->removed();
-    EXPECT_FALSE(engine->editorResizeCallback);
+    view->release();
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, EditorResizeRequests,
+                         ::testing::Values(ResizeCase{{1000.4, 1000.0}, 1000, 570}, ResizeCase{{100.0, 100.0}, 640, 365},
+                                           ResizeCase{{5000.0, 100.0}, 5001, 2852}));
+
+TEST_F(EditorView, OnlyTheNewestWaitingSizeReachesTheFrame) {
+    RunLoopFrame frame;
+    auto* view = attachedView(frame);
+    requestFromEditor({{900, 600}, {2000, 1141}, {1280, 730}});
+    ASSERT_TRUE(frame.runUntil([&] { return !frame.resizes.empty(); }, 5s));
+    frame.runFor(50ms);
+    ASSERT_EQ(frame.resizes.size(), 1u);
+    EXPECT_EQ(frame.resizes[0].rect.getWidth(), 1280);
+    requestFromEditor({{std::nan(""), 700}});  // not a size: nothing to ask the host
+    frame.runFor(50ms);
+    EXPECT_EQ(frame.resizes.size(), 1u);
+    view->removed();
+    view->release();
+}
+
+// The host's frame may only be called on its UI thread; without a run loop we cannot get there.
+TEST_F(EditorView, WithoutARunLoopRequestsAreDropped) {
+    RunLoopFrame frame(RunLoopFrame::Offers::nothing);
+    auto* view = attachedView(frame);
+    requestFromEditor({{1000, 570}});
+    frame.runFor(100ms);
+    EXPECT_TRUE(frame.resizes.empty());
+    view->removed();
+    view->release();
+    EXPECT_EQ(frame.references(), 0u);
+}
+
+TEST_F(EditorView, ARemovedViewLeavesTheRunLoopAndAWaitingRequestDies) {
+    RunLoopFrame frame;
+    auto* view = attachedView(frame);
+    requestFromEditor({{1000, 570}});
+    view->removed();
+    EXPECT_EQ(frame.handlerCount(), 0u);
+    EXPECT_EQ(frame.references(), 0u);
+    requestFromEditor({{1600, 913}});
+    frame.runFor(100ms);
+    EXPECT_TRUE(frame.resizes.empty());
+    view->release();
+}
+
+TEST_F(EditorView, AFrameGivenAfterAttachingOrTakenAwayMovesTheRunLoopHandler) {
+    RunLoopFrame first, second;
+    auto* view = new PulvanEditorView(handle, holder);
+    ASSERT_EQ(view->attached(parentHandle(), "X11EmbedWindowID"), kResultOk);
+    EXPECT_EQ(first.handlerCount(), 0u);
+    view->setFrame(&first);
+    EXPECT_EQ(first.handlerCount(), 1u);
+    view->setFrame(&second);
+    EXPECT_EQ(first.handlerCount(), 0u);
+    EXPECT_EQ(first.references(), 0u);
+    requestFromEditor({{1000, 570}});
+    ASSERT_TRUE(second.runUntil([&] { return !second.resizes.empty(); }, 5s));
     view->setFrame(nullptr);
+    EXPECT_EQ(second.handlerCount(), 0u);
+    EXPECT_EQ(second.references(), 0u);
+    view->removed();
     view->release();
 }
 
@@ -139,14 +213,16 @@ TEST_F(EditorView, WithoutEngineOrHolderNothingIsEmbedded) {
 
 // The host may keep the view after the processor, and its engine, are gone.
 TEST_F(EditorView, AViewOutlivingTheEngineLeavesItAlone) {
-    auto* view = new PulvanEditorView(handle, holder);
-    ASSERT_EQ(view->attached(parentHandle(), "X11EmbedWindowID"), kResultOk);
-    engine->editorResizeCallback = nullptr;  // what the controller does when the engine goes
-    handle->engine = nullptr;
+    RunLoopFrame frame;
+    auto* view = attachedView(frame);
+    requestFromEditor({{1000, 570}});  // still waiting when the engine goes
+    releaseEditorSide();
     registration.reset();  // as the processor's engine leaves the live engines before it goes
     engine.reset();
+    frame.runFor(50ms);
     view->removed();
     EXPECT_EQ(childCount(), 0u);
+    EXPECT_EQ(frame.references(), 0u);
     view->release();
 }
 

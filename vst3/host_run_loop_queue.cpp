@@ -1,0 +1,49 @@
+#include "vst3/host_run_loop_queue.h"
+
+using namespace Steinberg;
+
+namespace kez {
+
+// What the run loop calls when the queue's descriptor is readable. The host
+// may hold it longer than the queue lives: then it does nothing.
+class HostRunLoopQueue::Handler : public FObject, public Linux::IEventHandler {
+public:
+    explicit Handler(pulvan::foundation::MainQueue* queue) : queue_(queue) {}
+    void PLUGIN_API onFDIsSet(Linux::FileDescriptor) SMTG_OVERRIDE {
+        if (queue_) queue_->pump();
+    }
+    void forgetQueue() { queue_ = nullptr; }
+
+    OBJ_METHODS(Handler, FObject)
+    DEFINE_INTERFACES
+        DEF_INTERFACE(Linux::IEventHandler)
+    END_DEFINE_INTERFACES(FObject)
+    REFCOUNT_METHODS(FObject)
+
+private:
+    pulvan::foundation::MainQueue* queue_;
+};
+
+std::unique_ptr<HostRunLoopQueue> HostRunLoopQueue::open(IPlugFrame* frame) {
+    if (!frame) return nullptr;
+    FUnknownPtr<Linux::IRunLoop> runLoop(frame);
+    if (!runLoop) return nullptr;
+    std::unique_ptr<HostRunLoopQueue> opened(new HostRunLoopQueue);
+    if (opened->queue_.wakeFileDescriptor() < 0) return nullptr;
+    auto handler = owned(new Handler(&opened->queue_));
+    if (runLoop->registerEventHandler(handler, opened->queue_.wakeFileDescriptor()) != kResultOk) {
+        handler->forgetQueue();
+        return nullptr;
+    }
+    opened->runLoop_ = runLoop;
+    opened->handler_ = handler;
+    return opened;
+}
+
+HostRunLoopQueue::~HostRunLoopQueue() {
+    if (!handler_) return;
+    runLoop_->unregisterEventHandler(handler_);
+    handler_->forgetQueue();
+}
+
+}  // namespace kez

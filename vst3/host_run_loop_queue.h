@@ -1,0 +1,36 @@
+#pragma once
+// Work handed to the host's UI thread through the run loop that a Linux host
+// offers on its plug frame: our queue's wake-up descriptor is registered with
+// the run loop, which calls us back on the UI thread, where the queued work runs.
+#include <functional>
+#include <memory>
+
+#include "base/source/fobject.h"
+#include "pluginterfaces/base/smartpointer.h"
+#include "pluginterfaces/gui/iplugview.h"
+#include "platform/foundation/main_queue.h"
+
+namespace kez {
+
+class HostRunLoopQueue {
+public:
+    // Null when the frame offers no run loop or the run loop refuses us. UI thread.
+    static std::unique_ptr<HostRunLoopQueue> open(Steinberg::IPlugFrame* frame);
+    // Leaves the run loop; work still queued is dropped. UI thread.
+    ~HostRunLoopQueue();
+    HostRunLoopQueue(const HostRunLoopQueue&) = delete;
+    HostRunLoopQueue& operator=(const HostRunLoopQueue&) = delete;
+
+    // Any thread, while the queue exists: `work` runs on the UI thread.
+    void post(std::function<void()> work) { queue_.async(std::move(work)); }
+
+private:
+    class Handler;
+    HostRunLoopQueue() = default;
+
+    pulvan::foundation::MainQueue queue_;
+    Steinberg::IPtr<Steinberg::Linux::IRunLoop> runLoop_;
+    Steinberg::IPtr<Handler> handler_;
+};
+
+}  // namespace kez
