@@ -1,12 +1,36 @@
 // The bundle's exported entry points; the version script keeps every other
-// symbol inside.
+// symbol inside. Entering the module also makes the Audio-Unit-style class it
+// holds instantiable through the module's component registry.
+#include <mutex>
+
+#include "audiounit/pulvan_audio_unit.h"
+#include "audiounit/registration.h"
 #include "pluginterfaces/base/ipluginbase.h"
 #include "vst3/pulvan_factory.h"
 
+namespace {
+
+std::mutex moduleMutex;
+int moduleEntries = 0;  // hosts and the application may each enter the module
+
+}  // namespace
+
 extern "C" {
 
-__attribute__((visibility("default"))) bool ModuleEntry(void*) { return true; }
-__attribute__((visibility("default"))) bool ModuleExit() { return true; }
+__attribute__((visibility("default"))) bool ModuleEntry(void*) {
+    std::lock_guard lock(moduleMutex);
+    if (moduleEntries++ == 0) pulvan::au::registerPulvanAudioUnit(pulvan::au::ComponentRegistry::shared());
+    return true;
+}
+
+__attribute__((visibility("default"))) bool ModuleExit() {
+    std::lock_guard lock(moduleMutex);
+    if (moduleEntries == 0) return false;
+    // Units made before stay usable; only new ones can no longer be made.
+    if (--moduleEntries == 0)
+        pulvan::au::ComponentRegistry::shared().unregisterComponent(pulvan::au::PulvanAudioUnit::kComponentDescription);
+    return true;
+}
 
 __attribute__((visibility("default"))) bool bundleEntry(void* handle) { return ModuleEntry(handle); }
 __attribute__((visibility("default"))) bool bundleExit() { return ModuleExit(); }
