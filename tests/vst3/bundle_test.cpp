@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <memory>
 #include <random>
@@ -432,6 +434,62 @@ TEST_F(Bundle, DamagedStatesAreRefusedAndChangeNothing) {
     EXPECT_EQ(hooks.hostStateVersion(hooks.engine), version);
     EXPECT_EQ(plugin->component()->setState(nullptr), kResultFalse);
     EXPECT_EQ(plugin->component()->getState(nullptr), kResultFalse);
+}
+
+// A host looping the first half bar: the lanes keep counting across each loop,
+// so the looped stream sounds exactly like playing straight on, sample for sample.
+TEST_F(Bundle, AHostLoopContinuesThePatternSeamlessly) {
+    constexpr int kBlock = 480;
+    constexpr std::int64_t kLoopSamples = 48000;  // two quarter notes at 120 BPM
+    const double qnPerSample = 120.0 / 60.0 / kSampleRate;
+    auto playLooped = [&](std::int64_t loopSamples) {
+        auto plugin = makeInstance();
+        Transport transport;
+        std::vector<NoteEvent> events;
+        for (std::int64_t first = 0; first < 4 * kLoopSamples; first += kBlock) {
+            transport.positionQn = static_cast<double>(first % loopSamples) * qnPerSample;
+            for (const NoteEvent& e : plugin->processBlock(kBlock, &transport, first)) events.push_back(e);
+        }
+        const KezVst3EngineHooks hooks = KezVst3EngineMakeHooks(enginePointer(*plugin));
+        EXPECT_DOUBLE_EQ(hooks.beatPosition(hooks.engine), transport.positionQn) << "the engine follows the host's position";
+        return events;
+    };
+    const auto looped = playLooped(kLoopSamples);
+    const auto straight = playLooped(std::numeric_limits<std::int64_t>::max());
+    ASSERT_EQ(looped.size(), straight.size());
+    ASSERT_GT(ofType(looped, Event::kNoteOnEvent).size(), 10u);
+    for (size_t i = 0; i < looped.size(); ++i) {
+        // A release due right on a block's end goes out on that block's last sample,
+        // and which side of the end it falls on is rounding: one sample either way.
+        const std::int64_t tolerance = looped[i].type == Event::kNoteOffEvent ? 1 : 0;
+        EXPECT_LE(std::abs(looped[i].sample - straight[i].sample), tolerance) << "event " << i;
+        EXPECT_EQ(looped[i].type, straight[i].type) << "event " << i;
+        EXPECT_EQ(looped[i].data1, straight[i].data1) << "event " << i;
+        EXPECT_EQ(looped[i].data2, straight[i].data2) << "event " << i;
+    }
+}
+
+// The host's time signature sets the bar that launches and the measure display count in.
+TEST_F(Bundle, TheHostsTimeSignatureSetsTheBar) {
+    auto plugin = makeInstance();
+    const KezVst3EngineHooks hooks = KezVst3EngineMakeHooks(enginePointer(*plugin));
+    struct Case {
+        int numerator, denominator;
+        bool valid;
+        double positionQn, progress;
+    };
+    for (const Case& c : {Case{4, 4, true, 1.5, 0.375}, Case{3, 4, true, 1.5, 0.5}, Case{6, 8, true, 4.5, 0.5},
+                          Case{7, 8, true, 4.0, 0.5 / 3.5}, Case{3, 4, false, 1.5, 0.375}, Case{3, 0, true, 1.5, 0.375},
+                          Case{5, 4, true, 9.0, 0.8}}) {
+        Transport transport;
+        transport.numerator = c.numerator;
+        transport.denominator = c.denominator;
+        transport.positionQn = c.positionQn;
+        if (!c.valid) transport.removeFlags = ProcessContext::kTimeSigValid;
+        plugin->processBlock(64, &transport, 0);
+        EXPECT_NEAR(hooks.measureProgress(hooks.engine), c.progress, 1e-12)
+            << c.numerator << "/" << c.denominator << (c.valid ? "" : " (not valid)") << " at " << c.positionQn;
+    }
 }
 
 TEST_F(Bundle, ZeroSamplesAndMissingContextAreSafe) {
