@@ -1,18 +1,21 @@
 #include "vst3/host_run_loop_queue.h"
 
+#include <utility>
+
 using namespace Steinberg;
 
 namespace kez {
 
 // What the run loop calls when the queue's descriptor is readable. The host
-// may hold it longer than the queue lives: then it does nothing.
+// may hold it longer than the queue lives: then it does nothing. Work that
+// closes the queue while it runs leaves the queue alive until the pump ends.
 class HostRunLoopQueue::Handler : public FObject, public Linux::IEventHandler {
 public:
-    explicit Handler(pulvan::foundation::MainQueue* queue) : queue_(queue) {}
+    explicit Handler(std::shared_ptr<pulvan::foundation::MainQueue> queue) : queue_(std::move(queue)) {}
     void PLUGIN_API onFDIsSet(Linux::FileDescriptor) SMTG_OVERRIDE {
-        if (queue_) queue_->pump();
+        if (const auto queue = queue_) queue->pump();
     }
-    void forgetQueue() { queue_ = nullptr; }
+    void forgetQueue() { queue_.reset(); }
 
     OBJ_METHODS(Handler, FObject)
     DEFINE_INTERFACES
@@ -21,7 +24,7 @@ public:
     REFCOUNT_METHODS(FObject)
 
 private:
-    pulvan::foundation::MainQueue* queue_;
+    std::shared_ptr<pulvan::foundation::MainQueue> queue_;
 };
 
 std::unique_ptr<HostRunLoopQueue> HostRunLoopQueue::open(IPlugFrame* frame) {
@@ -29,9 +32,9 @@ std::unique_ptr<HostRunLoopQueue> HostRunLoopQueue::open(IPlugFrame* frame) {
     FUnknownPtr<Linux::IRunLoop> runLoop(frame);
     if (!runLoop) return nullptr;
     std::unique_ptr<HostRunLoopQueue> opened(new HostRunLoopQueue);
-    if (opened->queue_.wakeFileDescriptor() < 0) return nullptr;
-    auto handler = owned(new Handler(&opened->queue_));
-    if (runLoop->registerEventHandler(handler, opened->queue_.wakeFileDescriptor()) != kResultOk) {
+    if (opened->queue_->wakeFileDescriptor() < 0) return nullptr;
+    auto handler = owned(new Handler(opened->queue_));
+    if (runLoop->registerEventHandler(handler, opened->queue_->wakeFileDescriptor()) != kResultOk) {
         handler->forgetQueue();
         return nullptr;
     }

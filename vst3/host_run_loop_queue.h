@@ -4,6 +4,7 @@
 // the run loop, which calls us back on the UI thread, where the queued work runs.
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "base/source/fobject.h"
 #include "pluginterfaces/base/smartpointer.h"
@@ -22,13 +23,13 @@ public:
     HostRunLoopQueue& operator=(const HostRunLoopQueue&) = delete;
 
     // Any thread, while the queue exists: `work` runs on the UI thread.
-    void post(std::function<void()> work) { queue_.async(std::move(work)); }
+    void post(std::function<void()> work) { queue_->async(std::move(work)); }
 
 private:
     class Handler;
     HostRunLoopQueue() = default;
 
-    pulvan::foundation::MainQueue queue_;
+    std::shared_ptr<pulvan::foundation::MainQueue> queue_ = std::make_shared<pulvan::foundation::MainQueue>();
     Steinberg::IPtr<Steinberg::Linux::IRunLoop> runLoop_;
     Steinberg::IPtr<Handler> handler_;
 };

@@ -180,6 +180,18 @@ TEST_F(EditorView, ARemovedViewLeavesTheRunLoopAndAWaitingRequestDies) {
     view->release();
 }
 
+TEST_F(EditorView, AHostClosingTheEditorWhileItResizesIsSafe) {
+    RunLoopFrame frame;
+    auto* view = attachedView(frame);
+    frame.whileResizing = [](IPlugView* resized) { resized->removed(); };
+    requestFromEditor({{1000, 570}});
+    ASSERT_TRUE(frame.runUntil([&] { return !frame.resizes.empty(); }, 5s));
+    EXPECT_EQ(frame.handlerCount(), 0u);
+    EXPECT_EQ(view->hostedWindow(), nullptr);
+    view->release();
+    EXPECT_EQ(frame.references(), 0u);
+}
+
 TEST_F(EditorView, AFrameGivenAfterAttachingOrTakenAwayMovesTheRunLoopHandler) {
     RunLoopFrame first, second;
     auto* view = new PulvanEditorView(handle, holder);

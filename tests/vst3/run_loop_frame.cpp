@@ -15,7 +15,9 @@ RunLoopFrame::~RunLoopFrame() {
 tresult PLUGIN_API RunLoopFrame::resizeView(IPlugView* view, ViewRect* newSize) {
     if (!view || !newSize) return kInvalidArgument;
     resizes.push_back({*newSize, std::this_thread::get_id()});
-    return view->onSize(newSize);
+    const tresult result = view->onSize(newSize);
+    if (whileResizing) whileResizing(view);
+    return result;
 }
 
 tresult PLUGIN_API RunLoopFrame::registerEventHandler(Linux::IEventHandler* handler, Linux::FileDescriptor fd) {

@@ -24,6 +24,8 @@ public:
         std::thread::id thread;
     };
     std::vector<Resize> resizes;
+    // What the host does next, inside resizeView, after the view's onSize.
+    std::function<void(Steinberg::IPlugView*)> whileResizing;
 
     // Calls the handlers whose descriptors are readable until `done` holds
     // or `timeout` passes; whether `done` held.
