@@ -33,9 +33,10 @@ void PulvanEditorView::attachedToParent() {
     hostedWindow_ = pulvan::x11::ChildWindow::create(parent, {rect.getWidth(), rect.getHeight()});
     if (!hostedWindow_) return;
     hostedWindow_->fillParent();
+    // Listening first: the editor may ask for its size while it starts.
+    startResizeDelivery();
     editorContent_ = editor_link::createEditorContent(editorHolder_, hostedWindow_->id(), rect.getWidth(),
                                                       rect.getHeight());
-    startResizeDelivery();
 }
 
 void PulvanEditorView::removedFromParent() { detach(); }
