@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "engine/block_processing.h"
@@ -71,16 +73,21 @@ TEST(Transport, StartInsideABarAnchorsAtTheBarAndPlaysTheStepInProgress) {
 TEST(Transport, StartJustBeforeABarLineAnchorsOnIt) {
     EngineDriver driver;
     driver.push(countingConfig());
-    const auto events = driver.play(3.9995, 2);
+    const auto events = driver.playUntil(3.9995, 4.02);
     ASSERT_FALSE(notesOn(events).empty());
     EXPECT_EQ(notesOn(events)[0], (Note{4.0, 40, 100}));
 }
 
+// Held notes, a NOTES lane of 3, blocks of 0.25 quarter notes played up to 8.0.
+std::vector<CollectedEvent> playTwoHeldBars(EngineDriver& driver) {
+    driver.push(countingConfig(3, 1));
+    driver.blockSize = 6000;
+    return driver.playUntil(0.0, 7.8);
+}
+
 TEST(Transport, HostLoopKeepsHeldNotesAndContinuesTheLanes) {
     EngineDriver driver;
-    driver.push(countingConfig(3, 1));  // held notes, a NOTES lane of 3
-    driver.blockSize = 6000;            // 0.25 quarter notes a block
-    auto events = driver.playUntil(0.0, 7.8);
+    auto events = playTwoHeldBars(driver);
     ASSERT_EQ(ofKind(events, kEventNoteOn).back().time, 7.75);  // global step 31: position 1
     EXPECT_EQ(ofKind(events, kEventNoteOn).back().data1, 41);
     events = driver.block(0.0);  // the host loops from 8.0 back to 0.0
@@ -94,9 +101,7 @@ TEST(Transport, HostLoopKeepsHeldNotesAndContinuesTheLanes) {
 
 TEST(Transport, ForwardJumpReleasesEverythingAndRestartsTheGrid) {
     EngineDriver driver;
-    driver.push(countingConfig(3, 1));
-    driver.blockSize = 6000;
-    driver.playUntil(0.0, 7.8);
+    playTwoHeldBars(driver);
     const auto events = driver.block(20.0);
     ASSERT_GE(events.size(), 2u);
     EXPECT_EQ(events[0].kind, kEventNoteOff);
@@ -133,17 +138,13 @@ TEST_P(OutputOffsets, ShiftTheTracksEvents) {
     const std::int32_t offsets[] = {0, GetParam().offsetMs};
     setTrackMIDIOutOffsetsMs(driver.engine(), offsets, 2);
     const auto events = driver.playUntil(4.0, 6.0);
-    const auto track1 = notesOn(ofTrack(events, 1));
-    const auto track0 = notesOn(ofTrack(events, 0));
-    ASSERT_FALSE(track1.empty());
     // Compare the step at 5.0 on both tracks.
-    auto at = [](const std::vector<Note>& notes, double t) {
-        for (const Note& n : notes)
-            if (std::abs(n.time - t) < 1e-9) return true;
-        return false;
+    auto startsAt = [&](int track, double t) {
+        const auto notes = notesOn(ofTrack(events, track));
+        return std::any_of(notes.begin(), notes.end(), [t](const Note& n) { return std::abs(n.time - t) < 1e-9; });
     };
-    EXPECT_TRUE(at(track0, 5.0));
-    EXPECT_TRUE(at(track1, 5.0 + GetParam().expectedShift));
+    EXPECT_TRUE(startsAt(0, 5.0));
+    EXPECT_TRUE(startsAt(1, 5.0 + GetParam().expectedShift));
 }
 
 INSTANTIATE_TEST_SUITE_P(Transport, OutputOffsets,
@@ -187,7 +188,7 @@ TEST(Transport, GateOffStepKeepsHeldNotesAndAMutedStepEndsThem) {
 TEST(Transport, AbsurdHostValuesNeitherHangNorMisbehave) {
     EngineDriver driver;
     driver.push(countingConfig(16, 1));
-    driver.play(0.0, 4);
+    driver.playUntil(0.0, 0.04);
     for (double position : {1e300, -1e300, 3.0e18, -7.5}) driver.block(position);
     driver.tempo = 1e9;  // a window of millions of steps
     const auto events = driver.block(2.0);
@@ -196,13 +197,7 @@ TEST(Transport, AbsurdHostValuesNeitherHangNorMisbehave) {
     EXPECT_TRUE(test::soundingNotes(all).empty());
 }
 
-TEST(Transport, LegatoOverlapIsSixtyFourSamples) {
-    EngineDriver driver;
-    driver.block(0.0);
-    EXPECT_NEAR(driver.engine().voices.legatoOverlapQN, 0.0026666666666, 1e-12);
-}
-
-TEST(Transport, SevenEightBarAndMeasureProgress) {
+TEST(Transport, SevenEightBarMeasureProgressAndALegatoOverlapOfSixtyFourSamples) {
     EXPECT_DOUBLE_EQ(barLengthQN(7, 8), 3.5);
     EXPECT_DOUBLE_EQ(barLengthQN(0, 4), 4.0);
     EXPECT_DOUBLE_EQ(barLengthQN(3, 0), 4.0);
@@ -214,6 +209,7 @@ TEST(Transport, SevenEightBarAndMeasureProgress) {
     EXPECT_TRUE(isTransportMoving(driver.engine()));
     EXPECT_EQ(currentStepGlobal(driver.engine(), 0), 3);  // rate 8 anchored at 3.5
     EXPECT_EQ(currentStepGlobal(driver.engine(), 1), -1);  // beyond the track count
+    EXPECT_NEAR(driver.engine().voices.legatoOverlapQN, 0.0026666666666, 1e-12);
 }
 
 struct SampleCase {
@@ -286,29 +282,25 @@ TEST(Lifecycle, ResetShowsNoStepUntilTheNextPlayingBlock) {
     EXPECT_EQ(currentStepGlobal(driver.engine(), 0), 2);
 }
 
-TEST(Lifecycle, EnableTogglesRequestNotesOffAndResetEachTime) {
+TEST(Lifecycle, DisablingEndsEveryNoteAndPlaysAsStoppedUntilEnabled) {
     EngineDriver driver;
-    setEnabled(driver.engine(), true);  // already enabled: nothing
-    EXPECT_EQ(driver.engine().resetRequested.load(), 0);
-    EXPECT_EQ(driver.engine().allNotesOffRequested.load(), 0);
-    setEnabled(driver.engine(), false);
-    EXPECT_EQ(driver.engine().resetRequested.load(), 1);
-    EXPECT_EQ(driver.engine().allNotesOffRequested.load(), 1);
-    EXPECT_TRUE(notesOn(driver.block(0.0)).empty());  // disabled plays as stopped
-    EXPECT_EQ(driver.engine().resetRequested.load(), 0);
-    setEnabled(driver.engine(), true);
-    EXPECT_EQ(driver.engine().resetRequested.load(), 1);
-    EXPECT_FALSE(notesOn(driver.block(0.0)).empty());
-}
-
-TEST(Lifecycle, DisablingWhilePlayingEndsEveryNote) {
-    EngineDriver driver;
+    SequencerEngine& engine = driver.engine();
     driver.push(countingConfig(16, 1));
+    setEnabled(engine, true);  // already enabled: nothing
+    EXPECT_EQ(engine.resetRequested.load(), 0);
+    EXPECT_EQ(engine.allNotesOffRequested.load(), 0);
     auto events = driver.playUntil(0.0, 0.6);
-    setEnabled(driver.engine(), false);
+    setEnabled(engine, false);
+    EXPECT_EQ(engine.resetRequested.load(), 1);
+    EXPECT_EQ(engine.allNotesOffRequested.load(), 1);
     const auto after = driver.next();
+    EXPECT_TRUE(notesOn(after).empty());
+    EXPECT_EQ(engine.resetRequested.load(), 0);
     events.insert(events.end(), after.begin(), after.end());
     EXPECT_TRUE(test::soundingNotes(events).empty());
+    setEnabled(engine, true);
+    EXPECT_EQ(engine.resetRequested.load(), 1);
+    EXPECT_FALSE(notesOn(driver.block(0.0)).empty());
 }
 
 }  // namespace

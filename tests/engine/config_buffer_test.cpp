@@ -18,121 +18,87 @@ TEST(ConfigBufferLayout, ArraysTileTheBufferWithoutGaps) {
     EXPECT_EQ(kConfigBufferWordCount, 11112);
 }
 
-TEST(ConfigBufferAcceptance, RejectsShortNullOrWrongMagicAndKeepsEverything) {
+TEST(ConfigBufferAcceptance, RejectsShortNullOrWrongMagicAndKeepsExactly11112WordsOfALongerOne) {
     SequencerEngine engine;
     ConfigBuilder config;
-    config.trackCount(3);
     applyConfigBuffer(engine, config.data(), kConfigBufferWordCount - 1);
     applyConfigBuffer(engine, nullptr, kConfigBufferWordCount);
-    config.words()[0] = layout::kMagic + 1;
-    applyConfigBuffer(engine, config.data(), config.size());
+    std::vector<std::int32_t> words(config.data(), config.data() + config.size());
+    words[0] = layout::kMagic + 1;
+    applyConfigBuffer(engine, words.data(), config.size());
     EXPECT_TRUE(copyRawConfig(engine).empty());
     EXPECT_EQ(engine.publishedSnapshots.generation.load(), 0u);
-}
 
-TEST(ConfigBufferAcceptance, LongerBufferKeepsExactly11112Words) {
-    SequencerEngine engine;
-    ConfigBuilder config;
-    std::vector<std::int32_t> longer(config.data(), config.data() + config.size());
-    longer.resize(20000, 7);
-    applyConfigBuffer(engine, longer.data(), static_cast<std::int32_t>(longer.size()));
+    words[0] = layout::kMagic;
+    words.resize(20000, 7);
+    applyConfigBuffer(engine, words.data(), static_cast<std::int32_t>(words.size()));
     const auto raw = copyRawConfig(engine);
     ASSERT_EQ(raw.size(), 11112u);
     EXPECT_EQ(raw[0], layout::kMagic);
     EXPECT_EQ(engine.publishedSnapshots.generation.load(), 1u);
 }
 
-struct GlobalClampCase {
+struct ClampCase {
+    const char* name;
     int word;
     int written;
-    int EngineSnapshot::*field;
     int expected;
+    int (*read)(const EngineSnapshot&);
 };
 
-class GlobalClamp : public ::testing::TestWithParam<GlobalClampCase> {};
+// Track 0, step 5.
+#define READ(field) [](const EngineSnapshot& s) { return int(s.field); }
+constexpr int track0(int base) { return layout::trackWord(base, 0); }
+constexpr int step5(int base) { return layout::stepWord(base, 0, 5); }
 
-TEST_P(GlobalClamp, ClampsIntoRange) {
+class Decode : public ::testing::TestWithParam<ClampCase> {};
+
+TEST_P(Decode, ClampsIntoRange) {
     const auto& c = GetParam();
     ConfigBuilder config;
     config.words()[c.word] = c.written;
-    EXPECT_EQ(config.decoded().*c.field, c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Decode, GlobalClamp,
-                         ::testing::Values(GlobalClampCase{layout::kTrackCount, 0, &EngineSnapshot::trackCount, 1},
-                                           GlobalClampCase{layout::kTrackCount, 9, &EngineSnapshot::trackCount, 6},
-                                           GlobalClampCase{layout::kTrackCount, -4, &EngineSnapshot::trackCount, 1},
-                                           GlobalClampCase{layout::kSwingPercent, 49, &EngineSnapshot::swingPercent, 50},
-                                           GlobalClampCase{layout::kSwingPercent, 80, &EngineSnapshot::swingPercent, 75},
-                                           GlobalClampCase{layout::kNotePoolCount, 200, &EngineSnapshot::notePoolCount, 128},
-                                           GlobalClampCase{layout::kNotePoolCount, -5, &EngineSnapshot::notePoolCount, 0}));
-
-struct TrackClampCase {
-    int base;
-    int written;
-    int expected;
-    int (*read)(const TrackSnapshot&);
-};
-
-class TrackClamp : public ::testing::TestWithParam<TrackClampCase> {};
-
-TEST_P(TrackClamp, ClampsIntoRange) {
-    const auto& c = GetParam();
-    ConfigBuilder config;
-    config.perTrack(c.base, 0, c.written);
-    const EngineSnapshot s = config.decoded();
-    EXPECT_EQ(c.read(s.tracks[0]), c.expected);
+    EXPECT_EQ(c.read(config.decoded()), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Decode, TrackClamp,
+    Words, Decode,
     ::testing::Values(
-        TrackClampCase{layout::kChannels, 0, 0, [](const TrackSnapshot& t) { return int{t.channel}; }},
-        TrackClampCase{layout::kChannels, 17, 15, [](const TrackSnapshot& t) { return int{t.channel}; }},
-        TrackClampCase{layout::kDirections, -1, 0, [](const TrackSnapshot& t) { return t.direction; }},
-        TrackClampCase{layout::kDirections, 6, 0, [](const TrackSnapshot& t) { return t.direction; }},
-        TrackClampCase{layout::kDirections, 5, 5, [](const TrackSnapshot& t) { return t.direction; }},
-        TrackClampCase{layout::kFillModes, 4, 1, [](const TrackSnapshot& t) { return t.fillMode; }},
-        TrackClampCase{layout::kFillModes, -1, 1, [](const TrackSnapshot& t) { return t.fillMode; }},
-        TrackClampCase{layout::kFillModes, 0, 0, [](const TrackSnapshot& t) { return t.fillMode; }},
-        TrackClampCase{layout::kResolutions, -3, 1, [](const TrackSnapshot& t) { return t.resolution; }},
-        TrackClampCase{layout::kLastSteps, 65, 64, [](const TrackSnapshot& t) { return t.lastStep; }},
-        TrackClampCase{layout::kCcBLastSteps, 0, 1, [](const TrackSnapshot& t) { return t.ccBLastStep; }},
-        TrackClampCase{layout::kCcANumbers, 300, 127, [](const TrackSnapshot& t) { return int{t.ccANumber}; }},
-        TrackClampCase{layout::kPortamentoOffValues, -2, 0, [](const TrackSnapshot& t) { return int{t.portamentoOffValue}; }},
-        TrackClampCase{layout::kTrackOctaves, 9, 3, [](const TrackSnapshot& t) { return t.trackOctave; }},
-        TrackClampCase{layout::kTrackTransposes, -40, -12, [](const TrackSnapshot& t) { return t.trackTranspose; }},
-        TrackClampCase{layout::kOutputChordCounts, 40, 16, [](const TrackSnapshot& t) { return t.outputChordCount; }},
-        TrackClampCase{layout::kTrackMutes, -7, 1, [](const TrackSnapshot& t) { return int{t.mute}; }}));
-
-struct StepClampCase {
-    int base;
-    int written;
-    int expected;
-    const std::int32_t (TrackSnapshot::*lane)[kStepsPerLane];
-};
-
-class StepClamp : public ::testing::TestWithParam<StepClampCase> {};
-
-TEST_P(StepClamp, ClampsIntoRange) {
-    const auto& c = GetParam();
-    ConfigBuilder config;
-    config.perStep(c.base, 0, 5, c.written);
-    EXPECT_EQ((config.decoded().tracks[0].*c.lane)[5], c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Decode, StepClamp,
-                         ::testing::Values(StepClampCase{layout::kProbabilitySteps, 9, 6, &TrackSnapshot::probability},
-                                           StepClampCase{layout::kCcASteps, 200, 128, &TrackSnapshot::ccA},
-                                           StepClampCase{layout::kCcBSteps, -1, 0, &TrackSnapshot::ccB},
-                                           StepClampCase{layout::kTieSteps, 3, 2, &TrackSnapshot::tie},
-                                           StepClampCase{layout::kGateSteps, -9, 1, &TrackSnapshot::gate},
-                                           StepClampCase{layout::kVelocitySteps, 128, 127, &TrackSnapshot::velocity},
-                                           StepClampCase{layout::kLengthSteps, 101, 100, &TrackSnapshot::length},
-                                           StepClampCase{layout::kOctaveSteps, -4, -3, &TrackSnapshot::octave},
-                                           StepClampCase{layout::kNoteStepChordCounts, 0, 1, &TrackSnapshot::chordCount},
-                                           StepClampCase{layout::kNoteStepChordCounts, 30, 17, &TrackSnapshot::chordCount},
-                                           StepClampCase{layout::kNotesSteps, -99999, -99999, &TrackSnapshot::note}));
+        ClampCase{"trackCountLow", layout::kTrackCount, 0, 1, READ(trackCount)},
+        ClampCase{"trackCountHigh", layout::kTrackCount, 9, 6, READ(trackCount)},
+        ClampCase{"swingLow", layout::kSwingPercent, 49, 50, READ(swingPercent)},
+        ClampCase{"swingHigh", layout::kSwingPercent, 80, 75, READ(swingPercent)},
+        ClampCase{"poolCountHigh", layout::kNotePoolCount, 200, 128, READ(notePoolCount)},
+        ClampCase{"poolCountLow", layout::kNotePoolCount, -5, 0, READ(notePoolCount)},
+        ClampCase{"channelLow", track0(layout::kChannels), 0, 0, READ(tracks[0].channel)},
+        ClampCase{"channelHigh", track0(layout::kChannels), 17, 15, READ(tracks[0].channel)},
+        ClampCase{"directionBelow", track0(layout::kDirections), -1, 0, READ(tracks[0].direction)},
+        ClampCase{"directionAbove", track0(layout::kDirections), 6, 0, READ(tracks[0].direction)},
+        ClampCase{"directionLast", track0(layout::kDirections), 5, 5, READ(tracks[0].direction)},
+        ClampCase{"fillModeAbove", track0(layout::kFillModes), 4, 1, READ(tracks[0].fillMode)},
+        ClampCase{"fillModeBelow", track0(layout::kFillModes), -1, 1, READ(tracks[0].fillMode)},
+        ClampCase{"fillModeFirst", track0(layout::kFillModes), 0, 0, READ(tracks[0].fillMode)},
+        ClampCase{"resolutionLow", track0(layout::kResolutions), -3, 1, READ(tracks[0].resolution)},
+        ClampCase{"lastStepHigh", track0(layout::kLastSteps), 65, 64, READ(tracks[0].lastStep)},
+        ClampCase{"ccBLastStepLow", track0(layout::kCcBLastSteps), 0, 1, READ(tracks[0].ccBLastStep)},
+        ClampCase{"ccNumberHigh", track0(layout::kCcANumbers), 300, 127, READ(tracks[0].ccANumber)},
+        ClampCase{"portamentoOffLow", track0(layout::kPortamentoOffValues), -2, 0, READ(tracks[0].portamentoOffValue)},
+        ClampCase{"trackOctaveHigh", track0(layout::kTrackOctaves), 9, 3, READ(tracks[0].trackOctave)},
+        ClampCase{"transposeLow", track0(layout::kTrackTransposes), -40, -12, READ(tracks[0].trackTranspose)},
+        ClampCase{"outputChordCountHigh", track0(layout::kOutputChordCounts), 40, 16, READ(tracks[0].outputChordCount)},
+        ClampCase{"muteAnyNonZero", track0(layout::kTrackMutes), -7, 1, READ(tracks[0].mute)},
+        ClampCase{"probabilityHigh", step5(layout::kProbabilitySteps), 9, 6, READ(tracks[0].probability[5])},
+        ClampCase{"ccAHigh", step5(layout::kCcASteps), 200, 128, READ(tracks[0].ccA[5])},
+        ClampCase{"ccBLow", step5(layout::kCcBSteps), -1, 0, READ(tracks[0].ccB[5])},
+        ClampCase{"tieHigh", step5(layout::kTieSteps), 3, 2, READ(tracks[0].tie[5])},
+        ClampCase{"gateAnyNonZero", step5(layout::kGateSteps), -9, 1, READ(tracks[0].gate[5])},
+        ClampCase{"velocityHigh", step5(layout::kVelocitySteps), 128, 127, READ(tracks[0].velocity[5])},
+        ClampCase{"lengthHigh", step5(layout::kLengthSteps), 101, 100, READ(tracks[0].length[5])},
+        ClampCase{"octaveLow", step5(layout::kOctaveSteps), -4, -3, READ(tracks[0].octave[5])},
+        ClampCase{"chordCountLow", step5(layout::kNoteStepChordCounts), 0, 1, READ(tracks[0].chordCount[5])},
+        ClampCase{"chordCountHigh", step5(layout::kNoteStepChordCounts), 30, 17, READ(tracks[0].chordCount[5])},
+        ClampCase{"noteUnclamped", step5(layout::kNotesSteps), -99999, -99999, READ(tracks[0].note[5])}),
+    [](const auto& info) { return std::string(info.param.name); });
+#undef READ
 
 TEST(ConfigBufferDecode, ChordValuesPastTheCountRepeatTheStepNote) {
     ConfigBuilder config;

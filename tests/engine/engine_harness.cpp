@@ -20,31 +20,9 @@ ConfigBuilder::ConfigBuilder() {
     }
 }
 
-ConfigBuilder& ConfigBuilder::trackCount(int count) {
-    words_[layout::kTrackCount] = count;
-    return *this;
-}
-
-ConfigBuilder& ConfigBuilder::swing(int percent) {
-    words_[layout::kSwingPercent] = percent;
-    return *this;
-}
-
 ConfigBuilder& ConfigBuilder::pool(std::initializer_list<int> notes) {
-    words_[layout::kNotePoolCount] = static_cast<std::int32_t>(notes.size());
-    int i = 0;
-    for (int n : notes) words_[layout::kNotePool + i++] = n;
-    return *this;
-}
-
-ConfigBuilder& ConfigBuilder::perTrack(int base, int track, int value) {
-    words_[layout::trackWord(base, track)] = value;
-    return *this;
-}
-
-ConfigBuilder& ConfigBuilder::perStep(int base, int track, int step, int value) {
-    words_[layout::stepWord(base, track, step)] = value;
-    return *this;
+    std::copy(notes.begin(), notes.end(), words_.begin() + layout::kNotePool);
+    return set(layout::kNotePoolCount, static_cast<int>(notes.size()));
 }
 
 ConfigBuilder& ConfigBuilder::allSteps(int base, int track, int value) {
@@ -61,10 +39,8 @@ ConfigBuilder& ConfigBuilder::laneLengths(int track, int length) {
 }
 
 ConfigBuilder& ConfigBuilder::chord(int track, int step, std::initializer_list<int> values) {
-    perStep(layout::kNoteStepChordCounts, track, step, static_cast<int>(values.size()));
-    int k = 0;
-    for (int v : values) words_[layout::chordValueWord(track, step, k++)] = v;
-    return *this;
+    std::copy(values.begin(), values.end(), words_.begin() + layout::chordValueWord(track, step, 0));
+    return perStep(layout::kNoteStepChordCounts, track, step, static_cast<int>(values.size()));
 }
 
 ConfigBuilder& ConfigBuilder::gates(int track, std::initializer_list<int> steps) {
@@ -97,15 +73,6 @@ std::vector<CollectedEvent> EngineDriver::block(double position, bool playing) {
     ++blocksRun_;
     nextPosition_ = position + blockQN();
     return out;
-}
-
-std::vector<CollectedEvent> EngineDriver::play(double start, int count) {
-    std::vector<CollectedEvent> all;
-    for (int i = 0; i < count; ++i) {
-        auto events = block(start + i * blockQN());
-        all.insert(all.end(), events.begin(), events.end());
-    }
-    return all;
 }
 
 std::vector<CollectedEvent> EngineDriver::playUntil(double start, double end) {

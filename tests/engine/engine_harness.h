@@ -14,11 +14,13 @@ namespace pulvan::engine::test {
 class ConfigBuilder {
 public:
     ConfigBuilder();
-    ConfigBuilder& trackCount(int count);
-    ConfigBuilder& swing(int percent);
+    ConfigBuilder& trackCount(int count) { return set(config_layout::kTrackCount, count); }
+    ConfigBuilder& swing(int percent) { return set(config_layout::kSwingPercent, percent); }
     ConfigBuilder& pool(std::initializer_list<int> notes);
-    ConfigBuilder& perTrack(int base, int track, int value);
-    ConfigBuilder& perStep(int base, int track, int step, int value);
+    ConfigBuilder& perTrack(int base, int track, int value) { return set(config_layout::trackWord(base, track), value); }
+    ConfigBuilder& perStep(int base, int track, int step, int value) {
+        return set(config_layout::stepWord(base, track, step), value);
+    }
     ConfigBuilder& allSteps(int base, int track, int value);
     ConfigBuilder& laneLengths(int track, int length);  // all nine last steps
     ConfigBuilder& chord(int track, int step, std::initializer_list<int> values);
@@ -30,6 +32,10 @@ public:
     EngineSnapshot decoded() const;
 
 private:
+    ConfigBuilder& set(int word, int value) {
+        words_[word] = value;
+        return *this;
+    }
     EngineConfigBuffer words_{};
 };
 
@@ -58,8 +64,6 @@ public:
     double blockQN() const;
     // One block: beginBlock, then renderPlaying or renderStopped; events collected and cleared.
     std::vector<CollectedEvent> block(double position, bool playing = true);
-    // `count` contiguous playing blocks from `start`; returns everything they produced.
-    std::vector<CollectedEvent> play(double start, int count);
     // Contiguous playing blocks from `start` until the block containing `end`.
     std::vector<CollectedEvent> playUntil(double start, double end);
     // The playing block that continues the previous one.

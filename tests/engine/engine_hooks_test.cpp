@@ -120,7 +120,7 @@ TEST_F(Hooks, OffsetsClampFillWithZeroAndReleaseChangedTracks) {
 }
 
 TEST_F(Hooks, TrackNotesOffIgnoresHighBitsAndAllNotesOffEndsEverything) {
-    auto events = driver.play(0.0, 3);
+    auto events = driver.playUntil(0.0, 0.03);
     hooks.forceTrackNotesOff(hooks.engine, 0xFFFFFFC1u);
     auto after = driver.next();
     ASSERT_FALSE(ofKind(after, kEventNoteOff).empty());

@@ -53,36 +53,44 @@ protected:
     void launchPattern(const ConfigBuilder& config, double target, int track) {
         schedulePatternLaunch(engine(), config.data(), config.size(), target, track);
     }
+    // Track 0 to note 64 by a scene, track 1 to 67 by a pattern, both at 8.0.
+    void launchSceneAndPattern() {
+        driver.push(scene({0, 1}));
+        driver.block(6.0);
+        launchScene(scene({2, 1}), 8.0);
+        launchPattern(scene({0, 4}), 8.0, 1);
+    }
     EngineDriver driver;
 };
 
-TEST_F(Launches, SceneSwitchesAtItsBeatAndCommitsInTheFirstBlockAfterIt) {
-    driver.push(scene({0}));
+struct SceneCase {
+    int track1OffsetMs;
+    double track1Switch;
+    double lastPendingBlock;  // the commit waits until every track has switched
+};
+
+class SceneLaunches : public Launches, public ::testing::WithParamInterface<SceneCase> {};
+
+TEST_P(SceneLaunches, EachTrackSwitchesAtItsOwnTimeAndTheCommitFollowsTheLast) {
+    const auto& c = GetParam();
+    driver.push(scene({0, 1}));
+    const std::int32_t offsets[] = {0, c.track1OffsetMs};
+    setTrackMIDIOutOffsetsMs(engine(), offsets, 2);
     driver.block(6.0);
-    launchScene(scene({2}), 8.0);
+    launchScene(scene({2, 3}), 8.0);
     auto events = driver.playUntil(6.1, 7.95);
     EXPECT_FALSE(playsAfter(events, 0, 64, 0.0));
-    events = driver.next();  // [8.0, 8.1)
+    events = driver.playUntil(8.0, c.lastPendingBlock + 0.05);
     EXPECT_DOUBLE_EQ(firstNoteTime(events, 0, 64), 8.0);
+    EXPECT_DOUBLE_EQ(firstNoteTime(events, 1, 65), c.track1Switch);
     EXPECT_EQ(engine().pendingScene.valid, 1);
-    driver.next();  // starts at 8.1: after the target
+    driver.next();
     EXPECT_EQ(engine().pendingScene.valid, 0);
     EXPECT_EQ(engine().staged.tracks[0].chordNotes[0][0], 2);
 }
 
-TEST_F(Launches, DelayedTrackSwitchesAtItsOwnTimeAndTheCommitWaitsForIt) {
-    driver.push(scene({0, 1}));
-    const std::int32_t offsets[] = {0, 100};  // 0.2 quarter notes at 120 bpm
-    setTrackMIDIOutOffsetsMs(engine(), offsets, 2);
-    driver.block(6.0);
-    launchScene(scene({2, 3}), 8.0);
-    const auto events = driver.playUntil(6.1, 8.25);
-    EXPECT_DOUBLE_EQ(firstNoteTime(events, 0, 64), 8.0);
-    EXPECT_DOUBLE_EQ(firstNoteTime(events, 1, 65), 8.2);
-    EXPECT_EQ(engine().pendingScene.valid, 1);  // blocks at 8.1 and 8.2 do not pass 8.2
-    driver.next();  // 8.3
-    EXPECT_EQ(engine().pendingScene.valid, 0);
-}
+// 100 ms is 0.2 quarter notes at 120 bpm.
+INSTANTIATE_TEST_SUITE_P(Launches, SceneLaunches, ::testing::Values(SceneCase{0, 8.0, 8.0}, SceneCase{100, 8.2, 8.2}));
 
 TEST_F(Launches, HostLoopBeforeTheTargetCommitsInTheLoopingBlock) {
     driver.push(scene({0}));
@@ -119,10 +127,7 @@ TEST(LaunchMask, EmptyPoolSilencesTracksWithoutFixSteps) {
 }
 
 TEST_F(Launches, CancelledPatternLaunchNeverHappensButTheSceneDoes) {
-    driver.push(scene({0, 1}));
-    driver.block(6.0);
-    launchScene(scene({2, 1}), 8.0);
-    launchPattern(scene({0, 4}), 8.0, 1);
+    launchSceneAndPattern();
     driver.block(6.1);
     cancelPatternLaunch(engine());
     const auto events = driver.playUntil(6.2, 9.0);
@@ -132,10 +137,7 @@ TEST_F(Launches, CancelledPatternLaunchNeverHappensButTheSceneDoes) {
 }
 
 TEST_F(Launches, StoppingCancelsBothKinds) {
-    driver.push(scene({0, 1}));
-    driver.block(6.0);
-    launchScene(scene({2, 1}), 8.0);
-    launchPattern(scene({0, 4}), 8.0, 1);
+    launchSceneAndPattern();
     driver.playUntil(6.1, 7.0);
     driver.stop();
     const auto events = driver.playUntil(7.5, 9.0);

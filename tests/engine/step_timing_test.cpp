@@ -40,43 +40,37 @@ std::vector<double> stepTimes(int resolution, int swing, double from, double to,
     return times;
 }
 
-TEST(Swing, SeventyFivePercentDelaysOddSixteenthsByAnEighthOfABeat) {
-    EXPECT_EQ(stepTimes(16, 75, 0.0, 1.0), (std::vector<double>{0.0, 0.375, 0.5, 0.875}));
-}
-
-TEST(Swing, SixtySixPercentDelaysOddSixteenthsBy008) {
-    const auto times = stepTimes(16, 66, 0.0, 0.5);
-    ASSERT_EQ(times.size(), 2u);
-    EXPECT_DOUBLE_EQ(times[1], 0.25 + 0.08);
-}
-
-TEST(Swing, ThirtySecondsSwingEveryFourthOnly) {
-    const auto times = stepTimes(32, 75, 0.0, 0.5);
-    EXPECT_EQ(times, (std::vector<double>{0.0, 0.125, 0.375, 0.375}));
-}
-
-struct NoSwingCase {
+struct SwingCase {
     int resolution;
     int swing;
+    double from, to;
+    std::vector<double> expected;
 };
 
-class NoSwing : public ::testing::TestWithParam<NoSwingCase> {};
+class Swing : public ::testing::TestWithParam<SwingCase> {};
 
-TEST_P(NoSwing, StepsStayOnTheGrid) {
-    const auto [resolution, swing] = GetParam();
-    const double length = stepLength(resolution);
-    const auto times = stepTimes(resolution, swing, 0.0, 4.0);
-    for (size_t i = 0; i < times.size(); ++i) EXPECT_DOUBLE_EQ(times[i], static_cast<double>(i) * length) << i;
+TEST_P(Swing, DelaysOnlyOddStraightSixteenthsAndThirtySeconds) {
+    const auto& c = GetParam();
+    const auto times = stepTimes(c.resolution, c.swing, c.from, c.to);
+    ASSERT_EQ(times.size(), c.expected.size());
+    for (size_t i = 0; i < times.size(); ++i) EXPECT_DOUBLE_EQ(times[i], c.expected[i]) << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(Swing, NoSwing,
-                         ::testing::Values(NoSwingCase{8, 75}, NoSwingCase{4, 75}, NoSwingCase{116, 75},
-                                           NoSwingCase{216, 75}, NoSwingCase{16, 50}, NoSwingCase{12, 75}));
+INSTANTIATE_TEST_SUITE_P(
+    Swing, Swing,
+    ::testing::Values(SwingCase{16, 75, 0.0, 1.0, {0.0, 0.375, 0.5, 0.875}},
+                      SwingCase{16, 66, 0.0, 0.5, {0.0, 0.33}},
+                      SwingCase{32, 75, 0.0, 0.5, {0.0, 0.125, 0.375, 0.375}},  // every fourth only
+                      SwingCase{16, 75, 1.0, 2.0, {1.0, 1.375, 1.5, 1.875}},
+                      SwingCase{16, 75, 2.0, 2.5, {2.0, 2.375}},  // 1.875 was the last window's
+                      SwingCase{16, 50, 0.0, 1.0, {0.0, 0.25, 0.5, 0.75}},
+                      SwingCase{8, 75, 0.0, 2.0, {0.0, 0.5, 1.0, 1.5}},
+                      SwingCase{4, 75, 0.0, 4.0, {0.0, 1.0, 2.0, 3.0}},
+                      SwingCase{116, 75, 0.0, 1.5, {0.0, 0.375, 0.75, 1.125}},
+                      SwingCase{216, 75, 0.0, 0.5, {0.0, 1.0 / 6.0, 1.0 / 3.0}},
+                      SwingCase{12, 75, 0.0, 1.0, {0.0, 1.0 / 3.0, 2.0 / 3.0}}));
 
-TEST(ScheduleTrackSteps, SwungStepBeforeTheWindowEndsInItOnceOnly) {
-    EXPECT_EQ(stepTimes(16, 75, 1.0, 2.0), (std::vector<double>{1.0, 1.375, 1.5, 1.875}));
-    EXPECT_EQ(stepTimes(16, 75, 2.0, 3.0).front(), 2.0);
-    // Split windows produce every step exactly once.
+TEST(ScheduleTrackSteps, SplitWindowsProduceEveryStepExactlyOnce) {
     auto first = stepTimes(16, 75, 1.0, 1.3);
     const auto second = stepTimes(16, 75, 1.3, 2.0);
     first.insert(first.end(), second.begin(), second.end());
@@ -84,8 +78,7 @@ TEST(ScheduleTrackSteps, SwungStepBeforeTheWindowEndsInItOnceOnly) {
 }
 
 TEST(ScheduleTrackSteps, RealignedWindowPlaysTheStepInProgressAtItsStart) {
-    const auto times = stepTimes(4, 50, 1.1, 2.5, true);
-    EXPECT_EQ(times, (std::vector<double>{1.1, 2.0}));
+    EXPECT_EQ(stepTimes(4, 50, 1.1, 2.5, true), (std::vector<double>{1.1, 2.0}));
     EXPECT_EQ(stepTimes(4, 50, 1.1, 2.5, false), (std::vector<double>{2.0}));
 }
 

@@ -9,21 +9,32 @@
 namespace pulvan::engine {
 namespace {
 
-ScheduledStep step(double time, std::vector<int> notes, int tie, double length = 0.125, int channel = 0,
-                   int portamentoCC = 0) {
+constexpr double kNoFlush = -1e300;
+
+struct Step {
+    double time;
+    std::vector<int> notes;
+    int tie;
+    double flushTo = kNoFlush;  // what falls due up to here is sent after the step
+    int channel = 0;
+    int portamentoCC = 0;
+    double length = 0.125;
+};
+
+ScheduledStep scheduled(const Step& in, int track = 0) {
     ScheduledStep s{};
-    s.time = time;
-    s.length = tie == 0 ? length : 0.0;
-    s.track = 0;
-    s.channel = static_cast<std::uint8_t>(channel);
+    s.time = in.time;
+    s.length = in.tie == 0 ? in.length : 0.0;
+    s.track = track;
+    s.channel = static_cast<std::uint8_t>(in.channel);
     s.velocity = 100;
-    s.tie = tie;
-    s.portamentoCC = static_cast<std::uint8_t>(portamentoCC);
+    s.tie = in.tie;
+    s.portamentoCC = static_cast<std::uint8_t>(in.portamentoCC);
     s.portamentoOnValue = 127;
     s.portamentoOffValue = 0;
     s.gateLength = 0.225;
-    s.noteCount = static_cast<int>(notes.size());
-    for (size_t i = 0; i < notes.size(); ++i) s.notes[i] = static_cast<std::uint8_t>(notes[i]);
+    s.noteCount = static_cast<int>(in.notes.size());
+    for (size_t i = 0; i < in.notes.size(); ++i) s.notes[i] = static_cast<std::uint8_t>(in.notes[i]);
     return s;
 }
 
@@ -56,139 +67,110 @@ protected:
         events->clear();
         return out;
     }
-    void play(const ScheduledStep& s) { playScheduledStep(*voices, s, *events); }
-    void flush(double limit) { flushDueTrackNotes(*voices, 0, *events, limit, -1e300); }
+    void play(const Step& s) {
+        playScheduledStep(*voices, scheduled(s), *events);
+        flushDueTrackNotes(*voices, 0, *events, s.flushTo, kNoFlush);
+    }
 
     std::unique_ptr<VoiceBank> voices = std::make_unique<VoiceBank>();
     std::unique_ptr<EngineEventBuffer> events = std::make_unique<EngineEventBuffer>();
 };
 
-TEST_F(Voices, PlainStepEndsAfterItsLength) {
-    play(step(1.0, {60}, 0, 0.125));
-    flush(2.0);
-    EXPECT_EQ(drain(), (std::vector<Out>{{1.0, kEventNoteOn, 0, 60, 100}, {1.125, kEventNoteOff, 0, 60, 0}}));
+constexpr int kOn = kEventNoteOn, kOff = kEventNoteOff, kCC = kEventControlChange;
+
+struct VoiceCase {
+    const char* name;
+    std::vector<Step> steps;
+    bool onlyControlChanges;
+    std::vector<Out> expected;
+};
+
+class VoiceSequences : public Voices, public ::testing::WithParamInterface<VoiceCase> {};
+
+TEST_P(VoiceSequences, SendExactlyTheseEvents) {
+    for (const Step& s : GetParam().steps) play(s);
+    auto out = drain();
+    if (GetParam().onlyControlChanges) std::erase_if(out, [](const Out& o) { return o.kind != kCC; });
+    EXPECT_EQ(out, GetParam().expected);
 }
 
-TEST_F(Voices, HeldNoteIsRestruckByTheNextStep) {
-    play(step(0.0, {60}, 1));
-    flush(0.24);
-    play(step(0.25, {60}, 0));
-    EXPECT_EQ(drain(), (std::vector<Out>{{0.0, kEventNoteOn, 0, 60, 100},
-                                         {0.25, kEventNoteOff, 0, 60, 0},
-                                         {0.25, kEventNoteOn, 0, 60, 100}}));
-}
-
-TEST_F(Voices, LegatoKeepsSharedNotesAndOverlapsTheRest) {
-    play(step(0.0, {60, 64}, 2));
-    play(step(0.25, {60, 67}, 0));
-    flush(0.25 + 0.01);
-    EXPECT_EQ(drain(), (std::vector<Out>{{0.0, kEventNoteOn, 0, 60, 100},
-                                         {0.0, kEventNoteOn, 0, 64, 100},
-                                         {0.25, kEventNoteOn, 0, 67, 100},
-                                         {0.26, kEventNoteOff, 0, 64, 0}}));
-}
-
-TEST_F(Voices, LegatoAcrossChannelsCarriesNothingOver) {
-    play(step(0.0, {60, 64}, 2, 0, 0));
-    play(step(0.25, {60, 67}, 0, 0.125, 1));
-    flush(0.3);
-    EXPECT_EQ(drain(), (std::vector<Out>{{0.0, kEventNoteOn, 0, 60, 100},
-                                         {0.0, kEventNoteOn, 0, 64, 100},
-                                         {0.25, kEventNoteOn, 1, 60, 100},
-                                         {0.25, kEventNoteOn, 1, 67, 100},
-                                         {0.26, kEventNoteOff, 0, 60, 0},
-                                         {0.26, kEventNoteOff, 0, 64, 0}}));
-}
-
-TEST_F(Voices, PortamentoSwitchesOnNearTheLegatoStepsEndAndOffAfterTheNext) {
-    play(step(0.0, {60}, 2, 0, 0, 65));
-    flush(0.249);
-    play(step(0.25, {62}, 0, 0.125, 0, 65));
-    flush(1.0);
-    const auto out = drain();
-    std::vector<Out> changes;
-    for (const Out& o : out)
-        if (o.kind == kEventControlChange) changes.push_back(o);
-    EXPECT_EQ(changes, (std::vector<Out>{{0.225, kEventControlChange, 0, 65, 127}, {0.475, kEventControlChange, 0, 65, 0}}));
-}
-
-TEST_F(Voices, PortamentoWithoutControllerSendsNothing) {
-    play(step(0.0, {60}, 2, 0, 0, 0));
-    play(step(0.25, {62}, 0));
-    flush(1.0);
-    for (const Out& o : drain()) EXPECT_NE(o.kind, kEventControlChange);
-}
-
-TEST_F(Voices, TwoLegatoStepsInARowSendOneOnChange) {
-    play(step(0.0, {60}, 2, 0, 0, 65));
-    flush(0.249);
-    play(step(0.25, {62}, 2, 0, 0, 65));
-    flush(0.499);
-    play(step(0.5, {64}, 2, 0, 0, 65));
-    flush(0.749);
-    int changes = 0;
-    for (const Out& o : drain()) changes += o.kind == kEventControlChange;
-    EXPECT_EQ(changes, 1);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Voices, VoiceSequences,
+    ::testing::Values(
+        VoiceCase{"plainStepEndsAfterItsLength", {{1.0, {60}, 0, 2.0}}, false, {{1.0, kOn, 0, 60, 100}, {1.125, kOff, 0, 60, 0}}},
+        VoiceCase{"heldNoteIsRestruckByTheNextStep",
+                  {{0.0, {60}, 1, 0.24}, {0.25, {60}, 0}},
+                  false,
+                  {{0.0, kOn, 0, 60, 100}, {0.25, kOff, 0, 60, 0}, {0.25, kOn, 0, 60, 100}}},
+        VoiceCase{"legatoKeepsSharedNotesAndOverlapsTheRest",
+                  {{0.0, {60, 64}, 2}, {0.25, {60, 67}, 0, 0.26}},
+                  false,
+                  {{0.0, kOn, 0, 60, 100}, {0.0, kOn, 0, 64, 100}, {0.25, kOn, 0, 67, 100}, {0.26, kOff, 0, 64, 0}}},
+        VoiceCase{"legatoAcrossChannelsCarriesNothingOver",
+                  {{0.0, {60, 64}, 2, kNoFlush, 0}, {0.25, {60, 67}, 0, 0.3, 1}},
+                  false,
+                  {{0.0, kOn, 0, 60, 100},
+                   {0.0, kOn, 0, 64, 100},
+                   {0.25, kOn, 1, 60, 100},
+                   {0.25, kOn, 1, 67, 100},
+                   {0.26, kOff, 0, 60, 0},
+                   {0.26, kOff, 0, 64, 0}}},
+        VoiceCase{"portamentoOnNearTheLegatoStepsEndOffAfterTheNext",
+                  {{0.0, {60}, 2, 0.249, 0, 65}, {0.25, {62}, 0, 1.0, 0, 65}},
+                  true,
+                  {{0.225, kCC, 0, 65, 127}, {0.475, kCC, 0, 65, 0}}},
+        VoiceCase{"portamentoWithoutControllerSendsNothing", {{0.0, {60}, 2}, {0.25, {62}, 0, 1.0}}, true, {}},
+        VoiceCase{"twoLegatoStepsInARowSendOneOnChange",
+                  {{0.0, {60}, 2, 0.249, 0, 65}, {0.25, {62}, 2, 0.499, 0, 65}, {0.5, {64}, 2, 0.749, 0, 65}},
+                  true,
+                  {{0.225, kCC, 0, 65, 127}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Voices, ReleaseSendsNoteOffsThenPortamentoOff) {
-    play(step(0.0, {60, 64}, 2, 0, 3, 65));
-    flush(0.24);
+    play({0.0, {60, 64}, 2, 0.24, 3, 65});
     drain();
     releaseTrackNotes(*voices, 0, *events, 0.3);
-    EXPECT_EQ(drain(), (std::vector<Out>{{0.3, kEventNoteOff, 3, 60, 0},
-                                         {0.3, kEventNoteOff, 3, 64, 0},
-                                         {0.3, kEventControlChange, 3, 65, 0}}));
+    EXPECT_EQ(drain(), (std::vector<Out>{{0.3, kOff, 3, 60, 0}, {0.3, kOff, 3, 64, 0}, {0.3, kCC, 3, 65, 0}}));
     releaseTrackNotes(*voices, 0, *events, 0.4);
     EXPECT_TRUE(drain().empty());
 }
 
 TEST_F(Voices, ReleaseDropsAScheduledButUnsentChange) {
-    play(step(0.0, {60}, 2, 0, 0, 65));
+    play({0.0, {60}, 2, kNoFlush, 0, 65});
     drain();
     releaseTrackNotes(*voices, 0, *events, 0.1);  // before the on change at 0.225
-    flush(1.0);
+    flushDueTrackNotes(*voices, 0, *events, 1.0, kNoFlush);
     const auto out = drain();
     ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].kind, kEventNoteOff);
+    EXPECT_EQ(out[0].kind, kOff);
 }
 
 TEST_F(Voices, FullBufferDropsNewEventsButKeepsRoomForEveryNoteOff) {
     // Six tracks each hold a 17-note legato chord plus a 17-note overlap and portamento on.
+    std::vector<int> low, high;
+    for (int n = 0; n < 17; ++n) low.push_back(n), high.push_back(60 + n);
     for (int t = 0; t < kTrackCount; ++t) {
-        std::vector<int> low, high;
-        for (int n = 0; n < 17; ++n) low.push_back(n), high.push_back(60 + n);
-        ScheduledStep a = step(0.0, low, 2, 0, t, 65);
-        a.track = t;
-        playScheduledStep(*voices, a, *events);
-        flushDueTrackNotes(*voices, t, *events, 0.24, -1e300);
-        ScheduledStep b = step(0.25, high, 2, 0, t, 65);
-        b.track = t;
-        playScheduledStep(*voices, b, *events);
+        playScheduledStep(*voices, scheduled({0.0, low, 2, kNoFlush, t, 65}, t), *events);
+        flushDueTrackNotes(*voices, t, *events, 0.24, kNoFlush);
+        playScheduledStep(*voices, scheduled({0.25, high, 2, kNoFlush, t, 65}, t), *events);
     }
     // Fill the rest with ordinary events until they are refused.
-    while (appendEvent(*events, {0.3, -1, kEventControlChange, 0, 1, 1})) {
+    while (appendEvent(*events, {0.3, -1, kCC, 0, 1, 1})) {
     }
     EXPECT_EQ(events->overflow, 1);
-    const int before = events->count;
-    EXPECT_EQ(before, kEventCapacity - kReleaseReserve);
+    EXPECT_EQ(events->count, kEventCapacity - kReleaseReserve);
     for (int t = 0; t < kTrackCount; ++t) releaseTrackNotes(*voices, t, *events, 0.3);
-    const auto out = drain();
-    const auto sounding = [&] {
-        std::vector<int> on(16 * 128, 0);
-        for (const Out& o : out)
-            if (o.kind == kEventNoteOn) on[o.channel * 128 + o.data1] = 1;
-            else if (o.kind == kEventNoteOff) on[o.channel * 128 + o.data1] = 0;
-        return std::count(on.begin(), on.end(), 1);
-    }();
-    EXPECT_EQ(sounding, 0) << "every note that went out was also ended";
+    std::vector<int> sounding(16 * 128, 0);
+    for (const Out& o : drain())
+        if (o.kind == kOn || o.kind == kOff) sounding[o.channel * 128 + o.data1] = o.kind == kOn;
+    EXPECT_EQ(std::count(sounding.begin(), sounding.end(), 1), 0) << "every note that went out was also ended";
 }
 
 TEST(EventBuffer, The513thEventIsDroppedAndOrderKept) {
     auto events = std::make_unique<EngineEventBuffer>();
     events->clear();
     for (int i = 0; i < kEventCapacity + 1; ++i)
-        appendReleaseEvent(*events, {static_cast<double>(i), 0, kEventNoteOff, 0, static_cast<std::uint8_t>(i % 128), 0});
+        appendReleaseEvent(*events, {static_cast<double>(i), 0, kOff, 0, static_cast<std::uint8_t>(i % 128), 0});
     EXPECT_EQ(events->count, kEventCapacity);
     EXPECT_EQ(events->overflow, 1);
     for (int i = 0; i < kEventCapacity; ++i) EXPECT_EQ(events->events[i].time, i);
