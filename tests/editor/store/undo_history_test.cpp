@@ -13,10 +13,8 @@ namespace {
 Preset fullPreset() {
     Preset preset = pulvan::model::defaultPreset();
     while (preset.tracks.size() < 6) {
-        auto track = preset.tracks[0];
-        track.id = pulvan::foundation::Uuid::random();
-        track.name = "Track " + std::to_string(preset.tracks.size() + 1);
-        preset.tracks.push_back(track);
+        preset.tracks.push_back(preset.tracks[0]);
+        preset.tracks.back().id = pulvan::foundation::Uuid::random();
     }
     return preset;
 }
@@ -39,27 +37,6 @@ TEST(UndoHistory, TheFiftyFirstEditEvictsTheInitialEntry) {
     EXPECT_TRUE(history.canUndo());
     EXPECT_FALSE(history.canRedo());
     EXPECT_EQ(history.snapshot(0).tracks[0].octave, 2);
-}
-
-TEST(UndoHistory, AnEditAfterUndoDropsTheRedoTail) {
-    const Preset base = fullPreset();
-    UndoHistory history(base);
-    for (int i = 1; i <= 3; ++i) history.pushUndoSnapshot(withOctave(base, i), "edit " + std::to_string(i));
-    EXPECT_EQ(history.stepBack()->tracks[0].octave, 2);
-    EXPECT_EQ(history.stepBack()->tracks[0].octave, 1);
-    EXPECT_TRUE(history.canRedo());
-    history.pushUndoSnapshot(withOctave(base, 9), "other");
-    EXPECT_EQ(history.labels(), (std::vector<std::string>{"initial", "edit 1", "other"}));
-    EXPECT_FALSE(history.canRedo());
-    EXPECT_FALSE(history.stepForward().has_value());
-}
-
-TEST(UndoHistory, StepsStopAtBothEnds) {
-    UndoHistory history(fullPreset());
-    EXPECT_FALSE(history.stepBack().has_value());
-    EXPECT_FALSE(history.stepForward().has_value());
-    EXPECT_EQ(history.index(), 0);
-    EXPECT_EQ(history.labels(), (std::vector<std::string>{"initial"}));
 }
 
 TEST(UndoHistory, APresetEqualToTheCurrentEntryIsRecordedAndSharesItsParts) {

@@ -13,8 +13,7 @@ TEST(RawValues, ConvertOnlyTheListedCases) {
     for (int raw = 0; raw <= 3; ++raw) EXPECT_EQ(rawValue(*hostedMIDIRecordModeFromRawValue(raw)), raw);
     EXPECT_EQ(patternGenerator303ModeFromRawValue(1), PatternGenerator303Mode::time);
     EXPECT_EQ(kezModalFromRawValue(6), KezModal::patternGenerator303);
-    EXPECT_FALSE(kezModalFromRawValue(8).has_value());
-    EXPECT_FALSE(kezModalFromRawValue(-1).has_value());
+    for (int bad : {8, -1}) EXPECT_FALSE(kezModalFromRawValue(bad).has_value()) << bad;
     EXPECT_FALSE(hostedMIDIRecordModeFromRawValue(4).has_value());
     EXPECT_FALSE(patternGenerator303ModeFromRawValue(2).has_value());
 }
@@ -40,11 +39,11 @@ TEST(PatternGenerator303State, MakeHoldsBothRowsToSixteenStepsAndTimeToItsRange)
 }
 
 TEST(MIDILearnElement, StorageKeysCountFromOneAndMapBack) {
-    EXPECT_EQ(MIDILearnElement::scene(0).storageKey(), "scene_1");
-    EXPECT_EQ(MIDILearnElement::trackCCB(5).storageKey(), "track_6_cc_b");
-    EXPECT_EQ(MIDILearnElement::trackCCA(0).storageKey(), "track_1_cc_a");
-    EXPECT_EQ(MIDILearnElement::mute(1).storageKey(), "mute_2");
-    EXPECT_EQ(MIDILearnElement::solo(5).storageKey(), "solo_6");
+    for (const auto& [element, key] : std::vector<std::pair<MIDILearnElement, std::string>>{
+             {MIDILearnElement::scene(0), "scene_1"}, {MIDILearnElement::trackCCB(5), "track_6_cc_b"}, {MIDILearnElement::trackCCA(0), "track_1_cc_a"},
+             {MIDILearnElement::mute(1), "mute_2"}, {MIDILearnElement::solo(5), "solo_6"}}) {
+        EXPECT_EQ(element.storageKey(), key);
+    }
     const auto& all = allLearnableElements();
     ASSERT_EQ(all.size(), 32u);
     EXPECT_EQ(all[8], MIDILearnElement::trackCCA(0));

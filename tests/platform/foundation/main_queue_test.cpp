@@ -3,14 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
-
 #include <memory>
 #include <string>
 #include <vector>
 
-using pulvan::foundation::MainQueue;
 using pulvan::foundation::ManualMainQueue;
-using pulvan::foundation::nanosecondsFromMilliseconds;
 using pulvan::foundation::Timer;
 
 namespace {
@@ -63,9 +60,9 @@ TEST(RepeatingTimer, ALateQueueSkipsMissedTicksInsteadOfBursting) {
     EXPECT_EQ(fired, 2) << "the next tick stays on the 10 ms grid, at 40 ms";
 }
 
-TEST(Timer, CancelledDestroyedOrSelfCancelledTimersStopFiring) {
+TEST(Timer, CancelledDestroyedReplacedOrSelfCancelledTimersStopFiring) {
     ManualMainQueue main;
-    int cancelled = 0, destroyed = 0, selfCancelled = 0;
+    int cancelled = 0, destroyed = 0, selfCancelled = 0, replaced = 0, replacement = 0;
     Timer a = main.queue().scheduleOneShot(5 * ms, [&] { ++cancelled; });
     auto b = std::make_unique<Timer>(main.queue().scheduleRepeating(5 * ms, [&] { ++destroyed; }));
     Timer c;
@@ -73,76 +70,61 @@ TEST(Timer, CancelledDestroyedOrSelfCancelledTimersStopFiring) {
         ++selfCancelled;
         c.cancel();
     });
+    // An arming timeout restarted at 9 s fires 10 s after the restart, not after the first arming.
+    Timer timeout = main.queue().scheduleOneShot(10'000 * ms, [&] { ++replaced; });
     a.cancel();
     b.reset();
-    main.advanceNanoseconds(100 * ms);
+    main.advanceSeconds(9);
+    timeout = main.queue().scheduleOneShot(10'000 * ms, [&] { ++replacement; });
+    main.advanceSeconds(9.999);
+    EXPECT_EQ(replacement, 0);
+    main.advanceSeconds(0.001);
+    EXPECT_EQ(replacement, 1);
+    EXPECT_EQ(replaced, 0);
     EXPECT_EQ(cancelled, 0);
     EXPECT_EQ(destroyed, 0);
     EXPECT_EQ(selfCancelled, 1);
     EXPECT_FALSE(c.isActive());
 }
 
-TEST(Timer, AHandlerMayCancelATimerDueInTheSamePump) {
-    ManualMainQueue main;
-    std::vector<std::string> order;
-    Timer later;
-    Timer first = main.queue().scheduleOneShot(5 * ms, [&] {
-        order.push_back("first");
-        later.cancel();
-    });
-    later = main.queue().scheduleOneShot(6 * ms, [&] { order.push_back("later"); });
-    main.clock().setNanoseconds(10 * ms);
-    main.queue().pump();
-    EXPECT_EQ(order, (std::vector<std::string>{"first"}));
-}
-
-TEST(Timer, ReplacingATimerRestartsItsFullDelay) {
-    // An arming timeout restarted at 9 s fires 10 s after the restart, not after the first arming.
-    ManualMainQueue main;
-    int cleared = 0;
-    Timer timeout = main.queue().scheduleOneShot(10'000 * ms, [&] { ++cleared; });
-    main.advanceSeconds(9);
-    timeout = main.queue().scheduleOneShot(10'000 * ms, [&] { ++cleared; });
-    main.advanceSeconds(9.999);
-    EXPECT_EQ(cleared, 0);
-    main.advanceSeconds(0.001);
-    EXPECT_EQ(cleared, 1);
-}
-
-TEST(Timer, OutlivingItsQueueIsHarmless) {
-    Timer timer;
+TEST(Timer, AHandlerMayCancelATimerDueInTheSamePumpAndATimerMayOutliveItsQueue) {
+    Timer outliving;
     {
         ManualMainQueue main;
-        timer = main.queue().scheduleOneShot(5 * ms, [] {});
+        std::vector<std::string> order;
+        Timer later;
+        Timer first = main.queue().scheduleOneShot(5 * ms, [&] {
+            order.push_back("first");
+            later.cancel();
+        });
+        later = main.queue().scheduleOneShot(6 * ms, [&] { order.push_back("later"); });
+        outliving = main.queue().scheduleOneShot(60 * ms, [] {});
+        main.clock().setNanoseconds(10 * ms);
+        main.queue().pump();
+        EXPECT_EQ(order, (std::vector<std::string>{"first"}));
     }
-    EXPECT_FALSE(timer.isActive());
-    timer.cancel();
+    EXPECT_FALSE(outliving.isActive());
+    outliving.cancel();
 }
 
-TEST(MainQueue, DeferredWorkRunsInOrderBeforeDueTimersAndWorkPostedMeanwhileWaits) {
+TEST(MainQueue, DeferredWorkRunsInOrderBeforeDueTimersInDeadlineOrderAndWorkPostedMeanwhileWaits) {
     ManualMainQueue main;
+    EXPECT_FALSE(main.queue().nextWakeNanoseconds().has_value());
     std::vector<std::string> order;
-    Timer timer = main.queue().scheduleOneShot(0, [&] { order.push_back("timer"); });
+    Timer late = main.queue().scheduleOneShot(30 * ms, [&] { order.push_back("30"); });
+    Timer early = main.queue().scheduleOneShot(10 * ms, [&] { order.push_back("10"); });
+    Timer middle = main.queue().scheduleOneShot(20 * ms, [&] { order.push_back("20"); });
     main.queue().async([&] {
         order.push_back("one");
         main.queue().async([&] { order.push_back("posted by one"); });
     });
     main.queue().async([&] { order.push_back("two"); });
-    main.queue().pump();
-    EXPECT_EQ(order, (std::vector<std::string>{"one", "two", "timer"}));
-    main.drain();
-    EXPECT_EQ(order.back(), "posted by one");
-}
-
-TEST(MainQueue, DueTimersRunInDeadlineOrder) {
-    ManualMainQueue main;
-    std::vector<int> order;
-    Timer late = main.queue().scheduleOneShot(30 * ms, [&] { order.push_back(30); });
-    Timer early = main.queue().scheduleOneShot(10 * ms, [&] { order.push_back(10); });
-    Timer middle = main.queue().scheduleOneShot(20 * ms, [&] { order.push_back(20); });
+    EXPECT_EQ(main.queue().nextWakeNanoseconds(), main.clock().nowNanoseconds()) << "waiting work wants a pump now";
     main.clock().setNanoseconds(40 * ms);
     main.queue().pump();
-    EXPECT_EQ(order, (std::vector<int>{10, 20, 30}));
+    EXPECT_EQ(order, (std::vector<std::string>{"one", "two", "10", "20", "30"}));
+    main.drain();
+    EXPECT_EQ(order.back(), "posted by one");
 }
 
 struct LeewayCase {
@@ -171,10 +153,3 @@ INSTANTIATE_TEST_SUITE_P(
                       LeewayCase{{{3 * ms, 1 * ms}, {5 * ms, 0}}, 3 * ms, 1},                       // beyond it: separately
                       LeewayCase{{{3 * ms, 2 * ms}, {4 * ms, 0}, {4 * ms + 500'000, 0}}, 4 * ms, 2},  // the second timer has none to give
                       LeewayCase{{{10 * ms, 0}, {10 * ms, 5 * ms}}, 10 * ms, 2}));
-
-TEST(MainQueue, WaitingWorkWantsAPumpNow) {
-    ManualMainQueue main;
-    EXPECT_FALSE(main.queue().nextWakeNanoseconds().has_value());
-    main.queue().async([] {});
-    EXPECT_EQ(main.queue().nextWakeNanoseconds(), main.clock().nowNanoseconds());
-}

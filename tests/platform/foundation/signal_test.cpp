@@ -10,7 +10,7 @@ using pulvan::foundation::Connection;
 using pulvan::foundation::Observable;
 using pulvan::foundation::Signal;
 
-TEST(Observable, SubscribersSeeTheNewValueWhenNotified) {
+TEST(Observable, SubscribersSeeTheNewValueOnEveryWriteEvenWhenEqual) {
     Signal<> ownerChanged;
     Observable<std::string> preset("old", &ownerChanged);
     std::vector<std::string> seenThroughArgument, seenThroughOwner;
@@ -19,21 +19,13 @@ TEST(Observable, SubscribersSeeTheNewValueWhenNotified) {
 
     preset.set("new");
     preset.modify([](std::string& value) { value += "er"; });
+    preset.set("newer");
 
-    EXPECT_EQ(seenThroughArgument, (std::vector<std::string>{"new/new", "newer/newer"}));
-    EXPECT_EQ(seenThroughOwner, (std::vector<std::string>{"new", "newer"}));
+    EXPECT_EQ(seenThroughArgument, (std::vector<std::string>{"new/new", "newer/newer", "newer/newer"}));
+    EXPECT_EQ(seenThroughOwner, (std::vector<std::string>{"new", "newer", "newer"}));
 }
 
-TEST(Observable, EveryWriteNotifiesEvenWhenEqual) {
-    Observable<int> value(3);
-    int notifications = 0;
-    auto connection = value.subscribe([&](const int&) { ++notifications; });
-    value.set(3);
-    value.set(3);
-    EXPECT_EQ(notifications, 2);
-}
-
-TEST(Signal, DisconnectingStopsDeliveryAndDestroyingTheConnectionDisconnects) {
+TEST(Signal, DisconnectingStopsDeliveryAndDestroyingEitherSideDisconnects) {
     Signal<int> signal;
     std::vector<int> received;
     Connection kept = signal.connect([&](int v) { received.push_back(v); });
@@ -47,44 +39,32 @@ TEST(Signal, DisconnectingStopsDeliveryAndDestroyingTheConnectionDisconnects) {
     EXPECT_EQ(received, (std::vector<int>{1, 101, 2}));
     EXPECT_EQ(signal.subscriberCount(), 0u);
     EXPECT_FALSE(kept.connected());
+
+    Connection outliving;
+    {
+        Signal<> gone;
+        outliving = gone.connect([] {});
+    }
+    EXPECT_FALSE(outliving.connected());
+    outliving.disconnect();
 }
 
-TEST(Signal, ASlotRemovedDuringEmissionIsNotCalledAndOneAddedWaitsForTheNext) {
+TEST(Signal, SlotsChangedDuringEmissionTakeEffectAtOnceForRemovalsAndNextTimeForAdditions) {
     Signal<> signal;
     std::vector<std::string> calls;
-    Connection second;
-    Connection added;
+    Connection second, added, self;
     Connection first = signal.connect([&] {
         calls.push_back("first");
         second.disconnect();
         if (!added.connected()) added = signal.connect([&] { calls.push_back("added"); });
     });
     second = signal.connect([&] { calls.push_back("second"); });
-
-    signal.emit();
-    signal.emit();
-    EXPECT_EQ(calls, (std::vector<std::string>{"first", "first", "added"}));
-}
-
-TEST(Signal, ASlotMayDisconnectItselfWhileRunning) {
-    Signal<> signal;
-    int calls = 0;
-    Connection self;
     self = signal.connect([&] {
-        ++calls;
+        calls.push_back("self");
         self.disconnect();
     });
-    signal.emit();
-    signal.emit();
-    EXPECT_EQ(calls, 1);
-}
 
-TEST(Signal, ConnectionOutlivingItsSignalIsHarmless) {
-    Connection connection;
-    {
-        Signal<> signal;
-        connection = signal.connect([] {});
-    }
-    EXPECT_FALSE(connection.connected());
-    connection.disconnect();
+    signal.emit();
+    signal.emit();
+    EXPECT_EQ(calls, (std::vector<std::string>{"first", "self", "first", "added"}));
 }
