@@ -70,15 +70,10 @@ TEST(AppPlayConfig, MissingEntriesAndTracksPastTheCountKeepTheDefaults) {
     for (int t = 0; t < 6; ++t) {
         EXPECT_EQ(c->channels[t], t < 2 ? 2 : t) << t;  // past the count: channel t + 1
         EXPECT_EQ(c->lastSteps[t], t < 2 ? 12 : 64) << t;
-        EXPECT_EQ(c->resolutions[t], 16);
-        EXPECT_EQ(c->ccBNumbers[t], 2);
-        EXPECT_EQ(c->portamentoOnValues[t], 127);
     }
     EXPECT_EQ(c->notesLastSteps[0], 5);
     EXPECT_EQ(c->notesLastSteps[1], 12) << "a lane without its own entry follows the track's last step";
     EXPECT_EQ(c->velocityLastSteps[1], 12);
-    EXPECT_EQ(c->velocitySteps[0], 100);
-    EXPECT_EQ(c->lengthSteps[383], 75);
 }
 
 TEST(AppPlayConfig, ChordValuesFallBackToTheStepsNote) {

@@ -1,54 +1,45 @@
 #include "tests/audiounit/audio_unit_driver.h"
 
 #include <algorithm>
-#include <cmath>
 #include <map>
 #include <stdexcept>
 
 namespace pulvan::au::test {
 
 AppPlayArguments argumentsFrom(const ConfigBuilder& config) {
+    using A = AppPlayArguments;
+    struct Field {
+        A::Numbers A::*numbers;
+        int base;
+        std::size_t count;
+    };
+    constexpr std::size_t tracks = kTrackCount, steps = kTrackSteps;
     const std::int32_t* w = config.data();
-    auto tracks = [w](int base) { return AppPlayArguments::Numbers(w + base, kTrackCount); };
-    auto steps = [w](int base) { return AppPlayArguments::Numbers(w + base, kTrackSteps); };
-    AppPlayArguments a;
+    const Field fields[] = {
+        {&A::resolutions, layout::kResolutions, tracks}, {&A::channels, layout::kChannels, tracks},
+        {&A::trackMutes, layout::kTrackMutes, tracks}, {&A::ccANumbers, layout::kCcANumbers, tracks},
+        {&A::ccBNumbers, layout::kCcBNumbers, tracks}, {&A::portamentoCCs, layout::kPortamentoCCs, tracks},
+        {&A::portamentoOnValues, layout::kPortamentoOnValues, tracks}, {&A::portamentoOffValues, layout::kPortamentoOffValues, tracks},
+        {&A::lastSteps, layout::kLastSteps, tracks}, {&A::directions, layout::kDirections, tracks},
+        {&A::tieLastSteps, layout::kTieLastSteps, tracks}, {&A::notesLastSteps, layout::kNotesLastSteps, tracks},
+        {&A::octaveLastSteps, layout::kOctaveLastSteps, tracks}, {&A::velocityLastSteps, layout::kVelocityLastSteps, tracks},
+        {&A::lengthLastSteps, layout::kLengthLastSteps, tracks}, {&A::probabilityLastSteps, layout::kProbabilityLastSteps, tracks},
+        {&A::ccALastSteps, layout::kCcALastSteps, tracks}, {&A::ccBLastSteps, layout::kCcBLastSteps, tracks},
+        {&A::fillModes, layout::kFillModes, tracks}, {&A::trackOctaves, layout::kTrackOctaves, tracks},
+        {&A::trackTransposes, layout::kTrackTransposes, tracks}, {&A::outputChordCounts, layout::kOutputChordCounts, tracks},
+        {&A::outputChordIntervals, layout::kOutputChordIntervals, tracks * kMaxOutputChordIntervals},
+        {&A::gateSteps, layout::kGateSteps, steps}, {&A::tieSteps, layout::kTieSteps, steps},
+        {&A::notesSteps, layout::kNotesSteps, steps}, {&A::fixSteps, layout::kFixSteps, steps},
+        {&A::noteStepChordCounts, layout::kNoteStepChordCounts, steps},
+        {&A::noteStepChordValues, layout::kNoteStepChordValues, steps * kMaxChordValues},
+        {&A::octaveSteps, layout::kOctaveSteps, steps}, {&A::velocitySteps, layout::kVelocitySteps, steps},
+        {&A::lengthSteps, layout::kLengthSteps, steps}, {&A::probabilitySteps, layout::kProbabilitySteps, steps},
+        {&A::ccASteps, layout::kCcASteps, steps}, {&A::ccBSteps, layout::kCcBSteps, steps},
+        {&A::notePool, layout::kNotePool, static_cast<std::size_t>(std::clamp(w[layout::kNotePoolCount], 0, 128))},
+    };
+    A a;
+    for (const Field& f : fields) a.*f.numbers = A::Numbers(w + f.base, f.count);
     a.trackCount = w[layout::kTrackCount];
-    a.resolutions = tracks(layout::kResolutions);
-    a.channels = tracks(layout::kChannels);
-    a.trackMutes = tracks(layout::kTrackMutes);
-    a.ccANumbers = tracks(layout::kCcANumbers);
-    a.ccBNumbers = tracks(layout::kCcBNumbers);
-    a.portamentoCCs = tracks(layout::kPortamentoCCs);
-    a.portamentoOnValues = tracks(layout::kPortamentoOnValues);
-    a.portamentoOffValues = tracks(layout::kPortamentoOffValues);
-    a.lastSteps = tracks(layout::kLastSteps);
-    a.directions = tracks(layout::kDirections);
-    a.tieLastSteps = tracks(layout::kTieLastSteps);
-    a.notesLastSteps = tracks(layout::kNotesLastSteps);
-    a.octaveLastSteps = tracks(layout::kOctaveLastSteps);
-    a.velocityLastSteps = tracks(layout::kVelocityLastSteps);
-    a.lengthLastSteps = tracks(layout::kLengthLastSteps);
-    a.probabilityLastSteps = tracks(layout::kProbabilityLastSteps);
-    a.ccALastSteps = tracks(layout::kCcALastSteps);
-    a.ccBLastSteps = tracks(layout::kCcBLastSteps);
-    a.gateSteps = steps(layout::kGateSteps);
-    a.tieSteps = steps(layout::kTieSteps);
-    a.notesSteps = steps(layout::kNotesSteps);
-    a.noteStepChordCounts = steps(layout::kNoteStepChordCounts);
-    a.noteStepChordValues = AppPlayArguments::Numbers(w + layout::kNoteStepChordValues, kTrackSteps * kMaxChordValues);
-    a.octaveSteps = steps(layout::kOctaveSteps);
-    a.velocitySteps = steps(layout::kVelocitySteps);
-    a.lengthSteps = steps(layout::kLengthSteps);
-    a.probabilitySteps = steps(layout::kProbabilitySteps);
-    a.ccASteps = steps(layout::kCcASteps);
-    a.ccBSteps = steps(layout::kCcBSteps);
-    a.fillModes = tracks(layout::kFillModes);
-    a.fixSteps = steps(layout::kFixSteps);
-    a.trackOctaves = tracks(layout::kTrackOctaves);
-    a.trackTransposes = tracks(layout::kTrackTransposes);
-    a.outputChordCounts = tracks(layout::kOutputChordCounts);
-    a.outputChordIntervals = AppPlayArguments::Numbers(w + layout::kOutputChordIntervals, kTrackCount * kMaxOutputChordIntervals);
-    a.notePool = AppPlayArguments::Numbers(w + layout::kNotePool, static_cast<std::size_t>(std::clamp(w[layout::kNotePoolCount], 0, 128)));
     a.swingPercent = w[layout::kSwingPercent];
     return a;
 }
@@ -57,8 +48,6 @@ ConfigBuilder& fixedNote(ConfigBuilder& config, int track, int step, int note) {
     config.perStep(layout::kGateSteps, track, step, 1).perStep(layout::kFixSteps, track, step, 1);
     return config.perStep(layout::kNotesSteps, track, step, note - 60).chord(track, step, {note - 60});
 }
-
-bool SentMessage::immediate() const { return sampleTime == kEventSampleTimeImmediate; }
 
 AudioUnitDriver::AudioUnitDriver(double sampleRate, std::uint32_t frames) : sampleRate_(sampleRate), frames_(frames) {
     std::string error;
@@ -97,7 +86,7 @@ void AudioUnitDriver::makeRenderBlock(bool withMusicalContext, bool withOutput) 
             const bool immediate = sampleTime == kEventSampleTimeImmediate;
             const double beat = immediate ? blockBeat_
                                           : blockBeat_ + static_cast<double>(sampleTime - blockSampleTime_) * tempo / 60.0 / sampleRate_;
-            sent_.push_back({sampleTime, bytes[0], bytes[1], bytes[2], beat, blockIndex_});
+            sent_.push_back({sampleTime, bytes[0], bytes[1], bytes[2], beat});
             return 0;
         });
     } else {
@@ -114,7 +103,6 @@ void AudioUnitDriver::render(double beat) {
     RenderActionFlags flags = 0;
     render_(&flags, timestamp, frames_, 0, &buffers, hostEvents, nullptr);
     sampleTime_ += frames_;
-    ++blockIndex_;
 }
 
 std::vector<SentMessage> AudioUnitDriver::take() {
@@ -128,15 +116,11 @@ std::vector<SentMessage> AudioUnitDriver::block(double beat) {
     return take();
 }
 
-std::vector<SentMessage> AudioUnitDriver::play(double start, int count) {
-    for (int i = 0; i < count; ++i) render(start + i * blockQN());
-    return take();
-}
-
 std::vector<SentMessage> AudioUnitDriver::playUntil(double start, double end) {
     int count = 1;
     while (start + count * blockQN() <= end) ++count;
-    return play(start, count);
+    for (int i = 0; i < count; ++i) render(start + i * blockQN());
+    return take();
 }
 
 std::vector<SentMessage> AudioUnitDriver::stop() {
@@ -146,17 +130,16 @@ std::vector<SentMessage> AudioUnitDriver::stop() {
     return sent;
 }
 
-std::vector<SentMessage> noteOns(const std::vector<SentMessage>& messages) {
+namespace {
+std::vector<SentMessage> only(const std::vector<SentMessage>& messages, bool (SentMessage::*kind)() const) {
     std::vector<SentMessage> found;
-    std::copy_if(messages.begin(), messages.end(), std::back_inserter(found), [](const SentMessage& m) { return m.noteOn(); });
+    std::copy_if(messages.begin(), messages.end(), std::back_inserter(found), [kind](const SentMessage& m) { return (m.*kind)(); });
     return found;
 }
+}  // namespace
 
-std::vector<SentMessage> noteOffs(const std::vector<SentMessage>& messages) {
-    std::vector<SentMessage> found;
-    std::copy_if(messages.begin(), messages.end(), std::back_inserter(found), [](const SentMessage& m) { return m.noteOff(); });
-    return found;
-}
+std::vector<SentMessage> noteOns(const std::vector<SentMessage>& messages) { return only(messages, &SentMessage::noteOn); }
+std::vector<SentMessage> noteOffs(const std::vector<SentMessage>& messages) { return only(messages, &SentMessage::noteOff); }
 
 std::vector<int> soundingNotes(const std::vector<SentMessage>& messages) {
     std::map<int, int> count;
