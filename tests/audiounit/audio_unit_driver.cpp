@@ -57,29 +57,25 @@ AudioUnitDriver::AudioUnitDriver(double sampleRate, std::uint32_t frames) : samp
     unit_->allocateRenderResources(nullptr);
     unit_->setAppPlayEnabled(true);  // as the engine link does before play
     sent_.reserve(1 << 16);
-    makeRenderBlock();
-}
-
-void AudioUnitDriver::makeRenderBlock(bool withMusicalContext, bool withOutput) {
-    if (withMusicalContext) {
-        unit_->setMusicalContextBlock([this](double* tempo, double* numerator, std::int64_t* denominator, double* beat,
-                                             std::int64_t* offsetToNextBeat, double* downbeat) {
-            if (tempo) *tempo = this->tempo;
-            if (numerator) *numerator = this->numerator;
-            if (denominator) *denominator = this->denominator;
-            if (beat) *beat = blockBeat_;
-            if (offsetToNextBeat) *offsetToNextBeat = 0;
-            if (downbeat) *downbeat = 0.0;
-            return true;
-        });
-    } else {
-        unit_->setMusicalContextBlock(nullptr);
-    }
+    unit_->setMusicalContextBlock([this](double* tempo, double* numerator, std::int64_t* denominator, double* beat,
+                                         std::int64_t* offsetToNextBeat, double* downbeat) {
+        if (tempo) *tempo = this->tempo;
+        if (numerator) *numerator = this->numerator;
+        if (denominator) *denominator = this->denominator;
+        if (beat) *beat = blockBeat_;
+        if (offsetToNextBeat) *offsetToNextBeat = 0;
+        if (downbeat) *downbeat = 0.0;
+        return true;
+    });
     unit_->setTransportStateBlock([this](TransportStateFlags* flags, double* samplePosition, double*, double*) {
         if (flags) *flags = moving ? kHostTransportStateMoving : 0;
         if (samplePosition) *samplePosition = static_cast<double>(blockSampleTime_);
         return true;
     });
+    makeRenderBlock();
+}
+
+void AudioUnitDriver::makeRenderBlock(bool withOutput) {
     if (withOutput) {
         unit_->setMIDIOutputEventBlock([this](std::int64_t sampleTime, std::uint8_t, std::int64_t length, const std::uint8_t* bytes) {
             if (length != 3 || sent_.size() == sent_.capacity()) return 0;

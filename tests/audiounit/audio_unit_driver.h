@@ -44,9 +44,9 @@ public:
     bool moving = true;
     const RenderEvent* hostEvents = nullptr;
 
-    // Fetches a new render block, taking the host blocks as they are now; without `output`, the
-    // unit gets no MIDI output block.
-    void makeRenderBlock(bool withMusicalContext = true, bool withOutput = true);
+    // Fetches a new render block, taking the host blocks as they are now; without `withOutput`,
+    // the unit gets no MIDI output block.
+    void makeRenderBlock(bool withOutput = true);
 
     double blockQN() const { return frames_ * tempo / 60.0 / sampleRate_; }
     std::uint32_t frames() const { return frames_; }
