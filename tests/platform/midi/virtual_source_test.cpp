@@ -33,26 +33,13 @@ protected:
     }
 };
 
-TEST_F(VirtualSourceTest, OneEndpointForAllHoldersClosedByTheLast) {
-    auto first = std::make_unique<SharedVirtualSource>();
-    auto second = std::make_unique<SharedVirtualSource>();
-    ASSERT_TRUE(first->isOpen() && second->isOpen());
-    EXPECT_EQ(SharedVirtualSource::holderCount(), 2u);
-    ASSERT_EQ(listed().size(), 1u);
-    EXPECT_EQ(listed()[0].displayName, "Kez Virtual Port");
-    first.reset();
-    EXPECT_EQ(listed().size(), 1u);
-    second.reset();
-    EXPECT_EQ(SharedVirtualSource::holderCount(), 0u);
-    EXPECT_TRUE(listed().empty());
-    SharedVirtualSource reopened;
-    EXPECT_EQ(listed().size(), 1u);
-}
-
 TEST_F(VirtualSourceTest, AudioThreadsSendWithoutAllocatingAndEveryMessageArrivesInOrder) {
     SharedVirtualSource first;
     SharedVirtualSource second;
-    ASSERT_TRUE(input.connectSource(listed().at(0)));
+    EXPECT_EQ(SharedVirtualSource::holderCount(), 2u);
+    ASSERT_EQ(listed().size(), 1u) << "one endpoint for every holder";
+    EXPECT_EQ(listed()[0].displayName, "Kez Virtual Port");
+    ASSERT_TRUE(input.connectSource(listed()[0]));
     const std::uint8_t tooLong[] = {0xF0, 1, 2, 0xF7};
     EXPECT_FALSE(first.send(tooLong, 4));
     EXPECT_FALSE(first.send(nullptr, 3));
@@ -81,6 +68,7 @@ TEST_F(VirtualSourceTest, AudioThreadsSendWithoutAllocatingAndEveryMessageArrive
 
 TEST_F(VirtualSourceTest, TimedMessagesLeaveOnTimeAndTheLastHolderSendsWhatWaitsBeforeClosing) {
     auto source = std::make_unique<SharedVirtualSource>();
+    auto earlier = std::make_unique<SharedVirtualSource>();
     ASSERT_TRUE(input.connectSource(listed().at(0)));
     const std::uint8_t noteOn[] = {0x90, 60, 100};
     const std::uint8_t noteOff[] = {0x80, 60, 0};
@@ -89,10 +77,15 @@ TEST_F(VirtualSourceTest, TimedMessagesLeaveOnTimeAndTheLastHolderSendsWhatWaits
     source->send(noteOn, 3, due);
     ASSERT_EQ(received.waitFor(1).size(), 1u);
     EXPECT_GE(received.waitFor(1)[0].receivedAt, due);
+    earlier.reset();
+    EXPECT_EQ(listed().size(), 1u) << "closed while still held";
     source.reset();
     const auto messages = received.waitFor(2, std::chrono::seconds(1));
     ASSERT_EQ(messages.size(), 2u) << "a waiting note-off was lost when the source closed";
     EXPECT_EQ(messages[1].bytes[0], 0x80);
+    EXPECT_TRUE(listed().empty());
+    SharedVirtualSource reopened;
+    EXPECT_EQ(listed().size(), 1u);
 }
 
 }  // namespace
