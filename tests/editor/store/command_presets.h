@@ -16,6 +16,14 @@ inline model::Track namedTrack(const std::string& name, int index) {
     return track;
 }
 
+// Tracks "Track 1", "Track 2", ... on channels 1, 2, ...
+inline model::Preset presetWithTracks(int count) {
+    model::Preset preset = model::defaultPreset();
+    preset.tracks.clear();
+    for (int i = 0; i < count; ++i) preset.tracks.push_back(namedTrack("Track " + std::to_string(i + 1), i));
+    return preset;
+}
+
 // Writes the first steps of a lane.
 inline void setSteps(model::Lane& lane, std::initializer_list<int> values) {
     int i = 0;

@@ -81,6 +81,17 @@ const std::vector<UndoableCommand>& unchangingCommands() {
         {"Select chord", [](SequencerStore& s) { s.selectChord(0); }},
         {"Chord pattern", [](SequencerStore& s) { s.setScenePatternIndex(std::nullopt, 1); }},
         {"Chord memory", [](SequencerStore& s) { s.setChordMemory({}); }},
+        {"Shift notes", [](SequencerStore& s) { s.shiftNotes(0); }},
+        {"Pattern direction", [](SequencerStore& s) { s.setPatternDirection(model::PatternDirection::forward); }},
+        {"Resolution", [](SequencerStore& s) { s.setPatternResolution(17); }},
+        {"Scene resync", [](SequencerStore& s) { s.setResyncOnNewScene(false); }},
+        {"Reset velocity lane", [](SequencerStore& s) { s.resetLane(LaneKind::velocity); }},
+        {"Rename track", [](SequencerStore& s) { s.renameActiveTrack(" Bass "); }},
+        {"Poly", [](SequencerStore& s) { s.setActiveTrackPoly(false); }},
+        // A selection naming no pattern.
+        {"Double length", [](SequencerStore& s) { selectPattern(s, 0, 12), s.doublePatternLength(); }},
+        {"Rotate left", [](SequencerStore& s) { selectPattern(s, 0, 12), s.rotatePattern(true); }},
+        {"Random direction", [](SequencerStore& s) { selectPattern(s, 0, 12), s.setPatternDirection(model::PatternDirection::random); }},
     };
     return commands;
 }

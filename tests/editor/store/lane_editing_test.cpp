@@ -8,10 +8,6 @@ using store::LastStepMode;
 
 namespace {
 
-const model::Pattern& activePattern(const store::SequencerStore& store) {
-    return store.preset->tracks[static_cast<std::size_t>(store.clampedActiveTrackIndex())].patterns[static_cast<std::size_t>(store.activePatternIndex())];
-}
-
 std::map<LaneKind, int> lastSteps(const store::SequencerStore& store) {
     std::map<LaneKind, int> steps;
     for (const auto& [kind, lane] : activePattern(store).lanes) steps[kind] = lane.lastStep;

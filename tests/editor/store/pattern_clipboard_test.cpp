@@ -50,31 +50,24 @@ TEST_F(StoreTest, PastingIntoAnotherEditorFillsItsSelectedSlot) {
     EXPECT_EQ(target->preset->tracks[0].patterns[0], preset.tracks[0].patterns[0]);
 }
 
-TEST_F(StoreTest, ForeignOrDamagedClipboardContentIsIgnored) {
+TEST_F(StoreTest, ForeignDamagedOrMissingClipboardContentIsIgnored) {
     auto store = makeStore();
     model::PatternClipboardDocument otherType;
     otherType.type = "other.pattern";
     const std::string wrongType = model::encodePatternClipboardDocument(otherType);
-    for (const std::string& content : {wrongType, std::string(R"({"type":"pulvan.pattern"})"), std::string("{\"type\":\"pulvan.pattern\",\"pattern\":"),
-                                       std::string("\xff\xfe"), std::string()}) {
+    const std::string pattern = patternType, text = foundation::Pasteboard::textType;
+    store->copyPatternToPasteboard();
+    for (const auto& [type, content] : std::vector<std::pair<std::string, std::string>>{
+             {pattern, wrongType}, {pattern, R"({"type":"pulvan.pattern"})"}, {pattern, "{\"type\":\"pulvan.pattern\",\"pattern\":"},
+             {pattern, "\xff\xfe"}, {pattern, ""}, {text, "some text"}}) {
         pasteboard.clearContents();
-        pasteboard.setData(patternType, {content.begin(), content.end()});
+        pasteboard.setData(type, {content.begin(), content.end()});
         const model::Preset before = store->preset.get();
         store->pastePatternFromPasteboard();
         EXPECT_EQ(store->preset.get(), before) << content;
         EXPECT_EQ(store->history().count(), 1) << content;
     }
     EXPECT_TRUE(store->pendingAppPlayTrackNoteReleaseIndices.empty()) << "nothing pasted, nothing released";
-}
-
-TEST_F(StoreTest, PastingWhenTheBoardHoldsOnlyTextDoesNothing) {
-    auto store = makeStore();
-    store->copyPatternToPasteboard();
-    pasteboard.clearContents();
-    const std::string text = "some text";
-    pasteboard.setData(foundation::Pasteboard::textType, {text.begin(), text.end()});
-    store->pastePatternFromPasteboard();
-    EXPECT_EQ(store->history().count(), 1);
 }
 
 TEST_F(StoreTest, CopyReplacesWhateverWasOnTheBoard) {

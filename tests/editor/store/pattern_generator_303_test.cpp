@@ -10,8 +10,6 @@ using store::PatternGenerator303State;
 
 namespace {
 
-std::vector<int> first(const model::Lane& lane, std::size_t count) { return {lane.steps.begin(), lane.steps.begin() + static_cast<std::ptrdiff_t>(count)}; }
-
 PatternGenerator303PitchStep key(int pitch, bool slide = false, int octave = 0, bool accent = false) { return {pitch, octave, accent, slide}; }
 
 class Generator303 : public StoreTest {
@@ -29,8 +27,6 @@ protected:
         store.patternGenerator303.set(state);
         store.applyPatternGenerator303();
     }
-
-    static const model::Pattern& pattern(const store::SequencerStore& store) { return store.preset->tracks[0].patterns[0]; }
 };
 
 }  // namespace
@@ -65,7 +61,7 @@ TEST_F(Generator303, TimesAndPitchesBecomeTheSixLanes) {
     for (const Case& c : cases) {
         auto store = makeGeneratorStore(4);
         program(*store, c.time, c.pitch);
-        const model::Pattern& p = pattern(*store);
+        const model::Pattern& p = activePattern(*store);
         EXPECT_EQ(first(p.lane(LaneKind::gate), 5), (std::vector<int>{c.gate[0], c.gate[1], c.gate[2], c.gate[3], 1})) << "step 4 is kept";
         EXPECT_EQ(first(p.lane(LaneKind::tie), 4), c.hold);
         EXPECT_EQ(first(p.lane(LaneKind::notes), 4), c.notes);
@@ -84,8 +80,8 @@ TEST_F(Generator303, AccentsPickTheirVelocityAndTheLastPitchRepeats) {
     state.pitch = {key(60, false, 0, true), key(67)};
     store->patternGenerator303.set(state);
     store->applyPatternGenerator303();
-    EXPECT_EQ(first(pattern(*store).lane(LaneKind::velocity), 3), (std::vector<int>{127, 90, 90}));
-    EXPECT_EQ(first(pattern(*store).lane(LaneKind::notes), 4), (std::vector<int>{0, 7, 7, 7}));
+    EXPECT_EQ(first(activePattern(*store).lane(LaneKind::velocity), 3), (std::vector<int>{127, 90, 90}));
+    EXPECT_EQ(first(activePattern(*store).lane(LaneKind::notes), 4), (std::vector<int>{0, 7, 7, 7}));
     EXPECT_FALSE(refreshes.empty()) << "the engine hears each edit at once";
 }
 
@@ -159,8 +155,8 @@ TEST_F(Generator303, AMissingPatternIsNeitherReadNorWrittenAndShortLanesKeepThei
     preset.tracks[0].patterns[0].lanes.erase(LaneKind::octave);
     auto shortLanes = makeStore(preset);
     program(*shortLanes, {1, 1, 1, 1}, {key(61)});
-    EXPECT_EQ(pattern(*shortLanes).lane(LaneKind::velocity).steps.size(), 2u);
-    EXPECT_EQ(pattern(*shortLanes).lanes.count(LaneKind::octave), 1u) << "a missing lane is written from its defaults";
+    EXPECT_EQ(activePattern(*shortLanes).lane(LaneKind::velocity).steps.size(), 2u);
+    EXPECT_EQ(activePattern(*shortLanes).lanes.count(LaneKind::octave), 1u) << "a missing lane is written from its defaults";
 }
 
 }  // namespace pulvan::test

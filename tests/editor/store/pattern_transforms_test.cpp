@@ -19,10 +19,6 @@ model::Preset presetWithRamp(int lastStep, std::size_t steps = 64) {
     return preset;
 }
 
-const model::Lane& laneOf(const store::SequencerStore& store, LaneKind kind) { return store.preset->tracks[0].patterns[0].lane(kind); }
-
-std::vector<int> first(const model::Lane& lane, std::size_t count) { return {lane.steps.begin(), lane.steps.begin() + static_cast<std::ptrdiff_t>(count)}; }
-
 }  // namespace
 
 TEST_F(StoreTest, DoublingCopiesEachLaneWithinItsOwnLength) {
@@ -41,12 +37,12 @@ TEST_F(StoreTest, DoublingCopiesEachLaneWithinItsOwnLength) {
     for (const Case& c : cases) {
         auto store = makeStore(presetWithRamp(c.lastStep, c.steps));
         store->doublePatternLength();
-        const model::Lane& lane = laneOf(*store, LaneKind::probability);
+        const model::Lane& lane = activePattern(*store).lane(LaneKind::probability);
         EXPECT_EQ(lane.lastStep, c.doubled) << "from " << c.lastStep;
         EXPECT_EQ(lane.steps.size(), c.steps);
         for (auto [step, value] : c.stepAndValue) EXPECT_EQ(lane.steps[static_cast<std::size_t>(step)], value) << "step " << step;
-        EXPECT_EQ(laneOf(*store, LaneKind::gate).lastStep, 32);
-        EXPECT_EQ(laneOf(*store, LaneKind::notes).chordNotes(17), (model::Chord{1, 2})) << "chords double with their steps";
+        EXPECT_EQ(activePattern(*store).lane(LaneKind::gate).lastStep, 32);
+        EXPECT_EQ(activePattern(*store).lane(LaneKind::notes).chordNotes(17), (model::Chord{1, 2})) << "chords double with their steps";
         EXPECT_EQ(refreshes.back().queuedReleases, std::set<int>{0});
     }
 }
@@ -55,8 +51,8 @@ TEST_F(StoreTest, HalvingRoundsDownStopsAtOneAndKeepsTheSteps) {
     for (auto [from, to] : std::vector<std::pair<int, int>>{{1, 1}, {2, 1}, {15, 7}, {64, 32}}) {
         auto store = makeStore(presetWithRamp(from));
         store->halvePatternLength();
-        EXPECT_EQ(laneOf(*store, LaneKind::probability).lastStep, to) << "from " << from;
-        EXPECT_EQ(laneOf(*store, LaneKind::probability).steps[63], 63);
+        EXPECT_EQ(activePattern(*store).lane(LaneKind::probability).lastStep, to) << "from " << from;
+        EXPECT_EQ(activePattern(*store).lane(LaneKind::probability).steps[63], 63);
     }
 }
 
@@ -76,8 +72,8 @@ TEST_F(StoreTest, RotatingMovesStepsAndChordsWithinEachLanesLength) {
     for (const Case& c : cases) {
         auto store = makeStore(presetWithRamp(c.lastStep, c.steps));
         store->rotatePattern(c.left);
-        EXPECT_EQ(first(laneOf(*store, LaneKind::probability), 5), c.firstFive) << (c.left ? "left " : "right ") << c.lastStep;
-        EXPECT_EQ(laneOf(*store, LaneKind::notes).chordNotes(c.left ? 0 : 2), (model::Chord{1, 2})) << "the chord stays with its step";
+        EXPECT_EQ(first(activePattern(*store).lane(LaneKind::probability), 5), c.firstFive) << (c.left ? "left " : "right ") << c.lastStep;
+        EXPECT_EQ(activePattern(*store).lane(LaneKind::notes).chordNotes(c.left ? 0 : 2), (model::Chord{1, 2})) << "the chord stays with its step";
     }
 }
 
@@ -89,36 +85,26 @@ TEST_F(StoreTest, ShiftingNotesWrapsThroughThePoolUpToTheGateLength) {
     preset.tracks[0].patterns[0].lane(LaneKind::gate).lastStep = 2;
     auto store = makeStore(preset);
     store->shiftNotes(1);
-    EXPECT_EQ(first(laneOf(*store, LaneKind::notes), 3), (std::vector<int>{0, 1, 5}));
+    EXPECT_EQ(first(activePattern(*store).lane(LaneKind::notes), 3), (std::vector<int>{0, 1, 5}));
     store->shiftNotes(-13);
-    EXPECT_EQ(first(laneOf(*store, LaneKind::notes), 3), (std::vector<int>{11, 0, 5}));
-    store->shiftNotes(0);
-    EXPECT_EQ(store->history().labels(), (std::vector<std::string>{"initial", "Shift notes up", "Shift notes down"}));
+    EXPECT_EQ(first(activePattern(*store).lane(LaneKind::notes), 3), (std::vector<int>{11, 0, 5}));
 
     store->preset.modify([](model::Preset& p) {
         p.tracks[0].poly = true;
         p.tracks[0].patterns[0].lane(LaneKind::notes).setChord({3, 11}, 0);
     });
     store->shiftNotes(1);
-    EXPECT_EQ(laneOf(*store, LaneKind::notes).chordNotes(0), (model::Chord{0, 4})) << "every note of a poly chord moves";
-    EXPECT_EQ(laneOf(*store, LaneKind::notes).steps[0], 0);
+    EXPECT_EQ(activePattern(*store).lane(LaneKind::notes).chordNotes(0), (model::Chord{0, 4})) << "every note of a poly chord moves";
+    EXPECT_EQ(activePattern(*store).lane(LaneKind::notes).steps[0], 0);
 }
 
-TEST_F(StoreTest, DirectionAndResolutionRecordOnlyAChange) {
+TEST_F(StoreTest, AnInvalidResolutionIsReadAsSixteenth) {
     auto store = makeStore(threeTrackPreset());
-    store->setPatternDirection(model::PatternDirection::forward);
-    store->setPatternResolution(17);
     store->setPatternResolution(8);
     store->setPatternResolution(17);
     EXPECT_EQ(store->activePatternResolution(), 16);
     EXPECT_EQ(store->history().labels(), (std::vector<std::string>{"initial", "Resolution", "Resolution"}));
-    EXPECT_TRUE(refreshes.back().queuedReleases.empty()) << "no notes released for these";
-
-    store->selections.modify([&](auto& map) { map[store->preset->tracks[0].id].pattern = 12; });
-    store->doublePatternLength();
-    store->rotatePattern(true);
-    store->setPatternDirection(model::PatternDirection::random);
-    EXPECT_EQ(store->history().count(), 3) << "a selection naming no pattern changes nothing";
+    EXPECT_TRUE(refreshes.back().queuedReleases.empty()) << "no notes released for a resolution";
 }
 
 }  // namespace pulvan::test

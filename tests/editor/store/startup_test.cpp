@@ -171,17 +171,4 @@ TEST_F(StoreTest, SavedPreferencesAreReadBackByTheNextStore) {
     EXPECT_EQ(third->defaultCCB.get(), 2);
 }
 
-TEST_F(StoreTest, StoredMIDIMappingsKeepOnlyKnownElementsWithUsableNumbers) {
-    auto defaults = foundation::UserDefaults::standard();
-    ASSERT_TRUE(defaults.setValue(store::midiMappingsDefaultsKey, {{"scene_1", 20}, {"solo_9", 30}, {"mute_2", 0}, {"track_6_cc_b", 127}}));
-    auto store = makeStore();
-    EXPECT_EQ(store->midiLearnMappings->ccByElement,
-              (std::map<store::MIDILearnElement, int>{{store::MIDILearnElement::scene(0), 20}, {store::MIDILearnElement::trackCCB(5), 127}}));
-
-    ASSERT_TRUE(defaults.setValue(store::midiMappingsDefaultsKey, {{"scene_1", 20}, {"scene_2", 1.5}}));
-    EXPECT_TRUE(makeStore()->midiLearnMappings->ccByElement.empty()) << "one unreadable value drops the whole dictionary";
-    ASSERT_TRUE(defaults.setValue(store::midiMappingsDefaultsKey, "scene_1"));
-    EXPECT_TRUE(makeStore()->midiLearnMappings->ccByElement.empty());
-}
-
 }  // namespace pulvan::test

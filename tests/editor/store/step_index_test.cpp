@@ -1,4 +1,5 @@
 #include "engine/lane_position.h"
+#include "tests/editor/store/command_presets.h"
 #include "tests/editor/store/store_fixture.h"
 
 namespace pulvan::test {
@@ -15,11 +16,7 @@ struct DirectionCase {
 class PlayheadPosition : public StoreTest, public ::testing::WithParamInterface<DirectionCase> {};
 
 TEST_P(PlayheadPosition, AgreesWithTheEngineForEveryTrackLengthAndStep) {
-    model::Preset preset = model::defaultPreset();
-    while (preset.tracks.size() < 6) {
-        preset.tracks.push_back(preset.tracks[0]);
-        preset.tracks.back().id = foundation::Uuid::random();
-    }
+    model::Preset preset = presetWithTracks(6);
     for (auto& track : preset.tracks) track.patterns[2].direction = GetParam().direction;
     auto store = makeStore(preset);
     for (int track = 0; track < 6; ++track) {

@@ -15,6 +15,18 @@
 
 namespace pulvan::test {
 
+// The pattern the editor shows.
+inline const model::Pattern& activePattern(const store::SequencerStore& store) {
+    return store.preset->tracks[static_cast<std::size_t>(store.clampedActiveTrackIndex())].patterns[static_cast<std::size_t>(store.activePatternIndex())];
+}
+
+inline std::vector<int> first(const model::Lane& lane, std::size_t count) { return {lane.steps.begin(), lane.steps.begin() + static_cast<std::ptrdiff_t>(count)}; }
+
+// Shows the given pattern slot (which may not exist) for a track.
+inline void selectPattern(store::SequencerStore& store, int track, int slot) {
+    store.selections.modify([&](auto& map) { map[store.preset->tracks[static_cast<std::size_t>(track)].id].pattern = slot; });
+}
+
 // A store on a manual main queue, an in-memory pasteboard and temp folders for
 // the user defaults and the preset library, recording what it sends out.
 class StoreTest : public ::testing::Test {

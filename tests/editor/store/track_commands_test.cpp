@@ -8,13 +8,6 @@ using store::DialogRequest;
 
 namespace {
 
-model::Preset presetWithTracks(int count) {
-    model::Preset preset = model::defaultPreset();
-    preset.tracks.clear();
-    for (int i = 0; i < count; ++i) preset.tracks.push_back(namedTrack("Track " + std::to_string(i + 1), i));
-    return preset;
-}
-
 std::vector<std::string> trackNames(const store::SequencerStore& store) {
     std::vector<std::string> names;
     for (const auto& track : store.preset->tracks) names.push_back(track.name);

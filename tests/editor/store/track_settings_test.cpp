@@ -6,17 +6,22 @@ namespace pulvan::test {
 using model::LaneKind;
 using Bytes = std::array<int, 3>;
 
-TEST_F(StoreTest, AuditionAndControllerBytesCarryTheChannelWithinOneToSixteen) {
+TEST_F(StoreTest, AuditionAndControllerBytesCarryTheChannelWithinOneToSixteenAndValuesWithinTheirRange) {
     struct Case {
-        int channel, noteOn, noteOff, cc;
+        int channel, note, velocity;
+        Bytes noteOn;
+        int noteOff, cc;
     };
-    for (const Case& c : std::vector<Case>{{0, 0x90, 0x80, 0xB0}, {1, 0x90, 0x80, 0xB0}, {16, 0x9F, 0x8F, 0xBF}, {17, 0x9F, 0x8F, 0xBF}}) {
+    for (const Case& c : std::vector<Case>{{0, 130, -5, {0x90, 127, 0}, 0x80, 0xB0},
+                                           {1, -5, 200, {0x90, 0, 127}, 0x80, 0xB0},
+                                           {16, 60, 100, {0x9F, 60, 100}, 0x8F, 0xBF},
+                                           {17, 130, -5, {0x9F, 127, 0}, 0x8F, 0xBF}}) {
         auto store = makeStore();
         sentMIDI.clear();
-        store->sendNoteOn(130, -5, c.channel);
+        store->sendNoteOn(c.note, c.velocity, c.channel);
         store->sendNoteOff(60, c.channel);
         store->sendCC(74, 200, c.channel);
-        EXPECT_EQ(sentMIDI, (std::vector<Bytes>{{c.noteOn, 127, 0}, {c.noteOff, 60, 0}, {c.cc, 74, 127}})) << "channel " << c.channel;
+        EXPECT_EQ(sentMIDI, (std::vector<Bytes>{c.noteOn, {c.noteOff, 60, 0}, {c.cc, 74, 127}})) << "channel " << c.channel;
         EXPECT_EQ(store->outgoingCCEchoCounts, (std::map<int, int>{{(74 << 8) | 127, 1}}));
     }
     auto store = makeStore();
@@ -26,7 +31,8 @@ TEST_F(StoreTest, AuditionAndControllerBytesCarryTheChannelWithinOneToSixteen) {
     std::vector<Bytes> hosted;
     store->hooks.hostedSendImmediateMIDI = [&](std::uint8_t s, std::uint8_t a, std::uint8_t b) { hosted.push_back({s, a, b}); };
     store->sendNoteOff(61, 2);
-    EXPECT_EQ(hosted, (std::vector<Bytes>{{0x81, 61, 0}})) << "hosted: only through the engine, and dropped while unbound";
+    store->sendNoteOn(-5, 100, 16);
+    EXPECT_EQ(hosted, (std::vector<Bytes>{{0x81, 61, 0}, {0x9F, 0, 100}})) << "hosted: only through the engine, and dropped while unbound";
     EXPECT_TRUE(sentMIDI.empty());
 }
 

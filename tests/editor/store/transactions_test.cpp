@@ -1,3 +1,4 @@
+#include "tests/editor/store/command_presets.h"
 #include "tests/editor/store/store_fixture.h"
 
 using pulvan::store::KezModal;
@@ -77,10 +78,7 @@ TEST_F(StoreTest, UndoRedoAndAnEditAfterUndoWithSubscribersReadingTheNewPreset) 
 }
 
 TEST_F(StoreTest, UndoDropsPendingLaunchesAndKeepsTheTrackIndexInRange) {
-    model::Preset preset = model::defaultPreset();
-    preset.tracks.push_back(preset.tracks[0]);
-    preset.tracks[1].id = foundation::Uuid::random();
-    auto store = makeStore(preset);
+    auto store = makeStore(presetWithTracks(2));
     store->beginTransaction("Delete track");
     store->preset.modify([](model::Preset& p) { p.tracks.pop_back(); });
     store->endTransaction();

@@ -1,6 +1,7 @@
 #include "editor/model/preset.h"
 #include "editor/store/preset_snapshot.h"
 #include "editor/store/undo_history.h"
+#include "tests/editor/store/command_presets.h"
 
 #include <gtest/gtest.h>
 
@@ -10,14 +11,7 @@ using pulvan::store::UndoHistory;
 
 namespace {
 
-Preset fullPreset() {
-    Preset preset = pulvan::model::defaultPreset();
-    while (preset.tracks.size() < 6) {
-        preset.tracks.push_back(preset.tracks[0]);
-        preset.tracks.back().id = pulvan::foundation::Uuid::random();
-    }
-    return preset;
-}
+Preset fullPreset() { return pulvan::test::presetWithTracks(6); }
 
 Preset withOctave(Preset preset, int octave) {
     preset.tracks[0].octave = octave;
