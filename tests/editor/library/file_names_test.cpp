@@ -7,48 +7,30 @@
 namespace pulvan::library {
 namespace {
 
-struct EncodingCase {
-    std::string name;
-    std::string encoded;
-};
-void PrintTo(const EncodingCase& c, std::ostream* os) { *os << '"' << c.name << '"'; }
+using Pairs = std::vector<std::pair<std::string, std::string>>;
 
-class PercentEncoding : public ::testing::TestWithParam<EncodingCase> {};
-
-TEST_P(PercentEncoding, EncodesAndDecodesBack) {
-    const auto& c = GetParam();
-    EXPECT_EQ(percentEncodedFileName(c.name), c.encoded);
-    EXPECT_EQ(percentDecoded(c.encoded), std::optional<std::string>(c.name));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, PercentEncoding,
-    ::testing::Values(EncodingCase{"Pad #1", "Pad %231"}, EncodingCase{"a/b:c", "a%2Fb%3Ac"},
-                      EncodingCase{"..x", "%2E%2Ex"}, EncodingCase{"..", "%2E%2E"},
-                      EncodingCase{"Bass-Line_2 x", "Bass-Line_2 x"},
-                      EncodingCase{"Café Ñandú", "Café Ñandú"},               // letters beyond ASCII stay
-                      EncodingCase{"e\xCC\x81", "e\xCC\x81"},                 // a combining mark stays
-                      EncodingCase{"\xF0\x9F\x8E\xB9", "%F0%9F%8E%B9"},       // emoji: every byte
-                      EncodingCase{"a\tb\nc", "a%09b%0Ac"}, EncodingCase{"100%", "100%25"},
-                      EncodingCase{"name.json", "name%2Ejson"}));
-
-TEST(PercentEncoding, InvalidUTF8IsEncodedByteForByteAndNeverDecodedToRaw) {
-    const std::string invalid = "a\xFF\xC3";
-    EXPECT_EQ(percentEncodedFileName(invalid), "a%FF%C3");
-    EXPECT_EQ(percentDecoded("a%FF%C3"), std::nullopt);
-}
-
-TEST(PercentDecoding, RejectsBrokenEscapes) {
-    for (const char* text : {"%ZZ", "50%", "a%2", "%G1", "%%"}) {
-        EXPECT_EQ(percentDecoded(text), std::nullopt) << text;
+TEST(PercentEncoding, EncodesAndDecodesBack) {
+    const Pairs rows{{"Pad #1", "Pad %231"},
+                     {"a/b:c", "a%2Fb%3Ac"},
+                     {"..x", "%2E%2Ex"},
+                     {"..", "%2E%2E"},
+                     {"Bass-Line_2 x", "Bass-Line_2 x"},
+                     {"Café Ñandú", "Café Ñandú"},              // letters beyond ASCII stay
+                     {"e\xCC\x81", "e\xCC\x81"},                // a combining mark stays
+                     {"\xF0\x9F\x8E\xB9", "%F0%9F%8E%B9"},      // emoji: every byte
+                     {"a\tb\nc", "a%09b%0Ac"},
+                     {"100%", "100%25"},
+                     {"name.json", "name%2Ejson"}};
+    for (const auto& [name, encoded] : rows) {
+        EXPECT_EQ(percentEncodedFileName(name), encoded) << name;
+        EXPECT_EQ(percentDecoded(encoded), std::optional<std::string>(name)) << encoded;
     }
 }
 
-TEST(PercentDecoding, FileAndFolderNames) {
-    EXPECT_EQ(decodedFileName("/x/Pad %231.json"), "Pad #1");
-    EXPECT_EQ(decodedFileName("/x/Bad %ZZ.JSON"), "Bad %ZZ");
-    EXPECT_EQ(decodedFolderName("/x/My %2Ffolder"), "My /folder");
-    EXPECT_EQ(decodedFolderName("/x/odd.name"), "odd.name");
+// Broken escapes decode to nothing, and so does an escape of bytes that are not UTF-8.
+TEST(PercentEncoding, InvalidUTF8IsEncodedByteForByteAndNeverDecodedToRaw) {
+    EXPECT_EQ(percentEncodedFileName("a\xFF\xC3"), "a%FF%C3");
+    for (const char* text : {"a%FF%C3", "%ZZ", "50%", "a%2", "%G1", "%%"}) EXPECT_EQ(percentDecoded(text), std::nullopt) << text;
 }
 
 TEST(PercentEncoding, EncodedNamesStayInsideTheirFolder) {
@@ -59,42 +41,25 @@ TEST(PercentEncoding, EncodedNamesStayInsideTheirFolder) {
     }
 }
 
-struct SanitizeCase {
-    std::string typed;
-    std::string sanitized;
-};
-void PrintTo(const SanitizeCase& c, std::ostream* os) { *os << '"' << c.typed << '"'; }
-
-class SanitizedPresetName : public ::testing::TestWithParam<SanitizeCase> {};
-
-TEST_P(SanitizedPresetName, ReplacesSeparatorsAndFirstDot) {
-    EXPECT_EQ(sanitizedPresetName(GetParam().typed), GetParam().sanitized);
+TEST(PresetNames, SanitisingReplacesSeparatorsAndTheFirstDot) {
+    const Pairs rows{{"a/b:c", "a-b-c"}, {".hidden", "-hidden"}, {"..x", "-.x"},   {"   ", ""},
+                     {"  .x  ", "-x"},   {"\n Lead \t", "Lead"}, {"a.b", "a.b"},   {"Pad #1", "Pad #1"}};
+    for (const auto& [typed, sanitized] : rows) EXPECT_EQ(sanitizedPresetName(typed), sanitized) << typed;
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, SanitizedPresetName,
-                         ::testing::Values(SanitizeCase{"a/b:c", "a-b-c"}, SanitizeCase{".hidden", "-hidden"},
-                                           SanitizeCase{"..x", "-.x"}, SanitizeCase{"   ", ""},
-                                           SanitizeCase{"  .x  ", "-x"}, SanitizeCase{"\n Lead \t", "Lead"},
-                                           SanitizeCase{"a.b", "a.b"}, SanitizeCase{"Pad #1", "Pad #1"}));
-
-TEST(NameCut, CutsToThirtyUserPerceivedCharacters) {
-    const std::string forty(40, 'x');
-    EXPECT_EQ(cleanedPresetName(forty), std::string(30, 'x'));
-
-    std::string accented;  // 31 × (e + combining acute): 62 code points, 31 characters
-    for (int i = 0; i < 31; ++i) accented += "e\xCC\x81";
-    const std::string cut = firstCharacters(accented, 30);
-    EXPECT_EQ(cut.size(), 30u * 3u);
-
-    std::string families;  // a family emoji is one character of several code points
-    const std::string family = "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7";
-    for (int i = 0; i < 31; ++i) families += family;
-    EXPECT_EQ(firstCharacters(families, 30).size(), 30u * family.size());
+TEST(PresetNames, CutToThirtyUserPerceivedCharacters) {
+    EXPECT_EQ(cleanedPresetName(std::string(40, 'x')), std::string(30, 'x'));
+    // An accented letter of two code points and a family emoji of five are one character each.
+    for (const std::string character : {"e\xCC\x81", "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7"}) {
+        std::string text;
+        for (int i = 0; i < 31; ++i) text += character;
+        EXPECT_EQ(firstCharacters(text, 30).size(), 30u * character.size());
+    }
     EXPECT_EQ(firstCharacters("short", 30), "short");
     EXPECT_EQ(firstCharacters("", 30), "");
 }
 
-TEST(Trimming, RemovesUnicodeWhiteSpaceOnly) {
+TEST(UnicodeText, TrimmingRemovesUnicodeWhiteSpaceOnly) {
     EXPECT_EQ(trimmed("\t a b \n\r"), "a b");
     EXPECT_EQ(trimmed("\xC2\xA0x\xE2\x80\x83"), "x");  // no-break space, em space
     EXPECT_EQ(trimmed("\xFF "), "\xFF");               // invalid bytes are kept
@@ -102,23 +67,11 @@ TEST(Trimming, RemovesUnicodeWhiteSpaceOnly) {
     EXPECT_FALSE(isBlank(" - "));
 }
 
-struct CaseFoldCase {
-    std::string a;
-    std::string b;
-    bool equal;
-};
-void PrintTo(const CaseFoldCase& c, std::ostream* os) { *os << '"' << c.a << "\" vs \"" << c.b << '"'; }
-
-class EqualIgnoringCase : public ::testing::TestWithParam<CaseFoldCase> {};
-
-TEST_P(EqualIgnoringCase, FoldsCaseOnly) {
-    EXPECT_EQ(equalIgnoringCase(GetParam().a, GetParam().b), GetParam().equal);
+TEST(UnicodeText, EqualIgnoringCaseFoldsCaseOnly) {
+    const std::vector<std::tuple<std::string, std::string, bool>> rows{
+        {"Default", "dEFAULT", true}, {"ÉTÉ", "été", true}, {"ete", "été", false}, {"Home", "Home ", false}, {"Straße", "STRASSE", true}};
+    for (const auto& [a, b, equal] : rows) EXPECT_EQ(equalIgnoringCase(a, b), equal) << a << " vs " << b;
 }
-
-INSTANTIATE_TEST_SUITE_P(Names, EqualIgnoringCase,
-                         ::testing::Values(CaseFoldCase{"Default", "dEFAULT", true}, CaseFoldCase{"ÉTÉ", "été", true},
-                                           CaseFoldCase{"ete", "été", false}, CaseFoldCase{"Home", "Home ", false},
-                                           CaseFoldCase{"Straße", "STRASSE", true}));
 
 }  // namespace
 }  // namespace pulvan::library

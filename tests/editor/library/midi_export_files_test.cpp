@@ -11,66 +11,30 @@ namespace {
 
 using test::TempLibrary;
 
-// 5 December 2026, 16:37:12 UTC, read in a fixed UTC zone.
-class MIDIExportName : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (const char* tz = std::getenv("TZ")) savedTZ_ = tz;
-        ::setenv("TZ", "UTC", 1);
-        ::tzset();
+TEST(MIDIExportName, LeavesOutBlankOrDefaultNamesAndClampsCounts) {
+    test::SavedEnvironment zone{"TZ"};
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    const std::time_t now = 1796488632;  // 5 December 2026, 16:37:12 UTC
+    const std::vector<std::tuple<std::string, int, int, std::string>> rows{
+        {"My Song!", 8, 3, "My Song 3tracks 8bars.mid"},
+        {"PULVAN", 4, 6, "6tracks 4bars.mid"},
+        {"  ", 4, 6, "6tracks 4bars.mid"},
+        {"!!!", 2, 1, "1tracks 2bars.mid"},  // sanitises to "pulvan"
+        {"Lead", 0, 0, "Lead 1tracks 1bars.mid"},
+        {"a/b\\c", 1, 2, "a b c 2tracks 1bars.mid"},
+        {"Time: 1+1", 3, 2, "Time: 1+1 2tracks 3bars.mid"}};
+    for (const auto& [preset, bars, tracks, expected] : rows) {
+        EXPECT_EQ(midiExportFileName(bars, now, preset, tracks), "2026-12-05 16h37 pulvan " + expected) << preset;
     }
-    void TearDown() override {
-        if (savedTZ_) ::setenv("TZ", savedTZ_->c_str(), 1);
-        else ::unsetenv("TZ");
-        ::tzset();
-    }
-    static constexpr std::time_t kNow = 1796488632;
-
-private:
-    std::optional<std::string> savedTZ_;
-};
-
-struct NameCase {
-    std::string preset;
-    int bars;
-    int tracks;
-    std::string expected;
-};
-void PrintTo(const NameCase& c, std::ostream* os) { *os << '"' << c.preset << "\" " << c.bars << ' ' << c.tracks; }
-
-class MIDIExportNameParts : public MIDIExportName, public ::testing::WithParamInterface<NameCase> {};
-
-TEST_P(MIDIExportNameParts, LeavesOutBlankOrDefaultNamesAndClampsCounts) {
-    const auto& c = GetParam();
-    EXPECT_EQ(midiExportFileName(c.bars, kNow, c.preset, c.tracks), "2026-12-05 16h37 pulvan " + c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Parts, MIDIExportNameParts,
-    ::testing::Values(NameCase{"My Song!", 8, 3, "My Song 3tracks 8bars.mid"}, NameCase{"PULVAN", 4, 6, "6tracks 4bars.mid"}, NameCase{"  ", 4, 6, "6tracks 4bars.mid"},
-                      NameCase{"!!!", 2, 1, "1tracks 2bars.mid"},  // sanitises to "pulvan"
-                      NameCase{"Lead", 0, 0, "Lead 1tracks 1bars.mid"},
-                      NameCase{"a/b\\c", 1, 2, "a b c 2tracks 1bars.mid"},
-                      NameCase{"Time: 1+1", 3, 2, "Time: 1+1 2tracks 3bars.mid"}));
-
-struct SanitizeCase {
-    std::string name;
-    std::string expected;
-};
-void PrintTo(const SanitizeCase& c, std::ostream* os) { *os << '"' << c.name << '"'; }
-
-class SanitizedExportFileName : public ::testing::TestWithParam<SanitizeCase> {};
-
-TEST_P(SanitizedExportFileName, KeepsSafeCharactersOnly) {
-    EXPECT_EQ(sanitizedExportFileName(GetParam().name), GetParam().expected);
+TEST(MIDIExportName, SanitisingKeepsSafeCharactersOnly) {
+    const std::vector<std::pair<std::string, std::string>> rows{
+        {"", "pulvan"},        {" \n", "pulvan"},     {"..", "pulvan"},     {"../../etc", "etc"},
+        {"a\t\tb   c", "a b c"}, {"Été 🎹 mix", "Été mix"}, {"x\xFFy", "x y"}, {std::string(100, 'a'), std::string(80, 'a')}};
+    for (const auto& [name, expected] : rows) EXPECT_EQ(sanitizedExportFileName(name), expected) << name;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, SanitizedExportFileName,
-    ::testing::Values(SanitizeCase{"", "pulvan"}, SanitizeCase{" \n", "pulvan"}, SanitizeCase{"..", "pulvan"},
-                      SanitizeCase{"../../etc", "etc"}, SanitizeCase{"a\t\tb   c", "a b c"},
-                      SanitizeCase{"Été 🎹 mix", "Été mix"}, SanitizeCase{"x\xFFy", "x y"},
-                      SanitizeCase{std::string(100, 'a'), std::string(80, 'a')}));
 
 class MIDIExportWrite : public ::testing::Test {
 protected:

@@ -2,7 +2,6 @@
 #include "editor/library/preset_listing.h"
 #include "editor/library/preset_names.h"
 #include "tests/editor/library/library_store_fixture.h"
-#include "tests/editor/library/preset_documents.h"
 
 namespace pulvan::library::test {
 namespace {

@@ -1,39 +1,53 @@
 #pragma once
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "editor/model/preset_json.h"
 
 namespace pulvan::library::test {
 
+// Environment variables put back as they were when the test ends (TZ among them: the C
+// library's cached time zone is read again).
+class SavedEnvironment {
+public:
+    explicit SavedEnvironment(std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            const char* value = std::getenv(name);
+            saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+        }
+    }
+    ~SavedEnvironment() {
+        for (const auto& [name, value] : saved_) value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
+        ::tzset();
+    }
+    SavedEnvironment(const SavedEnvironment&) = delete;
+    SavedEnvironment& operator=(const SavedEnvironment&) = delete;
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
 // A fresh Library folder for one test: $XDG_DATA_HOME points into a new temp folder
-// (and $XDG_CONFIG_HOME beside it) and both are restored, with HOME, when the test ends.
+// (and $XDG_CONFIG_HOME beside it); both, with HOME, are restored when the test ends.
 class TempLibrary {
 public:
     TempLibrary() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "pulvan-library-XXXXXX").string();
-        base_ = ::mkdtemp(pattern.data());
-        remember("XDG_DATA_HOME", savedData_);
-        remember("HOME", savedHome_);
-        remember("XDG_CONFIG_HOME", savedConfig_);
         ::setenv("XDG_DATA_HOME", library().c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (base_ / "config").c_str(), 1);
     }
     ~TempLibrary() {
-        restore("XDG_DATA_HOME", savedData_);
-        restore("HOME", savedHome_);
-        restore("XDG_CONFIG_HOME", savedConfig_);
         std::error_code ignored;
         std::filesystem::remove_all(base_, ignored);
     }
-    TempLibrary(const TempLibrary&) = delete;
-    TempLibrary& operator=(const TempLibrary&) = delete;
 
     std::filesystem::path base() const { return base_; }
     std::filesystem::path library() const { return base_ / "Library"; }
@@ -60,31 +74,32 @@ public:
         std::ifstream in(file, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
-
     // On-disk names of a folder's entries, sorted bytewise.
     static std::vector<std::string> entries(const std::filesystem::path& folder) {
         std::vector<std::string> names;
         std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-            names.push_back(entry.path().filename().string());
-        }
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error)) names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
 
 private:
-    static void remember(const char* name, std::optional<std::string>& slot) {
-        if (const char* value = std::getenv(name)) slot = value;
-    }
-    static void restore(const char* name, const std::optional<std::string>& slot) {
-        if (slot) ::setenv(name, slot->c_str(), 1);
-        else ::unsetenv(name);
+    static std::filesystem::path makeBase() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "pulvan-library-XXXXXX").string();
+        return ::mkdtemp(pattern.data());
     }
 
-    std::filesystem::path base_;
-    std::optional<std::string> savedData_;
-    std::optional<std::string> savedHome_;
-    std::optional<std::string> savedConfig_;
+    SavedEnvironment saved_{"XDG_DATA_HOME", "HOME", "XDG_CONFIG_HOME"};
+    std::filesystem::path base_ = makeBase();
 };
+
+// A preset document as the program writes it, with a swing that tells copies apart.
+inline std::string validPresetJSON(int swingPercent = 50) {
+    model::Preset preset = model::defaultPreset();
+    preset.swingPercent = swingPercent;
+    return model::encodePreset(preset);
+}
+inline std::string newerPresetJSON() { return R"({"version": "v99", "tracks": []})"; }
+inline std::string corruptPresetJSON() { return R"({"version": "v11", "tracks": )"; }
 
 }  // namespace pulvan::library::test
