@@ -1,6 +1,8 @@
 #include "tests/editor/store/command_presets.h"
 #include "tests/editor/store/store_fixture.h"
 
+#include <functional>
+
 namespace pulvan::test {
 
 using model::LaneKind;
@@ -123,23 +125,6 @@ TEST_F(StoreTest, ResettingALaneRestoresItsDefaultOnlyWhenSomethingDiffers) {
     EXPECT_EQ(store->history().labels(), (std::vector<std::string>{"initial", "Reset velocity lane", "Reset notes lane"}));
 }
 
-TEST_F(StoreTest, StepsAreDimmedOnlyWhereTheirSameLengthGateIsOff) {
-    struct Case {
-        LaneKind kind;
-        int laneLast, column;
-        bool dimmed;
-    };
-    const std::vector<Case> cases{
-        {LaneKind::velocity, 16, 1, true}, {LaneKind::velocity, 16, 0, false}, {LaneKind::velocity, 12, 1, false},
-        {LaneKind::ccA, 16, 1, false},     {LaneKind::gate, 16, 1, false},     {LaneKind::octave, 16, 16, false},
-    };
-    for (const Case& c : cases) {
-        auto store = makeStore(threeTrackPreset());
-        store->preset.modify([&](model::Preset& p) { p.tracks[0].patterns[0].lane(c.kind).lastStep = c.laneLast; });
-        EXPECT_EQ(store->isStepGatedOff(c.kind, c.column), c.dimmed) << model::rawValue(c.kind) << " column " << c.column;
-    }
-}
-
 TEST_F(StoreTest, PagesAndThePlayheadFollowTheLanesLengths) {
     auto store = makeStore(threeTrackPreset());
     store->preset.modify([](model::Preset& p) {
@@ -157,24 +142,45 @@ TEST_F(StoreTest, PagesAndThePlayheadFollowTheLanesLengths) {
     EXPECT_EQ(store->playheadStepInPage(LaneKind::gate), 5);
 }
 
-TEST_F(StoreTest, APatternSoundsOnlyWithAGateAndAPoolOrAFixStep) {
-    struct Case {
-        std::vector<int> pool;
-        int gateStep, gateLast, fixStep;
-        bool sounds;
-    };
-    const std::vector<Case> cases{{{60}, 3, 16, -1, true}, {{}, 3, 16, -1, false}, {{}, 3, 16, 3, true},
-                                  {{60}, 3, 3, -1, false}, {{}, 3, 16, 20, false}};
-    for (const Case& c : cases) {
-        auto store = makeStore(threeTrackPreset());
-        store->preset.modify([&](model::Preset& p) {
-            p.notesPool = c.pool;
+// What the views ask of a pattern: a step dimmed where its same-length gate is off, a
+// pattern that sounds only with a gate and a pool or a fix step, a slot empty without
+// gates or controller steps; only steps before the last count.
+TEST_F(StoreTest, PatternQueriesReadOnlyTheStepsThatPlay) {
+    using Change = std::function<void(model::Preset&)>;
+    const auto last = [](LaneKind kind, int lastStep) -> Change { return [=](model::Preset& p) { p.tracks[0].patterns[0].lane(kind).lastStep = lastStep; }; };
+    const auto dimmed = [](LaneKind kind, int column) { return [=](const store::SequencerStore& s) { return s.isStepGatedOff(kind, column); }; };
+    const auto sounding = [](std::vector<int> pool, int gateLast, int fixStep) -> Change {
+        return [=](model::Preset& p) {
+            p.notesPool = pool;
             model::Pattern& pattern = p.tracks[1].patterns[2];
-            pattern.lane(LaneKind::gate).steps[static_cast<std::size_t>(c.gateStep)] = 1;
-            pattern.lane(LaneKind::gate).lastStep = c.gateLast;
-            if (c.fixStep >= 0) pattern.lane(LaneKind::fix).steps[static_cast<std::size_t>(c.fixStep)] = 1;
-        });
-        EXPECT_EQ(store->patternHasActiveSteps(1, 2), c.sounds) << "gate " << c.gateStep << " fix " << c.fixStep;
+            pattern.lane(LaneKind::gate).steps[3] = 1;
+            pattern.lane(LaneKind::gate).lastStep = gateLast;
+            if (fixStep >= 0) pattern.lane(LaneKind::fix).steps[static_cast<std::size_t>(fixStep)] = 1;
+        };
+    };
+    const auto sounds = [](const store::SequencerStore& s) { return s.patternHasActiveSteps(1, 2); };
+    const auto step = [](LaneKind kind, int index, int value) -> Change {
+        return [=](model::Preset& p) { p.tracks[1].patterns[4].lane(kind).steps[static_cast<std::size_t>(index)] = value; };
+    };
+    const auto empty = [](const store::SequencerStore& s) { return s.isPatternEmpty(1, 4) && s.isPatternEmpty(7, 0); };
+    struct Case {
+        Change change;
+        std::function<bool(const store::SequencerStore&)> query;
+        bool expected;
+    };
+    const std::vector<Case> cases{
+        {last(LaneKind::velocity, 16), dimmed(LaneKind::velocity, 1), true}, {last(LaneKind::velocity, 16), dimmed(LaneKind::velocity, 0), false},
+        {last(LaneKind::velocity, 12), dimmed(LaneKind::velocity, 1), false}, {last(LaneKind::ccA, 16), dimmed(LaneKind::ccA, 1), false},
+        {last(LaneKind::gate, 16), dimmed(LaneKind::gate, 1), false},         {last(LaneKind::octave, 16), dimmed(LaneKind::octave, 16), false},
+        {sounding({60}, 16, -1), sounds, true},  {sounding({}, 16, -1), sounds, false}, {sounding({}, 16, 3), sounds, true},
+        {sounding({60}, 3, -1), sounds, false},  {sounding({}, 16, 20), sounds, false},
+        {step(LaneKind::gate, 3, 1), empty, false}, {step(LaneKind::gate, 20, 1), empty, true}, {step(LaneKind::ccA, 2, 64), empty, false},
+        {step(LaneKind::ccB, 0, 1), empty, false},  {step(LaneKind::velocity, 0, 5), empty, true},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        auto store = makeStore(threeTrackPreset());
+        store->preset.modify(cases[i].change);
+        EXPECT_EQ(cases[i].query(*store), cases[i].expected) << "case " << i;
     }
 }
 

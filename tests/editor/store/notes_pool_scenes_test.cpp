@@ -75,7 +75,7 @@ TEST_F(Scenes, InMIDIInModeThePoolFollowsTheHeldOrLatchedNotes) {
     EXPECT_EQ(refreshes.back().queuedReleases, (std::set<int>{0, 1, 2})) << "every selected pattern is silent";
 }
 
-TEST_F(Scenes, PastingOntoTheActiveSceneAppliesItOntoAnotherOnlyStoresIt) {
+TEST_F(Scenes, PastingOntoTheActiveSceneAppliesItOntoAnotherOnlyStoresItAndScenesSwapStoreAndClear) {
     auto store = makeSceneStore();
     store->activeSceneIndex.set(1);
     store->copyActiveChord();
@@ -90,20 +90,13 @@ TEST_F(Scenes, PastingOntoTheActiveSceneAppliesItOntoAnotherOnlyStoresIt) {
     EXPECT_FALSE(store->pasteChordToScene(8));
     EXPECT_EQ(store->history().labels(), (std::vector<std::string>{"initial", "Paste chord to scene", "Paste chord"}));
 
-    store->preset.modify([](model::Preset& p) { p.notesPoolInput = NotesPoolInput::midiIn; });
-    store->copyActiveChord();
-    EXPECT_EQ(store->chordClipboard, (model::ChordPreset{{62, 65}, Patterns(6)})) << "MIDI in: the pool without patterns";
-}
-
-TEST_F(Scenes, SwappingStoringAndClearingScenes) {
-    auto store = makeSceneStore();
     const auto scenes = store->preset->chordPresets;
     EXPECT_TRUE(store->swapChordScenes(0));
     EXPECT_FALSE(store->swapChordSceneWithActive(8));
-    EXPECT_EQ(store->history().count(), 1);
-    EXPECT_TRUE(store->swapChordSceneWithActive(1));
-    EXPECT_EQ(store->preset->chordPresets[0], scenes[1]);
-    EXPECT_EQ(store->preset->chordPresets[1], scenes[0]);
+    EXPECT_EQ(store->history().count(), 3);
+    EXPECT_TRUE(store->swapChordSceneWithActive(2));
+    EXPECT_EQ(store->preset->chordPresets[0], scenes[2]);
+    EXPECT_EQ(store->preset->chordPresets[2], scenes[0]);
     store->preset.modify([](model::Preset& p) { p.notesPool = {67, 60, 67}; });
     store->storeChordToScene(6);
     EXPECT_EQ(store->preset->chordPresets[6].chord, (std::vector<int>{60, 67}));
@@ -116,6 +109,10 @@ TEST_F(Scenes, SwappingStoringAndClearingScenes) {
     });
     EXPECT_EQ(std::vector<bool>({store->isChordSceneEmpty(0), store->isChordSceneEmpty(5), store->isChordSceneEmpty(7), store->isChordSceneEmpty(12)}),
               (std::vector<bool>{true, false, true, true}));
+
+    store->preset.modify([](model::Preset& p) { p.notesPoolInput = NotesPoolInput::midiIn, p.notesPool = {62, 65}; });
+    store->copyActiveChord();
+    EXPECT_EQ(store->chordClipboard, (model::ChordPreset{{62, 65}, Patterns(6)})) << "MIDI in: the pool without patterns";
 }
 
 TEST_F(Scenes, SelectingWhileStoppedAppliesAtOnceWhilePlayingLaunchesQuantised) {
@@ -202,7 +199,6 @@ TEST_F(Scenes, LaunchResolutionResyncAndProgressionsRecordOnlyChanges) {
     store->setSceneLaunchResolution(3);
     EXPECT_EQ(store->preset->sceneLaunchResolution, 16);
     store->setSceneLaunchResolution(16);
-    store->setResyncOnNewScene(false);
     store->setResyncOnNewScene(true);
     store->setSceneLaunchResolution(4);
     EXPECT_TRUE(store->isSceneLaunchResolutionBarOrBeat());

@@ -144,7 +144,7 @@ TEST_F(Generator303, AuditionIsSilentWhileTheTransportMovesAndEndsWithTheModal) 
 
 TEST_F(Generator303, AMissingPatternIsNeitherReadNorWrittenAndShortLanesKeepTheirSize) {
     auto store = makeGeneratorStore(16);
-    store->selections.modify([&](auto& map) { map[store->preset->tracks[0].id].pattern = 9; });
+    selectPattern(*store, 0, 9);
     const model::Preset before = store->preset.get();
     store->loadPatternGenerator303FromTrack();
     store->setPatternGenerator303Time(1, false);

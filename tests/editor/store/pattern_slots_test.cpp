@@ -85,7 +85,7 @@ TEST_F(PatternSlots, CopyArmedTakesThePatternAsItWasAndPastesIntoTheTappedSlot) 
     EXPECT_EQ(store->history().labels().back(), "Paste pattern");
 }
 
-TEST_F(PatternSlots, SwappingMovesTheSelectionWithThePlayingPattern) {
+TEST_F(PatternSlots, SwappingMovesTheSelectionWithThePlayingPatternAndClearingAsksFirst) {
     auto store = makeSlotStore();
     store->launchPattern(1);
     store->preset.modify([](model::Preset& p) { p.tracks[0].patterns[6].direction = model::PatternDirection::random; });
@@ -97,10 +97,8 @@ TEST_F(PatternSlots, SwappingMovesTheSelectionWithThePlayingPattern) {
     EXPECT_TRUE(store->swapPatterns(6)) << "the selected slot: nothing to do";
     EXPECT_FALSE(store->swapPatterns(8));
     EXPECT_EQ(store->history().count(), 2);
-}
 
-TEST_F(PatternSlots, ClearingAsksFirstAndRestoresTheDefaultPattern) {
-    auto store = makeSlotStore();
+    store = makeSlotStore();
     store->presentClearPatternDialog();
     const store::DialogRequest request = *store->dialog.get();
     EXPECT_EQ(std::make_tuple(request.title, *request.message, request.confirmLabel),
@@ -111,22 +109,6 @@ TEST_F(PatternSlots, ClearingAsksFirstAndRestoresTheDefaultPattern) {
     EXPECT_EQ(store->preset->patternLaunchResolution, 16);
     store->setPatternLaunchResolution(16);
     EXPECT_EQ(store->history().labels(), (std::vector<std::string>{"initial", "Clear pattern", "Pattern launch"}));
-}
-
-TEST_F(PatternSlots, ASlotIsEmptyWithoutGatesOrControllerSteps) {
-    struct Case {
-        LaneKind kind;
-        int step, value;
-        bool empty;
-    };
-    const std::vector<Case> cases{{LaneKind::gate, 3, 1, false}, {LaneKind::gate, 20, 1, true},    {LaneKind::ccA, 2, 64, false},
-                                  {LaneKind::ccB, 0, 1, false},  {LaneKind::velocity, 0, 5, true}};
-    for (const Case& c : cases) {
-        auto store = makeSlotStore();
-        store->preset.modify([&](model::Preset& p) { p.tracks[1].patterns[4].lane(c.kind).steps[static_cast<std::size_t>(c.step)] = c.value; });
-        EXPECT_EQ(store->isPatternEmpty(1, 4), c.empty) << model::rawValue(c.kind) << " step " << c.step;
-        EXPECT_TRUE(store->isPatternEmpty(7, 0));
-    }
 }
 
 }  // namespace pulvan::test

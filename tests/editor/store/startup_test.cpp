@@ -18,18 +18,22 @@ void storePreferences(const std::string& json) {
 
 }  // namespace
 
-TEST_F(StoreTest, WithoutADefaultFileStartsFromTheDefaultPresetWithTheStoredCCs) {
+TEST_F(StoreTest, WithoutADefaultFileOrWithADamagedOrForeignOneStartsFromTheDefaultPresetWithTheStoredCCs) {
     storePreferences(R"({"default_cc_a": 20, "default_cc_b": 200})");
-    auto store = makeStore();
-    ASSERT_EQ(store->preset->tracks.size(), 1u);
-    EXPECT_EQ(store->preset->tracks[0].ccA, 20);
-    EXPECT_EQ(store->preset->tracks[0].ccB, 127);
-    EXPECT_EQ(store->preset->chordPresets.size(), 8u);
-    EXPECT_EQ(store->history().labels(), (std::vector<std::string>{"initial"}));
-    EXPECT_EQ(store->history().snapshot(0), store->preset.get());
+    for (const char* text : {static_cast<const char*>(nullptr), "{\"version\": \"v11\", \"tracks\": ", "{\"version\": \"v99\"}", "[]", ""}) {
+        if (text) writeDefaultPreset(text);
+        auto store = makeStore();
+        ASSERT_EQ(store->preset->tracks.size(), 1u) << (text ? text : "no file");
+        EXPECT_EQ(store->preset->tracks[0].name, "Track 1");
+        EXPECT_EQ(store->preset->tracks[0].ccA, 20);
+        EXPECT_EQ(store->preset->tracks[0].ccB, 127);
+        EXPECT_EQ(store->preset->chordPresets.size(), 8u);
+        EXPECT_EQ(store->history().labels(), (std::vector<std::string>{"initial"}));
+        EXPECT_EQ(store->history().snapshot(0), store->preset.get());
+    }
 }
 
-TEST_F(StoreTest, TheDefaultFileIsNormalisedOnStartUp) {
+TEST_F(StoreTest, TheDefaultFileIsNormalisedOnStartUpAndAGivenPresetWinsOverIt) {
     model::Preset preset = model::defaultPreset();
     preset.chordPresets.resize(3);
     preset.chordPresets[0].chord = {60, 63, 67};
@@ -53,6 +57,9 @@ TEST_F(StoreTest, TheDefaultFileIsNormalisedOnStartUp) {
     EXPECT_EQ(store->preset->swingPercent, 75);
     EXPECT_EQ(store->preset->sceneLaunchResolution, 16);
     EXPECT_EQ(store->preset->notesPool, (std::vector<int>{60, 63, 67}));
+    model::Preset given = model::defaultPreset();
+    given.tracks[0].name = "Given";
+    EXPECT_EQ(makeStore(given)->preset->tracks[0].name, "Given") << "a given preset wins over the file";
 }
 
 struct SceneCase {
@@ -84,25 +91,6 @@ INSTANTIATE_TEST_SUITE_P(Inputs, StartingScene,
                                            SceneCase{model::NotesPoolInput::internalChord, -1, 0, 0, {40}},
                                            SceneCase{model::NotesPoolInput::internalChord, std::nullopt, 0, 0, {40}},
                                            SceneCase{model::NotesPoolInput::internalChord, 7, 7, 7, {47}}));
-
-TEST_F(StoreTest, ADamagedOrForeignDefaultFileFallsBackToTheDefaultPreset) {
-    for (const char* text : {"{\"version\": \"v11\", \"tracks\": ", "{\"version\": \"v99\"}", "[]", ""}) {
-        writeDefaultPreset(text);
-        auto store = makeStore();
-        EXPECT_EQ(store->preset->tracks.size(), 1u) << text;
-        EXPECT_EQ(store->preset->tracks[0].name, "Track 1") << text;
-        EXPECT_EQ(store->preset->tracks[0].ccA, 74) << text;
-    }
-}
-
-TEST_F(StoreTest, AGivenPresetWinsOverTheDefaultFile) {
-    model::Preset file = model::defaultPreset();
-    file.tracks[0].name = "File";
-    writeDefaultPreset(model::encodePreset(file));
-    model::Preset given = model::defaultPreset();
-    given.tracks[0].name = "Given";
-    EXPECT_EQ(makeStore(given)->preset->tracks[0].name, "Given");
-}
 
 TEST_F(StoreTest, StoredPatternIndicesBecomeTrackSelections) {
     model::Preset preset = model::defaultPreset();

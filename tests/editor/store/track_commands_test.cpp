@@ -127,7 +127,6 @@ TEST_F(StoreTest, RenamingTrimsAndCutsOnCharacterBoundaries) {
     EXPECT_EQ(store->dialog.get()->message, "Track name cannot be empty.");
     store->renameActiveTrack(" Bass ", [&] { ++completions; });
     EXPECT_EQ(completions, 1);
-    EXPECT_EQ(store->history().count(), 1) << "the current name records nothing";
 }
 
 TEST_F(StoreTest, TurningPolyOffKeepsEachStepsLowestNoteAndReleasesTheTrack) {

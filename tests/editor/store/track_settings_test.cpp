@@ -78,11 +78,9 @@ TEST_F(StoreTest, DefaultCCsArePreferencesAndApplyingThemIsUndoable) {
     store->applyDefaultCCsToCurrentPreset();
     store->applyDefaultCCsToAllTracks();
     EXPECT_EQ(store->history().labels(), (std::vector<std::string>{"initial", "Apply default CCs"}));
-    store->setUIMaxContentWidth(1337);
-    EXPECT_EQ(store->uiMaxContentWidth.get(), 1350);
-    store->selections.modify([&](auto& map) { map[store->preset->tracks[0].id].pattern = -2; });
+    selectPattern(*store, 0, -2);
     store->preset.modify([](model::Preset& p) { p.tracks[2].patterns.resize(3); });
-    store->selections.modify([&](auto& map) { map[store->preset->tracks[2].id].pattern = 6; });
+    selectPattern(*store, 2, 6);
     EXPECT_EQ(store->currentTrackPatternIndices(store->preset->tracks), (std::vector<int>{0, 0, 2}));
 }
 
