@@ -7,51 +7,36 @@
 namespace pulvan::library::test {
 namespace {
 
-using Names = std::vector<std::string>;
 using Chords = std::vector<model::Chord>;
-
-// ---- Picker results for import and export ----
-
-struct PickerCase {
-    const char* description;
-    std::function<void(PresetLibrary&, const PickerResult&)> handle;
-    foundation::Observable<bool> store::SequencerStore::*flag;
-    std::string title;
-    std::string openFailure;
-};
-void PrintTo(const PickerCase& c, std::ostream* os) { *os << c.description; }
-
-class PickerResults : public LibraryStoreTest, public ::testing::WithParamInterface<PickerCase> {};
-
-TEST_P(PickerResults, CancelSaysNothingAndErrorsSayWhy) {
-    const auto& c = GetParam();
-    (store.get()->*c.flag).set(true);
-    c.handle(*library, pickerCancelled());
-    EXPECT_FALSE((store.get()->*c.flag).get());
-    EXPECT_FALSE(store->dialog.get().has_value());
-    c.handle(*library, PickerResult{std::vector<URL>{}});
-    EXPECT_FALSE(store->dialog.get().has_value());
-    c.handle(*library, pickerFailed("Permission denied."));
-    EXPECT_EQ(dialog().title, c.title);
-    EXPECT_EQ(message(), c.openFailure + "Permission denied.");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Pickers, PickerResults,
-    ::testing::Values(PickerCase{"import folder", &PresetLibrary::importPresetsFromSelectedFolder,
-                                 &store::SequencerStore::isImportAllFolderPickerPresented, "Import presets",
-                                 "Could not open the selected folder. "},
-                      PickerCase{"import file", &PresetLibrary::importPresetFromSelectedFile,
-                                 &store::SequencerStore::isImportOnePresetPickerPresented, "Import preset",
-                                 "Could not open the selected file. "},
-                      PickerCase{"export", &PresetLibrary::exportPresetsToSelectedFolder,
-                                 &store::SequencerStore::isBackupFolderPickerPresented, "Export presets",
-                                 "Could not open the selected folder. "}));
 
 class LibraryCommands : public LibraryStoreTest {
 protected:
     URL outside(const std::string& relative) const { return lib.base() / "outside" / relative; }
 };
+
+TEST_F(LibraryCommands, PickerCancelSaysNothingAndErrorsSayWhy) {
+    using Handler = void (PresetLibrary::*)(const PickerResult&);
+    using Flag = foundation::Observable<bool> store::SequencerStore::*;
+    const std::vector<std::tuple<Handler, Flag, std::string, std::string>> rows{
+        {&PresetLibrary::importPresetsFromSelectedFolder, &store::SequencerStore::isImportAllFolderPickerPresented,
+         "Import presets", "Could not open the selected folder. "},
+        {&PresetLibrary::importPresetFromSelectedFile, &store::SequencerStore::isImportOnePresetPickerPresented,
+         "Import preset", "Could not open the selected file. "},
+        {&PresetLibrary::exportPresetsToSelectedFolder, &store::SequencerStore::isBackupFolderPickerPresented,
+         "Export presets", "Could not open the selected folder. "}};
+    for (const auto& [handle, flag, title, openFailure] : rows) {
+        store->dialog.set(std::nullopt);
+        (store.get()->*flag).set(true);
+        (library.get()->*handle)(pickerCancelled());
+        EXPECT_FALSE((store.get()->*flag).get()) << title;
+        EXPECT_FALSE(store->dialog.get().has_value()) << title;
+        (library.get()->*handle)(PickerResult{std::vector<URL>{}});
+        EXPECT_FALSE(store->dialog.get().has_value()) << title;
+        (library.get()->*handle)(pickerFailed("Permission denied."));
+        EXPECT_EQ(dialog().title, title);
+        EXPECT_EQ(message(), openFailure + "Permission denied.");
+    }
+}
 
 TEST_F(LibraryCommands, ImportAlertsCarryTheSummary) {
     TempLibrary::write(outside("pick/Lead.json"), validPresetJSON());

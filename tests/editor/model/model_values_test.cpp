@@ -26,8 +26,7 @@ std::string rawValues(const std::array<Enum, N>& all, Parse parse) {
 }
 
 TEST(EnumCoding, RawValuesAndLabelsInCaseOrderRoundTrip) {
-    EXPECT_EQ(rawValues(allLaneKinds, laneKindFromRawValue),
-              "gate tie notes fix octave velocity length probability cc_a cc_b ");
+    EXPECT_EQ(rawValues(allLaneKinds, laneKindFromRawValue), "gate tie notes fix octave velocity length probability cc_a cc_b ");
     std::string labels;
     for (const LaneKind kind : allLaneKinds) labels += std::string(displayName(kind)) + "|";
     EXPECT_EQ(labels, "GATE|HOLD/LEGATO|NOTES|FIX|OCTAVE|VELOCITY|LENGTH|PROBABILITY|CC A|CC B|");
