@@ -15,52 +15,34 @@
 #include "engine/config_buffer.h"
 #include "engine/editor_requests.h"
 #include "engine/launch_control.h"
+#include "tests/engine/engine_harness.h"
 
 namespace {
 using namespace pulvan::engine;
+using test::ConfigBuilder;
 namespace layout = config_layout;
 
 constexpr double kSampleRate = 48000.0;
 constexpr int kWarmUpBlocks = 3000;
 
-std::unique_ptr<EngineConfigBuffer> emptyBuffer() {
-    auto words = std::make_unique<EngineConfigBuffer>();
-    words->fill(0);
-    (*words)[layout::kMagicWord] = layout::kMagic;
-    return words;
-}
-
 // Six tracks, every gate on, 17-note chords, legato with portamento, smart random on every
 // 64-step lane, full swing: the most a configuration can ask of a block.
-std::unique_ptr<EngineConfigBuffer> denseBuffer(int variant) {
-    auto w = emptyBuffer();
-    EngineConfigBuffer& words = *w;
-    words[layout::kTrackCount] = 6;
-    words[layout::kSwingPercent] = 75;
-    words[layout::kNotePoolCount] = 12;
-    for (int i = 0; i < 12; ++i) words[layout::kNotePool + i] = 40 + i * 3 + variant;
+std::unique_ptr<ConfigBuilder> denseBuffer(int variant) {
+    auto config = std::make_unique<ConfigBuilder>();
+    config->trackCount(6).swing(75).pool({40, 43, 46, 49, 52, 55, 58, 61, 64, 67, 70, 73});
+    for (int i = 0; i < 12; ++i) config->words()[layout::kNotePool + i] += variant;
     for (int t = 0; t < kTrackCount; ++t) {
-        for (int base : {layout::kLastSteps, layout::kTieLastSteps, layout::kNotesLastSteps, layout::kOctaveLastSteps,
-                         layout::kVelocityLastSteps, layout::kLengthLastSteps, layout::kProbabilityLastSteps,
-                         layout::kCcALastSteps, layout::kCcBLastSteps})
-            words[layout::trackWord(base, t)] = 64;
-        words[layout::trackWord(layout::kResolutions, t)] = 16;
-        words[layout::trackWord(layout::kDirections, t)] = 5;
-        words[layout::trackWord(layout::kChannels, t)] = t + 1;
-        words[layout::trackWord(layout::kPortamentoCCs, t)] = 65;
-        words[layout::trackWord(layout::kPortamentoOnValues, t)] = 127;
-        words[layout::trackWord(layout::kFillModes, t)] = 2;
+        config->laneLengths(t, 64).perTrack(layout::kDirections, t, 5).perTrack(layout::kChannels, t, t + 1);
+        config->perTrack(layout::kPortamentoCCs, t, 65).perTrack(layout::kFillModes, t, 2);
+        config->allSteps(layout::kGateSteps, t, 1).allSteps(layout::kTieSteps, t, 2).allSteps(layout::kLengthSteps, t, 80);
         for (int s = 0; s < kStepsPerLane; ++s) {
-            words[layout::stepWord(layout::kGateSteps, t, s)] = 1;
-            words[layout::stepWord(layout::kTieSteps, t, s)] = 2;
-            words[layout::stepWord(layout::kVelocitySteps, t, s)] = 100;
-            words[layout::stepWord(layout::kLengthSteps, t, s)] = 80;
-            words[layout::stepWord(layout::kCcASteps, t, s)] = 1 + (s * 7 + variant) % 128;
-            words[layout::stepWord(layout::kNoteStepChordCounts, t, s)] = 17;
-            for (int k = 0; k < kMaxChordValues; ++k) words[layout::chordValueWord(t, s, k)] = (s + k * 5) % 30;
+            config->perStep(layout::kCcASteps, t, s, 1 + (s * 7 + variant) % 128);
+            std::vector<int> chord;
+            for (int k = 0; k < kMaxChordValues; ++k) chord.push_back((s + k * 5) % 30);
+            config->chord(t, s, chord);
         }
     }
-    return w;
+    return config;
 }
 
 struct BlockSetup {
@@ -123,7 +105,7 @@ void BM_DemoBlock(benchmark::State& state) {
 void BM_DenseBlock(benchmark::State& state) {
     BlockSetup setup(300.0, static_cast<int>(state.range(0)));
     const auto words = denseBuffer(0);
-    applyConfigBuffer(*setup.engine, words->data(), kConfigBufferWordCount);
+    applyConfigBuffer(*setup.engine, words->data(), words->size());
     const std::int32_t offsets[] = {-200, -60, 0, 45, 120, 200};
     setTrackMIDIOutOffsetsMs(*setup.engine, offsets, 6);
     runBlocks(state, setup, [](BlockSetup&) {});
@@ -134,25 +116,25 @@ void BM_BlockApplyingConfiguration(benchmark::State& state) {
     const auto a = denseBuffer(0), b = denseBuffer(1);
     int n = 0;
     runBlocks(state, setup, [&](BlockSetup& s) {
-        applyConfigBuffer(*s.engine, (n++ % 2 ? a : b)->data(), kConfigBufferWordCount);
+        applyConfigBuffer(*s.engine, (n++ % 2 ? a : b)->data(), a->size());
     });
 }
 
 void BM_BlockCommittingLaunch(benchmark::State& state) {
     BlockSetup setup(300.0, static_cast<int>(state.range(0)));
     const auto a = denseBuffer(0), b = denseBuffer(1);
-    applyConfigBuffer(*setup.engine, a->data(), kConfigBufferWordCount);
+    applyConfigBuffer(*setup.engine, a->data(), a->size());
     int n = 0;
     // Launched at the block's own start: the block takes it, commits it and plays it.
     runBlocks(state, setup, [&](BlockSetup& s) {
-        scheduleSceneLaunch(*s.engine, (n++ % 2 ? a : b)->data(), kConfigBufferWordCount, s.position - 1e-3);
+        scheduleSceneLaunch(*s.engine, (n++ % 2 ? a : b)->data(), a->size(), s.position - 1e-3);
     });
 }
 
 void BM_ApplyConfigBuffer(benchmark::State& state) {
     SequencerEngine* engine = new SequencerEngine;
     const auto words = denseBuffer(0);
-    for (auto _ : state) applyConfigBuffer(*engine, words->data(), kConfigBufferWordCount);
+    for (auto _ : state) applyConfigBuffer(*engine, words->data(), words->size());
     delete engine;
 }
 

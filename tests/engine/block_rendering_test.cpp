@@ -261,18 +261,6 @@ INSTANTIATE_TEST_SUITE_P(Configuration, ConfigurationChange,
                                            ConfigChangeCase{"moreTracks", 4, 2, false, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Configuration, ThreePushesBetweenBlocksTakeOnlyTheLast) {
-    EngineDriver driver;
-    for (int pool : {50, 51, 52}) {
-        ConfigBuilder config;
-        config.pool({pool}).gates(0, {0});
-        driver.push(config);
-    }
-    const auto events = driver.block(0.0);
-    EXPECT_EQ(notesOn(events), (std::vector<Note>{{0.0, 52, 100}}));
-    EXPECT_EQ(driver.engine().lastSeenGeneration, 3u);
-}
-
 TEST(Lifecycle, ResetShowsNoStepUntilTheNextPlayingBlock) {
     EngineDriver driver;
     driver.block(1.0);

@@ -15,7 +15,6 @@ TEST(ConfigBufferLayout, ArraysTileTheBufferWithoutGaps) {
     EXPECT_EQ(layout::outputChordIntervalWord(5, 15) + 1, layout::kGateSteps);
     EXPECT_EQ(layout::chordValueWord(5, 63, 16) + 1, layout::kOctaveSteps);
     EXPECT_EQ(layout::stepWord(layout::kCcBSteps, 5, 63) + 1, kConfigBufferWordCount);
-    EXPECT_EQ(kConfigBufferWordCount, 11112);
 }
 
 TEST(ConfigBufferAcceptance, RejectsShortNullOrWrongMagicAndKeepsExactly11112WordsOfALongerOne) {
@@ -105,9 +104,8 @@ TEST(ConfigBufferDecode, ChordValuesPastTheCountRepeatTheStepNote) {
     config.perStep(layout::kNotesSteps, 0, 2, 42).chord(0, 2, {4, 5, 6});
     const EngineSnapshot s = config.decoded();
     EXPECT_EQ(s.tracks[0].chordCount[2], 3);
-    EXPECT_EQ(s.tracks[0].chordNotes[2][0], 4);
-    EXPECT_EQ(s.tracks[0].chordNotes[2][2], 6);
-    for (int k = 3; k < kMaxChordValues; ++k) EXPECT_EQ(s.tracks[0].chordNotes[2][k], 42) << k;
+    EXPECT_EQ(std::vector<int>(std::begin(s.tracks[0].chordNotes[2]), std::end(s.tracks[0].chordNotes[2])),
+              (std::vector<int>{4, 5, 6, 42, 42, 42, 42, 42, 42, 42, 42, 42, 42, 42, 42, 42, 42}));
 }
 
 TEST(ConfigBufferDecode, TracksPastTheCountKeepDefaultsAndPoolIsCopiedRaw) {
@@ -115,13 +113,9 @@ TEST(ConfigBufferDecode, TracksPastTheCountKeepDefaultsAndPoolIsCopiedRaw) {
     config.trackCount(2).perTrack(layout::kResolutions, 2, 8).perTrack(layout::kChannels, 2, 9).pool({-5, 300, 60});
     config.perTrack(layout::kOutputChordCounts, 0, 2).perTrack(layout::kOutputChordIntervals, 0, 7);
     const EngineSnapshot s = config.decoded();
-    EXPECT_EQ(s.tracks[2].resolution, 16);
-    EXPECT_EQ(s.tracks[2].channel, 0);
-    EXPECT_EQ(s.tracks[2].lastStep, 16);
-    EXPECT_EQ(s.tracks[2].gate[0], 0);
-    EXPECT_EQ(s.notePool[0], -5);
-    EXPECT_EQ(s.notePool[1], 300);
-    EXPECT_EQ(s.notePool[3], 0);
+    const TrackSnapshot& past = s.tracks[2];
+    EXPECT_EQ((std::vector<int>{past.resolution, past.channel, past.lastStep, past.gate[0]}), (std::vector<int>{16, 0, 16, 0}));
+    EXPECT_EQ((std::vector<int>{s.notePool[0], s.notePool[1], s.notePool[3]}), (std::vector<int>{-5, 300, 0}));
     EXPECT_EQ(s.tracks[0].outputChordIntervals[0], 7);
     EXPECT_EQ(s.tracks[0].outputChordIntervals[2], 0);  // past the count
 }

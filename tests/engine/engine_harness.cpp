@@ -38,7 +38,7 @@ ConfigBuilder& ConfigBuilder::laneLengths(int track, int length) {
     return *this;
 }
 
-ConfigBuilder& ConfigBuilder::chord(int track, int step, std::initializer_list<int> values) {
+ConfigBuilder& ConfigBuilder::chord(int track, int step, const std::vector<int>& values) {
     std::copy(values.begin(), values.end(), words_.begin() + layout::chordValueWord(track, step, 0));
     return perStep(layout::kNoteStepChordCounts, track, step, static_cast<int>(values.size()));
 }

@@ -23,7 +23,7 @@ public:
     }
     ConfigBuilder& allSteps(int base, int track, int value);
     ConfigBuilder& laneLengths(int track, int length);  // all nine last steps
-    ConfigBuilder& chord(int track, int step, std::initializer_list<int> values);
+    ConfigBuilder& chord(int track, int step, const std::vector<int>& values);
     ConfigBuilder& gates(int track, std::initializer_list<int> steps);
 
     const std::int32_t* data() const { return words_.data(); }

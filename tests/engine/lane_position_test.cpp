@@ -18,14 +18,15 @@ struct WalkCase {
     const char* name;
     int direction;
     int length;
-    std::vector<int> expected;  // global steps 0, 1, ...
+    std::vector<int> expected;  // global steps from, from + 1, ...
+    std::int64_t from = 0;
 };
 
 class Directions : public ::testing::TestWithParam<WalkCase> {};
 
 TEST_P(Directions, TwoCycles) {
     const auto& c = GetParam();
-    EXPECT_EQ(walk(c.direction, c.length, 0, static_cast<int>(c.expected.size())), c.expected);
+    EXPECT_EQ(walk(c.direction, c.length, c.from, static_cast<int>(c.expected.size())), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -37,15 +38,12 @@ INSTANTIATE_TEST_SUITE_P(
                       WalkCase{"pingpong1", kDirectionPingPong, 1, {0, 0, 0, 0}},
                       WalkCase{"pingpong2_1", kDirectionPingPong2, 1, {0, 0, 0, 0}},
                       WalkCase{"unknownPlaysForward", 9, 3, {0, 1, 2, 0, 1, 2}},
-                      WalkCase{"lengthZeroIsOne", kDirectionBackward, 0, {0, 0}}),
+                      WalkCase{"lengthZeroIsOne", kDirectionBackward, 0, {0, 0}},
+                      WalkCase{"forwardBeforeTheAnchor", kDirectionForward, 4, {3, 0}, -1},
+                      WalkCase{"forward16BeforeTheAnchor", kDirectionForward, 16, {15, 0}, -1},
+                      WalkCase{"backwardBeforeTheAnchor", kDirectionBackward, 4, {0, 3}, -1},
+                      WalkCase{"pingpongBeforeTheAnchor", kDirectionPingPong, 4, {1, 0}, -1}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(Directions, NegativeGlobalStepsWrapBelowZero) {
-    EXPECT_EQ(lanePosition(-1, 4, kDirectionForward, 0), 3);
-    EXPECT_EQ(lanePosition(-1, 16, kDirectionForward, 0), 15);
-    EXPECT_EQ(lanePosition(-1, 4, kDirectionBackward, 0), 0);
-    EXPECT_EQ(lanePosition(-1, 4, kDirectionPingPong, 0), 1);
-}
 
 TEST(Directions, RandomIsRepeatableInRangeAndTrackDependent) {
     const auto a = walk(kDirectionRandom, 7, 0, 200, 0);

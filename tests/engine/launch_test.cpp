@@ -231,14 +231,5 @@ TEST_F(Launches, ResyncAlwaysReanchorsEvenWhenItFiresJustAfterItsBeat) {
     EXPECT_EQ(ofKind(events, kEventNoteOn)[0].data1, 64);  // with the old anchor: step 18, 60
 }
 
-TEST_F(Launches, ResyncEndsEveryNoteAtItsBeat) {
-    driver.push(scene({0, 1}, 1));
-    setResyncArmed(engine(), true);
-    auto events = driver.playUntil(5.0, 8.05);
-    int offsAt8 = 0;
-    for (const auto& e : ofKind(events, kEventNoteOff)) offsAt8 += e.time == 8.0;
-    EXPECT_EQ(offsAt8, 2);
-}
-
 }  // namespace
 }  // namespace pulvan::engine

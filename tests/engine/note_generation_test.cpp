@@ -30,23 +30,21 @@ Generated generate(const ConfigBuilder& config, std::int64_t globalStep = 0, dou
     return g;
 }
 
-ConfigBuilder poolStep(std::initializer_list<int> values, int fillMode = 1) {
-    ConfigBuilder config;
-    config.pool({60, 64, 67}).gates(0, {0}).chord(0, 0, values).perTrack(layout::kFillModes, 0, fillMode);
-    return config;
-}
-
 struct PoolCase {
     int value;
     int fillMode;
     std::vector<int> expected;
+    bool emptyPool = false;
 };
 
 class PoolAndFill : public ::testing::TestWithParam<PoolCase> {};
 
 TEST_P(PoolAndFill, PicksFromThePoolOrFills) {
     const auto& c = GetParam();
-    EXPECT_EQ(generate(poolStep({c.value}, c.fillMode)).notes(), c.expected);
+    ConfigBuilder config;
+    config.pool({60, 64, 67}).gates(0, {0}).chord(0, 0, {c.value}).perTrack(layout::kFillModes, 0, c.fillMode);
+    if (c.emptyPool) config.pool({});
+    EXPECT_EQ(generate(config).notes(), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Notes, PoolAndFill,
@@ -54,15 +52,8 @@ INSTANTIATE_TEST_SUITE_P(Notes, PoolAndFill,
                                            PoolCase{4, 1, {64}}, PoolCase{4, 2, {76}}, PoolCase{4, 3, {52}},
                                            PoolCase{4, 0, {}}, PoolCase{-1, 1, {67}}, PoolCase{-1, 2, {67}},
                                            PoolCase{-1, 3, {67}}, PoolCase{-1, 0, {}}, PoolCase{7, 2, {88}},
-                                           PoolCase{INT_MAX, 2, {}}, PoolCase{INT_MIN, 1, {64}}));
-
-TEST(Notes, EmptyPoolSilencesEveryNonFixedStep) {
-    for (int mode = 0; mode < 4; ++mode) {
-        ConfigBuilder config = poolStep({0}, mode);
-        config.pool({});
-        EXPECT_TRUE(generate(config).notes().empty()) << mode;
-    }
-}
+                                           PoolCase{INT_MAX, 2, {}}, PoolCase{INT_MIN, 1, {64}}, PoolCase{0, 0, {}, true},
+                                           PoolCase{0, 1, {}, true}, PoolCase{0, 2, {}, true}, PoolCase{0, 3, {}, true}));
 
 struct PitchCase {
     const char* name;
@@ -80,10 +71,7 @@ TEST_P(Pitches, ShiftDropAndClamp) {
     const auto& c = GetParam();
     ConfigBuilder config;
     config.pool({100, 5}).gates(0, {0}).perStep(layout::kFixSteps, 0, 0, c.fixed);
-    config.perStep(layout::kNoteStepChordCounts, 0, 0, static_cast<int>(c.chord.size()));
-    for (size_t k = 0; k < c.chord.size(); ++k)
-        config.words()[layout::chordValueWord(0, 0, static_cast<int>(k))] = c.chord[k];
-    config.perStep(layout::kOctaveSteps, 0, 0, c.octaveLane).perTrack(layout::kTrackOctaves, 0, c.trackOctave);
+    config.chord(0, 0, c.chord).perStep(layout::kOctaveSteps, 0, 0, c.octaveLane).perTrack(layout::kTrackOctaves, 0, c.trackOctave);
     config.perTrack(layout::kTrackTransposes, 0, c.transpose);
     EXPECT_EQ(generate(config).notes(), c.expected);
 }
@@ -100,14 +88,6 @@ INSTANTIATE_TEST_SUITE_P(
                       PitchCase{"poolNoteTransposedDown", {1}, false, 0, 0, -12, {0}},
                       PitchCase{"octaveLaneUp", {1}, false, 2, 0, 0, {29}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(Notes, OutputChordWidensEachValueInOrder) {
-    ConfigBuilder config;
-    config.gates(0, {0}).chord(0, 0, {0, 4, 7}).perStep(layout::kFixSteps, 0, 0, 1);
-    config.perTrack(layout::kOutputChordCounts, 0, 2).perTrack(layout::kOutputChordIntervals, 0, 0);
-    config.words()[layout::outputChordIntervalWord(0, 1)] = 12;
-    EXPECT_EQ(generate(config).notes(), (std::vector<int>{60, 72, 64, 76, 67, 79}));
-}
 
 TEST(Notes, SeventeenNotesAtMostAndHugeIntervalsClampWithoutOverflow) {
     ConfigBuilder config;
@@ -134,7 +114,7 @@ TEST(Notes, HugePoolNotesAreDroppedNotWrapped) {
 
 struct BarConditionCase {
     int condition;
-    std::vector<int> soundingBars;  // of bars 0..3 (16 steps a bar)
+    std::vector<int> soundingBars;  // of bars -1..3 (16 steps a bar); bars before the anchor count negative
 };
 
 class BarConditions : public ::testing::TestWithParam<BarConditionCase> {};
@@ -144,7 +124,7 @@ TEST_P(BarConditions, PlayOnlyInTheirBars) {
     ConfigBuilder config;
     config.pool({60}).allSteps(layout::kGateSteps, 0, 1).allSteps(layout::kProbabilitySteps, 0, c.condition);
     const EngineSnapshot snapshot = config.decoded();
-    for (int bar = 0; bar < 4; ++bar) {
+    for (int bar = -1; bar < 4; ++bar) {
         auto scratch = std::make_unique<StepScratch>();
         scratch->clear();
         for (int step = 0; step < 16; ++step)
@@ -155,25 +135,10 @@ TEST_P(BarConditions, PlayOnlyInTheirBars) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Notes, BarConditions,
-                         ::testing::Values(BarConditionCase{0, {0, 1, 2, 3}}, BarConditionCase{1, {0, 2}},
-                                           BarConditionCase{2, {1, 3}}, BarConditionCase{3, {0}},
+                         ::testing::Values(BarConditionCase{0, {-1, 0, 1, 2, 3}}, BarConditionCase{1, {0, 2}},
+                                           BarConditionCase{2, {-1, 1, 3}}, BarConditionCase{3, {0}},
                                            BarConditionCase{4, {1}}, BarConditionCase{5, {2}},
-                                           BarConditionCase{6, {3}}));
-
-TEST(Notes, BarsBeforeTheAnchorCountNegative) {
-    ConfigBuilder config;
-    config.pool({60}).gates(0, {0}).perStep(layout::kProbabilitySteps, 0, 0, 2);
-    EXPECT_EQ(generate(config, -16).notes(), (std::vector<int>{60}));  // bar -1 is "second of two"
-}
-
-TEST(Notes, MutedStepGivesOnlyAMarker) {
-    ConfigBuilder config;
-    config.pool({60}).gates(0, {0}).perTrack(layout::kTrackMutes, 0, 1).perStep(layout::kCcASteps, 0, 0, 65);
-    const auto g = generate(config);
-    EXPECT_EQ(g.scratch->markerCount, 1);
-    EXPECT_EQ(g.scratch->ccCount, 0);
-    EXPECT_EQ(g.scratch->stepCount, 0);
-}
+                                           BarConditionCase{6, {-1, 3}}));
 
 TEST(Notes, ControlLanesSendWithGateOff) {
     ConfigBuilder config;

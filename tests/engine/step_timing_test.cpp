@@ -27,14 +27,18 @@ INSTANTIATE_TEST_SUITE_P(Codes, StepLengthTable,
                                            LengthCase{1, 4.0}, LengthCase{32, 0.125}, LengthCase{204, 2.0 / 3.0},
                                            LengthCase{0, 4.0}, LengthCase{-16, 4.0}));
 
-// Step times over [from, to) for track 0 with every gate on.
-std::vector<double> stepTimes(int resolution, int swing, double from, double to, bool realigned = false) {
+// Schedules track 0, every gate on, over [from, to).
+std::unique_ptr<StepScratch> schedule(int resolution, int swing, double from, double to) {
     ConfigBuilder config;
     config.swing(swing).pool({60}).perTrack(layout::kResolutions, 0, resolution).allSteps(layout::kGateSteps, 0, 1);
-    const EngineSnapshot snapshot = config.decoded();
     auto scratch = std::make_unique<StepScratch>();
     scratch->clear();
-    scheduleTrackSteps(snapshot, 0, realigned, *scratch, 0.0, from, to, 4.0);
+    scheduleTrackSteps(config.decoded(), 0, false, *scratch, 0.0, from, to, 4.0);
+    return scratch;
+}
+
+std::vector<double> stepTimes(int resolution, int swing, double from, double to) {
+    const auto scratch = schedule(resolution, swing, from, to);
     std::vector<double> times;
     for (int i = 0; i < scratch->stepCount; ++i) times.push_back(scratch->steps[i].time);
     return times;
@@ -70,33 +74,10 @@ INSTANTIATE_TEST_SUITE_P(
                       SwingCase{216, 75, 0.0, 0.5, {0.0, 1.0 / 6.0, 1.0 / 3.0}},
                       SwingCase{12, 75, 0.0, 1.0, {0.0, 1.0 / 3.0, 2.0 / 3.0}}));
 
-TEST(ScheduleTrackSteps, SplitWindowsProduceEveryStepExactlyOnce) {
-    auto first = stepTimes(16, 75, 1.0, 1.3);
-    const auto second = stepTimes(16, 75, 1.3, 2.0);
-    first.insert(first.end(), second.begin(), second.end());
-    EXPECT_EQ(first, stepTimes(16, 75, 1.0, 2.0));
-}
-
-TEST(ScheduleTrackSteps, RealignedWindowPlaysTheStepInProgressAtItsStart) {
-    EXPECT_EQ(stepTimes(4, 50, 1.1, 2.5, true), (std::vector<double>{1.1, 2.0}));
-    EXPECT_EQ(stepTimes(4, 50, 1.1, 2.5, false), (std::vector<double>{2.0}));
-}
-
 TEST(ScheduleTrackSteps, AHugeWindowStopsAtTheScratchAndSaysSo) {
-    ConfigBuilder config;
-    config.pool({60}).allSteps(layout::kGateSteps, 0, 1);
-    const EngineSnapshot snapshot = config.decoded();
-    auto scratch = std::make_unique<StepScratch>();
-    scratch->clear();
-    scheduleTrackSteps(snapshot, 0, false, *scratch, 0.0, 0.0, 1e15, 4.0);  // returns promptly
+    const auto scratch = schedule(16, 50, 0.0, 1e15);  // returns promptly
     EXPECT_EQ(scratch->stepCount, kMaxScheduledSteps);
     EXPECT_EQ(scratch->overflow, 1);
-}
-
-TEST(GlobalStepAt, CountsFromTheAnchorsGridStep) {
-    EXPECT_EQ(globalStepAt(5.3, 4.0, 0.25), 5);
-    EXPECT_EQ(globalStepAt(3.9, 4.0, 0.25), -1);
-    EXPECT_EQ(globalStepAt(4.0, 4.1, 0.25), 0);  // step 0 is the first at or after the anchor
 }
 
 }  // namespace
