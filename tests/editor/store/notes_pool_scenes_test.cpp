@@ -169,7 +169,7 @@ TEST_F(Scenes, ScenePatternEntriesAreRefusedOutsideTheShownTracksAndNumbers) {
     EXPECT_EQ(selectedPattern(*store, 2), 4) << "clearing the entry leaves the selection";
 }
 
-TEST_F(Scenes, EightTracksNeverReadPastTheSceneOrTrackLists) {
+TEST_F(Scenes, EightTracksNeverReadPastTheSceneOrTrackListsAndChordMemoryReleasesAndWritesTheSameClampedTrack) {
     model::Preset preset = threeTrackPreset();
     for (int i = 3; i < 8; ++i) preset.tracks.push_back(namedTrack("Extra " + std::to_string(i), i));
     preset.chordPresets[1].patterns = {2, 2, 2, 2, 2, 2};
@@ -184,14 +184,14 @@ TEST_F(Scenes, EightTracksNeverReadPastTheSceneOrTrackLists) {
     EXPECT_TRUE(store->pasteChordToScene(1));
     store->deleteTrack(7);
     EXPECT_EQ(store->preset->chordPresets[0].patterns.size(), 6u);
-}
 
-TEST_F(Scenes, ChordMemoryReleasesAndWritesTheSameClampedTrack) {
-    auto store = makeSceneStore();
-    store->activeTrackIndex.set(7);
+    // Chord memory releases and writes the same clamped track, never the raw index.
+    store = makeSceneStore(preset);
+    store->activeTrackIndex.set(6);
     store->setChordMemory({0, 4, 7});
-    EXPECT_EQ(store->preset->tracks[2].outputChord, (std::vector<int>{0, 4, 7}));
-    EXPECT_EQ(refreshes.back().queuedReleases, std::set<int>{2});
+    EXPECT_EQ(store->preset->tracks[5].outputChord, (std::vector<int>{0, 4, 7}));
+    EXPECT_TRUE(store->preset->tracks[6].outputChord.empty());
+    EXPECT_EQ(refreshes.back().queuedReleases, std::set<int>{5});
 }
 
 TEST_F(Scenes, LaunchResolutionResyncAndProgressionsRecordOnlyChanges) {

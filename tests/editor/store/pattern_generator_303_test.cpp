@@ -104,9 +104,20 @@ TEST_F(Generator303, LoadingReadsNotesTiesAndAccentsBack) {
     EXPECT_EQ(s.pitch[2], key(60, false, 1, false));
 }
 
-TEST_F(Generator303, EditsWhileTheModalIsOpenUndoAsOne) {
+TEST_F(Generator303, ASessionRecordsOneEntryOnlyWhenThePresetChangedAndUndoesAsOne) {
     auto store = makeGeneratorStore(16);
     const model::Preset before = store->preset.get();
+    store->togglePatternGenerator303Modal();
+    store->closePatternGenerator303Modal();
+    EXPECT_EQ(store->history().count(), 1) << "opened and closed untouched";
+
+    store->togglePatternGenerator303Modal();
+    store->preset.modify([](model::Preset& p) { p.tracks[0].patterns[0].direction = model::PatternDirection::backward; });
+    store->preset.modify([](model::Preset& p) { p.tracks[0].patterns[0].direction = model::PatternDirection::forward; });
+    store->patternGenerator303UndoSessionHasChanges = true;
+    store->closePatternGenerator303Modal();
+    EXPECT_EQ(store->history().count(), 1) << "touched and restored";
+
     store->togglePatternGenerator303Modal();
     store->setPatternGenerator303Mode(store::PatternGenerator303Mode::time);
     for (int i = 0; i < 5; ++i) store->setPatternGenerator303Time(1, true);
@@ -117,8 +128,10 @@ TEST_F(Generator303, EditsWhileTheModalIsOpenUndoAsOne) {
     EXPECT_EQ(store->patternGenerator303->pitch[5].octave, 0);
     store->closePatternGenerator303Modal();
     EXPECT_EQ(store->history().labels(), (std::vector<std::string>{"initial", "303 pattern generator"}));
+    EXPECT_FALSE(store->patternGenerator303UndoSessionBaselinePresetData.has_value());
+    EXPECT_FALSE(store->patternGenerator303UndoSessionHasChanges);
     store->undo();
-    EXPECT_EQ(store->preset.get(), before);
+    EXPECT_EQ(store->preset.get(), before) << "every edit of the session undoes as one";
     store->clearPatternGenerator303();
     PatternGenerator303State cleared;
     cleared.mode = store::PatternGenerator303Mode::time;

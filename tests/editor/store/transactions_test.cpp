@@ -101,37 +101,6 @@ TEST_F(StoreTest, SwingIsClampedPushedAtOnceAndNotUndoable) {
     EXPECT_EQ(store->preset->swingPercent, 50);
 }
 
-TEST_F(StoreTest, The303SessionRecordsOneEntryOnlyWhenThePresetChanged) {
-    auto store = makeStore();
-    auto session = [&](const std::function<void()>& whileOpen) {
-        store->setActiveModal(KezModal::patternGenerator303);
-        whileOpen();
-        store->setActiveModal(std::nullopt);
-    };
-    session([] {});
-    EXPECT_EQ(store->history().count(), 1) << "opened and closed untouched";
-
-    session([&] {
-        store->preset.modify([](model::Preset& p) { p.tracks[0].patterns[0].direction = model::PatternDirection::backward; });
-        store->preset.modify([](model::Preset& p) { p.tracks[0].patterns[0].direction = model::PatternDirection::forward; });
-        store->patternGenerator303UndoSessionHasChanges = true;
-    });
-    EXPECT_EQ(store->history().count(), 1) << "touched and restored";
-
-    session([&] {
-        for (int step = 0; step < 8; ++step) {
-            store->preset.modify([&](model::Preset& p) { p.tracks[0].patterns[0].lane(model::LaneKind::gate).steps[step] = 1; });
-            store->patternGenerator303UndoSessionHasChanges = true;
-        }
-    });
-    ASSERT_EQ(store->history().count(), 2);
-    EXPECT_EQ(store->history().label(1), "303 pattern generator");
-    EXPECT_FALSE(store->patternGenerator303UndoSessionBaselinePresetData.has_value());
-    EXPECT_FALSE(store->patternGenerator303UndoSessionHasChanges);
-    store->undo();
-    EXPECT_EQ(store->preset->tracks[0].patterns[0].lane(model::LaneKind::gate).steps[0], 0) << "all eight edits undo as one";
-}
-
 TEST_F(StoreTest, The303AuditionNoteEndsOnceBeforeTheSessionClosesEvenWhenAViewRepeatsTheChangeCallback) {
     auto store = makeStore();
     store->setActiveModal(KezModal::patternGenerator303);
