@@ -45,10 +45,12 @@ TEST(EnumCoding, UnknownOrMiscasedTextIsNoValue) {
 }
 
 TEST(Resolution, NormalisesAndLabelsCodes) {
+    // Beyond the range a code never names a note value, even where its last two digits would.
     const std::vector<std::tuple<std::int64_t, int, std::string>> rows{
-        {16, 16, "1/16"},     {1, 1, "1/1"},       {108, 108, "1/8D"},    {116, 116, "1/16D"}, {204, 204, "1/4T"},
-        {232, 232, "1/32T"},  {17, 16, "1/16"},    {300, 16, "1/16"},     {-100, 16, "1/16"},  {50, 16, "1/16"},
-        {-16, 16, "1/16"},    {-99, 16, "1/16"},   {0, 16, "1/16"},       {264, 16, "1/16"},   {INT64_MIN, 16, "1/16"},
+        {16, 16, "1/16"},    {1, 1, "1/1"},     {108, 108, "1/8D"}, {116, 116, "1/16D"}, {204, 204, "1/4T"},
+        {232, 232, "1/32T"}, {17, 16, "1/16"},  {300, 16, "1/16"},  {332, 16, "1/16"},   {-100, 16, "1/16"},
+        {50, 16, "1/16"},    {-16, 16, "1/16"}, {-99, 16, "1/16"},  {0, 16, "1/16"},     {264, 16, "1/16"},
+        {INT64_MIN, 16, "1/16"},
     };
     for (const auto& [code, normalized, label] : rows) {
         EXPECT_EQ(normalizedResolution(code), normalized) << code;
