@@ -17,11 +17,18 @@ void setGate(store::SequencerStore& store, int step, int value) {
 
 }  // namespace
 
-TEST_F(StoreTest, CopyChangePasteRestoresThePatternAsOneUndoStep) {
+TEST_F(StoreTest, CopyReplacesTheBoardAndPasteRestoresThePatternAsOneUndoStep) {
     auto store = makeStore();
     setGate(*store, 3, 1);
     const model::Pattern copied = store->preset->tracks[0].patterns[0];
+    const std::string text = "older text";
+    pasteboard.setData(foundation::Pasteboard::textType, {text.begin(), text.end()});
     store->copyPatternToPasteboard();
+    EXPECT_FALSE(pasteboard.data(foundation::Pasteboard::textType).has_value());
+    const auto bytes = pasteboard.data(patternType);
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_EQ(model::decodePatternClipboardDocument(std::string(bytes->begin(), bytes->end())).type, "pulvan.pattern");
+    EXPECT_EQ(std::string(bytes->begin(), bytes->begin() + 8), R"({"type":)") << "type is written first";
     setGate(*store, 3, 0);
     store->beginTransaction("Direction");
     store->preset.modify([](model::Preset& p) { p.tracks[0].patterns[0].direction = model::PatternDirection::pingPong2; });
@@ -68,19 +75,6 @@ TEST_F(StoreTest, ForeignDamagedOrMissingClipboardContentIsIgnored) {
         EXPECT_EQ(store->history().count(), 1) << content;
     }
     EXPECT_TRUE(store->pendingAppPlayTrackNoteReleaseIndices.empty()) << "nothing pasted, nothing released";
-}
-
-TEST_F(StoreTest, CopyReplacesWhateverWasOnTheBoard) {
-    auto store = makeStore();
-    const std::string text = "older text";
-    pasteboard.setData(foundation::Pasteboard::textType, {text.begin(), text.end()});
-    store->copyPatternToPasteboard();
-    EXPECT_FALSE(pasteboard.data(foundation::Pasteboard::textType).has_value());
-    const auto bytes = pasteboard.data(patternType);
-    ASSERT_TRUE(bytes.has_value());
-    const auto document = model::decodePatternClipboardDocument(std::string(bytes->begin(), bytes->end()));
-    EXPECT_EQ(document.type, "pulvan.pattern");
-    EXPECT_EQ(std::string(bytes->begin(), bytes->begin() + 8), R"({"type":)") << "type is written first";
 }
 
 }  // namespace pulvan::test

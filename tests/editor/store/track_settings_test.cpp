@@ -56,7 +56,7 @@ TEST_F(StoreTest, LiveCCValuesAreSentOnlyWhenTheyChange) {
     EXPECT_EQ(sentMIDI[2], (Bytes{0xB1, 20, 64}));
 }
 
-TEST_F(StoreTest, TrackSettingsAreClampedAndUnchangedValuesRecordNothing) {
+TEST_F(StoreTest, TrackSettingsAreClampedUnchangedValuesRecordNothingAndDefaultCCsAreUndoablePreferences) {
     auto store = makeStore(threeTrackPreset());
     const model::Track track = store->preset->tracks[0];
     store->applyTrackSettings(track.fillEmpty, track.ccA, track.ccB);
@@ -68,16 +68,15 @@ TEST_F(StoreTest, TrackSettingsAreClampedAndUnchangedValuesRecordNothing) {
     EXPECT_EQ(std::vector<int>({t.ccA, t.ccB, t.portamentoCC, t.portamentoOnValue, t.portamentoOffValue, t.accentColorHex}),
               (std::vector<int>{127, 0, 65, 127, 0, 0xFFFFFF}));
     EXPECT_EQ(store->history().labels(), (std::vector<std::string>{"initial", "Portamento CC value", "Track settings"}));
-}
 
-TEST_F(StoreTest, DefaultCCsArePreferencesAndApplyingThemIsUndoable) {
-    auto store = makeStore(threeTrackPreset());
+    // Default controllers are preferences; applying them to the tracks is undoable.
     store->setDefaultCCs(std::nullopt, 300);
     EXPECT_EQ(std::make_pair(store->defaultCCA.get(), store->defaultCCB.get()), std::make_pair(74, 127));
     EXPECT_EQ(makeStore()->defaultCCB.get(), 127) << "saved with the preferences";
     store->applyDefaultCCsToCurrentPreset();
     store->applyDefaultCCsToAllTracks();
-    EXPECT_EQ(store->history().labels(), (std::vector<std::string>{"initial", "Apply default CCs"}));
+    EXPECT_EQ(store->history().labels().back(), "Apply default CCs");
+    EXPECT_EQ(store->history().count(), 4);
     selectPattern(*store, 0, -2);
     store->preset.modify([](model::Preset& p) { p.tracks[2].patterns.resize(3); });
     selectPattern(*store, 2, 6);
