@@ -32,6 +32,13 @@ TEST_F(ChordProgressionFiles, NamesAreListedInPlainOrder) {
     EXPECT_EQ(chordProgressionPresetNames(), (Names{"Alpha", "Zulu", "alpha 2", "beta"}));
 }
 
+TEST_F(ChordProgressionFiles, AnotherLetterCaseReplacesTheFile) {
+    ASSERT_TRUE(writeChordProgressionPresetFile("verse", {{60}}));
+    ASSERT_TRUE(writeChordProgressionPresetFile("VERSE", {{62}}));
+    EXPECT_EQ(chordProgressionPresetNames(), (Names{"VERSE"}));
+    EXPECT_EQ(readChordProgressionPresetFile("VERSE")->front(), (model::Chord{62}));
+}
+
 TEST_F(ChordProgressionFiles, FilesWithOddEscapesAreReadAndDeletedByTheirListedName) {
     TempLibrary::write(lib.chords() / "Bad %ZZ.json", "[[60]]");
     TempLibrary::write(lib.chords() / "a%2fb.json", "[[61]]");
