@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "engine/block_processing.h"
@@ -40,6 +41,13 @@ ConfigBuilder countingConfig(int notesLength = 16, int tie = 0) {
     config.allSteps(layout::kGateSteps, 0, 1).allSteps(layout::kTieSteps, 0, tie).perTrack(layout::kNotesLastSteps, 0, notesLength);
     for (int s = 0; s < 16; ++s) config.chord(0, s, {s});
     return config;
+}
+
+// Tracks 0 and 2 hold their notes (track 2 on `channelOfTrack2`); track 1 has every gate off.
+ConfigBuilder heldTracks(int channelOfTrack2) {
+    ConfigBuilder config = countingConfig(16, 1);
+    config.trackCount(3).allSteps(layout::kGateSteps, 2, 1).allSteps(layout::kTieSteps, 2, 1);
+    return config.perTrack(layout::kChannels, 2, channelOfTrack2);
 }
 
 TEST(DemoConfiguration, FirstBarPlaysEightEighthsWithRestsAndAccents) {
@@ -153,9 +161,7 @@ INSTANTIATE_TEST_SUITE_P(Transport, OutputOffsets,
 
 TEST(Transport, StopReleasesEveryHeldNoteOnceAtTheFirstSample) {
     EngineDriver driver;
-    ConfigBuilder config = countingConfig(16, 1);
-    config.trackCount(3).allSteps(layout::kGateSteps, 2, 1).allSteps(layout::kTieSteps, 2, 1).perTrack(layout::kChannels, 2, 5);
-    driver.push(config);
+    driver.push(heldTracks(5));
     auto events = driver.playUntil(0.0, 1.1);
     auto stopped = driver.stop();
     events.insert(events.end(), stopped.begin(), stopped.end());
@@ -241,8 +247,7 @@ class ConfigurationChange : public ::testing::TestWithParam<ConfigChangeCase> {}
 TEST_P(ConfigurationChange, ReleasesOnlyWhenTracksGoOrChannelsMove) {
     const auto& c = GetParam();
     EngineDriver driver;
-    ConfigBuilder config = countingConfig(16, 1);
-    config.trackCount(3).allSteps(layout::kGateSteps, 2, 1).allSteps(layout::kTieSteps, 2, 1).perTrack(layout::kChannels, 2, 2);
+    ConfigBuilder config = heldTracks(2);
     driver.push(config);
     driver.playUntil(0.0, 0.1);
     config.trackCount(c.trackCount).perTrack(layout::kChannels, 2, c.channelOfTrack2);
@@ -274,13 +279,13 @@ TEST(Lifecycle, DisablingEndsEveryNoteAndPlaysAsStoppedUntilEnabled) {
     EngineDriver driver;
     SequencerEngine& engine = driver.engine();
     driver.push(countingConfig(16, 1));
+    // (reset, all notes off) as requested of the next block
+    auto requests = [&] { return std::pair<int, int>(engine.resetRequested.load(), engine.allNotesOffRequested.load()); };
     setEnabled(engine, true);  // already enabled: nothing
-    EXPECT_EQ(engine.resetRequested.load(), 0);
-    EXPECT_EQ(engine.allNotesOffRequested.load(), 0);
+    EXPECT_EQ(requests(), std::pair(0, 0));
     auto events = driver.playUntil(0.0, 0.6);
     setEnabled(engine, false);
-    EXPECT_EQ(engine.resetRequested.load(), 1);
-    EXPECT_EQ(engine.allNotesOffRequested.load(), 1);
+    EXPECT_EQ(requests(), std::pair(1, 1));
     const auto after = driver.next();
     EXPECT_TRUE(notesOn(after).empty());
     EXPECT_EQ(engine.resetRequested.load(), 0);

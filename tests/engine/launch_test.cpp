@@ -47,6 +47,10 @@ class Launches : public ::testing::Test {
 protected:
     void SetUp() override { driver.blockSize = 2400; }  // 0.1 quarter notes a block
     SequencerEngine& engine() { return driver.engine(); }
+    void playFrom(const ConfigBuilder& config, double position) {
+        driver.push(config);
+        driver.block(position);
+    }
     void launchScene(const ConfigBuilder& config, double target) {
         scheduleSceneLaunch(engine(), config.data(), config.size(), target);
     }
@@ -55,8 +59,7 @@ protected:
     }
     // Track 0 to note 64 by a scene, track 1 to 67 by a pattern, both at 8.0.
     void launchSceneAndPattern() {
-        driver.push(scene({0, 1}));
-        driver.block(6.0);
+        playFrom(scene({0, 1}), 6.0);
         launchScene(scene({2, 1}), 8.0);
         launchPattern(scene({0, 4}), 8.0, 1);
     }
@@ -93,8 +96,7 @@ TEST_P(SceneLaunches, EachTrackSwitchesAtItsOwnTimeAndTheCommitFollowsTheLast) {
 INSTANTIATE_TEST_SUITE_P(Launches, SceneLaunches, ::testing::Values(SceneCase{0, 8.0, 8.0}, SceneCase{100, 8.2, 8.2}));
 
 TEST_F(Launches, HostLoopBeforeTheTargetCommitsInTheLoopingBlock) {
-    driver.push(scene({0}));
-    driver.block(4.0);
+    playFrom(scene({0}), 4.0);
     launchScene(scene({2}), 8.0);
     driver.playUntil(4.1, 7.85);  // the last window ends at 8.0
     const auto events = driver.block(4.0);
@@ -103,8 +105,7 @@ TEST_F(Launches, HostLoopBeforeTheTargetCommitsInTheLoopingBlock) {
 }
 
 TEST_F(Launches, PatternLaunchReleasesOnlyItsTrack) {
-    driver.push(scene({0, 1, 2}, 1));
-    driver.block(6.0);
+    playFrom(scene({0, 1, 2}, 1), 6.0);
     ConfigBuilder next = scene({0, 1, 2}, 1);
     next.allSteps(layout::kGateSteps, 1, 0).allSteps(layout::kGateSteps, 2, 0);  // tracks 1 and 2 fall silent
     launchPattern(next, 8.0, 2);
@@ -157,8 +158,7 @@ TEST_F(Launches, LaunchesIgnoreBadBuffersAndTracks) {
 
 TEST_F(Launches, TimedReleaseSendsEarlierDueNoteOffsOnTime) {
     driver.blockSize = 4800;  // 0.2: one window covers both the release at 7.875 and the launch at 8.0
-    driver.push(scene({0}));
-    driver.block(7.05);
+    playFrom(scene({0}), 7.05);
     ConfigBuilder silent = scene({0});
     silent.allSteps(layout::kGateSteps, 0, 0);
     launchScene(silent, 8.0);
@@ -170,8 +170,7 @@ TEST_F(Launches, TimedReleaseSendsEarlierDueNoteOffsOnTime) {
 }
 
 TEST_F(Launches, LaunchWithFewerTracksEndsTheDroppedTracksHeldNotes) {
-    driver.push(scene({0, 1, 2}, 1));
-    driver.block(6.0);
+    playFrom(scene({0, 1, 2}, 1), 6.0);
     launchScene(scene({0}, 1), 8.0);
     const auto events = driver.playUntil(6.1, 9.0);
     for (int t : {1, 2}) {
@@ -205,8 +204,7 @@ TEST_F(Launches, ResyncArmedMidBarRestartsTheLanesAtTheNextBar) {
 }
 
 TEST_F(Launches, ResyncArmedOnABarLineWaitsForTheNextOne) {
-    driver.push(countingByThree());
-    driver.block(7.9);
+    playFrom(countingByThree(), 7.9);
     setResyncArmed(engine(), true);
     driver.next();  // starts at 8.0
     EXPECT_EQ(engine().resyncBar.load(), 3);
