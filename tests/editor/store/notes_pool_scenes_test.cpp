@@ -194,16 +194,10 @@ TEST_F(Scenes, EightTracksNeverReadPastTheSceneOrTrackListsAndChordMemoryRelease
     EXPECT_EQ(refreshes.back().queuedReleases, std::set<int>{5});
 }
 
-TEST_F(Scenes, LaunchResolutionResyncAndProgressionsRecordOnlyChanges) {
+TEST_F(Scenes, AnInvalidLaunchResolutionIsSixteenthAndAProgressionFillsTheScenesItHasKeepingTheirPatterns) {
     auto store = makeSceneStore();
     store->setSceneLaunchResolution(3);
     EXPECT_EQ(store->preset->sceneLaunchResolution, 16);
-    store->setSceneLaunchResolution(16);
-    store->setResyncOnNewScene(true);
-    store->setSceneLaunchResolution(4);
-    EXPECT_TRUE(store->isSceneLaunchResolutionBarOrBeat());
-    EXPECT_EQ(store->history().labels(), (std::vector<std::string>{"initial", "Scene launch", "Scene resync", "Scene launch"}));
-
     store->activeSceneIndex.set(2);
     store->applyChordProgressionPreset({{50}, {51}, {52, 55}, {53}, {54}, {55}, {56}, {57}, {99}});
     EXPECT_EQ(store->preset->chordPresets[7].chord, (std::vector<int>{57}));

@@ -62,35 +62,30 @@ TEST_F(StoreTest, TheDefaultFileIsNormalisedOnStartUpAndAGivenPresetWinsOverIt) 
     EXPECT_EQ(makeStore(given)->preset->tracks[0].name, "Given") << "a given preset wins over the file";
 }
 
-struct SceneCase {
-    model::NotesPoolInput input;
-    std::optional<int> currentScene;
-    std::optional<int> expectedCurrentScene;
-    int expectedActiveScene;
-    std::vector<int> expectedPool;
-};
-
-class StartingScene : public StoreTest, public ::testing::WithParamInterface<SceneCase> {};
-
-TEST_P(StartingScene, FollowsTheNotesPoolInput) {
-    model::Preset preset = model::defaultPreset();
-    preset.chordPresets.resize(8);
-    for (int s = 0; s < 8; ++s) preset.chordPresets[static_cast<std::size_t>(s)].chord = {40 + s};
-    preset.notesPoolInput = GetParam().input;
-    preset.currentSceneIndex = GetParam().currentScene;
-    preset.notesPool = {1, 2, 3};
-    auto store = makeStore(preset);
-    EXPECT_EQ(store->preset->currentSceneIndex, GetParam().expectedCurrentScene);
-    EXPECT_EQ(store->activeSceneIndex.get(), GetParam().expectedActiveScene);
-    EXPECT_EQ(store->preset->notesPool, GetParam().expectedPool);
+TEST_F(StoreTest, TheStartingSceneFollowsTheNotesPoolInput) {
+    struct Case {
+        model::NotesPoolInput input;
+        std::optional<int> currentScene, expectedCurrentScene;
+        int expectedActiveScene;
+        std::vector<int> expectedPool;
+    };
+    for (const Case& c : std::vector<Case>{{model::NotesPoolInput::midiIn, 4, std::nullopt, 0, {}},
+                                           {model::NotesPoolInput::internalChord, 9, 0, 0, {40}},
+                                           {model::NotesPoolInput::internalChord, -1, 0, 0, {40}},
+                                           {model::NotesPoolInput::internalChord, std::nullopt, 0, 0, {40}},
+                                           {model::NotesPoolInput::internalChord, 7, 7, 7, {47}}}) {
+        model::Preset preset = model::defaultPreset();
+        preset.chordPresets.resize(8);
+        for (int s = 0; s < 8; ++s) preset.chordPresets[static_cast<std::size_t>(s)].chord = {40 + s};
+        preset.notesPoolInput = c.input;
+        preset.currentSceneIndex = c.currentScene;
+        preset.notesPool = {1, 2, 3};
+        auto store = makeStore(preset);
+        EXPECT_EQ(store->preset->currentSceneIndex, c.expectedCurrentScene) << c.currentScene.value_or(-99);
+        EXPECT_EQ(store->activeSceneIndex.get(), c.expectedActiveScene);
+        EXPECT_EQ(store->preset->notesPool, c.expectedPool);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Inputs, StartingScene,
-                         ::testing::Values(SceneCase{model::NotesPoolInput::midiIn, 4, std::nullopt, 0, {}},
-                                           SceneCase{model::NotesPoolInput::internalChord, 9, 0, 0, {40}},
-                                           SceneCase{model::NotesPoolInput::internalChord, -1, 0, 0, {40}},
-                                           SceneCase{model::NotesPoolInput::internalChord, std::nullopt, 0, 0, {40}},
-                                           SceneCase{model::NotesPoolInput::internalChord, 7, 7, 7, {47}}));
 
 TEST_F(StoreTest, StoredPatternIndicesBecomeTrackSelections) {
     model::Preset preset = model::defaultPreset();
@@ -105,43 +100,36 @@ TEST_F(StoreTest, StoredPatternIndicesBecomeTrackSelections) {
     EXPECT_EQ(store->activePatternIndex(), 5);
 }
 
-struct PreferencesCase {
-    const char* stored;  // nullptr: nothing stored
-    bool pinned;
-    int uiMaxWidth;
-    int hostedWindowWidth;
-    int ccA;
-    int ccB;
-};
-
-class StoredPreferences : public StoreTest, public ::testing::WithParamInterface<PreferencesCase> {};
-
-TEST_P(StoredPreferences, AreAppliedWithinTheirBounds) {
-    if (GetParam().stored) storePreferences(GetParam().stored);
-    auto store = makeStore();
-    EXPECT_EQ(store->pinPerformanceDialog().get(), GetParam().pinned);
-    EXPECT_EQ(store->uiMaxContentWidth.get(), GetParam().uiMaxWidth);
-    EXPECT_EQ(store->hostedWindowWidth, GetParam().hostedWindowWidth);
-    EXPECT_EQ(store->defaultCCA.get(), GetParam().ccA);
-    EXPECT_EQ(store->defaultCCB.get(), GetParam().ccB);
+TEST_F(StoreTest, StoredPreferencesAreAppliedWithinTheirBounds) {
+    struct Case {
+        const char* stored;  // nullptr: nothing stored
+        bool pinned;
+        int uiMaxWidth, hostedWindowWidth, ccA, ccB;
+    };
+    for (const Case& c : std::vector<Case>{
+             {nullptr, false, 2000, 1280, 74, 71},
+             {R"({"ui_max_width": 1337})", false, 1350, 1280, 74, 71},
+             {R"({"ui_max_width": 1024})", false, 1000, 1280, 74, 71},
+             {R"({"ui_max_width": 1025})", false, 1050, 1280, 74, 71},
+             {R"({"ui_max_width": 1075})", false, 1100, 1280, 74, 71},
+             {R"({"ui_max_width": 999})", false, 1000, 1280, 74, 71},
+             {R"({"ui_max_width": 2600})", false, 2000, 1280, 74, 71},
+             {R"({"hosted_window_width": 100})", false, 2000, 640, 74, 71},
+             {R"({"hosted_window_width": 9000, "default_cc_a": -4})", false, 2000, 3200, 0, 71},
+             {R"({"is_performance_dialog_pinned": true, "ui_max_width": 1500, "hosted_window_width": 1600, "default_cc_a": 10, "default_cc_b": 11, "other": 1})",
+              true, 1500, 1600, 10, 11},
+             {"not json", false, 2000, 1280, 74, 71},
+             {R"({"ui_max_width": "wide"})", false, 2000, 1280, 74, 71}}) {
+        if (c.stored) storePreferences(c.stored);
+        auto store = makeStore();
+        const char* name = c.stored ? c.stored : "nothing stored";
+        EXPECT_EQ(store->pinPerformanceDialog().get(), c.pinned) << name;
+        EXPECT_EQ(store->uiMaxContentWidth.get(), c.uiMaxWidth) << name;
+        EXPECT_EQ(store->hostedWindowWidth, c.hostedWindowWidth) << name;
+        EXPECT_EQ(store->defaultCCA.get(), c.ccA) << name;
+        EXPECT_EQ(store->defaultCCB.get(), c.ccB) << name;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Documents, StoredPreferences,
-    ::testing::Values(PreferencesCase{nullptr, false, 2000, 1280, 74, 71},
-                      PreferencesCase{R"({"ui_max_width": 1337})", false, 1350, 1280, 74, 71},
-                      PreferencesCase{R"({"ui_max_width": 1024})", false, 1000, 1280, 74, 71},
-                      PreferencesCase{R"({"ui_max_width": 1025})", false, 1050, 1280, 74, 71},
-                      PreferencesCase{R"({"ui_max_width": 1075})", false, 1100, 1280, 74, 71},
-                      PreferencesCase{R"({"ui_max_width": 999})", false, 1000, 1280, 74, 71},
-                      PreferencesCase{R"({"ui_max_width": 2600})", false, 2000, 1280, 74, 71},
-                      PreferencesCase{R"({"hosted_window_width": 100})", false, 2000, 640, 74, 71},
-                      PreferencesCase{R"({"hosted_window_width": 9000, "default_cc_a": -4})", false, 2000, 3200, 0, 71},
-                      PreferencesCase{R"({"is_performance_dialog_pinned": true, "ui_max_width": 1500, "hosted_window_width": 1600,
-                                          "default_cc_a": 10, "default_cc_b": 11, "other": 1})",
-                                      true, 1500, 1600, 10, 11},
-                      PreferencesCase{"not json", false, 2000, 1280, 74, 71},
-                      PreferencesCase{R"({"ui_max_width": "wide"})", false, 2000, 1280, 74, 71}));
 
 TEST_F(StoreTest, SavedPreferencesAreReadBackByTheNextStore) {
     auto store = makeStore();

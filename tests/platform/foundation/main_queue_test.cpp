@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using pulvan::foundation::ManualMainQueue;
@@ -14,29 +15,19 @@ namespace {
 constexpr std::int64_t ms = 1'000'000;
 }
 
-struct OneShotCase {
-    std::int64_t delay;
-    std::int64_t advance;
-    bool fires;
-};
-
-class OneShotTimer : public ::testing::TestWithParam<OneShotCase> {};
-
-TEST_P(OneShotTimer, FiresAtItsDeadlineAndNotANanosecondBefore) {
-    ManualMainQueue main;
-    int fired = 0;
-    Timer timer = main.queue().scheduleOneShot(GetParam().delay, [&] { ++fired; });
-    main.advanceNanoseconds(GetParam().advance);
-    EXPECT_EQ(fired, GetParam().fires ? 1 : 0);
-    EXPECT_EQ(timer.isActive(), !GetParam().fires);
-    main.advanceSeconds(60);
-    EXPECT_EQ(fired, 1) << "a one-shot timer fires exactly once";
+TEST(OneShotTimer, FiresAtItsDeadlineAndNotANanosecondBeforeAndOnlyOnce) {
+    for (const auto& [delay, advance, fires] : std::vector<std::tuple<std::int64_t, std::int64_t, bool>>{
+             {10 * ms, 10 * ms - 1, false}, {10 * ms, 10 * ms, true}, {0, 0, true}, {-5, 0, true}, {10'000 * ms, 9'999 * ms, false}}) {
+        ManualMainQueue main;
+        int fired = 0;
+        Timer timer = main.queue().scheduleOneShot(delay, [&] { ++fired; });
+        main.advanceNanoseconds(advance);
+        EXPECT_EQ(fired, fires ? 1 : 0) << delay << " after " << advance;
+        EXPECT_EQ(timer.isActive(), !fires);
+        main.advanceSeconds(60);
+        EXPECT_EQ(fired, 1);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Deadlines, OneShotTimer,
-                         ::testing::Values(OneShotCase{10 * ms, 10 * ms - 1, false}, OneShotCase{10 * ms, 10 * ms, true},
-                                           OneShotCase{0, 0, true}, OneShotCase{-5, 0, true},
-                                           OneShotCase{10'000 * ms, 9'999 * ms, false}));
 
 TEST(RepeatingTimer, FiresOnItsGridAndSeesTheClockAtEachTick) {
     ManualMainQueue main;
@@ -127,29 +118,24 @@ TEST(MainQueue, DeferredWorkRunsInOrderBeforeDueTimersInDeadlineOrderAndWorkPost
     EXPECT_EQ(order.back(), "posted by one");
 }
 
-struct LeewayCase {
-    std::vector<std::array<std::int64_t, 2>> timers;  // delay, leeway
-    std::int64_t wake;
-    int firedAtWake;
-};
-
-class Leeway : public ::testing::TestWithParam<LeewayCase> {};
-
-TEST_P(Leeway, OneWakeUpServesNearbyTimersWithoutMakingAnyLaterThanItsLeeway) {
-    ManualMainQueue main;
-    int fired = 0;
-    std::vector<Timer> timers;
-    for (const auto& [delay, leeway] : GetParam().timers) timers.push_back(main.queue().scheduleOneShot(delay, [&] { ++fired; }, leeway));
-    ASSERT_EQ(main.queue().nextWakeNanoseconds(), GetParam().wake);
-    main.clock().setNanoseconds(GetParam().wake);
-    main.queue().pump();
-    EXPECT_EQ(fired, GetParam().firedAtWake);
+TEST(Leeway, OneWakeUpServesNearbyTimersWithoutMakingAnyLaterThanItsLeeway) {
+    struct Case {
+        std::vector<std::array<std::int64_t, 2>> timers;  // delay, leeway
+        std::int64_t wake;
+        int firedAtWake;
+    };
+    for (const Case& c : std::vector<Case>{{{{3 * ms, 1 * ms}}, 3 * ms, 1},                                     // alone: on time
+                                           {{{3 * ms, 1 * ms}, {3 * ms + 500'000, 0}}, 3 * ms + 500'000, 2},    // within the leeway: together
+                                           {{{3 * ms, 1 * ms}, {5 * ms, 0}}, 3 * ms, 1},                        // beyond it: separately
+                                           {{{3 * ms, 2 * ms}, {4 * ms, 0}, {4 * ms + 500'000, 0}}, 4 * ms, 2},  // the second timer has none to give
+                                           {{{10 * ms, 0}, {10 * ms, 5 * ms}}, 10 * ms, 2}}) {
+        ManualMainQueue main;
+        int fired = 0;
+        std::vector<Timer> timers;
+        for (const auto& [delay, leeway] : c.timers) timers.push_back(main.queue().scheduleOneShot(delay, [&] { ++fired; }, leeway));
+        ASSERT_EQ(main.queue().nextWakeNanoseconds(), c.wake);
+        main.clock().setNanoseconds(c.wake);
+        main.queue().pump();
+        EXPECT_EQ(fired, c.firedAtWake) << "wake at " << c.wake;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Timers, Leeway,
-    ::testing::Values(LeewayCase{{{3 * ms, 1 * ms}}, 3 * ms, 1},                                    // alone: on time
-                      LeewayCase{{{3 * ms, 1 * ms}, {3 * ms + 500'000, 0}}, 3 * ms + 500'000, 2},   // within the leeway: together
-                      LeewayCase{{{3 * ms, 1 * ms}, {5 * ms, 0}}, 3 * ms, 1},                       // beyond it: separately
-                      LeewayCase{{{3 * ms, 2 * ms}, {4 * ms, 0}, {4 * ms + 500'000, 0}}, 4 * ms, 2},  // the second timer has none to give
-                      LeewayCase{{{10 * ms, 0}, {10 * ms, 5 * ms}}, 10 * ms, 2}));
