@@ -198,6 +198,8 @@ TEST_F(Scenes, AnInvalidLaunchResolutionIsSixteenthAndAProgressionFillsTheScenes
     auto store = makeSceneStore();
     store->setSceneLaunchResolution(3);
     EXPECT_EQ(store->preset->sceneLaunchResolution, 16);
+    store->setSceneLaunchResolution(4);
+    EXPECT_TRUE(store->isSceneLaunchResolutionBarOrBeat());
     store->activeSceneIndex.set(2);
     store->applyChordProgressionPreset({{50}, {51}, {52, 55}, {53}, {54}, {55}, {56}, {57}, {99}});
     EXPECT_EQ(store->preset->chordPresets[7].chord, (std::vector<int>{57}));

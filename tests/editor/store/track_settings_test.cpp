@@ -77,6 +77,8 @@ TEST_F(StoreTest, TrackSettingsAreClampedUnchangedValuesRecordNothingAndDefaultC
     store->applyDefaultCCsToAllTracks();
     EXPECT_EQ(store->history().labels().back(), "Apply default CCs");
     EXPECT_EQ(store->history().count(), 4);
+    store->setUIMaxContentWidth(1337);
+    EXPECT_EQ(store->uiMaxContentWidth.get(), 1350);
     selectPattern(*store, 0, -2);
     store->preset.modify([](model::Preset& p) { p.tracks[2].patterns.resize(3); });
     selectPattern(*store, 2, 6);

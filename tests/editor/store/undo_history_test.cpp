@@ -30,6 +30,7 @@ TEST(UndoHistory, TheFiftyFirstEditEvictsTheInitialEntry) {
     EXPECT_EQ(history.label(49), "edit 51");
     EXPECT_TRUE(history.canUndo());
     EXPECT_FALSE(history.canRedo());
+    EXPECT_FALSE(history.stepForward().has_value());
     EXPECT_EQ(history.snapshot(0).tracks[0].octave, 2);
 }
 
