@@ -81,9 +81,7 @@ TEST_P(SceneLaunches, EachTrackSwitchesAtItsOwnTimeAndTheCommitFollowsTheLast) {
     setTrackMIDIOutOffsetsMs(engine(), offsets, 2);
     driver.block(6.0);
     launchScene(scene({2, 3}), 8.0);
-    auto events = driver.playUntil(6.1, 7.95);
-    EXPECT_FALSE(playsAfter(events, 0, 64, 0.0));
-    events = driver.playUntil(8.0, c.lastPendingBlock + 0.05);
+    const auto events = driver.playUntil(6.1, c.lastPendingBlock + 0.05);
     EXPECT_DOUBLE_EQ(firstNoteTime(events, 0, 64), 8.0);
     EXPECT_DOUBLE_EQ(firstNoteTime(events, 1, 65), c.track1Switch);
     EXPECT_EQ(engine().pendingScene.valid, 1);
@@ -93,7 +91,8 @@ TEST_P(SceneLaunches, EachTrackSwitchesAtItsOwnTimeAndTheCommitFollowsTheLast) {
 }
 
 // 100 ms is 0.2 quarter notes at 120 bpm.
-INSTANTIATE_TEST_SUITE_P(Launches, SceneLaunches, ::testing::Values(SceneCase{0, 8.0, 8.0}, SceneCase{100, 8.2, 8.2}));
+INSTANTIATE_TEST_SUITE_P(Launches, SceneLaunches, ::testing::Values(SceneCase{0, 8.0, 8.0}, SceneCase{100, 8.2, 8.2}),
+                         [](const auto& info) { return std::string(info.param.track1OffsetMs ? "delayedTrack" : "onTime"); });
 
 TEST_F(Launches, HostLoopBeforeTheTargetCommitsInTheLoopingBlock) {
     playFrom(scene({0}), 4.0);
