@@ -1,6 +1,7 @@
 #include "engine/block_renderer.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "engine/step_timing.h"
 
@@ -51,7 +52,9 @@ void renderTrack(const PlaybackTimeline& timeline, VoiceBank& voices, const Rend
             cur = std::max(cur, change.time);
         }
         if (end > cur) renderSegment(timeline, voices, context, events, scratch, t, realigned, delay, cur, end);
-        flushDueTrackNotes(voices, t, events, to, -1e300);
+        // The window is half-open like the steps it plays: a release due exactly at its end
+        // belongs to the next block's first sample, not this block's last one.
+        flushDueTrackNotes(voices, t, events, std::nextafter(to, -HUGE_VAL), -1e300);
     }
 }
 

@@ -68,6 +68,20 @@ TEST(DemoConfiguration, FirstBarPlaysEightEighthsWithRestsAndAccents) {
     for (const auto& e : events) EXPECT_EQ(e.channel, 0);
 }
 
+TEST(Transport, ANoteEndingExactlyAtABlocksEndEndsOnTheNextBlocksFirstSample) {
+    // The demo's first note ends at 0.3 quarter notes = sample 7200 at 120 bpm and 48 kHz;
+    // with these block sizes the block ends land on 0.3 exactly in binary arithmetic too.
+    for (int blockSize : {7200, 3600}) {
+        EngineDriver driver;
+        driver.blockSize = blockSize;
+        const auto offs = ofKind(driver.playUntil(0.0, 0.5), kEventNoteOff);
+        ASSERT_FALSE(offs.empty());
+        EXPECT_DOUBLE_EQ(offs[0].time, 0.3);
+        EXPECT_EQ(offs[0].block, 7200 / blockSize) << blockSize;
+        EXPECT_EQ(offs[0].sample, 0) << blockSize;
+    }
+}
+
 TEST(Transport, StartInsideABarAnchorsAtTheBarAndPlaysTheStepInProgress) {
     EngineDriver driver;
     driver.push(countingConfig());
