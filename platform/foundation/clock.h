@@ -37,6 +37,5 @@ private:
 };
 
 constexpr std::int64_t nanosecondsFromSeconds(double seconds) { return static_cast<std::int64_t>(seconds * 1e9); }
-constexpr std::int64_t nanosecondsFromMilliseconds(std::int64_t ms) { return ms * 1'000'000; }
 
 }  // namespace pulvan::foundation
