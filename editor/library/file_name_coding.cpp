@@ -1,5 +1,7 @@
 #include "editor/library/file_name_coding.h"
 
+#include "platform/foundation/hex_digits.h"
+
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
@@ -22,13 +24,6 @@ bool isAllowedInFileName(UChar32 c) {
     }
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 bool isValidUTF8(std::string_view text) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     const auto length = static_cast<int32_t>(text.size());
@@ -43,7 +38,6 @@ bool isValidUTF8(std::string_view text) {
 }  // namespace
 
 std::string percentEncodedFileName(std::string_view name) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     const auto* bytes = reinterpret_cast<const uint8_t*>(name.data());
     const auto length = static_cast<int32_t>(name.size());
     std::string encoded;
@@ -58,8 +52,8 @@ std::string percentEncodedFileName(std::string_view name) {
         }
         for (int32_t b = start; b < i; ++b) {
             encoded += '%';
-            encoded += kHex[bytes[b] >> 4];
-            encoded += kHex[bytes[b] & 0xF];
+            encoded += foundation::kUpperHexDigits[bytes[b] >> 4];
+            encoded += foundation::kUpperHexDigits[bytes[b] & 0xF];
         }
     }
     return encoded;
@@ -74,8 +68,8 @@ std::optional<std::string> percentDecoded(std::string_view text) {
             continue;
         }
         if (i + 2 >= text.size()) return std::nullopt;
-        const int high = hexValue(text[i + 1]);
-        const int low = hexValue(text[i + 2]);
+        const int high = foundation::hexDigitValue(text[i + 1]);
+        const int low = foundation::hexDigitValue(text[i + 2]);
         if (high < 0 || low < 0) return std::nullopt;
         decoded += static_cast<char>(high * 16 + low);
         i += 2;

@@ -1,5 +1,7 @@
 #include "platform/foundation/uuid.h"
 
+#include "platform/foundation/hex_digits.h"
+
 #include <random>
 
 namespace pulvan::foundation {
@@ -13,13 +15,6 @@ std::mt19937_64& generator() {
         return std::mt19937_64(seeds);
     }()};
     return engine;
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 constexpr bool isHyphenPosition(std::size_t i) { return i == 8 || i == 13 || i == 18 || i == 23; }
@@ -47,7 +42,7 @@ std::optional<Uuid> Uuid::parse(std::string_view text) {
             if (text[i] != '-') return std::nullopt;
             continue;
         }
-        int value = hexValue(text[i]);
+        const int value = hexDigitValue(text[i]);
         if (value < 0) return std::nullopt;
         bytes[nibble / 2] = static_cast<std::uint8_t>(bytes[nibble / 2] | (nibble % 2 == 0 ? value << 4 : value));
         ++nibble;
@@ -56,13 +51,12 @@ std::optional<Uuid> Uuid::parse(std::string_view text) {
 }
 
 std::string Uuid::string() const {
-    static constexpr char digits[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(36);
     for (std::size_t i = 0; i < bytes_.size(); ++i) {
         if (i == 4 || i == 6 || i == 8 || i == 10) out.push_back('-');
-        out.push_back(digits[bytes_[i] >> 4]);
-        out.push_back(digits[bytes_[i] & 0x0F]);
+        out.push_back(kUpperHexDigits[bytes_[i] >> 4]);
+        out.push_back(kUpperHexDigits[bytes_[i] & 0x0F]);
     }
     return out;
 }
