@@ -60,7 +60,6 @@ std::set<int> StoreLink::activeNoteSet(std::uint64_t low, std::uint64_t high) {
     return notes;
 }
 
-
 // The third stopped poll in a row: launches apply at once, the display clears.
 void StoreLink::finishStoppedTransport() {
     auto& s = store_;
@@ -124,13 +123,18 @@ void StoreLink::pollHostedEngineState() {
         clearActiveNotes();
         return;
     }
-    const auto& masks = hooks.hostedAppPlayActiveNotesMask;
+    publishActiveNotes(hooks.hostedAppPlayActiveNotesMask);
+}
+
+void StoreLink::publishActiveNotes(const std::function<NoteMasks(int track)>& masks) {
+    auto& s = store_;
     const auto [low, high] = masks(s.clampedActiveTrackIndex());
     assignIfChanged(s.playhead.activeTrackNotes, activeNoteSet(low, high));
     std::set<foundation::Uuid> sounding;
+    const auto& tracks = s.preset->tracks;
     for (std::size_t i = 0; i < tracks.size(); ++i) {
-        const auto [l, h] = masks(static_cast<int>(i));
-        if (l != 0 || h != 0) sounding.insert(tracks[i].id);
+        const auto [trackLow, trackHigh] = masks(static_cast<int>(i));
+        if (trackLow != 0 || trackHigh != 0) sounding.insert(tracks[i].id);
     }
     assignIfChanged(s.playhead.noteActiveTrackIDs, sounding);
 }

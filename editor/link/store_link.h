@@ -101,7 +101,13 @@ public:
     void setHostedAppPlayState(std::function<std::pair<int, bool>(int track)> state);
     void clearActiveNotes();
     void clearHostedPlayheadDisplay();
+    // The notes sounding on one track as two 64-bit masks (notes 0-63, 64-127).
+    using NoteMasks = std::pair<std::uint64_t, std::uint64_t>;
     static std::set<int> activeNoteSet(std::uint64_t low, std::uint64_t high);
+    // Shows the active track's sounding notes and which tracks sound at all.
+    void publishActiveNotes(const std::function<NoteMasks(int track)>& masks);
+    // A launch still waiting when play stops would never come due: it takes effect now.
+    void applyPendingLaunchesNow();
 
     // ---- Incoming notes (any thread; moved to the store's thread) ----
     // Counts the note held at the MIDI input and refreshes the MIDI-in pool.
@@ -114,7 +120,6 @@ public:
 
 private:
     void neutraliseStaleSceneLaunch(const store::HostedAppPlayPayload& current);
-    void applyPendingLaunchesNow();
     void finishStoppedTransport();
     double uptime() const;
 

@@ -1,5 +1,6 @@
 #include "editor/link/standalone/standalone_app_play.h"
 
+#include "editor/link/published_values.h"
 #include "editor/link/standalone/app_play_arguments.h"
 #include "editor/link/track_configs.h"
 
@@ -11,12 +12,6 @@ namespace pulvan::link {
 namespace {
 
 constexpr std::int64_t kPlayheadTimerIntervalNanoseconds = 33'000'000;
-
-// Published values change only when the display must.
-template <typename T>
-void assignIfChanged(foundation::Observable<T>& observable, const T& value) {
-    if (observable.get() != value) observable.set(value);
-}
 
 std::vector<int> midiOutOffsets(const AppPlayConfiguration& configuration) {
     std::vector<int> offsets;
@@ -88,25 +83,10 @@ void StandaloneAppPlay::stopAppPlay() {
     assignIfChanged(s.resyncModeActive, false);
     assignIfChanged(s.playhead.resyncMeasureProgress, 0.0);
     link_.resetHostedMIDIRecordState(true);
-    applyPendingLaunchesNow();
+    link_.applyPendingLaunchesNow();
     assignIfChanged(s.playhead.globalStepByTrackID, {});
     link_.clearActiveNotes();
     s.appPlayRunning.set(false);
-}
-
-// A launch still waiting when play stops would never come due: it takes effect now.
-void StandaloneAppPlay::applyPendingLaunchesNow() {
-    auto& s = store_;
-    if (const std::optional<int> scene = s.pendingSceneSelectionIndex) {
-        s.dropPendingSceneSelection();
-        s.applySceneSelection(*scene, true, true);
-    }
-    const std::optional<foundation::Uuid> trackID = s.pendingPatternSelectionTrackID;
-    const std::optional<int> pattern = s.pendingPatternSelectionPatternIndex;
-    if (trackID && pattern) {
-        s.cancelPendingPatternSelection(true);
-        link_.applyPendingPatternSelection(*trackID, *pattern, true);
-    }
 }
 
 void StandaloneAppPlay::startStandalonePlayheadTimer() {
@@ -133,24 +113,9 @@ void StandaloneAppPlay::pollStandaloneEngineState() {
         if (step >= 0) steps[tracks[i].id] = static_cast<int>(step);
     }
     assignIfChanged(s.playhead.globalStepByTrackID, steps);
-    updateStandaloneActiveNotes();
-}
-
-void StandaloneAppPlay::updateStandaloneActiveNotes() {
-    auto& s = store_;
-    au::AppPlayAudioUnit& unit = standaloneEngineHost_->audioUnit();
-    const auto masks = [&unit](std::int64_t track) {
-        return std::pair(unit.currentAppPlayActiveNotesLowForTrack(track), unit.currentAppPlayActiveNotesHighForTrack(track));
-    };
-    const auto [low, high] = masks(s.clampedActiveTrackIndex());
-    assignIfChanged(s.playhead.activeTrackNotes, StoreLink::activeNoteSet(low, high));
-    std::set<foundation::Uuid> sounding;
-    const auto& tracks = s.preset->tracks;
-    for (std::size_t i = 0; i < tracks.size(); ++i) {
-        const auto [trackLow, trackHigh] = masks(static_cast<std::int64_t>(i));
-        if (trackLow != 0 || trackHigh != 0) sounding.insert(tracks[i].id);
-    }
-    assignIfChanged(s.playhead.noteActiveTrackIDs, sounding);
+    link_.publishActiveNotes([&unit](int track) {
+        return StoreLink::NoteMasks{unit.currentAppPlayActiveNotesLowForTrack(track), unit.currentAppPlayActiveNotesHighForTrack(track)};
+    });
 }
 
 void StandaloneAppPlay::requestNotesOffForTracks(const std::vector<int>& tracks) {

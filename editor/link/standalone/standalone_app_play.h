@@ -48,8 +48,6 @@ private:
     void configure(const AppPlayConfiguration& configuration) override;
     double beatPosition() override;
 
-    void updateStandaloneActiveNotes();
-    void applyPendingLaunchesNow();
     bool standaloneEngineRuns() const { return standaloneEngineHost_ && standaloneEngineHost_->isRunning(); }
 
     StoreLink& link_;
