@@ -1,12 +1,12 @@
 #include "editor/link/standalone/standalone_engine_host.h"
 
+#include "audiounit/pulvan_audio_unit.h"
 #include "editor/link/standalone/render_clock.h"
 #include "editor/link/standalone/standalone_midi_sender.h"
 
 namespace pulvan::link {
 namespace {
 
-constexpr au::ComponentDescription kSequencerComponent{au::fourCharCode("aumi"), au::fourCharCode("kezs"), au::fourCharCode("kezm"), 0, 0};
 // A stopped transport for this many slices lets the unit release every held note.
 constexpr int kStopSlices = 2;
 
@@ -14,7 +14,7 @@ constexpr int kStopSlices = 2;
 
 std::unique_ptr<StandaloneEngineHost> StandaloneEngineHost::create(StandaloneMIDISender& midiSender, const au::ComponentRegistry& registry,
                                                                    const foundation::Clock& clock) {
-    au::InstantiationResult result = registry.instantiate(kSequencerComponent, 0);
+    au::InstantiationResult result = registry.instantiate(au::PulvanAudioUnit::kComponentDescription, 0);
     auto* appPlay = dynamic_cast<au::AppPlayAudioUnit*>(result.unit.get());
     if (!appPlay) return nullptr;
     return std::unique_ptr<StandaloneEngineHost>(new StandaloneEngineHost(std::move(result.unit), *appPlay, midiSender, clock));
