@@ -11,15 +11,7 @@ using namespace json_reading;
 
 namespace {
 
-std::vector<Chord> readChords(const Json& value) {
-    const auto& array = readArray(value);
-    std::vector<Chord> chords;
-    chords.reserve(array.size());
-    for (std::size_t i = 0; i < array.size(); ++i) {
-        chords.push_back(withinIndex(i, [&] { return readIntegerList(array[i]); }));
-    }
-    return chords;
-}
+std::vector<Chord> readChords(const Json& value) { return readList<Chord>(value, readIntegerList); }
 
 ChordProgressionPresetDocument documentFromJson(const Json& json) {
     requireObject(json, "a chord progression");

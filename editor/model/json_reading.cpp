@@ -83,13 +83,7 @@ const Json::array_t& readArray(const Json& value) {
 }
 
 std::vector<int> readIntegerList(const Json& value) {
-    const auto& array = readArray(value);
-    std::vector<int> numbers;
-    numbers.reserve(array.size());
-    for (std::size_t i = 0; i < array.size(); ++i) {
-        numbers.push_back(withinIndex(i, [&] { return saturatedInt(readInteger(array[i])); }));
-    }
-    return numbers;
+    return readList<int>(value, [](const Json& number) { return saturatedInt(readInteger(number)); });
 }
 
 int clampedInt(std::int64_t value, std::int64_t low, std::int64_t high) {

@@ -62,4 +62,16 @@ decltype(auto) withinIndex(std::size_t index, Body&& body) {
     }
 }
 
+// An array read element by element; a failing element is named by its index.
+template <typename Item, typename Read>
+std::vector<Item> readList(const Json& value, Read read) {
+    const auto& array = readArray(value);
+    std::vector<Item> items;
+    items.reserve(array.size());
+    for (std::size_t i = 0; i < array.size(); ++i) {
+        items.push_back(withinIndex(i, [&] { return read(array[i]); }));
+    }
+    return items;
+}
+
 }  // namespace pulvan::model::json_reading

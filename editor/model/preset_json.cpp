@@ -46,17 +46,6 @@ decltype(auto) requiredValue(const Json& object, std::string_view key, Read read
     return within(key, [&] { return read(member); });
 }
 
-template <typename Item, typename Read>
-std::vector<Item> readList(const Json& value, Read read) {
-    const auto& array = readArray(value);
-    std::vector<Item> items;
-    items.reserve(array.size());
-    for (std::size_t i = 0; i < array.size(); ++i) {
-        items.push_back(withinIndex(i, [&] { return read(array[i]); }));
-    }
-    return items;
-}
-
 std::int64_t readIntegerValue(const Json& value) { return readInteger(value); }
 bool readBoolValue(const Json& value) { return readBool(value); }
 
