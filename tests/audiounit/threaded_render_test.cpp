@@ -78,12 +78,13 @@ TEST(ThreadedRender, TakesHandedOverWhileTheRenderThreadStopsAndStartsAreWholeFi
     std::vector<std::vector<std::uint8_t>> collected;  // touched by the main thread only until it is joined
     std::thread main([&] {
         while (rendering.load()) {
-            unit.setAppPlayMIDIRecordArmStart(true);
-            unit.setAppPlayMIDIRecordArmStop(true);
+            // Collect before arming again: a new arm replaces a take not yet collected.
             if (auto file = unit.consumeAppPlayMIDIRecordData()) {
                 collected.push_back(std::move(*file));
                 ++files;
             }
+            unit.setAppPlayMIDIRecordArmStart(true);
+            unit.setAppPlayMIDIRecordArmStop(true);
             std::this_thread::yield();
         }
     });
@@ -93,6 +94,9 @@ TEST(ThreadedRender, TakesHandedOverWhileTheRenderThreadStopsAndStartsAreWholeFi
         driver.render(beat);
         beat = driver.moving ? beat + driver.blockQN() : 0.0;
         driver.take();
+        // On a busy machine both threads may share one core: a take can only be collected if
+        // the collecting thread gets a turn before the next host stop drops it.
+        std::this_thread::yield();
     }
     rendering.store(false);
     main.join();
