@@ -9,7 +9,6 @@
 namespace pulvan::engine {
 namespace {
 
-constexpr double kJoinTolerance = 0.001;    // windows closer than this continue each other
 constexpr double kRetireMargin = 0.000999;  // a change this far behind the block is permanent
 constexpr double kDueMargin = 1e-9;
 constexpr int kMaxImmediatePerBlock = static_cast<int>(MIDIMessageRing::kCapacity);
@@ -22,24 +21,17 @@ void drainImmediateMIDI(SequencerEngine& engine) {
     std::uint8_t status = 0, data1 = 0, data2 = 0;
     // Bounded, so a producer that keeps pushing cannot stretch the block.
     for (int i = 0; i < kMaxImmediatePerBlock && engine.outgoingMIDI.pop(status, data1, data2); ++i) {
-        const EngineEvent event{0.0, -1, 0, static_cast<std::uint8_t>(status & 0x0F), static_cast<std::uint8_t>(data1 & 0x7F),
-                                static_cast<std::uint8_t>(data2 & 0x7F)};
-        switch (status & 0xF0) {
-            case 0x80:
-                appendReleaseEvent(engine.events, {event.time, event.track, kEventNoteOff, event.channel, event.data1, event.data2});
-                break;
-            case 0x90:
-                if (event.data2 == 0)
-                    appendReleaseEvent(engine.events, {event.time, event.track, kEventNoteOff, event.channel, event.data1, 0});
-                else
-                    appendEvent(engine.events, {event.time, event.track, kEventNoteOn, event.channel, event.data1, event.data2});
-                break;
-            case 0xB0:
-                appendEvent(engine.events, {event.time, event.track, kEventControlChange, event.channel, event.data1, event.data2});
-                break;
-            default:
-                break;  // only notes and control changes reach the output
-        }
+        const auto channel = static_cast<std::uint8_t>(status & 0x0F);
+        const auto number = static_cast<std::uint8_t>(data1 & 0x7F);
+        const auto value = static_cast<std::uint8_t>(data2 & 0x7F);
+        const std::uint8_t kind = status & 0xF0;
+        if (kind == 0x80 || (kind == 0x90 && value == 0))
+            appendReleaseEvent(engine.events, {0.0, -1, kEventNoteOff, channel, number, value});
+        else if (kind == 0x90)
+            appendEvent(engine.events, {0.0, -1, kEventNoteOn, channel, number, value});
+        else if (kind == 0xB0)
+            appendEvent(engine.events, {0.0, -1, kEventControlChange, channel, number, value});
+        // Anything else never reaches the output: only notes and control changes do.
     }
 }
 
@@ -50,10 +42,7 @@ double resyncBeatFor(SequencerEngine& engine, double position, double bar) {
     if (resyncBar == kResyncBarUnset) {
         const std::int64_t next = floorToIndex(position / bar) + 1;
         // An editor that re-arms meanwhile keeps its reset: only an unset bar is fixed.
-        if (engine.resyncBar.compare_exchange_strong(resyncBar, next, std::memory_order_acq_rel))
-            resyncBar = next;
-        else if (resyncBar == kResyncBarUnset)
-            resyncBar = next;
+        if (engine.resyncBar.compare_exchange_strong(resyncBar, next, std::memory_order_acq_rel)) resyncBar = next;
     }
     return bar * static_cast<double>(resyncBar);
 }
@@ -81,9 +70,7 @@ bool commitLaunch(SequencerEngine& engine, PendingLaunch& launch, const CommitRu
 
 void restartGrid(SequencerEngine& engine, double position, double bar) {
     releaseAllTracks(engine, position);
-    const double q = position / bar;
-    const double nearest = std::floor(q + 0.5) * bar;
-    engine.timeline.gridAnchor = std::fabs(position - nearest) <= kJoinTolerance ? nearest : std::floor(q) * bar;
+    engine.timeline.gridAnchor = gridAnchorNear(position, bar);
 }
 
 }  // namespace

@@ -29,6 +29,12 @@ std::int64_t floorToIndex(double value) noexcept {
     return static_cast<std::int64_t>(std::floor(value));
 }
 
+double gridAnchorNear(double position, double barLength) noexcept {
+    const double q = position / barLength;
+    const double nearest = std::floor(q + 0.5) * barLength;
+    return std::fabs(position - nearest) <= kJoinTolerance ? nearest : std::floor(q) * barLength;
+}
+
 double stepLength(std::int32_t resolution) noexcept {
     const double base = 4.0 / divisionOf(resolution);
     if (resolution >= 100 && resolution <= 199) return base * 1.5;

@@ -6,6 +6,9 @@
 
 namespace pulvan::engine {
 
+// Host beat positions drift by up to this between blocks: windows this close continue each other.
+inline constexpr double kJoinTolerance = 0.001;
+
 // Step length in quarter notes of a rate code (kind * 100 + division): kind 1 is dotted,
 // kind 2 triplet, anything else straight.
 double stepLength(std::int32_t resolution) noexcept;
@@ -22,6 +25,10 @@ void scheduleTrackSteps(const EngineSnapshot& snapshot, std::int32_t track, bool
 // floor(value) as a step or bar number, saturated far inside the 64-bit range (also for values
 // no host should send, where a plain conversion would be undefined).
 std::int64_t floorToIndex(double value) noexcept;
+
+// The bar line a restarted grid anchors to: the nearest one when `position` lies within the join
+// tolerance of it, else the one before.
+double gridAnchorNear(double position, double barLength) noexcept;
 
 // Global step of the grid step in progress at `position` for the given anchor.
 std::int64_t globalStepAt(double position, double anchor, double stepLength) noexcept;
