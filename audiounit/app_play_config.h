@@ -79,6 +79,13 @@ struct AppPlayLaunch {
     std::uint32_t valid;
 };
 
+// Marks a launch as none without touching its (large) configuration.
+inline void clearAppPlayLaunch(AppPlayLaunch& launch) noexcept {
+    launch.valid = 0;
+    launch.targetBeat = 0.0;
+    launch.notesOffMask = 0;
+}
+
 // Builds `config` from scratch: defaults for everything the arguments leave out, clamps for
 // everything they give.
 void buildAppPlayConfig(const AppPlayArguments& arguments, AppPlayConfig& config) noexcept;

@@ -16,12 +16,6 @@ namespace {
 
 bool isTrack(std::int64_t track) { return track >= 0 && track < kTrackCount; }
 
-void markNoLaunch(AppPlayLaunch& launch) {
-    launch.valid = 0;
-    launch.targetBeat = 0.0;
-    launch.notesOffMask = 0;
-}
-
 }  // namespace
 
 // Main-thread room for converting a launch to find the tracks it silences.
@@ -95,14 +89,14 @@ void PulvanAudioUnit::scheduleAppPlayPatternLaunch(const AppPlayArguments& argum
     publishLaunch(false, arguments, targetBeat, isTrack(trackIndex) ? 1u << trackIndex : 0u);
 }
 
-void PulvanAudioUnit::cancelScheduledAppPlayPatternLaunch() { engine_->patternMailbox.publish(markNoLaunch); }
+void PulvanAudioUnit::cancelScheduledAppPlayPatternLaunch() { engine_->patternMailbox.publish(clearAppPlayLaunch); }
 
 void PulvanAudioUnit::setAppPlayEnabled(bool enabled) {
     AppPlayEngine& e = *engine_;
     if (e.enabled.load() == static_cast<std::uint8_t>(enabled)) return;
     e.enabled.store(enabled);
-    e.sceneMailbox.publish(markNoLaunch);
-    e.patternMailbox.publish(markNoLaunch);
+    e.sceneMailbox.publish(clearAppPlayLaunch);
+    e.patternMailbox.publish(clearAppPlayLaunch);
     e.allNotesOffRequested.store(1);
     e.trackNotesOffMask.store(0);
     e.resetRequested.store(1);

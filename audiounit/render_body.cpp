@@ -12,7 +12,7 @@ namespace pulvan::au {
 
 namespace {
 
-constexpr double kJoinTolerance = 0.001;  // host beats drift by up to this between blocks
+using engine::kJoinTolerance;
 constexpr double kEpsilon = 1e-9;
 constexpr double kRetireMargin = 0.000999;
 constexpr double kSameTime = 1e-6;
@@ -31,12 +31,6 @@ void clearPlayhead(AppPlayEngine& e) {
 
 void releaseAllTracks(AppPlayEngine& e, double time) {
     for (int t = 0; t < kTrackCount; ++t) engine::releaseTrackNotes(e.voices, t, e.events, time);
-}
-
-void invalidate(AppPlayLaunch& launch) {
-    launch.valid = 0;
-    launch.targetBeat = 0.0;
-    launch.notesOffMask = 0;
 }
 
 void passHostMIDIIn(AppPlayEngine& e, const RenderEvent* event) {
@@ -72,8 +66,8 @@ void serveNotesOffRequests(AppPlayEngine& e, const MIDIOutputEventBlock& output)
 void serveReset(AppPlayEngine& e) {
     e.resyncArmed.store(0);
     e.resyncTargetBar.store(kNoStep);
-    invalidate(e.pendingScene);
-    invalidate(e.pendingPattern);
+    clearAppPlayLaunch(e.pendingScene);
+    clearAppPlayLaunch(e.pendingPattern);
     clearPlayhead(e);
     engine::clearVoices(e.voices);
     e.renderState.timelineBuilt = 0;
@@ -85,8 +79,8 @@ void serveReset(AppPlayEngine& e) {
 // thread ever writing into a mailbox.
 void renderStopped(AppPlayEngine& e, const MIDIOutputEventBlock& output) {
     clearPlayhead(e);
-    invalidate(e.pendingScene);
-    invalidate(e.pendingPattern);
+    clearAppPlayLaunch(e.pendingScene);
+    clearAppPlayLaunch(e.pendingPattern);
     e.sceneMailbox.take(e.sceneSeen, [](const AppPlayLaunch&) {});
     e.patternMailbox.take(e.patternSeen, [](const AppPlayLaunch&) {});
     resetRecorder(e.recorder);
@@ -134,21 +128,14 @@ bool isDue(double target, double beat, double maxLead, bool jumpedBack, double r
 }
 
 void commitLaunch(AppPlayEngine& e, AppPlayLaunch& launch) {
-    e.currentConfig = launch.config;
-    e.currentConfig.swingPercent = std::clamp(e.currentConfig.swingPercent, 50, 75);
-    invalidate(launch);
+    e.currentConfig = launch.config;  // clamped when it was built
+    clearAppPlayLaunch(launch);
 }
 
 void insertLaunch(AppPlayEngine& e, const AppPlayLaunch& launch) {
     if (!launch.valid) return;
     convertAppPlayConfig(launch.config, e.stagingSnapshot);
     engine::insertTimedChange(e.timeline, launch.targetBeat, true, false, launch.notesOffMask, &e.stagingSnapshot);
-}
-
-double gridAnchorNear(double beat, double barLength) {
-    const double q = beat / barLength;
-    const double nearest = std::floor(q + 0.5) * barLength;
-    return std::abs(beat - nearest) <= kJoinTolerance ? nearest : std::floor(q) * barLength;
 }
 
 void publishGlobalSteps(AppPlayEngine& e, double beat) {
@@ -262,7 +249,7 @@ RenderStatus auRenderBody(AppPlayEngine& e, const AudioTimeStamp& timestamp, std
     double maxLead = 0.0;
     std::int32_t offsets[kTrackCount];
     for (int t = 0; t < kTrackCount; ++t) {
-        offsets[t] = std::clamp(e.trackMIDIOutOffsetsMs[t].load(), -200, 200);
+        offsets[t] = e.trackMIDIOutOffsetsMs[t].load();  // clamped by its only writer
         maxLead = std::max(maxLead, engine::outputDelayQN(tempo, offsets[t]));
     }
 
@@ -307,7 +294,7 @@ RenderStatus auRenderBody(AppPlayEngine& e, const AudioTimeStamp& timestamp, std
         windowStart = r.previousEnd;
     } else if (!jumpedBack || realignNow) {
         releaseAllTracks(e, beat);
-        e.timeline.gridAnchor = gridAnchorNear(beat, barLength);
+        e.timeline.gridAnchor = engine::gridAnchorNear(beat, barLength);
         windowStart = std::max(beat, e.timeline.gridAnchor);
         realign = true;
     } else {
