@@ -12,13 +12,14 @@ void SequencerStore::saveUserPreferences(std::optional<UserPreferences> preferen
 }
 
 void SequencerStore::loadUserPreferences() {
+    // Already bounded by decoding. Applied as stored: no setter runs, so nothing is
+    // saved back and no modal changes.
     const UserPreferences stored = loadStoredUserPreferences(services_.userDefaults);
-    // Applied as stored: no setter runs, so nothing is saved back and no modal changes.
     pinPerformanceDialog_.set(stored.isPerformanceDialogPinned);
-    uiMaxContentWidth.set(model::normalizedUIMaxWidth(stored.uiMaxWidth));
-    hostedWindowWidth = std::clamp(stored.hostedWindowWidth, model::kMinHostedWindowWidth, model::kMaxHostedWindowWidth);
-    defaultCCA.set(std::clamp(stored.defaultCCA, 0, 127));
-    defaultCCB.set(std::clamp(stored.defaultCCB, 0, 127));
+    uiMaxContentWidth.set(stored.uiMaxWidth);
+    hostedWindowWidth = stored.hostedWindowWidth;
+    defaultCCA.set(stored.defaultCCA);
+    defaultCCB.set(stored.defaultCCB);
 }
 
 void SequencerStore::loadMIDILearnMappings() {
