@@ -38,11 +38,11 @@ int SequencerStore::visibleTrackCount() const { return std::min(static_cast<int>
 
 int SequencerStore::clampedActiveTrackIndex() const {
     if (preset->tracks.empty()) return 0;
-    return std::min(std::max(visibleTrackCount() - 1, 0), std::max(activeTrackIndex.get(), 0));
+    return std::clamp(activeTrackIndex.get(), 0, visibleTrackCount() - 1);
 }
 
 void SequencerStore::normalizeActiveTrackIndex() {
-    const int target = preset->tracks.empty() ? 0 : clampedActiveTrackIndex();
+    const int target = clampedActiveTrackIndex();
     if (activeTrackIndex.get() != target) activeTrackIndex.set(target);
 }
 
