@@ -236,11 +236,14 @@ RenderStatus auRenderBody(AppPlayEngine& e, const AudioTimeStamp& timestamp, std
     e.sceneMailbox.take(e.sceneSeen, [&](const AppPlayLaunch& launch) { e.pendingScene = launch; });
     e.patternMailbox.take(e.patternSeen, [&](const AppPlayLaunch& launch) { e.pendingPattern = launch; });
 
+    // Read once: a resync armed while this call runs waits for the next one instead of firing
+    // here against a target this call never fixed.
+    const bool resyncArmed = e.resyncArmed.load() != 0;
     double resyncBeat = -1.0;
-    if (e.resyncArmed.load()) {
+    if (resyncArmed) {
         std::int64_t bar = e.resyncTargetBar.load();
         if (bar == kNoStep) {
-            bar = static_cast<std::int64_t>(std::floor(beat / barLength)) + 1;
+            bar = engine::floorToIndex(beat / barLength) + 1;
             e.resyncTargetBar.store(bar);
         }
         resyncBeat = barLength * static_cast<double>(bar);
@@ -267,7 +270,7 @@ RenderStatus auRenderBody(AppPlayEngine& e, const AudioTimeStamp& timestamp, std
 
     bool resyncPending = false;
     bool realignNow = false;
-    if (e.resyncArmed.load()) {
+    if (resyncArmed) {
         if (isDue(resyncBeat, beat, maxLead, jumpedBack, reachLimit)) {
             e.resyncArmed.store(0);
             e.resyncTargetBar.store(kNoStep);
