@@ -6,8 +6,8 @@
 #include "engine/engine_hooks.h"
 #include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/vst/ivstmessage.h"
+#include "editor/link/entry_points.h"
 #include "editor/link/live_engines.h"
-#include "vst3/editor_link.h"
 #include "vst3/midi_input_mapping.h"
 #include "vst3/pulvan_editor_view.h"
 
@@ -54,7 +54,7 @@ tresult PLUGIN_API PulvanController::getMidiControllerAssignment(int32 busIndex,
 }
 
 void PulvanController::releaseEditorSide() {
-    if (editorHolder_) editor_link::releaseStore(editorHolder_);
+    if (editorHolder_) KezVst3StoreRelease(editorHolder_);
     editorHolder_ = nullptr;
     // Views may outlive the engine: they lose it here. The editor side has
     // stopped, so its thread no longer calls the engine's resize callback.
@@ -73,7 +73,8 @@ tresult PLUGIN_API PulvanController::notify(IMessage* message) {
         // An address that names no live engine of this process is not acted on.
         if (address != 0 && pulvan::link::LiveEngines::contains(engine)) {
             engine_ = makeEngineHandle(static_cast<pulvan::engine::SequencerEngine*>(engine));
-            editorHolder_ = editor_link::createStore(KezVst3EngineMakeHooks(engine));
+            const KezVst3EngineHooks hooks = KezVst3EngineMakeHooks(engine);
+            editorHolder_ = KezVst3StoreCreate(&hooks);
         }
         return kResultOk;
     }

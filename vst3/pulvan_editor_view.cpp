@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "vst3/editor_link.h"
+#include "editor/link/entry_points.h"
 #include "vst3/editor_size.h"
 
 using namespace Steinberg;
@@ -13,7 +13,7 @@ namespace kez {
 
 PulvanEditorView::PulvanEditorView(SharedEngineHandle engine, void* editorHolder)
     : CPluginView(nullptr), engine_(std::move(engine)), editorHolder_(editorHolder) {
-    rect = initialEditorRect(editor_link::preferredEditorWidth());
+    rect = initialEditorRect(KezVst3EditorPreferredWidth());
 }
 
 PulvanEditorView::~PulvanEditorView() { detach(); }
@@ -35,15 +35,14 @@ void PulvanEditorView::attachedToParent() {
     hostedWindow_->fillParent();
     // Listening first: the editor may ask for its size while it starts.
     startResizeDelivery();
-    editorContent_ = editor_link::createEditorContent(editorHolder_, hostedWindow_->id(), rect.getWidth(),
-                                                      rect.getHeight());
+    editorContent_ = KezVst3EditorViewCreate(editorHolder_, hostedWindow_->id(), rect.getWidth(), rect.getHeight());
 }
 
 void PulvanEditorView::removedFromParent() { detach(); }
 
 void PulvanEditorView::detach() {
     stopResizeDelivery();
-    if (editorContent_) editor_link::releaseEditorContent(editorContent_);
+    if (editorContent_) KezVst3EditorViewRelease(editorContent_);
     editorContent_ = nullptr;
     hostedWindow_.reset();
 }
