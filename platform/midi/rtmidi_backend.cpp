@@ -87,6 +87,21 @@ std::unique_ptr<Port> makePort(RtMidi::Api api, const std::string& clientName, E
     }
 }
 
+// Sends at once; false when RtMidi complains.
+bool sendNow(RtMidiOut& out, ErrorFlag& errors, std::span<const std::uint8_t> bytes) {
+    errors.raised = false;
+    out.sendMessage(bytes.data(), bytes.size());
+    return !errors.raised;
+}
+
+// A port and the flag its errors raise; the flag lives on the heap because
+// RtMidi keeps its address while the pair moves into a connection.
+template <typename Port>
+struct PortWithErrors {
+    std::unique_ptr<ErrorFlag> errors;
+    std::unique_ptr<Port> port;
+};
+
 class RtMidiOutputConnection final : public OutputConnection {
 public:
     RtMidiOutputConnection(std::shared_ptr<SharedState> state, std::unique_ptr<ErrorFlag> errors,
@@ -110,10 +125,7 @@ public:
     }
 
     bool send(std::span<const std::uint8_t> bytes) override {
-        if (connectedAddress_.empty()) return false;
-        errors_->raised = false;
-        out_->sendMessage(bytes.data(), bytes.size());
-        return !errors_->raised;
+        return !connectedAddress_.empty() && sendNow(*out_, *errors_, bytes);
     }
 
 private:
@@ -162,11 +174,7 @@ public:
     RtMidiVirtualEndpoint(std::unique_ptr<ErrorFlag> errors, std::unique_ptr<RtMidiOut> out)
         : errors_(std::move(errors)), out_(std::move(out)) {}
 
-    bool send(std::span<const std::uint8_t> bytes) override {
-        errors_->raised = false;
-        out_->sendMessage(bytes.data(), bytes.size());
-        return !errors_->raised;
-    }
+    bool send(std::span<const std::uint8_t> bytes) override { return sendNow(*out_, *errors_, bytes); }
 
 private:
     std::unique_ptr<ErrorFlag> errors_;
@@ -184,21 +192,15 @@ public:
     }
 
     std::unique_ptr<OutputConnection> openOutput(const std::string& clientName, const std::string& portName) override {
-        const RtMidi::Api api = currentApi();
-        if (api == RtMidi::UNSPECIFIED) return nullptr;
-        auto errors = std::make_unique<ErrorFlag>();
-        auto out = makePort<RtMidiOut>(api, clientName, *errors);
-        if (!out || errors->raised) return nullptr;
+        auto [errors, out] = newPort<RtMidiOut>(clientName);
+        if (!out) return nullptr;
         return std::make_unique<RtMidiOutputConnection>(state_, std::move(errors), std::move(out), clientName, portName);
     }
 
     std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName,
                                                const std::string& sourceAddress, ReceiveFunction receive) override {
-        const RtMidi::Api api = currentApi();
-        if (api == RtMidi::UNSPECIFIED) return nullptr;
-        auto errors = std::make_unique<ErrorFlag>();
-        auto in = makePort<RtMidiIn>(api, clientName, *errors);
-        if (!in || errors->raised) return nullptr;
+        auto [errors, in] = newPort<RtMidiIn>(clientName);
+        if (!in) return nullptr;
         auto connection = std::make_unique<RtMidiInputConnection>(state_, std::move(errors), std::move(in), clientName,
                                                                   portName, std::move(receive));
         if (!connection->open(sourceAddress, portName)) return nullptr;
@@ -206,17 +208,25 @@ public:
     }
 
     std::unique_ptr<VirtualEndpoint> openVirtualSource(const std::string& name) override {
-        const RtMidi::Api api = currentApi();
-        if (api == RtMidi::UNSPECIFIED) return nullptr;
-        auto errors = std::make_unique<ErrorFlag>();
-        auto out = makePort<RtMidiOut>(api, name, *errors);
-        if (!out || errors->raised) return nullptr;
+        auto [errors, out] = newPort<RtMidiOut>(name);
+        if (!out) return nullptr;
         out->openVirtualPort(name);
         if (errors->raised) return nullptr;
         return std::make_unique<RtMidiVirtualEndpoint>(std::move(errors), std::move(out));
     }
 
 private:
+    // A new port on the current MIDI system; empty when there is none or it refuses.
+    template <typename Port>
+    PortWithErrors<Port> newPort(const std::string& clientName) {
+        const RtMidi::Api api = currentApi();
+        if (api == RtMidi::UNSPECIFIED) return {};
+        auto errors = std::make_unique<ErrorFlag>();
+        auto port = makePort<Port>(api, clientName, *errors);
+        if (!port || errors->raised) return {};
+        return {std::move(errors), std::move(port)};
+    }
+
     // Without a MIDI system, look again now and then: a JACK server may start later.
     RtMidi::Api currentApi() {
         std::lock_guard lock(apiMutex_);
