@@ -415,6 +415,8 @@ public:
     std::vector<int> currentTrackPatternIndices(const std::vector<model::Track>& tracks) const;
     // Hosted: the transport moves now or moved within the last 0.2 s.
     bool isHostedTransportMoving();
+    // Hosted: isHostedTransportMoving(); standalone: the engine plays.
+    bool isTransportMoving();
 
     // ---- MIDI learn (store_midi_learn.cpp) ----
     static constexpr double outgoingCCEchoWindowSeconds = 2.0;

@@ -79,7 +79,7 @@ void SequencerStore::selectChord(int index) {
 void SequencerStore::selectScene(int index) {
     if (!isScene(index) || index == activeSceneIndex.get()) return;
     const int previous = activeSceneIndex.get();
-    const bool moving = isHostedUI.get() ? isHostedTransportMoving() : appPlayRunning.get();
+    const bool moving = isTransportMoving();
     if (!moving) {
         dropPendingSceneSelection();
         applySceneSelection(index, true, true);

@@ -40,6 +40,23 @@ int holdFor(const PatternGenerator303PitchStep& current, int next) {
 
 int sign(int value) { return (value > 0) - (value < 0); }
 
+// An empty programme with the current mode and velocities.
+PatternGenerator303State emptyKeepingSettings(const PatternGenerator303State& current) {
+    PatternGenerator303State empty;
+    empty.mode = current.mode;
+    empty.noAccentVelocity = std::clamp(current.noAccentVelocity, 0, 127);
+    empty.accentVelocity = std::clamp(current.accentVelocity, 0, 127);
+    return empty;
+}
+
+// The cursor's step takes the octave, or goes back to 0 when it already has it.
+void toggleCursorOctave(PatternGenerator303State& state, int stepLimit, int octave) {
+    const int c = std::clamp(state.stepIndex, 0, stepLimit - 1);
+    if (c >= static_cast<int>(state.pitch.size())) return;
+    int& current = state.pitch[static_cast<std::size_t>(c)].octave;
+    current = current == octave ? 0 : octave;
+}
+
 }  // namespace
 
 int SequencerStore::patternGenerator303StepLimit() const {
@@ -94,17 +111,11 @@ void SequencerStore::togglePatternGenerator303Slide() {
 }
 
 void SequencerStore::togglePatternGenerator303OctaveDown(PatternGenerator303State& state) const {
-    const int c = std::clamp(state.stepIndex, 0, patternGenerator303StepLimit() - 1);
-    if (c >= static_cast<int>(state.pitch.size())) return;
-    int& octave = state.pitch[static_cast<std::size_t>(c)].octave;
-    octave = octave == -1 ? 0 : -1;
+    toggleCursorOctave(state, patternGenerator303StepLimit(), -1);
 }
 
 void SequencerStore::togglePatternGenerator303OctaveUp(PatternGenerator303State& state) const {
-    const int c = std::clamp(state.stepIndex, 0, patternGenerator303StepLimit() - 1);
-    if (c >= static_cast<int>(state.pitch.size())) return;
-    int& octave = state.pitch[static_cast<std::size_t>(c)].octave;
-    octave = octave == 1 ? 0 : 1;
+    toggleCursorOctave(state, patternGenerator303StepLimit(), 1);
 }
 
 void SequencerStore::updatePatternGenerator303State(const std::function<void(PatternGenerator303State&)>& transform) {
@@ -136,12 +147,7 @@ void SequencerStore::patternGenerator303StepForward() {
 }
 
 void SequencerStore::clearPatternGenerator303() {
-    const PatternGenerator303State& current = patternGenerator303.get();
-    PatternGenerator303State fresh;
-    fresh.mode = current.mode;
-    fresh.noAccentVelocity = std::clamp(current.noAccentVelocity, 0, 127);
-    fresh.accentVelocity = std::clamp(current.accentVelocity, 0, 127);
-    writePatternGenerator303State(std::move(fresh));
+    writePatternGenerator303State(emptyKeepingSettings(patternGenerator303.get()));
 }
 
 void SequencerStore::stopPatternGenerator303Audition() {
@@ -161,7 +167,7 @@ void SequencerStore::auditionPatternGenerator303Note(int pitch) {
 }
 
 void SequencerStore::auditionPatternGenerator303Key(int key) {
-    const bool moving = isHostedUI.get() ? isHostedTransportMoving() : appPlayRunning.get();
+    const bool moving = isTransportMoving();
     const int c = clampedPatternGenerator303Cursor();
     const auto& pitches = patternGenerator303->pitch;
     if (moving || c >= static_cast<int>(pitches.size())) return;
@@ -171,7 +177,7 @@ void SequencerStore::auditionPatternGenerator303Key(int key) {
 
 void SequencerStore::auditionPatternGenerator303Step() {
     if (patternGenerator303->mode != PatternGenerator303Mode::pitch) return;
-    const bool moving = isHostedUI.get() ? isHostedTransportMoving() : appPlayRunning.get();
+    const bool moving = isTransportMoving();
     const int c = clampedPatternGenerator303Cursor();
     const auto& pitches = patternGenerator303->pitch;
     if (moving || c >= static_cast<int>(pitches.size()) || !pitches[static_cast<std::size_t>(c)].pitch) return;
@@ -243,10 +249,7 @@ void SequencerStore::loadPatternGenerator303FromTrack() {
     const model::Lane& octaves = activeLaneFor(LaneKind::octave);
     const model::Lane& velocity = activeLaneFor(LaneKind::velocity);
     const PatternGenerator303State& current = patternGenerator303.get();
-    PatternGenerator303State loaded;
-    loaded.mode = current.mode;
-    loaded.noAccentVelocity = std::clamp(current.noAccentVelocity, 0, 127);
-    loaded.accentVelocity = std::clamp(current.accentVelocity, 0, 127);
+    PatternGenerator303State loaded = emptyKeepingSettings(current);
     std::size_t k = 0;
     bool tieOpen = false;
     for (int i = 0; i < n; ++i) {

@@ -130,4 +130,6 @@ bool SequencerStore::isHostedTransportMoving() {
     return sinceMoving >= 0 && sinceMoving <= hostedTransportMovingGraceSeconds;
 }
 
+bool SequencerStore::isTransportMoving() { return isHostedUI.get() ? isHostedTransportMoving() : appPlayRunning.get(); }
+
 }  // namespace pulvan::store
