@@ -1,5 +1,6 @@
 #include "audiounit/midi_emission.h"
 
+#include "engine/block_processing.h"
 #include "platform/audiounit/render_types.h"
 
 #include <algorithm>
@@ -24,20 +25,6 @@ MIDIBytes bytesOf(const engine::EngineEvent& event) {
     return {{status, static_cast<std::uint8_t>(event.data1 & 0x7F), static_cast<std::uint8_t>(event.data2 & 0x7F)}};
 }
 
-void updateNoteMasks(AppPlayEngine& e) {
-    for (int i = 0; i < e.events.count; ++i) {
-        const engine::EngineEvent& event = e.events.events[i];
-        if (event.track < 0 || event.track >= kTrackCount) continue;
-        if (event.kind != engine::kEventNoteOn && event.kind != engine::kEventNoteOff) continue;
-        const unsigned note = event.data1 & 0x7F;
-        std::atomic<std::uint64_t>& mask = note < 64 ? e.activeNotesLow[event.track] : e.activeNotesHigh[event.track];
-        const std::uint64_t bit = std::uint64_t{1} << (note % 64);
-        const std::uint64_t now = mask.load(std::memory_order_relaxed);
-        const bool sounding = event.kind == engine::kEventNoteOn && event.data2 != 0;
-        mask.store(sounding ? now | bit : now & ~bit, std::memory_order_release);
-    }
-}
-
 int eventCount(const engine::EngineEventBuffer& events) { return std::clamp(events.count, 0, engine::kEventCapacity); }
 
 }  // namespace
@@ -47,7 +34,7 @@ void emitImmediateMIDI(AppPlayEngine& e, const MIDIOutputEventBlock& output) noe
         const MIDIBytes midi = bytesOf(e.events.events[i]);
         output(kEventSampleTimeImmediate, 0, 3, midi.bytes);
     }
-    updateNoteMasks(e);
+    engine::updateActiveNoteMasks(e.events, e.activeNotesLow, e.activeNotesHigh);
     e.events.clear();
 }
 
@@ -64,7 +51,7 @@ void emitTimedMIDI(AppPlayEngine& e, const MIDIOutputEventBlock& output, std::in
         output(sampleTime, 0, 3, midi.bytes);
         captureRecordedEvent(e.recorder, sampleTime, event.track, midi.bytes[0], midi.bytes[1], midi.bytes[2]);
     }
-    updateNoteMasks(e);
+    engine::updateActiveNoteMasks(e.events, e.activeNotesLow, e.activeNotesHigh);
     e.events.clear();
 }
 

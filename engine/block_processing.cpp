@@ -87,13 +87,13 @@ void beginBlock(SequencerEngine& engine) noexcept {
     }
     if (engine.resetRequested.exchange(0, std::memory_order_acq_rel)) resetEngine(engine);
     drainImmediateMIDI(engine);
-    updateActiveNoteMasks(engine);
+    updateActiveNoteMasks(engine.events, engine.activeNotesLow, engine.activeNotesHigh);
 }
 
 void renderStopped(SequencerEngine& engine) noexcept {
     if (engine.wasPlaying) {
         releaseAllTracks(engine, 0.0);
-        updateActiveNoteMasks(engine);
+        updateActiveNoteMasks(engine.events, engine.activeNotesLow, engine.activeNotesHigh);
         engine.wasPlaying = 0;
         invalidateLaunch(engine.pendingScene);
         invalidateLaunch(engine.pendingPattern);
@@ -192,7 +192,7 @@ void renderPlaying(SequencerEngine& engine, double tempo, double position, doubl
     const double to = std::max(position + blockLength, from);
     renderTrack(timeline, engine.voices, context, engine.events, from, to);
 
-    updateActiveNoteMasks(engine);
+    updateActiveNoteMasks(engine.events, engine.activeNotesLow, engine.activeNotesHigh);
     engine.previousWindowEnd = to;
     engine.hasPreviousWindow = 1;
     engine.wasPlaying = 1;
@@ -238,25 +238,17 @@ void updateTransportPosition(SequencerEngine& engine, double position, double ba
     engine.transportMoving.store(1, std::memory_order_relaxed);
 }
 
-void updateActiveNoteMasks(SequencerEngine& engine) noexcept {
-    std::uint64_t low[kTrackCount], high[kTrackCount];
-    for (int t = 0; t < kTrackCount; ++t) {
-        low[t] = engine.activeNotesLow[t].load(std::memory_order_relaxed);
-        high[t] = engine.activeNotesHigh[t].load(std::memory_order_relaxed);
-    }
-    const std::int32_t count = std::clamp(engine.events.count, 0, kEventCapacity);
+void updateActiveNoteMasks(const EngineEventBuffer& events, std::atomic<std::uint64_t> (&low)[kTrackCount],
+                           std::atomic<std::uint64_t> (&high)[kTrackCount]) noexcept {
+    const std::int32_t count = std::clamp(events.count, 0, kEventCapacity);
     for (std::int32_t i = 0; i < count; ++i) {
-        const EngineEvent& e = engine.events.events[i];
+        const EngineEvent& e = events.events[i];
         if (e.track < 0 || e.track >= kTrackCount || (e.kind != kEventNoteOn && e.kind != kEventNoteOff)) continue;
         const std::uint8_t note = e.data1 & 0x7F;
-        std::uint64_t& mask = note < 64 ? low[e.track] : high[e.track];
+        std::atomic<std::uint64_t>& mask = note < 64 ? low[e.track] : high[e.track];
         const std::uint64_t bit = std::uint64_t{1} << (note % 64);
-        if (e.kind == kEventNoteOn && e.data2 > 0) mask |= bit;
-        else mask &= ~bit;
-    }
-    for (int t = 0; t < kTrackCount; ++t) {
-        engine.activeNotesLow[t].store(low[t], std::memory_order_relaxed);
-        engine.activeNotesHigh[t].store(high[t], std::memory_order_relaxed);
+        const std::uint64_t now = mask.load(std::memory_order_relaxed);  // this thread is the only writer
+        mask.store(e.kind == kEventNoteOn && e.data2 > 0 ? now | bit : now & ~bit, std::memory_order_release);
     }
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 #include "engine/sequencer_engine.h"
@@ -26,8 +27,10 @@ void applyStagedSnapshot(SequencerEngine& engine, bool resyncPending, double res
 // Display: current step per track, beat position, measure progress, transport moving.
 void updateTransportPosition(SequencerEngine& engine, double position, double barLength) noexcept;
 
-// Display: note masks from the note events of the buffer.
-void updateActiveNoteMasks(SequencerEngine& engine) noexcept;
+// Display: folds the note events of `events` into each track's sounding-note masks (`low` bit n
+// for notes 0-63, `high` bit n - 64 for notes 64-127).
+void updateActiveNoteMasks(const EngineEventBuffer& events, std::atomic<std::uint64_t> (&low)[kTrackCount],
+                           std::atomic<std::uint64_t> (&high)[kTrackCount]) noexcept;
 
 // Block length in quarter notes and bar length as the front end derives them from the host.
 double blockLengthQN(double tempo, double samples, double sampleRate) noexcept;
