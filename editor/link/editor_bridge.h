@@ -27,7 +27,6 @@ public:
 
     store::SequencerStore& store() { return *store_; }
     StoreLink& link() { return *link_; }
-    bool isInvalidated() const { return isInvalidated_; }
 
     void pushPresetBlobIfNeeded();
     void onStoreStateChanged();

@@ -8,8 +8,6 @@
 
 namespace pulvan::link {
 
-class EditorView;
-
 // What the plug-in's controller holds of its editor side: the editor thread
 // and, on it, the bridge with the store. Reference-counted: the controller
 // holds one reference and each editor view another; the last release ends the
@@ -25,8 +23,6 @@ public:
     EditorThread& thread() { return thread_; }
     // Editor thread only.
     EditorBridge& bridge() { return *bridge_; }
-    // The editor's current view, null when none; editor thread only.
-    EditorView* hostingView = nullptr;
 
 private:
     KezVst3EditorHolder() = default;

@@ -41,9 +41,7 @@ void* KezVst3EditorViewCreate(void* holderPointer, unsigned long parentWindow, d
             window = pulvan::x11::ChildWindow::create(parentWindow, {windowExtent(width), windowExtent(height)});
             if (!window) return nullptr;
         }
-        auto* view = new EditorView(*holder, std::move(window));
-        holder->hostingView = view;
-        return view;
+        return new EditorView(*holder, std::move(window));
     });
 }
 
@@ -55,7 +53,6 @@ void KezVst3EditorViewRelease(void* viewPointer) {
         auto& bridge = holder.bridge();
         bridge.store().cancelMIDILearn();
         bridge.pushPresetBlobIfNeeded();
-        if (holder.hostingView == view) holder.hostingView = nullptr;
         view->removeWindow();
     });
     delete view;

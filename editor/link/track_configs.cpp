@@ -69,12 +69,6 @@ void appendSteps(std::vector<int>& out, const std::vector<int>& steps) { out.ins
 
 }  // namespace
 
-std::vector<int> clampedCCSteps(const std::vector<int>& steps) {
-    std::vector<int> out(steps.size());
-    std::transform(steps.begin(), steps.end(), out.begin(), clampTo(0, 128));
-    return out;
-}
-
 AppPlayTrackConfig makeAppPlayTrackConfig(const store::SequencerStore& store, int trackIndex, const model::Track& track,
                                           const PatternOverrides& overrides,
                                           const std::vector<std::optional<int>>* scenePatterns, bool anySolo) {

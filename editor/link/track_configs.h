@@ -64,9 +64,6 @@ AppPlayTrackConfig makeAppPlayTrackConfig(const store::SequencerStore& store, in
                                           const PatternOverrides& overrides,
                                           const std::vector<std::optional<int>>* scenePatterns, bool anySolo);
 
-// Each value clamped to 0...128 (0 = no controller on the step, v sends v - 1).
-std::vector<int> clampedCCSteps(const std::vector<int>& steps);
-
 store::HostedAppPlayPayload buildHostedAppPlayPayload(const std::vector<AppPlayTrackConfig>& configs,
                                                       const std::vector<int>& notePool, int swingPercent);
 inline store::HostedAppPlayPayload buildHostedAppPlayPayload(const AppPlayConfiguration& configuration) {

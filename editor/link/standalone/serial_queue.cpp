@@ -4,10 +4,10 @@
 
 namespace pulvan::link {
 
-SerialQueue::SerialQueue(std::string label) : label_(std::move(label)) {
+SerialQueue::SerialQueue(const std::string& label) {
     thread_ = std::thread([this] { run(); });
     // Thread names are limited to 15 characters; the end of a reverse-DNS label says the most.
-    const std::string name = label_.size() > 15 ? label_.substr(label_.size() - 15) : label_;
+    const std::string name = label.size() > 15 ? label.substr(label.size() - 15) : label;
     pthread_setname_np(thread_.native_handle(), name.c_str());
 }
 

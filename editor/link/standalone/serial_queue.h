@@ -14,13 +14,11 @@ namespace pulvan::link {
 // timer between the items. The timer's handler and the work never overlap.
 class SerialQueue {
 public:
-    explicit SerialQueue(std::string label);
+    explicit SerialQueue(const std::string& label);
     // Cancels the timer, runs the work already queued and ends the thread.
     ~SerialQueue();
     SerialQueue(const SerialQueue&) = delete;
     SerialQueue& operator=(const SerialQueue&) = delete;
-
-    const std::string& label() const { return label_; }
 
     // Runs `work` on the queue and waits for it. Called on the queue itself it runs at once.
     void sync(const std::function<void()>& work);
@@ -39,7 +37,6 @@ private:
     using Clock = std::chrono::steady_clock;
     void run();
 
-    std::string label_;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::function<void()>> work_;

@@ -28,7 +28,6 @@ public:
 
     // Allocates the unit's render resources and fetches its render block, once.
     void prepare();
-    bool isPrepared() const { return static_cast<bool>(renderBlock_); }
 
     // Frame 0 again: beat and sample positions restart.
     void restart() { renderedFrames_.store(0, std::memory_order_release); }

@@ -39,7 +39,6 @@ public:
 
     // Created by the first standalone start and kept; null before.
     StandaloneEngineHost* standaloneEngineHost() { return standaloneEngineHost_.get(); }
-    StandaloneMIDIReceiver& standaloneMIDIReceiver() { return standaloneMIDIReceiver_; }
 
 private:
     // The link's view of the running engine host.
