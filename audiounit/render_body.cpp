@@ -13,8 +13,7 @@ namespace pulvan::au {
 namespace {
 
 using engine::kJoinTolerance;
-constexpr double kEpsilon = 1e-9;
-constexpr double kRetireMargin = 0.000999;
+using engine::kRetireMargin;
 constexpr double kSameTime = 1e-6;
 constexpr std::uint32_t kAllBits = 0xFFFFFFFFu;
 
@@ -119,12 +118,6 @@ MusicalContext readMusicalContext(const MusicalContextBlock& block) {
 double barLengthOf(const MusicalContext& c) {
     const double length = c.numerator * 4.0 / static_cast<double>(std::max<std::int64_t>(c.denominator, 1));
     return length > 0.0 && std::isfinite(length) ? length : 4.0;
-}
-
-// Whether a change targeted at `target` is due in this block: the beat passed it (every track's
-// delay included), or a loop jumped back before it could be reached.
-bool isDue(double target, double beat, double maxLead, bool jumpedBack, double reachLimit) {
-    return beat > target + maxLead + kEpsilon || (jumpedBack && target > beat + kEpsilon && target + maxLead <= reachLimit);
 }
 
 void commitLaunch(AppPlayEngine& e, AppPlayLaunch& launch) {
@@ -258,11 +251,11 @@ RenderStatus auRenderBody(AppPlayEngine& e, const AudioTimeStamp& timestamp, std
 
     AppPlayRenderState& r = e.renderState;
     const bool jumpedBack = r.hasPreviousEnd && beat + kJoinTolerance < r.previousEnd;
-    const double reachLimit = r.previousEnd + barLength + kEpsilon + maxLead;
+    const engine::CommitRule rule = engine::commitRuleFor(beat, maxLead, jumpedBack, r.previousEnd, barLength);
 
     bool changed = false;
     for (AppPlayLaunch* launch : {&e.pendingScene, &e.pendingPattern}) {
-        if (launch->valid && isDue(launch->targetBeat, beat, maxLead, jumpedBack, reachLimit)) {
+        if (launch->valid && rule.due(launch->targetBeat)) {
             commitLaunch(e, *launch);
             changed = true;
         }
@@ -271,7 +264,7 @@ RenderStatus auRenderBody(AppPlayEngine& e, const AudioTimeStamp& timestamp, std
     bool resyncPending = false;
     bool realignNow = false;
     if (resyncArmed) {
-        if (isDue(resyncBeat, beat, maxLead, jumpedBack, reachLimit)) {
+        if (rule.due(resyncBeat)) {
             e.resyncArmed.store(0);
             e.resyncTargetBar.store(kNoStep);
             changed = true;

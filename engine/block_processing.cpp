@@ -9,8 +9,6 @@
 namespace pulvan::engine {
 namespace {
 
-constexpr double kRetireMargin = 0.000999;  // a change this far behind the block is permanent
-constexpr double kDueMargin = 1e-9;
 constexpr int kMaxImmediatePerBlock = static_cast<int>(MIDIMessageRing::kCapacity);
 
 void releaseAllTracks(SequencerEngine& engine, double time) {
@@ -46,20 +44,6 @@ double resyncBeatFor(SequencerEngine& engine, double position, double bar) {
     }
     return bar * static_cast<double>(resyncBar);
 }
-
-struct CommitRule {
-    double position;
-    double maxDelay;
-    bool jumpedBack;
-    double horizon;
-
-    // Due once the block starts past the target (plus the largest delay), or when the host
-    // loops back before a target it would otherwise never reach.
-    bool due(double target) const {
-        if (position > target + maxDelay + kDueMargin) return true;
-        return jumpedBack && target > position + kDueMargin && target + maxDelay <= horizon;
-    }
-};
 
 bool commitLaunch(SequencerEngine& engine, PendingLaunch& launch, const CommitRule& rule) {
     if (!launch.valid || !rule.due(launch.targetBeat)) return false;
@@ -130,7 +114,7 @@ void renderPlaying(SequencerEngine& engine, double tempo, double position, doubl
         maxDelay = std::max(maxDelay, outputDelayQN(tempo, context.midiOutOffsetsMs[t]));
     }
     const bool jumpedBack = engine.hasPreviousWindow && position + kJoinTolerance < engine.previousWindowEnd;
-    const CommitRule rule{position, maxDelay, jumpedBack, engine.previousWindowEnd + bar + kDueMargin + maxDelay};
+    const CommitRule rule = commitRuleFor(position, maxDelay, jumpedBack, engine.previousWindowEnd, bar);
 
     bool configChanged = !engine.anchorInitialised;
     if (commitLaunch(engine, engine.pendingScene, rule)) configChanged = true;

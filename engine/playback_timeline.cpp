@@ -5,6 +5,16 @@
 namespace pulvan::engine {
 namespace {
 constexpr double kSameTime = 1e-6;
+constexpr double kDueMargin = 1e-9;
+}  // namespace
+
+bool CommitRule::due(double target) const noexcept {
+    if (position > target + maxDelay + kDueMargin) return true;
+    return jumpedBack && target > position + kDueMargin && target + maxDelay <= horizon;
+}
+
+CommitRule commitRuleFor(double position, double maxDelay, bool jumpedBack, double previousEnd, double barLength) noexcept {
+    return {position, maxDelay, jumpedBack, previousEnd + barLength + kDueMargin + maxDelay};
 }
 
 void insertTimedChange(PlaybackTimeline& timeline, double time, bool appliesSnapshot, bool resyncsGrid,

@@ -37,6 +37,24 @@ struct RenderContext {
 void insertTimedChange(PlaybackTimeline& timeline, double time, bool appliesSnapshot, bool resyncsGrid,
                        std::uint32_t notesOffMask, const EngineSnapshot* snapshot) noexcept;
 
+// A change this far behind a block's start (past the largest output delay) is permanent.
+inline constexpr double kRetireMargin = 0.000999;
+
+// When a launch or resync falls due in a block starting at `position`.
+struct CommitRule {
+    double position;
+    double maxDelay;  // the largest output delay of any track, in quarter notes
+    bool jumpedBack;  // the host looped back before the previous window's end
+    double horizon;   // the furthest target a loop back may still take over early
+
+    // Due once the block starts past the target (plus the largest delay), or when the host
+    // loops back before a target it would otherwise never reach.
+    bool due(double target) const noexcept;
+};
+
+// The rule for a block at `position` that follows a window ending at `previousEnd`.
+CommitRule commitRuleFor(double position, double maxDelay, bool jumpedBack, double previousEnd, double barLength) noexcept;
+
 // Makes permanent every change with time <= `upTo`: its snapshot becomes `playing`, a resync
 // later than the anchor becomes the anchor. Retired entries leave the list.
 void retireTimedChanges(PlaybackTimeline& timeline, double upTo) noexcept;
