@@ -1,6 +1,7 @@
 #include "audiounit/midi_recorder.h"
 
 #include "audiounit/standard_midi_file.h"
+#include "engine/step_timing.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,7 +23,7 @@ double positiveOr(double value, double fallback) { return value > 0.0 ? value : 
 std::int64_t nextBar(AppPlayMIDIRecorder& r, double beat, double barLength) {
     std::int64_t target = r.recordTargetBar.load();
     if (target == kNoBar) {
-        target = static_cast<std::int64_t>(std::floor(beat / barLength)) + 1;
+        target = engine::floorToIndex(beat / barLength) + 1;
         r.recordTargetBar.store(target);
     }
     return target;
