@@ -31,14 +31,6 @@ struct Failure {
     int error;
 };
 
-void changeFilled(TPCircularBuffer& ring, std::int32_t delta) {
-    if (ring.atomic) {
-        ring.filled.fetch_add(delta);
-    } else {
-        ring.filled.store(ring.filled.load() + delta);
-    }
-}
-
 // One attempt: a memory file of `length` bytes, mapped at the start of a reserved range of twice
 // that size and again right behind it. On failure nothing stays mapped or open.
 bool mapMirror(std::uint32_t length, std::uint8_t** mirror, Failure* failure) {
@@ -96,7 +88,6 @@ bool initMirroredRing(TPCircularBuffer& ring, std::uint32_t length) {
         ring.readOffset = 0;
         ring.writeOffset = 0;
         ring.filled.store(0);
-        ring.atomic = true;
         return true;
     }
     if (failure.step) {
@@ -115,15 +106,12 @@ void releaseMirroredRing(TPCircularBuffer& ring) {
     ring.readOffset = 0;
     ring.writeOffset = 0;
     ring.filled.store(0);
-    ring.atomic = false;
 }
 
 void clearRing(TPCircularBuffer& ring) {
     std::uint32_t available = 0;
     if (ringReadPosition(ring, &available)) ringConsume(ring, available);
 }
-
-void setRingAtomic(TPCircularBuffer& ring, bool atomic) { ring.atomic = atomic; }
 
 std::uint8_t* ringWritePosition(TPCircularBuffer& ring, std::uint32_t* freeBytes) {
     const std::int32_t filled = ring.filled.load();
@@ -135,7 +123,7 @@ std::uint8_t* ringWritePosition(TPCircularBuffer& ring, std::uint32_t* freeBytes
 void ringProduce(TPCircularBuffer& ring, std::uint32_t bytes) {
     if (!ring.buffer || bytes == 0) return;
     ring.writeOffset = static_cast<std::uint32_t>((std::uint64_t{ring.writeOffset} + bytes) % ring.length);
-    changeFilled(ring, static_cast<std::int32_t>(bytes));
+    ring.filled.fetch_add(static_cast<std::int32_t>(bytes));
 }
 
 const std::uint8_t* ringReadPosition(TPCircularBuffer& ring, std::uint32_t* availableBytes) {
@@ -147,7 +135,7 @@ const std::uint8_t* ringReadPosition(TPCircularBuffer& ring, std::uint32_t* avai
 void ringConsume(TPCircularBuffer& ring, std::uint32_t bytes) {
     if (!ring.buffer || bytes == 0) return;
     ring.readOffset = static_cast<std::uint32_t>((std::uint64_t{ring.readOffset} + bytes) % ring.length);
-    changeFilled(ring, -static_cast<std::int32_t>(bytes));
+    ring.filled.fetch_sub(static_cast<std::int32_t>(bytes));
 }
 
 }  // namespace pulvan::au

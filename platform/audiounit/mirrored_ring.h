@@ -13,8 +13,7 @@ struct TPCircularBuffer {
     std::uint32_t length = 0;        // bytes, a whole number of pages
     std::uint32_t readOffset = 0;    // moved by the consumer only
     std::uint32_t writeOffset = 0;   // moved by the producer only
-    std::atomic<std::int32_t> filled{0};
-    bool atomic = false;             // filled is changed with atomic read-modify-write
+    std::atomic<std::int32_t> filled{0};  // the one count both sides change
 };
 
 // Maps the memory (length rounded up to whole pages); false, with a line on standard output, when
@@ -24,7 +23,6 @@ bool initMirroredRing(TPCircularBuffer& ring, std::uint32_t length);
 void releaseMirroredRing(TPCircularBuffer& ring);
 // Consumer side: drops everything filled.
 void clearRing(TPCircularBuffer& ring);
-void setRingAtomic(TPCircularBuffer& ring, bool atomic);
 
 // Producer side: where to write, and how many bytes are free there (0 and null when none).
 std::uint8_t* ringWritePosition(TPCircularBuffer& ring, std::uint32_t* freeBytes);
