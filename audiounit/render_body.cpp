@@ -148,37 +148,39 @@ std::int64_t blockSampleTimeOf(const AudioTimeStamp& timestamp) {
     return std::abs(time) < 9.0e18 ? static_cast<std::int64_t>(time) : 0;
 }
 
-}  // namespace
-
-bool consumeAppPlayConfigs(AppPlayEngine& e) noexcept {
+// Takes the newest configuration; true when held notes must end first (fewer tracks, or a
+// track that both have moved to another channel).
+bool consumeAppPlayConfigs(AppPlayEngine& e) {
     bool releaseNeeded = false;
-    for (int take = 0; take < 8; ++take) {
-        const bool taken = e.configMailbox.take(e.configSeen, [&](const AppPlayConfig& next) {
-            const AppPlayConfig& before = e.currentConfig;
-            if (next.trackCount < before.trackCount) releaseNeeded = true;
-            for (int t = 0; t < std::min(next.trackCount, before.trackCount); ++t) {
-                if (next.channels[t] != before.channels[t]) releaseNeeded = true;
-            }
-            e.currentConfig = next;
-        });
-        if (!taken) break;
-    }
+    e.configMailbox.take(e.configSeen, [&](const AppPlayConfig& next) {
+        const AppPlayConfig& before = e.currentConfig;
+        if (next.trackCount < before.trackCount) releaseNeeded = true;
+        for (int t = 0; t < std::min(next.trackCount, before.trackCount); ++t) {
+            if (next.channels[t] != before.channels[t]) releaseNeeded = true;
+        }
+        e.currentConfig = next;
+    });
     return releaseNeeded;
 }
 
-void rebuildAppPlayTimeline(AppPlayEngine& e, bool resyncPending, double resyncBeat) noexcept {
+// Rebuilds the playing snapshot and the timed changes from the configuration, the pending
+// launches and a pending resync.
+void rebuildAppPlayTimeline(AppPlayEngine& e, bool resyncPending, double resyncBeat) {
     convertAppPlayConfig(e.currentConfig, e.timeline.playing);
     e.timeline.timedChangeCount = 0;
-    e.renderState.timelineBuilt = 1;
     insertLaunch(e, e.pendingScene);
     insertLaunch(e, e.pendingPattern);
     if (resyncPending) engine::insertTimedChange(e.timeline, resyncBeat, false, true, kAllBits, nullptr);
     AppPlayRenderState& r = e.renderState;
+    r.timelineBuilt = 1;
+    r.configSequenceAtRebuild = e.configSeen;
     r.sceneSequenceAtRebuild = e.sceneSeen;
     r.patternSequenceAtRebuild = e.patternSeen;
     r.resyncPendingAtRebuild = resyncPending;
     r.resyncBeatAtRebuild = resyncBeat;
 }
+
+}  // namespace
 
 RenderStatus auRenderBody(AppPlayEngine& e, const AudioTimeStamp& timestamp, std::uint32_t frameCount,
                           const RenderEvent* realtimeEventListHead, const CapturedHostBlocks& host) noexcept {
@@ -281,7 +283,6 @@ RenderStatus auRenderBody(AppPlayEngine& e, const AudioTimeStamp& timestamp, std
         e.configSeen != r.configSequenceAtRebuild || changed || !r.timelineBuilt || resyncPending != (r.resyncPendingAtRebuild != 0) ||
         (resyncPending && std::abs(resyncBeat - r.resyncBeatAtRebuild) > kSameTime)) {
         rebuildAppPlayTimeline(e, resyncPending, resyncBeat);
-        r.configSequenceAtRebuild = e.configSeen;
     }
 
     double windowStart = beat;

@@ -20,12 +20,4 @@ struct CapturedHostBlocks {
 RenderStatus auRenderBody(AppPlayEngine& engine, const AudioTimeStamp& timestamp, std::uint32_t frameCount,
                           const RenderEvent* realtimeEventListHead, const CapturedHostBlocks& hostBlocks) noexcept;
 
-// Takes the newest configuration; true when held notes must end first (fewer tracks, or a
-// track that both have moved to another channel).
-bool consumeAppPlayConfigs(AppPlayEngine& engine) noexcept;
-
-// Rebuilds the playing snapshot and the timed changes from the configuration, the pending
-// launches and a pending resync.
-void rebuildAppPlayTimeline(AppPlayEngine& engine, bool resyncPending, double resyncBeat) noexcept;
-
 }  // namespace pulvan::au
