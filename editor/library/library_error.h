@@ -14,6 +14,7 @@ public:
     static LibraryError folderGone() { return LibraryError("Selected folder no longer exists."); }
     static LibraryError fromSystem(std::error_code error) { return LibraryError(describe(error)); }
 
+private:
     // A platform error as a sentence: "No such file or directory."
     static std::string describe(std::error_code error) {
         std::string text = error.message();
