@@ -25,7 +25,7 @@ std::vector<model::Chord> sceneChords(const model::Preset& preset) {
 
 void PresetLibrary::presentSaveChordProgressionPrompt() {
     store_.dialog.set(namePromptRequest(kSaveTitle, std::nullopt, "Save", "Preset name",
-                                        weakly([](PresetLibrary& library, const std::string& text) {
+                                        self_.weakly([](PresetLibrary& library, const std::string& text) {
                                             library.saveChordProgressionPreset(text);
                                         })));
 }
@@ -63,8 +63,8 @@ std::vector<store::DropdownItem> PresetLibrary::chordProgressionPresetsDropdown(
         store::DropdownItem item;
         item.label = firstCharacters(name, kNameCharacterLimit);
         item.pressHighlight = true;
-        item.action = weakly([name](PresetLibrary& library) { library.loadChordProgressionPreset(name); });
-        item.onDelete = weakly([name, anchorID](PresetLibrary& library) {
+        item.action = self_.weakly([name](PresetLibrary& library) { library.loadChordProgressionPreset(name); });
+        item.onDelete = self_.weakly([name, anchorID](PresetLibrary& library) {
             library.presentDeleteChordProgressionDialog(name, anchorID);
         });
         items.push_back(std::move(item));
@@ -95,7 +95,7 @@ void PresetLibrary::presentDeleteChordProgressionDialog(const std::string& name,
     store_.dialog.set(confirmationRequest(
         "Delete chord progression",
         "Are you sure you want to delete the chord progression preset \"" + name + "\"? This cannot be undone.", "Delete",
-        weakly([name, anchorID](PresetLibrary& library) {
+        self_.weakly([name, anchorID](PresetLibrary& library) {
             deleteChordProgressionPresetFile(name);
             library.presentChordProgressionPresetsDropdown(anchorID);
         })));

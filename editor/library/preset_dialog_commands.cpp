@@ -140,7 +140,7 @@ void PresetLibrary::confirmSavePreset() {
     const auto folderName = selectedPresetDialogFolderName();
     if (existingPresetFileName(name, folderName)) {
         store_.dialog.set(confirmationRequest("Save preset", "Overwrite preset " + inQuotes(name) + " ?", "Overwrite",
-                                              weakly([name, folderName](PresetLibrary& library) {
+                                              self_.weakly([name, folderName](PresetLibrary& library) {
                                                   library.savePreset(name, folderName);
                                               })));
     } else if (totalPresetCount() < kPresetCap) {
@@ -168,7 +168,7 @@ bool PresetLibrary::savePreset(const std::string& name, const std::optional<std:
 void PresetLibrary::presentDeletePresetDialog(const std::string& name) {
     const auto folderName = selectedPresetDialogFolderName();
     store_.dialog.set(confirmationRequest("Delete preset", "Delete preset " + inQuotes(name) + " ?", "Delete",
-                                          weakly([name, folderName](PresetLibrary& library) {
+                                          self_.weakly([name, folderName](PresetLibrary& library) {
                                               library.deletePresetConfirmed(name, folderName);
                                           })));
 }

@@ -9,7 +9,7 @@ namespace pulvan::library {
 
 void PresetLibrary::presentNewFolderPrompt() {
     store_.dialog.set(namePromptRequest("New folder", "Folder name:", "Create", "Folder name",
-                                        weakly([](PresetLibrary& library, const std::string& text) {
+                                        self_.weakly([](PresetLibrary& library, const std::string& text) {
                                             library.createFolderConfirmed(text);
                                         })));
 }
@@ -45,7 +45,7 @@ void PresetLibrary::presentDeleteFolderDialog(const std::string& id) {
         if (!row.folderName || !row.deletable) return;
         const std::string folderName = *row.folderName;
         store_.dialog.set(confirmationRequest("Delete folder", "Delete folder \"" + folderName + "\" ?", "Delete",
-                                              weakly([folderName](PresetLibrary& library) {
+                                              self_.weakly([folderName](PresetLibrary& library) {
                                                   library.deleteFolderConfirmed(folderName);
                                               })));
         return;

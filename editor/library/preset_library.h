@@ -6,10 +6,10 @@
 #include "editor/store/dropdown_request.h"
 #include "editor/store/sequencer_store.h"
 #include "platform/foundation/clock.h"
+#include "platform/foundation/weak_self.h"
 
 #include <ctime>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -81,20 +81,14 @@ public:
     void exportMIDIToSelectedFolder(const PickerResult& result);
 
 private:
-    // A closure that runs `action` on this library while it exists, and else nothing.
-    template <typename Action>
-    auto weakly(Action action) const {
-        return [alive = std::weak_ptr<PresetLibrary*>(self_), action = std::move(action)](auto&&... args) {
-            if (auto self = alive.lock()) action(**self, std::forward<decltype(args)>(args)...);
-        };
-    }
     void alert(std::string title, std::string message, bool prefersGlobalAccent = false);
     void forgetLastTap();
 
     store::SequencerStore& store_;
     PresetDocumentHooks hooks_;
     PresetLibraryClocks clocks_;
-    std::shared_ptr<PresetLibrary*> self_;
+    // Dialog and dropdown closures run on this library while it exists, and else do nothing.
+    foundation::WeakSelf<PresetLibrary> self_{this};
 };
 
 }  // namespace pulvan::library

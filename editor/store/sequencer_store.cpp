@@ -116,12 +116,6 @@ bool SequencerStore::isScene(int index) const { return index >= 0 && index < sta
 
 double SequencerStore::uptime() const { return services_.mainQueue.clock().systemUptime(); }
 
-std::function<void(const std::string&)> SequencerStore::whileAlive(std::function<void(SequencerStore&, const std::string&)> action) const {
-    return [alive = std::weak_ptr<SequencerStore*>(alive_), action = std::move(action)](const std::string& text) {
-        if (auto store = alive.lock()) action(**store, text);
-    };
-}
-
 void SequencerStore::publishAlert(std::string title, std::string message) {
     DialogRequest request;
     request.kind = DialogRequest::Kind::alert;
@@ -141,7 +135,7 @@ void SequencerStore::publishConfirmation(std::string title, std::string message,
     request.confirmLabel = std::move(confirmLabel);
     request.cancelLabel = "Cancel";
     request.accentColorHexOverride = accentColorHex;
-    request.onConfirm = whileAlive([action = std::move(action)](SequencerStore& store, const std::string&) { action(store); });
+    request.onConfirm = weakSelf_.weakly([action = std::move(action)](SequencerStore& store, const std::string&) { action(store); });
     dialog.set(std::move(request));
 }
 

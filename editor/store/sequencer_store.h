@@ -24,12 +24,12 @@
 #include "platform/foundation/main_queue.h"
 #include "platform/foundation/observable.h"
 #include "platform/foundation/uuid.h"
+#include "platform/foundation/weak_self.h"
 
 #include <cstdint>
 #include <functional>
 #include <limits>
 #include <map>
-#include <memory>
 #include <optional>
 #include <set>
 #include <utility>
@@ -460,8 +460,6 @@ private:
     // One transaction that changes the active track; nothing without tracks.
     void modifyActiveTrackSetting(const std::string& label, const std::function<void(model::Track&)>& change);
     void publishAlert(std::string title, std::string message);
-    // A dialog's confirm closure that acts on the store while it exists, and else does nothing.
-    std::function<void(const std::string&)> whileAlive(std::function<void(SequencerStore&, const std::string&)> action) const;
     // Releases the active track and pushes a chord edit to the engine inside a gesture.
     void pushStepChordNow();
     void stopPatternGenerator303Audition();
@@ -482,8 +480,8 @@ private:
 
     StoreServices services_;
     UndoHistory history_;
-    // Dialog closures hold this weakly, so a closure that outlives the store does nothing.
-    std::shared_ptr<SequencerStore*> alive_ = std::make_shared<SequencerStore*>(this);
+    // Dialog closures act on the store while it exists, and else do nothing.
+    foundation::WeakSelf<SequencerStore> weakSelf_{this};
     foundation::Observable<std::optional<KezModal>> activeModal_{std::nullopt, &didChange};
     foundation::Observable<bool> pinPerformanceDialog_{false, &didChange};
     foundation::Observable<bool> patternCopyToActive_{false, &didChange};

@@ -112,7 +112,7 @@ void SequencerStore::presentRenameTrackDialog(std::function<void()> completion) 
     request.initialText = track ? track->name : "";
     request.promptRequiresNonEmptyInput = true;
     request.prefersFullscreen = true;
-    request.onConfirm = whileAlive([completion = std::move(completion)](SequencerStore& store, const std::string& text) {
+    request.onConfirm = weakSelf_.weakly([completion = std::move(completion)](SequencerStore& store, const std::string& text) {
         store.renameActiveTrack(text, completion);
     });
     dialog.set(std::move(request));
