@@ -53,12 +53,7 @@ void StoreLink::refreshAppPlayConfiguration(bool forceAllNotesOff, const std::se
 
 void StoreLink::pushHostedAppPlayConfiguration(const AppPlayConfiguration& configuration) {
     auto& hooks = store_.hooks;
-    if (hooks.hostedAppPlaySetTrackMIDIOutOffsets) {
-        std::vector<int> offsets;
-        offsets.reserve(configuration.configs.size());
-        for (const auto& c : configuration.configs) offsets.push_back(c.midiOutOffsetMs);
-        hooks.hostedAppPlaySetTrackMIDIOutOffsets(offsets);
-    }
+    if (hooks.hostedAppPlaySetTrackMIDIOutOffsets) hooks.hostedAppPlaySetTrackMIDIOutOffsets(midiOutOffsets(configuration));
     const store::HostedAppPlayPayload payload = buildHostedAppPlayPayload(configuration);
     if (hooks.hostedAppPlayConfigure) hooks.hostedAppPlayConfigure(payload);
     neutraliseStaleSceneLaunch(payload);

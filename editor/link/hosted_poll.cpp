@@ -5,19 +5,13 @@
 
 namespace pulvan::link {
 
-namespace {
-
-constexpr std::int64_t kPollIntervalNanoseconds = 33'000'000;
-
-}  // namespace
-
 double StoreLink::uptime() const { return store_.services().mainQueue.clock().systemUptime(); }
 
 void StoreLink::startHostedPlayheadPolling() {
     auto& s = store_;
     if (!s.isHostedUI.get() || s.hostedPlayheadTimer.isActive() || !s.hooks.hostedAppPlayState) return;
     // The timer is the store's: it is cancelled with the store and with this link.
-    s.hostedPlayheadTimer = s.services().mainQueue.scheduleTimer(0, kPollIntervalNanoseconds, 0, [this] { pollHostedEngineState(); });
+    s.hostedPlayheadTimer = s.services().mainQueue.scheduleTimer(0, kPlayheadPollIntervalNanoseconds, 0, [this] { pollHostedEngineState(); });
 }
 
 void StoreLink::stopHostedPlayheadPolling() {

@@ -31,6 +31,4 @@ void StoreLink::handleIncomingMIDINote(int note, bool isOn) {
     if (s.hooks.incomingMIDINoteEventHandler) s.hooks.incomingMIDINoteEventHandler(note, isOn);
 }
 
-
-
 }  // namespace pulvan::link

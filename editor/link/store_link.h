@@ -93,6 +93,8 @@ public:
     void resetHostedMIDIRecordState(bool clearPendingExport);
 
     // ---- Hosted poll ----
+    // How often the playhead display follows the engine, hosted or standalone.
+    static constexpr std::int64_t kPlayheadPollIntervalNanoseconds = 33'000'000;
     void startHostedPlayheadPolling();
     void stopHostedPlayheadPolling();
     // One 33 ms tick.

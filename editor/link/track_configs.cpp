@@ -125,6 +125,13 @@ AppPlayTrackConfig makeAppPlayTrackConfig(const store::SequencerStore& store, in
     return c;
 }
 
+std::vector<int> midiOutOffsets(const AppPlayConfiguration& configuration) {
+    std::vector<int> offsets;
+    offsets.reserve(configuration.configs.size());
+    for (const AppPlayTrackConfig& config : configuration.configs) offsets.push_back(config.midiOutOffsetMs);
+    return offsets;
+}
+
 AppPlayConfiguration buildAppPlayTrackConfigs(const store::SequencerStore& store, std::optional<int> sceneIndex,
                                               const PatternOverrides& overrides) {
     const model::Preset& preset = store.preset.get();

@@ -51,6 +51,9 @@ struct AppPlayConfiguration {
     int swingPercent = 50;
 };
 
+// Each track's MIDI-out offset in milliseconds, in track order.
+std::vector<int> midiOutOffsets(const AppPlayConfiguration& configuration);
+
 // Pattern choice per track: an override (0-based) wins, then the scene's 1-based
 // entry, then the track's selection, then 0.
 using PatternOverrides = std::map<foundation::Uuid, int>;

@@ -9,18 +9,6 @@
 #include <vector>
 
 namespace pulvan::link {
-namespace {
-
-constexpr std::int64_t kPlayheadTimerIntervalNanoseconds = 33'000'000;
-
-std::vector<int> midiOutOffsets(const AppPlayConfiguration& configuration) {
-    std::vector<int> offsets;
-    offsets.reserve(configuration.configs.size());
-    for (const AppPlayTrackConfig& config : configuration.configs) offsets.push_back(config.midiOutOffsetMs);
-    return offsets;
-}
-
-}  // namespace
 
 StandaloneAppPlay::StandaloneAppPlay(StoreLink& link, StandaloneMIDISender& midiSender, const au::ComponentRegistry& registry)
     : link_(link),
@@ -93,7 +81,7 @@ void StandaloneAppPlay::startStandalonePlayheadTimer() {
     auto& s = store_;
     if (s.isHostedUI.get() || s.standalonePlayheadTimer.isActive()) return;
     s.standalonePlayheadTimer =
-        s.services().mainQueue.scheduleTimer(0, kPlayheadTimerIntervalNanoseconds, 0, [this] { pollStandaloneEngineState(); });
+        s.services().mainQueue.scheduleTimer(0, StoreLink::kPlayheadPollIntervalNanoseconds, 0, [this] { pollStandaloneEngineState(); });
 }
 
 void StandaloneAppPlay::stopStandalonePlayheadTimer() { store_.standalonePlayheadTimer.cancel(); }
