@@ -4,6 +4,7 @@
 
 #include "editor/model/json_reading.h"
 #include "editor/model/json_writer.h"
+#include "editor/model/note_lists.h"
 
 namespace pulvan::model {
 
@@ -60,9 +61,7 @@ std::vector<Chord> buildChordProgressionChords(const std::vector<Chord>& chords)
         Chord chord;
         chord.reserve(chords[i].size());
         for (const int note : chords[i]) chord.push_back(std::clamp(note, 0, 127));
-        std::sort(chord.begin(), chord.end());
-        chord.erase(std::unique(chord.begin(), chord.end()), chord.end());
-        built.push_back(std::move(chord));
+        built.push_back(sortedUniqueNotes(std::move(chord)));
     }
     built.resize(kProgressionChordCount);
     return built;

@@ -1,5 +1,7 @@
 #include "editor/store/lane_reading.h"
 
+#include "editor/model/note_lists.h"
+
 #include <algorithm>
 
 namespace pulvan::store {
@@ -9,8 +11,7 @@ int existingSteps(const model::Lane& lane, int count) { return std::min(std::max
 model::Chord normalizedStepChord(const model::Chord& notes, int fallback) {
     model::Chord chord;
     for (int note : notes) chord.push_back(std::clamp(note, 0, 11));
-    std::sort(chord.begin(), chord.end());
-    chord.erase(std::unique(chord.begin(), chord.end()), chord.end());
+    chord = model::sortedUniqueNotes(std::move(chord));
     if (chord.empty()) chord.push_back(std::clamp(fallback, 0, 11));
     return chord;
 }

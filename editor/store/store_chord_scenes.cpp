@@ -1,4 +1,4 @@
-#include "editor/store/note_lists.h"
+#include "editor/model/note_lists.h"
 #include "editor/store/sequencer_store.h"
 
 #include <algorithm>
@@ -66,7 +66,7 @@ void SequencerStore::clearActiveChord() {
 void SequencerStore::storeChordToScene(int index) {
     if (!isScene(index)) return;
     commitIfChanged("Store chord to scene",
-                    [&](model::Preset& copy) { copy.chordPresets[static_cast<std::size_t>(index)].chord = sortedUniqueNotes(copy.notesPool); });
+                    [&](model::Preset& copy) { copy.chordPresets[static_cast<std::size_t>(index)].chord = model::sortedUniqueNotes(copy.notesPool); });
 }
 
 void SequencerStore::selectChord(int index) {

@@ -1,4 +1,4 @@
-#include "editor/store/note_lists.h"
+#include "editor/model/note_lists.h"
 #include "editor/store/sequencer_store.h"
 
 #include <algorithm>
@@ -38,7 +38,7 @@ bool SequencerStore::moveNotesPoolNote(int from, int to) {
     if (from == to || !isMIDINote(to) || !holds(from) || holds(to)) return false;
     std::vector<int> moved = pool;
     std::replace(moved.begin(), moved.end(), from, to);
-    return commitIfChanged("Move note", [&](model::Preset& copy) { writeNotesPool(copy, sortedUniqueNotes(std::move(moved))); });
+    return commitIfChanged("Move note", [&](model::Preset& copy) { writeNotesPool(copy, model::sortedUniqueNotes(std::move(moved))); });
 }
 
 void SequencerStore::shiftChord(int delta) {
@@ -46,7 +46,7 @@ void SequencerStore::shiftChord(int delta) {
     std::vector<int> shifted;
     for (int n : preset->notesPool) shifted.push_back(std::clamp(n + delta, 0, 127));
     commitIfChanged(delta < 0 ? "Shift chord left" : "Shift chord right",
-                    [&](model::Preset& copy) { writeNotesPool(copy, sortedUniqueNotes(std::move(shifted))); });
+                    [&](model::Preset& copy) { writeNotesPool(copy, model::sortedUniqueNotes(std::move(shifted))); });
 }
 
 void SequencerStore::setNotesPoolInput(model::NotesPoolInput input) {

@@ -1,9 +1,9 @@
 #pragma once
 #include <vector>
 
-namespace pulvan::store {
+namespace pulvan::model {
 
 // The notes ascending, each once: the form of the notes pool and of a scene's chord.
 std::vector<int> sortedUniqueNotes(std::vector<int> notes);
 
-}  // namespace pulvan::store
+}  // namespace pulvan::model

@@ -1,8 +1,8 @@
-#include "editor/store/note_lists.h"
+#include "editor/model/note_lists.h"
 
 #include <algorithm>
 
-namespace pulvan::store {
+namespace pulvan::model {
 
 std::vector<int> sortedUniqueNotes(std::vector<int> notes) {
     std::sort(notes.begin(), notes.end());
@@ -10,4 +10,4 @@ std::vector<int> sortedUniqueNotes(std::vector<int> notes) {
     return notes;
 }
 
-}  // namespace pulvan::store
+}  // namespace pulvan::model
