@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "editor/model/preset_json.h"
+#include "tests/platform/foundation/temp_folder.h"
 
 namespace pulvan::library::test {
 
@@ -42,15 +43,11 @@ class TempLibrary {
 public:
     TempLibrary() {
         ::setenv("XDG_DATA_HOME", library().c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (base_ / "config").c_str(), 1);
-    }
-    ~TempLibrary() {
-        std::error_code ignored;
-        std::filesystem::remove_all(base_, ignored);
+        ::setenv("XDG_CONFIG_HOME", (base() / "config").c_str(), 1);
     }
 
-    std::filesystem::path base() const { return base_; }
-    std::filesystem::path library() const { return base_ / "Library"; }
+    std::filesystem::path base() const { return base_.path(); }
+    std::filesystem::path library() const { return base() / "Library"; }
     std::filesystem::path root() const { return library() / "Audio" / "Presets" / "Kezwerk" / "Pulvan"; }
     std::filesystem::path home() const { return root() / "Presets"; }
     std::filesystem::path chords() const { return root() / "ChordProgressions"; }
@@ -84,13 +81,8 @@ public:
     }
 
 private:
-    static std::filesystem::path makeBase() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "pulvan-library-XXXXXX").string();
-        return ::mkdtemp(pattern.data());
-    }
-
     SavedEnvironment saved_{"XDG_DATA_HOME", "HOME", "XDG_CONFIG_HOME"};
-    std::filesystem::path base_ = makeBase();
+    pulvan::test::TempFolder base_;
 };
 
 // A preset document as the program writes it, with a swing that tells copies apart.
