@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "engine/block_processing.h"
-#include "engine/track_voices.h"
 #include "pluginterfaces/base/ibstream.h"
 #include "pluginterfaces/vst/ivstevents.h"
 #include "pluginterfaces/vst/ivsthostapplication.h"
@@ -97,8 +96,11 @@ tresult PLUGIN_API PulvanProcessor::connect(IConnectionPoint* other) {
 
 tresult PLUGIN_API PulvanProcessor::setActive(TBool state) {
     if (state) {
-        pulvan::engine::clearVoices(engine_.voices);
-        pulvan::engine::resetEngine(engine_);
+        // Notes still sounding when the host deactivated us get their note-offs in
+        // the first block, before the engine starts afresh: dropping the voices
+        // here would leave them hanging on every receiver.
+        engine_.allNotesOffRequested.store(1, std::memory_order_release);
+        engine_.resetRequested.store(1, std::memory_order_release);
         engine_.wasPlaying = 0;
     }
     return AudioEffect::setActive(state);

@@ -520,6 +520,22 @@ TEST_F(Bundle, ActivateDeactivateCyclesStartThePatternAfresh) {
     }
 }
 
+TEST_F(Bundle, NotesSoundingWhenTheHostDeactivatesEndInTheFirstBlockAfter) {
+    auto plugin = makeInstance();
+    auto events = plugin->play(30, 512);  // deactivated inside a sounding note
+    plugin->setActive(false);
+    plugin->setActive(true);
+    Transport stopped;
+    stopped.playing = false;
+    for (const NoteEvent& e : plugin->processBlock(512, &stopped, 30 * 512)) events.push_back(e);
+    std::map<int, int> sounding;
+    for (const NoteEvent& e : events) {
+        if (e.type == Event::kNoteOnEvent) ++sounding[e.data1];
+        if (e.type == Event::kNoteOffEvent) --sounding[e.data1];
+    }
+    for (const auto& [note, count] : sounding) EXPECT_EQ(count, 0) << "note " << note << " left hanging";
+}
+
 TEST_F(Bundle, ProcessDoesNotAllocate) {
     auto plugin = makeInstance();
     plugin->play(4, 512);  // first blocks may touch lazily built state of the host side
