@@ -56,6 +56,16 @@ protected:
 LoadedBundle* Bundle::bundle = nullptr;
 HostApplication* Bundle::host = nullptr;
 
+// Every note-on in `events` is matched by a note-off of the same note.
+void expectEveryNoteEnded(const std::vector<NoteEvent>& events) {
+    std::map<int, int> sounding;
+    for (const NoteEvent& e : events) {
+        if (e.type == Event::kNoteOnEvent) ++sounding[e.data1];
+        if (e.type == Event::kNoteOffEvent) --sounding[e.data1];
+    }
+    for (const auto& [note, count] : sounding) EXPECT_EQ(count, 0) << "note " << note << " left hanging";
+}
+
 void* enginePointer(PluginInstance& instance) {
     return reinterpret_cast<void*>(static_cast<std::intptr_t>(instance.toController()->enginePtr));
 }
@@ -300,12 +310,7 @@ TEST_F(Bundle, StoppingReleasesEverySoundingNote) {
     Transport stopped;
     stopped.playing = false;
     for (const NoteEvent& e : plugin->processBlock(512, &stopped, 30 * 512)) events.push_back(e);
-    std::map<int, int> sounding;
-    for (const NoteEvent& e : events) {
-        if (e.type == Event::kNoteOnEvent) ++sounding[e.data1];
-        if (e.type == Event::kNoteOffEvent) --sounding[e.data1];
-    }
-    for (const auto& [note, count] : sounding) EXPECT_EQ(count, 0) << "note " << note << " left hanging";
+    expectEveryNoteEnded(events);
     EXPECT_FALSE(ofType(events, Event::kNoteOffEvent).empty());
 }
 
@@ -528,12 +533,7 @@ TEST_F(Bundle, NotesSoundingWhenTheHostDeactivatesEndInTheFirstBlockAfter) {
     Transport stopped;
     stopped.playing = false;
     for (const NoteEvent& e : plugin->processBlock(512, &stopped, 30 * 512)) events.push_back(e);
-    std::map<int, int> sounding;
-    for (const NoteEvent& e : events) {
-        if (e.type == Event::kNoteOnEvent) ++sounding[e.data1];
-        if (e.type == Event::kNoteOffEvent) --sounding[e.data1];
-    }
-    for (const auto& [note, count] : sounding) EXPECT_EQ(count, 0) << "note " << note << " left hanging";
+    expectEveryNoteEnded(events);
 }
 
 TEST_F(Bundle, ProcessDoesNotAllocate) {
