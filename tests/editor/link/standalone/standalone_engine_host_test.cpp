@@ -107,6 +107,8 @@ TEST_F(StandaloneEngineHostTest, RendersOnWithoutAnyDestination) {
     foundation::ManualClock clock(kSecond);
     auto host = test::makeDemoHost(sender, clock);
     host->start();
+    // Until the first tick has rendered, a moved clock would look like a stall.
+    ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 1024; }));
     clock.advanceNanoseconds(render_clock::nanosecondsFor(1024));
     ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 2048; }));
     host->stop();
