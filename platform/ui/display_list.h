@@ -1,0 +1,91 @@
+#pragma once
+// What a frame draws, as a list of commands: the views write it, a back end executes it.
+#include "platform/ui/color.h"
+#include "platform/ui/geometry.h"
+#include "platform/ui/path.h"
+
+#include <memory>
+#include <variant>
+#include <vector>
+
+namespace pulvan::ui {
+
+class TextLayout;
+class Image;
+
+enum class LineCap : unsigned char { butt, round, square };
+enum class LineJoin : unsigned char { miter, round, bevel };
+enum class FillRule : unsigned char { nonZero, evenOdd };
+
+struct StrokeStyle {
+    double width = 1;
+    LineCap cap = LineCap::butt;
+    LineJoin join = LineJoin::miter;
+    double miterLimit = 10;
+    friend bool operator==(const StrokeStyle&, const StrokeStyle&) = default;
+};
+
+namespace draw {
+struct Save {};
+struct Restore {};
+struct Concat {
+    Transform transform;
+};
+struct ClipRect {
+    Rect rect;
+};
+struct ClipPath {
+    Path path;
+};
+struct Fill {
+    Path path;
+    Color color;
+    FillRule rule = FillRule::nonZero;
+};
+struct Stroke {
+    Path path;
+    Color color;
+    StrokeStyle style;
+};
+// A laid-out text with its top-left corner at origin.
+struct Text {
+    std::shared_ptr<const TextLayout> layout;
+    Point origin;
+    Color color;
+};
+struct DrawImage {
+    std::shared_ptr<const Image> image;
+    Rect destination;
+};
+// Everything until the matching EndGroup is composed on its own and then drawn with the opacity.
+struct BeginGroup {
+    double opacity = 1;
+};
+// Everything until the matching EndGroup casts a shadow: its alpha, blurred by radius and moved by offset.
+struct BeginShadow {
+    Color color;
+    double radius = 0;
+    Point offset;
+};
+struct EndGroup {};
+}  // namespace draw
+
+using DrawCommand = std::variant<draw::Save, draw::Restore, draw::Concat, draw::ClipRect, draw::ClipPath, draw::Fill, draw::Stroke,
+                                 draw::Text, draw::DrawImage, draw::BeginGroup, draw::BeginShadow, draw::EndGroup>;
+
+// Reused from frame to frame: clear() keeps the storage.
+class DisplayList {
+public:
+    template <typename Command>
+    void add(Command&& command) {
+        commands_.emplace_back(std::forward<Command>(command));
+    }
+    void clear() { commands_.clear(); }
+    const std::vector<DrawCommand>& commands() const { return commands_; }
+    bool isEmpty() const { return commands_.empty(); }
+
+private:
+    std::vector<DrawCommand> commands_;
+};
+
+}  // namespace pulvan::ui

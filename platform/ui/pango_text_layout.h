@@ -1,0 +1,34 @@
+#pragma once
+// The pango side of a text layout, for the cairo back end and the engine's tests.
+#include "platform/ui/color.h"
+#include "platform/ui/text.h"
+
+#include <pango/pangocairo.h>
+
+namespace pulvan::ui {
+
+class PangoTextLayout final : public TextLayout {
+public:
+    explicit PangoTextLayout(PangoLayout* layout);  // takes the reference
+    ~PangoTextLayout() override;
+    PangoTextLayout(const PangoTextLayout&) = delete;
+    PangoTextLayout& operator=(const PangoTextLayout&) = delete;
+
+    Size size() const override { return size_; }
+    double firstBaseline() const override { return baseline_; }
+    bool isTruncated() const override { return truncated_; }
+    int lineCount() const override { return pango_layout_get_line_count(layout_); }
+
+    PangoLayout* pangoLayout() const { return layout_; }
+    // Draws with the layout's top-left corner at origin.
+    void draw(cairo_t* context, Point origin, Color color) const;
+
+private:
+    PangoLayout* layout_;
+    Point logicalOrigin_;  // where the logical box starts inside pango's own box (centred lines)
+    Size size_;
+    double baseline_ = 0;
+    bool truncated_ = false;
+};
+
+}  // namespace pulvan::ui

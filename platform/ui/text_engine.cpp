@@ -1,0 +1,219 @@
+#include "platform/ui/pango_text_layout.h"
+#include "platform/ui/resources.h"
+
+#include <fontconfig/fontconfig.h>
+#include <pango/pangofc-fontmap.h>
+
+#include <filesystem>
+#include <list>
+#include <unordered_map>
+
+namespace pulvan::ui {
+
+PangoTextLayout::PangoTextLayout(PangoLayout* layout) : layout_(layout) {
+    PangoRectangle logical;
+    pango_layout_get_extents(layout_, nullptr, &logical);
+    logicalOrigin_ = {pango_units_to_double(logical.x), pango_units_to_double(logical.y)};
+    size_ = {pango_units_to_double(logical.width), pango_units_to_double(logical.height)};
+    baseline_ = pango_units_to_double(pango_layout_get_baseline(layout_)) - logicalOrigin_.y;
+    truncated_ = pango_layout_is_ellipsized(layout_);
+}
+
+PangoTextLayout::~PangoTextLayout() { g_object_unref(layout_); }
+
+void PangoTextLayout::draw(cairo_t* context, Point origin, Color color) const {
+    cairo_save(context);
+    cairo_translate(context, origin.x - logicalOrigin_.x, origin.y - logicalOrigin_.y);
+    cairo_set_source_rgba(context, color.red, color.green, color.blue, color.alpha);
+    pango_cairo_show_layout(context, layout_);
+    cairo_restore(context);
+}
+
+namespace {
+
+constexpr const char* systemFamily = "Inter";
+constexpr const char* monospacedFamily = "JetBrains Mono";
+constexpr std::size_t cacheCapacity = 1024;
+
+// The system's fonts stay for glyphs our faces lack, but never stand in for our faces themselves.
+constexpr const char* rejectInstalledCopies = R"(<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig><selectfont><rejectfont>
+  <pattern><patelt name="family"><string>Inter</string></patelt></pattern>
+  <pattern><patelt name="family"><string>JetBrains Mono</string></patelt></pattern>
+</rejectfont></selectfont></fontconfig>)";
+
+FcConfig* bundledFontConfig() {
+    static FcConfig* const config = [] {
+        FcConfig* c = FcInitLoadConfig();
+        FcConfigParseAndLoadFromMemory(c, reinterpret_cast<const FcChar8*>(rejectInstalledCopies), FcTrue);
+        FcConfigBuildFonts(c);
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(resourcesDirectory() + "/fonts", error)) {
+            const std::string extension = entry.path().extension().string();
+            if (extension == ".otf" || extension == ".ttf")
+                FcConfigAppFontAddFile(c, reinterpret_cast<const FcChar8*>(entry.path().c_str()));
+        }
+        return c;
+    }();
+    return config;
+}
+
+PangoWeight pangoWeight(FontWeight weight) {
+    switch (weight) {
+        case FontWeight::light: return PANGO_WEIGHT_LIGHT;
+        case FontWeight::regular: return PANGO_WEIGHT_NORMAL;
+        case FontWeight::medium: return PANGO_WEIGHT_MEDIUM;
+        case FontWeight::semibold: return PANGO_WEIGHT_SEMIBOLD;
+        case FontWeight::bold: return PANGO_WEIGHT_BOLD;
+    }
+    return PANGO_WEIGHT_NORMAL;
+}
+
+PangoAlignment pangoAlignment(TextAlignment alignment) {
+    switch (alignment) {
+        case TextAlignment::leading: return PANGO_ALIGN_LEFT;
+        case TextAlignment::center: return PANGO_ALIGN_CENTER;
+        case TextAlignment::trailing: return PANGO_ALIGN_RIGHT;
+    }
+    return PANGO_ALIGN_LEFT;
+}
+
+// Valid UTF-8: g_utf8_make_valid also replaces NULs, where pango would stop.
+std::string plainText(std::string_view text) {
+    gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
+    std::string result(valid);
+    g_free(valid);
+    return result;
+}
+
+void setFont(PangoLayout* layout, const TextStyle& style, double scale) {
+    PangoFontDescription* font = pango_font_description_new();
+    pango_font_description_set_family_static(font, style.font.design == FontDesign::monospaced ? monospacedFamily : systemFamily);
+    pango_font_description_set_weight(font, pangoWeight(style.font.weight));
+    pango_font_description_set_absolute_size(font, style.font.size * scale * PANGO_SCALE);
+    pango_layout_set_font_description(layout, font);
+    pango_font_description_free(font);
+
+    PangoAttrList* attributes = pango_attr_list_new();
+    if (style.tracking != 0) pango_attr_list_insert(attributes, pango_attr_letter_spacing_new(static_cast<int>(std::lround(style.tracking * scale * PANGO_SCALE))));
+    if (style.font.monospacedDigits) pango_attr_list_insert(attributes, pango_attr_font_features_new("tnum"));
+    if (style.uppercase) pango_attr_list_insert(attributes, pango_attr_text_transform_new(PANGO_TEXT_TRANSFORM_UPPERCASE));
+    pango_layout_set_attributes(layout, attributes);
+    pango_attr_list_unref(attributes);
+}
+
+double naturalWidth(PangoLayout* layout) {
+    pango_layout_set_width(layout, -1);
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    return pango_units_to_double(logical.width);
+}
+
+struct LayoutKey {
+    std::string text;
+    TextStyle style;
+    double width;  // negative: none
+    friend bool operator==(const LayoutKey&, const LayoutKey&) = default;
+};
+
+struct LayoutKeyHash {
+    std::size_t operator()(const LayoutKey& k) const {
+        std::size_t h = std::hash<std::string>{}(k.text);
+        const auto mix = [&h](std::size_t v) { h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2); };
+        mix(std::hash<double>{}(k.width));
+        mix(std::hash<double>{}(k.style.font.size));
+        mix(static_cast<std::size_t>(k.style.font.weight) | static_cast<std::size_t>(k.style.font.design) << 4 |
+            static_cast<std::size_t>(k.style.font.monospacedDigits) << 8 | static_cast<std::size_t>(k.style.uppercase) << 9 |
+            static_cast<std::size_t>(k.style.alignment) << 10);
+        mix(std::hash<double>{}(k.style.tracking));
+        mix(std::hash<int>{}(k.style.lineLimit));
+        mix(std::hash<double>{}(k.style.minimumScaleFactor));
+        return h;
+    }
+};
+
+class PangoTextEngine final : public TextEngine {
+public:
+    PangoTextEngine() {
+        fontMap_ = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
+        pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(fontMap_), bundledFontConfig());
+        context_ = pango_font_map_create_context(fontMap_);
+        // Unhinted metrics and unrounded positions: a layout measures the same at every display scale.
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+        pango_cairo_context_set_font_options(context_, options);
+        cairo_font_options_destroy(options);
+        pango_context_set_round_glyph_positions(context_, FALSE);
+    }
+    ~PangoTextEngine() override {
+        g_object_unref(context_);
+        g_object_unref(fontMap_);
+    }
+    PangoTextEngine(const PangoTextEngine&) = delete;
+    PangoTextEngine& operator=(const PangoTextEngine&) = delete;
+
+    std::shared_ptr<const TextLayout> layout(std::string_view text, const TextStyle& style, std::optional<double> maxWidth) override {
+        const bool bounded = maxWidth && std::isfinite(*maxWidth);
+        LayoutKey key{std::string(text), style, bounded ? std::max(0.0, *maxWidth) : -1.0};
+        if (const auto found = index_.find(key); found != index_.end()) {
+            recent_.splice(recent_.begin(), recent_, found->second);
+            return found->second->second;
+        }
+        auto made = std::make_shared<const PangoTextLayout>(shape(key));
+        recent_.emplace_front(key, made);
+        index_.emplace(std::move(key), recent_.begin());
+        if (recent_.size() > cacheCapacity) {
+            index_.erase(recent_.back().first);
+            recent_.pop_back();
+        }
+        return made;
+    }
+
+private:
+    PangoLayout* shape(const LayoutKey& key) const {
+        const TextStyle& style = key.style;
+        PangoLayout* layout = pango_layout_new(context_);
+        const std::string plain = plainText(key.text);
+        pango_layout_set_text(layout, plain.data(), static_cast<int>(plain.size()));
+        pango_layout_set_alignment(layout, pangoAlignment(style.alignment));
+        pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+        if (style.lineLimit == 1) pango_layout_set_single_paragraph_mode(layout, TRUE);
+        setFont(layout, style, 1);
+        if (key.width < 0) return layout;
+
+        if (style.lineLimit == 1 && style.minimumScaleFactor < 1) {
+            // Shrink towards the minimum scale before cutting; widths are close to linear in the size.
+            double scale = 1;
+            for (int attempt = 0; attempt < 3; ++attempt) {
+                const double width = naturalWidth(layout);
+                if (width <= key.width || scale <= style.minimumScaleFactor) break;
+                scale = std::max(style.minimumScaleFactor, scale * key.width / width);
+                setFont(layout, style, scale);
+            }
+        }
+        pango_layout_set_width(layout, static_cast<int>(key.width * PANGO_SCALE));
+        if (style.lineLimit > 0) {
+            pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
+            pango_layout_set_height(layout, -style.lineLimit);
+        }
+        return layout;
+    }
+
+    PangoFontMap* fontMap_;
+    PangoContext* context_;
+    using Entry = std::pair<LayoutKey, std::shared_ptr<const TextLayout>>;
+    std::list<Entry> recent_;
+    std::unordered_map<LayoutKey, std::list<Entry>::iterator, LayoutKeyHash> index_;
+};
+
+}  // namespace
+
+TextEngine& TextEngine::shared() {
+    thread_local PangoTextEngine engine;
+    return engine;
+}
+
+}  // namespace pulvan::ui
