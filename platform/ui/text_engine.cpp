@@ -4,6 +4,7 @@
 #include <fontconfig/fontconfig.h>
 #include <pango/pangofc-fontmap.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <list>
 #include <unordered_map>
@@ -176,11 +177,12 @@ private:
     PangoLayout* shape(const LayoutKey& key) const {
         const TextStyle& style = key.style;
         PangoLayout* layout = pango_layout_new(context_);
-        const std::string plain = plainText(key.text);
+        std::string plain = plainText(key.text);
+        // One line: line breaks read as spaces (pango would count each paragraph as a line of its own).
+        if (style.lineLimit == 1) std::replace_if(plain.begin(), plain.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
         pango_layout_set_text(layout, plain.data(), static_cast<int>(plain.size()));
         pango_layout_set_alignment(layout, pangoAlignment(style.alignment));
         pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-        if (style.lineLimit == 1) pango_layout_set_single_paragraph_mode(layout, TRUE);
         setFont(layout, style, 1);
         if (key.width < 0) return layout;
 

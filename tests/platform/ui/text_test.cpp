@@ -79,6 +79,7 @@ TEST(Text, OneLineTextIsCutAtTheTailWithAnEllipsis) {
     const auto fits = layout("Chord", style, 90);
     EXPECT_FALSE(fits->isTruncated());
     EXPECT_EQ(layout("Two\nlines", style, 200)->lineCount(), 1);
+    EXPECT_DOUBLE_EQ(layout("Two\nlines", style, 200)->size().width, layout("Two lines", style, 200)->size().width);
 }
 
 TEST(Text, MinimumScaleShrinksBeforeItCuts) {
