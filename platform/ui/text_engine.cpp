@@ -44,8 +44,13 @@ constexpr const char* rejectInstalledCopies = R"(<?xml version="1.0"?>
   <pattern><patelt name="family"><string>JetBrains Mono</string></patelt></pattern>
 </rejectfont></selectfont></fontconfig>)";
 
+struct FontConfigRelease {
+    void operator()(FcConfig* config) const { FcConfigDestroy(config); }
+};
+
 FcConfig* bundledFontConfig() {
-    static FcConfig* const config = [] {
+    // Released at exit, after this thread's engine: the font maps hold their own references.
+    static const std::unique_ptr<FcConfig, FontConfigRelease> config([] {
         FcConfig* c = FcInitLoadConfig();
         FcConfigParseAndLoadFromMemory(c, reinterpret_cast<const FcChar8*>(rejectInstalledCopies), FcTrue);
         FcConfigBuildFonts(c);
@@ -56,8 +61,8 @@ FcConfig* bundledFontConfig() {
                 FcConfigAppFontAddFile(c, reinterpret_cast<const FcChar8*>(entry.path().c_str()));
         }
         return c;
-    }();
-    return config;
+    }());
+    return config.get();
 }
 
 PangoWeight pangoWeight(FontWeight weight) {
@@ -151,6 +156,8 @@ public:
     }
     ~PangoTextEngine() override {
         g_object_unref(context_);
+        // Pango keeps its reference to the configuration past the font map's end unless told to let go.
+        pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(fontMap_), nullptr);
         g_object_unref(fontMap_);
     }
     PangoTextEngine(const PangoTextEngine&) = delete;
