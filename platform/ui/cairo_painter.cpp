@@ -1,9 +1,13 @@
 #include "platform/ui/cairo_painter.h"
 
 #include "platform/ui/cairo_image.h"
+#include "platform/ui/drawn_bounds.h"
 #include "platform/ui/pango_text_layout.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
+#include <span>
 #include <cstdint>
 #include <vector>
 
@@ -99,22 +103,37 @@ double deviceScale(cairo_t* cr) {
     return std::sqrt(std::abs(m.xx * m.yy - m.xy * m.yx));
 }
 
-// Draws the content's shadow, then the content. The context's state is the one the group began in.
-void drawWithShadow(cairo_t* cr, cairo_pattern_t* content, const draw::BeginShadow& shadow) {
-    const double sigma = shadow.radius / 2 * deviceScale(cr);
-    const int margin = static_cast<int>(std::ceil(3 * sigma)) + 1;
+// The device pixels a user-space rectangle covers.
+Rect deviceRect(cairo_t* cr, const Rect& r) {
+    double xs[4] = {r.x, r.maxX(), r.x, r.maxX()}, ys[4] = {r.y, r.y, r.maxY(), r.maxY()};
+    for (int i = 0; i < 4; ++i) cairo_user_to_device(cr, &xs[i], &ys[i]);
+    const double left = *std::min_element(xs, xs + 4), top = *std::min_element(ys, ys + 4);
+    return {left, top, *std::max_element(xs, xs + 4) - left, *std::max_element(ys, ys + 4) - top};
+}
 
-    // The shadow is only seen inside the clip: blur that much of the moved content, and a margin around it.
-    cairo_matrix_t userToDevice;
-    cairo_get_matrix(cr, &userToDevice);
+Rect deviceClip(cairo_t* cr) {
     cairo_save(cr);
     cairo_identity_matrix(cr);
     double x0, y0, x1, y1;
     cairo_clip_extents(cr, &x0, &y0, &x1, &y1);
     cairo_restore(cr);
-    const int left = static_cast<int>(std::floor(x0)) - margin, top = static_cast<int>(std::floor(y0)) - margin;
-    const int width = static_cast<int>(std::ceil(x1)) + margin - left, height = static_cast<int>(std::ceil(y1)) + margin - top;
-    if (width > 0 && height > 0 && shadow.color.alpha > 0) {
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+// Draws the content's shadow, then the content. The context's state is the one the group began in;
+// contentBounds, when known, holds everything the content drew (user space).
+void drawWithShadow(cairo_t* cr, cairo_pattern_t* content, const draw::BeginShadow& shadow, std::optional<Rect> contentBounds) {
+    const double sigma = shadow.radius / 2 * deviceScale(cr);
+    const double margin = std::ceil(3 * sigma) + 1;
+
+    // The shadow is only seen inside the clip, and only around where the content drew.
+    Rect area = deviceClip(cr);
+    if (contentBounds) area = area.intersection(deviceRect(cr, contentBounds->offsetBy(shadow.offset.x, shadow.offset.y)).insetBy(-margin, -margin));
+    const int left = static_cast<int>(std::floor(area.x)), top = static_cast<int>(std::floor(area.y));
+    const int width = static_cast<int>(std::ceil(area.maxX())) - left, height = static_cast<int>(std::ceil(area.maxY())) - top;
+    if (!area.isEmpty() && shadow.color.alpha > 0) {
+        cairo_matrix_t userToDevice;
+        cairo_get_matrix(cr, &userToDevice);
         cairo_surface_t* alpha = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
         cairo_t* mask = cairo_create(alpha);
         cairo_translate(mask, -left, -top);
@@ -204,10 +223,20 @@ public:
         cairo_push_group(cr_);
         open_.push_back({Kind::group, g.opacity});
     }
-    void operator()(const draw::BeginShadow& s) {
+    // `content` runs from the command after this one to the end of the list.
+    void beginShadow(const draw::BeginShadow& s, std::span<const DrawCommand> content) {
+        // Composed no larger than what it draws; the clip goes again before the shadow is drawn.
+        const std::optional<Rect> bounds = groupContentBounds(content);
+        cairo_save(cr_);
+        if (bounds) {
+            cairo_new_path(cr_);
+            cairo_rectangle(cr_, bounds->x, bounds->y, bounds->width, bounds->height);
+            cairo_clip(cr_);
+        }
         cairo_push_group(cr_);
-        open_.push_back({Kind::shadow, 1, s});
+        open_.push_back({Kind::shadow, 1, s, bounds});
     }
+    void operator()(const draw::BeginShadow&) {}
     void operator()(const draw::EndGroup&) {
         if (!open_.empty() && open_.back().kind != Kind::save) close();
     }
@@ -218,6 +247,7 @@ private:
         Kind kind;
         double opacity = 1;
         draw::BeginShadow shadow{};
+        std::optional<Rect> contentBounds{};
     };
 
     void close() {
@@ -231,7 +261,8 @@ private:
                 break;
             case Kind::shadow: {
                 cairo_pattern_t* content = cairo_pop_group(cr_);
-                drawWithShadow(cr_, content, open.shadow);
+                cairo_restore(cr_);
+                drawWithShadow(cr_, content, open.shadow, open.contentBounds);
                 cairo_pattern_destroy(content);
                 break;
             }
@@ -248,7 +279,14 @@ void paint(cairo_t* context, const DisplayList& list) {
     cairo_save(context);
     {
         Painter painter(context);
-        for (const DrawCommand& command : list.commands()) std::visit(painter, command);
+        const std::span<const DrawCommand> commands(list.commands());
+        for (std::size_t i = 0; i < commands.size(); ++i) {
+            if (const auto* shadow = std::get_if<draw::BeginShadow>(&commands[i])) {
+                painter.beginShadow(*shadow, commands.subspan(i + 1));
+            } else {
+                std::visit(painter, commands[i]);
+            }
+        }
     }
     cairo_restore(context);
 }

@@ -20,6 +20,8 @@ public:
     int lineCount() const override { return pango_layout_get_line_count(layout_); }
 
     PangoLayout* pangoLayout() const { return layout_; }
+    // Where the glyphs reach, relative to the top-left corner: past the size for overhanging glyphs.
+    Rect inkBounds() const { return inkBounds_; }
     // Draws with the layout's top-left corner at origin.
     void draw(cairo_t* context, Point origin, Color color) const;
 
@@ -27,6 +29,7 @@ private:
     PangoLayout* layout_;
     Point logicalOrigin_;  // where the logical box starts inside pango's own box (centred lines)
     Size size_;
+    Rect inkBounds_;
     double baseline_ = 0;
     bool truncated_ = false;
 };

@@ -12,10 +12,12 @@
 namespace pulvan::ui {
 
 PangoTextLayout::PangoTextLayout(PangoLayout* layout) : layout_(layout) {
-    PangoRectangle logical;
-    pango_layout_get_extents(layout_, nullptr, &logical);
+    PangoRectangle ink, logical;
+    pango_layout_get_extents(layout_, &ink, &logical);
     logicalOrigin_ = {pango_units_to_double(logical.x), pango_units_to_double(logical.y)};
     size_ = {pango_units_to_double(logical.width), pango_units_to_double(logical.height)};
+    inkBounds_ = Rect{pango_units_to_double(ink.x), pango_units_to_double(ink.y), pango_units_to_double(ink.width), pango_units_to_double(ink.height)}
+                     .offsetBy(-logicalOrigin_.x, -logicalOrigin_.y);
     baseline_ = pango_units_to_double(pango_layout_get_baseline(layout_)) - logicalOrigin_.y;
     truncated_ = pango_layout_is_ellipsized(layout_);
 }

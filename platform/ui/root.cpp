@@ -1,0 +1,369 @@
+#include "platform/ui/root.h"
+
+#include "platform/ui/input.h"
+
+#include <algorithm>
+
+namespace pulvan::ui {
+
+namespace {
+constexpr std::int64_t multiClickNanoseconds = 400'000'000;
+constexpr double multiClickDistance = 4;
+constexpr std::int64_t tooltipDelayNanoseconds = 1'000'000'000;
+constexpr std::int64_t animationFrameNanoseconds = 16'666'667;
+constexpr int maxPassesPerUpdate = 4;
+
+Point localPoint(const Node& node, Point window) {
+    const Point p = node.transformToRoot().inverted().apply(window);
+    return {p.x - node.frame().x, p.y - node.frame().y};
+}
+
+template <typename F>
+void walk(Node& node, F&& f) {
+    f(node);
+    for (const auto& c : node.children()) walk(*c, f);
+}
+}  // namespace
+
+Root::Root(std::function<View()> content, foundation::MainQueue& queue) : content_(std::move(content)), queue_(queue) {}
+
+Root::~Root() {
+    tooltipTimer_.cancel();
+    if (node_) node_->unmount();
+    node_.reset();
+}
+
+void Root::setSize(Size size) {
+    if (size == size_) return;
+    size_ = size;
+    layoutNeeded_ = true;
+    markDamaged({0, 0, size.width, size.height});
+    requestUpdate();
+}
+
+void Root::setDisplayScale(double scale) {
+    if (scale == scale_) return;
+    scale_ = scale;
+    invalidate();
+}
+
+void Root::setAnimationsEnabled(bool enabled) {
+    animationsEnabled_ = enabled;
+    invalidate();
+}
+
+void Root::invalidate() {
+    fullRebuild_ = true;
+    requestUpdate();
+}
+
+void Root::requestUpdate() {
+    if (updateRequested_) return;
+    updateRequested_ = true;
+    if (onNeedsUpdate) onNeedsUpdate();
+}
+
+bool Root::needsUpdate() const { return updateRequested_ || fullRebuild_ || dirtyComposites_ || layoutNeeded_; }
+
+void Root::scheduleAnimationFrame(std::int64_t at) {
+    at = std::max(at, nowNanoseconds() + animationFrameNanoseconds);
+    if (!nextAnimationFrame_ || at < *nextAnimationFrame_) nextAnimationFrame_ = at;
+    requestUpdate();
+}
+
+void Root::animate(CompositeNode& node) {
+    if (std::find(animating_.begin(), animating_.end(), &node) == animating_.end()) animating_.push_back(&node);
+    scheduleAnimationFrame(nowNanoseconds());
+}
+
+void Root::markDamaged(const Rect& rect) { damage_ = damage_.united(rect.intersection({0, 0, size_.width, size_.height})); }
+
+Rect Root::takeDamage() { return std::exchange(damage_, Rect{}); }
+
+void Root::update() {
+    if (inUpdate_) return;
+    inUpdate_ = true;
+    updateRequested_ = false;
+    const std::int64_t now = nowNanoseconds();
+    if (nextAnimationFrame_ && now >= *nextAnimationFrame_) {
+        nextAnimationFrame_.reset();
+        for (CompositeNode* node : std::exchange(animating_, {})) node->markDirty();
+        layoutNeeded_ = true;
+        // Animation frames are rare (fades, animated scrolling, a caret's blink): they redraw the window.
+        markDamaged({0, 0, size_.width, size_.height});
+        if (node_)
+            walk(*node_, [&](Node& n) {
+                if (n.appearing_ && n.transitionOpacity() >= 1) n.appearing_ = false;
+                else if (n.appearing_) scheduleAnimationFrame(now);
+            });
+    }
+    for (int pass = 0; pass < maxPassesPerUpdate; ++pass) {
+        const bool rebuilt = fullRebuild_ || dirtyComposites_;
+        if (fullRebuild_) rebuild();
+        else if (dirtyComposites_) {
+            dirtyComposites_ = false;
+            rebuildDirty(*node_);
+        }
+        if (!rebuilt && !layoutNeeded_) break;
+        layout();
+        for (auto& work : std::exchange(afterLayout_, {})) work();
+        if (!fullRebuild_ && !dirtyComposites_) break;
+    }
+    if (node_) finishDepartures(*node_, now);
+    if (!damage_.isEmpty()) record();
+    inUpdate_ = false;
+}
+
+void Root::rebuild() {
+    fullRebuild_ = false;
+    dirtyComposites_ = false;
+    const BuildScope scope{Environment().with<DisplayScaleKey>(scale_).with<AnimationsEnabledKey>(animationsEnabled_), this};
+    applyView(node_, content_(), nullptr, scope);
+    markDamaged({0, 0, size_.width, size_.height});
+}
+
+void Root::rebuildDirty(Node& node) {
+    if (auto* composite = dynamic_cast<CompositeNode*>(&node); composite && composite->isDirty()) {
+        markDamaged(composite->frameInRoot());
+        composite->reevaluate();
+        layoutNeeded_ = true;
+        return;
+    }
+    for (const auto& c : node.children()) rebuildDirty(*c);
+}
+
+void Root::layout() {
+    layoutNeeded_ = false;
+    if (!node_) return;
+    beginLayoutPass();
+    const Size s = node_->measure({size_.width, size_.height});
+    node_->place({(size_.width - s.width) / 2, (size_.height - s.height) / 2, s.width, s.height});
+    // Whatever moved or changed size redraws where it was and where it is.
+    walk(*node_, [&](Node& n) {
+        const Rect now = n.frameInRoot();
+        if (now != n.lastRootFrame_) {
+            markDamaged(now);
+            markDamaged(n.lastRootFrame_);
+            n.lastRootFrame_ = now;
+        }
+    });
+    walk(*node_, [](Node& n) { n.didLayout(); });
+}
+
+void Root::finishDepartures(Node& node, std::int64_t now) {
+    auto& children = node.children_;
+    for (auto it = children.begin(); it != children.end();) {
+        Node& c = **it;
+        if (c.isDeparting() && c.transitionOpacity() <= 0) {
+            markDamaged(c.frameInRoot());
+            it = children.erase(it);
+            continue;
+        }
+        if (c.isDeparting()) scheduleAnimationFrame(now);
+        finishDepartures(c, now);
+        ++it;
+    }
+}
+
+void Root::record() {
+    displayList_.clear();
+    if (node_) node_->draw(displayList_);
+    if (tooltip_) {
+        TextStyle style;
+        style.font = Font::system(11);
+        auto layout = TextEngine::shared().layout(tooltip_->text, style, 320.0);
+        const Size ts = layout->size();
+        Rect box{tooltip_->location.x + 8, tooltip_->location.y + 18, ts.width + 12, ts.height + 8};
+        box.x = std::max(0.0, std::min(box.x, size_.width - box.width));
+        box.y = std::max(0.0, std::min(box.y, size_.height - box.height));
+        Path bubble;
+        bubble.addRoundedRect(box, 4);
+        displayList_.add(draw::Fill{bubble, Color{0.16, 0.16, 0.18, 0.96}});
+        displayList_.add(draw::Stroke{bubble, Color{1, 1, 1, 0.12}, StrokeStyle{1}});
+        displayList_.add(draw::Text{layout, {box.x + 6, box.y + 4}, Color{0.86, 0.86, 0.87, 1}});
+    }
+}
+
+Node* Root::find(const std::string& testId) const {
+    auto all = findAll(testId);
+    return all.empty() ? nullptr : all.front();
+}
+
+std::vector<Node*> Root::findAll(const std::string& testId) const {
+    std::vector<Node*> found;
+    if (node_)
+        walk(*node_, [&](Node& n) {
+            if (!n.isDeparting() && n.testId() == testId) found.push_back(&n);
+        });
+    return found;
+}
+
+std::vector<Node*> Root::hitChain(Point window) const {
+    std::vector<Node*> chain;
+    if (node_) node_->hitTest(window, chain);
+    return chain;
+}
+
+void Root::dispatch(PointerEvent event) {
+    const Point window = event.location;
+    event.windowLocation = window;
+    lastPointer_ = window;
+    if (event.timeNanoseconds == 0) event.timeNanoseconds = nowNanoseconds();
+    if (event.phase == PointerPhase::press) {
+        const bool continues = lastPress_.count > 0 && event.timeNanoseconds - lastPress_.time <= multiClickNanoseconds &&
+                               distance(window, lastPress_.location) <= multiClickDistance;
+        lastPress_ = {event.timeNanoseconds, window, continues ? lastPress_.count + 1 : 1};
+        event.clickCount = lastPress_.count;
+        // A press that arrives while another is under way ends the old one first.
+        if (!pressTargets_.empty()) cancelPointer();
+        tooltip_.reset();
+        clearTooltipTimer();
+        const auto chain = hitChain(window);
+        if (std::any_of(chain.begin(), chain.end(), [](Node* n) { return n->swallowsInput(); })) return;
+        if (focused_ && std::find(chain.begin(), chain.end(), focused_) == chain.end()) focus(nullptr);
+        bool primaryFound = false;
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+            PointerHandler* h = (*it)->pointerHandler();
+            if (!h) continue;
+            if (!primaryFound || h->actsSimultaneously()) pressTargets_.push_back({*it, h});
+            primaryFound = true;
+        }
+    } else {
+        event.clickCount = lastPress_.count;
+    }
+    if (pressTargets_.empty()) {
+        if (event.phase == PointerPhase::move) updateHover(window, hitChain(window));
+        return;
+    }
+    // Handlers only change state here; views leave the tree at the next update, never during dispatch.
+    const auto targets = pressTargets_;
+    if (event.phase == PointerPhase::release || event.phase == PointerPhase::cancel) pressTargets_.clear();
+    for (const PointerTarget& t : targets) {
+        PointerEvent local = event;
+        local.location = localPoint(*t.node, window);
+        t.handler->pointerEvent(local);
+    }
+    if (event.phase == PointerPhase::release) updateHover(window, hitChain(window));
+}
+
+void Root::cancelPointer() {
+    const auto targets = std::exchange(pressTargets_, {});
+    for (const PointerTarget& t : targets) {
+        PointerEvent cancel;
+        cancel.phase = PointerPhase::cancel;
+        cancel.windowLocation = lastPointer_;
+        cancel.location = localPoint(*t.node, lastPointer_);
+        cancel.timeNanoseconds = nowNanoseconds();
+        t.handler->pointerEvent(cancel);
+    }
+}
+
+void Root::pointerLeftWindow() {
+    updateHover({-1e9, -1e9}, {});
+}
+
+void Root::updateHover(Point window, const std::vector<Node*>& chain) {
+    for (Node* n : hovered_)
+        if (std::find(chain.begin(), chain.end(), n) == chain.end()) n->hoverChanged(false);
+    for (Node* n : chain)
+        if (std::find(hovered_.begin(), hovered_.end(), n) == hovered_.end()) n->hoverChanged(true);
+    const std::string* help = nullptr;
+    CursorShape cursor = CursorShape::arrow;
+    bool cursorFound = false;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (!cursorFound)
+            if (auto c = (*it)->cursor()) cursor = *c, cursorFound = true;
+        if (!help) help = (*it)->tooltip();
+    }
+    cursor_ = cursor;
+    const Node* helpNode = nullptr;
+    for (Node* n : chain)
+        if (n->tooltip() == help) helpNode = n;
+    const bool sameHelp = !hovered_.empty() && help && std::find(hovered_.begin(), hovered_.end(), helpNode) != hovered_.end();
+    hovered_ = chain;
+    if (sameHelp) return;
+    if (tooltip_) {
+        tooltip_.reset();
+        markDamaged({0, 0, size_.width, size_.height});
+        requestUpdate();
+    }
+    clearTooltipTimer();
+    if (help) {
+        const std::string text = *help;
+        tooltipTimer_ = queue_.scheduleOneShot(tooltipDelayNanoseconds, [this, text, window] {
+            tooltip_ = Tooltip{text, window};
+            markDamaged({0, 0, size_.width, size_.height});
+            requestUpdate();
+        });
+    }
+}
+
+void Root::clearTooltipTimer() { tooltipTimer_.cancel(); }
+
+void Root::dispatch(const ScrollEvent& event) {
+    const bool continuing = event.phase == ScrollPhase::changed || event.phase == ScrollPhase::ended || event.phase == ScrollPhase::cancelled;
+    auto deliver = [&](Node* n) {
+        ScrollHandler* h = n->scrollHandler();
+        if (!h) return false;
+        ScrollEvent local = event;
+        local.windowLocation = event.location;
+        local.location = localPoint(*n, event.location);
+        return h->scrollEvent(local);
+    };
+    if (continuing && scrollTarget_) {
+        Node* target = scrollTarget_;
+        if (event.phase != ScrollPhase::changed) scrollTarget_ = nullptr;
+        deliver(target);
+        return;
+    }
+    const auto chain = hitChain(event.location);
+    if (std::any_of(chain.begin(), chain.end(), [](Node* n) { return n->swallowsInput(); })) return;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (deliver(*it)) {
+            scrollTarget_ = event.phase == ScrollPhase::began ? *it : nullptr;
+            return;
+        }
+    }
+}
+
+void Root::dispatch(const KeyEvent& event) {
+    if (focused_)
+        if (KeyHandler* h = focused_->keyHandler()) h->keyEvent(event);
+}
+
+void Root::windowFocusChanged(bool focused) {
+    if (!focused) cancelPointer();
+}
+
+void Root::focus(Node* node) {
+    if (node == focused_) return;
+    Node* old = std::exchange(focused_, node);
+    if (old)
+        if (KeyHandler* h = old->keyHandler()) h->focusChanged(false);
+    if (node)
+        if (KeyHandler* h = node->keyHandler()) h->focusChanged(true);
+    if (onWantsKeyboardFocus && (!old) != (!node)) onWantsKeyboardFocus(node != nullptr);
+}
+
+void Root::nodeWillUnmount(Node& node) {
+    markDamaged(node.lastRootFrame_);
+    for (std::size_t i = 0; i < pressTargets_.size();) {
+        if (pressTargets_[i].node == &node) {
+            const PointerTarget t = pressTargets_[i];
+            pressTargets_.erase(pressTargets_.begin() + static_cast<std::ptrdiff_t>(i));
+            PointerEvent cancel;
+            cancel.phase = PointerPhase::cancel;
+            cancel.windowLocation = lastPointer_;
+            cancel.timeNanoseconds = nowNanoseconds();
+            t.handler->pointerEvent(cancel);
+        } else {
+            ++i;
+        }
+    }
+    std::erase(hovered_, &node);
+    std::erase_if(animating_, [&](CompositeNode* c) { return c == &node; });
+    if (scrollTarget_ == &node) scrollTarget_ = nullptr;
+    if (focused_ == &node) focus(nullptr);
+}
+
+}  // namespace pulvan::ui

@@ -1,0 +1,138 @@
+#pragma once
+// The top of a tree of nodes in a window or an offscreen image: builds, lays out, paints and routes input.
+#include "platform/foundation/main_queue.h"
+#include "platform/ui/display_list.h"
+#include "platform/ui/events.h"
+#include "platform/ui/node.h"
+#include "platform/ui/view.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pulvan::ui {
+
+class Root {
+public:
+    // content is called for every full rebuild; its views observe what they read.
+    Root(std::function<View()> content, foundation::MainQueue& queue);
+    ~Root();
+    Root(const Root&) = delete;
+    Root& operator=(const Root&) = delete;
+
+    foundation::MainQueue& mainQueue() const { return queue_; }
+    std::int64_t nowNanoseconds() const { return queue_.clock().nowNanoseconds(); }
+
+    // The window's size in points and its device pixels per point.
+    void setSize(Size size);
+    Size size() const { return size_; }
+    void setDisplayScale(double scale);
+    double displayScale() const { return scale_; }
+    void setAnimationsEnabled(bool enabled);
+    bool animationsEnabled() const { return animationsEnabled_; }
+
+    // Builds everything again at the next update.
+    void invalidate();
+    // Called when an update is needed (the window host schedules one); may be called often.
+    std::function<void()> onNeedsUpdate;
+    bool needsUpdate() const;
+    // When a running animation or fade next wants a frame.
+    std::optional<std::int64_t> nextAnimationFrame() const { return nextAnimationFrame_; }
+
+    // Rebuilds what is out of date, lays out, settles preferences and records the frame's drawing.
+    void update();
+    const DisplayList& displayList() const { return displayList_; }
+    // The part of the window that changed since the last take, in points; empty when nothing did.
+    Rect takeDamage();
+
+    // Input in window points. Presses get their click count here.
+    void dispatch(PointerEvent event);
+    void dispatch(const ScrollEvent& event);
+    void dispatch(const KeyEvent& event);
+    void pointerLeftWindow();
+    // The window lost the pointer grab or was hidden: every press under way is cancelled.
+    void cancelPointer();
+    void windowFocusChanged(bool focused);
+    CursorShape cursor() const { return cursor_; }
+    // The tooltip to show now and where (after the pointer rested on a view with help text).
+    struct Tooltip {
+        std::string text;
+        Point location;
+    };
+    const std::optional<Tooltip>& tooltip() const { return tooltip_; }
+
+    // Keyboard focus: a key handler node, or none.
+    void focus(Node* node);
+    Node* focusedNode() const { return focused_; }
+    // Called when a text field takes or gives up keyboard focus (a plug-in window asks the host for it).
+    std::function<void(bool)> onWantsKeyboardFocus;
+
+    Node* rootNode() const { return node_.get(); }
+    Node* find(const std::string& testId) const;
+    std::vector<Node*> findAll(const std::string& testId) const;
+
+    // Used by nodes.
+    void requestUpdate();
+    void requestLayout() {
+        layoutNeeded_ = true;
+        requestUpdate();
+    }
+    void scheduleAnimationFrame(std::int64_t atNanoseconds);
+    // Builds the view again at the next animation frame.
+    void animate(CompositeNode& node);
+    void nodeWillUnmount(Node& node);
+    void markDamaged(const Rect& rootRect);
+    void postLayoutWork(std::function<void()> work) { afterLayout_.push_back(std::move(work)); }
+
+private:
+    void rebuild();
+    void rebuildDirty(Node& node);
+    void layout();
+    void record();
+    void finishDepartures(Node& node, std::int64_t now);
+    void collectFrames(Node& node, std::vector<std::pair<Node*, Rect>>& out) const;
+    std::vector<Node*> hitChain(Point window) const;
+    void updateHover(Point window, const std::vector<Node*>& chain);
+    void clearTooltipTimer();
+
+    std::function<View()> content_;
+    foundation::MainQueue& queue_;
+    std::unique_ptr<Node> node_;
+    Size size_;
+    double scale_ = 1;
+    bool animationsEnabled_ = true;
+    bool fullRebuild_ = true;
+    bool dirtyComposites_ = false;
+    bool layoutNeeded_ = true;
+    bool updateRequested_ = false;
+    std::optional<std::int64_t> nextAnimationFrame_;
+    DisplayList displayList_;
+    Rect damage_;
+    std::vector<std::function<void()>> afterLayout_;
+
+    struct PressRecord {
+        std::int64_t time = 0;
+        Point location;
+        int count = 0;
+    };
+    PressRecord lastPress_;
+    struct PointerTarget {
+        Node* node;
+        PointerHandler* handler;
+    };
+    std::vector<PointerTarget> pressTargets_;
+    Node* scrollTarget_ = nullptr;
+    std::vector<Node*> hovered_;
+    CursorShape cursor_ = CursorShape::arrow;
+    std::optional<Tooltip> tooltip_;
+    foundation::Timer tooltipTimer_;
+    Node* focused_ = nullptr;
+    Point lastPointer_;
+    std::vector<CompositeNode*> animating_;
+    bool inUpdate_ = false;
+    friend class CompositeNode;
+};
+
+}  // namespace pulvan::ui

@@ -1,0 +1,115 @@
+#include "platform/ui/text_editing.h"
+
+#include <algorithm>
+
+namespace pulvan::ui {
+
+namespace {
+// The length of the UTF-8 sequence starting at i, 0 when it is not a valid one.
+std::size_t sequenceLength(std::string_view s, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char b = byte(i);
+    std::size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return 0;
+    for (std::size_t k = 1; k < n; ++k)
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+    std::uint32_t cp = n == 1 ? b : b & (0x7F >> n);
+    for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (byte(i + k) & 0x3F);
+    const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < least[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return n;
+}
+bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+std::string withoutLineBreaks(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s)
+        if (c != '\n' && c != '\r') out.push_back(c);
+    return out;
+}
+}  // namespace
+
+std::string validUTF8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t n = sequenceLength(bytes, i);
+        if (n == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            out.append(bytes.substr(i, n));
+            i += n;
+        }
+    }
+    return out;
+}
+
+std::string_view TextEditing::selectedText() const {
+    const auto [lo, hi] = std::minmax(caret_, anchor_);
+    return std::string_view(text_).substr(lo, hi - lo);
+}
+
+void TextEditing::setText(std::string text) {
+    text_ = withoutLineBreaks(validUTF8(text));
+    caret_ = anchor_ = text_.size();
+}
+
+void TextEditing::selectAll() {
+    anchor_ = 0;
+    caret_ = text_.size();
+}
+
+std::size_t TextEditing::previousBoundary(std::size_t offset) const {
+    if (offset == 0) return 0;
+    --offset;
+    while (offset > 0 && isContinuation(text_[offset])) --offset;
+    return offset;
+}
+
+std::size_t TextEditing::nextBoundary(std::size_t offset) const {
+    if (offset >= text_.size()) return text_.size();
+    ++offset;
+    while (offset < text_.size() && isContinuation(text_[offset])) ++offset;
+    return offset;
+}
+
+void TextEditing::setCaret(std::size_t offset, bool extend) {
+    offset = std::min(offset, text_.size());
+    while (offset > 0 && offset < text_.size() && isContinuation(text_[offset])) --offset;
+    caret_ = offset;
+    if (!extend) anchor_ = caret_;
+}
+
+void TextEditing::moveLeft(bool extend) {
+    if (hasSelection() && !extend) return setCaret(std::min(caret_, anchor_), false);
+    setCaret(previousBoundary(caret_), extend);
+}
+
+void TextEditing::moveRight(bool extend) {
+    if (hasSelection() && !extend) return setCaret(std::max(caret_, anchor_), false);
+    setCaret(nextBoundary(caret_), extend);
+}
+
+void TextEditing::moveToStart(bool extend) { setCaret(0, extend); }
+void TextEditing::moveToEnd(bool extend) { setCaret(text_.size(), extend); }
+
+void TextEditing::replaceSelection(std::string_view with) {
+    const auto [lo, hi] = std::minmax(caret_, anchor_);
+    text_.replace(lo, hi - lo, with);
+    caret_ = anchor_ = lo + with.size();
+}
+
+void TextEditing::insert(std::string_view typed) { replaceSelection(withoutLineBreaks(validUTF8(typed))); }
+
+void TextEditing::deleteBackward() {
+    if (!hasSelection()) anchor_ = previousBoundary(caret_);
+    replaceSelection({});
+}
+
+void TextEditing::deleteForward() {
+    if (!hasSelection()) anchor_ = nextBoundary(caret_);
+    replaceSelection({});
+}
+
+}  // namespace pulvan::ui

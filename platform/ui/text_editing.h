@@ -1,0 +1,47 @@
+#pragma once
+// The editing model of a single-line text field: text, caret and selection, moved by whole characters.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pulvan::ui {
+
+class TextEditing {
+public:
+    explicit TextEditing(std::string text = {}) { setText(std::move(text)); }
+
+    const std::string& text() const { return text_; }
+    // Byte offsets at character boundaries; the selection runs between anchor and caret.
+    std::size_t caret() const { return caret_; }
+    std::size_t anchor() const { return anchor_; }
+    bool hasSelection() const { return caret_ != anchor_; }
+    std::string_view selectedText() const;
+
+    // Replaces the text (invalid UTF-8 replaced, line breaks dropped) and puts the caret at its end.
+    void setText(std::string text);
+    void selectAll();
+    // Moves the caret by characters; with extend, the selection grows or shrinks instead of collapsing.
+    void moveLeft(bool extend);
+    void moveRight(bool extend);
+    void moveToStart(bool extend);
+    void moveToEnd(bool extend);
+    void setCaret(std::size_t offset, bool extend);
+    // Replaces the selection (or inserts at the caret); line breaks become nothing.
+    void insert(std::string_view typed);
+    void deleteBackward();
+    void deleteForward();
+
+private:
+    void replaceSelection(std::string_view with);
+    std::size_t previousBoundary(std::size_t offset) const;
+    std::size_t nextBoundary(std::size_t offset) const;
+    std::string text_;
+    std::size_t caret_ = 0;
+    std::size_t anchor_ = 0;
+};
+
+// Valid UTF-8: every invalid byte becomes U+FFFD.
+std::string validUTF8(std::string_view bytes);
+
+}  // namespace pulvan::ui
