@@ -137,6 +137,24 @@ TEST(Drawing, ShadowFallsBlurredAtItsOffsetAndNowhereFar) {
     EXPECT_EQ(bitmap.pixel(60, 36), Color::white());  // the content covers its own shadow
 }
 
+TEST(Drawing, ShadowedContentKeepsWhatItDrawsThroughTransformsAndWideStrokes) {
+    // The group is composed only as large as its content: moved, scaled and stroked content must all fit.
+    DisplayList list;
+    list.add(draw::BeginShadow{Color::black(), 2, {0, 3}});
+    list.add(draw::Save{});
+    list.add(draw::Concat{Transform::translation(40, 10).after(Transform::scale(2, 2))});
+    list.add(draw::Fill{Path{}.addRect({0, 0, 10, 10}), accent});
+    list.add(draw::Restore{});
+    list.add(draw::Stroke{polyline({{10, 60}, {30, 60}}), warm, {10, LineCap::square, LineJoin::round}});
+    list.add(draw::EndGroup{});
+    const Bitmap bitmap = render({100, 80}, 1, list);
+    EXPECT_EQ(bitmap.pixel(58, 28), bitmap.pixel(42, 12));  // the whole square, scaled about its corner
+    EXPECT_NEAR(bitmap.pixel(58, 28).blue, accent.blue, 0.01);
+    EXPECT_LT(bitmap.pixel(50, 32).red, 0.5);                // its shadow below it
+    EXPECT_NEAR(bitmap.pixel(6, 60).red, warm.red, 0.01);    // the square cap past the line's start
+    EXPECT_EQ(bitmap.pixel(58, 5), Color::white());
+}
+
 TEST(Drawing, QuadraticCurveKeepsItsShape) {
     // The curve passes through (50, 50) at its middle; its control point (50, 10) pulls it but is off the curve.
     DisplayList list;
