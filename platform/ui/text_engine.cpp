@@ -118,16 +118,23 @@ double naturalWidth(PangoLayout* layout) {
     return pango_units_to_double(logical.width);
 }
 
+struct LayoutKeyView {
+    std::string_view text;
+    TextStyle style;
+    double width;  // negative: none
+    friend bool operator==(const LayoutKeyView&, const LayoutKeyView&) = default;
+};
+
 struct LayoutKey {
     std::string text;
     TextStyle style;
-    double width;  // negative: none
-    friend bool operator==(const LayoutKey&, const LayoutKey&) = default;
+    double width;
+    LayoutKeyView view() const { return {text, style, width}; }
 };
 
 struct LayoutKeyHash {
-    std::size_t operator()(const LayoutKey& k) const {
-        std::size_t h = std::hash<std::string>{}(k.text);
+    std::size_t operator()(const LayoutKeyView& k) const {
+        std::size_t h = std::hash<std::string_view>{}(k.text);
         const auto mix = [&h](std::size_t v) { h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2); };
         mix(std::hash<double>{}(k.width));
         mix(std::hash<double>{}(k.style.font.size));
@@ -167,16 +174,17 @@ public:
 
     std::shared_ptr<const TextLayout> layout(std::string_view text, const TextStyle& style, std::optional<double> maxWidth) override {
         const bool bounded = maxWidth && std::isfinite(*maxWidth);
-        LayoutKey key{std::string(text), style, bounded ? std::max(0.0, *maxWidth) : -1.0};
-        if (const auto found = index_.find(key); found != index_.end()) {
+        const LayoutKeyView wanted{text, style, bounded ? std::max(0.0, *maxWidth) : -1.0};
+        if (const auto found = index_.find(wanted); found != index_.end()) {
             recent_.splice(recent_.begin(), recent_, found->second);
             return found->second->second;
         }
+        LayoutKey key{std::string(text), wanted.style, wanted.width};
         auto made = std::make_shared<const PangoTextLayout>(shape(key));
-        recent_.emplace_front(key, made);
-        index_.emplace(std::move(key), recent_.begin());
+        recent_.emplace_front(std::move(key), made);
+        index_.emplace(recent_.front().first.view(), recent_.begin());
         if (recent_.size() > cacheCapacity) {
-            index_.erase(recent_.back().first);
+            index_.erase(recent_.back().first.view());
             recent_.pop_back();
         }
         return made;
@@ -216,8 +224,9 @@ private:
     PangoFontMap* fontMap_;
     PangoContext* context_;
     using Entry = std::pair<LayoutKey, std::shared_ptr<const TextLayout>>;
-    std::list<Entry> recent_;
-    std::unordered_map<LayoutKey, std::list<Entry>::iterator, LayoutKeyHash> index_;
+    std::list<Entry> recent_;  // most recently used first
+    // Keys view the texts held by the entries of recent_.
+    std::unordered_map<LayoutKeyView, std::list<Entry>::iterator, LayoutKeyHash> index_;
 };
 
 }  // namespace

@@ -163,6 +163,18 @@ TEST(Text, TheSameTextIsShapedOnce) {
     EXPECT_NE(engine.layout("Pattern 1", styled(Font::system(13, FontWeight::bold)), 100), first);
     EXPECT_NE(engine.layout("Pattern 2", style, 100), first);
     EXPECT_EQ(engine.layout("Pattern 1", style, infinity), engine.layout("Pattern 1", style, std::nullopt));
+
+    // Long unused layouts make room; the recently used ones stay.
+    const void* oldest = first.get();
+    const auto recent = engine.layout("Pattern 3", style, 100);
+    for (int i = 0; i < 2000; ++i) {
+        engine.layout("Step " + std::to_string(i), style, 100);
+        engine.layout("Pattern 3", style, 100);
+    }
+    EXPECT_EQ(engine.layout("Pattern 3", style, 100), recent);
+    const auto again = engine.layout("Pattern 1", style, 100);
+    EXPECT_NE(again.get(), oldest);
+    EXPECT_EQ(again->size(), first->size());
 }
 
 TEST(Text, WeightsInBothFacesMatchGoldenImage) {
