@@ -38,7 +38,7 @@ public:
         switch (e.phase) {
             case PointerPhase::press: down_ = e.location; break;
             case PointerPhase::release:
-                if (e.clickCount == parameters_.options.count && distance(down_, e.location) <= parameters_.options.slop && parameters_.action)
+                if (e.clickCount % parameters_.options.count == 0 && distance(down_, e.location) <= parameters_.options.slop && parameters_.action)
                     parameters_.action(e.location);
                 break;
             case PointerPhase::move:

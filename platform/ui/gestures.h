@@ -4,7 +4,7 @@
 
 namespace pulvan::ui {
 
-// A press and release within slop points of each other, on the count-th click.
+// A press and release within slop points of each other, on every count-th click of a run of clicks.
 struct TapOptions {
     int count = 1;
     double slop = 10;

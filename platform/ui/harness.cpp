@@ -30,8 +30,14 @@ void Harness::advance(double seconds) {
         const std::int64_t now = queue_.clock().nowNanoseconds();
         const std::int64_t next = frame && *frame <= end ? std::max(*frame, now) : end;
         queue_.advanceNanoseconds(next - now);
+        if (next >= end) {
+            // The state at the end, as a frame drawn then would show it.
+            queue_.drain();
+            root_.updateAnimationFrameNow();
+            update();
+            break;
+        }
         update();
-        if (next >= end) break;
     }
 }
 
@@ -119,6 +125,7 @@ Bitmap Harness::render() {
     const Size s = root_.size();
     Bitmap bitmap(static_cast<int>(std::ceil(s.width * scale_)), static_cast<int>(std::ceil(s.height * scale_)));
     bitmap.render(root_.displayList(), scale_, windowBackground);
+    root_.takeDamage();
     return bitmap;
 }
 

@@ -20,7 +20,7 @@ public:
 
     // Runs queued work and brings the tree up to date.
     void update();
-    // Moves the clock on, running timers and animation frames on the way.
+    // Moves the clock on, running timers and animation frames on the way and one at the end.
     void advance(double seconds);
     void resize(Size size);
 
@@ -35,7 +35,7 @@ public:
     void move(Point to);
     void release(Point at);
     void click(Point at, unsigned modifiers = 0);
-    void click(const std::string& testId) { click(center(testId)); }
+    void clickOn(const std::string& testId) { click(center(testId)); }
     // Press at from, move in steps to to, release there.
     void drag(Point from, Point to, int steps = 4);
     void hover(Point at);

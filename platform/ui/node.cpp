@@ -19,11 +19,6 @@ protected:
     Size sizeThatFits(ProposedSize) override { return {}; }
 };
 
-const View& emptyViewFallback() {
-    static const View none;
-    return none;
-}
-
 bool sameSlot(const Node& node, const View& view) {
     const void* kind = view.spec() ? view.spec()->kind() : &kindTag<EmptyNode>;
     return node.kind() == kind && node.id() == view.id() && !node.isDeparting();
@@ -191,7 +186,7 @@ void Node::reconcileChildren(const Views& views, const BuildScope& scope) {
     std::size_t position = 0;
     for (const View& view : views) {
         std::unique_ptr<Node> slot;
-        const bool identified = !std::holds_alternative<std::monostate>(view.id());
+        const bool identified = view.id().isSet();
         if (identified) {
             auto match = std::find_if(previous.begin(), previous.end(), [&](const auto& n) { return n && sameSlot(*n, view); });
             if (match != previous.end()) slot = std::move(*match);

@@ -38,6 +38,8 @@ public:
     virtual bool isEmptyLayout() const { return false; }
     // For stacks: a spacer grows along the stack's axis.
     virtual bool isSpacer() const { return false; }
+    // A modifier of the view below it (not a view of its own): its gestures act with that view's.
+    virtual bool isModifier() const { return false; }
     double zIndex() const { return zIndex_; }
 
     // What this node adds to the transform of its children (offsets, scales, scrolling).
@@ -138,6 +140,7 @@ private:
 // A node with one child that it passes everything through to; modifiers override what they change.
 class ProxyNode : public Node {
 public:
+    bool isModifier() const override { return true; }
     std::optional<double> firstBaseline(Size size) override;
     double layoutPriority() const override;
     bool isEmptyLayout() const override;
@@ -157,6 +160,7 @@ public:
     void markDirty();
     bool isDirty() const { return dirty_; }
     void willUnmount() override;
+    bool isModifier() const override { return false; }
 
 private:
     friend class BuildContext;

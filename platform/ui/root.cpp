@@ -114,6 +114,11 @@ void Root::update() {
     inUpdate_ = false;
 }
 
+void Root::updateAnimationFrameNow() {
+    if (nextAnimationFrame_) nextAnimationFrame_ = nowNanoseconds();
+    update();
+}
+
 void Root::rebuild() {
     fullRebuild_ = false;
     dirtyComposites_ = false;
@@ -221,11 +226,14 @@ void Root::dispatch(PointerEvent event) {
         const auto chain = hitChain(window);
         if (std::any_of(chain.begin(), chain.end(), [](Node* n) { return n->swallowsInput(); })) return;
         if (focused_ && std::find(chain.begin(), chain.end(), focused_) == chain.end()) focus(nullptr);
-        bool primaryFound = false;
+        // The handler nearest the pointer takes the press, with the other gestures of the same view (the
+        // modifiers stacked on it); handlers of enclosing views only when they act simultaneously.
+        bool primaryFound = false, sameView = true;
         for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+            if (primaryFound && !(*it)->isModifier()) sameView = false;
             PointerHandler* h = (*it)->pointerHandler();
             if (!h) continue;
-            if (!primaryFound || h->actsSimultaneously()) pressTargets_.push_back({*it, h});
+            if (!primaryFound || sameView || h->actsSimultaneously()) pressTargets_.push_back({*it, h});
             primaryFound = true;
         }
     } else {

@@ -43,6 +43,8 @@ public:
 
     // Rebuilds what is out of date, lays out, settles preferences and records the frame's drawing.
     void update();
+    // An update that is also an animation frame, whenever the next one was due.
+    void updateAnimationFrameNow();
     const DisplayList& displayList() const { return displayList_; }
     // The part of the window that changed since the last take, in points; empty when nothing did.
     Rect takeDamage();

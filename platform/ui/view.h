@@ -17,7 +17,6 @@
 #include <memory>
 #include <string>
 #include <type_traits>
-#include <variant>
 #include <vector>
 
 namespace pulvan::ui {
@@ -30,7 +29,19 @@ class Root;
 class BuildContext;
 
 // An explicit identity: a node is kept only for a description with the same one.
-using ViewId = std::variant<std::monostate, long long, std::string>;
+class ViewId {
+public:
+    ViewId() = default;
+    ViewId(long long number) : key_(1, '#') { key_.append(std::to_string(number)); }
+    ViewId(int number) : ViewId(static_cast<long long>(number)) {}
+    ViewId(const std::string& name) : key_(1, '$') { key_.append(name); }
+    ViewId(const char* name) : ViewId(std::string(name)) {}
+    bool isSet() const { return !key_.empty(); }
+    friend bool operator==(const ViewId&, const ViewId&) = default;
+
+private:
+    std::string key_;
+};
 
 enum class Curve : unsigned char { linear, easeIn, easeOut, easeInOut };
 struct Animation {

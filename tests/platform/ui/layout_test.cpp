@@ -94,7 +94,7 @@ const LayoutCase layoutCases[] = {
     {"GridFillsColumnsOfTheMinimumWidth", {200, 200},
      [] {
          Views items;
-         for (int i = 0; i < 5; ++i) items.push_back(fill("i" + std::to_string(i)).frame({.height = 20}));
+         for (int i = 0; i < 5; ++i) items.push_back(fill(std::string(1, 'i').append(std::to_string(i))).frame({.height = 20}));
          return adaptiveGrid({.minimumColumnWidth = 50, .columnSpacing = 10, .rowSpacing = 4}, items).frame({.width = 200});
      },
      {{"i0", {0, 78, 60, 20}}, {"i2", {140, 78, 60, 20}}, {"i3", {0, 102, 60, 20}}, {"i4", {70, 102, 60, 20}}}},

@@ -1,0 +1,199 @@
+// Pointer, scroll and key input through the root: who gets what, in which order, and that every press ends once.
+#include "platform/foundation/pasteboard.h"
+#include "platform/ui/content.h"
+#include "platform/ui/harness.h"
+#include "platform/ui/layout.h"
+#include "platform/ui/text_field.h"
+
+#include <gtest/gtest.h>
+#include <xkbcommon/xkbcommon-keysyms.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pulvan::ui {
+namespace {
+
+using Log = std::vector<std::string>;
+
+std::string phaseName(const PointerEvent& e) {
+    switch (e.phase) {
+        case PointerPhase::press: return "press" + std::to_string(e.clickCount);
+        case PointerPhase::move: return "move";
+        case PointerPhase::release: return "release";
+        case PointerPhase::cancel: return "cancel";
+    }
+    return "?";
+}
+
+View recorder(const std::shared_ptr<Log>& log, const std::string& name, bool simultaneous = false) {
+    return color(Color::white()).onPointer([log, name](const PointerEvent& e) { log->push_back(name + ":" + phaseName(e)); }, simultaneous);
+}
+
+struct ClickCase {
+    const char* name;
+    double secondDelay;
+    Point secondAt;
+    int expectedCount;
+    friend void PrintTo(const ClickCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class ClickCounts : public ::testing::TestWithParam<ClickCase> {};
+
+// X11 has no click counts: the root counts presses within 0.4 s and 4 points of the last one.
+TEST_P(ClickCounts, FollowTimeAndDistanceOnTheInjectedClock) {
+    auto log = std::make_shared<Log>();
+    Harness h([&] { return recorder(log, "v"); }, {100, 100});
+    h.click({50, 50});
+    h.advance(GetParam().secondDelay);
+    h.click(GetParam().secondAt);
+    EXPECT_EQ(log->at(2), "v:press" + std::to_string(GetParam().expectedCount));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ClickCounts,
+                         ::testing::Values(ClickCase{"Quick", 0.1, {50, 50}, 2}, ClickCase{"AtTheTimeEdge", 0.4, {50, 50}, 2},
+                                           ClickCase{"TooLate", 0.41, {50, 50}, 1}, ClickCase{"AtTheDistanceEdge", 0.1, {54, 50}, 2},
+                                           ClickCase{"TooFar", 0.1, {53, 53}, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PointerInput, ThirdQuickClickCountsThree) {
+    auto log = std::make_shared<Log>();
+    Harness h([&] { return recorder(log, "v"); }, {100, 100});
+    for (int i = 0; i < 3; ++i) h.click({50, 50});
+    EXPECT_EQ(*log, (Log{"v:press1", "v:release", "v:press2", "v:release", "v:press3", "v:release"}));
+}
+
+TEST(PointerInput, TheNearestHandlerTakesThePressAndASimultaneousAncestorToo) {
+    auto log = std::make_shared<Log>();
+    Harness h(
+        [&] {
+            return zstack({}, recorder(log, "plain-ancestor").frame({.width = 100, .height = 100}),
+                          recorder(log, "child").frame({.width = 20, .height = 20}))
+                .onPointer([log](const PointerEvent& e) { log->push_back("highlight:" + phaseName(e)); }, true);
+        },
+        {100, 100});
+    h.drag({50, 50}, {52, 50}, 1);
+    EXPECT_EQ(*log, (Log{"child:press1", "highlight:press1", "child:move", "highlight:move", "child:release", "highlight:release"}));
+    log->clear();
+    h.click({5, 5});
+    EXPECT_EQ(*log, (Log{"plain-ancestor:press1", "highlight:press1", "plain-ancestor:release", "highlight:release"}));
+}
+
+TEST(PointerInput, ADisabledSubtreeSwallowsPressesAndTheBackdropBehindGetsNone) {
+    auto log = std::make_shared<Log>();
+    Harness h(
+        [&] {
+            return zstack({}, recorder(log, "backdrop"), recorder(log, "control").frame({.width = 20, .height = 20}).disabled(true));
+        },
+        {100, 100});
+    h.click({50, 50});
+    EXPECT_TRUE(log->empty());
+    h.click({5, 5});
+    EXPECT_EQ(*log, (Log{"backdrop:press1", "backdrop:release"}));
+}
+
+// A gesture whose view leaves the tree or loses the grab gets exactly one end, then nothing more.
+TEST(PointerInput, EveryPressEndsExactlyOnceWhenTheViewGoesOrTheGrabIsLost) {
+    for (const bool byRemoval : {true, false}) {
+        auto log = std::make_shared<Log>();
+        bool shown = true;
+        Harness h(
+            [&] {
+                return shown ? color(Color::white())
+                                   .onDrag({.minimumDistance = 0}, [log](const DragValue&) { log->push_back("changed"); },
+                                           [log](const DragValue&) { log->push_back("ended"); })
+                             : View();
+            },
+            {100, 100});
+        h.press({10, 10});
+        h.move({20, 10});
+        if (byRemoval) {
+            shown = false;
+            h.root().invalidate();
+            h.update();
+        } else {
+            h.root().cancelPointer();
+        }
+        h.move({30, 10});
+        h.release({30, 10});
+        EXPECT_EQ(*log, (Log{"changed", "changed", "ended"})) << (byRemoval ? "removal" : "lost grab");
+    }
+}
+
+TEST(PointerInput, RecognisersTapDragAndLongPress) {
+    auto log = std::make_shared<Log>();
+    Harness h(
+        [&] {
+            return vstack({.spacing = 0},
+                          color(Color::white()).frame({.height = 50}).onTapGesture([log] { log->push_back("tap"); }),
+                          color(Color::white())
+                              .frame({.height = 50})
+                              .onDrag({.minimumDistance = 10},
+                                      [log](const DragValue& v) { log->push_back("drag " + std::to_string(int(v.translation().x))); },
+                                      [log](const DragValue&) { log->push_back("end"); })
+                              .onLongPressGesture({.minimumDuration = 0.5, .maximumDistance = 10}, [log] { log->push_back("long"); }));
+        },
+        {100, 100});
+    h.drag({10, 10}, {19, 10});  // within the slop: a tap
+    h.drag({10, 10}, {21, 10});  // past it: no tap
+    h.drag({10, 60}, {19, 60});  // short of the drag distance
+    h.drag({10, 60}, {30, 60}, 2);
+    h.press({10, 60});
+    h.advance(0.49);
+    h.advance(0.02);
+    h.release({10, 60});
+    h.press({10, 60});
+    h.move({25, 60});
+    h.advance(1);
+    h.release({25, 60});
+    EXPECT_EQ(*log, (Log{"tap", "drag 10", "drag 20", "end", "long", "drag 15", "end"}));
+}
+
+TEST(ScrollInput, APhasedGestureStaysWithItsViewAndWheelStepsAreNotPhased) {
+    auto log = std::make_shared<Log>();
+    const auto lane = [&](const std::string& name) {
+        return color(Color::white()).frame({.height = 50}).onScroll([log, name](const ScrollEvent& e) {
+            log->push_back(name + (e.phase == ScrollPhase::none ? " wheel " : " phase ") + std::to_string(int(e.deltaY)));
+            return true;
+        });
+    };
+    Harness h([&] { return vstack({.spacing = 0}, lane("top"), lane("bottom")); }, {100, 100});
+    h.scroll({10, 10}, 0, 3, ScrollPhase::began, true);
+    h.scroll({10, 80}, 0, 4, ScrollPhase::changed, true);
+    h.scroll({10, 80}, 0, 0, ScrollPhase::ended, true);
+    h.scroll({10, 80}, 0, 1);
+    EXPECT_EQ(*log, (Log{"top phase 3", "top phase 4", "top phase 0", "bottom wheel 1"}));
+}
+
+TEST(TextFieldInput, EditsSelectsPastesAndSubmits) {
+    std::string value = "Bass";
+    int submits = 0;
+    foundation::Pasteboard::general().clearContents();
+    Harness h(
+        [&] {
+            return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }, .onSubmit = [&] { ++submits; }})
+                .frame({.width = 120})
+                .testId("field");
+        },
+        {200, 40});
+    h.clickOn("field");
+    h.key(XKB_KEY_End);
+    h.type(" 2é");
+    EXPECT_EQ(value, "Bass 2é");
+    h.key(XKB_KEY_BackSpace);
+    h.key(XKB_KEY_Left, shiftKey);
+    h.key(XKB_KEY_Left, shiftKey);
+    h.key(XKB_KEY_c, controlKey);
+    h.key(XKB_KEY_Home);
+    h.key(XKB_KEY_v, controlKey);
+    EXPECT_EQ(value, " 2Bass 2");
+    h.key(XKB_KEY_a, controlKey);
+    h.type("Lead");
+    h.key(XKB_KEY_Return);
+    EXPECT_EQ(value, "Lead");
+    EXPECT_EQ(submits, 1);
+}
+
+}  // namespace
+}  // namespace pulvan::ui
