@@ -126,8 +126,9 @@ void drawWithShadow(cairo_t* cr, cairo_pattern_t* content, const draw::BeginShad
     const double sigma = shadow.radius / 2 * deviceScale(cr);
     const double margin = std::ceil(3 * sigma) + 1;
 
-    // The shadow is only seen inside the clip, and only around where the content drew.
-    Rect area = deviceClip(cr);
+    // The shadow is only seen inside the clip, and only around where the content drew; the blur also
+    // takes in what lies within its reach outside the clip, so a repaint of part of it matches the whole.
+    Rect area = deviceClip(cr).insetBy(-margin, -margin);
     if (contentBounds) area = area.intersection(deviceRect(cr, contentBounds->offsetBy(shadow.offset.x, shadow.offset.y)).insetBy(-margin, -margin));
     const int left = static_cast<int>(std::floor(area.x)), top = static_cast<int>(std::floor(area.y));
     const int width = static_cast<int>(std::ceil(area.maxX())) - left, height = static_cast<int>(std::ceil(area.maxY())) - top;
@@ -225,10 +226,12 @@ public:
     }
     // `content` runs from the command after this one to the end of the list.
     void beginShadow(const draw::BeginShadow& s, std::span<const DrawCommand> content) {
-        // Composed no larger than what it draws; the clip goes again before the shadow is drawn.
+        // Composed as large as what it draws, inside the clip or not (its shadow may reach into the
+        // clip); the clip returns before the shadow and the content are drawn.
         const std::optional<Rect> bounds = groupContentBounds(content);
         cairo_save(cr_);
         if (bounds) {
+            cairo_reset_clip(cr_);
             cairo_new_path(cr_);
             cairo_rectangle(cr_, bounds->x, bounds->y, bounds->width, bounds->height);
             cairo_clip(cr_);
@@ -236,7 +239,7 @@ public:
         cairo_push_group(cr_);
         open_.push_back({Kind::shadow, 1, s, bounds});
     }
-    void operator()(const draw::BeginShadow&) {}
+    void operator()(const draw::BeginShadow&) {}  // paint() calls beginShadow instead
     void operator()(const draw::EndGroup&) {
         if (!open_.empty() && open_.back().kind != Kind::save) close();
     }

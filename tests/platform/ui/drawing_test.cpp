@@ -155,6 +155,19 @@ TEST(Drawing, ShadowedContentKeepsWhatItDrawsThroughTransformsAndWideStrokes) {
     EXPECT_EQ(bitmap.pixel(58, 5), Color::white());
 }
 
+TEST(Drawing, ShadowRepaintedInPartMatchesTheWhole) {
+    // Damage repaints clip to a small rectangle: the shadow in it must not change with the clip.
+    DisplayList whole;
+    drawShadow(whole);
+    const Rect damage{50, 50, 20, 12};
+    DisplayList part;
+    part.add(draw::ClipRect{damage});
+    drawShadow(part);
+    const Bitmap expected = render({120, 80}, 2, whole), repainted = render({120, 80}, 2, part);
+    for (int y = 2 * static_cast<int>(damage.y); y < 2 * damage.maxY(); ++y)
+        for (int x = 2 * static_cast<int>(damage.x); x < 2 * damage.maxX(); ++x) ASSERT_EQ(repainted.pixel(x, y), expected.pixel(x, y)) << x << "," << y;
+}
+
 TEST(Drawing, QuadraticCurveKeepsItsShape) {
     // The curve passes through (50, 50) at its middle; its control point (50, 10) pulls it but is off the curve.
     DisplayList list;
