@@ -1,0 +1,24 @@
+#pragma once
+// What the capture views stand on: a transparent surface that takes the raw pointer events of its frame.
+#include "platform/ui/view.h"
+
+#include <functional>
+
+namespace pulvan::views {
+
+// A gesture's bookkeeping, kept with its view across rebuilds. Changing it draws nothing, so it does
+// not build the view again.
+template <typename T>
+struct Bookkeeping {
+    mutable T value{};
+};
+
+// Fills what it is offered and draws nothing; presses of buttons other than the left one are not its.
+ui::View captureSurface(std::function<void(const ui::PointerEvent&)> handler);
+
+template <typename F, typename... Args>
+void callIfSet(const F& callback, const Args&... args) {
+    if (callback) callback(args...);
+}
+
+}  // namespace pulvan::views

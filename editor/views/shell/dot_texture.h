@@ -1,0 +1,17 @@
+#pragma once
+// The dotted "on" texture of step cells and option buttons.
+#include "platform/ui/view.h"
+
+namespace pulvan::views {
+
+// Dots of the diameter on a square grid from the top-left corner, one layer; a dot is drawn when its
+// centre lies inside, so the last row and column may be cut by the edge.
+struct DotTexture {
+    ui::Color color;
+    double spacing = 3;  // between dot centres, > 0
+    double diameter = 1;
+
+    ui::View body(ui::BuildContext&) const;
+};
+
+}  // namespace pulvan::views

@@ -1,0 +1,136 @@
+#include "editor/views/shell/dot_texture.h"
+#include "editor/views/shell/floppy_disk_icon.h"
+#include "editor/views/shell/shapes.h"
+#include "platform/ui/harness.h"
+#include "tests/editor/views/shell_gallery.h"
+#include "tests/platform/ui/golden.h"
+
+#include <gtest/gtest.h>
+
+#include <variant>
+
+namespace pulvan::views {
+namespace {
+
+using ui::Path;
+using ui::Point;
+using Verb = Path::Verb;
+
+// The path's verbs and end points (a curve's end point, not its control).
+struct Outline {
+    std::vector<Verb> verbs;
+    std::vector<Point> ends;
+};
+Outline outline(const Path& path) {
+    Outline o;
+    for (const auto& e : path.elements()) {
+        o.verbs.push_back(e.verb);
+        if (e.verb == Verb::quad) o.ends.push_back(e.points[1]);
+        else if (e.verb != Verb::close) o.ends.push_back(e.points[0]);
+    }
+    return o;
+}
+
+TEST(Shapes, Outlines) {
+    constexpr Verb M = Verb::move, L = Verb::line, Q = Verb::quad, Z = Verb::close;
+    struct Case {
+        const char* name;
+        ui::ShapeView shape;
+        ui::Rect rect;
+        std::vector<Verb> verbs;
+        std::vector<Point> ends;
+    };
+    const Case cases[] = {
+        {"radius cut to half the shorter side", RoundedCorners{20, allCorners}, {0, 0, 30, 10},
+         {M, L, Q, L, Q, L, Q, L, Q, Z},
+         {{5, 0}, {25, 0}, {30, 5}, {30, 5}, {25, 10}, {5, 10}, {0, 5}, {0, 5}, {5, 0}}},
+        {"no corners: the plain rectangle", RoundedCorners{6, UIRectCorner{}}, {2, 3, 20, 10},
+         {M, L, L, L, L, Z}, {{2, 3}, {22, 3}, {22, 13}, {2, 13}, {2, 3}}},
+        {"top corners only", RoundedCorners{4, {topLeft, topRight}}, {0, 0, 20, 10},
+         {M, L, Q, L, L, L, Q, Z}, {{4, 0}, {16, 0}, {20, 4}, {20, 10}, {0, 10}, {0, 4}, {4, 0}}},
+        {"tab: open, no bottom edge", TabTopBorder{6}, {0, 0, 40, 20},
+         {M, L, Q, L, Q, L}, {{0, 20}, {0, 6}, {6, 0}, {34, 0}, {40, 6}, {40, 20}}},
+        {"tab narrower than its radius: the curves overlap", TabTopBorder{10}, {0, 0, 12, 30},
+         {M, L, Q, L, Q, L}, {{0, 30}, {0, 10}, {10, 0}, {2, 0}, {12, 10}, {12, 30}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Outline o = outline(c.shape.shape()(c.rect));
+        EXPECT_EQ(o.verbs, c.verbs);
+        EXPECT_EQ(o.ends, c.ends);
+    }
+    // The control point of a corner is the rectangle's corner: a quadratic curve, not an arc.
+    EXPECT_EQ(RoundedCorners(4, topRight).shape()({0, 0, 20, 10}).elements()[2].points[0], (Point{20, 0}));
+}
+
+TEST(Shapes, CornerSetAlgebra) {
+    const UIRectCorner top = {topLeft, topRight};
+    EXPECT_EQ(top, topLeft | topRight);
+    EXPECT_EQ(top & (topRight | bottomRight), topRight);
+    EXPECT_EQ(top ^ (topRight | bottomRight), topLeft | bottomRight);
+    EXPECT_EQ(allCorners - top, bottomLeft | bottomRight);
+    EXPECT_TRUE(top.isSubset(allCorners));
+    EXPECT_TRUE(top.isDisjoint(bottomLeft | bottomRight));
+    EXPECT_TRUE((top - top).isEmpty());
+}
+
+// Everything the root view drew of one kind of command.
+template <typename Command>
+std::vector<Command> drawn(ui::Harness& harness) {
+    std::vector<Command> found;
+    for (const auto& c : harness.root().displayList().commands())
+        if (const auto* command = std::get_if<Command>(&c)) found.push_back(*command);
+    return found;
+}
+
+TEST(DotTexture, DotsWhoseCentresLieInside) {
+    struct Case {
+        ui::Size size;
+        double diameter, spacing;
+        std::vector<double> xs, ys;  // dot centres
+    };
+    const Case cases[] = {
+        {{10, 4}, 1.3, 3, {0.65, 3.65, 6.65, 9.65}, {0.65, 3.65}},
+        {{10, 4}, 9, 3, {}, {}},      // larger than twice the height
+        {{10, 4}, 1, 0, {}, {}},      // no spacing: nothing rather than no end
+        {{2, 10}, 5, 3, {}, {}},      // wider than twice the width
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.diameter << " every " << c.spacing);
+        ui::Harness harness([&] { return DotTexture{Color::white(), c.spacing, c.diameter}; }, c.size);
+        std::vector<Point> expected, centres;
+        for (double y : c.ys)
+            for (double x : c.xs) expected.push_back({x, y});
+        for (const auto& fill : drawn<ui::draw::Fill>(harness)) {
+            const ui::Rect b = fill.path.bounds();
+            EXPECT_NEAR(b.width, c.diameter, 1e-9);
+            centres.push_back({std::round(b.midX() * 100) / 100, std::round(b.midY() * 100) / 100});
+        }
+        EXPECT_EQ(centres, expected);
+    }
+}
+
+TEST(FloppyDiskIcon, StrokesThreePathsTwelfthOfItsSide) {
+    ui::Harness harness([] { return ui::View(FloppyDiskIcon{}).frame({.width = 14, .height = 20}); }, {14, 20});
+    const auto strokes = drawn<ui::draw::Stroke>(harness);
+    ASSERT_EQ(strokes.size(), 3u);
+    for (const auto& s : strokes) {
+        EXPECT_NEAR(s.style.width, 1.1667, 1e-4);
+        EXPECT_EQ(s.style.cap, ui::LineCap::round);
+        EXPECT_EQ(s.style.join, ui::LineJoin::round);
+    }
+    // Square, centred in the taller frame: the body's left edge at x 3 of 24 units.
+    EXPECT_NEAR(strokes[0].path.bounds().minX(), 3 * 14 / 24.0, 1e-9);
+    EXPECT_NEAR(strokes[0].path.bounds().minY(), 3 + 3 * 14 / 24.0, 1e-9);
+}
+
+TEST(ShellPieces, MatchGoldenImages) {
+    for (const auto& piece : shellGalleryPieces()) {
+        SCOPED_TRACE(piece.name);
+        ui::Harness harness(piece.view, piece.size, piece.goldenScale);
+        ui::expectMatchesGolden(harness.render(), piece.name);
+    }
+}
+
+}  // namespace
+}  // namespace pulvan::views
