@@ -63,17 +63,6 @@ TEST(Shapes, Outlines) {
     EXPECT_EQ(RoundedCorners(4, topRight).shape()({0, 0, 20, 10}).elements()[2].points[0], (Point{20, 0}));
 }
 
-TEST(Shapes, CornerSetAlgebra) {
-    const UIRectCorner top = {topLeft, topRight};
-    EXPECT_EQ(top, topLeft | topRight);
-    EXPECT_EQ(top & (topRight | bottomRight), topRight);
-    EXPECT_EQ(top ^ (topRight | bottomRight), topLeft | bottomRight);
-    EXPECT_EQ(allCorners - top, bottomLeft | bottomRight);
-    EXPECT_TRUE(top.isSubset(allCorners));
-    EXPECT_TRUE(top.isDisjoint(bottomLeft | bottomRight));
-    EXPECT_TRUE((top - top).isEmpty());
-}
-
 // Everything the root view drew of one kind of command.
 template <typename Command>
 std::vector<Command> drawn(ui::Harness& harness) {
