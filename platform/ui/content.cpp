@@ -4,6 +4,7 @@
 #include "platform/ui/node.h"
 #include "platform/ui/symbols.h"
 
+#include <array>
 #include <cmath>
 
 namespace pulvan::ui {
@@ -26,7 +27,8 @@ public:
         p_ = p;
         if (p_.useForeground) p_.fill = scope.environment.get<ForegroundColorKey>();
     }
-    bool acceptsHits() const override { return true; }
+    // A filled shape takes hits; an outline or a clear fill is decoration and lets them through.
+    bool acceptsHits() const override { return p_.fill && p_.fill->alpha > 0; }
     void draw(DisplayList& list) override {
         if (p_.fill) list.add(draw::Fill{p_.shape(frame_), *p_.fill});
         if (p_.strokeColor) {
@@ -48,7 +50,10 @@ public:
     using Parameters = std::string;
     void apply(const std::string& string, const BuildScope& scope) {
         const Environment& environment = scope.environment;
-        if (string != string_ || !(style_ == environment.get<TextStyleKey>())) laidOut_.reset();
+        if (string != string_ || !(style_ == environment.get<TextStyleKey>())) {
+            natural_.reset();
+            narrower_ = {};
+        }
         string_ = string;
         style_ = environment.get<TextStyleKey>();
         color_ = environment.get<ForegroundColorKey>();
@@ -71,18 +76,25 @@ protected:
     }
 
 private:
+    // Layouts are kept per width while the text and its style stay: rebuilds and layout passes reuse them.
     std::shared_ptr<const TextLayout> layoutFor(std::optional<double> width) {
         if (width && !std::isfinite(*width)) width.reset();
-        if (laidOut_ && laidWidth_ == width) return laidOut_;
-        laidOut_ = TextEngine::shared().layout(string_, style_, width);
-        laidWidth_ = width;
-        return laidOut_;
+        if (!natural_) natural_ = TextEngine::shared().layout(string_, style_, std::nullopt);
+        // At its natural width or wider a text is laid out as it is naturally.
+        if (!width || *width >= natural_->size().width) return natural_;
+        for (const auto& [w, layout] : narrower_)
+            if (layout && w == *width) return layout;
+        auto layout = TextEngine::shared().layout(string_, style_, width);
+        narrower_[nextNarrower_] = {*width, layout};
+        nextNarrower_ = (nextNarrower_ + 1) % narrower_.size();
+        return layout;
     }
     std::string string_;
     TextStyle style_;
     Color color_;
-    std::shared_ptr<const TextLayout> laidOut_;
-    std::optional<double> laidWidth_;
+    std::shared_ptr<const TextLayout> natural_;
+    std::array<std::pair<double, std::shared_ptr<const TextLayout>>, 3> narrower_{};
+    std::size_t nextNarrower_ = 0;
 };
 
 

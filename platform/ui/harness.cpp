@@ -122,6 +122,10 @@ void Harness::type(const std::string& text) {
 
 Bitmap Harness::render() {
     update();
+    // The whole window, not only what changed since the last frame.
+    root_.markDamaged({0, 0, root_.size().width, root_.size().height});
+    root_.requestUpdate();
+    root_.update();
     const Size s = root_.size();
     Bitmap bitmap(static_cast<int>(std::ceil(s.width * scale_)), static_cast<int>(std::ceil(s.height * scale_)));
     bitmap.render(root_.displayList(), scale_, windowBackground);

@@ -252,6 +252,7 @@ public:
         list.add(draw::Restore{});
     }
     bool hitTest(Point point, std::vector<Node*>& chain) override { return frame_.contains(point) && Node::hitTest(point, chain); }
+    Rect computeDrawnBounds() const override { return frame_; }
 };
 
 struct ShadowParameters {
@@ -265,6 +266,11 @@ public:
         list.add(draw::BeginShadow{parameters_.color, parameters_.radius, parameters_.offset});
         drawChildren(list);
         list.add(draw::EndGroup{});
+    }
+    Rect computeDrawnBounds() const override {
+        const Rect content = Node::computeDrawnBounds();
+        const double blur = 2 * parameters_.radius;
+        return content.united(content.offsetBy(parameters_.offset.x, parameters_.offset.y).insetBy(-blur, -blur));
     }
 };
 

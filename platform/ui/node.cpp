@@ -9,6 +9,8 @@ namespace pulvan::ui {
 
 namespace {
 std::uint64_t layoutGeneration = 1;
+// The part of the frame being recorded, in the space of the children being drawn.
+thread_local Rect drawingCull{-infinity, -infinity, infinity, infinity};
 
 // What an absent view becomes, so that the views after it keep their positions.
 class EmptyNode final : public Node {
@@ -46,17 +48,38 @@ void beginLayoutPass() { ++layoutGeneration; }
 Node::~Node() = default;
 
 Size Node::measure(ProposedSize proposal) {
+    // An unchanged subtree answers as it did in earlier passes; a changed one only within this pass.
     for (const Measurement& m : measurements_)
-        if (m.generation == layoutGeneration && m.proposal == proposal) return m.size;
+        if (m.generation != 0 && (m.generation == layoutGeneration || !layoutDirty_) && m.proposal == proposal) return m.size;
     const Size size = sizeThatFits(proposal);
     measurements_[nextMeasurement_] = {layoutGeneration, proposal, size};
     nextMeasurement_ = (nextMeasurement_ + 1) % measurements_.size();
     return size;
 }
 
+void Node::markLayoutDirty() {
+    for (Node* n = this; n && !n->layoutDirty_; n = n->parent_) n->layoutDirty_ = true;
+}
+
 void Node::place(const Rect& frame) {
+    if (!layoutDirty_ && frame == frame_) return;
+    const Rect old = frame_;
     frame_ = frame;
     placeChildren();
+    layoutDirty_ = false;
+    drawnBounds_ = computeDrawnBounds();
+    if (old != frame && root_) {
+        const Transform t = transformToRoot();
+        root_->markDamaged(t.apply(old));
+        root_->markDamaged(t.apply(frame));
+    }
+}
+
+Rect Node::computeDrawnBounds() const {
+    Rect bounds = frame_;
+    const Transform t = childTransform();
+    for (const auto& c : children_) bounds = bounds.united(t.isIdentity() ? c->drawnBounds_ : t.apply(c->drawnBounds_));
+    return bounds;
 }
 
 void Node::placeChildren() {
@@ -97,6 +120,12 @@ double Node::transitionOpacity() const {
 
 void Node::draw(DisplayList& list) { drawChildren(list); }
 
+void recordDrawing(Node& node, DisplayList& list, const Rect& cull) {
+    const Rect outer = std::exchange(drawingCull, cull);
+    node.draw(list);
+    drawingCull = outer;
+}
+
 void Node::drawChildren(DisplayList& list) {
     if (children_.empty()) return;
     const Transform t = childTransform();
@@ -105,13 +134,16 @@ void Node::drawChildren(DisplayList& list) {
         list.add(draw::Save{});
         list.add(draw::Concat{t});
     }
+    const Rect outerCull = drawingCull;
+    if (transformed) drawingCull = t.inverted().apply(outerCull);
     inZOrder(children_, [&](Node& child) {
         const double fade = child.transitionOpacity();
-        if (fade <= 0) return;
+        if (fade <= 0 || !child.drawnBounds_.intersects(drawingCull)) return;
         if (fade < 1) list.add(draw::BeginGroup{fade});
         child.draw(list);
         if (fade < 1) list.add(draw::EndGroup{});
     });
+    drawingCull = outerCull;
     if (transformed) list.add(draw::Restore{});
 }
 
@@ -135,6 +167,7 @@ void Node::mount(Node* parent, Root* root) {
     parent_ = parent;
     root_ = root;
     mounted_ = true;
+    if (root && observesLayout()) root->observeLayout(*this);
 }
 
 void Node::unmount() {
@@ -142,13 +175,14 @@ void Node::unmount() {
         if (c->mounted_) c->unmount();
     if (!mounted_) return;
     mounted_ = false;
+    if (parent_) parent_->markLayoutDirty();
     willUnmount();
     if (root_) root_->nodeWillUnmount(*this);
 }
 
 void applyView(std::unique_ptr<Node>& slot, const View& view, Node* parent, const BuildScope& scope) {
     if (slot && sameSlot(*slot, view)) {
-        for (auto& m : slot->measurements_) m.generation = 0;
+        slot->markLayoutDirty();
         if (view.spec()) view.spec()->update(*slot, scope);
         slot->transition_ = view.transition();
         return;
@@ -159,6 +193,7 @@ void applyView(std::unique_ptr<Node>& slot, const View& view, Node* parent, cons
     node->id_ = view.id();
     node->transition_ = view.transition();
     node->mount(parent, scope.root);
+    if (parent) parent->markLayoutDirty();
     if (node->transition_ && scope.root && scope.root->animationsEnabled()) {
         node->appearing_ = true;
         node->transitionStart_ = scope.root->nowNanoseconds();

@@ -79,8 +79,13 @@ public:
     bool isDeparting() const { return departing_; }
     double transitionOpacity() const;
 
-    // Called after every layout, when the whole tree has its frames.
+    // Nodes that say so are called after every layout, when the whole tree has its frames.
+    virtual bool observesLayout() const { return false; }
     virtual void didLayout() {}
+    // Where the node and its children may draw, in the node's parent's child space.
+    const Rect& drawnBounds() const { return drawnBounds_; }
+    // Its layout must be worked out again: it changed, or something inside it did.
+    void markLayoutDirty();
 
     // Called once when the node joins the tree and once when it leaves it.
     virtual void didMount() {}
@@ -90,6 +95,8 @@ protected:
     virtual Size sizeThatFits(ProposedSize proposal) = 0;
     // Places the children inside the node's frame (the default: each child gets the whole frame).
     virtual void placeChildren();
+    // Where this node and its children draw, from their frames (clips and shadows change it).
+    virtual Rect computeDrawnBounds() const;
 
     // Brings the children up to date with descriptions, matching by identity, else by position and kind.
     void reconcileChildren(const Views& views, const BuildScope& scope);
@@ -110,6 +117,7 @@ private:
     friend class ZIndexNode;
     friend void applyView(std::unique_ptr<Node>& slot, const View& view, Node* parent, const BuildScope& scope);
     friend void beginDeparture(std::unique_ptr<Node>& node);
+    friend void recordDrawing(Node& node, DisplayList& list, const Rect& cull);
 
     void mount(Node* parent, Root* root);
     void unmount();
@@ -126,7 +134,8 @@ private:
     std::int64_t transitionStart_ = 0;
     bool appearing_ = false;
     bool mounted_ = false;
-    Rect lastRootFrame_;
+    bool layoutDirty_ = true;
+    Rect drawnBounds_;
 
     struct Measurement {
         std::uint64_t generation = 0;
@@ -231,6 +240,9 @@ public:
 protected:
     P parameters_{};
 };
+
+// Records the node's drawing, leaving out children that draw nowhere near cull (in the node's space).
+void recordDrawing(Node& node, DisplayList& list, const Rect& cull);
 
 // The layout generation: measurements of an earlier pass are stale.
 std::uint64_t currentLayoutGeneration();

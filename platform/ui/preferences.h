@@ -42,6 +42,7 @@ void collectPreference(const Node& node, typename Key::Value& value) {
 template <PreferenceKey Key>
 class PreferenceReaderNode final : public ParameterizedProxyNode<std::function<void(const typename Key::Value&)>> {
 public:
+    bool observesLayout() const override { return true; }
     void didLayout() override {
         typename Key::Value value = Key::defaultValue();
         for (const auto& c : this->children()) collectPreference<Key>(*c, value);

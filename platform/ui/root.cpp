@@ -143,16 +143,10 @@ void Root::layout() {
     beginLayoutPass();
     const Size s = node_->measure({size_.width, size_.height});
     node_->place({(size_.width - s.width) / 2, (size_.height - s.height) / 2, s.width, s.height});
-    // Whatever moved or changed size redraws where it was and where it is.
-    walk(*node_, [&](Node& n) {
-        const Rect now = n.frameInRoot();
-        if (now != n.lastRootFrame_) {
-            markDamaged(now);
-            markDamaged(n.lastRootFrame_);
-            n.lastRootFrame_ = now;
-        }
-    });
-    walk(*node_, [](Node& n) { n.didLayout(); });
+    // Observers may leave or join the tree while they run; run those that were there.
+    const auto observers = layoutObservers_;
+    for (Node* n : observers)
+        if (std::find(layoutObservers_.begin(), layoutObservers_.end(), n) != layoutObservers_.end()) n->didLayout();
 }
 
 void Root::finishDepartures(Node& node, std::int64_t now) {
@@ -172,7 +166,7 @@ void Root::finishDepartures(Node& node, std::int64_t now) {
 
 void Root::record() {
     displayList_.clear();
-    if (node_) node_->draw(displayList_);
+    if (node_) recordDrawing(*node_, displayList_, damage_);
     if (tooltip_) {
         TextStyle style;
         style.font = Font::system(11);
@@ -354,7 +348,8 @@ void Root::focus(Node* node) {
 }
 
 void Root::nodeWillUnmount(Node& node) {
-    markDamaged(node.lastRootFrame_);
+    markDamaged(node.transformToRoot().apply(node.drawnBounds()));
+    std::erase(layoutObservers_, &node);
     for (std::size_t i = 0; i < pressTargets_.size();) {
         if (pressTargets_[i].node == &node) {
             const PointerTarget t = pressTargets_[i];

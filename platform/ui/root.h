@@ -85,6 +85,7 @@ public:
     // Builds the view again at the next animation frame.
     void animate(CompositeNode& node);
     void nodeWillUnmount(Node& node);
+    void observeLayout(Node& node) { layoutObservers_.push_back(&node); }
     void markDamaged(const Rect& rootRect);
     void postLayoutWork(std::function<void()> work) { afterLayout_.push_back(std::move(work)); }
 
@@ -94,7 +95,6 @@ private:
     void layout();
     void record();
     void finishDepartures(Node& node, std::int64_t now);
-    void collectFrames(Node& node, std::vector<std::pair<Node*, Rect>>& out) const;
     std::vector<Node*> hitChain(Point window) const;
     void updateHover(Point window, const std::vector<Node*>& chain);
     void clearTooltipTimer();
@@ -133,6 +133,7 @@ private:
     Node* focused_ = nullptr;
     Point lastPointer_;
     std::vector<CompositeNode*> animating_;
+    std::vector<Node*> layoutObservers_;
     bool inUpdate_ = false;
     friend class CompositeNode;
 };

@@ -92,6 +92,8 @@ public:
         list.add(draw::Fill{p, Color{1, 1, 1, 0.3}});
     }
 
+    bool observesLayout() const override { return true; }
+    Rect computeDrawnBounds() const override { return frame_; }
     void didLayout() override {
         offset_ = std::clamp(offset_, 0.0, maxOffset());
         auto& controller = options_.controller;

@@ -44,6 +44,7 @@ public:
     PointerHandler* pointerHandler() override { return enabled_ ? this : nullptr; }
     KeyHandler* keyHandler() override { return this; }
     std::optional<CursorShape> cursor() const override { return CursorShape::iBeam; }
+    Rect computeDrawnBounds() const override { return frame_.insetBy(-caretWidth, 0); }
     std::optional<double> firstBaseline(Size size) override {
         auto l = layout("Ag");
         return (size.height - l->size().height) / 2 + l->firstBaseline();
