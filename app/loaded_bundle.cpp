@@ -41,8 +41,10 @@ LoadedBundle::~LoadedBundle() {
 std::filesystem::path LoadedBundle::find() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    const std::filesystem::path beside = program.parent_path().parent_path() / kBundleLibrary;
-    if (!error && std::filesystem::exists(beside, error)) return beside;
+    const std::filesystem::path prefix = program.parent_path().parent_path();
+    // The build tree, then an installation under the program's own prefix.
+    for (const auto& candidate : {prefix / kBundleLibrary, prefix / "lib/vst3" / kBundleLibrary})
+        if (!error && std::filesystem::exists(candidate, error)) return candidate;
     return std::filesystem::path(PULVAN_INSTALLED_VST3_DIR) / kBundleLibrary;
 }
 

@@ -20,7 +20,7 @@ public:
     // The bundle's registry: the sequencer's audio unit is instantiated by its component description there.
     const au::ComponentRegistry& registry() const { return *registry_; }
 
-    // The bundle beside the program in the build tree, else where it is installed.
+    // The bundle beside the program in the build tree, else the one installed with it, else where it was to be installed.
     static std::filesystem::path find();
 
 private:
