@@ -138,30 +138,6 @@ TEST_F(DialogTest, ClearButtonEmptiesTheFieldAndKeepsTheFocus) {
     EXPECT_EQ(confirmed, (std::vector<std::string>{"Pad"}));
 }
 
-TEST_F(DialogTest, PromptsFillingTheWindowAreLeftToTheEditorContent) {
-    struct Case {
-        const char* name;
-        Kind kind;
-        bool prefersFullscreen, hosted, fullscreen;
-    };
-    const Case cases[] = {
-        {"a prompt in the standalone window", Kind::prompt, false, false, false},
-        {"a prompt that prefers the full window", Kind::prompt, true, false, true},
-        {"a prompt in a host", Kind::prompt, false, true, true},
-        {"an alert in a host", Kind::alert, false, true, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        store->isHostedUI.set(c.hosted);
-        auto r = request(c.kind);
-        r.prefersFullscreen = c.prefersFullscreen;
-        show(r);
-        EXPECT_EQ(fullscreenPromptRequest(*store).has_value(), c.fullscreen);
-        EXPECT_EQ(harness->exists("dialog"), !c.fullscreen);
-        EXPECT_EQ(harness->exists("backdrop"), !c.fullscreen);
-    }
-}
-
 TEST_F(DialogTest, AccentOfTheConfirmButton) {
     store->preset.modify([](model::Preset& p) { p.tracks[0].accentColorHex = 0x3366CC; });
     struct Case {
