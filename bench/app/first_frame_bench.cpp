@@ -31,18 +31,6 @@ bool waitFor(const std::function<bool()>& done) {
     return true;
 }
 
-xcb_window_t pulvanWindow(pulvan::x11::test::XClient& x) {
-    auto* tree = xcb_query_tree_reply(x.get(), xcb_query_tree(x.get(), x.root()), nullptr);
-    xcb_window_t found = 0;
-    if (tree) {
-        const xcb_window_t* children = xcb_query_tree_children(tree);
-        for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i)
-            if (x.property(children[i], XCB_ATOM_WM_NAME) == "Pulvan") found = children[i];
-    }
-    std::free(tree);
-    return found;
-}
-
 void ProgramStartToFirstFrame(benchmark::State& state) {
     pulvan::x11::test::XClient x;
     if (!std::getenv("DISPLAY") || !x.open()) return state.SkipWithError("no X display");
@@ -54,7 +42,7 @@ void ProgramStartToFirstFrame(benchmark::State& state) {
         if (posix_spawn(&pid, PULVAN_PROGRAM, nullptr, nullptr, argv, environ) != 0) return state.SkipWithError("pulvan does not start");
         xcb_window_t window = 0;
         const bool shown = waitFor([&] {
-            if (!window) window = pulvanWindow(x);
+            if (!window) window = x.topLevelNamed("Pulvan");
             if (!window) return false;
             const auto g = x.geometry(window);
             return g && x.pixel(g->x + 8, g->y + 400) == kEditorBackground;

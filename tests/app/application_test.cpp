@@ -54,19 +54,6 @@ void closeWindow(x11::test::XClient& x, xcb_window_t window) {
     x.sync();
 }
 
-// The top-level window titled "Pulvan", 0 while there is none.
-xcb_window_t pulvanWindow(x11::test::XClient& x) {
-    auto* tree = xcb_query_tree_reply(x.get(), xcb_query_tree(x.get(), x.root()), nullptr);
-    xcb_window_t found = 0;
-    if (tree) {
-        const xcb_window_t* children = xcb_query_tree_children(tree);
-        for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i)
-            if (x.property(children[i], XCB_ATOM_WM_NAME) == "Pulvan") found = children[i];
-    }
-    std::free(tree);
-    return found;
-}
-
 class Application : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -84,7 +71,7 @@ TEST_F(Application, StartsShowsTheEditorResizesAndQuitsWhenItsWindowCloses) {
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, PULVAN_PROGRAM, nullptr, nullptr, argv, environ), 0);
     xcb_window_t window = 0;
-    ASSERT_TRUE(waitFor([&] { return (window = pulvanWindow(x)) != 0; }));
+    ASSERT_TRUE(waitFor([&] { return (window = x.topLevelNamed("Pulvan")) != 0; }));
     auto g = *x.geometry(window);
     EXPECT_EQ(g.width, 1280);
     EXPECT_EQ(g.height, 730);
