@@ -94,6 +94,21 @@ TEST_F(Application, StartsShowsTheEditorResizesAndQuitsWhenItsWindowCloses) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
+TEST_F(Application, QuitsAsFromItsWindowOnCtrlCOrTheSessionsRequest) {
+    for (int signal : {SIGINT, SIGTERM}) {
+        char* argv[] = {const_cast<char*>(PULVAN_PROGRAM), nullptr};
+        pid_t pid = 0;
+        ASSERT_EQ(posix_spawn(&pid, PULVAN_PROGRAM, nullptr, nullptr, argv, environ), 0);
+        ASSERT_TRUE(waitFor([&] { return x.topLevelNamed("Pulvan") != 0; }));
+        kill(pid, signal);
+        int status = -1;
+        ASSERT_TRUE(waitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }));
+        EXPECT_TRUE(WIFEXITED(status)) << "signal " << signal;
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        ASSERT_TRUE(waitFor([&] { return x.topLevelNamed("Pulvan") == 0; }));
+    }
+}
+
 TEST_F(Application, ClosingTheWindowWhilePlayingEndsEveryNote) {
     if (std::system("command -v jackd >/dev/null 2>&1") != 0) GTEST_SKIP() << "jackd is not installed";
     link::ReceivingProgram session("Session 1", "in");
