@@ -47,43 +47,9 @@ model::PresetLoadOutcome StoreLink::applyPresetData(const std::vector<std::uint8
 }
 
 void StoreLink::applyPreset(model::Preset incoming) {
-    auto& s = store_;
-    s.dropPendingSceneSelection();
-    s.cancelPendingPatternSelection(true);
     resetHostedMIDIRecordState(true);
-
-    incoming.currentTrackPatternIndices =
-        model::normalizedPatternIndices(incoming.currentTrackPatternIndices, static_cast<std::int64_t>(incoming.tracks.size()));
-    store::StartingPreset normalised = store::normalizedStartingPreset(std::move(incoming));
-    if (normalised.preset.notesPoolInput == model::NotesPoolInput::midiIn) normalised.preset.notesPool = s.incomingMIDIPoolNotes();
-
-    s.preset.set(std::move(normalised.preset));
-    s.activeTrackIndex.set(0);
-    s.normalizeActiveTrackIndex();
-    s.activeSceneIndex.set(normalised.startScene);
-    s.setPatternCopyToActive(false);
-    s.setPatternSwapWithActive(false);
-    s.setSceneCopyToActive(false);
-    s.setSceneSwapWithActive(false);
-    std::map<foundation::Uuid, store::TrackSelection> selections;
-    const auto& tracks = s.preset->tracks;
-    if (const auto& indices = s.preset->currentTrackPatternIndices) {
-        for (std::size_t i = 0; i < indices->size() && i < tracks.size(); ++i) {
-            const int last = std::max(static_cast<int>(tracks[i].patterns.size()) - 1, 0);
-            selections[tracks[i].id] = store::TrackSelection{std::clamp((*indices)[i], 0, last), 0};
-        }
-    }
-    s.selections.set(std::move(selections));
-    s.lastStepMode.set(std::nullopt);
-
-    s.setActiveModal(std::nullopt);
-    s.dialog.set(std::nullopt);
-    s.dropdown.set(std::nullopt);
-    s.resetHistory();
-
-    refreshAppPlayConfiguration(false, {});
-    s.sendLiveCCValues();
-    if (s.hostedPreservedStateBlob) presentPreservedStatePrompt();
+    store_.replacePreset(std::move(incoming));
+    if (store_.hostedPreservedStateBlob) presentPreservedStatePrompt();
 }
 
 void StoreLink::presentPreservedStatePrompt() {
