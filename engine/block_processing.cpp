@@ -48,7 +48,7 @@ double resyncBeatFor(SequencerEngine& engine, double position, double bar) {
 
 bool commitLaunch(SequencerEngine& engine, PendingLaunch& launch, const CommitRule& rule) {
     if (!launch.valid || !rule.due(launch.targetBeat)) return false;
-    engine.staged = launch.snapshot;
+    engine.stagedSource = &launch.snapshot;  // applied in this block, before any take replaces it
     invalidateLaunch(launch);
     return true;
 }
@@ -186,7 +186,10 @@ void renderPlaying(SequencerEngine& engine, double tempo, double position, doubl
 
 void applyStagedSnapshot(SequencerEngine& engine, bool resyncPending, double resyncBeat) noexcept {
     PlaybackTimeline& timeline = engine.timeline;
-    timeline.playing = engine.staged;
+    if (engine.stagedSource != &timeline.playing) {
+        timeline.playing = *engine.stagedSource;
+        engine.stagedSource = &timeline.playing;
+    }
     timeline.timedChangeCount = 0;
     if (!engine.anchorInitialised) {
         timeline.gridAnchor = 0.0;

@@ -84,11 +84,19 @@ void publishSnapshot(SequencerEngine& engine, const EngineSnapshot& snapshot) no
     engine.publishedSnapshots.publishValue(snapshot);
 }
 
+const EngineSnapshot& stagedSnapshot(const SequencerEngine& engine) noexcept { return *engine.stagedSource; }
+
 void takeNewestSnapshot(SequencerEngine& engine) noexcept {
+    // A slot taken by an earlier block and not applied since (the transport was stopped) loses
+    // its protection once this take announces another slot, even when the take then fails.
+    if (engine.stagedSource != &engine.staged && engine.stagedSource != &engine.timeline.playing) {
+        engine.staged = *engine.stagedSource;
+        engine.stagedSource = &engine.staged;
+    }
     bool releaseAll = false;
     engine.publishedSnapshots.take(engine.lastSeenGeneration, [&](const EngineSnapshot& next) {
-        releaseAll = needsNotesOff(engine.staged, next);
-        engine.staged = next;
+        releaseAll = needsNotesOff(*engine.stagedSource, next);
+        engine.stagedSource = &next;
     });
     if (releaseAll) engine.allNotesOffRequested.store(1, std::memory_order_release);
 }
