@@ -21,22 +21,20 @@ constexpr const char* kNewerVersionMessage =
 
 std::optional<std::vector<std::uint8_t>> StoreLink::encodedPresetData() const {
     const auto& s = store_;
-    model::Preset copy = s.preset.get();
-    copy.version = "v11";
-    copy.notesPool.clear();
+    const model::Preset& preset = s.preset.get();
     const int scene = s.activeSceneIndex.get();
-    const bool sceneApplies = copy.notesPoolInput == model::NotesPoolInput::internalChord && scene >= 0 &&
-                              scene < static_cast<int>(copy.chordPresets.size());
-    copy.currentSceneIndex = sceneApplies ? std::optional<int>(scene) : std::nullopt;
+    const bool sceneApplies = preset.notesPoolInput == model::NotesPoolInput::internalChord && scene >= 0 &&
+                              scene < static_cast<int>(preset.chordPresets.size());
     std::vector<int> indices;
-    indices.reserve(copy.tracks.size());
-    for (const auto& track : copy.tracks) {
+    indices.reserve(preset.tracks.size());
+    for (const auto& track : preset.tracks) {
         const auto it = s.selections->find(track.id);
         const int selected = it == s.selections->end() ? 0 : it->second.pattern;
         indices.push_back(std::clamp(selected, 0, std::max(static_cast<int>(track.patterns.size()) - 1, 0)));
     }
-    copy.currentTrackPatternIndices = std::move(indices);
-    const std::string text = model::encodePreset(copy);  // never fails: bad text is replaced
+    // Never fails: bad text is replaced. Only the patterns changed since the last call are encoded.
+    const std::string text =
+        presetEncoder_.encodeStored(preset, sceneApplies ? std::optional<int>(scene) : std::nullopt, indices);
     return std::vector<std::uint8_t>(text.begin(), text.end());
 }
 

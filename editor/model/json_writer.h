@@ -24,6 +24,8 @@ public:
     void string(std::string_view text);
     void null();
     void numbers(const std::vector<int>& values);
+    // A value encoded earlier, spliced in as it is.
+    void raw(std::string_view json);
 
     const std::string& text() const { return out_; }
     std::string take() { return std::move(out_); }
