@@ -1,10 +1,11 @@
 // Cost of the engine's audio blocks, timed in batches: reading a clock costs more than a light
-// block, so single blocks are never timed. "budget_%" is the average block's share of its
-// real-time budget at 48 kHz. Workloads with editor work (a configuration or a launch before
+// block, so single blocks are never timed. "cpu_ns_per_block" is the average block's thread CPU
+// time and "budget_%" its share of the block's real-time budget at 48 kHz. Workloads with editor work (a configuration or a launch before
 // every block) include that work in the batch; the block alone, and the worst block of each
 // workload, are counted in instructions by block_costs.sh under callgrind.
 #include <benchmark/benchmark.h>
 
+#include "bench/batch_timing.h"
 #include "bench/engine/block_workloads.h"
 #include "engine/config_buffer.h"
 #include "engine/launch_control.h"
@@ -21,16 +22,14 @@ void runWorkload(benchmark::State& state, const BlockWorkload& workload) {
     BlockSetup setup(workload.tempo, static_cast<int>(state.range(0)));
     workload.prepare(setup);
     bench::warmUp(setup, workload);
+    const pulvan::bench::BatchTiming timing;
     for (auto _ : state) {
         for (int i = 0; i < kBatch; ++i) {
             workload.between(setup);
             setup.render();
         }
     }
-    using benchmark::Counter;
-    state.counters["ns_per_block"] = Counter(kBatch * 1e-9, Counter::kIsIterationInvariantRate | Counter::kInvert);
-    state.counters["budget_%"] =
-        Counter(kBatch * setup.budgetSeconds / 100.0, Counter::kIsIterationInvariantRate | Counter::kInvert);
+    timing.report(state, static_cast<double>(state.iterations()) * kBatch, setup.budgetSeconds);
 }
 
 const bool registered = [] {
