@@ -27,6 +27,7 @@ public:
     // A value encoded earlier, spliced in as it is.
     void raw(std::string_view json);
 
+    void reserve(std::size_t bytes) { out_.reserve(bytes); }
     const std::string& text() const { return out_; }
     std::string take() { return std::move(out_); }
 

@@ -287,11 +287,13 @@ std::string PresetEncoder::encodeWith(const Preset& preset, std::string_view ver
                                       const std::optional<std::vector<int>>& currentTrackPatternIndices) {
     pieces_.resize(preset.tracks.size());
     JsonWriter writer;
+    writer.reserve(lastSize_ + lastSize_ / 8);  // an edit rarely grows the document by more
     writePresetWith(writer, preset, {version, notesPool, currentSceneIndex, currentTrackPatternIndices},
                     [this](JsonWriter& w, std::size_t t, const Track& track) {
                         for (std::size_t p = 0; p < track.patterns.size(); ++p) w.raw(patternText(t, p, track.patterns[p]));
                         if (pieces_[t].size() > track.patterns.size()) pieces_[t].resize(track.patterns.size());
                     });
+    lastSize_ = writer.text().size();
     return writer.take();
 }
 

@@ -47,6 +47,7 @@ private:
                            const std::optional<std::vector<int>>& currentTrackPatternIndices);
 
     std::vector<std::vector<Piece>> pieces_;  // [track][pattern slot]
+    std::size_t lastSize_ = 0;
 };
 
 void writePreset(JsonWriter& writer, const Preset& preset);
