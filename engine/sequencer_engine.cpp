@@ -1,7 +1,6 @@
 #include "engine/sequencer_engine.h"
 
 #include <algorithm>
-#include <memory>
 
 #include "engine/config_buffer.h"
 
@@ -107,10 +106,8 @@ void applyConfigBuffer(SequencerEngine& engine, const std::int32_t* words, std::
         std::lock_guard lock(engine.stateMutex);
         engine.rawConfig.assign(words, words + kConfigBufferWordCount);
     }
-    // Decoded on the heap: the snapshot is too large to be comfortable on an editor stack.
-    auto snapshot = std::make_unique<EngineSnapshot>();
-    decodeConfigBuffer(words, *snapshot);
-    publishSnapshot(engine, *snapshot);
+    // Decoded straight into the free slot: no snapshot-sized allocation or copy on the way.
+    engine.publishedSnapshots.publish([words](EngineSnapshot& slot) { decodeConfigBuffer(words, slot); });
 }
 
 std::vector<std::int32_t> copyRawConfig(SequencerEngine& engine) {
