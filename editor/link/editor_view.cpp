@@ -4,14 +4,24 @@
 
 namespace pulvan::link {
 
-EditorView::EditorView(KezVst3EditorHolder& holder, std::unique_ptr<x11::ChildWindow> window)
-    : holder_(holder), window_(std::move(window)) {
-    holder_.retain();
-}
+EditorView::EditorView(KezVst3EditorHolder& holder) : holder_(holder) { holder_.retain(); }
 
 EditorView::~EditorView() {
-    if (window_) holder_.thread().runSync([this] { window_.reset(); });
+    if (root_) holder_.thread().runSync([this] { removeWindow(); });
     holder_.release();
+}
+
+bool EditorView::openWindow(unsigned long parent, ui::Size pixels) {
+    auto& thread = holder_.thread();
+    root_ = std::make_unique<ui::Root>([] { return ui::View(); }, thread.queue());
+    window_ = x11::WindowHost::openChild(*root_, thread.loop(), static_cast<std::uint32_t>(parent), pixels);
+    if (!window_) root_.reset();
+    return window_ != nullptr;
+}
+
+void EditorView::removeWindow() {
+    window_.reset();
+    root_.reset();
 }
 
 }  // namespace pulvan::link

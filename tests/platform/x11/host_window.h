@@ -51,6 +51,23 @@ public:
         return parent;
     }
 
+    // The size of the window inside this one (the plug-in's); zero when there is none.
+    struct Size {
+        unsigned width = 0, height = 0;
+    };
+    Size childSize() const {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        Size size;
+        if (XQueryTree(display_, window_, &root, &parent, &children, &count) && count > 0) {
+            int x = 0, y = 0;
+            unsigned border = 0, depth = 0;
+            XGetGeometry(display_, children[0], &root, &x, &y, &size.width, &size.height, &border, &depth);
+        }
+        if (children) XFree(children);
+        return size;
+    }
+
     void resize(unsigned width, unsigned height) {
         XResizeWindow(display_, window_, width, height);
         XSync(display_, False);
