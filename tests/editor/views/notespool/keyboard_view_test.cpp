@@ -1,4 +1,5 @@
 #include "tests/editor/views/notespool/keyboard_rig.h"
+#include "tests/platform/ui/golden.h"
 
 #include <functional>
 
@@ -264,6 +265,24 @@ TEST_F(KeyboardViewTest, LitKeysFollowThePlayheadAndHoldAMoment) {
     EXPECT_TRUE(litAtC3(rig)) << "a note that sounded again holds from its new end";
     rig.harness.advance(0.06);
     EXPECT_FALSE(litAtC3(rig));
+}
+
+}  // namespace
+}  // namespace pulvan::views
+
+namespace pulvan::views {
+namespace {
+
+// Pool keys white and black, a lit key, and a refused grab: the source dimmed, the pointed key outlined.
+TEST_F(KeyboardViewTest, Drawing) {
+    auto store = makeStore();
+    KeyboardRig rig(*store, {60, 61, 64, 67}, false);
+    store->playhead.activeTrackNotes.set({64, 66});
+    rig.movesAllowed = false;
+    rig.harness.press(c3Left);
+    rig.harness.move(c3Right);
+    rig.harness.move(d3);
+    ui::expectMatchesGolden(rig.harness.render(), "keyboard");
 }
 
 }  // namespace
