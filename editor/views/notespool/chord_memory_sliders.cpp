@@ -1,7 +1,6 @@
 #include "editor/views/notespool/chord_memory_sliders.h"
 
 #include "editor/views/notespool/chord_slider.h"
-#include "editor/views/shell/capture_surface.h"
 #include "platform/ui/layout.h"
 
 #include <algorithm>
@@ -57,17 +56,17 @@ void commitDuringDrag(store::SequencerStore& store, DragEdit& edit, const ChordM
 
 View ChordMemorySliders::body(BuildContext& context) const {
     auto& store = context.object<store::SequencerStore>();
-    const auto edit = context.state<Bookkeeping<DragEdit>>();
+    const auto edit = context.storage<DragEdit>();
     Views sliders;
     for (std::size_t slot = 0; slot < slots->size(); ++slot) {
         sliders.push_back(View(ChordSlider{
                                    .value = (*slots)[slot],
                                    .setValue = [s = slots, slot](int value) { s.modify([&](ChordMemorySlots& all) { all[slot] = value; }); },
                                    .accent = accent,
-                                   .onCommit = [&store, edit, s = slots] { commitDuringDrag(store, edit->value, *s); },
+                                   .onCommit = [&store, edit, s = slots] { commitDuringDrag(store, *edit, *s); },
                                    .onDragEnded =
                                        [&store, edit] {
-                                           if (std::exchange(edit->value.open, false)) store.endTransaction();
+                                           if (std::exchange(edit->open, false)) store.endTransaction();
                                        },
                                })
                               .frame({.maxWidth = infinity, .maxHeight = infinity})

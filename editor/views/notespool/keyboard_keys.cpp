@@ -1,6 +1,5 @@
 #include "editor/views/notespool/keyboard_keys.h"
 
-#include "editor/views/shell/capture_surface.h"
 #include "platform/ui/content.h"
 #include "platform/ui/layout.h"
 
@@ -63,8 +62,8 @@ struct LitBookkeeping {
 
 View KeyboardKeys::body(BuildContext& context) const {
     const auto redraw = context.state<int>(0);
-    const auto book = context.state<Bookkeeping<LitBookkeeping>>();
-    LitBookkeeping& b = book->value;
+    const auto book = context.storage<LitBookkeeping>();
+    LitBookkeeping& b = *book;
     const std::int64_t now = context.nowNanoseconds();
     if (!b.hold) {
         b.hold = std::make_unique<LitNoteHold>(foundation::nanosecondsFromSeconds(trackActivityHoldDuration));

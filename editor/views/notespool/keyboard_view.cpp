@@ -218,8 +218,8 @@ struct KeyboardRuntime : std::enable_shared_from_this<KeyboardRuntime> {
 
 View KeyboardView::body(BuildContext& context) const {
     const auto grab = context.state<Grab>();
-    const auto book = context.state<Bookkeeping<std::shared_ptr<KeyboardRuntime>>>();
-    auto& runtime = book->value;
+    const auto book = context.storage<std::shared_ptr<KeyboardRuntime>>();
+    auto& runtime = *book;
     if (!runtime) {
         runtime = std::make_shared<KeyboardRuntime>();
         runtime->queue = &context.mainQueue();

@@ -65,7 +65,7 @@ MiniKeyboardOverview::Measures MiniKeyboardOverview::measure(Size size) const {
 }
 
 View MiniKeyboardOverview::body(BuildContext& context) const {
-    const auto drag = context.state<Bookkeeping<DragStart>>();
+    const auto drag = context.storage<DragStart>();
     const Color accent = context.env<KezAccentKey>();
     const MiniKeyboardOverview self = *this;
     return geometryReader([self, drag, accent](const GeometryProxy& proxy) {
@@ -75,7 +75,7 @@ View MiniKeyboardOverview::body(BuildContext& context) const {
                    .onDrag(
                        {.minimumDistance = 0},
                        [drag, m, request](const DragValue& value) {
-                           auto& start = drag->value.scrollLeft;
+                           auto& start = drag->scrollLeft;
                            if (!start) {
                                if (!m.insideFrame(value.startLocation.x)) return;
                                start = m.s;
@@ -83,7 +83,7 @@ View MiniKeyboardOverview::body(BuildContext& context) const {
                            request(*start + value.translation().x * m.content / m.w);
                        },
                        [drag, m, request, viewport = self.viewportWidth](const DragValue& value) {
-                           if (!std::exchange(drag->value.scrollLeft, std::nullopt) && !m.insideFrame(value.startLocation.x)) {
+                           if (!std::exchange(drag->scrollLeft, std::nullopt) && !m.insideFrame(value.startLocation.x)) {
                                const double x = std::clamp(value.location.x, 0.0, m.w);
                                request(m.content * x / m.w - viewport / 2);
                            }

@@ -32,7 +32,8 @@ store::DropdownRequest sceneLaunchResolutionDropdown(store::SequencerStore& stor
 }
 
 View SceneLaunchResolutionLabel::body(BuildContext& context) const {
-    const auto& store = context.object<store::SequencerStore>();
+    auto& store = context.object<store::SequencerStore>();
+    context.observe(store.didChange);
     return hstack({.spacing = 0},
                   text(sceneLaunchResolutionLabel(store.preset->sceneLaunchResolution))
                       .font(Font::system(12, FontWeight::semibold))
