@@ -59,6 +59,7 @@ void toggleScenePattern(store::SequencerStore& store, int track, int pattern) {
 
 View ScenePatternChangeSection::body(BuildContext& context) const {
     auto& store = context.object<store::SequencerStore>();
+    context.observe(store.didChange);
     const bool resync = store.preset->resyncOnNewScene;
     const int headerFiller = NotesPoolLayout::patternTrackSpan + std::max(8 - NotesPoolLayout::autoResyncSpan, 0) - NotesPoolLayout::patternHeaderSpan;
     const View header =

@@ -3,6 +3,7 @@
 #include "editor/views/notespool/scene_pattern_change.h"
 #include "platform/ui/harness.h"
 #include "tests/editor/store/store_fixture.h"
+#include "tests/platform/ui/golden.h"
 
 namespace pulvan::views {
 namespace {
@@ -75,6 +76,9 @@ TEST_F(SceneControlsTest, PatternChoicesAndAutoResync) {
     store->resetHistory();
     const auto layout = NotesPoolLayout::forViewport(1080);
     ui::Harness h([&] { return ScenePatternChangeSection{.layout = layout}.asView().environmentObject(*store); }, {1080, 400});
+    store->setScenePatternIndex(3, 0);
+    h.update();
+    ui::expectMatchesGolden(h.render(), "scene_pattern_change");
     EXPECT_TRUE(h.exists("scenePattern3_8"));
     EXPECT_FALSE(h.exists("scenePattern4_1")) << "a row per shown track";
     struct Step {
@@ -101,7 +105,7 @@ TEST_F(SceneControlsTest, PatternChoicesAndAutoResync) {
     }
     toggleScenePattern(*store, 4, 1);
     toggleScenePattern(*store, 0, 9);
-    EXPECT_EQ(store->history().count(), 5) << "out-of-range toggles do nothing";
+    EXPECT_EQ(store->history().count(), 6) << "out-of-range toggles do nothing";
 }
 
 }  // namespace
