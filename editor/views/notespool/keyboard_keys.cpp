@@ -82,12 +82,15 @@ View KeyboardKeys::body(BuildContext& context) const {
     const KeyLook look{*this, *b.hold, now};
     const KeyboardGeometry& g = geometry;
     Views layers;
-    layers.push_back(canvas([look](DisplayList& list, const Rect&) {
+    layers.push_back(canvas([look](DisplayList& list, const Rect& frame) {
         const KeyboardGeometry& g = look.keys.geometry;
+        list.add(draw::Save{});
+        list.add(draw::Concat{Transform::translation(frame.x, frame.y)});
         for (int note = 0; note < keyboardNoteCount; ++note)
             if (!g.isBlack(note)) look.draw(list, note);
         for (int note = 0; note < keyboardNoteCount; ++note)
             if (g.isBlack(note)) look.draw(list, note);
+        list.add(draw::Restore{});
     }));
     for (int note = 0; note < keyboardNoteCount; note += 12) layers.push_back(octaveLabel(g, note));
     return zstackOf({.alignment = unit::bottomLeading}, std::move(layers)).frame({.width = g.contentWidth(), .height = g.keyboardHeight});

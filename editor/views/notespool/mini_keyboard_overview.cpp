@@ -71,7 +71,12 @@ View MiniKeyboardOverview::body(BuildContext& context) const {
     return geometryReader([self, drag, accent](const GeometryProxy& proxy) {
                const Measures m = self.measure(proxy.size());
                const auto request = [&self, m](double offset) { callIfSet(self.onScrollRequest, std::clamp(offset, 0.0, m.maxLeft)); };
-               return canvas([self, m, accent](DisplayList& list, const Rect&) { drawStrip(list, self, m, accent); })
+               return canvas([self, m, accent](DisplayList& list, const Rect& frame) {
+                          list.add(draw::Save{});
+                          list.add(draw::Concat{Transform::translation(frame.x, frame.y)});
+                          drawStrip(list, self, m, accent);
+                          list.add(draw::Restore{});
+                      })
                    .onDrag(
                        {.minimumDistance = 0},
                        [drag, m, request](const DragValue& value) {
