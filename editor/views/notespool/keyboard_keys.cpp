@@ -1,5 +1,7 @@
 #include "editor/views/notespool/keyboard_keys.h"
 
+#include "editor/views/notespool/lit_note_hold.h"
+
 #include "platform/ui/content.h"
 #include "platform/ui/layout.h"
 
@@ -15,32 +17,51 @@ namespace {
 constexpr Color grabTargetColor = colorFromRGB(0x78141B);
 constexpr Color greyLevel(double white) { return makeSRGBColor(white, white, white); }
 
-struct KeyLook {
-    const KeyboardKeys& keys;
-    const LitNoteHold& lit;
-    std::int64_t now;
+bool isDimmed(const KeyboardKeys& keys, int note) { return keys.grabbedSourceNote == note && keys.grabbedTargetNote != note; }
 
-    void draw(DisplayList& list, int note) const {
-        const KeyboardGeometry& g = keys.geometry;
-        const bool black = g.isBlack(note);
-        const Rect rect = g.keyRect(note);
-        const bool dimmed = keys.grabbedSourceNote == note && keys.grabbedTargetNote != note;
-        if (dimmed) list.add(draw::BeginGroup{0.55});
-        const bool inPool = std::find(keys.pool.begin(), keys.pool.end(), note) != keys.pool.end();
-        list.add(draw::Fill{Path().addRect(rect), inPool ? keys.accent : greyLevel(black ? 0.12 : 0.82)});
-        list.add(draw::Stroke{Path().addRect(rect), black ? Color::black() : greyLevel(0.35), StrokeStyle{0.5}});
-        if (keys.grabbedTargetNote == note) {
-            const double width = black ? 2 : 4;
-            list.add(draw::Stroke{Path().addRect(rect.insetBy(width / 2, width / 2)), grabTargetColor, StrokeStyle{width}});
-        }
-        if (lit.isLit(note, now)) {
-            const Rect bar{rect.x, rect.y + (black ? 3 : 4), rect.width, 7};
-            list.add(draw::Fill{Path().addRect(bar), contrastingLabelColor(keys.activeTrackColor)});
-            list.add(draw::Fill{Path().addRect(bar.insetBy(1.1, 1.1)), keys.activeTrackColor});
-        }
-        if (dimmed) list.add(draw::EndGroup{});
+void drawKey(DisplayList& list, const KeyboardKeys& keys, int note) {
+    const KeyboardGeometry& g = keys.geometry;
+    const bool black = g.isBlack(note);
+    const Rect rect = g.keyRect(note);
+    const bool dimmed = isDimmed(keys, note);
+    if (dimmed) list.add(draw::BeginGroup{0.55});
+    const bool inPool = std::find(keys.pool.begin(), keys.pool.end(), note) != keys.pool.end();
+    list.add(draw::Fill{Path().addRect(rect), inPool ? keys.accent : greyLevel(black ? 0.12 : 0.82)});
+    list.add(draw::Stroke{Path().addRect(rect), black ? Color::black() : greyLevel(0.35), StrokeStyle{0.5}});
+    if (keys.grabbedTargetNote == note) {
+        const double width = black ? 2 : 4;
+        list.add(draw::Stroke{Path().addRect(rect.insetBy(width / 2, width / 2)), grabTargetColor, StrokeStyle{width}});
     }
-};
+    if (dimmed) list.add(draw::EndGroup{});
+}
+
+// The part of a key's top that shows: a white key's bar runs under its black neighbours, which cover it.
+Rect visibleBarRect(const KeyboardGeometry& g, int note) {
+    const Rect key = g.keyRect(note);
+    Rect bar{key.x, g.isBlack(note) ? 3.0 : 4.0, key.width, 7};
+    if (g.isBlack(note)) return bar;
+    const double left = note > 0 && g.isBlack(note - 1) ? g.keyRect(note - 1).maxX() : key.x;
+    const double right = note < keyboardNoteCount - 1 && g.isBlack(note + 1) ? g.keyRect(note + 1).x : key.maxX();
+    return {left, bar.y, right - left, bar.height};
+}
+
+// A bar as wide as the key, edged in the colour's contrasting label colour, shown where the key shows.
+View activityBar(const KeyboardGeometry& g, int note, Color color, bool dimmed) {
+    const Rect key = g.keyRect(note);
+    const Rect visible = visibleBarRect(g, note);
+    return canvas([key, visible, color](DisplayList& list, const Rect& frame) {
+               list.add(draw::Save{});
+               list.add(draw::ClipRect{frame});
+               list.add(draw::Concat{Transform::translation(frame.x - visible.x, frame.y - visible.y)});
+               const Rect bar{key.x, visible.y, key.width, 7};
+               list.add(draw::Fill{Path().addRect(bar), contrastingLabelColor(color)});
+               list.add(draw::Fill{Path().addRect(bar.insetBy(1.1, 1.1)), color});
+               list.add(draw::Restore{});
+           })
+        .frame({.width = visible.width, .height = visible.height})
+        .offset(visible.x, visible.y)
+        .opacity(dimmed ? 0.55 : 1);
+}
 
 // "C-2" for note 0, "C3" for note 60.
 View octaveLabel(const KeyboardGeometry& g, int note) {
@@ -60,7 +81,24 @@ struct LitBookkeeping {
 
 }  // namespace
 
-View KeyboardKeys::body(BuildContext& context) const {
+View KeyboardKeys::body(BuildContext&) const {
+    const KeyboardKeys keys = *this;
+    Views layers;
+    layers.push_back(canvas([keys](DisplayList& list, const Rect& frame) {
+        const KeyboardGeometry& g = keys.geometry;
+        list.add(draw::Save{});
+        list.add(draw::Concat{Transform::translation(frame.x, frame.y)});
+        for (int note = 0; note < keyboardNoteCount; ++note)
+            if (!g.isBlack(note)) drawKey(list, keys, note);
+        for (int note = 0; note < keyboardNoteCount; ++note)
+            if (g.isBlack(note)) drawKey(list, keys, note);
+        list.add(draw::Restore{});
+    }));
+    for (int note = 0; note < keyboardNoteCount; note += 12) layers.push_back(octaveLabel(geometry, note));
+    return zstackOf({.alignment = unit::bottomLeading}, std::move(layers)).frame({.width = geometry.contentWidth(), .height = geometry.keyboardHeight});
+}
+
+View KeyboardActivityBars::body(BuildContext& context) const {
     const auto redraw = context.state<int>(0);
     const auto book = context.storage<LitBookkeeping>();
     LitBookkeeping& b = *book;
@@ -79,21 +117,10 @@ View KeyboardKeys::body(BuildContext& context) const {
                 }));
         }
     }
-    const KeyLook look{*this, *b.hold, now};
-    const KeyboardGeometry& g = geometry;
-    Views layers;
-    layers.push_back(canvas([look](DisplayList& list, const Rect& frame) {
-        const KeyboardGeometry& g = look.keys.geometry;
-        list.add(draw::Save{});
-        list.add(draw::Concat{Transform::translation(frame.x, frame.y)});
-        for (int note = 0; note < keyboardNoteCount; ++note)
-            if (!g.isBlack(note)) look.draw(list, note);
-        for (int note = 0; note < keyboardNoteCount; ++note)
-            if (g.isBlack(note)) look.draw(list, note);
-        list.add(draw::Restore{});
-    }));
-    for (int note = 0; note < keyboardNoteCount; note += 12) layers.push_back(octaveLabel(g, note));
-    return zstackOf({.alignment = unit::bottomLeading}, std::move(layers)).frame({.width = g.contentWidth(), .height = g.keyboardHeight});
+    Views bars;
+    for (int note = 0; note < keyboardNoteCount; ++note)
+        if (b.hold->isLit(note, now)) bars.push_back(activityBar(geometry, note, activeTrackColor, dimmedNote == note).id(note));
+    return zstackOf({.alignment = unit::topLeading}, std::move(bars)).frame({.width = geometry.contentWidth(), .height = geometry.keyboardHeight, .alignment = unit::topLeading});
 }
 
 }  // namespace pulvan::views

@@ -1,6 +1,6 @@
 #include "editor/views/notespool/keyboard_view.h"
 
-#include "editor/views/main/playhead_reader.h"
+#include "editor/views/notespool/playback_value_reader.h"
 #include "editor/views/notespool/keyboard_keys.h"
 #include "editor/views/shell/capture_surface.h"
 #include "editor/views/shell/environment_keys.h"
@@ -228,25 +228,30 @@ View KeyboardView::body(BuildContext& context) const {
     runtime->takeInputs(*this);
     const std::shared_ptr<KeyboardRuntime> rt = runtime;
 
-    KeyboardKeys keys{
+    const KeyboardKeys keys{
         .geometry = rt->geometry,
         .pool = pool,
         .accent = context.env<KezAccentKey>(),
-        .activeTrackColor = activeTrackColor,
         .grabbedSourceNote = grab->source,
         .grabbedTargetNote = grab->target,
-        .trackActivityHoldDuration = trackActivityHoldDuration,
     };
     View content = keys;
     if (activeTrackNotes) {
-        content = PlayheadReader<std::set<int>>{
-            .value = activeTrackNotes,
-            .content = [keys](const std::set<int>& notes) {
-                KeyboardKeys lit = keys;
-                lit.activeTrackNotes = notes;
-                return View(std::move(lit));
-            },
+        const KeyboardActivityBars bars{
+            .geometry = rt->geometry,
+            .activeTrackColor = activeTrackColor,
+            .dimmedNote = grab->source != grab->target ? grab->source : std::nullopt,
+            .trackActivityHoldDuration = trackActivityHoldDuration,
         };
+        content = zstack({.alignment = unit::topLeading}, content,
+                         PlaybackValueReader<std::set<int>>{
+                             .value = activeTrackNotes,
+                             .content = [bars](const std::set<int>& notes) {
+                                 KeyboardActivityBars lit = bars;
+                                 lit.activeTrackNotes = notes;
+                                 return View(std::move(lit));
+                             },
+                         });
     }
     const SingleTouchKeyboardCapture capture{
         .minimumPressDuration = grabPressDuration,

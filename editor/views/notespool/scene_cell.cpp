@@ -1,6 +1,6 @@
 #include "editor/views/notespool/scene_cell.h"
 
-#include "editor/views/main/playhead_reader.h"
+#include "editor/views/notespool/playback_value_reader.h"
 #include "editor/views/shell/modal_option.h"
 #include "editor/views/shell/theme.h"
 
@@ -24,7 +24,7 @@ struct CellLook {
 
 View SceneCell::body(BuildContext&) const {
     const SceneCell self = *this;
-    return View(PlayheadReader<CellLook>{
+    return View(PlaybackValueReader<CellLook>{
                     .value = [self](const store::SequencerStore& store) {
                         CellLook look{.holdsChord = !store.isChordSceneEmpty(self.scene)};
                         if (self.storeStripStyle) return look;
