@@ -1,6 +1,6 @@
 #include "editor/views/notespool/keyboard_keys.h"
 
-#include "editor/views/notespool/lit_note_hold.h"
+#include "editor/views/notespool/value_reader.h"
 
 #include "platform/ui/content.h"
 #include "platform/ui/layout.h"
@@ -58,8 +58,6 @@ View activityBar(const KeyboardGeometry& g, int note, Color color, bool dimmed) 
                list.add(draw::Fill{Path().addRect(bar.insetBy(1.1, 1.1)), color});
                list.add(draw::Restore{});
            })
-        .frame({.width = visible.width, .height = visible.height})
-        .offset(visible.x, visible.y)
         .opacity(dimmed ? 0.55 : 1);
 }
 
@@ -73,11 +71,6 @@ View octaveLabel(const KeyboardGeometry& g, int note) {
         .padding(Edge::bottom, 4)
         .offset(g.keyLeft(note), 0);
 }
-
-struct LitBookkeeping {
-    std::unique_ptr<LitNoteHold> hold;
-    std::vector<foundation::Timer> expiryChecks;
-};
 
 }  // namespace
 
@@ -98,29 +91,22 @@ View KeyboardKeys::body(BuildContext&) const {
     return zstackOf({.alignment = unit::bottomLeading}, std::move(layers)).frame({.width = geometry.contentWidth(), .height = geometry.keyboardHeight});
 }
 
-View KeyboardActivityBars::body(BuildContext& context) const {
-    const auto redraw = context.state<int>(0);
-    const auto book = context.storage<LitBookkeeping>();
-    LitBookkeeping& b = *book;
-    const std::int64_t now = context.nowNanoseconds();
-    if (!b.hold) {
-        b.hold = std::make_unique<LitNoteHold>(foundation::nanosecondsFromSeconds(trackActivityHoldDuration));
-        b.hold->reset(activeTrackNotes);
-    } else if (activeTrackNotes != b.hold->sounding()) {
-        std::erase_if(b.expiryChecks, [](const foundation::Timer& t) { return !t.isActive(); });
-        for (const auto& [note, deadline] : b.hold->update(activeTrackNotes, now)) {
-            // A hundredth of a second past the deadline, so the check finds it passed.
-            const std::int64_t delay = std::max<std::int64_t>(0, deadline - now) + foundation::nanosecondsFromSeconds(0.01);
-            b.expiryChecks.push_back(context.mainQueue().scheduleOneShot(
-                delay, [hold = b.hold.get(), queue = &context.mainQueue(), redraw, note, deadline] {
-                    if (hold->expire(note, deadline, queue->clock().nowNanoseconds())) redraw.set(*redraw + 1);
-                }));
-        }
-    }
+View keyboardActivityBars(const KeyboardGeometry& geometry, std::shared_ptr<LitKeys> lit, Color activeTrackColor, std::optional<int> dimmedNote) {
     Views bars;
-    for (int note = 0; note < keyboardNoteCount; ++note)
-        if (b.hold->isLit(note, now)) bars.push_back(activityBar(geometry, note, activeTrackColor, dimmedNote == note).id(note));
-    return zstackOf({.alignment = unit::topLeading}, std::move(bars)).frame({.width = geometry.contentWidth(), .height = geometry.keyboardHeight, .alignment = unit::topLeading});
+    for (int note = 0; note < keyboardNoteCount; ++note) {
+        const Rect place = visibleBarRect(geometry, note);
+        bars.push_back(View(ValueReader<bool>{
+                                .signals = {&lit->changed},
+                                .value = [lit, note] { return lit->isLit(note); },
+                                .content = [geometry, note, activeTrackColor, dimmed = dimmedNote == note](const bool& on) {
+                                    return on ? activityBar(geometry, note, activeTrackColor, dimmed) : View();
+                                },
+                            })
+                           .frame({.width = place.width, .height = place.height})
+                           .offset(place.x, place.y));
+    }
+    return zstackOf({.alignment = unit::topLeading}, std::move(bars))
+        .frame({.width = geometry.contentWidth(), .height = geometry.keyboardHeight, .alignment = unit::topLeading});
 }
 
 }  // namespace pulvan::views

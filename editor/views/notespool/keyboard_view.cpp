@@ -1,6 +1,5 @@
 #include "editor/views/notespool/keyboard_view.h"
 
-#include "editor/views/notespool/playback_value_reader.h"
 #include "editor/views/notespool/keyboard_keys.h"
 #include "editor/views/shell/capture_surface.h"
 #include "editor/views/shell/environment_keys.h"
@@ -48,6 +47,7 @@ struct KeyboardRuntime : std::enable_shared_from_this<KeyboardRuntime> {
     bool didSetInitialCenter = false;
     std::optional<KeyboardView::AuditionPress> auditionPress;
     std::list<TapPreview> tapPreviews;
+    std::shared_ptr<LitKeys> lit;
     // The inputs as last seen, to act on their changes.
     bool seen = false;
     KeyboardScrollRequest lastScrollRequest;
@@ -237,21 +237,11 @@ View KeyboardView::body(BuildContext& context) const {
     };
     View content = keys;
     if (activeTrackNotes) {
-        const KeyboardActivityBars bars{
-            .geometry = rt->geometry,
-            .activeTrackColor = activeTrackColor,
-            .dimmedNote = grab->source != grab->target ? grab->source : std::nullopt,
-            .trackActivityHoldDuration = trackActivityHoldDuration,
-        };
+        if (!rt->lit) rt->lit = std::make_shared<LitKeys>(context.mainQueue(), trackActivityHoldDuration);
+        rt->lit->follow(context.object<store::PlayheadState>(),
+                        [&store = context.object<store::SequencerStore>(), read = activeTrackNotes] { return read(store); });
         content = zstack({.alignment = unit::topLeading}, content,
-                         PlaybackValueReader<std::set<int>>{
-                             .value = activeTrackNotes,
-                             .content = [bars](const std::set<int>& notes) {
-                                 KeyboardActivityBars lit = bars;
-                                 lit.activeTrackNotes = notes;
-                                 return View(std::move(lit));
-                             },
-                         });
+                         keyboardActivityBars(rt->geometry, rt->lit, activeTrackColor, grab->source != grab->target ? grab->source : std::nullopt));
     }
     const SingleTouchKeyboardCapture capture{
         .minimumPressDuration = grabPressDuration,

@@ -1,6 +1,6 @@
 #include "editor/views/notespool/scene_cell.h"
 
-#include "editor/views/notespool/playback_value_reader.h"
+#include "editor/views/notespool/value_reader.h"
 #include "editor/views/shell/modal_option.h"
 #include "editor/views/shell/theme.h"
 
@@ -22,10 +22,12 @@ struct CellLook {
 
 }  // namespace
 
-View SceneCell::body(BuildContext&) const {
+View SceneCell::body(BuildContext& context) const {
     const SceneCell self = *this;
-    return View(PlaybackValueReader<CellLook>{
-                    .value = [self](const store::SequencerStore& store) {
+    const auto& store = context.object<store::SequencerStore>();
+    return View(ValueReader<CellLook>{
+                    .signals = {&context.object<store::PlayheadState>().didChange},
+                    .value = [self, &store] {
                         CellLook look{.holdsChord = !store.isChordSceneEmpty(self.scene)};
                         if (self.storeStripStyle) return look;
                         look.active = store.activeSceneIndex.get() == self.scene;

@@ -253,7 +253,11 @@ TEST_F(KeyboardViewTest, LitKeysFollowThePlayheadAndHoldAMoment) {
         store->playhead.activeTrackNotes.set(std::move(notes));
         rig.harness.update();
     };
+    rig.harness.root().takeDamage();
     sound({60});
+    const ui::Rect damage = rig.harness.root().takeDamage();
+    EXPECT_LE(damage.height, 12) << "a tick repaints the bar alone, not the keyboard";
+    EXPECT_LE(damage.width, 36);
     EXPECT_TRUE(litAtC3(rig));
     sound({});
     rig.harness.advance(0.09);

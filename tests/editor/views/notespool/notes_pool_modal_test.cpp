@@ -43,6 +43,18 @@ TEST_F(NotesPoolModalTest, GoldenInBothSources) {
     ui::expectMatchesGolden(h->render(), "notes_pool_midi_in");
 }
 
+TEST_F(NotesPoolModalTest, APlayheadTickRepaintsOnlyTheLitKeys) {
+    auto h = open();
+    h->render();
+    h->root().takeDamage();
+    store->playhead.activeTrackNotes.set({60, 64});
+    store->playhead.sceneSelectionProgress.set(0.5);
+    h->update();
+    const ui::Rect damage = h->root().takeDamage();
+    EXPECT_LE(damage.height, 12);
+    EXPECT_LE(damage.width, 4 * 36);
+}
+
 TEST_F(NotesPoolModalTest, Widths) {
     struct Case {
         double viewport, panel, keyboardWidth;
