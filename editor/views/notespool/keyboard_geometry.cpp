@@ -5,6 +5,13 @@
 
 namespace pulvan::views {
 
+std::uint16_t KeyboardGeometry::pitchClassMask(const std::set<int>& pitchClasses) {
+    std::uint16_t mask = 0;
+    for (int pc : pitchClasses)
+        if (pc >= 0 && pc < 12) mask = static_cast<std::uint16_t>(mask | (1U << pc));
+    return mask;
+}
+
 int KeyboardGeometry::whiteIndex(int note) const {
     int whitesPerOctave = 0, whitesBelowInOctave = 0;
     for (int pc = 0; pc < 12; ++pc) {

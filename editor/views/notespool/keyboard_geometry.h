@@ -3,6 +3,7 @@
 #include "platform/ui/color.h"
 #include "platform/ui/geometry.h"
 
+#include <cstdint>
 #include <optional>
 #include <set>
 
@@ -15,9 +16,11 @@ struct KeyboardGeometry {
     double blackW = 26;
     double keyboardHeight = 155;
     double blackToWhiteHeightRatio = 0.6;
-    std::set<int> blackPCs{1, 3, 6, 8, 10};
+    // Bit n set: pitch class n is a black key. Copied into every key's view, so kept small.
+    std::uint16_t blackPitchClasses = pitchClassMask({1, 3, 6, 8, 10});
 
-    bool isBlack(int note) const { return blackPCs.contains(((note % 12) + 12) % 12); }
+    static std::uint16_t pitchClassMask(const std::set<int>& pitchClasses);
+    bool isBlack(int note) const { return (blackPitchClasses >> (((note % 12) + 12) % 12)) & 1U; }
     // White notes below the note, for black and white notes alike.
     int whiteIndex(int note) const;
     // The i-th white note, i within 0...whiteCount() - 1.

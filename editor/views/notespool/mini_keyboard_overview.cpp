@@ -18,7 +18,7 @@ namespace {
 constexpr Color greyLevel(double white) { return makeSRGBColor(white, white, white); }
 
 void drawStrip(DisplayList& list, const MiniKeyboardOverview& strip, const MiniKeyboardOverview::Measures& m, Color accent) {
-    const KeyboardGeometry keys{.blackPCs = strip.blackPCs};
+    const KeyboardGeometry keys{.blackPitchClasses = KeyboardGeometry::pitchClassMask(strip.blackPCs)};
     const auto inPool = [&](int note) { return std::find(strip.pool.begin(), strip.pool.end(), note) != strip.pool.end(); };
     list.add(draw::Fill{Path().addRect({0, 0, m.w, m.h}), greyLevel(0.18)});
     for (int note = 0; note < keyboardNoteCount; ++note) {
@@ -52,7 +52,7 @@ MiniKeyboardOverview::Measures MiniKeyboardOverview::measure(Size size) const {
     Measures m{};
     m.w = std::max(size.width, 1.0);
     m.h = std::max(size.height, 1.0);
-    m.keyW = m.w / KeyboardGeometry{.blackPCs = blackPCs}.whiteCount();
+    m.keyW = m.w / KeyboardGeometry{.blackPitchClasses = KeyboardGeometry::pitchClassMask(blackPCs)}.whiteCount();
     m.content = std::max(contentWidth, 1.0);
     m.maxLeft = std::max(m.content - viewportWidth, 0.0);
     m.s = std::clamp(scrollLeft, 0.0, m.maxLeft);
