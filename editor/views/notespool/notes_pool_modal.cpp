@@ -67,7 +67,7 @@ void endSceneAudition(store::SequencerStore& store, const ModalState& s) {
     if (s.sceneAudition->pressed) s.sceneAudition.modify([&](SceneAudition& a) { a.end(store); });
 }
 
-View keyboardSection(store::SequencerStore& store, const ModalState& s, const NotesPoolLayout& layout, bool midiIn, View progressionRow) {
+View keyboardSection(store::SequencerStore& store, const ModalState& s, bool midiIn, View progressionRow) {
     const int track = store.clampedActiveTrackIndex();
     const Color trackColor = colorFromHex(store.trackAccentColor(track));
     const View overview = MiniKeyboardOverview{
@@ -171,7 +171,7 @@ View NotesPoolModal::body(BuildContext& context) const {
     };
     const View patternSection = midiIn ? View() : ScenePatternChangeSection{.layout = layout}.padding(Edge::top, 2);
 
-    const View content = vstack({.alignment = Edge::leading, .spacing = 22}, header, keyboardSection(store, s, layout, midiIn, progressionRow), scenes,
+    const View content = vstack({.alignment = Edge::leading, .spacing = 22}, header, keyboardSection(store, s, midiIn, progressionRow), scenes,
                                 patternSection)
                              .padding(Edge::vertical, 1);
     return View(ModalPanel{.width = layout.panelWidth, .background = colorFromHex(0x101014), .borderColor = colorFromHex(0x333333), .content = {content}})
