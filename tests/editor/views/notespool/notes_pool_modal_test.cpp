@@ -41,6 +41,9 @@ TEST_F(NotesPoolModalTest, GoldenInBothSources) {
     store->setNotesPoolInput(NotesPoolInput::midiIn);
     h->update();
     ui::expectMatchesGolden(h->render(), "notes_pool_midi_in");
+    store->setNotesPoolInput(NotesPoolInput::internalChord);
+    auto narrow = open(300);
+    ui::expectMatchesGolden(narrow->render(), "notes_pool_narrowest");
 }
 
 TEST_F(NotesPoolModalTest, APlayheadTickRepaintsOnlyTheLitKeys) {
