@@ -258,6 +258,7 @@ TEST_F(KeyboardViewTest, LitKeysFollowThePlayheadAndHoldAMoment) {
     const ui::Rect damage = rig.harness.root().takeDamage();
     EXPECT_LE(damage.height, 12) << "a tick repaints the bar alone, not the keyboard";
     EXPECT_LE(damage.width, 36);
+    EXPECT_TRUE(damage.contains({190, 8})) << "where C3's bar is";
     EXPECT_TRUE(litAtC3(rig));
     sound({});
     rig.harness.advance(0.09);
