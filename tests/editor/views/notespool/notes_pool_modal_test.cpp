@@ -100,6 +100,19 @@ TEST_F(NotesPoolModalTest, KeyboardEditsAndAuditions) {
     EXPECT_FALSE(h->exists("scenePattern0_1"));
 }
 
+TEST_F(NotesPoolModalTest, ClosingEndsATapsAuditionNoteAtOnce) {
+    useScenes({60, 64, 67}, {});
+    auto h = open();
+    h->clickOn("audition");
+    sentMIDI.clear();
+    const ui::Rect keys = h->frame("keyboard");
+    h->click({keys.midX() + 36, keys.maxY() - 10});
+    hide(*h);
+    EXPECT_EQ(sentMIDI, (Sent{{0x94, 62, 100}, {0x84, 62, 0}}));
+    wait(*h, 1);
+    EXPECT_EQ(sentMIDI.size(), 2u) << "and only once";
+}
+
 TEST_F(NotesPoolModalTest, SourceSwitchCallsTheStoreEvenWhenSelected) {
     auto h = open();
     store->setSceneCopyToActive(true);
