@@ -3,6 +3,7 @@
 #include "editor/library/preset_library.h"
 #include "editor/library/unicode_text.h"
 #include "editor/store/sequencer_store.h"
+#include "editor/views/shell/editor_services.h"
 #include "editor/views/modals/preset_dialog_header.h"
 #include "editor/views/modals/preset_dialog_rows.h"
 #include "editor/views/modals/preset_file_taps.h"
@@ -60,7 +61,7 @@ View PresetDialogHost::body(ui::BuildContext& context) const {
 
 View PresetDialog::body(ui::BuildContext& context) const {
     auto& store = context.object<store::SequencerStore>();
-    auto& library = context.object<library::PresetLibrary>();
+    auto& library = context.object<EditorServices>().presetLibrary();
     context.observe(store.didChange);
     const auto taps = context.storage<PresetFileTaps>();
     const store::PresetDialogMode mode = store.presetDialogMode.get();
@@ -81,8 +82,8 @@ View PresetDialog::body(ui::BuildContext& context) const {
         return PresetDialogFileRow{.file = file,
                                    .selected = highlighted == file.name,
                                    .showsDeleteIcon = loading,
-                                   .onTap = [&store, &library, taps, file, now = [&context] { return context.nowNanoseconds(); }] {
-                                       taps->tap(store, library, file, now());
+                                   .onTap = [&store, &library, taps, file, &queue = context.mainQueue()] {
+                                       taps->tap(store, library, file, queue.clock().nowNanoseconds());
                                    },
                                    .onDelete = [&library, name = file.name] { library.presentDeletePresetDialog(name); }}
             .testId("presetDialog.file." + file.name);

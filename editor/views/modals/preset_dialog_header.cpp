@@ -3,6 +3,7 @@
 #include "editor/library/preset_library.h"
 #include "editor/library/unicode_text.h"
 #include "editor/store/sequencer_store.h"
+#include "editor/views/shell/editor_services.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
 #include "platform/ui/layout.h"
@@ -19,7 +20,11 @@ using ui::View;
 constexpr Color mutedControlColor = colorFromHex(0x7F8592);
 
 View title(std::string text) {
-    return ui::text(std::move(text)).font(Font::system(10.6, FontWeight::bold)).tracking(1.3).foregroundColor(colorFromHex(0xDBDFE6).opacity(0.85));
+    return ui::text(std::move(text))
+        .font(Font::system(10.6, FontWeight::bold))
+        .tracking(1.3)
+        .foregroundColor(colorFromHex(0xDBDFE6).opacity(0.85))
+        .fixedSize();
 }
 
 }  // namespace
@@ -62,7 +67,7 @@ View PresetDialogNameField::body(ui::BuildContext&) const {
 
 View PresetDialogHeader::body(ui::BuildContext& context) const {
     auto& store = context.object<store::SequencerStore>();
-    auto& library = context.object<library::PresetLibrary>();
+    auto& library = context.object<EditorServices>().presetLibrary();
     const bool saving = mode == store::PresetDialogMode::save;
     const std::string& name = store.presetDialogSaveName.get();
     const View titleArea =
@@ -77,6 +82,7 @@ View PresetDialogHeader::body(ui::BuildContext& context) const {
                                 .font(Font::system(10.6, FontWeight::semibold))
                                 .tracking(0.9)
                                 .foregroundColor(mutedControlColor)
+                                .fixedSize()
                                 .contentShape(ui::shapes::rectangle())
                                 .onTapGesture([&store, &library] {
                                     library.selectPresetDialogFolder(store::presetHomeFolderID);

@@ -69,7 +69,8 @@ View PresetDialogFolderRow::body(ui::BuildContext&) const {
                                              .testId("presetDialog.deleteFolder." + folder.id)
                                        : View())
         .padding(Edge::leading, 12)
-        .frame({.height = rowHeight, .maxWidth = ui::infinity, .alignment = ui::unit::leading})
+        .frame({.maxWidth = ui::infinity, .alignment = ui::unit::leading})
+        .frame({.height = rowHeight})
         .background(rowBackground(selected))
         .overlay(bottomLine(0.16), ui::unit::bottom)
         .contentShape(ui::shapes::rectangle())
@@ -94,7 +95,8 @@ View PresetDialogFileRow::body(ui::BuildContext&) const {
                           .frame({.width = 62, .alignment = ui::unit::trailing})
                           .testId("presetDialog.size." + file.name))
         .padding(Edge::horizontal, 10)
-        .frame({.height = rowHeight, .maxWidth = ui::infinity})
+        .frame({.maxWidth = ui::infinity})
+        .frame({.height = rowHeight})
         .background(rowBackground(selected))
         .overlay(bottomLine(0.14), ui::unit::bottom)
         .contentShape(ui::shapes::rectangle())
@@ -106,7 +108,8 @@ View PresetDialogEmptyFilesRow::body(ui::BuildContext&) const {
                       ui::text("No presets").font(Font::system(13.2)).foregroundColor(colorFromHex(0x858E99).opacity(0.88)),
                       ui::spacer())
         .padding(Edge::horizontal, 10)
-        .frame({.height = rowHeight, .maxWidth = ui::infinity})
+        .frame({.maxWidth = ui::infinity})
+        .frame({.height = rowHeight})
         .overlay(bottomLine(0.14), ui::unit::bottom);
 }
 
