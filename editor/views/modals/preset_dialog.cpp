@@ -9,6 +9,7 @@
 #include "editor/views/modals/preset_file_taps.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
+#include "platform/ui/continuous_corners.h"
 #include "platform/ui/layout.h"
 #include "platform/ui/scroll_view.h"
 
@@ -108,8 +109,8 @@ View PresetDialog::body(ui::BuildContext& context) const {
         .padding(8)
         .frame({.width = size.width, .height = size.height})
         .background(ui::color(colorFromHex(0x141518)))
-        .clipShape(ui::shapes::roundedRectangle(4))
-        .overlay(ui::roundedRectangle(4).strokeBorder(colorFromHex(0x7C8490).opacity(0.45), 1))
+        .clipShape(ui::shapes::continuousRoundedRectangle(4))
+        .overlay(ui::continuousRoundedRectangle(4).strokeBorder(colorFromHex(0x7C8490).opacity(0.45), 1))
         .shadow(Color::black().opacity(0.5), 18, 0, 10)
         .contentShape(ui::shapes::rectangle())
         .onTapGesture([] {})

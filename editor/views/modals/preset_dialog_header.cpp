@@ -42,11 +42,14 @@ View PresetDialogHeaderButton::body(ui::BuildContext&) const {
     return button.opacity(enabled ? 1 : 0.55).contentShape(ui::shapes::rectangle()).onTapGesture(action).allowsHitTesting(enabled);
 }
 
-View PresetDialogNameField::body(ui::BuildContext&) const {
+View PresetDialogNameField::body(ui::BuildContext& context) const {
     const bool empty = name.empty();
+    // Each clear asks for the focus again: the click on the clear button took it from the field.
+    const auto focusRequest = context.state<int>(0);
     return ui::zstack({.alignment = ui::unit::trailing},
                       ui::textField({.text = name, .onChange = onChange, .placeholder = "Preset name", .onSubmit = onSubmit,
-                                     .focusOnAppear = focusOnAppear})
+                                     .focusOnAppear = focusOnAppear,
+                                     .focusRequest = *focusRequest})
                           .font(Font::system(12.5, FontWeight::semibold))
                           .foregroundColor(colorFromHex(0xCAD0D9).opacity(0.95))
                           .padding({.leading = 10, .trailing = empty ? 10.0 : 30.0})
@@ -60,7 +63,10 @@ View PresetDialogNameField::body(ui::BuildContext&) const {
                                   .foregroundColor(mutedControlColor)
                                   .frame({.width = 18, .height = 18})
                                   .contentShape(ui::shapes::rectangle())
-                                  .onTapGesture(onClear)
+                                  .onTapGesture([onClear = onClear, focusRequest] {
+                                      onClear();
+                                      focusRequest.set(*focusRequest + 1);
+                                  })
                                   .testId("presetDialog.clearName")
                                   .padding(Edge::trailing, 7));
 }

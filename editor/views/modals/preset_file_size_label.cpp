@@ -8,9 +8,13 @@ namespace {
 
 // Digits of a whole number in groups of three.
 std::string grouped(std::int64_t whole) {
-    std::string digits = std::to_string(whole);
-    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), ",");
-    return digits;
+    const std::string digits = std::to_string(whole);
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+        text += digits[i];
+    }
+    return text;
 }
 
 }  // namespace
@@ -21,8 +25,9 @@ std::string presetFileSizeLabel(std::optional<std::int64_t> sizeBytes) {
     const auto kilobytes = static_cast<std::int64_t>(std::llround(bytes / 1e3));
     if (kilobytes < 1000) return grouped(std::max<std::int64_t>(kilobytes, 1)) + " KB";
     const auto tenthsOfMegabytes = static_cast<std::int64_t>(std::llround(bytes / 1e5));
-    const std::string tenths = tenthsOfMegabytes % 10 == 0 ? "" : "." + std::to_string(tenthsOfMegabytes % 10);
-    return grouped(tenthsOfMegabytes / 10) + tenths + " MB";
+    std::string label = grouped(tenthsOfMegabytes / 10);
+    if (tenthsOfMegabytes % 10 != 0) label.append(".").append(std::to_string(tenthsOfMegabytes % 10));
+    return label.append(" MB");
 }
 
 }  // namespace pulvan::views

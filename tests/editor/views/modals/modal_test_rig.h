@@ -48,12 +48,21 @@ struct RecordingServices final : EditorServices {
     std::optional<ui::Rect> screenVisibleFrame() override { return std::nullopt; }
 };
 
+// One MIDI message the store sent.
+struct SentMIDI {
+    int status, data1, data2;
+    friend bool operator==(const SentMIDI&, const SentMIDI&) = default;
+};
+
 class ModalTest : public ::testing::Test {
 protected:
     library::test::TempLibrary folder;
     foundation::ManualMainQueue main;
     foundation::MemoryPasteboard pasteboard;
-    store::SequencerStore store{store::StoreServices{main.queue(), pasteboard, foundation::UserDefaults::standard(), {}}};
+    // What left through the standalone sender (audition notes while nothing plays).
+    std::vector<SentMIDI> sent;
+    store::SequencerStore store{store::StoreServices{main.queue(), pasteboard, foundation::UserDefaults::standard(),
+                                                     [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { sent.push_back({s, d1, d2}); }}};
     link::StoreLink link{store};
     HarnessClock clock;
     RecordingServices services{store, link, clock};

@@ -88,13 +88,15 @@ TEST_F(PresetDialogTest, TheNameFieldHasTheFocusOnlyWhenOpenedBlankForSaving) {
     }
 }
 
-TEST_F(PresetDialogTest, ClearingTheNameEmptiesIt) {
+TEST_F(PresetDialogTest, ClearingTheNameEmptiesItAndFocusesTheField) {
     store.currentPresetName.set("Lead");
     open(PresetDialogMode::save);
     harness->clickOn("presetDialog.clearName");
     harness->advance(0.01);
     EXPECT_EQ(store.presetDialogSaveName.get(), "");
     EXPECT_FALSE(harness->exists("presetDialog.clearName"));
+    harness->type("Pad");
+    EXPECT_EQ(store.presetDialogSaveName.get(), "Pad");
 }
 
 TEST_F(PresetDialogTest, ABlankNameDimsSaveButReturnStillAsks) {
