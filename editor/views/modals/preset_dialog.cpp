@@ -112,8 +112,6 @@ View PresetDialog::body(ui::BuildContext& context) const {
         .clipShape(ui::shapes::continuousRoundedRectangle(4))
         .overlay(ui::continuousRoundedRectangle(4).strokeBorder(colorFromHex(0x7C8490).opacity(0.45), 1))
         .shadow(Color::black().opacity(0.5), 18, 0, 10)
-        .contentShape(ui::shapes::rectangle())
-        .onTapGesture([] {})
         .testId("presetDialog.panel");
 }
 

@@ -50,6 +50,39 @@ TEST(PatternGenerator303Sizes, PanelAndKeyWidths) {
     EXPECT_EQ(L::lowerRightWidth, 413);
 }
 
+TEST(PatternGenerator303Display, WhatTheSurfacesShow) {
+    store::PatternGenerator303State programme;
+    programme.stepIndex = 2;
+    programme.pitch[2] = {75, 1, true, false};  // above the octave: the key is clamped to 12
+    programme.time[2] = 2;
+    using P = PatternGenerator303PressState;
+    struct Case {
+        const char* name;
+        store::PatternGenerator303Mode mode;
+        int stepIndex;
+        P press;
+        bool shows;
+        std::optional<int> key, time;
+    };
+    const auto pitch = store::PatternGenerator303Mode::pitch, time = store::PatternGenerator303Mode::time;
+    const Case cases[] = {
+        {"nothing held", pitch, 2, {}, false, std::nullopt, std::nullopt},
+        {"a key held", pitch, 2, {.pressedPitchClass = 4, .isPitchEntryPressing = true}, true, 4, 2},
+        {"Next held", pitch, 2, {.isNavigationStepStateVisible = true}, true, 12, 2},
+        {"a key while Next held", pitch, 2, {.pressedPitchClass = 7, .isNavigationStepStateVisible = true, .isPitchEntryPressing = true}, true, 7, 2},
+        {"a time button held", time, 2, {.pressedTimeState = 0, .isTimeEntryPressing = true}, true, 12, 0},
+        {"Back held past the programme", time, 20, {.isNavigationStepStateVisible = true}, true, std::nullopt, 1},
+    };
+    for (const Case& c : cases) {
+        programme.mode = c.mode;
+        programme.stepIndex = c.stepIndex;
+        const auto d = PatternGenerator303Display::of(programme, c.press);
+        EXPECT_EQ(d.showsCurrentStep, c.shows) << c.name;
+        EXPECT_EQ(d.highlightedPitchKey, c.key) << c.name;
+        EXPECT_EQ(d.highlightedTimeValue, c.time) << c.name;
+    }
+}
+
 TEST_F(PatternGenerator303Test, KeyRowsSitAboveEachOtherHalfAKeyApart) {
     const ui::Rect c = harness->frame("303.key.0"), cSharp = harness->frame("303.key.1"), upperC = harness->frame("303.key.12");
     EXPECT_EQ(c.width, 47);  // a 446-wide keyboard: 940 less padding, spacings, a divider and the 413 right block
