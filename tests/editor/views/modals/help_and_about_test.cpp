@@ -44,14 +44,6 @@ TEST_F(HelpAndAboutTest, AMissingPictureShowsItsNameAndKeepsTheCellsHeight) {
     expectMatchesGolden(harness->render(), "midi_setup_missing_image");
 }
 
-TEST_F(HelpAndAboutTest, LongLinesWrapInsideTheTextCard) {
-    const std::string line(40, 'w');
-    show([line] { return MidiSetupTextCell{.title = "T", .lines = {line + " " + line + " " + line}}.frame({.width = 200}).testId("card"); },
-         {300, 400});
-    EXPECT_EQ(harness->frame("card").width, 200);
-    EXPECT_GT(harness->frame("card").height, 100);
-}
-
 TEST_F(HelpAndAboutTest, OnlyTheWebAddressesAreLinksAndEachClickOpensOnce) {
     open(KezModal::about, [] { return ui::View(AboutModal{}); }, {420, 400});
     const std::pair<const char*, std::vector<std::string>> clicks[] = {

@@ -44,10 +44,6 @@ TEST(PatternGenerator303Sizes, PanelAndKeyWidths) {
     for (const auto& [granted, width] : panels) EXPECT_EQ(PatternGenerator303Modal::panelWidth(granted), width);
     const std::pair<double, double> keys[] = {{300, 28.75}, {200, 24}, {446, 47}};
     for (const auto& [reader, key] : keys) EXPECT_EQ(L::keyWidth(reader), key);
-    EXPECT_EQ(L::attributeColumnWidth, 63.5);
-    EXPECT_EQ(L::doubleColumnWidth, 137);
-    EXPECT_EQ(L::lowerRightHeight, 216);
-    EXPECT_EQ(L::lowerRightWidth, 413);
 }
 
 TEST(PatternGenerator303Display, WhatTheSurfacesShow) {
