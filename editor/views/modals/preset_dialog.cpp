@@ -40,6 +40,16 @@ std::optional<std::string> highlightedFile(const std::vector<PresetDialogFileEnt
     return it == files.end() ? std::nullopt : std::optional<std::string>(it->name);
 }
 
+// A row whose name an earlier row already has in another letter case: the library finds that earlier
+// file for it, so its delete icon would remove a different file than the one it shows.
+bool isShadowedByCaseTwin(const std::vector<PresetDialogFileEntry>& files, const PresetDialogFileEntry& file) {
+    for (const PresetDialogFileEntry& earlier : files) {
+        if (&earlier == &file) return false;
+        if (library::equalIgnoringCase(earlier.name, file.name)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 ui::Size PresetDialog::panelSize(ui::Size available) {
@@ -82,7 +92,7 @@ View PresetDialog::body(ui::BuildContext& context) const {
     ui::Views fileRows = ui::forEach(files, [](const PresetDialogFileEntry& f) { return f.name; }, [&](const PresetDialogFileEntry& file) {
         return PresetDialogFileRow{.file = file,
                                    .selected = highlighted == file.name,
-                                   .showsDeleteIcon = loading,
+                                   .showsDeleteIcon = loading && !isShadowedByCaseTwin(files, file),
                                    .onTap = [&store, &library, taps, file, &queue = context.mainQueue()] {
                                        taps->tap(store, library, file, queue.clock().nowNanoseconds());
                                    },

@@ -207,6 +207,9 @@ TEST_F(PresetDialogTest, NamesFromDiskShowAsPlainTextAndCaseTwinsLightOnce) {
     ASSERT_TRUE(harness->exists("presetDialog.file.Pad"));
     ASSERT_TRUE(harness->exists("presetDialog.file.pad"));
     ASSERT_TRUE(harness->exists("presetDialog.file.Caf\xE9"));
+    // Deleting the second twin would remove the first one's file: only the first can be deleted.
+    EXPECT_TRUE(harness->exists("presetDialog.deleteFile.Pad"));
+    EXPECT_FALSE(harness->exists("presetDialog.deleteFile.pad"));
     // The highlighted row is the one the library resolves the name to: the first of the twins.
     store.presetDialogSelectedFile.set("PAD");
     harness->update();
