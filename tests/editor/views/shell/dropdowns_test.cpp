@@ -172,17 +172,6 @@ TEST_F(DropdownTest, PressHighlightLightsWhileHeldAndAfterEachStickyChoiceGoesOu
     EXPECT_EQ(log, (std::vector<std::string>{"chose 0 (open)"}));
 }
 
-TEST_F(DropdownTest, AnActionMayOpenAnotherDropdown) {
-    auto entries = items(1);
-    entries[0].action = [this] { store->dropdown.set(DropdownRequest{.anchorID = anchorID, .items = items(2)}); };
-    open({.items = entries});
-    harness->clickOn("dropdown.item.Item 0");
-    harness->update();
-    ASSERT_TRUE(store->dropdown->has_value());
-    EXPECT_EQ(store->dropdown.get()->items.size(), 2u);
-    EXPECT_TRUE(harness->exists("dropdown.item.Item 1"));
-}
-
 TEST_F(DropdownTest, PanelsMatchGoldenImages) {
     const auto lit = [](std::vector<DropdownItem> entries) {
         entries[1].active = true;
