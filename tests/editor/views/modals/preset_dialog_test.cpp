@@ -1,5 +1,6 @@
 #include "editor/views/modals/preset_dialog.h"
 #include "editor/views/modals/preset_file_size_label.h"
+#include "editor/views/shell/kez_content.h"
 #include "tests/editor/views/modals/modal_test_rig.h"
 #include "tests/platform/ui/golden.h"
 
@@ -265,6 +266,16 @@ TEST_F(PresetDialogTest, BackdropAndCloseDismissButThePanelDoesNot) {
         harness->click(std::string(dismisser) == "presetDialog.backdrop" ? ui::Point{10, 10} : harness->center(dismisser));
         EXPECT_FALSE(store.isPresetDialogPresented.get()) << dismisser;
     }
+}
+
+TEST_F(PresetDialogTest, TheEditorShowsTheDialogOverItsWholeArea) {
+    services.library.presentPresetDialog(PresetDialogMode::load);
+    show([this] { return ui::View(KezContent{}).environmentObject(store.playhead); }, {1280, 730});
+    harness->advance(0.2);
+    EXPECT_EQ(harness->frame("presetDialog.panel").size(), (ui::Size{960, 540.2}));
+    store.isPresetDialogPresented.set(false);
+    harness->advance(0.2);
+    EXPECT_FALSE(harness->exists("presetDialog.panel"));
 }
 
 TEST_F(PresetDialogTest, Golden) {
