@@ -1,6 +1,7 @@
 #include "editor/views/shell/kez_content.h"
 
 #include "editor/library/preset_library.h"
+#include "editor/views/modals/preset_dialog.h"
 #include "editor/views/shell/editor_services.h"
 #include "editor/views/shell/environment_keys.h"
 #include "editor/views/shell/hosted_resize_handle.h"
@@ -66,7 +67,7 @@ View overlayLayer(const char* testId, View content = View()) {
 View dialogLayer(const SequencerStore& store) {
     return overlayLayer("kezContentDialogLayer",
                         ui::zstack({ui::unit::topLeading},
-                                   store.isPresetDialogPresented.get() ? slot("presetDialogHostSlot") : View(),
+                                   store.isPresetDialogPresented.get() ? PresetDialogHost{}.testId("presetDialogHost") : View(),
                                    store.dialog.get() ? slot("dialogHostSlot").environment<KezAccentKey>(activeAccent(store)) : View()));
 }
 
