@@ -33,6 +33,7 @@ struct RecordedServices final : EditorServices {
     void setHostedUI(bool hosted) override { hostedUI.push_back(hosted); }
     void startAppPlay() override {}
     void stopAppPlay() override {}
+    void toggleHostedMIDIRecord() override {}
     library::PresetLibrary& presetLibrary() override { return library; }
     void presentChooser(const ChooserRequest& request, std::optional<WindowReference>,
                         std::function<void(const library::PickerResult&)> completion) override {
