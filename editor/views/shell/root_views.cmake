@@ -5,3 +5,5 @@ add_library(pulvan_views_root STATIC
   ${CMAKE_CURRENT_LIST_DIR}/kez_root_view.cpp)
 target_include_directories(pulvan_views_root PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(pulvan_views_root PUBLIC pulvan_views_shell pulvan_store pulvan_library pulvan_ui)
+# The main screen's top: top bar and track tabs.
+target_link_libraries(pulvan_views_root PUBLIC pulvan_views_main)

@@ -15,12 +15,13 @@ namespace pulvan::views {
 namespace {
 
 struct RecordedServices final : EditorServices {
-    explicit RecordedServices(store::SequencerStore& store) : library(store, {}) {}
+    explicit RecordedServices(store::SequencerStore& s) : store(s), library(s, {}) {}
+    store::SequencerStore& store;
     std::vector<std::string> calls;
     std::optional<ui::Rect> screen;
     library::PresetLibrary library;
 
-    void setHostedUI(bool) override {}
+    void setHostedUI(bool hosted) override { store.isHostedUI.set(hosted); }
     void startAppPlay() override { calls.push_back("start"); }
     void stopAppPlay() override { calls.push_back("stop"); }
     void toggleHostedMIDIRecord() override { calls.push_back("record"); }
@@ -203,6 +204,17 @@ TEST_F(TopBarTest, LooksLikeTheBar) {
     store->hostedMIDIRecordMeasureProgress.set(0.5);
     store->preset.modify([](model::Preset& p) { p.notesPool = {48, 52, 55}; });
     ui::expectMatchesGolden(show(true, 1.5)->render(), "top_bar_hosted_recording_1.5x");
+}
+
+TEST_F(TopBarTest, TheTopOfTheEditorInBothSettings) {
+    setTrackCount(*store, 4);
+    store->activeTrackIndex.set(1);
+    const auto editor = [this](bool hosted, ui::Size window) {
+        return ui::Harness([this, hosted] { return KezRootView{*store, services, hosted}; }, window);
+    };
+    ui::expectMatchesGolden(editor(false, {1280, 730}).render(), "editor_top_standalone_1280x730");
+    store->hooks.hostedRequestEditorResize = [](double, double) {};
+    ui::expectMatchesGolden(editor(true, {960, 548}).render(), "editor_top_hosted_960x548");
 }
 
 }  // namespace

@@ -28,6 +28,8 @@ TEST_F(TrackTabsTest, TabsShareTheStripUpToTheirWidestAndScaleTheirInsides) {
     const Case cases[] = {
         {1, 980, 174, true, false},
         {2, 980, 174, true, true},
+        {3, 600, (600 - 93 - 6) / 3.0, true, true},
+        {4, 600, (600 - 93 - 9) / 4.0, true, true},
         {5, 700, (700 - 93 - 12) / 5.0, true, true},
         {6, 980, (980 - 15) / 6.0, false, true},
         {6, 300, (300 - 15) / 6.0, false, true},  // inner scale held at 0.5

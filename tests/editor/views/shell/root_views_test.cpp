@@ -119,7 +119,7 @@ TEST_F(RootViews, TheRootTellsItsSettingOnceAndTheEditorSitsWhereTheLayoutSays) 
     EXPECT_EQ(services.hostedUI, std::vector<bool>{false});
     EXPECT_EQ(h->frame("kezContentEditor"), (ui::Rect{200, 0, 2000, 730}));
     EXPECT_EQ(h->frame("kezContentMainStack").width, 2000);
-    for (const char* slot : {"topBarSlot", "trackTabsSlot", "sidebarSlot", "contentColumnSlot", "kezContentModalLayer",
+    for (const char* slot : {"kezTopBar", "kezTrackTabs", "sidebarSlot", "contentColumnSlot", "kezContentModalLayer",
                              "kezContentDropdownLayer", "kezContentDialogLayer"})
         EXPECT_TRUE(h->exists(slot)) << slot;
     EXPECT_EQ(h->frame("sidebarSlot").width, 132);
