@@ -89,7 +89,11 @@ TEST_F(TrackTabsTest, TapsSelectRenameDeleteAndAdd) {
     store->dialog.set(std::nullopt);
 
     h.advance(1);
-    h.clickOn("addTrackButton");
+    const ui::Point add = h.center("addTrackButton");
+    h.press(add);
+    store->currentPresetName.set("changed while held");
+    h.update();
+    h.release(add);
     EXPECT_EQ(store->preset->tracks.size(), 4u);
     EXPECT_EQ(store->history().label(store->history().index()), "Add track");
     EXPECT_TRUE(h.exists("trackTab.3")) << "the new tab shows at once";
