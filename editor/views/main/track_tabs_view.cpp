@@ -132,16 +132,13 @@ View TrackTabsView::body(BuildContext& context) const {
                Views items;
                for (int i = 0; i < count; ++i) items.push_back(TrackTab{strip, store, i, metrics}.body().id(i));
                if (canAddTrack) {
-                   // Named like the tabs: an unnamed view among named ones is not kept across rebuilds,
-                   // and a press under way on it would be lost.
                    items.push_back(View(SingleTouchTapButton{
                                            .enabled = true,
                                            .allowSecondaryTouches = true,
                                            .action = [&store] { store.addTrack(); },
                                            .label = addTrackButtonLabel(strip),
                                        })
-                                       .testId("addTrackButton")
-                                       .id("add"));
+                                       .testId("addTrackButton"));
                }
                return hstackOf({.alignment = Edge::bottom, .spacing = strip.spacing}, std::move(items));
            })
