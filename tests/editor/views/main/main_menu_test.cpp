@@ -56,37 +56,6 @@ TEST_F(MainMenuTest, EntriesFollowTheClipboardAndLearnMode) {
     EXPECT_EQ(shown(), copied);
 }
 
-TEST_F(MainMenuTest, CommandsReachTheStore) {
-    struct Case {
-        const char* label;
-        std::function<bool()> done;
-    };
-    const Case cases[] = {
-        {"Export all presets", [&] { return store->isBackupFolderPickerPresented.get(); }},
-        {"Import all presets", [&] { return store->isImportAllFolderPickerPresented.get(); }},
-        {"Import one preset", [&] { return store->isImportOnePresetPickerPresented.get(); }},
-        {"Midi setup help", [&] { return store->activeModal().get() == store::KezModal::midiSetupHelp; }},
-        {"Settings", [&] { return store->activeModal().get() == store::KezModal::globalSettings; }},
-        {"About", [&] { return store->activeModal().get() == store::KezModal::about; }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        choose(c.label);
-        EXPECT_TRUE(c.done());
-    }
-}
-
-TEST_F(MainMenuTest, PastingACopiedPatternIsOneUndoStep) {
-    choose("Copy current pattern");
-    const model::Pattern copied = test::activePattern(*store);
-    store->setPatternDirection(model::PatternDirection::backward);
-    ASSERT_NE(test::activePattern(*store), copied);
-    const int entries = store->history().count();
-    choose("Paste to current pattern");
-    EXPECT_EQ(test::activePattern(*store), copied);
-    EXPECT_EQ(store->history().count(), entries + 1);
-}
-
 TEST_F(MainMenuTest, InitializeLeavesTheEditedPresetOneUndoAway) {
     edit(*store, "Octave", 2);
     store->currentPresetName.set("Live set");
