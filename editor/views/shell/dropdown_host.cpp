@@ -62,8 +62,8 @@ View DropdownHost::body(BuildContext& context) const {
                                           measure(request.id, [&](PanelMeasurements& m) { m.listWidth = dropdownListWidth(request, width); });
                                       })
                                       .fixedSize(false, true)
-                                      .offset(origin.x, origin.y)
-                                      .testId("dropdown.panel");
+                                      .testId("dropdown.panel")
+                                      .offset(origin.x, origin.y);
                return zstack({.alignment = unit::topLeading}, request.sticky ? View() : overlayBackdrop(close), panel);
            })
         .transition(Transition::opacity());

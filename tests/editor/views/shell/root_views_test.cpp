@@ -90,7 +90,9 @@ TEST(EditorLayout, ScalesTheDesignSizeToTheWindow) {
         EXPECT_EQ(layout.frameWidth, c.frameWidth);
         EXPECT_EQ(layout.verticalOverflow, 0);
         EXPECT_EQ(editorHorizontalOffset(layout, c.window.width), c.offset);
-        if (!c.hosted && c.naturalHeight > 0) EXPECT_LE(layout.scale * c.naturalHeight, c.window.height + 1e-9);
+        if (!c.hosted && c.naturalHeight > 0) {
+            EXPECT_LE(layout.scale * c.naturalHeight, c.window.height + 1e-9);
+        }
     }
 }
 
