@@ -22,6 +22,7 @@ public:
     void setHostedUI(bool) override {}
     void startAppPlay() override {}
     void stopAppPlay() override {}
+    void toggleHostedMIDIRecord() override {}
     library::PresetLibrary& presetLibrary() override { return library_; }
     void presentChooser(const views::ChooserRequest&, std::optional<views::WindowReference>, std::function<void(const library::PickerResult&)>) override {}
     void openURL(const std::string&) override {}

@@ -42,6 +42,7 @@ struct RecordingServices final : EditorServices {
     void setHostedUI(bool) override {}
     void startAppPlay() override {}
     void stopAppPlay() override {}
+    void toggleHostedMIDIRecord() override {}
     library::PresetLibrary& presetLibrary() override { return library; }
     void presentChooser(const ChooserRequest&, std::optional<WindowReference>, std::function<void(const library::PickerResult&)>) override {}
     void openURL(const std::string& url) override { openedURLs.push_back(url); }
