@@ -207,7 +207,7 @@ TEST_F(PresetDialogTest, NamesFromDiskShowAsPlainTextAndCaseTwinsLightOnce) {
     open(PresetDialogMode::load);
     ASSERT_TRUE(harness->exists("presetDialog.file.Pad"));
     ASSERT_TRUE(harness->exists("presetDialog.file.pad"));
-    ASSERT_TRUE(harness->exists("presetDialog.file.Caf\xE9"));
+    ASSERT_TRUE(harness->exists("presetDialog.file.Caf\xC3\xA9"));  // read as Latin-1: "Café"
     // Deleting the second twin would remove the first one's file: only the first can be deleted.
     EXPECT_TRUE(harness->exists("presetDialog.deleteFile.Pad"));
     EXPECT_FALSE(harness->exists("presetDialog.deleteFile.pad"));
