@@ -1,6 +1,9 @@
 #include "editor/views/shell/kez_content.h"
 
 #include "editor/library/preset_library.h"
+#include "editor/views/main/top_bar.h"
+#include "editor/views/main/track_tabs_view.h"
+#include "editor/views/modals/preset_dialog.h"
 #include "editor/views/shell/editor_services.h"
 #include "editor/views/shell/environment_keys.h"
 #include "editor/views/shell/hosted_resize_handle.h"
@@ -43,8 +46,13 @@ View card() {
 }
 
 View mainStack(const SequencerStore& store, const EditorLayout& layout) {
-    return ui::vstack({.alignment = ui::Edge::leading, .spacing = 12}, slot("topBarSlot"),
-                      ui::vstack({.alignment = ui::Edge::leading, .spacing = 0}, slot("trackTabsSlot").padding(ui::Edge::bottom, -1).zIndex(1), card())
+    return ui::vstack({.alignment = ui::Edge::leading, .spacing = 12}, TopBar{}.testId("kezTopBar"),
+                      ui::vstack({.alignment = ui::Edge::leading, .spacing = 0},
+                                 TrackTabsView{.spacing = 3, .maxTabWidth = 174, .addButtonWidth = 90, .tabHeight = 38}
+                                     .padding(ui::Edge::bottom, -1)
+                                     .zIndex(1)
+                                     .testId("kezTrackTabs"),
+                                 card())
                           .frame({.maxWidth = ui::infinity, .alignment = ui::unit::leading}))
         .padding({.top = 12, .leading = 16, .bottom = 20, .trailing = 20})
         .frame({.maxWidth = ui::infinity, .alignment = ui::unit::topLeading})
@@ -66,7 +74,7 @@ View overlayLayer(const char* testId, View content = View()) {
 View dialogLayer(const SequencerStore& store) {
     return overlayLayer("kezContentDialogLayer",
                         ui::zstack({ui::unit::topLeading},
-                                   store.isPresetDialogPresented.get() ? slot("presetDialogHostSlot") : View(),
+                                   store.isPresetDialogPresented.get() ? PresetDialogHost{}.testId("presetDialogHost") : View(),
                                    store.dialog.get() ? slot("dialogHostSlot").environment<KezAccentKey>(activeAccent(store)) : View()));
 }
 
