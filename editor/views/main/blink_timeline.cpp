@@ -1,0 +1,26 @@
+#include "editor/views/main/blink_timeline.h"
+
+#include "editor/views/shell/capture_surface.h"
+
+#include <cmath>
+#include <memory>
+
+namespace pulvan::views {
+
+using namespace ui;
+
+bool blinkPhaseOn(std::int64_t nowNanoseconds) {
+    return static_cast<long long>(std::floor(2 * static_cast<double>(nowNanoseconds) * 1e-9)) % 2 == 0;
+}
+
+View BlinkTimeline::body(BuildContext& context) const {
+    const auto ticks = context.state<int>(0);
+    // The timer lives with the view: it stops when the blinking content leaves the screen.
+    const auto timer = context.state<Bookkeeping<std::shared_ptr<foundation::Timer>>>();
+    if (!timer->value)
+        timer->value = std::make_shared<foundation::Timer>(context.mainQueue().scheduleRepeating(
+            static_cast<std::int64_t>(interval * 1e9), [ticks] { ticks.set(ticks.get() + 1); }));
+    return content(blinkPhaseOn(context.nowNanoseconds()));
+}
+
+}  // namespace pulvan::views

@@ -1,0 +1,26 @@
+#pragma once
+// The track row's MIDI-out offset: dragged up or down in milliseconds, reset to 0 by a quick second tap.
+#include "platform/ui/view_modifiers.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace pulvan::views {
+
+struct GridMIDIOutOffsetField : ui::ViewModifiers<GridMIDIOutOffsetField> {
+    static constexpr double doubleTapSeconds = 0.35;
+    static constexpr double tapMovement = 8;
+
+    std::optional<double> width;
+    double pixelsPerMs = 10;
+
+    ui::View body(ui::BuildContext& context) const;
+};
+
+// "Offset -12 ms", "Offset 0 ms", "Offset +35 ms".
+std::string midiOutOffsetLabel(int milliseconds);
+// The offset a drag from start by dy points (down positive) gives.
+int draggedMIDIOutOffset(int start, double dy, double pixelsPerMs);
+
+}  // namespace pulvan::views

@@ -1,0 +1,23 @@
+#pragma once
+// The on/off rows under the track row: GATE (on or off) and HOLD/LEGATO (nothing, hold or legato),
+// painted with the value the first touched step decides, one undo entry per drag.
+#include "editor/model/lane_kind.h"
+#include "platform/ui/view_modifiers.h"
+
+namespace pulvan::views {
+
+struct ToggleLane : ui::ViewModifiers<ToggleLane> {
+    model::LaneKind kind = model::LaneKind::gate;
+
+    ui::View body(ui::BuildContext& context) const;
+};
+
+// The value a paint starting on a step of value v writes: GATE inverts it, HOLD/LEGATO cycles 0, 1, 2.
+int togglePaintValue(model::LaneKind kind, int v);
+
+// The legato arch: a curve bulging upward over the cell.
+struct HoldLegatoSymbol : ui::ViewModifiers<HoldLegatoSymbol> {
+    ui::View body(ui::BuildContext& context) const;
+};
+
+}  // namespace pulvan::views

@@ -1,0 +1,68 @@
+#include "editor/views/main/track_row.h"
+
+#include "editor/views/main/dropdown_anchor.h"
+#include "editor/views/main/grid_button.h"
+#include "editor/views/main/lane_rows.h"
+#include "editor/views/main/midi_out_offset_field.h"
+#include "editor/views/main/step_strip.h"
+#include "editor/views/shell/editor_helpers.h"
+#include "platform/ui/layout.h"
+
+namespace pulvan::views {
+
+using namespace ui;
+using store::KezModal;
+using store::SequencerStore;
+
+namespace {
+
+// "Octave +1": lit away from 0, options -range ... +range.
+GridMenu signedMenu(const std::string& name, int value, int range, double width, std::function<void(int)> onSelect) {
+    std::vector<MenuOption> options;
+    for (const SignedNumberLabel& l : signedNumberLabels(-range, range)) options.push_back({l.label, l.value});
+    return {.label = name + signedNumberLabel(value), .active = value != 0, .width = width, .options = options, .current = value, .onSelect = std::move(onSelect)};
+}
+
+std::vector<MenuOption> channelOptions() {
+    std::vector<MenuOption> options;
+    for (int channel = 1; channel <= 16; ++channel) options.push_back({std::to_string(channel), channel});
+    return options;
+}
+
+}  // namespace
+
+View TrackRow::body(BuildContext& context) const {
+    auto& store = context.object<SequencerStore>();
+    context.observe(store.didChange);
+    SequencerStore* s = &store;
+    const model::Track track = activeTrack(store) ? *activeTrack(store) : model::Track{};
+
+    return GridLane{.content = [s, track](double u) -> View {
+               return hstack({.alignment = Edge::center, .spacing = 0},
+                             GridButton{.label = "Poly", .active = track.poly, .width = 2 * u, .action = [s, poly = track.poly] { s->setActiveTrackPoly(!poly); }}
+                                 .testId("poly"),
+                             signedMenu("Octave ", track.octave, 3, 2 * u, [s](int v) { s->setActiveTrackOctave(v); }).testId("octave"),
+                             signedMenu("Transpose ", track.transpose, 12, 2 * u, [s](int v) { s->setActiveTrackTranspose(v); }).testId("transpose"),
+                             publishModalAnchor(GridButton{.label = "Chord memory",
+                                                           .active = !track.outputChord.empty(),
+                                                           .width = 2 * u,
+                                                           .action = [s] { s->setActiveModal(KezModal::chord); }},
+                                                KezModal::chord)
+                                 .testId("chord-memory"),
+                             GridMenu{.label = "Channel " + std::to_string(track.midiOutputChannel),
+                                      .width = 2 * u,
+                                      .options = channelOptions(),
+                                      .current = track.midiOutputChannel,
+                                      .onSelect = [s](int v) { s->setActiveTrackChannel(v); }}
+                                 .testId("channel"),
+                             GridMIDIOutOffsetField{.width = 2 * u, .pixelsPerMs = 10}.testId("offset"),
+                             spacer(0).frame({.width = u}),
+                             GridButton{.label = "Duplicate Track", .width = 2 * u, .action = [s] { s->duplicateTrack(); }}.testId("duplicate"),
+                             publishModalAnchor(GridButton{.systemIcon = "gearshape", .width = u, .action = [s] { s->setActiveModal(KezModal::settings); }},
+                                                KezModal::settings)
+                                 .testId("track-settings"));
+           }}
+        .frame({.height = 25});
+}
+
+}  // namespace pulvan::views
