@@ -28,14 +28,12 @@ tresult PLUGIN_API PulvanEditorView::attached(void* parent, FIDString type) {
 }
 
 void PulvanEditorView::attachedToParent() {
-    if (!systemWindow || !engine() || !editorHolder_ || hostedWindow_) return;
+    if (!systemWindow || !engine() || !editorHolder_ || editorContent_) return;
     const auto parent = static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(systemWindow));
-    hostedWindow_ = pulvan::x11::ChildWindow::create(parent, {rect.getWidth(), rect.getHeight()});
-    if (!hostedWindow_) return;
-    hostedWindow_->fillParent();
     // Listening first: the editor may ask for its size while it starts.
     startResizeDelivery();
-    editorContent_ = KezVst3EditorViewCreate(editorHolder_, hostedWindow_->id(), rect.getWidth(), rect.getHeight());
+    editorContent_ = KezVst3EditorViewCreate(editorHolder_, parent, rect.getWidth(), rect.getHeight());
+    if (!editorContent_) stopResizeDelivery();
 }
 
 void PulvanEditorView::removedFromParent() { detach(); }
@@ -44,7 +42,6 @@ void PulvanEditorView::detach() {
     stopResizeDelivery();
     if (editorContent_) KezVst3EditorViewRelease(editorContent_);
     editorContent_ = nullptr;
-    hostedWindow_.reset();
 }
 
 tresult PLUGIN_API PulvanEditorView::setFrame(IPlugFrame* frame) {
@@ -55,7 +52,7 @@ tresult PLUGIN_API PulvanEditorView::setFrame(IPlugFrame* frame) {
 }
 
 void PulvanEditorView::startResizeDelivery() {
-    if (uiQueue_ || !hostedWindow_ || !plugFrame) return;
+    if (uiQueue_ || !systemWindow || !plugFrame) return;
     // A host without a run loop gives us no way onto its UI thread, and calling
     // its frame from the editor thread is not allowed: the editor's requests
     // are then dropped, and the window keeps the size the host gives it.
@@ -86,7 +83,7 @@ void PulvanEditorView::resizeFromEditor(double width, double height) {
 tresult PLUGIN_API PulvanEditorView::onSize(ViewRect* newSize) {
     if (!newSize) return kInvalidArgument;
     rect = *newSize;
-    if (hostedWindow_) hostedWindow_->resize({rect.getWidth(), rect.getHeight()});
+    if (editorContent_) KezVst3EditorViewResize(editorContent_, rect.getWidth(), rect.getHeight());
     return kResultOk;
 }
 

@@ -1,14 +1,13 @@
 #pragma once
-// The plug-in's editor inside the host's window: an X11 child window of the
-// host's frame at the editor's fixed aspect, which the editor's root view
-// draws into, and resizes that the editor asks the host for. The editor asks
+// The plug-in's editor inside the host's window: the editor's own X11 window
+// inside the host's frame at the editor's fixed aspect, following every size
+// the host gives, and resizes that the editor asks the host for. The editor asks
 // on its own thread; the request reaches the plug frame on the host's UI
 // thread through the host's run loop.
 #include <memory>
 
 #include "vst3/engine_handle.h"
 #include "vst3/host_run_loop_queue.h"
-#include "platform/x11/child_window.h"
 #include "public.sdk/source/common/pluginview.h"
 
 namespace kez {
@@ -34,8 +33,8 @@ public:
     // host frame resizes us.
     void resizeFromEditor(double width, double height);
 
-    // The child window while attached (tests look at it); null otherwise.
-    const pulvan::x11::ChildWindow* hostedWindow() const { return hostedWindow_.get(); }
+    // Whether the editor is shown in the host's window.
+    bool isShowingEditor() const { return editorContent_ != nullptr; }
 
 private:
     void detach();
@@ -47,7 +46,6 @@ private:
 
     SharedEngineHandle engine_;
     void* editorHolder_;
-    std::unique_ptr<pulvan::x11::ChildWindow> hostedWindow_;
     void* editorContent_ = nullptr;
     // While attached to a frame whose host offers a run loop.
     std::unique_ptr<HostRunLoopQueue> uiQueue_;

@@ -2,10 +2,10 @@
 
 namespace pulvan::link {
 
-EditorThread::EditorThread() : thread_([this] { queue_.run(); }) {}
+EditorThread::EditorThread() : thread_([this] { loop_.run(); }) {}
 
 EditorThread::~EditorThread() {
-    queue_.stop();
+    loop_.stop();
     thread_.join();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/foundation/main_queue.h"
+#include "platform/x11/event_loop.h"
 
 #include <future>
 #include <thread>
@@ -8,18 +9,20 @@
 
 namespace pulvan::link {
 
-// The thread that one plug-in instance's editor side lives on: its store, timers
-// and poll run on this thread's main queue. Calls from the plug-in's classes are
-// handed to it and waited for; the audio thread never calls here.
+// The thread that one plug-in instance's editor side lives on: its store, timers,
+// poll and the editor's window run in this thread's event loop. Calls from the
+// plug-in's classes are handed to it and waited for; the audio thread never calls here.
 class EditorThread {
 public:
     EditorThread();
-    // Stops the queue and joins; work still queued is dropped.
+    // Stops the loop and joins; work still queued is dropped.
     ~EditorThread();
     EditorThread(const EditorThread&) = delete;
     EditorThread& operator=(const EditorThread&) = delete;
 
     foundation::MainQueue& queue() { return queue_; }
+    // Editor thread only.
+    x11::EventLoop& loop() { return loop_; }
     bool isCurrent() const { return std::this_thread::get_id() == thread_.get_id(); }
 
     // Runs `work` on the editor thread and returns its result (or rethrows);
@@ -35,6 +38,7 @@ public:
 
 private:
     foundation::MainQueue queue_;
+    x11::EventLoop loop_{queue_};
     std::thread thread_;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
-#include "platform/x11/child_window.h"
+#include "platform/ui/root.h"
+#include "platform/x11/window_host.h"
 
 #include <memory>
 
@@ -7,25 +8,28 @@ namespace pulvan::link {
 
 class KezVst3EditorHolder;
 
-// The editor's view inside the plug-in's window: its own X11 window, made and
-// ended on the editor thread, which the editor's root view draws into. Keeps
-// its holder alive while it exists.
+// The editor's view inside the plug-in's window: the editor's root view in a
+// window of its own inside the host's, made, resized and ended on the editor
+// thread. Keeps its holder alive while it exists.
 class EditorView {
 public:
-    EditorView(KezVst3EditorHolder& holder, std::unique_ptr<x11::ChildWindow> window);
+    explicit EditorView(KezVst3EditorHolder& holder);
     ~EditorView();
     EditorView(const EditorView&) = delete;
     EditorView& operator=(const EditorView&) = delete;
 
     KezVst3EditorHolder& holder() { return holder_; }
-    // Null when the view was made without a parent window.
-    x11::ChildWindow* window() { return window_.get(); }
+    // Editor thread: the window inside `parent` at a size in pixels; false when it cannot be made.
+    bool openWindow(unsigned long parent, ui::Size pixels);
+    // Editor thread; null when the view has no window.
+    x11::WindowHost* window() { return window_.get(); }
     // Ends the window (editor thread).
-    void removeWindow() { window_.reset(); }
+    void removeWindow();
 
 private:
     KezVst3EditorHolder& holder_;
-    std::unique_ptr<x11::ChildWindow> window_;
+    std::unique_ptr<ui::Root> root_;
+    std::unique_ptr<x11::WindowHost> window_;
 };
 
 }  // namespace pulvan::link

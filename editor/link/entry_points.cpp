@@ -7,14 +7,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 using pulvan::link::EditorView;
 using pulvan::link::KezVst3EditorHolder;
 
 namespace {
 
-// Beyond any screen; keeps a window size inside the int range.
-int windowExtent(double value) { return std::isfinite(value) ? static_cast<int>(std::lround(std::clamp(value, 1.0, 100000.0))) : 1; }
+// Beyond any screen; keeps a window size inside what X11 can make.
+double windowExtent(double value) { return std::isfinite(value) ? std::round(std::clamp(value, 1.0, 32767.0)) : 1; }
 
 }  // namespace
 
@@ -35,13 +36,18 @@ void KezVst3StoreRelease(void* holderPointer) {
 void* KezVst3EditorViewCreate(void* holderPointer, unsigned long parentWindow, double width, double height) {
     if (!holderPointer) return nullptr;
     auto* holder = static_cast<KezVst3EditorHolder*>(holderPointer);
-    return holder->thread().runSync([&]() -> EditorView* {
-        std::unique_ptr<pulvan::x11::ChildWindow> window;
-        if (parentWindow != 0) {
-            window = pulvan::x11::ChildWindow::create(parentWindow, {windowExtent(width), windowExtent(height)});
-            if (!window) return nullptr;
-        }
-        return new EditorView(*holder, std::move(window));
+    auto view = std::make_unique<EditorView>(*holder);
+    const bool opened = holder->thread().runSync([&] {
+        return parentWindow == 0 || view->openWindow(parentWindow, {windowExtent(width), windowExtent(height)});
+    });
+    return opened ? view.release() : nullptr;
+}
+
+void KezVst3EditorViewResize(void* viewPointer, double width, double height) {
+    if (!viewPointer) return;
+    auto* view = static_cast<EditorView*>(viewPointer);
+    view->holder().thread().runSync([&] {
+        if (auto* window = view->window()) window->resize({windowExtent(width), windowExtent(height)});
     });
 }
 

@@ -18,6 +18,8 @@ void KezVst3StoreRelease(void* holder);
 // (0: a view without a window); it holds a reference to the holder. Null for
 // a null holder or a parent window that cannot be used.
 void* KezVst3EditorViewCreate(void* holder, unsigned long parentWindow, double width, double height);
+// The size the host gives the view's window (pixels); the editor follows it.
+void KezVst3EditorViewResize(void* view, double width, double height);
 // Leaves MIDI learn, pushes the preset once more and ends the view.
 void KezVst3EditorViewRelease(void* view);
 // The stored hosted editor width, 640...3200; 1280 when none is stored.

@@ -1,4 +1,5 @@
 // The layout, rendering and lifecycle modifiers every view has.
+#include "platform/ui/input.h"
 #include "platform/ui/node.h"
 #include "platform/ui/root.h"
 
@@ -325,6 +326,28 @@ public:
     }
 };
 
+class ChangeNode final : public ProxyNode {
+public:
+    using Parameters = ChangeWatch;
+    void apply(const ChangeWatch& watch, const View& content, const BuildScope& scope) {
+        if (watch_.value && !watch.equal(watch_.value.get(), watch.value.get()) && root()) {
+            root()->postLayoutWork([action = watch.action, value = watch.value] { action(value.get()); });
+        }
+        watch_ = watch;
+        reconcileChild(content, scope);
+    }
+
+private:
+    ChangeWatch watch_;
+};
+
+class KeyPressNode final : public ParameterizedProxyNode<std::function<bool(const KeyEvent&)>>, public KeyHandler {
+public:
+    bool listensForKeys() const override { return true; }
+    KeyHandler* keyHandler() override { return this; }
+    bool keyEvent(const KeyEvent& e) override { return parameters_ && parameters_(e); }
+};
+
 class TestIdNode final : public ParameterizedProxyNode<std::string> {
 public:
     void apply(const std::string& id, const View& content, const BuildScope& scope) override {
@@ -381,6 +404,8 @@ View View::allowsHitTesting(bool enabled) const { return modified<HitTestingNode
 View View::disabled(bool disabled) const { return modified<DisabledNode>(*this, disabled); }
 View View::onAppear(std::function<void()> action) const { return modified<LifecycleNode>(*this, {std::move(action), {}}); }
 View View::onDisappear(std::function<void()> action) const { return modified<LifecycleNode>(*this, {{}, std::move(action)}); }
+View View::onKeyPress(std::function<bool(const KeyEvent&)> action) const { return modified<KeyPressNode>(*this, std::move(action)); }
+View onChangeOf(View content, ChangeWatch watch) { return modified<ChangeNode>(content, std::move(watch)); }
 View View::testId(std::string id) const { return modified<TestIdNode>(*this, std::move(id)); }
 View View::coordinateSpace(std::string name) const { return modified<CoordinateSpaceNode>(*this, std::move(name)); }
 

@@ -168,6 +168,7 @@ void Node::mount(Node* parent, Root* root) {
     root_ = root;
     mounted_ = true;
     if (root && observesLayout()) root->observeLayout(*this);
+    if (root && listensForKeys()) root->listenForKeys(*this);
 }
 
 void Node::unmount() {

@@ -81,6 +81,8 @@ public:
 
     // Nodes that say so are called after every layout, when the whole tree has its frames.
     virtual bool observesLayout() const { return false; }
+    // Nodes that say so get the keys that no focused text field took.
+    virtual bool listensForKeys() const { return false; }
     virtual void didLayout() {}
     // Where the node and its children may draw, in the node's parent's child space.
     const Rect& drawnBounds() const { return drawnBounds_; }

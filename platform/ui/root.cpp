@@ -250,14 +250,17 @@ void Root::dispatch(PointerEvent event) {
 
 void Root::cancelPointer() {
     const auto targets = std::exchange(pressTargets_, {});
-    for (const PointerTarget& t : targets) {
-        PointerEvent cancel;
-        cancel.phase = PointerPhase::cancel;
-        cancel.windowLocation = lastPointer_;
-        cancel.location = localPoint(*t.node, lastPointer_);
-        cancel.timeNanoseconds = nowNanoseconds();
-        t.handler->pointerEvent(cancel);
-    }
+    for (const PointerTarget& t : targets) t.handler->pointerEvent(cancelEvent(*t.node));
+}
+
+PointerEvent Root::cancelEvent(const Node& node) const {
+    PointerEvent cancel;
+    cancel.phase = PointerPhase::cancel;
+    cancel.windowLocation = lastPointer_;
+    cancel.location = localPoint(node, lastPointer_);
+    cancel.clickCount = lastPress_.count;
+    cancel.timeNanoseconds = nowNanoseconds();
+    return cancel;
 }
 
 void Root::pointerLeftWindow() {
@@ -330,7 +333,11 @@ void Root::dispatch(const ScrollEvent& event) {
 
 void Root::dispatch(const KeyEvent& event) {
     if (focused_)
-        if (KeyHandler* h = focused_->keyHandler()) h->keyEvent(event);
+        if (KeyHandler* h = focused_->keyHandler(); h && h->keyEvent(event)) return;
+    // The listener that joined the tree last (the topmost overlay, as a rule) hears it first.
+    const auto listeners = keyListeners_;
+    for (auto it = listeners.rbegin(); it != listeners.rend(); ++it)
+        if (std::find(keyListeners_.begin(), keyListeners_.end(), *it) != keyListeners_.end() && (*it)->keyHandler()->keyEvent(event)) return;
 }
 
 void Root::windowFocusChanged(bool focused) {
@@ -350,17 +357,26 @@ void Root::focus(Node* node) {
 void Root::nodeWillUnmount(Node& node) {
     markDamaged(node.transformToRoot().apply(node.drawnBounds()));
     std::erase(layoutObservers_, &node);
+    std::erase(keyListeners_, &node);
     for (std::size_t i = 0; i < pressTargets_.size();) {
         if (pressTargets_[i].node == &node) {
             const PointerTarget t = pressTargets_[i];
             pressTargets_.erase(pressTargets_.begin() + static_cast<std::ptrdiff_t>(i));
-            PointerEvent cancel;
-            cancel.phase = PointerPhase::cancel;
-            cancel.windowLocation = lastPointer_;
-            cancel.timeNanoseconds = nowNanoseconds();
-            t.handler->pointerEvent(cancel);
+            t.handler->pointerEvent(cancelEvent(node));
         } else {
             ++i;
+        }
+    }
+    // A phased scroll under way ends for a view that leaves, as a press does.
+    if (scrollTarget_ == &node) {
+        if (ScrollHandler* h = node.scrollHandler()) {
+            ScrollEvent cancel;
+            cancel.phase = ScrollPhase::cancelled;
+            cancel.windowLocation = lastPointer_;
+            cancel.location = localPoint(node, lastPointer_);
+            cancel.hasPreciseDeltas = true;
+            cancel.timeNanoseconds = nowNanoseconds();
+            h->scrollEvent(cancel);
         }
     }
     std::erase(hovered_, &node);

@@ -86,6 +86,7 @@ public:
     void animate(CompositeNode& node);
     void nodeWillUnmount(Node& node);
     void observeLayout(Node& node) { layoutObservers_.push_back(&node); }
+    void listenForKeys(Node& node) { keyListeners_.push_back(&node); }
     void markDamaged(const Rect& rootRect);
     void postLayoutWork(std::function<void()> work) { afterLayout_.push_back(std::move(work)); }
 
@@ -98,6 +99,7 @@ private:
     std::vector<Node*> hitChain(Point window) const;
     void updateHover(Point window, const std::vector<Node*>& chain);
     void clearTooltipTimer();
+    PointerEvent cancelEvent(const Node& node) const;
 
     std::function<View()> content_;
     foundation::MainQueue& queue_;
@@ -134,6 +136,7 @@ private:
     Point lastPointer_;
     std::vector<CompositeNode*> animating_;
     std::vector<Node*> layoutObservers_;
+    std::vector<Node*> keyListeners_;
     bool inUpdate_ = false;
     friend class CompositeNode;
 };

@@ -46,7 +46,7 @@ std::string validUTF8(std::string_view bytes) {
 }
 
 std::string_view TextEditing::selectedText() const {
-    const auto [lo, hi] = std::minmax(caret_, anchor_);
+    const std::size_t lo = std::min(caret_, anchor_), hi = std::max(caret_, anchor_);
     return std::string_view(text_).substr(lo, hi - lo);
 }
 
@@ -95,7 +95,7 @@ void TextEditing::moveToStart(bool extend) { setCaret(0, extend); }
 void TextEditing::moveToEnd(bool extend) { setCaret(text_.size(), extend); }
 
 void TextEditing::replaceSelection(std::string_view with) {
-    const auto [lo, hi] = std::minmax(caret_, anchor_);
+    const std::size_t lo = std::min(caret_, anchor_), hi = std::max(caret_, anchor_);
     text_.replace(lo, hi - lo, with);
     caret_ = anchor_ = lo + with.size();
 }

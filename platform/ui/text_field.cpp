@@ -109,7 +109,7 @@ public:
         scroll_ = std::max(0.0, scroll_);
         const double x0 = frame_.x - scroll_;
         if (focused_ && editing_.hasSelection()) {
-            const auto [lo, hi] = std::minmax(editing_.caret(), editing_.anchor());
+            const std::size_t lo = std::min(editing_.caret(), editing_.anchor()), hi = std::max(editing_.caret(), editing_.anchor());
             Path selection;
             selection.addRect({x0 + xOf(lo), y, xOf(hi) - xOf(lo), shown->size().height});
             list.add(draw::Fill{selection, color_.opacity(0.3)});

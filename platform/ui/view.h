@@ -166,6 +166,11 @@ public:
     // Lifecycle.
     View onAppear(std::function<void()> action) const;
     View onDisappear(std::function<void()> action) const;
+    // Runs after an update in which the value differs from the one of the update before (not when it appears).
+    template <std::equality_comparable T>
+    View onChange(T value, std::function<void(const T&)> action) const;
+    // A key pressed while no text field has the focus, or one the field did not take; true: handled.
+    View onKeyPress(std::function<bool(const KeyEvent&)> action) const;
 
     // Text and symbols below this view.
     View font(Font font) const;
@@ -238,6 +243,9 @@ public:
 
     template <typename T>
     State<T> state(T initial = T{});
+    // View-local bookkeeping that the view does not draw from: changing it builds nothing again.
+    template <typename T>
+    std::shared_ptr<T> storage(T initial = T{});
     template <EnvironmentKey Key>
     typename Key::Value env() const { return scope_.environment.get<Key>(); }
     const Environment& environment() const { return scope_.environment; }
@@ -270,6 +278,12 @@ State<T> BuildContext::state(T initial) {
     return State<T>(std::static_pointer_cast<detail::StateSlot<T>>(slot));
 }
 
+template <typename T>
+std::shared_ptr<T> BuildContext::storage(T initial) {
+    auto slot = stateSlot([&] { return std::make_shared<detail::StateSlot<std::shared_ptr<T>>>(std::make_shared<T>(std::move(initial))); });
+    return std::static_pointer_cast<detail::StateSlot<std::shared_ptr<T>>>(slot)->value;
+}
+
 // The description of a custom view: a struct with `View body(BuildContext&) const`.
 class CustomViewSpec : public ViewSpec {
 public:
@@ -291,6 +305,23 @@ private:
 
 template <CustomView V>
 View::View(V view) : spec_(std::make_shared<CustomViewSpecOf<V>>(std::move(view))) {}
+
+// onChange is a template; it goes through one type-erased spec.
+struct ChangeWatch {
+    std::shared_ptr<const void> value;
+    std::function<bool(const void*, const void*)> equal;
+    std::function<void(const void*)> action;
+};
+View onChangeOf(View content, ChangeWatch watch);
+
+template <std::equality_comparable T>
+View View::onChange(T value, std::function<void(const T&)> action) const {
+    return onChangeOf(*this, {std::make_shared<const T>(std::move(value)),
+                              [](const void* a, const void* b) { return *static_cast<const T*>(a) == *static_cast<const T*>(b); },
+                              [action = std::move(action)](const void* v) {
+                                  if (action) action(*static_cast<const T*>(v));
+                              }});
+}
 
 // Environment modifiers are templates; they go through one type-erased spec.
 View withEnvironment(View content, std::function<Environment(const Environment&)> change);

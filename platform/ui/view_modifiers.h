@@ -42,6 +42,10 @@ public:
     View onAppear(std::function<void()> action) const { return asView().onAppear(std::move(action)); }
     View onDisappear(std::function<void()> action) const { return asView().onDisappear(std::move(action)); }
     View testId(std::string id) const { return asView().testId(std::move(id)); }
+    template <std::equality_comparable T>
+    View onChange(T value, std::function<void(const T&)> action) const {
+        return asView().onChange(std::move(value), std::move(action));
+    }
     template <EnvironmentKey Key>
     View environment(typename Key::Value value) const {
         return asView().template environment<Key>(std::move(value));

@@ -6,13 +6,6 @@
 
 namespace pulvan::views {
 
-// A gesture's bookkeeping, kept with its view across rebuilds. Changing it draws nothing, so it does
-// not build the view again.
-template <typename T>
-struct Bookkeeping {
-    mutable T value{};
-};
-
 // Fills what it is offered and draws nothing; presses of buttons other than the left one are not its.
 ui::View captureSurface(std::function<void(const ui::PointerEvent&)> handler);
 

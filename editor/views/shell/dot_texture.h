@@ -8,8 +8,8 @@ namespace pulvan::views {
 // centre lies inside, so the last row and column may be cut by the edge.
 struct DotTexture {
     ui::Color color;
-    double spacing = 3;  // between dot centres, > 0
-    double diameter = 1;
+    double spacing{};  // between dot centres; nothing is drawn unless it is above 0
+    double diameter{};
 
     ui::View body(ui::BuildContext&) const;
 };

@@ -22,7 +22,7 @@ struct KeyboardCaptureState {
     double scrollAccumulatedX = 0;
     bool scrollPanActive = false;
 };
-using KeyboardCapture = State<Bookkeeping<KeyboardCaptureState>>;
+using KeyboardCapture = std::shared_ptr<KeyboardCaptureState>;
 
 void beginLongPress(KeyboardCaptureState& s, Point at) {
     s.pressTimer.cancel();
@@ -31,14 +31,14 @@ void beginLongPress(KeyboardCaptureState& s, Point at) {
 }
 
 void pointerEvent(const KeyboardCapture& capture, foundation::MainQueue& queue, const PointerEvent& e) {
-    KeyboardCaptureState& s = capture->value;
+    KeyboardCaptureState& s = *capture;
     switch (e.phase) {
         case PointerPhase::press:
             s.mouseIsDown = true;
             s.longPressActive = false;
             s.downPoint = s.lastPoint = e.location;
             s.pressTimer = queue.scheduleOneShot(foundation::nanosecondsFromSeconds(std::max(0.0, s.view.minimumPressDuration)), [capture] {
-                KeyboardCaptureState& fired = capture->value;
+                KeyboardCaptureState& fired = *capture;
                 if (fired.mouseIsDown && !fired.longPressActive) beginLongPress(fired, fired.lastPoint);
             });
             break;
@@ -92,12 +92,12 @@ bool scrollEvent(KeyboardCaptureState& s, const ScrollEvent& e) {
 }  // namespace
 
 View SingleTouchKeyboardCapture::body(BuildContext& context) const {
-    const auto capture = context.state<Bookkeeping<KeyboardCaptureState>>();
-    capture->value.view = *this;
+    const auto capture = context.storage<KeyboardCaptureState>();
+    capture->view = *this;
     return captureSurface([capture, queue = &context.mainQueue()](const PointerEvent& e) { pointerEvent(capture, *queue, e); })
-        .onScroll([capture](const ScrollEvent& e) { return scrollEvent(capture->value, e); })
+        .onScroll([capture](const ScrollEvent& e) { return scrollEvent(*capture, e); })
         // A pan under way ends with its view.
-        .onDisappear([capture] { endPan(capture->value); });
+        .onDisappear([capture] { endPan(*capture); });
 }
 
 }  // namespace pulvan::views

@@ -9,35 +9,35 @@ namespace pulvan::views {
 using namespace ui;
 
 View SingleTouchDragCapture::body(BuildContext& context) const {
-    const auto dragging = context.state<Bookkeeping<bool>>();
+    const auto dragging = context.storage<bool>();
     return captureSurface([view = *this, dragging](const PointerEvent& e) {
         switch (e.phase) {
             case PointerPhase::press:
-                dragging->value = true;
+                *dragging = true;
                 callIfSet(view.onStart, e.location);
                 if (e.clickCount == 2) callIfSet(view.onDoubleTap, e.location);
                 if (e.clickCount == 3) callIfSet(view.onTripleTap, e.location);
                 break;
             case PointerPhase::move:
-                if (dragging->value) callIfSet(view.onMove, e.location);
+                if (*dragging) callIfSet(view.onMove, e.location);
                 break;
             case PointerPhase::release:
-            case PointerPhase::cancel: endPressIfActive(dragging->value, view.onEnd); break;
+            case PointerPhase::cancel: endPressIfActive(*dragging, view.onEnd); break;
         }
     });
 }
 
 View FlashHoldCapture::body(BuildContext& context) const {
-    const auto pressed = context.state<Bookkeeping<bool>>();
+    const auto pressed = context.storage<bool>();
     return captureSurface([view = *this, pressed](const PointerEvent& e) {
         switch (e.phase) {
             case PointerPhase::press:
-                pressed->value = true;
+                *pressed = true;
                 callIfSet(view.onPressStart);
                 break;
             case PointerPhase::move: break;
             case PointerPhase::release:
-            case PointerPhase::cancel: endPressIfActive(pressed->value, view.onPressEnd); break;
+            case PointerPhase::cancel: endPressIfActive(*pressed, view.onPressEnd); break;
         }
     });
 }
@@ -50,9 +50,9 @@ struct TapPress {
 }  // namespace
 
 View SingleTouchTapCapture::body(BuildContext& context) const {
-    const auto press = context.state<Bookkeeping<TapPress>>();
+    const auto press = context.storage<TapPress>();
     return captureSurface([view = *this, press](const PointerEvent& e) {
-        TapPress& p = press->value;
+        TapPress& p = *press;
         switch (e.phase) {
             case PointerPhase::press:
                 p.downPoint = e.location;

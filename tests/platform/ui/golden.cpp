@@ -11,6 +11,7 @@ void expectMatchesGolden(const Bitmap& bitmap, const std::string& name, GoldenTo
     const std::string goldenPath = std::string(PULVAN_GOLDEN_DIR) + "/" + name + ".png";
     const char* update = std::getenv("PULVAN_UPDATE_GOLDEN");
     if (update && std::string(update) == "1") {
+        std::filesystem::create_directories(PULVAN_GOLDEN_DIR);
         EXPECT_TRUE(bitmap.writePNG(goldenPath)) << "could not write " << goldenPath;
         return;
     }

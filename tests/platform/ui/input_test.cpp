@@ -166,6 +166,26 @@ TEST(ScrollInput, APhasedGestureStaysWithItsViewAndWheelStepsAreNotPhased) {
     EXPECT_EQ(*log, (Log{"top phase 3", "top phase 4", "top phase 0", "bottom wheel 1"}));
 }
 
+TEST(ScrollInput, APhasedGestureWhoseViewLeavesEndsCancelled) {
+    auto log = std::make_shared<Log>();
+    bool shown = true;
+    Harness h(
+        [&] {
+            return shown ? color(Color::white()).onScroll([log](const ScrollEvent& e) {
+                log->push_back(e.phase == ScrollPhase::cancelled ? "cancelled" : "scroll");
+                return true;
+            })
+                         : View();
+        },
+        {100, 100});
+    h.scroll({10, 10}, 0, 3, ScrollPhase::began, true);
+    shown = false;
+    h.root().invalidate();
+    h.update();
+    h.scroll({10, 10}, 0, 3, ScrollPhase::changed, true);
+    EXPECT_EQ(*log, (Log{"scroll", "cancelled"}));
+}
+
 TEST(TextFieldInput, EditsSelectsPastesAndSubmits) {
     std::string value = "Bass";
     int submits = 0;
@@ -193,6 +213,29 @@ TEST(TextFieldInput, EditsSelectsPastesAndSubmits) {
     h.key(XKB_KEY_Return);
     EXPECT_EQ(value, "Lead");
     EXPECT_EQ(submits, 1);
+}
+
+TEST(KeyInput, KeysTheFocusedFieldLeavesGoToTheNewestListener) {
+    Log log;
+    std::string value;
+    Harness h(
+        [&] {
+            const auto listener = [&](std::string name) {
+                return [&log, name](const KeyEvent& e) {
+                    if (e.pressed && e.keysym == XKB_KEY_Escape) log.push_back(name);
+                    return e.pressed && e.keysym == XKB_KEY_Escape;
+                };
+            };
+            return vstack({}, color(Color::white()).onKeyPress(listener("editor")),
+                          textField({.text = value, .onChange = [&](const std::string& s) { value = s; }}).testId("field").onKeyPress(listener("prompt")));
+        },
+        {100, 100});
+    h.key(XKB_KEY_Escape);
+    h.clickOn("field");
+    h.type("x");
+    h.key(XKB_KEY_Escape);
+    EXPECT_EQ(log, (Log{"prompt", "prompt"}));
+    EXPECT_EQ(value, "x");
 }
 
 }  // namespace

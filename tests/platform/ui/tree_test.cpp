@@ -162,6 +162,18 @@ TEST(Tree, AnchorsResolveInTheSpaceOfTheViewThatReadsThem) {
     EXPECT_EQ(h.frame("panel"), (Rect{127, 128, 40, 20}));
 }
 
+TEST(Tree, OnChangeRunsOncePerChangeAndNotOnAppearing) {
+    int value = 1;
+    std::vector<int> seen;
+    Harness h([&] { return color(Color::white()).onChange<int>(value, [&](const int& v) { seen.push_back(v); }); }, {10, 10});
+    for (int next : {1, 2, 2, 5}) {
+        value = next;
+        h.root().invalidate();
+        h.update();
+    }
+    EXPECT_EQ(seen, (std::vector<int>{2, 5}));
+}
+
 TEST(Tree, AFrameInWhichNothingChangedAllocatesNothing) {
     Harness h([] { return vstack({}, text("Pulvan"), Counter{"c"}, color(Color::white()).frame({.width = 10, .height = 10})); }, {100, 100});
     h.render();

@@ -2,6 +2,7 @@
 // The host's side of an embedded window in tests: a connection of its own and
 // a top-level window that plug-in windows go into.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <chrono>
 #include <thread>
@@ -49,6 +50,32 @@ public:
         if (!XQueryTree(display_, window, &root, &parent, &children, &count)) return 0;
         if (children) XFree(children);
         return parent;
+    }
+
+    // The size of the window inside this one (the plug-in's); zero when there is none.
+    struct Size {
+        unsigned width = 0, height = 0;
+    };
+    Size childSize() const {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        Size size;
+        if (XQueryTree(display_, window_, &root, &parent, &children, &count) && count > 0) {
+            int x = 0, y = 0;
+            unsigned border = 0, depth = 0;
+            XGetGeometry(display_, children[0], &root, &x, &y, &size.width, &size.height, &border, &depth);
+        }
+        if (children) XFree(children);
+        return size;
+    }
+
+    // 0xRRGGBB of one pixel of this window as the screen shows it.
+    unsigned long pixel(int x, int y) const {
+        XImage* image = XGetImage(display_, window_, x, y, 1, 1, AllPlanes, ZPixmap);
+        if (!image) return 0;
+        const unsigned long value = XGetPixel(image, 0, 0) & 0xFFFFFF;
+        XDestroyImage(image);
+        return value;
     }
 
     void resize(unsigned width, unsigned height) {

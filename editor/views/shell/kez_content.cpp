@@ -1,0 +1,232 @@
+#include "editor/views/shell/kez_content.h"
+
+#include "editor/library/preset_library.h"
+#include "editor/views/shell/editor_services.h"
+#include "editor/views/shell/environment_keys.h"
+#include "editor/views/shell/hosted_resize_handle.h"
+#include "editor/views/shell/kez_root_view.h"
+#include "editor/views/shell/shapes.h"
+#include "editor/views/shell/theme.h"
+#include "platform/ui/content.h"
+#include "platform/ui/layout.h"
+#include "platform/ui/preferences.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pulvan::views {
+namespace {
+
+using store::SequencerStore;
+using ui::View;
+
+constexpr double kHostedDesignWidth = 1280, kHostedDesignHeight = 730;
+constexpr double kStandaloneBaseWidth = 940;
+constexpr double kHostedMinimumScale = 0.1;
+const UIRectCorner kCardCorners{bottomLeft, bottomRight};
+
+// Where the parts the following screens fill will stand.
+View slot(const char* testId) { return ui::color(ui::Color::clear()).frame({.height = 0}).testId(testId); }
+
+Color activeAccent(const SequencerStore& store) { return colorFromHex(store.trackAccentColor(store.clampedActiveTrackIndex())); }
+
+View card() {
+    return ui::hstack({.alignment = ui::Edge::top, .spacing = 0},
+                      slot("sidebarSlot")
+                          .frame({.width = 132})
+                          .overlay(ui::rectangle().fill(themeBorderColor).frame({.width = 1}), ui::unit::trailing),
+                      slot("contentColumnSlot").padding(ui::Edge::leading, 12).frame({.maxWidth = ui::infinity, .alignment = ui::unit::leading}))
+        .padding(12)
+        .background(RoundedCorners(10, kCardCorners).fill(panelBackgroundColor))
+        .overlay(RoundedCorners(10, kCardCorners).stroke(themeBorderColor, 1))
+        .frame({.maxWidth = ui::infinity, .alignment = ui::unit::leading});
+}
+
+View mainStack(const SequencerStore& store, const EditorLayout& layout) {
+    return ui::vstack({.alignment = ui::Edge::leading, .spacing = 12}, slot("topBarSlot"),
+                      ui::vstack({.alignment = ui::Edge::leading, .spacing = 0}, slot("trackTabsSlot").padding(ui::Edge::bottom, -1).zIndex(1), card())
+                          .frame({.maxWidth = ui::infinity, .alignment = ui::unit::leading}))
+        .padding({.top = 12, .leading = 16, .bottom = 20, .trailing = 20})
+        .frame({.maxWidth = ui::infinity, .alignment = ui::unit::topLeading})
+        .background(ui::geometryReader([](const ui::GeometryProxy& g) {
+            return ui::color(ui::Color::clear()).preference<CanvasContentHeightKey>(g.size().height);
+        }))
+        .frame({.width = layout.designWidth, .height = layout.designHeight, .alignment = ui::unit::topLeading})
+        .environment<KezAccentKey>(activeAccent(store))
+        .testId("kezContentMainStack");
+}
+
+// A layer over the whole design area holding one host; the hosts come with the screens that use them.
+View overlayLayer(const char* testId, View content = View()) {
+    return ui::zstack({ui::unit::topLeading}, ui::color(ui::Color::clear()),
+                      ui::geometryReader([content](const ui::GeometryProxy&) { return content; }))
+        .testId(testId);
+}
+
+View dialogLayer(const SequencerStore& store) {
+    return overlayLayer("kezContentDialogLayer",
+                        ui::zstack({ui::unit::topLeading},
+                                   store.isPresetDialogPresented.get() ? slot("presetDialogHostSlot") : View(),
+                                   store.dialog.get() ? slot("dialogHostSlot").environment<KezAccentKey>(activeAccent(store)) : View()));
+}
+
+View backdropRect(double width, double height, double x, double opacity, const std::function<void()>& dismiss, const char* testId) {
+    return ui::rectangle()
+        .fill(Color::black().opacity(opacity))
+        .frame({.width = width, .height = height})
+        .onTapGesture(dismiss)
+        .testId(testId)
+        .offset(x, 0);
+}
+
+View marginBackdropView(SequencerStore& store, const EditorLayout& layout, ui::Size window, double x) {
+    const auto backdrop = marginBackdrop(store);
+    if (!backdrop) return View();
+    const double left = std::max(x, 0.0);
+    return ui::zstack({ui::unit::topLeading}, backdropRect(left, window.height, 0, backdrop->opacity, backdrop->dismiss, "kezContentMarginBackdropLeft"),
+                      backdropRect(std::max(window.width - (layout.frameWidth + left), 0.0), window.height, layout.frameWidth + left,
+                                   backdrop->opacity, backdrop->dismiss, "kezContentMarginBackdropRight"))
+        .transition(ui::Transition::opacity())
+        .testId("kezContentMarginBackdrop");
+}
+
+// One open panel of a kind at a time; its result goes to the library, which also clears the store's flag.
+struct OpenPanel {
+    ui::State<bool> active;
+    ChooserRequest request;
+    void (library::PresetLibrary::*handler)(const library::PickerResult&);
+};
+
+void presentOpenPanel(EditorServices& services, const OpenPanel& panel, std::optional<WindowReference> window) {
+    if (panel.active.get()) return;
+    panel.active.set(true);
+    services.presentChooser(panel.request, window, [&services, panel](const library::PickerResult& result) {
+        (services.presetLibrary().*panel.handler)(result);
+        panel.active.set(false);
+    });
+}
+
+}  // namespace
+
+EditorLayout editorLayout(bool hosted, ui::Size window, int uiMaxContentWidth, double naturalBaseHeight, EditorLayoutRules rules) {
+    const double w = window.width, h = window.height;
+    EditorLayout layout;
+    if (hosted) {
+        layout.scale = (w <= 0 || h <= 0) ? 1.0 : std::max(std::min(w / kHostedDesignWidth, h / kHostedDesignHeight), kHostedMinimumScale);
+        layout.designWidth = kHostedDesignWidth;
+        layout.designHeight = kHostedDesignHeight;
+        layout.frameWidth = w;
+        layout.frameHeight = h;
+        return layout;
+    }
+    const double avail = std::min(w, static_cast<double>(uiMaxContentWidth));
+    double scale = avail > 0 ? std::min(rules.maxResponsiveScale, std::max(rules.minResponsiveScale, avail / kStandaloneBaseWidth)) : 1.0;
+    // A short window shrinks the editor further, so that its last row stays on screen.
+    if (naturalBaseHeight > 0 && h > 0) scale = std::min(scale, h / naturalBaseHeight);
+    const double divisor = scale > 0.0001 ? scale : 0.0001;
+    layout.scale = scale;
+    layout.designWidth = std::max(avail / divisor, kStandaloneBaseWidth);
+    layout.designHeight = h / divisor;
+    layout.frameWidth = std::max(avail, 0.0);
+    layout.frameHeight = scale * naturalBaseHeight;
+    return layout;
+}
+
+double editorHorizontalOffset(const EditorLayout& layout, double windowWidth) { return std::round((windowWidth - layout.frameWidth) * 0.5); }
+
+bool isAnyOverlayPresented(const SequencerStore& store) {
+    return store.isPresetDialogPresented.get() || store.dialog.get() || store.dropdown.get() || store.activeModal().get();
+}
+
+std::optional<MarginBackdrop> marginBackdrop(SequencerStore& store) {
+    SequencerStore* s = &store;
+    if (store.isPresetDialogPresented.get()) return MarginBackdrop{0.8, [s] { s->isPresetDialogPresented.set(false); }};
+    if (store.dialog.get()) return MarginBackdrop{0.55, [s] { s->dialog.set(std::nullopt); }};
+    if (const auto& dropdown = store.dropdown.get(); dropdown && !dropdown->sticky) return MarginBackdrop{0.55, [s] { s->dropdown.set(std::nullopt); }};
+    const auto modal = store.activeModal().get();
+    if (modal && *modal != store::KezModal::notesPool && *modal != store::KezModal::performance) {
+        return MarginBackdrop{0.55, [s] {
+                                  const auto previous = s->activeModal().get();
+                                  s->setActiveModal(std::nullopt);
+                                  s->activeModalDidChange(previous);
+                              }};
+    }
+    return std::nullopt;
+}
+
+std::optional<store::DialogRequest> fullscreenPromptRequest(const SequencerStore& store) {
+    const auto& dialog = store.dialog.get();
+    if (!dialog || dialog->kind != store::DialogRequest::Kind::prompt) return std::nullopt;
+    if (!store.isHostedUI.get() && !dialog->prefersFullscreen) return std::nullopt;
+    return dialog;
+}
+
+ui::Color fullscreenPromptAccent(const SequencerStore& store, const store::DialogRequest& request) {
+    if (request.prefersGlobalAccent) return globalAccentColor();
+    if (request.accentColorHexOverride) return colorFromHex(*request.accentColorHexOverride);
+    return activeAccent(store);
+}
+
+View KezContent::body(ui::BuildContext& context) const {
+    auto& store = context.object<SequencerStore>();
+    auto& services = context.object<EditorServices>();
+    context.observe(store.didChange);
+    const auto naturalBaseHeight = context.state<double>(0);
+    const auto hostWindow = context.state<std::optional<WindowReference>>();
+    const std::optional<WindowReference> window = hostWindow.get() ? hostWindow.get() : context.env<HostWindowKey>();
+    const OpenPanel panels[] = {
+        {context.state(false), {true, {}}, &library::PresetLibrary::exportPresetsToSelectedFolder},
+        {context.state(false), {true, {}}, &library::PresetLibrary::importPresetsFromSelectedFolder},
+        {context.state(false), {false, {"json"}}, &library::PresetLibrary::importPresetFromSelectedFile},
+        {context.state(false), {true, {}}, &library::PresetLibrary::exportMIDIToSelectedFolder},
+    };
+    const bool flags[] = {store.isBackupFolderPickerPresented.get(), store.isImportAllFolderPickerPresented.get(),
+                          store.isImportOnePresetPickerPresented.get(), store.isMIDIExportFolderPickerPresented.get()};
+
+    View body;
+    if (const auto prompt = fullscreenPromptRequest(store)) {
+        body = ui::zstack({ui::unit::topLeading}, ui::color(editorBackgroundColor), slot("hostedFullscreenPromptSlot"))
+                   .environment<KezAccentKey>(fullscreenPromptAccent(store, *prompt));
+    } else {
+        const EditorLayoutRules rules = this->rules;
+        body = ui::geometryReader([&store, naturalBaseHeight, hostWindow, rules](const ui::GeometryProxy& g) {
+            const ui::Size size = g.size();
+            const EditorLayout layout =
+                editorLayout(store.isHostedUI.get(), size, store.uiMaxContentWidth.get(), naturalBaseHeight.get(), rules);
+            const double x = editorHorizontalOffset(layout, size.width);
+            View editor = mainStack(store, layout)
+                              .overlay(overlayLayer("kezContentModalLayer"), ui::unit::topLeading)
+                              .overlay(overlayLayer("kezContentDropdownLayer"), ui::unit::topLeading)
+                              .overlay(dialogLayer(store), ui::unit::topLeading)
+                              .background(View(WindowAccessor{[hostWindow](std::optional<WindowReference> w) {
+                                              if (!hostWindow.get()) hostWindow.set(w);
+                                          }}),
+                                          ui::unit::topLeading)
+                              .environment<HostedZoomScaleKey>(layout.scale)
+                              .scaleEffect(layout.scale, layout.scale, ui::unit::topLeading)
+                              .compositingGroup()
+                              .frame({.width = layout.frameWidth, .height = size.height, .alignment = ui::unit::topLeading})
+                              .clipped()
+                              .testId("kezContentEditor")
+                              .offset(x, 0);
+            const bool showsGrip = store.isHostedUI.get() && store.hooks.hostedRequestEditorResize && !isAnyOverlayPresented(store);
+            return ui::zstack({ui::unit::topLeading}, editor, marginBackdropView(store, layout, size, x),
+                              showsGrip ? View(HostedResizeHandle{size, kHostedDesignWidth / kHostedDesignHeight}).offset(size.width - 20, size.height - 20)
+                                        : View())
+                .frame({.width = size.width, .height = size.height, .alignment = ui::unit::topLeading})
+                .background(ui::color(editorBackgroundColor));
+        });
+        body = body.onPreferenceChange<CanvasContentHeightKey>([&queue = context.mainQueue(), naturalBaseHeight](const double& height) {
+            if (height <= 0) return;
+            queue.async([naturalBaseHeight, height] { naturalBaseHeight.set(height); });
+        });
+    }
+    for (int i = 0; i < 4; ++i) {
+        body = body.onChange<bool>(flags[i], [&services, panel = panels[i], window](const bool& shown) {
+            if (shown) presentOpenPanel(services, panel, window);
+        });
+    }
+    return body;
+}
+
+}  // namespace pulvan::views

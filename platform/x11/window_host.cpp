@@ -1,0 +1,445 @@
+#include "platform/x11/window_host.h"
+
+#include "platform/ui/cairo_painter.h"
+
+#include <cairo-xcb.h>
+#include <unistd.h>
+#include <xcb/xcb_cursor.h>
+#include <xcb/xinput.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+namespace pulvan::x11 {
+namespace {
+
+// One wheel click's worth of touchpad travel, in points.
+constexpr double kPointsPerScrollIncrement = 40;
+constexpr std::uint32_t kWindowEvents = XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_FOCUS_CHANGE |
+                                        XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE;
+constexpr std::uint32_t kCorePointerEvents = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+                                             XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_ENTER_WINDOW | XCB_EVENT_MASK_LEAVE_WINDOW;
+
+double fromFixed(xcb_input_fp1616_t value) { return value / 65536.0; }
+
+std::uint16_t pixelsOf(double value) { return static_cast<std::uint16_t>(std::clamp(std::lround(value), 1L, 32767L)); }
+
+const char* cursorName(ui::CursorShape shape) {
+    switch (shape) {
+        case ui::CursorShape::arrow: return "left_ptr";
+        case ui::CursorShape::pointingHand: return "hand2";
+        case ui::CursorShape::iBeam: return "xterm";
+        case ui::CursorShape::resizeLeftRight: return "sb_h_double_arrow";
+        case ui::CursorShape::resizeUpDown: return "sb_v_double_arrow";
+        case ui::CursorShape::resizeDiagonal: return "bottom_right_corner";
+        case ui::CursorShape::openHand: return "hand1";
+        case ui::CursorShape::closedHand: return "fleur";
+    }
+    return "left_ptr";
+}
+
+void setProperty(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property, xcb_atom_t type, int format, std::size_t count,
+                 const void* data) {
+    if (property == 0) return;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, property, type, static_cast<std::uint8_t>(format),
+                        static_cast<std::uint32_t>(count), data);
+}
+
+}  // namespace
+
+struct WindowHost::CursorCache {
+    xcb_cursor_context_t* context = nullptr;
+    std::map<ui::CursorShape, xcb_cursor_t> loaded;
+};
+
+WindowHost::WindowHost(std::unique_ptr<Connection> connection, ui::Root& root, EventLoop& loop, double scale)
+    : connection_(std::move(connection)),
+      root_(root),
+      loop_(loop),
+      scale_(scale),
+      keyboard_(connection_->get()),
+      scrollDevices_(connection_->get()),
+      cursors_(std::make_unique<CursorCache>()) {
+    xcb_cursor_context_new(connection_->get(), connection_->screen(), &cursors_->context);
+}
+
+std::unique_ptr<WindowHost> WindowHost::openTopLevel(ui::Root& root, EventLoop& loop, TopLevelOptions options) {
+    auto connection = Connection::open();
+    if (!connection) return nullptr;
+    const double scale = connection->resourceDisplayScale();
+    std::unique_ptr<WindowHost> host(new WindowHost(std::move(connection), root, loop, scale));
+    host->topLevel_ = true;
+    host->onCloseRequest_ = std::move(options.onCloseRequest);
+    const ui::Size pixels{std::round(options.size.width * scale), std::round(options.size.height * scale)};
+    if (!host->create(host->connection_->screen()->root, pixels)) return nullptr;
+
+    xcb_connection_t* c = host->connection_->get();
+    const Atoms& atoms = host->connection_->atoms();
+    const xcb_window_t w = host->window_;
+    setProperty(c, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, options.title.size(), options.title.data());
+    setProperty(c, w, atoms.netWmName, atoms.utf8String, 8, options.title.size(), options.title.data());
+    static constexpr char wmClass[] = "pulvan\0Pulvan";
+    setProperty(c, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, sizeof wmClass, wmClass);
+    setProperty(c, w, atoms.wmProtocols, XCB_ATOM_ATOM, 32, 1, &atoms.wmDeleteWindow);
+    const std::uint32_t pid = static_cast<std::uint32_t>(getpid());
+    setProperty(c, w, atoms.netWmPid, XCB_ATOM_CARDINAL, 32, 1, &pid);
+    // WM_NORMAL_HINTS: the program's size and its minimum.
+    std::uint32_t hints[18] = {};
+    hints[0] = (1u << 3) | (1u << 4);
+    hints[3] = pixelsOf(pixels.width);
+    hints[4] = pixelsOf(pixels.height);
+    hints[5] = pixelsOf(options.minimumSize.width * scale);
+    hints[6] = pixelsOf(options.minimumSize.height * scale);
+    setProperty(c, w, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32, 18, hints);
+    xcb_map_window(c, w);
+    xcb_flush(c);
+    return host;
+}
+
+std::unique_ptr<WindowHost> WindowHost::openChild(ui::Root& root, EventLoop& loop, std::uint32_t parent, ui::Size pixels) {
+    auto connection = Connection::open();
+    if (!connection || parent == 0 || !connection->windowSize(parent)) return nullptr;
+    std::unique_ptr<WindowHost> host(new WindowHost(std::move(connection), root, loop, 1.0));
+    if (!host->create(parent, pixels)) return nullptr;
+    // A text field being edited takes the keyboard from the host, and gives it back when done.
+    root.onWantsKeyboardFocus = [h = host.get()](bool wanted) { h->takeKeyboardFocus(wanted); };
+    xcb_map_window(host->connection_->get(), host->window_);
+    xcb_flush(host->connection_->get());
+    return host;
+}
+
+bool WindowHost::create(std::uint32_t parent, ui::Size pixels) {
+    xcb_connection_t* c = connection_->get();
+    window_ = xcb_generate_id(c);
+    // No background: the server never clears the window before we paint it, so resizing does not flicker.
+    const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, XCB_GRAVITY_NORTH_WEST,
+                                    kWindowEvents | (connection_->xinputOpcode() ? 0 : kCorePointerEvents)};
+    pixels_ = {static_cast<double>(pixelsOf(pixels.width)), static_cast<double>(pixelsOf(pixels.height))};
+    const auto cookie = xcb_create_window_checked(c, XCB_COPY_FROM_PARENT, window_, parent, 0, 0, pixelsOf(pixels.width),
+                                                  pixelsOf(pixels.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                                                  connection_->screen()->root_visual,
+                                                  XCB_CW_BACK_PIXMAP | XCB_CW_BIT_GRAVITY | XCB_CW_EVENT_MASK, values);
+    if (xcb_generic_error_t* error = xcb_request_check(c, cookie)) {
+        std::free(error);
+        window_ = 0;
+        return false;
+    }
+    gc_ = xcb_generate_id(c);
+    const std::uint32_t noExposures = 0;
+    xcb_create_gc(c, gc_, window_, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+    selectPointerInput();
+    root_.setDisplayScale(scale_);
+    root_.setSize({pixels_.width / scale_, pixels_.height / scale_});
+    loop_.add(*this);
+    return true;
+}
+
+void WindowHost::selectPointerInput() {
+    if (!connection_->xinputOpcode()) return;
+    struct {
+        xcb_input_event_mask_t head;
+        std::uint32_t mask;
+    } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
+           XCB_INPUT_XI_EVENT_MASK_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_BUTTON_RELEASE | XCB_INPUT_XI_EVENT_MASK_MOTION |
+               XCB_INPUT_XI_EVENT_MASK_ENTER | XCB_INPUT_XI_EVENT_MASK_LEAVE};
+    xcb_input_xi_select_events(connection_->get(), window_, 1, &mask.head);
+}
+
+WindowHost::~WindowHost() {
+    loop_.remove(*this);
+    root_.onWantsKeyboardFocus = nullptr;
+    xcb_connection_t* c = connection_->get();
+    releaseBuffer();
+    // cairo keeps what it knows of a connection by its address: it must forget it before the address is reused.
+    if (cairoDevice_) {
+        cairo_device_finish(cairoDevice_);
+        cairo_device_destroy(cairoDevice_);
+    }
+    for (const auto& [shape, cursor] : cursors_->loaded) xcb_free_cursor(c, cursor);
+    if (cursors_->context) xcb_cursor_context_free(cursors_->context);
+    if (gc_) xcb_free_gc(c, gc_);
+    if (window_) xcb_destroy_window(c, window_);
+    xcb_flush(c);
+}
+
+ui::Rect WindowHost::workArea() const {
+    const ui::Rect pixels = connection_->workAreaPixels();
+    return {pixels.x / scale_, pixels.y / scale_, pixels.width / scale_, pixels.height / scale_};
+}
+
+void WindowHost::resize(ui::Size pixels) {
+    const std::uint32_t size[] = {pixelsOf(pixels.width), pixelsOf(pixels.height)};
+    xcb_configure_window(connection_->get(), window_, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
+    applySize({static_cast<double>(size[0]), static_cast<double>(size[1])});
+    // A round trip: the window has its new size once the host's onSize returns.
+    std::free(xcb_get_input_focus_reply(connection_->get(), xcb_get_input_focus(connection_->get()), nullptr));
+}
+
+void WindowHost::applySize(ui::Size pixels) {
+    if (pixels == pixels_) return;
+    pixels_ = pixels;
+    releaseBuffer();
+    root_.setSize({pixels.width / scale_, pixels.height / scale_});
+}
+
+void WindowHost::releaseBuffer() {
+    if (backSurface_) cairo_surface_destroy(backSurface_);
+    if (backPixmap_) xcb_free_pixmap(connection_->get(), backPixmap_);
+    backSurface_ = nullptr;
+    backPixmap_ = 0;
+    backValid_ = false;
+}
+
+void WindowHost::paint(ui::Rect points) {
+    xcb_connection_t* c = connection_->get();
+    const int width = static_cast<int>(pixels_.width), height = static_cast<int>(pixels_.height);
+    if (!backSurface_) {
+        backPixmap_ = xcb_generate_id(c);
+        xcb_create_pixmap(c, connection_->screen()->root_depth, backPixmap_, window_, static_cast<std::uint16_t>(width),
+                          static_cast<std::uint16_t>(height));
+        backSurface_ = cairo_xcb_surface_create(c, backPixmap_, connection_->visual(), width, height);
+        if (!cairoDevice_) cairoDevice_ = cairo_device_reference(cairo_surface_get_device(backSurface_));
+        points = {0, 0, pixels_.width / scale_, pixels_.height / scale_};
+    }
+    const int x0 = std::clamp(static_cast<int>(std::floor(points.x * scale_)), 0, width);
+    const int y0 = std::clamp(static_cast<int>(std::floor(points.y * scale_)), 0, height);
+    const int x1 = std::clamp(static_cast<int>(std::ceil((points.x + points.width) * scale_)), 0, width);
+    const int y1 = std::clamp(static_cast<int>(std::ceil((points.y + points.height) * scale_)), 0, height);
+    if (x1 <= x0 || y1 <= y0) return;
+    cairo_t* cr = cairo_create(backSurface_);
+    cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
+    cairo_clip(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+    cairo_scale(cr, scale_, scale_);
+    ui::paint(cr, root_.displayList());
+    cairo_destroy(cr);
+    cairo_surface_flush(backSurface_);
+    xcb_copy_area(c, backPixmap_, window_, gc_, static_cast<std::int16_t>(x0), static_cast<std::int16_t>(y0), static_cast<std::int16_t>(x0),
+                  static_cast<std::int16_t>(y0), static_cast<std::uint16_t>(x1 - x0), static_cast<std::uint16_t>(y1 - y0));
+    backValid_ = true;
+    painted_ = true;
+    if (onPainted) onPainted();
+}
+
+void WindowHost::prepareToWait() {
+    const std::int64_t now = root_.nowNanoseconds();
+    const auto frame = root_.nextAnimationFrame();
+    if (root_.needsUpdate() || (frame && now >= *frame)) root_.update();
+    pendingDamage_ = pendingDamage_.united(root_.takeDamage());
+    if (exposed_ && !pendingDamage_.isEmpty()) {
+        paint(std::exchange(pendingDamage_, {}));
+    }
+    updateCursor();
+    xcb_flush(connection_->get());
+}
+
+std::optional<std::int64_t> WindowHost::nextDeadline() const {
+    auto deadline = root_.nextAnimationFrame();
+    if (const auto scrollEnd = scrollPhases_.deadline()) deadline = deadline ? std::min(*deadline, *scrollEnd) : *scrollEnd;
+    return deadline;
+}
+
+void WindowHost::dispatch() {
+    if (scrollPhases_.idleEndDue(root_.nowNanoseconds())) scroll(lastPointerPixels_, 0, 0, true, ui::ScrollPhase::ended, 0);
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_->get())) {
+        handle(event);
+        std::free(event);
+    }
+    // The server went away or closed our connection: there is nothing left to show.
+    if (connection_->hasError()) {
+        loop_.remove(*this);
+        if (onCloseRequest_) onCloseRequest_();
+    }
+}
+
+void WindowHost::handle(const xcb_generic_event_t* event) {
+    switch (event->response_type & 0x7F) {
+        case 0: return;  // an error of a request that was not checked: the request failed, nothing else
+        case XCB_EXPOSE: {
+            const auto* e = reinterpret_cast<const xcb_expose_event_t*>(event);
+            exposed_ = true;
+            if (backValid_) {
+                xcb_copy_area(connection_->get(), backPixmap_, window_, gc_, static_cast<std::int16_t>(e->x), static_cast<std::int16_t>(e->y),
+                              static_cast<std::int16_t>(e->x), static_cast<std::int16_t>(e->y), e->width, e->height);
+            } else {
+                pendingDamage_ = {0, 0, pixels_.width / scale_, pixels_.height / scale_};
+            }
+            return;
+        }
+        case XCB_CONFIGURE_NOTIFY: {
+            const auto* e = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
+            if (e->window == window_) applySize({static_cast<double>(e->width), static_cast<double>(e->height)});
+            return;
+        }
+        case XCB_UNMAP_NOTIFY:
+            exposed_ = false;
+            root_.cancelPointer();
+            return;
+        case XCB_CLIENT_MESSAGE: {
+            const auto* e = reinterpret_cast<const xcb_client_message_event_t*>(event);
+            if (e->type == connection_->atoms().wmProtocols && e->data.data32[0] == connection_->atoms().wmDeleteWindow && onCloseRequest_)
+                onCloseRequest_();
+            return;
+        }
+        case XCB_FOCUS_IN:
+        case XCB_FOCUS_OUT: {
+            const bool in = (event->response_type & 0x7F) == XCB_FOCUS_IN;
+            if (!in) keyboard_.releaseAll();
+            root_.windowFocusChanged(in);
+            return;
+        }
+        case XCB_KEY_PRESS:
+        case XCB_KEY_RELEASE: {
+            const auto* e = reinterpret_cast<const xcb_key_press_event_t*>(event);
+            if (auto key = keyboard_.translate(e->detail, e->state, (event->response_type & 0x7F) == XCB_KEY_PRESS)) root_.dispatch(*key);
+            return;
+        }
+        case XCB_BUTTON_PRESS:
+        case XCB_BUTTON_RELEASE: {
+            const auto* e = reinterpret_cast<const xcb_button_press_event_t*>(event);
+            pointerButton((event->response_type & 0x7F) == XCB_BUTTON_PRESS, e->detail, {double(e->event_x), double(e->event_y)},
+                          {double(e->root_x), double(e->root_y)}, modifiersFromState(e->state));
+            return;
+        }
+        case XCB_MOTION_NOTIFY: {
+            const auto* e = reinterpret_cast<const xcb_motion_notify_event_t*>(event);
+            pointerMoved({double(e->event_x), double(e->event_y)}, {double(e->root_x), double(e->root_y)}, modifiersFromState(e->state));
+            return;
+        }
+        case XCB_LEAVE_NOTIFY:
+            root_.pointerLeftWindow();
+            return;
+        case XCB_GE_GENERIC: {
+            const auto* e = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
+            if (e->extension == connection_->xinputOpcode()) handleInput(e);
+            return;
+        }
+        default: return;
+    }
+}
+
+void WindowHost::handleInput(const xcb_ge_generic_event_t* event) {
+    switch (event->event_type) {
+        case XCB_INPUT_BUTTON_PRESS:
+        case XCB_INPUT_BUTTON_RELEASE: {
+            const auto* e = reinterpret_cast<const xcb_input_button_press_event_t*>(event);
+            // A touchpad's wheel buttons only stand in for its smooth scrolling, which arrives as well.
+            const bool emulated = e->flags & XCB_INPUT_POINTER_EVENT_FLAGS_POINTER_EMULATED;
+            if (emulated && scrollDevices_.isTouchpad(e->sourceid)) return;
+            pointerButton(event->event_type == XCB_INPUT_BUTTON_PRESS, e->detail, {fromFixed(e->event_x), fromFixed(e->event_y)},
+                          {fromFixed(e->root_x), fromFixed(e->root_y)}, modifiersFromState(static_cast<std::uint16_t>(e->mods.effective)));
+            return;
+        }
+        case XCB_INPUT_MOTION: {
+            const auto* e = reinterpret_cast<const xcb_input_motion_event_t*>(event);
+            const ui::Point window{fromFixed(e->event_x), fromFixed(e->event_y)};
+            const unsigned modifiers = modifiersFromState(static_cast<std::uint16_t>(e->mods.effective));
+            if (const auto delta = scrollDevices_.scrollDelta(e)) {
+                const std::int64_t now = root_.nowNanoseconds();
+                scroll(window, delta->x * kPointsPerScrollIncrement, delta->y * kPointsPerScrollIncrement, true, scrollPhases_.delta(now),
+                       modifiers);
+                return;
+            }
+            pointerMoved(window, {fromFixed(e->root_x), fromFixed(e->root_y)}, modifiers);
+            return;
+        }
+        case XCB_INPUT_ENTER:
+            scrollDevices_.forgetPositions();
+            return;
+        case XCB_INPUT_LEAVE: {
+            const auto* e = reinterpret_cast<const xcb_input_leave_event_t*>(event);
+            endTouchpadScroll();
+            // Another client took the pointer: whatever we were tracking is cancelled.
+            if (e->mode == XCB_INPUT_NOTIFY_MODE_GRAB) root_.cancelPointer();
+            root_.pointerLeftWindow();
+            return;
+        }
+        default: return;
+    }
+}
+
+void WindowHost::pointerButton(bool pressed, unsigned button, ui::Point windowPixels, ui::Point rootPixels, unsigned modifiers) {
+    lastPointerPixels_ = windowPixels;
+    if (button >= 4 && button <= 7) {
+        // Wheel clicks: line steps, never phased. Up and left are negative.
+        if (!pressed) return;
+        endTouchpadScroll();
+        const double step = (button == 4 || button == 6) ? -1 : 1;
+        scroll(windowPixels, button >= 6 ? step : 0, button <= 5 ? step : 0, false, ui::ScrollPhase::none, modifiers);
+        return;
+    }
+    ui::MouseButton which;
+    switch (button) {
+        case 1: which = ui::MouseButton::left; break;
+        case 2: which = ui::MouseButton::middle; break;
+        case 3: which = ui::MouseButton::right; break;
+        default: return;
+    }
+    endTouchpadScroll();
+    sendPointer(pressed ? ui::PointerPhase::press : ui::PointerPhase::release, which, windowPixels, rootPixels, modifiers);
+}
+
+void WindowHost::sendPointer(ui::PointerPhase phase, ui::MouseButton button, ui::Point windowPixels, ui::Point rootPixels,
+                             unsigned modifiers) {
+    ui::PointerEvent e;
+    e.phase = phase;
+    e.button = button;
+    e.location = toPoints(windowPixels);
+    e.screenLocation = toPoints(rootPixels);
+    e.modifiers = modifiers;
+    e.timeNanoseconds = root_.nowNanoseconds();
+    root_.dispatch(e);
+}
+
+void WindowHost::pointerMoved(ui::Point windowPixels, ui::Point rootPixels, unsigned modifiers) {
+    lastPointerPixels_ = windowPixels;
+    endTouchpadScroll();
+    sendPointer(ui::PointerPhase::move, ui::MouseButton::none, windowPixels, rootPixels, modifiers);
+}
+
+void WindowHost::scroll(ui::Point windowPixels, double dx, double dy, bool precise, ui::ScrollPhase phase, unsigned modifiers) {
+    lastPointerPixels_ = windowPixels;
+    ui::ScrollEvent e;
+    e.location = toPoints(windowPixels);
+    e.deltaX = dx;
+    e.deltaY = dy;
+    e.hasPreciseDeltas = precise;
+    e.phase = phase;
+    e.modifiers = modifiers;
+    e.timeNanoseconds = root_.nowNanoseconds();
+    root_.dispatch(e);
+}
+
+void WindowHost::endTouchpadScroll() {
+    if (scrollPhases_.end()) scroll(lastPointerPixels_, 0, 0, true, ui::ScrollPhase::ended, 0);
+}
+
+void WindowHost::updateCursor() {
+    const ui::CursorShape shape = root_.cursor();
+    if (shownCursor_ == shape || !cursors_->context) return;
+    shownCursor_ = shape;
+    auto [it, added] = cursors_->loaded.try_emplace(shape, 0);
+    if (added) it->second = xcb_cursor_load_cursor(cursors_->context, cursorName(shape));
+    xcb_change_window_attributes(connection_->get(), window_, XCB_CW_CURSOR, &it->second);
+}
+
+void WindowHost::takeKeyboardFocus(bool wanted) {
+    xcb_connection_t* c = connection_->get();
+    if (wanted) {
+        if (auto* reply = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)) {
+            focusBeforeEditing_ = reply->focus;
+            std::free(reply);
+        }
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window_, XCB_CURRENT_TIME);
+    } else if (focusBeforeEditing_ > XCB_INPUT_FOCUS_POINTER_ROOT && focusBeforeEditing_ != window_) {
+        // The host's window may be gone by now; the request then fails on its own.
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, std::exchange(focusBeforeEditing_, 0), XCB_CURRENT_TIME);
+    }
+    xcb_flush(c);
+}
+
+}  // namespace pulvan::x11

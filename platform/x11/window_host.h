@@ -1,0 +1,98 @@
+#pragma once
+// A window that shows a root view and feeds it input: a top-level window for the standalone application, or
+// a child window inside a plug-in host's window. It paints only what the root reports damaged, into a back
+// buffer that is then copied to the window, so nothing flickers; exposures are served from that buffer.
+#include "platform/ui/root.h"
+#include "platform/x11/connection.h"
+#include "platform/x11/event_loop.h"
+#include "platform/x11/keyboard.h"
+#include "platform/x11/scroll_devices.h"
+#include "platform/x11/scroll_phases.h"
+
+#include <cairo.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace pulvan::x11 {
+
+class WindowHost final : public EventSource {
+public:
+    struct TopLevelOptions {
+        std::string title;
+        ui::Size size;         // points
+        ui::Size minimumSize;  // points
+        std::function<void()> onCloseRequest;
+    };
+    // Nothing when no display answers. The display scale comes from Xft.dpi.
+    static std::unique_ptr<WindowHost> openTopLevel(ui::Root& root, EventLoop& loop, TopLevelOptions options);
+    // Inside another program's window, at a size in pixels, at display scale 1 (the editor scales itself to
+    // the window). Nothing when no display answers or the parent does not exist.
+    static std::unique_ptr<WindowHost> openChild(ui::Root& root, EventLoop& loop, std::uint32_t parent, ui::Size pixels);
+    ~WindowHost() override;
+    WindowHost(const WindowHost&) = delete;
+    WindowHost& operator=(const WindowHost&) = delete;
+
+    std::uint32_t window() const { return window_; }
+    double displayScale() const { return scale_; }
+    // The size the host gives (pixels); the root follows at once.
+    void resize(ui::Size pixels);
+    ui::Size sizeInPixels() const { return pixels_; }
+    // The screen's work area in points.
+    ui::Rect workArea() const;
+    // Whether the window has been shown and painted.
+    bool hasPainted() const { return painted_; }
+    // Called after each paint that reached the window.
+    std::function<void()> onPainted;
+
+    int fileDescriptor() const override { return connection_->fileDescriptor(); }
+    void dispatch() override;
+    void prepareToWait() override;
+    std::optional<std::int64_t> nextDeadline() const override;
+
+private:
+    WindowHost(std::unique_ptr<Connection> connection, ui::Root& root, EventLoop& loop, double scale);
+    bool create(std::uint32_t parent, ui::Size pixels);
+    void selectPointerInput();
+    void applySize(ui::Size pixels);
+    void releaseBuffer();
+    void paint(ui::Rect points);
+    void handle(const xcb_generic_event_t* event);
+    void handleInput(const xcb_ge_generic_event_t* event);
+    void pointerButton(bool pressed, unsigned button, ui::Point windowPixels, ui::Point rootPixels, unsigned modifiers);
+    void pointerMoved(ui::Point windowPixels, ui::Point rootPixels, unsigned modifiers);
+    void sendPointer(ui::PointerPhase phase, ui::MouseButton button, ui::Point windowPixels, ui::Point rootPixels, unsigned modifiers);
+    void scroll(ui::Point windowPixels, double dx, double dy, bool precise, ui::ScrollPhase phase, unsigned modifiers);
+    void endTouchpadScroll();
+    void updateCursor();
+    void takeKeyboardFocus(bool wanted);
+    ui::Point toPoints(ui::Point pixels) const { return {pixels.x / scale_, pixels.y / scale_}; }
+
+    std::unique_ptr<Connection> connection_;
+    ui::Root& root_;
+    EventLoop& loop_;
+    double scale_;
+    bool topLevel_ = false;
+    std::function<void()> onCloseRequest_;
+    xcb_window_t window_ = 0;
+    xcb_gcontext_t gc_ = 0;
+    xcb_pixmap_t backPixmap_ = 0;
+    cairo_surface_t* backSurface_ = nullptr;
+    cairo_device_t* cairoDevice_ = nullptr;
+    bool backValid_ = false;
+    bool exposed_ = false;
+    bool painted_ = false;
+    ui::Size pixels_;
+    ui::Rect pendingDamage_;
+    Keyboard keyboard_;
+    ScrollDevices scrollDevices_;
+    ScrollPhases scrollPhases_;
+    ui::Point lastPointerPixels_;
+    struct CursorCache;
+    std::unique_ptr<CursorCache> cursors_;
+    std::optional<ui::CursorShape> shownCursor_;
+    xcb_window_t focusBeforeEditing_ = 0;
+};
+
+}  // namespace pulvan::x11

@@ -1,0 +1,3 @@
+pulvan_test(views_root_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/root_views_test.cpp
+  LIBS pulvan_views_root)

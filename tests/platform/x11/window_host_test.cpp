@@ -1,0 +1,217 @@
+#include "platform/ui/content.h"
+#include "platform/ui/layout.h"
+#include "platform/ui/text_field.h"
+#include "platform/x11/connection.h"
+#include "platform/x11/scroll_devices.h"
+#include "platform/x11/scroll_phases.h"
+#include "platform/x11/window_host.h"
+#include "tests/platform/x11/x_client.h"
+
+#include <gtest/gtest.h>
+#include <xkbcommon/xkbcommon-keysyms.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace pulvan::x11 {
+namespace {
+
+using ui::ScrollPhase;
+
+TEST(DisplayScale, ComesFromXftDpi) {
+    struct Case {
+        const char* resources;
+        double scale;
+    };
+    for (const Case& c : {Case{"Xft.dpi:\t96\n", 1.0}, Case{"Xft.antialias:\t1\nXft.dpi:\t192\n", 2.0}, Case{"Xft.dpi: 144", 1.5},
+                          Case{"", 1.0}, Case{"Xft.dpi:\tlots\n", 1.0}, Case{"Xft.dpi:\t5\n", 1.0}, Case{"Xft.dpi:\t100000\n", 1.0},
+                          Case{"Xft.dpis:\t192\n", 1.0}})
+        EXPECT_DOUBLE_EQ(displayScaleFromResources(c.resources), c.scale) << c.resources;
+}
+
+TEST(ScrollPhases, BeginChangeAndEndByPauseOrStream) {
+    constexpr std::int64_t ms = 1'000'000;
+    ScrollPhases phases;
+    EXPECT_FALSE(phases.deadline());
+    EXPECT_EQ(phases.delta(0), ScrollPhase::began);
+    EXPECT_EQ(phases.delta(10 * ms), ScrollPhase::changed);
+    EXPECT_EQ(*phases.deadline(), 10 * ms + ScrollPhases::kIdleNanoseconds);
+    EXPECT_FALSE(phases.idleEndDue(10 * ms + ScrollPhases::kIdleNanoseconds - 1));
+    EXPECT_TRUE(phases.idleEndDue(10 * ms + ScrollPhases::kIdleNanoseconds));
+    EXPECT_FALSE(phases.idleEndDue(900 * ms));  // once
+    EXPECT_EQ(phases.delta(1000 * ms), ScrollPhase::began);
+    EXPECT_TRUE(phases.end());
+    EXPECT_FALSE(phases.end());
+    EXPECT_EQ(phases.delta(1001 * ms), ScrollPhase::began);
+}
+
+TEST(ScrollDevices, TouchpadsAreToldByName) {
+    for (const char* name : {"SynPS/2 Synaptics TouchPad", "ELAN1200:00 04F3:30BA Touchpad", "Apple Inc. Magic Trackpad"})
+        EXPECT_TRUE(ScrollDevices::nameIsTouchpad(name, static_cast<int>(std::strlen(name)))) << name;
+    for (const char* name : {"Logitech USB Optical Mouse", "Virtual core XTEST pointer", ""})
+        EXPECT_FALSE(ScrollDevices::nameIsTouchpad(name, static_cast<int>(std::strlen(name)))) << name;
+}
+
+constexpr ui::Color kRed{1, 0, 0, 1};
+constexpr ui::Color kBlue{0, 0, 1, 1};
+
+// A real window on the test display, showing a red field with a blue 100 x 100 square at (200, 100)
+// that records its pointer and scroll input.
+class WindowHostTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (Xvfb is not installed)";
+        ASSERT_TRUE(x.open());
+    }
+
+    ui::View content() {
+        return ui::zstack({ui::unit::topLeading},
+                          ui::color(kRed).onScroll([this](const ui::ScrollEvent& e) {
+                              scrolls.push_back(e);
+                              return true;
+                          }),
+                          ui::color(kBlue)
+                              .onPointer([this](const ui::PointerEvent& e) { pointer.push_back(e); })
+                              .cursor(ui::CursorShape::pointingHand)
+                              .frame({.width = 100, .height = 100})
+                              .offset(200, 100),
+                          ui::textField(fieldOptions())
+                              .frame({.width = 100, .height = 30})
+                              .offset(0, 300)
+                              .testId("field"));
+    }
+
+    ui::TextFieldOptions fieldOptions() {
+        ui::TextFieldOptions options;
+        options.text = typed;
+        options.onChange = [this](const std::string& t) { typed = t; };
+        return options;
+    }
+
+    // Turns of the window's loop until the condition holds.
+    bool runUntil(const std::function<bool()>& done) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            loop.runOnce(5'000'000);
+        }
+        return true;
+    }
+    void settle() {
+        x.sync();
+        for (int i = 0; i < 5; ++i) loop.runOnce(10'000'000);
+    }
+
+    test::XClient x;
+    foundation::MainQueue queue;
+    EventLoop loop{queue};
+    std::string typed;
+    ui::Root root{[this] { return content(); }, queue};
+    std::vector<ui::PointerEvent> pointer;
+    std::vector<ui::ScrollEvent> scrolls;
+};
+
+TEST_F(WindowHostTest, TopLevelWindowShowsTheRootAndTakesPointerInput) {
+    bool closeRequested = false;
+    auto window = WindowHost::openTopLevel(root, loop, {"Pulvan", {640, 400}, {320, 200}, [&] { closeRequested = true; }});
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(runUntil([&] { return window->hasPainted(); }));
+    settle();
+    EXPECT_EQ(window->displayScale(), 1.0);  // the test display sets no Xft.dpi
+    EXPECT_EQ(x.property(window->window(), XCB_ATOM_WM_NAME), "Pulvan");
+    const std::string hints = x.property(window->window(), XCB_ATOM_WM_NORMAL_HINTS);
+    ASSERT_EQ(hints.size(), 18 * 4u);
+    EXPECT_EQ(reinterpret_cast<const std::uint32_t*>(hints.data())[5], 320u);
+    EXPECT_EQ(reinterpret_cast<const std::uint32_t*>(hints.data())[6], 200u);
+    const auto g = *x.geometry(window->window());
+    EXPECT_EQ(g.width, 640);
+    EXPECT_EQ(g.height, 400);
+    EXPECT_EQ(root.size(), (ui::Size{640, 400}));
+    EXPECT_EQ(x.pixel(g.x + 10, g.y + 10), 0xFF0000u);
+    EXPECT_EQ(x.pixel(g.x + 250, g.y + 150), 0x0000FFu);
+
+    x.click(g.x + 210, g.y + 120);
+    ASSERT_TRUE(runUntil([&] { return pointer.size() >= 2; }));
+    EXPECT_EQ(pointer[0].phase, ui::PointerPhase::press);
+    EXPECT_EQ(pointer[0].location, (ui::Point{10, 20}));
+    EXPECT_EQ(pointer[0].screenLocation, (ui::Point{g.x + 210.0, g.y + 120.0}));
+    EXPECT_EQ(pointer[0].clickCount, 1);
+    EXPECT_EQ(pointer.back().phase, ui::PointerPhase::release);
+    settle();
+    EXPECT_EQ(root.cursor(), ui::CursorShape::pointingHand);
+
+    // Wheel buttons are line steps without a phase: down and right are positive.
+    x.moveTo(g.x + 20, g.y + 20);
+    for (std::uint8_t b : {4, 5, 6, 7}) {
+        x.button(b, true);
+        x.button(b, false);
+    }
+    ASSERT_TRUE(runUntil([&] { return scrolls.size() >= 4; }));
+    const double expected[4][2] = {{0, -1}, {0, 1}, {-1, 0}, {1, 0}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(scrolls[i].deltaX, expected[i][0]);
+        EXPECT_EQ(scrolls[i].deltaY, expected[i][1]);
+        EXPECT_FALSE(scrolls[i].hasPreciseDeltas);
+        EXPECT_EQ(scrolls[i].phase, ScrollPhase::none);
+    }
+
+    // The window manager's close button.
+    xcb_client_message_event_t close{};
+    close.response_type = XCB_CLIENT_MESSAGE;
+    close.format = 32;
+    close.window = window->window();
+    const auto c = Connection::open();
+    close.type = c->atoms().wmProtocols;
+    close.data.data32[0] = c->atoms().wmDeleteWindow;
+    xcb_send_event(x.get(), 0, window->window(), XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&close));
+    x.sync();
+    EXPECT_TRUE(runUntil([&] { return closeRequested; }));
+}
+
+TEST_F(WindowHostTest, ChildWindowFollowsTheHostsSizesAndRepaintsOnlyWhatChanged) {
+    const xcb_window_t parent = x.createWindow(800, 500);
+    auto window = WindowHost::openChild(root, loop, parent, {800, 500});
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(runUntil([&] { return window->hasPainted(); }));
+    settle();
+    EXPECT_EQ(x.childCount(parent), 1u);
+    for (const ui::Size size : {ui::Size{1000, 570}, ui::Size{640, 365}, ui::Size{1, 1}}) {
+        window->resize(size);
+        settle();
+        const auto g = *x.geometry(window->window());
+        EXPECT_EQ(g.width, size.width);
+        EXPECT_EQ(g.height, size.height);
+        EXPECT_EQ(root.size(), size);
+    }
+    window->resize({800, 500});
+    settle();
+    EXPECT_EQ(x.pixel(250, 150), 0x0000FFu);
+
+    int paints = 0;
+    window->onPainted = [&] { ++paints; };
+    settle();
+    EXPECT_EQ(paints, 0);  // an idle editor draws nothing
+
+    // Keys reach a focused text field once the field asks for the keyboard.
+    x.click(20, 310);
+    settle();
+    x.key(x.keycodeOf(XKB_KEY_a), true);
+    x.key(x.keycodeOf(XKB_KEY_a), false);
+    EXPECT_TRUE(runUntil([&] { return typed == "a"; }));
+    window.reset();
+    EXPECT_EQ(x.childCount(parent), 0u);
+    x.destroyWindow(parent);
+}
+
+TEST_F(WindowHostTest, AMissingParentGivesNoWindow) {
+    EXPECT_EQ(WindowHost::openChild(root, loop, 0, {100, 100}), nullptr);
+    const xcb_window_t gone = x.createWindow(10, 10);
+    x.destroyWindow(gone);
+    EXPECT_EQ(WindowHost::openChild(root, loop, gone, {100, 100}), nullptr);
+}
+
+}  // namespace
+}  // namespace pulvan::x11
