@@ -1,5 +1,6 @@
 #include "editor/views/main/bar_cell.h"
 
+#include "editor/views/main/lane_rows.h"
 #include "editor/views/shell/editor_helpers.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
@@ -84,7 +85,7 @@ std::vector<int> litBlockRows(int value, const std::optional<std::vector<int>>& 
 
 View BarCell::body(BuildContext&) const {
     const bool labelled = laneKind == model::LaneKind::probability && config.block && config.min == 0 && config.max == 6;
-    return zstack({}, gridAndCentreLines(*this), labelled ? probabilityRowLabels() : View(), valueLayer(*this).opacity(eventOpacity))
+    return zstack({}, gridAndCentreLines(*this), labelled ? probabilityRowLabels() : View(), dimmed(valueLayer(*this), eventOpacity))
         .padding(2);
 }
 

@@ -1,9 +1,9 @@
 #include "editor/views/main/blink_timeline.h"
 
-#include "editor/views/shell/capture_surface.h"
+#include "platform/foundation/main_queue.h"
 
 #include <cmath>
-#include <memory>
+#include <optional>
 
 namespace pulvan::views {
 
@@ -16,10 +16,9 @@ bool blinkPhaseOn(std::int64_t nowNanoseconds) {
 View BlinkTimeline::body(BuildContext& context) const {
     const auto ticks = context.state<int>(0);
     // The timer lives with the view: it stops when the blinking content leaves the screen.
-    const auto timer = context.state<Bookkeeping<std::shared_ptr<foundation::Timer>>>();
-    if (!timer->value)
-        timer->value = std::make_shared<foundation::Timer>(context.mainQueue().scheduleRepeating(
-            static_cast<std::int64_t>(interval * 1e9), [ticks] { ticks.set(ticks.get() + 1); }));
+    const auto timer = context.storage<std::optional<foundation::Timer>>();
+    if (!*timer)
+        timer->emplace(context.mainQueue().scheduleRepeating(static_cast<std::int64_t>(interval * 1e9), [ticks] { ticks.set(ticks.get() + 1); }));
     return content(blinkPhaseOn(context.nowNanoseconds()));
 }
 

@@ -23,6 +23,9 @@ bool isPastLastStep(const model::Lane& lane, int step);
 // Lane kinds by their stored names: "Paint gate", "Edit cc_a".
 std::string laneLabel(const char* verb, model::LaneKind kind);
 
+// Dimmed only below full opacity: an opacity group costs an offscreen surface, and rows draw many cells.
+inline ui::View dimmed(ui::View view, double opacity) { return opacity < 1 ? view.opacity(opacity) : view; }
+
 // The start of a paint on a lane: with a last-step pick armed the press sets the lane's last step and
 // false is returned; else the paint's transaction opens and painting is set.
 bool beginLanePaint(store::SequencerStore& store, model::LaneKind kind, int column, const ui::State<bool>& painting, const std::string& label);

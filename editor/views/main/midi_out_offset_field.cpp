@@ -2,7 +2,6 @@
 
 #include "editor/views/main/grid_button.h"
 #include "editor/views/main/lane_rows.h"
-#include "editor/views/shell/capture_surface.h"
 #include "editor/views/shell/environment_keys.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
@@ -43,13 +42,13 @@ View GridMIDIOutOffsetField::body(BuildContext& context) const {
     auto& store = context.object<SequencerStore>();
     context.observe(store.didChange);
     const Color accent = context.env<KezAccentKey>();
-    const auto gesture = context.state<Bookkeeping<OffsetGesture>>();
+    const auto gesture = context.storage<OffsetGesture>();
     const foundation::Clock* clock = &context.mainQueue().clock();
     SequencerStore* s = &store;
     const int v = currentOffset(store);
 
     const auto changed = [s, gesture, ppm = pixelsPerMs](const DragValue& drag) {
-        OffsetGesture& g = gesture->value;
+        OffsetGesture& g = *gesture;
         if (!g.dragStartValue) g.dragStartValue = currentOffset(*s);
         const int start = *g.dragStartValue;
         const int next = draggedMIDIOutOffset(start, drag.translation().y, ppm);
@@ -61,7 +60,7 @@ View GridMIDIOutOffsetField::body(BuildContext& context) const {
         s->setActiveTrackMIDIOutOffset(next);
     };
     const auto ended = [s, gesture, clock](const DragValue& drag) {
-        OffsetGesture& g = gesture->value;
+        OffsetGesture& g = *gesture;
         g.dragStartValue.reset();
         if (g.transactionActive) {
             g.transactionActive = false;

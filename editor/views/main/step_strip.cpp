@@ -1,5 +1,6 @@
 #include "editor/views/main/step_strip.h"
 
+#include "editor/views/main/lane_rows.h"
 #include "editor/views/main/playhead_reader.h"
 #include "editor/views/shell/capture_surface.h"
 #include "editor/views/shell/editor_helpers.h"
@@ -29,8 +30,8 @@ View playheadLayer(std::optional<model::LaneKind> kind, int column) {
 }
 
 View columnLine(int column, const std::function<bool(int)>& isInactive) {
-    const bool dimmed = column > 0 && isInactive(column) && isInactive(column - 1);
-    return rectangle().fill(column % 4 == 0 ? quarterLineColor : themeBorderColor).frame({.width = 1}).opacity(dimmed ? 0.1 : 1.0);
+    const bool faded = column > 0 && isInactive(column) && isInactive(column - 1);
+    return views::dimmed(rectangle().fill(column % 4 == 0 ? quarterLineColor : themeBorderColor).frame({.width = 1}), faded ? 0.1 : 1.0);
 }
 
 }  // namespace
@@ -47,7 +48,7 @@ std::optional<double> lastStepMarkerX(const std::function<bool(int)>& isInactive
 }
 
 View StepStrip::body(BuildContext& context) const {
-    const auto dragging = context.state<Bookkeeping<bool>>();
+    const auto dragging = context.storage<bool>();
     const double displayScale = context.env<DisplayScaleKey>();
     return geometryReader([strip = *this, dragging, displayScale](const GeometryProxy& proxy) {
         const Size size = proxy.size();
@@ -56,9 +57,8 @@ View StepStrip::body(BuildContext& context) const {
         Views columns;
         columns.reserve(columnCount);
         for (int c = 0; c < columnCount; ++c)
-            columns.push_back(zstack({}, playheadLayer(strip.playheadKind, c), strip.cell(c))
-                                  .frame({.maxWidth = infinity, .maxHeight = infinity})
-                                  .opacity(strip.isInactive(c) ? 0.1 : 1.0)
+            columns.push_back(dimmed(zstack({}, playheadLayer(strip.playheadKind, c), strip.cell(c)).frame({.maxWidth = infinity, .maxHeight = infinity}),
+                                     strip.isInactive(c) ? 0.1 : 1.0)
                                   .overlay(columnLine(c, strip.isInactive), unit::leading));
 
         View marker;
@@ -68,19 +68,19 @@ View StepStrip::body(BuildContext& context) const {
         const SingleTouchDragCapture capture{
             .onStart =
                 [strip, dragging, columnAt, size](Point p) {
-                    dragging->value = true;
+                    *dragging = true;
                     callIfSet(strip.onDragStart, columnAt(p), p, size);
                 },
             .onMove =
                 [strip, dragging, columnAt, size](Point p) {
-                    if (!dragging->value) {
-                        dragging->value = true;
+                    if (!*dragging) {
+                        *dragging = true;
                         callIfSet(strip.onDragStart, columnAt(p), p, size);
                     } else {
                         callIfSet(strip.onDragChange, columnAt(p), p, size);
                     }
                 },
-            .onEnd = [strip, dragging] { endPressIfActive(dragging->value, strip.onDragEnd); },
+            .onEnd = [strip, dragging] { endPressIfActive(*dragging, strip.onDragEnd); },
             .onDoubleTap = strip.onDoubleTap ? [strip, columnAt](Point p) { strip.onDoubleTap(columnAt(p)); } : std::function<void(Point)>{},
             .onTripleTap = strip.onTripleTap ? [strip, columnAt](Point p) { strip.onTripleTap(columnAt(p)); } : std::function<void(Point)>{},
         };

@@ -1,7 +1,6 @@
 #include "editor/views/main/value_row.h"
 
 #include "editor/views/main/lane_rows.h"
-#include "editor/views/shell/capture_surface.h"
 #include "editor/views/shell/editor_helpers.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
@@ -52,7 +51,7 @@ View ValueRow::body(BuildContext& context) const {
                         .padding(Edge::horizontal, n ? 15 : 6)
                         .frame({.height = 20});
         if (n) cell = cell.overlay(roundedRectangle(2).stroke(fixOn ? accent.opacity(0.5) : secondaryTextColor.opacity(0.2), 1));
-        cells.push_back(cell.opacity(isPastLastStep(f, i) ? 0.1 : 1.0).frame({.maxWidth = infinity}));
+        cells.push_back(dimmed(cell, isPastLastStep(f, i) ? 0.1 : 1.0).frame({.maxWidth = infinity}));
     }
 
     SequencerStore* s = &store;

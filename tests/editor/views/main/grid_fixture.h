@@ -1,14 +1,8 @@
 #pragma once
-// The main screen's grid in the offscreen harness: the sidebar and the content column in the editor
-// card, over a store on a manual clock.
-#include "editor/views/main/content_column.h"
+// The main screen's grid in the offscreen harness, over a store on a manual clock.
 #include "editor/views/main/lane_rows.h"
-#include "editor/views/main/sidebar.h"
-#include "editor/views/shell/environment_keys.h"
-#include "editor/views/shell/theme.h"
-#include "platform/ui/content.h"
 #include "platform/ui/harness.h"
-#include "platform/ui/layout.h"
+#include "tests/editor/views/main/grid_card.h"
 #include "tests/editor/store/command_presets.h"
 #include "tests/editor/store/store_fixture.h"
 
@@ -16,21 +10,6 @@
 #include <string>
 
 namespace pulvan::views {
-
-// The card of the editor's main stack that holds the grid.
-inline ui::View gridCard(store::SequencerStore& store) {
-    using namespace ui;
-    return hstack({.alignment = Edge::top, .spacing = 0},
-                  Sidebar{}.frame({.width = 132}).overlay(rectangle().fill(themeBorderColor).frame({.width = 1}), unit::trailing),
-                  ContentColumn{}.padding(Edge::leading, 12).frame({.maxWidth = infinity, .alignment = unit::leading}))
-        .padding(12)
-        .background(color(panelBackgroundColor))
-        .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = unit::top})
-        .background(color(editorBackgroundColor))
-        .environment<KezAccentKey>(colorFromHex(store.trackAccentColor(store.clampedActiveTrackIndex())))
-        .environmentObject(store)
-        .environmentObject(store.playhead);
-}
 
 class GridTest : public test::StoreTest {
 protected:
