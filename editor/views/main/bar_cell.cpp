@@ -1,6 +1,5 @@
 #include "editor/views/main/bar_cell.h"
 
-#include "editor/views/main/lane_rows.h"
 #include "editor/views/shell/editor_helpers.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
@@ -49,26 +48,28 @@ View probabilityRowLabels() {
         .foregroundColor(secondaryTextColor.opacity(0.2));
 }
 
+// The event opacity goes into the colours rather than an opacity group: a lane draws many cells.
 View valueLayer(const BarCell& cell) {
     return canvas([cell](DisplayList& list, const Rect& f) {
         const LaneConfig& c = cell.config;
+        const Color accent = cell.accent.opacity(cell.eventOpacity);
         const double w = f.width, h = f.height;
         if (c.block) {
             const double r = h / blockCount(c);
             for (int v : litBlockRows(cell.value, cell.blockValues, c))
-                addBar(list, f, {w / 2, h - r * ((v - c.min) + 0.5)}, w, std::max(0.0, r - 4), cell.accent);
+                addBar(list, f, {w / 2, h - r * ((v - c.min) + 0.5)}, w, std::max(0.0, r - 4), accent);
         } else if (c.bipolar) {
             const double half = h / 2;
             if (cell.value >= 0) {
                 const double height = std::max(0.0, half * cell.value / c.max);
-                addBar(list, f, {w / 2, half - height / 2}, w, height, cell.accent);
+                addBar(list, f, {w / 2, half - height / 2}, w, height, accent);
             } else {
                 const double height = std::max(0.0, half * cell.value / c.min);
-                addBar(list, f, {w / 2, half + height / 2}, w, height, cell.accent);
+                addBar(list, f, {w / 2, half + height / 2}, w, height, accent);
             }
         } else {
             const double height = std::max(0.0, h * (cell.value - c.min) / (c.max - c.min));
-            addBar(list, f, {w / 2, h - height / 2}, w, height, cell.accent);
+            addBar(list, f, {w / 2, h - height / 2}, w, height, accent);
         }
     });
 }
@@ -85,7 +86,7 @@ std::vector<int> litBlockRows(int value, const std::optional<std::vector<int>>& 
 
 View BarCell::body(BuildContext&) const {
     const bool labelled = laneKind == model::LaneKind::probability && config.block && config.min == 0 && config.max == 6;
-    return zstack({}, gridAndCentreLines(*this), labelled ? probabilityRowLabels() : View(), dimmed(valueLayer(*this), eventOpacity))
+    return zstack({}, gridAndCentreLines(*this), labelled ? probabilityRowLabels() : View(), valueLayer(*this))
         .padding(2);
 }
 
