@@ -23,22 +23,23 @@ namespace {
 
 View pageButton(SequencerStore& store, int p, double c) {
     SequencerStore* s = &store;
-    const GridButton button{
-        .label = std::to_string(p + 1),
-        .active = p == store.activePageIndex(),
-        .width = c,
-        .presenceIndicatorColor = store.isPageInUse(p) ? colorFromHex(store.trackAccentColor(store.clampedActiveTrackIndex())) : Color::clear(),
-        .action = [s, p] { s->selectPage(p); },
-    };
-    // Only the top indicator follows the playhead.
-    return View(PlayheadReader<bool>{
+    // Only the playhead mark follows the playhead; it takes no space off the playhead's page, so a tick
+    // repaints none of the row.
+    const View playheadMark = PlayheadReader<bool>{
         .value = [p](const SequencerStore& st) { return st.playheadPageIndex() == p; },
-        .content = [button](const bool& playing) {
-            GridButton shown = button;
-            if (playing) shown.topIndicatorColor = primaryTextColor.opacity(0.2);
-            return View(shown);
+        .content = [](const bool& playing) {
+            return playing ? rectangle().fill(primaryTextColor.opacity(0.2)).frame({.height = 1}).padding(Edge::horizontal, 1) : View();
         },
-    })
+    };
+    return View(GridButton{
+                    .label = std::to_string(p + 1),
+                    .active = p == store.activePageIndex(),
+                    .width = c,
+                    .presenceIndicatorColor =
+                        store.isPageInUse(p) ? colorFromHex(store.trackAccentColor(store.clampedActiveTrackIndex())) : Color::clear(),
+                    .action = [s, p] { s->selectPage(p); },
+                })
+        .overlay(playheadMark, unit::top)
         .testId("page-" + std::to_string(p + 1));
 }
 

@@ -44,17 +44,18 @@ View patternSlot(SequencerStore& store, int p, double c, bool blink) {
         .presenceIndicatorColor = store.isPatternEmpty(track, p) ? Color::clear() : colorFromHex(store.trackAccentColor(track)),
         .action = [s = &store, p] { tapPatternSlot(*s, p); },
     };
-    // Only the launch progress follows the playhead.
-    return View(PlayheadReader<std::optional<double>>{
+    // Only the launch progress follows the playhead: the slot drawn with it lies over the slot while a
+    // launch waits and takes no space otherwise, so a tick repaints no idle slot.
+    const View launch = PlayheadReader<std::optional<double>>{
         .value = [p](const SequencerStore& s) { return s.patternLaunchProgress(p); },
         .content = [button](const std::optional<double>& progress) {
+            if (!progress) return View();
             GridButton shown = button;
             shown.progress = progress;
             return View(shown);
         },
-    })
-        .opacity(blink ? PatternsRow::armedOpacity : 1.0)
-        .testId("pattern-" + std::to_string(p + 1));
+    };
+    return View(button).overlay(launch).opacity(blink ? PatternsRow::armedOpacity : 1.0).testId("pattern-" + std::to_string(p + 1));
 }
 
 std::string launchResolutionLabel(int value) {

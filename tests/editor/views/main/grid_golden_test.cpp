@@ -62,7 +62,8 @@ TEST_F(GridGolden, SixTracksWithChordsAndAMovingPlayhead) {
 }
 
 // Only the playhead layers of the strips, the pages' playhead marks and the launch progress follow
-// the playhead; the rows follow the store, which a tick leaves alone.
+// the playhead; the rows follow the store, which a tick leaves alone, and a tick repaints no more than
+// the columns the playhead left and entered and the playing page's mark.
 TEST_F(GridGolden, APlayheadTickReevaluatesOnlyThePlayheadReaders) {
     show(sixTracksWithChords());
     constexpr std::size_t readers = 3 * 16 + 4 + 8;  // three strips' columns, the pages, the pattern slots
@@ -71,6 +72,13 @@ TEST_F(GridGolden, APlayheadTickReevaluatesOnlyThePlayheadReaders) {
     const auto counting = store->didChange.connect([&] { ++storeChanges; });
     for (int step = 0; step < 20; ++step) moveTo(step);
     EXPECT_EQ(storeChanges, 0);
+    moveTo(2);
+    h->root().takeDamage();
+    moveTo(3);
+    const ui::Rect damage = h->root().takeDamage(), gate = h->frame("gate-lane"), page = h->frame("page-1");
+    const ui::Rect expected = ui::Rect{gate.x + 2 * gate.width / 16, gate.y, 2 * gate.width / 16, page.y + 1 - gate.y}.united(page);
+    EXPECT_LE(std::abs(damage.x - expected.x) + std::abs(damage.maxX() - expected.maxX()), 2) << "left at " << damage.x << ", right at " << damage.maxX();
+    EXPECT_LE(std::abs(damage.y - expected.y) + std::abs(damage.maxY() - page.y - 1), 2) << "top at " << damage.y << ", bottom at " << damage.maxY();
     EXPECT_EQ(store->playhead.didChange.subscriberCount(), readers);
 }
 
