@@ -29,6 +29,12 @@ struct Grid {
     ui::Bitmap bitmap;
 };
 
+std::size_t nodeCount(const ui::Node& node) {
+    std::size_t count = 1;
+    for (const auto& child : node.children()) count += nodeCount(*child);
+    return count;
+}
+
 void BM_GridFullFrame(benchmark::State& state) {
     Grid g(static_cast<double>(state.range(0)));
     for (auto _ : state) {
@@ -36,6 +42,8 @@ void BM_GridFullFrame(benchmark::State& state) {
         g.harness.update();
         g.bitmap.render(g.harness.root().displayList(), g.scale());
     }
+    state.counters["nodes"] = static_cast<double>(nodeCount(*g.harness.root().rootNode()));
+    state.counters["commands"] = static_cast<double>(g.harness.root().displayList().commands().size());
 }
 BENCHMARK(BM_GridFullFrame)->Arg(1)->Arg(2)->ArgName("scale")->Unit(benchmark::kMillisecond);
 
