@@ -35,7 +35,13 @@ View TrackRow::body(BuildContext& context) const {
     auto& store = context.object<SequencerStore>();
     context.observe(store.didChange);
     SequencerStore* s = &store;
-    const model::Track track = activeTrack(store) ? *activeTrack(store) : model::Track{};
+    // What the controls show, without the track's patterns.
+    struct Shown {
+        bool poly = false;
+        int octave = 0, transpose = 0, midiOutputChannel = 1;
+        bool hasOutputChord = false;
+    } track;
+    if (const model::Track* t = activeTrack(store)) track = {t->poly, t->octave, t->transpose, t->midiOutputChannel, !t->outputChord.empty()};
 
     return GridLane{.content = [s, track](double u) -> View {
                return hstack({.alignment = Edge::center, .spacing = 0},
@@ -44,7 +50,7 @@ View TrackRow::body(BuildContext& context) const {
                              signedMenu("Octave ", track.octave, 3, 2 * u, [s](int v) { s->setActiveTrackOctave(v); }).testId("octave"),
                              signedMenu("Transpose ", track.transpose, 12, 2 * u, [s](int v) { s->setActiveTrackTranspose(v); }).testId("transpose"),
                              publishModalAnchor(GridButton{.label = "Chord memory",
-                                                           .active = !track.outputChord.empty(),
+                                                           .active = track.hasOutputChord,
                                                            .width = 2 * u,
                                                            .action = [s] { s->setActiveModal(KezModal::chord); }},
                                                 KezModal::chord)
