@@ -1,7 +1,8 @@
 #include "editor/views/main/grid_button.h"
 
 #include "editor/store/sequencer_store.h"
-#include "editor/views/main/dropdown_anchor.h"
+#include "editor/views/shell/dropdown_keys.h"
+#include "platform/ui/preferences.h"
 #include "editor/views/shell/environment_keys.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
@@ -81,7 +82,7 @@ View GridMenu::body(BuildContext& context) const {
     const View cell = gridCellFrame(gridLabel(text(label), active), width)
                           .background(color(active ? accent.opacity(0.5) : controlBackgroundColor))
                           .overlay(rectangle().stroke(themeBorderColor, 1));
-    return publishDropdownAnchor(SingleTouchTapButton{.allowSecondaryTouches = true, .action = open, .label = cell}, anchorID.get());
+    return View(SingleTouchTapButton{.allowSecondaryTouches = true, .action = open, .label = cell}).anchorPreference<DropdownAnchorKey>(dropdownAnchor(anchorID.get()));
 }
 
 }  // namespace pulvan::views

@@ -2,10 +2,12 @@
 
 #include "editor/model/resolution.h"
 #include "editor/store/sequencer_store.h"
-#include "editor/views/main/dropdown_anchor.h"
+#include "editor/views/shell/dropdown_keys.h"
+#include "platform/ui/preferences.h"
 #include "editor/views/main/grid_button.h"
 #include "editor/views/main/playhead_reader.h"
 #include "editor/views/main/step_strip.h"
+#include "editor/views/shell/armed_tooltip.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
@@ -43,15 +45,16 @@ View pageButton(SequencerStore& store, int p, double c) {
         .testId("page-" + std::to_string(p + 1));
 }
 
-View lastStepButton(SequencerStore& store, const char* label, LastStepMode mode, double c) {
+View lastStepButton(SequencerStore& store, const char* label, LastStepMode mode, const char* tooltip, double c) {
     SequencerStore* s = &store;
-    return GridButton{
-        .label = label,
-        .active = store.lastStepMode.get() == mode,
-        .pressColor = globalAccentColor(),
-        .width = c,
-        .action = [s, mode] { s->toggleLastStepMode(mode); },
-    }
+    const bool armed = store.lastStepMode.get() == mode;
+    return ArmedTooltipModifier{.text = tooltip, .visible = armed, .yOffset = 35}(GridButton{
+                                                                                   .label = label,
+                                                                                   .active = armed,
+                                                                                   .pressColor = globalAccentColor(),
+                                                                                   .width = c,
+                                                                                   .action = [s, mode] { s->toggleLastStepMode(mode); },
+                                                                               })
         .testId(label);
 }
 
@@ -77,7 +80,7 @@ View directionButton(SequencerStore& store, foundation::Uuid anchor, double c) {
                            .frame({.width = c})
                            .background(color(controlBackgroundColor))
                            .overlay(rectangle().stroke(themeBorderColor, 1));
-    return publishDropdownAnchor(SingleTouchTapButton{.allowSecondaryTouches = true, .action = open, .label = label}, anchor).testId("direction");
+    return View(SingleTouchTapButton{.allowSecondaryTouches = true, .action = open, .label = label}).anchorPreference<DropdownAnchorKey>(dropdownAnchor(anchor)).testId("direction");
 }
 
 View resolutionButton(SequencerStore& store, foundation::Uuid anchor, State<bool> pressed, double c) {
@@ -96,12 +99,12 @@ View resolutionButton(SequencerStore& store, foundation::Uuid anchor, State<bool
                            .frame({.width = std::max(0.0, 2 * c - 28)})
                            .background(color(pressed.get() ? globalAccentColor().opacity(0.5) : controlBackgroundColor))
                            .overlay(rectangle().stroke(themeBorderColor, 1));
-    return publishDropdownAnchor(SingleTouchTapButton{.allowSecondaryTouches = true,
-                                                      .onPressStart = [pressed] { pressed.set(true); },
-                                                      .onPressEnd = [pressed] { pressed.set(false); },
-                                                      .action = open,
-                                                      .label = label},
-                                 anchor)
+    return View(SingleTouchTapButton{.allowSecondaryTouches = true,
+                                     .onPressStart = [pressed] { pressed.set(true); },
+                                     .onPressEnd = [pressed] { pressed.set(false); },
+                                     .action = open,
+                                     .label = label})
+        .anchorPreference<DropdownAnchorKey>(dropdownAnchor(anchor))
         .testId("resolution");
 }
 
@@ -121,8 +124,8 @@ View PagesRow::body(BuildContext& context) const {
 
     return GridLane{.content = [s, directionAnchor = directionAnchor.get(), resolutionAnchor = resolutionAnchor.get(), resolutionPressed](double c) -> View {
                return hstack({.alignment = Edge::center, .spacing = 0}, pageButton(*s, 0, c), pageButton(*s, 1, c), pageButton(*s, 2, c),
-                             pageButton(*s, 3, c), lastStepButton(*s, "Last A", LastStepMode::all, c),
-                             lastStepButton(*s, "Last L", LastStepMode::single, c), directionButton(*s, directionAnchor, c), spacer(0).frame({.width = 14}),
+                             pageButton(*s, 3, c), lastStepButton(*s, "Last A", LastStepMode::all, "Select the last step for all lanes", c),
+                             lastStepButton(*s, "Last L", LastStepMode::single, "Select the last step for one lane", c), directionButton(*s, directionAnchor, c), spacer(0).frame({.width = 14}),
                              resolutionButton(*s, resolutionAnchor, resolutionPressed, c), spacer(0).frame({.width = 14}),
                              toolButton("x2", c, [s] { s->doublePatternLength(); }), toolButton("/2", c, [s] { s->halvePatternLength(); }),
                              toolButton("\u2191", c, [s] { s->shiftNotes(+1); }), toolButton("\u2193", c, [s] { s->shiftNotes(-1); }),

@@ -2,10 +2,12 @@
 
 #include "editor/store/sequencer_store.h"
 #include "editor/views/main/blink_timeline.h"
-#include "editor/views/main/dropdown_anchor.h"
+#include "editor/views/shell/dropdown_keys.h"
+#include "platform/ui/preferences.h"
 #include "editor/views/main/grid_button.h"
 #include "editor/views/main/playhead_reader.h"
 #include "editor/views/main/step_strip.h"
+#include "editor/views/shell/armed_tooltip.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
@@ -79,13 +81,14 @@ View launchResolutionButton(SequencerStore& store, foundation::Uuid anchor, doub
                            .frame({.width = std::max(0.0, 2 * c - 28), .alignment = unit::leading})
                            .background(color(controlBackgroundColor))
                            .overlay(roundedRectangle(4).stroke(themeBorderColor, 1));
-    return publishDropdownAnchor(SingleTouchTapButton{.allowSecondaryTouches = true, .action = open, .label = label}, anchor).testId("launch-resolution");
+    return View(SingleTouchTapButton{.allowSecondaryTouches = true, .action = open, .label = label}).anchorPreference<DropdownAnchorKey>(dropdownAnchor(anchor)).testId("launch-resolution");
 }
 
 View armButton(const char* label, bool armed, bool blink, double c, std::function<void()> action) {
-    return GridButton{.label = label, .active = armed, .activeColor = recordRedColor, .pressHighlight = true, .width = c, .action = std::move(action)}
-        .opacity(armed && blink ? PatternsRow::armedOpacity : 1.0)
-        .testId(label);
+    const View button =
+        GridButton{.label = label, .active = armed, .activeColor = recordRedColor, .pressHighlight = true, .width = c, .action = std::move(action)}.opacity(
+            armed && blink ? PatternsRow::armedOpacity : 1.0);
+    return ArmedTooltipModifier{.text = "Select the target pattern", .visible = armed, .yOffset = 35}(button).testId(label);
 }
 
 View patternsContent(SequencerStore& store, foundation::Uuid anchor, double c, bool blink) {

@@ -2,10 +2,12 @@
 
 #include "editor/views/main/lane_rows.h"
 #include "editor/views/main/track_toggle_label.h"
+#include "editor/views/shell/modal_host.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
 #include "platform/ui/layout.h"
+#include "platform/ui/preferences.h"
 
 #include <algorithm>
 #include <string>
@@ -71,6 +73,7 @@ View flashButton(SequencerStore& store, State<bool> pressed) {
         .clipShape(shapes::roundedRectangle(6))
         .contentShape(shapes::rectangle())
         .overlay(FlashHoldCapture{.onPressStart = pressStart, .onPressEnd = pressEnd})
+        .anchorPreference<ModalAnchorKey>(modalAnchor(KezModal::performance))
         .testId("flash");
 }
 

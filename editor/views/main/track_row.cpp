@@ -1,6 +1,7 @@
 #include "editor/views/main/track_row.h"
 
-#include "editor/views/main/dropdown_anchor.h"
+#include "editor/views/shell/modal_host.h"
+#include "platform/ui/preferences.h"
 #include "editor/views/main/grid_button.h"
 #include "editor/views/main/lane_rows.h"
 #include "editor/views/main/midi_out_offset_field.h"
@@ -49,11 +50,10 @@ View TrackRow::body(BuildContext& context) const {
                                  .testId("poly"),
                              signedMenu("Octave ", track.octave, 3, 2 * u, [s](int v) { s->setActiveTrackOctave(v); }).testId("octave"),
                              signedMenu("Transpose ", track.transpose, 12, 2 * u, [s](int v) { s->setActiveTrackTranspose(v); }).testId("transpose"),
-                             publishModalAnchor(GridButton{.label = "Chord memory",
+                             View(GridButton{.label = "Chord memory",
                                                            .active = track.hasOutputChord,
                                                            .width = 2 * u,
-                                                           .action = [s] { s->setActiveModal(KezModal::chord); }},
-                                                KezModal::chord)
+                                                           .action = [s] { s->setActiveModal(KezModal::chord); }}).anchorPreference<ModalAnchorKey>(modalAnchor(KezModal::chord))
                                  .testId("chord-memory"),
                              GridMenu{.label = "Channel " + std::to_string(track.midiOutputChannel),
                                       .width = 2 * u,
@@ -64,8 +64,7 @@ View TrackRow::body(BuildContext& context) const {
                              GridMIDIOutOffsetField{.width = 2 * u, .pixelsPerMs = 10}.testId("offset"),
                              spacer(0).frame({.width = u}),
                              GridButton{.label = "Duplicate Track", .width = 2 * u, .action = [s] { s->duplicateTrack(); }}.testId("duplicate"),
-                             publishModalAnchor(GridButton{.systemIcon = "gearshape", .width = u, .action = [s] { s->setActiveModal(KezModal::settings); }},
-                                                KezModal::settings)
+                             View(GridButton{.systemIcon = "gearshape", .width = u, .action = [s] { s->setActiveModal(KezModal::settings); }}).anchorPreference<ModalAnchorKey>(modalAnchor(KezModal::settings))
                                  .testId("track-settings"));
            }}
         .frame({.height = 25});

@@ -1,7 +1,10 @@
 #pragma once
 // The main screen's grid in the offscreen harness, over a store on a manual clock.
 #include "editor/views/main/lane_rows.h"
+#include "editor/views/shell/dropdown_keys.h"
+#include "editor/views/shell/modal_host.h"
 #include "platform/ui/harness.h"
+#include "platform/ui/preferences.h"
 #include "tests/editor/views/main/grid_card.h"
 #include "tests/editor/store/command_presets.h"
 #include "tests/editor/store/store_fixture.h"
@@ -15,10 +18,19 @@ class GridTest : public test::StoreTest {
 protected:
     std::unique_ptr<store::SequencerStore> store;
     std::unique_ptr<ui::Harness> h;
+    // What the controls publish for the overlay hosts.
+    DropdownAnchorKey::Value dropdownAnchors;
+    ModalAnchorKey::Value modalAnchors;
 
     void show(std::optional<model::Preset> preset = std::nullopt, ui::Size size = {1280, 730}) {
         store = makeStore(std::move(preset));
-        h = std::make_unique<ui::Harness>([this] { return gridCard(*store); }, size);
+        h = std::make_unique<ui::Harness>(
+            [this] {
+                return gridCard(*store)
+                    .onPreferenceChange<DropdownAnchorKey>([this](const DropdownAnchorKey::Value& v) { dropdownAnchors = v; })
+                    .onPreferenceChange<ModalAnchorKey>([this](const ModalAnchorKey::Value& v) { modalAnchors = v; });
+            },
+            size);
     }
     // The centre of a step column of a lane row, at a height fraction from its top.
     ui::Point step(const std::string& row, int column, double fromTop = 0.5) const {

@@ -57,6 +57,8 @@ TEST_F(GridGolden, SixTracksWithChordsAndAMovingPlayhead) {
     h->resize({1700, 900});
     store->activeLane.set(LaneKind::probability);
     store->setActivePage(1);
+    store->toggleLastStepMode(store::LastStepMode::all);
+    store->armPatternCopy();
     h->update();
     keep("grid_six_tracks_wide");
 }

@@ -64,6 +64,22 @@ TEST_F(GridRows, TheTrackRowsMenusOfferTheirValuesAndEachChoiceIsOneUndoEntry) {
     EXPECT_EQ(std::tuple(track.octave, track.transpose, track.midiOutputChannel), std::tuple(2, 1, 10));
 }
 
+TEST_F(GridRows, ControlsThatOpenOverlaysPublishTheirBounds) {
+    show(test::presetWithTracks(1));
+    for (const char* control : {"octave", "transpose", "channel", "direction", "resolution", "launch-resolution"}) {
+        SCOPED_TRACE(control);
+        tap(h->center(control));
+        ASSERT_TRUE(store->dropdown.get());
+        ASSERT_TRUE(dropdownAnchors.contains(store->dropdown.get()->anchorID));
+        EXPECT_EQ(dropdownAnchors.at(store->dropdown.get()->anchorID).rootRect, h->frame(control));
+    }
+    for (auto [modal, control] : {std::pair{store::KezModal::chord, "chord-memory"}, {store::KezModal::settings, "track-settings"}, {store::KezModal::performance, "flash"}}) {
+        SCOPED_TRACE(control);
+        ASSERT_TRUE(modalAnchors.contains(modal));
+        EXPECT_EQ(modalAnchors.at(modal).rootRect, h->frame(control));
+    }
+}
+
 TEST_F(GridRows, TheTrackRowsButtonsActOnTheActiveTrack) {
     show(test::presetWithTracks(6));
     tap(h->center("poly"));
