@@ -13,6 +13,15 @@ using namespace ui;
 
 namespace {
 
+// The rows a block lane lights: within the range, each once, ascending.
+std::vector<int> litBlockRows(int value, const std::optional<std::vector<int>>& blockValues, const LaneConfig& config) {
+    std::vector<int> rows = blockValues && !blockValues->empty() ? *blockValues : std::vector<int>{value};
+    for (int& v : rows) v = std::clamp(v, config.min, config.max);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
 constexpr Color centreLineColor = makeSRGBColor(1.0 / 3, 1.0 / 3, 1.0 / 3);
 
 void addBar(DisplayList& list, const Rect& frame, Point centre, double width, double height, Color accent) {
@@ -75,14 +84,6 @@ View valueLayer(const BarCell& cell) {
 }
 
 }  // namespace
-
-std::vector<int> litBlockRows(int value, const std::optional<std::vector<int>>& blockValues, const LaneConfig& config) {
-    std::vector<int> rows = blockValues && !blockValues->empty() ? *blockValues : std::vector<int>{value};
-    for (int& v : rows) v = std::clamp(v, config.min, config.max);
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    return rows;
-}
 
 View BarCell::body(BuildContext&) const {
     const bool labelled = laneKind == model::LaneKind::probability && config.block && config.min == 0 && config.max == 6;

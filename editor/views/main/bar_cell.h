@@ -22,7 +22,4 @@ struct BarCell : ui::ViewModifiers<BarCell> {
     ui::View body(ui::BuildContext& context) const;
 };
 
-// The rows a block lane lights: within the range, each once, ascending.
-std::vector<int> litBlockRows(int value, const std::optional<std::vector<int>>& blockValues, const LaneConfig& config);
-
 }  // namespace pulvan::views

@@ -3,15 +3,21 @@
 #include "platform/foundation/main_queue.h"
 
 #include <cmath>
+#include <cstdint>
 #include <optional>
 
 namespace pulvan::views {
 
 using namespace ui;
 
+namespace {
+
+// On for the first half of every second of the clock.
 bool blinkPhaseOn(std::int64_t nowNanoseconds) {
     return static_cast<long long>(std::floor(2 * static_cast<double>(nowNanoseconds) * 1e-9)) % 2 == 0;
 }
+
+}  // namespace
 
 View BlinkTimeline::body(BuildContext& context) const {
     const auto ticks = context.state<int>(0);

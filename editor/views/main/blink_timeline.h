@@ -14,7 +14,4 @@ struct BlinkTimeline : ui::ViewModifiers<BlinkTimeline> {
     ui::View body(ui::BuildContext& context) const;
 };
 
-// On for the first half of every second of the clock.
-bool blinkPhaseOn(std::int64_t nowNanoseconds);
-
 }  // namespace pulvan::views

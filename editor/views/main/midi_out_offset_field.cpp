@@ -30,13 +30,15 @@ struct OffsetGesture {
     std::optional<std::int64_t> lastTapEndTime;  // clock nanoseconds
 };
 
-}  // namespace
-
+// "Offset -12 ms", "Offset 0 ms", "Offset +35 ms".
 std::string midiOutOffsetLabel(int v) { return (v >= 1 ? "Offset +" : "Offset ") + std::to_string(v) + " ms"; }
 
+// The offset a drag from start by dy points (down positive) gives.
 int draggedMIDIOutOffset(int start, double dy, double pixelsPerMs) {
     return std::clamp(start + static_cast<int>(std::round(-dy / pixelsPerMs)), -200, 200);
 }
+
+}  // namespace
 
 View GridMIDIOutOffsetField::body(BuildContext& context) const {
     auto& store = context.object<SequencerStore>();

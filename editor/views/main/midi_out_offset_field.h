@@ -2,9 +2,7 @@
 // The track row's MIDI-out offset: dragged up or down in milliseconds, reset to 0 by a quick second tap.
 #include "platform/ui/view_modifiers.h"
 
-#include <cstdint>
 #include <optional>
-#include <string>
 
 namespace pulvan::views {
 
@@ -17,10 +15,5 @@ struct GridMIDIOutOffsetField : ui::ViewModifiers<GridMIDIOutOffsetField> {
 
     ui::View body(ui::BuildContext& context) const;
 };
-
-// "Offset -12 ms", "Offset 0 ms", "Offset +35 ms".
-std::string midiOutOffsetLabel(int milliseconds);
-// The offset a drag from start by dy points (down positive) gives.
-int draggedMIDIOutOffset(int start, double dy, double pixelsPerMs);
 
 }  // namespace pulvan::views

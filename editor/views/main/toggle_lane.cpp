@@ -15,13 +15,14 @@ using namespace ui;
 using model::LaneKind;
 using store::SequencerStore;
 
+namespace {
+
+// The value a paint starting on a step of value v writes: GATE inverts it, HOLD/LEGATO cycles 0, 1, 2.
 int togglePaintValue(LaneKind kind, int v) {
     if (kind == LaneKind::gate) return v == 0 ? 1 : 0;
     if (v < 1) return 1;
     return v == 1 ? 2 : 0;
 }
-
-namespace {
 
 View stepCell(LaneKind kind, int v, Color accent, double opacity) {
     const int s = kind == LaneKind::gate ? (v != 0 ? 1 : 0) : std::clamp(v, 0, 2);

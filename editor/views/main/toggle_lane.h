@@ -12,9 +12,6 @@ struct ToggleLane : ui::ViewModifiers<ToggleLane> {
     ui::View body(ui::BuildContext& context) const;
 };
 
-// The value a paint starting on a step of value v writes: GATE inverts it, HOLD/LEGATO cycles 0, 1, 2.
-int togglePaintValue(model::LaneKind kind, int v);
-
 // The legato arch: a curve bulging upward over the cell.
 struct HoldLegatoSymbol : ui::ViewModifiers<HoldLegatoSymbol> {
     ui::View body(ui::BuildContext& context) const;
