@@ -14,6 +14,7 @@
 #include "platform/ui/layout.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace pulvan::views {
 
@@ -37,7 +38,14 @@ void tapPatternSlot(SequencerStore& s, int p) {
     }
 }
 
-View patternSlot(SequencerStore& store, int p, double c, bool blink) {
+// While copy or swap waits for a target (blink set) the blinking views keep one opacity group, so a blink
+// leaves their presses alone; otherwise they draw without one.
+View blinking(View view, std::optional<bool> blink, bool applies = true) {
+    if (!blink) return view;
+    return view.opacity(applies && *blink ? PatternsRow::armedOpacity : 1.0);
+}
+
+View patternSlot(SequencerStore& store, int p, double c, std::optional<bool> blink) {
     const int track = store.clampedActiveTrackIndex();
     const GridButton button{
         .label = std::to_string(p + 1),
@@ -57,7 +65,7 @@ View patternSlot(SequencerStore& store, int p, double c, bool blink) {
             return View(shown);
         },
     };
-    return View(button).overlay(launch).opacity(blink ? PatternsRow::armedOpacity : 1.0).testId("pattern-" + std::to_string(p + 1));
+    return blinking(View(button).overlay(launch), blink).testId("pattern-" + std::to_string(p + 1));
 }
 
 std::string launchResolutionLabel(int value) {
@@ -84,14 +92,13 @@ View launchResolutionButton(SequencerStore& store, foundation::Uuid anchor, doub
     return View(SingleTouchTapButton{.allowSecondaryTouches = true, .action = open, .label = label}).anchorPreference<DropdownAnchorKey>(dropdownAnchor(anchor)).testId("launch-resolution");
 }
 
-View armButton(const char* label, bool armed, bool blink, double c, std::function<void()> action) {
-    const View button =
-        GridButton{.label = label, .active = armed, .activeColor = recordRedColor, .pressHighlight = true, .width = c, .action = std::move(action)}.opacity(
-            armed && blink ? PatternsRow::armedOpacity : 1.0);
+View armButton(const char* label, bool armed, std::optional<bool> blink, double c, std::function<void()> action) {
+    const View button = blinking(
+        GridButton{.label = label, .active = armed, .activeColor = recordRedColor, .pressHighlight = true, .width = c, .action = std::move(action)}, blink, armed);
     return ArmedTooltipModifier{.text = "Select the target pattern", .visible = armed, .yOffset = 35}(button).testId(label);
 }
 
-View patternsContent(SequencerStore& store, foundation::Uuid anchor, double c, bool blink) {
+View patternsContent(SequencerStore& store, foundation::Uuid anchor, double c, std::optional<bool> blink) {
     SequencerStore* s = &store;
     Views row;
     for (int p = 0; p < 8; ++p) row.push_back(patternSlot(store, p, c, blink));
@@ -120,7 +127,7 @@ View PatternsRow::body(BuildContext& context) const {
     const bool armed = store.patternCopyToActive().get() || store.patternSwapWithActive().get();
 
     return GridLane{.content = [s, anchor = anchor.get(), armed](double c) -> View {
-               if (!armed) return patternsContent(*s, anchor, c, false);
+               if (!armed) return patternsContent(*s, anchor, c, std::nullopt);
                return BlinkTimeline{.content = [s, anchor, c](bool on) { return patternsContent(*s, anchor, c, on); }};
            }}
         .frame({.height = 25});
