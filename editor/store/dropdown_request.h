@@ -23,6 +23,13 @@ struct DropdownItem {
     std::optional<int> optionForegroundColor;  // 0xRRGGBB
 };
 
+// The frame of every grid entry that has no delete button.
+struct DropdownCellSize {
+    double width = 0;
+    double height = 0;
+    friend bool operator==(const DropdownCellSize&, const DropdownCellSize&) = default;
+};
+
 // A dropdown anchored to a control, with its items and layout; the store keeps at
 // most one and the editor shell presents it while it is set.
 struct DropdownRequest {
@@ -36,7 +43,7 @@ struct DropdownRequest {
     bool opensUpward = false;
     std::optional<int> gridColumns;
     bool sticky = false;
-    std::optional<double> gridCellSize;
+    std::optional<DropdownCellSize> gridCellSize;
     bool borderedCells = false;
     bool horizontalAlignTrailing = false;
     double horizontalOffset = 0;

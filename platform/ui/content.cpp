@@ -80,8 +80,10 @@ private:
     std::shared_ptr<const TextLayout> layoutFor(std::optional<double> width) {
         if (width && !std::isfinite(*width)) width.reset();
         if (!natural_) natural_ = TextEngine::shared().layout(string_, style_, std::nullopt);
-        // At its natural width or wider a text is laid out as it is naturally.
-        if (!width || *width >= natural_->size().width) return natural_;
+        // At its natural width or wider a text is laid out as it is naturally. A stack that hands out its
+        // width by subtraction may offer the natural width less a rounding error: that still fits.
+        constexpr double roundingAllowance = 1e-6;
+        if (!width || *width + roundingAllowance >= natural_->size().width) return natural_;
         for (const auto& [w, layout] : narrower_)
             if (layout && w == *width) return layout;
         auto layout = TextEngine::shared().layout(string_, style_, width);

@@ -23,6 +23,8 @@ public:
     ~TextFieldNode() override { *alive_ = false; }
 
     void apply(const TextFieldOptions& options, const View&, const BuildScope& scope) {
+        if (applied_ && root() && options.focusRequest != options_.focusRequest) focusOnNextTurn();
+        applied_ = true;
         options_ = options;
         if (options.text != editing_.text()) editing_.setText(options.text);
         TextStyle style = scope.environment.get<TextStyleKey>();
@@ -33,7 +35,9 @@ public:
         enabled_ = scope.environment.get<EnabledKey>();
     }
     void didMount() override {
-        if (!options_.focusOnAppear || !root()) return;
+        if (options_.focusOnAppear && root()) focusOnNextTurn();
+    }
+    void focusOnNextTurn() {
         root()->mainQueue().async([this, alive = alive_] {
             if (*alive && root()) root()->focus(this);
         });
@@ -186,6 +190,7 @@ private:
     }
 
     TextFieldOptions options_;
+    bool applied_ = false;
     TextEditing editing_;
     TextStyle style_;
     Color color_;

@@ -14,6 +14,9 @@ struct TextFieldOptions {
     std::function<void()> onSubmit;
     // Takes the keyboard focus on the main-queue turn after it appears.
     bool focusOnAppear = false;
+    // Each change of this number takes the keyboard focus on the next main-queue turn (after the press
+    // that asked for it, which may have moved the focus away).
+    int focusRequest = 0;
     std::function<void(bool)> onFocusChange;
 };
 

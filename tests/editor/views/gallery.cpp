@@ -1,5 +1,6 @@
 // Renders the editor's shared pieces into PNGs at 1x and 2x: gallery <folder>.
 #include "platform/ui/harness.h"
+#include "tests/editor/views/control_gallery.h"
 #include "tests/editor/views/shell_gallery.h"
 
 #include <cstdio>
@@ -13,7 +14,9 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
     int failures = 0;
-    for (const auto& piece : pulvan::views::shellGalleryPieces()) {
+    auto pieces = pulvan::views::shellGalleryPieces();
+    for (auto& piece : pulvan::views::controlGalleryPieces()) pieces.push_back(std::move(piece));
+    for (const auto& piece : pieces) {
         for (const double scale : {1.0, 2.0}) {
             pulvan::ui::Harness harness(piece.view, piece.size, scale);
             const auto path = folder / (piece.name + "@" + std::to_string(static_cast<int>(scale)) + "x.png");

@@ -1,0 +1,18 @@
+#pragma once
+// A small tooltip above a control while a mode is armed; it draws over neighbouring views and lets
+// touches through.
+#include "platform/ui/view.h"
+
+#include <string>
+
+namespace pulvan::views {
+
+struct ArmedTooltipModifier {
+    std::string text;
+    bool visible = false;
+    double yOffset = 0;  // how far the tooltip's top edge sits above the control's
+
+    ui::View operator()(ui::View content) const;
+};
+
+}  // namespace pulvan::views

@@ -1,0 +1,21 @@
+#include "editor/views/shell/dialog_submission.h"
+
+#include "editor/library/unicode_text.h"
+
+namespace pulvan::views {
+
+bool canSubmitDialog(const store::DialogRequest& request, const std::string& text) {
+    if (request.kind != store::DialogRequest::Kind::prompt || !request.promptRequiresNonEmptyInput) return true;
+    return !library::isBlank(text);
+}
+
+void submitDialog(store::SequencerStore& store, const store::DialogRequest& request, const std::string& text) {
+    if (!canSubmitDialog(request, text)) return;
+    const auto onConfirm = request.onConfirm;  // the request goes with the dialog
+    store.dialog.set(std::nullopt);
+    if (onConfirm) onConfirm(text);
+}
+
+void cancelDialog(store::SequencerStore& store) { store.dialog.set(std::nullopt); }
+
+}  // namespace pulvan::views

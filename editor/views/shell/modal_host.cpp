@@ -1,0 +1,73 @@
+#include "editor/views/shell/modal_host.h"
+
+#include "editor/store/sequencer_store.h"
+#include "editor/views/shell/environment_keys.h"
+#include "editor/views/shell/modal_placement.h"
+#include "editor/views/shell/overlay_backdrop.h"
+#include "platform/ui/content.h"
+#include "platform/ui/preferences.h"
+
+#include <algorithm>
+
+namespace pulvan::views {
+
+using namespace ui;
+
+namespace {
+
+// The modal's measured size, reported from behind it.
+struct ModalSizeKey {
+    using Value = Size;
+    static Size defaultValue() { return {}; }
+    static void reduce(Size& value, Size next) { value = next; }
+};
+
+}  // namespace
+
+View ModalHost::body(BuildContext& context) const {
+    auto& store = context.object<store::SequencerStore>();
+    context.observe(store.didChange);
+    const auto open = store.activeModal().get();
+    // Measured per modal, so another modal is not placed by the last one's height.
+    const auto measured = context.state<std::map<store::KezModal, Size>>();
+    if (!open || !makeModalContent) return View();
+    const auto known = measured->find(*open);
+    const double measuredHeight = known == measured->end() ? 0 : known->second.height;
+
+    const ModalPresentation presentation = modalPresentation(*open);
+    const Color accent = presentation.accent == ModalAccentSource::global ? globalAccentColor() : colorFromHex(store.trackAccentColor(store.clampedActiveTrackIndex()));
+    const auto dismiss = [&store] { store.setActiveModal(std::nullopt); };
+
+    return geometryReader([=, *this](const GeometryProxy& proxy) {
+               const Size overlay = proxy.size();
+               View modal = makeModalContent(*open)
+                                .environment<KezAccentKey>(accent)
+                                .environment<KezModalViewportWidthKey>(std::max(overlay.width - 2 * margin, 0.0));
+               if (presentation.placement == ModalPlacementKind::centred) {
+                   modal = modal.frame({.width = overlay.width, .height = overlay.height});
+               } else {
+                   const auto anchor = anchors.find(*open);
+                   const Point origin = modalPanelPlacement({
+                       .overlay = overlay,
+                       .anchor = anchor == anchors.end() ? std::nullopt : std::optional(proxy.resolve(anchor->second)),
+                       .preferredWidth = presentation.preferredWidth,
+                       .measuredHeight = measuredHeight,
+                       .margin = margin,
+                       .gap = gap,
+                   });
+                   modal = modal.fixedSize(false, true)
+                               .background(geometryReader([](const GeometryProxy& p) { return color(Color::clear()).preference<ModalSizeKey>(p.size()); }))
+                               .onPreferenceChange<ModalSizeKey>([measured, modal = *open](const Size& size) {
+                                   measured.modify([&](auto& sizes) { sizes[modal] = size; });
+                               })
+                               .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = unit::topLeading})
+                               .offset(origin.x, origin.y);
+               }
+               return zstack({.alignment = unit::topLeading},
+                   presentation.dimmedBackdrop ? overlayBackdrop(dismiss) : View(),
+                   modal.id(ViewId(static_cast<int>(*open))));
+           })
+        .transition(Transition::opacity());
+}
+
+}  // namespace pulvan::views
