@@ -4,6 +4,7 @@
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
+#include "platform/ui/continuous_corners.h"
 #include "platform/ui/layout.h"
 
 #include <string>
@@ -19,7 +20,7 @@ View learnedBadge(int cc) {
         .font(Font::system(9, FontWeight::bold))
         .foregroundColor(Color::white())
         .padding({.top = 1, .leading = 3, .bottom = 1, .trailing = 3})
-        .background(zstack({}, roundedRectangle(2.4).fill(infoBlueColor), roundedRectangle(2.4).stroke(Color::white().opacity(0.75), 1)));
+        .background(zstack({}, continuousRoundedRectangle(2.4).fill(infoBlueColor), continuousRoundedRectangle(2.4).stroke(Color::white().opacity(0.75), 1)));
 }
 
 }  // namespace
@@ -36,8 +37,8 @@ View MIDILearnTarget::body(BuildContext& context) const {
     const bool armed = store.midiLearnSelection.get() == element;
 
     const View label = zstack({},
-                              roundedRectangle(4).fill(learned ? infoBlueColor.opacity(0.4) : Color::clear()),
-                              roundedRectangle(4).stroke(infoBlueColor.opacity(armed ? 1 : 0.5), armed ? 2 : 1),
+                              continuousRoundedRectangle(4).fill(learned ? infoBlueColor.opacity(0.4) : Color::clear()),
+                              continuousRoundedRectangle(4).stroke(infoBlueColor.opacity(armed ? 1 : 0.5), armed ? 2 : 1),
                               learned ? learnedBadge(learnedCC) : View());
     return content.overlay(View(SingleTouchTapButton{
                                .enabled = true,

@@ -6,6 +6,7 @@
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
+#include "platform/ui/continuous_corners.h"
 #include "platform/ui/layout.h"
 
 #include <string>
@@ -27,8 +28,8 @@ View trackToggleButton(std::string title, bool on, Color onColor, std::function<
                            .padding(Edge::horizontal, 20)
                            .frame({.height = 20})
                            .background(on ? color(onColor) : color(Color::clear()))
-                           .overlay(roundedRectangle(2).stroke(themeBorderColor, 1))
-                           .clipShape(shapes::roundedRectangle(2))
+                           .overlay(continuousRoundedRectangle(2).stroke(themeBorderColor, 1))
+                           .clipShape(shapes::continuousRoundedRectangle(2))
                            .contentShape(shapes::rectangle());
     return SingleTouchTapButton{.enabled = true, .allowSecondaryTouches = true, .action = std::move(action), .label = label};
 }

@@ -2,6 +2,7 @@
 
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
+#include "platform/ui/continuous_corners.h"
 #include "platform/ui/layout.h"
 
 #include <algorithm>
@@ -69,14 +70,18 @@ View SettingsScrollIntField::body(BuildContext& context) const {
     };
 
     return hstack({.alignment = Edge::center, .spacing = 6},
-                  text(std::to_string(displayed)).font(Font::system(13, FontWeight::semibold)).lineLimit(1).foregroundColor(primaryTextColor),
+                  text(std::to_string(displayed))
+                      .font(Font::system(13, FontWeight::semibold))
+                      .lineLimit(1)
+                      .foregroundColor(primaryTextColor)
+                      .layoutPriority(1),  // offered the row before the spacer
                   spacer(0),
                   symbol("chevron.up.chevron.down").font(Font::system(10, FontWeight::semibold)).foregroundColor(secondaryTextColor.opacity(0.9)))
         .padding(Edge::horizontal, 10)
         .frame({.width = 110, .height = 32, .alignment = unit::leading})
         .background(color(controlBackgroundColor))
-        .overlay(roundedRectangle(4).stroke(themeBorderColor, 1))
-        .clipShape(shapes::roundedRectangle(4))
+        .overlay(continuousRoundedRectangle(4).stroke(themeBorderColor, 1))
+        .clipShape(shapes::continuousRoundedRectangle(4))
         .contentShape(shapes::rectangle())
         .onDrag({.minimumDistance = 0, .simultaneous = true}, changed, ended);
 }

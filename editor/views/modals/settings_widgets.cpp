@@ -2,6 +2,7 @@
 
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
+#include "platform/ui/continuous_corners.h"
 #include "platform/ui/layout.h"
 
 #include <map>
@@ -32,13 +33,17 @@ View settingsRow(std::string caption, View control) {
 View fieldBox(View content, std::optional<double> width, Color fill) {
     const View padded = content.padding(Edge::horizontal, 10);
     const View sized = width ? padded.frame({.width = *width, .height = 32, .alignment = unit::leading})
-                             : padded.frame({.height = 32, .maxWidth = infinity, .alignment = unit::leading});
-    return sized.background(color(fill)).clipShape(shapes::roundedRectangle(4)).overlay(roundedRectangle(4).stroke(themeBorderColor, 1));
+                             : padded.frame({.maxWidth = infinity, .alignment = unit::leading}).frame({.height = 32});
+    return sized.background(color(fill)).clipShape(shapes::continuousRoundedRectangle(4)).overlay(continuousRoundedRectangle(4).stroke(themeBorderColor, 1));
 }
 
 View dropdownFieldLabel(std::string value, DropdownFieldStyle style) {
     return fieldBox(hstack({.alignment = Edge::center, .spacing = 8},
-                           text(std::move(value)).font(Font::system(13, FontWeight::semibold)).lineLimit(1).foregroundColor(style.textColor),
+                           text(std::move(value))
+                               .font(Font::system(13, FontWeight::semibold))
+                               .lineLimit(1)
+                               .foregroundColor(style.textColor)
+                               .layoutPriority(1),  // offered the row before the spacer
                            spacer(0),
                            symbol("chevron.down").font(Font::system(10, FontWeight::semibold)).foregroundColor(style.chevronColor)),
                     style.width, style.fill);
