@@ -1,7 +1,6 @@
 #include "editor/link/editor_holder.h"
 
 #include "editor/link/live_engines.h"
-#include "platform/foundation/pasteboard.h"
 
 namespace pulvan::link {
 
@@ -9,10 +8,7 @@ KezVst3EditorHolder* KezVst3EditorHolder::create(const KezVst3EngineHooks& hooks
     if (!LiveEngines::contains(hooks.engine)) return nullptr;
     auto* holder = new KezVst3EditorHolder();
     try {
-        holder->thread_.runSync([&] {
-            store::StoreServices services{holder->thread_.queue(), foundation::Pasteboard::general(), foundation::UserDefaults::standard(), {}};
-            holder->bridge_ = std::make_unique<EditorBridge>(hooks, std::move(services));
-        });
+        holder->thread_.runSync([&] { holder->composition_ = EditorComposition::hosted(hooks, holder->thread_.queue()); });
     } catch (const std::exception&) {
         // Nothing may escape into the host: the plug-in then plays without an editor side.
         delete holder;
@@ -26,7 +22,7 @@ void KezVst3EditorHolder::release() {
 }
 
 KezVst3EditorHolder::~KezVst3EditorHolder() {
-    if (bridge_) thread_.runSync([this] { bridge_.reset(); });
+    if (composition_) thread_.runSync([this] { composition_.reset(); });
 }
 
 }  // namespace pulvan::link

@@ -1,5 +1,6 @@
 #pragma once
 #include "editor/link/editor_bridge.h"
+#include "editor/link/editor_composition.h"
 #include "editor/link/editor_thread.h"
 #include "engine/engine_hooks.h"
 
@@ -9,7 +10,7 @@
 namespace pulvan::link {
 
 // What the plug-in's controller holds of its editor side: the editor thread
-// and, on it, the bridge with the store. Reference-counted: the controller
+// and, on it, the hosted composition with the bridge and the store. Reference-counted: the controller
 // holds one reference and each editor view another; the last release ends the
 // bridge on its thread and then the thread. Never released from its own thread.
 class KezVst3EditorHolder {
@@ -22,7 +23,8 @@ public:
 
     EditorThread& thread() { return thread_; }
     // Editor thread only.
-    EditorBridge& bridge() { return *bridge_; }
+    EditorComposition& composition() { return *composition_; }
+    EditorBridge& bridge() { return *composition_->bridge(); }
 
 private:
     KezVst3EditorHolder() = default;
@@ -30,7 +32,7 @@ private:
 
     std::atomic<int> references_{1};
     EditorThread thread_;
-    std::unique_ptr<EditorBridge> bridge_;
+    std::unique_ptr<EditorComposition> composition_;
 };
 
 }  // namespace pulvan::link

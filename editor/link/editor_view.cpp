@@ -1,6 +1,7 @@
 #include "editor/link/editor_view.h"
 
 #include "editor/link/editor_holder.h"
+#include "editor/views/shell/kez_root_view.h"
 
 namespace pulvan::link {
 
@@ -13,13 +14,28 @@ EditorView::~EditorView() {
 
 bool EditorView::openWindow(unsigned long parent, ui::Size pixels) {
     auto& thread = holder_.thread();
-    root_ = std::make_unique<ui::Root>([] { return ui::View(); }, thread.queue());
+    EditorComposition& composition = holder_.composition();
+    root_ = std::make_unique<ui::Root>(
+        [&composition, window = static_cast<views::WindowReference>(parent), this] {
+            return ui::View(views::KezRootView{composition.store(), composition, true, window_ ? window_->window() : window});
+        },
+        thread.queue());
     window_ = x11::WindowHost::openChild(*root_, thread.loop(), static_cast<std::uint32_t>(parent), pixels);
-    if (!window_) root_.reset();
-    return window_ != nullptr;
+    if (!window_) {
+        root_.reset();
+        return false;
+    }
+    composition.screenVisibleFrameSource = [this]() -> std::optional<ui::Rect> { return window_->workArea(); };
+    composition.cancelGestures = [this] { root_->cancelPointer(); };
+    return true;
 }
 
 void EditorView::removeWindow() {
+    if (root_) {
+        EditorComposition& composition = holder_.composition();
+        composition.screenVisibleFrameSource = nullptr;
+        composition.cancelGestures = nullptr;
+    }
     window_.reset();
     root_.reset();
 }

@@ -48,6 +48,9 @@ model::PresetLoadOutcome StoreLink::applyPresetData(const std::vector<std::uint8
 
 void StoreLink::applyPreset(model::Preset incoming) {
     auto& s = store_;
+    documentWillBeReplaced.emit();
+    s.txnDepth = 0;
+    s.pendingLabel.clear();
     s.dropPendingSceneSelection();
     s.cancelPendingPatternSelection(true);
     resetHostedMIDIRecordState(true);

@@ -3,6 +3,7 @@
 #include "editor/model/preset.h"
 #include "editor/model/preset_parser.h"
 #include "editor/store/sequencer_store.h"
+#include "platform/foundation/signal.h"
 #include "platform/foundation/uuid.h"
 
 #include <cstdint>
@@ -84,8 +85,12 @@ public:
     std::optional<std::vector<std::uint8_t>> encodedPresetData() const;
     // Parses and applies; the store is unchanged unless the outcome is success.
     model::PresetLoadOutcome applyPresetData(const std::vector<std::uint8_t>& bytes);
-    // Replaces the whole document state with a normalised copy of `preset`.
+    // Replaces the whole document state with a normalised copy of `preset`. A
+    // gesture's transaction still open then is abandoned: its edits went with the
+    // old document, and its late end must record nothing.
     void applyPreset(model::Preset preset);
+    // Emitted first, while the old document is still there: gestures under way end now.
+    foundation::Signal<> documentWillBeReplaced;
     void presentPreservedStatePrompt();
     // Acts only on a change: pending launches applied, state reset, then the
     // engine enabled and polled (hosted) or disabled and left (standalone).

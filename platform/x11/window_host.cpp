@@ -174,7 +174,8 @@ void WindowHost::resize(ui::Size pixels) {
     const std::uint32_t size[] = {pixelsOf(pixels.width), pixelsOf(pixels.height)};
     xcb_configure_window(connection_->get(), window_, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
     applySize({static_cast<double>(size[0]), static_cast<double>(size[1])});
-    xcb_flush(connection_->get());
+    // A round trip: the window has its new size once the host's onSize returns.
+    std::free(xcb_get_input_focus_reply(connection_->get(), xcb_get_input_focus(connection_->get()), nullptr));
 }
 
 void WindowHost::applySize(ui::Size pixels) {

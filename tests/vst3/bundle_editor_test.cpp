@@ -79,6 +79,8 @@ TEST_F(BundleEditor, OpensIntoTheHostWindowAndResizesOnTheHostsThread) {
     EXPECT_EQ(size.getWidth(), 1000);
     EXPECT_EQ(hostWindow->childSize().width, 1000u);  // the editor's window followed the host's onSize
     EXPECT_EQ(hostWindow->childSize().height, 570u);
+    // The editor draws itself into it, out to the new corner.
+    EXPECT_TRUE(frame.runUntil([&] { return hostWindow->pixel(995, 300) == 0x0E0E10; }, 5s)) << std::hex << hostWindow->pixel(995, 300);
 
     ASSERT_EQ(view->removed(), kResultOk);
     EXPECT_EQ(hostWindow->childCount(), 0u);

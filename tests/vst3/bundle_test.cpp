@@ -86,8 +86,9 @@ std::set<std::string> definedDynamicSymbols(const char* path) {
     return names;
 }
 
-TEST_F(Bundle, ExportsExactlyTheModuleEntryPoints) {
-    const std::set<std::string> entryPoints{"GetPluginFactory", "ModuleEntry", "ModuleExit", "bundleEntry", "bundleExit"};
+TEST_F(Bundle, ExportsExactlyTheModuleEntryPointsAndTheComponentRegistry) {
+    const std::set<std::string> entryPoints{"GetPluginFactory", "ModuleEntry", "ModuleExit", "bundleEntry", "bundleExit",
+                                            "KezBundleComponentRegistry"};
     EXPECT_EQ(definedDynamicSymbols(PULVAN_VST3_BUNDLE_PATH), entryPoints);
     for (const std::string& name : entryPoints) EXPECT_NE(bundle->symbol(name.c_str()), nullptr) << name;
 }

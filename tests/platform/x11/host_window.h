@@ -2,6 +2,7 @@
 // The host's side of an embedded window in tests: a connection of its own and
 // a top-level window that plug-in windows go into.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <chrono>
 #include <thread>
@@ -66,6 +67,15 @@ public:
         }
         if (children) XFree(children);
         return size;
+    }
+
+    // 0xRRGGBB of one pixel of this window as the screen shows it.
+    unsigned long pixel(int x, int y) const {
+        XImage* image = XGetImage(display_, window_, x, y, 1, 1, AllPlanes, ZPixmap);
+        if (!image) return 0;
+        const unsigned long value = XGetPixel(image, 0, 0) & 0xFFFFFF;
+        XDestroyImage(image);
+        return value;
     }
 
     void resize(unsigned width, unsigned height) {

@@ -7,6 +7,7 @@
 #include "platform/midi/virtual_source.h"
 #include "tests/editor/link/standalone/demo_payload.h"
 #include "tests/editor/link/standalone/host_rig.h"
+#include "tests/editor/link/standalone/receiving_program.h"
 
 #include <RtMidi.h>
 #include <gtest/gtest.h>
@@ -26,42 +27,6 @@ using test::eventually;
 constexpr std::int64_t kMillisecond = 1'000'000;
 // JACK hands MIDI on once a period (256 frames: 5.8 ms), and a busy machine may run a cycle late.
 constexpr std::int64_t kJackLateness = 15 * kMillisecond;
-
-RtMidi::Api sameApiAsTheMIDILayer() { return ::access("/dev/snd/seq", R_OK | W_OK) == 0 ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK; }
-
-struct Arrival {
-    std::vector<unsigned char> bytes;
-    std::int64_t at;
-};
-
-// Another program's MIDI input: records what arrives and when.
-class ReceivingProgram {
-public:
-    ReceivingProgram(const std::string& clientName, const std::string& portName) : input_(sameApiAsTheMIDILayer(), clientName) {
-        input_.setCallback(
-            [](double, std::vector<unsigned char>* message, void* self) {
-                auto& program = *static_cast<ReceivingProgram*>(self);
-                const auto at = static_cast<std::int64_t>(midi::now());
-                std::lock_guard lock(program.mutex_);
-                program.arrivals_.push_back({*message, at});
-            },
-            this);
-        input_.openVirtualPort(portName);
-    }
-
-    std::vector<Arrival> arrivals() {
-        std::lock_guard lock(mutex_);
-        return arrivals_;
-    }
-
-private:
-    RtMidiIn input_;
-    std::mutex mutex_;
-    std::vector<Arrival> arrivals_;
-};
-
-bool noteOn(const Arrival& a) { return (a.bytes[0] & 0xF0) == 0x90 && a.bytes[2] != 0; }
-bool noteOff(const Arrival& a) { return (a.bytes[0] & 0xF0) == 0x80 || ((a.bytes[0] & 0xF0) == 0x90 && a.bytes[2] == 0); }
 
 bool destinationListed(const std::string& part) {
     for (const auto& destination : midi::destinations()) {

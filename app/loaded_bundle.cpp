@@ -1,0 +1,51 @@
+#include "app/loaded_bundle.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <system_error>
+
+namespace pulvan::app {
+namespace {
+
+constexpr const char* kBundleLibrary = "Pulvan.vst3/Contents/x86_64-linux/Pulvan.so";
+
+}  // namespace
+
+std::unique_ptr<LoadedBundle> LoadedBundle::open(const std::filesystem::path& library, std::string& error) {
+    void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        error = dlerror();
+        return nullptr;
+    }
+    auto enter = reinterpret_cast<bool (*)(void*)>(dlsym(handle, "ModuleEntry"));
+    auto exit = reinterpret_cast<bool (*)()>(dlsym(handle, "ModuleExit"));
+    auto registry = reinterpret_cast<au::ComponentRegistry* (*)()>(dlsym(handle, "KezBundleComponentRegistry"));
+    if (!enter || !exit || !registry || !enter(handle)) {
+        error = library.string() + " is not the Pulvan bundle";
+        dlclose(handle);
+        return nullptr;
+    }
+    std::unique_ptr<LoadedBundle> bundle(new LoadedBundle());
+    bundle->handle_ = handle;
+    bundle->exit_ = exit;
+    bundle->registry_ = registry();
+    return bundle;
+}
+
+LoadedBundle::~LoadedBundle() {
+    exit_();
+    // The library stays mapped: code of its threads may still be on their way out.
+}
+
+std::filesystem::path LoadedBundle::find() {
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::filesystem::path prefix = program.parent_path().parent_path();
+    // The build tree, then an installation under the program's own prefix.
+    for (const auto& candidate : {prefix / kBundleLibrary, prefix / "lib/vst3" / kBundleLibrary})
+        if (!error && std::filesystem::exists(candidate, error)) return candidate;
+    return std::filesystem::path(PULVAN_INSTALLED_VST3_DIR) / kBundleLibrary;
+}
+
+}  // namespace pulvan::app

@@ -1,0 +1,29 @@
+// pulvan: the standalone application. It loads the plug-in bundle, plays the sequencer's audio unit from it
+// on its own clock, sends its MIDI to other programs and shows the editor in a window.
+#include "app/loaded_bundle.h"
+#include "app/standalone_application.h"
+#include "platform/foundation/main_queue.h"
+#include "platform/x11/event_loop.h"
+
+#include <cstdio>
+
+int main() {
+    using namespace pulvan;
+    std::string error;
+    const auto library = app::LoadedBundle::find();
+    auto bundle = app::LoadedBundle::open(library, error);
+    if (!bundle) {
+        std::printf("Could not load the Pulvan bundle: %s\n", error.c_str());
+        return 1;
+    }
+    foundation::MainQueue queue;
+    x11::EventLoop loop(queue);
+    auto application = app::StandaloneApplication::open(loop, bundle->registry());
+    if (!application) {
+        std::printf("Could not open a window: no X display answers (DISPLAY is not set or not reachable).\n");
+        return 1;
+    }
+    loop.run();
+    application.reset();
+    return 0;
+}
