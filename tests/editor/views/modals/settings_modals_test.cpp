@@ -222,6 +222,25 @@ TEST_F(TrackSettingsModalTest, PortamentoValueRowsFollowThePortamentoController)
     EXPECT_FALSE(h->exists("portamentoOn"));
 }
 
+TEST_F(TrackSettingsModalTest, AScrubWhoseRowLeavesClosesItsTransaction) {
+    store->preset.modify([](model::Preset& p) {
+        p.tracks.resize(2, p.tracks[0]);
+        p.tracks[0].portamentoCC = 65;
+        p.tracks[1].portamentoCC = 0;
+    });
+    h->update();
+    const ui::Point p = h->center("portamentoOn");
+    h->press(p);
+    h->move({p.x, p.y + 40});
+    ASSERT_EQ(store->txnDepth, 1);
+    store->activeTrackIndex.set(1);
+    h->update();
+    EXPECT_FALSE(h->exists("portamentoOn"));
+    EXPECT_EQ(store->txnDepth, 0);
+    EXPECT_EQ(undoLabels(), std::vector<std::string>{"Portamento CC value"});
+    h->release({p.x, p.y + 40});
+}
+
 TEST_F(TrackSettingsModalTest, AColourOutsideThePaletteIsShownAndNoEntryIsActive) {
     store->preset.modify([](model::Preset& p) { p.tracks[0].accentColorHex = 0x3DC2D3; });
     h->update();
