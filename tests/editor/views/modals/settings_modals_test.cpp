@@ -14,11 +14,6 @@ namespace {
 
 using store::DropdownItem;
 
-std::vector<std::string> labelsOf(const std::vector<DropdownItem>& items) {
-    std::vector<std::string> labels;
-    for (const auto& item : items) labels.push_back(item.label);
-    return labels;
-}
 std::vector<int> indicesWhere(const std::vector<DropdownItem>& items, bool DropdownItem::*flag) {
     std::vector<int> indices;
     for (std::size_t i = 0; i < items.size(); ++i)
@@ -91,28 +86,19 @@ protected:
 };
 
 TEST_F(GlobalSettingsModalTest, DefaultControllerDropdownsListEveryControllerAndStoreWithoutUndo) {
-    const auto& request = open(*h, "defaultCCA");
-    EXPECT_EQ(request.items.size(), 128u);
-    const auto labels = labelsOf(request.items);
-    EXPECT_EQ(labels[0], "0");
-    EXPECT_EQ(labels[3], "3");
-    EXPECT_EQ(labels[74], "74 Brightness");
-    EXPECT_EQ(labels[127], "127");
-    EXPECT_EQ(indicesWhere(request.items, &DropdownItem::active), std::vector<int>{74});
-    EXPECT_EQ(indicesWhere(request.items, &DropdownItem::highlight), std::vector<int>{0});
-    EXPECT_TRUE(request.presetStyle);
-    EXPECT_EQ(request.width, 210);
-    choose(*h, 0);
-    EXPECT_EQ(open(*h, "defaultCCB").items.size(), 128u);
-    EXPECT_EQ(indicesWhere(store->dropdown.get()->items, &DropdownItem::active), std::vector<int>{71});
-    choose(*h, 93);
-    EXPECT_EQ(store->defaultCCA.get(), 0);
-    EXPECT_EQ(store->defaultCCB.get(), 93);
+    const std::tuple<const char*, int, int> cases[] = {{"defaultCCA", 74, 0}, {"defaultCCB", 71, 93}};  // field, active, choice
+    for (const auto& [field, active, choice] : cases) {
+        const auto& request = open(*h, field);
+        ASSERT_EQ(request.items.size(), 128u);
+        for (const auto& [i, label] : {std::pair{0, "0"}, {3, "3"}, {74, "74 Brightness"}, {127, "127"}}) EXPECT_EQ(request.items[i].label, label);
+        EXPECT_EQ(indicesWhere(request.items, &DropdownItem::active), std::vector<int>{active});
+        EXPECT_EQ(indicesWhere(request.items, &DropdownItem::highlight), std::vector<int>{0});
+        EXPECT_TRUE(request.presetStyle && request.width == 210);
+        choose(*h, choice);
+    }
     EXPECT_TRUE(undoLabels().empty());
-    const auto reloaded = makeStore();
-    EXPECT_EQ(reloaded->defaultCCA.get(), 0) << "saved with the preferences";
-    EXPECT_EQ(reloaded->defaultCCB.get(), 93);
-    h->update();
+    const auto reloaded = makeStore();  // the defaults are saved with the preferences
+    for (const auto* s : {store.get(), reloaded.get()}) EXPECT_EQ(std::pair(s->defaultCCA.get(), s->defaultCCB.get()), std::pair(0, 93));
     ui::expectMatchesGolden(h->render(), "modals/global_settings_stored_preferences");
 }
 
