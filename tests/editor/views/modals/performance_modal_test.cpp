@@ -42,6 +42,8 @@ TEST_F(PerformanceModalTest, ThePanelWidthFollowsTheViewportWithinItsLimits) {
         open(2, viewport, {1240, 520});
         EXPECT_EQ(h->frame("performanceModal").width, panel) << viewport;
     }
+    h->clickOn("modal.close");
+    EXPECT_EQ(store->activeModal().get(), std::nullopt);
 }
 
 TEST_F(PerformanceModalTest, OneSectionPerShownTrackInAGridOfAdaptiveColumns) {

@@ -236,7 +236,10 @@ TEST_F(TrackSettingsModalTest, AColourOutsideThePaletteIsShownAndNoEntryIsActive
     ui::expectMatchesGolden(h->render(), "modals/track_settings_off_palette");
 }
 
-TEST_F(TrackSettingsModalTest, RenameAsksTheStoreForItsPrompt) {
+TEST_F(TrackSettingsModalTest, RenameAsksTheStoreForItsPromptAndCloseCloses) {
+    store->setActiveModal(store::KezModal::settings);
+    h->clickOn("modal.close");
+    EXPECT_EQ(store->activeModal().get(), std::nullopt);
     h->clickOn("rename");
     ASSERT_TRUE(store->dialog.get());
     EXPECT_EQ(store->dialog.get()->title, "Rename track");
