@@ -92,7 +92,8 @@ View PerformanceLiveCCKnob::body(BuildContext& context) const {
                 const double t = delta * (isPrecise ? precise : line) + wheelStepCarry->steps;
                 const double n = std::trunc(t);
                 wheelStepCarry->steps = t - n;
-                if (n != 0 && onChange) onChange(clampedMIDIValue(value + static_cast<int>(n)));
+                // Held to the range before the conversion, so a wild delta cannot overflow the integer.
+                if (n != 0 && onChange) onChange(clampedMIDIValue(value + static_cast<int>(std::clamp(n, -128.0, 128.0))));
             },
     };
 

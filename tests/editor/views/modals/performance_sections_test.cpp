@@ -67,6 +67,7 @@ TEST_F(LiveCCSectionTest, DragsAndWheelStepsSendEachChangeOnceOnTheTracksChannel
         {"knob B of track 3: its controller, its channel", [&] { dragUp("knobB2", 20, 1); }, 2, LaneKind::ccB, 73, {cc(3, 32, 73)}},
         {"at 127 further steps send nothing",
          [&] { store->setLiveCCValue(127, 1, a), h.update(), sentMIDI.clear(), dragUp("knobA1", 40), wheel("knobA1", 1, false); }, 1, a, 127, {}},
+        {"a wild wheel delta stops at 127", [&] { wheel("knobA2", 1e12, false); }, 2, a, 127, {cc(3, 22, 127)}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
