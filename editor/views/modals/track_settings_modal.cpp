@@ -59,7 +59,7 @@ void apply(SequencerStore& store, const TrackSettingsChoice& choice) {
                              choice.portamentoCC, std::nullopt, std::nullopt, choice.accentColorHex);
 }
 
-struct FieldSpec {
+struct DropdownFieldSetup {
     std::string value;
     DropdownFieldStyle style;
     foundation::Uuid anchor;
@@ -69,12 +69,12 @@ struct FieldSpec {
 };
 
 // A dropdown field that opens its list under itself.
-View dropdownField(SequencerStore& store, FieldSpec spec) {
-    const auto open = [&store, anchor = spec.anchor, items = spec.items, width = spec.dropdownWidth] {
+View dropdownField(SequencerStore& store, DropdownFieldSetup field) {
+    const auto open = [&store, anchor = field.anchor, items = field.items, width = field.dropdownWidth] {
         store.dropdown.set(store::DropdownRequest{.anchorID = anchor, .items = items(), .vertical = true, .presetStyle = false, .width = width});
     };
-    const View label = dropdownFieldLabel(spec.value, spec.style).anchorPreference<DropdownAnchorKey>(dropdownAnchor(spec.anchor));
-    return View(SingleTouchTapButton{.enabled = true, .allowSecondaryTouches = true, .action = open, .label = label}).testId(spec.testId);
+    const View label = dropdownFieldLabel(field.value, field.style).anchorPreference<DropdownAnchorKey>(dropdownAnchor(field.anchor));
+    return View(SingleTouchTapButton{.enabled = true, .allowSecondaryTouches = true, .action = open, .label = label}).testId(field.testId);
 }
 
 DropdownFieldStyle plainFieldStyle(std::optional<double> width) {
