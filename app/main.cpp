@@ -1,6 +1,7 @@
 // pulvan: the standalone application. It loads the plug-in bundle, plays the sequencer's audio unit from it
 // on its own clock, sends its MIDI to other programs and shows the editor in a window.
 #include "app/loaded_bundle.h"
+#include "app/quit_signals.h"
 #include "app/standalone_application.h"
 #include "platform/foundation/main_queue.h"
 #include "platform/x11/event_loop.h"
@@ -9,6 +10,14 @@
 
 int main() {
     using namespace pulvan;
+    foundation::MainQueue queue;
+    x11::EventLoop loop(queue);
+    // First, so that no thread the bundle starts takes these signals.
+    app::StandaloneApplication* running = nullptr;
+    app::QuitSignals signals(loop, [&] {
+        if (running) running->quit();
+        else loop.stop();
+    });
     std::string error;
     const auto library = app::LoadedBundle::find();
     auto bundle = app::LoadedBundle::open(library, error);
@@ -16,14 +25,14 @@ int main() {
         std::printf("Could not load the Pulvan bundle: %s\n", error.c_str());
         return 1;
     }
-    foundation::MainQueue queue;
-    x11::EventLoop loop(queue);
     auto application = app::StandaloneApplication::open(loop, bundle->registry());
     if (!application) {
         std::printf("Could not open a window: no X display answers (DISPLAY is not set or not reachable).\n");
         return 1;
     }
+    running = application.get();
     loop.run();
+    running = nullptr;
     application.reset();
     return 0;
 }

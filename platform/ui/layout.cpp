@@ -147,17 +147,18 @@ private:
         }
         std::vector<std::size_t> order(a.nodes.size());
         std::iota(order.begin(), order.end(), 0);
+        // Spacers come after every other child: they take what the others leave, not a share of it.
+        const auto priority = [&](std::size_t i) { return a.nodes[i]->isSpacer() ? -infinity : a.nodes[i]->layoutPriority(); };
         std::stable_sort(order.begin(), order.end(), [&](std::size_t l, std::size_t r) {
-            const double pl = a.nodes[l]->layoutPriority(), pr = a.nodes[r]->layoutPriority();
-            if (pl != pr) return pl > pr;
+            if (priority(l) != priority(r)) return priority(l) > priority(r);
             return flexibility[l] < flexibility[r];
         });
         double remaining = std::max(0.0, *main - a.spacing);
         // Lower priorities keep at least their minimum.
         for (std::size_t k = 0; k < order.size();) {
-            const double priority = a.nodes[order[k]]->layoutPriority();
+            const double group = priority(order[k]);
             std::size_t end = k;
-            while (end < order.size() && a.nodes[order[end]]->layoutPriority() == priority) ++end;
+            while (end < order.size() && priority(order[end]) == group) ++end;
             double reserved = 0;
             for (std::size_t j = end; j < order.size(); ++j) reserved += minimum[order[j]];
             double available = std::max(0.0, remaining - reserved);

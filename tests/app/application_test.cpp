@@ -25,7 +25,7 @@ using namespace std::chrono_literals;
 using pulvan::test::ScopedEnvironment;
 using pulvan::test::TempFolder;
 
-constexpr std::uint32_t kEditorBackground = 0x0E0E10;
+constexpr std::uint32_t kEditorBackground = 0x0E0E10, kPanelBackground = 0x161618;
 
 bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s) {
     const auto end = std::chrono::steady_clock::now() + timeout;
@@ -54,19 +54,6 @@ void closeWindow(x11::test::XClient& x, xcb_window_t window) {
     x.sync();
 }
 
-// The top-level window titled "Pulvan", 0 while there is none.
-xcb_window_t pulvanWindow(x11::test::XClient& x) {
-    auto* tree = xcb_query_tree_reply(x.get(), xcb_query_tree(x.get(), x.root()), nullptr);
-    xcb_window_t found = 0;
-    if (tree) {
-        const xcb_window_t* children = xcb_query_tree_children(tree);
-        for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i)
-            if (x.property(children[i], XCB_ATOM_WM_NAME) == "Pulvan") found = children[i];
-    }
-    std::free(tree);
-    return found;
-}
-
 class Application : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -84,25 +71,42 @@ TEST_F(Application, StartsShowsTheEditorResizesAndQuitsWhenItsWindowCloses) {
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, PULVAN_PROGRAM, nullptr, nullptr, argv, environ), 0);
     xcb_window_t window = 0;
-    ASSERT_TRUE(waitFor([&] { return (window = pulvanWindow(x)) != 0; }));
+    ASSERT_TRUE(waitFor([&] { return (window = x.topLevelNamed("Pulvan")) != 0; }));
     auto g = *x.geometry(window);
     EXPECT_EQ(g.width, 1280);
     EXPECT_EQ(g.height, 730);
     EXPECT_TRUE(waitFor([&] { return x.pixel(g.x + 8, g.y + 400) == kEditorBackground; })) << std::hex << x.pixel(g.x + 8, g.y + 400);
+    EXPECT_EQ(x.pixel(g.x + 690, g.y + 30), kPanelBackground) << "the card spans the width";
 
     const std::uint32_t size[] = {700, 420};
     xcb_configure_window(x.get(), window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
     x.sync();
     g = *x.geometry(window);
     EXPECT_EQ(g.width, 700);
-    // The editor follows: its background reaches the new bottom-right corner.
-    EXPECT_TRUE(waitFor([&] { return x.pixel(g.x + 695, g.y + 415) == kEditorBackground; }));
+    // The editor follows: scaled to 700 / 940, its card now ends at x = 685.
+    EXPECT_TRUE(waitFor([&] { return x.pixel(g.x + 690, g.y + 30) == kEditorBackground; })) << std::hex << x.pixel(g.x + 690, g.y + 30);
+    EXPECT_EQ(x.pixel(g.x + 680, g.y + 30), kPanelBackground);
 
     closeWindow(x, window);
     int status = -1;
     ASSERT_TRUE(waitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }));
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(Application, QuitsAsFromItsWindowOnCtrlCOrTheSessionsRequest) {
+    for (int signal : {SIGINT, SIGTERM}) {
+        char* argv[] = {const_cast<char*>(PULVAN_PROGRAM), nullptr};
+        pid_t pid = 0;
+        ASSERT_EQ(posix_spawn(&pid, PULVAN_PROGRAM, nullptr, nullptr, argv, environ), 0);
+        ASSERT_TRUE(waitFor([&] { return x.topLevelNamed("Pulvan") != 0; }));
+        kill(pid, signal);
+        int status = -1;
+        ASSERT_TRUE(waitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }));
+        EXPECT_TRUE(WIFEXITED(status)) << "signal " << signal;
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        ASSERT_TRUE(waitFor([&] { return x.topLevelNamed("Pulvan") == 0; }));
+    }
 }
 
 TEST_F(Application, ClosingTheWindowWhilePlayingEndsEveryNote) {
@@ -141,7 +145,8 @@ TEST_F(Application, ClosingTheWindowWhilePlayingEndsEveryNote) {
         if (link::noteOff(a)) --sounding[a.bytes[1]];
     }
     EXPECT_GT(ons, 0) << "it played";
-    for (const auto& [note, count] : sounding) EXPECT_EQ(count, 0) << "note " << note << " still sounds";
+    // Nothing left sounding; the MIDI system may lose the very first note-on while the connection comes up.
+    for (const auto& [note, count] : sounding) EXPECT_LE(count, 0) << "note " << note << " still sounds";
 }
 
 }  // namespace

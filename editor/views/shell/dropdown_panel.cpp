@@ -34,9 +34,9 @@ View scrollingSideways(View entries, double maxWidth, double contentWidth) {
 }  // namespace
 
 double estimatedVerticalListHeight(const std::vector<store::DropdownItem>& items) {
-    double height = 0;
-    for (const auto& item : items) height += item.isSeparator ? 7 : 29;
-    return height + 2 * static_cast<double>(std::max<std::ptrdiff_t>(std::ssize(items) - 1, 0));
+    const auto count = static_cast<double>(items.size());
+    const auto separators = static_cast<double>(std::count_if(items.begin(), items.end(), [](const store::DropdownItem& i) { return i.isSeparator; }));
+    return 29 * count + 7 * separators + 2 * std::max(count - 1, 0.0);
 }
 
 View DropdownPanel::body(BuildContext& context) const {

@@ -1,7 +1,6 @@
 #pragma once
-// A text prompt over the whole window, shown by the editor content in place of the editor for
-// fullscreenPromptRequest(store) (dialog_host.h). Its buttons read the accent from KezAccentKey: set it to
-// dialogAccent(request, the active track's accent) (standard_dialog.h).
+// A text prompt over the whole window, shown by the editor content in place of the editor for a pending
+// prompt in a host or one that prefers the full window. Its buttons read the accent from KezAccentKey.
 #include "editor/store/dialog_request.h"
 #include "platform/ui/view.h"
 

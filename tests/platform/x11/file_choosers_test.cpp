@@ -97,7 +97,9 @@ TEST_F(Choosers, ZenityChoosesFoldersAndJSONFilesAndReportsCancel) {
         const ChooserResult result = choose({c.folders, c.folders ? std::vector<std::string>{} : std::vector<std::string>{"json"}, "Choose",
                                              std::optional<std::uint32_t>(0x400007)});
         EXPECT_EQ(result.status, c.status);
-        if (c.status == Status::chosen) EXPECT_EQ(result.path, c.choice);
+        if (c.status == Status::chosen) {
+            EXPECT_EQ(result.path, c.choice);
+        }
         EXPECT_NE(arguments().find(std::string(c.argument) + "\n"), std::string::npos) << arguments();
         EXPECT_EQ(arguments().find("--getexistingdirectory"), std::string::npos);
     }

@@ -206,6 +206,21 @@ TEST_F(WindowHostTest, ChildWindowFollowsTheHostsSizesAndRepaintsOnlyWhatChanged
     x.destroyWindow(parent);
 }
 
+TEST_F(WindowHostTest, TheWorkAreaIsTheDesktopsOrTheWholeScreen) {
+    auto window = WindowHost::openChild(root, loop, x.root(), {100, 100});
+    ASSERT_NE(window, nullptr);
+    const auto screen = *x.geometry(x.root());
+    EXPECT_EQ(window->workArea(), (ui::Rect{0, 0, double(screen.width), double(screen.height)}));
+    auto* atom = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 13, "_NET_WORKAREA"), nullptr);
+    const std::uint32_t area[8] = {0, 32, 1920, 1100, 0, 0, 10, 10};  // two desktops; the first counts
+    xcb_change_property(x.get(), XCB_PROP_MODE_REPLACE, x.root(), atom->atom, XCB_ATOM_CARDINAL, 32, 8, area);
+    x.sync();
+    EXPECT_EQ(window->workArea(), (ui::Rect{0, 32, 1920, 1100}));
+    xcb_delete_property(x.get(), x.root(), atom->atom);
+    x.sync();
+    std::free(atom);
+}
+
 TEST_F(WindowHostTest, AMissingParentGivesNoWindow) {
     EXPECT_EQ(WindowHost::openChild(root, loop, 0, {100, 100}), nullptr);
     const xcb_window_t gone = x.createWindow(10, 10);

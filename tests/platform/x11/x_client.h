@@ -87,6 +87,18 @@ public:
         std::free(r);
         return n;
     }
+    // The top-level window with this title, 0 while there is none.
+    xcb_window_t topLevelNamed(const std::string& title) {
+        auto* tree = xcb_query_tree_reply(c_, xcb_query_tree(c_, screen_->root), nullptr);
+        xcb_window_t found = 0;
+        if (tree) {
+            const xcb_window_t* children = xcb_query_tree_children(tree);
+            for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i)
+                if (property(children[i], XCB_ATOM_WM_NAME) == title) found = children[i];
+        }
+        std::free(tree);
+        return found;
+    }
     xcb_window_t firstChild(xcb_window_t w) {
         auto* r = xcb_query_tree_reply(c_, xcb_query_tree(c_, w), nullptr);
         const xcb_window_t child = r && r->children_len ? xcb_query_tree_children(r)[0] : 0;

@@ -1,3 +1,4 @@
+#include "editor/views/shell/modal_action_button.h"
 #include "tests/editor/views/control_gallery.h"
 #include "tests/editor/views/shell/capture_rig.h"
 #include "tests/platform/ui/golden.h"
@@ -28,6 +29,7 @@ TEST(SharedControls, PressedLooksMatchGoldenImages) {
         {"modal_close_button_pressed", [=] { return View(ModalCloseButton{.action = tap}); }},
         {"modal_option_press_highlight", [=] { return View(ModalOption{.label = "Hold", .pressHighlight = true, .action = tap}).frame({.width = 100}); }},
         {"modal_option_no_press_highlight", [=] { return View(ModalOption{.label = "Hold", .action = tap}).frame({.width = 100}); }},
+        {"action_button_cancel_pressed", [=] { return View(ModalActionButtonLabeled{.title = "Cancel", .pressHighlight = true, .action = tap}); }},
         {"modal_option_disabled_pressed", [=] { return View(ModalOption{.label = "Off", .pressHighlight = true, .enabled = false, .action = tap}).frame({.width = 100}); }},
     };
     for (const Case& c : cases) {

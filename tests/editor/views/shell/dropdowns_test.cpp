@@ -152,15 +152,24 @@ TEST_F(DropdownTest, DisabledEntriesAndDeleteButtons) {
     EXPECT_EQ(log, (std::vector<std::string>{"deleted 1 (closed)"})) << "the delete button closes even a sticky dropdown";
 }
 
-TEST_F(DropdownTest, AnActionMayOpenAnotherDropdown) {
-    auto entries = items(1);
-    entries[0].action = [this] { store->dropdown.set(DropdownRequest{.anchorID = anchorID, .items = items(2)}); };
-    open({.items = entries});
-    harness->clickOn("dropdown.item.Item 0");
-    harness->update();
-    ASSERT_TRUE(store->dropdown->has_value());
-    EXPECT_EQ(store->dropdown.get()->items.size(), 2u);
-    EXPECT_TRUE(harness->exists("dropdown.item.Item 1"));
+TEST_F(DropdownTest, PressHighlightLightsWhileHeldAndAfterEachStickyChoiceGoesOut) {
+    auto entries = logged(2);
+    entries[0].pressHighlight = entries[1].pressHighlight = true;
+    entries[1].disabled = true;
+    open({.items = entries, .sticky = true});
+    const auto litAt = [&](const char* id) {
+        const Rect row = harness->frame(id);
+        return harness->render().pixel(static_cast<int>(row.x + 4), static_cast<int>(row.midY())) == colorFromHex(store->trackAccentColor(0));
+    };
+    for (const char* id : {"dropdown.item.Item 0", "dropdown.item.Item 1"}) {
+        SCOPED_TRACE(id);
+        EXPECT_FALSE(litAt(id));
+        harness->press(harness->center(id));
+        EXPECT_TRUE(litAt(id)) << "held, disabled or not";
+        harness->release(harness->center(id));
+        EXPECT_FALSE(litAt(id));
+    }
+    EXPECT_EQ(log, (std::vector<std::string>{"chose 0 (open)"}));
 }
 
 TEST_F(DropdownTest, PanelsMatchGoldenImages) {

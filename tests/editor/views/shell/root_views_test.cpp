@@ -89,7 +89,9 @@ TEST(EditorLayout, ScalesTheDesignSizeToTheWindow) {
         EXPECT_EQ(layout.frameWidth, c.frameWidth);
         EXPECT_EQ(layout.verticalOverflow, 0);
         EXPECT_EQ(editorHorizontalOffset(layout, c.window.width), c.offset);
-        if (!c.hosted && c.naturalHeight > 0) EXPECT_LE(layout.scale * c.naturalHeight, c.window.height + 1e-9);
+        if (!c.hosted && c.naturalHeight > 0) {
+            EXPECT_LE(layout.scale * c.naturalHeight, c.window.height + 1e-9);
+        }
     }
 }
 
@@ -123,6 +125,14 @@ TEST_F(RootViews, TheRootTellsItsSettingOnceAndTheEditorSitsWhereTheLayoutSays) 
         EXPECT_TRUE(h->exists(slot)) << slot;
     EXPECT_EQ(h->frame("sidebarSlot").width, 132);
     EXPECT_EQ(h->frame("sidebarSlot").x, 200 + 16 + 12);
+
+    // A window shorter than the editor's natural height shrinks the editor until it fits, a turn after measuring.
+    h->resize({1280, 50});
+    h->update();
+    const ui::Rect sidebar = h->frame("sidebarSlot");
+    EXPECT_LT(sidebar.width, 132);
+    EXPECT_GT(sidebar.width, 60);
+    EXPECT_LE(sidebar.y + sidebar.height + 32 * sidebar.width / 132, 50) << "the card's padding and the stack's are on screen";
 
     auto hosted = show(true, {640, 730});
     EXPECT_EQ(hosted->frame("kezContentMainStack"), (ui::Rect{0, 0, 640, 365}));
