@@ -73,8 +73,7 @@ View SettingsScrollIntField::body(BuildContext& context) const {
                   text(std::to_string(displayed))
                       .font(Font::system(13, FontWeight::semibold))
                       .lineLimit(1)
-                      .foregroundColor(primaryTextColor)
-                      .layoutPriority(1),  // offered the row before the spacer
+                      .foregroundColor(primaryTextColor),
                   spacer(0),
                   symbol("chevron.up.chevron.down").font(Font::system(10, FontWeight::semibold)).foregroundColor(secondaryTextColor.opacity(0.9)))
         .padding(Edge::horizontal, 10)

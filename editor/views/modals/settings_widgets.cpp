@@ -42,8 +42,7 @@ View dropdownFieldLabel(std::string value, DropdownFieldStyle style) {
                            text(std::move(value))
                                .font(Font::system(13, FontWeight::semibold))
                                .lineLimit(1)
-                               .foregroundColor(style.textColor)
-                               .layoutPriority(1),  // offered the row before the spacer
+                               .foregroundColor(style.textColor),
                            spacer(0),
                            symbol("chevron.down").font(Font::system(10, FontWeight::semibold)).foregroundColor(style.chevronColor)),
                     style.width, style.fill);
