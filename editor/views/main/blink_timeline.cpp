@@ -3,29 +3,23 @@
 #include "platform/foundation/main_queue.h"
 
 #include <cmath>
-#include <cstdint>
-#include <optional>
 
 namespace pulvan::views {
 
 using namespace ui;
 
-namespace {
-
-// On for the first half of every second of the clock.
-bool blinkPhaseOn(std::int64_t nowNanoseconds) {
-    return static_cast<long long>(std::floor(2 * static_cast<double>(nowNanoseconds) * 1e-9)) % 2 == 0;
-}
-
-}  // namespace
-
 View BlinkTimeline::body(BuildContext& context) const {
-    const auto ticks = context.state<int>(0);
-    // The timer lives with the view: it stops when the blinking content leaves the screen.
-    const auto timer = context.storage<std::optional<foundation::Timer>>();
-    if (!*timer)
-        timer->emplace(context.mainQueue().scheduleRepeating(static_cast<std::int64_t>(interval * 1e9), [ticks] { ticks.set(ticks.get() + 1); }));
-    return content(blinkPhaseOn(context.nowNanoseconds()));
+    const auto tick = context.state<int>(0);
+    const auto timer = context.storage<foundation::Timer>();
+    if (!armed) {
+        timer->cancel();
+        return content(false);
+    }
+    if (!timer->isActive()) {
+        *timer = context.mainQueue().scheduleRepeating(foundation::nanosecondsFromSeconds(0.5), [tick] { tick.set(*tick + 1); });
+    }
+    const double seconds = static_cast<double>(context.nowNanoseconds()) * 1e-9;
+    return content(static_cast<long long>(std::floor(2 * seconds)) % 2 == 0);
 }
 
 }  // namespace pulvan::views

@@ -1,5 +1,6 @@
 #pragma once
-// Content that blinks: rebuilt every half second with a flag that flips each time.
+// Redraws its content every half second while a scene mode is armed, with the phase on in alternate
+// half-seconds; idle, it draws once with the phase off.
 #include "platform/ui/view_modifiers.h"
 
 #include <functional>
@@ -7,9 +8,8 @@
 namespace pulvan::views {
 
 struct BlinkTimeline : ui::ViewModifiers<BlinkTimeline> {
-    static constexpr double interval = 0.5;
-
-    std::function<ui::View(bool on)> content;
+    bool armed = false;
+    std::function<ui::View(bool blinkOn)> content;
 
     ui::View body(ui::BuildContext& context) const;
 };

@@ -128,7 +128,7 @@ View PatternsRow::body(BuildContext& context) const {
 
     return GridLane{.content = [s, anchor = anchor.get(), armed](double c) -> View {
                if (!armed) return patternsContent(*s, anchor, c, std::nullopt);
-               return BlinkTimeline{.content = [s, anchor, c](bool on) { return patternsContent(*s, anchor, c, on); }};
+               return BlinkTimeline{.armed = true, .content = [s, anchor, c](bool on) { return patternsContent(*s, anchor, c, on); }};
            }}
         .frame({.height = 25});
 }

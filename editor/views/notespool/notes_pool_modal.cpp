@@ -1,6 +1,6 @@
 #include "editor/views/notespool/notes_pool_modal.h"
 
-#include "editor/views/notespool/blink_timeline.h"
+#include "editor/views/main/blink_timeline.h"
 #include "editor/views/notespool/chord_scene_grid.h"
 #include "editor/views/notespool/keyboard_view.h"
 #include "editor/views/notespool/midi_in_audition.h"
