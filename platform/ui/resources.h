@@ -4,8 +4,8 @@
 
 namespace pulvan::ui {
 
-// The Contents/Resources folder of the bundle this code was loaded from; inside a program linked
-// with the layer directly (tests, tools), the build tree's bundle.
+// The Contents/Resources folder of the bundle this code was loaded from, else of a bundle the program
+// has loaded (the standalone application); else, in tests and tools, the build tree's bundle.
 std::string resourcesDirectory();
 
 }  // namespace pulvan::ui

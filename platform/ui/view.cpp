@@ -37,6 +37,13 @@ void BuildContext::observe(foundation::Signal<>& signal) {
     node_.observations_.push_back(signal.connect([node] { node->markDirty(); }));
 }
 
+void BuildContext::observe(foundation::Signal<>& signal, std::function<bool()> changed) {
+    CompositeNode* node = &node_;
+    node_.observations_.push_back(signal.connect([node, changed = std::move(changed)] {
+        if (changed()) node->markDirty();
+    }));
+}
+
 foundation::MainQueue& BuildContext::mainQueue() const { return scope_.root->mainQueue(); }
 std::int64_t BuildContext::nowNanoseconds() const { return scope_.root->nowNanoseconds(); }
 

@@ -258,6 +258,8 @@ public:
     }
     // Builds this view again whenever the signal fires (and only this view and what it contains).
     void observe(foundation::Signal<>& signal);
+    // The same, but only when `changed` says that what the view shows is out of date.
+    void observe(foundation::Signal<>& signal, std::function<bool()> changed);
     foundation::MainQueue& mainQueue() const;
     std::int64_t nowNanoseconds() const;
     // Work for the next main-queue turn, dropped when the view has left the tree by then.

@@ -21,24 +21,9 @@ struct ValueReader {
 
     ui::View body(ui::BuildContext& context) const {
         context.observe(context.object<store::SequencerStore>().didChange);
-        const auto rebuild = context.state<int>(0);
-        struct Subscription {
-            std::function<Value()> value;
-            Value shown{};
-            std::vector<foundation::Connection> connections;
-        };
-        const auto subscription = context.storage<Subscription>();
-        subscription->value = value;
-        subscription->shown = value();
-        if (subscription->connections.empty()) {
-            // Owned by the node's storage, so they end with the node and never outlive what they read.
-            for (foundation::Signal<>* signal : signals) {
-                subscription->connections.push_back(signal->connect([s = subscription.get(), rebuild] {
-                    if (s->value() != s->shown) rebuild.set(*rebuild + 1);
-                }));
-            }
-        }
-        return content(subscription->shown);
+        const Value shown = value();
+        for (foundation::Signal<>* signal : signals) context.observe(*signal, [value = value, shown] { return value() != shown; });
+        return content(shown);
     }
 };
 
