@@ -24,11 +24,12 @@ void drainImmediateMIDI(SequencerEngine& engine) {
         const auto value = static_cast<std::uint8_t>(data2 & 0x7F);
         const std::uint8_t kind = status & 0xF0;
         if (kind == 0x80 || (kind == 0x90 && value == 0))
-            appendReleaseEvent(engine.events, {0.0, -1, kEventNoteOff, channel, number, value});
+            appendReleaseEvent(engine.events, {kBlockStartTime, -1, kEventNoteOff, channel, number, value});
         else if (kind == 0x90)
-            appendEvent(engine.events, {0.0, -1, kEventNoteOn, channel, number, value});
+            appendEvent(engine.events, {kBlockStartTime, -1, kEventNoteOn, channel, number, value}, owedReleases(engine.voices));
         else if (kind == 0xB0)
-            appendEvent(engine.events, {0.0, -1, kEventControlChange, channel, number, value});
+            appendEvent(engine.events, {kBlockStartTime, -1, kEventControlChange, channel, number, value},
+                        owedReleases(engine.voices));
         // Anything else never reaches the output: only notes and control changes do.
     }
 }
@@ -47,7 +48,7 @@ double resyncBeatFor(SequencerEngine& engine, double position, double bar) {
 
 bool commitLaunch(SequencerEngine& engine, PendingLaunch& launch, const CommitRule& rule) {
     if (!launch.valid || !rule.due(launch.targetBeat)) return false;
-    engine.staged = launch.snapshot;
+    engine.stagedSource = &launch.snapshot;  // applied in this block, before any take replaces it
     invalidateLaunch(launch);
     return true;
 }
@@ -62,12 +63,12 @@ void restartGrid(SequencerEngine& engine, double position, double bar) {
 void beginBlock(SequencerEngine& engine) noexcept {
     takeNewestSnapshot(engine);
     if (engine.allNotesOffRequested.exchange(0, std::memory_order_acq_rel)) {
-        releaseAllTracks(engine, 0.0);
+        releaseAllTracks(engine, kBlockStartTime);
         engine.notesOffRequestMask.store(0, std::memory_order_release);
     } else {
         const std::uint32_t mask = engine.notesOffRequestMask.exchange(0, std::memory_order_acq_rel);
         for (std::int32_t t = 0; t < kTrackCount; ++t)
-            if (mask & (1u << t)) releaseTrackNotes(engine.voices, t, engine.events, 0.0);
+            if (mask & (1u << t)) releaseTrackNotes(engine.voices, t, engine.events, kBlockStartTime);
     }
     if (engine.resetRequested.exchange(0, std::memory_order_acq_rel)) resetEngine(engine);
     drainImmediateMIDI(engine);
@@ -76,7 +77,7 @@ void beginBlock(SequencerEngine& engine) noexcept {
 
 void renderStopped(SequencerEngine& engine) noexcept {
     if (engine.wasPlaying) {
-        releaseAllTracks(engine, 0.0);
+        releaseAllTracks(engine, kBlockStartTime);
         updateActiveNoteMasks(engine.events, engine.activeNotesLow, engine.activeNotesHigh);
         engine.wasPlaying = 0;
         invalidateLaunch(engine.pendingScene);
@@ -185,7 +186,10 @@ void renderPlaying(SequencerEngine& engine, double tempo, double position, doubl
 
 void applyStagedSnapshot(SequencerEngine& engine, bool resyncPending, double resyncBeat) noexcept {
     PlaybackTimeline& timeline = engine.timeline;
-    timeline.playing = engine.staged;
+    if (engine.stagedSource != &timeline.playing) {
+        timeline.playing = *engine.stagedSource;
+        engine.stagedSource = &timeline.playing;
+    }
     timeline.timedChangeCount = 0;
     if (!engine.anchorInitialised) {
         timeline.gridAnchor = 0.0;

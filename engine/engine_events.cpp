@@ -15,8 +15,8 @@ bool appendWithin(EngineEventBuffer& buffer, const EngineEvent& event, int limit
 
 }  // namespace
 
-bool appendEvent(EngineEventBuffer& buffer, const EngineEvent& event) noexcept {
-    return appendWithin(buffer, event, kEventCapacity - kReleaseReserve);
+bool appendEvent(EngineEventBuffer& buffer, const EngineEvent& event, int keepFree) noexcept {
+    return appendWithin(buffer, event, kEventCapacity - keepFree);
 }
 
 bool appendReleaseEvent(EngineEventBuffer& buffer, const EngineEvent& event) noexcept {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <limits>
 
 namespace pulvan::engine {
 
@@ -20,10 +21,10 @@ struct EngineEvent {
 
 inline constexpr int kEventCapacity = 512;
 
-// Room kept for releases: every note the six voices can hold (17 held + 17 overlapping each)
-// plus one portamento-off change per track. Ordinary events stop short of it, so a release
-// always fits and no note is left hanging by a full buffer.
-inline constexpr int kReleaseReserve = 6 * (2 * 17 + 1);
+// Stamp of the events that belong at the block's first sample whatever the host position
+// (block-start releases, immediate messages): below every position, so a front end clamps it
+// to sample 0 also during a count-in, where time 0 would lie after the block.
+inline constexpr double kBlockStartTime = -std::numeric_limits<double>::infinity();
 
 // The engine only appends; the front end reads the events in order, then calls clear().
 struct EngineEventBuffer {
@@ -37,9 +38,10 @@ struct EngineEventBuffer {
     }
 };
 
-// Appends a note-on, a control change or an immediate message; drops it (setting overflow)
-// when it would eat into the release reserve.
-bool appendEvent(EngineEventBuffer& buffer, const EngineEvent& event) noexcept;
+// Appends a note-on, a control change or an immediate message only when `keepFree` slots stay
+// free after it (the releases already owed, plus the one this event will owe); otherwise drops
+// it and sets overflow.
+bool appendEvent(EngineEventBuffer& buffer, const EngineEvent& event, int keepFree) noexcept;
 
 // Appends a note-off or a portamento-off change owed by a voice; may use the whole buffer.
 bool appendReleaseEvent(EngineEventBuffer& buffer, const EngineEvent& event) noexcept;

@@ -1,21 +1,20 @@
 #include "engine/launch_control.h"
 
-#include <memory>
-
 #include "engine/config_buffer.h"
 
 namespace pulvan::engine {
 namespace {
 
-// Decodes on the editor's heap (a launch is as large as a snapshot) and publishes.
+// Decodes straight into the queue's free slot: a launch is as large as a snapshot, and neither
+// a copy nor an allocation of one is needed on the way.
 void scheduleLaunch(LaunchQueue& queue, const std::int32_t* words, double targetBeat, std::int32_t onlyTrack) {
-    auto launch = std::make_unique<PendingLaunch>();
-    decodeConfigBuffer(words, launch->snapshot);
-    launch->targetBeat = targetBeat;
-    const std::uint32_t silent = tracksWithNothingToPlay(launch->snapshot);
-    launch->notesOffMask = onlyTrack < 0 ? silent : silent & (1u << onlyTrack);
-    launch->valid = 1;
-    publishLaunch(queue, *launch);
+    queue.publish([&](PendingLaunch& launch) {
+        decodeConfigBuffer(words, launch.snapshot);
+        launch.targetBeat = targetBeat;
+        const std::uint32_t silent = tracksWithNothingToPlay(launch.snapshot);
+        launch.notesOffMask = onlyTrack < 0 ? silent : silent & (1u << onlyTrack);
+        launch.valid = 1;
+    });
 }
 
 }  // namespace

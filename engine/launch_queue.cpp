@@ -18,8 +18,6 @@ void invalidateLaunch(PendingLaunch& launch) noexcept {
     launch.valid = 0;
 }
 
-void publishLaunch(LaunchQueue& queue, const PendingLaunch& launch) noexcept { queue.publishValue(launch); }
-
 void publishInvalidLaunch(LaunchQueue& queue) noexcept { queue.publish(invalidateLaunch); }
 
 bool takeLaunch(LaunchQueue& queue, std::uint64_t& lastSeen, PendingLaunch& pending) noexcept {

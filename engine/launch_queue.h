@@ -19,7 +19,6 @@ using LaunchQueue = PublishedSlots<PendingLaunch, 4>;
 // Marks a launch as none, without touching its (large) snapshot.
 void invalidateLaunch(PendingLaunch& launch) noexcept;
 
-void publishLaunch(LaunchQueue& queue, const PendingLaunch& launch) noexcept;
 // Publishes "no launch"; cheap enough for the audio thread (no snapshot copy).
 void publishInvalidLaunch(LaunchQueue& queue) noexcept;
 // Audio thread: takes the newest launch published since `lastSeen` into `pending`.

@@ -1,7 +1,6 @@
 #include "engine/sequencer_engine.h"
 
 #include <algorithm>
-#include <memory>
 
 #include "engine/config_buffer.h"
 
@@ -84,11 +83,19 @@ void publishSnapshot(SequencerEngine& engine, const EngineSnapshot& snapshot) no
     engine.publishedSnapshots.publishValue(snapshot);
 }
 
+const EngineSnapshot& stagedSnapshot(const SequencerEngine& engine) noexcept { return *engine.stagedSource; }
+
 void takeNewestSnapshot(SequencerEngine& engine) noexcept {
+    // A slot taken by an earlier block and not applied since (the transport was stopped) loses
+    // its protection once this take announces another slot, even when the take then fails.
+    if (engine.stagedSource != &engine.staged && engine.stagedSource != &engine.timeline.playing) {
+        engine.staged = *engine.stagedSource;
+        engine.stagedSource = &engine.staged;
+    }
     bool releaseAll = false;
     engine.publishedSnapshots.take(engine.lastSeenGeneration, [&](const EngineSnapshot& next) {
-        releaseAll = needsNotesOff(engine.staged, next);
-        engine.staged = next;
+        releaseAll = needsNotesOff(*engine.stagedSource, next);
+        engine.stagedSource = &next;
     });
     if (releaseAll) engine.allNotesOffRequested.store(1, std::memory_order_release);
 }
@@ -99,10 +106,8 @@ void applyConfigBuffer(SequencerEngine& engine, const std::int32_t* words, std::
         std::lock_guard lock(engine.stateMutex);
         engine.rawConfig.assign(words, words + kConfigBufferWordCount);
     }
-    // Decoded on the heap: the snapshot is too large to be comfortable on an editor stack.
-    auto snapshot = std::make_unique<EngineSnapshot>();
-    decodeConfigBuffer(words, *snapshot);
-    publishSnapshot(engine, *snapshot);
+    // Decoded straight into the free slot: no snapshot-sized allocation or copy on the way.
+    engine.publishedSnapshots.publish([words](EngineSnapshot& slot) { decodeConfigBuffer(words, slot); });
 }
 
 std::vector<std::int32_t> copyRawConfig(SequencerEngine& engine) {

@@ -44,7 +44,13 @@ struct SequencerEngine {
     std::atomic<std::uint8_t> resetRequested{0};
 
     // Audio-thread state.
-    EngineSnapshot staged;  // newest configuration taken, waiting to become `playing`
+    // The configuration the next apply installs (the newest taken, or a committed launch) is
+    // handed over by pointer, sparing whole-snapshot copies: within one block it may point into
+    // the configuration slot just taken (kept by the slots' reading index) or at a committed
+    // launch. A taken slot stays valid until the next take moves the reading index, which first
+    // copies an unapplied one into `staged`; a committed launch is applied in its own block.
+    EngineSnapshot staged;
+    const EngineSnapshot* stagedSource = &staged;
     PendingLaunch pendingScene;
     PendingLaunch pendingPattern;
     std::uint64_t lastSeenSceneGeneration = 0;
@@ -95,9 +101,13 @@ void setEnabled(SequencerEngine& engine, bool enabled) noexcept;
 // Editor side (one writer): hands a decoded configuration to the audio thread.
 void publishSnapshot(SequencerEngine& engine, const EngineSnapshot& snapshot) noexcept;
 
-// Audio thread, first step of every block: takes the newest configuration into `staged`,
-// asking for all notes off when tracks disappear or a channel changes.
+// Audio thread, first step of every block: takes the newest configuration (by pointer into its
+// slot), asking for all notes off when tracks disappear or a channel changes.
 void takeNewestSnapshot(SequencerEngine& engine) noexcept;
+
+// Audio thread: the configuration the next apply installs.
+const EngineSnapshot& stagedSnapshot(const SequencerEngine& engine) noexcept;
+
 
 // Editor side: accepts (or silently ignores) a configuration buffer, keeps its raw copy,
 // decodes, clamps and publishes it.

@@ -24,9 +24,15 @@ constexpr std::int64_t kMaxGridStepsPerWindow = 4 * kMaxScheduledSteps;
 
 std::int64_t floorToIndex(double value) noexcept {
     constexpr double kLimit = 4611686018427387904.0;  // 2^62
-    if (!(value > -kLimit)) return -(std::int64_t{1} << 62);  // NaN too
-    if (value >= kLimit) return std::int64_t{1} << 62;
+    if (!(value > -kLimit)) return -kIndexLimit;  // NaN too
+    if (value >= kLimit) return kIndexLimit;
     return static_cast<std::int64_t>(std::floor(value));
+}
+
+std::int64_t indexDifference(std::int64_t a, std::int64_t b) noexcept {
+    std::int64_t difference = 0;
+    if (__builtin_sub_overflow(a, b, &difference)) return a < b ? -kIndexLimit : kIndexLimit;
+    return std::clamp(difference, -kIndexLimit, kIndexLimit);
 }
 
 double gridAnchorNear(double position, double barLength) noexcept {
@@ -45,13 +51,13 @@ double stepLength(std::int32_t resolution) noexcept {
 double swingDelay(const EngineSnapshot& snapshot, std::int32_t resolution, std::int64_t k) noexcept {
     const std::int32_t division = divisionOf(resolution);
     if (isDottedOrTriplet(resolution) || snapshot.swingPercent < 51 || 32 % division != 0) return 0.0;
-    const std::int64_t thirtySecond = (32 / division) * k;
-    const std::int64_t r = ((thirtySecond % 4) + 4) % 4;
+    // (32 / division) * k modulo 4, without the product (k may be a saturated index).
+    const std::int64_t r = ((32 / division) % 4 * ((k % 4 + 4) % 4)) % 4;
     return r == 2 ? (std::clamp(snapshot.swingPercent, 50, 75) - 50) * 0.005 : 0.0;
 }
 
 std::int64_t globalStepAt(double position, double anchor, double length) noexcept {
-    return floorToIndex(position / length) - floorToIndex(anchor / length);
+    return indexDifference(floorToIndex(position / length), floorToIndex(anchor / length));
 }
 
 void scheduleTrackSteps(const EngineSnapshot& snapshot, std::int32_t track, bool realigned, StepScratch& scratch,
@@ -64,17 +70,17 @@ void scheduleTrackSteps(const EngineSnapshot& snapshot, std::int32_t track, bool
     if (realigned) {
         const std::int64_t k0 = floorToIndex(from / length);
         if (static_cast<double>(k0) * length + swingDelay(snapshot, resolution, k0) < from)
-            generateStepNotes(snapshot, track, k0 - anchorStep, scratch, from, length, barLength);
+            generateStepNotes(snapshot, track, indexDifference(k0, anchorStep), scratch, from, length, barLength);
     }
     const std::int64_t first = floorToIndex((from - kMaxSwingDelay) / length);
     std::int64_t last = floorToIndex(to / length);
-    if (last - first > kMaxGridStepsPerWindow) {
+    if (indexDifference(last, first) > kMaxGridStepsPerWindow) {
         last = first + kMaxGridStepsPerWindow;
         scratch.overflow = 1;
     }
     for (std::int64_t k = first; k <= last; ++k) {
         const double t = static_cast<double>(k) * length + swingDelay(snapshot, resolution, k);
-        if (from <= t && t < to) generateStepNotes(snapshot, track, k - anchorStep, scratch, t, length, barLength);
+        if (from <= t && t < to) generateStepNotes(snapshot, track, indexDifference(k, anchorStep), scratch, t, length, barLength);
     }
 }
 

@@ -24,7 +24,11 @@ void scheduleTrackSteps(const EngineSnapshot& snapshot, std::int32_t track, bool
 
 // floor(value) as a step or bar number, saturated far inside the 64-bit range (also for values
 // no host should send, where a plain conversion would be undefined).
+inline constexpr std::int64_t kIndexLimit = std::int64_t{1} << 62;
 std::int64_t floorToIndex(double value) noexcept;
+
+// a - b for step or bar numbers, saturated at ±kIndexLimit like floorToIndex.
+std::int64_t indexDifference(std::int64_t a, std::int64_t b) noexcept;
 
 // The bar line a restarted grid anchors to: the nearest one when `position` lies within the join
 // tolerance of it, else the one before.

@@ -37,14 +37,17 @@ void releaseOverlap(TrackVoiceState& v, std::int32_t track, EngineEventBuffer& e
     forgetOverlap(v);
 }
 
-void sendScheduledCC(TrackVoiceState& v, std::int32_t track, EngineEventBuffer& events, double time) {
+void sendScheduledCC(const VoiceBank& voices, TrackVoiceState& v, std::int32_t track, EngineEventBuffer& events,
+                     double time) {
     const EngineEvent change{time, track, kEventControlChange, v.ccChannel, v.ccController, v.ccValue};
     if (v.ccArmsReset) {
-        appendEvent(events, change);
-        v.ccResetPending = 1;
-        v.ccResetController = v.ccController;
-        v.ccResetChannel = v.ccChannel;
-        v.ccResetValue = v.ccOffValue;
+        // Portamento that never went on is owed no off change.
+        if (appendEvent(events, change, owedReleases(voices) + 1)) {
+            v.ccResetPending = 1;
+            v.ccResetController = v.ccController;
+            v.ccResetChannel = v.ccChannel;
+            v.ccResetValue = v.ccOffValue;
+        }
     } else {
         appendReleaseEvent(events, change);  // switches portamento off: owed like a note-off
         v.ccResetPending = 0;
@@ -64,6 +67,15 @@ void scheduleCC(TrackVoiceState& v, double time, std::uint8_t controller, std::u
 }
 
 }  // namespace
+
+int owedReleases(const VoiceBank& voices) noexcept {
+    int owed = 0;
+    for (const TrackVoiceState& v : voices.voices) {
+        owed += std::clamp(v.heldCount, 0, kMaxChordValues) + v.ccResetPending;
+        if (v.overlapPending) owed += std::clamp(v.overlapCount, 0, kMaxChordValues);
+    }
+    return owed;
+}
 
 void clearVoice(TrackVoiceState& voice) noexcept { voice = TrackVoiceState{}; }
 
@@ -97,7 +109,7 @@ void flushDueTrackNotes(VoiceBank& voices, std::int32_t track, EngineEventBuffer
         } else if (overlap && (!change || v.overlapTime <= v.ccTime)) {
             releaseOverlap(v, track, events, std::max(v.overlapTime, floor));
         } else if (change) {
-            sendScheduledCC(v, track, events, std::max(v.ccTime, floor));
+            sendScheduledCC(voices, v, track, events, std::max(v.ccTime, floor));
         } else {
             return;
         }
@@ -144,12 +156,20 @@ void playScheduledStep(VoiceBank& voices, const ScheduledStep& step, EngineEvent
         forgetOverlap(v);
     }
 
-    for (std::int32_t i = 0; i < n; ++i)
-        if (!continues[i])
-            appendEvent(events, {step.time, track, kEventNoteOn, ch, static_cast<std::uint8_t>(step.notes[i] & 0x7F),
-                                 step.velocity});
-    std::copy_n(step.notes, n, v.heldNotes);
-    v.heldCount = n;
+    // Only notes that went out are held: a note-on dropped by a full buffer is owed no note-off.
+    std::int32_t continuing = 0;
+    for (std::int32_t i = 0; i < n; ++i) continuing += continues[i];
+    int owed = owedReleases(voices) + continuing;
+    std::int32_t held = 0;
+    for (std::int32_t i = 0; i < n; ++i) {
+        const auto note = static_cast<std::uint8_t>(step.notes[i] & 0x7F);
+        if (!continues[i]) {
+            if (!appendEvent(events, {step.time, track, kEventNoteOn, ch, note, step.velocity}, owed + 1)) continue;
+            ++owed;
+        }
+        v.heldNotes[held++] = step.notes[i];
+    }
+    v.heldCount = held;
     v.heldChannel = ch;
     v.heldTie = step.tie;
     if (step.tie == 0) {
@@ -192,7 +212,8 @@ void emitTrackEventsInOrder(const StepScratch& scratch, VoiceBank& voices, Engin
             const ScheduledCC& c = scratch.ccs[change++];
             const double t = c.time + delay;
             flushDueTrackNotes(voices, c.track, events, t, -1e300);
-            appendEvent(events, {t, c.track, kEventControlChange, c.channel, c.controller, c.value});
+            appendEvent(events, {t, c.track, kEventControlChange, c.channel, c.controller, c.value},
+                        owedReleases(voices));
         } else {
             ScheduledStep shifted = scratch.steps[step++];
             shifted.time += delay;

@@ -41,6 +41,10 @@ struct VoiceBank {
 
 inline constexpr double kInitialLegatoOverlapQN = 1e-9;
 
+// Release events the voices will still send (held and overlapping notes, owed portamento-off
+// changes). Every other event leaves this much room in the buffer, so a release always fits.
+int owedReleases(const VoiceBank& voices) noexcept;
+
 void clearVoice(TrackVoiceState& voice) noexcept;
 void clearVoices(VoiceBank& voices) noexcept;  // all six voices; keeps legatoOverlapQN
 

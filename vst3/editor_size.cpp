@@ -2,19 +2,26 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace kez {
 namespace {
 
 constexpr double kWidthPerHeight = 640.0 / 365.0;
 
-Steinberg::int32 rounded(double value) { return static_cast<Steinberg::int32>(std::round(value)); }
+// Rounded into the int32 range: a host may hand over any rectangle, edges near the limits included.
+Steinberg::int32 rounded(double value) {
+    constexpr double lo = std::numeric_limits<Steinberg::int32>::min();
+    constexpr double hi = std::numeric_limits<Steinberg::int32>::max();
+    return static_cast<Steinberg::int32>(std::clamp(std::round(value), lo, hi));
+}
 
 }  // namespace
 
 void constrainEditorRect(Steinberg::ViewRect& rect) {
-    const double w = std::max(rect.right - rect.left, 1);
-    const double h = std::max(rect.bottom - rect.top, 1);
+    // Edges subtracted as doubles: in 32 bits the difference of two far-apart edges overflows.
+    const double w = std::max(static_cast<double>(rect.right) - rect.left, 1.0);
+    const double h = std::max(static_cast<double>(rect.bottom) - rect.top, 1.0);
     const double widthError = std::abs(h * kWidthPerHeight - w);
     const double heightError = std::abs(w * kEditorHeightPerWidth - h);
     double fittedW = w, fittedH = h;
@@ -25,8 +32,8 @@ void constrainEditorRect(Steinberg::ViewRect& rect) {
     }
     fittedW = std::max(fittedW, static_cast<double>(kEditorMinWidth));
     fittedH = std::max(fittedH, static_cast<double>(kEditorMinHeight));
-    rect.right = rect.left + std::max(rounded(fittedH * kWidthPerHeight), rounded(fittedW));
-    rect.bottom = rect.top + std::max(rounded(fittedW * kEditorHeightPerWidth), rounded(fittedH));
+    rect.right = rounded(rect.left + std::max(std::round(fittedH * kWidthPerHeight), std::round(fittedW)));
+    rect.bottom = rounded(rect.top + std::max(std::round(fittedW * kEditorHeightPerWidth), std::round(fittedH)));
 }
 
 Steinberg::ViewRect initialEditorRect(double preferredWidth) {

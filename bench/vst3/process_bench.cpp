@@ -1,9 +1,14 @@
-// What one audio block costs the host, and what saving and restoring a
-// project with a large preset costs its main thread.
+// What audio blocks cost the host (timed in batches: a clock read costs more than a light
+// block), with and without MIDI coming in, and what saving and restoring a project with the
+// largest preset costs its main thread.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
+#include "bench/batch_timing.h"
+#include "editor/model/preset_json.h"
 #include "engine/config_buffer.h"
 #include "engine/engine_hooks.h"
 #include "pluginterfaces/vst/ivstevents.h"
@@ -11,6 +16,7 @@
 #include "pluginterfaces/vst/ivstprocesscontext.h"
 #include "public.sdk/source/common/memorystream.h"
 #include "public.sdk/source/vst/hosting/hostclasses.h"
+#include "tests/editor/model/model_fixtures.h"
 #include "vst3/pulvan_processor.h"
 
 using namespace Steinberg;
@@ -117,106 +123,140 @@ struct Plugin {
     }
 };
 
-void ProcessDenseBlock(benchmark::State& state) {
-    const int blockSize = static_cast<int>(state.range(0));
-    Plugin plugin;
-    // The engine's address is what connect() hands to the controller; here
-    // the hooks reach it through a state restore carrying the dense configuration.
-    const auto words = denseConfiguration();
-    std::vector<std::uint8_t> stream;
-    {
-        MemoryStream empty;
-        plugin.processor->getState(&empty);
-        const auto* head = reinterpret_cast<const std::uint8_t*>(empty.getData());
-        stream.assign(head, head + 32);  // magic, version, offsets
-        const std::uint32_t count = static_cast<std::uint32_t>(words.size());
-        for (int shift = 0; shift < 32; shift += 8) stream.push_back(static_cast<std::uint8_t>(count >> shift));
-        for (std::int32_t word : words)
-            for (int shift = 0; shift < 32; shift += 8)
-                stream.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(word) >> shift));
-        for (int i = 0; i < 4; ++i) stream.push_back(0);
-        MemoryStream in(stream.data(), static_cast<TSize>(stream.size()));
-        plugin.processor->setState(&in);
-    }
-
-    std::vector<float> left(static_cast<size_t>(blockSize)), right(left.size());
-    float* channels[] = {left.data(), right.data()};
-    AudioBusBuffers out{};
-    out.numChannels = 2;
-    out.channelBuffers32 = channels;
-    Events input;
-    input.list.reserve(16);
-    for (int i = 0; i < 16; ++i) {
-        Event e{};
-        e.type = i % 2 ? Event::kNoteOffEvent : Event::kNoteOnEvent;
-        e.noteOn = {0, static_cast<int16>(40 + i), 0.f, 0.7f, 0, -1};
-        input.list.push_back(e);
-    }
-    Events output;
-    output.list.reserve(1024);
-    Changes changes;
-    ProcessContext context{};
-    context.state = ProcessContext::kPlaying | ProcessContext::kTempoValid | ProcessContext::kProjectTimeMusicValid |
-                    ProcessContext::kTimeSigValid;
-    context.tempo = 174.0;
-    context.timeSigNumerator = 4;
-    context.timeSigDenominator = 4;
-    ProcessData data{};
-    data.numSamples = blockSize;
-    data.numOutputs = 1;
-    data.outputs = &out;
-    data.inputEvents = &input;
-    data.outputEvents = &output;
-    data.inputParameterChanges = &changes;
-    data.processContext = &context;
-
-    std::int64_t block = 0;
-    std::int64_t events = 0;
-    for (auto _ : state) {
-        context.projectTimeMusic = static_cast<double>(block++) * blockSize * context.tempo / 60.0 / kSampleRate;
-        output.list.clear();
-        plugin.processor->process(data);
-        events += static_cast<std::int64_t>(output.list.size());
-    }
-    state.counters["events/block"] = benchmark::Counter(static_cast<double>(events) / static_cast<double>(block));
-    state.SetItemsProcessed(block * blockSize);
-}
-BENCHMARK(ProcessDenseBlock)->Arg(64)->Arg(512)->Arg(4096);
-
-std::vector<std::uint8_t> largeState(Plugin& plugin, std::size_t blobBytes) {
+// The processor's state stream: header, configuration words, preset blob.
+std::vector<std::uint8_t> stateStream(Plugin& plugin, const pulvan::engine::EngineConfigBuffer& words,
+                                      const std::string& blob) {
     std::vector<std::uint8_t> stream;
     MemoryStream empty;
     plugin.processor->getState(&empty);
     const auto* head = reinterpret_cast<const std::uint8_t*>(empty.getData());
-    stream.assign(head, head + 32);
-    stream.insert(stream.end(), {0, 0, 0, 0});
-    for (int shift = 0; shift < 32; shift += 8) stream.push_back(static_cast<std::uint8_t>(blobBytes >> shift));
-    stream.resize(stream.size() + blobBytes, '{');
+    stream.assign(head, head + 32);  // magic, version, offsets
+    const auto putWord = [&](std::uint32_t word) {
+        for (int shift = 0; shift < 32; shift += 8) stream.push_back(static_cast<std::uint8_t>(word >> shift));
+    };
+    putWord(static_cast<std::uint32_t>(words.size()));
+    for (std::int32_t word : words) putWord(static_cast<std::uint32_t>(word));
+    putWord(static_cast<std::uint32_t>(blob.size()));
+    stream.insert(stream.end(), blob.begin(), blob.end());
     return stream;
 }
 
-void SetStateLargeBlob(benchmark::State& state) {
-    Plugin plugin;
-    std::vector<std::uint8_t> stream = largeState(plugin, static_cast<std::size_t>(state.range(0)));
-    for (auto _ : state) {
-        MemoryStream in(stream.data(), static_cast<TSize>(stream.size()));
-        benchmark::DoNotOptimize(plugin.processor->setState(&in));
-    }
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(stream.size()));
-}
-BENCHMARK(SetStateLargeBlob)->Arg(1 << 20)->Arg(8 << 20);
-
-void GetStateLargeBlob(benchmark::State& state) {
-    Plugin plugin;
-    std::vector<std::uint8_t> stream = largeState(plugin, static_cast<std::size_t>(state.range(0)));
+void restore(Plugin& plugin, std::vector<std::uint8_t>& stream) {
     MemoryStream in(stream.data(), static_cast<TSize>(stream.size()));
     plugin.processor->setState(&in);
+}
+
+// The largest preset the editor writes, as the host's project holds it.
+const std::string& fullPresetBlob() {
+    static const std::string blob = pulvan::model::encodePreset(pulvan::model::test::fullPreset());
+    return blob;
+}
+
+constexpr int kBatch = 64;  // blocks per timed batch: a clock read costs more than a light block
+
+// One host block after another: `Setup` prepares the plug-in and the data, the batch is timed.
+struct HostBlocks {
+    Plugin plugin;
+    std::vector<float> left, right;
+    float* channels[2];
+    AudioBusBuffers out{};
+    Events input, output;
+    Changes changes;
+    ProcessContext context{};
+    ProcessData data{};
+    std::int64_t block = 0;
+    std::int64_t events = 0;
+
+    HostBlocks(int blockSize, bool withMIDIInput) : left(static_cast<size_t>(blockSize)), right(left.size()) {
+        channels[0] = left.data();
+        channels[1] = right.data();
+        out.numChannels = 2;
+        out.channelBuffers32 = channels;
+        input.list.reserve(16);
+        for (int i = 0; i < 16; ++i) {
+            Event e{};
+            e.type = i % 2 ? Event::kNoteOffEvent : Event::kNoteOnEvent;
+            e.noteOn = {0, static_cast<int16>(40 + i), 0.f, 0.7f, 0, -1};
+            input.list.push_back(e);
+        }
+        output.list.reserve(1024);
+        context.state = ProcessContext::kPlaying | ProcessContext::kTempoValid | ProcessContext::kProjectTimeMusicValid |
+                        ProcessContext::kTimeSigValid;
+        context.tempo = 174.0;
+        context.timeSigNumerator = 4;
+        context.timeSigDenominator = 4;
+        data.numSamples = blockSize;
+        data.numOutputs = 1;
+        data.outputs = &out;
+        data.inputEvents = withMIDIInput ? &input : nullptr;
+        data.inputParameterChanges = withMIDIInput ? &changes : nullptr;
+        data.outputEvents = &output;
+        data.processContext = &context;
+    }
+
+    void process() {
+        context.projectTimeMusic = static_cast<double>(block++) * data.numSamples * context.tempo / 60.0 / kSampleRate;
+        output.list.clear();
+        plugin.processor->process(data);
+        events += static_cast<std::int64_t>(output.list.size());
+    }
+
+    void run(benchmark::State& state) {
+        for (int i = 0; i < 3000; ++i) process();  // the echo table full, first touches done
+        block = events = 0;
+        const pulvan::bench::BatchTiming timing;
+        for (auto _ : state)
+            for (int i = 0; i < kBatch; ++i) process();
+        timing.report(state, static_cast<double>(block), data.numSamples / kSampleRate);
+        state.counters["events/block"] = static_cast<double>(events) / static_cast<double>(std::max<std::int64_t>(block, 1));
+    }
+};
+
+// Playback of six dense tracks, nothing coming in.
+void ProcessPlayback(benchmark::State& state) {
+    HostBlocks host(static_cast<int>(state.range(0)), false);
+    auto stream = stateStream(host.plugin, denseConfiguration(), "");
+    restore(host.plugin, stream);
+    host.run(state);
+}
+BENCHMARK(ProcessPlayback)->Arg(64)->Arg(512)->Arg(4096);
+
+// A host sending 16 note events and 32 controller parameter points every block while the
+// demo plays: each goes through the echo table before it reaches the editor's ring.
+void ProcessMIDIInput(benchmark::State& state) {
+    HostBlocks host(static_cast<int>(state.range(0)), true);
+    host.run(state);
+}
+BENCHMARK(ProcessMIDIInput)->Arg(64)->Arg(512)->Arg(4096);
+
+// The same input on top of the dense playback, whose output keeps the echo table full.
+void ProcessMIDIInputDensePlayback(benchmark::State& state) {
+    HostBlocks host(static_cast<int>(state.range(0)), true);
+    auto stream = stateStream(host.plugin, denseConfiguration(), "");
+    restore(host.plugin, stream);
+    host.run(state);
+}
+BENCHMARK(ProcessMIDIInputDensePlayback)->Arg(64);
+
+// Saving and restoring a project that holds the largest preset.
+void SetStateFullPreset(benchmark::State& state) {
+    Plugin plugin;
+    std::vector<std::uint8_t> stream = stateStream(plugin, denseConfiguration(), fullPresetBlob());
+    for (auto _ : state) restore(plugin, stream);
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(stream.size()));
+}
+BENCHMARK(SetStateFullPreset);
+
+void GetStateFullPreset(benchmark::State& state) {
+    Plugin plugin;
+    std::vector<std::uint8_t> stream = stateStream(plugin, denseConfiguration(), fullPresetBlob());
+    restore(plugin, stream);
     for (auto _ : state) {
         MemoryStream out;
         benchmark::DoNotOptimize(plugin.processor->getState(&out));
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(stream.size()));
 }
-BENCHMARK(GetStateLargeBlob)->Arg(1 << 20)->Arg(8 << 20);
+BENCHMARK(GetStateFullPreset);
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 namespace pulvan::library {
 namespace {
@@ -35,6 +36,48 @@ bool isValidUTF8(std::string_view text) {
     return true;
 }
 
+// The escapes undone, whatever bytes they give; none for a broken escape.
+std::optional<std::string> percentDecodedBytes(std::string_view text) {
+    std::string decoded;
+    decoded.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            decoded += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size()) return std::nullopt;
+        const int high = foundation::hexDigitValue(text[i + 1]);
+        const int low = foundation::hexDigitValue(text[i + 2]);
+        if (high < 0 || low < 0) return std::nullopt;
+        decoded += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return decoded;
+}
+
+// Linux names are bytes: one that is not UTF-8 (an old archive's Latin-1, say) is read as
+// Latin-1, so every name the library shows, compares and writes back is valid text.
+std::string readableName(std::string bytes) {
+    if (isValidUTF8(bytes)) return bytes;
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (const char byte : bytes) {
+        const auto b = static_cast<unsigned char>(byte);
+        if (b < 0x80) {
+            text += byte;
+        } else {
+            text += static_cast<char>(0xC0 | b >> 6);
+            text += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    return text;
+}
+
+// A name on disk decoded; left undecoded when an escape is broken.
+std::string decodedName(const std::string& component) {
+    return readableName(percentDecodedBytes(component).value_or(component));
+}
+
 }  // namespace
 
 std::string percentEncodedFileName(std::string_view name) {
@@ -60,33 +103,14 @@ std::string percentEncodedFileName(std::string_view name) {
 }
 
 std::optional<std::string> percentDecoded(std::string_view text) {
-    std::string decoded;
-    decoded.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            decoded += text[i];
-            continue;
-        }
-        if (i + 2 >= text.size()) return std::nullopt;
-        const int high = foundation::hexDigitValue(text[i + 1]);
-        const int low = foundation::hexDigitValue(text[i + 2]);
-        if (high < 0 || low < 0) return std::nullopt;
-        decoded += static_cast<char>(high * 16 + low);
-        i += 2;
-    }
-    if (!isValidUTF8(decoded)) return std::nullopt;
+    auto decoded = percentDecodedBytes(text);
+    if (!decoded || !isValidUTF8(*decoded)) return std::nullopt;
     return decoded;
 }
 
-std::string decodedFileName(const std::filesystem::path& file) {
-    const std::string stem = file.filename().stem().string();
-    return percentDecoded(stem).value_or(stem);
-}
+std::string decodedFileName(const std::filesystem::path& file) { return decodedName(file.filename().stem().string()); }
 
-std::string decodedFolderName(const std::filesystem::path& folder) {
-    const std::string component = folder.filename().string();
-    return percentDecoded(component).value_or(component);
-}
+std::string decodedFolderName(const std::filesystem::path& folder) { return decodedName(folder.filename().string()); }
 
 std::filesystem::path jsonFileURL(const std::filesystem::path& folder, std::string_view name) {
     return folder / (percentEncodedFileName(name) + ".json");

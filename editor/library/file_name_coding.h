@@ -17,10 +17,11 @@ std::string percentEncodedFileName(std::string_view name);
 std::optional<std::string> percentDecoded(std::string_view text);
 
 // Name of a preset or chord-progression file: last component less its extension,
-// decoded, or left undecoded when it cannot be decoded.
+// decoded, or left undecoded when an escape is broken; bytes that are not UTF-8 are
+// read as Latin-1, so the name is always valid UTF-8.
 std::string decodedFileName(const std::filesystem::path& file);
 
-// Name of a folder: its whole last component, decoded, or left as it is.
+// Name of a folder: its whole last component, decoded in the same way.
 std::string decodedFolderName(const std::filesystem::path& folder);
 
 // "<folder>/<encoded name>.json".

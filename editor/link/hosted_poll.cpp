@@ -81,7 +81,7 @@ void StoreLink::pollHostedEngineState() {
         assignIfChanged(s.playhead.resyncMeasureProgress, 0.0);
     }
     if (s.resyncModeActive.get() && hooks.hostedAppPlayMeasureProgress) {
-        assignIfChanged(s.playhead.resyncMeasureProgress, std::clamp(hooks.hostedAppPlayMeasureProgress(), 0.0, 1.0));
+        assignIfChanged(s.playhead.resyncMeasureProgress, displayedProgress(hooks.hostedAppPlayMeasureProgress()));
     }
     pollHostedMIDIRecordState();
 

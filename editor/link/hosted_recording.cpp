@@ -12,7 +12,7 @@ void StoreLink::toggleHostedMIDIRecord() {
     auto& s = store_;
     auto& hooks = s.hooks;
     if (!s.isHostedUI.get()) return;
-    const auto measureProgress = [&] { return hooks.hostedAppPlayMeasureProgress ? std::clamp(hooks.hostedAppPlayMeasureProgress(), 0.0, 1.0) : 0.0; };
+    const auto measureProgress = [&] { return hooks.hostedAppPlayMeasureProgress ? displayedProgress(hooks.hostedAppPlayMeasureProgress()) : 0.0; };
     switch (s.hostedMIDIRecordMode.get()) {
     case store::HostedMIDIRecordMode::idle:
         if (!hooks.hostedAppPlayState || !hooks.hostedAppPlayState(0).second) {
@@ -57,7 +57,7 @@ void StoreLink::pollHostedMIDIRecordState() {
                            : Mode::idle;
     assignIfChanged(s.hostedMIDIRecordMode, state);
     const bool arming = state == Mode::armStart || state == Mode::armStop;
-    const double progress = arming && hooks.hostedAppPlayMeasureProgress ? std::clamp(hooks.hostedAppPlayMeasureProgress(), 0.0, 1.0) : 0.0;
+    const double progress = arming && hooks.hostedAppPlayMeasureProgress ? displayedProgress(hooks.hostedAppPlayMeasureProgress()) : 0.0;
     assignIfChanged(s.hostedMIDIRecordMeasureProgress, progress);
     const int bars = hooks.hostedAppPlayMIDIRecordBarCount ? std::max(hooks.hostedAppPlayMIDIRecordBarCount(), 0) : 0;
     switch (state) {

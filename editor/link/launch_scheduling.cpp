@@ -12,12 +12,17 @@ constexpr double kBackwardTolerance = 1e-9;
 
 int gridFor(int resolution) { return 16 / model::normalizedLaunchResolution(resolution); }
 
-
 double progressTowards(std::optional<double> position, int target, int grid) {
     if (!position) return 0.0;
     const int g = std::max(grid, 1);
-    const double progress = (*position - (target - g)) / g;
-    return std::isnan(progress) ? 0.0 : std::clamp(progress, 0.0, 1.0);
+    return displayedProgress((*position - (target - g)) / g);
+}
+
+// The sixteenth in progress, saturated far inside int (as the engine saturates its step numbers)
+// so that the next launch line still fits: a host may report any finite beat.
+int currentSixteenth(double position) {
+    constexpr double kLimit = 1 << 30;
+    return static_cast<int>(std::clamp(std::floor(position), -kLimit, kLimit));
 }
 
 // Due at the target; a launch the engine holds also when the host jumped back
@@ -70,7 +75,7 @@ int StoreLink::patternLaunchGridSixteenths() const { return gridFor(store_.prese
 bool StoreLink::scheduleSceneSelection(int sceneIndex) {
     const auto position = currentSixteenthPosition();
     if (!position) return false;
-    const int current = static_cast<int>(std::floor(*position));
+    const int current = currentSixteenth(*position);
     const auto again = currentSixteenthPosition();
     const int target = nextLaunchSixteenth(current, sceneLaunchGridSixteenths());
     store_.pendingSceneSelectionIndex = sceneIndex;
@@ -97,7 +102,7 @@ bool StoreLink::schedulePatternSelection(const foundation::Uuid& trackID, int pa
     if (!playing) return false;
     const auto position = currentSixteenthPosition();
     if (!position) return false;
-    const int current = static_cast<int>(std::floor(*position));
+    const int current = currentSixteenth(*position);
     const auto again = currentSixteenthPosition();
     const int target = nextLaunchSixteenth(current, patternLaunchGridSixteenths());
     store_.pendingPatternSelectionTrackID = trackID;

@@ -21,22 +21,20 @@ constexpr const char* kNewerVersionMessage =
 
 std::optional<std::vector<std::uint8_t>> StoreLink::encodedPresetData() const {
     const auto& s = store_;
-    model::Preset copy = s.preset.get();
-    copy.version = "v11";
-    copy.notesPool.clear();
+    const model::Preset& preset = s.preset.get();
     const int scene = s.activeSceneIndex.get();
-    const bool sceneApplies = copy.notesPoolInput == model::NotesPoolInput::internalChord && scene >= 0 &&
-                              scene < static_cast<int>(copy.chordPresets.size());
-    copy.currentSceneIndex = sceneApplies ? std::optional<int>(scene) : std::nullopt;
+    const bool sceneApplies = preset.notesPoolInput == model::NotesPoolInput::internalChord && scene >= 0 &&
+                              scene < static_cast<int>(preset.chordPresets.size());
     std::vector<int> indices;
-    indices.reserve(copy.tracks.size());
-    for (const auto& track : copy.tracks) {
+    indices.reserve(preset.tracks.size());
+    for (const auto& track : preset.tracks) {
         const auto it = s.selections->find(track.id);
         const int selected = it == s.selections->end() ? 0 : it->second.pattern;
         indices.push_back(std::clamp(selected, 0, std::max(static_cast<int>(track.patterns.size()) - 1, 0)));
     }
-    copy.currentTrackPatternIndices = std::move(indices);
-    const std::string text = model::encodePreset(copy);  // never fails: bad text is replaced
+    // Never fails: bad text is replaced. Only the patterns changed since the last call are encoded.
+    const std::string text =
+        presetEncoder_.encodeStored(preset, sceneApplies ? std::optional<int>(scene) : std::nullopt, indices);
     return std::vector<std::uint8_t>(text.begin(), text.end());
 }
 
@@ -47,46 +45,11 @@ model::PresetLoadOutcome StoreLink::applyPresetData(const std::vector<std::uint8
 }
 
 void StoreLink::applyPreset(model::Preset incoming) {
-    auto& s = store_;
+    // Gestures under way end before the document they edit goes.
     documentWillBeReplaced.emit();
-    s.txnDepth = 0;
-    s.pendingLabel.clear();
-    s.dropPendingSceneSelection();
-    s.cancelPendingPatternSelection(true);
     resetHostedMIDIRecordState(true);
-
-    incoming.currentTrackPatternIndices =
-        model::normalizedPatternIndices(incoming.currentTrackPatternIndices, static_cast<std::int64_t>(incoming.tracks.size()));
-    store::StartingPreset normalised = store::normalizedStartingPreset(std::move(incoming));
-    if (normalised.preset.notesPoolInput == model::NotesPoolInput::midiIn) normalised.preset.notesPool = s.incomingMIDIPoolNotes();
-
-    s.preset.set(std::move(normalised.preset));
-    s.activeTrackIndex.set(0);
-    s.normalizeActiveTrackIndex();
-    s.activeSceneIndex.set(normalised.startScene);
-    s.setPatternCopyToActive(false);
-    s.setPatternSwapWithActive(false);
-    s.setSceneCopyToActive(false);
-    s.setSceneSwapWithActive(false);
-    std::map<foundation::Uuid, store::TrackSelection> selections;
-    const auto& tracks = s.preset->tracks;
-    if (const auto& indices = s.preset->currentTrackPatternIndices) {
-        for (std::size_t i = 0; i < indices->size() && i < tracks.size(); ++i) {
-            const int last = std::max(static_cast<int>(tracks[i].patterns.size()) - 1, 0);
-            selections[tracks[i].id] = store::TrackSelection{std::clamp((*indices)[i], 0, last), 0};
-        }
-    }
-    s.selections.set(std::move(selections));
-    s.lastStepMode.set(std::nullopt);
-
-    s.setActiveModal(std::nullopt);
-    s.dialog.set(std::nullopt);
-    s.dropdown.set(std::nullopt);
-    s.resetHistory();
-
-    refreshAppPlayConfiguration(false, {});
-    s.sendLiveCCValues();
-    if (s.hostedPreservedStateBlob) presentPreservedStatePrompt();
+    store_.replacePreset(std::move(incoming));
+    if (store_.hostedPreservedStateBlob) presentPreservedStatePrompt();
 }
 
 void StoreLink::presentPreservedStatePrompt() {

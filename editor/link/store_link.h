@@ -1,6 +1,7 @@
 #pragma once
 #include "editor/link/track_configs.h"
 #include "editor/model/preset.h"
+#include "editor/model/preset_json.h"
 #include "editor/model/preset_parser.h"
 #include "editor/store/sequencer_store.h"
 #include "platform/foundation/signal.h"
@@ -137,6 +138,8 @@ private:
     // Keeps a handler posted from another thread from reaching a gone link.
     std::shared_ptr<StoreLink*> self_ = std::make_shared<StoreLink*>(this);
     std::thread::id storeThread_ = std::this_thread::get_id();
+    // Keeps the encoded patterns between pushes of the preset blob.
+    mutable model::PresetEncoder presetEncoder_;
 };
 
 }  // namespace pulvan::link

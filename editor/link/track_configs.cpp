@@ -72,7 +72,7 @@ void appendSteps(std::vector<int>& out, const std::vector<int>& steps) { out.ins
 AppPlayTrackConfig makeAppPlayTrackConfig(const store::SequencerStore& store, int trackIndex, const model::Track& track,
                                           const PatternOverrides& overrides,
                                           const std::vector<std::optional<int>>* scenePatterns, bool anySolo) {
-    const model::Pattern fallback = model::defaultPattern();
+    static const model::Pattern fallback = model::defaultPattern();  // built once: every edit builds six configs
     const int patternIndex = chosenPatternIndex(store, trackIndex, track, overrides, scenePatterns);
     const model::Pattern& pattern = track.patterns.empty() ? fallback : track.patterns[static_cast<std::size_t>(patternIndex)];
 

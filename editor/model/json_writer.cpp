@@ -62,6 +62,11 @@ void JsonWriter::null() {
     out_ += "null";
 }
 
+void JsonWriter::raw(std::string_view json) {
+    beginValue();
+    out_ += json;
+}
+
 void JsonWriter::numbers(const std::vector<int>& values) {
     beginArray();
     for (const int value : values) number(value);

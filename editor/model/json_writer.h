@@ -24,7 +24,10 @@ public:
     void string(std::string_view text);
     void null();
     void numbers(const std::vector<int>& values);
+    // A value encoded earlier, spliced in as it is.
+    void raw(std::string_view json);
 
+    void reserve(std::size_t bytes) { out_.reserve(bytes); }
     const std::string& text() const { return out_; }
     std::string take() { return std::move(out_); }
 

@@ -1,6 +1,7 @@
 #include "editor/model/preset_json.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "editor/model/json_reading.h"
 #include "editor/model/preset_version.h"
@@ -154,7 +155,24 @@ void writeChordPreset(JsonWriter& writer, const ChordPreset& chordPreset) {
     writer.endObject();
 }
 
-void writeTrack(JsonWriter& writer, const Track& track) {
+namespace {
+
+// Writes a track's patterns: in full, or from pieces encoded earlier.
+using PatternsWriter = std::function<void(JsonWriter&, std::size_t track, const Track&)>;
+
+void writeAllPatterns(JsonWriter& writer, std::size_t, const Track& track) {
+    for (const Pattern& pattern : track.patterns) writePattern(writer, pattern);
+}
+
+// The values that lead a document; a stored document writes its own in place of the preset's.
+struct DocumentHead {
+    std::string_view version;
+    const std::vector<int>& notesPool;
+    std::optional<int> currentSceneIndex;
+    const std::optional<std::vector<int>>& currentTrackPatternIndices;
+};
+
+void writeTrackWith(JsonWriter& writer, std::size_t index, const Track& track, const PatternsWriter& patterns) {
     const auto field = [&](std::string_view key, std::int64_t value) {
         writer.key(key);
         writer.number(value);
@@ -189,30 +207,30 @@ void writeTrack(JsonWriter& writer, const Track& track) {
     writer.string(rawValue(track.fillEmpty));
     writer.key("patterns");
     writer.beginArray();
-    for (const Pattern& pattern : track.patterns) writePattern(writer, pattern);
+    patterns(writer, index, track);
     writer.endArray();
     writer.endObject();
 }
 
-void writePreset(JsonWriter& writer, const Preset& preset) {
+void writePresetWith(JsonWriter& writer, const Preset& preset, const DocumentHead& head, const PatternsWriter& patterns) {
     writer.beginObject();
     writer.key("version");
-    writer.string(preset.version);
+    writer.string(head.version);
     writer.key("notesPoolInput");
     writer.string(rawValue(preset.notesPoolInput));
     writer.key("notesPool");
-    writer.numbers(preset.notesPool);
+    writer.numbers(head.notesPool);
     writer.key("swing_percent");
     writer.number(clampedSwing(preset.swingPercent));
     writer.key("current_scene_index");
-    const auto scene = preset.currentSceneIndex ? sceneIndexOrNone(*preset.currentSceneIndex) : std::nullopt;
+    const auto scene = head.currentSceneIndex ? sceneIndexOrNone(*head.currentSceneIndex) : std::nullopt;
     if (scene) {
         writer.number(*scene);
     } else {
         writer.null();
     }
-    const auto indices = normalizedPatternIndices(preset.currentTrackPatternIndices,
-                                                  static_cast<std::int64_t>(preset.tracks.size()));
+    const auto indices =
+        normalizedPatternIndices(head.currentTrackPatternIndices, static_cast<std::int64_t>(preset.tracks.size()));
     if (indices) {
         writer.key("current_track_pattern_indices");
         writer.numbers(*indices);
@@ -229,15 +247,65 @@ void writePreset(JsonWriter& writer, const Preset& preset) {
     writer.endArray();
     writer.key("tracks");
     writer.beginArray();
-    for (const Track& track : preset.tracks) writeTrack(writer, track);
+    for (std::size_t t = 0; t < preset.tracks.size(); ++t) writeTrackWith(writer, t, preset.tracks[t], patterns);
     writer.endArray();
     writer.endObject();
+}
+
+DocumentHead headOf(const Preset& preset) {
+    return {preset.version, preset.notesPool, preset.currentSceneIndex, preset.currentTrackPatternIndices};
+}
+
+}  // namespace
+
+void writeTrack(JsonWriter& writer, const Track& track) { writeTrackWith(writer, 0, track, writeAllPatterns); }
+
+void writePreset(JsonWriter& writer, const Preset& preset) {
+    writePresetWith(writer, preset, headOf(preset), writeAllPatterns);
 }
 
 std::string encodePreset(const Preset& preset) {
     JsonWriter writer;
     writePreset(writer, preset);
     return writer.take();
+}
+
+const std::string& PresetEncoder::patternText(std::size_t track, std::size_t slot, const Pattern& pattern) {
+    std::vector<Piece>& pieces = pieces_[track];
+    if (pieces.size() <= slot) pieces.resize(slot + 1);
+    Piece& piece = pieces[slot];
+    if (!piece.encoded || !(piece.pattern == pattern)) {
+        piece.pattern = pattern;
+        piece.text = encodePattern(pattern);
+        piece.encoded = true;
+    }
+    return piece.text;
+}
+
+std::string PresetEncoder::encodeWith(const Preset& preset, std::string_view version, const std::vector<int>& notesPool,
+                                      std::optional<int> currentSceneIndex,
+                                      const std::optional<std::vector<int>>& currentTrackPatternIndices) {
+    pieces_.resize(preset.tracks.size());
+    JsonWriter writer;
+    writer.reserve(lastSize_ + lastSize_ / 8);  // an edit rarely grows the document by more
+    writePresetWith(writer, preset, {version, notesPool, currentSceneIndex, currentTrackPatternIndices},
+                    [this](JsonWriter& w, std::size_t t, const Track& track) {
+                        for (std::size_t p = 0; p < track.patterns.size(); ++p) w.raw(patternText(t, p, track.patterns[p]));
+                        if (pieces_[t].size() > track.patterns.size()) pieces_[t].resize(track.patterns.size());
+                    });
+    lastSize_ = writer.text().size();
+    return writer.take();
+}
+
+std::string PresetEncoder::encode(const Preset& preset) {
+    return encodeWith(preset, preset.version, preset.notesPool, preset.currentSceneIndex,
+                      preset.currentTrackPatternIndices);
+}
+
+std::string PresetEncoder::encodeStored(const Preset& preset, std::optional<int> currentSceneIndex,
+                                        const std::vector<int>& currentTrackPatternIndices) {
+    static const std::vector<int> kNoNotes;
+    return encodeWith(preset, kCurrentPresetVersion, kNoNotes, currentSceneIndex, std::optional(currentTrackPatternIndices));
 }
 
 std::string encodePattern(const Pattern& pattern) {

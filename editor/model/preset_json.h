@@ -1,5 +1,8 @@
 #pragma once
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -19,6 +22,33 @@ namespace pulvan::model {
 // bytes, so encoding never fails.
 std::string encodePreset(const Preset& preset);
 std::string encodePattern(const Pattern& pattern);
+
+// Encodes the same preset again and again, as the editor does after every edit: each pattern's
+// text is kept with a copy of the pattern it was made from, and only patterns that differ from
+// the copy at their place are encoded again. The bytes are always those of a full encode.
+class PresetEncoder {
+public:
+    // encodePreset(preset).
+    std::string encode(const Preset& preset);
+    // The document kept in the host's project and in preset files: the preset with version
+    // "v11", an empty notes pool and the given scene and pattern indices.
+    std::string encodeStored(const Preset& preset, std::optional<int> currentSceneIndex,
+                             const std::vector<int>& currentTrackPatternIndices);
+
+private:
+    struct Piece {
+        Pattern pattern;
+        std::string text;
+        bool encoded = false;
+    };
+    const std::string& patternText(std::size_t track, std::size_t slot, const Pattern& pattern);
+    std::string encodeWith(const Preset& preset, std::string_view version, const std::vector<int>& notesPool,
+                           std::optional<int> currentSceneIndex,
+                           const std::optional<std::vector<int>>& currentTrackPatternIndices);
+
+    std::vector<std::vector<Piece>> pieces_;  // [track][pattern slot]
+    std::size_t lastSize_ = 0;
+};
 
 void writePreset(JsonWriter& writer, const Preset& preset);
 void writeTrack(JsonWriter& writer, const Track& track);

@@ -237,6 +237,10 @@ public:
     void toggleMIDILearn();
     // The default preset with the default CCs applied as a whole (not undoable); the name cleared.
     void initializePreset();
+    // Makes `incoming` the whole document (normalised): selections, scene, arming, modal,
+    // dialog and dropdown reset, a fresh undo history, the engine refreshed, live CCs sent.
+    // The link's applyPreset wraps it with its hosted parts.
+    void replacePreset(model::Preset incoming);
     bool isHostedMIDIRecording() const;
     // Rises while recording waits for its start, falls while it waits for its stop; none otherwise.
     std::optional<double> hostedMIDIRecordProgress() const;

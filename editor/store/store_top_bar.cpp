@@ -27,8 +27,9 @@ void SequencerStore::toggleMIDILearn() {
 }
 
 void SequencerStore::initializePreset() {
-    if (!linkHooks.applyPreset) return;
-    linkHooks.applyPreset(makeDefaultPreset(defaultCCA.get(), defaultCCB.get()));
+    model::Preset fresh = makeDefaultPreset(defaultCCA.get(), defaultCCB.get());
+    if (linkHooks.applyPreset) linkHooks.applyPreset(std::move(fresh));
+    else replacePreset(std::move(fresh));
     currentPresetName.set("");
     currentPresetFolderName.reset();
 }

@@ -269,7 +269,7 @@ TEST_P(ConfigurationChange, ReleasesOnlyWhenTracksGoOrChannelsMove) {
     driver.push(config);
     const auto events = driver.next();
     int blockStartOffs = 0;
-    for (const auto& e : events) blockStartOffs += e.kind == kEventNoteOff && e.time == 0.0;
+    for (const auto& e : events) blockStartOffs += e.kind == kEventNoteOff && e.time == kBlockStartTime;
     EXPECT_EQ(blockStartOffs, c.releases ? 2 : 0);
 }
 

@@ -69,6 +69,7 @@ std::vector<CollectedEvent> EngineDriver::block(double position, bool playing) {
         const int sample = playing ? eventSampleOffset(ev.time, position, tempo, sampleRate, blockSize) : 0;
         out.push_back({ev.time, ev.track, ev.kind, ev.channel, ev.data1, ev.data2, sample, blocksRun_});
     }
+    overflowedBlocks += e.events.overflow;
     e.events.clear();
     ++blocksRun_;
     nextPosition_ = position + blockQN();

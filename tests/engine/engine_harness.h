@@ -60,6 +60,7 @@ public:
     double sampleRate = 48000.0;
     int blockSize = 512;
     double barLength = 4.0;
+    int overflowedBlocks = 0;  // blocks whose event buffer had to drop an event
 
     double blockQN() const;
     // One block: beginBlock, then renderPlaying or renderStopped; events collected and cleared.

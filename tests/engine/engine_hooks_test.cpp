@@ -111,7 +111,7 @@ TEST_F(Hooks, TrackNotesOffIgnoresHighBitsAndAllNotesOffEndsEverything) {
     hooks.forceTrackNotesOff(hooks.engine, 0xFFFFFFC1u);
     auto after = driver.next();
     ASSERT_FALSE(ofKind(after, kEventNoteOff).empty());
-    EXPECT_EQ(ofKind(after, kEventNoteOff)[0].time, 0.0);
+    EXPECT_EQ(ofKind(after, kEventNoteOff)[0].time, kBlockStartTime);
     events.insert(events.end(), after.begin(), after.end());
     EXPECT_TRUE(test::soundingNotes(events).empty());
     hooks.forceAllNotesOff(hooks.engine);

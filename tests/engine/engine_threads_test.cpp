@@ -91,7 +91,7 @@ TEST(EngineThreads, EditorPushesWhileTheAudioThreadRenders) {
             beginBlock(engine);
             if (block % 97 == 96) renderStopped(engine);  // publishes cancellations as a second writer
             else renderPlaying(engine, 140.0, position, blockQN, 48000.0, 4.0);
-            if (engine.lastSeenGeneration > 0 && !consistent(engine.staged)) ++inconsistent;
+            if (engine.lastSeenGeneration > 0 && !consistent(stagedSnapshot(engine))) ++inconsistent;
             for (const PendingLaunch* l : {&engine.pendingScene, &engine.pendingPattern})
                 if (l->valid && !consistent(l->snapshot)) ++inconsistent;
             engine.incomingMIDI.push(0x90, static_cast<std::uint8_t>(block & 0x7F), 1);

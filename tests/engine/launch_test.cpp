@@ -87,7 +87,7 @@ TEST_P(SceneLaunches, EachTrackSwitchesAtItsOwnTimeAndTheCommitFollowsTheLast) {
     EXPECT_EQ(engine().pendingScene.valid, 1);
     driver.next();
     EXPECT_EQ(engine().pendingScene.valid, 0);
-    EXPECT_EQ(engine().staged.tracks[0].chordNotes[0][0], 2);
+    EXPECT_EQ(stagedSnapshot(engine()).tracks[0].chordNotes[0][0], 2);
 }
 
 // 100 ms is 0.2 quarter notes at 120 bpm.

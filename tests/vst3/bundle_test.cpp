@@ -475,6 +475,44 @@ TEST_F(Bundle, AHostLoopContinuesThePatternSeamlessly) {
     }
 }
 
+// During a count-in (positions below zero) what the engine stamps at the block's start goes
+// out on the block's first sample, before the block's own notes.
+struct CountInRequest {
+    const char* name;
+    int block;  // of 512 samples, counted from -4 quarter notes at 120 BPM
+    void (*request)(const KezVst3EngineHooks&);
+    int type;
+    int data1;
+};
+
+class BundleCountIn : public Bundle, public ::testing::WithParamInterface<CountInRequest> {};
+
+TEST_P(BundleCountIn, BlockStartEventsGoOutOnTheFirstSample) {
+    const CountInRequest& c = GetParam();
+    auto plugin = makeInstance();
+    const KezVst3EngineHooks hooks = KezVst3EngineMakeHooks(enginePointer(*plugin));
+    Transport transport;
+    std::vector<NoteEvent> block;
+    for (int i = 0; i <= c.block; ++i) {
+        if (i == c.block) c.request(hooks);
+        transport.positionQn = -4.0 + i * 512 * 120.0 / 60.0 / kSampleRate;
+        block = plugin->processBlock(512, &transport, i * 512);
+    }
+    ASSERT_FALSE(block.empty());
+    EXPECT_EQ(block[0].sample, c.block * 512);
+    EXPECT_EQ(block[0].type, c.type);
+    EXPECT_EQ(block[0].data1, c.data1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, BundleCountIn,
+    ::testing::Values(CountInRequest{"allNotesOff", 1, [](const KezVst3EngineHooks& h) { h.forceAllNotesOff(h.engine); },
+                                     Event::kNoteOffEvent, 48},
+                      CountInRequest{"immediateNote", 46,
+                                     [](const KezVst3EngineHooks& h) { h.sendImmediateMIDI(h.engine, 0x90, 72, 90); },
+                                     Event::kNoteOnEvent, 72}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // The host's time signature sets the bar that launches and the measure display count in.
 TEST_F(Bundle, TheHostsTimeSignatureSetsTheBar) {
     auto plugin = makeInstance();

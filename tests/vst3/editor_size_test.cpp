@@ -34,7 +34,11 @@ INSTANTIATE_TEST_SUITE_P(Rects, ConstrainEditorRect,
                                            SizeCase{{0, 0, 2000, 400}, {0, 0, 2001, 1141}},
                                            SizeCase{{10, 20, 1290, 750}, {10, 20, 1290, 750}},
                                            SizeCase{{0, 0, 0, 0}, {0, 0, 640, 365}},
-                                           SizeCase{{50, 50, 10, 10}, {50, 50, 690, 415}}));
+                                           SizeCase{{50, 50, 10, 10}, {50, 50, 690, 415}},
+                                           // Hostile edges: differences beyond 32 bits, results clamped to the range.
+                                           SizeCase{{-2147483647 - 1, 0, 2147483647, 100}, {-2147483647 - 1, 0, 2147483647, 2147483647}},
+                                           SizeCase{{2147483000, 0, -2147483647 - 1, 2147483647}, {2147483000, 0, 2147483640, 365}},
+                                           SizeCase{{0, -2147483647 - 1, 640, 2147483647}, {0, -2147483647 - 1, 640, -2147483283}}));
 
 TEST(InitialEditorRect, UsesTheStoredWidthOrTheDefault) {
     const ViewRect fromWidth = initialEditorRect(1600.0);

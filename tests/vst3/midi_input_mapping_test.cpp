@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <memory>
+#include <random>
+#include <deque>
 
 namespace kez {
 namespace {
@@ -138,6 +141,64 @@ TEST(EchoTable, OldestEntriesAreOverwrittenRoundRobin) {
     EXPECT_FALSE(table.consumeEcho(1, 0));
     EXPECT_TRUE(table.consumeEcho(2, 0));
 }
+
+// The table's rules written plainly: the newest 1024 records, each suppressing one echo of
+// its tag until it expires, the oldest unexpired record first.
+class PlainEchoModel {
+public:
+    void record(std::uint32_t tag, std::int64_t expires) {
+        records_.push_back({tag, expires, true});
+        if (records_.size() > EchoTable::kCapacity) records_.pop_front();
+    }
+    bool consume(std::uint32_t tag, std::int64_t now) {
+        for (Record& r : records_)
+            if (r.live && r.tag == tag && r.expires >= now) return !(r.live = false);
+        return false;
+    }
+
+private:
+    struct Record {
+        std::uint32_t tag;
+        std::int64_t expires;
+        bool live;
+    };
+    std::deque<Record> records_;
+};
+
+struct EchoTraffic {
+    const char* name;
+    std::uint32_t distinctTags;  // few tags: long chains; many: a crowded hash table
+    int sendsPerBlock;
+    int echoesPerBlock;
+};
+
+class EchoTableAgainstModel : public ::testing::TestWithParam<EchoTraffic> {};
+
+TEST_P(EchoTableAgainstModel, AgreesOnEveryLookup) {
+    const EchoTraffic& c = GetParam();
+    auto table = std::make_unique<EchoTable>();
+    PlainEchoModel model;
+    std::mt19937 random(7);
+    std::int64_t now = 0;
+    for (int block = 0; block < 3000; ++block, now += 512) {
+        for (int i = 0; i < c.sendsPerBlock; ++i) {
+            const std::uint32_t tag = 0x10000 + random() % c.distinctTags;
+            const std::int64_t expires = now + 96000 - static_cast<std::int64_t>(random() % 4) * 40000;
+            table->record(tag, expires);
+            model.record(tag, expires);
+        }
+        for (int i = 0; i < c.echoesPerBlock; ++i) {
+            const std::uint32_t tag = 0x10000 + random() % c.distinctTags;
+            ASSERT_EQ(table->consumeEcho(tag, now), model.consume(tag, now)) << "block " << block << " tag " << tag;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Traffic, EchoTableAgainstModel,
+                         ::testing::Values(EchoTraffic{"fewTags", 5, 12, 8}, EchoTraffic{"manyTags", 40000, 40, 16},
+                                           EchoTraffic{"overwriting", 900, 64, 4},
+                                           EchoTraffic{"echoStorm", 300, 2, 48}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EchoTable, LifetimeIsTwoSecondsOfSamples) {
     EXPECT_EQ(EchoTable::lifetimeSamples(48000.0), 96000);

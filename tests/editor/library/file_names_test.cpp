@@ -26,6 +26,15 @@ TEST(PercentEncoding, InvalidUTF8IsEncodedByteForByteAndNeverDecodedToRaw) {
     for (const char* text : {"a%FF%C3", "%ZZ", "50%", "a%2", "%G1", "%%"}) EXPECT_EQ(percentDecoded(text), std::nullopt) << text;
 }
 
+TEST(DecodedNames, NamesThatAreNotUTF8AreReadAsLatin1) {
+    const Pairs rows{{"Caf\xE9 Bass.json", "Café Bass"}, {"Caf%E9 Bass.json", "Café Bass"}, {"Café.json", "Café"},
+                     {"%ZZ \xFF.json", "%ZZ ÿ"}, {"Pad %231.json", "Pad #1"}};
+    for (const auto& [file, name] : rows) {
+        EXPECT_EQ(decodedFileName(file), name) << file;
+        EXPECT_EQ(decodedFolderName(std::filesystem::path(file).stem()), name) << file;
+    }
+}
+
 TEST(PercentEncoding, EncodedNamesStayInsideTheirFolder) {
     for (const char* name : {"..", "../../etc/passwd", "/abs", ".", "a\x01b"}) {
         const auto file = jsonFileURL("/lib/Presets", name);

@@ -67,6 +67,24 @@ TEST_F(PresetImport, OneFileKeepsItsBytesAndGetsAdjustedNamesOnRepeat) {
     EXPECT_EQ(importPresetFromFile(outside("   .json")).name, "Imported preset");
 }
 
+// Archives from other systems hold names in Latin-1: the imported name is valid text, and
+// a second, different preset of the same file name is renamed, never written over the first.
+TEST_F(PresetImport, NamesThatAreNotUTF8BecomeValidNamesAndNeverReplaceAPreset) {
+    const std::string first = validPresetJSON(61), second = validPresetJSON(62);
+    TempLibrary::write(outside("old/Caf\xE9 Bass.json"), first);
+    TempLibrary::write(outside("older/Caf\xE9 Bass.json"), second);
+    EXPECT_EQ(importPresetFromFile(outside("old/Caf\xE9 Bass.json")), (ImportedPreset{"Café Bass", false}));
+    EXPECT_EQ(importPresetFromFile(outside("older/Caf\xE9 Bass.json")), (ImportedPreset{"Café Bass (imported)", true}));
+    EXPECT_EQ(presetNames(std::nullopt), (Names{"Café Bass", "Café Bass (imported)"}));
+    EXPECT_EQ(TempLibrary::read(lib.home() / "Café Bass.json"), first);
+    EXPECT_EQ(TempLibrary::read(lib.home() / "Café Bass %28imported%29.json"), second);
+    // The same through a folder import, into a sub-folder whose own name is Latin-1.
+    TempLibrary::write(outside("pick/Caf\xE9 Bass.json"), first);
+    TempLibrary::write(outside("pick/L\xE9gende/Caf\xE9 Bass.json"), second);
+    EXPECT_EQ(importPresetsFromFolder(outside("pick")), (ImportCounts{2, 1, 0}));
+    EXPECT_EQ(presetNames(std::string("Légende")), (Names{"Café Bass"}));
+}
+
 TEST_F(PresetImport, OneFileErrorsSayWhy) {
     TempLibrary::write(outside("newer.json"), test::newerPresetJSON());
     TempLibrary::write(outside("broken.json"), test::corruptPresetJSON());

@@ -43,7 +43,7 @@ TEST_F(ConfigurationRefreshTest, AStoreEditReachesTheEngineAndSoundsAtTheNextBlo
     ASSERT_EQ(raw.size(), static_cast<std::size_t>(layout::kWordCount));
     EXPECT_EQ(raw[layout::kGateSteps], 1);
     engine::beginBlock(*live.engine);
-    EXPECT_EQ(live.engine->staged.tracks[0].gate[0], 1);
+    EXPECT_EQ(engine::stagedSnapshot(*live.engine).tracks[0].gate[0], 1);
 
     auto ons = noteOns(live.render(4.0, 0.25));
     ASSERT_EQ(ons.size(), 1u);

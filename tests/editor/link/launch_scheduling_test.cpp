@@ -162,3 +162,53 @@ TEST_F(LaunchTest, TheThirdStoppedPollAppliesLaunchesHeldByTheStoreAndClearsTheD
 
 }  // namespace
 }  // namespace pulvan::test
+
+namespace pulvan::test {
+namespace {
+
+// A host that reports absurd but finite beats, or a measure progress that is not a number.
+class HostileHostTest : public StoreLinkTest {
+protected:
+    double beat = 0.0;
+    double progress = 0.0;
+    void SetUp() override {
+        auto& h = store->hooks;
+        h.hostedAppPlayState = [](int) { return std::pair<int, bool>{0, true}; };
+        h.hostedAppPlayBeatPosition = [this] { return beat; };
+        h.hostedAppPlayMeasureProgress = [this] { return progress; };
+        h.hostedAppPlayIsResyncArmed = [] { return true; };
+        store->isHostedUI.set(true);
+    }
+};
+
+TEST_F(HostileHostTest, HugeBeatsSaturateTheLaunchTarget) {
+    const struct {
+        double beat;
+        int target;
+    } cases[] = {{1e300, (1 << 30) + 1}, {5.4e8, (1 << 30) + 1}, {-1e300, -(1 << 30) + 1}, {2.0, 9}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.beat);
+        beat = c.beat;
+        store->preset.modify([](model::Preset& p) { p.sceneLaunchResolution = 16; });
+        ASSERT_TRUE(link->scheduleSceneSelection(1));
+        EXPECT_EQ(store->pendingSceneSelectionTargetSixteenthStep, c.target);
+        const double shown = store->playhead.sceneSelectionProgress.get();
+        EXPECT_TRUE(shown >= 0.0 && shown <= 1.0) << shown;
+        store->dropPendingSceneSelection();
+    }
+}
+
+TEST_F(HostileHostTest, AMeasureProgressThatIsNotANumberShowsZeroAndIsWrittenOnce) {
+    progress = std::numeric_limits<double>::quiet_NaN();
+    store->resyncModeActive.set(true);
+    int resyncWrites = 0;
+    const auto connection = store->playhead.resyncMeasureProgress.subscribe([&](double) { ++resyncWrites; });
+    store->hostedMIDIRecordMode.set(store::HostedMIDIRecordMode::armStart);
+    for (int i = 0; i < 3; ++i) link->pollHostedEngineState();
+    EXPECT_EQ(store->playhead.resyncMeasureProgress.get(), 0.0);
+    EXPECT_LE(resyncWrites, 1);
+    EXPECT_EQ(store->hostedMIDIRecordMeasureProgress.get(), 0.0);
+}
+
+}  // namespace
+}  // namespace pulvan::test

@@ -55,4 +55,22 @@ TEST_F(StoreTest, InitialisingHandsTheLinkADefaultPresetWithTheDefaultCCs) {
     EXPECT_FALSE(store->currentPresetFolderName.has_value());
 }
 
+TEST_F(StoreTest, InitialisingWithoutAnEngineLinkAppliesTheDefaultPresetThroughTheStore) {
+    auto store = makeStore(threeTrackPreset());
+    store->beginTransaction("Rename track");
+    store->preset.modify([](model::Preset& p) { p.tracks[1].name = "Bass"; });
+    store->endTransaction();
+    store->activeTrackIndex.set(2);
+    store->setActiveModal(store::KezModal::settings);
+    store->currentPresetName.set("Song");
+    store->setDefaultCCs(10, 11);
+    store->initializePreset();
+    ASSERT_EQ(store->preset->tracks.size(), 1u);
+    EXPECT_EQ(std::make_pair(store->preset->tracks[0].ccA, store->preset->tracks[0].ccB), std::make_pair(10, 11));
+    EXPECT_EQ(store->activeTrackIndex.get(), 0);
+    EXPECT_FALSE(store->activeModal().get().has_value());
+    EXPECT_FALSE(store->canUndo().get()) << "a fresh history";
+    EXPECT_EQ(store->currentPresetName.get(), "");
+}
+
 }  // namespace pulvan::test

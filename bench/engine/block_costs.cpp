@@ -1,0 +1,35 @@
+// Instructions per engine block, one callgrind dump per block (run by block_costs.sh): the
+// worst block of a workload repeats exactly on a noisy machine, where a wall-clock maximum
+// measures the machine. Only the blocks are collected; warm-up and editor work are not.
+#include <valgrind/callgrind.h>
+
+#include <cstdio>
+#include <string>
+
+#include "bench/engine/block_workloads.h"
+
+int main() {
+    using namespace pulvan::engine::bench;
+    if (!RUNNING_ON_VALGRIND) {
+        std::fprintf(stderr, "block_costs counts instructions under callgrind: run bench/engine/block_costs.sh\n");
+        return 1;
+    }
+    constexpr double kMeasuredQN = 16.0;  // a whole cycle of the dense workload's 64-step lanes
+    for (const BlockWorkload& workload : blockWorkloads()) {
+        for (int samples : {64, 512, 2048}) {
+            BlockSetup setup(workload.tempo, samples);
+            workload.prepare(setup);
+            warmUp(setup, workload);
+            const std::string label = workload.name + "/" + std::to_string(samples);
+            const double end = setup.position + kMeasuredQN;
+            while (setup.position < end) {
+                workload.between(setup);
+                CALLGRIND_TOGGLE_COLLECT;
+                setup.render();
+                CALLGRIND_TOGGLE_COLLECT;
+                CALLGRIND_DUMP_STATS_AT(label.c_str());
+            }
+        }
+    }
+    return 0;
+}
