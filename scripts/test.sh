@@ -4,6 +4,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+# Paths inside the checkout hash as relative ones, so a fresh clone elsewhere (CI) reuses the cache.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR=1
 scripts/install-deps.sh
 jobs=$(nproc)
 

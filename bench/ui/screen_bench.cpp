@@ -1,31 +1,12 @@
 // The view layer against its budget: a full rebuild, layout and paint of a main-screen-sized screen, a
 // playhead tick that rebuilds only its readers, and one drag step through a store-like change.
+#include "bench/ui/damage_painter.h"
 #include "bench/ui/synthetic_screen.h"
-#include "platform/ui/bitmap.h"
-#include "platform/ui/cairo_painter.h"
-#include "platform/ui/harness.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cairo.h>
-
 namespace pulvan::bench {
 namespace {
-
-// Paints what changed, as a window would.
-void paintDamage(ui::Harness& h, ui::Bitmap& bitmap, double scale) {
-    const ui::Rect damage = h.root().takeDamage();
-    if (damage.isEmpty()) return;
-    cairo_t* cr = cairo_create(bitmap.surface());
-    cairo_scale(cr, scale, scale);
-    cairo_rectangle(cr, damage.x, damage.y, damage.width, damage.height);
-    cairo_clip(cr);
-    cairo_set_source_rgb(cr, 0.055, 0.055, 0.063);
-    cairo_paint(cr);
-    ui::paint(cr, h.root().displayList());
-    cairo_destroy(cr);
-    cairo_surface_flush(bitmap.surface());
-}
 
 struct Screen {
     explicit Screen(double scale)

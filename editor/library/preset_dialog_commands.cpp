@@ -95,6 +95,11 @@ std::optional<std::string> PresetLibrary::selectedPresetDialogFolderName() const
     return std::nullopt;
 }
 
+std::optional<std::string> PresetLibrary::existingPresetFileName(const std::string& name,
+                                                                 const std::optional<std::string>& folderName) const {
+    return library::existingPresetFileName(name, folderName);
+}
+
 void PresetLibrary::loadPresetFromDialog(const std::string& name) {
     if (store_.presetDialogMode.get() == store::PresetDialogMode::save) {
         store_.presetDialogSelectedFile.set(name);

@@ -50,6 +50,9 @@ public:
     void refreshPresetDialogFiles();
     void selectPresetDialogFolder(const std::string& id);
     std::optional<std::string> selectedPresetDialogFolderName() const;
+    // The stored name of a preset of that folder (none = home) whose name equals the trimmed name
+    // ignoring case; none for a blank name or no such preset.
+    std::optional<std::string> existingPresetFileName(const std::string& name, const std::optional<std::string>& folderName) const;
     void loadPresetFromDialog(const std::string& name);
     void loadPresetFromDialog(const store::PresetDialogFileEntry& entry) { loadPresetFromDialog(entry.name); }
     void confirmSavePreset();

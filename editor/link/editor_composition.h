@@ -43,6 +43,7 @@ public:
     void setHostedUI(bool hosted) override { link_->setHostedUI(hosted); }
     void startAppPlay() override { appPlay_->startAppPlay(); }
     void stopAppPlay() override { appPlay_->stopAppPlay(); }
+    void toggleHostedMIDIRecord() override { link_->toggleHostedMIDIRecord(); }
     library::PresetLibrary& presetLibrary() override { return *library_; }
     void presentChooser(const views::ChooserRequest& request, std::optional<views::WindowReference> window,
                         std::function<void(const library::PickerResult&)> completion) override;

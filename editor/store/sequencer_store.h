@@ -223,6 +223,8 @@ public:
     void loadMIDILearnMappings();
 
     // ---- Pattern clipboard on the general pasteboard (store_pattern_clipboard.cpp) ----
+    // The pasteboard type under which a pattern travels between editors.
+    static constexpr const char* patternPasteboardType = "com.kezwerk.pulvan.pattern";
     void copyPatternToPasteboard();
     void pastePatternFromPasteboard();
 

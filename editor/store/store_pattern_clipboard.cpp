@@ -6,11 +6,6 @@
 
 namespace pulvan::store {
 
-namespace {
-// The pasteboard type under which a pattern travels between editors.
-constexpr const char* patternPasteboardType = "com.kezwerk.pulvan.pattern";
-}  // namespace
-
 void SequencerStore::copyPatternToPasteboard() {
     const model::Pattern* pattern = activePattern();
     if (!pattern) return;

@@ -27,4 +27,9 @@ std::optional<std::vector<std::uint8_t>> MemoryPasteboard::data(const std::strin
     return it->second;
 }
 
+bool MemoryPasteboard::offers(const std::string& type) {
+    std::lock_guard lock(mutex_);
+    return std::any_of(items_.begin(), items_.end(), [&](const auto& item) { return item.first == type; });
+}
+
 }  // namespace pulvan::foundation

@@ -20,6 +20,10 @@ public:
     virtual bool setData(const std::string& type, std::vector<std::uint8_t> bytes) = 0;
     // The value under a type, none when the board holds nothing of that type.
     virtual std::optional<std::vector<std::uint8_t>> data(const std::string& type) = 0;
+    // Whether the board offers a type, from what this process already knows: it never
+    // waits for another program, so a menu built on a tap can ask. An offer made
+    // elsewhere may show a moment after that program took the board.
+    virtual bool offers(const std::string& type) = 0;
 
     // Plain UTF-8 text, the type other programs read and write.
     static constexpr const char* textType = "UTF8_STRING";
@@ -35,6 +39,7 @@ public:
     void clearContents() override;
     bool setData(const std::string& type, std::vector<std::uint8_t> bytes) override;
     std::optional<std::vector<std::uint8_t>> data(const std::string& type) override;
+    bool offers(const std::string& type) override;
 
 private:
     std::mutex mutex_;

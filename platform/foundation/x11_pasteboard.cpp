@@ -2,6 +2,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -94,6 +95,8 @@ struct X11Pasteboard::Connection {
     Window window = 0;
     Atom clipboard = 0;
     Atom targets = 0;
+    Atom offeredTypes = 0;  // the property the owner's list of types arrives in
+    int ownerChangeEvent = -1;  // the XFixes event for a new owner; -1 without the extension
     int wakePipe[2] = {-1, -1};
     std::map<std::string, Atom> atoms;
 
@@ -117,6 +120,14 @@ std::unique_ptr<X11Pasteboard> X11Pasteboard::open(const char* displayName) {
     connection->window = makeWindow(connection->display);
     connection->clipboard = connection->atom("CLIPBOARD");
     connection->targets = connection->atom("TARGETS");
+    connection->offeredTypes = connection->atom("PULVAN_TARGETS");
+    int fixesEvent = 0, fixesError = 0;
+    if (XFixesQueryExtension(connection->display, &fixesEvent, &fixesError)) {
+        connection->ownerChangeEvent = fixesEvent + XFixesSelectionNotify;
+        XFixesSelectSelectionInput(connection->display, connection->window, connection->clipboard,
+                                   XFixesSetSelectionOwnerNotifyMask | XFixesSelectionWindowDestroyNotifyMask |
+                                       XFixesSelectionClientCloseNotifyMask);
+    }
     XFlush(connection->display);
     std::string name = DisplayString(connection->display);
     return std::unique_ptr<X11Pasteboard>(new X11Pasteboard(std::move(connection), std::move(name)));
@@ -202,9 +213,57 @@ std::optional<std::vector<std::uint8_t>> X11Pasteboard::data(const std::string& 
     return result;
 }
 
+bool X11Pasteboard::offers(const std::string& type) {
+    std::lock_guard lock(mutex_);
+    return owner_ ? items_.contains(type) : foreignTypes_.contains(type);
+}
+
+void X11Pasteboard::watchOwner(unsigned long owner, unsigned long timestamp) {
+    Connection& x = *connection_;
+    {
+        std::lock_guard lock(mutex_);
+        foreignTypes_.clear();
+        typesAskedAt_ = timestamp;
+    }
+    if (owner == None || owner == x.window) return;
+    XConvertSelection(x.display, x.clipboard, x.targets, x.offeredTypes, x.window, timestamp);
+}
+
+void X11Pasteboard::takeOfferedTypes(unsigned long property, unsigned long timestamp) {
+    Connection& x = *connection_;
+    std::set<std::string> types;
+    if (property != None) {
+        // Claims within one millisecond share a time, so several answers may read one property:
+        // it is left in place, and an answer that finds it gone changes nothing.
+        Atom actualType = None;
+        int format = 0;
+        unsigned long count = 0, remaining = 0;
+        unsigned char* bytes = nullptr;
+        const int status = XGetWindowProperty(x.display, x.window, property, 0, 4096, False, XA_ATOM, &actualType, &format, &count,
+                                              &remaining, &bytes);
+        const bool read = status == Success && actualType == XA_ATOM && format == 32;
+        if (read && count > 0) {
+            std::vector<char*> names(count);
+            if (XGetAtomNames(x.display, reinterpret_cast<Atom*>(bytes), static_cast<int>(count), names.data())) {
+                for (char* name : names) {
+                    types.insert(name);
+                    XFree(name);
+                }
+            }
+        }
+        if (bytes) XFree(bytes);
+        if (!read) return;
+    }
+    std::lock_guard lock(mutex_);
+    // An answer from an owner that has been replaced since is dropped.
+    if (timestamp == typesAskedAt_) foreignTypes_ = std::move(types);
+}
+
 void X11Pasteboard::serve() {
     Connection& x = *connection_;
     std::uint64_t claimsDone = 0;
+    // The owner at start-up: its notification came before we listened.
+    if (x.ownerChangeEvent >= 0) watchOwner(XGetSelectionOwner(x.display, x.clipboard), CurrentTime);
     for (;;) {
         std::uint64_t claimsWanted;
         {
@@ -226,7 +285,13 @@ void X11Pasteboard::serve() {
         while (XPending(x.display) > 0) {
             XEvent event;
             XNextEvent(x.display, &event);
-            if (event.type == SelectionClear && event.xselectionclear.selection == x.clipboard &&
+            if (event.type == x.ownerChangeEvent) {
+                const auto& change = reinterpret_cast<const XFixesSelectionNotifyEvent&>(event);
+                watchOwner(change.owner, change.selection_timestamp);
+            } else if (event.type == SelectionNotify && event.xselection.requestor == x.window &&
+                       event.xselection.target == x.targets) {
+                takeOfferedTypes(event.xselection.property, event.xselection.time);
+            } else if (event.type == SelectionClear && event.xselectionclear.selection == x.clipboard &&
                 XGetSelectionOwner(x.display, x.clipboard) != x.window) {
                 // Another program copied something: our contents are no longer the clipboard.
                 // (A clear that predates our latest claim is stale and ignored.)

@@ -218,7 +218,8 @@ void Node::reconcileChildren(const Views& views, const BuildScope& scope) {
     std::vector<std::unique_ptr<Node>> previous = std::move(children_);
     children_.clear();
     children_.reserve(views.size());
-    // Identified views find their node anywhere among the previous children; others by position.
+    // Identified views find their node anywhere among the previous children; others by their place among
+    // the previous unidentified ones.
     std::size_t position = 0;
     for (const View& view : views) {
         std::unique_ptr<Node> slot;
@@ -227,7 +228,10 @@ void Node::reconcileChildren(const Views& views, const BuildScope& scope) {
             auto match = std::find_if(previous.begin(), previous.end(), [&](const auto& n) { return n && sameSlot(*n, view); });
             if (match != previous.end()) slot = std::move(*match);
         } else {
-            while (position < previous.size() && previous[position] && previous[position]->isDeparting()) ++position;
+            // Empty places were taken by identified views.
+            while (position < previous.size() &&
+                   (!previous[position] || previous[position]->isDeparting() || previous[position]->id().isSet()))
+                ++position;
             if (position < previous.size() && previous[position] && sameSlot(*previous[position], view)) slot = std::move(previous[position]);
             ++position;
         }

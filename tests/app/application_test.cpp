@@ -76,7 +76,8 @@ TEST_F(Application, StartsShowsTheEditorResizesAndQuitsWhenItsWindowCloses) {
     EXPECT_EQ(g.width, 1280);
     EXPECT_EQ(g.height, 730);
     EXPECT_TRUE(waitFor([&] { return x.pixel(g.x + 8, g.y + 400) == kEditorBackground; })) << std::hex << x.pixel(g.x + 8, g.y + 400);
-    EXPECT_EQ(x.pixel(g.x + 690, g.y + 30), kPanelBackground) << "the card spans the width";
+    // The card lies below the top bar and the track tabs: its top padding, half way across.
+    EXPECT_EQ(x.pixel(g.x + 690, g.y + 113), kPanelBackground) << "the card spans the width";
 
     const std::uint32_t size[] = {700, 420};
     xcb_configure_window(x.get(), window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
@@ -84,8 +85,8 @@ TEST_F(Application, StartsShowsTheEditorResizesAndQuitsWhenItsWindowCloses) {
     g = *x.geometry(window);
     EXPECT_EQ(g.width, 700);
     // The editor follows: scaled to 700 / 940, its card now ends at x = 685.
-    EXPECT_TRUE(waitFor([&] { return x.pixel(g.x + 690, g.y + 30) == kEditorBackground; })) << std::hex << x.pixel(g.x + 690, g.y + 30);
-    EXPECT_EQ(x.pixel(g.x + 680, g.y + 30), kPanelBackground);
+    EXPECT_TRUE(waitFor([&] { return x.pixel(g.x + 680, g.y + 90) == kPanelBackground; })) << std::hex << x.pixel(g.x + 680, g.y + 90);
+    EXPECT_EQ(x.pixel(g.x + 690, g.y + 90), kEditorBackground);
 
     closeWindow(x, window);
     int status = -1;

@@ -34,6 +34,8 @@ public:
     virtual void setHostedUI(bool hosted) = 0;
     virtual void startAppPlay() = 0;
     virtual void stopAppPlay() = 0;
+    // Hosted: arms, starts, arms the stop of or withdraws a MIDI recording, by the store's record mode.
+    virtual void toggleHostedMIDIRecord() = 0;
     virtual library::PresetLibrary& presetLibrary() = 0;
 
     // Shows a chooser over the window (when known); the completion runs later on the main queue, once.

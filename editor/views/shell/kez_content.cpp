@@ -1,10 +1,20 @@
 #include "editor/views/shell/kez_content.h"
 
 #include "editor/library/preset_library.h"
+#include "editor/views/main/content_column.h"
+#include "editor/views/main/sidebar.h"
+#include "editor/views/main/top_bar.h"
+#include "editor/views/main/track_tabs_view.h"
+#include "editor/views/modals/preset_dialog.h"
+#include "editor/views/shell/dialog_host.h"
+#include "editor/views/shell/dropdown_host.h"
 #include "editor/views/shell/editor_services.h"
 #include "editor/views/shell/environment_keys.h"
+#include "editor/views/shell/hosted_fullscreen_prompt.h"
 #include "editor/views/shell/hosted_resize_handle.h"
 #include "editor/views/shell/kez_root_view.h"
+#include "editor/views/shell/modal_contents.h"
+#include "editor/views/shell/modal_host.h"
 #include "editor/views/shell/shapes.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
@@ -25,17 +35,15 @@ constexpr double kStandaloneBaseWidth = 940;
 constexpr double kHostedMinimumScale = 0.1;
 const UIRectCorner kCardCorners{bottomLeft, bottomRight};
 
-// Where the parts the following screens fill will stand.
-View slot(const char* testId) { return ui::color(ui::Color::clear()).frame({.height = 0}).testId(testId); }
-
 Color activeAccent(const SequencerStore& store) { return colorFromHex(store.trackAccentColor(store.clampedActiveTrackIndex())); }
 
 View card() {
     return ui::hstack({.alignment = ui::Edge::top, .spacing = 0},
-                      slot("sidebarSlot")
+                      Sidebar{}
+                          .testId("kezSidebar")
                           .frame({.width = 132})
                           .overlay(ui::rectangle().fill(themeBorderColor).frame({.width = 1}), ui::unit::trailing),
-                      slot("contentColumnSlot").padding(ui::Edge::leading, 12).frame({.maxWidth = ui::infinity, .alignment = ui::unit::leading}))
+                      ContentColumn{}.testId("kezContentColumn").padding(ui::Edge::leading, 12).frame({.maxWidth = ui::infinity, .alignment = ui::unit::leading}))
         .padding(12)
         .background(RoundedCorners(10, kCardCorners).fill(panelBackgroundColor))
         .overlay(RoundedCorners(10, kCardCorners).stroke(themeBorderColor, 1))
@@ -43,8 +51,13 @@ View card() {
 }
 
 View mainStack(const SequencerStore& store, const EditorLayout& layout) {
-    return ui::vstack({.alignment = ui::Edge::leading, .spacing = 12}, slot("topBarSlot"),
-                      ui::vstack({.alignment = ui::Edge::leading, .spacing = 0}, slot("trackTabsSlot").padding(ui::Edge::bottom, -1).zIndex(1), card())
+    return ui::vstack({.alignment = ui::Edge::leading, .spacing = 12}, TopBar{}.testId("kezTopBar"),
+                      ui::vstack({.alignment = ui::Edge::leading, .spacing = 0},
+                                 TrackTabsView{.spacing = 3, .maxTabWidth = 174, .addButtonWidth = 90, .tabHeight = 38}
+                                     .padding(ui::Edge::bottom, -1)
+                                     .zIndex(1)
+                                     .testId("kezTrackTabs"),
+                                 card())
                           .frame({.maxWidth = ui::infinity, .alignment = ui::unit::leading}))
         .padding({.top = 12, .leading = 16, .bottom = 20, .trailing = 20})
         .frame({.maxWidth = ui::infinity, .alignment = ui::unit::topLeading})
@@ -56,7 +69,7 @@ View mainStack(const SequencerStore& store, const EditorLayout& layout) {
         .testId("kezContentMainStack");
 }
 
-// A layer over the whole design area holding one host; the hosts come with the screens that use them.
+// A layer over the whole design area holding one host.
 View overlayLayer(const char* testId, View content = View()) {
     return ui::zstack({ui::unit::topLeading}, ui::color(ui::Color::clear()),
                       ui::geometryReader([content](const ui::GeometryProxy&) { return content; }))
@@ -66,8 +79,8 @@ View overlayLayer(const char* testId, View content = View()) {
 View dialogLayer(const SequencerStore& store) {
     return overlayLayer("kezContentDialogLayer",
                         ui::zstack({ui::unit::topLeading},
-                                   store.isPresetDialogPresented.get() ? slot("presetDialogHostSlot") : View(),
-                                   store.dialog.get() ? slot("dialogHostSlot").environment<KezAccentKey>(activeAccent(store)) : View()));
+                                   store.isPresetDialogPresented.get() ? PresetDialogHost{}.testId("presetDialogHost") : View(),
+                                   store.dialog.get() ? View(DialogHost{}).testId("kezDialogHost").environment<KezAccentKey>(activeAccent(store)) : View()));
 }
 
 View backdropRect(double width, double height, double x, double opacity, const std::function<void()>& dismiss, const char* testId) {
@@ -185,18 +198,25 @@ View KezContent::body(ui::BuildContext& context) const {
 
     View body;
     if (const auto prompt = fullscreenPromptRequest(store)) {
-        body = ui::zstack({ui::unit::topLeading}, ui::color(editorBackgroundColor), slot("hostedFullscreenPromptSlot"))
+        body = ui::zstack({ui::unit::topLeading}, ui::color(editorBackgroundColor), View(HostedFullscreenPrompt{*prompt}).testId("kezFullscreenPrompt"))
                    .environment<KezAccentKey>(fullscreenPromptAccent(store, *prompt));
     } else {
         const EditorLayoutRules rules = this->rules;
-        body = ui::geometryReader([&store, naturalBaseHeight, hostWindow, rules](const ui::GeometryProxy& g) {
+        // Controls publish where they are; the hosts place their modal or dropdown there.
+        const auto modalAnchors = context.state<ModalAnchorKey::Value>();
+        const auto dropdownAnchors = context.state<DropdownAnchorKey::Value>();
+        body = ui::geometryReader([&store, naturalBaseHeight, hostWindow, rules, modalAnchors, dropdownAnchors](const ui::GeometryProxy& g) {
             const ui::Size size = g.size();
             const EditorLayout layout =
                 editorLayout(store.isHostedUI.get(), size, store.uiMaxContentWidth.get(), naturalBaseHeight.get(), rules);
             const double x = editorHorizontalOffset(layout, size.width);
             View editor = mainStack(store, layout)
-                              .overlay(overlayLayer("kezContentModalLayer"), ui::unit::topLeading)
-                              .overlay(overlayLayer("kezContentDropdownLayer"), ui::unit::topLeading)
+                              .onPreferenceChange<ModalAnchorKey>([modalAnchors](const ModalAnchorKey::Value& v) { modalAnchors.set(v); })
+                              .overlay(overlayLayer("kezContentModalLayer", ModalHost{.anchors = *modalAnchors, .makeModalContent = modalContent}),
+                                       ui::unit::topLeading)
+                              // Controls inside an open modal open dropdowns too.
+                              .onPreferenceChange<DropdownAnchorKey>([dropdownAnchors](const DropdownAnchorKey::Value& v) { dropdownAnchors.set(v); })
+                              .overlay(overlayLayer("kezContentDropdownLayer", DropdownHost{.anchors = *dropdownAnchors}), ui::unit::topLeading)
                               .overlay(dialogLayer(store), ui::unit::topLeading)
                               .background(View(WindowAccessor{[hostWindow](std::optional<WindowReference> w) {
                                               if (!hostWindow.get()) hostWindow.set(w);

@@ -28,9 +28,9 @@ View ModalHeader::body(BuildContext&) const {
         onClose ? View(ModalCloseButton{.allowSecondaryTouches = true, .action = onClose}) : View());
 }
 
-View modalCloseLabel(std::string string) {
+View modalCloseLabel(std::string string, std::string symbolName) {
     return hstack({.alignment = Edge::center, .spacing = 6},
-        symbol("xmark").font(Font::system(12, FontWeight::bold)),
+        symbol(symbolName).font(Font::system(12, FontWeight::bold)),
         text(std::move(string)).font(Font::system(13, FontWeight::semibold)));
 }
 

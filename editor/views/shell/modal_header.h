@@ -29,6 +29,6 @@ struct ModalCloseButton {
 };
 
 // The close button's label, for the modals' other close-style buttons: the x, then the text.
-ui::View modalCloseLabel(std::string text = "close");
+ui::View modalCloseLabel(std::string text = "close", std::string symbolName = "xmark");
 
 }  // namespace pulvan::views

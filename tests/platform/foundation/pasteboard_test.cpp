@@ -21,7 +21,10 @@ TEST(MemoryPasteboard, HoldsOneValuePerTypeUntilCleared) {
     EXPECT_EQ(board.data(patternType), bytesOf("second"));
     EXPECT_EQ(board.data(Pasteboard::textType), bytesOf("text"));
     EXPECT_FALSE(board.data("other").has_value());
+    EXPECT_TRUE(board.offers(patternType));
+    EXPECT_FALSE(board.offers("other"));
     board.clearContents();
+    EXPECT_FALSE(board.offers(patternType));
     EXPECT_FALSE(board.data(patternType).has_value());
     EXPECT_FALSE(board.data(Pasteboard::textType).has_value());
 }

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
+
+#include <chrono>
 #include <cstdlib>
+#include <functional>
+#include <thread>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -30,6 +35,16 @@ protected:
     std::unique_ptr<X11Pasteboard> first, second;
 };
 
+// Whether the condition holds within two seconds: news of another program's copy travels through the server.
+bool eventually(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
 }  // namespace
 
 TEST_F(X11Clipboard, AnotherProgramReadsEachTypeThatWasCopiedWhole) {
@@ -53,4 +68,43 @@ TEST_F(X11Clipboard, ACopyElsewhereReplacesWhatWasOnTheClipboard) {
     EXPECT_EQ(first->data(Pasteboard::textType), bytesOf("only text"));
     second.reset();
     EXPECT_FALSE(first->data(Pasteboard::textType).has_value()) << "nothing to read once the owner is gone";
+}
+
+TEST_F(X11Clipboard, OffersFollowWhoeverHoldsTheClipboardWithoutAskingThem) {
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        bool firstOffersPattern, firstOffersText, secondOffersPattern;
+    };
+    Display* silent = nullptr;  // a program that takes the clipboard and never answers
+    const Step steps[] = {
+        {"the first copies a pattern and text", [&] {
+             first->clearContents();
+             first->setData(patternType, bytesOf("pattern"));
+             first->setData(Pasteboard::textType, bytesOf("text"));
+         }, true, true, true},
+        {"the second copies only text", [&] {
+             second->clearContents();
+             second->setData(Pasteboard::textType, bytesOf("text"));
+         }, false, true, false},
+        {"an owner that never answers", [&] {
+             silent = XOpenDisplay(nullptr);
+             const Window window = XCreateSimpleWindow(silent, DefaultRootWindow(silent), 0, 0, 1, 1, 0, 0, 0);
+             XSetSelectionOwner(silent, XInternAtom(silent, "CLIPBOARD", False), window, CurrentTime);
+             XSync(silent, False);
+         }, false, false, false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.act();
+        EXPECT_TRUE(eventually([&] {
+            return first->offers(patternType) == step.firstOffersPattern && first->offers(Pasteboard::textType) == step.firstOffersText &&
+                   second->offers(patternType) == step.secondOffersPattern;
+        }));
+    }
+    // Asking while the owner is silent answers from what is known instead of waiting for the owner.
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_FALSE(first->offers(patternType));
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(X11Pasteboard::replyTimeoutMilliseconds / 2));
+    XCloseDisplay(silent);
 }

@@ -35,17 +35,20 @@ TEST(Tree, StateSurvivesRebuildsFollowsIdentityAndDiesWithTheView) {
             Views rows;
             for (const auto& id : order)
                 if (id != "b" || showB) rows.push_back(View(Counter{id}).id(id));
+            rows.push_back(Counter{"unnamed"});  // after named siblings: kept by its place among the unnamed
             return vstack({.spacing = 0}, rows);
         },
         {100, 100});
     h.clickOn("b");
     h.clickOn("b");
     EXPECT_EQ(h.frame("b").width, 3);
+    h.clickOn("unnamed");
     order = {"b", "a"};  // reordered: identity keeps each counter's state
     h.root().invalidate();
     h.update();
     EXPECT_EQ(h.frame("b").width, 3);
     EXPECT_EQ(h.frame("a").width, 1);
+    EXPECT_EQ(h.frame("unnamed").width, 2);
     showB = false;  // gone and back: a fresh state
     h.root().invalidate();
     h.update();

@@ -35,8 +35,9 @@ struct OverlayStage {
             .frame({.maxWidth = ui::infinity, .maxHeight = ui::infinity})
             .background(ui::color(editorBackgroundColor).onTapGesture(onEditorTap))
             .onPreferenceChange<ModalAnchorKey>([modalAnchors](const ModalAnchorKey::Value& v) { modalAnchors.set(v); })
-            .onPreferenceChange<DropdownAnchorKey>([dropdownAnchors](const DropdownAnchorKey::Value& v) { dropdownAnchors.set(v); })
             .overlay(ModalHost{.anchors = *modalAnchors, .makeModalContent = makeModalContent})
+            // Controls inside the open modal open dropdowns too.
+            .onPreferenceChange<DropdownAnchorKey>([dropdownAnchors](const DropdownAnchorKey::Value& v) { dropdownAnchors.set(v); })
             .overlay(DropdownHost{.anchors = *dropdownAnchors})
             .overlay(DialogHost{});
     }

@@ -1,0 +1,12 @@
+#pragma once
+// The label of a track's mute or solo button.
+#include "platform/ui/view.h"
+
+#include <string>
+
+namespace pulvan::views {
+
+// Black on the on colour when on, secondary text on clear when off.
+ui::View trackToggleLabel(const std::string& text, bool on, ui::Color onColor);
+
+}  // namespace pulvan::views
