@@ -6,7 +6,7 @@
 # Sanitizer builds keep the shared runtime, which the sanitizers' own libraries expect.
 function(pulvan_portable_binary target)
   if(NOT PULVAN_SANITIZE)
-    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/portable/arc4random.c)
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/portable/glibc_2_34.c)
     target_link_options(${target} PRIVATE -static-libstdc++)
   endif()
 endfunction()

@@ -17,8 +17,7 @@ struct Point {
     friend constexpr bool operator==(Point, Point) = default;
 };
 
-// Not std::hypot: its current version needs glibc 2.35, and on-screen distances cannot overflow.
-inline double distance(Point a, Point b) { return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y)); }
+inline double distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
 struct Size {
     double width = 0;

@@ -16,7 +16,7 @@ namespace {
 // the desktop's X11/XCB, xkbcommon, cairo, pango, fontconfig, GLib, ALSA and D-Bus.
 const std::regex kAllowedLibrary(
     R"((libc\.so\.6|libm\.so\.6|libdl\.so\.2|libpthread\.so\.0|ld-linux-x86-64\.so\.2|libgcc_s\.so\.1)"
-    R"(|libX11\.so\.6|libxcb(-[a-z0-9]+)?\.so\.[01]|libxkbcommon(-x11)?\.so\.0|libcairo\.so\.2)"
+    R"(|libX(11|ext|fixes|i|randr|render|cursor)\.so\.[0-9]+|libxcb(-[a-z0-9]+)?\.so\.[01]|libxkbcommon(-x11)?\.so\.0|libcairo\.so\.2)"
     R"(|libpango(cairo|ft2)?-1\.0\.so\.0|libfontconfig\.so\.1|libg(lib|object|io)-2\.0\.so\.0)"
     R"(|libasound\.so\.2|libdbus-1\.so\.3))");
 
