@@ -3,7 +3,9 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <system_error>
+#include <vector>
 
 namespace pulvan::app {
 namespace {
@@ -42,8 +44,12 @@ std::filesystem::path LoadedBundle::find() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     const std::filesystem::path prefix = program.parent_path().parent_path();
-    // The build tree, then an installation under the program's own prefix.
-    for (const auto& candidate : {prefix / kBundleLibrary, prefix / "lib/vst3" / kBundleLibrary})
+    // The build tree, an installation under the program's own prefix, then a
+    // user's installation, whose bundle lives in ~/.vst3 whatever the prefix.
+    std::vector<std::filesystem::path> candidates{prefix / kBundleLibrary, prefix / "lib/vst3" / kBundleLibrary};
+    if (const char* home = std::getenv("HOME"); home && *home)
+        candidates.push_back(std::filesystem::path(home) / ".vst3" / kBundleLibrary);
+    for (const auto& candidate : candidates)
         if (!error && std::filesystem::exists(candidate, error)) return candidate;
     return std::filesystem::path(PULVAN_INSTALLED_VST3_DIR) / kBundleLibrary;
 }

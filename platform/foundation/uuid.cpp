@@ -2,31 +2,23 @@
 
 #include "platform/foundation/hex_digits.h"
 
-#include <random>
+#include <sys/random.h>
 
 namespace pulvan::foundation {
 
 namespace {
-
-std::mt19937_64& generator() {
-    thread_local std::mt19937_64 engine{[] {
-        std::random_device device;
-        std::seed_seq seeds{device(), device(), device(), device()};
-        return std::mt19937_64(seeds);
-    }()};
-    return engine;
-}
 
 constexpr bool isHyphenPosition(std::size_t i) { return i == 8 || i == 13 || i == 18 || i == 23; }
 
 }  // namespace
 
 Uuid Uuid::random() {
+    // Straight from the kernel: a per-thread generator would take thread-local
+    // storage that a dlopened bundle with a static C++ runtime cannot spare.
     std::array<std::uint8_t, 16> bytes{};
-    auto& engine = generator();
-    for (std::size_t i = 0; i < bytes.size(); i += 8) {
-        std::uint64_t word = engine();
-        for (std::size_t j = 0; j < 8; ++j) bytes[i + j] = static_cast<std::uint8_t>(word >> (8 * j));
+    for (std::size_t filled = 0; filled < bytes.size();) {
+        const ssize_t got = getrandom(bytes.data() + filled, bytes.size() - filled, 0);
+        if (got > 0) filled += static_cast<std::size_t>(got);
     }
     bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40);  // version 4
     bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80);  // RFC 4122 variant

@@ -2,6 +2,8 @@
 
 #include <jack/jack.h>
 
+#include "platform/midi/jack_library.h"
+
 #include <functional>
 #include <string_view>
 
@@ -13,14 +15,12 @@ void ignoreJackMessage(const char*) {}
 // Opens a client without libjack's complaints on stderr when there is no server.
 jack_client_t* openQuietJackClient(const char* name) {
     // Give the host process its own message handlers back afterwards.
-    auto* const previousError = jack_error_callback;
-    auto* const previousInfo = jack_info_callback;
+    const JackMessageHandlers previous = jackMessageHandlers();
     jack_set_error_function(ignoreJackMessage);
     jack_set_info_function(ignoreJackMessage);
     jack_status_t status{};
     jack_client_t* client = jack_client_open(name, JackNoStartServer, &status);
-    jack_error_callback = previousError;
-    jack_info_callback = previousInfo;
+    setJackMessageHandlers(previous);
     return client;
 }
 
