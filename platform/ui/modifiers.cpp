@@ -234,6 +234,8 @@ class GroupNode final : public ParameterizedProxyNode<GroupParameters> {
 public:
     void draw(DisplayList& list) override {
         if (parameters_.opacity <= 0) return;
+        // Fully opaque, a group would look the same as drawing straight through.
+        if (parameters_.opacity >= 1) return drawChildren(list);
         list.add(draw::BeginGroup{parameters_.opacity});
         drawChildren(list);
         list.add(draw::EndGroup{});

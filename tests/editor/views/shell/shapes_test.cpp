@@ -90,10 +90,25 @@ TEST(DotTexture, DotsWhoseCentresLieInside) {
         std::vector<Point> expected, centres;
         for (double y : c.ys)
             for (double x : c.xs) expected.push_back({x, y});
+        // One fill holds every dot, each a closed ellipse of its own.
         for (const auto& fill : drawn<ui::draw::Fill>(harness)) {
-            const ui::Rect b = fill.path.bounds();
-            EXPECT_NEAR(b.width, c.diameter, 1e-9);
-            centres.push_back({std::round(b.midX() * 100) / 100, std::round(b.midY() * 100) / 100});
+            ui::Path dot;
+            const auto finish = [&] {
+                if (dot.isEmpty()) return;
+                const ui::Rect b = dot.bounds();
+                EXPECT_NEAR(b.width, c.diameter, 1e-9);
+                centres.push_back({std::round(b.midX() * 100) / 100, std::round(b.midY() * 100) / 100});
+                dot = {};
+            };
+            for (const auto& e : fill.path.elements()) {
+                if (e.verb == ui::Path::Verb::move) {
+                    finish();
+                    dot.moveTo(e.points[0]);
+                } else if (e.verb == ui::Path::Verb::cubic) {
+                    dot.cubicTo(e.points[2], e.points[0], e.points[1]);
+                }
+            }
+            finish();
         }
         EXPECT_EQ(centres, expected);
     }
