@@ -82,3 +82,15 @@ add_test(NAME x11_server_start COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh start ${PUL
 add_test(NAME x11_server_stop COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh stop ${PULVAN_TEST_DISPLAY})
 set_tests_properties(x11_server_start PROPERTIES FIXTURES_SETUP x11_server LABELS "x11;threaded")
 set_tests_properties(x11_server_stop PROPERTIES FIXTURES_CLEANUP x11_server LABELS "x11;threaded")
+
+# pulvan_golden_images(<name>): the golden-image helper for the tests of the calling folder; it compares
+# with golden/<image>.png there and keeps rendered images that differ in golden_failures/.
+function(pulvan_golden_images name)
+  add_library(${name} STATIC ${PROJECT_SOURCE_DIR}/tests/platform/ui/golden.cpp)
+  target_link_libraries(${name} PUBLIC pulvan_ui GTest::gtest)
+  target_compile_definitions(${name} PRIVATE
+    PULVAN_GOLDEN_DIR="${CMAKE_CURRENT_SOURCE_DIR}/golden"
+    PULVAN_GOLDEN_FAILURE_DIR="${CMAKE_CURRENT_BINARY_DIR}/golden_failures")
+  # Compiled into each test program that draws text: fontconfig's process-wide configuration is no leak.
+  target_sources(${name} INTERFACE ${PROJECT_SOURCE_DIR}/tests/platform/ui/leak_suppressions.cpp)
+endfunction()

@@ -1,5 +1,6 @@
 // The notes-pool modal against its budget: its first frame, and a playhead tick while it is open (the
 // active track's notes move, so the keyboard's lit keys and the scene cells redraw).
+#include "bench/ui/damage_painter.h"
 #include "bench/store/bench_store.h"
 #include "editor/library/preset_library.h"
 #include "editor/views/notespool/notes_pool_modal.h"
@@ -32,19 +33,6 @@ private:
     library::PresetLibrary library_;
 };
 
-void paintDamage(ui::Harness& h, ui::Bitmap& bitmap) {
-    const ui::Rect damage = h.root().takeDamage();
-    if (damage.isEmpty()) return;
-    cairo_t* cr = cairo_create(bitmap.surface());
-    cairo_rectangle(cr, damage.x, damage.y, damage.width, damage.height);
-    cairo_clip(cr);
-    cairo_set_source_rgb(cr, 0.055, 0.055, 0.063);
-    cairo_paint(cr);
-    ui::paint(cr, h.root().displayList());
-    cairo_destroy(cr);
-    cairo_surface_flush(bitmap.surface());
-}
-
 struct OpenModal {
     BenchStore bench;
     BenchServices services{*bench.store};
@@ -62,7 +50,7 @@ struct OpenModal {
             },
             ui::Size{1280, 730});
         harness->update();
-        paintDamage(*harness, bitmap);
+        paintDamage(*harness, bitmap, 1);
     }
 };
 
@@ -86,7 +74,7 @@ void BM_PlayheadTickWithNotesPoolOpen(benchmark::State& state) {
         modal.bench.store->playhead.activeTrackNotes.set({60 + step, 64 + step});
         modal.bench.store->playhead.sceneSelectionProgress.set(step / 12.0);
         modal.harness->update();
-        paintDamage(*modal.harness, modal.bitmap);
+        paintDamage(*modal.harness, modal.bitmap, 1);
     }
 }
 BENCHMARK(BM_PlayheadTickWithNotesPoolOpen)->Unit(benchmark::kMillisecond);
