@@ -16,7 +16,7 @@ ctest --test-dir build/release -j "$jobs" --output-on-failure --timeout 600 --re
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DPULVAN_SANITIZE=address,undefined
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$root/tests/lsan_suppressions.txt" UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan -j "$jobs" --output-on-failure --timeout 900 --repeat until-pass:2
 
 # Not the tests that open X windows: XCB's own locking, unseen by the sanitizer, reads as races there.

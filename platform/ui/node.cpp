@@ -263,6 +263,7 @@ void CompositeNode::evaluate(const CustomViewSpec& spec, const BuildScope& scope
     nextSlot_ = 0;
     nextAnimated_ = 0;
     observations_.clear();
+    changeTests_.clear();
     dirty_ = false;
     BuildContext context(*this, scope_);
     const View body = spec.evaluate(context);
@@ -283,6 +284,7 @@ void CompositeNode::markDirty() {
 void CompositeNode::willUnmount() {
     *alive_ = false;
     observations_.clear();
+    changeTests_.clear();
     for (auto& slot : slots_) slot->owner = nullptr;
 }
 

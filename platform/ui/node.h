@@ -180,6 +180,7 @@ private:
     std::vector<std::shared_ptr<detail::StateSlotBase>> slots_;
     std::size_t nextSlot_ = 0;
     std::vector<foundation::Connection> observations_;
+    std::vector<std::function<bool()>> changeTests_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     bool dirty_ = false;
     struct AnimatedValue {

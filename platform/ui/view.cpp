@@ -38,9 +38,13 @@ void BuildContext::observe(foundation::Signal<>& signal) {
 }
 
 void BuildContext::observe(foundation::Signal<>& signal, std::function<bool()> changed) {
+    // The test lives with the node; the signal holds only the node, so whatever the test captures can
+    // never keep the signal's owner alive.
     CompositeNode* node = &node_;
-    node_.observations_.push_back(signal.connect([node, changed = std::move(changed)] {
-        if (changed()) node->markDirty();
+    const std::size_t index = node_.changeTests_.size();
+    node_.changeTests_.push_back(std::move(changed));
+    node_.observations_.push_back(signal.connect([node, index] {
+        if (node->changeTests_[index]()) node->markDirty();
     }));
 }
 

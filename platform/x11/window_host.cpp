@@ -16,6 +16,9 @@
 namespace pulvan::x11 {
 namespace {
 
+// Returns once the server has carried out every request sent before.
+void waitForServer(xcb_connection_t* c) { std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); }
+
 // One wheel click's worth of touchpad travel, in points.
 constexpr double kPointsPerScrollIncrement = 40;
 constexpr std::uint32_t kWindowEvents = XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_FOCUS_CHANGE |
@@ -162,7 +165,8 @@ WindowHost::~WindowHost() {
     if (cursors_->context) xcb_cursor_context_free(cursors_->context);
     if (gc_) xcb_free_gc(c, gc_);
     if (window_) xcb_destroy_window(c, window_);
-    xcb_flush(c);
+    // A round trip: the window is gone for every other client (the host) once the editor's view is.
+    waitForServer(c);
 }
 
 ui::Rect WindowHost::workArea() const {
@@ -175,7 +179,7 @@ void WindowHost::resize(ui::Size pixels) {
     xcb_configure_window(connection_->get(), window_, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
     applySize({static_cast<double>(size[0]), static_cast<double>(size[1])});
     // A round trip: the window has its new size once the host's onSize returns.
-    std::free(xcb_get_input_focus_reply(connection_->get(), xcb_get_input_focus(connection_->get()), nullptr));
+    waitForServer(connection_->get());
 }
 
 void WindowHost::applySize(ui::Size pixels) {
