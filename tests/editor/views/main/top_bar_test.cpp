@@ -3,6 +3,7 @@
 #include "editor/views/main/top_bar.h"
 #include "editor/views/shell/dropdown_host.h"
 #include "editor/views/shell/editor_services.h"
+#include "tests/editor/views/recorded_services.h"
 #include "editor/views/shell/kez_root_view.h"
 #include "platform/ui/harness.h"
 #include "platform/ui/layout.h"
@@ -14,22 +15,6 @@
 namespace pulvan::views {
 namespace {
 
-struct RecordedServices final : EditorServices {
-    explicit RecordedServices(store::SequencerStore& s) : store(s), library(s, {}) {}
-    store::SequencerStore& store;
-    std::vector<std::string> calls;
-    std::optional<ui::Rect> screen;
-    library::PresetLibrary library;
-
-    void setHostedUI(bool hosted) override { store.isHostedUI.set(hosted); }
-    void startAppPlay() override { calls.push_back("start"); }
-    void stopAppPlay() override { calls.push_back("stop"); }
-    void toggleHostedMIDIRecord() override { calls.push_back("record"); }
-    library::PresetLibrary& presetLibrary() override { return library; }
-    void presentChooser(const ChooserRequest&, std::optional<WindowReference>, std::function<void(const library::PickerResult&)>) override {}
-    void openURL(const std::string&) override {}
-    std::optional<ui::Rect> screenVisibleFrame() override { return screen; }
-};
 
 // The bar as the editor lays it out (padded 16 and 20 at the sides of a 1280-point design), with the
 // dropdowns it opens shown next to their anchors.
@@ -52,7 +37,8 @@ class TopBarTest : public test::StoreTest {
 protected:
     std::unique_ptr<store::SequencerStore> store = makeStore();
     link::StoreLink link{*store};
-    RecordedServices services{*store};
+    library::PresetLibrary library{*store, {}};
+    RecordedServices services{library, store.get()};
     double zoomScale = 1;
     DropdownAnchorKey::Value anchors;
 

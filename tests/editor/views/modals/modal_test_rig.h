@@ -9,6 +9,7 @@
 #include "platform/foundation/pasteboard.h"
 #include "platform/ui/harness.h"
 #include "tests/editor/library/temp_library.h"
+#include "tests/editor/views/recorded_services.h"
 
 #include <gtest/gtest.h>
 
@@ -24,30 +25,6 @@ struct HarnessClock final : foundation::Clock {
     std::int64_t nowNanoseconds() const override { return harness ? harness->nowNanoseconds() : 0; }
 };
 
-// The platform's side of the services: URLs are recorded, not opened.
-struct RecordingServices final : EditorServices {
-    RecordingServices(store::SequencerStore& store, link::StoreLink& link, const foundation::Clock& clock)
-        : library(store,
-                  {.encodedPresetData =
-                       [&link]() -> std::optional<std::string> {
-                           auto bytes = link.encodedPresetData();
-                           if (!bytes) return std::nullopt;
-                           return std::string(bytes->begin(), bytes->end());
-                       },
-                   .applyPresetData = [&link](std::string_view data) { return link.applyPresetData({data.begin(), data.end()}); }},
-                  {&clock}) {}
-    library::PresetLibrary library;
-    std::vector<std::string> openedURLs;
-
-    void setHostedUI(bool) override {}
-    void startAppPlay() override {}
-    void stopAppPlay() override {}
-    void toggleHostedMIDIRecord() override {}
-    library::PresetLibrary& presetLibrary() override { return library; }
-    void presentChooser(const ChooserRequest&, std::optional<WindowReference>, std::function<void(const library::PickerResult&)>) override {}
-    void openURL(const std::string& url) override { openedURLs.push_back(url); }
-    std::optional<ui::Rect> screenVisibleFrame() override { return std::nullopt; }
-};
 
 // One MIDI message the store sent.
 struct SentMIDI {
@@ -66,7 +43,16 @@ protected:
                                                      [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { sent.push_back({s, d1, d2}); }}};
     link::StoreLink link{store};
     HarnessClock clock;
-    RecordingServices services{store, link, clock};
+    library::PresetLibrary library{store,
+                                   {.encodedPresetData =
+                                        [this]() -> std::optional<std::string> {
+                                            auto bytes = link.encodedPresetData();
+                                            if (!bytes) return std::nullopt;
+                                            return std::string(bytes->begin(), bytes->end());
+                                        },
+                                    .applyPresetData = [this](std::string_view data) { return link.applyPresetData({data.begin(), data.end()}); }},
+                                   {&clock}};
+    RecordedServices services{library};
     std::unique_ptr<ui::Harness> harness;
 
     // The view over the store and the services, at the size.

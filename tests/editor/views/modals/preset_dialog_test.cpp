@@ -16,8 +16,8 @@ using store::PresetDialogMode;
 class PresetDialogTest : public ModalTest {
 protected:
     ui::Harness& open(PresetDialogMode mode, ui::Size size = {1280, 730}) {
-        if (mode == PresetDialogMode::save) services.library.presentSavePresetDialog();
-        else services.library.presentPresetDialog(mode);
+        if (mode == PresetDialogMode::save) library.presentSavePresetDialog();
+        else library.presentPresetDialog(mode);
         show([] { return ui::View(PresetDialogHost{}); }, size);
         harness->advance(0.2);  // past the fade-in
         return *harness;
@@ -269,7 +269,7 @@ TEST_F(PresetDialogTest, BackdropAndCloseDismissButThePanelDoesNot) {
 }
 
 TEST_F(PresetDialogTest, TheEditorShowsTheDialogOverItsWholeArea) {
-    services.library.presentPresetDialog(PresetDialogMode::load);
+    library.presentPresetDialog(PresetDialogMode::load);
     show([this] { return ui::View(KezContent{}).environmentObject(store.playhead); }, {1280, 730});
     harness->advance(0.2);
     EXPECT_EQ(harness->frame("presetDialog.panel").size(), (ui::Size{960, 540.2}));

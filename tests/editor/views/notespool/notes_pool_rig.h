@@ -6,35 +6,22 @@
 #include "editor/views/shell/environment_keys.h"
 #include "platform/ui/harness.h"
 #include "tests/editor/store/store_fixture.h"
+#include "tests/editor/views/recorded_services.h"
 
 #include <functional>
 #include <memory>
 
 namespace pulvan::views {
 
-class LibraryServices final : public EditorServices {
-public:
-    LibraryServices(store::SequencerStore& store, const foundation::Clock& clock)
-        : library_(store, {.applyChordProgressionPreset = [&store](const std::vector<model::Chord>& chords) { store.applyChordProgressionPreset(chords); }},
-                   {.uptime = &clock}) {}
-    void setHostedUI(bool) override {}
-    void startAppPlay() override {}
-    void stopAppPlay() override {}
-    void toggleHostedMIDIRecord() override {}
-    library::PresetLibrary& presetLibrary() override { return library_; }
-    void presentChooser(const ChooserRequest&, std::optional<WindowReference>, std::function<void(const library::PickerResult&)>) override {}
-    void openURL(const std::string&) override {}
-    std::optional<ui::Rect> screenVisibleFrame() override { return std::nullopt; }
-
-private:
-    library::PresetLibrary library_;
-};
 
 class NotesPoolTest : public test::StoreTest {
 protected:
     std::unique_ptr<store::SequencerStore> store = makeStore();
     bool shown = true;
-    LibraryServices services{*store, main.clock()};
+    library::PresetLibrary library{*store,
+                                   {.applyChordProgressionPreset = [this](const std::vector<model::Chord>& chords) { store->applyChordProgressionPreset(chords); }},
+                                   {.uptime = &main.clock()}};
+    RecordedServices services{library};
 
     // The modal in the window's top-left corner, laid out for the viewport width.
     std::unique_ptr<ui::Harness> show(std::function<ui::View()> modal, double viewportWidth = 1080) {

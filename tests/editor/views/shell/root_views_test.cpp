@@ -2,6 +2,7 @@
 #include "editor/store/sequencer_store.h"
 #include "editor/store/stored_preferences.h"
 #include "editor/views/shell/editor_services.h"
+#include "tests/editor/views/recorded_services.h"
 #include "editor/views/shell/hosted_resize_handle.h"
 #include "editor/views/shell/kez_content.h"
 #include "editor/views/shell/kez_root_view.h"
@@ -21,28 +22,6 @@ namespace {
 
 using store::SequencerStore;
 
-// The platform's side of the editor's services: what the views asked of it.
-struct RecordedServices final : EditorServices {
-    explicit RecordedServices(SequencerStore& store) : library(store, {}) {}
-    std::vector<bool> hostedUI;
-    std::vector<ChooserRequest> choosers;
-    std::vector<std::function<void(const library::PickerResult&)>> completions;
-    std::optional<ui::Rect> screen;
-    library::PresetLibrary library;
-
-    void setHostedUI(bool hosted) override { hostedUI.push_back(hosted); }
-    void startAppPlay() override {}
-    void stopAppPlay() override {}
-    void toggleHostedMIDIRecord() override {}
-    library::PresetLibrary& presetLibrary() override { return library; }
-    void presentChooser(const ChooserRequest& request, std::optional<WindowReference>,
-                        std::function<void(const library::PickerResult&)> completion) override {
-        choosers.push_back(request);
-        completions.push_back(std::move(completion));
-    }
-    void openURL(const std::string&) override {}
-    std::optional<ui::Rect> screenVisibleFrame() override { return screen; }
-};
 
 }  // namespace
 }  // namespace pulvan::views
@@ -102,7 +81,8 @@ protected:
     foundation::ManualMainQueue storeQueue;
     foundation::MemoryPasteboard pasteboard;
     SequencerStore store{{storeQueue.queue(), pasteboard, foundation::UserDefaults(config.path() / "defaults.json"), {}}};
-    RecordedServices services{store};
+    library::PresetLibrary library{store, {}};
+    RecordedServices services{library};
     std::optional<WindowReference> window;
 
     std::unique_ptr<ui::Harness> show(bool hosted, ui::Size size) {
