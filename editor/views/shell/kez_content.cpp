@@ -16,6 +16,7 @@
 #include "editor/views/shell/modal_contents.h"
 #include "editor/views/shell/modal_host.h"
 #include "editor/views/shell/shapes.h"
+#include "editor/views/shell/standard_dialog.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
 #include "platform/ui/layout.h"
@@ -175,9 +176,7 @@ std::optional<store::DialogRequest> fullscreenPromptRequest(const SequencerStore
 }
 
 ui::Color fullscreenPromptAccent(const SequencerStore& store, const store::DialogRequest& request) {
-    if (request.prefersGlobalAccent) return globalAccentColor();
-    if (request.accentColorHexOverride) return colorFromHex(*request.accentColorHexOverride);
-    return activeAccent(store);
+    return dialogAccent(request, activeAccent(store));
 }
 
 View KezContent::body(ui::BuildContext& context) const {
