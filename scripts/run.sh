@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Pulvan (Release) and starts it.
+# Installs what is missing, builds Pulvan (Release: the application and the bundle it loads) and starts it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 scripts/install-deps.sh
-scripts/build.sh build/release -DCMAKE_BUILD_TYPE=Release
-if [ -x build/release/app/pulvan ]; then
-  exec build/release/app/pulvan "$@"
-fi
-echo "Built the engine, its tests and benchmarks in build/release; there is no application to start."
-echo "Benchmarks: build/release/bench/*/"
+# The same tree as scripts/test.sh, so a later test run reuses this build.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR=1
+[ -f build/release/build.ninja ] || cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build/release --target pulvan
+exec build/release/app/pulvan "$@"
