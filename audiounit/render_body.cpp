@@ -94,6 +94,15 @@ void renderStopped(AppPlayEngine& e, const MIDIOutputEventBlock& output) {
     r.hasPreviousEnd = 0;
 }
 
+// A call that cannot play still ends what sounds, or notes would hang until a usable rate,
+// tempo or position returns; without an output they wait for one.
+void renderSilent(AppPlayEngine& e, const MIDIOutputEventBlock& output) {
+    resetRecorder(e.recorder);
+    if (!output) return;
+    releaseAllTracks(e, 0.0);
+    emitImmediateMIDI(e, output);
+}
+
 bool transportStopped(const TransportStateBlock& transport) {
     if (!transport) return false;
     TransportStateFlags flags = 0;
@@ -199,7 +208,7 @@ RenderStatus auRenderBody(AppPlayEngine& e, const AudioTimeStamp& timestamp, std
     }
     if (!host.musicalContext || !host.midiOutput || !(sampleRate > 0.0) || !std::isfinite(sampleRate)) {
         clearPlayhead(e);
-        resetRecorder(e.recorder);
+        renderSilent(e, host.midiOutput);
         return kRenderNoErr;
     }
     if (transportStopped(host.transportState)) {
@@ -210,12 +219,18 @@ RenderStatus auRenderBody(AppPlayEngine& e, const AudioTimeStamp& timestamp, std
     const MusicalContext context = readMusicalContext(host.musicalContext);
     // A tempo or position that is not a finite number is as unusable as a tempo of zero.
     if (!(context.tempo > 0.0) || !std::isfinite(context.tempo) || !std::isfinite(context.beat)) {
-        resetRecorder(e.recorder);
+        renderSilent(e, host.midiOutput);
         return kRenderNoErr;
     }
     const double tempo = context.tempo;
     const double beat = context.beat;
     double windowEnd = beat + frameCount * (tempo / 60.0) / sampleRate;
+    const double legatoOverlap = std::max(tempo * 16.0 / 15.0 / sampleRate, 1e-9);
+    // Finite inputs can still make an endless window (tempo and beat near the largest double).
+    if (!std::isfinite(windowEnd) || !std::isfinite(legatoOverlap)) {
+        renderSilent(e, host.midiOutput);
+        return kRenderNoErr;
+    }
     const double barLength = barLengthOf(context);
     double measure = std::fmod(beat, barLength);
     if (measure < 0.0) measure += barLength;
@@ -311,7 +326,7 @@ RenderStatus auRenderBody(AppPlayEngine& e, const AudioTimeStamp& timestamp, std
     renderContext.tempo = tempo;
     renderContext.barLength = barLength;
     renderContext.realigned = realign;
-    e.voices.legatoOverlapQN = std::max(tempo * 16.0 / 15.0 / sampleRate, 1e-9);
+    e.voices.legatoOverlapQN = legatoOverlap;
 
     engine::renderTrack(e.timeline, e.voices, renderContext, e.events, windowStart, windowEnd);
     emitTimedMIDI(e, host.midiOutput, blockSampleTime, blockSampleTime + lastFrame, beat, tempo, sampleRate);

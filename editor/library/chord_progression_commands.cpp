@@ -31,14 +31,14 @@ void PresetLibrary::presentSaveChordProgressionPrompt() {
 }
 
 void PresetLibrary::saveChordProgressionPreset(const std::string& text) {
-    const std::string name = firstCharacters(trimmed(text), kNameCharacterLimit);
+    const std::string name = cutName(text);
     if (name.empty()) {
         alert(kSaveTitle, "Preset name cannot be empty.");
         return;
     }
     const auto names = chordProgressionPresetNames();
     const bool overwrites = std::any_of(names.begin(), names.end(), [&](const std::string& existing) {
-        return equalIgnoringCase(existing, name);
+        return sameName(existing, name);
     });
     if (!overwrites && static_cast<int>(names.size()) >= kPresetCap) {
         alert(kSaveTitle, "Max " + std::to_string(kPresetCap) + " presets reached.");

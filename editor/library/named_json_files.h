@@ -5,16 +5,18 @@
 #include <optional>
 #include <string_view>
 
-// JSON files of one folder addressed by their decoded names, where names that differ
-// only in letter case are the same name.
+// JSON files of one folder addressed by their decoded names (`sameName`).
 namespace pulvan::library {
 
-// The first json file of the folder (in listing order) whose decoded name equals the
-// trimmed name ignoring case; none for a blank name or no match.
-std::optional<URL> jsonFileNamedIgnoringCase(const URL& folder, std::string_view name);
+// The file the name stands for: the one it is written to when that exists, else the one
+// listed under exactly that name, else the first (in listing order) of the same name;
+// none for a blank name or no match.
+std::optional<URL> jsonFileNamed(const URL& folder, std::string_view name);
 
-// Writes <folder>/<encoded name>.json atomically; then a file of the same name in
-// another letter case is removed, so one name never has two files and a failed write
+// Writes <folder>/<encoded name>.json atomically. When `jsonFileNamed` answered another
+// file before (the name in another letter case, with white space at an end or escaped
+// otherwise), that one file is removed once the write has succeeded: a name saved anew
+// replaces its old file, a twin of a file that exists is never touched, and a failed write
 // loses nothing.
 bool writeJSONFileReplacingOtherCase(const URL& folder, std::string_view name, std::string_view data);
 

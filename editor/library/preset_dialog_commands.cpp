@@ -19,9 +19,12 @@ bool hasRow(const std::vector<PresetDialogFolder>& rows, const std::string& id) 
     return std::any_of(rows.begin(), rows.end(), [&](const PresetDialogFolder& row) { return row.id == id; });
 }
 
+// Both home, or both names of one user folder: of two folders that differ only in case,
+// each is its own.
 bool sameFolder(const std::optional<std::string>& a, const std::optional<std::string>& b) {
     if (!a || !b) return !a && !b;
-    return equalIgnoringCase(*a, *b);
+    const auto folder = presetFolderURL(*a, false);
+    return folder && folder == presetFolderURL(*b, false);
 }
 
 std::string inQuotes(const std::string& name) { return "\"" + name + "\""; }
@@ -35,12 +38,7 @@ void PresetLibrary::presentPresetDialog(store::PresetDialogMode mode) {
     if (store_.currentPresetName.get().empty()) {
         store_.presetDialogFolderID.set(std::string(kHomeFolderID));
     } else if (store_.currentPresetFolderName) {
-        for (const PresetDialogFolder& row : store_.presetDialogFolders.get()) {
-            if (row.folderName && equalIgnoringCase(*row.folderName, *store_.currentPresetFolderName)) {
-                store_.presetDialogFolderID.set(row.id);
-                break;
-            }
-        }
+        if (auto id = folderRowID(*store_.currentPresetFolderName)) store_.presetDialogFolderID.set(*id);
     }
     refreshPresetDialogFiles();
     store_.presetDialogSelectedFile.set(existingPresetFileName(store_.currentPresetName.get(), selectedPresetDialogFolderName()));
@@ -86,6 +84,18 @@ void PresetLibrary::selectPresetDialogFolder(const std::string& id) {
     store_.presetDialogSelectedFile.set(std::nullopt);
     forgetLastTap();
     refreshPresetDialogFiles();
+}
+
+std::optional<std::string> PresetLibrary::folderRowID(const std::string& folderName) const {
+    std::vector<std::string> names;
+    std::vector<std::string> ids;
+    for (const PresetDialogFolder& row : store_.presetDialogFolders.get()) {
+        if (!row.folderName) continue;
+        names.push_back(*row.folderName);
+        ids.push_back(row.id);
+    }
+    if (auto match = matchingName(names, folderName)) return ids[*match];
+    return std::nullopt;
 }
 
 std::optional<std::string> PresetLibrary::selectedPresetDialogFolderName() const {

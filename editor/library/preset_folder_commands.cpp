@@ -29,11 +29,9 @@ void PresetLibrary::createFolderConfirmed(const std::string& text) {
         return;
     }
     refreshPresetDialogFolders();
-    for (const store::PresetDialogFolder& row : store_.presetDialogFolders.get()) {
-        if (row.folderName && equalIgnoringCase(*row.folderName, name)) {
-            selectPresetDialogFolder(row.id);
-            return;
-        }
+    if (auto id = folderRowID(name)) {
+        selectPresetDialogFolder(*id);
+        return;
     }
     refreshPresetDialogFiles();
 }

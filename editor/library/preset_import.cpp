@@ -22,7 +22,7 @@ constexpr std::string_view kBlankNameStandIn = "Imported preset";
 
 bool isFree(std::string_view name, const std::vector<std::string>& existing) {
     return std::none_of(existing.begin(), existing.end(),
-                        [&](const std::string& other) { return equalIgnoringCase(other, name); });
+                        [&](const std::string& other) { return sameName(other, name); });
 }
 
 std::string trimmedOfSpacesAndTabs(const std::string& text) {
@@ -38,7 +38,7 @@ std::string withSuffix(std::string_view base, const std::string& suffix) {
 
 std::string importedBaseName(const URL& file) {
     const std::string name = trimmed(decodedFileName(file));
-    return name.empty() ? std::string(kBlankNameStandIn) : firstCharacters(name, kNameCharacterLimit);
+    return name.empty() ? std::string(kBlankNameStandIn) : cutName(name);
 }
 
 std::string readOrThrow(const URL& file) {
@@ -99,9 +99,8 @@ void importFilesOf(const URL& folder, std::optional<std::string_view> folderName
 std::optional<std::string> importFolderName(const URL& subFolder) {
     const std::string name = cleanedPresetName(decodedFolderName(subFolder));
     if (name.empty()) return std::nullopt;
-    for (const std::string& entry : presetFolderEntries()) {
-        if (equalIgnoringCase(entry, name)) return entry;
-    }
+    const std::vector<std::string> entries = presetFolderEntries();
+    if (auto match = matchingName(entries, name)) return entries[*match];
     if (!createPresetFolder(name)) return std::nullopt;
     return name;
 }

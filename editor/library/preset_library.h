@@ -84,6 +84,8 @@ public:
     void exportMIDIToSelectedFolder(const PickerResult& result);
 
 private:
+    // The id of the folder row of that name (`matchingName`), none when no row has it.
+    std::optional<std::string> folderRowID(const std::string& folderName) const;
     void alert(std::string title, std::string message, bool prefersGlobalAccent = false);
     void forgetLastTap();
 

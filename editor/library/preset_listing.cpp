@@ -2,6 +2,7 @@
 
 #include "editor/library/file_name_coding.h"
 #include "editor/library/named_json_files.h"
+#include "editor/library/preset_names.h"
 #include "editor/library/unicode_text.h"
 
 #include <algorithm>
@@ -79,7 +80,7 @@ std::vector<std::string> presetFolderEntries() {
 bool presetFolderNameExists(std::string_view name) {
     const auto entries = presetFolderEntries();
     return std::any_of(entries.begin(), entries.end(),
-                       [&](const std::string& entry) { return equalIgnoringCase(entry, name); });
+                       [&](const std::string& entry) { return sameName(entry, name); });
 }
 
 std::vector<std::string> presetNames(std::optional<std::string_view> folderName) {
@@ -92,19 +93,15 @@ std::vector<std::string> presetNames(std::optional<std::string_view> folderName)
 }
 
 std::optional<std::string> existingPresetFileName(std::string_view name, std::optional<std::string_view> folderName) {
-    const std::string wanted = trimmed(name);
-    if (wanted.empty()) return std::nullopt;
-    for (const std::string& candidate : presetNames(folderName)) {
-        if (equalIgnoringCase(candidate, wanted)) return candidate;
-    }
-    return std::nullopt;
+    auto file = existingPresetFileURL(name, folderName);
+    if (!file) return std::nullopt;
+    return decodedFileName(*file);
 }
 
 std::optional<URL> existingPresetFileURL(std::string_view name, std::optional<std::string_view> folderName) {
-    if (isBlank(name)) return std::nullopt;
     auto folder = presetFolderURL(folderName, false);
     if (!folder) return std::nullopt;
-    return jsonFileNamedIgnoringCase(*folder, name);
+    return jsonFileNamed(*folder, name);
 }
 
 int totalPresetCount() {

@@ -25,13 +25,14 @@ std::optional<std::int64_t> fileSize(const URL& file);
 
 // Decoded names of the user folders in home, sorted; empty when home is missing.
 std::vector<std::string> presetFolderEntries();
+// A user folder has the same name (`sameName`).
 bool presetFolderNameExists(std::string_view name);
 
 // Decoded preset names of a folder (none = home), sorted; empty when it is missing.
 std::vector<std::string> presetNames(std::optional<std::string_view> folderName);
 
-// The preset of that folder whose name equals the trimmed name ignoring case: its name
-// as stored on disk, or its file. None for a blank name or no match.
+// The preset of that folder the name stands for (`jsonFileNamed`): its name as stored on
+// disk, or its file. None for a blank name or no match.
 std::optional<std::string> existingPresetFileName(std::string_view name, std::optional<std::string_view> folderName);
 std::optional<URL> existingPresetFileURL(std::string_view name, std::optional<std::string_view> folderName);
 

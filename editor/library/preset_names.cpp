@@ -14,8 +14,21 @@ std::string sanitizedPresetName(std::string_view name) {
     return result;
 }
 
-std::string cleanedPresetName(std::string_view typed) {
-    return firstCharacters(sanitizedPresetName(typed), kNameCharacterLimit);
+std::string cleanedPresetName(std::string_view typed) { return cutName(sanitizedPresetName(typed)); }
+
+std::string cutName(std::string_view text) { return trimmed(firstCharacters(trimmed(text), kNameCharacterLimit)); }
+
+bool sameName(std::string_view a, std::string_view b) { return equalIgnoringCase(trimmed(a), trimmed(b)); }
+
+std::optional<std::size_t> matchingName(const std::vector<std::string>& names, std::string_view wanted) {
+    if (isBlank(wanted)) return std::nullopt;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == wanted) return i;
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (sameName(names[i], wanted)) return i;
+    }
+    return std::nullopt;
 }
 
 }  // namespace pulvan::library

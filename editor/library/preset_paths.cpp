@@ -2,10 +2,12 @@
 
 #include "editor/library/file_name_coding.h"
 #include "editor/library/preset_listing.h"
+#include "editor/library/preset_names.h"
 #include "editor/library/unicode_text.h"
 
 #include <cstdlib>
 #include <system_error>
+#include <vector>
 
 namespace pulvan::library {
 namespace {
@@ -62,12 +64,12 @@ std::optional<URL> presetFolderURL(std::optional<std::string_view> folderName, b
     auto home = presetsDirectoryURL(create);
     if (!home) return std::nullopt;
     if (!folderName || isBlank(*folderName)) return home;
-    const std::string wanted = trimmed(*folderName);
-    for (const URL& folder : listPresetFolders(*home)) {
-        if (equalIgnoringCase(decodedFolderName(folder), wanted)) return folder;
-    }
+    const std::vector<URL> folders = listPresetFolders(*home);
+    std::vector<std::string> names;
+    for (const URL& folder : folders) names.push_back(decodedFolderName(folder));
+    if (auto match = matchingName(names, *folderName)) return folders[*match];
     if (!create) return std::nullopt;
-    return existingOrCreated(*home / percentEncodedFileName(wanted), true);
+    return existingOrCreated(*home / percentEncodedFileName(trimmed(*folderName)), true);
 }
 
 bool isReachable(const URL& location) {

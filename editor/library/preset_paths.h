@@ -20,8 +20,8 @@ std::optional<URL> presetsDirectoryURL(bool create);
 std::optional<URL> chordProgressionsDirectoryURL(bool create);
 std::optional<URL> chordProgressionFileURL(std::string_view name, bool create);
 
-// Home for none or a blank name; else the user folder whose decoded name equals the
-// trimmed name ignoring case, or with `create` a new one under its encoded name.
+// Home for none or a blank name; else the user folder of that name (`matchingName`), or
+// with `create` a new one under the encoded trimmed name.
 std::optional<URL> presetFolderURL(std::optional<std::string_view> folderName, bool create);
 
 // Something exists at the location; a failed check counts as nothing.

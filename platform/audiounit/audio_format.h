@@ -15,7 +15,8 @@ public:
     explicit AudioUnitBus(AudioFormat format) : format_(format) {}
 
     const AudioFormat& format() const { return format_; }
-    // Formats with more channels than the bus can take are refused.
+    // Formats with no channels, more than the bus can take, or a rate that is not a finite
+    // positive number are refused.
     bool setFormat(const AudioFormat& format);
 
     std::uint32_t maximumChannelCount() const { return maximumChannelCount_; }

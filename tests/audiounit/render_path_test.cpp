@@ -270,20 +270,43 @@ TEST_F(RenderPath, APatternLaunchSilencesOnlyItsTrackWhenThatTrackHasNothingToPl
     EXPECT_EQ(releasedAtTarget, std::vector<int>{2});
 }
 
-TEST_F(RenderPath, UnusableTempoOrPositionRendersNothing) {
-    driver.configure(fourSixteenths());
+// A call that cannot play sends no step, but ends what sounds at once; so does one whose window
+// would never end (tempo and beat at the largest double).
+TEST(RenderPathLimits, UnusableTempoOrPositionPlaysNothingAndReleasesWhatSounds) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
+    const double most = std::numeric_limits<double>::max();
     struct Case {
         double tempo;
         double beat;
     };
-    for (const Case& c : {Case{0.0, 0.0}, Case{-120.0, 0.0}, Case{nan, 0.0}, Case{inf, 0.0}, Case{120.0, nan}, Case{120.0, inf}}) {
+    for (const Case& c : {Case{0.0, 0.0}, Case{-120.0, 0.0}, Case{nan, 0.0}, Case{inf, 0.0}, Case{120.0, nan}, Case{120.0, inf},
+                          Case{most, most}}) {
+        AudioUnitDriver driver;
+        driver.configure(heldBarNotes());
+        ASSERT_EQ(soundingNotes(driver.playUntil(0.0, 1.0)).size(), 1u);
         driver.tempo = c.tempo;
-        EXPECT_TRUE(driver.block(c.beat).empty()) << c.tempo << " " << c.beat;
+        const auto silent = driver.block(c.beat);
+        EXPECT_TRUE(noteOns(silent).empty()) << c.tempo << " " << c.beat;
+        ASSERT_EQ(noteOffs(silent).size(), 1u) << c.tempo << " " << c.beat;
+        EXPECT_TRUE(silent[0].immediate());
+        EXPECT_TRUE(driver.block(c.beat).empty()) << "released once";
+        driver.tempo = 120.0;
+        EXPECT_FALSE(noteOns(driver.block(4.0)).empty());
     }
-    driver.tempo = 120.0;
-    EXPECT_FALSE(noteOns(driver.block(0.0)).empty());
+}
+
+// The bus keeps its rate when offered one that is not a finite positive number, so the unit plays
+// on and a stop still releases what sounds.
+TEST_F(RenderPath, TheBusRefusesARateThatIsNotAFinitePositiveNumber) {
+    driver.configure(heldBarNotes());
+    driver.playUntil(0.0, 1.0);
+    for (double rate : {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN(), 0.0, -48000.0}) {
+        EXPECT_FALSE(driver.unit().outputBus().setFormat({rate, 2})) << rate;
+    }
+    EXPECT_EQ(driver.unit().outputBus().format().sampleRate, 48000.0);
+    driver.makeRenderBlock();
+    EXPECT_EQ(noteOffs(driver.stop()).size(), 1u);
 }
 
 TEST_F(RenderPath, DisablingSilencesAndClearsThePlayhead) {

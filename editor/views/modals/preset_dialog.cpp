@@ -1,7 +1,7 @@
 #include "editor/views/modals/preset_dialog.h"
 
 #include "editor/library/preset_library.h"
-#include "editor/library/unicode_text.h"
+#include "editor/library/preset_names.h"
 #include "editor/store/sequencer_store.h"
 #include "editor/views/shell/editor_services.h"
 #include "editor/views/modals/preset_dialog_header.h"
@@ -31,23 +31,14 @@ View column(PresetDialogColumnHeader header, ui::Views rows) {
         .frame({.maxWidth = ui::infinity, .maxHeight = ui::infinity, .alignment = ui::unit::top});
 }
 
-// The one row highlighted: names are compared ignoring case, as the library looks them up, so of
-// two names that differ only in case the first (the one a lookup finds) is lit.
+// The one row highlighted: the file the library resolves the selected name to, so of two names
+// that differ only in case the one named exactly is lit.
 std::optional<std::string> highlightedFile(const std::vector<PresetDialogFileEntry>& files, const std::optional<std::string>& selected) {
     if (!selected) return std::nullopt;
-    const auto it = std::find_if(files.begin(), files.end(),
-                                 [&](const PresetDialogFileEntry& file) { return library::equalIgnoringCase(file.name, *selected); });
-    return it == files.end() ? std::nullopt : std::optional<std::string>(it->name);
-}
-
-// A row whose name an earlier row already has in another letter case: the library finds that earlier
-// file for it, so its delete icon would remove a different file than the one it shows.
-bool isShadowedByCaseTwin(const std::vector<PresetDialogFileEntry>& files, const PresetDialogFileEntry& file) {
-    for (const PresetDialogFileEntry& earlier : files) {
-        if (&earlier == &file) return false;
-        if (library::equalIgnoringCase(earlier.name, file.name)) return true;
-    }
-    return false;
+    std::vector<std::string> names;
+    for (const PresetDialogFileEntry& file : files) names.push_back(file.name);
+    const auto match = library::matchingName(names, *selected);
+    return match ? std::optional<std::string>(names[*match]) : std::nullopt;
 }
 
 }  // namespace
@@ -92,7 +83,7 @@ View PresetDialog::body(ui::BuildContext& context) const {
     ui::Views fileRows = ui::forEach(files, [](const PresetDialogFileEntry& f) { return f.name; }, [&](const PresetDialogFileEntry& file) {
         return PresetDialogFileRow{.file = file,
                                    .selected = highlighted == file.name,
-                                   .showsDeleteIcon = loading && !isShadowedByCaseTwin(files, file),
+                                   .showsDeleteIcon = loading,
                                    .onTap = [&store, &library, taps, file, &queue = context.mainQueue()] {
                                        taps->tap(store, library, file, queue.clock().nowNanoseconds());
                                    },

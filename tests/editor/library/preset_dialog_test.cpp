@@ -29,6 +29,7 @@ TEST_F(PresetDialog, SavingWritesTheFileAndClosesTheDialog) {
 TEST_F(PresetDialog, SavedNamesAreCleanedBeforeSaving) {
     const std::vector<std::pair<std::string, std::string>> rows{{"default", "Default"}, {" a/b:c ", "a-b-c"}, {"..x", "-.x"},
                                                                 {std::string(40, 'n'), std::string(30, 'n')},
+                                                                {"Deep House Chords Progression 12", "Deep House Chords Progression"},
                                                                 {"\xF0\x9F\x8E\xB9 Keys", "\xF0\x9F\x8E\xB9 Keys"}};
     for (const auto& [typed, saved] : rows) {
         std::filesystem::remove_all(lib.home());
@@ -228,6 +229,70 @@ TEST_F(PresetDialog, OnlyEmptyFoldersOfferDeletionAndHiddenFilesGoWithThem) {
     library->deleteFolderConfirmed("Full");
     EXPECT_EQ(dialog().title, "Delete folder");
     EXPECT_EQ(message(), "Could not delete \"Full\".");
+}
+
+// Names made outside the program (or by earlier versions) with white space at an end are the
+// same names as typed: the file loads, a save of its name asks and replaces that file, and the
+// folder lists, takes and gives up its presets.
+TEST_F(PresetDialog, NamesWithWhiteSpaceAtAnEndReachTheirFilesAndFolders) {
+    TempLibrary::write(lib.home() / "Deep House Chords Progression .json", validPresetJSON(61));
+    TempLibrary::write(lib.home() / "Drums " / "Kick.json", validPresetJSON(62));
+    library->presentPresetDialog(store::PresetDialogMode::load);
+    library->loadPresetFromDialog("Deep House Chords Progression ");
+    EXPECT_FALSE(store->dialog.get().has_value());
+    EXPECT_EQ(store->preset->swingPercent, 61);
+
+    savePresetAs("Deep House Chords Progression 12");
+    EXPECT_EQ(message(), "Overwrite preset \"Deep House Chords Progression\" ?");
+    confirm();
+    EXPECT_EQ(TempLibrary::entries(lib.home()), (Names{"Deep House Chords Progression.json", "Drums "}));
+
+    library->presentPresetDialog(store::PresetDialogMode::save);
+    library->selectPresetDialogFolder("Drums ");
+    EXPECT_EQ(fileRows(), (Names{"Kick"}));
+    savePresetAs("Snare");
+    EXPECT_EQ(TempLibrary::entries(lib.home() / "Drums "), (Names{"Kick.json", "Snare.json"}));
+    library->createFolderConfirmed("drums");
+    EXPECT_EQ(message(), "already exists");
+    for (const char* name : {"Kick", "Snare"}) ASSERT_TRUE(deletePresetFile(name, "Drums "));
+    library->deleteFolderConfirmed("Drums ");
+    EXPECT_EQ(presetFolderEntries(), Names{});
+}
+
+// Files or folders whose names differ only in case or escaping come from copying presets in:
+// each row reaches its own, and saving over one leaves its twin as it was.
+TEST_F(PresetDialog, TwinsInCaseOrEscapingEachKeepTheirOwnFile) {
+    const struct {
+        std::string file, twin, saved;
+    } rows[] = {{"bass.json", "Bass.json", "bass"}, {"Bass.json", "bass.json", "Bass"},
+                {"%3F.json", "?.json", "?"}, {"PAD.json", "Pad.json", "pad"}};
+    for (const auto& r : rows) {
+        std::filesystem::remove_all(lib.home());
+        TempLibrary::write(lib.home() / r.file, validPresetJSON(61));
+        TempLibrary::write(lib.home() / r.twin, validPresetJSON(62));
+        library->presentPresetDialog(store::PresetDialogMode::load);
+        library->loadPresetFromDialog(r.saved);
+        EXPECT_EQ(store->preset->swingPercent, 61) << r.saved;
+        setSwing(70);
+        savePresetAs(r.saved);
+        confirm();
+        EXPECT_EQ(model::PresetParser::parse(TempLibrary::read(lib.home() / r.twin)).swingPercent, 62) << r.saved;
+        EXPECT_EQ(TempLibrary::entries(lib.home()).size(), 2u) << r.saved;
+    }
+}
+
+TEST_F(PresetDialog, FoldersThatDifferOnlyInCaseEachListAndTakeTheirOwnPresets) {
+    TempLibrary::write(lib.home() / "Drums" / "Kick.json", validPresetJSON(61));
+    TempLibrary::write(lib.home() / "drums" / "Snare.json", validPresetJSON(62));
+    library->presentPresetDialog(store::PresetDialogMode::save);
+    library->selectPresetDialogFolder("drums");
+    EXPECT_EQ(fileRows(), (Names{"Snare"}));
+    savePresetAs("Hat");
+    EXPECT_EQ(TempLibrary::entries(lib.home() / "drums"), (Names{"Hat.json", "Snare.json"}));
+    library->presentPresetDialog(store::PresetDialogMode::load);
+    EXPECT_EQ(store->presetDialogFolderID.get(), "drums");
+    library->selectPresetDialogFolder("Drums");
+    EXPECT_EQ(fileRows(), (Names{"Kick"}));
 }
 
 TEST_F(PresetDialog, AnsweringAfterTheLibraryIsGoneDoesNothing) {

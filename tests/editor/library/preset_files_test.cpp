@@ -57,7 +57,8 @@ TEST_F(PresetFiles, FolderEntriesAreDecodedAndSortedIgnoringCase) {
     TempLibrary::write(lib.home() / "file.json", "{}");
     EXPECT_EQ(presetFolderEntries(), (Names{"Alpha", "beta / gamma", "zeta"}));
     EXPECT_TRUE(presetFolderNameExists("ALPHA"));
-    EXPECT_FALSE(presetFolderNameExists(" Alpha"));
+    EXPECT_TRUE(presetFolderNameExists(" Alpha"));
+    EXPECT_FALSE(presetFolderNameExists("Alph"));
 }
 
 TEST_F(PresetFiles, LookupIgnoresCaseAndSurroundingSpace) {
@@ -72,12 +73,13 @@ TEST_F(PresetFiles, LookupIgnoresCaseAndSurroundingSpace) {
     EXPECT_EQ(totalPresetCount(), 2);
 }
 
-TEST_F(PresetFiles, TwoFilesDifferingInCaseAnswerTheFirstInSortOrder) {
+// A name that is one of the twins exactly answers that twin; any other answers the first in sort order.
+TEST_F(PresetFiles, TwoFilesDifferingInCaseAnswerTheExactOneElseTheFirstInSortOrder) {
     TempLibrary::write(lib.home() / "pad.json", "lower");
     TempLibrary::write(lib.home() / "Pad.json", "upper");
-    const auto first = listPresetFiles(lib.home()).front();
-    EXPECT_EQ(existingPresetFileURL("PAD", std::nullopt), first);
-    EXPECT_EQ(existingPresetFileURL("PAD", std::nullopt), existingPresetFileURL("pad", std::nullopt));
+    EXPECT_EQ(existingPresetFileURL("PAD", std::nullopt), listPresetFiles(lib.home()).front());
+    EXPECT_EQ(existingPresetFileURL("pad", std::nullopt), lib.home() / "pad.json");
+    EXPECT_EQ(existingPresetFileName(" Pad", std::nullopt), "Pad");
 }
 
 TEST_F(PresetFiles, FolderLookupNeverCreatesWithoutAsking) {

@@ -67,6 +67,18 @@ TEST_F(PresetImport, OneFileKeepsItsBytesAndGetsAdjustedNamesOnRepeat) {
     EXPECT_EQ(importPresetFromFile(outside("   .json")).name, "Imported preset");
 }
 
+// A long name cut where a space falls is trimmed again; a file an earlier version kept under such an
+// unclean name is the same name, so an import is renamed around it and never replaces it.
+TEST_F(PresetImport, LongNamesAreCleanAfterTheCutAndNeverReplaceUncleanOnes) {
+    const auto file = outside("Deep House Chords Progression 12.json");
+    TempLibrary::write(file, validPresetJSON(61));
+    EXPECT_EQ(importPresetFromFile(file), (ImportedPreset{"Deep House Chords Progression", false}));
+    std::filesystem::rename(lib.home() / "Deep House Chords Progression.json", lib.home() / "Deep House Chords Progression .json");
+    EXPECT_EQ(importPresetFromFile(file), (ImportedPreset{"Deep House Chords P (imported)", true}));
+    EXPECT_EQ(TempLibrary::entries(lib.home()),
+              (Names{"Deep House Chords P %28imported%29.json", "Deep House Chords Progression .json"}));
+}
+
 // Archives from other systems hold names in Latin-1: the imported name is valid text, and
 // a second, different preset of the same file name is renamed, never written over the first.
 TEST_F(PresetImport, NamesThatAreNotUTF8BecomeValidNamesAndNeverReplaceAPreset) {

@@ -208,18 +208,22 @@ TEST_F(PresetDialogTest, NamesFromDiskShowAsPlainTextAndCaseTwinsLightOnce) {
     ASSERT_TRUE(harness->exists("presetDialog.file.Pad"));
     ASSERT_TRUE(harness->exists("presetDialog.file.pad"));
     ASSERT_TRUE(harness->exists("presetDialog.file.Caf\xC3\xA9"));  // read as Latin-1: "Café"
-    // Deleting the second twin would remove the first one's file: only the first can be deleted.
+    // Each twin's delete removes its own file.
     EXPECT_TRUE(harness->exists("presetDialog.deleteFile.Pad"));
-    EXPECT_FALSE(harness->exists("presetDialog.deleteFile.pad"));
-    // The highlighted row is the one the library resolves the name to: the first of the twins.
-    store.presetDialogSelectedFile.set("PAD");
-    harness->update();
+    EXPECT_TRUE(harness->exists("presetDialog.deleteFile.pad"));
+    // The highlighted row is the one the library resolves the name to: the twin named exactly, else
+    // the first.
     const auto lit = [this](const std::string& name) {
         const ui::Rect row = harness->frame("presetDialog.file." + name);
         const ui::Color c = harness->render().pixel(static_cast<int>(row.x + 4), static_cast<int>(row.midY()));
         return c.blue > 0.3;  // the accent fill, not the dark panel
     };
-    EXPECT_NE(lit("Pad"), lit("pad"));
+    for (const auto& [selected, first] : {std::pair{"pad", false}, std::pair{"PAD", true}}) {
+        store.presetDialogSelectedFile.set(selected);
+        harness->update();
+        EXPECT_EQ(lit("Pad"), first) << selected;
+        EXPECT_EQ(lit("pad"), !first) << selected;
+    }
     expectMatchesGolden(harness->render(), "preset_dialog_disk_names");
 }
 
