@@ -96,7 +96,9 @@ void renderStopped(SequencerEngine& engine) noexcept {
 
 void renderPlaying(SequencerEngine& engine, double tempo, double position, double blockLength, double sampleRate,
                    double barLength) noexcept {
-    const bool usable = std::isfinite(tempo) && tempo > 0.0 && std::isfinite(position) && std::isfinite(blockLength);
+    // The window's end must be a number too: near the largest double, position + length is not.
+    const bool usable = std::isfinite(tempo) && tempo > 0.0 && std::isfinite(position) && std::isfinite(blockLength) &&
+                        std::isfinite(position + blockLength);
     if (!engine.enabled.load(std::memory_order_acquire) || !usable) {
         renderStopped(engine);
         return;

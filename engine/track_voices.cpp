@@ -198,17 +198,23 @@ void emitTrackEventsInOrder(const StepScratch& scratch, VoiceBank& voices, Engin
     const std::int32_t markers = std::clamp(scratch.markerCount, 0, kMaxMuteMarkers);
     const std::int32_t changes = std::clamp(scratch.ccCount, 0, kMaxScheduledCCs);
     const std::int32_t steps = std::clamp(scratch.stepCount, 0, kMaxScheduledSteps);
-    constexpr double kNone = 1e300;
+    // Ends when every list is used up, whatever the times: an item only loses to an earlier one
+    // that is left, so times beyond any sentinel, or not a number, are still each taken once.
     while (marker < markers || change < changes || step < steps) {
-        const double markerTime = marker < markers ? scratch.markers[marker].time : kNone;
-        const double changeTime = change < changes ? scratch.ccs[change].time : kNone;
-        const double stepTime = step < steps ? scratch.steps[step].time : kNone;
-        if (marker < markers && markerTime <= changeTime && markerTime <= stepTime) {
-            const MuteMarker& m = scratch.markers[marker++];
-            const double t = m.time + delay;
-            flushDueTrackNotes(voices, m.track, events, t, -1e300);
-            releaseTrackNotes(voices, m.track, events, t);
-        } else if (change < changes && changeTime <= stepTime) {
+        const bool changeLeft = change < changes, stepLeft = step < steps;
+        const double changeTime = changeLeft ? scratch.ccs[change].time : 0.0;
+        const double stepTime = stepLeft ? scratch.steps[step].time : 0.0;
+        if (marker < markers) {
+            const double markerTime = scratch.markers[marker].time;
+            if (!(changeLeft && changeTime < markerTime) && !(stepLeft && stepTime < markerTime)) {
+                const MuteMarker& m = scratch.markers[marker++];
+                const double t = m.time + delay;
+                flushDueTrackNotes(voices, m.track, events, t, -1e300);
+                releaseTrackNotes(voices, m.track, events, t);
+                continue;
+            }
+        }
+        if (changeLeft && !(stepLeft && stepTime < changeTime)) {
             const ScheduledCC& c = scratch.ccs[change++];
             const double t = c.time + delay;
             flushDueTrackNotes(voices, c.track, events, t, -1e300);
