@@ -96,14 +96,18 @@ void releaseTrackNotes(VoiceBank& voices, std::int32_t track, EngineEventBuffer&
     }
 }
 
-void flushDueTrackNotes(VoiceBank& voices, std::int32_t track, EngineEventBuffer& events, double limit,
-                        double floor) noexcept {
+namespace {
+
+// Sends what `due` accepts among the held release, the overlap release and the scheduled change,
+// earliest first (on equal times in that order), stamped no earlier than `floor`.
+template <typename Due>
+void flushDue(VoiceBank& voices, std::int32_t track, EngineEventBuffer& events, double floor, Due due) {
     if (!validTrack(track)) return;
     TrackVoiceState& v = voices.voices[track];
     for (int round = 0; round < 3; ++round) {
-        const bool held = v.releaseScheduled && v.releaseTime <= limit;
-        const bool overlap = v.overlapPending && v.overlapTime <= limit;
-        const bool change = v.ccPending && v.ccTime <= limit;
+        const bool held = v.releaseScheduled && due(v.releaseTime);
+        const bool overlap = v.overlapPending && due(v.overlapTime);
+        const bool change = v.ccPending && due(v.ccTime);
         if (held && (!overlap || v.releaseTime <= v.overlapTime) && (!change || v.releaseTime <= v.ccTime)) {
             releaseHeld(v, track, events, std::max(v.releaseTime, floor));
         } else if (overlap && (!change || v.overlapTime <= v.ccTime)) {
@@ -114,6 +118,17 @@ void flushDueTrackNotes(VoiceBank& voices, std::int32_t track, EngineEventBuffer
             return;
         }
     }
+}
+
+}  // namespace
+
+void flushDueTrackNotes(VoiceBank& voices, std::int32_t track, EngineEventBuffer& events, double limit,
+                        double floor) noexcept {
+    flushDue(voices, track, events, floor, [limit](double time) { return time <= limit; });
+}
+
+void flushTrackNotesDueBefore(VoiceBank& voices, std::int32_t track, EngineEventBuffer& events, double end) noexcept {
+    flushDue(voices, track, events, -1e300, [end](double time) { return time < end; });
 }
 
 void playScheduledStep(VoiceBank& voices, const ScheduledStep& step, EngineEventBuffer& events) noexcept {
