@@ -53,6 +53,26 @@ bool commitLaunch(SequencerEngine& engine, PendingLaunch& launch, const CommitRu
     return true;
 }
 
+// The configuration in play moves into the timeline's own storage; a staged pointer to it follows.
+void copyPlayingIntoTimeline(SequencerEngine& engine) {
+    PlaybackTimeline& timeline = engine.timeline;
+    if (!timeline.playingSource) return;
+    if (engine.stagedSource == timeline.playingSource) engine.stagedSource = &timeline.playing;
+    timeline.playing = *timeline.playingSource;
+    timeline.playingSource = nullptr;
+    engine.publishedSnapshots.hold(nullptr);
+}
+
+// Takes the newest launch into `pending`. A committed launch still playing from `pending` moves
+// into the timeline first, unless the new launch takes over in this very block.
+void takeLaunchInto(SequencerEngine& engine, LaunchQueue& queue, std::uint64_t& lastSeen, PendingLaunch& pending,
+                    const CommitRule& rule) {
+    takeLaunch(queue, lastSeen, pending, [&](const PendingLaunch& launch) {
+        if (&pending.snapshot == engine.timeline.playingSource && !rule.due(launch.targetBeat))
+            copyPlayingIntoTimeline(engine);
+    });
+}
+
 void restartGrid(SequencerEngine& engine, double position, double bar) {
     releaseAllTracks(engine, position);
     engine.timeline.gridAnchor = gridAnchorNear(position, bar);
@@ -106,10 +126,6 @@ void renderPlaying(SequencerEngine& engine, double tempo, double position, doubl
     const double bar = (barLength > 0.0 && std::isfinite(barLength)) ? barLength : 4.0;
     PlaybackTimeline& timeline = engine.timeline;
 
-    takeLaunch(engine.sceneQueue, engine.lastSeenSceneGeneration, engine.pendingScene);
-    takeLaunch(engine.patternQueue, engine.lastSeenPatternGeneration, engine.pendingPattern);
-    double resyncBeat = resyncBeatFor(engine, position, bar);
-
     RenderContext context{};
     double maxDelay = 0.0;
     for (int t = 0; t < kTrackCount; ++t) {
@@ -118,6 +134,10 @@ void renderPlaying(SequencerEngine& engine, double tempo, double position, doubl
     }
     const bool jumpedBack = engine.hasPreviousWindow && position + kJoinTolerance < engine.previousWindowEnd;
     const CommitRule rule = commitRuleFor(position, maxDelay, jumpedBack, engine.previousWindowEnd, bar);
+
+    takeLaunchInto(engine, engine.sceneQueue, engine.lastSeenSceneGeneration, engine.pendingScene, rule);
+    takeLaunchInto(engine, engine.patternQueue, engine.lastSeenPatternGeneration, engine.pendingPattern, rule);
+    double resyncBeat = resyncBeatFor(engine, position, bar);
 
     bool configChanged = !engine.anchorInitialised;
     if (commitLaunch(engine, engine.pendingScene, rule)) configChanged = true;
@@ -138,7 +158,13 @@ void renderPlaying(SequencerEngine& engine, double tempo, double position, doubl
         }
     }
 
+    const EngineSnapshot* playedBefore = &playingSnapshot(timeline);
     retireTimedChanges(timeline, position - kRetireMargin - maxDelay);
+    if (&playingSnapshot(timeline) != playedBefore) {
+        // A retired launch now plays from the timeline: what was staged as "the one in play" follows it.
+        if (engine.stagedSource == playedBefore) engine.stagedSource = &timeline.playing;
+        engine.publishedSnapshots.hold(nullptr);
+    }
     // A fired resync always leaves its bar as the anchor, even when its timed change was not
     // old enough to retire above and the apply below drops it.
     if (resyncFired && !hardResync && resyncBeat > timeline.gridAnchor) timeline.gridAnchor = resyncBeat;
@@ -188,9 +214,19 @@ void renderPlaying(SequencerEngine& engine, double tempo, double position, doubl
 
 void applyStagedSnapshot(SequencerEngine& engine, bool resyncPending, double resyncBeat) noexcept {
     PlaybackTimeline& timeline = engine.timeline;
-    if (engine.stagedSource != &timeline.playing) {
-        timeline.playing = *engine.stagedSource;
-        engine.stagedSource = &timeline.playing;
+    const EngineSnapshot* source = engine.stagedSource;
+    if (source != &playingSnapshot(timeline)) {
+        // A taken slot (then held) or a committed launch plays where it lies; only the rest is copied.
+        const bool inPlace = engine.publishedSnapshots.owns(source) || source == &engine.pendingScene.snapshot ||
+                             source == &engine.pendingPattern.snapshot;
+        if (inPlace) {
+            timeline.playingSource = source;
+        } else {
+            timeline.playing = *source;
+            timeline.playingSource = nullptr;
+        }
+        engine.publishedSnapshots.hold(timeline.playingSource);
+        engine.stagedSource = &playingSnapshot(timeline);
     }
     timeline.timedChangeCount = 0;
     if (!engine.anchorInitialised) {

@@ -21,8 +21,17 @@ void invalidateLaunch(PendingLaunch& launch) noexcept;
 
 // Publishes "no launch"; cheap enough for the audio thread (no snapshot copy).
 void publishInvalidLaunch(LaunchQueue& queue) noexcept;
-// Audio thread: takes the newest launch published since `lastSeen` into `pending`.
-bool takeLaunch(LaunchQueue& queue, std::uint64_t& lastSeen, PendingLaunch& pending) noexcept;
+// Audio thread: takes the newest launch published since `lastSeen` into `pending`;
+// `beforeReplacing`(launch) runs just before a valid launch overwrites it.
+template <typename BeforeReplacing>
+bool takeLaunch(LaunchQueue& queue, std::uint64_t& lastSeen, PendingLaunch& pending,
+                BeforeReplacing&& beforeReplacing) noexcept {
+    return queue.take(lastSeen, [&](const PendingLaunch& launch) {
+        if (!launch.valid) return invalidateLaunch(pending);
+        beforeReplacing(launch);
+        pending = launch;
+    });
+}
 
 // Tracks (below the track count) that have no GATE step on in their GATE length, or, with an
 // empty pool, no FIX step in their NOTES length: their notes end when the launch takes over.
