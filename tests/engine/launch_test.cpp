@@ -103,6 +103,16 @@ TEST_F(Launches, HostLoopBeforeTheTargetCommitsInTheLoopingBlock) {
     EXPECT_DOUBLE_EQ(firstNoteTime(events, 0, 64), 4.0);
 }
 
+TEST_F(Launches, ALaunchInPlayKeepsPlayingWhileTheNextOneWaits) {
+    playFrom(scene({0}), 6.0);
+    launchScene(scene({2}), 8.0);
+    driver.playUntil(6.1, 9.0);
+    launchScene(scene({4}), 12.0);
+    const auto events = driver.playUntil(9.1, 12.5);
+    EXPECT_TRUE(playsAfter(events, 0, 64, 11.75));
+    EXPECT_DOUBLE_EQ(firstNoteTime(events, 0, 67), 12.0);
+}
+
 TEST_F(Launches, PatternLaunchReleasesOnlyItsTrack) {
     playFrom(scene({0, 1, 2}, 1), 6.0);
     ConfigBuilder next = scene({0, 1, 2}, 1);
