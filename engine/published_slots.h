@@ -76,13 +76,16 @@ struct PublishedSlots {
         return false;  // the writer kept publishing; the next block takes the newest
     }
 
-    bool owns(const T* value) const noexcept { return value >= slots && value < slots + N; }
-
-    // Reader: keeps the slot of `value`, the one it read last, from writers until it holds
-    // another or lets go; `value` outside the slots lets go.
-    void hold(const T* value) noexcept {
-        heldIndex.store(owns(value) ? static_cast<std::int32_t>(value - slots) : -1, std::memory_order_seq_cst);
+    // The slot that `address` (of a value or of a part of one) lies in, or -1.
+    std::int32_t slotOf(const void* address) const noexcept {
+        const auto at = reinterpret_cast<std::uintptr_t>(address);
+        const auto first = reinterpret_cast<std::uintptr_t>(slots);
+        return at >= first && at < first + sizeof slots ? static_cast<std::int32_t>((at - first) / sizeof(T)) : -1;
     }
+
+    // Reader: keeps the slot that `address` lies in, the one it read last, from writers until
+    // it holds another or lets go; an address outside the slots lets go.
+    void hold(const void* address) noexcept { heldIndex.store(slotOf(address), std::memory_order_seq_cst); }
 };
 
 }  // namespace pulvan::engine
