@@ -1,6 +1,5 @@
 #pragma once
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 
 #include "engine/engine_snapshot.h"
@@ -42,7 +41,8 @@ inline std::int64_t floorToIndex(double value) noexcept {
     constexpr double kLimit = 4611686018427387904.0;  // 2^62
     if (!(value > -kLimit)) return -kIndexLimit;  // NaN too
     if (value >= kLimit) return kIndexLimit;
-    return static_cast<std::int64_t>(std::floor(value));
+    const auto truncated = static_cast<std::int64_t>(value);  // exact: within 2^62, and whole above 2^53
+    return static_cast<double>(truncated) > value ? truncated - 1 : truncated;
 }
 
 // a - b for step or bar numbers, saturated at ±kIndexLimit like floorToIndex.
