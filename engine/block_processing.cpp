@@ -46,11 +46,37 @@ double resyncBeatFor(SequencerEngine& engine, double position, double bar) {
     return bar * static_cast<double>(resyncBar);
 }
 
-bool commitLaunch(SequencerEngine& engine, PendingLaunch& launch, const CommitRule& rule) {
+// `inSlot`: where the launch's snapshot lies when it was taken due and left in its queue slot.
+bool commitLaunch(SequencerEngine& engine, PendingLaunch& launch, const CommitRule& rule, const EngineSnapshot* inSlot) {
     if (!launch.valid || !rule.due(launch.targetBeat)) return false;
-    engine.stagedSource = &launch.snapshot;  // applied in this block, before any take replaces it
+    engine.stagedSource = inSlot ? inSlot : &launch.snapshot;  // applied in this block, before any take replaces it
     invalidateLaunch(launch);
     return true;
+}
+
+// Keeps the slot the configuration in play lies in, if any, from its writers; lets go of the rest.
+void holdPlaying(SequencerEngine& engine) {
+    const EngineSnapshot* playing = engine.timeline.playingSource;
+    engine.publishedSnapshots.hold(playing);
+    engine.sceneQueue.hold(playing);
+    engine.patternQueue.hold(playing);
+}
+
+// Takes the newest launch into `pending`; see takeLaunch for the result. A launch due in this
+// very block stays in its slot, spared a copy. A committed launch still playing from `pending`
+// moves into the timeline first, unless the new launch takes over in this block.
+const EngineSnapshot* takeLaunchInto(SequencerEngine& engine, LaunchQueue& queue, std::uint64_t& lastSeen,
+                                     PendingLaunch& pending, const CommitRule& rule) {
+    return takeLaunch(queue, lastSeen, pending, [&](const PendingLaunch& launch) {
+        if (rule.due(launch.targetBeat)) return true;
+        PlaybackTimeline& timeline = engine.timeline;
+        if (&pending.snapshot == timeline.playingSource) {
+            if (engine.stagedSource == timeline.playingSource) engine.stagedSource = &timeline.playing;
+            timeline.playing = *timeline.playingSource;
+            timeline.playingSource = nullptr;
+        }
+        return false;
+    });
 }
 
 void restartGrid(SequencerEngine& engine, double position, double bar) {
@@ -96,17 +122,15 @@ void renderStopped(SequencerEngine& engine) noexcept {
 
 void renderPlaying(SequencerEngine& engine, double tempo, double position, double blockLength, double sampleRate,
                    double barLength) noexcept {
-    const bool usable = std::isfinite(tempo) && tempo > 0.0 && std::isfinite(position) && std::isfinite(blockLength);
+    // The window's end must be a number too: near the largest double, position + length is not.
+    const bool usable = std::isfinite(tempo) && tempo > 0.0 && std::isfinite(position) && std::isfinite(blockLength) &&
+                        std::isfinite(position + blockLength);
     if (!engine.enabled.load(std::memory_order_acquire) || !usable) {
         renderStopped(engine);
         return;
     }
     const double bar = (barLength > 0.0 && std::isfinite(barLength)) ? barLength : 4.0;
     PlaybackTimeline& timeline = engine.timeline;
-
-    takeLaunch(engine.sceneQueue, engine.lastSeenSceneGeneration, engine.pendingScene);
-    takeLaunch(engine.patternQueue, engine.lastSeenPatternGeneration, engine.pendingPattern);
-    double resyncBeat = resyncBeatFor(engine, position, bar);
 
     RenderContext context{};
     double maxDelay = 0.0;
@@ -117,9 +141,15 @@ void renderPlaying(SequencerEngine& engine, double tempo, double position, doubl
     const bool jumpedBack = engine.hasPreviousWindow && position + kJoinTolerance < engine.previousWindowEnd;
     const CommitRule rule = commitRuleFor(position, maxDelay, jumpedBack, engine.previousWindowEnd, bar);
 
+    const EngineSnapshot* sceneInSlot =
+        takeLaunchInto(engine, engine.sceneQueue, engine.lastSeenSceneGeneration, engine.pendingScene, rule);
+    const EngineSnapshot* patternInSlot =
+        takeLaunchInto(engine, engine.patternQueue, engine.lastSeenPatternGeneration, engine.pendingPattern, rule);
+    double resyncBeat = resyncBeatFor(engine, position, bar);
+
     bool configChanged = !engine.anchorInitialised;
-    if (commitLaunch(engine, engine.pendingScene, rule)) configChanged = true;
-    if (commitLaunch(engine, engine.pendingPattern, rule)) configChanged = true;
+    if (commitLaunch(engine, engine.pendingScene, rule, sceneInSlot)) configChanged = true;
+    if (commitLaunch(engine, engine.pendingPattern, rule, patternInSlot)) configChanged = true;
 
     bool resyncPending = false;
     bool resyncFired = false;
@@ -136,7 +166,13 @@ void renderPlaying(SequencerEngine& engine, double tempo, double position, doubl
         }
     }
 
+    const EngineSnapshot* playedBefore = &playingSnapshot(timeline);
     retireTimedChanges(timeline, position - kRetireMargin - maxDelay);
+    if (&playingSnapshot(timeline) != playedBefore) {
+        // A retired launch now plays from the timeline: what was staged as "the one in play" follows it.
+        if (engine.stagedSource == playedBefore) engine.stagedSource = &timeline.playing;
+        holdPlaying(engine);
+    }
     // A fired resync always leaves its bar as the anchor, even when its timed change was not
     // old enough to retire above and the apply below drops it.
     if (resyncFired && !hardResync && resyncBeat > timeline.gridAnchor) timeline.gridAnchor = resyncBeat;
@@ -186,9 +222,18 @@ void renderPlaying(SequencerEngine& engine, double tempo, double position, doubl
 
 void applyStagedSnapshot(SequencerEngine& engine, bool resyncPending, double resyncBeat) noexcept {
     PlaybackTimeline& timeline = engine.timeline;
-    if (engine.stagedSource != &timeline.playing) {
-        timeline.playing = *engine.stagedSource;
-        engine.stagedSource = &timeline.playing;
+    const EngineSnapshot* source = engine.stagedSource;
+    if (source != &playingSnapshot(timeline)) {
+        // A taken slot (then held) or a committed launch plays where it lies; only the rest is copied.
+        const bool inPlace = source != &engine.staged && source != &timeline.playing;
+        if (inPlace) {
+            timeline.playingSource = source;
+        } else {
+            timeline.playing = *source;
+            timeline.playingSource = nullptr;
+        }
+        holdPlaying(engine);
+        engine.stagedSource = &playingSnapshot(timeline);
     }
     timeline.timedChangeCount = 0;
     if (!engine.anchorInitialised) {

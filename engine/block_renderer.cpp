@@ -1,7 +1,6 @@
 #include "engine/block_renderer.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "engine/step_timing.h"
 
@@ -24,6 +23,14 @@ bool changeReleasesTrack(const TimedChange& change, std::int32_t track) {
     return change.appliesSnapshot && track >= change.snapshot.trackCount;
 }
 
+// One past the highest track that any configuration in force over the window has.
+std::int32_t tracksInPlay(const PlaybackTimeline& timeline, int changes) {
+    std::int32_t count = playingSnapshot(timeline).trackCount;
+    for (int i = 0; i < changes; ++i)
+        if (timeline.timedChanges[i].appliesSnapshot) count = std::max(count, timeline.timedChanges[i].snapshot.trackCount);
+    return std::clamp(count, 0, kTrackCount);
+}
+
 }  // namespace
 
 void renderTrack(const PlaybackTimeline& timeline, VoiceBank& voices, const RenderContext& context,
@@ -31,7 +38,10 @@ void renderTrack(const PlaybackTimeline& timeline, VoiceBank& voices, const Rend
     if (to <= from) return;
     StepScratch scratch;
     const int changes = std::clamp(timeline.timedChangeCount, 0, kMaxTimedChanges);
+    const std::int32_t inPlay = tracksInPlay(timeline, changes);
     for (std::int32_t t = 0; t < kTrackCount; ++t) {
+        // A track no configuration has plays nothing; with nothing owed it has nothing to end either.
+        if (t >= inPlay && isVoiceIdle(voices.voices[t])) continue;
         const double delay = outputDelayQN(context.tempo, context.midiOutOffsetsMs[t]);
         const double start = from - delay;
         const double end = to - delay;
@@ -54,7 +64,7 @@ void renderTrack(const PlaybackTimeline& timeline, VoiceBank& voices, const Rend
         if (end > cur) renderSegment(timeline, voices, context, events, scratch, t, realigned, delay, cur, end);
         // The window is half-open like the steps it plays: a release due exactly at its end
         // belongs to the next block's first sample, not this block's last one.
-        flushDueTrackNotes(voices, t, events, std::nextafter(to, -HUGE_VAL), -1e300);
+        flushTrackNotesDueBefore(voices, t, events, to);
     }
 }
 

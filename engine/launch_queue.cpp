@@ -20,13 +20,6 @@ void invalidateLaunch(PendingLaunch& launch) noexcept {
 
 void publishInvalidLaunch(LaunchQueue& queue) noexcept { queue.publish(invalidateLaunch); }
 
-bool takeLaunch(LaunchQueue& queue, std::uint64_t& lastSeen, PendingLaunch& pending) noexcept {
-    return queue.take(lastSeen, [&pending](const PendingLaunch& launch) {
-        if (launch.valid) pending = launch;
-        else invalidateLaunch(pending);
-    });
-}
-
 std::uint32_t tracksWithNothingToPlay(const EngineSnapshot& snapshot) noexcept {
     std::uint32_t mask = 0;
     const std::int32_t tracks = std::clamp(snapshot.trackCount, 0, kTrackCount);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "engine/lane_position.h"
 #include "engine/step_timing.h"
@@ -13,12 +14,20 @@ struct LanePositions {
     std::int32_t gate, tie, notes, octave, velocity, length, probability, ccA, ccB;
 };
 
+// Lanes of one length stand at one position: each length is worked out once (a smart random
+// position shuffles a whole cycle).
 LanePositions lanePositions(const TrackSnapshot& t, std::int32_t track, std::int64_t globalStep) {
     const std::int32_t direction = (t.direction >= 0 && t.direction <= 5) ? t.direction : 0;
-    auto at = [&](std::int32_t length) { return lanePosition(globalStep, length, direction, track); };
-    return {at(t.lastStep),        at(t.tieLastStep),    at(t.notesLastStep),
-            at(t.octaveLastStep),  at(t.velocityLastStep), at(t.lengthLastStep),
-            at(t.probabilityLastStep), at(t.ccALastStep), at(t.ccBLastStep)};
+    const std::int32_t lengths[] = {t.lastStep,         t.tieLastStep,         t.notesLastStep,
+                                    t.octaveLastStep,   t.velocityLastStep,    t.lengthLastStep,
+                                    t.probabilityLastStep, t.ccALastStep,      t.ccBLastStep};
+    std::int32_t at[std::size(lengths)];
+    for (std::size_t i = 0; i < std::size(lengths); ++i) {
+        std::size_t same = 0;
+        while (lengths[same] != lengths[i]) ++same;
+        at[i] = same < i ? at[same] : lanePosition(globalStep, lengths[i], direction, track);
+    }
+    return {at[0], at[1], at[2], at[3], at[4], at[5], at[6], at[7], at[8]};
 }
 
 void scheduleCC(StepScratch& scratch, double time, std::int32_t track, const TrackSnapshot& t, std::int32_t value,

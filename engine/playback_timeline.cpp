@@ -40,7 +40,10 @@ void retireTimedChanges(PlaybackTimeline& timeline, double upTo) noexcept {
     int retired = 0;
     while (retired < count && timeline.timedChanges[retired].time <= upTo) {
         const TimedChange& change = timeline.timedChanges[retired];
-        if (change.appliesSnapshot) timeline.playing = change.snapshot;
+        if (change.appliesSnapshot) {
+            timeline.playing = change.snapshot;
+            timeline.playingSource = nullptr;
+        }
         if (change.resyncsGrid && change.time > timeline.gridAnchor) timeline.gridAnchor = change.time;
         ++retired;
     }
@@ -50,7 +53,7 @@ void retireTimedChanges(PlaybackTimeline& timeline, double upTo) noexcept {
 }
 
 const EngineSnapshot& snapshotInForce(const PlaybackTimeline& timeline, double at) noexcept {
-    const EngineSnapshot* inForce = &timeline.playing;
+    const EngineSnapshot* inForce = &playingSnapshot(timeline);
     const int count = std::clamp(timeline.timedChangeCount, 0, kMaxTimedChanges);
     for (int i = 0; i < count; ++i) {
         const TimedChange& change = timeline.timedChanges[i];
@@ -69,10 +72,6 @@ double anchorInForce(const PlaybackTimeline& timeline, double at) noexcept {
         if (change.resyncsGrid) anchor = change.time;
     }
     return anchor;
-}
-
-double outputDelayQN(double tempo, std::int32_t offsetMs) noexcept {
-    return tempo / 60000.0 * std::clamp(offsetMs, -200, 200);
 }
 
 }  // namespace pulvan::engine

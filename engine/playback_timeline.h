@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
 
 #include "engine/engine_snapshot.h"
@@ -22,7 +23,14 @@ struct PlaybackTimeline {
     double gridAnchor;  // global step 0 is the first grid step at or after it
     std::int32_t timedChangeCount;
     TimedChange timedChanges[kMaxTimedChanges];
+    // When set, the configuration in force is read from here instead of `playing`: storage its
+    // owner keeps unchanged while it plays, spared a whole-snapshot copy.
+    const EngineSnapshot* playingSource = nullptr;
 };
+
+inline const EngineSnapshot& playingSnapshot(const PlaybackTimeline& timeline) noexcept {
+    return timeline.playingSource ? *timeline.playingSource : timeline.playing;
+}
 
 // Per-block input of renderTrack.
 struct RenderContext {
@@ -64,6 +72,8 @@ const EngineSnapshot& snapshotInForce(const PlaybackTimeline& timeline, double a
 double anchorInForce(const PlaybackTimeline& timeline, double at) noexcept;
 
 // Delay in quarter notes of a MIDI-out offset (clamped to +-200 ms) at a tempo.
-double outputDelayQN(double tempo, std::int32_t offsetMs) noexcept;
+inline double outputDelayQN(double tempo, std::int32_t offsetMs) noexcept {
+    return tempo / 60000.0 * std::clamp(offsetMs, -200, 200);
+}
 
 }  // namespace pulvan::engine

@@ -6,10 +6,12 @@ namespace pulvan::engine {
 
 // Lock-free hand-over of whole values from writers to one reader through N slots.
 // A writer reserves a slot with a compare-and-exchange, so two writers (the editor and the
-// audio thread) never fill the same one, and skips the published slot and the slot the reader
-// announced. The reader announces a slot and then checks that it is still the published one,
-// so a copy in progress can never be overwritten. Nobody blocks: with N >= 3 and at most N - 2
-// writers some slot is always free (two excluded, one per other writer reserved).
+// audio thread) never fill the same one, and skips the published slot, the slot the reader
+// announced and the slot the reader holds. The reader announces a slot and then checks that it
+// is still the published one, so a copy in progress can never be overwritten; it may hold the
+// slot it read to keep using the value in place after later takes. Nobody blocks: with N >= 3
+// and at most N - 2 writers some slot is always free (two excluded, one per other writer
+// reserved); a reader that holds excludes one more, so it needs N >= 4 and N - 3 writers.
 template <typename T, int N>
 struct PublishedSlots {
     static_assert(N >= 3, "a writer needs a free slot besides the published and the reading one");
@@ -17,6 +19,7 @@ struct PublishedSlots {
     T slots[N];
     std::atomic<std::int32_t> publishedIndex{-1};
     std::atomic<std::int32_t> readingIndex{-1};
+    std::atomic<std::int32_t> heldIndex{-1};
     std::atomic<std::uint32_t> writeCounter{0};
     std::atomic<std::uint64_t> generation{0};
     std::atomic<std::uint32_t> reservedMask{0};
@@ -35,9 +38,11 @@ struct PublishedSlots {
             if (reservedMask.fetch_or(bit, std::memory_order_seq_cst) & bit) continue;
             // Published first, then reading: nobody can publish a slot we hold, so a reader
             // whose recheck still finds this slot published announced it before we look at
-            // `readingIndex`, and we see that announcement.
+            // `readingIndex`, and we see that announcement. Reading before held: the reader
+            // holds a slot while it still reads it, before it announces another.
             const bool published = candidate == publishedIndex.load(std::memory_order_seq_cst);
-            if (published || candidate == readingIndex.load(std::memory_order_seq_cst)) {
+            const bool reading = candidate == readingIndex.load(std::memory_order_seq_cst);
+            if (published || reading || candidate == heldIndex.load(std::memory_order_seq_cst)) {
                 reservedMask.fetch_and(~bit, std::memory_order_seq_cst);
                 continue;
             }
@@ -70,6 +75,17 @@ struct PublishedSlots {
         }
         return false;  // the writer kept publishing; the next block takes the newest
     }
+
+    // The slot that `address` (of a value or of a part of one) lies in, or -1.
+    std::int32_t slotOf(const void* address) const noexcept {
+        const auto at = reinterpret_cast<std::uintptr_t>(address);
+        const auto first = reinterpret_cast<std::uintptr_t>(slots);
+        return at >= first && at < first + sizeof slots ? static_cast<std::int32_t>((at - first) / sizeof(T)) : -1;
+    }
+
+    // Reader: keeps the slot that `address` lies in, the one it read last, from writers until
+    // it holds another or lets go; an address outside the slots lets go.
+    void hold(const void* address) noexcept { heldIndex.store(slotOf(address), std::memory_order_seq_cst); }
 };
 
 }  // namespace pulvan::engine

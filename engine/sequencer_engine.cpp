@@ -88,7 +88,7 @@ const EngineSnapshot& stagedSnapshot(const SequencerEngine& engine) noexcept { r
 void takeNewestSnapshot(SequencerEngine& engine) noexcept {
     // A slot taken by an earlier block and not applied since (the transport was stopped) loses
     // its protection once this take announces another slot, even when the take then fails.
-    if (engine.stagedSource != &engine.staged && engine.stagedSource != &engine.timeline.playing) {
+    if (engine.stagedSource != &engine.staged && engine.stagedSource != &playingSnapshot(engine.timeline)) {
         engine.staged = *engine.stagedSource;
         engine.stagedSource = &engine.staged;
     }

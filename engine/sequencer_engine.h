@@ -31,8 +31,8 @@ struct SequencerEngine {
     VoiceBank voices;
     EngineEventBuffer events;
 
-    // Newest decoded configuration from the editor side.
-    PublishedSlots<EngineSnapshot, 3> publishedSnapshots;
+    // Newest decoded configuration from the editor side; the one in play is held in its slot.
+    PublishedSlots<EngineSnapshot, 4> publishedSnapshots;
     std::uint64_t lastSeenGeneration = 0;  // audio thread
 
     LaunchQueue sceneQueue;
@@ -45,10 +45,12 @@ struct SequencerEngine {
 
     // Audio-thread state.
     // The configuration the next apply installs (the newest taken, or a committed launch) is
-    // handed over by pointer, sparing whole-snapshot copies: within one block it may point into
-    // the configuration slot just taken (kept by the slots' reading index) or at a committed
-    // launch. A taken slot stays valid until the next take moves the reading index, which first
-    // copies an unapplied one into `staged`; a committed launch is applied in its own block.
+    // handed over by pointer, sparing whole-snapshot copies: it may point into the configuration
+    // slot just taken (kept by the slots' reading index) or at a committed launch. A taken slot
+    // stays valid until the next take moves the reading index, which first copies an unapplied
+    // one into `staged`; a committed launch is applied in its own block. The apply plays both
+    // where they lie (the timeline's playingSource): the slot in play stays held, and a launch
+    // in play moves into the timeline before another launch that is not yet due replaces it.
     EngineSnapshot staged;
     const EngineSnapshot* stagedSource = &staged;
     PendingLaunch pendingScene;

@@ -6,11 +6,6 @@
 namespace pulvan::engine {
 namespace {
 
-std::int32_t divisionOf(std::int32_t resolution) {
-    const std::int32_t division = resolution % 100;  // remainder of truncating division
-    return division < 2 ? 1 : division;
-}
-
 bool isDottedOrTriplet(std::int32_t resolution) { return resolution >= 100 && resolution <= 299; }
 
 // Swing reaches back at most this far: a swung step may start after its grid start.
@@ -22,30 +17,10 @@ constexpr std::int64_t kMaxGridStepsPerWindow = 4 * kMaxScheduledSteps;
 
 }  // namespace
 
-std::int64_t floorToIndex(double value) noexcept {
-    constexpr double kLimit = 4611686018427387904.0;  // 2^62
-    if (!(value > -kLimit)) return -kIndexLimit;  // NaN too
-    if (value >= kLimit) return kIndexLimit;
-    return static_cast<std::int64_t>(std::floor(value));
-}
-
-std::int64_t indexDifference(std::int64_t a, std::int64_t b) noexcept {
-    std::int64_t difference = 0;
-    if (__builtin_sub_overflow(a, b, &difference)) return a < b ? -kIndexLimit : kIndexLimit;
-    return std::clamp(difference, -kIndexLimit, kIndexLimit);
-}
-
 double gridAnchorNear(double position, double barLength) noexcept {
     const double q = position / barLength;
     const double nearest = std::floor(q + 0.5) * barLength;
     return std::fabs(position - nearest) <= kJoinTolerance ? nearest : std::floor(q) * barLength;
-}
-
-double stepLength(std::int32_t resolution) noexcept {
-    const double base = 4.0 / divisionOf(resolution);
-    if (resolution >= 100 && resolution <= 199) return base * 1.5;
-    if (resolution >= 200 && resolution <= 299) return base * 2.0 / 3.0;
-    return base;
 }
 
 double swingDelay(const EngineSnapshot& snapshot, std::int32_t resolution, std::int64_t k) noexcept {
@@ -54,10 +29,6 @@ double swingDelay(const EngineSnapshot& snapshot, std::int32_t resolution, std::
     // (32 / division) * k modulo 4, without the product (k may be a saturated index).
     const std::int64_t r = ((32 / division) % 4 * ((k % 4 + 4) % 4)) % 4;
     return r == 2 ? (std::clamp(snapshot.swingPercent, 50, 75) - 50) * 0.005 : 0.0;
-}
-
-std::int64_t globalStepAt(double position, double anchor, double length) noexcept {
-    return indexDifference(floorToIndex(position / length), floorToIndex(anchor / length));
 }
 
 void scheduleTrackSteps(const EngineSnapshot& snapshot, std::int32_t track, bool realigned, StepScratch& scratch,

@@ -96,14 +96,18 @@ void releaseTrackNotes(VoiceBank& voices, std::int32_t track, EngineEventBuffer&
     }
 }
 
-void flushDueTrackNotes(VoiceBank& voices, std::int32_t track, EngineEventBuffer& events, double limit,
-                        double floor) noexcept {
+namespace {
+
+// Sends what `due` accepts among the held release, the overlap release and the scheduled change,
+// earliest first (on equal times in that order), stamped no earlier than `floor`.
+template <typename Due>
+void flushDue(VoiceBank& voices, std::int32_t track, EngineEventBuffer& events, double floor, Due due) {
     if (!validTrack(track)) return;
     TrackVoiceState& v = voices.voices[track];
     for (int round = 0; round < 3; ++round) {
-        const bool held = v.releaseScheduled && v.releaseTime <= limit;
-        const bool overlap = v.overlapPending && v.overlapTime <= limit;
-        const bool change = v.ccPending && v.ccTime <= limit;
+        const bool held = v.releaseScheduled && due(v.releaseTime);
+        const bool overlap = v.overlapPending && due(v.overlapTime);
+        const bool change = v.ccPending && due(v.ccTime);
         if (held && (!overlap || v.releaseTime <= v.overlapTime) && (!change || v.releaseTime <= v.ccTime)) {
             releaseHeld(v, track, events, std::max(v.releaseTime, floor));
         } else if (overlap && (!change || v.overlapTime <= v.ccTime)) {
@@ -114,6 +118,17 @@ void flushDueTrackNotes(VoiceBank& voices, std::int32_t track, EngineEventBuffer
             return;
         }
     }
+}
+
+}  // namespace
+
+void flushDueTrackNotes(VoiceBank& voices, std::int32_t track, EngineEventBuffer& events, double limit,
+                        double floor) noexcept {
+    flushDue(voices, track, events, floor, [limit](double time) { return time <= limit; });
+}
+
+void flushTrackNotesDueBefore(VoiceBank& voices, std::int32_t track, EngineEventBuffer& events, double end) noexcept {
+    flushDue(voices, track, events, -1e300, [end](double time) { return time < end; });
 }
 
 void playScheduledStep(VoiceBank& voices, const ScheduledStep& step, EngineEventBuffer& events) noexcept {
@@ -198,17 +213,23 @@ void emitTrackEventsInOrder(const StepScratch& scratch, VoiceBank& voices, Engin
     const std::int32_t markers = std::clamp(scratch.markerCount, 0, kMaxMuteMarkers);
     const std::int32_t changes = std::clamp(scratch.ccCount, 0, kMaxScheduledCCs);
     const std::int32_t steps = std::clamp(scratch.stepCount, 0, kMaxScheduledSteps);
-    constexpr double kNone = 1e300;
+    // Ends when every list is used up, whatever the times: an item only loses to an earlier one
+    // that is left, so times beyond any sentinel, or not a number, are still each taken once.
     while (marker < markers || change < changes || step < steps) {
-        const double markerTime = marker < markers ? scratch.markers[marker].time : kNone;
-        const double changeTime = change < changes ? scratch.ccs[change].time : kNone;
-        const double stepTime = step < steps ? scratch.steps[step].time : kNone;
-        if (marker < markers && markerTime <= changeTime && markerTime <= stepTime) {
-            const MuteMarker& m = scratch.markers[marker++];
-            const double t = m.time + delay;
-            flushDueTrackNotes(voices, m.track, events, t, -1e300);
-            releaseTrackNotes(voices, m.track, events, t);
-        } else if (change < changes && changeTime <= stepTime) {
+        const bool changeLeft = change < changes, stepLeft = step < steps;
+        const double changeTime = changeLeft ? scratch.ccs[change].time : 0.0;
+        const double stepTime = stepLeft ? scratch.steps[step].time : 0.0;
+        if (marker < markers) {
+            const double markerTime = scratch.markers[marker].time;
+            if (!(changeLeft && changeTime < markerTime) && !(stepLeft && stepTime < markerTime)) {
+                const MuteMarker& m = scratch.markers[marker++];
+                const double t = m.time + delay;
+                flushDueTrackNotes(voices, m.track, events, t, -1e300);
+                releaseTrackNotes(voices, m.track, events, t);
+                continue;
+            }
+        }
+        if (changeLeft && !(stepLeft && stepTime < changeTime)) {
             const ScheduledCC& c = scratch.ccs[change++];
             const double t = c.time + delay;
             flushDueTrackNotes(voices, c.track, events, t, -1e300);

@@ -57,6 +57,14 @@ void releaseTrackNotes(VoiceBank& voices, std::int32_t track, EngineEventBuffer&
 void flushDueTrackNotes(VoiceBank& voices, std::int32_t track, EngineEventBuffer& events, double limit,
                         double floor) noexcept;
 
+// Sends what falls due strictly before `end`, at its own time: the releases of a half-open window.
+void flushTrackNotesDueBefore(VoiceBank& voices, std::int32_t track, EngineEventBuffer& events, double end) noexcept;
+
+// Nothing sounds, nothing is scheduled and no portamento-off change is owed.
+inline bool isVoiceIdle(const TrackVoiceState& v) noexcept {
+    return v.heldCount == 0 && !v.releaseScheduled && !v.overlapPending && !v.ccPending && !v.ccResetPending;
+}
+
 // Turns one track's scratch into events, every time shifted by `delay`.
 void emitTrackEventsInOrder(const StepScratch& scratch, VoiceBank& voices, EngineEventBuffer& events,
                             double delay) noexcept;

@@ -6,17 +6,16 @@
 #include <cstdio>
 #include <string>
 
-#include "bench/engine/block_workloads.h"
+#include "tests/engine/block_workloads.h"
 
 int main() {
-    using namespace pulvan::engine::bench;
+    using namespace pulvan::engine::test;
     if (!RUNNING_ON_VALGRIND) {
         std::fprintf(stderr, "block_costs counts instructions under callgrind: run bench/engine/block_costs.sh\n");
         return 1;
     }
-    constexpr double kMeasuredQN = 16.0;  // a whole cycle of the dense workload's 64-step lanes
     for (const BlockWorkload& workload : blockWorkloads()) {
-        for (int samples : {64, 512, 2048}) {
+        for (int samples : kWorkloadBlockSizes) {
             BlockSetup setup(workload.tempo, samples);
             workload.prepare(setup);
             warmUp(setup, workload);

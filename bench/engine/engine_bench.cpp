@@ -6,22 +6,22 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/batch_timing.h"
-#include "bench/engine/block_workloads.h"
+#include "tests/engine/block_workloads.h"
 #include "engine/config_buffer.h"
 #include "engine/launch_control.h"
 #include "tests/engine/engine_harness.h"
 
 namespace {
 using namespace pulvan::engine;
-using bench::BlockSetup;
-using bench::BlockWorkload;
+using test::BlockSetup;
+using test::BlockWorkload;
 
 constexpr int kBatch = 256;
 
 void runWorkload(benchmark::State& state, const BlockWorkload& workload) {
     BlockSetup setup(workload.tempo, static_cast<int>(state.range(0)));
     workload.prepare(setup);
-    bench::warmUp(setup, workload);
+    test::warmUp(setup, workload);
     const pulvan::bench::BatchTiming timing;
     for (auto _ : state) {
         for (int i = 0; i < kBatch; ++i) {
@@ -33,7 +33,7 @@ void runWorkload(benchmark::State& state, const BlockWorkload& workload) {
 }
 
 const bool registered = [] {
-    for (const BlockWorkload& workload : bench::blockWorkloads()) {
+    for (const BlockWorkload& workload : test::blockWorkloads()) {
         benchmark::RegisterBenchmark(("Blocks/" + workload.name).c_str(), runWorkload, workload)
             ->Arg(64)->Arg(512)->Arg(2048);
     }

@@ -56,6 +56,30 @@ TEST(PublishedSlotsThreads, TwoWritersAndAReaderNeverShareASlot) {
     EXPECT_EQ(seen, 40000u);
 }
 
+// The reader plays the value it took last from its slot while it takes the next one.
+TEST(PublishedSlotsThreads, AHeldValueStaysUntouchedWhileNewerOnesAreTaken) {
+    auto slots = std::make_unique<PublishedSlots<Stamped, 4>>();
+    for (Stamped& s : slots->slots) std::fill(std::begin(s.words), std::end(s.words), 0);
+    std::atomic<bool> done{false};
+    std::thread editor([&] {
+        for (std::uint64_t i = 1; i <= 20000; ++i)
+            slots->publish([&](Stamped& s) { std::fill(std::begin(s.words), std::end(s.words), i); });
+        done = true;
+    });
+    const Stamped* held = nullptr;
+    std::uint64_t heldStamp = 0, seen = 0, overwritten = 0;
+    while (!done.load()) {
+        slots->take(seen, [&](const Stamped& next) {
+            if (held && (!held->whole() || held->words[0] != heldStamp)) ++overwritten;
+            held = &next;
+            heldStamp = next.words[0];
+            slots->hold(held);
+        });
+    }
+    editor.join();
+    EXPECT_EQ(overwritten, 0u);
+}
+
 test::ConfigBuilder stampedConfig(int stamp) {
     test::ConfigBuilder config;
     config.trackCount(stamp % 6 + 1).swing(50 + stamp % 26);

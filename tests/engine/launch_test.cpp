@@ -103,6 +103,26 @@ TEST_F(Launches, HostLoopBeforeTheTargetCommitsInTheLoopingBlock) {
     EXPECT_DOUBLE_EQ(firstNoteTime(events, 0, 64), 4.0);
 }
 
+TEST_F(Launches, ALaunchInPlayKeepsPlayingWhileTheNextOneWaits) {
+    playFrom(scene({0}), 6.0);
+    launchScene(scene({2}), 8.0);
+    driver.playUntil(6.1, 9.0);
+    launchScene(scene({4}), 12.0);
+    const auto events = driver.playUntil(9.1, 12.5);
+    EXPECT_TRUE(playsAfter(events, 0, 64, 11.75));
+    EXPECT_DOUBLE_EQ(firstNoteTime(events, 0, 67), 12.0);
+}
+
+TEST_F(Launches, APatternLaunchCommittedWithTheSceneInOneBlockWins) {
+    playFrom(scene({0}), 6.0);
+    launchScene(scene({2}), 8.0);
+    driver.playUntil(6.1, 8.0);  // the scene is due from the block at 8.1
+    launchPattern(scene({4}), 7.5, 0);
+    const auto events = driver.playUntil(8.1, 9.0);
+    EXPECT_FALSE(playsAfter(events, 0, 64, 8.1));
+    EXPECT_TRUE(playsAfter(events, 0, 67, 8.1));
+}
+
 TEST_F(Launches, PatternLaunchReleasesOnlyItsTrack) {
     playFrom(scene({0, 1, 2}, 1), 6.0);
     ConfigBuilder next = scene({0, 1, 2}, 1);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -120,6 +121,40 @@ INSTANTIATE_TEST_SUITE_P(
                   {{0.0, {60}, 2, 0.249, 0, 65}, {0.25, {62}, 2, 0.499, 0, 65}, {0.5, {64}, 2, 0.749, 0, 65}},
                   true,
                   {{0.225, kCC, 0, 65, 127}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Lists merged by time whatever their times: items beyond any sentinel or not a number are
+// each taken once, and the merge ends.
+struct MergeCase {
+    const char* name;
+    std::vector<double> markers, changes, steps;
+    std::vector<std::pair<int, int>> expected;  // (kind, note or controller value) in order
+};
+
+class MergedLists : public Voices, public ::testing::WithParamInterface<MergeCase> {};
+
+TEST_P(MergedLists, TakeEveryItemOnceAndEnd) {
+    const MergeCase& c = GetParam();
+    auto scratch = std::make_unique<StepScratch>();
+    scratch->clear();
+    for (double t : c.markers) scratch->markers[scratch->markerCount++] = {t, 0};
+    for (double t : c.changes)
+        scratch->ccs[scratch->ccCount] = {t, 0, 0, 7, static_cast<std::uint8_t>(scratch->ccCount)}, ++scratch->ccCount;
+    for (double t : c.steps) scratch->steps[scratch->stepCount++] = scheduled({t, {60}, 0});
+    emitTrackEventsInOrder(*scratch, *voices, *events, 0.0);
+    std::vector<std::pair<int, int>> out;
+    for (const Out& o : drain()) out.emplace_back(o.kind, o.kind == kCC ? o.data2 : o.data1);
+    EXPECT_EQ(out, c.expected);
+}
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+INSTANTIATE_TEST_SUITE_P(
+    Voices, MergedLists,
+    ::testing::Values(MergeCase{"changeBeyondTheLastStep", {}, {2e300}, {1.0}, {{kOn, 60}, {kOff, 60}, {kCC, 0}}},
+                      MergeCase{"markerBeyondEverything", {2e300}, {}, {}, {}},
+                      MergeCase{"changeNotANumber", {}, {kNaN}, {}, {{kCC, 0}}},
+                      MergeCase{"everyListBeyond", {4e300}, {3e300, kNaN}, {2e300}, {{kOn, 60}, {kOff, 60}, {kCC, 0}, {kCC, 1}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Voices, ReleaseSendsNoteOffsThenPortamentoOff) {

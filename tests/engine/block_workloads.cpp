@@ -1,4 +1,4 @@
-#include "bench/engine/block_workloads.h"
+#include "tests/engine/block_workloads.h"
 
 #include "engine/block_processing.h"
 #include "engine/config_buffer.h"
@@ -6,9 +6,8 @@
 #include "engine/launch_control.h"
 #include "tests/engine/engine_harness.h"
 
-namespace pulvan::engine::bench {
+namespace pulvan::engine::test {
 namespace {
-using test::ConfigBuilder;
 namespace layout = config_layout;
 
 constexpr int kWarmUpBlocks = 3000;
@@ -41,11 +40,12 @@ void applyDense(BlockSetup& s) {
 }  // namespace
 
 BlockSetup::BlockSetup(double bpm, int samples)
-    : tempo(bpm), blockQN(blockLengthQN(bpm, samples, kSampleRate)), budgetSeconds(samples / kSampleRate) {}
+    : tempo(bpm), blockQN(blockLengthQN(bpm, samples, kWorkloadSampleRate)), budgetSeconds(samples / kWorkloadSampleRate) {}
 
-void BlockSetup::render() {
+void BlockSetup::render(const EventReader* reader) {
     beginBlock(*engine);
-    renderPlaying(*engine, tempo, position, blockQN, kSampleRate, 4.0);
+    renderPlaying(*engine, tempo, position, blockQN, kWorkloadSampleRate, 4.0);
+    if (reader) (*reader)(engine->events);
     engine->events.clear();
     position += blockQN;
 }
@@ -72,11 +72,11 @@ const std::vector<BlockWorkload>& blockWorkloads() {
     return workloads;
 }
 
-void warmUp(BlockSetup& setup, const BlockWorkload& workload) {
+void warmUp(BlockSetup& setup, const BlockWorkload& workload, const EventReader* reader) {
     for (int i = 0; i < kWarmUpBlocks; ++i) {
         workload.between(setup);
-        setup.render();
+        setup.render(reader);
     }
 }
 
-}  // namespace pulvan::engine::bench
+}  // namespace pulvan::engine::test
