@@ -1,4 +1,4 @@
-#include "tests/audiounit/audio_unit_driver.h"
+#include "tests/support/audio_unit_driver.h"
 
 #include <benchmark/benchmark.h>
 

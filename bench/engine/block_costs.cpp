@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/engine/block_workloads.h"
+#include "tests/support/block_workloads.h"
 
 int main() {
     using namespace pulvan::engine::test;

@@ -6,10 +6,10 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/batch_timing.h"
-#include "tests/engine/block_workloads.h"
+#include "tests/support/block_workloads.h"
 #include "engine/config_buffer.h"
 #include "engine/launch_control.h"
-#include "tests/engine/engine_harness.h"
+#include "tests/support/engine_harness.h"
 
 namespace {
 using namespace pulvan::engine;

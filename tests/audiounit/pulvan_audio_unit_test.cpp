@@ -1,6 +1,6 @@
 #include "audiounit/midi_recorder.h"
 #include "audiounit/registration.h"
-#include "tests/audiounit/audio_unit_driver.h"
+#include "tests/support/audio_unit_driver.h"
 #include "tests/audiounit/midi_file_csv.h"
 
 #include <gtest/gtest.h>

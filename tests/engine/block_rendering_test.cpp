@@ -7,7 +7,7 @@
 
 #include "engine/block_processing.h"
 #include "engine/editor_requests.h"
-#include "tests/engine/engine_harness.h"
+#include "tests/support/engine_harness.h"
 
 namespace pulvan::engine {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "engine/engine_hooks.h"
 #include "engine/sequencer_engine.h"
-#include "tests/engine/engine_harness.h"
+#include "tests/support/engine_harness.h"
 
 namespace pulvan::engine {
 namespace {

@@ -9,7 +9,7 @@
 #include "engine/editor_requests.h"
 #include "engine/launch_control.h"
 #include "engine/published_slots.h"
-#include "tests/engine/engine_harness.h"
+#include "tests/support/engine_harness.h"
 
 namespace pulvan::engine {
 namespace {

@@ -10,7 +10,7 @@
 #include "engine/block_processing.h"
 #include "engine/editor_requests.h"
 #include "engine/step_timing.h"
-#include "tests/engine/engine_harness.h"
+#include "tests/support/engine_harness.h"
 
 namespace pulvan::engine {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/note_generation.h"
-#include "tests/engine/engine_harness.h"
+#include "tests/support/engine_harness.h"
 
 namespace pulvan::engine {
 namespace {

@@ -5,7 +5,7 @@
 #include "engine/block_processing.h"
 #include "engine/editor_requests.h"
 #include "engine/launch_control.h"
-#include "tests/engine/engine_harness.h"
+#include "tests/support/engine_harness.h"
 #include "tests/support/allocation_counter.h"
 
 namespace pulvan::engine {

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "engine/step_timing.h"
-#include "tests/engine/engine_harness.h"
+#include "tests/support/engine_harness.h"
 
 namespace pulvan::engine {
 namespace {

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "tests/engine/block_workloads.h"
+#include "tests/support/block_workloads.h"
 
 namespace pulvan::engine {
 namespace {

@@ -1,10 +1,10 @@
-#include "tests/engine/block_workloads.h"
+#include "tests/support/block_workloads.h"
 
 #include "engine/block_processing.h"
 #include "engine/config_buffer.h"
 #include "engine/editor_requests.h"
 #include "engine/launch_control.h"
-#include "tests/engine/engine_harness.h"
+#include "tests/support/engine_harness.h"
 
 namespace pulvan::engine::test {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 #include "audiounit/pulvan_audio_unit.h"
-#include "tests/engine/engine_harness.h"
+#include "tests/support/engine_harness.h"
 
 #include <cstdint>
 #include <memory>

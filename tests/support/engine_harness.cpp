@@ -1,4 +1,4 @@
-#include "tests/engine/engine_harness.h"
+#include "tests/support/engine_harness.h"
 
 #include <algorithm>
 #include <map>
