@@ -21,7 +21,7 @@ void PresetLibrary::createFolderConfirmed(const std::string& text) {
         return;
     }
     if (equalIgnoringCase(name, kHomeFolderName) || presetFolderNameExists(name)) {
-        alert("New folder", "already exists");
+        alert("New folder", "\"" + name + "\" already exists.");
         return;
     }
     if (!createPresetFolder(name)) {

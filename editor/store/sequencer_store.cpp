@@ -18,6 +18,7 @@ SequencerStore::SequencerStore(StoreServices services, std::optional<model::Pres
     StartingPreset start = normalizedStartingPreset(std::move(*starting));
     preset.set(std::move(start.preset));
     history_ = UndoHistory(preset.get());
+    markSavedEntry();
     activeSceneIndex.set(start.startScene);
     if (const auto& indices = preset->currentTrackPatternIndices) applyTrackPatternSelections(*indices);
     loadUserPreferences();

@@ -190,6 +190,11 @@ public:
     void applyHistoryEntry(const model::Preset& snapshot);
     // Starts a fresh history from the current preset.
     void resetHistory();
+    // True when a load would lose edits: the preset is not the one last saved or loaded, or edits
+    // that were undone since could still be redone.
+    bool hasUnsavedChanges() const;
+    // Asks whether to give up unsaved edits for the preset; the load runs on confirm.
+    void presentLoadOverUnsavedChangesDialog(const std::string& presetName, std::function<void()> load);
     // Swing 50...75, pushed to the engine at once; not undoable.
     void setSwingPercent(int percent);
     void refreshAppPlayConfiguration(bool forceAllNotesOff, const std::set<int>& releaseTracks);
@@ -483,6 +488,7 @@ private:
     void restartArmTimeout(foundation::Timer& timer, bool armed, void (SequencerStore::*clear)());
     void clearPatternArming();
     void clearSceneArming();
+    void markSavedEntry() { savedEntry_ = history_.storedSnapshot(history_.index()); }
 
     StoreServices services_;
     UndoHistory history_;
@@ -496,6 +502,11 @@ private:
     foundation::Observable<bool> sceneSwapWithActive_{false, &didChange};
     foundation::Observable<bool> canUndo_{false, &didChange};
     foundation::Observable<bool> canRedo_{false, &didChange};
+    // The history entry last saved or loaded; a save or a load names the preset.
+    PresetSnapshot savedEntry_;
+    foundation::Connection savedOnNaming_ = currentPresetName.subscribe([this](const std::string& name) {
+        if (!name.empty()) markSavedEntry();
+    });
     foundation::Timer patternArmTimeoutTimer_;
     foundation::Timer sceneArmTimeoutTimer_;
 };

@@ -32,6 +32,7 @@ void SequencerStore::initializePreset() {
     else replacePreset(std::move(fresh));
     currentPresetName.set("");
     currentPresetFolderName.reset();
+    markSavedEntry();
 }
 
 bool SequencerStore::isHostedMIDIRecording() const {

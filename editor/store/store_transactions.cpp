@@ -61,6 +61,15 @@ void SequencerStore::resetHistory() {
     setIfChanged(canRedo_, false);
 }
 
+bool SequencerStore::hasUnsavedChanges() const {
+    return history_.canRedo() || !history_.storedSnapshot(history_.index()).sharesEverythingWith(savedEntry_);
+}
+
+void SequencerStore::presentLoadOverUnsavedChangesDialog(const std::string& presetName, std::function<void()> load) {
+    publishConfirmation("Load preset", "Discard unsaved changes and load \"" + presetName + "\" ?", "Load", std::nullopt,
+                        [load = std::move(load)](SequencerStore&) { load(); });
+}
+
 void SequencerStore::setSwingPercent(int percent) {
     const int value = std::clamp(percent, model::kMinSwingPercent, model::kMaxSwingPercent);
     if (value == preset->swingPercent) return;

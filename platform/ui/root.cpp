@@ -97,6 +97,13 @@ void Root::update() {
                 else if (n.appearing_) scheduleAnimationFrame(now);
             });
     }
+    settle();
+    if (node_) finishDepartures(*node_, now);
+    if (!damage_.isEmpty()) record();
+    inUpdate_ = false;
+}
+
+void Root::settle() {
     for (int pass = 0; pass < maxPassesPerUpdate; ++pass) {
         const bool rebuilt = fullRebuild_ || dirtyComposites_;
         if (fullRebuild_) rebuild();
@@ -109,8 +116,13 @@ void Root::update() {
         for (auto& work : std::exchange(afterLayout_, {})) work();
         if (!fullRebuild_ && !dirtyComposites_) break;
     }
-    if (node_) finishDepartures(*node_, now);
-    if (!damage_.isEmpty()) record();
+}
+
+// Events queued between two frames each see what the ones before them changed, as the user would have.
+void Root::settleBeforeInput() {
+    if (inUpdate_ || !(fullRebuild_ || dirtyComposites_)) return;
+    inUpdate_ = true;
+    settle();
     inUpdate_ = false;
 }
 
@@ -204,6 +216,7 @@ std::vector<Node*> Root::hitChain(Point window) const {
 }
 
 void Root::dispatch(PointerEvent event) {
+    settleBeforeInput();
     const Point window = event.location;
     event.windowLocation = window;
     lastPointer_ = window;
@@ -306,6 +319,7 @@ void Root::updateHover(Point window, const std::vector<Node*>& chain) {
 void Root::clearTooltipTimer() { tooltipTimer_.cancel(); }
 
 void Root::dispatch(const ScrollEvent& event) {
+    settleBeforeInput();
     const bool continuing = event.phase == ScrollPhase::changed || event.phase == ScrollPhase::ended || event.phase == ScrollPhase::cancelled;
     auto deliver = [&](Node* n) {
         ScrollHandler* h = n->scrollHandler();
@@ -332,6 +346,7 @@ void Root::dispatch(const ScrollEvent& event) {
 }
 
 void Root::dispatch(const KeyEvent& event) {
+    settleBeforeInput();
     if (focused_)
         if (KeyHandler* h = focused_->keyHandler(); h && h->keyEvent(event)) return;
     // The listener that joined the tree last (the topmost overlay, as a rule) hears it first.

@@ -91,6 +91,8 @@ public:
     void postLayoutWork(std::function<void()> work) { afterLayout_.push_back(std::move(work)); }
 
 private:
+    void settle();
+    void settleBeforeInput();
     void rebuild();
     void rebuildDirty(Node& node);
     void layout();

@@ -5,7 +5,10 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -125,6 +128,19 @@ ChooserResult resultOf(DBusMessage* response) {
     return {ChooserResult::Status::chosen, percentDecoded(slash == std::string::npos ? rest : rest.substr(slash)), {}};
 }
 
+// A portal answers only on the running session bus: its address, or the per-user socket where one
+// is expected. Without either libdbus would autolaunch a new bus (on which no portal could answer), and
+// a failed autolaunch leaks inside libdbus each time.
+std::optional<std::string> sessionBusAddress() {
+    if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS"); address && *address) return address;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        const std::filesystem::path socket = std::filesystem::path(runtime) / "bus";
+        std::error_code ignored;
+        if (std::filesystem::is_socket(socket, ignored)) return "unix:path=" + socket.string();
+    }
+    return std::nullopt;
+}
+
 std::string randomToken() {
     std::random_device device;
     return "pulvan" + std::to_string(device());
@@ -133,11 +149,14 @@ std::string randomToken() {
 }  // namespace
 
 std::optional<ChooserResult> chooseThroughPortal(const ChooserOptions& options, const std::atomic<bool>& cancelled) {
+    const auto address = sessionBusAddress();
+    if (!address) return std::nullopt;
     DBusError error;
     dbus_error_init(&error);
-    std::unique_ptr<DBusConnection, ConnectionCloser> bus(dbus_bus_get_private(DBUS_BUS_SESSION, &error));
+    std::unique_ptr<DBusConnection, ConnectionCloser> bus(dbus_connection_open_private(address->c_str(), &error));
+    const bool registered = bus && dbus_bus_register(bus.get(), &error);
     dbus_error_free(&error);
-    if (!bus) return std::nullopt;
+    if (!registered) return std::nullopt;
     dbus_connection_set_exit_on_disconnect(bus.get(), false);
     dbus_bus_add_match(bus.get(), "type='signal',interface='org.freedesktop.portal.Request',member='Response'", nullptr);
 

@@ -1,8 +1,11 @@
 #include "editor/views/main/pages_row.h"
 
+#include "editor/views/shell/dropdown_panel.h"
+
 #include "editor/model/resolution.h"
 #include "editor/store/sequencer_store.h"
 #include "editor/views/shell/dropdown_keys.h"
+#include "editor/views/shell/dropdown_panel.h"
 #include "platform/ui/preferences.h"
 #include "editor/views/main/grid_button.h"
 #include "editor/views/main/playhead_reader.h"
@@ -63,21 +66,24 @@ const PatternDirectionEntry& directionEntry(model::PatternDirection direction) {
     return entry == patternDirections.end() ? patternDirections.front() : *entry;
 }
 
+// Two columns wide, so the row ends with the lanes' last column.
 View directionButton(SequencerStore& store, foundation::Uuid anchor, double c) {
     const model::PatternDirection current = store.activePatternDirection();
     const auto open = [s = &store, anchor, current, c] {
-        store::DropdownRequest request{.anchorID = anchor, .vertical = true, .width = std::max(120.0, c + 44), .opensUpward = true};
+        store::DropdownRequest request{.anchorID = anchor, .vertical = true, .opensUpward = true};
         for (const PatternDirectionEntry& e : patternDirections)
             request.items.push_back({.label = std::string(e.glyph) + "   " + e.name,
                                      .active = e.direction == current,
                                      .action = [s, d = e.direction] { s->setPatternDirection(d); }});
+        // The names stay whole where the typeface needs more than max(120, c + 44).
+        request.width = verticalListWidthFitting(request.items, std::max(120.0, c + 44));
         s->dropdown.set(std::move(request));
     };
     const View label = hstack({.spacing = 4}, text(directionEntry(current).glyph).font(Font::system(14, FontWeight::bold)).lineLimit(1),
                               symbol("chevron.down").font(Font::system(10, FontWeight::semibold)))
                            .foregroundColor(secondaryTextColor)
                            .frame({.maxHeight = infinity})
-                           .frame({.width = c})
+                           .frame({.width = 2 * c})
                            .background(color(controlBackgroundColor))
                            .overlay(rectangle().stroke(themeBorderColor, 1));
     return View(SingleTouchTapButton{.allowSecondaryTouches = true, .action = open, .label = label}).anchorPreference<DropdownAnchorKey>(dropdownAnchor(anchor)).testId("direction");

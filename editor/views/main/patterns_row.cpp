@@ -113,7 +113,8 @@ View patternsContent(SequencerStore& store, foundation::Uuid anchor, double c, s
                       .frame({.width = 2 * c}));
     row.push_back(armButton("Copy", store.patternCopyToActive().get(), blink, c, [s] { s->armPatternCopy(); }));
     row.push_back(armButton("Swap", store.patternSwapWithActive().get(), blink, c, [s] { s->armPatternSwap(); }));
-    row.push_back(GridButton{.label = "Clear", .width = c, .action = [s] { s->presentClearPatternDialog(); }}.testId("Clear"));
+    // Two columns wide, so the row ends with the lanes' last column.
+    row.push_back(GridButton{.label = "Clear", .width = 2 * c, .action = [s] { s->presentClearPatternDialog(); }}.testId("Clear"));
     return hstackOf({.alignment = Edge::center, .spacing = 0}, std::move(row));
 }
 

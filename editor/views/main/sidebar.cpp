@@ -102,16 +102,17 @@ View Sidebar::body(BuildContext& context) const {
 
     Views selector;
     for (LaneKind k : selectableLanes) selector.push_back(laneSelectorButton(store, track, k));
-    selector.push_back(spacer());
-    selector.push_back(flashButton(store, flashPressed).padding({.leading = 8, .bottom = 4, .trailing = 6}));
 
     return vstack({.alignment = Edge::leading, .spacing = 14},
                   muteSolo.frame({.maxWidth = infinity, .alignment = unit::leading}).padding(Edge::leading, 8).frame({.height = 25}).padding(Edge::bottom, 16),
                   LaneLabel{.text = "GATE"}.frame({.height = 25}),
                   LaneLabel{.text = "HOLD/LEGATO"}.frame({.height = 25}),
                   color(Color::clear()).frame({.height = 20}),
+                  // The rows in this typeface leave no room for the spacer's gaps: the flash button is held to
+                  // the block's foot, level with the tall lane's, instead of being pushed past it.
                   vstackOf({.alignment = Edge::leading, .spacing = 8}, std::move(selector))
                       .frame({.height = 292, .alignment = unit::top})
+                      .overlay(flashButton(store, flashPressed).padding({.leading = 8, .bottom = 4, .trailing = 6}), unit::bottomLeading)
                       .padding(Edge::top, -4),
                   LaneLabel{.text = "PAGES"}.frame({.height = 25}).padding(Edge::top, 30),
                   LaneLabel{.text = "PATTERNS"}.frame({.height = 25}).padding(Edge::top, 10));

@@ -49,10 +49,12 @@ struct TrackTab {
         const double s = metrics.scale;
         const int i = index;
         return hstack({.alignment = Edge::center, .spacing = 5 * s},
-                      PlayheadReader<bool>{
-                          .value = [i](const store::SequencerStore& st) { return st.isTrackNoteActive(i); },
-                          .content = [s](const bool& active) -> View { return MIDIActivityIndicator{.isActive = active, .scale = s}; },
-                      },
+                      // The bar's move left lies outside the reader, so what the reader repaints covers the bar.
+                      View(PlayheadReader<bool>{
+                               .value = [i](const store::SequencerStore& st) { return st.isTrackNoteActive(i); },
+                               .content = [s](const bool& active) -> View { return MIDIActivityIndicator{.isActive = active, .scale = s}; },
+                           })
+                          .offset(-3 * s, 0),
                       text(track().name).font(Font::system(12 * s, FontWeight::semibold)).tracking(1.2 * s).uppercased().lineLimit(1),
                       TabChannelBadge{.channel = track().midiOutputChannel, .scale = s}.padding(Edge::leading, 6 * s));
     }
@@ -149,8 +151,7 @@ View MIDIActivityIndicator::body(BuildContext&) const {
     return roundedRectangle(1.5 * scale)
         .fill(badgeTextColor)
         .frame({.width = 3 * scale, .height = 10 * scale})
-        .opacity(isActive ? 0.5 : 0)
-        .offset(-3 * scale, 0);
+        .opacity(isActive ? 0.5 : 0);
 }
 
 View TabChannelBadge::body(BuildContext&) const {

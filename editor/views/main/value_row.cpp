@@ -5,6 +5,7 @@
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
+#include "platform/ui/continuous_corners.h"
 #include "platform/ui/layout.h"
 
 namespace pulvan::views {
@@ -50,7 +51,7 @@ View ValueRow::body(BuildContext& context) const {
                         .foregroundColor(n && fixOn ? Color::white().opacity(0.75) : secondaryTextColor)
                         .padding(Edge::horizontal, n ? 15 : 6)
                         .frame({.height = 20});
-        if (n) cell = cell.overlay(roundedRectangle(2).stroke(fixOn ? accent.opacity(0.5) : secondaryTextColor.opacity(0.2), 1));
+        if (n) cell = cell.overlay(continuousRoundedRectangle(2).stroke(fixOn ? accent.opacity(0.5) : secondaryTextColor.opacity(0.2), 1));
         cells.push_back(dimmed(cell, isPastLastStep(f, i) ? 0.1 : 1.0).frame({.maxWidth = infinity}));
     }
 

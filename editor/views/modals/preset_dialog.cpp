@@ -65,7 +65,6 @@ View PresetDialog::body(ui::BuildContext& context) const {
     auto& store = context.object<store::SequencerStore>();
     auto& library = context.object<EditorServices>().presetLibrary();
     context.observe(store.didChange);
-    const auto taps = context.storage<PresetFileTaps>();
     const store::PresetDialogMode mode = store.presetDialogMode.get();
     const bool loading = mode == store::PresetDialogMode::load;
 
@@ -84,9 +83,7 @@ View PresetDialog::body(ui::BuildContext& context) const {
         return PresetDialogFileRow{.file = file,
                                    .selected = highlighted == file.name,
                                    .showsDeleteIcon = loading,
-                                   .onTap = [&store, &library, taps, file, &queue = context.mainQueue()] {
-                                       taps->tap(store, library, file, queue.clock().nowNanoseconds());
-                                   },
+                                   .onTap = [&store, &library, file] { tapPresetFile(store, library, file); },
                                    .onDelete = [&library, name = file.name] { library.presentDeletePresetDialog(name); }}
             .testId("presetDialog.file." + file.name);
     });

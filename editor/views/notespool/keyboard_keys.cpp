@@ -61,14 +61,15 @@ View activityBar(const KeyboardGeometry& g, int note, Color color, bool dimmed) 
         .opacity(dimmed ? 0.55 : 1);
 }
 
-// "C-2" for note 0, "C3" for note 60.
-View octaveLabel(const KeyboardGeometry& g, int note) {
+// "C-2" for note 0, "C3" for note 60; dimmed with its key.
+View octaveLabel(const KeyboardGeometry& g, int note, bool dimmed) {
     return text("C" + std::to_string(note / 12 - 2))
         .font(Font::system(10, FontWeight::bold))
         .foregroundColor(Color::black())
         .fixedSize()
         .frame({.width = g.whiteW, .alignment = unit::bottom})
         .padding(Edge::bottom, 4)
+        .opacity(dimmed ? 0.55 : 1)
         .offset(g.keyLeft(note), 0);
 }
 
@@ -87,7 +88,7 @@ View KeyboardKeys::body(BuildContext&) const {
             if (g.isBlack(note)) drawKey(list, keys, note);
         list.add(draw::Restore{});
     }));
-    for (int note = 0; note < keyboardNoteCount; note += 12) layers.push_back(octaveLabel(geometry, note));
+    for (int note = 0; note < keyboardNoteCount; note += 12) layers.push_back(octaveLabel(geometry, note, isDimmed(keys, note)));
     return zstackOf({.alignment = unit::bottomLeading}, std::move(layers)).frame({.width = geometry.contentWidth(), .height = geometry.keyboardHeight});
 }
 

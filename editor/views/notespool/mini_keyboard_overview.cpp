@@ -4,6 +4,7 @@
 #include "editor/views/shell/capture_surface.h"
 #include "editor/views/shell/environment_keys.h"
 #include "platform/ui/content.h"
+#include "platform/ui/continuous_corners.h"
 #include "platform/ui/layout.h"
 
 #include <algorithm>
@@ -38,7 +39,7 @@ void drawStrip(DisplayList& list, const MiniKeyboardOverview& strip, const MiniK
     if (m.windowX > 0) list.add(draw::Fill{Path().addRect({0, 0, m.windowX, m.h}), shade});
     if (m.windowX + m.windowW < m.w)
         list.add(draw::Fill{Path().addRect({m.windowX + m.windowW, 0, m.w - m.windowX - m.windowW, m.h}), shade});
-    const Path frame = Path().addRoundedRect({m.frameX, 0, m.frameW, m.h}, 3);
+    const Path frame = shapes::continuousRoundedRectangle(3)({m.frameX, 0, m.frameW, m.h});
     list.add(draw::Stroke{frame, greyLevel(0.95), StrokeStyle{1}});
 }
 
@@ -95,8 +96,8 @@ View MiniKeyboardOverview::body(BuildContext& context) const {
                        });
            })
         .contentShape(shapes::rectangle())
-        .clipShape(shapes::roundedRectangle(4))
-        .overlay(roundedRectangle(4).strokeBorder(themeBorderColor, 1).allowsHitTesting(false));
+        .clipShape(shapes::continuousRoundedRectangle(4))
+        .overlay(continuousRoundedRectangle(4).strokeBorder(themeBorderColor, 1).allowsHitTesting(false));
 }
 
 }  // namespace pulvan::views

@@ -2,6 +2,7 @@
 
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
+#include "platform/ui/continuous_corners.h"
 #include "platform/ui/layout.h"
 
 namespace pulvan::views {
@@ -16,8 +17,8 @@ View NotesPoolChip::body(BuildContext&) const {
         .padding(Edge::horizontal, 10)
         .frame({.maxWidth = infinity, .minHeight = 30})
         .background(rectangle().fill(controlBackgroundColor))
-        .overlay(roundedRectangle(4).strokeBorder(on ? accent.opacity(0.55) : themeBorderColor, 1))
-        .clipShape(shapes::roundedRectangle(4))
+        .overlay(continuousRoundedRectangle(4).strokeBorder(on ? accent.opacity(0.55) : themeBorderColor, 1))
+        .clipShape(shapes::continuousRoundedRectangle(4))
         .contentShape(shapes::rectangle());
 }
 

@@ -171,10 +171,16 @@ View NotesPoolModal::body(BuildContext& context) const {
     };
     const View patternSection = midiIn ? View() : ScenePatternChangeSection{.layout = layout}.padding(Edge::top, 2);
 
-    const View content = vstack({.alignment = Edge::leading, .spacing = 22}, header, keyboardSection(store, s, midiIn, progressionRow), scenes,
+    // Only the track rows give way to a short window; every other part keeps its height, so the panel is
+    // as tall when placed as when measured and its top stays under its opener.
+    const View content = vstack({.alignment = Edge::leading, .spacing = 22}, header.fixedSize(false, true),
+                                keyboardSection(store, s, midiIn, progressionRow).fixedSize(false, true), scenes.fixedSize(false, true),
                                 patternSection)
                              .padding(Edge::vertical, 1);
+    // Within the height under its opener: the track rows of "Scene pattern change" scroll.
     return View(ModalPanel{.width = layout.panelWidth, .background = colorFromHex(0x101014), .borderColor = colorFromHex(0x333333), .content = {content}})
+        .frame({.maxHeight = context.env<KezModalViewportHeightKey>()})
+        .fixedSize(false, true)
         .onAppear([&store, s] { refreshMidiInAudition(store, s); })
         .onChange<bool>(midiIn,
                         [&store, s](const bool&) {

@@ -3,6 +3,7 @@
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
+#include "platform/ui/continuous_corners.h"
 #include "platform/ui/layout.h"
 
 namespace pulvan::views {
@@ -45,12 +46,12 @@ View SceneLaunchResolutionLabel::body(BuildContext& context) const {
 
 View SceneLaunchResolutionButton::body(BuildContext& context) const {
     auto& store = context.object<store::SequencerStore>();
-    const auto shape = shapes::roundedRectangle(4);
+    const auto shape = shapes::continuousRoundedRectangle(4);
     const View label = hstack({.spacing = 8}, SceneLaunchResolutionLabel{})
                            .padding(Edge::horizontal, 10)
                            .frame({.width = width, .height = 30, .alignment = unit::leading})
                            .background(rectangle().fill(controlBackgroundColor))
-                           .overlay(roundedRectangle(4).strokeBorder(themeBorderColor, 1))
+                           .overlay(continuousRoundedRectangle(4).strokeBorder(themeBorderColor, 1))
                            .clipShape(shape);
     return View(SingleTouchTapButton{
                     .enabled = true,

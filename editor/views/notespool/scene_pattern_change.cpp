@@ -4,7 +4,9 @@
 #include "editor/views/shell/environment_keys.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "platform/ui/content.h"
+#include "platform/ui/continuous_corners.h"
 #include "platform/ui/layout.h"
+#include "platform/ui/scroll_view.h"
 
 #include <algorithm>
 
@@ -25,8 +27,8 @@ View patternCell(const store::SequencerStore& store, int track, int pattern, dou
         .foregroundColor(selected ? Color::black() : secondaryTextColor)
         .frame({.width = width, .height = 30})
         .background(rectangle().fill(selected ? trackColor.opacity(0.7) : controlBackgroundColor))
-        .overlay(roundedRectangle(4).strokeBorder(themeBorderColor, 1))
-        .clipShape(shapes::roundedRectangle(4))
+        .overlay(continuousRoundedRectangle(4).strokeBorder(themeBorderColor, 1))
+        .clipShape(shapes::continuousRoundedRectangle(4))
         .overlay(rectangle().fill(bar).frame({.height = 1}).padding(Edge::horizontal, 3), unit::bottom);
 }
 
@@ -80,8 +82,8 @@ View ScenePatternChangeSection::body(BuildContext& context) const {
             .frame({.width = layout.contentWidth, .alignment = unit::leading});
     Views rows;
     for (int track = 0; track < store.visibleTrackCount(); ++track) rows.push_back(trackRow(store, layout, track));
-    return vstack({.alignment = Edge::leading, .spacing = 0}, header, color(Color::clear()).frame({.height = 16}),
-                  vstackOf({.alignment = Edge::leading, .spacing = 14}, std::move(rows)));
+    return vstack({.alignment = Edge::leading, .spacing = 0}, header.fixedSize(false, true), color(Color::clear()).frame({.height = 16}),
+                  scrollView({.showsIndicators = false}, vstackOf({.alignment = Edge::leading, .spacing = 14}, std::move(rows))));
 }
 
 }  // namespace pulvan::views

@@ -35,7 +35,7 @@ View SceneStoreStrip::body(BuildContext& context) const {
                                 })
                                .testId("latch")
                                .frame({.width = layout.span(2), .alignment = unit::leading});
-    const View storeButton = ArmedTooltipModifier{.text = "Select the target scene", .visible = storeArmed, .yOffset = 35}(
+    const View storeButton = ArmedTooltipModifier{.text = "Select the target scene", .visible = storeArmed, .yOffset = 35, .alignment = unit::topTrailing}(
         View(ModalOption{
                  .label = "Store",
                  .leadingSystemImageSize = 11,

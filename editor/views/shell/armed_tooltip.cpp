@@ -10,7 +10,7 @@ using namespace ui;
 
 ui::View ArmedTooltipModifier::operator()(View content) const {
     // The same structure either way, so the control keeps its state when the tooltip comes and goes.
-    if (!visible) return content.overlay(View(), unit::top).zIndex(0);
+    if (!visible) return content.overlay(View(), alignment).zIndex(0);
     const View tooltip = ui::text(text)
                              .font(Font::system(11, FontWeight::semibold))
                              .foregroundColor(primaryTextColor)
@@ -23,7 +23,7 @@ ui::View ArmedTooltipModifier::operator()(View content) const {
                              .shadow(Color::black().opacity(0.45), 6, 0, 2)
                              .offset(0, -yOffset)
                              .allowsHitTesting(false);
-    return content.overlay(tooltip, unit::top).zIndex(1);
+    return content.overlay(tooltip, alignment).zIndex(1);
 }
 
 }  // namespace pulvan::views

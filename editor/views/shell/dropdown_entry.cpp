@@ -32,9 +32,9 @@ View DropdownEntry::body(BuildContext&) const {
         return rectangle().fill(themeBorderColor).frame({.height = 1}).padding({.top = 3, .leading = 8, .bottom = 3, .trailing = 8}).allowsHitTesting(false);
 
     const DropdownEntryColors colors = dropdownEntryColors(r, i, accent, lit);
-    // The text is offered the row's width before the spacer, so a long label is cut only at the row's end.
+    // The text is offered the row's width before the spacer; a long label shrinks a little before its end is cut.
     const View label = hstack({.alignment = Edge::center, .spacing = 8},
-        text(i.label).font(Font::system(13, FontWeight::semibold)).lineLimit(1).foregroundColor(colors.text).layoutPriority(1),
+        text(i.label).font(Font::system(13, FontWeight::semibold)).lineLimit(1).minimumScaleFactor(0.75).foregroundColor(colors.text).layoutPriority(1),
         r.vertical ? spacer(0) : View())
         .padding({.top = 7, .leading = 10, .bottom = 7, .trailing = 10});
     const auto press = [&](bool down) { return i.pressHighlight ? std::function<void()>([onPress = onPress, down] { onPress(down); }) : nullptr; };

@@ -8,8 +8,10 @@
 #include "platform/ui/continuous_corners.h"
 #include "platform/ui/preferences.h"
 #include "platform/ui/scroll_view.h"
+#include "platform/ui/text.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace pulvan::views {
@@ -20,6 +22,9 @@ using foundation::Uuid;
 namespace {
 
 constexpr double verticalListCap = 420;
+// A wheel notch moves a long list by three entries, not by a line of text.
+constexpr double entriesPerWheelLine = 3;
+constexpr double entryPitch = 29 + 2;
 
 // Reports the natural width of a row or grid; it scrolls sideways once that exceeds maxWidth.
 View scrollingSideways(View entries, double maxWidth, double contentWidth) {
@@ -32,6 +37,15 @@ View scrollingSideways(View entries, double maxWidth, double contentWidth) {
 }
 
 }  // namespace
+
+double verticalListWidthFitting(const std::vector<store::DropdownItem>& items, double minimum) {
+    TextStyle style;
+    style.font = Font::system(13, FontWeight::semibold);
+    double widest = 0;
+    for (const store::DropdownItem& i : items) widest = std::max(widest, TextEngine::shared().layout(i.label, style, std::nullopt)->size().width);
+    // The entry's 10-point insets and the panel's 3-point padding on each side.
+    return std::max(minimum, std::ceil(widest) + 2 * 10 + 2 * 3);
+}
 
 double estimatedVerticalListHeight(const std::vector<store::DropdownItem>& items) {
     const auto count = static_cast<double>(items.size());
@@ -90,7 +104,24 @@ View DropdownPanel::body(BuildContext& context) const {
     } else if (r->vertical) {
         const View list = vstackOf({.alignment = Edge::center, .spacing = 2}, std::move(entries)).frame({.maxWidth = infinity, .alignment = Edge::leading});
         const double cap = std::min(maxHeight, verticalListCap);
-        layout = estimatedVerticalListHeight(r->items) > cap ? scrollView({.showsIndicators = false}, list).frame({.maxHeight = cap}) : list;
+        if (estimatedVerticalListHeight(r->items) > cap) {
+            const auto scroller = context.storage<std::shared_ptr<ScrollController>>();
+            if (!*scroller) *scroller = std::make_shared<ScrollController>();
+            const auto active = std::find_if(r->items.begin(), r->items.end(), [](const store::DropdownItem& i) { return i.active; });
+            const std::string activeID = active == r->items.end() ? std::string() : "dropdown.item." + active->label;
+            const auto wheel = [controller = *scroller](const ScrollEvent& e) {
+                if (e.hasPreciseDeltas) return false;
+                controller->scrollTo(controller->offset() + e.deltaY * entriesPerWheelLine * entryPitch);
+                return true;
+            };
+            layout = scrollView({.showsIndicators = false, .controller = *scroller}, list.onScroll(wheel))
+                         .frame({.maxHeight = cap})
+                         .onAppear([controller = *scroller, activeID] {
+                             if (!activeID.empty()) controller->scrollToChild(activeID, Edge::top);
+                         });
+        } else {
+            layout = list;
+        }
     } else {
         layout = scrollingSideways(hstackOf({.alignment = Edge::center, .spacing = 2}, std::move(entries)), maxWidth, *contentWidth);
     }

@@ -17,6 +17,9 @@ struct DropdownPanel {
     ui::View body(ui::BuildContext& context) const;
 };
 
+// A vertical list's width: at least the minimum, and wide enough for its longest label whole.
+double verticalListWidthFitting(const std::vector<store::DropdownItem>& items, double minimum);
+
 // The height a vertical list of these items is estimated at.
 double estimatedVerticalListHeight(const std::vector<store::DropdownItem>& items);
 

@@ -18,6 +18,12 @@ struct KezModalViewportWidthKey {
     static double defaultValue() { return std::numeric_limits<double>::max(); }
 };
 
+// The height a modal may use from where the host puts its top down to the bottom margin.
+struct KezModalViewportHeightKey {
+    using Value = double;
+    static double defaultValue() { return std::numeric_limits<double>::max(); }
+};
+
 // Whether a modal option stretches to the height it is offered.
 struct KezModalOptionFillHeightKey {
     using Value = bool;

@@ -56,8 +56,8 @@ View mainStack(const SequencerStore& store, const EditorLayout& layout) {
                       ui::vstack({.alignment = ui::Edge::leading, .spacing = 0},
                                  TrackTabsView{.spacing = 3, .maxTabWidth = 174, .addButtonWidth = 90, .tabHeight = 38}
                                      .padding(ui::Edge::bottom, -1)
-                                     .zIndex(1)
-                                     .testId("kezTrackTabs"),
+                                     .testId("kezTrackTabs")
+                                     .zIndex(1),
                                  card())
                           .frame({.maxWidth = ui::infinity, .alignment = ui::unit::leading}))
         .padding({.top = 12, .leading = 16, .bottom = 20, .trailing = 20})
@@ -197,7 +197,7 @@ View KezContent::body(ui::BuildContext& context) const {
 
     View body;
     if (const auto prompt = fullscreenPromptRequest(store)) {
-        body = ui::zstack({ui::unit::topLeading}, ui::color(editorBackgroundColor), View(HostedFullscreenPrompt{*prompt}).testId("kezFullscreenPrompt"))
+        body = ui::zstack({ui::unit::topLeading}, ui::color(editorBackgroundColor), View(HostedFullscreenPrompt{*prompt}).id(ui::ViewId(prompt->id.string())).testId("kezFullscreenPrompt"))
                    .environment<KezAccentKey>(fullscreenPromptAccent(store, *prompt));
     } else {
         const EditorLayoutRules rules = this->rules;

@@ -40,21 +40,26 @@ View ModalHost::body(BuildContext& context) const {
 
     return geometryReader([=, *this](const GeometryProxy& proxy) {
                const Size overlay = proxy.size();
+               const bool centred = presentation.placement == ModalPlacementKind::centred;
+               const auto anchor = anchors.find(*open);
+               ModalPlacementInput placement{
+                   .overlay = overlay,
+                   .anchor = anchor == anchors.end() ? std::nullopt : std::optional(proxy.resolve(anchor->second)),
+                   .preferredWidth = presentation.preferredWidth,
+                   .margin = margin,
+                   .gap = gap,
+               };
+               // A modal taller than this scrolls its list, so it keeps its place under its opener.
+               const double top = centred ? margin : modalPanelPlacement(placement).y;
                View modal = makeModalContent(*open)
                                 .environment<KezAccentKey>(accent)
-                                .environment<KezModalViewportWidthKey>(std::max(overlay.width - 2 * margin, 0.0));
-               if (presentation.placement == ModalPlacementKind::centred) {
+                                .environment<KezModalViewportWidthKey>(std::max(overlay.width - 2 * margin, 0.0))
+                                .environment<KezModalViewportHeightKey>(std::max(overlay.height - margin - top, 0.0));
+               if (centred) {
                    modal = modal.frame({.width = overlay.width, .height = overlay.height});
                } else {
-                   const auto anchor = anchors.find(*open);
-                   const Point origin = modalPanelPlacement({
-                       .overlay = overlay,
-                       .anchor = anchor == anchors.end() ? std::nullopt : std::optional(proxy.resolve(anchor->second)),
-                       .preferredWidth = presentation.preferredWidth,
-                       .measuredHeight = measuredHeight,
-                       .margin = margin,
-                       .gap = gap,
-                   });
+                   placement.measuredHeight = measuredHeight;
+                   const Point origin = modalPanelPlacement(placement);
                    modal = modal.fixedSize(false, true)
                                .background(geometryReader([](const GeometryProxy& p) { return color(Color::clear()).preference<ModalSizeKey>(p.size()); }))
                                .onPreferenceChange<ModalSizeKey>([measured, modal = *open](const Size& size) {

@@ -55,7 +55,7 @@ View ModalOption::body(BuildContext& context) const {
 
     const View content = hstack({.alignment = Edge::center, .spacing = label.empty() ? 0.0 : 6.0},
         leadingSystemImage ? symbol(*leadingSystemImage).font(Font::system(leadingSystemImageSize, FontWeight::semibold)) : View(),
-        label.empty() ? View() : text(label).lineLimit(1))
+        label.empty() ? View() : text(label).lineLimit(1).minimumScaleFactor(0.7))
         .font(Font::system(12, FontWeight::semibold));
     const Color foreground = look.dotMode ? primaryTextColor
                            : look.filled  ? Color::black()

@@ -198,7 +198,7 @@ TEST_F(PresetDialog, FolderPromptCreatesSelectsAndRefusesDuplicates) {
     const struct {
         std::string typed;
         std::string message;
-    } refusals[] = {{"home", "already exists"}, {"KEYS-PADS", "already exists"}, {"   ", "Folder name cannot be empty."}};
+    } refusals[] = {{"home", "\"home\" already exists."}, {"KEYS-PADS", "\"KEYS-PADS\" already exists."}, {"   ", "Folder name cannot be empty."}};
     for (const auto& r : refusals) {
         library->createFolderConfirmed(r.typed);
         EXPECT_EQ(dialog().title, "New folder");

@@ -64,6 +64,14 @@ TEST_F(GridRows, TheTrackRowsMenusOfferTheirValuesAndEachChoiceIsOneUndoEntry) {
     EXPECT_EQ(std::tuple(track.octave, track.transpose, track.midiOutputChannel), std::tuple(2, 1, 10));
 }
 
+TEST_F(GridRows, TheRowsEndWithTheLanesAndTheFlashButtonSitsAtTheTallLanesFoot) {
+    show(test::presetWithTracks(1));
+    const double lanesEnd = h->frame("gate-lane").maxX();
+    EXPECT_NEAR(h->frame("→").maxX(), lanesEnd, 0.5) << "pages";
+    EXPECT_NEAR(h->frame("Clear").maxX(), lanesEnd, 0.5) << "patterns";
+    EXPECT_NEAR(h->frame("flash").maxY(), h->frame("tall-lane").maxY() - 4, 0.5);
+}
+
 TEST_F(GridRows, ControlsThatOpenOverlaysPublishTheirBounds) {
     show(test::presetWithTracks(1));
     for (const char* control : {"octave", "transpose", "channel", "direction", "resolution", "launch-resolution"}) {

@@ -1,3 +1,4 @@
+#include "bench/ui/damage_painter.h"
 #include "editor/views/main/track_tabs_view.h"
 #include "platform/ui/harness.h"
 #include "tests/editor/store/store_fixture.h"
@@ -97,6 +98,21 @@ TEST_F(TrackTabsTest, TapsSelectRenameDeleteAndAdd) {
     EXPECT_EQ(store->preset->tracks.size(), 4u);
     EXPECT_EQ(store->history().label(store->history().index()), "Add track");
     EXPECT_TRUE(h.exists("trackTab.3")) << "the new tab shows at once";
+}
+
+// The window repaints only what changed: the bar, drawn left of its reader, must still be repainted.
+TEST_F(TrackTabsTest, TheActivityBarFollowsTheNotesOnItsOwn) {
+    setTrackCount(*store, 2);
+    store->activeTrackIndex.set(1);
+    auto h = harness(600);
+    ui::Bitmap window = h.render();
+    for (const bool sounding : {true, false, true}) {
+        SCOPED_TRACE(sounding);
+        store->playhead.noteActiveTrackIDs.set(sounding ? std::set{store->preset->tracks[1].id} : std::set<foundation::Uuid>{});
+        h.update();
+        bench::paintDamage(h, window, 1);
+        EXPECT_EQ(window.compare(h.render(), 2).differingPixels, 0);
+    }
 }
 
 TEST_F(TrackTabsTest, LooksLikeTheStrip) {

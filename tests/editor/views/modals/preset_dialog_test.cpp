@@ -167,32 +167,53 @@ TEST_F(PresetDialogTest, LoadTapsWithNothingToLose) {
     EXPECT_FALSE(store.isPresetDialogPresented.get());
 }
 
-TEST_F(PresetDialogTest, LoadTapsKeepUnsavedWorkUntilADoubleTap) {
+TEST_F(PresetDialogTest, ALoadOverUnsavedEditsAsksFirst) {
     writePreset("Bass.json", 55);
     writePreset("Keys.json", 57);
-    open(PresetDialogMode::load);
-    editSomething();
-    harness->clickOn("presetDialog.file.Bass");
-    EXPECT_EQ(swing(), 61);  // only highlighted
-    EXPECT_EQ(store.presetDialogSelectedFile.get(), "Bass");
-    harness->advance(0.5);
-    harness->clickOn("presetDialog.file.Bass");  // too late for a double tap
-    harness->advance(0.1);
-    harness->clickOn("presetDialog.file.Keys");  // another row
-    EXPECT_EQ(swing(), 61);
-    EXPECT_TRUE(store.canUndo().get());
-    harness->advance(0.1);
-    harness->clickOn("presetDialog.file.Keys");
-    EXPECT_EQ(swing(), 57);
-    EXPECT_EQ(store.currentPresetName.get(), "Keys");
-    EXPECT_FALSE(store.isPresetDialogPresented.get());
+    struct Case {
+        const char* name;
+        std::function<void()> before;
+        bool asks;
+    };
+    const Case cases[] = {
+        {"an edit", [&] { editSomething(); }, true},
+        {"an edit, then saved", [&] { editSomething(), library.savePreset("Mine", std::nullopt); }, false},
+        {"an edit undone: the redo would be lost", [&] { editSomething(), store.undo(); }, true},
+        {"an edit undone and redone after the save", [&] { library.savePreset("Mine", std::nullopt), editSomething(), store.undo(), store.redo(); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        library.loadPresetFromDialog("Bass");
+        c.before();
+        const int before = swing();
+        open(PresetDialogMode::load);
+        harness->clickOn("presetDialog.file.Keys");
+        EXPECT_EQ(store.presetDialogSelectedFile.get(), "Keys");
+        if (!c.asks) {
+            EXPECT_EQ(swing(), 57);
+            continue;
+        }
+        ASSERT_TRUE(store.dialog.get());
+        EXPECT_EQ(store.dialog.get()->title, "Load preset");
+        EXPECT_EQ(store.dialog.get()->message, "Discard unsaved changes and load \"Keys\" ?");
+        EXPECT_EQ(store.dialog.get()->confirmLabel, "Load");
+        EXPECT_EQ(swing(), before);
+        auto confirm = store.dialog.get()->onConfirm;
+        store.dialog.set(std::nullopt);
+        confirm("");
+        EXPECT_EQ(swing(), 57);
+        EXPECT_EQ(store.currentPresetName.get(), "Keys");
+        EXPECT_TRUE(store.isPresetDialogPresented.get());
+    }
 }
 
-TEST_F(PresetDialogTest, AGuardedDoubleTapOnAnUnreadableFileKeepsTheDialogAndTheWork) {
+TEST_F(PresetDialogTest, AConfirmedLoadOfAnUnreadableFileKeepsTheDialogAndTheWork) {
     library::test::TempLibrary::write(folder.home() / "Broken.json", library::test::corruptPresetJSON());
     open(PresetDialogMode::load);
     editSomething();
-    doubleClick("presetDialog.file.Broken");
+    harness->clickOn("presetDialog.file.Broken");
+    ASSERT_TRUE(store.dialog.get());
+    store.dialog.get()->onConfirm("");
     ASSERT_TRUE(store.dialog.get());
     EXPECT_EQ(store.dialog.get()->message, "Could not load \"Broken\".");
     EXPECT_TRUE(store.isPresetDialogPresented.get());

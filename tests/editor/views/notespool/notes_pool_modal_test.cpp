@@ -74,6 +74,17 @@ TEST_F(NotesPoolModalTest, Widths) {
     }
 }
 
+TEST_F(NotesPoolModalTest, SixTracksStayWithinTheHeightGivenAndTheirRowsScroll) {
+    while (store->preset->tracks.size() < 6) store->addTrack();
+    store->setActiveModal(store::KezModal::notesPool);
+    auto h = show([] { return ui::View(NotesPoolModal{}).environment<KezModalViewportHeightKey>(600); });
+    EXPECT_LE(h->frame("notesPoolModal").height, 600);
+    const ui::Rect lastRow = h->frame("scenePattern5_1");
+    EXPECT_GT(lastRow.maxY(), h->frame("notesPoolModal").maxY()) << "below the fold";
+    h->scroll(h->center("scenePattern0_4"), 0, 200, ui::ScrollPhase::none, true);
+    EXPECT_LT(h->frame("scenePattern5_1").y, lastRow.y);
+}
+
 TEST_F(NotesPoolModalTest, KeyboardEditsAndAuditions) {
     useScenes({60, 64, 67}, {});
     auto h = open();
@@ -202,6 +213,7 @@ TEST_F(NotesPoolModalTest, StoreStripAndLatch) {
     EXPECT_TRUE(store->notesPoolMIDILatchEnabled.get());
     store->preset.modify([](model::Preset& p) { p.notesPool = {64, 60, 64}; });
     h->clickOn("store");
+    ui::expectMatchesGolden(h->render(), "notes_pool_store_armed");
     h->clickOn("scene3");
     EXPECT_EQ(store->preset->chordPresets[3].chord, (std::vector<int>{60, 64}));
     EXPECT_FALSE(store->sceneCopyToActive().get());

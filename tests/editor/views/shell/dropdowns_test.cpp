@@ -112,6 +112,17 @@ TEST_F(DropdownTest, PanelFramesFromTheHost) {
     EXPECT_EQ(harness->frame("dropdown.item.Item 3"), (Rect{630, 176, 50, 40}));
 }
 
+TEST_F(DropdownTest, ALongListOpensAtItsActiveEntryAndAWheelNotchMovesThreeEntries) {
+    auto many = items(128);
+    many[65].active = true;
+    open({.items = many});
+    const Rect panel = harness->frame("dropdown.panel");
+    const Rect shown = harness->frame("dropdown.item.Item 65");
+    EXPECT_TRUE(panel.contains(shown.origin()) && panel.contains({shown.maxX(), shown.maxY()}));
+    harness->scroll(panel.center(), 0, 1);
+    EXPECT_NEAR(harness->frame("dropdown.item.Item 65").y, shown.y - 3 * (shown.height + 2), 3) << "by the estimated entry height";
+}
+
 TEST_F(DropdownTest, ChoosingClosesFirstThenActs) {
     struct Case {
         const char* name;
@@ -188,6 +199,9 @@ TEST_F(DropdownTest, PanelsMatchGoldenImages) {
     styled[6].optionForegroundColor = 0xD9A441;
     styled[6].disabled = true;
     styled[6].label = "A label too long to fit in the list's width, cut at its tail";
+    std::vector<DropdownItem> directions;  // the pattern direction list at its narrowest
+    for (const char* label : {"\u21FE   Forward", "\u21FD   Backward", "\u27F7   Ping-pong", "\u21C4   Ping-pong 2", "\u2681   Random", "\u2682   Smart random"})
+        directions.push_back({.label = label});
     struct Case {
         const char* name;
         DropdownRequest request;
@@ -195,6 +209,7 @@ TEST_F(DropdownTest, PanelsMatchGoldenImages) {
     };
     const Case cases[] = {
         {"dropdown_list", {.items = styled, .width = 220}, {240, 260}},
+        {"dropdown_directions", {.items = directions, .width = verticalListWidthFitting(directions, 120)}, {170, 230}},
         {"dropdown_row", {.items = lit(items(4)), .vertical = false}, {330, 60}},
         {"dropdown_grid_bordered", {.items = items(7), .vertical = false, .gridColumns = 3, .borderedCells = true}, {230, 130}},
         {"dropdown_grid_chromeless", {.items = items(4), .vertical = false, .gridColumns = 2, .gridCellSize = store::DropdownCellSize{72, 30}, .borderedCells = true, .chromeless = true}, {164, 80}},

@@ -38,9 +38,11 @@ struct RecordingModal {
     ui::Size size;
     ui::Color* accent;
     double* viewportWidth;
+    double* viewportHeight;
     ui::View body(ui::BuildContext& context) const {
         *accent = context.env<KezAccentKey>();
         *viewportWidth = context.env<KezModalViewportWidthKey>();
+        *viewportHeight = context.env<KezModalViewportHeightKey>();
         return ui::color(panelBackgroundColor).frame({.width = size.width, .height = size.height}).testId("modal");
     }
 };
@@ -48,9 +50,9 @@ struct RecordingModal {
 class ModalHostTest : public OverlayTest {
 protected:
     ui::Color accent;
-    double viewportWidth = 0;
+    double viewportWidth = 0, viewportHeight = 0;
     std::function<ui::View(KezModal)> modalsOf(ui::Size size) {
-        return [this, size](KezModal) { return ui::View(RecordingModal{size, &accent, &viewportWidth}); };
+        return [this, size](KezModal) { return ui::View(RecordingModal{size, &accent, &viewportWidth, &viewportHeight}); };
     }
 };
 
@@ -64,15 +66,16 @@ TEST_F(ModalHostTest, PlacesEachModal) {
         Point opener;
         Rect frame;
         ui::Color accent;
+        double viewportHeight;  // from 6 under the opener (centred: the top margin) down to the bottom margin
     };
     const Case cases[] = {
-        {"chord under its button at the right edge", KezModal::chord, {320, 200}, {1100, 40}, {944, 76, 320, 200}, trackAccent},
-        {"settings under its button", KezModal::settings, {420, 300}, {200, 100}, {200, 136, 420, 300}, trackAccent},
-        {"settings opened low stays inside the editor", KezModal::settings, {420, 520}, {200, 600}, {200, 194, 420, 520}, trackAccent},
-        {"the notes pool with six tracks opened low", KezModal::notesPool, {1080, 640}, {300, 400}, {184, 74, 1080, 640}, globalAccentColor()},
-        {"performance centred", KezModal::performance, {840, 400}, {100, 100}, {220, 165, 840, 400}, globalAccentColor()},
-        {"303 generator centred", KezModal::patternGenerator303, {940, 500}, {100, 100}, {170, 115, 940, 500}, trackAccent},
-        {"global settings centred", KezModal::globalSettings, {640, 300}, {100, 100}, {320, 215, 640, 300}, globalAccentColor()},
+        {"chord under its button at the right edge", KezModal::chord, {320, 200}, {1100, 40}, {944, 76, 320, 200}, trackAccent, 638},
+        {"settings under its button", KezModal::settings, {420, 300}, {200, 100}, {200, 136, 420, 300}, trackAccent, 578},
+        {"settings opened low stays inside the editor", KezModal::settings, {420, 520}, {200, 600}, {200, 194, 420, 520}, trackAccent, 78},
+        {"the notes pool with six tracks opened low", KezModal::notesPool, {1080, 640}, {300, 400}, {184, 74, 1080, 640}, globalAccentColor(), 278},
+        {"performance centred", KezModal::performance, {840, 400}, {100, 100}, {220, 165, 840, 400}, globalAccentColor(), 698},
+        {"303 generator centred", KezModal::patternGenerator303, {940, 500}, {100, 100}, {170, 115, 940, 500}, trackAccent, 698},
+        {"global settings centred", KezModal::globalSettings, {640, 300}, {100, 100}, {320, 215, 640, 300}, globalAccentColor(), 698},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -82,6 +85,7 @@ TEST_F(ModalHostTest, PlacesEachModal) {
         EXPECT_EQ(harness->frame("modal"), c.frame);
         EXPECT_EQ(accent, c.accent);
         EXPECT_EQ(viewportWidth, 1280 - 32);
+        EXPECT_EQ(viewportHeight, c.viewportHeight);
     }
 }
 

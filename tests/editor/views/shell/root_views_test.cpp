@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <xkbcommon/xkbcommon-keysyms.h>
+
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -204,6 +206,17 @@ TEST_F(RootViews, APromptFillsTheWindowInAHostOrWhenItAsksStandalone) {
         EXPECT_EQ(h->exists("kezContentMainStack"), !c.fullWindow);
         EXPECT_EQ(h->exists("kezDialogHost"), !c.fullWindow);
     }
+    // A prompt that replaces another starts from its own text.
+    std::string confirmed;
+    auto h = show(true, {1280, 730});
+    for (const char* text : {"first", "second"}) {
+        store::DialogRequest prompt{.kind = store::DialogRequest::Kind::prompt, .initialText = text};
+        prompt.onConfirm = [&](const std::string& typed) { confirmed = typed; };
+        store.dialog.set(prompt);
+        h->advance(0.1);
+    }
+    h->key(XKB_KEY_Return);
+    EXPECT_EQ(confirmed, "second");
     store::DialogRequest request;
     EXPECT_EQ(fullscreenPromptAccent(store, request), colorFromHex(store.trackAccentColor(0)));
     request.accentColorHexOverride = 0x123456;
