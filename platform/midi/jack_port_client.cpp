@@ -28,8 +28,7 @@ struct CycleClock {
         float periodUs = 0;
         CycleClock clock;
         if (jack_get_cycle_times(client, &frames, &startUs, &nextUs, &periodUs) != 0) return clock;
-        // JACK's microseconds and our nanoseconds may count from different origins: read both now.
-        const std::int64_t offsetNs = static_cast<std::int64_t>(now()) - static_cast<std::int64_t>(jack_get_time()) * 1000;
+        const std::int64_t offsetNs = jackClockOffsetNanoseconds();
         clock.startNs = static_cast<std::uint64_t>(static_cast<std::int64_t>(startUs) * 1000 + offsetNs);
         clock.framesPerNs = periodUs > 0 ? cycleFrames / (periodUs * 1e3) : jack_get_sample_rate(client) / 1e9;
         return clock;

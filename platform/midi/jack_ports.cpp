@@ -10,12 +10,14 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <mutex>
 #include <functional>
 #include <sstream>
 #include <string_view>
 
 #include "platform/midi/jack_library.h"
+#include "platform/midi/midi_types.h"
 
 namespace pulvan::midi {
 namespace {
@@ -161,6 +163,21 @@ void noteJackClientGone(jack_client_t* client) {
     std::lock_guard goneLock(goneClients().mutex);
     goneClients().gone.insert(client);
     goneClients().serverWentAway = true;
+}
+
+std::int64_t jackClockOffsetNanoseconds() noexcept {
+    std::int64_t best = 0;
+    std::int64_t narrowest = std::numeric_limits<std::int64_t>::max();
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const auto before = static_cast<std::int64_t>(now());
+        const auto jackNs = static_cast<std::int64_t>(jack_get_time()) * 1000;
+        const auto after = static_cast<std::int64_t>(now());
+        if (after - before < narrowest) {
+            narrowest = after - before;
+            best = before + (after - before) / 2 - jackNs;
+        }
+    }
+    return best;
 }
 
 bool jackServerRunning() {

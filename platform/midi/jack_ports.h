@@ -19,6 +19,12 @@ void closeQuietJackClient(jack_client_t* client);
 // chance and no client opens again until a server answers.
 void noteJackClientGone(jack_client_t* client);
 
+// Our monotonic clock minus JACK's, in nanoseconds (they count from different
+// origins). Read in a few tries and kept from the one least interrupted, as a
+// thread that is preempted between the two readings would be off by that long.
+// Real-time safe.
+std::int64_t jackClockOffsetNanoseconds() noexcept;
+
 // Whether a JACK server answers; asks without starting one.
 bool jackServerRunning();
 

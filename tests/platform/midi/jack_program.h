@@ -91,7 +91,7 @@ private:
         jack_time_t startUs = 0, nextUs = 0;
         float periodUs = 0;
         jack_get_cycle_times(program.client_, &start, &startUs, &nextUs, &periodUs);
-        const double offsetNs = static_cast<double>(now()) - static_cast<double>(jack_get_time()) * 1000.0;
+        const auto offsetNs = static_cast<double>(jackClockOffsetNanoseconds());
         for (std::uint32_t i = 0; i < jack_midi_get_event_count(buffer); ++i) {
             jack_midi_event_t event;
             const std::size_t slot = program.count_.load(std::memory_order_relaxed);
