@@ -111,13 +111,8 @@ public:
 
     void silence() override {
         std::lock_guard lock(mutex_);
-        snd_seq_remove_events_t* removal;
-        snd_seq_remove_events_alloca(&removal);
-        snd_seq_remove_events_set_queue(removal, queue_);
-        snd_seq_remove_events_set_condition(removal, SND_SEQ_REMOVE_OUTPUT | SND_SEQ_REMOVE_DEST);
-        snd_seq_addr_t everyone{SND_SEQ_ADDRESS_SUBSCRIBERS, 0};
-        snd_seq_remove_events_set_dest(removal, &everyone);
-        snd_seq_remove_events(own_.seq(), removal);
+        // Every event of this client still in the library's buffer or on the kernel's queue.
+        snd_seq_drop_output(own_.seq());
         settleLog(now() + kDeliveryMargin);
         log_.clear();
         sounding_.releaseAll([&](std::span<const std::uint8_t> off) { output(off, std::nullopt); });
