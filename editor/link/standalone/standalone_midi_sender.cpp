@@ -6,7 +6,9 @@
 namespace pulvan::link {
 
 StandaloneMIDISender::StandaloneMIDISender()
-    : client_(kClientName, [this] { connectDestination(); }), outputPort_(client_, kPortName) {
+    : client_(kClientName),
+      outputPort_(client_, kPortName),
+      setupWatch_(std::make_unique<midi::Client>(kClientName, [this] { connectDestination(); })) {
     connectDestination();
 }
 

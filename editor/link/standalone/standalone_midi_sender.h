@@ -3,6 +3,7 @@
 #include "platform/midi/midi_types.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 
@@ -37,6 +38,8 @@ private:
 
     midi::Client client_;
     midi::OutputPort outputPort_;
+    // Last: it calls on the port, so it comes after it and goes before it.
+    std::unique_ptr<midi::Client> setupWatch_;
 };
 
 }  // namespace pulvan::link

@@ -252,13 +252,14 @@ TEST_F(JackTest, AfterTheServerRestartsMIDIComesBack) {
     auto synth = JackProgram::open("Synth B", "in", JackProgram::Kind::destination);
     auto keys = JackProgram::open("Keys B", "out", JackProgram::Kind::source);
     ASSERT_TRUE(synth && keys);
-    const auto destination = waitForEndpoint(false, synth->portName());
-    const auto source = waitForEndpoint(true, keys->portName());
+    // A server that has just started on a busy machine may take a while to answer everybody.
+    const auto destination = waitForEndpoint(false, synth->portName(), 10s);
+    const auto source = waitForEndpoint(true, keys->portName(), 10s);
     ASSERT_TRUE(destination && source);
-    EXPECT_TRUE(eventually([&] { return output.send(*destination, note) && !synth->arrivals().empty(); }, 5s)) << "nothing is sent any more";
-    EXPECT_TRUE(eventually([&] { return input.connectSource(*source); }, 5s));
+    EXPECT_TRUE(eventually([&] { return output.send(*destination, note) && !synth->arrivals().empty(); }, 10s)) << "nothing is sent any more";
+    EXPECT_TRUE(eventually([&] { return input.connectSource(*source); }, 10s));
     keys->play({0x90, 61, 100});
-    EXPECT_EQ(heard.waitFor(1).size(), 1u) << "nothing is heard any more";
+    EXPECT_EQ(heard.waitFor(1, 10s).size(), 1u) << "nothing is heard any more";
     // libjack's own threads report the lost server once; asking for it again is silent.
     EXPECT_EQ(::testing::internal::GetCapturedStderr().find("not running"), std::string::npos);
 }
