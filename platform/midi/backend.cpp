@@ -3,7 +3,7 @@
 #include <mutex>
 #include <utility>
 
-#include "platform/midi/rtmidi_backend.h"
+#include "platform/midi/system_backend.h"
 
 namespace pulvan::midi {
 namespace {
@@ -25,7 +25,7 @@ std::shared_ptr<Backend> activeBackend() {
         std::lock_guard lock(overrideMutex());
         if (installedBackend()) return installedBackend();
     }
-    static const std::shared_ptr<Backend> machineBackend = makeRtMidiBackend();
+    static const std::shared_ptr<Backend> machineBackend = makeSystemBackend();
     return machineBackend;
 }
 

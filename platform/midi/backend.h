@@ -10,47 +10,55 @@
 
 namespace pulvan::midi {
 
-// Called on a thread of the MIDI system for every message a source delivers.
+// Called off any real-time thread for every message a source delivers.
 using ReceiveFunction = std::function<void(std::span<const std::uint8_t> bytes, Timestamp receivedAt)>;
 
-// A port of ours that sends to one destination at a time.
+// One port of ours that sends, on one client of ours. The MIDI system itself
+// delivers each message at its timestamp.
 class OutputConnection {
 public:
+    // Ends every note it left sounding first (see silence), waiting a little for that to leave.
     virtual ~OutputConnection() = default;
-    // Connects to the destination unless already connected to it; false when it is gone.
+    // False once the MIDI system has gone away under it (a JACK server that quit).
+    virtual bool alive() const = 0;
+    // Connects to the destination (and to no other) unless already connected to
+    // that same port; false when it is gone. A virtual source connects to nothing.
     virtual bool connect(const std::string& destinationAddress) = 0;
-    // Sends at once to the connected destination.
-    virtual bool send(std::span<const std::uint8_t> bytes) = 0;
+    // Queues one message of 1 to 3 bytes for delivery at `deliverAt`; false when dropped.
+    virtual bool send(std::span<const std::uint8_t> bytes, Timestamp deliverAt) = 0;
+    // Drops every message not delivered yet and ends at once every note that the
+    // delivered ones left sounding. Messages sent afterwards are kept.
+    virtual void silence() = 0;
 };
 
-// A port of ours that receives from one source for as long as it exists.
+// One port of ours that receives, on one client of ours, from every source connected to it.
 class InputConnection {
 public:
+    // Once it returns, the receive function is not running and never runs again.
     virtual ~InputConnection() = default;
-};
-
-// A source of ours that other programs can connect to.
-class VirtualEndpoint {
-public:
-    virtual ~VirtualEndpoint() = default;
-    virtual bool send(std::span<const std::uint8_t> bytes) = 0;
+    virtual bool alive() const = 0;
+    // Connecting twice is harmless; false when the source cannot be reached.
+    virtual bool connect(const std::string& sourceAddress) = 0;
+    virtual void disconnect(const std::string& sourceAddress) = 0;
 };
 
 // The MIDI system endpoints live in. Every call may come from any thread.
 class Backend {
 public:
     virtual ~Backend() = default;
+    // Other programs' endpoints and the shared virtual source; never a port of ours.
     virtual std::vector<Endpoint> sources() = 0;
     virtual std::vector<Endpoint> destinations() = 0;
-    // Each returns null when the MIDI system refuses.
+    // Each opens one client with one port; null when the MIDI system refuses or there is none.
     virtual std::unique_ptr<OutputConnection> openOutput(const std::string& clientName, const std::string& portName) = 0;
     virtual std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName,
-                                                       const std::string& sourceAddress, ReceiveFunction receive) = 0;
-    virtual std::unique_ptr<VirtualEndpoint> openVirtualSource(const std::string& name) = 0;
+                                                       ReceiveFunction receive) = 0;
+    // A source others connect to, sending to all of them.
+    virtual std::unique_ptr<OutputConnection> openVirtualSource(const std::string& name) = 0;
 };
 
 // The backend new clients, ports and virtual sources use: the one installed by
-// a ScopedBackend, else the machine's (ALSA sequencer, else JACK, else none).
+// a ScopedBackend, else the machine's (JACK when a server answers, else the ALSA sequencer, else none).
 std::shared_ptr<Backend> activeBackend();
 
 // Installs a backend for the lifetime of this object (tests use the loopback).

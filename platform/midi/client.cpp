@@ -6,6 +6,20 @@
 #include "platform/midi/dispatcher.h"
 
 namespace pulvan::midi {
+namespace {
+
+// How often a port asks again for a MIDI system that is not there (a JACK server restarting).
+constexpr auto kReopenInterval = std::chrono::milliseconds(500);
+
+// Whether it is time to open again, and when the next time will be.
+bool openDue(std::chrono::steady_clock::time_point& nextOpen) {
+    const auto time = std::chrono::steady_clock::now();
+    if (time < nextOpen) return false;
+    nextOpen = time + kReopenInterval;
+    return true;
+}
+
+}  // namespace
 
 Client::Client(std::string name, std::function<void()> onSetupChanged)
     : name_(std::move(name)), backend_(activeBackend()), dispatcher_(Dispatcher::shared()) {
@@ -19,49 +33,38 @@ Client::~Client() {
     if (setupSlot_) setupSlot_->close();
 }
 
-// Used only by deliveries, which the dispatcher runs one at a time.
-struct OutputPort::Connection {
-    std::shared_ptr<Backend> backend;
-    std::string clientName;
-    std::string portName;
-    std::unique_ptr<OutputConnection> output;
-
-    bool connect(const std::string& destinationAddress) {
-        // Opened again when it failed, so that a MIDI system that starts late is still found.
-        if (!output) output = backend->openOutput(clientName, portName);
-        return output && output->connect(destinationAddress);
-    }
-
-    void send(const std::string& destinationAddress, std::span<const std::uint8_t> bytes) {
-        if (connect(destinationAddress)) output->send(bytes);
-    }
-};
-
 OutputPort::OutputPort(const Client& client, std::string name)
-    : name_(std::move(name)),
-      dispatcher_(client.dispatcher_),
-      connection_(std::make_shared<Connection>(
-          Connection{client.backend_, client.name_, name_, client.backend_->openOutput(client.name_, name_)})) {}
+    : clientName_(client.name_), name_(std::move(name)), backend_(client.backend_) {
+    std::lock_guard lock(mutex_);
+    connectionLocked();
+}
 
-OutputPort::~OutputPort() { dispatcher_->flush(connection_.get()); }
+OutputPort::~OutputPort() = default;  // the connection ends its notes as it closes
+
+OutputConnection* OutputPort::connectionLocked() {
+    if (connection_ && connection_->alive()) return connection_.get();
+    if (!openDue(nextOpen_)) return nullptr;
+    connection_.reset();
+    connection_ = backend_->openOutput(clientName_, name_);
+    return connection_.get();
+}
 
 bool OutputPort::send(const Endpoint& destination, std::span<const std::uint8_t> bytes, Timestamp deliverAt) {
-    if (bytes.empty()) return false;
-    // Connecting takes a while on some systems: do it now, not when the message is due.
-    {
-        std::lock_guard lock(sendMutex_);
-        if (deliverAt != kSendNow && destination.address != lastDestination_) {
-            dispatcher_->schedule(connection_.get(), kSendNow,
-                                  [connection = connection_, address = destination.address] { connection->connect(address); });
-        }
-        lastDestination_ = destination.address;
-    }
-    dispatcher_->schedule(connection_.get(), deliverAt,
-                          [connection = connection_, address = destination.address,
-                           message = std::vector<std::uint8_t>(bytes.begin(), bytes.end())] {
-                              connection->send(address, message);
-                          });
-    return true;
+    if (bytes.empty() || bytes.size() > 3) return false;
+    std::lock_guard lock(mutex_);
+    OutputConnection* connection = connectionLocked();
+    return connection && connection->connect(destination.address) && connection->send(bytes, deliverAt);
+}
+
+bool OutputPort::connect(const Endpoint& destination) {
+    std::lock_guard lock(mutex_);
+    OutputConnection* connection = connectionLocked();
+    return connection && connection->connect(destination.address);
+}
+
+void OutputPort::silence() {
+    std::lock_guard lock(mutex_);
+    if (connection_ && connection_->alive()) connection_->silence();
 }
 
 InputPort::InputPort(const Client& client, std::string name, ReadCallback onRead)
@@ -69,32 +72,40 @@ InputPort::InputPort(const Client& client, std::string name, ReadCallback onRead
       name_(std::move(name)),
       backend_(client.backend_),
       dispatcher_(client.dispatcher_),
-      readSlot_(std::make_shared<ReadSlot>(std::move(onRead))) {}
+      readSlot_(std::make_shared<ReadSlot>(std::move(onRead))) {
+    std::lock_guard lock(mutex_);
+    connectionLocked();
+}
 
 InputPort::~InputPort() {
     {
-        std::lock_guard lock(connectionsMutex_);
-        connections_.clear();
+        std::lock_guard lock(mutex_);
+        connection_.reset();
     }
     readSlot_->close();
 }
 
-bool InputPort::connectSource(const Endpoint& source) {
-    std::lock_guard lock(connectionsMutex_);
-    if (connections_.contains(source.address)) return true;
-    auto receive = [slot = std::weak_ptr<ReadSlot>(readSlot_), dispatcher = dispatcher_](
-                       std::span<const std::uint8_t> bytes, Timestamp receivedAt) {
+InputConnection* InputPort::connectionLocked() {
+    if (connection_ && connection_->alive()) return connection_.get();
+    if (!openDue(nextOpen_)) return nullptr;
+    connection_.reset();
+    auto receive = [slot = std::weak_ptr<ReadSlot>(readSlot_), dispatcher = dispatcher_](std::span<const std::uint8_t> bytes,
+                                                                                         Timestamp receivedAt) {
         dispatcher->post(slot, std::vector<std::uint8_t>(bytes.begin(), bytes.end()), receivedAt);
     };
-    auto connection = backend_->openInput(clientName_, name_, source.address, std::move(receive));
-    if (!connection) return false;
-    connections_.emplace(source.address, std::move(connection));
-    return true;
+    connection_ = backend_->openInput(clientName_, name_, std::move(receive));
+    return connection_.get();
+}
+
+bool InputPort::connectSource(const Endpoint& source) {
+    std::lock_guard lock(mutex_);
+    InputConnection* connection = connectionLocked();
+    return connection && connection->connect(source.address);
 }
 
 void InputPort::disconnectSource(const Endpoint& source) {
-    std::lock_guard lock(connectionsMutex_);
-    connections_.erase(source.address);
+    std::lock_guard lock(mutex_);
+    if (connection_ && connection_->alive()) connection_->disconnect(source.address);
 }
 
 }  // namespace pulvan::midi

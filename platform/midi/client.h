@@ -1,7 +1,7 @@
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -15,10 +15,12 @@ namespace pulvan::midi {
 class Backend;
 class Dispatcher;
 class InputConnection;
+class OutputConnection;
 
-// A program's presence in the MIDI system: it names the ports made on it and
-// tells of changes of the MIDI setup. Creating one never fails; without a MIDI
-// system its ports simply reach nothing.
+// A program's name in the MIDI system and its watch on the MIDI setup. Each
+// port made on it is one client of the MIDI system under this name, with that
+// one port. Creating one never fails; without a MIDI system its ports simply
+// reach nothing until one appears.
 class Client {
 public:
     // `onSetupChanged` runs on the MIDI layer's thread whenever sources or
@@ -40,35 +42,45 @@ private:
     std::shared_ptr<CallbackSlot<>> setupSlot_;
 };
 
-// Sends to any destination, now or at a timestamp. Messages leave in timestamp
-// order; messages with the same timestamp leave in the order they were sent.
+// Sends to one destination at a time, now or at a timestamp; the MIDI system
+// delivers each message at its time. Messages leave in timestamp order;
+// messages with the same timestamp leave in the order they were sent.
 class OutputPort {
 public:
     OutputPort(const Client& client, std::string name);
-    // Sends whatever is still waiting at once, in order, so that no note is left hanging.
+    // Ends every note its messages left sounding before the port goes.
     ~OutputPort();
     OutputPort(const OutputPort&) = delete;
     OutputPort& operator=(const OutputPort&) = delete;
 
     const std::string& name() const { return name_; }
 
-    // Queues the bytes (one or more complete messages) for `destination`.
-    // Returns false for an empty message; a destination that is gone by then
-    // drops the message.
+    // Queues one message of 1 to 3 bytes for `destination`. False when it is
+    // dropped: a wrong length, no MIDI system, or a destination that is gone.
     bool send(const Endpoint& destination, std::span<const std::uint8_t> bytes, Timestamp deliverAt = kSendNow);
 
-private:
-    struct Connection;
+    // Connects to `destination` ahead of the first message, which then finds it in
+    // place; sending connects as well. False when it is gone.
+    bool connect(const Endpoint& destination);
 
+    // Drops every message that has not left yet and ends at once every note that
+    // the delivered ones left sounding; what is sent afterwards leaves as usual.
+    void silence();
+
+private:
+    // The port on the MIDI system, opened again when the system went away and came back.
+    OutputConnection* connectionLocked();
+
+    std::string clientName_;
     std::string name_;
-    std::shared_ptr<Dispatcher> dispatcher_;
-    std::shared_ptr<Connection> connection_;
-    std::mutex sendMutex_;
-    std::string lastDestination_;  // guarded by sendMutex_
+    std::shared_ptr<Backend> backend_;
+    std::mutex mutex_;
+    std::unique_ptr<OutputConnection> connection_;  // guarded by mutex_
+    std::chrono::steady_clock::time_point nextOpen_{};
 };
 
-// Receives from the sources connected to it. The callback runs on the MIDI
-// layer's thread with the bytes of one message and the time they arrived.
+// Receives from every source connected to it. The callback runs on the MIDI
+// layer's thread with the bytes of one message and the time it was played.
 class InputPort {
 public:
     using ReadCallback = std::function<void(std::span<const std::uint8_t> bytes, Timestamp receivedAt)>;
@@ -86,13 +98,16 @@ public:
     void disconnectSource(const Endpoint& source);
 
 private:
+    InputConnection* connectionLocked();
+
     std::string clientName_;
     std::string name_;
     std::shared_ptr<Backend> backend_;
     std::shared_ptr<Dispatcher> dispatcher_;
     std::shared_ptr<CallbackSlot<std::span<const std::uint8_t>, Timestamp>> readSlot_;
-    std::mutex connectionsMutex_;
-    std::map<std::string, std::unique_ptr<InputConnection>> connections_;
+    std::mutex mutex_;
+    std::unique_ptr<InputConnection> connection_;  // guarded by mutex_
+    std::chrono::steady_clock::time_point nextOpen_{};
 };
 
 }  // namespace pulvan::midi

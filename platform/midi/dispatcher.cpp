@@ -53,7 +53,7 @@ struct Dispatcher::State {
     std::map<ScheduledKey, Scheduled> scheduled;
     std::deque<Received> received;
 
-    // Held while deliveries run, so that a flush cannot overtake them.
+    // Held while deliveries run, so that a cancel cannot overtake them.
     std::mutex deliveryMutex;
 
     std::mutex pollerMutex;
@@ -184,21 +184,18 @@ void Dispatcher::schedule(const void* owner, Timestamp deliverAt, std::function<
     state_->wakeup.notify_one();
 }
 
-void Dispatcher::flush(const void* owner) {
+void Dispatcher::cancel(const void* owner) {
     std::lock_guard deliveryLock(state_->deliveryMutex);
-    std::vector<Scheduled> batch;
-    {
-        std::lock_guard lock(state_->mutex);
-        for (auto it = state_->scheduled.begin(); it != state_->scheduled.end();) {
-            if (it->second.owner == owner) {
-                batch.push_back(std::move(it->second));
-                it = state_->scheduled.erase(it);
-            } else {
-                ++it;
-            }
+    std::vector<Scheduled> dropped;  // destroyed outside the lock: they may hold what takes it
+    std::lock_guard lock(state_->mutex);
+    for (auto it = state_->scheduled.begin(); it != state_->scheduled.end();) {
+        if (it->second.owner == owner) {
+            dropped.push_back(std::move(it->second));
+            it = state_->scheduled.erase(it);
+        } else {
+            ++it;
         }
     }
-    for (auto& item : batch) item.deliver();
 }
 
 void Dispatcher::post(std::weak_ptr<ReadSlot> slot, std::vector<std::uint8_t> bytes, Timestamp receivedAt) {

@@ -16,8 +16,8 @@ using ReadSlot = CallbackSlot<std::span<const std::uint8_t>, Timestamp>;
 using SetupSlot = CallbackSlot<>;
 
 // The MIDI layer's own thread, one per process while anything uses it. It
-// sends timestamped messages on time, hands received messages to input
-// callbacks, drains the audio threads' queues and watches the MIDI setup.
+// hands received messages to input callbacks, drains the audio threads' queues,
+// watches the MIDI setup and runs timed work (the loopback's deliveries).
 class Dispatcher {
 public:
     // The running dispatcher, started when nobody holds one.
@@ -30,9 +30,9 @@ public:
     // in timestamp order; deliveries due at the same time keep the order in
     // which they were scheduled.
     void schedule(const void* owner, Timestamp deliverAt, std::function<void()> deliver);
-    // Runs every delivery that `owner` still has waiting, now, in order, on the
-    // calling thread; used when a sender goes away so that nothing is lost.
-    void flush(const void* owner);
+    // Drops every delivery that `owner` still has waiting; once it returns none
+    // of them runs.
+    void cancel(const void* owner);
 
     // Hands received bytes to an input's callback on the layer's thread.
     void post(std::weak_ptr<ReadSlot> slot, std::vector<std::uint8_t> bytes, Timestamp receivedAt);

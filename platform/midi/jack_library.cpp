@@ -3,19 +3,16 @@
 #include <dlfcn.h>
 #include <jack/jack.h>
 #include <jack/midiport.h>
-#include <jack/ringbuffer.h>
 #include <jack/uuid.h>
 
 #include <cstdarg>
 
 #define PULVAN_JACK_FUNCTIONS(X)                                                                                 \
-    X(jack_activate) X(jack_client_close) X(jack_client_open) X(jack_connect) X(jack_free) X(jack_get_ports)     \
-    X(jack_get_time) X(jack_get_uuid_for_client_name) X(jack_midi_clear_buffer) X(jack_midi_event_get)           \
-    X(jack_midi_event_reserve) X(jack_midi_get_event_count) X(jack_port_by_name) X(jack_port_get_buffer)         \
-    X(jack_port_name) X(jack_port_name_size) X(jack_port_register) X(jack_port_rename) X(jack_port_unregister)   \
-    X(jack_port_uuid) X(jack_ringbuffer_create) X(jack_ringbuffer_free) X(jack_ringbuffer_peek)                  \
-    X(jack_ringbuffer_read) X(jack_ringbuffer_read_advance) X(jack_ringbuffer_read_space)                        \
-    X(jack_ringbuffer_write) X(jack_ringbuffer_write_space) X(jack_set_error_function)                           \
+    X(jack_activate) X(jack_client_close) X(jack_client_open) X(jack_connect) X(jack_disconnect) X(jack_free)    \
+    X(jack_frames_to_time) X(jack_get_cycle_times) X(jack_get_ports) X(jack_get_sample_rate) X(jack_get_time)    \
+    X(jack_get_uuid_for_client_name) X(jack_last_frame_time) X(jack_midi_clear_buffer) X(jack_midi_event_get)    \
+    X(jack_midi_event_reserve) X(jack_midi_get_event_count) X(jack_on_info_shutdown) X(jack_port_by_name)        \
+    X(jack_port_get_buffer) X(jack_port_name) X(jack_port_register) X(jack_port_uuid) X(jack_set_error_function) \
     X(jack_set_info_function) X(jack_set_process_callback)
 
 namespace pulvan::midi {
@@ -28,6 +25,7 @@ struct JackLibrary {
     using Handler = void (*)(const char*);
     Handler* errorCallback = nullptr;
     Handler* infoCallback = nullptr;
+    decltype(&::jack_get_client_pid) clientPid = nullptr;  // not every libjack answers it
     bool present = false;
 
     JackLibrary() {
@@ -42,6 +40,7 @@ struct JackLibrary {
 #undef PULVAN_JACK_RESOLVE
         errorCallback = static_cast<Handler*>(dlsym(handle, "jack_error_callback"));
         infoCallback = static_cast<Handler*>(dlsym(handle, "jack_info_callback"));
+        clientPid = reinterpret_cast<decltype(&::jack_get_client_pid)>(dlsym(handle, "jack_get_client_pid"));
         present = complete && errorCallback && infoCallback;
     }
 };
@@ -109,14 +108,25 @@ jack_client_t* jack_client_open(const char* name, jack_options_t options, jack_s
 int jack_activate(jack_client_t* c) { return forward<&L::jack_activate>(-1, c); }
 int jack_client_close(jack_client_t* c) { return forward<&L::jack_client_close>(-1, c); }
 int jack_connect(jack_client_t* c, const char* from, const char* to) { return forward<&L::jack_connect>(-1, c, from, to); }
+int jack_disconnect(jack_client_t* c, const char* from, const char* to) { return forward<&L::jack_disconnect>(-1, c, from, to); }
 void jack_free(void* p) { forwardVoid<&L::jack_free>(p); }
+jack_time_t jack_frames_to_time(const jack_client_t* c, jack_nframes_t f) { return forward<&L::jack_frames_to_time>(jack_time_t{0}, c, f); }
+int jack_get_client_pid(const char* name) {
+    const auto& library = pulvan::midi::jack();
+    return library.present && library.clientPid ? library.clientPid(name) : 0;
+}
+int jack_get_cycle_times(const jack_client_t* c, jack_nframes_t* frames, jack_time_t* usecs, jack_time_t* next, float* period) {
+    return forward<&L::jack_get_cycle_times>(-1, c, frames, usecs, next, period);
+}
 const char** jack_get_ports(jack_client_t* c, const char* pattern, const char* type, unsigned long flags) {
     return forward<&L::jack_get_ports>(static_cast<const char**>(nullptr), c, pattern, type, flags);
 }
+jack_nframes_t jack_get_sample_rate(jack_client_t* c) { return forward<&L::jack_get_sample_rate>(jack_nframes_t{0}, c); }
 jack_time_t jack_get_time() { return forward<&L::jack_get_time>(jack_time_t{0}); }
 char* jack_get_uuid_for_client_name(jack_client_t* c, const char* name) {
     return forward<&L::jack_get_uuid_for_client_name>(static_cast<char*>(nullptr), c, name);
 }
+jack_nframes_t jack_last_frame_time(const jack_client_t* c) { return forward<&L::jack_last_frame_time>(jack_nframes_t{0}, c); }
 void jack_midi_clear_buffer(void* buffer) { forwardVoid<&L::jack_midi_clear_buffer>(buffer); }
 int jack_midi_event_get(jack_midi_event_t* e, void* buffer, uint32_t index) {
     return forward<&L::jack_midi_event_get>(-1, e, buffer, index);
@@ -125,6 +135,9 @@ jack_midi_data_t* jack_midi_event_reserve(void* buffer, jack_nframes_t time, siz
     return forward<&L::jack_midi_event_reserve>(static_cast<jack_midi_data_t*>(nullptr), buffer, time, size);
 }
 uint32_t jack_midi_get_event_count(void* buffer) { return forward<&L::jack_midi_get_event_count>(uint32_t{0}, buffer); }
+void jack_on_info_shutdown(jack_client_t* c, JackInfoShutdownCallback callback, void* arg) {
+    forwardVoid<&L::jack_on_info_shutdown>(c, callback, arg);
+}
 jack_port_t* jack_port_by_name(jack_client_t* c, const char* name) {
     return forward<&L::jack_port_by_name>(static_cast<jack_port_t*>(nullptr), c, name);
 }
@@ -132,26 +145,11 @@ void* jack_port_get_buffer(jack_port_t* p, jack_nframes_t frames) {
     return forward<&L::jack_port_get_buffer>(static_cast<void*>(nullptr), p, frames);
 }
 const char* jack_port_name(const jack_port_t* p) { return forward<&L::jack_port_name>("", p); }
-int jack_port_name_size() { return forward<&L::jack_port_name_size>(256); }
 jack_port_t* jack_port_register(jack_client_t* c, const char* name, const char* type, unsigned long flags,
                                 unsigned long size) {
     return forward<&L::jack_port_register>(static_cast<jack_port_t*>(nullptr), c, name, type, flags, size);
 }
-int jack_port_rename(jack_client_t* c, jack_port_t* p, const char* name) { return forward<&L::jack_port_rename>(-1, c, p, name); }
-int jack_port_unregister(jack_client_t* c, jack_port_t* p) { return forward<&L::jack_port_unregister>(-1, c, p); }
 jack_uuid_t jack_port_uuid(const jack_port_t* p) { return forward<&L::jack_port_uuid>(jack_uuid_t{0}, p); }
-jack_ringbuffer_t* jack_ringbuffer_create(size_t size) {
-    return forward<&L::jack_ringbuffer_create>(static_cast<jack_ringbuffer_t*>(nullptr), size);
-}
-void jack_ringbuffer_free(jack_ringbuffer_t* rb) { forwardVoid<&L::jack_ringbuffer_free>(rb); }
-size_t jack_ringbuffer_peek(jack_ringbuffer_t* rb, char* to, size_t n) { return forward<&L::jack_ringbuffer_peek>(size_t{0}, rb, to, n); }
-size_t jack_ringbuffer_read(jack_ringbuffer_t* rb, char* to, size_t n) { return forward<&L::jack_ringbuffer_read>(size_t{0}, rb, to, n); }
-void jack_ringbuffer_read_advance(jack_ringbuffer_t* rb, size_t n) { forwardVoid<&L::jack_ringbuffer_read_advance>(rb, n); }
-size_t jack_ringbuffer_read_space(const jack_ringbuffer_t* rb) { return forward<&L::jack_ringbuffer_read_space>(size_t{0}, rb); }
-size_t jack_ringbuffer_write(jack_ringbuffer_t* rb, const char* from, size_t n) {
-    return forward<&L::jack_ringbuffer_write>(size_t{0}, rb, from, n);
-}
-size_t jack_ringbuffer_write_space(const jack_ringbuffer_t* rb) { return forward<&L::jack_ringbuffer_write_space>(size_t{0}, rb); }
 void jack_set_error_function(void (*f)(const char*)) { forwardVoid<&L::jack_set_error_function>(f); }
 void jack_set_info_function(void (*f)(const char*)) { forwardVoid<&L::jack_set_info_function>(f); }
 int jack_set_process_callback(jack_client_t* c, JackProcessCallback callback, void* arg) {

@@ -2,7 +2,7 @@
 
 // libjack is opened when first needed rather than linked, so that Pulvan loads
 // and runs on machines without JACK. This file defines libjack's C functions
-// that Pulvan and RtMidi call; each forwards to the library when it is there
+// that Pulvan calls; each forwards to the library when it is there
 // and otherwise fails the way libjack fails without a server.
 namespace pulvan::midi {
 

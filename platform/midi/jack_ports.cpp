@@ -1,48 +1,219 @@
 #include "platform/midi/jack_ports.h"
 
 #include <jack/jack.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <limits>
+#include <mutex>
+#include <functional>
+#include <sstream>
+#include <string_view>
 
 #include "platform/midi/jack_library.h"
-
-#include <functional>
-#include <string_view>
+#include "platform/midi/midi_types.h"
 
 namespace pulvan::midi {
 namespace {
 
 void ignoreJackMessage(const char*) {}
 
-// Opens a client without libjack's complaints on stderr when there is no server.
-jack_client_t* openQuietJackClient(const char* name) {
-    // Give the host process its own message handlers back afterwards.
+// One libjack call at a time: the message handlers are process-wide, and
+// libjack's shared state does not bear clients of one process opening and
+// closing at once.
+std::mutex& libraryMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+// Silences libjack's process-wide handlers for one call, then gives the host
+// process its own back. The caller holds libraryMutex().
+template <typename Call>
+auto quietly(Call&& call) {
     const JackMessageHandlers previous = jackMessageHandlers();
     jack_set_error_function(ignoreJackMessage);
     jack_set_info_function(ignoreJackMessage);
-    jack_status_t status{};
-    jack_client_t* client = jack_client_open(name, JackNoStartServer, &status);
+    auto result = call();
     setJackMessageHandlers(previous);
-    return client;
+    return result;
+}
+
+// Our clients whose server went away. libjack deletes every client of the
+// process that is still open, ours and a host's, when the process opens a
+// client after its server went away; closing one of those afterwards crashes.
+// So ours are closed as soon as we see them gone, and no client is opened
+// again until a server answers on its socket.
+struct GoneClients {
+    std::mutex mutex;  // alone: taken on libjack's threads
+    std::set<jack_client_t*> gone;  // not closed yet
+    std::set<jack_client_t*> closed;  // closed here; their owners still hold them
+    bool serverWentAway = false;
+};
+
+GoneClients& goneClients() {
+    static GoneClients clients;
+    return clients;
+}
+
+// Under libraryMutex().
+void closeGoneClientsLocked() {
+    std::set<jack_client_t*> gone;
+    {
+        std::lock_guard lock(goneClients().mutex);
+        gone.swap(goneClients().gone);
+        goneClients().closed.insert(gone.begin(), gone.end());
+    }
+    for (jack_client_t* client : gone) quietly([&] { return jack_client_close(client); });
+}
+
+// jackd listens at "/dev/shm/jack_<server>_<uid>_0" while it runs.
+bool serverSocketAnswers() {
+    const char* server = std::getenv("JACK_DEFAULT_SERVER");
+    const std::string path = "/dev/shm/jack_" + std::string(server && *server ? server : "default") + "_" +
+                             std::to_string(::getuid()) + "_0";
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) return false;
+    std::copy(path.begin(), path.end(), address.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    const bool answers = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return answers;
+}
+
+// The socket inodes this process holds open.
+std::set<std::string> ownSocketInodes() {
+    std::set<std::string> inodes;
+    DIR* fds = ::opendir("/proc/self/fd");
+    if (!fds) return inodes;
+    char target[128];
+    while (const dirent* entry = ::readdir(fds)) {
+        const std::string path = std::string("/proc/self/fd/") + entry->d_name;
+        const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
+        if (length <= 0) continue;
+        const std::string_view link(target, static_cast<std::size_t>(length));
+        if (link.starts_with("socket:[") && link.ends_with("]")) inodes.emplace(link.substr(8, link.size() - 9));
+    }
+    ::closedir(fds);
+    return inodes;
+}
+
+// libjack binds one socket per client at "<dir>/jack_<client>_<uid>_<n>".
+std::set<std::string> clientsOfOwnSockets() {
+    std::set<std::string> clients;
+    const std::set<std::string> inodes = ownSocketInodes();
+    std::ifstream table("/proc/net/unix");
+    std::string line;
+    std::getline(table, line);  // headings
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string skip, inode, path;
+        for (int i = 0; i < 6; ++i) fields >> skip;
+        fields >> inode;
+        std::getline(fields, path);
+        if (!inodes.contains(inode)) continue;
+        const auto slash = path.rfind("/jack_");
+        if (slash == std::string::npos) continue;
+        std::string name = path.substr(slash + 6);
+        for (int part = 0; part < 2; ++part) name.resize(name.rfind('_') == std::string::npos ? 0 : name.rfind('_'));
+        clients.insert(std::move(name));
+    }
+    return clients;
 }
 
 }  // namespace
 
+jack_client_t* openQuietJackClient(const std::string& name) {
+    std::lock_guard lock(libraryMutex());
+    closeGoneClientsLocked();
+    {
+        std::lock_guard goneLock(goneClients().mutex);
+        if (goneClients().serverWentAway && !serverSocketAnswers()) return nullptr;
+    }
+    jack_client_t* client = quietly([&] {
+        jack_status_t status{};
+        return jack_client_open(name.c_str(), JackNoStartServer, &status);
+    });
+    if (client) {
+        std::lock_guard goneLock(goneClients().mutex);
+        goneClients().serverWentAway = false;
+    }
+    return client;
+}
+
+void closeQuietJackClient(jack_client_t* client) {
+    if (!client) return;
+    std::lock_guard lock(libraryMutex());
+    closeGoneClientsLocked();
+    {
+        std::lock_guard goneLock(goneClients().mutex);
+        if (goneClients().closed.erase(client) > 0) return;
+    }
+    quietly([&] { return jack_client_close(client); });
+}
+
+void noteJackClientGone(jack_client_t* client) {
+    std::lock_guard goneLock(goneClients().mutex);
+    goneClients().gone.insert(client);
+    goneClients().serverWentAway = true;
+}
+
+std::int64_t jackClockOffsetNanoseconds() noexcept {
+    std::int64_t best = 0;
+    std::int64_t narrowest = std::numeric_limits<std::int64_t>::max();
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const auto before = static_cast<std::int64_t>(now());
+        const auto jackNs = static_cast<std::int64_t>(jack_get_time()) * 1000;
+        const auto after = static_cast<std::int64_t>(now());
+        if (after - before < narrowest) {
+            narrowest = after - before;
+            best = before + (after - before) / 2 - jackNs;
+        }
+    }
+    return best;
+}
+
 bool jackServerRunning() {
     jack_client_t* client = openQuietJackClient("PulvanMIDIProbe");
-    if (client) jack_client_close(client);
+    closeQuietJackClient(client);
     return client != nullptr;
 }
 
-JackPortLookup::JackPortLookup() : client_(openQuietJackClient("PulvanMIDIPorts")) {}
+JackPortLookup::~JackPortLookup() { closeQuietJackClient(client_); }
 
-JackPortLookup::~JackPortLookup() {
-    if (client_) jack_client_close(client_);
+void JackPortLookup::onShutdown(jack_status_t, const char*, void* self) {
+    auto& lookup = *static_cast<JackPortLookup*>(self);
+    noteJackClientGone(lookup.client_);
+    lookup.serverGone_.store(true);
+}
+
+jack_client_t* JackPortLookup::clientLocked() {
+    if (serverGone_.exchange(false)) {
+        closeQuietJackClient(client_);
+        client_ = nullptr;
+    }
+    const auto time = std::chrono::steady_clock::now();
+    if (!client_ && time >= nextAttempt_) {
+        nextAttempt_ = time + std::chrono::milliseconds(500);
+        client_ = openQuietJackClient("PulvanMIDIPorts");
+        if (client_) jack_on_info_shutdown(client_, &JackPortLookup::onShutdown, this);
+    }
+    return client_;
 }
 
 std::vector<std::string> JackPortLookup::midiPorts(bool sources) {
     std::vector<std::string> names;
     std::lock_guard lock(mutex_);
-    if (!client_) return names;
-    const char** ports = jack_get_ports(client_, nullptr, JACK_DEFAULT_MIDI_TYPE, sources ? JackPortIsOutput : JackPortIsInput);
+    jack_client_t* client = clientLocked();
+    if (!client) return names;
+    const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, sources ? JackPortIsOutput : JackPortIsInput);
     if (!ports) return names;
     for (const char** port = ports; *port; ++port) names.emplace_back(*port);
     jack_free(ports);
@@ -51,17 +222,35 @@ std::vector<std::string> JackPortLookup::midiPorts(bool sources) {
 
 std::uint64_t JackPortLookup::portIdentity(const std::string& fullName) {
     std::lock_guard lock(mutex_);
-    if (!client_) return 0;
-    jack_port_t* port = jack_port_by_name(client_, fullName.c_str());
+    jack_client_t* client = clientLocked();
+    if (!client) return 0;
+    jack_port_t* port = jack_port_by_name(client, fullName.c_str());
     if (!port) return 0;
     // Port identifiers are reused, so the owning client's, which are not, go into it too.
     std::uint64_t identity = jack_port_uuid(port);
     const std::string clientName = fullName.substr(0, fullName.find(':'));
-    if (char* clientUuid = jack_get_uuid_for_client_name(client_, clientName.c_str())) {
+    if (char* clientUuid = jack_get_uuid_for_client_name(client, clientName.c_str())) {
         identity ^= std::hash<std::string_view>{}(clientUuid) << 1;
         jack_free(clientUuid);
     }
     return identity == 0 ? 1 : identity;
+}
+
+std::set<std::string> JackPortLookup::clientsInThisProcess(const std::set<std::string>& clientNames) {
+    std::set<std::string> found;
+    std::set<std::string> unknown;
+    std::unique_lock lock(libraryMutex());
+    for (const std::string& name : clientNames) {
+        const int pid = quietly([&] { return jack_get_client_pid(name.c_str()); });
+        if (pid == ::getpid()) found.insert(name);
+        if (pid <= 0) unknown.insert(name);
+    }
+    lock.unlock();
+    if (unknown.empty()) return found;
+    for (const std::string& name : clientsOfOwnSockets()) {
+        if (unknown.contains(name)) found.insert(name);
+    }
+    return found;
 }
 
 }  // namespace pulvan::midi

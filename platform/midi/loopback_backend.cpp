@@ -2,49 +2,101 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
+#include "platform/midi/dispatcher.h"
 #include "platform/midi/endpoint_naming.h"
+#include "platform/midi/sounding_notes.h"
 
 namespace pulvan::midi {
 
 namespace {
 
+// Delivers on the dispatcher's thread at each message's time, as a MIDI system does.
 class LoopbackOutput final : public OutputConnection {
 public:
-    explicit LoopbackOutput(std::shared_ptr<LoopbackBackend> backend) : backend_(std::move(backend)) {}
+    // `deliver` hands one message on; the virtual source sends from itself, a port to its destination.
+    using Deliver = std::function<void(const std::string& destination, std::span<const std::uint8_t> bytes)>;
+
+    LoopbackOutput(Deliver deliver, std::function<void()> onClose = {})
+        : state_(std::make_shared<State>(std::move(deliver))), dispatcher_(Dispatcher::shared()), onClose_(std::move(onClose)) {}
+    ~LoopbackOutput() override {
+        silence();
+        if (onClose_) onClose_();
+    }
+
+    bool alive() const override { return true; }
     bool connect(const std::string& destinationAddress) override {
-        destination_ = destinationAddress;
+        std::lock_guard lock(state_->mutex);
+        state_->destination = destinationAddress;
         return true;
     }
-    bool send(std::span<const std::uint8_t> bytes) override { return backend_->sendToDestination(destination_, bytes); }
+    bool send(std::span<const std::uint8_t> bytes, Timestamp deliverAt) override {
+        dispatcher_->schedule(state_.get(), deliverAt, [state = state_, message = std::vector<std::uint8_t>(bytes.begin(), bytes.end())] {
+            state->deliver(message);
+        });
+        return true;
+    }
+    void silence() override {
+        dispatcher_->cancel(state_.get());
+        SoundingNotes sounded;
+        {
+            std::lock_guard lock(state_->mutex);
+            sounded = std::exchange(state_->sounding, SoundingNotes{});
+        }
+        sounded.releaseAll([&](std::span<const std::uint8_t> off) { state_->deliver(off); });
+    }
 
 private:
-    std::shared_ptr<LoopbackBackend> backend_;
-    std::string destination_;
+    struct State {
+        explicit State(Deliver handOn) : handOn(std::move(handOn)) {}
+        void deliver(std::span<const std::uint8_t> bytes) {
+            std::string to;
+            {
+                std::lock_guard lock(mutex);
+                sounding.deliver(bytes);
+                to = destination;
+            }
+            handOn(to, bytes);
+        }
+        Deliver handOn;
+        std::mutex mutex;
+        std::string destination;
+        SoundingNotes sounding;
+    };
+
+    std::shared_ptr<State> state_;
+    std::shared_ptr<Dispatcher> dispatcher_;
+    std::function<void()> onClose_;
 };
 
 class LoopbackInput final : public InputConnection {
 public:
-    LoopbackInput(std::shared_ptr<LoopbackBackend> backend, std::string address, std::uint64_t subscription)
-        : backend_(std::move(backend)), address_(std::move(address)), subscription_(subscription) {}
-    ~LoopbackInput() override { backend_->unsubscribe(address_, subscription_); }
+    LoopbackInput(std::shared_ptr<LoopbackBackend> backend, ReceiveFunction receive)
+        : backend_(std::move(backend)), receive_(std::make_shared<ReceiveFunction>(std::move(receive))) {}
+    ~LoopbackInput() override {
+        for (const auto& [address, subscription] : subscriptions_) backend_->unsubscribe(address, subscription);
+    }
+
+    bool alive() const override { return true; }
+    bool connect(const std::string& sourceAddress) override {
+        if (subscriptions_.contains(sourceAddress)) return true;
+        const auto subscription = backend_->subscribe(sourceAddress, receive_);
+        if (subscription == 0) return false;
+        subscriptions_[sourceAddress] = subscription;
+        return true;
+    }
+    void disconnect(const std::string& sourceAddress) override {
+        const auto found = subscriptions_.find(sourceAddress);
+        if (found == subscriptions_.end()) return;
+        backend_->unsubscribe(found->first, found->second);
+        subscriptions_.erase(found);
+    }
 
 private:
     std::shared_ptr<LoopbackBackend> backend_;
-    std::string address_;
-    std::uint64_t subscription_;
-};
-
-class LoopbackVirtualSource final : public VirtualEndpoint {
-public:
-    LoopbackVirtualSource(std::shared_ptr<LoopbackBackend> backend, std::string address)
-        : backend_(std::move(backend)), address_(std::move(address)) {}
-    ~LoopbackVirtualSource() override { backend_->removeEndpoint(address_); }
-    bool send(std::span<const std::uint8_t> bytes) override { return backend_->sendFromSource(address_, bytes); }
-
-private:
-    std::shared_ptr<LoopbackBackend> backend_;
-    std::string address_;
+    std::shared_ptr<ReceiveFunction> receive_;
+    std::map<std::string, std::uint64_t> subscriptions_;
 };
 
 void eraseAddress(std::vector<std::string>& order, const std::string& address) {
@@ -65,10 +117,11 @@ std::string LoopbackBackend::freeAddress(const std::string& clientName, const st
     return client + ":" + portName;
 }
 
-std::string LoopbackBackend::addSource(const std::string& clientName, const std::string& portName) {
+std::string LoopbackBackend::addSource(const std::string& clientName, const std::string& portName, bool inThisProcess) {
     std::lock_guard lock(mutex_);
     std::string address = freeAddress(clientName, portName);
     sourcesByAddress_[address] = {};
+    if (inThisProcess) inThisProcess_.insert(address);
     sourceOrder_.push_back(address);
     return address;
 }
@@ -86,6 +139,7 @@ void LoopbackBackend::removeEndpoint(const std::string& address) {
     std::lock_guard lock(mutex_);
     sourcesByAddress_.erase(address);
     destinationsByAddress_.erase(address);
+    inThisProcess_.erase(address);
     eraseAddress(sourceOrder_, address);
     eraseAddress(destinationOrder_, address);
 }
@@ -123,7 +177,10 @@ void LoopbackBackend::unsubscribe(const std::string& address, std::uint64_t subs
 
 std::vector<Endpoint> LoopbackBackend::list(const std::vector<std::string>& addresses) const {
     std::vector<Endpoint> endpoints;
-    for (const auto& address : addresses) endpoints.push_back(makeEndpoint(address, jackPortIdentity(address)));
+    for (const auto& address : addresses) {
+        endpoints.push_back(makeEndpoint(address, jackPortIdentity(address)));
+        endpoints.back().inThisProcess = inThisProcess_.contains(address);
+    }
     return endpoints;
 }
 
@@ -138,21 +195,31 @@ std::vector<Endpoint> LoopbackBackend::destinations() {
 }
 
 std::unique_ptr<OutputConnection> LoopbackBackend::openOutput(const std::string&, const std::string&) {
-    return std::make_unique<LoopbackOutput>(shared_from_this());
+    return std::make_unique<LoopbackOutput>(
+        [backend = shared_from_this()](const std::string& destination, std::span<const std::uint8_t> bytes) {
+            backend->sendToDestination(destination, bytes);
+        });
 }
 
-std::unique_ptr<InputConnection> LoopbackBackend::openInput(const std::string&, const std::string&,
-                                                            const std::string& sourceAddress, ReceiveFunction receive) {
+std::unique_ptr<InputConnection> LoopbackBackend::openInput(const std::string&, const std::string&, ReceiveFunction receive) {
+    return std::make_unique<LoopbackInput>(shared_from_this(), std::move(receive));
+}
+
+std::uint64_t LoopbackBackend::subscribe(const std::string& address, std::shared_ptr<ReceiveFunction> receive) {
     std::lock_guard lock(mutex_);
-    const auto found = sourcesByAddress_.find(sourceAddress);
-    if (found == sourcesByAddress_.end()) return nullptr;
+    const auto found = sourcesByAddress_.find(address);
+    if (found == sourcesByAddress_.end()) return 0;
     const std::uint64_t subscription = nextSubscription_++;
-    found->second.subscribers[subscription] = std::make_shared<ReceiveFunction>(std::move(receive));
-    return std::make_unique<LoopbackInput>(shared_from_this(), sourceAddress, subscription);
+    found->second.subscribers[subscription] = std::move(receive);
+    return subscription;
 }
 
-std::unique_ptr<VirtualEndpoint> LoopbackBackend::openVirtualSource(const std::string& name) {
-    return std::make_unique<LoopbackVirtualSource>(shared_from_this(), addSource(name, name));
+std::unique_ptr<OutputConnection> LoopbackBackend::openVirtualSource(const std::string& name) {
+    const std::string address = addSource(name, name);
+    auto backend = shared_from_this();
+    return std::make_unique<LoopbackOutput>(
+        [backend, address](const std::string&, std::span<const std::uint8_t> bytes) { backend->sendFromSource(address, bytes); },
+        [backend, address] { backend->removeEndpoint(address); });
 }
 
 }  // namespace pulvan::midi

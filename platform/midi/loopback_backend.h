@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -14,28 +15,30 @@ namespace pulvan::midi {
 
 // An in-process MIDI system for tests. Besides the endpoints our own code
 // opens, a test adds the sources and destinations of "other programs" here and
-// plays their part. Messages are handed over synchronously on the sending thread.
+// plays their part. Timed messages are handed over on the MIDI layer's thread at their time.
 class LoopbackBackend final : public Backend, public std::enable_shared_from_this<LoopbackBackend> {
 public:
     using DestinationHandler = std::function<void(std::span<const std::uint8_t> bytes, Timestamp receivedAt)>;
 
     // Each returns the new endpoint's address; a taken address gets a "-01"... suffix on its client.
-    std::string addSource(const std::string& clientName, const std::string& portName);
+    // A source `inThisProcess` stands for a port of the plug-in's host.
+    std::string addSource(const std::string& clientName, const std::string& portName, bool inThisProcess = false);
     std::string addDestination(const std::string& clientName, const std::string& portName, DestinationHandler handler);
     void removeEndpoint(const std::string& address);
     // Emits a message from a source: every input connected to it receives it.
     bool sendFromSource(const std::string& address, std::span<const std::uint8_t> bytes);
     // Hands a message to a destination's handler, as a connected output does.
     bool sendToDestination(const std::string& address, std::span<const std::uint8_t> bytes);
-    // Disconnects an input it opened.
+    // Connects and disconnects an input it opened; subscribing answers 0 when the source is gone.
+    std::uint64_t subscribe(const std::string& address, std::shared_ptr<ReceiveFunction> receive);
     void unsubscribe(const std::string& address, std::uint64_t subscription);
 
     std::vector<Endpoint> sources() override;
     std::vector<Endpoint> destinations() override;
     std::unique_ptr<OutputConnection> openOutput(const std::string& clientName, const std::string& portName) override;
     std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName,
-                                               const std::string& sourceAddress, ReceiveFunction receive) override;
-    std::unique_ptr<VirtualEndpoint> openVirtualSource(const std::string& name) override;
+                                               ReceiveFunction receive) override;
+    std::unique_ptr<OutputConnection> openVirtualSource(const std::string& name) override;
 
 private:
     struct Source {
@@ -53,6 +56,7 @@ private:
     std::vector<std::string> destinationOrder_;
     std::map<std::string, Source> sourcesByAddress_;
     std::map<std::string, Destination> destinationsByAddress_;
+    std::set<std::string> inThisProcess_;
     std::uint64_t nextSubscription_ = 1;
 };
 

@@ -22,6 +22,7 @@ struct Endpoint {
     std::string name;         // the port's own name
     std::string displayName;  // the name a user sees: the owning program and the port
     UniqueId uniqueId = 0;
+    bool inThisProcess = false;  // a port of the program we run in (a plug-in's host), ours excluded
 
     friend bool operator==(const Endpoint&, const Endpoint&) = default;
 };

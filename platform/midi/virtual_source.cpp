@@ -1,6 +1,7 @@
 #include "platform/midi/virtual_source.h"
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 
 #include "platform/midi/backend.h"
@@ -13,22 +14,31 @@ namespace {
 // Room for several blocks of a busy engine from several instances.
 constexpr std::size_t kQueueCapacity = 4096;
 
+// How often the source asks again for a MIDI system that went away (a JACK server restarting).
+constexpr auto kReopenInterval = std::chrono::milliseconds(500);
+
 struct SharedSource {
     std::mutex mutex;  // holders, endpoint and dispatcher change under it
     std::atomic<std::uint32_t> holders{0};
-    std::shared_ptr<VirtualEndpoint> endpoint;
+    std::unique_ptr<OutputConnection> endpoint;
     std::shared_ptr<Dispatcher> dispatcher;
     ShortMessageQueue<kQueueCapacity> queue;
+    std::chrono::steady_clock::time_point nextReopen{};  // the layer's thread's own
 
-    // Moves what the senders queued into the dispatcher's schedule. Runs on
-    // the layer's thread, or on the last holder's thread once that has stopped.
+    // Hands what the senders queued to the MIDI system, which delivers it on
+    // time. Runs on the layer's thread, or on the last holder's thread once
+    // that has stopped.
     void drain() {
+        if (!endpoint->alive()) reopen();
         ShortMessage message;
-        while (queue.tryPop(message)) {
-            dispatcher->schedule(this, message.deliverAt, [endpoint = endpoint, message] {
-                endpoint->send(std::span<const std::uint8_t>(message.bytes.data(), message.length));
-            });
-        }
+        while (queue.tryPop(message)) endpoint->send(std::span<const std::uint8_t>(message.bytes.data(), message.length), message.deliverAt);
+    }
+
+    void reopen() {
+        const auto time = std::chrono::steady_clock::now();
+        if (time < nextReopen) return;
+        nextReopen = time + kReopenInterval;
+        if (auto reopened = activeBackend()->openVirtualSource(kVirtualSourceName)) endpoint = std::move(reopened);
     }
 };
 
@@ -59,8 +69,7 @@ SharedVirtualSource::~SharedVirtualSource() {
     if (source.holders.fetch_sub(1, std::memory_order_relaxed) > 1) return;
     source.dispatcher->removePoller(&source);
     source.drain();
-    source.dispatcher->flush(&source);
-    source.endpoint.reset();
+    source.endpoint.reset();  // ends what sounded before it closes
     source.dispatcher.reset();
 }
 

@@ -20,10 +20,10 @@ inline constexpr UniqueId kVirtualSourceUniqueId = 0x4B5A3001;
 class SharedVirtualSource {
 public:
     // Opens the source when no holder has it open yet. Never throws: when there
-    // is no MIDI system (no ALSA sequencer and no JACK server) the holder stays
+    // is no MIDI system (no JACK server and no ALSA sequencer) the holder stays
     // closed and a later holder tries again.
     SharedVirtualSource();
-    // The last holder's release sends what is still queued, then closes the source.
+    // The last holder's release ends every note the source left sounding, then closes it.
     ~SharedVirtualSource();
     SharedVirtualSource(const SharedVirtualSource&) = delete;
     SharedVirtualSource& operator=(const SharedVirtualSource&) = delete;

@@ -6,14 +6,16 @@
 
 namespace pulvan::link {
 
-// Turns a MIDI byte stream into note events, keeping running status across
+// Turns a MIDI byte stream into note events and control changes, keeping running status across
 // calls: the bytes of consecutive packets (and of every source) run through one
 // state, so a message split over two packets still arrives whole.
 class RunningStatusParser {
 public:
     using NoteHandler = std::function<void(int note, bool isOn)>;
+    using ControlChangeHandler = std::function<void(int controller, int value)>;
 
-    explicit RunningStatusParser(NoteHandler noteHandler) : noteHandler_(std::move(noteHandler)) {}
+    explicit RunningStatusParser(NoteHandler noteHandler, ControlChangeHandler controlChangeHandler = {})
+        : noteHandler_(std::move(noteHandler)), controlChangeHandler_(std::move(controlChangeHandler)) {}
 
     void parse(std::span<const std::uint8_t> bytes);
 
@@ -22,6 +24,7 @@ private:
     void deliver(std::uint8_t status, std::uint8_t data0, std::uint8_t data1) const;
 
     NoteHandler noteHandler_;
+    ControlChangeHandler controlChangeHandler_;
     std::optional<std::uint8_t> runningStatus_;
     std::uint8_t pendingDataBytes_[2] = {0, 0};
     int pendingDataByteCount_ = 0;

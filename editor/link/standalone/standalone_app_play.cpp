@@ -15,12 +15,17 @@ StandaloneAppPlay::StandaloneAppPlay(StoreLink& link, StandaloneMIDISender& midi
       store_(link.store()),
       standaloneMIDISender_(midiSender),
       registry_(registry),
-      standaloneMIDIReceiver_(store_.services().mainQueue, [&link](int note, bool isOn) { link.handleIncomingMIDINote(note, isOn); }),
+      standaloneMIDIReceiver_(
+          store_.services().mainQueue, [&link](int note, bool isOn) { link.handleIncomingMIDINote(note, isOn); },
+          [&store = store_](int controller, int value) { store.handleIncomingMIDICC(controller, value); }),
       modeChange_(store_.isHostedUI.subscribe([this, hosted = store_.isHostedUI.get()](bool nowHosted) mutable {
+          standaloneMIDIReceiver_.setInPluginHost(nowHosted);
           if (nowHosted == hosted) return;
           hosted = nowHosted;
           stopAppPlay();
-      })) {}
+      })) {
+    standaloneMIDIReceiver_.setInPluginHost(store_.isHostedUI.get());
+}
 
 StandaloneAppPlay::~StandaloneAppPlay() {
     stopStandalonePlayheadTimer();

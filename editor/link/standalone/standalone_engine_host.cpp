@@ -55,6 +55,9 @@ void StandaloneEngineHost::stopOnRenderQueue() {
     renderer_.setMoving(false);
     renderQueue_.cancelTimer();
     for (int slice = 0; slice < kStopSlices; ++slice) renderSlice();
+    // What was rendered ahead must not sound after the stop: the transport drops what has
+    // not left yet and ends every note that did sound.
+    midiSender_.silence();
     anchorHostTime_.store(0);
 }
 

@@ -39,7 +39,8 @@ public:
     // start: anchors the clock at frame 0 and starts the render timer (nothing when running).
     void start();
     // stop: ends the timer and renders two more slices with the transport stopped, in
-    // which the unit releases every held note (nothing when stopped).
+    // which the unit releases every held note; then nothing rendered ahead sounds any
+    // more and every note that sounded is ended (nothing when stopped).
     void stop();
 
     // Readable from any thread.

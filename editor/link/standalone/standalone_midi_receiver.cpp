@@ -5,14 +5,22 @@
 
 namespace pulvan::link {
 
-StandaloneMIDIReceiver::StandaloneMIDIReceiver(foundation::MainQueue& mainQueue, NoteHandler noteHandler)
+StandaloneMIDIReceiver::StandaloneMIDIReceiver(foundation::MainQueue& mainQueue, NoteHandler noteHandler,
+                                               ControlChangeHandler controlChangeHandler)
     : mainQueue_(mainQueue),
-      noteHandler_(std::make_shared<NoteHandler>(std::move(noteHandler))),
-      parser_([this](int note, bool isOn) {
-          mainQueue_.async([handler = std::weak_ptr<NoteHandler>(noteHandler_), note, isOn] {
-              if (auto alive = handler.lock(); alive && *alive) (*alive)(note, isOn);
-          });
-      }) {
+      handlers_(std::make_shared<Handlers>(Handlers{std::move(noteHandler), std::move(controlChangeHandler)})),
+      parser_(
+          [this](int note, bool isOn) {
+              mainQueue_.async([handlers = std::weak_ptr<Handlers>(handlers_), note, isOn] {
+                  if (auto alive = handlers.lock(); alive && alive->note) alive->note(note, isOn);
+              });
+          },
+          [this](int controller, int value) {
+              if (inPluginHost_.load()) return;  // the host's drain brings them there
+              mainQueue_.async([handlers = std::weak_ptr<Handlers>(handlers_), controller, value] {
+                  if (auto alive = handlers.lock(); alive && alive->controlChange) alive->controlChange(controller, value);
+              });
+          }) {
     client_ = std::make_unique<midi::Client>(kClientName, [this] { connectSources(); });
     auto port = std::make_unique<midi::InputPort>(*client_, kPortName,
                                                   [this](std::span<const std::uint8_t> bytes, midi::Timestamp) { parser_.parse(bytes); });
@@ -27,7 +35,11 @@ StandaloneMIDIReceiver::~StandaloneMIDIReceiver() {
     client_.reset();  // no reconnection runs from here on
     disconnectAll();
     inputPort_.reset();  // nor any read
-    noteHandler_.reset();
+    handlers_.reset();
+}
+
+void StandaloneMIDIReceiver::setInPluginHost(bool inPluginHost) {
+    if (inPluginHost_.exchange(inPluginHost) != inPluginHost) connectSources();
 }
 
 void StandaloneMIDIReceiver::connectSources() {
@@ -36,6 +48,7 @@ void StandaloneMIDIReceiver::connectSources() {
     disconnectAllLocked();
     for (const midi::Endpoint& source : midi::sources()) {
         if (source.address.empty() || isOwnVirtualSource(source)) continue;
+        if (source.inThisProcess && inPluginHost_.load()) continue;  // the host's own tracks
         if (inputPort_->connectSource(source)) connectedSources_.push_back(source);
     }
 }

@@ -5,7 +5,16 @@
 
 namespace pulvan::link {
 
-StandaloneMIDISender::StandaloneMIDISender() : client_(kClientName), outputPort_(client_, kPortName) {}
+StandaloneMIDISender::StandaloneMIDISender()
+    : client_(kClientName),
+      outputPort_(client_, kPortName),
+      setupWatch_(std::make_unique<midi::Client>(kClientName, [this] { connectDestination(); })) {
+    connectDestination();
+}
+
+void StandaloneMIDISender::connectDestination() {
+    if (const auto destination = resolveDestination()) outputPort_.connect(*destination);
+}
 
 void StandaloneMIDISender::send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
     const std::uint8_t message[] = {status, data1, data2};

@@ -3,6 +3,7 @@
 #include "platform/midi/midi_types.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 
@@ -10,7 +11,8 @@ namespace pulvan::link {
 
 // Sends the standalone application's MIDI to one destination, chosen anew for every
 // message so that a destination added or removed counts from the next message on.
-// Safe to use from several threads: the port only queues onto the MIDI layer's thread.
+// Safe to use from several threads. Timestamped messages are delivered on time by the MIDI
+// system itself; when the sender goes, every note it left sounding is ended first.
 class StandaloneMIDISender {
 public:
     static constexpr const char* kClientName = "PulvanStandaloneMIDIClient";
@@ -27,9 +29,17 @@ public:
 
     std::optional<midi::Endpoint> resolveDestination() const;
 
+    // Drops what has not left yet and ends at once every note that sounded.
+    void silence() { outputPort_.silence(); }
+
 private:
+    // A connection takes effect a cycle or so after it is made: made ahead, the first note is not lost.
+    void connectDestination();
+
     midi::Client client_;
     midi::OutputPort outputPort_;
+    // Last: it calls on the port, so it comes after it and goes before it.
+    std::unique_ptr<midi::Client> setupWatch_;
 };
 
 }  // namespace pulvan::link

@@ -71,7 +71,7 @@ View MidiSetupHelpRow::body(ui::BuildContext&) const {
 
 MidiSetupHelpModal MidiSetupHelpModal::withStandardTexts() {
     return {.midiChannelLines = {"1. In your host, choose the MIDI IN settings for your instrument",
-                                 "2. Select \"Pulvan\" as a source",
+                                 "2. Select \"Pulvan\" as a source (\"PulvanStandaloneMIDIPort\" for the standalone application)",
                                  "3. Filter a MIDI channel (without filter, your instrument will receive all Pulvan tracks)"},
             .midiCCLines = {"- In your instrument, find or set 2 CCs on parameters you want to sequence (e.g. Cutoff and Resonance)",
                             "- In Pulvan, define the 2 CCs (CC A and CC B) in each track settings dialog."},

@@ -1,30 +1,33 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
 
+#include "platform/midi/backend.h"
 #include "platform/midi/client.h"
 #include "platform/midi/endpoints.h"
+#include "platform/midi/jack_backend.h"
 #include "platform/midi/virtual_source.h"
+#include "tests/platform/midi/jack_program.h"
+#include "tests/platform/midi/jack_server.h"
 #include "tests/platform/midi/message_recorder.h"
 
 namespace pulvan::midi {
 namespace {
 
 using namespace std::chrono_literals;
+using test::JackProgram;
 using test::millisecondsFromNow;
 
 constexpr Timestamp kMillisecond = 1'000'000;
-// JACK hands MIDI on once a period (256 frames at 44.1 kHz: 5.8 ms); a cycle
-// may run a period late while clients join and leave the graph.
-constexpr Timestamp kLateness = 15 * kMillisecond;
 
 // The peer program on a pipe; it ends by itself after the time it was given.
 class Peer {
@@ -57,14 +60,42 @@ std::pair<std::string, Timestamp> parseMessage(const std::string& line) {
     return {hex, at};
 }
 
-std::optional<Endpoint> waitForDestination(const std::string& name) {
-    for (int i = 0; i < 300; ++i) {
-        for (const Endpoint& endpoint : destinations()) {
-            if (endpoint.name == name) return endpoint;
-        }
-        std::this_thread::sleep_for(10ms);
+template <typename Condition>
+bool eventually(Condition condition, std::chrono::milliseconds timeout = 3s) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(5ms);
     }
-    return std::nullopt;
+    return true;
+}
+
+std::optional<Endpoint> waitForEndpoint(bool source, const std::string& address, std::chrono::milliseconds timeout = 3s) {
+    std::optional<Endpoint> found;
+    eventually(
+        [&] {
+            for (const Endpoint& endpoint : source ? sources() : destinations()) {
+                if (endpoint.address == address) found = endpoint;
+            }
+            return found.has_value();
+        },
+        timeout);
+    return found;
+}
+
+// Names of the JACK clients with MIDI ports, as a patchbay lists them.
+std::multiset<std::string> clientsNamed(const std::string& prefix, jack_client_t* asker) {
+    std::set<std::string> ports;
+    if (const char** names = jack_get_ports(asker, nullptr, JACK_DEFAULT_MIDI_TYPE, 0)) {
+        for (const char** name = names; *name; ++name) ports.insert(*name);
+        jack_free(names);
+    }
+    std::multiset<std::string> clients;
+    for (const std::string& port : ports) {
+        const std::string client = port.substr(0, port.find(':'));
+        if (client.starts_with(prefix)) clients.insert(client);
+    }
+    return clients;
 }
 
 class JackTest : public ::testing::Test {
@@ -75,42 +106,107 @@ protected:
     }
 };
 
-TEST_F(JackTest, SendsToAnotherProgramOnTimeAndStillWhenItCameBackUnderTheSameName) {
+struct TimingCase {
+    const char* name;
+    int period;     // frames
+    double tempo;   // beats a minute; the notes fall on sixteenths
+};
+
+void PrintTo(const TimingCase& c, std::ostream* os) { *os << c.name; }
+
+class JackTimingTest : public JackTest, public ::testing::WithParamInterface<TimingCase> {};
+
+TEST_P(JackTimingTest, EveryNoteLeavesOnItsFrame) {
+    const TimingCase& c = GetParam();
+    test::OwnJackServer server("timing", c.period);
+    ASSERT_TRUE(server.started());
+    ScopedBackend jack(makeJackBackend());
+    auto synth = JackProgram::open("Timing Synth", "in", JackProgram::Kind::destination);
+    ASSERT_NE(synth, nullptr);
+    Client client("PulvanStandaloneMIDIClient");
+    OutputPort port(client, "PulvanStandaloneMIDIPort");
+    const auto destination = waitForEndpoint(false, synth->portName());
+    ASSERT_TRUE(destination.has_value());
+
+    constexpr int kNotes = 8;
+    const auto sixteenth = static_cast<Timestamp>(15e9 / c.tempo);
+    const Timestamp first = millisecondsFromNow(80);
+    std::vector<Timestamp> dues;
+    for (int i = 0; i < kNotes; ++i) {
+        const Timestamp due = first + static_cast<Timestamp>(i) * sixteenth;
+        dues.push_back(due);
+        ASSERT_TRUE(port.send(*destination, std::vector<std::uint8_t>{0x90, static_cast<std::uint8_t>(60 + i), 100}, due));
+    }
+    ASSERT_TRUE(eventually([&] { return synth->arrivals().size() >= kNotes; }, 5s));
+    const auto arrivals = synth->arrivals();
+    // One frame, and the microsecond in which the server counts its time.
+    const double frame = 1e9 / synth->sampleRate() + 1e3;
+    // A server without real-time scheduling on a busy machine now and then falls behind
+    // and moves its clock on; a note written at the start of a cycle, as a message handed
+    // on when it is due lands, is up to a period off every time.
+    int onFrame = 0;
+    for (int i = 0; i < kNotes; ++i) {
+        EXPECT_EQ(arrivals[i].bytes[1], 60 + i);
+        const double error = std::abs(static_cast<double>(arrivals[i].at) - static_cast<double>(dues[i]));
+        if (error <= frame) ++onFrame;
+    }
+    EXPECT_GE(onFrame, kNotes - 2) << "note-ons off their frames";
+}
+
+INSTANTIATE_TEST_SUITE_P(Periods, JackTimingTest,
+                         ::testing::Values(TimingCase{"period128at174", 128, 174}, TimingCase{"period256at120", 256, 120},
+                                           TimingCase{"period1024at90", 1024, 90}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(JackTest, SendsToAnotherProgramAndStillWhenItCameBackUnderTheSameName) {
     std::atomic<int> setupChanges = 0;
     Client client("PulvanStandaloneMIDIClient", [&] { ++setupChanges; });
     OutputPort port(client, "PulvanStandaloneMIDIPort");
-    {
-        Peer peer("destination 'Synth A In' 1000");
-        ASSERT_TRUE(peer.ready());
-        const auto synth = waitForDestination("Synth A In");
-        ASSERT_TRUE(synth.has_value());
-        EXPECT_EQ(synth->displayName, "Pulvan Test Peer Synth A In");
+    auto synth = JackProgram::open("Synth A", "in", JackProgram::Kind::destination);
+    ASSERT_NE(synth, nullptr);
+    const auto destination = waitForEndpoint(false, synth->portName());
+    ASSERT_TRUE(destination.has_value());
+    EXPECT_EQ(destination->displayName, "Synth A in");
+    port.send(*destination, std::vector<std::uint8_t>{0x90, 0x3C, 0x64});
+    ASSERT_TRUE(eventually([&] { return synth->arrivals().size() == 1; }));
+    const auto isOurs = [](const Endpoint& e) { return e.name.starts_with("PulvanStandaloneMIDI"); };
+    for (const auto& offered : {sources(), destinations()}) {
+        EXPECT_TRUE(std::none_of(offered.begin(), offered.end(), isOurs)) << "our own port is on offer";
+    }
+    EXPECT_TRUE(eventually([&] { return setupChanges.load() >= 1; })) << "the destination came without a notification";
 
-        std::vector<Timestamp> due;
-        for (std::uint8_t i = 0; i < 4; ++i) {
-            due.push_back(millisecondsFromNow(150 + 40 * i));
-            port.send(*synth, std::vector<std::uint8_t>{0x90, static_cast<std::uint8_t>(0x3C + i), 0x64}, due.back());
-        }
-        const auto lines = peer.linesStartingWith("message", 4);
-        ASSERT_EQ(lines.size(), 4u);
-        for (std::size_t i = 0; i < 4; ++i) {
-            const auto [hex, at] = parseMessage(lines[i]);
-            EXPECT_EQ(hex, (std::vector<std::string>{"903C64", "903D64", "903E64", "903F64"})[i]);
-            EXPECT_GE(at, due[i]) << "message " << i << " came early";
-            EXPECT_LE(at, due[i] + kLateness) << "message " << i << " came late";
-        }
-        const auto isOurs = [](const Endpoint& e) { return e.name.starts_with("PulvanStandaloneMIDI"); };
-        for (const auto& offered : {sources(), destinations()}) {
-            EXPECT_TRUE(std::none_of(offered.begin(), offered.end(), isOurs)) << "our own port is on offer";
-        }
-        EXPECT_GE(setupChanges.load(), 1) << "the peer's destination came without a notification";
-    }  // waits for the peer to end
-    Peer second("destination 'Synth A In' 1500");
-    ASSERT_TRUE(second.ready());
-    port.send(waitForDestination("Synth A In").value(), std::vector<std::uint8_t>{0x80, 0x3C, 0x00});
-    const auto lines = second.linesStartingWith("message", 1);
-    ASSERT_EQ(lines.size(), 1u) << "the note-off went to the old connection";
-    EXPECT_EQ(parseMessage(lines[0]).first, "803C00");
+    synth.reset();
+    ASSERT_TRUE(eventually([&] {
+        const auto listed = destinations();
+        return std::none_of(listed.begin(), listed.end(), [](const Endpoint& e) { return e.address == "Synth A:in"; });
+    }));
+    auto again = JackProgram::open("Synth A", "in", JackProgram::Kind::destination);
+    ASSERT_NE(again, nullptr);
+    port.send(waitForEndpoint(false, again->portName()).value(), std::vector<std::uint8_t>{0x80, 0x3C, 0x00});
+    ASSERT_TRUE(eventually([&] { return again->arrivals().size() == 1; })) << "the note-off went to the old connection";
+    EXPECT_EQ(again->arrivals()[0].bytes, (std::vector<std::uint8_t>{0x80, 0x3C, 0x00}));
+}
+
+TEST_F(JackTest, OneClientAndOnePortHearEverySource) {
+    std::vector<std::unique_ptr<JackProgram>> keyboards;
+    for (int i = 0; i < 8; ++i) {
+        keyboards.push_back(JackProgram::open("Keys " + std::to_string(i), "out", JackProgram::Kind::source));
+        ASSERT_NE(keyboards.back(), nullptr);
+    }
+    Client client("PulvanStandaloneMIDIInClient");
+    test::MessageRecorder heard;
+    InputPort input(client, "PulvanStandaloneMIDIInPort", heard.handler());
+    for (const auto& keyboard : keyboards) {
+        const auto source = waitForEndpoint(true, keyboard->portName());
+        ASSERT_TRUE(source.has_value());
+        ASSERT_TRUE(input.connectSource(*source));
+    }
+    for (std::uint8_t i = 0; i < 8; ++i) keyboards[i]->play({0x90, static_cast<std::uint8_t>(60 + i), 100});
+    const auto messages = heard.waitFor(8);
+    std::set<int> notes;
+    for (const auto& message : messages) notes.insert(message.bytes[1]);
+    EXPECT_EQ(notes.size(), 8u) << "a source went unheard";
+    EXPECT_EQ(clientsNamed("Pulvan", keyboards[0]->client()), (std::multiset<std::string>{"PulvanStandaloneMIDIInClient"}));
 }
 
 TEST_F(JackTest, AnotherProgramFindsTheSharedSourceByItsIdentifierAndHearsItOnTime) {
@@ -128,11 +224,44 @@ TEST_F(JackTest, AnotherProgramFindsTheSharedSourceByItsIdentifierAndHearsItOnTi
     ASSERT_EQ(lines.size(), 1u) << "the other program did not find the source by its identifier";
     const auto [hex, at] = parseMessage(lines[0]);
     EXPECT_EQ(hex, "914050");
-    EXPECT_GE(at, due);
-    EXPECT_LE(at, due + kLateness);
+    // The listener stamps each message with its cycle's frame: within a frame (23 µs) of its time.
+    EXPECT_NEAR(static_cast<double>(at), static_cast<double>(due), 50'000.0);
     const auto offs = peer.linesStartingWith("message 81", 1);
     ASSERT_EQ(offs.size(), 1u);
-    EXPECT_GE(parseMessage(offs[0]).second, due + 50 * kMillisecond);
+    EXPECT_NEAR(static_cast<double>(parseMessage(offs[0]).second), static_cast<double>(due + 50 * kMillisecond), 50'000.0);
+}
+
+TEST_F(JackTest, AfterTheServerRestartsMIDIComesBack) {
+    test::OwnJackServer server("restart", 256);
+    ASSERT_TRUE(server.started());
+    ScopedBackend jack(makeJackBackend());
+    Client client("PulvanStandaloneMIDIClient", [] {});
+    OutputPort output(client, "PulvanStandaloneMIDIPort");
+    test::MessageRecorder heard;
+    InputPort input(client, "PulvanStandaloneMIDIInPort", heard.handler());
+
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(server.stop());
+    const std::uint8_t note[] = {0x90, 60, 100};
+    for (int i = 0; i < 40; ++i) {  // playing on while there is no server
+        output.send(Endpoint{"Gone:in", "in", "Gone in", 1}, note);
+        sources();
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_TRUE(server.start());
+    auto synth = JackProgram::open("Synth B", "in", JackProgram::Kind::destination);
+    auto keys = JackProgram::open("Keys B", "out", JackProgram::Kind::source);
+    ASSERT_TRUE(synth && keys);
+    // A server that has just started on a busy machine may take a while to answer everybody.
+    const auto destination = waitForEndpoint(false, synth->portName(), 10s);
+    const auto source = waitForEndpoint(true, keys->portName(), 10s);
+    ASSERT_TRUE(destination && source);
+    EXPECT_TRUE(eventually([&] { return output.send(*destination, note) && !synth->arrivals().empty(); }, 10s)) << "nothing is sent any more";
+    EXPECT_TRUE(eventually([&] { return input.connectSource(*source); }, 10s));
+    keys->play({0x90, 61, 100});
+    EXPECT_EQ(heard.waitFor(1, 10s).size(), 1u) << "nothing is heard any more";
+    // libjack's own threads report the lost server once; asking for it again is silent.
+    EXPECT_EQ(::testing::internal::GetCapturedStderr().find("not running"), std::string::npos);
 }
 
 }  // namespace

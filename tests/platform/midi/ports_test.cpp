@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <vector>
@@ -70,16 +71,51 @@ INSTANTIATE_TEST_SUITE_P(Orders, TimedSendTest,
                                            OrderCase{"tiesAmongOthers", {8, 2, 8, 2}, {1, 3, 0, 2}}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(PortsTest, DestroyingAnOutputPortSendsWhatWaitsAtOnceSoNoNoteHangs) {
+struct SilenceCase {
+    const char* name;
+    std::vector<std::pair<std::int64_t, std::vector<std::uint8_t>>> sent;  // ms from now (-1: now), message
+    bool destroyPort;  // instead of silencing it
+    std::vector<std::vector<std::uint8_t>> expected;  // everything that ever arrives, in order
+};
+
+void PrintTo(const SilenceCase& c, std::ostream* os) { *os << c.name; }
+
+class SilenceTest : public PortsTest, public ::testing::WithParamInterface<SilenceCase> {};
+
+TEST_P(SilenceTest, NothingWaitingSoundsAfterwardsAndWhatSoundedEnds) {
+    const SilenceCase& c = GetParam();
     auto port = std::make_unique<OutputPort>(client, "PulvanStandaloneMIDIPort");
-    port->send(synthIn, std::vector<std::uint8_t>{0x90, 60, 100}, millisecondsFromNow(10'000));
-    port->send(synthIn, std::vector<std::uint8_t>{0x80, 60, 0}, millisecondsFromNow(20'000));
-    EXPECT_FALSE(port->send(synthIn, std::span<const std::uint8_t>()));
-    port.reset();
-    const auto received = synth.waitFor(2, 0ms);  // the destructor delivered them
-    ASSERT_EQ(received.size(), 2u);
-    EXPECT_EQ(received[0].bytes[0], 0x90);
-    EXPECT_EQ(received[1].bytes[0], 0x80);
+    for (const auto& [ms, bytes] : c.sent) port->send(synthIn, bytes, ms < 0 ? kSendNow : millisecondsFromNow(ms));
+    synth.waitFor(std::count_if(c.sent.begin(), c.sent.end(), [](const auto& s) { return s.first < 0; }));
+    if (c.destroyPort) {
+        port.reset();
+    } else {
+        port->silence();
+        port->send(synthIn, std::vector<std::uint8_t>{0xB0, 1, 2});  // after the silence: kept
+    }
+    std::this_thread::sleep_for(150ms);  // past every timestamp sent
+    std::vector<std::vector<std::uint8_t>> arrived;
+    for (const auto& message : synth.waitFor(0, 0ms)) arrived.push_back(message.bytes);
+    auto expected = c.expected;
+    if (!c.destroyPort) expected.push_back({0xB0, 1, 2});
+    EXPECT_EQ(arrived, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stops, SilenceTest,
+    ::testing::Values(
+        SilenceCase{"soundingNoteEndsAndItsLateOffIsDropped", {{-1, {0x91, 60, 100}}, {100, {0x81, 60, 0}}}, false,
+                    {{0x91, 60, 100}, {0x81, 60, 0}}},
+        SilenceCase{"noteRenderedAheadNeverSounds", {{100, {0x90, 62, 100}}, {120, {0x80, 62, 0}}}, false, {}},
+        SilenceCase{"endedNoteIsNotEndedAgain", {{-1, {0x90, 64, 100}}, {-1, {0x90, 64, 0}}}, false, {{0x90, 64, 100}, {0x90, 64, 0}}},
+        SilenceCase{"destroyedPortEndsWhatSounded", {{-1, {0x90, 60, 100}}, {-1, {0x90, 67, 90}}, {100, {0x90, 72, 80}}}, true,
+                    {{0x90, 60, 100}, {0x90, 67, 90}, {0x80, 60, 0}, {0x80, 67, 0}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PortsTest, AMessageOfWrongLengthIsRefused) {
+    OutputPort port(client, "PulvanStandaloneMIDIPort");
+    EXPECT_FALSE(port.send(synthIn, std::span<const std::uint8_t>()));
+    EXPECT_FALSE(port.send(synthIn, std::vector<std::uint8_t>{0xF0, 1, 2, 0xF7}));
 }
 
 TEST_F(PortsTest, AnInputPortHandsRawBytesToItsCallbackOnTheLayersThreadUntilDisconnected) {

@@ -66,7 +66,7 @@ TEST_F(VirtualSourceTest, AudioThreadsSendWithoutAllocatingAndEveryMessageArrive
     }
 }
 
-TEST_F(VirtualSourceTest, TimedMessagesLeaveOnTimeAndTheLastHolderSendsWhatWaitsBeforeClosing) {
+TEST_F(VirtualSourceTest, TimedMessagesLeaveOnTimeAndTheLastHolderEndsWhatSoundedBeforeClosing) {
     auto source = std::make_unique<SharedVirtualSource>();
     auto earlier = std::make_unique<SharedVirtualSource>();
     ASSERT_TRUE(input.connectSource(listed().at(0)));
@@ -81,7 +81,7 @@ TEST_F(VirtualSourceTest, TimedMessagesLeaveOnTimeAndTheLastHolderSendsWhatWaits
     EXPECT_EQ(listed().size(), 1u) << "closed while still held";
     source.reset();
     const auto messages = received.waitFor(2, std::chrono::seconds(1));
-    ASSERT_EQ(messages.size(), 2u) << "a waiting note-off was lost when the source closed";
+    ASSERT_EQ(messages.size(), 2u) << "a sounding note was left on when the source closed";
     EXPECT_EQ(messages[1].bytes[0], 0x80);
     EXPECT_TRUE(listed().empty());
     SharedVirtualSource reopened;

@@ -1,52 +1,51 @@
 #pragma once
-// Another program's MIDI input on the MIDI system the layer uses (ALSA, else JACK): records what arrives and when.
-#include "platform/midi/midi_types.h"
-
-#include <RtMidi.h>
-#include <unistd.h>
+// Another program's MIDI input on the JACK server: records what arrives and when it sounds.
+#include "tests/platform/midi/jack_program.h"
 
 #include <cstdint>
-#include <mutex>
+#include <map>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace pulvan::link {
 
-inline RtMidi::Api sameApiAsTheMIDILayer() { return ::access("/dev/snd/seq", R_OK | W_OK) == 0 ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK; }
-
 struct Arrival {
     std::vector<unsigned char> bytes;
-    std::int64_t at;
+    std::int64_t at;  // monotonic nanoseconds at which it sounds
 };
 
-// Another program's MIDI input: records what arrives and when.
 class ReceivingProgram {
 public:
-    ReceivingProgram(const std::string& clientName, const std::string& portName) : input_(sameApiAsTheMIDILayer(), clientName) {
-        input_.setCallback(
-            [](double, std::vector<unsigned char>* message, void* self) {
-                auto& program = *static_cast<ReceivingProgram*>(self);
-                const auto at = static_cast<std::int64_t>(midi::now());
-                std::lock_guard lock(program.mutex_);
-                program.arrivals_.push_back({*message, at});
-            },
-            this);
-        input_.openVirtualPort(portName);
-    }
+    ReceivingProgram(const std::string& clientName, const std::string& portName)
+        : program_(midi::test::JackProgram::open(clientName, portName, midi::test::JackProgram::Kind::destination)) {}
 
-    std::vector<Arrival> arrivals() {
-        std::lock_guard lock(mutex_);
-        return arrivals_;
+    bool open() const { return program_ != nullptr; }
+
+    std::vector<Arrival> arrivals() const {
+        std::vector<Arrival> found;
+        if (!program_) return found;
+        for (const auto& a : program_->arrivals()) found.push_back({{a.bytes.begin(), a.bytes.end()}, static_cast<std::int64_t>(a.at)});
+        return found;
     }
 
 private:
-    RtMidiIn input_;
-    std::mutex mutex_;
-    std::vector<Arrival> arrivals_;
+    std::unique_ptr<midi::test::JackProgram> program_;
 };
 
 inline bool noteOn(const Arrival& a) { return (a.bytes[0] & 0xF0) == 0x90 && a.bytes[2] != 0; }
 inline bool noteOff(const Arrival& a) { return (a.bytes[0] & 0xF0) == 0x80 || ((a.bytes[0] & 0xF0) == 0x90 && a.bytes[2] == 0); }
 
+// The notes (channel × 128 + note) whose last message among `arrivals` turned them on.
+inline std::set<int> stillSounding(const std::vector<Arrival>& arrivals) {
+    std::set<int> sounding;
+    for (const Arrival& a : arrivals) {
+        const int key = (a.bytes[0] & 0x0F) * 128 + a.bytes[1];
+        if (noteOn(a)) sounding.insert(key);
+        if (noteOff(a)) sounding.erase(key);
+    }
+    return sounding;
+}
 
 }  // namespace pulvan::link

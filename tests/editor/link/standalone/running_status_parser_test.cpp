@@ -15,15 +15,19 @@ struct ParseCase {
     const char* name;
     Packets packets;  // fed one parse call each
     std::vector<Note> expected;
+    std::vector<std::pair<int, int>> controls = {};  // controller, value
 };
 
 class RunningStatusParserTest : public ::testing::TestWithParam<ParseCase> {};
 
-TEST_P(RunningStatusParserTest, DeliversExactlyTheNotes) {
+TEST_P(RunningStatusParserTest, DeliversExactlyTheNotesAndControlChanges) {
     std::vector<Note> delivered;
-    RunningStatusParser parser([&](int note, bool isOn) { delivered.emplace_back(note, isOn); });
+    std::vector<std::pair<int, int>> controls;
+    RunningStatusParser parser([&](int note, bool isOn) { delivered.emplace_back(note, isOn); },
+                               [&](int controller, int value) { controls.emplace_back(controller, value); });
     for (const auto& packet : GetParam().packets) parser.parse(packet);
     EXPECT_EQ(delivered, GetParam().expected);
+    EXPECT_EQ(controls, GetParam().controls);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -34,7 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"VelocityZeroIsOff", {{0x90, 0x3C, 0x00}}, {{60, false}}},
         ParseCase{"NoteOffIgnoresVelocity", {{0x80, 0x3C, 0x40}}, {{60, false}}},
         ParseCase{"RealTimeInsideAMessage", {{0x90, 0x3C, 0xF8, 0x64}}, {{60, true}}},
-        ParseCase{"ControlChangeDropped", {{0xB0, 0x07, 0x64}}, {}},
+        ParseCase{"ControlChangeOnAnyChannel", {{0xB3, 0x14, 0x40, 0x15, 0x7F}}, {}, {{20, 64}, {21, 127}}},
         ParseCase{"ProgramChangesAreOneByte", {{0xC0, 0x05, 0x06, 0x90, 0x3C, 0x64}}, {{60, true}}},
         ParseCase{"PitchBendTakesTwoBytes", {{0xE0, 0x3C, 0x64, 0x3C}}, {}},
         ParseCase{"DataBeforeAnyStatus", {{0x3C, 0x64, 0x3C}}, {}},

@@ -101,14 +101,19 @@ protected:
     }
 };
 
-TEST_F(StandaloneMIDIReceiverTest, ConnectsEverySourceButTheOwnVirtualOne) {
+TEST_F(StandaloneMIDIReceiverTest, ConnectsEverySourceButTheOwnVirtualOneAndInAHostNoneOfTheHosts) {
     const std::string keyboard = backend->addSource("Keyboard", "Out");
     const std::string own = backend->addSource(midi::kVirtualSourceName, midi::kVirtualSourceName);
     const std::string renamed = backend->addSource("kez virtual port", "kez virtual port");
+    const std::string hostTrack = backend->addSource("Host", "Track 1 MIDI Out", true);
     StandaloneMIDIReceiver receiver(main.queue(), recordNotes());
     EXPECT_TRUE(connects(receiver, keyboard));
     EXPECT_FALSE(connects(receiver, own));
     EXPECT_FALSE(connects(receiver, renamed));
+    EXPECT_TRUE(connects(receiver, hostTrack)) << "standalone, a port of our own process is another program's";
+    receiver.setInPluginHost(true);
+    EXPECT_TRUE(connects(receiver, keyboard));
+    EXPECT_FALSE(connects(receiver, hostTrack)) << "the host's own track is heard";
 }
 
 TEST_F(StandaloneMIDIReceiverTest, NotesArriveOnTheMainQueueOnly) {

@@ -1,0 +1,151 @@
+#include "platform/midi/jack_backend.h"
+
+#include <jack/jack.h>
+
+#include <cerrno>
+#include <mutex>
+#include <set>
+#include <utility>
+
+#include "platform/midi/dispatcher.h"
+#include "platform/midi/endpoint_naming.h"
+#include "platform/midi/jack_port_client.h"
+#include "platform/midi/jack_ports.h"
+
+namespace pulvan::midi {
+namespace {
+
+// Which ports are ours, so that nobody is offered them, and how to tell ports apart.
+struct SharedState {
+    JackPortLookup lookup;
+    std::mutex mutex;
+    std::multiset<std::string> ownPorts;
+};
+
+class OwnPort {
+public:
+    OwnPort(std::shared_ptr<SharedState> state, std::unique_ptr<JackPortClient> port) : state_(std::move(state)), port_(std::move(port)) {
+        std::lock_guard lock(state_->mutex);
+        state_->ownPorts.insert(port_->portName());
+    }
+    ~OwnPort() {
+        const std::string name = port_->portName();
+        port_.reset();
+        std::lock_guard lock(state_->mutex);
+        state_->ownPorts.erase(state_->ownPorts.find(name));
+    }
+    OwnPort(const OwnPort&) = delete;
+    OwnPort& operator=(const OwnPort&) = delete;
+
+    JackPortClient& port() { return *port_; }
+    SharedState& state() { return *state_; }
+
+private:
+    std::shared_ptr<SharedState> state_;
+    std::unique_ptr<JackPortClient> port_;
+};
+
+class JackOutput final : public OutputConnection {
+public:
+    JackOutput(std::shared_ptr<SharedState> state, std::unique_ptr<JackPortClient> port) : own_(std::move(state), std::move(port)) {}
+
+    bool alive() const override { return own_.port().alive(); }
+
+    bool connect(const std::string& destinationAddress) override {
+        JackPortClient& port = own_.port();
+        const std::uint64_t identity = own_.state().lookup.portIdentity(destinationAddress);
+        if (identity == 0) return false;
+        if (destinationAddress == connected_ && identity == connectedIdentity_) return true;
+        if (!connected_.empty()) jack_disconnect(client(), port.portName().c_str(), connected_.c_str());
+        connected_.clear();
+        const int result = jack_connect(client(), port.portName().c_str(), destinationAddress.c_str());
+        if (result != 0 && result != EEXIST) return false;
+        connected_ = destinationAddress;
+        connectedIdentity_ = identity;
+        return true;
+    }
+
+    bool send(std::span<const std::uint8_t> bytes, Timestamp deliverAt) override { return own_.port().send(bytes, deliverAt); }
+    void silence() override { own_.port().silence(); }
+
+private:
+    jack_client_t* client() { return own_.port().client(); }
+
+    mutable OwnPort own_;
+    std::string connected_;
+    std::uint64_t connectedIdentity_ = 0;
+};
+
+class JackInput final : public InputConnection {
+public:
+    JackInput(std::shared_ptr<SharedState> state, std::unique_ptr<JackPortClient> port, ReceiveFunction receive)
+        : own_(std::move(state), std::move(port)), receive_(std::move(receive)), dispatcher_(Dispatcher::shared()) {
+        dispatcher_->addPoller(this, [this] {
+            ShortMessage message;
+            while (own_.port().receive(message)) receive_(std::span<const std::uint8_t>(message.bytes.data(), message.length), message.deliverAt);
+        });
+    }
+    ~JackInput() override { dispatcher_->removePoller(this); }
+
+    bool alive() const override { return own_.port().alive(); }
+
+    bool connect(const std::string& sourceAddress) override {
+        const int result = jack_connect(own_.port().client(), sourceAddress.c_str(), own_.port().portName().c_str());
+        return result == 0 || result == EEXIST;
+    }
+
+    void disconnect(const std::string& sourceAddress) override {
+        if (!alive()) return;  // the server took every connection with it
+        jack_disconnect(own_.port().client(), sourceAddress.c_str(), own_.port().portName().c_str());
+    }
+
+private:
+    mutable OwnPort own_;
+    ReceiveFunction receive_;
+    std::shared_ptr<Dispatcher> dispatcher_;
+};
+
+class JackBackend final : public Backend {
+public:
+    std::vector<Endpoint> sources() override { return list(true); }
+    std::vector<Endpoint> destinations() override { return list(false); }
+
+    std::unique_ptr<OutputConnection> openOutput(const std::string& clientName, const std::string& portName) override {
+        auto port = JackPortClient::open(clientName, portName, JackPortClient::Direction::output);
+        if (!port) return nullptr;
+        return std::make_unique<JackOutput>(state_, std::move(port));
+    }
+
+    std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName, ReceiveFunction receive) override {
+        auto port = JackPortClient::open(clientName, portName, JackPortClient::Direction::input);
+        if (!port) return nullptr;
+        return std::make_unique<JackInput>(state_, std::move(port), std::move(receive));
+    }
+
+    std::unique_ptr<OutputConnection> openVirtualSource(const std::string& name) override { return openOutput(name, name); }
+
+private:
+    std::vector<Endpoint> list(bool sources) {
+        const std::vector<std::string> names = state_->lookup.midiPorts(sources);
+        std::set<std::string> clients;
+        for (const std::string& fullName : names) clients.insert(fullName.substr(0, fullName.find(':')));
+        const std::set<std::string> inThisProcess = sources ? state_->lookup.clientsInThisProcess(clients) : std::set<std::string>{};
+        std::vector<Endpoint> endpoints;
+        std::lock_guard lock(state_->mutex);
+        for (const std::string& fullName : names) {
+            if (state_->ownPorts.contains(fullName)) continue;
+            Endpoint endpoint = makeEndpoint(fullName, jackPortIdentity(fullName));
+            endpoint.inThisProcess = inThisProcess.contains(fullName.substr(0, fullName.find(':')));
+            endpoints.push_back(std::move(endpoint));
+        }
+        return endpoints;
+    }
+
+    std::shared_ptr<SharedState> state_ = std::make_shared<SharedState>();
+};
+
+}  // namespace
+
+std::shared_ptr<Backend> makeJackBackend() { return std::make_shared<JackBackend>(); }
+
+}  // namespace pulvan::midi

@@ -1,0 +1,11 @@
+#pragma once
+#include <memory>
+
+#include "platform/midi/backend.h"
+
+namespace pulvan::midi {
+
+// MIDI through a JACK server, one JACK client for each port we open.
+std::shared_ptr<Backend> makeJackBackend();
+
+}  // namespace pulvan::midi

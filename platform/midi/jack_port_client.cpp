@@ -1,0 +1,171 @@
+#include "platform/midi/jack_port_client.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "platform/midi/jack_ports.h"
+
+namespace pulvan::midi {
+namespace {
+
+// Long enough for a few cycles of any period a desktop runs.
+constexpr auto kReleaseWait = std::chrono::milliseconds(300);
+
+// This cycle's start on the monotonic clock, and its frame rate as the server's
+// clock runs (which may stray from the nominal sample rate).
+struct CycleClock {
+    std::uint64_t startNs = 0;
+    double framesPerNs = 0;
+
+    static CycleClock of(jack_client_t* client, std::uint32_t cycleFrames) {
+        jack_nframes_t frames = 0;
+        jack_time_t startUs = 0, nextUs = 0;
+        float periodUs = 0;
+        CycleClock clock;
+        if (jack_get_cycle_times(client, &frames, &startUs, &nextUs, &periodUs) != 0) return clock;
+        const std::int64_t offsetNs = jackClockOffsetNanoseconds();
+        clock.startNs = static_cast<std::uint64_t>(static_cast<std::int64_t>(startUs) * 1000 + offsetNs);
+        clock.framesPerNs = periodUs > 0 ? cycleFrames / (periodUs * 1e3) : jack_get_sample_rate(client) / 1e9;
+        return clock;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<JackPortClient> JackPortClient::open(const std::string& clientName, const std::string& portName, Direction direction) {
+    jack_client_t* client = openQuietJackClient(clientName);
+    if (!client) return nullptr;
+    std::unique_ptr<JackPortClient> opened(new JackPortClient(client, direction));
+    opened->port_ = jack_port_register(client, portName.c_str(), JACK_DEFAULT_MIDI_TYPE,
+                                       direction == Direction::output ? JackPortIsOutput : JackPortIsInput, 0);
+    if (!opened->port_) return nullptr;
+    opened->portName_ = jack_port_name(opened->port_);
+    jack_set_process_callback(client, &JackPortClient::process, opened.get());
+    jack_on_info_shutdown(client, &JackPortClient::onShutdown, opened.get());
+    if (jack_activate(client) != 0) {
+        opened->serverGone_.store(true);  // nothing to wait for at closing
+        return nullptr;
+    }
+    return opened;
+}
+
+JackPortClient::JackPortClient(jack_client_t* client, Direction direction) : client_(client), direction_(direction) {}
+
+JackPortClient::~JackPortClient() {
+    if (direction_ == Direction::output && port_ && alive()) {
+        silence();
+        const auto deadline = std::chrono::steady_clock::now() + kReleaseWait;
+        while (alive() && silencesDone_.load() < silencesAsked_.load() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    closeQuietJackClient(client_);
+}
+
+void JackPortClient::onShutdown(jack_status_t, const char*, void* self) {
+    auto& port = *static_cast<JackPortClient*>(self);
+    noteJackClientGone(port.client_);
+    port.serverGone_.store(true, std::memory_order_release);
+}
+
+bool JackPortClient::send(std::span<const std::uint8_t> bytes, std::uint64_t deliverAt) noexcept {
+    if (!alive() || bytes.empty() || bytes.size() > 3) return false;
+    ShortMessage message;
+    message.deliverAt = deliverAt;
+    message.length = static_cast<std::uint8_t>(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), message.bytes.begin());
+    return queue_.tryPush(message);
+}
+
+void JackPortClient::silence() noexcept {
+    // The marker keeps its place among the messages, so what is sent after it stays.
+    if (queue_.tryPush(ShortMessage{})) silencesAsked_.fetch_add(1);
+}
+
+int JackPortClient::process(std::uint32_t frames, void* self) {
+    auto& port = *static_cast<JackPortClient*>(self);
+    if (port.direction_ == Direction::output) {
+        port.writeOutput(frames);
+    } else {
+        port.readInput(frames);
+    }
+    return 0;
+}
+
+void JackPortClient::take(const ShortMessage& message) {
+    if (message.length == 0) {
+        waitingCount_ = 0;
+        ++silencesTaken_;
+        return;
+    }
+    if (waitingCount_ == waiting_.size()) return;  // full: dropped rather than wait
+    // After every message due no later, so that equal times keep their order.
+    auto* end = waiting_.data() + waitingCount_;
+    auto* at = std::upper_bound(waiting_.data(), end, message.deliverAt,
+                                [](std::uint64_t time, const ShortMessage& m) { return time < m.deliverAt; });
+    std::move_backward(at, end, end + 1);
+    *at = message;
+    ++waitingCount_;
+}
+
+void JackPortClient::writeOutput(std::uint32_t frames) {
+    void* buffer = jack_port_get_buffer(port_, frames);
+    if (!buffer) return;
+    jack_midi_clear_buffer(buffer);
+    const std::uint64_t silencesBefore = silencesTaken_;
+    ShortMessage message;
+    while (queue_.tryPop(message)) take(message);
+    std::uint32_t lastOffset = 0;
+    const auto write = [&](std::span<const std::uint8_t> bytes, std::uint32_t offset) {
+        offset = std::max(offset, lastOffset);  // JACK wants events in time order
+        if (jack_midi_data_t* data = jack_midi_event_reserve(buffer, offset, bytes.size())) {
+            std::copy(bytes.begin(), bytes.end(), data);
+            sounding_.deliver(bytes);
+            lastOffset = offset;
+        }
+    };
+    if (silencesTaken_ != silencesBefore) {
+        SoundingNotes sounded = sounding_;
+        sounded.releaseAll([&](std::span<const std::uint8_t> off) { write(off, 0); });
+        sounding_ = SoundingNotes{};
+        silencesDone_.store(silencesTaken_, std::memory_order_release);
+    }
+    const CycleClock clock = CycleClock::of(client_, frames);
+    std::size_t written = 0;
+    for (; written < waitingCount_; ++written) {
+        const ShortMessage& next = waiting_[written];
+        std::uint32_t offset = 0;
+        if (next.deliverAt > clock.startNs) {
+            const double frame = std::round(static_cast<double>(next.deliverAt - clock.startNs) * clock.framesPerNs);
+            if (frame >= frames) break;
+            offset = static_cast<std::uint32_t>(frame);
+        }
+        write(std::span<const std::uint8_t>(next.bytes.data(), next.length), offset);
+    }
+    std::move(waiting_.begin() + static_cast<std::ptrdiff_t>(written), waiting_.begin() + static_cast<std::ptrdiff_t>(waitingCount_),
+              waiting_.begin());
+    waitingCount_ -= written;
+}
+
+void JackPortClient::readInput(std::uint32_t frames) {
+    void* buffer = jack_port_get_buffer(port_, frames);
+    if (!buffer) return;
+    const CycleClock clock = CycleClock::of(client_, frames);
+    const std::uint32_t count = jack_midi_get_event_count(buffer);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        jack_midi_event_t event;
+        if (jack_midi_event_get(&event, buffer, i) != 0 || event.size == 0 || event.size > 3) continue;  // no system exclusive
+        ShortMessage message;
+        message.length = static_cast<std::uint8_t>(event.size);
+        std::copy(event.buffer, event.buffer + event.size, message.bytes.begin());
+        message.deliverAt = clock.framesPerNs > 0 ? clock.startNs + static_cast<std::uint64_t>(event.time / clock.framesPerNs) : now();
+        queue_.tryPush(message);
+    }
+}
+
+}  // namespace pulvan::midi

@@ -1,0 +1,69 @@
+#pragma once
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "platform/midi/short_message_queue.h"
+#include "platform/midi/sounding_notes.h"
+
+#include <jack/types.h>
+
+namespace pulvan::midi {
+
+// One JACK client of ours with one MIDI port. An output port writes each
+// message in the cycle its timestamp falls in, at its frame offset there; an
+// input port passes on what arrives with the time it was played. When the
+// server goes away the client notices, drops what it is given and stays quiet.
+class JackPortClient {
+public:
+    enum class Direction { output, input };
+    static constexpr std::size_t kQueueCapacity = 4096;
+
+    // Null when no server answers or it refuses the client or the port.
+    static std::unique_ptr<JackPortClient> open(const std::string& clientName, const std::string& portName, Direction direction);
+    // An output ends every note it left sounding, and waits (briefly) for that to leave, before the client closes.
+    ~JackPortClient();
+    JackPortClient(const JackPortClient&) = delete;
+    JackPortClient& operator=(const JackPortClient&) = delete;
+
+    bool alive() const { return !serverGone_.load(std::memory_order_acquire); }
+    jack_client_t* client() const { return client_; }
+    // The port's full name, as other programs see it.
+    const std::string& portName() const { return portName_; }
+
+    // Output: queue one message of 1 to 3 bytes; false when dropped.
+    bool send(std::span<const std::uint8_t> bytes, std::uint64_t deliverAt) noexcept;
+    // Output: drop what has not left and end what sounded, in the next cycle.
+    void silence() noexcept;
+    // Input: the next message that arrived, with the time it was played.
+    bool receive(ShortMessage& message) noexcept { return queue_.tryPop(message); }
+
+private:
+    JackPortClient(jack_client_t* client, Direction direction);
+    static int process(std::uint32_t frames, void* self);
+    static void onShutdown(jack_status_t, const char*, void* self);
+    void writeOutput(std::uint32_t frames);
+    void readInput(std::uint32_t frames);
+    // Each on the process thread only.
+    void take(const ShortMessage& message);
+
+    jack_client_t* client_;
+    jack_port_t* port_ = nullptr;
+    Direction direction_;
+    std::string portName_;
+    std::atomic<bool> serverGone_{false};
+    // Output: what senders queued; a message of length 0 asks for silence. Input: what arrived.
+    ShortMessageQueue<kQueueCapacity> queue_;
+    std::atomic<std::uint64_t> silencesAsked_{0};
+    std::atomic<std::uint64_t> silencesDone_{0};
+    // The process thread's own: messages waiting for their cycle, in time order, and what sounds.
+    std::array<ShortMessage, kQueueCapacity> waiting_{};
+    std::size_t waitingCount_ = 0;
+    std::uint64_t silencesTaken_ = 0;
+    SoundingNotes sounding_;
+};
+
+}  // namespace pulvan::midi

@@ -1,0 +1,56 @@
+#include "platform/midi/system_backend.h"
+
+#include <chrono>
+#include <mutex>
+
+#include "platform/midi/alsa_backend.h"
+#include "platform/midi/jack_backend.h"
+#include "platform/midi/jack_ports.h"
+
+namespace pulvan::midi {
+namespace {
+
+class SystemBackend final : public Backend {
+public:
+    std::vector<Endpoint> sources() override {
+        const auto chosen = current();
+        return chosen ? chosen->sources() : std::vector<Endpoint>{};
+    }
+    std::vector<Endpoint> destinations() override {
+        const auto chosen = current();
+        return chosen ? chosen->destinations() : std::vector<Endpoint>{};
+    }
+    std::unique_ptr<OutputConnection> openOutput(const std::string& clientName, const std::string& portName) override {
+        const auto chosen = current();
+        return chosen ? chosen->openOutput(clientName, portName) : nullptr;
+    }
+    std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName, ReceiveFunction receive) override {
+        const auto chosen = current();
+        return chosen ? chosen->openInput(clientName, portName, std::move(receive)) : nullptr;
+    }
+    std::unique_ptr<OutputConnection> openVirtualSource(const std::string& name) override {
+        const auto chosen = current();
+        return chosen ? chosen->openVirtualSource(name) : nullptr;
+    }
+
+private:
+    std::shared_ptr<Backend> current() {
+        std::lock_guard lock(mutex_);
+        const auto time = std::chrono::steady_clock::now();
+        if (!chosen_ && time >= nextProbe_) {
+            nextProbe_ = time + std::chrono::seconds(2);
+            chosen_ = jackServerRunning() ? makeJackBackend() : makeAlsaBackend();
+        }
+        return chosen_;
+    }
+
+    std::mutex mutex_;
+    std::shared_ptr<Backend> chosen_;
+    std::chrono::steady_clock::time_point nextProbe_{};
+};
+
+}  // namespace
+
+std::shared_ptr<Backend> makeSystemBackend() { return std::make_shared<SystemBackend>(); }
+
+}  // namespace pulvan::midi

@@ -1,0 +1,13 @@
+#pragma once
+#include <memory>
+
+#include "platform/midi/backend.h"
+
+namespace pulvan::midi {
+
+// The machine's MIDI system: JACK when a server answers, else the ALSA
+// sequencer. While there is neither it looks again every two seconds, so a
+// server that starts later is found; once chosen, the choice stays.
+std::shared_ptr<Backend> makeSystemBackend();
+
+}  // namespace pulvan::midi

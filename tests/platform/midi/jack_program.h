@@ -1,0 +1,118 @@
+#pragma once
+// Another program on the JACK server, with one MIDI port: a destination that
+// records what arrives and the frame it arrives at, or a source that plays
+// what a test gives it. It talks to libjack directly, as other programs do.
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/midi/jack_ports.h"
+#include "platform/midi/midi_types.h"
+#include "platform/midi/short_message_queue.h"
+
+namespace pulvan::midi::test {
+
+struct JackArrival {
+    std::vector<std::uint8_t> bytes;
+    std::uint64_t frame;  // the server's frame time at which it sounds
+    Timestamp at;         // the same on the monotonic clock
+};
+
+class JackProgram {
+public:
+    enum class Kind { destination, source };
+
+    // Null when no server answers.
+    static std::unique_ptr<JackProgram> open(const std::string& clientName, const std::string& portName, Kind kind) {
+        jack_client_t* client = openQuietJackClient(clientName);
+        if (!client) return nullptr;
+        std::unique_ptr<JackProgram> program(new JackProgram(client, kind));
+        program->port_ = jack_port_register(client, portName.c_str(), JACK_DEFAULT_MIDI_TYPE,
+                                            kind == Kind::destination ? JackPortIsInput : JackPortIsOutput, 0);
+        jack_set_process_callback(client, &JackProgram::process, program.get());
+        if (!program->port_ || jack_activate(client) != 0) return nullptr;
+        program->fullName_ = jack_port_name(program->port_);
+        return program;
+    }
+    ~JackProgram() { closeQuietJackClient(client_); }
+
+    const std::string& portName() const { return fullName_; }
+    jack_client_t* client() const { return client_; }
+    double sampleRate() const { return jack_get_sample_rate(client_); }
+
+    // A source plays this in its next cycle.
+    void play(std::initializer_list<std::uint8_t> bytes) {
+        ShortMessage message;
+        message.length = static_cast<std::uint8_t>(bytes.size());
+        std::copy(bytes.begin(), bytes.end(), message.bytes.begin());
+        outgoing_.tryPush(message);
+    }
+
+    std::vector<JackArrival> arrivals() const {
+        std::vector<JackArrival> copy;
+        const std::size_t count = count_.load(std::memory_order_acquire);
+        for (std::size_t i = 0; i < count; ++i) {
+            const Recorded& r = recorded_[i];
+            copy.push_back({{r.bytes.begin(), r.bytes.begin() + r.length}, r.frame, r.at});
+        }
+        return copy;
+    }
+
+private:
+    struct Recorded {
+        std::array<std::uint8_t, 3> bytes{};
+        std::uint8_t length = 0;
+        std::uint64_t frame = 0;
+        Timestamp at = 0;
+    };
+
+    JackProgram(jack_client_t* client, Kind kind) : client_(client), kind_(kind) {}
+
+    static int process(jack_nframes_t frames, void* self) {
+        auto& program = *static_cast<JackProgram*>(self);
+        void* buffer = jack_port_get_buffer(program.port_, frames);
+        if (program.kind_ == Kind::source) {
+            jack_midi_clear_buffer(buffer);
+            ShortMessage message;
+            while (program.outgoing_.tryPop(message)) {
+                if (auto* data = jack_midi_event_reserve(buffer, 0, message.length)) std::copy_n(message.bytes.begin(), message.length, data);
+            }
+            return 0;
+        }
+        // The cycle's start and length on the server's clock, as the server's estimate has them.
+        jack_nframes_t start = 0;
+        jack_time_t startUs = 0, nextUs = 0;
+        float periodUs = 0;
+        jack_get_cycle_times(program.client_, &start, &startUs, &nextUs, &periodUs);
+        const auto offsetNs = static_cast<double>(jackClockOffsetNanoseconds());
+        for (std::uint32_t i = 0; i < jack_midi_get_event_count(buffer); ++i) {
+            jack_midi_event_t event;
+            const std::size_t slot = program.count_.load(std::memory_order_relaxed);
+            if (jack_midi_event_get(&event, buffer, i) != 0 || event.size > 3 || slot == program.recorded_.size()) continue;
+            Recorded& r = program.recorded_[slot];
+            std::copy_n(event.buffer, event.size, r.bytes.begin());
+            r.length = static_cast<std::uint8_t>(event.size);
+            r.frame = start + event.time;
+            r.at = static_cast<Timestamp>(static_cast<double>(startUs) * 1000.0 + offsetNs + event.time * periodUs * 1000.0 / frames);
+            program.count_.store(slot + 1, std::memory_order_release);
+        }
+        return 0;
+    }
+
+    jack_client_t* client_;
+    Kind kind_;
+    jack_port_t* port_ = nullptr;
+    std::string fullName_;
+    ShortMessageQueue<1024> outgoing_;
+    std::array<Recorded, 1 << 16> recorded_{};
+    std::atomic<std::size_t> count_{0};
+};
+
+}  // namespace pulvan::midi::test

@@ -1,0 +1,40 @@
+#pragma once
+// A JACK server of the test's own, beside the fixture's: another period size,
+// or one to stop and start again. The process talks to it while it exists.
+#include <cstdlib>
+#include <string>
+
+namespace pulvan::midi::test {
+
+class OwnJackServer {
+public:
+    OwnJackServer(std::string suffix, int period)
+        : name_(std::string(std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : "pulvan") + "-" + suffix),
+          period_(period),
+          previous_(std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : "") {
+        started_ = start();
+        ::setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+    }
+    ~OwnJackServer() {
+        stop();
+        ::setenv("JACK_DEFAULT_SERVER", previous_.c_str(), 1);
+    }
+    OwnJackServer(const OwnJackServer&) = delete;
+    OwnJackServer& operator=(const OwnJackServer&) = delete;
+
+    bool started() const { return started_; }
+    bool start() { return run("start " + name_ + " " + std::to_string(period_)); }
+    bool stop() { return run("stop " + name_); }
+
+private:
+    static bool run(const std::string& arguments) {
+        return std::system((std::string(PULVAN_JACK_SCRIPT) + " " + arguments + " >/dev/null").c_str()) == 0;
+    }
+
+    std::string name_;
+    int period_;
+    std::string previous_;
+    bool started_ = false;
+};
+
+}  // namespace pulvan::midi::test
