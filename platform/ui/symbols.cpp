@@ -119,10 +119,8 @@ void drawDesign(DisplayList& list, Symbol symbol, double w, Color color) {
             fill(gearOutline(std::max(1.8, 4.1 - w / 2)), FillRule::evenOdd);
             break;
         case Symbol::bolt: {
-            // Filled, and outlined at half the stroke so heavier weights look heavier.
-            const Path bolt = polygon({{11.8, 1.5}, {4.5, 11.2}, {9.3, 11.2}, {8.2, 18.5}, {15.5, 8.8}, {10.7, 8.8}});
-            fill(bolt);
-            list.add(draw::Stroke{bolt, color, {w / 2, LineCap::round, LineJoin::round}});
+            // The plain bolt is an outline; only a ".fill" symbol would be filled.
+            stroke(polygon({{11.8, 1.5}, {4.5, 11.2}, {9.3, 11.2}, {8.2, 18.5}, {15.5, 8.8}, {10.7, 8.8}}));
             break;
         }
         case Symbol::chevronDown:

@@ -108,9 +108,8 @@ public:
         auto shown = layout(empty ? options_.placeholder : editing_.text());
         const double y = frame_.y + (frame_.height - shown->size().height) / 2;
         const double caretX = xOf(editing_.caret());
-        // Keep the caret in view when the text is longer than the field.
-        scroll_ = std::clamp(scroll_, caretX - frame_.width + caretWidth, caretX);
-        scroll_ = std::max(0.0, scroll_);
+        // Keep the caret in view while editing; a field at rest shows where its text starts.
+        scroll_ = focused_ ? std::max(0.0, std::clamp(scroll_, caretX - frame_.width + caretWidth, caretX)) : 0.0;
         const double x0 = frame_.x - scroll_;
         if (focused_ && editing_.hasSelection()) {
             const std::size_t lo = std::min(editing_.caret(), editing_.anchor()), hi = std::max(editing_.caret(), editing_.anchor());

@@ -215,6 +215,15 @@ TEST(TextFieldInput, EditsSelectsPastesAndSubmits) {
     EXPECT_EQ(submits, 1);
 }
 
+TEST(TextFieldInput, AFieldAtRestShowsWhereItsTextStarts) {
+    std::string value = "Deep-House-Chords-Progression";
+    Harness h([&] { return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }}).frame({.width = 60}).testId("field"); },
+              {100, 40});
+    h.click({1, 20});
+    h.type("X");
+    EXPECT_EQ(value, "XDeep-House-Chords-Progression");
+}
+
 TEST(KeyInput, KeysTheFocusedFieldLeavesGoToTheNewestListener) {
     Log log;
     std::string value;
