@@ -154,5 +154,23 @@ TEST(PresetParser, DefaultAndFullPresetsRoundTrip) {
     }
 }
 
+// Presets used to be read through a whole nlohmann-json document; the text reader must give
+// the very same models. Tracks without an identifier get a new one each time they are read.
+TEST(PresetParser, TextReaderAgreesWithDocumentReaderOnEveryFixture) {
+    std::vector<std::string> texts{encodePreset(defaultPreset()), encodePreset(test::fullPreset())};
+    for (const std::string& name : test::fixtureNames()) texts.push_back(readFixture(name));
+    ASSERT_GE(texts.size(), 7u);
+    for (const std::string& text : texts) {
+        const nlohmann::json document = nlohmann::json::parse(text);
+        const Preset before = parsePresetJson(document);
+        Preset now = PresetParser::parse(text);
+        ASSERT_EQ(now.tracks.size(), before.tracks.size());
+        for (std::size_t t = 0; t < now.tracks.size(); ++t) {
+            if (!document["tracks"][t].contains("id")) now.tracks[t].id = before.tracks[t].id;
+        }
+        EXPECT_EQ(now, before) << text.substr(0, 200);
+    }
+}
+
 }  // namespace
 }  // namespace pulvan::model
