@@ -62,9 +62,9 @@ private:
 
 namespace {
 
-// Nesting that rapidjson's recursive reader may enter: presets go six deep, and 256 levels of
-// its recursion take a few tens of kilobytes of stack.
-constexpr std::size_t kRecursionLimit = 256;
+// Nesting that rapidjson's recursive reader may enter: presets go nine deep, and 64 levels of
+// its recursion take a few kilobytes of the caller's stack (a host's thread, say).
+constexpr std::size_t kRecursionLimit = 64;
 
 // rapidjson's reading, in place. It refuses (and nlohmann-json reads again) what nests too deep
 // and a \u escape of a lone low surrogate, which it passes and nlohmann-json rejects.
