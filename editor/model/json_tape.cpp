@@ -166,7 +166,7 @@ JsonTape::JsonTape(std::string_view text) {
     // text for both.
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     text_.assign(text.substr(text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0));
-    tokens_.reserve(text_.size() / 2 + 2);  // at most one value in two bytes
+    tokens_.reserve(text_.size() / 3 + 16);  // presets hold a value in about three bytes
     TapeWriter writer(*this);
     rapidjson::InsituStringStream stream(text_.data());
     FastReader fast(writer, stream);

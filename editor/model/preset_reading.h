@@ -238,18 +238,25 @@ Preset readPreset(const Value& json) {
     return preset;
 }
 
+template <typename Value>
+PresetParser::VersionProbe probeVersion(const Value& document) {
+    requireObject(document, "a preset");
+    PresetParser::VersionProbe probe;
+    if (const auto version = optionalMember(document, "version")) {
+        probe.version = within("version", [&] { return std::string(readString(*version)); });
+    }
+    return probe;
+}
+
 // The whole parse of a stored preset: the version first (an unknown one throws
 // PresetParserError before anything else is read), then reading, migration, left-out lanes.
 template <typename Value>
 Preset parsePreset(const Value& document) {
-    requireObject(document, "a preset");
+    const PresetParser::VersionProbe probe = probeVersion(document);
     int versionIndex = 0;  // a preset without a version is from the first format
-    if (const auto version = optionalMember(document, "version")) {
-        const std::string_view text = within("version", [&] { return readString(*version); });
-        if (!text.empty()) {
-            versionIndex = knownPresetVersionIndexIgnoringCase(text);
-            if (versionIndex >= kPresetVersionCount) throw PresetParserError::unsupportedVersion(std::string(text));
-        }
+    if (probe.version && !probe.version->empty()) {
+        versionIndex = knownPresetVersionIndexIgnoringCase(*probe.version);
+        if (versionIndex >= kPresetVersionCount) throw PresetParserError::unsupportedVersion(*probe.version);
     }
     Preset preset = readPreset(document);
     migratePreset(preset, versionIndex);
