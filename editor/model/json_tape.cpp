@@ -166,6 +166,9 @@ JsonTape::JsonTape(std::string_view text) {
     // text for both.
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     text_.assign(text.substr(text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0));
+    // rapidjson's check of a multi-byte character cut off by the end reads up to three bytes
+    // on, past the terminating zero.
+    text_.append(3, '\0');
     tokens_.reserve(text_.size() / 3 + 16);  // presets hold a value in about three bytes
     TapeWriter writer(*this);
     rapidjson::InsituStringStream stream(text_.data());

@@ -128,7 +128,8 @@ TEST(PresetParser, CorruptDataIsReportedNotThrown) {
     for (const std::string data : {"", "not json", "[]", "{", R"({"version":"v11"})", "\xFF\xFE",
                                    R"({"notesPoolInput":"internal_chord","notesPool":[],"chordPresets":[],"tracks":[]} x)",
                                    // Text that is not Unicode never gets as far as the version check.
-                                   R"({"version":"\ud800"})", "{\"version\":\"v\xC3\"}"}) {
+                                   R"({"version":"\ud800"})", "{\"version\":\"v\xC3\"}",
+                                   "{\"version\":\"v11\",\"notesPoolInput\":\"\xF0"}) {
         const auto result = PresetParser::load(data);
         EXPECT_EQ(result.outcome, PresetLoadOutcome::corruptData()) << data;
         EXPECT_FALSE(result.preset);
