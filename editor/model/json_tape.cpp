@@ -1,11 +1,10 @@
 #include "editor/model/json_tape.h"
 
+#include <algorithm>
 #include <charconv>
-#include <clocale>
-#include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 #include <rapidjson/reader.h>
@@ -39,22 +38,30 @@ public:
     std::string& bytes() { return tape_.text_; }
     std::size_t depth() const { return open_.size(); }
     void start(JsonKind kind) {
-        open_.push_back(static_cast<std::uint32_t>(tape_.tokens_.size()));
+        open_.push_back(tape_.count_);
         push(kind);
     }
     // Closes the innermost container, which holds `values` values (members of an object).
     void close(std::size_t values) {
         JsonTape::Token& token = tape_.tokens_[open_.back()];
         token.size = static_cast<std::uint32_t>(values);
-        token.end = tape_.tokens_.size();
+        token.end = tape_.count_;
         open_.pop_back();
     }
 
 private:
     JsonTape::Token& push(JsonKind kind) {
-        JsonTape::Token& token = tape_.tokens_.emplace_back();
+        if (tape_.count_ == tape_.capacity_) [[unlikely]] grow();
+        JsonTape::Token& token = tape_.tokens_[tape_.count_++];
         token.kind = kind;
         return token;
+    }
+    void grow() {
+        const std::uint32_t capacity = tape_.capacity_ + tape_.capacity_ / 2 + 16;
+        auto tokens = std::make_unique_for_overwrite<JsonTape::Token[]>(capacity);
+        std::copy_n(tape_.tokens_.get(), tape_.count_, tokens.get());
+        tape_.tokens_ = std::move(tokens);
+        tape_.capacity_ = capacity;
     }
     JsonTape& tape_;
     std::vector<std::uint32_t> open_;  // containers not closed yet, innermost last
@@ -169,7 +176,9 @@ JsonTape::JsonTape(std::string_view text) {
     // rapidjson's check of a multi-byte character cut off by the end reads up to three bytes
     // on, past the terminating zero.
     text_.append(3, '\0');
-    tokens_.reserve(text_.size() / 3 + 16);  // presets hold a value in about three bytes
+    // Presets hold a value in about three bytes.
+    capacity_ = static_cast<std::uint32_t>(text_.size() / 3 + 16);
+    tokens_ = std::make_unique_for_overwrite<Token[]>(capacity_);
     TapeWriter writer(*this);
     rapidjson::InsituStringStream stream(text_.data());
     FastReader fast(writer, stream);
@@ -177,7 +186,7 @@ JsonTape::JsonTape(std::string_view text) {
     constexpr unsigned kFlags = rapidjson::kParseInsituFlag | rapidjson::kParseValidateEncodingFlag;
     if (!reader.Parse<kFlags>(stream, fast).IsError()) return;
 
-    tokens_.clear();
+    count_ = 0;
     text_.clear();
     TapeWriter again(*this);
     ReferenceReader reference(again);

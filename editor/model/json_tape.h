@@ -1,10 +1,10 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // A JSON text read once into a flat list of its values in document order, each container
 // knowing where it ends: readers look values up and skip them without a tree of allocated
@@ -48,7 +48,11 @@ private:
         JsonKind kind;
     };
     std::string text_;  // the strings' bytes: the text itself, unescaped in place by rapidjson
-    std::vector<Token> tokens_;
+    // Filled by TapeWriter, which grows it; plain storage, so that a token costs no more than
+    // its own writing.
+    std::unique_ptr<Token[]> tokens_;
+    std::uint32_t count_ = 0;
+    std::uint32_t capacity_ = 0;
 };
 
 class JsonValue {
