@@ -57,7 +57,9 @@ private:
         return token;
     }
     void grow() {
-        const std::uint32_t capacity = tape_.capacity_ + tape_.capacity_ / 2 + 16;
+        // A text below 4 GB holds fewer values than that.
+        const auto capacity = static_cast<std::uint32_t>(std::min<std::uint64_t>(
+            std::uint64_t{tape_.capacity_} * 3 / 2 + 16, std::numeric_limits<std::uint32_t>::max()));
         auto tokens = std::make_unique_for_overwrite<JsonTape::Token[]>(capacity);
         std::copy_n(tape_.tokens_.get(), tape_.count_, tokens.get());
         tape_.tokens_ = std::move(tokens);
