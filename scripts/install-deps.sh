@@ -2,7 +2,7 @@
 # Installs the Debian packages Pulvan builds and tests with; does nothing when they are all present.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev valgrind
-  juce-modules-source-data nlohmann-json3-dev jackd2 libcairo2-dev libpango1.0-dev
+  juce-modules-source-data nlohmann-json3-dev rapidjson-dev jackd2 libcairo2-dev libpango1.0-dev
   libx11-dev libicu-dev xvfb x11-utils imagemagick fonts-dejavu-core midicsv ccache
   fonts-inter fonts-jetbrains-mono libxcb1-dev libxcb-xinput-dev libxcb-cursor-dev libxcb-xkb-dev
   libxkbcommon-dev libxkbcommon-x11-dev libdbus-1-dev dbus libxcb-xtest0-dev x11-apps

@@ -12,12 +12,12 @@ using namespace json_reading;
 
 namespace {
 
-std::vector<Chord> readChords(const Json& value) { return readList<Chord>(value, readIntegerList); }
+std::vector<Chord> readChords(const JsonValue& value) { return readList<Chord>(value, readIntegerList<JsonValue>); }
 
-ChordProgressionPresetDocument documentFromJson(const Json& json) {
+ChordProgressionPresetDocument documentFromJson(const JsonValue& json) {
     requireObject(json, "a chord progression");
     ChordProgressionPresetDocument document;
-    document.version = within("version", [&] { return readString(requiredMember(json, "version")); });
+    document.version = within("version", [&] { return std::string(readString(requiredMember(json, "version"))); });
     document.chords = within("chords", [&] { return readChords(requiredMember(json, "chords")); });
     return document;
 }
@@ -25,7 +25,8 @@ ChordProgressionPresetDocument documentFromJson(const Json& json) {
 }  // namespace
 
 ChordProgressionPresetDocument decodeChordProgressionPresetDocument(std::string_view data) {
-    return documentFromJson(parseDocument(data));
+    const JsonTape tape(data);
+    return documentFromJson(tape.root());
 }
 
 std::string encodeChordProgressionPresetDocument(const ChordProgressionPresetDocument& document) {
@@ -43,11 +44,11 @@ std::string encodeChordProgressionPresetDocument(const ChordProgressionPresetDoc
 
 std::optional<std::vector<Chord>> decodeChordProgressionPreset(std::string_view data) {
     try {
-        const Json json = parseDocument(data);
-        if (json.is_object()) {
-            return buildChordProgressionChords(documentFromJson(json).chords);
+        const JsonTape tape(data);
+        if (tape.root().kind() == JsonKind::object) {
+            return buildChordProgressionChords(documentFromJson(tape.root()).chords);
         }
-        return buildChordProgressionChords(readChords(json));
+        return buildChordProgressionChords(readChords(tape.root()));
     } catch (const DecodingError&) {
         return std::nullopt;
     }

@@ -1,18 +1,19 @@
 #include "editor/model/pattern_clipboard_document.h"
 
-#include "editor/model/json_reading.h"
 #include "editor/model/preset_json.h"
+#include "editor/model/preset_reading.h"
 
 namespace pulvan::model {
 
-using namespace json_reading;
+using namespace preset_reading;
 
 PatternClipboardDocument decodePatternClipboardDocument(std::string_view data) {
-    const Json json = parseDocument(data);
+    const JsonTape tape(data);
+    const JsonValue json = tape.root();
     requireObject(json, "a clipboard document");
     PatternClipboardDocument document;
-    document.type = within("type", [&] { return readString(requiredMember(json, "type")); });
-    document.pattern = within("pattern", [&] { return patternFromJson(requiredMember(json, "pattern")); });
+    document.type = within("type", [&] { return std::string(readString(requiredMember(json, "type"))); });
+    document.pattern = within("pattern", [&] { return readPattern(requiredMember(json, "pattern")); });
     // The writer leaves default lanes out; a pasted pattern must come back whole.
     restoreMissingLanes(document.pattern);
     return document;

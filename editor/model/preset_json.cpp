@@ -3,94 +3,20 @@
 #include <algorithm>
 #include <functional>
 
-#include "editor/model/json_reading.h"
+#include "editor/model/preset_coding_bounds.h"
 #include "editor/model/preset_version.h"
-#include "editor/model/skin.h"
 
 namespace pulvan::model {
 
-using namespace json_reading;
+using namespace coding_bounds;
 
 namespace {
-
-constexpr std::int64_t kMaxMidiValue = 127;
-constexpr std::int64_t kMaxOutOffsetMs = 200;
-
-int clampedMidi(std::int64_t value) { return clampedInt(value, 0, kMaxMidiValue); }
-int clampedColor(std::int64_t value) { return clampedInt(value, 0, kMaxColorHex); }
-int clampedSwing(std::int64_t value) { return clampedInt(value, kMinSwingPercent, kMaxSwingPercent); }
-int clampedOutOffset(std::int64_t value) { return clampedInt(value, -kMaxOutOffsetMs, kMaxOutOffsetMs); }
 
 bool everyChordSingle(const std::vector<Chord>& chords) {
     return std::all_of(chords.begin(), chords.end(), [](const Chord& chord) { return chord.size() == 1; });
 }
 
-// Reads an enum's raw value; unknown text fails.
-template <typename Enum, typename Lookup>
-Enum readEnum(const Json& value, Lookup lookup, std::string_view what) {
-    const std::string& text = readString(value);
-    const auto found = lookup(text);
-    if (!found) fail("unknown " + std::string(what) + " \"" + text + "\"");
-    return *found;
-}
-
-template <typename Value, typename Read>
-Value optionalValue(const Json& object, std::string_view key, Value fallback, Read read) {
-    const Json* member = optionalMember(object, key);
-    if (!member) return fallback;
-    return within(key, [&] { return read(*member); });
-}
-
-template <typename Read>
-decltype(auto) requiredValue(const Json& object, std::string_view key, Read read) {
-    const Json& member = requiredMember(object, key);
-    return within(key, [&] { return read(member); });
-}
-
-std::int64_t readIntegerValue(const Json& value) { return readInteger(value); }
-bool readBoolValue(const Json& value) { return readBool(value); }
-
-// Chords: an array of arrays of integers, or nothing when the value has any other shape.
-std::optional<std::vector<Chord>> tryChordList(const Json& value) {
-    if (!value.is_array()) return std::nullopt;
-    std::vector<Chord> chords;
-    chords.reserve(value.size());
-    for (const Json& entry : value) {
-        if (!entry.is_array()) return std::nullopt;
-        Chord chord;
-        chord.reserve(entry.size());
-        for (const Json& note : entry) {
-            try {
-                chord.push_back(saturatedInt(readInteger(note)));
-            } catch (const DecodingError&) {
-                return std::nullopt;
-            }
-        }
-        chords.push_back(std::move(chord));
-    }
-    return chords;
-}
-
-std::string readVersionText(const Json& value) {
-    const int index = knownPresetVersionIndexIgnoringCase(readString(value));
-    return std::string(index < kPresetVersionCount ? presetVersionText(index) : kCurrentPresetVersion);
-}
-
-foundation::Uuid readUuid(const Json& value) {
-    const std::string& text = readString(value);
-    const auto id = foundation::Uuid::parse(text);
-    if (!id) fail("not a UUID: \"" + text + "\"");
-    return *id;
-}
-
-std::optional<int> sceneIndexOrNone(std::int64_t index) {
-    if (index < 0 || index >= kSceneCount) return std::nullopt;
-    return static_cast<int>(index);
-}
-
 }  // namespace
-
-// ---- writing ----
 
 bool laneIsLeftOut(const Lane& lane, LaneKind kind) {
     if (kind == LaneKind::fix) return false;
@@ -312,144 +238,6 @@ std::string encodePattern(const Pattern& pattern) {
     JsonWriter writer;
     writePattern(writer, pattern);
     return writer.take();
-}
-
-// ---- reading ----
-
-Lane laneFromJson(const Json& json, LaneKind kind) {
-    requireObject(json, "a lane");
-    Lane lane;
-    // Out of range last steps and short step lists are conformed below, so that every reader
-    // of the model may index steps by the last step.
-    lane.lastStep = requiredValue(json, "lastStep", [](const Json& v) { return saturatedInt(readInteger(v)); });
-    const Json& steps = requiredMember(json, "steps");
-    if (auto chords = tryChordList(steps)) {
-        lane.steps.reserve(chords->size());
-        for (const Chord& chord : *chords) lane.steps.push_back(chord.empty() ? 0 : chord.front());
-        lane.noteStepChords = std::move(chords);
-        lane.noteStepChords = lane.normalizedChords();
-    } else {
-        lane.steps = within("steps", [&] { return readIntegerList(steps); });
-    }
-    conformLaneShape(lane, kind);
-    return lane;
-}
-
-Pattern patternFromJson(const Json& json) {
-    requireObject(json, "a pattern");
-    Pattern pattern;
-    const Json& lanes = requiredMember(json, "lanes");
-    within("lanes", [&] {
-        const auto& entries = readArray(lanes);
-        if (entries.size() % 2 != 0) fail("lanes must alternate lane kinds and lanes");
-        for (std::size_t i = 0; i < entries.size(); i += 2) {
-            const LaneKind kind = withinIndex(i, [&] {
-                return readEnum<LaneKind>(entries[i], laneKindFromRawValue, "lane kind");
-            });
-            pattern.lanes.insert_or_assign(kind, withinIndex(i + 1, [&] {
-                return laneFromJson(entries[i + 1], kind);
-            }));
-        }
-    });
-    pattern.direction = optionalValue(json, "direction", PatternDirection::forward, [](const Json& v) {
-        return patternDirectionFromRawValue(readString(v)).value_or(PatternDirection::forward);
-    });
-    pattern.resolution = optionalValue(json, "resolution", kDefaultResolution,
-                                       [](const Json& v) { return normalizedResolution(readInteger(v)); });
-    return pattern;
-}
-
-ChordPreset chordPresetFromJson(const Json& json) {
-    ChordPreset chordPreset;
-    if (json.is_array()) {
-        chordPreset.chord = readIntegerList(json);
-        return chordPreset;
-    }
-    requireObject(json, "a chord preset");
-    chordPreset.chord = optionalValue(json, "chord", std::vector<int>{}, readIntegerList);
-    const Json* patterns = optionalMember(json, "patterns");
-    if (patterns) {
-        const auto slots = within("patterns", [&] {
-            return readList<std::optional<int>>(*patterns, [](const Json& v) -> std::optional<int> {
-                if (v.is_null()) return std::nullopt;
-                return saturatedInt(readInteger(v));
-            });
-        });
-        chordPreset.patterns = normalizedScenePatterns(slots);
-    }
-    return chordPreset;
-}
-
-Track trackFromJson(const Json& json) {
-    requireObject(json, "a track");
-    Track track;
-    const Json* id = optionalMember(json, "id");
-    if (id) track.id = within("id", [&] { return readUuid(*id); });
-    track.name = requiredValue(json, "name", [](const Json& v) { return readString(v); });
-    track.mute = optionalValue(json, "mute", false, readBoolValue);
-    track.solo = optionalValue(json, "solo", false, readBoolValue);
-    const Json* accent = memberOrLegacy(json, "accent_color", "accentColorHex");
-    track.accentColorHex =
-        accent ? within("accent_color", [&] { return clampedColor(readInteger(*accent)); }) : defaultTrackAccent(0);
-    track.liveCCA = clampedMidi(optionalValue(json, "liveCCA", std::int64_t{0}, readIntegerValue));
-    track.liveCCB = clampedMidi(optionalValue(json, "liveCCB", std::int64_t{0}, readIntegerValue));
-    track.legacyChromatic = optionalValue(json, "chromatic", false, readBoolValue);
-    const std::optional<int> legacyResolution = optionalValue(
-        json, "resolution", std::optional<int>{}, [](const Json& v) { return std::optional<int>(normalizedResolution(readInteger(v))); });
-    track.octave = saturatedInt(requiredValue(json, "octave", readIntegerValue));
-    track.transpose = saturatedInt(requiredValue(json, "transpose", readIntegerValue));
-    track.outputChord = requiredValue(json, "outputChord", readIntegerList);
-    track.poly = optionalValue(json, "poly", false, readBoolValue);
-    track.midiOutputChannel = saturatedInt(requiredValue(json, "midiOutputChannel", readIntegerValue));
-    track.midiOutOffsetMs = clampedOutOffset(optionalValue(json, "midiOutOffsetMs", std::int64_t{0}, readIntegerValue));
-    track.ccA = saturatedInt(requiredValue(json, "ccA", readIntegerValue));
-    track.ccB = saturatedInt(requiredValue(json, "ccB", readIntegerValue));
-    track.portamentoCC = clampedMidi(optionalValue(json, "portamentoCC", std::int64_t{0}, readIntegerValue));
-    track.portamentoOnValue = clampedMidi(optionalValue(json, "portamentoOnValue", std::int64_t{127}, readIntegerValue));
-    track.portamentoOffValue = clampedMidi(optionalValue(json, "portamentoOffValue", std::int64_t{0}, readIntegerValue));
-    track.fillEmpty = requiredValue(json, "fillEmpty",
-                                    [](const Json& v) { return readEnum<FillEmpty>(v, fillEmptyFromRawValue, "fill mode"); });
-    track.patterns = requiredValue(json, "patterns", [](const Json& v) { return readList<Pattern>(v, patternFromJson); });
-    if (legacyResolution) {
-        for (Pattern& pattern : track.patterns) pattern.resolution = *legacyResolution;
-    }
-    return track;
-}
-
-Preset presetFromJson(const Json& json) {
-    requireObject(json, "a preset");
-    Preset preset;
-    preset.version = optionalValue(json, "version", std::string(kCurrentPresetVersion), readVersionText);
-    preset.notesPoolInput = requiredValue(json, "notesPoolInput", [](const Json& v) {
-        return readEnum<NotesPoolInput>(v, notesPoolInputFromRawValue, "notes pool input");
-    });
-    preset.notesPool = requiredValue(json, "notesPool", readIntegerList);
-
-    const auto legacyInteger = [&](std::string_view key, std::string_view legacyKey) -> std::optional<std::int64_t> {
-        const Json* member = memberOrLegacy(json, key, legacyKey);
-        if (!member) return std::nullopt;
-        return within(key, [&] { return readInteger(*member); });
-    };
-    preset.swingPercent = clampedSwing(legacyInteger("swing_percent", "swingPercent").value_or(kMinSwingPercent));
-    const auto scene = legacyInteger("current_scene_index", "currentSceneIndex");
-    preset.currentSceneIndex = scene ? sceneIndexOrNone(*scene) : std::nullopt;
-    preset.sceneLaunchResolution = normalizedLaunchResolution(
-        legacyInteger("scene_launch_resolution", "sceneLaunchResolution").value_or(16));
-    preset.patternLaunchResolution = normalizedLaunchResolution(
-        legacyInteger("pattern_launch_resolution", "patternLaunchResolution").value_or(16));
-    const Json* resync = memberOrLegacy(json, "resync_on_new_scene", "resyncOnNewScene");
-    preset.resyncOnNewScene = resync ? within("resync_on_new_scene", [&] { return readBool(*resync); }) : false;
-
-    const Json* indices = memberOrLegacy(json, "current_track_pattern_indices", "currentTrackPatternIndices");
-    std::optional<std::vector<int>> patternIndices;
-    if (indices) patternIndices = within("current_track_pattern_indices", [&] { return readIntegerList(*indices); });
-
-    preset.chordPresets = requiredValue(json, "chordPresets",
-                                        [](const Json& v) { return readList<ChordPreset>(v, chordPresetFromJson); });
-    preset.tracks = requiredValue(json, "tracks", [](const Json& v) { return readList<Track>(v, trackFromJson); });
-    preset.currentTrackPatternIndices =
-        normalizedPatternIndices(patternIndices, static_cast<std::int64_t>(preset.tracks.size()));
-    return preset;
 }
 
 }  // namespace pulvan::model

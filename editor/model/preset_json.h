@@ -56,8 +56,11 @@ void writePattern(JsonWriter& writer, const Pattern& pattern);
 void writeLane(JsonWriter& writer, const Lane& lane);
 void writeChordPreset(JsonWriter& writer, const ChordPreset& chordPreset);
 
-// Reads the document as it stands: no version check, migration or restoring of left-out lanes
-// (PresetParser does those).
+// Reading a document already held in memory as nlohmann-json values, by the same rules as
+// PresetParser reads text (for tests and tools that build documents in memory). Throws
+// DecodingError. presetFromJson reads the document as it stands: no version check, migration
+// or restoring of left-out lanes (parsePresetJson does those, as PresetParser::parse).
+Preset parsePresetJson(const nlohmann::json& json);
 Preset presetFromJson(const nlohmann::json& json);
 Track trackFromJson(const nlohmann::json& json);
 // Lanes the writer left out stay missing here; see restoreMissingLanes.

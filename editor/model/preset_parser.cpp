@@ -1,26 +1,9 @@
 #include "editor/model/preset_parser.h"
 
-#include "editor/model/json_reading.h"
-#include "editor/model/preset_json.h"
-#include "editor/model/preset_migration.h"
-#include "editor/model/preset_version.h"
+#include "editor/model/json_tape.h"
+#include "editor/model/preset_reading.h"
 
 namespace pulvan::model {
-
-using namespace json_reading;
-
-namespace {
-
-PresetParser::VersionProbe probeVersion(const Json& document) {
-    requireObject(document, "a preset");
-    PresetParser::VersionProbe probe;
-    if (const Json* version = optionalMember(document, "version")) {
-        probe.version = within("version", [&] { return readString(*version); });
-    }
-    return probe;
-}
-
-}  // namespace
 
 PresetParserError::PresetParserError(Kind kind, std::string version)
     : std::runtime_error("unsupported preset version \"" + version + "\""), kind_(kind), version_(std::move(version)) {}
@@ -30,18 +13,8 @@ PresetParserError PresetParserError::unsupportedVersion(std::string version) {
 }
 
 Preset PresetParser::parse(std::string_view data) {
-    const Json document = parseDocument(data);
-    const VersionProbe probe = probeVersion(document);
-    int versionIndex = 0;  // a preset without a version is from the first format
-    if (probe.version && !probe.version->empty()) {
-        versionIndex = knownPresetVersionIndexIgnoringCase(*probe.version);
-        if (versionIndex >= kPresetVersionCount) throw PresetParserError::unsupportedVersion(*probe.version);
-    }
-    Preset preset = presetFromJson(document);
-    migratePreset(preset, versionIndex);
-    normalizePatterns(preset);
-    makeTrackIdsUnique(preset);
-    return preset;
+    const JsonTape document(data);
+    return preset_reading::parsePreset(document.root());
 }
 
 PresetParser::LoadResult PresetParser::load(std::string_view data) {

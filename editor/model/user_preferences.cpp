@@ -15,8 +15,8 @@ constexpr std::int64_t kMinUIMaxWidth = 1000;
 constexpr std::int64_t kMaxUIMaxWidth = 2000;
 constexpr std::int64_t kUIMaxWidthStep = 50;
 
-std::int64_t integerOr(const Json& json, std::string_view key, std::int64_t fallback) {
-    const Json* member = optionalMember(json, key);
+std::int64_t integerOr(const JsonValue& json, std::string_view key, std::int64_t fallback) {
+    const auto member = optionalMember(json, key);
     return member ? within(key, [&] { return readInteger(*member); }) : fallback;
 }
 
@@ -30,10 +30,11 @@ int normalizedUIMaxWidth(std::int64_t width) {
 }
 
 UserPreferences decodeUserPreferences(std::string_view data) {
-    const Json json = parseDocument(data);
+    const JsonTape tape(data);
+    const JsonValue json = tape.root();
     requireObject(json, "the preferences");
     UserPreferences preferences;
-    if (const Json* pinned = optionalMember(json, "is_performance_dialog_pinned")) {
+    if (const auto pinned = optionalMember(json, "is_performance_dialog_pinned")) {
         preferences.isPerformanceDialogPinned = within("is_performance_dialog_pinned", [&] { return readBool(*pinned); });
     }
     preferences.uiMaxWidth = normalizedUIMaxWidth(integerOr(json, "ui_max_width", 2000));

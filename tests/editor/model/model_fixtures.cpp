@@ -1,5 +1,6 @@
 #include "tests/editor/model/model_fixtures.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -13,6 +14,14 @@ std::string readFixture(std::string_view name) {
     std::ostringstream bytes;
     bytes << file.rdbuf();
     return bytes.str();
+}
+
+std::vector<std::string> fixtureNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(PULVAN_MODEL_FIXTURE_DIR)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
 }
 
 Preset fullPreset() {

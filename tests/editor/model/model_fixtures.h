@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "editor/model/preset.h"
 
@@ -8,6 +9,8 @@ namespace pulvan::model::test {
 
 // The bytes of a hand-written preset file under tests/editor/model/fixtures.
 std::string readFixture(std::string_view name);
+// The names of every file there.
+std::vector<std::string> fixtureNames();
 
 // Six tracks of eight patterns in which every lane differs from its default and every NOTES
 // step holds a three-note chord: the largest preset the editor produces.

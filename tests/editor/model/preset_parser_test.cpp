@@ -128,7 +128,8 @@ TEST(PresetParser, CorruptDataIsReportedNotThrown) {
     for (const std::string data : {"", "not json", "[]", "{", R"({"version":"v11"})", "\xFF\xFE",
                                    R"({"notesPoolInput":"internal_chord","notesPool":[],"chordPresets":[],"tracks":[]} x)",
                                    // Text that is not Unicode never gets as far as the version check.
-                                   R"({"version":"\ud800"})", "{\"version\":\"v\xC3\"}"}) {
+                                   R"({"version":"\ud800"})", "{\"version\":\"v\xC3\"}",
+                                   "{\"version\":\"v11\",\"notesPoolInput\":\"\xF0"}) {
         const auto result = PresetParser::load(data);
         EXPECT_EQ(result.outcome, PresetLoadOutcome::corruptData()) << data;
         EXPECT_FALSE(result.preset);
@@ -151,6 +152,24 @@ TEST(PresetParser, DefaultAndFullPresetsRoundTrip) {
         const Preset parsed = PresetParser::parse(text);
         EXPECT_EQ(parsed, preset);
         EXPECT_EQ(encodePreset(parsed), text);
+    }
+}
+
+// Presets used to be read through a whole nlohmann-json document; the text reader must give
+// the very same models. Tracks without an identifier get a new one each time they are read.
+TEST(PresetParser, TextReaderAgreesWithDocumentReaderOnEveryFixture) {
+    std::vector<std::string> texts{encodePreset(defaultPreset()), encodePreset(test::fullPreset())};
+    for (const std::string& name : test::fixtureNames()) texts.push_back(readFixture(name));
+    ASSERT_GE(texts.size(), 7u);
+    for (const std::string& text : texts) {
+        const nlohmann::json document = nlohmann::json::parse(text);
+        const Preset before = parsePresetJson(document);
+        Preset now = PresetParser::parse(text);
+        ASSERT_EQ(now.tracks.size(), before.tracks.size());
+        for (std::size_t t = 0; t < now.tracks.size(); ++t) {
+            if (!document["tracks"][t].contains("id")) now.tracks[t].id = before.tracks[t].id;
+        }
+        EXPECT_EQ(now, before) << text.substr(0, 200);
     }
 }
 
