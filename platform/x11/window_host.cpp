@@ -289,13 +289,11 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
                 onCloseRequest_();
             return;
         }
-        case XCB_FOCUS_IN:
-        case XCB_FOCUS_OUT: {
-            const bool in = (event->response_type & 0x7F) == XCB_FOCUS_IN;
-            if (!in) keyboard_.releaseAll();
-            root_.windowFocusChanged(in);
+        // Focus moving between the host's windows does not take the pointer: a press goes on until its
+        // release, a grab taken by another client or the window's unmapping.
+        case XCB_FOCUS_OUT:
+            keyboard_.releaseAll();
             return;
-        }
         case XCB_KEY_PRESS:
         case XCB_KEY_RELEASE: {
             const auto* e = reinterpret_cast<const xcb_key_press_event_t*>(event);
@@ -315,6 +313,7 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
             return;
         }
         case XCB_LEAVE_NOTIFY:
+            if (reinterpret_cast<const xcb_leave_notify_event_t*>(event)->mode == XCB_NOTIFY_MODE_GRAB) root_.cancelPointer();
             root_.pointerLeftWindow();
             return;
         case XCB_GE_GENERIC: {
