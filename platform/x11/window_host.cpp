@@ -65,7 +65,8 @@ WindowHost::WindowHost(std::unique_ptr<Connection> connection, ui::Root& root, E
       scale_(scale),
       keyboard_(connection_->get()),
       scrollDevices_(connection_->get()),
-      cursors_(std::make_unique<CursorCache>()) {
+      cursors_(std::make_unique<CursorCache>()),
+      xembed_(connection_->get()) {
     xcb_cursor_context_new(connection_->get(), connection_->screen(), &cursors_->context);
 }
 
@@ -125,6 +126,7 @@ bool WindowHost::create(std::uint32_t parent, ui::Size pixels) {
                                                   pixelsOf(pixels.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                                                   connection_->screen()->root_visual,
                                                   XCB_CW_BACK_PIXMAP | XCB_CW_BIT_GRAVITY | XCB_CW_EVENT_MASK, values);
+    if (parent != connection_->screen()->root) xembed_.announce(window_);
     if (xcb_generic_error_t* error = xcb_request_check(c, cookie)) {
         std::free(error);
         window_ = 0;
@@ -285,6 +287,10 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
             return;
         case XCB_CLIENT_MESSAGE: {
             const auto* e = reinterpret_cast<const xcb_client_message_event_t*>(event);
+            if (const auto focused = xembed_.handle(*e)) {
+                if (!*focused) keyboard_.releaseAll();
+                return;
+            }
             if (e->type == connection_->atoms().wmProtocols && e->data.data32[0] == connection_->atoms().wmDeleteWindow && onCloseRequest_)
                 onCloseRequest_();
             return;
@@ -438,6 +444,7 @@ void WindowHost::takeKeyboardFocus(bool wanted) {
             std::free(reply);
         }
         xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window_, XCB_CURRENT_TIME);
+        xembed_.requestFocus();
     } else if (focusBeforeEditing_ > XCB_INPUT_FOCUS_POINTER_ROOT && focusBeforeEditing_ != window_) {
         // The host's window may be gone by now; the request then fails on its own.
         xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, std::exchange(focusBeforeEditing_, 0), XCB_CURRENT_TIME);

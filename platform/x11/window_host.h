@@ -8,6 +8,7 @@
 #include "platform/x11/keyboard.h"
 #include "platform/x11/scroll_devices.h"
 #include "platform/x11/scroll_phases.h"
+#include "platform/x11/xembed.h"
 
 #include <cairo.h>
 
@@ -93,6 +94,7 @@ private:
     std::unique_ptr<CursorCache> cursors_;
     std::optional<ui::CursorShape> shownCursor_;
     xcb_window_t focusBeforeEditing_ = 0;
+    XEmbedClient xembed_;
 };
 
 }  // namespace pulvan::x11
