@@ -5,6 +5,7 @@
 
 #include "audiounit/pulvan_audio_unit.h"
 #include "audiounit/registration.h"
+#include "editor/link/editor_thread.h"
 #include "pluginterfaces/base/ipluginbase.h"
 #include "vst3/pulvan_factory.h"
 
@@ -26,9 +27,11 @@ __attribute__((visibility("default"))) bool ModuleEntry(void*) {
 __attribute__((visibility("default"))) bool ModuleExit() {
     std::lock_guard lock(moduleMutex);
     if (moduleEntries == 0) return false;
-    // Units made before stay usable; only new ones can no longer be made.
-    if (--moduleEntries == 0)
+    // Units made before stay usable; only new ones can no longer be made. No editor thread outlives the module.
+    if (--moduleEntries == 0) {
         pulvan::au::ComponentRegistry::shared().unregisterComponent(pulvan::au::PulvanAudioUnit::kComponentDescription);
+        pulvan::link::EditorThread::endAll();
+    }
     return true;
 }
 
