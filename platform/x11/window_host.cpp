@@ -390,6 +390,8 @@ void WindowHost::pointerButton(bool pressed, unsigned button, ui::Point windowPi
     }
     endTouchpadScroll();
     sendPointer(pressed ? ui::PointerPhase::press : ui::PointerPhase::release, which, windowPixels, rootPixels, modifiers);
+    // Hosts that take the keyboard on every click would leave a text field still being edited without keys.
+    if (pressed && keyboardWanted_) holdKeyboard();
 }
 
 void WindowHost::sendPointer(ui::PointerPhase phase, ui::MouseButton button, ui::Point windowPixels, ui::Point rootPixels,
@@ -438,18 +440,24 @@ void WindowHost::updateCursor() {
 
 void WindowHost::takeKeyboardFocus(bool wanted) {
     xcb_connection_t* c = connection_->get();
+    keyboardWanted_ = wanted;
     if (wanted) {
         if (auto* reply = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)) {
             focusBeforeEditing_ = reply->focus;
             std::free(reply);
         }
-        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window_, XCB_CURRENT_TIME);
-        xembed_.requestFocus();
+        holdKeyboard();
     } else if (focusBeforeEditing_ > XCB_INPUT_FOCUS_POINTER_ROOT && focusBeforeEditing_ != window_) {
         // The host's window may be gone by now; the request then fails on its own.
         xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, std::exchange(focusBeforeEditing_, 0), XCB_CURRENT_TIME);
     }
     xcb_flush(c);
+}
+
+void WindowHost::holdKeyboard() {
+    // At the server's time: a host's own focus change for the same click, stamped with the click's time, cannot undo it.
+    xcb_set_input_focus(connection_->get(), XCB_INPUT_FOCUS_PARENT, window_, XCB_CURRENT_TIME);
+    xembed_.requestFocus();
 }
 
 }  // namespace pulvan::x11

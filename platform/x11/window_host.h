@@ -68,6 +68,7 @@ private:
     void endTouchpadScroll();
     void updateCursor();
     void takeKeyboardFocus(bool wanted);
+    void holdKeyboard();
     ui::Point toPoints(ui::Point pixels) const { return {pixels.x / scale_, pixels.y / scale_}; }
 
     std::unique_ptr<Connection> connection_;
@@ -94,6 +95,7 @@ private:
     std::unique_ptr<CursorCache> cursors_;
     std::optional<ui::CursorShape> shownCursor_;
     xcb_window_t focusBeforeEditing_ = 0;
+    bool keyboardWanted_ = false;
     XEmbedClient xembed_;
 };
 

@@ -33,6 +33,16 @@ public:
         XWindowAttributes attributes{};
         return XGetWindowAttributes(display(), window(), &attributes) && attributes.map_state == IsViewable;
     }
+    // The plug-in's window: the host's other child.
+    Window pluginWindow() const {
+        Window root = 0, parent = 0, *children = nullptr, found = 0;
+        unsigned count = 0;
+        if (XQueryTree(display(), window(), &root, &parent, &children, &count))
+            for (unsigned i = 0; i < count; ++i)
+                if (children[i] != focusWindow_) found = children[i];
+        if (children) XFree(children);
+        return found;
+    }
     Window focus() const {
         Window focused = 0;
         int revert = 0;

@@ -20,7 +20,7 @@ namespace {
 
 constexpr std::uint32_t kEditorBackground = 0x0E0E10;
 
-TEST(UnderAWindowManager, TheResizeGripDragsWhileTheHostTakesTheFocusOnEveryClick) {
+TEST(UnderAWindowManager, TypingAndDraggingWorkWhileTheHostTakesTheFocusOnEveryClick) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (Xvfb is not installed)";
     pulvan::x11::test::XClient x;
     ASSERT_TRUE(x.open());
@@ -55,6 +55,18 @@ TEST(UnderAWindowManager, TheResizeGripDragsWhileTheHostTakesTheFocusOnEveryClic
     const auto origin = *x.geometry(host.window());
     ASSERT_TRUE(runUntil([&] { return x.pixel(origin.x + 4, origin.y + 300) == kEditorBackground; }, 5s));
 
+    // The preset dialog's name field takes the keyboard, and a click into it leaves the keyboard there.
+    const Window editor = host.pluginWindow();
+    x.click(origin.x + 1173, origin.y + 34);
+    ASSERT_TRUE(runUntil([&] { return host.focus() == editor; }, 5s)) << "the field did not take the keyboard";
+    const int takes = host.focusTakes();
+    x.click(origin.x + 395, origin.y + 120);
+    EXPECT_TRUE(runUntil([&] { return host.focusTakes() > takes; }, 5s));
+    EXPECT_TRUE(runUntil([&] { return host.focus() == editor; }, 2s)) << "the host kept the keyboard";
+    x.click(origin.x + 1060, origin.y + 120);  // closes the dialog, which gives the keyboard back
+    EXPECT_TRUE(runUntil([&] { return host.focus() != editor; }, 5s));
+    runUntil([] { return false; }, 300ms);
+
     // The grip's drag: 200 pixels to the left, in steps; it counts from its first move, 20 pixels in.
     const int gripX = origin.x + 1270, gripY = origin.y + 720;
     x.moveTo(gripX, gripY);
@@ -69,6 +81,7 @@ TEST(UnderAWindowManager, TheResizeGripDragsWhileTheHostTakesTheFocusOnEveryClic
     ASSERT_FALSE(frame.resizes.empty()) << "the drag was cancelled";
     EXPECT_EQ(frame.resizes.back().rect.getHeight(), 627);
     EXPECT_GT(host.focusTakes(), 0);
+
 
     view->removed();
     view->setFrame(nullptr);
