@@ -27,9 +27,11 @@ __attribute__((visibility("default"))) bool ModuleEntry(void*) {
 __attribute__((visibility("default"))) bool ModuleExit() {
     std::lock_guard lock(moduleMutex);
     if (moduleEntries == 0) return false;
-    // Units made before stay usable; only new ones can no longer be made. No editor thread outlives the module.
+    // Units made before stay usable; only new ones can no longer be made. No editor thread outlives the
+    // module. From a host's exit handlers the registry may be destroyed already: nothing to take back then.
     if (--moduleEntries == 0) {
-        pulvan::au::ComponentRegistry::shared().unregisterComponent(pulvan::au::PulvanAudioUnit::kComponentDescription);
+        if (!pulvan::link::EditorThread::processIsExiting())
+            pulvan::au::ComponentRegistry::shared().unregisterComponent(pulvan::au::PulvanAudioUnit::kComponentDescription);
         pulvan::link::EditorThread::endAll();
     }
     return true;

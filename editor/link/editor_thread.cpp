@@ -1,6 +1,7 @@
 #include "editor/link/editor_thread.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <vector>
 
@@ -11,6 +12,13 @@ struct Registry {
     std::mutex mutex;
     std::vector<EditorThread*> threads;
 };
+
+std::atomic<bool> exiting{false};
+
+void endAllAtExit() {
+    exiting.store(true, std::memory_order_release);
+    EditorThread::endAll();
+}
 
 // Never destroyed: the process's exit uses it after other statics are gone.
 Registry& registry() {
@@ -62,6 +70,8 @@ void EditorThread::endAll() {
     for (EditorThread* thread : registry().threads) thread->end();
 }
 
-void EditorThread::endAllBeforeExitHandlersSoFar() { std::atexit(&EditorThread::endAll); }
+bool EditorThread::processIsExiting() { return exiting.load(std::memory_order_acquire); }
+
+void EditorThread::endAllBeforeExitHandlersSoFar() { std::atexit(&endAllAtExit); }
 
 }  // namespace pulvan::link

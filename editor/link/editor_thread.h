@@ -50,6 +50,9 @@ public:
 
     // Ends every editor thread of the process (the module's exit, the process's exit).
     static void endAll();
+    // Whether the process's exit has begun (its handlers have ended the editor threads): the module's
+    // statics may be going, so what a host still releases must not reach them.
+    static bool processIsExiting();
     // Makes sure the process's exit ends the editor threads before the statics that exist by now are
     // destroyed (exit handlers run newest first).
     static void endAllBeforeExitHandlersSoFar();

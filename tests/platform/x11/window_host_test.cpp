@@ -242,8 +242,8 @@ TEST_F(WindowHostTest, AnXEmbedEmbedderFindsTheWindowAndHandsItTheKeyboard) {
         return std::pair{words[0], words[1]};
     };
     EXPECT_EQ(flags(), (std::pair<std::uint32_t, std::uint32_t>{0, 0}));  // version 0; not to be mapped by the embedder yet
-    const auto send = [&](xcb_window_t to, xcb_generic_event_t event) {
-        xcb_send_event(x.get(), 0, to, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    const auto send = [&](xcb_window_t to, const void* event) {  // an event's 32 bytes
+        xcb_send_event(x.get(), 0, to, XCB_EVENT_MASK_NO_EVENT, static_cast<const char*>(event));
         x.sync();
     };
     const auto message = [&](std::uint32_t code, std::uint32_t data1) {
@@ -254,7 +254,7 @@ TEST_F(WindowHostTest, AnXEmbedEmbedderFindsTheWindowAndHandsItTheKeyboard) {
         e.type = xembed;
         e.data.data32[1] = code;
         e.data.data32[3] = data1;
-        send(window->window(), *reinterpret_cast<xcb_generic_event_t*>(&e));
+        send(window->window(), &e);
     };
     message(0, parent);  // EMBEDDED_NOTIFY
     EXPECT_TRUE(runUntil([&] { return flags().second == 1; }));  // XEMBED_MAPPED: embedders that map by the flag show it
@@ -282,9 +282,9 @@ TEST_F(WindowHostTest, AnXEmbedEmbedderFindsTheWindowAndHandsItTheKeyboard) {
     key.root = x.root();
     key.event = window->window();
     key.same_screen = 1;
-    send(window->window(), *reinterpret_cast<xcb_generic_event_t*>(&key));
+    send(window->window(), &key);
     key.response_type = XCB_KEY_RELEASE;
-    send(window->window(), *reinterpret_cast<xcb_generic_event_t*>(&key));
+    send(window->window(), &key);
     EXPECT_TRUE(runUntil([&] { return typed == "b"; }));
     message(5, 0);  // FOCUS_OUT
     settle();
