@@ -1,8 +1,9 @@
-# pulvan_test(<name> SOURCES ... [LIBS ...] [THREADED] [SERIAL] [NEEDS jack|x11 ...] [LOCKS <resource> ...])
+# pulvan_test(<name> SOURCES ... [LIBS ...] [THREADED] [SERIAL] [NEEDS jack|x11|wm ...] [LOCKS <resource> ...])
 #
 # THREADED tests are the ones that also run under ThreadSanitizer; a build with
 # PULVAN_SANITIZE=thread builds only those. NEEDS attaches the CTest fixture that
-# starts a private JACK server or Xvfb display for this build tree. LOCKS keeps tests
+# starts a private JACK server or Xvfb display for this build tree; wm is a display of its own
+# with a window manager (openbox) on it. LOCKS keeps tests
 # that share one outside resource (the X clipboard, say) from running at the same time.
 # SERIAL tests run alone. Tests that need JACK always do: a JACK server without real-time
 # priority misses its cycles on a busy machine, and every client sees every other's ports.
@@ -12,6 +13,7 @@ include(GoogleTest)
 string(MD5 _pulvan_tree_hash "${CMAKE_BINARY_DIR}")
 string(SUBSTRING "${_pulvan_tree_hash}" 0 3 _pulvan_tree_hex)
 math(EXPR PULVAN_TEST_DISPLAY "0x${_pulvan_tree_hex} % 800 + 100")
+math(EXPR PULVAN_TEST_WM_DISPLAY "${PULVAN_TEST_DISPLAY} + 800")
 set(PULVAN_TEST_JACK_SERVER "pulvan-test-${_pulvan_tree_hex}")
 set(PULVAN_FIXTURE_DIR ${CMAKE_SOURCE_DIR}/tests/fixtures)
 
@@ -43,6 +45,9 @@ function(pulvan_test name)
   endif()
   if("x11" IN_LIST T_NEEDS)
     list(APPEND env "DISPLAY=:${PULVAN_TEST_DISPLAY}")
+  endif()
+  if("wm" IN_LIST T_NEEDS)
+    list(APPEND env "DISPLAY=:${PULVAN_TEST_WM_DISPLAY}")
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_LIST ${name}_TESTS)
 
@@ -82,6 +87,10 @@ add_test(NAME x11_server_start COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh start ${PUL
 add_test(NAME x11_server_stop COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh stop ${PULVAN_TEST_DISPLAY})
 set_tests_properties(x11_server_start PROPERTIES FIXTURES_SETUP x11_server LABELS "x11;threaded")
 set_tests_properties(x11_server_stop PROPERTIES FIXTURES_CLEANUP x11_server LABELS "x11;threaded")
+add_test(NAME wm_server_start COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh start ${PULVAN_TEST_WM_DISPLAY} openbox)
+add_test(NAME wm_server_stop COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh stop ${PULVAN_TEST_WM_DISPLAY})
+set_tests_properties(wm_server_start PROPERTIES FIXTURES_SETUP wm_server LABELS "wm;threaded")
+set_tests_properties(wm_server_stop PROPERTIES FIXTURES_CLEANUP wm_server LABELS "wm;threaded")
 
 # pulvan_golden_images(<name>): the golden-image helper for the tests of the calling folder; it compares
 # with golden/<image>.png there and keeps rendered images that differ in golden_failures/.

@@ -5,6 +5,7 @@
 
 #include "audiounit/pulvan_audio_unit.h"
 #include "audiounit/registration.h"
+#include "editor/link/editor_thread.h"
 #include "pluginterfaces/base/ipluginbase.h"
 #include "vst3/pulvan_factory.h"
 
@@ -26,9 +27,13 @@ __attribute__((visibility("default"))) bool ModuleEntry(void*) {
 __attribute__((visibility("default"))) bool ModuleExit() {
     std::lock_guard lock(moduleMutex);
     if (moduleEntries == 0) return false;
-    // Units made before stay usable; only new ones can no longer be made.
-    if (--moduleEntries == 0)
-        pulvan::au::ComponentRegistry::shared().unregisterComponent(pulvan::au::PulvanAudioUnit::kComponentDescription);
+    // Units made before stay usable; only new ones can no longer be made. No editor thread outlives the
+    // module. From a host's exit handlers the registry may be destroyed already: nothing to take back then.
+    if (--moduleEntries == 0) {
+        if (!pulvan::link::EditorThread::processIsExiting())
+            pulvan::au::ComponentRegistry::shared().unregisterComponent(pulvan::au::PulvanAudioUnit::kComponentDescription);
+        pulvan::link::EditorThread::endAll();
+    }
     return true;
 }
 

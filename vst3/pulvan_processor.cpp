@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "editor/link/editor_thread.h"
 #include "engine/block_processing.h"
 #include "pluginterfaces/base/ibstream.h"
 #include "pluginterfaces/vst/ivstevents.h"
@@ -72,7 +73,10 @@ tresult PLUGIN_API PulvanProcessor::initialize(FUnknown* context) {
 }
 
 tresult PLUGIN_API PulvanProcessor::terminate() {
-    if (IMessage* message = allocateMessage()) {
+    // A host that ends the plug-in from its own exit handlers: the editor side has ended already, and
+    // the interface identifiers a message needs may be destroyed.
+    IMessage* message = pulvan::link::EditorThread::processIsExiting() ? nullptr : allocateMessage();
+    if (message) {
         message->setMessageID("KezEngineGone");
         sendMessage(message);
         message->release();

@@ -18,7 +18,9 @@ KezVst3EditorHolder* KezVst3EditorHolder::create(const KezVst3EngineHooks& hooks
 }
 
 void KezVst3EditorHolder::release() {
-    if (references_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+    if (references_.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+    // After the editor thread has ended, what lived on it is left alone: the process is on its way out.
+    if (!thread_.ended()) delete this;
 }
 
 KezVst3EditorHolder::~KezVst3EditorHolder() {

@@ -3,12 +3,19 @@
 #include "editor/link/editor_holder.h"
 #include "editor/views/shell/kez_root_view.h"
 
+#include <utility>
+
 namespace pulvan::link {
 
 EditorView::EditorView(KezVst3EditorHolder& holder) : holder_(holder) { holder_.retain(); }
 
 EditorView::~EditorView() {
     if (root_) holder_.thread().runSync([this] { removeWindow(); });
+    // Still there when the editor thread has ended: left alone, as everything else that lived on it.
+    if (root_) {
+        (void)window_.release();
+        (void)root_.release();
+    }
     holder_.release();
 }
 
@@ -27,6 +34,10 @@ bool EditorView::openWindow(unsigned long parent, ui::Size pixels) {
     }
     composition.screenVisibleFrameSource = [this]() -> std::optional<ui::Rect> { return window_->workArea(); };
     composition.cancelGestures = [this] { root_->cancelPointer(); };
+    // The first frame makes the statics of views and drawing; the process's exit must end this thread before them.
+    window_->onPainted = [registered = false]() mutable {
+        if (!std::exchange(registered, true)) EditorThread::endAllBeforeExitHandlersSoFar();
+    };
     return true;
 }
 

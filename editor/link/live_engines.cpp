@@ -7,16 +7,17 @@ namespace pulvan::link {
 
 namespace {
 
+// Never destroyed: an editor thread may still ask while the process exits and its statics go.
 std::set<const void*>& engines() {
-    static std::set<const void*> set;
-    return set;
+    static auto* set = new std::set<const void*>;
+    return *set;
 }
 
 }  // namespace
 
 std::shared_mutex& LiveEngines::mutex() {
-    static std::shared_mutex m;
-    return m;
+    static auto* m = new std::shared_mutex;
+    return *m;
 }
 
 bool LiveEngines::containsLocked(const void* engine) { return engine && engines().count(engine) > 0; }

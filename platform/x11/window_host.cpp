@@ -65,7 +65,8 @@ WindowHost::WindowHost(std::unique_ptr<Connection> connection, ui::Root& root, E
       scale_(scale),
       keyboard_(connection_->get()),
       scrollDevices_(connection_->get()),
-      cursors_(std::make_unique<CursorCache>()) {
+      cursors_(std::make_unique<CursorCache>()),
+      xembed_(connection_->get()) {
     xcb_cursor_context_new(connection_->get(), connection_->screen(), &cursors_->context);
 }
 
@@ -125,6 +126,7 @@ bool WindowHost::create(std::uint32_t parent, ui::Size pixels) {
                                                   pixelsOf(pixels.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                                                   connection_->screen()->root_visual,
                                                   XCB_CW_BACK_PIXMAP | XCB_CW_BIT_GRAVITY | XCB_CW_EVENT_MASK, values);
+    if (parent != connection_->screen()->root) xembed_.announce(window_);
     if (xcb_generic_error_t* error = xcb_request_check(c, cookie)) {
         std::free(error);
         window_ = 0;
@@ -285,17 +287,19 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
             return;
         case XCB_CLIENT_MESSAGE: {
             const auto* e = reinterpret_cast<const xcb_client_message_event_t*>(event);
+            if (const auto focused = xembed_.handle(*e)) {
+                if (!*focused) keyboard_.releaseAll();
+                return;
+            }
             if (e->type == connection_->atoms().wmProtocols && e->data.data32[0] == connection_->atoms().wmDeleteWindow && onCloseRequest_)
                 onCloseRequest_();
             return;
         }
-        case XCB_FOCUS_IN:
-        case XCB_FOCUS_OUT: {
-            const bool in = (event->response_type & 0x7F) == XCB_FOCUS_IN;
-            if (!in) keyboard_.releaseAll();
-            root_.windowFocusChanged(in);
+        // Focus moving between the host's windows does not take the pointer: a press goes on until its
+        // release, a grab taken by another client or the window's unmapping.
+        case XCB_FOCUS_OUT:
+            keyboard_.releaseAll();
             return;
-        }
         case XCB_KEY_PRESS:
         case XCB_KEY_RELEASE: {
             const auto* e = reinterpret_cast<const xcb_key_press_event_t*>(event);
@@ -315,6 +319,7 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
             return;
         }
         case XCB_LEAVE_NOTIFY:
+            if (reinterpret_cast<const xcb_leave_notify_event_t*>(event)->mode == XCB_NOTIFY_MODE_GRAB) root_.cancelPointer();
             root_.pointerLeftWindow();
             return;
         case XCB_GE_GENERIC: {
@@ -385,6 +390,8 @@ void WindowHost::pointerButton(bool pressed, unsigned button, ui::Point windowPi
     }
     endTouchpadScroll();
     sendPointer(pressed ? ui::PointerPhase::press : ui::PointerPhase::release, which, windowPixels, rootPixels, modifiers);
+    // Hosts that take the keyboard on every click would leave a text field still being edited without keys.
+    if (pressed && keyboardWanted_) holdKeyboard();
 }
 
 void WindowHost::sendPointer(ui::PointerPhase phase, ui::MouseButton button, ui::Point windowPixels, ui::Point rootPixels,
@@ -433,17 +440,24 @@ void WindowHost::updateCursor() {
 
 void WindowHost::takeKeyboardFocus(bool wanted) {
     xcb_connection_t* c = connection_->get();
+    keyboardWanted_ = wanted;
     if (wanted) {
         if (auto* reply = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)) {
             focusBeforeEditing_ = reply->focus;
             std::free(reply);
         }
-        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window_, XCB_CURRENT_TIME);
+        holdKeyboard();
     } else if (focusBeforeEditing_ > XCB_INPUT_FOCUS_POINTER_ROOT && focusBeforeEditing_ != window_) {
         // The host's window may be gone by now; the request then fails on its own.
         xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, std::exchange(focusBeforeEditing_, 0), XCB_CURRENT_TIME);
     }
     xcb_flush(c);
+}
+
+void WindowHost::holdKeyboard() {
+    // At the server's time: a host's own focus change for the same click, stamped with the click's time, cannot undo it.
+    xcb_set_input_focus(connection_->get(), XCB_INPUT_FOCUS_PARENT, window_, XCB_CURRENT_TIME);
+    xembed_.requestFocus();
 }
 
 }  // namespace pulvan::x11

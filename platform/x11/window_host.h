@@ -8,6 +8,7 @@
 #include "platform/x11/keyboard.h"
 #include "platform/x11/scroll_devices.h"
 #include "platform/x11/scroll_phases.h"
+#include "platform/x11/xembed.h"
 
 #include <cairo.h>
 
@@ -67,6 +68,7 @@ private:
     void endTouchpadScroll();
     void updateCursor();
     void takeKeyboardFocus(bool wanted);
+    void holdKeyboard();
     ui::Point toPoints(ui::Point pixels) const { return {pixels.x / scale_, pixels.y / scale_}; }
 
     std::unique_ptr<Connection> connection_;
@@ -93,6 +95,8 @@ private:
     std::unique_ptr<CursorCache> cursors_;
     std::optional<ui::CursorShape> shownCursor_;
     xcb_window_t focusBeforeEditing_ = 0;
+    bool keyboardWanted_ = false;
+    XEmbedClient xembed_;
 };
 
 }  // namespace pulvan::x11

@@ -5,13 +5,15 @@
 #include <X11/Xutil.h>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 namespace pulvan::x11::test {
 
 class HostWindow {
 public:
-    HostWindow(unsigned width, unsigned height) {
+    // `beforeMapping` sets what a window manager reads when it takes the window on.
+    HostWindow(unsigned width, unsigned height, const std::function<void(Display*, Window)>& beforeMapping = {}) {
         // An X server that lost its last client resets itself and refuses
         // connections meanwhile; the previous test may have been that client.
         for (int attempt = 0; attempt < 100 && !display_; ++attempt) {
@@ -20,6 +22,7 @@ public:
         }
         if (!display_) return;
         window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, width, height, 0, 0, 0);
+        if (beforeMapping) beforeMapping(display_, window_);
         XMapWindow(display_, window_);
         XSync(display_, False);
     }

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace pulvan::x11 {
@@ -219,6 +220,76 @@ TEST_F(WindowHostTest, TheWorkAreaIsTheDesktopsOrTheWholeScreen) {
     xcb_delete_property(x.get(), x.root(), atom->atom);
     x.sync();
     std::free(atom);
+}
+
+// The host's side of XEmbed as an embedder plays it: it reads the property, announces itself, hands the
+// focus over and forwards keys with SendEvent.
+TEST_F(WindowHostTest, AnXEmbedEmbedderFindsTheWindowAndHandsItTheKeyboard) {
+    const auto atom = [&](const char* name) {
+        auto* reply = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+        const xcb_atom_t a = reply->atom;
+        std::free(reply);
+        return a;
+    };
+    const xcb_atom_t xembed = atom("_XEMBED"), info = atom("_XEMBED_INFO");
+    const xcb_window_t parent = x.createWindow(800, 500);
+    auto window = WindowHost::openChild(root, loop, parent, {800, 500});
+    ASSERT_NE(window, nullptr);
+    const auto flags = [&] {
+        const std::string value = x.property(window->window(), info);
+        std::uint32_t words[2] = {~0u, ~0u};
+        if (value.size() == sizeof words) std::memcpy(words, value.data(), sizeof words);
+        return std::pair{words[0], words[1]};
+    };
+    EXPECT_EQ(flags(), (std::pair<std::uint32_t, std::uint32_t>{0, 0}));  // version 0; not to be mapped by the embedder yet
+    const auto send = [&](xcb_window_t to, const void* event) {  // an event's 32 bytes
+        xcb_send_event(x.get(), 0, to, XCB_EVENT_MASK_NO_EVENT, static_cast<const char*>(event));
+        x.sync();
+    };
+    const auto message = [&](std::uint32_t code, std::uint32_t data1) {
+        xcb_client_message_event_t e{};
+        e.response_type = XCB_CLIENT_MESSAGE;
+        e.format = 32;
+        e.window = window->window();
+        e.type = xembed;
+        e.data.data32[1] = code;
+        e.data.data32[3] = data1;
+        send(window->window(), &e);
+    };
+    message(0, parent);  // EMBEDDED_NOTIFY
+    EXPECT_TRUE(runUntil([&] { return flags().second == 1; }));  // XEMBED_MAPPED: embedders that map by the flag show it
+    message(1, 0);  // WINDOW_ACTIVATE
+    settle();
+
+    // A text field that takes the keyboard asks the embedder for it.
+    x.click(20, 310);
+    std::optional<std::uint32_t> request;
+    EXPECT_TRUE(runUntil([&] {
+        while (xcb_generic_event_t* e = xcb_poll_for_event(x.get())) {
+            const auto* m = reinterpret_cast<const xcb_client_message_event_t*>(e);
+            if ((e->response_type & 0x7F) == XCB_CLIENT_MESSAGE && m->type == xembed) request = m->data.data32[1];
+            std::free(e);
+        }
+        return request.has_value();
+    }));
+    EXPECT_EQ(request, 3u);  // REQUEST_FOCUS
+    message(4, 0);  // FOCUS_IN
+    // The embedder keeps the X focus and forwards keys.
+    x.focus(parent);
+    xcb_key_press_event_t key{};
+    key.response_type = XCB_KEY_PRESS;
+    key.detail = x.keycodeOf(XKB_KEY_b);
+    key.root = x.root();
+    key.event = window->window();
+    key.same_screen = 1;
+    send(window->window(), &key);
+    key.response_type = XCB_KEY_RELEASE;
+    send(window->window(), &key);
+    EXPECT_TRUE(runUntil([&] { return typed == "b"; }));
+    message(5, 0);  // FOCUS_OUT
+    settle();
+    window.reset();
+    x.destroyWindow(parent);
 }
 
 TEST_F(WindowHostTest, AMissingParentGivesNoWindow) {

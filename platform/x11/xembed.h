@@ -1,0 +1,36 @@
+#pragma once
+// The embedded side of the XEmbed protocol, for a plug-in's window inside a host's: the _XEMBED_INFO
+// property that embedders look for, the messages they send, and the request for the keyboard. Hosts that
+// embed without XEmbed see only the property and never send a message.
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <optional>
+
+namespace pulvan::x11 {
+
+class XEmbedClient {
+public:
+    // Looks up the protocol's atoms (one round trip).
+    explicit XEmbedClient(xcb_connection_t* connection);
+
+    // Before the window is first mapped: the protocol version and no wish to be mapped by the embedder yet.
+    // The request goes out with the next flush, so an embedder that reads the property as soon as the
+    // window exists finds it.
+    void announce(xcb_window_t window);
+    // An XEmbed message for the window: what it says about the keyboard focus (true: in, false: out);
+    // nothing when it says nothing about it or is not XEmbed's.
+    std::optional<bool> handle(const xcb_client_message_event_t& message);
+    // Asks the embedder to give the window the keyboard; nothing until an embedder has announced itself.
+    void requestFocus();
+
+private:
+    void setInfo(std::uint32_t flags);
+    void send(xcb_window_t to, std::uint32_t message);
+
+    xcb_connection_t* connection_;
+    xcb_atom_t xembed_ = 0, xembedInfo_ = 0;
+    xcb_window_t window_ = 0, embedder_ = 0;
+};
+
+}  // namespace pulvan::x11

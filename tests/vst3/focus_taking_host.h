@@ -1,0 +1,72 @@
+#pragma once
+// A host's top-level window as GTK hosts make it, for tests under a window manager: the window takes part
+// in WM_TAKE_FOCUS, and whenever the window manager offers the focus (on every click into the window)
+// the host gives it to a small child window of its own, its focus window, which leaves the plug-in's
+// window a FocusOut right after the press.
+#include "tests/platform/x11/host_window.h"
+
+namespace kez::test {
+
+class FocusTakingHost : public pulvan::x11::test::HostWindow {
+public:
+    FocusTakingHost(unsigned width, unsigned height)
+        : HostWindow(width, height, [](Display* display, Window window) {
+              XStoreName(display, window, "Focus-taking host");
+              XWMHints hints{};
+              hints.flags = InputHint;
+              hints.input = True;
+              XSetWMHints(display, window, &hints);
+              Atom takeFocus = XInternAtom(display, "WM_TAKE_FOCUS", False);
+              XSetWMProtocols(display, window, &takeFocus, 1);
+          }) {
+        if (!open()) return;
+        takeFocus_ = XInternAtom(display(), "WM_TAKE_FOCUS", False);
+        protocols_ = XInternAtom(display(), "WM_PROTOCOLS", False);
+        focusWindow_ = XCreateSimpleWindow(display(), window(), -1, -1, 1, 1, 0, 0, 0);
+        XMapWindow(display(), focusWindow_);
+        XSync(display(), False);
+    }
+
+    Window focusWindow() const { return focusWindow_; }
+    int focusTakes() const { return focusTakes_; }
+    bool viewable() const {
+        XWindowAttributes attributes{};
+        return XGetWindowAttributes(display(), window(), &attributes) && attributes.map_state == IsViewable;
+    }
+    // The plug-in's window: the host's other child.
+    Window pluginWindow() const {
+        Window root = 0, parent = 0, *children = nullptr, found = 0;
+        unsigned count = 0;
+        if (XQueryTree(display(), window(), &root, &parent, &children, &count))
+            for (unsigned i = 0; i < count; ++i)
+                if (children[i] != focusWindow_) found = children[i];
+        if (children) XFree(children);
+        return found;
+    }
+    Window focus() const {
+        Window focused = 0;
+        int revert = 0;
+        XGetInputFocus(display(), &focused, &revert);
+        return focused;
+    }
+
+    // The host's own events: what its UI thread does between the plug-in's calls.
+    void handleEvents() {
+        while (XPending(display())) {
+            XEvent e;
+            XNextEvent(display(), &e);
+            if (e.type == ClientMessage && e.xclient.message_type == protocols_ && static_cast<Atom>(e.xclient.data.l[0]) == takeFocus_) {
+                XSetInputFocus(display(), focusWindow_, RevertToParent, static_cast<Time>(e.xclient.data.l[1]));
+                ++focusTakes_;
+            }
+        }
+        XSync(display(), False);
+    }
+
+private:
+    Window focusWindow_ = 0;
+    Atom takeFocus_ = 0, protocols_ = 0;
+    int focusTakes_ = 0;
+};
+
+}  // namespace kez::test
