@@ -12,6 +12,7 @@ namespace pulvan::ui {
 
 class TextLayout;
 class Image;
+class DisplayList;
 
 enum class LineCap : unsigned char { butt, round, square };
 enum class LineJoin : unsigned char { miter, round, bevel };
@@ -57,6 +58,14 @@ struct DrawImage {
     std::shared_ptr<const Image> image;
     Rect destination;
 };
+// A small picture repeated every period across the area, its first copy at the area's top-left corner:
+// a back end draws the picture once for its scale and repeats those pixels, from a whole device pixel.
+// The picture stays inside its period; the same tile (by address) is the same picture.
+struct Tiled {
+    std::shared_ptr<const DisplayList> tile;
+    Size period;
+    Rect area;
+};
 // Everything until the matching EndGroup is composed on its own and then drawn with the opacity.
 struct BeginGroup {
     double opacity = 1;
@@ -71,7 +80,7 @@ struct EndGroup {};
 }  // namespace draw
 
 using DrawCommand = std::variant<draw::Save, draw::Restore, draw::Concat, draw::ClipRect, draw::ClipPath, draw::Fill, draw::Stroke,
-                                 draw::Text, draw::DrawImage, draw::BeginGroup, draw::BeginShadow, draw::EndGroup>;
+                                 draw::Text, draw::DrawImage, draw::Tiled, draw::BeginGroup, draw::BeginShadow, draw::EndGroup>;
 
 // Reused from frame to frame: clear() keeps the storage.
 class DisplayList {

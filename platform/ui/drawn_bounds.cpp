@@ -44,6 +44,9 @@ std::optional<Rect> groupContentBounds(std::span<const DrawCommand> commands) {
                 add(layout->inkBounds().offsetBy(text->origin.x, text->origin.y));
         } else if (const auto* image = std::get_if<draw::DrawImage>(&command)) {
             add(image->destination);
+        } else if (const auto* tiled = std::get_if<draw::Tiled>(&command)) {
+            // Its origin moves to a whole device pixel: up to half of one, which is under a point.
+            add(tiled->area.insetBy(-1, -1));
         }
     }
     return bounds;

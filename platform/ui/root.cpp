@@ -76,9 +76,9 @@ void Root::animate(CompositeNode& node) {
     scheduleAnimationFrame(nowNanoseconds());
 }
 
-void Root::markDamaged(const Rect& rect) { damage_ = damage_.united(rect.intersection({0, 0, size_.width, size_.height})); }
+void Root::markDamaged(const Rect& rect) { damage_.add(rect.intersection({0, 0, size_.width, size_.height})); }
 
-Rect Root::takeDamage() { return std::exchange(damage_, Rect{}); }
+Damage Root::takeDamage() { return std::exchange(damage_, Damage{}); }
 
 void Root::update() {
     if (inUpdate_) return;
@@ -129,12 +129,32 @@ void Root::rebuild() {
 
 void Root::rebuildDirty(Node& node) {
     if (auto* composite = dynamic_cast<CompositeNode*>(&node); composite && composite->isDirty()) {
-        markDamaged(composite->frameInRoot());
-        composite->reevaluate();
+        const Transform toRoot = composite->transformToRoot();
+        markDamaged(composite->frameInRoot().united(toRoot.apply(composite->drawnBounds())));
+        const auto answers = composite->measurements_;
+        const Rect frame = composite->frame_;
+        {
+            const LayoutBoundary boundary(*composite);
+            composite->reevaluate();
+        }
+        if (laidOutInPlace(*composite, frame, answers)) markDamaged(toRoot.apply(composite->drawnBounds()));
+        else if (composite->parent_) composite->parent_->markLayoutDirty();
         layoutNeeded_ = true;
         return;
     }
     for (const auto& c : node.children()) rebuildDirty(*c);
+}
+
+// A view built again that answers its parent's proposals as before keeps its frame: only it is laid out.
+bool Root::laidOutInPlace(Node& node, const Rect& frame, const decltype(Node::measurements_)& answers) {
+    if (!node.layoutDirty_) return true;
+    if (!node.parent_ || std::none_of(answers.begin(), answers.end(), [](const auto& m) { return m.generation != 0; })) return false;
+    beginLayoutPass();
+    for (const auto& m : answers)
+        if (m.generation != 0 && !(node.measure(m.proposal) == m.size)) return false;
+    node.place(frame);
+    for (Node* n = node.parent_; n; n = n->parent_) n->drawnBounds_ = n->computeDrawnBounds();
+    return true;
 }
 
 void Root::layout() {
