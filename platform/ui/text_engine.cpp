@@ -197,7 +197,11 @@ public:
             deviceContexts_.erase(deviceContexts_.begin());
         }
         PangoContext* context = pango_font_map_create_context(fontMap_);
-        pango_cairo_context_set_font_options(context, pango_cairo_context_get_font_options(context_));
+        cairo_font_options_t* options = cairo_font_options_copy(pango_cairo_context_get_font_options(context_));
+        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
+        pango_cairo_context_set_font_options(context, options);
+        cairo_font_options_destroy(options);
         PangoMatrix matrix = PANGO_MATRIX_INIT;
         pango_matrix_scale(&matrix, scale, scale);
         pango_context_set_matrix(context, &matrix);
