@@ -127,6 +127,12 @@ double Node::transitionOpacity() const {
 
 void Node::draw(DisplayList& list) { drawChildren(list); }
 
+void recordDrawing(Node& node, DisplayList& list) {
+    const Damage* outer = std::exchange(drawingCull, nullptr);
+    node.draw(list);
+    drawingCull = outer;
+}
+
 void recordDrawing(Node& node, DisplayList& list, const Damage& cull) {
     const Damage* outer = std::exchange(drawingCull, &cull);
     node.draw(list);

@@ -121,6 +121,7 @@ private:
     friend void applyView(std::unique_ptr<Node>& slot, const View& view, Node* parent, const BuildScope& scope);
     friend void beginDeparture(std::unique_ptr<Node>& node);
     friend void recordDrawing(Node& node, DisplayList& list, const Damage& cull);
+    friend void recordDrawing(Node& node, DisplayList& list);
 
     void mount(Node* parent, Root* root);
     void unmount();
@@ -171,6 +172,8 @@ public:
     void reevaluate();
     void markDirty();
     bool isDirty() const { return dirty_; }
+    // False once the node is gone.
+    std::shared_ptr<const bool> liveness() const { return alive_; }
     void willUnmount() override;
     bool isModifier() const override { return false; }
 
@@ -247,6 +250,7 @@ protected:
 
 // Records the node's drawing, leaving out children that draw nowhere near cull (in the node's space).
 void recordDrawing(Node& node, DisplayList& list, const Damage& cull);
+void recordDrawing(Node& node, DisplayList& list);
 
 // While it lives, layout changes inside the node mark nothing above it out of date: the root rebuilds a
 // view in place and lays out its ancestors again only when the view's answers to them changed.

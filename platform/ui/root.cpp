@@ -1,5 +1,6 @@
 #include "platform/ui/root.h"
 
+#include "platform/ui/drawn_bounds.h"
 #include "platform/ui/input.h"
 
 #include <algorithm>
@@ -109,6 +110,7 @@ void Root::update() {
         for (auto& work : std::exchange(afterLayout_, {})) work();
         if (!fullRebuild_ && !dirtyComposites_) break;
     }
+    damageWhatRebuildsChanged();
     if (node_) finishDepartures(*node_, now);
     if (!damage_.isEmpty()) record();
     inUpdate_ = false;
@@ -129,20 +131,31 @@ void Root::rebuild() {
 
 void Root::rebuildDirty(Node& node) {
     if (auto* composite = dynamic_cast<CompositeNode*>(&node); composite && composite->isDirty()) {
-        const Transform toRoot = composite->transformToRoot();
-        markDamaged(composite->frameInRoot().united(toRoot.apply(composite->drawnBounds())));
+        DisplayList before;
+        recordDrawing(*composite, before);
+        rebuilt_.push_back({composite, composite->liveness(), std::move(before)});
         const auto answers = composite->measurements_;
         const Rect frame = composite->frame_;
         {
             const LayoutBoundary boundary(*composite);
             composite->reevaluate();
         }
-        if (laidOutInPlace(*composite, frame, answers)) markDamaged(toRoot.apply(composite->drawnBounds()));
-        else if (composite->parent_) composite->parent_->markLayoutDirty();
+        if (!laidOutInPlace(*composite, frame, answers) && composite->parent_) composite->parent_->markLayoutDirty();
         layoutNeeded_ = true;
         return;
     }
     for (const auto& c : node.children()) rebuildDirty(*c);
+}
+
+// A rebuilt view that left the tree was damaged as it left; one that stays damages what it draws anew.
+void Root::damageWhatRebuildsChanged() {
+    for (Rebuilt& r : std::exchange(rebuilt_, {})) {
+        if (!*r.alive) continue;
+        DisplayList after;
+        recordDrawing(*r.node, after);
+        const Transform toRoot = r.node->transformToRoot();
+        for (const Rect& area : changedAreas(r.before, after)) markDamaged(toRoot.apply(area));
+    }
 }
 
 // A view built again that answers its parent's proposals as before keeps its frame: only it is laid out.

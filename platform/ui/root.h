@@ -94,6 +94,7 @@ private:
     void rebuild();
     void rebuildDirty(Node& node);
     bool laidOutInPlace(Node& node, const Rect& frame, const decltype(Node::measurements_)& answers);
+    void damageWhatRebuildsChanged();
     void layout();
     void record();
     void finishDepartures(Node& node, std::int64_t now);
@@ -115,6 +116,13 @@ private:
     std::optional<std::int64_t> nextAnimationFrame_;
     DisplayList displayList_;
     Damage damage_;
+    // Views built again in this update, with what they drew before: what they draw differently is damaged.
+    struct Rebuilt {
+        CompositeNode* node;
+        std::shared_ptr<const bool> alive;
+        DisplayList before;
+    };
+    std::vector<Rebuilt> rebuilt_;
     std::vector<std::function<void()>> afterLayout_;
 
     struct PressRecord {

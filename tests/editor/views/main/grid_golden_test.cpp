@@ -95,5 +95,29 @@ TEST_F(GridGolden, APlayheadTickReevaluatesOnlyThePlayheadReaders) {
     EXPECT_EQ(store->playhead.didChange.subscriberCount(), readers);
 }
 
+// A one-cell edit repaints that step and what shows it in the same column (the lanes it gates), not the
+// rows that watch the store and drew nothing new.
+TEST_F(GridGolden, AOneCellEditDamagesOnlyItsStep) {
+    show(sixTracksWithChords());
+    struct Case {
+        const char* row;
+        int column;
+    };
+    for (const Case c : {Case{"gate-lane", 5}, Case{"tie-lane", 9}}) {
+        SCOPED_TRACE(c.row);
+        h->advance(1);
+        h->root().takeDamage();
+        h->click(step(c.row, c.column));
+        const ui::Damage damage = h->root().takeDamage();
+        const ui::Rect row = h->frame(c.row), tall = h->frame("tall-lane");
+        const double column = row.width / 16;
+        EXPECT_TRUE(damage.contains(step(c.row, c.column)));
+        // A stroke's bounds reach out by its miter.
+        EXPECT_GE(damage.bounds().x, row.x + c.column * column - 4);
+        EXPECT_LE(damage.bounds().maxX(), row.x + (c.column + 1) * column + 4);
+        EXPECT_LE(damage.area(), (column + 8) * (tall.maxY() - h->frame("gate-lane").y + 8));
+    }
+}
+
 }  // namespace
 }  // namespace pulvan::views
