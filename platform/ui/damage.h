@@ -9,9 +9,6 @@ namespace pulvan::ui {
 
 class Damage {
 public:
-    Damage() = default;
-    Damage(const Rect& rect) { add(rect); }  // NOLINT: a rectangle is a damage of one
-
     void add(const Rect& rect);
     void add(const Damage& other);
     bool isEmpty() const { return rects_.empty(); }
