@@ -168,6 +168,8 @@ void PlayingWithTheEditorOpen(benchmark::State& state) {
     const auto seconds = std::chrono::seconds(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
+        // The engine is ready for play a moment after the first frame.
+        std::this_thread::sleep_for(std::chrono::seconds(2));
         app.x.click(app.window->x + kAppPlayX, app.window->y + kAppPlayY);
         app.x.sync();
         const double appBefore = cpuSeconds(app.pid), serverBefore = server ? cpuSeconds(server) : 0;
