@@ -9,11 +9,11 @@
 namespace pulvan::bench {
 
 inline void paintDamage(ui::Harness& h, ui::Bitmap& bitmap, double scale) {
-    const ui::Rect damage = h.root().takeDamage();
+    const ui::Damage damage = h.root().takeDamage();
     if (damage.isEmpty()) return;
     cairo_t* cr = cairo_create(bitmap.surface());
     cairo_scale(cr, scale, scale);
-    cairo_rectangle(cr, damage.x, damage.y, damage.width, damage.height);
+    for (const ui::Rect& r : damage.rects()) cairo_rectangle(cr, r.x, r.y, r.width, r.height);
     cairo_clip(cr);
     cairo_set_source_rgb(cr, 0.055, 0.055, 0.063);
     cairo_paint(cr);

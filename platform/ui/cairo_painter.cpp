@@ -3,6 +3,8 @@
 #include "platform/ui/cairo_image.h"
 #include "platform/ui/drawn_bounds.h"
 #include "platform/ui/pango_text_layout.h"
+#include "platform/ui/pixel_snapping.h"
+#include "platform/ui/tile_cache.h"
 
 #include <algorithm>
 #include <cmath>
@@ -188,13 +190,19 @@ public:
         cairo_clip(cr_);
     }
     void operator()(const draw::Fill& f) {
-        setPath(cr_, f.path);
+        cairo_matrix_t m;
+        cairo_get_matrix(cr_, &m);
+        const std::optional<Path> snapped = snappedThinFill(f.path, m);
+        setPath(cr_, snapped ? *snapped : f.path);
         cairo_set_fill_rule(cr_, f.rule == FillRule::evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
         setColor(cr_, f.color);
         cairo_fill(cr_);
     }
     void operator()(const draw::Stroke& s) {
-        setPath(cr_, s.path);
+        cairo_matrix_t m;
+        cairo_get_matrix(cr_, &m);
+        const std::optional<Path> snapped = snappedHairline(s.path, s.style.width, m);
+        setPath(cr_, snapped ? *snapped : s.path);
         cairo_set_line_width(cr_, s.style.width);
         cairo_set_line_cap(cr_, cairoCap(s.style.cap));
         cairo_set_line_join(cr_, cairoJoin(s.style.join));
@@ -218,6 +226,22 @@ public:
         cairo_new_path(cr_);
         cairo_rectangle(cr_, 0, 0, pixels.width, pixels.height);
         cairo_fill(cr_);
+        cairo_restore(cr_);
+    }
+    void operator()(const draw::Tiled& t) {
+        if (fillWithTiles(cr_, t)) return;
+        // Turned: every copy drawn where it lies.
+        cairo_save(cr_);
+        cairo_new_path(cr_);
+        cairo_rectangle(cr_, t.area.x, t.area.y, t.area.width, t.area.height);
+        cairo_clip(cr_);
+        for (double y = t.area.y; y < t.area.maxY(); y += t.period.height)
+            for (double x = t.area.x; x < t.area.maxX(); x += t.period.width) {
+                cairo_save(cr_);
+                cairo_translate(cr_, x, y);
+                paint(cr_, *t.tile);
+                cairo_restore(cr_);
+            }
         cairo_restore(cr_);
     }
     void operator()(const draw::BeginGroup& g) {

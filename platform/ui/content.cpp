@@ -30,8 +30,9 @@ public:
     // A filled shape takes hits; an outline or a clear fill is decoration and lets them through.
     bool acceptsHits() const override { return p_.fill && p_.fill->alpha > 0; }
     void draw(DisplayList& list) override {
-        if (p_.fill) list.add(draw::Fill{p_.shape(frame_), *p_.fill});
-        if (p_.strokeColor) {
+        // Nothing to see: nothing to draw.
+        if (p_.fill && p_.fill->alpha > 0) list.add(draw::Fill{p_.shape(frame_), *p_.fill});
+        if (p_.strokeColor && p_.strokeColor->alpha > 0) {
             const double inset = p_.inside ? p_.stroke.width / 2 : 0;
             list.add(draw::Stroke{p_.shape(frame_.insetBy(inset, inset)), *p_.strokeColor, p_.stroke});
         }

@@ -9,8 +9,9 @@ namespace pulvan::ui {
 
 namespace {
 std::uint64_t layoutGeneration = 1;
-// The part of the frame being recorded, in the space of the children being drawn.
-thread_local Rect drawingCull{-infinity, -infinity, infinity, infinity};
+// The part of the frame being recorded, in the space of the children being drawn; none: all of it.
+thread_local const Damage* drawingCull = nullptr;
+thread_local const Node* layoutBoundary = nullptr;
 
 // What an absent view becomes, so that the views after it keep their positions.
 class EmptyNode final : public Node {
@@ -58,8 +59,14 @@ Size Node::measure(ProposedSize proposal) {
 }
 
 void Node::markLayoutDirty() {
-    for (Node* n = this; n && !n->layoutDirty_; n = n->parent_) n->layoutDirty_ = true;
+    for (Node* n = this; n && !n->layoutDirty_; n = n->parent_) {
+        n->layoutDirty_ = true;
+        if (n == layoutBoundary) break;
+    }
 }
+
+LayoutBoundary::LayoutBoundary(const Node& node) : outer_(std::exchange(layoutBoundary, &node)) {}
+LayoutBoundary::~LayoutBoundary() { layoutBoundary = outer_; }
 
 void Node::place(const Rect& frame) {
     if (!layoutDirty_ && frame == frame_) return;
@@ -120,8 +127,14 @@ double Node::transitionOpacity() const {
 
 void Node::draw(DisplayList& list) { drawChildren(list); }
 
-void recordDrawing(Node& node, DisplayList& list, const Rect& cull) {
-    const Rect outer = std::exchange(drawingCull, cull);
+void recordDrawing(Node& node, DisplayList& list) {
+    const Damage* outer = std::exchange(drawingCull, nullptr);
+    node.draw(list);
+    drawingCull = outer;
+}
+
+void recordDrawing(Node& node, DisplayList& list, const Damage& cull) {
+    const Damage* outer = std::exchange(drawingCull, &cull);
     node.draw(list);
     drawingCull = outer;
 }
@@ -134,11 +147,15 @@ void Node::drawChildren(DisplayList& list) {
         list.add(draw::Save{});
         list.add(draw::Concat{t});
     }
-    const Rect outerCull = drawingCull;
-    if (transformed) drawingCull = t.inverted().apply(outerCull);
+    const Damage* outerCull = drawingCull;
+    Damage innerCull;
+    if (transformed && outerCull) {
+        innerCull = outerCull->transformed(t.inverted());
+        drawingCull = &innerCull;
+    }
     inZOrder(children_, [&](Node& child) {
         const double fade = child.transitionOpacity();
-        if (fade <= 0 || !child.drawnBounds_.intersects(drawingCull)) return;
+        if (fade <= 0 || (drawingCull && !drawingCull->intersects(child.drawnBounds_))) return;
         if (fade < 1) list.add(draw::BeginGroup{fade});
         child.draw(list);
         if (fade < 1) list.add(draw::EndGroup{});

@@ -1,5 +1,6 @@
 #pragma once
 // The retained tree: one node per view in the tree, measured, placed, drawn and hit-tested.
+#include "platform/ui/damage.h"
 #include "platform/ui/display_list.h"
 #include "platform/ui/events.h"
 #include "platform/ui/view.h"
@@ -119,7 +120,8 @@ private:
     friend class ZIndexNode;
     friend void applyView(std::unique_ptr<Node>& slot, const View& view, Node* parent, const BuildScope& scope);
     friend void beginDeparture(std::unique_ptr<Node>& node);
-    friend void recordDrawing(Node& node, DisplayList& list, const Rect& cull);
+    friend void recordDrawing(Node& node, DisplayList& list, const Damage& cull);
+    friend void recordDrawing(Node& node, DisplayList& list);
 
     void mount(Node* parent, Root* root);
     void unmount();
@@ -170,6 +172,8 @@ public:
     void reevaluate();
     void markDirty();
     bool isDirty() const { return dirty_; }
+    // False once the node is gone.
+    std::shared_ptr<const bool> liveness() const { return alive_; }
     void willUnmount() override;
     bool isModifier() const override { return false; }
 
@@ -245,7 +249,21 @@ protected:
 };
 
 // Records the node's drawing, leaving out children that draw nowhere near cull (in the node's space).
-void recordDrawing(Node& node, DisplayList& list, const Rect& cull);
+void recordDrawing(Node& node, DisplayList& list, const Damage& cull);
+void recordDrawing(Node& node, DisplayList& list);
+
+// While it lives, layout changes inside the node mark nothing above it out of date: the root rebuilds a
+// view in place and lays out its ancestors again only when the view's answers to them changed.
+class LayoutBoundary {
+public:
+    explicit LayoutBoundary(const Node& node);
+    ~LayoutBoundary();
+    LayoutBoundary(const LayoutBoundary&) = delete;
+    LayoutBoundary& operator=(const LayoutBoundary&) = delete;
+
+private:
+    const Node* outer_;
+};
 
 // The layout generation: measurements of an earlier pass are stale.
 std::uint64_t currentLayoutGeneration();

@@ -26,7 +26,13 @@ public:
     void draw(cairo_t* context, Point origin, Color color) const;
 
 private:
+    PangoLayout* shownAt(double deviceScale) const;
+
     PangoLayout* layout_;
+    // The layout again with its advances in whole device pixels, for the scale below one it was last drawn
+    // at: cairo puts each glyph on a whole pixel, and positions rounded one by one lose small text's spaces.
+    mutable PangoLayout* shown_ = nullptr;
+    mutable double shownScale_ = 0;
     Point logicalOrigin_;  // where the logical box starts inside pango's own box (centred lines)
     Size size_;
     Rect inkBounds_;

@@ -1,5 +1,6 @@
 #include "platform/ui/root.h"
 
+#include "platform/ui/drawn_bounds.h"
 #include "platform/ui/input.h"
 
 #include <algorithm>
@@ -76,9 +77,9 @@ void Root::animate(CompositeNode& node) {
     scheduleAnimationFrame(nowNanoseconds());
 }
 
-void Root::markDamaged(const Rect& rect) { damage_ = damage_.united(rect.intersection({0, 0, size_.width, size_.height})); }
+void Root::markDamaged(const Rect& rect) { damage_.add(rect.intersection({0, 0, size_.width, size_.height})); }
 
-Rect Root::takeDamage() { return std::exchange(damage_, Rect{}); }
+Damage Root::takeDamage() { return std::exchange(damage_, Damage{}); }
 
 void Root::update() {
     if (inUpdate_) return;
@@ -98,6 +99,7 @@ void Root::update() {
             });
     }
     settle();
+    damageWhatRebuildsChanged();
     if (node_) finishDepartures(*node_, now);
     if (!damage_.isEmpty()) record();
     inUpdate_ = false;
@@ -141,12 +143,43 @@ void Root::rebuild() {
 
 void Root::rebuildDirty(Node& node) {
     if (auto* composite = dynamic_cast<CompositeNode*>(&node); composite && composite->isDirty()) {
-        markDamaged(composite->frameInRoot());
-        composite->reevaluate();
+        DisplayList before;
+        recordDrawing(*composite, before);
+        rebuilt_.push_back({composite, composite->liveness(), std::move(before)});
+        const auto answers = composite->measurements_;
+        const Rect frame = composite->frame_;
+        {
+            const LayoutBoundary boundary(*composite);
+            composite->reevaluate();
+        }
+        if (!laidOutInPlace(*composite, frame, answers) && composite->parent_) composite->parent_->markLayoutDirty();
         layoutNeeded_ = true;
         return;
     }
     for (const auto& c : node.children()) rebuildDirty(*c);
+}
+
+// A rebuilt view that left the tree was damaged as it left; one that stays damages what it draws anew.
+void Root::damageWhatRebuildsChanged() {
+    for (Rebuilt& r : std::exchange(rebuilt_, {})) {
+        if (!*r.alive) continue;
+        DisplayList after;
+        recordDrawing(*r.node, after);
+        const Transform toRoot = r.node->transformToRoot();
+        for (const Rect& area : changedAreas(r.before, after)) markDamaged(toRoot.apply(area));
+    }
+}
+
+// A view built again that answers its parent's proposals as before keeps its frame: only it is laid out.
+bool Root::laidOutInPlace(Node& node, const Rect& frame, const decltype(Node::measurements_)& answers) {
+    if (!node.layoutDirty_) return true;
+    if (!node.parent_ || std::none_of(answers.begin(), answers.end(), [](const auto& m) { return m.generation != 0; })) return false;
+    beginLayoutPass();
+    for (const auto& m : answers)
+        if (m.generation != 0 && !(node.measure(m.proposal) == m.size)) return false;
+    node.place(frame);
+    for (Node* n = node.parent_; n; n = n->parent_) n->drawnBounds_ = n->computeDrawnBounds();
+    return true;
 }
 
 void Root::layout() {

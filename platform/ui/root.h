@@ -46,8 +46,8 @@ public:
     // An update that is also an animation frame, whenever the next one was due.
     void updateAnimationFrameNow();
     const DisplayList& displayList() const { return displayList_; }
-    // The part of the window that changed since the last take, in points; empty when nothing did.
-    Rect takeDamage();
+    // The parts of the window that changed since the last take, in points; empty when nothing did.
+    Damage takeDamage();
 
     // Input in window points. Presses get their click count here.
     void dispatch(PointerEvent event);
@@ -95,6 +95,8 @@ private:
     void settleBeforeInput();
     void rebuild();
     void rebuildDirty(Node& node);
+    bool laidOutInPlace(Node& node, const Rect& frame, const decltype(Node::measurements_)& answers);
+    void damageWhatRebuildsChanged();
     void layout();
     void record();
     void finishDepartures(Node& node, std::int64_t now);
@@ -115,7 +117,14 @@ private:
     bool updateRequested_ = false;
     std::optional<std::int64_t> nextAnimationFrame_;
     DisplayList displayList_;
-    Rect damage_;
+    Damage damage_;
+    // Views built again in this update, with what they drew before: what they draw differently is damaged.
+    struct Rebuilt {
+        CompositeNode* node;
+        std::shared_ptr<const bool> alive;
+        DisplayList before;
+    };
+    std::vector<Rebuilt> rebuilt_;
     std::vector<std::function<void()>> afterLayout_;
 
     struct PressRecord {

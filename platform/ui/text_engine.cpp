@@ -5,9 +5,11 @@
 #include <pango/pangofc-fontmap.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <list>
 #include <unordered_map>
+#include <vector>
 
 namespace pulvan::ui {
 
@@ -22,14 +24,9 @@ PangoTextLayout::PangoTextLayout(PangoLayout* layout) : layout_(layout) {
     truncated_ = pango_layout_is_ellipsized(layout_);
 }
 
-PangoTextLayout::~PangoTextLayout() { g_object_unref(layout_); }
-
-void PangoTextLayout::draw(cairo_t* context, Point origin, Color color) const {
-    cairo_save(context);
-    cairo_translate(context, origin.x - logicalOrigin_.x, origin.y - logicalOrigin_.y);
-    cairo_set_source_rgba(context, color.red, color.green, color.blue, color.alpha);
-    pango_cairo_show_layout(context, layout_);
-    cairo_restore(context);
+PangoTextLayout::~PangoTextLayout() {
+    if (shown_) g_object_unref(shown_);
+    g_object_unref(layout_);
 }
 
 namespace {
@@ -164,6 +161,7 @@ public:
         pango_context_set_round_glyph_positions(context_, FALSE);
     }
     ~PangoTextEngine() override {
+        for (auto& [scale, context] : deviceContexts_) g_object_unref(context);
         g_object_unref(context_);
         // Pango keeps its reference to the configuration past the font map's end unless told to let go.
         pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(fontMap_), nullptr);
@@ -188,6 +186,28 @@ public:
             recent_.pop_back();
         }
         return made;
+    }
+
+    // Shapes with advances rounded to whole device pixels at the scale, for drawing.
+    PangoContext* deviceContext(double scale) {
+        for (auto& [s, context] : deviceContexts_)
+            if (s == scale) return context;
+        if (deviceContexts_.size() >= 8) {
+            g_object_unref(deviceContexts_.front().second);
+            deviceContexts_.erase(deviceContexts_.begin());
+        }
+        PangoContext* context = pango_font_map_create_context(fontMap_);
+        cairo_font_options_t* options = cairo_font_options_copy(pango_cairo_context_get_font_options(context_));
+        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
+        pango_cairo_context_set_font_options(context, options);
+        cairo_font_options_destroy(options);
+        PangoMatrix matrix = PANGO_MATRIX_INIT;
+        pango_matrix_scale(&matrix, scale, scale);
+        pango_context_set_matrix(context, &matrix);
+        pango_context_set_round_glyph_positions(context, TRUE);
+        deviceContexts_.emplace_back(scale, context);
+        return context;
     }
 
 private:
@@ -223,17 +243,52 @@ private:
 
     PangoFontMap* fontMap_;
     PangoContext* context_;
+    std::vector<std::pair<double, PangoContext*>> deviceContexts_;
     using Entry = std::pair<LayoutKey, std::shared_ptr<const TextLayout>>;
     std::list<Entry> recent_;  // most recently used first
     // Keys view the texts held by the entries of recent_.
     std::unordered_map<LayoutKeyView, std::list<Entry>::iterator, LayoutKeyHash> index_;
 };
 
-}  // namespace
-
-TextEngine& TextEngine::shared() {
+PangoTextEngine& engine() {
     thread_local PangoTextEngine engine;
     return engine;
+}
+
+double deviceScaleOf(cairo_t* context) {
+    cairo_matrix_t m;
+    cairo_get_matrix(context, &m);
+    return std::sqrt(std::abs(m.xx * m.yy - m.xy * m.yx));
+}
+
+}  // namespace
+
+TextEngine& TextEngine::shared() { return engine(); }
+
+PangoLayout* PangoTextLayout::shownAt(double scale) const {
+    if (shown_ && shownScale_ == scale) return shown_;
+    if (shown_) g_object_unref(shown_);
+    shown_ = pango_layout_new(engine().deviceContext(scale));
+    shownScale_ = scale;
+    pango_layout_set_text(shown_, pango_layout_get_text(layout_), -1);
+    pango_layout_set_attributes(shown_, pango_layout_get_attributes(layout_));
+    pango_layout_set_font_description(shown_, pango_layout_get_font_description(layout_));
+    pango_layout_set_alignment(shown_, pango_layout_get_alignment(layout_));
+    pango_layout_set_wrap(shown_, pango_layout_get_wrap(layout_));
+    pango_layout_set_width(shown_, pango_layout_get_width(layout_));
+    pango_layout_set_height(shown_, pango_layout_get_height(layout_));
+    pango_layout_set_ellipsize(shown_, pango_layout_get_ellipsize(layout_));
+    return shown_;
+}
+
+void PangoTextLayout::draw(cairo_t* context, Point origin, Color color) const {
+    cairo_save(context);
+    cairo_translate(context, origin.x - logicalOrigin_.x, origin.y - logicalOrigin_.y);
+    cairo_set_source_rgba(context, color.red, color.green, color.blue, color.alpha);
+    // Below one pixel a point, glyphs rounded one by one to whole pixels lose the spaces between words.
+    const double scale = deviceScaleOf(context);
+    pango_cairo_show_layout(context, scale < 1 ? shownAt(scale) : layout_);
+    cairo_restore(context);
 }
 
 }  // namespace pulvan::ui

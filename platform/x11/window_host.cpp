@@ -2,7 +2,6 @@
 
 #include "platform/ui/cairo_painter.h"
 
-#include <cairo-xcb.h>
 #include <unistd.h>
 #include <xcb/xcb_cursor.h>
 #include <xcb/xinput.h>
@@ -158,11 +157,6 @@ WindowHost::~WindowHost() {
     root_.onWantsKeyboardFocus = nullptr;
     xcb_connection_t* c = connection_->get();
     releaseBuffer();
-    // cairo keeps what it knows of a connection by its address: it must forget it before the address is reused.
-    if (cairoDevice_) {
-        cairo_device_finish(cairoDevice_);
-        cairo_device_destroy(cairoDevice_);
-    }
     for (const auto& [shape, cursor] : cursors_->loaded) xcb_free_cursor(c, cursor);
     if (cursors_->context) xcb_cursor_context_free(cursors_->context);
     if (gc_) xcb_free_gc(c, gc_);
@@ -192,41 +186,38 @@ void WindowHost::applySize(ui::Size pixels) {
 }
 
 void WindowHost::releaseBuffer() {
-    if (backSurface_) cairo_surface_destroy(backSurface_);
-    if (backPixmap_) xcb_free_pixmap(connection_->get(), backPixmap_);
-    backSurface_ = nullptr;
-    backPixmap_ = 0;
-    backValid_ = false;
+    if (presenter_) presenter_->release();
 }
 
-void WindowHost::paint(ui::Rect points) {
-    xcb_connection_t* c = connection_->get();
+void WindowHost::paint(const ui::Damage& points) {
     const int width = static_cast<int>(pixels_.width), height = static_cast<int>(pixels_.height);
-    if (!backSurface_) {
-        backPixmap_ = xcb_generate_id(c);
-        xcb_create_pixmap(c, connection_->screen()->root_depth, backPixmap_, window_, static_cast<std::uint16_t>(width),
-                          static_cast<std::uint16_t>(height));
-        backSurface_ = cairo_xcb_surface_create(c, backPixmap_, connection_->visual(), width, height);
-        if (!cairoDevice_) cairoDevice_ = cairo_device_reference(cairo_surface_get_device(backSurface_));
-        points = {0, 0, pixels_.width / scale_, pixels_.height / scale_};
-    }
-    const int x0 = std::clamp(static_cast<int>(std::floor(points.x * scale_)), 0, width);
-    const int y0 = std::clamp(static_cast<int>(std::floor(points.y * scale_)), 0, height);
-    const int x1 = std::clamp(static_cast<int>(std::ceil((points.x + points.width) * scale_)), 0, width);
-    const int y1 = std::clamp(static_cast<int>(std::ceil((points.y + points.height) * scale_)), 0, height);
-    if (x1 <= x0 || y1 <= y0) return;
-    cairo_t* cr = cairo_create(backSurface_);
-    cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
+    if (width <= 0 || height <= 0) return;
+    if (!presenter_) presenter_ = std::make_unique<Presenter>(connection_->get(), window_, gc_, connection_->screen()->root_depth);
+    const bool whole = !presenter_->hasFrame();
+    cairo_surface_t* image = presenter_->image(width, height);
+    // Whole device pixels around each damaged rectangle: the picture outside them is the last frame's.
+    std::vector<PixelRect> rects;
+    const auto add = [&](const ui::Rect& r) {
+        const int x0 = std::clamp(static_cast<int>(std::floor(r.x * scale_)), 0, width);
+        const int y0 = std::clamp(static_cast<int>(std::floor(r.y * scale_)), 0, height);
+        const int x1 = std::clamp(static_cast<int>(std::ceil(r.maxX() * scale_)), 0, width);
+        const int y1 = std::clamp(static_cast<int>(std::ceil(r.maxY() * scale_)), 0, height);
+        if (x1 > x0 && y1 > y0) rects.push_back({x0, y0, x1 - x0, y1 - y0});
+    };
+    if (whole) add({0, 0, pixels_.width / scale_, pixels_.height / scale_});
+    else
+        for (const ui::Rect& r : points.rects()) add(r);
+    if (rects.empty()) return;
+    cairo_t* cr = cairo_create(image);
+    for (const PixelRect& r : rects) cairo_rectangle(cr, r.x, r.y, r.width, r.height);
     cairo_clip(cr);
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_paint(cr);
     cairo_scale(cr, scale_, scale_);
     ui::paint(cr, root_.displayList());
     cairo_destroy(cr);
-    cairo_surface_flush(backSurface_);
-    xcb_copy_area(c, backPixmap_, window_, gc_, static_cast<std::int16_t>(x0), static_cast<std::int16_t>(y0), static_cast<std::int16_t>(x0),
-                  static_cast<std::int16_t>(y0), static_cast<std::uint16_t>(x1 - x0), static_cast<std::uint16_t>(y1 - y0));
-    backValid_ = true;
+    presenter_->put(rects);
+    presenter_->setFramed();
     painted_ = true;
     if (onPainted) onPainted();
 }
@@ -235,7 +226,7 @@ void WindowHost::prepareToWait() {
     const std::int64_t now = root_.nowNanoseconds();
     const auto frame = root_.nextAnimationFrame();
     if (root_.needsUpdate() || (frame && now >= *frame)) root_.update();
-    pendingDamage_ = pendingDamage_.united(root_.takeDamage());
+    pendingDamage_.add(root_.takeDamage());
     if (exposed_ && !pendingDamage_.isEmpty()) {
         paint(std::exchange(pendingDamage_, {}));
     }
@@ -268,12 +259,8 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
         case XCB_EXPOSE: {
             const auto* e = reinterpret_cast<const xcb_expose_event_t*>(event);
             exposed_ = true;
-            if (backValid_) {
-                xcb_copy_area(connection_->get(), backPixmap_, window_, gc_, static_cast<std::int16_t>(e->x), static_cast<std::int16_t>(e->y),
-                              static_cast<std::int16_t>(e->x), static_cast<std::int16_t>(e->y), e->width, e->height);
-            } else {
-                pendingDamage_ = {0, 0, pixels_.width / scale_, pixels_.height / scale_};
-            }
+            if (presenter_ && presenter_->hasFrame()) presenter_->put({{e->x, e->y, e->width, e->height}});
+            else pendingDamage_.add({0, 0, pixels_.width / scale_, pixels_.height / scale_});
             return;
         }
         case XCB_CONFIGURE_NOTIFY: {

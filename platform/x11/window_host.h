@@ -1,16 +1,16 @@
 #pragma once
 // A window that shows a root view and feeds it input: a top-level window for the standalone application, or
-// a child window inside a plug-in host's window. It paints only what the root reports damaged, into a back
-// buffer that is then copied to the window, so nothing flickers; exposures are served from that buffer.
+// a child window inside a plug-in host's window. It paints only what the root reports damaged, into an image
+// of its own whose changed rectangles are then put on the window, so nothing flickers; exposures are served
+// from that image.
 #include "platform/ui/root.h"
 #include "platform/x11/connection.h"
 #include "platform/x11/event_loop.h"
 #include "platform/x11/keyboard.h"
+#include "platform/x11/presenter.h"
 #include "platform/x11/scroll_devices.h"
 #include "platform/x11/scroll_phases.h"
 #include "platform/x11/xembed.h"
-
-#include <cairo.h>
 
 #include <functional>
 #include <memory>
@@ -58,7 +58,7 @@ private:
     void selectPointerInput();
     void applySize(ui::Size pixels);
     void releaseBuffer();
-    void paint(ui::Rect points);
+    void paint(const ui::Damage& points);
     void handle(const xcb_generic_event_t* event);
     void handleInput(const xcb_ge_generic_event_t* event);
     void pointerButton(bool pressed, unsigned button, ui::Point windowPixels, ui::Point rootPixels, unsigned modifiers);
@@ -79,14 +79,11 @@ private:
     std::function<void()> onCloseRequest_;
     xcb_window_t window_ = 0;
     xcb_gcontext_t gc_ = 0;
-    xcb_pixmap_t backPixmap_ = 0;
-    cairo_surface_t* backSurface_ = nullptr;
-    cairo_device_t* cairoDevice_ = nullptr;
-    bool backValid_ = false;
+    std::unique_ptr<Presenter> presenter_;
     bool exposed_ = false;
     bool painted_ = false;
     ui::Size pixels_;
-    ui::Rect pendingDamage_;
+    ui::Damage pendingDamage_;
     Keyboard keyboard_;
     ScrollDevices scrollDevices_;
     ScrollPhases scrollPhases_;

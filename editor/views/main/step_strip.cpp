@@ -25,7 +25,8 @@ View playheadLayer(std::optional<model::LaneKind> kind, int column) {
     if (!kind) return View();
     return PlayheadReader<bool>{
         .value = [kind = *kind, column](const store::SequencerStore& s) { return s.playheadStepInPage(kind) == column; },
-        .content = [](const bool& here) { return here ? color(gridBackgroundColor) : View(); },
+        // Clear where the playhead is not: the same view either way, so a tick lays nothing out again.
+        .content = [](const bool& here) { return color(here ? gridBackgroundColor : Color::clear()); },
     };
 }
 

@@ -5,7 +5,8 @@
 namespace pulvan::views {
 
 // Dots of the diameter on a square grid from the top-left corner, one layer; a dot is drawn when its
-// centre lies inside, so the last row and column may be cut by the edge.
+// centre lies inside, so the last row and column may be cut by the edge. The dots are one repeated tile
+// (a dot wider than the spacing is cut to its square of the grid).
 struct DotTexture {
     ui::Color color;
     double spacing{};  // between dot centres; nothing is drawn unless it is above 0

@@ -219,7 +219,7 @@ TEST(TextFieldInput, AFieldAtRestShowsWhereItsTextStarts) {
     std::string value = "Deep-House-Chords-Progression";
     Harness h([&] { return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }}).frame({.width = 60}).testId("field"); },
               {100, 40});
-    h.click({1, 20});
+    h.click({h.center("field").x - 29, 20});
     h.type("X");
     EXPECT_EQ(value, "XDeep-House-Chords-Progression");
 }

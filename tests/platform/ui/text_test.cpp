@@ -177,6 +177,18 @@ TEST(Text, TheSameTextIsShapedOnce) {
     EXPECT_EQ(again->size(), first->size());
 }
 
+// Text drawn many times, at many sizes and at scales below, at and above one pixel a point, keeps
+// nothing of cairo's or pango's (the sanitizer stage's leak check holds it).
+TEST(Text, DrawingTextManyTimesKeepsNothing) {
+    Bitmap bitmap(200, 40);
+    for (int i = 0; i < 600; ++i) {
+        DisplayList list;
+        const auto l = TextEngine::shared().layout("App play " + std::to_string(i), styled(Font::system(8 + i % 13)), std::nullopt);
+        list.add(draw::Text{l, {2, 2}, colorFromRGB(0x111827)});
+        bitmap.render(list, (i % 5 + 1) * 0.45, Color::white());
+    }
+}
+
 TEST(Text, WeightsInBothFacesMatchGoldenImage) {
     DisplayList list;
     double y = 4;

@@ -65,7 +65,7 @@ TEST_F(GridGolden, SixTracksWithChordsAndAMovingPlayhead) {
 
 // Only the playhead layers of the strips, the pages' playhead marks and the launch progress follow
 // the playhead; the rows follow the store, which a tick leaves alone, and a tick repaints no more than
-// the columns the playhead left and entered and the playing page's mark.
+// the columns the playhead left and entered, as two areas when they lie apart (the page wrap).
 TEST_F(GridGolden, APlayheadTickReevaluatesOnlyThePlayheadReaders) {
     show(sixTracksWithChords());
     constexpr std::size_t readers = 3 * 16 + 4 + 8;  // three strips' columns, the pages, the pattern slots
@@ -74,15 +74,49 @@ TEST_F(GridGolden, APlayheadTickReevaluatesOnlyThePlayheadReaders) {
     const auto counting = store->didChange.connect([&] { ++storeChanges; });
     for (int step = 0; step < 20; ++step) moveTo(step);
     EXPECT_EQ(storeChanges, 0);
-    moveTo(2);
-    h->root().takeDamage();
-    moveTo(3);
-    // Within a page only the two columns the playhead left and reached repaint, from the gate row to the tall lane.
-    const ui::Rect damage = h->root().takeDamage(), gate = h->frame("gate-lane"), tall = h->frame("tall-lane");
-    const ui::Rect expected{gate.x + 2 * gate.width / 16, gate.y, 2 * gate.width / 16, tall.maxY() - gate.y};
-    EXPECT_LE(std::abs(damage.x - expected.x) + std::abs(damage.maxX() - expected.maxX()), 2) << "left at " << damage.x << ", right at " << damage.maxX();
-    EXPECT_LE(std::abs(damage.y - expected.y) + std::abs(damage.maxY() - expected.maxY()), 2) << "top at " << damage.y << ", bottom at " << damage.maxY();
+    struct Case {
+        int from, to;
+    };
+    for (const Case c : {Case{2, 3}, Case{15, 0}}) {
+        SCOPED_TRACE(testing::Message() << c.from << " to " << c.to);
+        moveTo(c.from);
+        h->root().takeDamage();
+        moveTo(c.to);
+        // Each column from the gate row to the foot of the tall lane, and nothing between them.
+        const ui::Damage damage = h->root().takeDamage();
+        const ui::Rect gate = h->frame("gate-lane"), tall = h->frame("tall-lane");
+        const double column = gate.width / 16, height = tall.maxY() - gate.y;
+        EXPECT_LE(damage.area(), 2 * (column + 2) * (height + 2));
+        for (const int step : {c.from, c.to}) EXPECT_TRUE(damage.contains({gate.x + (step + 0.5) * column, (gate.y + tall.maxY()) / 2})) << step;
+        EXPECT_FALSE(damage.contains({gate.x + 8.5 * column, gate.midY()}));
+        EXPECT_GE(damage.bounds().y, gate.y - 1);
+        EXPECT_LE(damage.bounds().maxY(), tall.maxY() + 1);
+    }
     EXPECT_EQ(store->playhead.didChange.subscriberCount(), readers);
+}
+
+// A one-cell edit repaints that step and what shows it in the same column (the lanes it gates), not the
+// rows that watch the store and drew nothing new.
+TEST_F(GridGolden, AOneCellEditDamagesOnlyItsStep) {
+    show(sixTracksWithChords());
+    struct Case {
+        const char* row;
+        int column;
+    };
+    for (const Case c : {Case{"gate-lane", 5}, Case{"tie-lane", 9}}) {
+        SCOPED_TRACE(c.row);
+        h->advance(1);
+        h->root().takeDamage();
+        h->click(step(c.row, c.column));
+        const ui::Damage damage = h->root().takeDamage();
+        const ui::Rect row = h->frame(c.row), tall = h->frame("tall-lane");
+        const double column = row.width / 16;
+        EXPECT_TRUE(damage.contains(step(c.row, c.column)));
+        // A stroke's bounds reach out by its miter.
+        EXPECT_GE(damage.bounds().x, row.x + c.column * column - 4);
+        EXPECT_LE(damage.bounds().maxX(), row.x + (c.column + 1) * column + 4);
+        EXPECT_LE(damage.area(), (column + 8) * (tall.maxY() - h->frame("gate-lane").y + 8));
+    }
 }
 
 }  // namespace

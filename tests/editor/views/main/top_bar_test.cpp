@@ -184,15 +184,26 @@ TEST_F(TopBarTest, LooksLikeTheBar) {
     ui::expectMatchesGolden(show(true, 1.5)->render(), "top_bar_hosted_recording_1.5x");
 }
 
+// The whole editor at 1x, on a display of two pixels a point and scaled to 0.55 in a host's window:
+// borders and dots on whole pixels, text with its spaces.
 TEST_F(TopBarTest, TheTopOfTheEditorInBothSettings) {
     setTrackCount(*store, 4);
     store->activeTrackIndex.set(1);
-    const auto editor = [this](bool hosted, ui::Size window) {
-        return ui::Harness([this, hosted] { return KezRootView{*store, services, hosted}; }, window);
+    store->preset.modify([](model::Preset& p) {
+        model::Pattern& pattern = p.tracks[1].patterns[0];
+        for (std::size_t i = 0; i < 16; ++i) {
+            pattern.lane(model::LaneKind::gate).steps[i] = i % 3 != 2;
+            pattern.lane(model::LaneKind::tie).steps[i] = i % 5 == 1 ? 1 : i % 7 == 3 ? 2 : 0;
+        }
+    });
+    const auto editor = [this](bool hosted, ui::Size window, double scale) {
+        return ui::Harness([this, hosted] { return KezRootView{*store, services, hosted}; }, window, scale);
     };
-    ui::expectMatchesGolden(editor(false, {1280, 730}).render(), "editor_top_standalone_1280x730");
+    ui::expectMatchesGolden(editor(false, {1280, 730}, 1).render(), "editor_top_standalone_1280x730");
+    ui::expectMatchesGolden(editor(false, {1280, 730}, 2).render(), "editor_top_standalone_1280x730_2x");
     store->hooks.hostedRequestEditorResize = [](double, double) {};
-    ui::expectMatchesGolden(editor(true, {960, 548}).render(), "editor_top_hosted_960x548");
+    ui::expectMatchesGolden(editor(true, {960, 548}, 1).render(), "editor_top_hosted_960x548");
+    ui::expectMatchesGolden(editor(true, {704, 402}, 1).render(), "editor_top_hosted_0.55x");
 }
 
 }  // namespace

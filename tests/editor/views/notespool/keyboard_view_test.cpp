@@ -255,7 +255,7 @@ TEST_F(KeyboardViewTest, LitKeysFollowThePlayheadAndHoldAMoment) {
     };
     rig.harness.root().takeDamage();
     sound({60});
-    const ui::Rect damage = rig.harness.root().takeDamage();
+    const ui::Rect damage = rig.harness.root().takeDamage().bounds();
     EXPECT_LE(damage.height, 12) << "a tick repaints the bar alone, not the keyboard";
     EXPECT_LE(damage.width, 36);
     EXPECT_TRUE(damage.contains({190, 8})) << "where C3's bar is";

@@ -53,7 +53,7 @@ TEST_F(NotesPoolModalTest, APlayheadTickRepaintsOnlyTheLitKeys) {
     store->playhead.activeTrackNotes.set({60, 64});
     store->playhead.sceneSelectionProgress.set(0.5);
     h->update();
-    const ui::Rect damage = h->root().takeDamage();
+    const ui::Rect damage = h->root().takeDamage().bounds();
     EXPECT_LE(damage.height, 12);
     EXPECT_LE(damage.width, 4 * 36);
 }
