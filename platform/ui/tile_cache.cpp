@@ -64,8 +64,10 @@ cairo_pattern_t* makePattern(const draw::Tiled& tiled, double scaleX, double sca
 }
 
 cairo_pattern_t* patternFor(const draw::Tiled& tiled, double scaleX, double scaleY) {
-    thread_local Cache cache;
-    auto& tiles = cache.tiles;
+    // Held by pointer: the bundle's whole thread-local block must fit the loader's small reserve.
+    thread_local std::unique_ptr<Cache> cache;
+    if (!cache) cache = std::make_unique<Cache>();
+    auto& tiles = cache->tiles;
     for (auto it = tiles.begin(); it != tiles.end(); ++it) {
         if (it->tile.lock() != tiled.tile || it->period != tiled.period || it->scaleX != scaleX || it->scaleY != scaleY) continue;
         std::rotate(it, it + 1, tiles.end());

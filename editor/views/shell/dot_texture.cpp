@@ -15,9 +15,11 @@ namespace {
 
 // One dot in its square of the grid; the same texture keeps the same tile, so its pixels are drawn once.
 std::shared_ptr<const DisplayList> dotTile(Color color, double spacing, double diameter) {
-    thread_local std::map<std::tuple<double, double, double, double, double, double>, std::shared_ptr<const DisplayList>> tiles;
-    if (tiles.size() > 64) tiles.clear();  // colours come and go (tracks recoloured): keep the few in use
-    auto& tile = tiles[{color.red, color.green, color.blue, color.alpha, spacing, diameter}];
+    using Tiles = std::map<std::tuple<double, double, double, double, double, double>, std::shared_ptr<const DisplayList>>;
+    thread_local std::unique_ptr<Tiles> tiles;  // by pointer, to keep the bundle's thread-local block small
+    if (!tiles) tiles = std::make_unique<Tiles>();
+    if (tiles->size() > 64) tiles->clear();  // colours come and go (tracks recoloured): keep the few in use
+    auto& tile = (*tiles)[{color.red, color.green, color.blue, color.alpha, spacing, diameter}];
     if (!tile) {
         auto list = std::make_shared<DisplayList>();
         list->add(draw::Fill{Path{}.addEllipse({0, 0, diameter, diameter}), color});

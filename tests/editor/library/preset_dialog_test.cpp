@@ -253,7 +253,7 @@ TEST_F(PresetDialog, NamesWithWhiteSpaceAtAnEndReachTheirFilesAndFolders) {
     savePresetAs("Snare");
     EXPECT_EQ(TempLibrary::entries(lib.home() / "Drums "), (Names{"Kick.json", "Snare.json"}));
     library->createFolderConfirmed("drums");
-    EXPECT_EQ(message(), "already exists");
+    EXPECT_EQ(message(), "\"drums\" already exists.");
     for (const char* name : {"Kick", "Snare"}) ASSERT_TRUE(deletePresetFile(name, "Drums "));
     library->deleteFolderConfirmed("Drums ");
     EXPECT_EQ(presetFolderEntries(), Names{});
