@@ -388,10 +388,6 @@ void Root::dispatch(const KeyEvent& event) {
         if (std::find(keyListeners_.begin(), keyListeners_.end(), *it) != keyListeners_.end() && (*it)->keyHandler()->keyEvent(event)) return;
 }
 
-void Root::windowFocusChanged(bool focused) {
-    if (!focused) cancelPointer();
-}
-
 void Root::focus(Node* node) {
     if (node == focused_) return;
     Node* old = std::exchange(focused_, node);

@@ -56,7 +56,6 @@ public:
     void pointerLeftWindow();
     // The window lost the pointer grab or was hidden: every press under way is cancelled.
     void cancelPointer();
-    void windowFocusChanged(bool focused);
     CursorShape cursor() const { return cursor_; }
     // The tooltip to show now and where (after the pointer rested on a view with help text).
     struct Tooltip {

@@ -1,6 +1,7 @@
 #include "editor/views/notespool/chord_scene_grid.h"
 
 #include "editor/views/notespool/notes_pool_chip.h"
+#include "editor/views/notespool/notes_pool_layout.h"
 #include "editor/views/notespool/scene_cell.h"
 #include "editor/views/notespool/scene_launch_resolution.h"
 #include "editor/views/shell/armed_tooltip.h"
@@ -25,8 +26,6 @@ View option(std::string testId, ModalOption option, double width) {
     option.allowSecondaryTouches = true;
     return View(std::move(option)).frame({.width = width}).testId(std::move(testId));
 }
-
-View filler(double width) { return color(Color::clear()).frame({.width = width, .height = 1}); }
 
 // "Copy" and "Swap": lit red while armed, blinking with the cells, with the armed tooltip.
 View armingButton(const std::string& label, bool armed, bool blinkOn, double width, std::function<void()> action) {
@@ -118,12 +117,12 @@ View ProgressionRow::body(BuildContext& context) const {
                         .anchorPreference<DropdownAnchorKey>(dropdownAnchor(presetsAnchor)));
     items.push_back(option("saveProgression", {.label = "Save", .pressHighlight = true, .action = [&library] { library.presentSaveChordProgressionPrompt(); }},
                            layout.cellWidth));
-    items.push_back(filler(layout.span(NotesPoolLayout::progressionFillerColumns())));
+    items.push_back(gridFiller(layout.span(NotesPoolLayout::progressionFillerColumns())));
     const std::pair<const char*, int> shifts[] = {{"← oct", -12}, {"oct →", 12}, {"←", -1}, {"→", 1}};
     for (const auto& [label, amount] : shifts) {
         items.push_back(option(std::string("shift") + std::to_string(amount),
                                {.label = label, .pressHighlight = true, .enabled = sceneMode,
-                                .action = [&store, scroll = section.scrollRequest, amount] {
+                                .action = [&store, scroll = section.scrollRequest, amount = amount] {
                                     followPoolChange(store, scroll, [&store, amount] { store.shiftChord(amount); });
                                 }},
                                layout.cellWidth));

@@ -1,7 +1,7 @@
 #include "editor/views/notespool/keyboard_keys.h"
 
 #include "editor/views/notespool/value_reader.h"
-
+#include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
 #include "platform/ui/layout.h"
 
@@ -15,7 +15,6 @@ using namespace ui;
 namespace {
 
 constexpr Color grabTargetColor = colorFromRGB(0x78141B);
-constexpr Color greyLevel(double white) { return makeSRGBColor(white, white, white); }
 
 bool isDimmed(const KeyboardKeys& keys, int note) { return keys.grabbedSourceNote == note && keys.grabbedTargetNote != note; }
 
@@ -63,7 +62,7 @@ View activityBar(const KeyboardGeometry& g, int note, Color color, bool dimmed) 
 
 // "C-2" for note 0, "C3" for note 60; dimmed with its key.
 View octaveLabel(const KeyboardGeometry& g, int note, bool dimmed) {
-    return text("C" + std::to_string(note / 12 - 2))
+    return text(std::string("C").append(std::to_string(note / 12 - 2)))
         .font(Font::system(10, FontWeight::bold))
         .foregroundColor(Color::black())
         .fixedSize()

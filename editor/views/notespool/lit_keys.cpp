@@ -22,7 +22,7 @@ void LitKeys::update() {
     for (const auto& [note, deadline] : hold_.update(sounding, now)) {
         // A hundredth of a second past the deadline, so the check finds it passed.
         const std::int64_t delay = std::max<std::int64_t>(0, deadline - now) + foundation::nanosecondsFromSeconds(0.01);
-        expiryChecks_.push_back(queue_.scheduleOneShot(delay, [this, note, deadline] {
+        expiryChecks_.push_back(queue_.scheduleOneShot(delay, [this, note = note, deadline = deadline] {
             if (hold_.expire(note, deadline, queue_.clock().nowNanoseconds())) changed.emit();
         }));
     }

@@ -20,7 +20,6 @@ public:
     // Releases everything that sounds and forgets what is held.
     void stop();
 
-    const std::set<int>& activeNotes() const { return activeNotes_; }
     std::optional<int> channel() const { return channel_; }
 
 private:

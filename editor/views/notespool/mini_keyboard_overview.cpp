@@ -3,6 +3,7 @@
 #include "editor/views/notespool/keyboard_geometry.h"
 #include "editor/views/shell/capture_surface.h"
 #include "editor/views/shell/environment_keys.h"
+#include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
 #include "platform/ui/continuous_corners.h"
 #include "platform/ui/layout.h"
@@ -16,7 +17,6 @@ using namespace ui;
 
 namespace {
 
-constexpr Color greyLevel(double white) { return makeSRGBColor(white, white, white); }
 
 void drawStrip(DisplayList& list, const MiniKeyboardOverview& strip, const MiniKeyboardOverview::Measures& m, Color accent) {
     const KeyboardGeometry keys{.blackPitchClasses = KeyboardGeometry::pitchClassMask(strip.blackPCs)};

@@ -1,5 +1,8 @@
 #include "editor/views/notespool/notes_pool_layout.h"
 
+#include "platform/ui/content.h"
+#include "platform/ui/layout.h"
+
 #include <algorithm>
 
 namespace pulvan::views {
@@ -26,5 +29,7 @@ double NotesPoolLayout::resolutionInsetIn(double itemWidth) {
     if (itemWidth < 1) return 0;
     return std::clamp(resolutionInset, 0.0, (itemWidth - 1) / 2);
 }
+
+ui::View gridFiller(double width) { return ui::color(ui::Color::clear()).frame({.width = width, .height = 1}); }
 
 }  // namespace pulvan::views

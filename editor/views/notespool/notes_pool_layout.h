@@ -1,5 +1,7 @@
 #pragma once
 // The notes-pool modal's grid: 13 columns 8 points apart over a content width of 324 to 1044 points.
+#include "platform/ui/view.h"
+
 namespace pulvan::views {
 
 struct NotesPoolLayout {
@@ -28,5 +30,8 @@ struct NotesPoolLayout {
     // The resolution button's inset within its item of the given width.
     static double resolutionInsetIn(double itemWidth);
 };
+
+// Empty grid columns of the given width.
+ui::View gridFiller(double width);
 
 }  // namespace pulvan::views

@@ -1,6 +1,7 @@
 #include "editor/views/notespool/scene_pattern_change.h"
 
 #include "editor/views/notespool/notes_pool_chip.h"
+#include "editor/views/notespool/notes_pool_layout.h"
 #include "editor/views/shell/environment_keys.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "platform/ui/content.h"
@@ -15,8 +16,6 @@ namespace pulvan::views {
 using namespace ui;
 
 namespace {
-
-View filler(double width) { return color(Color::clear()).frame({.width = width, .height = 1}); }
 
 View patternCell(const store::SequencerStore& store, int track, int pattern, double width) {
     const Color trackColor = colorFromHex(store.trackAccentColor(track));
@@ -47,7 +46,7 @@ View trackRow(store::SequencerStore& store, const NotesPoolLayout& layout, int t
                              })
                             .testId("scenePattern" + std::to_string(track) + "_" + std::to_string(pattern)));
     }
-    items.push_back(filler(layout.span(NotesPoolLayout::gridColumns - (NotesPoolLayout::patternTrackSpan + 8))));
+    items.push_back(gridFiller(layout.span(NotesPoolLayout::gridColumns - (NotesPoolLayout::patternTrackSpan + 8))));
     return hstackOf({.spacing = NotesPoolLayout::gridSpacing}, std::move(items))
         .frame({.width = layout.contentWidth, .alignment = unit::leading});
 }
@@ -70,7 +69,7 @@ View ScenePatternChangeSection::body(BuildContext& context) const {
                    .font(Font::system(13, FontWeight::semibold))
                    .foregroundColor(secondaryTextColor)
                    .frame({.width = layout.span(NotesPoolLayout::patternHeaderSpan), .alignment = unit::leading}),
-               filler(layout.span(headerFiller)),
+               gridFiller(layout.span(headerFiller)),
                View(SingleTouchTapButton{
                         .allowSecondaryTouches = true,
                         .action = [&store] { store.setResyncOnNewScene(!store.preset->resyncOnNewScene); },
@@ -78,7 +77,7 @@ View ScenePatternChangeSection::body(BuildContext& context) const {
                     })
                    .testId("autoResync")
                    .frame({.width = layout.span(NotesPoolLayout::autoResyncSpan), .alignment = unit::leading}),
-               filler(layout.span(NotesPoolLayout::patternFillerColumns())))
+               gridFiller(layout.span(NotesPoolLayout::patternFillerColumns())))
             .frame({.width = layout.contentWidth, .alignment = unit::leading});
     Views rows;
     for (int track = 0; track < store.visibleTrackCount(); ++track) rows.push_back(trackRow(store, layout, track));

@@ -130,7 +130,6 @@ EditorLayout editorLayout(bool hosted, ui::Size window, int uiMaxContentWidth, d
         layout.designWidth = kHostedDesignWidth;
         layout.designHeight = kHostedDesignHeight;
         layout.frameWidth = w;
-        layout.frameHeight = h;
         return layout;
     }
     const double avail = std::min(w, static_cast<double>(uiMaxContentWidth));
@@ -142,7 +141,6 @@ EditorLayout editorLayout(bool hosted, ui::Size window, int uiMaxContentWidth, d
     layout.designWidth = std::max(avail / divisor, kStandaloneBaseWidth);
     layout.designHeight = h / divisor;
     layout.frameWidth = std::max(avail, 0.0);
-    layout.frameHeight = scale * naturalBaseHeight;
     return layout;
 }
 

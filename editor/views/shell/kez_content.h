@@ -21,8 +21,7 @@ struct CanvasContentHeightKey {
 struct EditorLayout {
     double scale = 1;
     double designWidth = 1280, designHeight = 730;
-    double frameWidth = 0, frameHeight = 0;
-    double verticalOverflow = 0;  // the editor never scrolls
+    double frameWidth = 0;
     friend bool operator==(const EditorLayout&, const EditorLayout&) = default;
 };
 

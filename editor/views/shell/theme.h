@@ -13,6 +13,9 @@ using ui::makeSRGBColor;
 // From 0xRRGGBB, clamped to 0...0xFFFFFF.
 constexpr Color colorFromHex(std::int64_t value) { return ui::colorFromRGB(value); }
 
+// A grey of the given white level, 0 to 1.
+constexpr Color greyLevel(double white) { return makeSRGBColor(white, white, white); }
+
 inline constexpr Color editorBackgroundColor = colorFromHex(0x0E0E10);
 inline constexpr Color panelBackgroundColor = colorFromHex(0x161618);
 inline constexpr Color themeBorderColor = colorFromHex(0x232323);

@@ -40,7 +40,10 @@ TEST(PresetJsonWriting, DefaultPresetIsWrittenExactlyInKeyOrder) {
     EXPECT_NE(preset.tracks[0].id, defaultPreset().tracks[0].id) << "every default preset has a new track";
     const std::string scene = R"(,"patterns":[null,null,null,null,null,null]})";
     std::string scenes = R"({"chord":[60,64,67])" + scene, patterns = encodePattern(defaultPattern());
-    for (int i = 1; i < 8; ++i) scenes += R"(,{"chord":[])" + scene, patterns += "," + encodePattern(defaultPattern());
+    for (int i = 1; i < 8; ++i) {
+        scenes.append(R"(,{"chord":[])").append(scene);
+        patterns.append(",").append(encodePattern(defaultPattern()));
+    }
     const auto expected = [&](const std::string& indices) {
         return R"({"version":"v11","notesPoolInput":"internal_chord","notesPool":[],"swing_percent":50,"current_scene_index":0,)" +
                indices + R"("scene_launch_resolution":1,"pattern_launch_resolution":1,"resync_on_new_scene":false,"chordPresets":[)" +

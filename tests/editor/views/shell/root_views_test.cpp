@@ -69,7 +69,6 @@ TEST(EditorLayout, ScalesTheDesignSizeToTheWindow) {
         EXPECT_NEAR(layout.designWidth, c.designWidth, 1e-6);
         EXPECT_NEAR(layout.designHeight, c.designHeight, 1e-6);
         EXPECT_EQ(layout.frameWidth, c.frameWidth);
-        EXPECT_EQ(layout.verticalOverflow, 0);
         EXPECT_EQ(editorHorizontalOffset(layout, c.window.width), c.offset);
         if (!c.hosted && c.naturalHeight > 0) {
             EXPECT_LE(layout.scale * c.naturalHeight, c.window.height + 1e-9);
