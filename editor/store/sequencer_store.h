@@ -190,6 +190,8 @@ public:
     void applyHistoryEntry(const model::Preset& snapshot);
     // Starts a fresh history from the current preset.
     void resetHistory();
+    // Starts a fresh history from the replaced preset, with the current one a labelled undo step after it.
+    void resetHistoryKeepingUndo(const model::Preset& replaced, const std::string& label);
     // True when a load would lose edits: the preset is not the one last saved or loaded, or edits
     // that were undone since could still be redone.
     bool hasUnsavedChanges() const;
@@ -242,7 +244,8 @@ public:
     void armResync();
     // On: learn mode, nothing selected, the performance modal open and pinned. Off: cancelMIDILearn().
     void toggleMIDILearn();
-    // The default preset with the default CCs applied as a whole (not undoable); the name cleared.
+    // The default preset with the default CCs applied as a whole, the name cleared; the history starts
+    // again with the edited preset one "Initialize" undo away.
     void initializePreset();
     // Makes `incoming` the whole document (normalised): selections, scene, arming, modal,
     // dialog and dropdown reset, a fresh undo history, the engine refreshed, live CCs sent.

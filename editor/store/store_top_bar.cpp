@@ -27,11 +27,15 @@ void SequencerStore::toggleMIDILearn() {
 }
 
 void SequencerStore::initializePreset() {
+    const model::Preset edited = preset.get();
     model::Preset fresh = makeDefaultPreset(defaultCCA.get(), defaultCCB.get());
+    // Replaces the preset as a whole: selections, overlays and the history start again.
     if (linkHooks.applyPreset) linkHooks.applyPreset(std::move(fresh));
     else replacePreset(std::move(fresh));
     currentPresetName.set("");
     currentPresetFolderName.reset();
+    // The new history begins with the edited preset, so one undo brings the work back.
+    if (preset.get() != edited) resetHistoryKeepingUndo(edited, "Initialize");
     markSavedEntry();
 }
 

@@ -61,6 +61,13 @@ void SequencerStore::resetHistory() {
     setIfChanged(canRedo_, false);
 }
 
+void SequencerStore::resetHistoryKeepingUndo(const model::Preset& replaced, const std::string& label) {
+    history_ = UndoHistory(replaced);
+    history_.pushUndoSnapshot(preset.get(), label);
+    setIfChanged(canUndo_, true);
+    setIfChanged(canRedo_, false);
+}
+
 bool SequencerStore::hasUnsavedChanges() const {
     return history_.canRedo() || !history_.storedSnapshot(history_.index()).sharesEverythingWith(savedEntry_);
 }

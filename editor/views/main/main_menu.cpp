@@ -21,7 +21,7 @@ void topBarMainMenu(store::SequencerStore& store, const foundation::Uuid& anchor
     store::SequencerStore* s = &store;
     const bool learning = store.isMIDILearnActive.get();
     std::vector<store::DropdownItem> presetAndPattern{
-        menuItem("Initialize", [s] { initializePresetKeepingUndo(*s); }),
+        menuItem("Initialize", [s] { s->initializePreset(); }),
         menuSeparator(),
         menuItem("Copy current pattern", [s] { s->copyPatternToPasteboard(); }),
         menuItem("Paste to current pattern", [s] { s->pastePatternFromPasteboard(); }, !pasteboardHasPattern(store)),
@@ -71,19 +71,5 @@ bool pasteboardHasPattern(const store::SequencerStore& store) {
 }
 
 void openModal(store::SequencerStore& store, store::KezModal modal) { store.setActiveModal(modal); }
-
-void initializePresetKeepingUndo(store::SequencerStore& store) {
-    const model::Preset edited = store.preset.get();
-    // Replaces the preset as a whole: selections, overlays and the history start again.
-    store.initializePreset();
-    const model::Preset fresh = store.preset.get();
-    if (fresh == edited) return;
-    // The new history begins with the edited preset, so one undo brings the work back.
-    store.preset.set(edited);
-    store.resetHistory();
-    store.beginTransaction("Initialize");
-    store.preset.set(fresh);
-    store.endTransaction();
-}
 
 }  // namespace pulvan::views

@@ -19,7 +19,4 @@ bool pasteboardHasPattern(const store::SequencerStore& store);
 // Opens the modal in place of whatever is open.
 void openModal(store::SequencerStore& store, store::KezModal modal);
 
-// A fresh default preset, as one undo step: the edited preset stays one undo away.
-void initializePresetKeepingUndo(store::SequencerStore& store);
-
 }  // namespace pulvan::views

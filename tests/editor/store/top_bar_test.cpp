@@ -69,8 +69,10 @@ TEST_F(StoreTest, InitialisingWithoutAnEngineLinkAppliesTheDefaultPresetThroughT
     EXPECT_EQ(std::make_pair(store->preset->tracks[0].ccA, store->preset->tracks[0].ccB), std::make_pair(10, 11));
     EXPECT_EQ(store->activeTrackIndex.get(), 0);
     EXPECT_FALSE(store->activeModal().get().has_value());
-    EXPECT_FALSE(store->canUndo().get()) << "a fresh history";
     EXPECT_EQ(store->currentPresetName.get(), "");
+    EXPECT_EQ(store->history().labels(), (std::vector<std::string>{"initial", "Initialize"})) << "a fresh history";
+    store->undo();
+    EXPECT_EQ(store->preset->tracks[1].name, "Bass") << "the work is one undo away";
 }
 
 }  // namespace pulvan::test
