@@ -2,7 +2,7 @@
 #include "editor/library/library_dialogs.h"
 #include "editor/library/preset_library.h"
 #include "editor/library/preset_names.h"
-#include "editor/library/unicode_text.h"
+#include "platform/foundation/unicode_text.h"
 #include "editor/model/chord_progression_document.h"
 
 #include <algorithm>
@@ -61,7 +61,7 @@ std::vector<store::DropdownItem> PresetLibrary::chordProgressionPresetsDropdown(
     std::vector<store::DropdownItem> items;
     for (const std::string& name : names) {
         store::DropdownItem item;
-        item.label = firstCharacters(name, kNameCharacterLimit);
+        item.label = foundation::firstCharacters(name, kNameCharacterLimit);
         item.pressHighlight = true;
         item.action = self_.weakly([name](PresetLibrary& library) { library.loadChordProgressionPreset(name); });
         item.onDelete = self_.weakly([name, anchorID](PresetLibrary& library) {

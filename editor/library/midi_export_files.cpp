@@ -2,7 +2,7 @@
 
 #include "platform/foundation/atomic_file.h"
 #include "editor/library/library_error.h"
-#include "editor/library/unicode_text.h"
+#include "platform/foundation/unicode_text.h"
 
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
@@ -55,9 +55,9 @@ std::string_view withoutExtension(std::string_view name) {
 }  // namespace
 
 std::string sanitizedExportFileName(std::string_view name) {
-    const std::string trimmedName = trimmed(name);
+    const std::string trimmedName = foundation::trimmed(name);
     if (trimmedName.empty()) return std::string(kFallbackName);
-    std::string result = firstCharacters(trimmed(spacedOut(trimmedName)), kExportNameLimit);
+    std::string result = foundation::firstCharacters(foundation::trimmed(spacedOut(trimmedName)), kExportNameLimit);
     return result.empty() ? std::string(kFallbackName) : result;
 }
 
@@ -68,9 +68,9 @@ std::string midiExportFileName(int bars, std::time_t now, std::string_view prese
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d %Hh%M", &local);
 
     std::string name = std::string(stamp) + " pulvan";
-    if (!isBlank(presetName)) {
-        const std::string part = sanitizedExportFileName(trimmed(presetName));
-        if (!equalIgnoringCase(part, kFallbackName)) name.append(" ").append(part);
+    if (!foundation::isBlank(presetName)) {
+        const std::string part = sanitizedExportFileName(foundation::trimmed(presetName));
+        if (!foundation::equalIgnoringCase(part, kFallbackName)) name.append(" ").append(part);
     }
     name.append(" ").append(std::to_string(std::max(visibleTrackCount, 1))).append("tracks");
     name.append(" ").append(std::to_string(std::max(bars, 1))).append("bars");

@@ -4,7 +4,7 @@
 #include "editor/library/file_name_coding.h"
 #include "editor/library/preset_listing.h"
 #include "editor/library/preset_names.h"
-#include "editor/library/unicode_text.h"
+#include "platform/foundation/unicode_text.h"
 
 #include <system_error>
 #include <vector>
@@ -12,7 +12,7 @@
 namespace pulvan::library {
 
 std::optional<URL> jsonFileNamed(const URL& folder, std::string_view name) {
-    if (isBlank(name)) return std::nullopt;
+    if (foundation::isBlank(name)) return std::nullopt;
     const std::vector<URL> files = listJSONFiles(folder);
     // The file this name is written to comes first: "%3F.json" for "?", though "?.json"
     // decodes to the same name.

@@ -5,7 +5,7 @@
 #include "editor/library/preset_library.h"
 #include "editor/library/preset_listing.h"
 #include "editor/library/preset_names.h"
-#include "editor/library/unicode_text.h"
+#include "platform/foundation/unicode_text.h"
 
 #include <algorithm>
 
@@ -48,7 +48,7 @@ void PresetLibrary::presentPresetDialog(store::PresetDialogMode mode) {
 
 void PresetLibrary::presentSavePresetDialog() {
     presentPresetDialog(store::PresetDialogMode::save);
-    store_.presetDialogSaveName.set(firstCharacters(store_.currentPresetName.get(), kNameCharacterLimit));
+    store_.presetDialogSaveName.set(foundation::firstCharacters(store_.currentPresetName.get(), kNameCharacterLimit));
     store_.presetDialogSelectedFile.set(existingPresetFileName(store_.presetDialogSaveName.get(), selectedPresetDialogFolderName()));
 }
 
@@ -68,11 +68,11 @@ void PresetLibrary::refreshPresetDialogFiles() {
         for (const URL& file : listPresetFiles(*folder)) entries.push_back({decodedFileName(file), fileSize(file)});
     }
     std::stable_sort(entries.begin(), entries.end(), [](const PresetDialogFileEntry& a, const PresetDialogFileEntry& b) {
-        return localizedCaseInsensitiveLess(a.name, b.name);
+        return foundation::localizedCaseInsensitiveLess(a.name, b.name);
     });
     const auto& selected = store_.presetDialogSelectedFile.get();
     const bool selectionListed = selected && std::any_of(entries.begin(), entries.end(), [&](const PresetDialogFileEntry& entry) {
-                                     return equalIgnoringCase(entry.name, *selected);
+                                     return foundation::equalIgnoringCase(entry.name, *selected);
                                  });
     store_.presetDialogFiles.set(std::move(entries));
     if (selected && !selectionListed) store_.presetDialogSelectedFile.set(std::nullopt);
@@ -150,7 +150,7 @@ void PresetLibrary::confirmSavePreset() {
         alert("Save preset", "Preset name cannot be empty.");
         return;
     }
-    if (equalIgnoringCase(name, kDefaultPresetName)) name = kDefaultPresetName;
+    if (foundation::equalIgnoringCase(name, kDefaultPresetName)) name = kDefaultPresetName;
     store_.presetDialogSaveName.set(name);
     const auto folderName = selectedPresetDialogFolderName();
     if (existingPresetFileName(name, folderName)) {
@@ -194,8 +194,8 @@ void PresetLibrary::deletePresetConfirmed(const std::string& name, const std::op
         return;
     }
     const auto& selected = store_.presetDialogSelectedFile.get();
-    if (selected && equalIgnoringCase(*selected, name)) store_.presetDialogSelectedFile.set(std::nullopt);
-    if (equalIgnoringCase(store_.currentPresetName.get(), name) && sameFolder(store_.currentPresetFolderName, folderName)) {
+    if (selected && foundation::equalIgnoringCase(*selected, name)) store_.presetDialogSelectedFile.set(std::nullopt);
+    if (foundation::equalIgnoringCase(store_.currentPresetName.get(), name) && sameFolder(store_.currentPresetFolderName, folderName)) {
         store_.currentPresetName.set("");
         store_.currentPresetFolderName.reset();
     }

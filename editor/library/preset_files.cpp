@@ -3,14 +3,14 @@
 #include "editor/library/file_name_coding.h"
 #include "editor/library/named_json_files.h"
 #include "editor/library/preset_listing.h"
-#include "editor/library/unicode_text.h"
+#include "platform/foundation/unicode_text.h"
 
 #include <system_error>
 
 namespace pulvan::library {
 
 bool createPresetFolder(std::string_view name) {
-    const std::string wanted = trimmed(name);
+    const std::string wanted = foundation::trimmed(name);
     if (wanted.empty() || presetFolderNameExists(wanted)) return false;
     auto home = presetsDirectoryURL(true);
     if (!home) return false;
@@ -48,7 +48,7 @@ std::optional<bool> holdsOnlyHiddenEntries(const URL& folder) {
 }
 
 std::optional<URL> userFolder(std::string_view folderName) {
-    if (isBlank(folderName)) return std::nullopt;  // never home
+    if (foundation::isBlank(folderName)) return std::nullopt;  // never home
     return presetFolderURL(folderName, false);
 }
 

@@ -3,7 +3,7 @@
 #include "editor/library/preset_library.h"
 #include "editor/library/preset_listing.h"
 #include "editor/library/preset_names.h"
-#include "editor/library/unicode_text.h"
+#include "platform/foundation/unicode_text.h"
 
 namespace pulvan::library {
 
@@ -20,7 +20,7 @@ void PresetLibrary::createFolderConfirmed(const std::string& text) {
         alert("New folder", "Folder name cannot be empty.");
         return;
     }
-    if (equalIgnoringCase(name, kHomeFolderName) || presetFolderNameExists(name)) {
+    if (foundation::equalIgnoringCase(name, kHomeFolderName) || presetFolderNameExists(name)) {
         alert("New folder", "\"" + name + "\" already exists.");
         return;
     }

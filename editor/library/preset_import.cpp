@@ -6,7 +6,7 @@
 #include "editor/library/preset_files.h"
 #include "editor/library/preset_listing.h"
 #include "editor/library/preset_names.h"
-#include "editor/library/unicode_text.h"
+#include "platform/foundation/unicode_text.h"
 #include "editor/model/preset_parser.h"
 
 #include <algorithm>
@@ -33,11 +33,11 @@ std::string trimmedOfSpacesAndTabs(const std::string& text) {
 
 std::string withSuffix(std::string_view base, const std::string& suffix) {
     const std::size_t room = kNameCharacterLimit > suffix.size() ? kNameCharacterLimit - suffix.size() : 0;
-    return trimmedOfSpacesAndTabs(firstCharacters(base, room)) + suffix;
+    return trimmedOfSpacesAndTabs(foundation::firstCharacters(base, room)) + suffix;
 }
 
 std::string importedBaseName(const URL& file) {
-    const std::string name = trimmed(decodedFileName(file));
+    const std::string name = foundation::trimmed(decodedFileName(file));
     return name.empty() ? std::string(kBlankNameStandIn) : cutName(name);
 }
 
@@ -55,7 +55,7 @@ std::optional<ImportedPreset> storeImported(const URL& file, std::string_view by
     std::string name = uniqueImportedPresetName(base, existing);
     if (!writePresetFile(name, folderName, bytes)) return std::nullopt;
     existing.push_back(name);
-    const bool adjusted = !equalIgnoringCase(name, base);
+    const bool adjusted = !foundation::equalIgnoringCase(name, base);
     return ImportedPreset{std::move(name), adjusted};
 }
 

@@ -3,7 +3,7 @@
 #include "editor/library/file_name_coding.h"
 #include "editor/library/named_json_files.h"
 #include "editor/library/preset_names.h"
-#include "editor/library/unicode_text.h"
+#include "platform/foundation/unicode_text.h"
 
 #include <algorithm>
 #include <system_error>
@@ -27,14 +27,14 @@ std::vector<URL> listSorted(const URL& folder, Keep keep) {
         if (!isHidden(it->path()) && keep(*it)) entries.push_back(it->path());
     }
     std::sort(entries.begin(), entries.end(), [](const URL& a, const URL& b) {
-        return localizedCaseInsensitiveLess(a.filename().string(), b.filename().string());
+        return foundation::localizedCaseInsensitiveLess(a.filename().string(), b.filename().string());
     });
     return entries;
 }
 
 void sortNames(std::vector<std::string>& names) {
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return localizedCaseInsensitiveLess(a, b);
+        return foundation::localizedCaseInsensitiveLess(a, b);
     });
 }
 

@@ -1,6 +1,6 @@
 #include "editor/library/preset_names.h"
 
-#include "editor/library/unicode_text.h"
+#include "platform/foundation/unicode_text.h"
 
 namespace pulvan::library {
 
@@ -9,19 +9,19 @@ std::string sanitizedPresetName(std::string_view name) {
     for (char& c : replaced) {
         if (c == '/' || c == ':') c = '-';
     }
-    std::string result = trimmed(replaced);
+    std::string result = foundation::trimmed(replaced);
     if (!result.empty() && result.front() == '.') result.front() = '-';
     return result;
 }
 
 std::string cleanedPresetName(std::string_view typed) { return cutName(sanitizedPresetName(typed)); }
 
-std::string cutName(std::string_view text) { return trimmed(firstCharacters(trimmed(text), kNameCharacterLimit)); }
+std::string cutName(std::string_view text) { return foundation::trimmed(foundation::firstCharacters(foundation::trimmed(text), kNameCharacterLimit)); }
 
-bool sameName(std::string_view a, std::string_view b) { return equalIgnoringCase(trimmed(a), trimmed(b)); }
+bool sameName(std::string_view a, std::string_view b) { return foundation::equalIgnoringCase(foundation::trimmed(a), foundation::trimmed(b)); }
 
 std::optional<std::size_t> matchingName(const std::vector<std::string>& names, std::string_view wanted) {
-    if (isBlank(wanted)) return std::nullopt;
+    if (foundation::isBlank(wanted)) return std::nullopt;
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (names[i] == wanted) return i;
     }

@@ -3,7 +3,7 @@
 #include "editor/library/file_name_coding.h"
 #include "editor/library/preset_listing.h"
 #include "editor/library/preset_names.h"
-#include "editor/library/unicode_text.h"
+#include "platform/foundation/unicode_text.h"
 
 #include <cstdlib>
 #include <system_error>
@@ -63,13 +63,13 @@ std::optional<URL> chordProgressionFileURL(std::string_view name, bool create) {
 std::optional<URL> presetFolderURL(std::optional<std::string_view> folderName, bool create) {
     auto home = presetsDirectoryURL(create);
     if (!home) return std::nullopt;
-    if (!folderName || isBlank(*folderName)) return home;
+    if (!folderName || foundation::isBlank(*folderName)) return home;
     const std::vector<URL> folders = listPresetFolders(*home);
     std::vector<std::string> names;
     for (const URL& folder : folders) names.push_back(decodedFolderName(folder));
     if (auto match = matchingName(names, *folderName)) return folders[*match];
     if (!create) return std::nullopt;
-    return existingOrCreated(*home / percentEncodedFileName(trimmed(*folderName)), true);
+    return existingOrCreated(*home / percentEncodedFileName(foundation::trimmed(*folderName)), true);
 }
 
 bool isReachable(const URL& location) {

@@ -1,5 +1,7 @@
 #include "editor/link/editor_composition.h"
 
+#include "editor/library/default_preset_file.h"
+
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -15,7 +17,8 @@ namespace {
 
 store::StoreServices storeServices(foundation::MainQueue& queue, StandaloneMIDISender& sender) {
     return {queue, foundation::Pasteboard::general(), foundation::UserDefaults::standard(),
-            [&sender](std::uint8_t status, std::uint8_t data1, std::uint8_t data2) { sender.send(status, data1, data2); }};
+            [&sender](std::uint8_t status, std::uint8_t data1, std::uint8_t data2) { sender.send(status, data1, data2); },
+            library::readDefaultPresetFile};
 }
 
 library::PickerResult pickerResult(const x11::ChooserResult& result) {

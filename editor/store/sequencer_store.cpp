@@ -10,7 +10,7 @@ namespace pulvan::store {
 SequencerStore::SequencerStore(StoreServices services, std::optional<model::Preset> givenPreset)
     : services_(std::move(services)), history_(model::Preset{}) {
     std::optional<model::Preset> starting = std::move(givenPreset);
-    if (!starting) starting = loadDefaultPresetFile();
+    if (!starting && services_.defaultPresetFile) starting = services_.defaultPresetFile();
     if (!starting) {
         const UserPreferences stored = loadStoredUserPreferences(services_.userDefaults);
         starting = makeDefaultPreset(stored.defaultCCA, stored.defaultCCB);

@@ -1,9 +1,5 @@
 #include "editor/store/startup_preset.h"
 
-#include "editor/library/preset_listing.h"
-#include "editor/model/preset_parser.h"
-#include "platform/foundation/atomic_file.h"
-
 #include <algorithm>
 #include <string_view>
 
@@ -21,18 +17,6 @@ model::Preset makeDefaultPreset(int defaultCCA, int defaultCCB) {
 std::vector<model::ChordPreset> normalizedChordPresets(std::vector<model::ChordPreset> scenes) {
     scenes.resize(model::kSceneCount);
     return scenes;
-}
-
-std::optional<model::Preset> loadDefaultPresetFile() {
-    const auto file = library::existingPresetFileURL("Default", std::nullopt);
-    if (!file) return std::nullopt;
-    const auto read = foundation::readWholeFile(*file);
-    if (!read.bytes) return std::nullopt;
-    try {
-        return model::PresetParser::parse(*read.bytes);
-    } catch (const std::exception&) {
-        return std::nullopt;  // a damaged or foreign "Default" file: start from the default preset
-    }
 }
 
 StartingPreset normalizedStartingPreset(model::Preset preset) {

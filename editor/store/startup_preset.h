@@ -14,10 +14,6 @@ model::Preset makeDefaultPreset(int defaultCCA, int defaultCCB);
 // Exactly 8 chord scenes: more keep the first 8, fewer are filled with empty scenes.
 std::vector<model::ChordPreset> normalizedChordPresets(std::vector<model::ChordPreset> scenes);
 
-// The preset file "Default" of the preset home folder, parsed; none when it is
-// missing, unreadable or does not parse.
-std::optional<model::Preset> loadDefaultPresetFile();
-
 struct StartingPreset {
     model::Preset preset;
     int startScene = 0;

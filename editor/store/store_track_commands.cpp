@@ -1,4 +1,4 @@
-#include "editor/library/unicode_text.h"
+#include "platform/foundation/unicode_text.h"
 #include "editor/model/skin.h"
 #include "editor/store/sequencer_store.h"
 
@@ -119,7 +119,7 @@ void SequencerStore::presentRenameTrackDialog(std::function<void()> completion) 
 }
 
 void SequencerStore::renameActiveTrack(const std::string& text, std::function<void()> completion) {
-    const std::string name = library::firstCharacters(library::trimmed(text), trackNameLimit);
+    const std::string name = foundation::firstCharacters(foundation::trimmed(text), trackNameLimit);
     if (name.empty()) {
         publishAlert("Rename track", "Track name cannot be empty.");
         return;

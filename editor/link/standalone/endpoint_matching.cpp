@@ -1,6 +1,6 @@
 #include "editor/link/standalone/endpoint_matching.h"
 
-#include "editor/library/unicode_text.h"
+#include "platform/foundation/unicode_text.h"
 #include "platform/midi/virtual_source.h"
 
 #include <unicode/unistr.h>
@@ -38,7 +38,7 @@ std::optional<midi::Endpoint> chooseDestination(const std::vector<midi::Endpoint
 }
 
 bool isOwnVirtualSource(const midi::Endpoint& source) {
-    return source.uniqueId == midi::kVirtualSourceUniqueId || library::equalIgnoringCase(endpointName(source), midi::kVirtualSourceName);
+    return source.uniqueId == midi::kVirtualSourceUniqueId || foundation::equalIgnoringCase(endpointName(source), midi::kVirtualSourceName);
 }
 
 }  // namespace pulvan::link

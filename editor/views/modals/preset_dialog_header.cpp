@@ -1,7 +1,7 @@
 #include "editor/views/modals/preset_dialog_header.h"
 
 #include "editor/library/preset_library.h"
-#include "editor/library/unicode_text.h"
+#include "platform/foundation/unicode_text.h"
 #include "editor/store/sequencer_store.h"
 #include "editor/views/shell/editor_services.h"
 #include "editor/views/shell/theme.h"
@@ -80,7 +80,7 @@ View PresetDialogHeader::body(ui::BuildContext& context) const {
         saving ? ui::hstack({.spacing = 10},
                             title("SAVE PRESET AS"),
                             PresetDialogNameField{.name = name,
-                                                  .focusOnAppear = library::isBlank(name),
+                                                  .focusOnAppear = foundation::isBlank(name),
                                                   .onChange = [&store](const std::string& text) { store.presetDialogSaveName.set(text); },
                                                   .onSubmit = [&library] { library.confirmSavePreset(); },
                                                   .onClear = [&store] { store.presetDialogSaveName.set(""); }},
@@ -105,7 +105,7 @@ View PresetDialogHeader::body(ui::BuildContext& context) const {
                                                         .contentColor = Color::black(),
                                                         .fill = globalAccentColor().opacity(0.86),
                                                         .bordered = true,
-                                                        .enabled = !library::isBlank(name),
+                                                        .enabled = !foundation::isBlank(name),
                                                         .action = [&library] { library.confirmSavePreset(); }}
                                    .testId("presetDialog.save")
                              : View(),

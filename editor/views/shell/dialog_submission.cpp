@@ -1,12 +1,12 @@
 #include "editor/views/shell/dialog_submission.h"
 
-#include "editor/library/unicode_text.h"
+#include "platform/foundation/unicode_text.h"
 
 namespace pulvan::views {
 
 bool canSubmitDialog(const store::DialogRequest& request, const std::string& text) {
     if (request.kind != store::DialogRequest::Kind::prompt || !request.promptRequiresNonEmptyInput) return true;
-    return !library::isBlank(text);
+    return !foundation::isBlank(text);
 }
 
 void submitDialog(store::SequencerStore& store, const store::DialogRequest& request, const std::string& text) {

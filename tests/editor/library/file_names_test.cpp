@@ -1,6 +1,6 @@
 #include "editor/library/file_name_coding.h"
 #include "editor/library/preset_names.h"
-#include "editor/library/unicode_text.h"
+#include "platform/foundation/unicode_text.h"
 
 #include <gtest/gtest.h>
 
@@ -55,24 +55,24 @@ TEST(PresetNames, CutToThirtyUserPerceivedCharacters) {
     for (const std::string character : {"e\xCC\x81", "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7"}) {
         std::string text;
         for (int i = 0; i < 31; ++i) text += character;
-        EXPECT_EQ(firstCharacters(text, 30).size(), 30u * character.size());
+        EXPECT_EQ(foundation::firstCharacters(text, 30).size(), 30u * character.size());
     }
-    EXPECT_EQ(firstCharacters("short", 30), "short");
-    EXPECT_EQ(firstCharacters("", 30), "");
+    EXPECT_EQ(foundation::firstCharacters("short", 30), "short");
+    EXPECT_EQ(foundation::firstCharacters("", 30), "");
 }
 
 TEST(UnicodeText, TrimmingRemovesUnicodeWhiteSpaceOnly) {
-    EXPECT_EQ(trimmed("\t a b \n\r"), "a b");
-    EXPECT_EQ(trimmed("\xC2\xA0x\xE2\x80\x83"), "x");  // no-break space, em space
-    EXPECT_EQ(trimmed("\xFF "), "\xFF");               // invalid bytes are kept
-    EXPECT_TRUE(isBlank(" \n\t"));
-    EXPECT_FALSE(isBlank(" - "));
+    EXPECT_EQ(foundation::trimmed("\t a b \n\r"), "a b");
+    EXPECT_EQ(foundation::trimmed("\xC2\xA0x\xE2\x80\x83"), "x");  // no-break space, em space
+    EXPECT_EQ(foundation::trimmed("\xFF "), "\xFF");               // invalid bytes are kept
+    EXPECT_TRUE(foundation::isBlank(" \n\t"));
+    EXPECT_FALSE(foundation::isBlank(" - "));
 }
 
 TEST(UnicodeText, EqualIgnoringCaseFoldsCaseOnly) {
     const std::vector<std::tuple<std::string, std::string, bool>> rows{
         {"Default", "dEFAULT", true}, {"ÉTÉ", "été", true}, {"ete", "été", false}, {"Home", "Home ", false}, {"Straße", "STRASSE", true}};
-    for (const auto& [a, b, equal] : rows) EXPECT_EQ(equalIgnoringCase(a, b), equal) << a << " vs " << b;
+    for (const auto& [a, b, equal] : rows) EXPECT_EQ(foundation::equalIgnoringCase(a, b), equal) << a << " vs " << b;
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #pragma once
+#include "editor/library/default_preset_file.h"
 #include "editor/model/preset.h"
 #include "editor/store/sequencer_store.h"
 #include "platform/foundation/main_queue.h"
@@ -46,7 +47,7 @@ protected:
     std::vector<std::array<int, 3>> sentMIDI;
 
     std::unique_ptr<store::SequencerStore> makeStore(std::optional<model::Preset> preset = std::nullopt) {
-        store::StoreServices services{main.queue(), pasteboard, foundation::UserDefaults::standard(), {}};
+        store::StoreServices services{main.queue(), pasteboard, foundation::UserDefaults::standard(), {}, library::readDefaultPresetFile};
         services.standaloneMIDISend = [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { sentMIDI.push_back({s, d1, d2}); };
         auto store = std::make_unique<store::SequencerStore>(std::move(services), std::move(preset));
         store->appPlayConfigurationRefresh = [this, raw = store.get()](bool force, const std::set<int>& release) {

@@ -1,4 +1,4 @@
-#include "editor/library/unicode_text.h"
+#include "platform/foundation/unicode_text.h"
 
 #include <unicode/brkiter.h>
 #include <unicode/coll.h>
@@ -10,7 +10,7 @@
 #include <memory>
 #include <mutex>
 
-namespace pulvan::library {
+namespace pulvan::foundation {
 namespace {
 
 icu::UnicodeString toUnicode(std::string_view text) {
@@ -102,4 +102,4 @@ bool localizedCaseInsensitiveLess(std::string_view a, std::string_view b) {
     return a < b;
 }
 
-}  // namespace pulvan::library
+}  // namespace pulvan::foundation

@@ -5,7 +5,7 @@
 #include <string_view>
 
 // Text helpers for names the user types: all strings are UTF-8.
-namespace pulvan::library {
+namespace pulvan::foundation {
 
 // Removes white space and line breaks (Unicode White_Space) at both ends.
 std::string trimmed(std::string_view text);
@@ -23,4 +23,4 @@ bool equalIgnoringCase(std::string_view a, std::string_view b);
 // that sorting is stable across directory listings.
 bool localizedCaseInsensitiveLess(std::string_view a, std::string_view b);
 
-}  // namespace pulvan::library
+}  // namespace pulvan::foundation
