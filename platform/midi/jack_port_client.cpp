@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <thread>
 
 #include "platform/midi/jack_ports.h"
@@ -15,6 +14,7 @@ namespace {
 
 // Long enough for a few cycles of any period a desktop runs.
 constexpr auto kReleaseWait = std::chrono::milliseconds(300);
+constexpr std::uint64_t kCyclesToHearOfAMissedCycle = 3;
 
 // This cycle's start on the monotonic clock, and its frame rate as the server's
 // clock runs (which may stray from the nominal sample rate).
@@ -47,6 +47,7 @@ std::unique_ptr<JackPortClient> JackPortClient::open(const std::string& clientNa
     opened->portName_ = jack_port_name(opened->port_);
     jack_set_process_callback(client, &JackPortClient::process, opened.get());
     jack_on_info_shutdown(client, &JackPortClient::onShutdown, opened.get());
+    if (direction == Direction::output) jack_set_xrun_callback(client, &JackPortClient::onXrun, opened.get());
     if (jack_activate(client) != 0) {
         opened->serverGone_.store(true);  // nothing to wait for at closing
         return nullptr;
@@ -60,9 +61,13 @@ JackPortClient::~JackPortClient() {
     if (direction_ == Direction::output && port_ && alive()) {
         silence();
         const auto deadline = std::chrono::steady_clock::now() + kReleaseWait;
-        while (alive() && silencesDone_.load() < silencesAsked_.load() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        const auto waitUntil = [&](auto done) {
+            while (alive() && !done() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        };
+        waitUntil([&] { return silencesDone_.load() >= silencesAsked_.load(); });
+        // A missed cycle is reported a cycle or two after it: the releases may have to go out again.
+        const std::uint64_t released = cycles_.load();
+        waitUntil([&] { return cycles_.load() >= released + kCyclesToHearOfAMissedCycle; });
     }
     closeQuietJackClient(client_);
 }
@@ -71,6 +76,12 @@ void JackPortClient::onShutdown(jack_status_t, const char*, void* self) {
     auto& port = *static_cast<JackPortClient*>(self);
     noteJackClientGone(port.client_);
     port.serverGone_.store(true, std::memory_order_release);
+}
+
+// The server reports every client's missed cycle to every client.
+int JackPortClient::onXrun(void* self) {
+    static_cast<JackPortClient*>(self)->xruns_.fetch_add(1, std::memory_order_release);
+    return 0;
 }
 
 bool JackPortClient::send(std::span<const std::uint8_t> bytes, std::uint64_t deliverAt) noexcept {
@@ -97,59 +108,25 @@ int JackPortClient::process(std::uint32_t frames, void* self) {
     return 0;
 }
 
-void JackPortClient::take(const ShortMessage& message) {
-    if (message.length == 0) {
-        waitingCount_ = 0;
-        ++silencesTaken_;
-        return;
-    }
-    if (waitingCount_ == waiting_.size()) return;  // full: dropped rather than wait
-    // After every message due no later, so that equal times keep their order.
-    auto* end = waiting_.data() + waitingCount_;
-    auto* at = std::upper_bound(waiting_.data(), end, message.deliverAt,
-                                [](std::uint64_t time, const ShortMessage& m) { return time < m.deliverAt; });
-    std::move_backward(at, end, end + 1);
-    *at = message;
-    ++waitingCount_;
-}
-
 void JackPortClient::writeOutput(std::uint32_t frames) {
     void* buffer = jack_port_get_buffer(port_, frames);
     if (!buffer) return;
     jack_midi_clear_buffer(buffer);
-    const std::uint64_t silencesBefore = silencesTaken_;
     ShortMessage message;
-    while (queue_.tryPop(message)) take(message);
-    std::uint32_t lastOffset = 0;
-    const auto write = [&](std::span<const std::uint8_t> bytes, std::uint32_t offset) {
-        offset = std::max(offset, lastOffset);  // JACK wants events in time order
-        if (jack_midi_data_t* data = jack_midi_event_reserve(buffer, offset, bytes.size())) {
-            std::copy(bytes.begin(), bytes.end(), data);
-            sounding_.deliver(bytes);
-            lastOffset = offset;
-        }
-    };
-    if (silencesTaken_ != silencesBefore) {
-        SoundingNotes sounded = sounding_;
-        sounded.releaseAll([&](std::span<const std::uint8_t> off) { write(off, 0); });
-        sounding_ = SoundingNotes{};
-        silencesDone_.store(silencesTaken_, std::memory_order_release);
+    while (queue_.tryPop(message)) output_.take(message);
+    const std::uint64_t xruns = xruns_.load(std::memory_order_acquire);
+    if (xruns != xrunsSeen_) {
+        xrunsSeen_ = xruns;
+        output_.noteMissedCycle();
     }
     const CycleClock clock = CycleClock::of(client_, frames);
-    std::size_t written = 0;
-    for (; written < waitingCount_; ++written) {
-        const ShortMessage& next = waiting_[written];
-        std::uint32_t offset = 0;
-        if (next.deliverAt > clock.startNs) {
-            const double frame = std::round(static_cast<double>(next.deliverAt - clock.startNs) * clock.framesPerNs);
-            if (frame >= frames) break;
-            offset = static_cast<std::uint32_t>(frame);
-        }
-        write(std::span<const std::uint8_t>(next.bytes.data(), next.length), offset);
-    }
-    std::move(waiting_.begin() + static_cast<std::ptrdiff_t>(written), waiting_.begin() + static_cast<std::ptrdiff_t>(waitingCount_),
-              waiting_.begin());
-    waitingCount_ -= written;
+    output_.writeCycle({clock.startNs, clock.framesPerNs, frames}, [&](std::span<const std::uint8_t> bytes, std::uint32_t offset) {
+        jack_midi_data_t* data = jack_midi_event_reserve(buffer, offset, bytes.size());
+        if (data) std::copy(bytes.begin(), bytes.end(), data);
+        return data != nullptr;
+    });
+    silencesDone_.store(output_.silencesTaken(), std::memory_order_release);
+    cycles_.fetch_add(1, std::memory_order_release);
 }
 
 void JackPortClient::readInput(std::uint32_t frames) {

@@ -1,13 +1,12 @@
 #pragma once
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
 
+#include "platform/midi/cycle_output.h"
 #include "platform/midi/short_message_queue.h"
-#include "platform/midi/sounding_notes.h"
 
 #include <jack/types.h>
 
@@ -17,10 +16,12 @@ namespace pulvan::midi {
 // message in the cycle its timestamp falls in, at its frame offset there; an
 // input port passes on what arrives with the time it was played. When the
 // server goes away the client notices, drops what it is given and stays quiet.
+// An output writes its recent note-offs again after the server reports a
+// missed cycle (see CycleOutput).
 class JackPortClient {
 public:
     enum class Direction { output, input };
-    static constexpr std::size_t kQueueCapacity = 4096;
+    static constexpr std::size_t kQueueCapacity = CycleOutput::kCapacity;
 
     // Null when no server answers or it refuses the client or the port.
     static std::unique_ptr<JackPortClient> open(const std::string& clientName, const std::string& portName, Direction direction);
@@ -45,10 +46,9 @@ private:
     JackPortClient(jack_client_t* client, Direction direction);
     static int process(std::uint32_t frames, void* self);
     static void onShutdown(jack_status_t, const char*, void* self);
+    static int onXrun(void* self);
     void writeOutput(std::uint32_t frames);
     void readInput(std::uint32_t frames);
-    // Each on the process thread only.
-    void take(const ShortMessage& message);
 
     jack_client_t* client_;
     jack_port_t* port_ = nullptr;
@@ -59,11 +59,11 @@ private:
     ShortMessageQueue<kQueueCapacity> queue_;
     std::atomic<std::uint64_t> silencesAsked_{0};
     std::atomic<std::uint64_t> silencesDone_{0};
-    // The process thread's own: messages waiting for their cycle, in time order, and what sounds.
-    std::array<ShortMessage, kQueueCapacity> waiting_{};
-    std::size_t waitingCount_ = 0;
-    std::uint64_t silencesTaken_ = 0;
-    SoundingNotes sounding_;
+    std::atomic<std::uint64_t> cycles_{0};
+    std::atomic<std::uint64_t> xruns_{0};
+    // The process thread's own.
+    std::uint64_t xrunsSeen_ = 0;
+    CycleOutput output_;
 };
 
 }  // namespace pulvan::midi

@@ -5,36 +5,79 @@
 
 namespace pulvan::midi {
 
-// Which notes the messages delivered so far left sounding, per channel. Plain
-// bits and no allocation, so that a real-time thread may keep it.
+// Notes by channel in plain bits and no allocation, so that a real-time thread may keep them.
+class NoteSet {
+public:
+    void add(int channel, int note) noexcept { word(channel, note) |= bit(note); }
+    void remove(int channel, int note) noexcept { word(channel, note) &= ~bit(note); }
+
+    NoteSet& operator|=(const NoteSet& other) noexcept {
+        for (std::size_t i = 0; i < words_.size(); ++i) words_[i] |= other.words_[i];
+        return *this;
+    }
+
+    // The notes of this set that `other` does not hold.
+    NoteSet without(const NoteSet& other) const noexcept {
+        NoteSet rest;
+        for (std::size_t i = 0; i < words_.size(); ++i) rest.words_[i] = words_[i] & ~other.words_[i];
+        return rest;
+    }
+
+    // Calls `write` with a note-off (velocity 0) for every note in the set.
+    template <typename Write>
+    void writeNoteOffs(Write&& write) const noexcept {
+        for (int index = 0; index < static_cast<int>(words_.size()); ++index) {
+            for (int bit = 0; bit < 64; ++bit) {
+                if (!(words_[static_cast<std::size_t>(index)] >> bit & 1)) continue;
+                const std::uint8_t off[3] = {static_cast<std::uint8_t>(0x80 | index / 2), static_cast<std::uint8_t>(index % 2 * 64 + bit), 0};
+                write(std::span<const std::uint8_t>(off, 3));
+            }
+        }
+    }
+
+private:
+    std::uint64_t& word(int channel, int note) noexcept { return words_[static_cast<std::size_t>((channel & 0x0F) * 2 + (note & 0x7F) / 64)]; }
+    static std::uint64_t bit(int note) noexcept { return std::uint64_t{1} << (note & 63); }
+
+    std::array<std::uint64_t, 32> words_{};
+};
+
+// What one message does to a note; a note-on of velocity 0 ends it.
+struct NoteChange {
+    enum class Kind { none, on, off };
+    Kind kind = Kind::none;
+    int channel = 0;
+    int note = 0;
+
+    static NoteChange of(std::span<const std::uint8_t> bytes) noexcept {
+        if (bytes.size() < 3) return {};
+        const int status = bytes[0] & 0xF0;
+        const Kind kind = status == 0x90 && bytes[2] != 0 ? Kind::on : status == 0x80 || status == 0x90 ? Kind::off : Kind::none;
+        return {kind, bytes[0] & 0x0F, bytes[1] & 0x7F};
+    }
+};
+
+// Which notes the messages delivered so far left sounding.
 class SoundingNotes {
 public:
     void deliver(std::span<const std::uint8_t> bytes) noexcept {
-        if (bytes.size() < 3) return;
-        const int kind = bytes[0] & 0xF0;
-        const int channel = bytes[0] & 0x0F;
-        const int note = bytes[1] & 0x7F;
-        const std::uint64_t bit = std::uint64_t{1} << (note & 63);
-        std::uint64_t& word = words_[channel * 2 + note / 64];
-        if (kind == 0x90 && bytes[2] != 0) word |= bit;
-        if (kind == 0x80 || (kind == 0x90 && bytes[2] == 0)) word &= ~bit;
+        const NoteChange change = NoteChange::of(bytes);
+        if (change.kind == NoteChange::Kind::on) notes_.add(change.channel, change.note);
+        if (change.kind == NoteChange::Kind::off) notes_.remove(change.channel, change.note);
     }
 
     // Calls `write` with a note-off for every sounding note and forgets them.
     template <typename Write>
     void releaseAll(Write&& write) noexcept {
-        for (int index = 0; index < 32; ++index) {
-            for (int bit = 0; bit < 64; ++bit) {
-                if (!(words_[index] >> bit & 1)) continue;
-                const std::uint8_t off[3] = {static_cast<std::uint8_t>(0x80 | index / 2), static_cast<std::uint8_t>(index % 2 * 64 + bit), 0};
-                write(std::span<const std::uint8_t>(off, 3));
-            }
-            words_[index] = 0;
-        }
+        const NoteSet sounded = notes_;
+        notes_ = NoteSet{};
+        sounded.writeNoteOffs(write);
     }
 
+    const NoteSet& notes() const noexcept { return notes_; }
+
 private:
-    std::array<std::uint64_t, 32> words_{};
+    NoteSet notes_;
 };
 
 }  // namespace pulvan::midi

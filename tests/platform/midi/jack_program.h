@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/midi/jack_ports.h"
@@ -55,6 +57,13 @@ public:
         outgoing_.tryPush(message);
     }
 
+    // A destination starved of time: each of its next `cycles` cycles first sleeps this long, as
+    // a program on a busy machine does, so that the server reports missed cycles.
+    void stall(std::chrono::microseconds each, int cycles) {
+        stallMicroseconds_.store(static_cast<int>(each.count()));
+        stallCycles_.store(cycles);
+    }
+
     std::vector<JackArrival> arrivals() const {
         std::vector<JackArrival> copy;
         const std::size_t count = count_.load(std::memory_order_acquire);
@@ -86,6 +95,10 @@ private:
             }
             return 0;
         }
+        if (program.stallCycles_.load() > 0) {
+            program.stallCycles_.fetch_sub(1);
+            std::this_thread::sleep_for(std::chrono::microseconds(program.stallMicroseconds_.load()));
+        }
         // The cycle's start and length on the server's clock, as the server's estimate has them.
         jack_nframes_t start = 0;
         jack_time_t startUs = 0, nextUs = 0;
@@ -113,6 +126,8 @@ private:
     ShortMessageQueue<1024> outgoing_;
     std::array<Recorded, 1 << 16> recorded_{};
     std::atomic<std::size_t> count_{0};
+    std::atomic<int> stallMicroseconds_{0};
+    std::atomic<int> stallCycles_{0};
 };
 
 }  // namespace pulvan::midi::test

@@ -187,6 +187,40 @@ TEST_F(JackTest, SendsToAnotherProgramAndStillWhenItCameBackUnderTheSameName) {
     EXPECT_EQ(again->arrivals()[0].bytes, (std::vector<std::uint8_t>{0x80, 0x3C, 0x00}));
 }
 
+// A listener that misses cycles never hears what was written in them; a note-off lost so
+// would leave its note hanging, so the port writes its recent note-offs again.
+TEST_F(JackTest, NoteOffsALaggingListenerMissedAreWrittenAgain) {
+    auto synth = JackProgram::open("Lagging Synth", "in", JackProgram::Kind::destination);
+    ASSERT_NE(synth, nullptr);
+    Client client("PulvanStandaloneMIDIClient");
+    OutputPort port(client, "PulvanStandaloneMIDIPort");
+    const auto destination = waitForEndpoint(false, synth->portName());
+    ASSERT_TRUE(destination.has_value());
+    const auto stillSounding = [&] {
+        std::set<int> sounding;
+        for (const auto& arrival : synth->arrivals()) {
+            const bool on = (arrival.bytes[0] & 0xF0) == 0x90 && arrival.bytes[2] != 0;
+            if (on) sounding.insert(arrival.bytes[1]);
+            if (!on) sounding.erase(arrival.bytes[1]);
+        }
+        return sounding;
+    };
+    for (int round = 0; round < 5; ++round) {
+        const std::uint8_t note = static_cast<std::uint8_t>(60 + round);
+        ASSERT_TRUE(port.send(*destination, std::vector<std::uint8_t>{0x90, note, 100}));
+        ASSERT_TRUE(eventually([&] { return stillSounding().contains(note); }));
+        synth->stall(12ms, 6);
+        std::this_thread::sleep_for(8ms);
+        if (round % 2 == 0) {
+            port.silence();  // as a stop does
+        } else {
+            ASSERT_TRUE(port.send(*destination, std::vector<std::uint8_t>{0x80, note, 0}));
+        }
+        std::this_thread::sleep_for(200ms);
+        EXPECT_TRUE(stillSounding().empty()) << "note " << int{note} << " hangs after the listener missed cycles";
+    }
+}
+
 TEST_F(JackTest, OneClientAndOnePortHearEverySource) {
     std::vector<std::unique_ptr<JackProgram>> keyboards;
     for (int i = 0; i < 8; ++i) {
