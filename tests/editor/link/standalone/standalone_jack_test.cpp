@@ -1,18 +1,25 @@
 // The standalone host, sender and receiver against other programs on a real JACK server.
+#include "editor/link/standalone/standalone_app_play.h"
 #include "editor/link/standalone/standalone_engine_host.h"
 #include "editor/link/standalone/standalone_midi_receiver.h"
 #include "editor/link/standalone/standalone_midi_sender.h"
+#include "editor/link/store_link.h"
+#include "editor/model/preset.h"
+#include "editor/store/sequencer_store.h"
 #include "platform/foundation/main_queue.h"
+#include "platform/foundation/pasteboard.h"
 #include "platform/midi/endpoints.h"
 #include "platform/midi/virtual_source.h"
 #include "tests/editor/link/standalone/demo_payload.h"
 #include "tests/editor/link/standalone/host_rig.h"
 #include "tests/editor/link/standalone/receiving_program.h"
+#include "tests/platform/foundation/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -91,21 +98,84 @@ TEST_F(StandaloneJackTest, HostPlaysTheDemoIntoSessionOneOnTimeAndReleasesOnStop
     EXPECT_TRUE(other.arrivals().empty()) << "only Session 1 plays";
 }
 
+// What starts and stops play: the engine host itself, or app play on a store as the
+// application's play button does (app play off on the audio unit from the editor's
+// thread first, then the host's stop).
+class Player {
+public:
+    virtual ~Player() = default;
+    virtual bool ready() const = 0;
+    virtual void start() = 0;
+    virtual void stop() = 0;
+};
+
+class EngineHostPlayer final : public Player {
+public:
+    bool ready() const override { return host_ != nullptr; }
+    void start() override { host_->start(); }
+    void stop() override { host_->stop(); }
+
+private:
+    StandaloneMIDISender sender_;
+    std::unique_ptr<StandaloneEngineHost> host_ = test::makeDemoHost(sender_);
+};
+
+class AppPlayPlayer final : public Player {
+public:
+    AppPlayPlayer() {
+        model::Preset preset = model::defaultPreset();
+        preset.tracks[0].patterns[0].lane(model::LaneKind::gate).steps.assign(64, 1);
+        store_ = std::make_unique<store::SequencerStore>(
+            store::StoreServices{main_.queue(), pasteboard_, foundation::UserDefaults::standard(),
+                                 [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { sender_.send(s, d1, d2); }},
+            std::move(preset));
+        link_ = std::make_unique<StoreLink>(*store_);
+        appPlay_ = std::make_unique<StandaloneAppPlay>(*link_, sender_, test::sequencerRegistry());
+    }
+    ~AppPlayPlayer() override {
+        appPlay_.reset();
+        link_.reset();
+        store_.reset();
+    }
+    bool ready() const override { return true; }
+    void start() override { appPlay_->startAppPlay(); }
+    void stop() override { appPlay_->stopAppPlay(); }
+
+private:
+    pulvan::test::TempFolder home_;
+    pulvan::test::ScopedEnvironment dataHome_{"XDG_DATA_HOME", (home_.path() / "data").string()};
+    pulvan::test::ScopedEnvironment configHome_{"XDG_CONFIG_HOME", (home_.path() / "config").string()};
+    foundation::ManualMainQueue main_;
+    foundation::MemoryPasteboard pasteboard_;
+    StandaloneMIDISender sender_;
+    std::unique_ptr<store::SequencerStore> store_;
+    std::unique_ptr<StoreLink> link_;
+    std::unique_ptr<StandaloneAppPlay> appPlay_;
+};
+
+struct StopsCase {
+    const char* name;
+    std::function<std::unique_ptr<Player>()> make;
+};
+
+void PrintTo(const StopsCase& c, std::ostream* os) { *os << c.name; }
+
+class RandomStopsTest : public StandaloneJackTest, public ::testing::WithParamInterface<StopsCase> {};
+
 // Starts and stops at random moments, as a user does; after every stop nothing
 // sounds until the next start, and every note that sounded got its note-off.
-TEST_F(StandaloneJackTest, NothingSoundsAfterAnyOfManyRandomStops) {
+TEST_P(RandomStopsTest, NothingSoundsAfterAnyOfManyRandomStops) {
     ReceivingProgram session("Session 1", "in");
     ASSERT_TRUE(eventually([] { return destinationListed("Session 1"); }));
-    StandaloneMIDISender sender;
-    auto host = test::makeDemoHost(sender);
-    ASSERT_NE(host, nullptr);
+    const std::unique_ptr<Player> player = GetParam().make();
+    ASSERT_TRUE(player->ready());
     std::mt19937 random(24);
     std::vector<std::size_t> heardByStop;  // what had arrived when the next start came
     for (int cycle = 0; cycle < 200; ++cycle) {
-        host->start();
+        player->start();
         // Up to a note and a half: stops fall before, on and after note-ons rendered ahead.
         std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<int>(0, 30'000)(random)));
-        host->stop();
+        player->stop();
         std::this_thread::sleep_for(20ms);  // the release leaves within a period or so
         heardByStop.push_back(session.arrivals().size());
     }
@@ -118,6 +188,11 @@ TEST_F(StandaloneJackTest, NothingSoundsAfterAnyOfManyRandomStops) {
     }
     EXPECT_EQ(heardByStop.back(), arrivals.size()) << "something came after the last stop";
 }
+
+INSTANTIATE_TEST_SUITE_P(Stoppers, RandomStopsTest,
+                         ::testing::Values(StopsCase{"EngineHost", [] { return std::make_unique<EngineHostPlayer>(); }},
+                                           StopsCase{"AppPlay", [] { return std::make_unique<AppPlayPlayer>(); }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Quitting mid-play lets the host and then the sender go: every note ends before the client closes.
 TEST_F(StandaloneJackTest, QuittingMidPlayEndsEveryNoteBeforeTheClientCloses) {
