@@ -34,9 +34,8 @@ void drainImmediateMIDI(SequencerEngine& engine) {
     }
 }
 
-// Fixes the resync bar on the first playing block after arming; -1 when not armed.
+// Fixes the resync bar on the first playing block after arming.
 double resyncBeatFor(SequencerEngine& engine, double position, double bar) {
-    if (!engine.resyncArmed.load(std::memory_order_acquire)) return -1.0;
     std::int64_t resyncBar = engine.resyncBar.load(std::memory_order_acquire);
     if (resyncBar == kResyncBarUnset) {
         const std::int64_t next = floorToIndex(position / bar) + 1;
@@ -145,7 +144,9 @@ void renderPlaying(SequencerEngine& engine, double tempo, double position, doubl
         takeLaunchInto(engine, engine.sceneQueue, engine.lastSeenSceneGeneration, engine.pendingScene, rule);
     const EngineSnapshot* patternInSlot =
         takeLaunchInto(engine, engine.patternQueue, engine.lastSeenPatternGeneration, engine.pendingPattern, rule);
-    double resyncBeat = resyncBeatFor(engine, position, bar);
+    // Read once and kept apart from the beat, which is negative while a host counts in.
+    const bool resyncArmed = engine.resyncArmed.load(std::memory_order_acquire) != 0;
+    double resyncBeat = resyncArmed ? resyncBeatFor(engine, position, bar) : -1.0;
 
     bool configChanged = !engine.anchorInitialised;
     if (commitLaunch(engine, engine.pendingScene, rule, sceneInSlot)) configChanged = true;
@@ -154,7 +155,7 @@ void renderPlaying(SequencerEngine& engine, double tempo, double position, doubl
     bool resyncPending = false;
     bool resyncFired = false;
     bool hardResync = false;
-    if (resyncBeat >= 0.0) {
+    if (resyncArmed) {
         if (rule.due(resyncBeat)) {
             engine.resyncArmed.store(0, std::memory_order_release);
             engine.resyncBar.store(kResyncBarUnset, std::memory_order_release);

@@ -62,14 +62,18 @@ void StoreLink::pushHostedAppPlayConfiguration(const AppPlayConfiguration& confi
 // A scene launch that the store has dropped (undo, redo, a preset applied,
 // the launch applied at once) still waits in the engine, which cannot cancel
 // it; replacing it with the configuration just pushed makes it switch to what
-// already plays, so store and engine keep agreeing.
+// already plays, so store and engine keep agreeing. Each push replaces it
+// again until the position has passed its beat, or the engine would switch to
+// an older replacement and undo the edits pushed since. The push that finds
+// the beat passed replaces it once more: a delayed track may not have switched.
 void StoreLink::neutraliseStaleSceneLaunch(const store::HostedAppPlayPayload& current) {
     if (!engineSceneLaunchTargetBeat_) return;
     if (store_.pendingSceneSelectionIndex && store_.pendingSceneSelectionScheduledInHostedEngine) return;
-    if (store_.hooks.hostedAppPlayScheduleSceneLaunch) {
-        store_.hooks.hostedAppPlayScheduleSceneLaunch(current, *engineSceneLaunchTargetBeat_);
-    }
-    engineSceneLaunchTargetBeat_.reset();
+    const double targetBeat = *engineSceneLaunchTargetBeat_;
+    const auto& schedule = store_.hooks.hostedAppPlayScheduleSceneLaunch;
+    const auto position = currentSixteenthPosition();
+    if (!schedule || (position && *position > targetBeat * 4.0)) engineSceneLaunchTargetBeat_.reset();
+    if (schedule) schedule(current, targetBeat);
 }
 
 void StoreLink::enableHostedAppPlay() {

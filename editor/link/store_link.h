@@ -133,7 +133,8 @@ private:
 
     store::SequencerStore& store_;
     // The target beat of the scene launch last handed to the engine, until the
-    // store has followed it; the engine's scene queue cannot be cancelled.
+    // store has followed it or, once dropped, a push finds that beat passed; the
+    // engine's scene queue cannot be cancelled.
     std::optional<double> engineSceneLaunchTargetBeat_;
     // Keeps a handler posted from another thread from reaching a gone link.
     std::shared_ptr<StoreLink*> self_ = std::make_shared<StoreLink*>(this);

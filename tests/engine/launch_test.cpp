@@ -222,6 +222,43 @@ TEST_F(Launches, ResyncArmedMidBarRestartsTheLanesAtTheNextBar) {
     EXPECT_EQ(currentStepGlobal(engine(), 0), 0);
 }
 
+struct CountInResyncCase {
+    const char* name;
+    double start;           // the host's first playing block, resync armed before it
+    std::int64_t bar;       // the bar line the resync is fixed on
+    double beat;            // that bar line in quarter notes
+    int offsetMs;           // track 0's output offset
+    double heardAt;         // the realigned step sounds here; the resync fires in the next block
+};
+
+class CountInResync : public Launches, public ::testing::WithParamInterface<CountInResyncCase> {};
+
+// A host counting in reports negative positions; the bar lines there resync like any other.
+TEST_P(CountInResync, FiresOnceThePositionPassesItsBeatAndDelay) {
+    const auto& c = GetParam();
+    driver.push(countingByThree());
+    const std::int32_t offsets[] = {c.offsetMs};
+    setTrackMIDIOutOffsetsMs(engine(), offsets, 1);
+    setResyncArmed(engine(), true);
+    driver.block(c.start);
+    EXPECT_EQ(engine().resyncBar.load(), c.bar);
+    const auto events = driver.playUntil(c.start + driver.blockQN(), c.heardAt + 0.05);
+    EXPECT_TRUE(isResyncArmed(engine()));
+    const auto atBar = ofKind(events, kEventNoteOn).back();
+    EXPECT_DOUBLE_EQ(atBar.time, c.heardAt);
+    EXPECT_EQ(atBar.data1, 60);  // global step 0 again (unaligned it would be step 16: 62)
+    driver.next();
+    EXPECT_FALSE(isResyncArmed(engine()));
+    EXPECT_DOUBLE_EQ(engine().timeline.gridAnchor, c.beat);
+}
+
+// 100 ms is 0.2 quarter notes at 120 bpm.
+INSTANTIATE_TEST_SUITE_P(Launches, CountInResync,
+                         ::testing::Values(CountInResyncCase{"fromMinusEight", -8.0, -1, -4.0, 0, -4.0},
+                                           CountInResyncCase{"fromMinusEightDelayed", -8.0, -1, -4.0, 100, -3.8},
+                                           CountInResyncCase{"inTheLastCountInBar", -2.5, 0, 0.0, 0, 0.0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(Launches, ResyncArmedOnABarLineWaitsForTheNextOne) {
     playFrom(countingByThree(), 7.9);
     setResyncArmed(engine(), true);

@@ -48,6 +48,18 @@ protected:
         return ons;
     }
     void poll() { link().pollHostedEngineState(); }
+    // A scene launch for the bar at 4.0, scheduled at 1.0 and dropped by undoing a
+    // rename: the store forgets it, the engine cannot.
+    void dropASceneLaunchByUndo() {
+        setResolutions(1, 16);
+        store().beginTransaction("Rename track");
+        store().preset.modify([](model::Preset& p) { p.tracks[0].name = "Lead"; });
+        store().endTransaction();
+        play(0.0, 1.0);
+        ASSERT_TRUE(link().scheduleSceneSelection(1));
+        store().undo();
+        ASSERT_FALSE(store().pendingSceneSelectionIndex);
+    }
 };
 
 struct GridCase {
@@ -89,18 +101,44 @@ TEST_F(LaunchTest, AHostedSceneLaunchSwitchesInTheEngineAtTheBarAndTheStoreFollo
 }
 
 TEST_F(LaunchTest, ASceneLaunchDroppedByUndoDoesNotFireWithTheOldConfiguration) {
-    setResolutions(1, 16);
-    store().beginTransaction("Rename track");
-    store().preset.modify([](model::Preset& p) { p.tracks[0].name = "Lead"; });
-    store().endTransaction();
-    play(0.0, 1.0);
-    ASSERT_TRUE(link().scheduleSceneSelection(1));
-    store().undo();
-    ASSERT_FALSE(store().pendingSceneSelectionIndex);
+    ASSERT_NO_FATAL_FAILURE(dropASceneLaunchByUndo());
     const auto ons = play(1.0, 4.25);
     ASSERT_EQ(ons.size(), 1u);
     EXPECT_EQ(ons[0].data1, 60) << "the engine keeps playing what the store shows";
     EXPECT_EQ(store().activeSceneIndex.get(), 0);
+}
+
+struct EditAfterDropCase {
+    double editAt;          // the engine has played up to here when the edit is pushed
+    int velocityAtTarget;   // of the note at the dropped launch's beat, 4.0
+};
+
+// The engine cannot cancel the dropped launch; whatever it switches to at its beat must be
+// what the store holds then, including edits pushed after the drop.
+TEST_F(LaunchTest, AnEditAfterADroppedSceneLaunchSurvivesItsTargetBeat) {
+    const EditAfterDropCase cases[] = {
+        {1.0, 77},   // right after the drop
+        {3.75, 77},  // in the last sixteenth before the target
+        {4.25, 100}, // the note at 4.0 has sounded, the engine has not yet switched
+        {4.5, 100},  // the engine switched at 4.25
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.editAt);
+        ASSERT_NO_FATAL_FAILURE(dropASceneLaunchByUndo());
+        auto ons = play(1.0, c.editAt);
+        store().beginTransaction("Edit velocity");
+        store().preset.modify([](model::Preset& p) { p.tracks[0].patterns[0].lane(model::LaneKind::velocity).steps[0] = 77; });
+        store().endTransaction();
+        const auto later = play(c.editAt, 8.25);
+        ons.insert(ons.end(), later.begin(), later.end());
+        ASSERT_EQ(ons.size(), 2u);
+        EXPECT_DOUBLE_EQ(ons[0].time, 4.0);
+        EXPECT_EQ(ons[0].data1, 60) << "the dropped scene's chord never plays";
+        EXPECT_EQ(ons[0].data2, c.velocityAtTarget);
+        EXPECT_EQ(ons[1].data2, 77) << "the edit still plays at 8.0";
+        store().undo();  // the velocity
+        live.renderStopped();
+    }
 }
 
 
