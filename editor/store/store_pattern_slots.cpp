@@ -20,7 +20,8 @@ void SequencerStore::launchPattern(int slot) {
     if (pendingForTrack && pendingPatternSelectionPatternIndex == target) return;
     const foundation::Uuid id = track->id;
     if (linkHooks.schedulePatternSelection && linkHooks.schedulePatternSelection(id, target)) return;
-    if (pendingPatternSelectionTrackID == id) cancelPendingPatternSelection(true);
+    // Whatever waits, on this track or another, would otherwise still come due after this selection.
+    if (pendingPatternSelectionTrackID) cancelPendingPatternSelection(true);
     setSelectedPattern(id, target);
     refreshAppPlayForTrackPatternChange(clampedActiveTrackIndex());
 }
