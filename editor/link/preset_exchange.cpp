@@ -4,6 +4,7 @@
 #include "editor/store/startup_preset.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string_view>
 
 namespace pulvan::link {
@@ -82,6 +83,7 @@ void StoreLink::setHostedUI(bool hosted) {
     s.playhead.globalStepByTrackID.set({});
     clearActiveNotes();
     resetHostedMIDIRecordState(true);
+    std::fprintf(stderr, "UI mode updated: %s\n", hosted ? "hosted" : "standalone");
     if (hosted) {
         enableHostedAppPlay();
         startHostedPlayheadPolling();

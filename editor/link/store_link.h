@@ -93,8 +93,9 @@ public:
     // Emitted first, while the old document is still there: gestures under way end now.
     foundation::Signal<> documentWillBeReplaced;
     void presentPreservedStatePrompt();
-    // Acts only on a change: pending launches applied, state reset, then the
-    // engine enabled and polled (hosted) or disabled and left (standalone).
+    // Acts only on a change: pending launches applied, state reset, the new mode
+    // logged on standard error, then the engine enabled and polled (hosted) or
+    // disabled and left (standalone).
     void setHostedUI(bool hosted);
     void resetHostedMIDIRecordState(bool clearPendingExport);
 

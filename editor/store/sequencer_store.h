@@ -184,6 +184,10 @@ public:
     // Closes one level; the outermost close always records an undo entry and
     // refreshes the engine configuration.
     void endTransaction();
+    // Closes a gesture's transaction (a drag, a paint): as endTransaction, except
+    // that an outermost close that finds the preset where the history stands
+    // records nothing and pushes nothing.
+    void endGestureTransaction();
     void undo();
     void redo();
     // Makes a recorded snapshot the current preset (pending launches dropped).

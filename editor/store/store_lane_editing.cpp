@@ -32,7 +32,12 @@ void SequencerStore::toggleLastStepMode(LastStepMode mode) {
 
 void SequencerStore::setLastStep(LaneKind kind, int column) {
     const auto step = stepOfColumn(column);
-    if (!step || !activePattern()) return;
+    if (!step) return;
+    if (!activePattern()) {
+        // Nothing to apply the pick to, but it still uses up the armed mode.
+        lastStepMode.set(std::nullopt);
+        return;
+    }
     const int lastStep = *step + 1;
     const auto mode = lastStepMode.get();
     commitIfChanged("Last step", [&](model::Preset& copy) {
@@ -155,7 +160,7 @@ void SequencerStore::pushStepChordNow() {
 }
 
 bool SequencerStore::isPageInUse(int page) const {
-    if (page < 0 || page >= pageCount) return false;
+    if (page >= pageCount) return false;
     return std::any_of(model::allLaneKinds.begin(), model::allLaneKinds.end(),
                        [&](LaneKind kind) { return stepsPerPage * page < activeLaneFor(kind).lastStep; });
 }

@@ -20,7 +20,8 @@ void SequencerStore::launchPattern(int slot) {
     if (pendingForTrack && pendingPatternSelectionPatternIndex == target) return;
     const foundation::Uuid id = track->id;
     if (linkHooks.schedulePatternSelection && linkHooks.schedulePatternSelection(id, target)) return;
-    if (pendingPatternSelectionTrackID == id) cancelPendingPatternSelection(true);
+    // Whatever waits, on this track or another, would otherwise still come due after this selection.
+    if (pendingPatternSelectionTrackID) cancelPendingPatternSelection(true);
     setSelectedPattern(id, target);
     refreshAppPlayForTrackPatternChange(clampedActiveTrackIndex());
 }
@@ -93,17 +94,21 @@ bool SequencerStore::pastePattern(int track, int slot, bool select) {
     const auto& tracks = preset->tracks;
     if (!patternClipboard || track < 0 || track >= static_cast<int>(tracks.size())) return false;
     if (slot < 0 || slot >= static_cast<int>(tracks[static_cast<std::size_t>(track)].patterns.size())) return false;
+    bool reselected = false;
     if (select) {
         activeTrackIndex.set(track);
-        if (selectPatternForTrack(slot + 1, track)) queueNoteRelease(track);
+        reselected = selectPatternForTrack(slot + 1, track);
+        if (reselected) queueNoteRelease(track);
     }
     const bool intoSelected = slot == selectedPattern(preset->tracks[static_cast<std::size_t>(track)]);
-    commitIfChanged(
+    const bool committed = commitIfChanged(
         "Paste pattern",
         [&](model::Preset& copy) { copy.tracks[static_cast<std::size_t>(track)].patterns[static_cast<std::size_t>(slot)] = *patternClipboard; },
         [&] {
             if (intoSelected) queueNoteRelease(track);
         });
+    // An equal pattern commits nothing, yet the engine plays from the selection and takes the release.
+    if (reselected && !committed) refreshAppPlayConfiguration(false, {});
     return true;
 }
 
@@ -115,11 +120,14 @@ bool SequencerStore::swapPatterns(int slot) {
     if (slot < 0 || slot >= count || current < 0 || current >= count) return false;
     if (slot == current) return true;
     const int index = clampedActiveTrackIndex();
-    if (selectPatternForTrack(slot + 1, index)) queueNoteRelease(index);
-    commitIfChanged("Swap patterns", [&](model::Preset& copy) {
+    const bool reselected = selectPatternForTrack(slot + 1, index);
+    if (reselected) queueNoteRelease(index);
+    const bool committed = commitIfChanged("Swap patterns", [&](model::Preset& copy) {
         auto& patterns = copy.tracks[static_cast<std::size_t>(index)].patterns;
         std::swap(patterns[static_cast<std::size_t>(current)], patterns[static_cast<std::size_t>(slot)]);
     });
+    // Two equal patterns commit nothing; the engine still hears of the selection.
+    if (reselected && !committed) refreshAppPlayConfiguration(false, {});
     return true;
 }
 

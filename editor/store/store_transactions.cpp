@@ -37,6 +37,16 @@ void SequencerStore::endTransaction() {
     }
 }
 
+void SequencerStore::endGestureTransaction() {
+    if (txnDepth == 1 && history_.standsAt(preset.get())) {
+        // Back where the history stands: nothing to undo, and whatever the gesture pushed on its way carried this preset.
+        txnDepth = 0;
+        skipNextAppPlayConfigurationRefresh = false;
+        return;
+    }
+    endTransaction();
+}
+
 void SequencerStore::undo() {
     if (auto snapshot = history_.stepBack()) applyHistoryEntry(*snapshot);
 }

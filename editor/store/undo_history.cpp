@@ -28,6 +28,11 @@ std::optional<model::Preset> UndoHistory::stepForward() {
     return snapshot(index_);
 }
 
+bool UndoHistory::standsAt(const model::Preset& preset) const {
+    const PresetSnapshot& current = entries_[static_cast<std::size_t>(index_)].snapshot;
+    return PresetSnapshot::capture(preset, &current).sharesEverythingWith(current);
+}
+
 std::vector<std::string> UndoHistory::labels() const {
     std::vector<std::string> list;
     list.reserve(entries_.size());

@@ -27,6 +27,9 @@ public:
     std::optional<model::Preset> stepBack();
     std::optional<model::Preset> stepForward();
 
+    // True when the current entry holds this preset.
+    bool standsAt(const model::Preset& preset) const;
+
     int index() const { return index_; }
     int count() const { return static_cast<int>(entries_.size()); }
     bool canUndo() const { return index_ > 0; }

@@ -46,7 +46,7 @@ StepStrip valueEditor(const LaneContext& lane, State<bool> painting) {
     const auto endPaint = [s, painting] {
         if (!painting.get()) return;
         painting.set(false);
-        s->endTransaction();
+        s->endGestureTransaction();
     };
     return StepStrip{
         .playheadKind = k,

@@ -63,7 +63,7 @@ View ToggleLane::body(BuildContext& context) const {
             [s, painting] {
                 if (!painting.get()) return;
                 painting.set(false);
-                s->endTransaction();
+                s->endGestureTransaction();
             },
         .isInactive = [s, lastStep = lane.lastStep](int column) { return stepOfColumn(*s, column) + 1 > lastStep; },
         .cell =

@@ -133,7 +133,7 @@ View swingKnob(const TopBarScope& bar) {
                         [&store, editing] {
                             if (!editing.get()) return;
                             editing.set(false);
-                            store.endTransaction();
+                            store.endGestureTransaction();
                         },
                     .size = 28,
                     .lineWidth = 2.1,

@@ -83,7 +83,7 @@ View ValueRow::body(BuildContext& context) const {
                            [s, paintingFix] {
                                if (!paintingFix.get()) return;
                                paintingFix.set(false);
-                               s->endTransaction();
+                               s->endGestureTransaction();
                            },
                    });
                return row.frame({.width = width, .height = proxy.size().height, .alignment = unit::bottom});

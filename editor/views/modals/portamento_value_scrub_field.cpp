@@ -51,7 +51,7 @@ View PortamentoValueScrubField::body(BuildContext& context) const {
         scrub->dragStartValue.reset();
         if (!scrub->transactionActive) return;
         scrub->transactionActive = false;
-        store.endTransaction();
+        store.endGestureTransaction();
     };
 
     return fieldBox(hstack({.alignment = Edge::center, .spacing = 8},

@@ -57,6 +57,50 @@ TEST_F(ConfigurationRefreshTest, AStoreEditReachesTheEngineAndSoundsAtTheNextBlo
     EXPECT_EQ(ons[0].channel, 4);
 }
 
+// A slot tap that moves the selection onto a pattern equal to what the tap would write commits
+// nothing; the engine must still play the newly selected slot, its notes released first.
+TEST_F(ConfigurationRefreshTest, ASlotTapThatChangesOnlyTheSelectionReachesTheEngine) {
+    using Store = store::SequencerStore;
+    const struct {
+        const char* name;
+        std::function<void(Store&)> prepare;
+        std::function<bool(Store&)> tap;
+        std::vector<int> playedGates;
+    } cases[] = {
+        {"Copy armed on slot 0, then slot 0 edited; slot 5 holds slot 0 as it was armed",
+         [](Store& s) {
+             s.armPatternCopy();
+             s.beginTransaction("Paint gate");
+             s.setLaneStepValue(model::LaneKind::gate, 3, 0);
+             s.endTransaction();
+         },
+         [](Store& s) { return s.pastePattern(0, 5, true); }, {1, 0, 1, 1}},
+        {"Swap armed on slot 0; slot 6 holds an equal pattern", [](Store&) {}, [](Store& s) { return s.swapPatterns(6); }, {1, 0, 1, 1}},
+    };
+    live.hooks = recordingHooks(live.engine.get());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        bridge.reset();
+        start();
+        editTrack0([](model::Track& t) {
+            for (std::size_t slot : {0, 5, 6}) {
+                auto& gate = t.patterns[slot].lane(model::LaneKind::gate).steps;
+                gate[0] = gate[2] = gate[3] = 1;
+            }
+        });
+        c.prepare(store());
+        const int entries = store().history().count();
+        recordedCalls().clear();
+        ASSERT_TRUE(c.tap(store()));
+        EXPECT_EQ(store().history().count(), entries) << "nothing to commit";
+        std::vector<std::string> calls;
+        std::copy_if(recordedCalls().begin(), recordedCalls().end(), std::back_inserter(calls), [](const auto& call) { return call != "blob"; });
+        EXPECT_EQ(calls, (std::vector<std::string>{"tracksOff 0b000001", "offsets 0", "config", "enabled 1"}));
+        const auto raw = engine::copyRawConfig(*live.engine);
+        EXPECT_EQ(std::vector<int>(raw.begin() + layout::kGateSteps, raw.begin() + layout::kGateSteps + 4), c.playedGates);
+    }
+}
+
 TEST_F(ConfigurationRefreshTest, QueuedReleasesAreMergedSortedAndSentBeforeTheConfiguration) {
     live.hooks = recordingHooks(live.engine.get());
     start();

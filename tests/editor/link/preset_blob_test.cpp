@@ -105,5 +105,24 @@ TEST_F(PresetBlobTest, AnEditDuringTheMIDIDrainIsPushedOnceWhenItEnds) {
 }
 
 
+TEST_F(StoreLinkTest, EachSwitchOfTheUIModeIsLoggedOnceAndARepeatNotAtAll) {
+    const struct {
+        bool hosted;
+        const char* logged;
+    } switches[] = {
+        {false, ""},  // the store starts standalone
+        {true, "UI mode updated: hosted\n"},
+        {true, ""},
+        {false, "UI mode updated: standalone\n"},
+        {false, ""},
+        {true, "UI mode updated: hosted\n"},
+    };
+    for (const auto& s : switches) {
+        ::testing::internal::CaptureStderr();
+        link->setHostedUI(s.hosted);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), s.logged) << (s.hosted ? "hosted" : "standalone");
+    }
+}
+
 }  // namespace
 }  // namespace pulvan::test

@@ -10,9 +10,10 @@ using store::LastStepMode;
 
 namespace {
 
+// Of the first track's first pattern.
 std::map<LaneKind, int> lastSteps(const store::SequencerStore& store) {
     std::map<LaneKind, int> steps;
-    for (const auto& [kind, lane] : activePattern(store).lanes) steps[kind] = lane.lastStep;
+    for (const auto& [kind, lane] : store.preset->tracks[0].patterns[0].lanes) steps[kind] = lane.lastStep;
     return steps;
 }
 
@@ -30,23 +31,30 @@ TEST_F(StoreTest, LastStepEditsFollowTheModeAndDisarmIt) {
         LaneKind kind;
         int page, column;
         std::map<LaneKind, int> expected;
+        bool disarms;
+        int slot = 0;
     };
     const std::vector<Case> cases{
-        {std::nullopt, LaneKind::gate, 2, 5, allAt(16, {{LaneKind::gate, 38}})},
-        {LastStepMode::single, LaneKind::notes, 0, 3, allAt(16, {{LaneKind::notes, 4}, {LaneKind::fix, 4}})},
-        {LastStepMode::all, LaneKind::velocity, 3, 15, allAt(64)},
+        {std::nullopt, LaneKind::gate, 2, 5, allAt(16, {{LaneKind::gate, 38}}), true},
+        {LastStepMode::single, LaneKind::notes, 0, 3, allAt(16, {{LaneKind::notes, 4}, {LaneKind::fix, 4}}), true},
+        {LastStepMode::all, LaneKind::velocity, 3, 15, allAt(64), true},
         // Outside the columns or the pages: nothing changes and no transaction opens.
-        {LastStepMode::all, LaneKind::gate, 0, 16, allAt(16)},
-        {LastStepMode::all, LaneKind::gate, 4, 0, allAt(16)},
-        {LastStepMode::all, LaneKind::gate, -1, 3, allAt(16)},
-        {LastStepMode::all, LaneKind::gate, 0, -1, allAt(16)},
+        {LastStepMode::all, LaneKind::gate, 0, 16, allAt(16), false},
+        {LastStepMode::all, LaneKind::gate, 4, 0, allAt(16), false},
+        {LastStepMode::all, LaneKind::gate, -1, 3, allAt(16), false},
+        {LastStepMode::all, LaneKind::gate, 0, -1, allAt(16), false},
+        // The selected slot holds no pattern: nothing to change, but the pick uses up the mode.
+        {LastStepMode::all, LaneKind::gate, 0, 3, allAt(16), true, 8},
+        {LastStepMode::single, LaneKind::notes, 1, 7, allAt(16), true, 8},
     };
     for (const Case& c : cases) {
         auto store = makeStore(threeTrackPreset());
+        selectPattern(*store, 0, c.slot);
         store->setActivePage(c.page);
         store->lastStepMode.set(c.mode);
         store->setLastStep(c.kind, c.column);
         EXPECT_EQ(lastSteps(*store), c.expected) << "page " << c.page << " column " << c.column;
+        EXPECT_EQ(store->lastStepMode.get(), c.disarms ? std::nullopt : c.mode) << "page " << c.page << " column " << c.column;
         const bool applies = c.expected != allAt(16);
         EXPECT_EQ(store->history().count(), applies ? 2 : 1);
         EXPECT_EQ(refreshes.size(), applies ? 1u : 0u);
@@ -131,8 +139,9 @@ TEST_F(StoreTest, PagesAndThePlayheadFollowTheLanesLengths) {
         p.tracks[0].patterns[0].lane(LaneKind::gate).lastStep = 40;
         p.tracks[0].patterns[0].lane(LaneKind::velocity).lastStep = 8;
     });
-    EXPECT_EQ(std::vector<bool>({store->isPageInUse(0), store->isPageInUse(2), store->isPageInUse(3), store->isPageInUse(4)}),
-              (std::vector<bool>{true, true, false, false}));
+    EXPECT_EQ(std::vector<bool>({store->isPageInUse(-1), store->isPageInUse(0), store->isPageInUse(2), store->isPageInUse(3), store->isPageInUse(4)}),
+              (std::vector<bool>{true, true, true, false, false}))
+        << "a negative page lies before every lane's last step";
     EXPECT_EQ(store->playheadPageIndex(), std::nullopt);
     store->playhead.globalStepByTrackID.set({{store->preset->tracks[0].id, 37}});
     EXPECT_EQ(store->playheadPageIndex(), 2);

@@ -10,6 +10,7 @@ namespace {
 class PatternSlots : public StoreTest {
 protected:
     int schedules = 0;
+    int cancels = 0;  // launches the hosted engine was told to drop
     bool schedulerAccepts = false;
 
     std::unique_ptr<store::SequencerStore> makeSlotStore() {
@@ -21,6 +22,7 @@ protected:
             raw->pendingPatternSelectionPatternIndex = slot;
             return true;
         };
+        store->hooks.hostedAppPlayCancelPatternLaunch = [this] { ++cancels; };
         return store;
     }
 };
@@ -44,8 +46,6 @@ TEST_F(PatternSlots, ADeclinedLaunchSelectsAtOnceAndReleasesASilentPattern) {
 TEST_F(PatternSlots, AnAcceptedLaunchWaitsShowsItsProgressAndTheSelectedSlotWithdrawsIt) {
     schedulerAccepts = true;
     auto store = makeSlotStore();
-    int cancels = 0;
-    store->hooks.hostedAppPlayCancelPatternLaunch = [&] { ++cancels; };
     store->launchPattern(5);
     store->launchPattern(5);
     EXPECT_EQ(schedules, 1) << "already waiting";
@@ -61,6 +61,22 @@ TEST_F(PatternSlots, AnAcceptedLaunchWaitsShowsItsProgressAndTheSelectedSlotWith
     EXPECT_EQ(cancels, 1);
     EXPECT_FALSE(store->pendingPatternSelectionPatternIndex.has_value());
     EXPECT_TRUE(refreshes.empty());
+}
+
+TEST_F(PatternSlots, ADeclinedLaunchWithdrawsALaunchWaitingOnAnotherTrack) {
+    schedulerAccepts = true;
+    auto store = makeSlotStore();
+    store->launchPattern(5);
+    store->pendingPatternSelectionScheduledInHostedEngine = true;
+    store->playhead.patternSelectionProgress.set(0.5);
+    store->activeTrackIndex.set(1);
+    schedulerAccepts = false;
+    store->launchPattern(3);
+    EXPECT_EQ(store->activePatternIndex(), 3);
+    EXPECT_EQ(cancels, 1) << "the engine drops the launch it was given";
+    EXPECT_FALSE(store->pendingPatternSelectionTrackID.has_value());
+    EXPECT_FALSE(store->pendingPatternSelectionPatternIndex.has_value());
+    EXPECT_EQ(store->playhead.patternSelectionProgress.get(), 0.0);
 }
 
 TEST_F(PatternSlots, CopyArmedTakesThePatternAsItWasAndPastesIntoTheTappedSlot) {

@@ -36,6 +36,27 @@ TEST_F(StoreTest, TransactionsNestedOrUnchangedRecordOneEntryUnderTheOuterLabelA
     EXPECT_TRUE(store->pendingAppPlayGlobalNoteRelease) << "no such track: every note";
 }
 
+// A chord drag pushes each move at once and marks its close to push nothing more; when the drag
+// ends where the history stands it records nothing, and that mark must not outlive it.
+TEST_F(StoreTest, AGestureBackWhereTheHistoryStandsRecordsNothingAndLeavesNoSkipBehind) {
+    auto store = makeStore(threeTrackPreset());  // NOTES step 1 holds the chord [1, 2]
+    store->beginTransaction("Edit notes");
+    store->moveStepChordNote(1, 2, 5, true);
+    store->moveStepChordNote(1, 5, 2, true);
+    store->endGestureTransaction();
+    EXPECT_EQ(store->txnDepth, 0);
+    EXPECT_EQ(store->history().count(), 1);
+    EXPECT_EQ(refreshes.size(), 2u) << "the two moves, nothing at the close";
+    edit(*store, "Octave", 2);
+    EXPECT_EQ(refreshes.size(), 3u) << "the next edit reaches the engine";
+
+    store->beginTransaction("Edit notes");
+    store->moveStepChordNote(1, 2, 5, true);
+    store->endGestureTransaction();
+    EXPECT_EQ(store->history().labels().back(), "Edit notes");
+    EXPECT_EQ(refreshes.size(), 4u) << "a changed gesture: its move was its push";
+}
+
 TEST_F(StoreTest, UndoRedoAndAnEditAfterUndoWithSubscribersReadingTheNewPreset) {
     auto store = makeStore();
     std::vector<int> seen;

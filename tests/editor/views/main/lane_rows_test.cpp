@@ -20,6 +20,17 @@ TEST_F(LaneRows, APaintAcrossGateStepsWritesTheInvertedFirstStepAndIsOneUndoEntr
     EXPECT_EQ(test::first(lane(LaneKind::gate), 6), (std::vector<int>{1, 0, 1, 1, 0, 1}));
 }
 
+TEST_F(LaneRows, APaintPastTheStepsOfAShortLaneChangesNothingAndRecordsNothing) {
+    model::Preset preset = test::presetWithTracks(1);
+    model::Lane& gate = preset.tracks[0].patterns[0].lane(LaneKind::gate);
+    gate.steps.resize(3);
+    show(preset);
+    h->drag(step("gate-lane", 5), step("gate-lane", 9), 8);
+    EXPECT_EQ(lane(LaneKind::gate).steps.size(), 3u);
+    EXPECT_TRUE(undoLabels().empty());
+    EXPECT_EQ(store->txnDepth, 0);
+}
+
 TEST_F(LaneRows, TapsOnAHoldLegatoStepCycleNothingHoldLegato) {
     model::Preset preset = test::presetWithTracks(1);
     test::setSteps(preset.tracks[0].patterns[0].lane(LaneKind::tie), {0, 3});

@@ -145,6 +145,16 @@ TEST_F(TopBarTest, ASwingDragIsOneUndoStepOnlyWhenItChangesTheSwing) {
     h->advance(1);
     h->clickOn("topBar.redo");
     EXPECT_GT(store->preset->swingPercent, 50);
+
+    const int swing = store->preset->swingPercent;
+    h->advance(1);
+    h->press(knob);
+    h->move({knob.x, knob.y - 40});
+    h->move(knob);
+    h->release(knob);
+    EXPECT_EQ(store->preset->swingPercent, swing);
+    EXPECT_EQ(undoLabels(), after) << "a drag that ends where it began";
+    EXPECT_EQ(store->txnDepth, 0);
 }
 
 TEST_F(TopBarTest, TheMenuOpensAtItsButton) {

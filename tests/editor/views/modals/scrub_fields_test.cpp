@@ -143,6 +143,15 @@ TEST_F(PortamentoValueScrubFieldTest, DragsFromTheirStartAreOneUndoStepEach) {
         {"12 points up from 60: 2.4 rounds to 2", [&] { dragBy("on", -12); }, 62, 10, {"Portamento CC value"}},
         {"13 points up: 2.6 rounds to 3", [&] { dragBy("on", -13); }, 65, 10, {"Portamento CC value"}},
         {"12.5 points up: 2.5 rounds away from zero", [&] { dragBy("on", -12.5); }, 68, 10, {"Portamento CC value"}},
+        {"up and back to where it began: no undo step",
+         [&] {
+             const Point p = h.center("on");
+             h.press(p);
+             h.move({p.x, p.y - 40});
+             h.move(p);
+             h.release(p);
+         },
+         68, 10, {}},
         {"the OFF field, far down: stops at 0", [&] { dragBy("off", 400); }, 68, 0, {"Portamento CC value"}},
         {"far up: stops at 127", [&] { dragBy("on", -800); }, 127, 0, {"Portamento CC value"}},
         {"from 127 upward: no transaction", [&] { dragBy("on", -30); }, 127, 0, {}},
