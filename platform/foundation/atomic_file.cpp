@@ -33,8 +33,10 @@ void syncFolder(const std::filesystem::path& folder) {
     ::close(fd);
 }
 
+int renameReplacing(const char* from, const char* to) { return ::rename(from, to) == 0 ? 0 : errno; }
+
 // Writes a hidden temporary file beside the target and moves it into place.
-std::error_code writeThenMove(const std::filesystem::path& target, std::string_view data, unsigned moveFlags) {
+std::error_code writeThenMove(const std::filesystem::path& target, std::string_view data, MoveToFreeName move) {
     std::string hiddenName = target.filename().string();
     hiddenName.insert(0, 1, '.');
     hiddenName.append(".XXXXXX");
@@ -45,8 +47,8 @@ std::error_code writeThenMove(const std::filesystem::path& target, std::string_v
     if (!error && ::fchmod(fd, 0644) != 0) error = lastError();
     if (!error && ::fsync(fd) != 0) error = lastError();
     if (::close(fd) != 0 && !error) error = lastError();
-    if (!error && ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), moveFlags) != 0) {
-        error = lastError();
+    if (!error) {
+        if (const int failure = move(temporary.c_str(), target.c_str())) error = {failure, std::generic_category()};
     }
     if (error) {
         ::unlink(temporary.c_str());
@@ -58,12 +60,16 @@ std::error_code writeThenMove(const std::filesystem::path& target, std::string_v
 
 }  // namespace
 
-std::error_code writeFileAtomically(const std::filesystem::path& target, std::string_view data) {
-    return writeThenMove(target, data, 0);
+int renameWithoutReplacing(const char* from, const char* to) {
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0 ? 0 : errno;
 }
 
-std::error_code writeNewFileAtomically(const std::filesystem::path& target, std::string_view data) {
-    return writeThenMove(target, data, RENAME_NOREPLACE);
+std::error_code writeFileAtomically(const std::filesystem::path& target, std::string_view data) {
+    return writeThenMove(target, data, renameReplacing);
+}
+
+std::error_code writeNewFileAtomically(const std::filesystem::path& target, std::string_view data, MoveToFreeName move) {
+    return writeThenMove(target, data, move);
 }
 
 ReadResult readWholeFile(const std::filesystem::path& file) {
