@@ -18,7 +18,9 @@ std::error_code writeFileAtomically(const std::filesystem::path& target, std::st
 using MoveToFreeName = int (*)(const char* from, const char* to);
 int renameWithoutReplacing(const char* from, const char* to);
 
-// The same, but an existing target is never replaced: it answers EEXIST instead.
+// The same, but an existing target is never replaced: it answers EEXIST instead. Where
+// the folder's file system cannot move without replacing (NFS, FUSE mounts), the file is
+// created under its name exclusively and written there; a failed write removes it.
 std::error_code writeNewFileAtomically(const std::filesystem::path& target, std::string_view data,
                                        MoveToFreeName move = renameWithoutReplacing);
 
