@@ -1,3 +1,4 @@
+#include "editor/library/library_dialogs.h"
 #include "editor/library/library_error.h"
 #include "editor/library/midi_export_files.h"
 #include "editor/library/preset_library.h"
@@ -10,8 +11,8 @@ std::string PresetLibrary::midiExportFileName(int bars) const {
 
 void PresetLibrary::exportMIDIToSelectedFolder(const PickerResult& result) {
     store_.isMIDIExportFolderPickerPresented.set(false);
-    // The take is handed over once, whatever happens to it.
-    const auto data = std::exchange(store_.pendingMIDIExportData, std::nullopt);
+    // The take is handed over once; only a failed write gives it back.
+    auto data = std::exchange(store_.pendingMIDIExportData, std::nullopt);
     const auto fileName = std::exchange(store_.pendingMIDIExportFileName, std::string());
     const int bars = std::exchange(store_.pendingMIDIExportBarCount, 0);
     if (!data || fileName.empty() || bars < 1) return;
@@ -27,7 +28,15 @@ void PresetLibrary::exportMIDIToSelectedFolder(const PickerResult& result) {
         const URL written = writeMIDIExportFile(bytes, fileName, folders.front());
         alert("MIDI export", "Saved \"" + written.filename().string() + "\" (" + std::to_string(bars) + " bars).", true);
     } catch (const LibraryError&) {
-        alert("MIDI export", "unable to save");
+        // The recording exists nowhere else: it waits for another folder, which "OK" asks for.
+        store_.pendingMIDIExportData = std::move(data);
+        store_.pendingMIDIExportFileName = fileName;
+        store_.pendingMIDIExportBarCount = bars;
+        auto request = alertRequest("MIDI export", "unable to save");
+        request.onConfirm = self_.weakly([](PresetLibrary& library, const std::string&) {
+            if (library.store_.pendingMIDIExportData) library.store_.isMIDIExportFolderPickerPresented.set(true);
+        });
+        store_.dialog.set(std::move(request));
     }
 }
 

@@ -33,20 +33,29 @@ void syncFolder(const std::filesystem::path& folder) {
     ::close(fd);
 }
 
+int renameReplacing(const char* from, const char* to) { return ::rename(from, to) == 0 ? 0 : errno; }
+
+// Writes the bytes to a file just created, makes it readable to all, flushes it to disk
+// and closes it.
+std::error_code fillAndClose(int fd, std::string_view data) {
+    std::error_code error = writeAll(fd, data);
+    if (!error && ::fchmod(fd, 0644) != 0) error = lastError();
+    if (!error && ::fsync(fd) != 0) error = lastError();
+    if (::close(fd) != 0 && !error) error = lastError();
+    return error;
+}
+
 // Writes a hidden temporary file beside the target and moves it into place.
-std::error_code writeThenMove(const std::filesystem::path& target, std::string_view data, unsigned moveFlags) {
+std::error_code writeThenMove(const std::filesystem::path& target, std::string_view data, MoveToFreeName move) {
     std::string hiddenName = target.filename().string();
     hiddenName.insert(0, 1, '.');
     hiddenName.append(".XXXXXX");
     std::string temporary = (target.parent_path() / hiddenName).string();
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) return lastError();
-    std::error_code error = writeAll(fd, data);
-    if (!error && ::fchmod(fd, 0644) != 0) error = lastError();
-    if (!error && ::fsync(fd) != 0) error = lastError();
-    if (::close(fd) != 0 && !error) error = lastError();
-    if (!error && ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), moveFlags) != 0) {
-        error = lastError();
+    std::error_code error = fillAndClose(fd, data);
+    if (!error) {
+        if (const int failure = move(temporary.c_str(), target.c_str())) error = {failure, std::generic_category()};
     }
     if (error) {
         ::unlink(temporary.c_str());
@@ -56,14 +65,38 @@ std::error_code writeThenMove(const std::filesystem::path& target, std::string_v
     return {};
 }
 
-}  // namespace
-
-std::error_code writeFileAtomically(const std::filesystem::path& target, std::string_view data) {
-    return writeThenMove(target, data, 0);
+// NFS and FUSE mounts answer a move that must not replace with one of these.
+bool cannotMoveWithoutReplacing(std::error_code error) {
+    return error == std::errc::invalid_argument || error == std::errc::function_not_supported ||
+           error == std::errc::operation_not_supported;
 }
 
-std::error_code writeNewFileAtomically(const std::filesystem::path& target, std::string_view data) {
-    return writeThenMove(target, data, RENAME_NOREPLACE);
+// Claims the name exclusively and writes in place; a reader may see the file while it
+// grows, and a failed write removes it, since nobody else can have made it.
+std::error_code writeExclusively(const std::filesystem::path& target, std::string_view data) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return lastError();
+    if (const std::error_code error = fillAndClose(fd, data)) {
+        ::unlink(target.c_str());
+        return error;
+    }
+    syncFolder(target.parent_path());
+    return {};
+}
+
+}  // namespace
+
+int renameWithoutReplacing(const char* from, const char* to) {
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0 ? 0 : errno;
+}
+
+std::error_code writeFileAtomically(const std::filesystem::path& target, std::string_view data) {
+    return writeThenMove(target, data, renameReplacing);
+}
+
+std::error_code writeNewFileAtomically(const std::filesystem::path& target, std::string_view data, MoveToFreeName move) {
+    const std::error_code error = writeThenMove(target, data, move);
+    return cannotMoveWithoutReplacing(error) ? writeExclusively(target, data) : error;
 }
 
 ReadResult readWholeFile(const std::filesystem::path& file) {

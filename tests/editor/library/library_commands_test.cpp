@@ -145,18 +145,49 @@ TEST_F(LibraryCommands, MIDIExportWritesOnceAndReports) {
     EXPECT_FALSE(store->pendingMIDIExportData.has_value());
     EXPECT_FALSE(store->isMIDIExportFolderPickerPresented.get());
 
-    for (const PickerResult& failure : {pickerFailed("x"), pickedLocation(outside("gone"))}) {
-        pend();
-        library->exportMIDIToSelectedFolder(failure);
-        EXPECT_EQ(message(), "unable to save");
-        EXPECT_FALSE(store->pendingMIDIExportData.has_value());
-    }
+    pend();
+    library->exportMIDIToSelectedFolder(pickerFailed("x"));
+    EXPECT_EQ(message(), "unable to save");
+    EXPECT_FALSE(store->pendingMIDIExportData.has_value());
     pend();
     store->dialog.set(std::nullopt);
     library->exportMIDIToSelectedFolder(pickerCancelled());
     EXPECT_FALSE(store->dialog.get().has_value());
     EXPECT_EQ(store->pendingMIDIExportFileName, "");
     EXPECT_EQ(TempLibrary::entries(outside("takes")).size(), 1u);
+}
+
+TEST_F(LibraryCommands, MIDIExportKeepsTheTakeWhenTheWriteFailsAndSavesItFromTheNextFolder) {
+    std::filesystem::create_directories(outside("takes"));
+    TempLibrary::write(outside("a-file"), "keep");
+    const std::vector<std::pair<std::string, URL>> rows{
+        {"folder gone", outside("gone")},
+        {"folder is a file", outside("a-file")},
+    };
+    const std::vector<std::uint8_t> take{'M', 'T', 'h', 'd', 0, 0, 0, 6};
+    for (const auto& [failure, folder] : rows) {
+        SCOPED_TRACE(failure);
+        store->pendingMIDIExportData = take;
+        store->pendingMIDIExportFileName = "take.mid";
+        store->pendingMIDIExportBarCount = 2;
+        store->isMIDIExportFolderPickerPresented.set(true);
+        library->exportMIDIToSelectedFolder(pickedLocation(folder));
+        EXPECT_EQ(message(), "unable to save");
+        EXPECT_EQ(store->pendingMIDIExportData, take);
+        EXPECT_EQ(store->pendingMIDIExportFileName, "take.mid");
+        EXPECT_EQ(store->pendingMIDIExportBarCount, 2);
+        EXPECT_FALSE(store->isMIDIExportFolderPickerPresented.get());
+
+        confirm();  // "OK" asks for another folder
+        EXPECT_TRUE(store->isMIDIExportFolderPickerPresented.get());
+        library->exportMIDIToSelectedFolder(pickedLocation(outside("takes")));
+        EXPECT_EQ(message(), "Saved \"take.mid\" (2 bars).");
+        EXPECT_EQ(TempLibrary::read(outside("takes/take.mid")), std::string(take.begin(), take.end()));
+        EXPECT_FALSE(store->pendingMIDIExportData.has_value());
+        std::filesystem::remove(outside("takes/take.mid"));
+    }
+    EXPECT_EQ(TempLibrary::read(outside("a-file")), "keep");
+    EXPECT_TRUE(TempLibrary::entries(outside("takes")).empty());
 }
 
 TEST_F(LibraryCommands, MIDIExportNameUsesTheStoresPresetAndTracks) {
