@@ -94,7 +94,7 @@ View launchResolutionButton(SequencerStore& store, foundation::Uuid anchor, doub
 
 View armButton(const char* label, bool armed, std::optional<bool> blink, double c, std::function<void()> action) {
     const View button = blinking(
-        GridButton{.label = label, .active = armed, .activeColor = recordRedColor, .pressHighlight = true, .width = c, .action = std::move(action)}, blink, armed);
+        GridButton{.label = label, .active = armed, .activeColor = systemRedColor, .pressHighlight = true, .width = c, .action = std::move(action)}, blink, armed);
     return ArmedTooltipModifier{.text = "Select the target pattern", .visible = armed, .yOffset = 35}(button).testId(label);
 }
 

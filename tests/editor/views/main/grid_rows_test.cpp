@@ -247,6 +247,25 @@ TEST_F(PatternsRowTest, CopyAndSwapBlinkUntilATargetIsChosen) {
     EXPECT_EQ(undoLabels().back(), "Clear pattern");
 }
 
+// Armed, "Copy" and "Swap" light in the same system red as the chord scenes' "Copy" and "Swap".
+TEST_F(PatternsRowTest, ArmedCopyAndSwapLightInTheSystemRed) {
+    const ui::Color expected{0.7 * systemRedColor.red + 0.3 * controlBackgroundColor.red, 0.7 * systemRedColor.green + 0.3 * controlBackgroundColor.green,
+                             0.7 * systemRedColor.blue + 0.3 * controlBackgroundColor.blue};
+    for (const char* button : {"Copy", "Swap"}) {
+        SCOPED_TRACE(button);
+        showWithScheduler();
+        tap(h->center(button));
+        // Left of the label, in both blink phases; the brighter one is drawn at full opacity.
+        const ui::Rect f = h->frame(button);
+        const auto sample = [&] { return h->render().pixel(int(f.x) + 3, int(f.midY())); };
+        const ui::Color phases[] = {sample(), (h->advance(0.5), sample())};
+        const ui::Color lit = phases[0].red > phases[1].red ? phases[0] : phases[1];
+        EXPECT_NEAR(lit.red, expected.red, 2.0 / 255);
+        EXPECT_NEAR(lit.green, expected.green, 2.0 / 255);
+        EXPECT_NEAR(lit.blue, expected.blue, 2.0 / 255);
+    }
+}
+
 TEST_F(PatternsRowTest, TheLaunchResolutionDropdownOpensUpwardTwoColumnsWide) {
     showWithScheduler();
     store->setPatternLaunchResolution(4);
