@@ -1,4 +1,6 @@
 #include "editor/views/main/pages_row.h"
+#include "editor/views/main/patterns_row.h"
+#include "platform/ui/continuous_corners.h"
 #include "tests/editor/views/main/grid_fixture.h"
 
 namespace pulvan::views {
@@ -277,6 +279,38 @@ TEST_F(PatternsRowTest, TheLaunchResolutionDropdownOpensUpwardTwoColumnsWide) {
     const double column = h->frame("pattern-1").width;
     EXPECT_NEAR(*store->dropdown.get()->width, 2 * column - 28, 1e-6);
     EXPECT_TRUE(store->dropdown.get()->opensUpward);
+}
+
+// The launch-resolution button sits on the control background inside a 1-pt border of radius 4 with
+// continuous corners: drawn 8 times larger, its corners look exactly like that shape at its place.
+TEST_F(PatternsRowTest, TheLaunchResolutionBorderHasContinuousCorners) {
+    show(test::presetWithTracks(1));
+    constexpr double scale = 8;
+    ui::Harness row([this] { return PatternsRow{}.environment<KezAccentKey>(globalAccentColor()).environmentObject(*store).environmentObject(store->playhead); },
+                    {1000, 25}, scale);
+    const ui::Rect f = row.frame("launch-resolution");
+    ui::Harness described(
+        [f] {
+            using namespace ui;
+            return zstack({unit::topLeading}, color(controlBackgroundColor)
+                                                  .overlay(continuousRoundedRectangle(4).stroke(themeBorderColor, 1))
+                                                  .frame({.width = f.width, .height = f.height})
+                                                  .offset(f.x, f.y))
+                .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = unit::topLeading});
+        },
+        {1000, 25}, scale);
+    const ui::Bitmap drawn = row.render(), expected = described.render();
+    // A 6-point square at each corner: 5 points inside the button and the point beyond that the border's
+    // outer half reaches.
+    const auto premultiplied = [](ui::Color c) { return std::array{c.red * c.alpha, c.green * c.alpha, c.blue * c.alpha, c.alpha}; };
+    int differing = 0;
+    for (const ui::Point square : {ui::Point{f.x - 1, f.y - 1}, {f.maxX() - 5, f.y - 1}, {f.x - 1, f.maxY() - 5}, {f.maxX() - 5, f.maxY() - 5}})
+        for (int y = int(square.y * scale); y < int((square.y + 6) * scale); ++y)
+            for (int x = int(square.x * scale); x < int((square.x + 6) * scale); ++x) {
+                const auto a = premultiplied(drawn.pixel(x, y)), b = premultiplied(expected.pixel(x, y));
+                for (std::size_t i = 0; i < 4; ++i) differing += std::abs(a[i] - b[i]) > 2.0 / 255;
+            }
+    EXPECT_EQ(differing, 0);
 }
 
 class SidebarTest : public GridTest {};
