@@ -3,6 +3,7 @@
 #include "editor/views/shell/editor_helpers.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
+#include "platform/ui/continuous_corners.h"
 #include "platform/ui/layout.h"
 
 #include <algorithm>
@@ -27,7 +28,7 @@ constexpr Color centreLineColor = makeSRGBColor(1.0 / 3, 1.0 / 3, 1.0 / 3);
 void addBar(DisplayList& list, const Rect& frame, Point centre, double width, double height, Color accent) {
     if (!(height > 0) || !(width > 0)) return;
     const Rect r{frame.x + centre.x - width / 2, frame.y + centre.y - height / 2, width, height};
-    const Path path = Path{}.addRoundedRect(r, 2);
+    const Path path = shapes::continuousRoundedRectangle(2)(r);
     list.add(draw::Fill{path, accent});
     list.add(draw::Stroke{path, accent.opacity(0.5), StrokeStyle{1}});
 }

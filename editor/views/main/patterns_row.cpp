@@ -11,6 +11,7 @@
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
+#include "platform/ui/continuous_corners.h"
 #include "platform/ui/layout.h"
 
 #include <algorithm>
@@ -88,13 +89,13 @@ View launchResolutionButton(SequencerStore& store, foundation::Uuid anchor, doub
                            .frame({.maxHeight = infinity})
                            .frame({.width = std::max(0.0, 2 * c - 28), .alignment = unit::leading})
                            .background(color(controlBackgroundColor))
-                           .overlay(roundedRectangle(4).stroke(themeBorderColor, 1));
+                           .overlay(continuousRoundedRectangle(4).stroke(themeBorderColor, 1));
     return View(SingleTouchTapButton{.allowSecondaryTouches = true, .action = open, .label = label}).anchorPreference<DropdownAnchorKey>(dropdownAnchor(anchor)).testId("launch-resolution");
 }
 
 View armButton(const char* label, bool armed, std::optional<bool> blink, double c, std::function<void()> action) {
     const View button = blinking(
-        GridButton{.label = label, .active = armed, .activeColor = recordRedColor, .pressHighlight = true, .width = c, .action = std::move(action)}, blink, armed);
+        GridButton{.label = label, .active = armed, .activeColor = systemRedColor, .pressHighlight = true, .width = c, .action = std::move(action)}, blink, armed);
     return ArmedTooltipModifier{.text = "Select the target pattern", .visible = armed, .yOffset = 35}(button).testId(label);
 }
 

@@ -8,9 +8,6 @@
 
 namespace pulvan::views {
 
-// The red of the "Latch" chip and of the armed "Copy", "Swap" and "Store".
-inline constexpr ui::Color systemRedColor = colorFromHex(0xFF3B30);
-
 struct NotesPoolChip : ui::ViewModifiers<NotesPoolChip> {
     bool on = false;
     std::string text;

@@ -157,11 +157,7 @@ std::optional<MarginBackdrop> marginBackdrop(SequencerStore& store) {
     if (const auto& dropdown = store.dropdown.get(); dropdown && !dropdown->sticky) return MarginBackdrop{0.55, [s] { s->dropdown.set(std::nullopt); }};
     const auto modal = store.activeModal().get();
     if (modal && *modal != store::KezModal::notesPool && *modal != store::KezModal::performance) {
-        return MarginBackdrop{0.55, [s] {
-                                  const auto previous = s->activeModal().get();
-                                  s->setActiveModal(std::nullopt);
-                                  s->activeModalDidChange(previous);
-                              }};
+        return MarginBackdrop{0.55, [s] { s->setActiveModal(std::nullopt); }};
     }
     return std::nullopt;
 }

@@ -1,6 +1,8 @@
 #include "editor/views/main/bar_cell.h"
 #include "editor/views/shell/theme.h"
+#include "platform/ui/continuous_corners.h"
 #include "platform/ui/harness.h"
+#include "platform/ui/layout.h"
 
 #include <gtest/gtest.h>
 
@@ -67,6 +69,38 @@ TEST(BarCell, BarsAndBlocksStandWhereTheirValuesAre) {
             EXPECT_NEAR(drawn.bars[i].height, c.bars[i].height, 0.01);
             EXPECT_NEAR(drawn.bars[i].width, c.bars[i].width, 0.01);
         }
+    }
+}
+
+// Every bar and block is a rounded rectangle of radius 2 with continuous corners, filled in the accent
+// with a 1-pt border at half its opacity: drawn 8 times larger, where a circular corner would show,
+// the cell looks exactly like that shape at the bar's place (over the centre line of a bipolar lane).
+TEST(BarCell, BarsAndBlocksHaveContinuousCorners) {
+    const ui::Color accent = colorFromHex(0x3FC1D1);
+    const struct {
+        const char* name;
+        BarCell cell;
+        ui::Rect bar;
+    } cases[] = {
+        {"a velocity bar", {.value = 127, .config = laneConfig(LaneKind::velocity), .accent = accent}, {2, 2, 36, 120}},
+        {"a notes block", {.value = 4, .config = laneConfig(LaneKind::notes), .accent = accent, .gridThreshold = 0}, {2, 74, 36, 6}},
+        {"an octave bar below the centre", {.value = -3, .config = laneConfig(LaneKind::octave), .accent = accent, .gridThreshold = 0}, {2, 62, 36, 60}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ui::Rect bar = c.bar;
+        const bool centreLine = c.cell.config.bipolar;
+        const auto described = [accent, bar, centreLine] {
+            using namespace ui;
+            return zstack({unit::topLeading},
+                          centreLine ? rectangle().fill(makeSRGBColor(1.0 / 3, 1.0 / 3, 1.0 / 3)).frame({.width = 36, .height = 1}).offset(2, 61.5) : View(),
+                          continuousRoundedRectangle(2).fill(accent).overlay(continuousRoundedRectangle(2).stroke(accent.opacity(0.5), 1))
+                              .frame({.width = bar.width, .height = bar.height})
+                              .offset(bar.x, bar.y))
+                .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = unit::topLeading});
+        };
+        const ui::Bitmap drawn = ui::Harness([cell = c.cell] { return ui::View(cell); }, {40, 124}, 8).render();
+        EXPECT_EQ(drawn.compare(ui::Harness(described, {40, 124}, 8).render(), 2).differingPixels, 0);
     }
 }
 

@@ -1,4 +1,6 @@
 #include "editor/views/main/pages_row.h"
+#include "editor/views/main/patterns_row.h"
+#include "platform/ui/continuous_corners.h"
 #include "tests/editor/views/main/grid_fixture.h"
 
 namespace pulvan::views {
@@ -247,6 +249,25 @@ TEST_F(PatternsRowTest, CopyAndSwapBlinkUntilATargetIsChosen) {
     EXPECT_EQ(undoLabels().back(), "Clear pattern");
 }
 
+// Armed, "Copy" and "Swap" light in the same system red as the chord scenes' "Copy" and "Swap".
+TEST_F(PatternsRowTest, ArmedCopyAndSwapLightInTheSystemRed) {
+    const ui::Color expected{0.7 * systemRedColor.red + 0.3 * controlBackgroundColor.red, 0.7 * systemRedColor.green + 0.3 * controlBackgroundColor.green,
+                             0.7 * systemRedColor.blue + 0.3 * controlBackgroundColor.blue};
+    for (const char* button : {"Copy", "Swap"}) {
+        SCOPED_TRACE(button);
+        showWithScheduler();
+        tap(h->center(button));
+        // Left of the label, in both blink phases; the brighter one is drawn at full opacity.
+        const ui::Rect f = h->frame(button);
+        const auto sample = [&] { return h->render().pixel(int(f.x) + 3, int(f.midY())); };
+        const ui::Color phases[] = {sample(), (h->advance(0.5), sample())};
+        const ui::Color lit = phases[0].red > phases[1].red ? phases[0] : phases[1];
+        EXPECT_NEAR(lit.red, expected.red, 2.0 / 255);
+        EXPECT_NEAR(lit.green, expected.green, 2.0 / 255);
+        EXPECT_NEAR(lit.blue, expected.blue, 2.0 / 255);
+    }
+}
+
 TEST_F(PatternsRowTest, TheLaunchResolutionDropdownOpensUpwardTwoColumnsWide) {
     showWithScheduler();
     store->setPatternLaunchResolution(4);
@@ -258,6 +279,38 @@ TEST_F(PatternsRowTest, TheLaunchResolutionDropdownOpensUpwardTwoColumnsWide) {
     const double column = h->frame("pattern-1").width;
     EXPECT_NEAR(*store->dropdown.get()->width, 2 * column - 28, 1e-6);
     EXPECT_TRUE(store->dropdown.get()->opensUpward);
+}
+
+// The launch-resolution button sits on the control background inside a 1-pt border of radius 4 with
+// continuous corners: drawn 8 times larger, its corners look exactly like that shape at its place.
+TEST_F(PatternsRowTest, TheLaunchResolutionBorderHasContinuousCorners) {
+    show(test::presetWithTracks(1));
+    constexpr double scale = 8;
+    ui::Harness row([this] { return PatternsRow{}.environment<KezAccentKey>(globalAccentColor()).environmentObject(*store).environmentObject(store->playhead); },
+                    {1000, 25}, scale);
+    const ui::Rect f = row.frame("launch-resolution");
+    ui::Harness described(
+        [f] {
+            using namespace ui;
+            return zstack({unit::topLeading}, color(controlBackgroundColor)
+                                                  .overlay(continuousRoundedRectangle(4).stroke(themeBorderColor, 1))
+                                                  .frame({.width = f.width, .height = f.height})
+                                                  .offset(f.x, f.y))
+                .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = unit::topLeading});
+        },
+        {1000, 25}, scale);
+    const ui::Bitmap drawn = row.render(), expected = described.render();
+    // A 6-point square at each corner: 5 points inside the button and the point beyond that the border's
+    // outer half reaches.
+    const auto premultiplied = [](ui::Color c) { return std::array{c.red * c.alpha, c.green * c.alpha, c.blue * c.alpha, c.alpha}; };
+    int differing = 0;
+    for (const ui::Point square : {ui::Point{f.x - 1, f.y - 1}, {f.maxX() - 5, f.y - 1}, {f.x - 1, f.maxY() - 5}, {f.maxX() - 5, f.maxY() - 5}})
+        for (int y = int(square.y * scale); y < int((square.y + 6) * scale); ++y)
+            for (int x = int(square.x * scale); x < int((square.x + 6) * scale); ++x) {
+                const auto a = premultiplied(drawn.pixel(x, y)), b = premultiplied(expected.pixel(x, y));
+                for (std::size_t i = 0; i < 4; ++i) differing += std::abs(a[i] - b[i]) > 2.0 / 255;
+            }
+    EXPECT_EQ(differing, 0);
 }
 
 class SidebarTest : public GridTest {};

@@ -188,6 +188,31 @@ TEST_F(RootViews, MarginsDimWhileAnOverlayIsOpenAndATapThereClosesIt) {
     }
 }
 
+// Closing a modal from the margin is reported once, as the modal host's own backdrop does: the 303
+// generator's edits become one undo entry.
+TEST_F(RootViews, AMarginTapClosesAModalWithOneReportedChange) {
+    const struct {
+        store::KezModal modal;
+        int undoEntries;
+    } cases[] = {{store::KezModal::settings, 0}, {store::KezModal::chord, 0}, {store::KezModal::patternGenerator303, 1}};
+    auto h = show(false, {2400, 730});
+    store.uiMaxContentWidth.set(2000);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.modal));
+        store.setActiveModal(c.modal);
+        store.preset.modify([](model::Preset& p) { ++p.tracks[0].octave; });
+        store.patternGenerator303UndoSessionHasChanges = c.modal == store::KezModal::patternGenerator303;
+        h->update();
+        std::vector<std::optional<store::KezModal>> reported;
+        const auto observing = store.activeModal().subscribe([&](const std::optional<store::KezModal>& m) { reported.push_back(m); });
+        const int entries = store.history().count();
+        h->click({2300, 400});
+        EXPECT_EQ(reported, std::vector<std::optional<store::KezModal>>{std::nullopt});
+        EXPECT_EQ(store.history().count() - entries, c.undoEntries);
+        EXPECT_FALSE(h->exists("kezContentMarginBackdrop"));
+    }
+}
+
 TEST_F(RootViews, APromptFillsTheWindowInAHostOrWhenItAsksStandalone) {
     struct Case {
         bool hosted, prefersFullscreen, kindIsPrompt, fullWindow;
