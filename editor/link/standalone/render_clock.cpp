@@ -1,5 +1,7 @@
 #include "editor/link/standalone/render_clock.h"
 
+#include <algorithm>
+
 namespace pulvan::link::render_clock {
 
 std::int64_t framesIn(std::int64_t nanoseconds) {
@@ -16,7 +18,7 @@ RenderTarget renderTarget(std::int64_t anchor, std::int64_t now, std::int64_t re
     if (elapsed - renderedFrames > kMaxLateFrames) {
         return {renderedFrames + kLookAheadFrames, now - nanosecondsFor(renderedFrames)};
     }
-    return {elapsed + kLookAheadFrames, anchor};
+    return {std::max<std::int64_t>(elapsed, 0) + kLookAheadFrames, anchor};
 }
 
 std::int64_t eventTime(std::int64_t anchor, std::int64_t sampleTime) { return anchor + nanosecondsFor(sampleTime); }

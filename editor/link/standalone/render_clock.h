@@ -23,10 +23,11 @@ struct RenderTarget {
     std::int64_t anchor;     // the clock time of frame 0, moved when re-anchored
 };
 
-// What to render up to at `now`: the frames elapsed since `anchor` plus the look-ahead.
-// When the clock has run more than kMaxLateFrames past `renderedFrames` (the render
-// thread stalled), the anchor moves so that playback resumes from where it was, instead
-// of rendering every missed slice at once with times already past.
+// What to render up to at `now`: the frames elapsed since `anchor` (none before it)
+// plus the look-ahead. When the clock has run more than kMaxLateFrames past
+// `renderedFrames` (the render thread stalled), the anchor moves so that playback
+// resumes from where it was, instead of rendering every missed slice at once with times
+// already past.
 RenderTarget renderTarget(std::int64_t anchor, std::int64_t now, std::int64_t renderedFrames);
 
 // When an event of the given sample time is due: the anchor plus the frames' duration.

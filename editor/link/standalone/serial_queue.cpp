@@ -1,11 +1,16 @@
 #include "editor/link/standalone/serial_queue.h"
 
+#include "platform/foundation/thread_priority.h"
+
 #include <pthread.h>
 
 namespace pulvan::link {
 
-SerialQueue::SerialQueue(const std::string& label) {
-    thread_ = std::thread([this] { run(); });
+SerialQueue::SerialQueue(const std::string& label, Priority priority) {
+    thread_ = std::thread([this, priority] {
+        if (priority == Priority::userInteractive) foundation::raiseToUserInteractivePriority();
+        run();
+    });
     // Thread names are limited to 15 characters; the end of a reverse-DNS label says the most.
     const std::string name = label.size() > 15 ? label.substr(label.size() - 15) : label;
     pthread_setname_np(thread_.native_handle(), name.c_str());

@@ -14,7 +14,10 @@ namespace pulvan::link {
 // timer between the items. The timer's handler and the work never overlap.
 class SerialQueue {
 public:
-    explicit SerialQueue(const std::string& label);
+    // userInteractive: work that a user is waiting to hear, scheduled ahead of ordinary threads where the system permits.
+    enum class Priority { normal, userInteractive };
+
+    explicit SerialQueue(const std::string& label, Priority priority = Priority::normal);
     // Cancels the timer, runs the work already queued and ends the thread.
     ~SerialQueue();
     SerialQueue(const SerialQueue&) = delete;

@@ -43,7 +43,9 @@ void StandaloneEngineHost::startOnRenderQueue() {
     if (running_.load()) return;
     renderer_.prepare();
     renderer_.restart();
-    anchorHostTime_.store(clock_.nowNanoseconds());
+    // Frame 0 is due one look-ahead from now, so that the first step, rendered now, has the
+    // lead of every other and lands on its grid instead of late.
+    anchorHostTime_.store(clock_.nowNanoseconds() + render_clock::nanosecondsFor(render_clock::kLookAheadFrames));
     running_.store(true);
     renderer_.setMoving(true);
     renderQueue_.startRepeatingTimer(kRenderTimerIntervalNanoseconds, [this] { renderTick(); });

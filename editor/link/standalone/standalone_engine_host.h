@@ -16,9 +16,10 @@ class StandaloneMIDISender;
 
 // Stands in for an audio host in the standalone application: it instantiates the
 // sequencer's audio unit, feeds it tempo 120 in 4/4 on its own sample clock, renders it
-// on a serial render queue every 3 ms, always 1024 frames (about 23 ms) ahead of a
-// 44,100 Hz clock, and sends what it plays through the sender with timestamps taken from
-// the sample times, so that notes leave on time however coarse the timer is.
+// on a serial render queue of raised priority every 3 ms, always 1024 frames (about
+// 23 ms) ahead of a 44,100 Hz clock, and sends what it plays through the sender with
+// timestamps taken from the sample times, so that notes leave on time however coarse
+// the timer is.
 class StandaloneEngineHost {
 public:
     static constexpr std::int64_t kRenderTimerIntervalNanoseconds = 3'000'000;
@@ -36,7 +37,7 @@ public:
     au::AppPlayAudioUnit& audioUnit() { return *appPlay_; }
 
     // Both run on the render queue while the caller waits, so no tick interleaves.
-    // start: anchors the clock at frame 0 and starts the render timer (nothing when running).
+    // start: anchors frame 0 one look-ahead from now and starts the render timer (nothing when running).
     void start();
     // stop: ends the timer and renders two more slices with the transport stopped, in
     // which the unit releases every held note; then nothing rendered ahead sounds any
@@ -67,7 +68,7 @@ private:
     std::atomic<std::int64_t> anchorHostTime_{0};
     std::atomic<bool> running_{false};
     // Last, so that it ends (and with it every tick) before the rest goes.
-    SerialQueue renderQueue_{kRenderQueueLabel};
+    SerialQueue renderQueue_{kRenderQueueLabel, SerialQueue::Priority::userInteractive};
 };
 
 }  // namespace pulvan::link

@@ -10,6 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 namespace pulvan::link {
 namespace {
@@ -19,6 +27,8 @@ using midi::test::RecordedMessage;
 using test::eventually;
 
 constexpr std::int64_t kSecond = 1'000'000'000;
+// How long after its start frame 0 of a run is due.
+const std::int64_t kLead = render_clock::nanosecondsFor(render_clock::kLookAheadFrames);
 
 bool isNoteOff(const RecordedMessage& m) { return (m.bytes[0] & 0xF0) == 0x80 || ((m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] == 0); }
 
@@ -44,10 +54,15 @@ TEST_F(StandaloneEngineHostTest, StartAndStopAreIdempotentAndRestartAtFrameZero)
     EXPECT_EQ(host->renderedFrames(), 0) << "a stop while stopped renders nothing";
     host->start();
     ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 1024; }));
+    // Frame 0 is due one look-ahead after the start.
+    EXPECT_EQ(host->anchorHostTime(), kSecond + kLead);
+    clock.advanceNanoseconds(kLead);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(host->renderedFrames(), 1024) << "rendered more than a look-ahead before frame 0";
     clock.advanceNanoseconds(render_clock::nanosecondsFor(256) + 1);
     ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 1280; }));
     host->start();
-    EXPECT_EQ(host->anchorHostTime(), kSecond) << "a start while running changes nothing";
+    EXPECT_EQ(host->anchorHostTime(), kSecond + kLead) << "a start while running changes nothing";
     host->stop();
     EXPECT_EQ(host->renderedFrames(), 1280 + 512) << "stop renders exactly two more slices";
     EXPECT_EQ(host->anchorHostTime(), 0);
@@ -59,7 +74,7 @@ TEST_F(StandaloneEngineHostTest, StartAndStopAreIdempotentAndRestartAtFrameZero)
     const std::int64_t restart = clock.nowNanoseconds();
     host->start();
     ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 1024; }));
-    EXPECT_EQ(host->anchorHostTime(), restart);
+    EXPECT_EQ(host->anchorHostTime(), restart + kLead);
     // The unit saw beat positions from 0 again: its last slice began at frame 768.
     EXPECT_DOUBLE_EQ(host->audioUnit().currentAppPlayBeatPosition(), 768.0 / 44100.0 * 2.0);
 }
@@ -109,10 +124,29 @@ TEST_F(StandaloneEngineHostTest, RendersOnWithoutAnyDestination) {
     host->start();
     // Until the first tick has rendered, a moved clock would look like a stall.
     ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 1024; }));
-    clock.advanceNanoseconds(render_clock::nanosecondsFor(1024));
+    clock.advanceNanoseconds(kLead + render_clock::nanosecondsFor(1024));
     ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 2048; }));
     host->stop();
     EXPECT_TRUE(session.waitFor(0).empty());
+}
+
+// The thread that renders what a user is waiting to hear runs ahead of ordinary threads.
+TEST_F(StandaloneEngineHostTest, TheRenderThreadIsScheduledAheadOfOrdinaryThreads) {
+    if (geteuid() != 0 || std::system("chrt -f 5 true 2>/dev/null") != 0) GTEST_SKIP() << "this machine gives nobody real-time scheduling";
+    auto host = test::makeDemoHost(sender);
+    ASSERT_NE(host, nullptr);
+    // Thread names keep the last 15 characters of the queue's label.
+    const std::string label = StandaloneEngineHost::kRenderQueueLabel;
+    const std::string name = label.substr(label.size() - 15) + "\n";
+    const auto renderThreadPolicy = [&] {
+        for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+            std::ifstream comm(task.path() / "comm");
+            const std::string seen((std::istreambuf_iterator<char>(comm)), std::istreambuf_iterator<char>());
+            if (seen == name) return sched_getscheduler(std::stoi(task.path().filename().string()));
+        }
+        return -1;
+    };
+    EXPECT_TRUE(eventually([&] { return renderThreadPolicy() == SCHED_FIFO; })) << "policy " << renderThreadPolicy();
 }
 
 TEST(SliceRenderer, RendersWithoutAllocatingAndSeesTheTransport) {
