@@ -10,7 +10,7 @@ SharedEngineHandle makeEngineHandle(pulvan::engine::SequencerEngine* engine) {
     if (engine) {
         // Shares the handle's life, so views that outlive the controller keep a live route.
         std::shared_ptr<EditorResizeRoute> route(handle, &handle->resizeRequests);
-        engine->editorResizeCallback = [route](double width, double height) { route->request(width, height); };
+        engine->editorResizeCallback = [route](double width, double height) { route->request({width, height}); };
     }
     return handle;
 }

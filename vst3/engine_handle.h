@@ -1,11 +1,13 @@
 #pragma once
-// The processor's engine as the controller and its editor views reach it.
-// The controller empties the handle when the engine goes away, so a view that
-// the host keeps longer never touches the freed engine.
+// The processor's engine as the controller and its editor views reach it, with
+// the routes on which the editor side's requests reach the host. The controller
+// empties the handle when the engine goes away, so a view that the host keeps
+// longer never touches the freed engine.
+#include <functional>
 #include <memory>
 
 #include "engine/sequencer_engine.h"
-#include "vst3/editor_resize_route.h"
+#include "vst3/host_request_route.h"
 
 namespace kez {
 
@@ -13,6 +15,11 @@ struct EngineHandle {
     pulvan::engine::SequencerEngine* engine = nullptr;
     // Where the engine's resize callback leaves the editor's requests for the views.
     EditorResizeRoute resizeRequests;
+    // Where the editor side leaves its edits of the preset for the views.
+    PresetEditRoute presetEdits;
+    // UI thread: tells the host that its project was edited. Set by the
+    // controller while its editor side runs on this engine.
+    std::function<void()> markProjectModified;
 };
 
 using SharedEngineHandle = std::shared_ptr<EngineHandle>;

@@ -58,8 +58,23 @@ void PulvanController::releaseEditorSide() {
     editorHolder_ = nullptr;
     // Views may outlive the engine: they lose it here. The editor side has
     // stopped, so its thread no longer calls the engine's resize callback.
-    if (engine_) forgetEngine(*engine_);
+    if (engine_) {
+        forgetEngine(*engine_);
+        engine_->markProjectModified = nullptr;
+    }
     engine_.reset();
+}
+
+void PulvanController::startEditorSide(void* engine) {
+    engine_ = makeEngineHandle(static_cast<pulvan::engine::SequencerEngine*>(engine));
+    const KezVst3EngineHooks hooks = KezVst3EngineMakeHooks(engine);
+    editorHolder_ = KezVst3StoreCreate(&hooks);
+    if (!editorHolder_) return;
+    // The host takes component-handler calls on its UI thread only: an edit
+    // reaches it through the view that listens there.
+    engine_->markProjectModified = [this] { setDirty(true); };
+    KezVst3StoreSetPresetEditedCallback(
+        editorHolder_, [](void* route) { static_cast<PresetEditRoute*>(route)->request({}); }, &engine_->presetEdits);
 }
 
 tresult PLUGIN_API PulvanController::notify(IMessage* message) {
@@ -71,11 +86,7 @@ tresult PLUGIN_API PulvanController::notify(IMessage* message) {
         releaseEditorSide();
         void* engine = reinterpret_cast<void*>(static_cast<std::intptr_t>(address));
         // An address that names no live engine of this process is not acted on.
-        if (address != 0 && pulvan::link::LiveEngines::contains(engine)) {
-            engine_ = makeEngineHandle(static_cast<pulvan::engine::SequencerEngine*>(engine));
-            const KezVst3EngineHooks hooks = KezVst3EngineMakeHooks(engine);
-            editorHolder_ = KezVst3StoreCreate(&hooks);
-        }
+        if (address != 0 && pulvan::link::LiveEngines::contains(engine)) startEditorSide(engine);
         return kResultOk;
     }
     if (hasId(message, "KezEngineGone")) {

@@ -33,6 +33,7 @@ public:
     REFCOUNT_METHODS(Steinberg::Vst::EditController)
 
 private:
+    void startEditorSide(void* engine);
     void releaseEditorSide();
 
     SharedEngineHandle engine_;

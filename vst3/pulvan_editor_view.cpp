@@ -31,44 +31,49 @@ void PulvanEditorView::attachedToParent() {
     if (!systemWindow || !engine() || !editorHolder_ || editorContent_) return;
     const auto parent = static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(systemWindow));
     // Listening first: the editor may ask for its size while it starts.
-    startResizeDelivery();
+    startRequestDelivery();
     editorContent_ = KezVst3EditorViewCreate(editorHolder_, parent, rect.getWidth(), rect.getHeight());
-    if (!editorContent_) stopResizeDelivery();
+    if (!editorContent_) stopRequestDelivery();
 }
 
 void PulvanEditorView::removedFromParent() { detach(); }
 
 void PulvanEditorView::detach() {
-    stopResizeDelivery();
+    stopRequestDelivery();
     if (editorContent_) KezVst3EditorViewRelease(editorContent_);
     editorContent_ = nullptr;
 }
 
 tresult PLUGIN_API PulvanEditorView::setFrame(IPlugFrame* frame) {
-    stopResizeDelivery();
+    stopRequestDelivery();
     const tresult result = CPluginView::setFrame(frame);
-    startResizeDelivery();
+    startRequestDelivery();
     return result;
 }
 
-void PulvanEditorView::startResizeDelivery() {
+void PulvanEditorView::startRequestDelivery() {
     if (uiQueue_ || !systemWindow || !plugFrame) return;
     // A host without a run loop gives us no way onto its UI thread, and calling
-    // its frame from the editor thread is not allowed: the editor's requests
-    // are then dropped, and the window keeps the size the host gives it.
+    // its frame or its component handler from the editor thread is not allowed:
+    // the editor's requests are then dropped, and the window keeps the size the
+    // host gives it.
     uiQueue_ = HostRunLoopQueue::open(plugFrame);
     if (!uiQueue_) return;
-    engine_->resizeRequests.listen(this, [this, queue = uiQueue_.get()] { queue->post([this] { applyRequestedSize(); }); });
+    const auto wake = [this, queue = uiQueue_.get()] { queue->post([this] { deliverRequests(); }); };
+    engine_->resizeRequests.listen(this, wake);
+    engine_->presetEdits.listen(this, wake);
 }
 
-void PulvanEditorView::stopResizeDelivery() {
+void PulvanEditorView::stopRequestDelivery() {
     if (!uiQueue_) return;
     engine_->resizeRequests.stopListening(this);
+    engine_->presetEdits.stopListening(this);
     uiQueue_.reset();
 }
 
-void PulvanEditorView::applyRequestedSize() {
+void PulvanEditorView::deliverRequests() {
     if (const auto size = engine_->resizeRequests.collect(this)) resizeFromEditor(size->width, size->height);
+    if (engine_->presetEdits.collect(this) && engine_->markProjectModified) engine_->markProjectModified();
 }
 
 void PulvanEditorView::resizeFromEditor(double width, double height) {

@@ -3,7 +3,8 @@
 // inside the host's frame at the editor's fixed aspect, following every size
 // the host gives, and resizes that the editor asks the host for. The editor asks
 // on its own thread; the request reaches the plug frame on the host's UI
-// thread through the host's run loop.
+// thread through the host's run loop, and so does the word that the preset the
+// host keeps was edited.
 #include <memory>
 
 #include "vst3/engine_handle.h"
@@ -38,9 +39,9 @@ public:
 
 private:
     void detach();
-    void startResizeDelivery();
-    void stopResizeDelivery();
-    void applyRequestedSize();
+    void startRequestDelivery();
+    void stopRequestDelivery();
+    void deliverRequests();
 
     pulvan::engine::SequencerEngine* engine() const { return engine_ ? engine_->engine : nullptr; }
 

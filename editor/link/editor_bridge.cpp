@@ -145,9 +145,12 @@ void EditorBridge::installHostedHooks() {
 
 void EditorBridge::pushPresetBlobIfNeeded() {
     if (isInvalidated_ || store_->hostedPreservedStateBlob || !hooks_.pushPresetBlob) return;
-    const auto bytes = link_->encodedPresetData();
+    auto bytes = link_->encodedPresetData();
     if (!bytes || bytes->size() > static_cast<std::size_t>(INT32_MAX)) return;
     withEngine([&](void* engine) { hooks_.pushPresetBlob(engine, bytes->data(), static_cast<std::int32_t>(bytes->size())); });
+    if (*bytes == storedPresetBlob_) return;
+    storedPresetBlob_ = std::move(*bytes);
+    if (!isApplyingHostState_ && presetEdited) presetEdited();
 }
 
 void EditorBridge::onStoreStateChanged() {
@@ -169,9 +172,13 @@ void EditorBridge::pullPresetBlob() {
         blob.resize(static_cast<std::size_t>(std::clamp(copied, 0, size)));
     });
     if (blob.empty()) return;
+    storedPresetBlob_ = blob;
     auto& s = *store_;
     s.hostedPreservedStateBlob.reset();
+    // Applying it pushes it back as this version writes it: that is no edit.
+    isApplyingHostState_ = true;
     const model::PresetLoadOutcome outcome = link_->applyPresetData(blob);
+    isApplyingHostState_ = false;
     if (outcome.kind == model::PresetLoadOutcome::Kind::success) return;
     s.hostedPreservedStateBlob = std::move(blob);
     s.hostedPreservedStateOutcome = outcome;
@@ -226,6 +233,7 @@ void EditorBridge::stop() {
     s.hooks = store::HostedHooks{};
     s.hooks.incomingMIDINoteEventHandler = std::move(viewNoteHandler);
     s.hostedPreservedStateOverwriteConfirmed = nullptr;
+    presetEdited = nullptr;
     link_->setHostedAppPlayState(nullptr);
     link_->setHostedUI(false);
 }

@@ -6,6 +6,7 @@
 #include "platform/foundation/signal.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -27,6 +28,10 @@ public:
 
     store::SequencerStore& store() { return *store_; }
     StoreLink& link() { return *link_; }
+
+    // Runs after a push that changed the preset the engine keeps for the host's project, so that the
+    // host learns its project was edited; never for what the host itself restored. Cleared by stop().
+    std::function<void()> presetEdited;
 
     void pushPresetBlobIfNeeded();
     void onStoreStateChanged();
@@ -54,6 +59,9 @@ private:
     KezVst3EngineHooks hooks_;
     std::vector<foundation::Connection> presetBlobPushSubscription_;
     bool isInvalidated_ = false;
+    // The blob the engine keeps, as last pushed or pulled.
+    std::vector<std::uint8_t> storedPresetBlob_;
+    bool isApplyingHostState_ = false;
     std::uint64_t lastSeenHostStateVersion_ = 0;
     bool isDrainingIncomingMIDI_ = false;
     bool blobPushDeferredDuringDrain_ = false;

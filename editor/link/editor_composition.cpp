@@ -39,17 +39,20 @@ std::filesystem::path typedPath(const std::string& text) {
 
 }  // namespace
 
-EditorComposition::EditorComposition(foundation::MainQueue& queue) : queue_(queue), choosers_(queue) {}
+EditorComposition::EditorComposition(foundation::MainQueue& queue, bool standaloneApplication)
+    : queue_(queue),
+      midiSender_(standaloneApplication ? StandaloneMIDISender() : StandaloneMIDISender(StandaloneMIDISender::closed)),
+      choosers_(queue) {}
 
 std::unique_ptr<EditorComposition> EditorComposition::hosted(const KezVst3EngineHooks& hooks, foundation::MainQueue& queue) {
-    std::unique_ptr<EditorComposition> c(new EditorComposition(queue));
+    std::unique_ptr<EditorComposition> c(new EditorComposition(queue, false));
     c->bridge_ = std::make_unique<EditorBridge>(hooks, storeServices(queue, c->midiSender_));
     c->bind(c->bridge_->store(), c->bridge_->link(), au::ComponentRegistry::shared());
     return c;
 }
 
 std::unique_ptr<EditorComposition> EditorComposition::standalone(foundation::MainQueue& queue, const au::ComponentRegistry& registry) {
-    std::unique_ptr<EditorComposition> c(new EditorComposition(queue));
+    std::unique_ptr<EditorComposition> c(new EditorComposition(queue, true));
     c->ownStore_ = std::make_unique<store::SequencerStore>(storeServices(queue, c->midiSender_));
     c->ownLink_ = std::make_unique<StoreLink>(*c->ownStore_);
     c->bind(*c->ownStore_, *c->ownLink_, registry);

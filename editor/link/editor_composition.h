@@ -16,9 +16,10 @@
 namespace pulvan::link {
 
 // Everything the editor stands on in one setting, built in one place: the store with its services, the
-// engine link, app play with the MIDI sender and receiver (in both settings, so that a keyboard on a
-// system MIDI port fills the MIDI-in notes pool in a host too), the preset library bound to the store,
-// and the platform services the views use. Lives on the store's thread.
+// engine link, app play with the MIDI sender and receiver (the receiver in both settings, so that a
+// keyboard on a system MIDI port fills the MIDI-in notes pool in a host too; the sender open only in the
+// standalone application), the preset library bound to the store, and the platform services the views
+// use. Lives on the store's thread.
 class EditorComposition final : public views::EditorServices {
 public:
     // Inside a VST3 host: the editor side of the engine behind the hooks, in hosted mode.
@@ -51,7 +52,8 @@ public:
     std::optional<ui::Rect> screenVisibleFrame() override { return screenVisibleFrameSource ? screenVisibleFrameSource() : std::nullopt; }
 
 private:
-    explicit EditorComposition(foundation::MainQueue& queue);
+    // Only the standalone application opens the MIDI sender; a plug-in's stays closed.
+    EditorComposition(foundation::MainQueue& queue, bool standaloneApplication);
     void bind(store::SequencerStore& store, StoreLink& link, const au::ComponentRegistry& registry);
     // The editor's own prompt for a path, when the desktop offers no chooser.
     void promptForPath(const views::ChooserRequest& request, std::function<void(const library::PickerResult&)> completion);

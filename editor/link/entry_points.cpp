@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 using pulvan::link::EditorView;
@@ -31,6 +32,14 @@ void KezVst3StoreRelease(void* holderPointer) {
     auto* holder = static_cast<KezVst3EditorHolder*>(holderPointer);
     holder->thread().runSync([holder] { holder->bridge().stop(); });
     holder->release();
+}
+
+void KezVst3StoreSetPresetEditedCallback(void* holderPointer, void (*edited)(void* context), void* context) {
+    if (!holderPointer) return;
+    auto* holder = static_cast<KezVst3EditorHolder*>(holderPointer);
+    holder->thread().runSync([&] {
+        holder->bridge().presetEdited = edited ? std::function<void()>([edited, context] { edited(context); }) : nullptr;
+    });
 }
 
 void* KezVst3EditorViewCreate(void* holderPointer, unsigned long parentWindow, double width, double height) {

@@ -14,6 +14,10 @@ void* KezVst3StoreCreate(const KezVst3EngineHooks* hooks);
 // Pushes the preset one last time, detaches from the engine and drops the
 // caller's reference.
 void KezVst3StoreRelease(void* holder);
+// `edited(context)` runs on the editor thread whenever an edit changes the
+// preset that the engine keeps for the host's project; never for a state the
+// host restores, and no more once the store is released. Null: nothing runs.
+void KezVst3StoreSetPresetEditedCallback(void* holder, void (*edited)(void* context), void* context);
 // The editor's view at the given size inside the X11 window `parentWindow`
 // (0: a view without a window); it holds a reference to the holder. Null for
 // a null holder or a parent window that cannot be used.

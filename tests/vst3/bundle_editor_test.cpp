@@ -8,12 +8,15 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <thread>
 
+#include "engine/config_buffer.h"
 #include "engine/engine_hooks.h"
 #include "pluginterfaces/gui/iplugview.h"
 #include "tests/platform/x11/host_window.h"
+#include "tests/platform/x11/x_client.h"
 #include "tests/vst3/plugin_instance.h"
 #include "tests/vst3/run_loop_frame.h"
 
@@ -23,6 +26,8 @@ using pulvan::x11::test::HostWindow;
 
 namespace kez::test {
 namespace {
+
+constexpr std::uint32_t kEditorBackground = 0x0E0E10;
 
 class BundleEditor : public ::testing::Test {
 protected:
@@ -56,6 +61,9 @@ protected:
 
     std::unique_ptr<LoadedBundle> bundle;
     std::unique_ptr<Steinberg::Vst::HostApplication> host;
+    // Before the plug-in, which may hold them until it goes.
+    ComponentHandler handler;
+    ComponentHandler parametersOnlyHandler{ComponentHandler::Offers::parametersOnly};
     std::unique_ptr<PluginInstance> plugin;
     std::unique_ptr<HostWindow> hostWindow;
     IPlugView* view = nullptr;
@@ -116,6 +124,90 @@ TEST_F(BundleEditor, RequestsRacingTheEditorOpeningAndClosingStayOnTheHostsThrea
     }
     EXPECT_EQ(frame.references(), 0u);
     view->setFrame(nullptr);
+}
+
+// The first track's GATE value at `step` in the configuration that a saved state carries.
+int gateInState(const std::vector<std::uint8_t>& state, int step) {
+    namespace L = pulvan::engine::config_layout;
+    const std::size_t at = 36 + 4 * static_cast<std::size_t>(L::stepWord(L::kGateSteps, 0, step));
+    std::int32_t value = -1;
+    if (state.size() >= at + 4) std::memcpy(&value, state.data() + at, 4);
+    return value;
+}
+
+// The same project as another version of the plug-in may have saved it: its preset written otherwise
+// (here with a line break after it), which the editor side takes and writes back its own way.
+std::vector<std::uint8_t> writtenOtherwise(const std::vector<std::uint8_t>& state) {
+    std::uint32_t words = 0, length = 0;
+    std::memcpy(&words, state.data() + 32, 4);
+    const std::size_t lengthAt = 36 + 4 * static_cast<std::size_t>(words);
+    std::memcpy(&length, state.data() + lengthAt, 4);
+    std::vector<std::uint8_t> other(state.begin(), state.begin() + static_cast<std::ptrdiff_t>(lengthAt + 4 + length));
+    other.push_back('\n');
+    ++length;
+    std::memcpy(other.data() + lengthAt, &length, 4);
+    return other;
+}
+
+// Where a musician clicks, at the editor's own pixels (it fills the host's window at 0, 0).
+constexpr int kPagesY = 632, kPageOneX = 205, kPageTwoX = 272;
+constexpr int kGateY = 188, kFourthStepX = 407;
+// Inside the page buttons, clear of their labels: the accent shows the page shown.
+constexpr int kPageOneFieldX = 190, kPageTwoFieldX = 250, kPageFieldY = 627;
+
+// A musician's edit in the editor marks the host's project modified, on the host's UI thread, so
+// that the host asks to save it; showing another page does not, nor does the host restoring its project.
+TEST_F(BundleEditor, AnEditMarksTheHostsProjectModifiedOnItsThread) {
+    ASSERT_EQ(plugin->controller()->setComponentHandler(&handler), kResultTrue);
+    ASSERT_EQ(view->setFrame(&frame), kResultTrue);
+    ASSERT_EQ(attach(), kResultOk);
+    ASSERT_TRUE(frame.runUntil([&] { return hostWindow->pixel(4, 300) == kEditorBackground; }, 5s)) << "the editor did not draw";
+    const std::vector<std::uint8_t> saved = plugin->state();
+    const std::uint32_t shownPage = hostWindow->pixel(kPageOneFieldX, kPageFieldY);
+    pulvan::x11::test::XClient x;
+    ASSERT_TRUE(x.open());
+    const auto marks = [&] { return handler.dirtyCalls().size(); };
+
+    x.click(kPageTwoX, kPagesY);
+    EXPECT_TRUE(frame.runUntil([&] { return hostWindow->pixel(kPageTwoFieldX, kPageFieldY) == shownPage; }, 5s)) << "page 2 not shown";
+    x.click(kPageOneX, kPagesY);
+    EXPECT_TRUE(frame.runUntil([&] { return hostWindow->pixel(kPageOneFieldX, kPageFieldY) == shownPage; }, 5s)) << "page 1 not shown";
+    frame.runFor(300ms);
+    EXPECT_EQ(marks(), 0u) << "showing a page is no edit";
+
+    x.click(kFourthStepX, kGateY);
+    EXPECT_TRUE(frame.runUntil([&] { return marks() > 0; }, 5s)) << "the host never heard of the edit";
+    EXPECT_TRUE(frame.runUntil([&] { return gateInState(plugin->state(), 3) != gateInState(saved, 3); }, 5s)) << "the click toggled no GATE step";
+    frame.runFor(300ms);
+    ASSERT_EQ(marks(), 1u);
+    EXPECT_TRUE(handler.dirtyCalls()[0].state);
+    EXPECT_EQ(handler.dirtyCalls()[0].thread, std::this_thread::get_id());
+
+    ASSERT_EQ(plugin->restoreState(writtenOtherwise(saved)), kResultOk);
+    EXPECT_TRUE(frame.runUntil([&] { return gateInState(plugin->state(), 3) == gateInState(saved, 3); }, 5s));
+    frame.runFor(300ms);  // the editor's poll has taken the restored preset by now
+    EXPECT_EQ(marks(), 1u) << "the host's own restore was taken for an edit";
+
+    ASSERT_EQ(view->removed(), kResultOk);
+    view->setFrame(nullptr);
+}
+
+// A host whose handler cannot be told of edits, or that gives none, meets an editor that edits as ever.
+TEST_F(BundleEditor, WithoutADirtyStateHandlerEditsStillReachTheState) {
+    for (ComponentHandler* given : {&parametersOnlyHandler, static_cast<ComponentHandler*>(nullptr)}) {
+        SCOPED_TRACE(given ? "a handler without IComponentHandler2" : "no handler");
+        plugin->controller()->setComponentHandler(given);
+        ASSERT_EQ(view->setFrame(&frame), kResultTrue);
+        ASSERT_EQ(attach(), kResultOk);
+        ASSERT_TRUE(frame.runUntil([&] { return hostWindow->pixel(4, 300) == kEditorBackground; }, 5s));
+        const int before = gateInState(plugin->state(), 3);
+        pulvan::x11::test::XClient().click(kFourthStepX, kGateY);
+        EXPECT_TRUE(frame.runUntil([&] { return gateInState(plugin->state(), 3) != before; }, 5s));
+        frame.runFor(100ms);
+        ASSERT_EQ(view->removed(), kResultOk);
+        view->setFrame(nullptr);
+    }
+    EXPECT_TRUE(parametersOnlyHandler.dirtyCalls().empty());
 }
 
 // The host may keep the view after it has let the plug-in's processor and controller go.

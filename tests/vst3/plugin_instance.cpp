@@ -1,5 +1,6 @@
 #include "tests/vst3/plugin_instance.h"
 
+#include "public.sdk/source/common/memorystream.h"
 #include "vst3/class_ids.h"
 
 using namespace Steinberg;
@@ -50,6 +51,18 @@ void PluginInstance::setActive(bool active) {
         processor_->setProcessing(false);
         component_->setActive(false);
     }
+}
+
+std::vector<std::uint8_t> PluginInstance::state() const {
+    MemoryStream stream;
+    if (component_->getState(&stream) != kResultOk) return {};
+    const auto* data = reinterpret_cast<const std::uint8_t*>(stream.getData());
+    return {data, data + stream.getSize()};
+}
+
+tresult PluginInstance::restoreState(const std::vector<std::uint8_t>& bytes) {
+    MemoryStream stream(const_cast<std::uint8_t*>(bytes.data()), static_cast<TSize>(bytes.size()));
+    return component_->setState(&stream);
 }
 
 std::vector<NoteEvent> PluginInstance::processBlock(int numSamples, const Transport* transport,

@@ -2,6 +2,7 @@
 // One plug-in instance as a host holds it: processor and controller created
 // through the bundle's factory, initialised, connected through proxies and
 // made ready to process.
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -50,6 +51,11 @@ public:
     std::vector<NoteEvent> play(int blocks, int blockSize, Transport transport = {});
 
     void setActive(bool active);
+
+    // The processor's state as the host saves it with the project (empty when
+    // it cannot be had), and the host restoring one.
+    std::vector<std::uint8_t> state() const;
+    Steinberg::tresult restoreState(const std::vector<std::uint8_t>& bytes);
 
 private:
     Steinberg::Vst::IComponent* component_ = nullptr;

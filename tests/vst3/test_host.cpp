@@ -106,6 +106,30 @@ tresult PLUGIN_API ParamChanges::queryInterface(const TUID iid, void** obj) {
     return answer<IParameterChanges>(this, iid, obj);
 }
 
+std::vector<ComponentHandler::DirtyCall> ComponentHandler::dirtyCalls() const {
+    std::lock_guard lock(mutex_);
+    return dirtyCalls_;
+}
+
+tresult PLUGIN_API ComponentHandler::setDirty(TBool state) {
+    std::lock_guard lock(mutex_);
+    dirtyCalls_.push_back({state != 0, std::this_thread::get_id()});
+    return kResultOk;
+}
+
+tresult PLUGIN_API ComponentHandler::queryInterface(const TUID iid, void** obj) {
+    if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) || FUnknownPrivate::iidEqual(iid, IComponentHandler::iid)) {
+        *obj = static_cast<IComponentHandler*>(this);
+    } else if (offersDirtyState_ && FUnknownPrivate::iidEqual(iid, IComponentHandler2::iid)) {
+        *obj = static_cast<IComponentHandler2*>(this);
+    } else {
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    addRef();
+    return kResultOk;
+}
+
 ConnectionProxy::ConnectionProxy(IConnectionPoint* to) : to_(to) {}
 
 tresult PLUGIN_API ConnectionProxy::notify(IMessage* message) {

@@ -5,7 +5,9 @@
 #include <atomic>
 #include <memory>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "pluginterfaces/base/ipluginbase.h"
@@ -106,6 +108,43 @@ public:
     KEZ_TEST_REFCOUNT
 private:
     Steinberg::Vst::IConnectionPoint* to_;
+};
+
+// The host's handler of the controller's calls, which hosts answer by marking
+// the project modified: it records each setDirty with the thread it came on.
+// It offers IComponentHandler2, where that call lives, unless told not to.
+// Owned by the test; the count shows what the plug-in still holds.
+class ComponentHandler final : public Steinberg::Vst::IComponentHandler, public Steinberg::Vst::IComponentHandler2 {
+public:
+    enum class Offers { dirtyState, parametersOnly };
+    explicit ComponentHandler(Offers offers = Offers::dirtyState) : offersDirtyState_(offers == Offers::dirtyState) {}
+
+    struct DirtyCall {
+        bool state;
+        std::thread::id thread;
+    };
+    std::vector<DirtyCall> dirtyCalls() const;
+    Steinberg::uint32 references() const { return refs_; }
+
+    Steinberg::tresult PLUGIN_API beginEdit(Steinberg::Vst::ParamID) override { return Steinberg::kResultOk; }
+    Steinberg::tresult PLUGIN_API performEdit(Steinberg::Vst::ParamID, Steinberg::Vst::ParamValue) override { return Steinberg::kResultOk; }
+    Steinberg::tresult PLUGIN_API endEdit(Steinberg::Vst::ParamID) override { return Steinberg::kResultOk; }
+    Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32) override { return Steinberg::kResultOk; }
+    Steinberg::tresult PLUGIN_API setDirty(Steinberg::TBool state) override;
+    Steinberg::tresult PLUGIN_API requestOpenEditor(Steinberg::FIDString) override { return Steinberg::kResultFalse; }
+    Steinberg::tresult PLUGIN_API startGroupEdit() override { return Steinberg::kResultOk; }
+    Steinberg::tresult PLUGIN_API finishGroupEdit() override { return Steinberg::kResultOk; }
+
+    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
+    Steinberg::uint32 PLUGIN_API addRef() override { return ++refs_; }
+    Steinberg::uint32 PLUGIN_API release() override { return --refs_; }
+
+private:
+    bool offersDirtyState_;
+    std::atomic<Steinberg::uint32> refs_{0};
+    // A call from a wrong thread must show up in the test, not as a race.
+    mutable std::mutex mutex_;
+    std::vector<DirtyCall> dirtyCalls_;
 };
 
 // ASCII text of a VST3 string of at most 128 characters.

@@ -5,15 +5,17 @@
 
 namespace pulvan::link {
 
-StandaloneMIDISender::StandaloneMIDISender()
-    : client_(kClientName),
-      outputPort_(client_, kPortName),
-      setupWatch_(std::make_unique<midi::Client>(kClientName, [this] { connectDestination(); })) {
+StandaloneMIDISender::StandaloneMIDISender() {
+    client_.emplace(kClientName);
+    outputPort_.emplace(*client_, kPortName);
+    setupWatch_ = std::make_unique<midi::Client>(kClientName, [this] { connectDestination(); });
     connectDestination();
 }
 
+StandaloneMIDISender::StandaloneMIDISender(Closed) {}
+
 void StandaloneMIDISender::connectDestination() {
-    if (const auto destination = resolveDestination()) outputPort_.connect(*destination);
+    if (const auto destination = resolveDestination()) outputPort_->connect(*destination);
 }
 
 void StandaloneMIDISender::send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
@@ -22,10 +24,10 @@ void StandaloneMIDISender::send(std::uint8_t status, std::uint8_t data1, std::ui
 }
 
 bool StandaloneMIDISender::sendMessage(std::span<const std::uint8_t> bytes, midi::Timestamp deliverAt) {
-    if (bytes.empty() || bytes.size() > 3) return false;
+    if (!outputPort_ || bytes.empty() || bytes.size() > 3) return false;
     const auto destination = resolveDestination();
     if (!destination) return false;
-    return outputPort_.send(*destination, bytes, deliverAt);
+    return outputPort_->send(*destination, bytes, deliverAt);
 }
 
 std::optional<midi::Endpoint> StandaloneMIDISender::resolveDestination() const { return chooseDestination(midi::destinations()); }

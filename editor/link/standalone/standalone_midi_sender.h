@@ -18,7 +18,12 @@ public:
     static constexpr const char* kClientName = "PulvanStandaloneMIDIClient";
     static constexpr const char* kPortName = "PulvanStandaloneMIDIPort";
 
+    // Opens the client and the port and connects them to the chosen destination.
     StandaloneMIDISender();
+    // Opens nothing and drops every message: a plug-in's MIDI leaves through its host only.
+    struct Closed {};
+    static constexpr Closed closed{};
+    explicit StandaloneMIDISender(Closed);
 
     // One three-byte message, now.
     void send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
@@ -30,14 +35,17 @@ public:
     std::optional<midi::Endpoint> resolveDestination() const;
 
     // Drops what has not left yet and ends at once every note that sounded.
-    void silence() { outputPort_.silence(); }
+    void silence() {
+        if (outputPort_) outputPort_->silence();
+    }
 
 private:
     // A connection takes effect a cycle or so after it is made: made ahead, the first note is not lost.
     void connectDestination();
 
-    midi::Client client_;
-    midi::OutputPort outputPort_;
+    // Both empty when closed.
+    std::optional<midi::Client> client_;
+    std::optional<midi::OutputPort> outputPort_;
     // Last: it calls on the port, so it comes after it and goes before it.
     std::unique_ptr<midi::Client> setupWatch_;
 };

@@ -93,6 +93,52 @@ TEST_F(PresetBlobTest, ReplacingThePreservedBlobPushesTheCurrentPreset) {
 }
 
 
+struct EditNoticeCase {
+    const char* name;
+    std::function<void()> act;
+    int notices;  // how often the host hears that its project was edited
+};
+
+// The host marks its project modified for every change that reaches the blob it keeps, and for
+// nothing else: not for a choice of view, and not for a state that it restored itself.
+TEST_F(PresetBlobTest, TheHostHearsOfEveryEditOfTheBlobItKeepsAndOfNothingElse) {
+    const auto toggleGate = [this] {
+        store().beginTransaction("Edit gate");
+        store().setLaneStepValue(model::LaneKind::gate, 2, store().activeLaneFor(model::LaneKind::gate).steps[2] == 0 ? 1 : 0);
+        store().endTransaction();
+    };
+    const auto restore = [this](const std::string& blob) {
+        hostRestores(blob);
+        bridge->link().pollHostedEngineState();
+    };
+    const std::string restored = presetText([](model::Preset& p) { p.tracks[0].name = "Restored"; });
+    const EditNoticeCase cases[] = {
+        {"a GATE step toggled", toggleGate, 1},
+        {"the toggle undone", [&] { toggleGate(), store().undo(); }, 2},
+        {"the swing moved", [&] { store().setSwingPercent(62); }, 1},
+        {"the swing set to what it is", [&] { store().setSwingPercent(store().preset->swingPercent); }, 0},
+        {"another page shown", [&] { store().selectPage(2); }, 0},
+        {"another pattern chosen to play", [&] { store().selectPatternForTrack(2, 0); }, 1},
+        {"the host restores its project", [&] { restore(restored); }, 0},
+        {"an edit after the restore", [&] { restore(restored), toggleGate(); }, 1},
+        {"the host restores a blob kept unread", [&] { restore("garbage"), toggleGate(); }, 0},
+        {"that blob replaced by the user", [&] { restore("garbage"), store().dialog.get()->onConfirm(""); }, 1},
+    };
+    for (const EditNoticeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        bridge.reset();
+        setEngineBlob("");
+        start();
+        int notices = 0;
+        bridge->presetEdited = [&] { ++notices; };
+        c.act();
+        EXPECT_EQ(notices, c.notices);
+        bridge->stop();
+        toggleGate();
+        EXPECT_EQ(notices, c.notices) << "after the store is released";
+    }
+}
+
 TEST_F(PresetBlobTest, AnEditDuringTheMIDIDrainIsPushedOnceWhenItEnds) {
     live.hooks = recordingHooks(live.engine.get());
     start();
