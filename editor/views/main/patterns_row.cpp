@@ -7,6 +7,7 @@
 #include "editor/views/main/grid_button.h"
 #include "editor/views/main/playhead_reader.h"
 #include "editor/views/main/step_strip.h"
+#include "editor/views/shell/active_track.h"
 #include "editor/views/shell/armed_tooltip.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
@@ -52,7 +53,7 @@ View patternSlot(SequencerStore& store, int p, double c, std::optional<bool> bli
         .label = std::to_string(p + 1),
         .active = p == store.activePatternIndex(),
         .width = c,
-        .presenceIndicatorColor = store.isPatternEmpty(track, p) ? Color::clear() : colorFromHex(store.trackAccentColor(track)),
+        .presenceIndicatorColor = store.isPatternEmpty(track, p) ? Color::clear() : activeAccent(store),
         .action = [s = &store, p] { tapPatternSlot(*s, p); },
     };
     // Only the launch progress follows the playhead: the slot drawn with it lies over the slot while a

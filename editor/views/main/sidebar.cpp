@@ -1,7 +1,7 @@
 #include "editor/views/main/sidebar.h"
 
-#include "editor/views/main/lane_rows.h"
 #include "editor/views/main/track_toggle_label.h"
+#include "editor/views/shell/active_track.h"
 #include "editor/views/shell/modal_host.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
