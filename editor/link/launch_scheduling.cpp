@@ -72,16 +72,21 @@ int StoreLink::nextLaunchSixteenth(int current, int grid) {
 int StoreLink::sceneLaunchGridSixteenths() const { return gridFor(store_.preset->sceneLaunchResolution); }
 int StoreLink::patternLaunchGridSixteenths() const { return gridFor(store_.preset->patternLaunchResolution); }
 
-bool StoreLink::scheduleSceneSelection(int sceneIndex) {
+std::optional<StoreLink::LaunchTarget> StoreLink::nextLaunchTarget(int grid) const {
     const auto position = currentSixteenthPosition();
-    if (!position) return false;
+    if (!position) return std::nullopt;
     const int current = currentSixteenth(*position);
     const auto again = currentSixteenthPosition();
-    const int target = nextLaunchSixteenth(current, sceneLaunchGridSixteenths());
+    return LaunchTarget{nextLaunchSixteenth(current, grid), again ? again : std::optional<double>(current)};
+}
+
+bool StoreLink::scheduleSceneSelection(int sceneIndex) {
+    const auto launch = nextLaunchTarget(sceneLaunchGridSixteenths());
+    if (!launch) return false;
     store_.pendingSceneSelectionIndex = sceneIndex;
-    store_.pendingSceneSelectionTargetSixteenthStep = target;
-    store_.pendingSceneSelectionScheduledInHostedEngine = scheduleHostedSceneLaunch(sceneIndex, target);
-    updateSceneSelectionProgress(again ? again : std::optional<double>(current));
+    store_.pendingSceneSelectionTargetSixteenthStep = launch->sixteenth;
+    store_.pendingSceneSelectionScheduledInHostedEngine = scheduleHostedSceneLaunch(sceneIndex, launch->sixteenth);
+    updateSceneSelectionProgress(launch->progressFrom);
     return true;
 }
 
@@ -100,16 +105,13 @@ bool StoreLink::scheduleHostedSceneLaunch(int sceneIndex, int targetSixteenth) {
 bool StoreLink::schedulePatternSelection(const foundation::Uuid& trackID, int patternIndex) {
     const bool playing = store_.isHostedUI.get() ? store_.isHostedTransportMoving() : store_.appPlayRunning.get();
     if (!playing) return false;
-    const auto position = currentSixteenthPosition();
-    if (!position) return false;
-    const int current = currentSixteenth(*position);
-    const auto again = currentSixteenthPosition();
-    const int target = nextLaunchSixteenth(current, patternLaunchGridSixteenths());
+    const auto launch = nextLaunchTarget(patternLaunchGridSixteenths());
+    if (!launch) return false;
     store_.pendingPatternSelectionTrackID = trackID;
     store_.pendingPatternSelectionPatternIndex = patternIndex;
-    store_.pendingPatternSelectionTargetSixteenthStep = target;
-    store_.pendingPatternSelectionScheduledInHostedEngine = scheduleHostedPatternLaunch(trackID, patternIndex, target);
-    updatePatternSelectionProgress(again ? again : std::optional<double>(current));
+    store_.pendingPatternSelectionTargetSixteenthStep = launch->sixteenth;
+    store_.pendingPatternSelectionScheduledInHostedEngine = scheduleHostedPatternLaunch(trackID, patternIndex, launch->sixteenth);
+    updatePatternSelectionProgress(launch->progressFrom);
     return true;
 }
 

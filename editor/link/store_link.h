@@ -128,6 +128,14 @@ public:
     void presentMIDIExportAfterRecording(int bars);
 
 private:
+    // A quantised launch's line: the next multiple of the grid after the sixteenth in progress, and the
+    // position its progress starts from (read once more, else that sixteenth).
+    struct LaunchTarget {
+        int sixteenth = 0;
+        std::optional<double> progressFrom;
+    };
+    // None when no position is known.
+    std::optional<LaunchTarget> nextLaunchTarget(int grid) const;
     void neutraliseStaleSceneLaunch(const store::HostedAppPlayPayload& current);
     void finishStoppedTransport();
     double uptime() const;

@@ -2,12 +2,6 @@
 
 namespace pulvan::views {
 
-const model::Track* activeTrack(const store::SequencerStore& store) {
-    const auto& tracks = store.preset->tracks;
-    if (tracks.empty()) return nullptr;
-    return &tracks[static_cast<std::size_t>(store.clampedActiveTrackIndex())];
-}
-
 int stepOfColumn(const store::SequencerStore& store, int column) {
     return column + store::SequencerStore::stepsPerPage * store.activePageIndex();
 }

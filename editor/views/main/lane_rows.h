@@ -1,15 +1,12 @@
 #pragma once
-// What every lane row reads of the store: the active track, the step under a column of the shown page,
-// and a gesture's edit transaction.
+// What every lane row reads of the store: the step under a column of the shown page and a gesture's edit
+// transaction.
 #include "editor/store/sequencer_store.h"
 #include "platform/ui/view.h"
 
 #include <string>
 
 namespace pulvan::views {
-
-// The track the rows edit; none without tracks.
-const model::Track* activeTrack(const store::SequencerStore& store);
 
 // Column 0...15 of the shown page as a step of the pattern.
 int stepOfColumn(const store::SequencerStore& store, int column);

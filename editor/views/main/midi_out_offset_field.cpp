@@ -1,7 +1,7 @@
 #include "editor/views/main/midi_out_offset_field.h"
 
 #include "editor/views/main/grid_button.h"
-#include "editor/views/main/lane_rows.h"
+#include "editor/views/shell/active_track.h"
 #include "editor/views/shell/environment_keys.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"

@@ -10,6 +10,7 @@
 #include "editor/views/main/grid_button.h"
 #include "editor/views/main/playhead_reader.h"
 #include "editor/views/main/step_strip.h"
+#include "editor/views/shell/active_track.h"
 #include "editor/views/shell/armed_tooltip.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
@@ -41,7 +42,7 @@ View pageButton(SequencerStore& store, int p, double c) {
                     .active = p == store.activePageIndex(),
                     .width = c,
                     .presenceIndicatorColor =
-                        store.isPageInUse(p) ? colorFromHex(store.trackAccentColor(store.clampedActiveTrackIndex())) : Color::clear(),
+                        store.isPageInUse(p) ? activeAccent(store) : Color::clear(),
                     .action = [s, p] { s->selectPage(p); },
                 })
         .overlay(playheadMark, unit::top)

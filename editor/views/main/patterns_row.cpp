@@ -7,7 +7,9 @@
 #include "editor/views/main/grid_button.h"
 #include "editor/views/main/playhead_reader.h"
 #include "editor/views/main/step_strip.h"
+#include "editor/views/shell/active_track.h"
 #include "editor/views/shell/armed_tooltip.h"
+#include "editor/views/shell/launch_resolution.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
@@ -52,7 +54,7 @@ View patternSlot(SequencerStore& store, int p, double c, std::optional<bool> bli
         .label = std::to_string(p + 1),
         .active = p == store.activePatternIndex(),
         .width = c,
-        .presenceIndicatorColor = store.isPatternEmpty(track, p) ? Color::clear() : colorFromHex(store.trackAccentColor(track)),
+        .presenceIndicatorColor = store.isPatternEmpty(track, p) ? Color::clear() : activeAccent(store),
         .action = [s = &store, p] { tapPatternSlot(*s, p); },
     };
     // Only the launch progress follows the playhead: the slot drawn with it lies over the slot while a
@@ -69,21 +71,15 @@ View patternSlot(SequencerStore& store, int p, double c, std::optional<bool> bli
     return blinking(View(button).overlay(launch), blink).testId("pattern-" + std::to_string(p + 1));
 }
 
-std::string launchResolutionLabel(int value) {
-    const auto* entry = std::find_if(patternLaunchResolutions.begin(), patternLaunchResolutions.end(), [&](const auto& e) { return e.value == value; });
-    return entry == patternLaunchResolutions.end() ? std::to_string(value) : entry->label;
-}
-
 View launchResolutionButton(SequencerStore& store, foundation::Uuid anchor, double c) {
     const int current = store.preset->patternLaunchResolution;
     const auto open = [s = &store, anchor, current, c] {
         store::DropdownRequest request{.anchorID = anchor, .vertical = true, .width = std::max(1.0, 2 * c - 28), .opensUpward = true};
-        for (const PatternLaunchResolution& r : patternLaunchResolutions)
-            request.items.push_back({.label = r.label, .active = r.value == current, .action = [s, v = r.value] { s->setPatternLaunchResolution(v); }});
+        request.items = launchResolutionItems(current, [s](int v) { s->setPatternLaunchResolution(v); });
         s->dropdown.set(std::move(request));
     };
     const View label = hstack({.alignment = Edge::center, .spacing = 8},
-                              text(launchResolutionLabel(current)).font(Font::system(12, FontWeight::semibold)).foregroundColor(primaryTextColor).lineLimit(1),
+                              launchResolutionText(current),
                               symbol("chevron.down").foregroundColor(primaryTextColor))
                            .padding(Edge::horizontal, 10)
                            .frame({.maxHeight = infinity})

@@ -1,10 +1,10 @@
 #include "editor/views/main/sidebar.h"
 
-#include "editor/views/main/lane_rows.h"
-#include "editor/views/main/track_toggle_label.h"
+#include "editor/views/shell/active_track.h"
 #include "editor/views/shell/modal_host.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
+#include "editor/views/shell/track_toggle_label.h"
 #include "platform/ui/content.h"
 #include "platform/ui/layout.h"
 #include "platform/ui/preferences.h"

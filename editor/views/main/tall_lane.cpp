@@ -4,6 +4,7 @@
 #include "editor/views/main/lane_config.h"
 #include "editor/views/main/lane_rows.h"
 #include "editor/views/main/step_strip.h"
+#include "editor/views/shell/active_track.h"
 #include "editor/views/shell/editor_helpers.h"
 #include "editor/views/shell/environment_keys.h"
 

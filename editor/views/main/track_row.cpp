@@ -3,9 +3,9 @@
 #include "editor/views/shell/modal_host.h"
 #include "platform/ui/preferences.h"
 #include "editor/views/main/grid_button.h"
-#include "editor/views/main/lane_rows.h"
 #include "editor/views/main/midi_out_offset_field.h"
 #include "editor/views/main/step_strip.h"
+#include "editor/views/shell/active_track.h"
 #include "editor/views/shell/editor_helpers.h"
 #include "platform/ui/layout.h"
 

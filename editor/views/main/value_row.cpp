@@ -1,6 +1,7 @@
 #include "editor/views/main/value_row.h"
 
 #include "editor/views/main/lane_rows.h"
+#include "editor/views/shell/active_track.h"
 #include "editor/views/shell/editor_helpers.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
@@ -38,7 +39,7 @@ View ValueRow::body(BuildContext& context) const {
     const model::Lane& a = store.activeLaneFor(kind);
     const model::Lane& f = store.activeLaneFor(LaneKind::fix);
     const bool n = kind == LaneKind::notes;
-    const Color accent = colorFromHex(store.trackAccentColor(store.clampedActiveTrackIndex()));
+    const Color accent = activeAccent(store);
 
     Views cells;
     for (int c = 0; c < 16; ++c) {

@@ -5,8 +5,8 @@
 #include "editor/views/modals/performance_live_cc_knob.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
+#include "editor/views/shell/track_toggle_label.h"
 #include "platform/ui/content.h"
-#include "platform/ui/continuous_corners.h"
 #include "platform/ui/layout.h"
 
 #include <string>
@@ -20,17 +20,8 @@ using store::MIDILearnElement;
 namespace {
 
 // "M" or "S": lit in its colour while on, outlined while off.
-View trackToggleButton(std::string title, bool on, Color onColor, std::function<void()> action) {
-    const View label = text(std::move(title))
-                           .font(Font::system(13, FontWeight::semibold))
-                           .tracking(1.2)
-                           .foregroundColor(on ? Color::black() : secondaryTextColor)
-                           .padding(Edge::horizontal, 20)
-                           .frame({.height = 20})
-                           .background(on ? color(onColor) : color(Color::clear()))
-                           .overlay(continuousRoundedRectangle(2).stroke(themeBorderColor, 1))
-                           .clipShape(shapes::continuousRoundedRectangle(2))
-                           .contentShape(shapes::rectangle());
+View trackToggleButton(const std::string& title, bool on, Color onColor, std::function<void()> action) {
+    const View label = trackToggleLabel(title, on, onColor);
     return SingleTouchTapButton{.enabled = true, .allowSecondaryTouches = true, .action = std::move(action), .label = label};
 }
 

@@ -2,6 +2,7 @@
 
 #include "editor/store/sequencer_store.h"
 #include "editor/views/modals/settings_widgets.h"
+#include "editor/views/shell/active_track.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
 #include "platform/ui/layout.h"
@@ -23,9 +24,9 @@ struct PortamentoDrag {
 };
 
 int portamentoValue(const store::SequencerStore& store, bool isOnValue) {
-    if (store.preset->tracks.empty()) return 0;
-    const model::Track& track = store.preset->tracks[static_cast<std::size_t>(store.clampedActiveTrackIndex())];
-    return isOnValue ? track.portamentoOnValue : track.portamentoOffValue;
+    const model::Track* track = activeTrack(store);
+    if (!track) return 0;
+    return isOnValue ? track->portamentoOnValue : track->portamentoOffValue;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "editor/views/modals/portamento_value_scrub_field.h"
 #include "editor/views/modals/settings_modal_panel.h"
 #include "editor/views/modals/settings_widgets.h"
+#include "editor/views/shell/active_track.h"
 #include "editor/views/shell/dropdown_keys.h"
 #include "editor/views/shell/environment_keys.h"
 #include "editor/views/shell/mouse_capture_views.h"
@@ -43,10 +44,6 @@ std::string fillEmptyLabel(FillEmpty fill) {
     return "Empty";
 }
 
-const model::Track& activeTrack(const SequencerStore& store) {
-    return store.preset->tracks[static_cast<std::size_t>(store.clampedActiveTrackIndex())];
-}
-
 // What one choice changes; everything else is the active track's value when the item is chosen.
 struct TrackSettingsChoice {
     std::optional<FillEmpty> fill;
@@ -54,7 +51,7 @@ struct TrackSettingsChoice {
 };
 
 void apply(SequencerStore& store, const TrackSettingsChoice& choice) {
-    const model::Track& current = activeTrack(store);
+    const model::Track& current = *activeTrack(store);
     store.applyTrackSettings(choice.fill.value_or(current.fillEmpty), choice.ccA.value_or(current.ccA), choice.ccB.value_or(current.ccB),
                              choice.portamentoCC, std::nullopt, std::nullopt, choice.accentColorHex);
 }
@@ -95,7 +92,7 @@ View TrackSettingsModal::body(BuildContext& context) const {
     const auto anchors = context.storage<Anchors>();
     const Color accent = context.env<KezAccentKey>();
     if (store.preset->tracks.empty()) return View();
-    const model::Track& track = activeTrack(store);
+    const model::Track& track = *activeTrack(store);
 
     const View renameButton = View(SingleTouchTapButton{
         .enabled = true,
@@ -131,7 +128,7 @@ View TrackSettingsModal::body(BuildContext& context) const {
         .items = [&store] {
             std::vector<store::DropdownItem> items;
             for (FillEmpty fill : model::allFillEmptyModes)
-                items.push_back({.label = fillEmptyLabel(fill), .active = fill == activeTrack(store).fillEmpty,
+                items.push_back({.label = fillEmptyLabel(fill), .active = fill == activeTrack(store)->fillEmpty,
                                  .action = [&store, fill] { apply(store, {.fill = fill}); }});
             return items;
         },
@@ -160,7 +157,7 @@ View TrackSettingsModal::body(BuildContext& context) const {
         .style = plainFieldStyle(90),
         .anchor = anchors->portamentoCC,
         .items = [&store] {
-            return controllerDropdownItems(activeTrack(store).portamentoCC, [&store](int n) { apply(store, {.portamentoCC = n}); }, "0 OFF");
+            return controllerDropdownItems(activeTrack(store)->portamentoCC, [&store](int n) { apply(store, {.portamentoCC = n}); }, "0 OFF");
         },
         .dropdownWidth = 210,
         .testId = "portamentoCC",

@@ -1,6 +1,7 @@
 #include "editor/views/notespool/chord_memory_sliders.h"
 
 #include "editor/views/notespool/chord_slider.h"
+#include "editor/views/shell/active_track.h"
 #include "platform/ui/layout.h"
 
 #include <algorithm>
@@ -14,9 +15,8 @@ namespace {
 
 const std::vector<int>& loadChordMemoryChord(const store::SequencerStore& store) {
     static const std::vector<int> none;
-    const auto& tracks = store.preset->tracks;
-    const auto index = static_cast<std::size_t>(store.clampedActiveTrackIndex());
-    return index < tracks.size() ? tracks[index].outputChord : none;
+    const model::Track* track = activeTrack(store);
+    return track ? track->outputChord : none;
 }
 
 }  // namespace

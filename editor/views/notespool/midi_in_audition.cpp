@@ -1,11 +1,12 @@
 #include "editor/views/notespool/midi_in_audition.h"
 
+#include "editor/views/shell/active_track.h"
+
 namespace pulvan::views {
 
 int activeTrackChannel(const store::SequencerStore& store) {
-    const auto& tracks = store.preset->tracks;
-    const auto index = static_cast<std::size_t>(store.clampedActiveTrackIndex());
-    return index < tracks.size() ? tracks[index].midiOutputChannel : 1;
+    const model::Track* track = activeTrack(store);
+    return track ? track->midiOutputChannel : 1;
 }
 
 int MidiInAudition::auditionChannel() const { return channel_.value_or(activeTrackChannel(store_)); }

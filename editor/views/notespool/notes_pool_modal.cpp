@@ -7,6 +7,7 @@
 #include "editor/views/notespool/mini_keyboard_overview.h"
 #include "editor/views/notespool/scene_pattern_change.h"
 #include "editor/views/notespool/scene_store_strip.h"
+#include "editor/views/shell/active_track.h"
 #include "editor/views/shell/environment_keys.h"
 #include "editor/views/shell/modal_header.h"
 #include "editor/views/shell/modal_option.h"
@@ -68,8 +69,7 @@ void endSceneAudition(store::SequencerStore& store, const ModalState& s) {
 }
 
 View keyboardSection(store::SequencerStore& store, const ModalState& s, bool midiIn, View progressionRow) {
-    const int track = store.clampedActiveTrackIndex();
-    const Color trackColor = colorFromHex(store.trackAccentColor(track));
+    const Color trackColor = activeAccent(store);
     const View overview = MiniKeyboardOverview{
         .pool = store.preset->notesPool,
         .scrollLeft = *s.keyboardScrollLeft,

@@ -1,5 +1,6 @@
 #include "editor/views/notespool/scene_launch_resolution.h"
 
+#include "editor/views/shell/launch_resolution.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
@@ -10,36 +11,21 @@ namespace pulvan::views {
 
 using namespace ui;
 
-std::string sceneLaunchResolutionLabel(int value) {
-    switch (value) {
-        case 1: return "1 bar";
-        case 4: return "1/4";
-        case 8: return "1/8";
-        default: return "1/16";
-    }
-}
-
 store::DropdownRequest sceneLaunchResolutionDropdown(store::SequencerStore& store, foundation::Uuid anchorID, double width) {
-    store::DropdownRequest request{.anchorID = anchorID, .vertical = true, .presetStyle = true, .width = width};
-    const int current = store.preset->sceneLaunchResolution;
-    for (int value : {16, 8, 4, 1}) {
-        request.items.push_back({
-            .label = sceneLaunchResolutionLabel(value),
-            .active = value == current,
-            .action = [&store, value] { store.setSceneLaunchResolution(value); },
-        });
-    }
-    return request;
+    return {
+        .anchorID = anchorID,
+        .items = launchResolutionItems(store.preset->sceneLaunchResolution, [&store](int value) { store.setSceneLaunchResolution(value); }),
+        .vertical = true,
+        .presetStyle = true,
+        .width = width,
+    };
 }
 
 View SceneLaunchResolutionLabel::body(BuildContext& context) const {
     auto& store = context.object<store::SequencerStore>();
     context.observe(store.didChange);
     return hstack({.spacing = 0},
-                  text(sceneLaunchResolutionLabel(store.preset->sceneLaunchResolution))
-                      .font(Font::system(12, FontWeight::semibold))
-                      .foregroundColor(primaryTextColor)
-                      .lineLimit(1),
+                  launchResolutionText(store.preset->sceneLaunchResolution),
                   spacer(0),
                   symbol("chevron.down").font(Font::system(10, FontWeight::semibold)).foregroundColor(secondaryTextColor));
 }

@@ -4,12 +4,7 @@
 #include "editor/store/sequencer_store.h"
 #include "platform/ui/view_modifiers.h"
 
-#include <string>
-
 namespace pulvan::views {
-
-// 1 "1 bar", 4 "1/4", 8 "1/8", anything else "1/16".
-std::string sceneLaunchResolutionLabel(int value);
 
 // The four values, each choosing itself through the store, anchored to the control that opened it.
 store::DropdownRequest sceneLaunchResolutionDropdown(store::SequencerStore& store, foundation::Uuid anchorID, double width);

@@ -1,6 +1,7 @@
 #include "editor/views/shell/dropdown_host.h"
 
 #include "editor/store/sequencer_store.h"
+#include "editor/views/shell/active_track.h"
 #include "editor/views/shell/dropdown_panel.h"
 #include "editor/views/shell/dropdown_placement.h"
 #include "editor/views/shell/overlay_backdrop.h"
@@ -35,7 +36,7 @@ View DropdownHost::body(BuildContext& context) const {
     if (!open) return View();
     const store::DropdownRequest request = *open;
     const PanelMeasurements measured = measurements->request == request.id ? *measurements : PanelMeasurements{request.id};
-    const Color accent = request.presetStyle ? globalAccentColor() : colorFromHex(store.trackAccentColor(store.clampedActiveTrackIndex()));
+    const Color accent = request.presetStyle ? globalAccentColor() : activeAccent(store);
     const auto measure = [measurements](const foundation::Uuid& id, const std::function<void(PanelMeasurements&)>& change) {
         PanelMeasurements next = measurements->request == id ? *measurements : PanelMeasurements{id};
         change(next);

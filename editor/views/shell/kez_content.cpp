@@ -6,6 +6,7 @@
 #include "editor/views/main/top_bar.h"
 #include "editor/views/main/track_tabs_view.h"
 #include "editor/views/modals/preset_dialog.h"
+#include "editor/views/shell/active_track.h"
 #include "editor/views/shell/dialog_host.h"
 #include "editor/views/shell/dropdown_host.h"
 #include "editor/views/shell/editor_services.h"
@@ -35,8 +36,6 @@ constexpr double kHostedDesignWidth = 1280, kHostedDesignHeight = 730;
 constexpr double kStandaloneBaseWidth = 940;
 constexpr double kHostedMinimumScale = 0.1;
 const UIRectCorner kCardCorners{bottomLeft, bottomRight};
-
-Color activeAccent(const SequencerStore& store) { return colorFromHex(store.trackAccentColor(store.clampedActiveTrackIndex())); }
 
 View card() {
     return ui::hstack({.alignment = ui::Edge::top, .spacing = 0},

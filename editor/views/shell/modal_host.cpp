@@ -1,6 +1,7 @@
 #include "editor/views/shell/modal_host.h"
 
 #include "editor/store/sequencer_store.h"
+#include "editor/views/shell/active_track.h"
 #include "editor/views/shell/environment_keys.h"
 #include "editor/views/shell/modal_placement.h"
 #include "editor/views/shell/overlay_backdrop.h"
@@ -35,7 +36,7 @@ View ModalHost::body(BuildContext& context) const {
     const double measuredHeight = known == measured->end() ? 0 : known->second.height;
 
     const ModalPresentation presentation = modalPresentation(*open);
-    const Color accent = presentation.accent == ModalAccentSource::global ? globalAccentColor() : colorFromHex(store.trackAccentColor(store.clampedActiveTrackIndex()));
+    const Color accent = presentation.accent == ModalAccentSource::global ? globalAccentColor() : activeAccent(store);
     const auto dismiss = [&store] { store.setActiveModal(std::nullopt); };
 
     return geometryReader([=, *this](const GeometryProxy& proxy) {

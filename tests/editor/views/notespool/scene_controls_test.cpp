@@ -1,6 +1,7 @@
 #include "editor/views/notespool/notes_pool_layout.h"
 #include "editor/views/notespool/scene_launch_resolution.h"
 #include "editor/views/notespool/scene_pattern_change.h"
+#include "editor/views/shell/launch_resolution.h"
 #include "platform/ui/harness.h"
 #include "tests/editor/store/store_fixture.h"
 #include "tests/platform/ui/golden.h"
@@ -51,7 +52,7 @@ TEST_F(SceneControlsTest, ResolutionDropdown) {
         SCOPED_TRACE(c.stored);
         auto store = makeStore();
         store->preset.modify([&](model::Preset& p) { p.sceneLaunchResolution = c.stored; });
-        EXPECT_EQ(sceneLaunchResolutionLabel(c.stored), c.label);
+        EXPECT_EQ(launchResolutionLabel(c.stored), c.label);
         const auto anchor = foundation::Uuid::random();
         ui::Harness h([&] { return SceneLaunchResolutionButton{.width = 134, .anchorID = anchor, .dropdownWidth = 98}.asView().environmentObject(*store); }, {200, 40});
         h.clickOn("sceneLaunchResolution");

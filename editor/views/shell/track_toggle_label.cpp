@@ -1,7 +1,8 @@
-#include "editor/views/main/track_toggle_label.h"
+#include "editor/views/shell/track_toggle_label.h"
 
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
+#include "platform/ui/continuous_corners.h"
 
 namespace pulvan::views {
 
@@ -15,8 +16,9 @@ View trackToggleLabel(const std::string& label, bool on, Color onColor) {
         .frame({.height = 20})
         .padding(Edge::horizontal, 20)
         .background(color(on ? onColor : Color::clear()))
-        .overlay(roundedRectangle(2).stroke(themeBorderColor, 1))
-        .clipShape(shapes::roundedRectangle(2));
+        .overlay(continuousRoundedRectangle(2).stroke(themeBorderColor, 1))
+        .clipShape(shapes::continuousRoundedRectangle(2))
+        .contentShape(shapes::rectangle());
 }
 
 }  // namespace pulvan::views
