@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace pulvan::views {
 namespace {
@@ -104,10 +105,12 @@ View marginBackdropView(SequencerStore& store, const EditorLayout& layout, ui::S
         .testId("kezContentMarginBackdrop");
 }
 
-// One open panel of a kind at a time; its result goes to the library, which also clears the store's flag.
+// A store flag that asks for an open panel, what the panel chooses, its active flag (one panel of a kind at
+// a time) and where its result goes: the library, which also clears the store's flag.
 struct OpenPanel {
-    ui::State<bool> active;
+    bool requested;
     ChooserRequest request;
+    ui::State<bool> active;
     void (library::PresetLibrary::*handler)(const library::PickerResult&);
 };
 
@@ -118,6 +121,16 @@ void presentOpenPanel(EditorServices& services, const OpenPanel& panel, std::opt
         (services.presetLibrary().*panel.handler)(result);
         panel.active.set(false);
     });
+}
+
+// A change of a panel's store flag to true presents the panel.
+View runningOpenPanels(View body, EditorServices& services, std::span<const OpenPanel> panels, std::optional<WindowReference> window) {
+    for (const OpenPanel& panel : panels) {
+        body = body.onChange<bool>(panel.requested, [&services, panel, window](const bool& shown) {
+            if (shown) presentOpenPanel(services, panel, window);
+        });
+    }
+    return body;
 }
 
 }  // namespace
@@ -180,14 +193,13 @@ View KezContent::body(ui::BuildContext& context) const {
     const auto naturalBaseHeight = context.state<double>(0);
     const auto hostWindow = context.state<std::optional<WindowReference>>();
     const std::optional<WindowReference> window = hostWindow.get() ? hostWindow.get() : context.env<HostWindowKey>();
-    const OpenPanel panels[] = {
-        {context.state(false), {true, {}}, &library::PresetLibrary::exportPresetsToSelectedFolder},
-        {context.state(false), {true, {}}, &library::PresetLibrary::importPresetsFromSelectedFolder},
-        {context.state(false), {false, {"json"}}, &library::PresetLibrary::importPresetFromSelectedFile},
-        {context.state(false), {true, {}}, &library::PresetLibrary::exportMIDIToSelectedFolder},
+    const OpenPanel openPanels[] = {
+        {store.isBackupFolderPickerPresented.get(), {.chooseFolders = true}, context.state(false), &library::PresetLibrary::exportPresetsToSelectedFolder},
+        {store.isImportAllFolderPickerPresented.get(), {.chooseFolders = true}, context.state(false), &library::PresetLibrary::importPresetsFromSelectedFolder},
+        {store.isImportOnePresetPickerPresented.get(), {.chooseFolders = false, .fileTypes = {"json"}}, context.state(false),
+         &library::PresetLibrary::importPresetFromSelectedFile},
+        {store.isMIDIExportFolderPickerPresented.get(), {.chooseFolders = true}, context.state(false), &library::PresetLibrary::exportMIDIToSelectedFolder},
     };
-    const bool flags[] = {store.isBackupFolderPickerPresented.get(), store.isImportAllFolderPickerPresented.get(),
-                          store.isImportOnePresetPickerPresented.get(), store.isMIDIExportFolderPickerPresented.get()};
 
     View body;
     if (const auto prompt = fullscreenPromptRequest(store)) {
@@ -234,12 +246,7 @@ View KezContent::body(ui::BuildContext& context) const {
             queue.async([naturalBaseHeight, height] { naturalBaseHeight.set(height); });
         });
     }
-    for (int i = 0; i < 4; ++i) {
-        body = body.onChange<bool>(flags[i], [&services, panel = panels[i], window](const bool& shown) {
-            if (shown) presentOpenPanel(services, panel, window);
-        });
-    }
-    return body;
+    return runningOpenPanels(body, services, openPanels, window);
 }
 
 }  // namespace pulvan::views
