@@ -78,11 +78,42 @@ View overlayLayer(const char* testId, View content = View()) {
         .testId(testId);
 }
 
+View modalLayer(const ModalAnchorKey::Value& anchors) {
+    return overlayLayer("kezContentModalLayer", ModalHost{.anchors = anchors, .makeModalContent = modalContent});
+}
+
+View dropdownLayer(const DropdownAnchorKey::Value& anchors) { return overlayLayer("kezContentDropdownLayer", DropdownHost{.anchors = anchors}); }
+
 View dialogLayer(const SequencerStore& store) {
     return overlayLayer("kezContentDialogLayer",
                         ui::zstack({ui::unit::topLeading},
                                    store.isPresetDialogPresented.get() ? PresetDialogHost{}.testId("presetDialogHost") : View(),
                                    store.dialog.get() ? View(DialogHost{}).testId("kezDialogHost").environment<KezAccentKey>(activeAccent(store)) : View()));
+}
+
+// Reports the editor's window; the first one stays.
+View windowAccessor(const ui::State<std::optional<WindowReference>>& hostWindow) {
+    return View(WindowAccessor{[hostWindow](std::optional<WindowReference> w) {
+        if (!hostWindow.get()) hostWindow.set(w);
+    }});
+}
+
+// Controls publish where they are; the hosts place their modal or dropdown there.
+struct OverlayAnchors {
+    ui::State<ModalAnchorKey::Value> modals;
+    ui::State<DropdownAnchorKey::Value> dropdowns;
+};
+
+// The overlays on the main stack, lowest first, and the window accessor behind it.
+View withOverlays(View mainStack, const SequencerStore& store, const OverlayAnchors& anchors,
+                  const ui::State<std::optional<WindowReference>>& hostWindow) {
+    return mainStack.onPreferenceChange<ModalAnchorKey>([modals = anchors.modals](const ModalAnchorKey::Value& v) { modals.set(v); })
+        .overlay(modalLayer(*anchors.modals), ui::unit::topLeading)
+        // Controls inside an open modal open dropdowns too.
+        .onPreferenceChange<DropdownAnchorKey>([dropdowns = anchors.dropdowns](const DropdownAnchorKey::Value& v) { dropdowns.set(v); })
+        .overlay(dropdownLayer(*anchors.dropdowns), ui::unit::topLeading)
+        .overlay(dialogLayer(store), ui::unit::topLeading)
+        .background(windowAccessor(hostWindow), ui::unit::topLeading);
 }
 
 View backdropRect(double width, double height, double x, double opacity, const std::function<void()>& dismiss, const char* testId) {
@@ -207,26 +238,13 @@ View KezContent::body(ui::BuildContext& context) const {
                    .environment<KezAccentKey>(fullscreenPromptAccent(store, *prompt));
     } else {
         const EditorLayoutRules rules = this->rules;
-        // Controls publish where they are; the hosts place their modal or dropdown there.
-        const auto modalAnchors = context.state<ModalAnchorKey::Value>();
-        const auto dropdownAnchors = context.state<DropdownAnchorKey::Value>();
-        body = ui::geometryReader([&store, naturalBaseHeight, hostWindow, rules, modalAnchors, dropdownAnchors](const ui::GeometryProxy& g) {
+        const OverlayAnchors anchors{context.state<ModalAnchorKey::Value>(), context.state<DropdownAnchorKey::Value>()};
+        body = ui::geometryReader([&store, naturalBaseHeight, hostWindow, rules, anchors](const ui::GeometryProxy& g) {
             const ui::Size size = g.size();
             const EditorLayout layout =
                 editorLayout(store.isHostedUI.get(), size, store.uiMaxContentWidth.get(), naturalBaseHeight.get(), rules);
             const double x = editorHorizontalOffset(layout, size.width);
-            View editor = mainStack(store, layout)
-                              .onPreferenceChange<ModalAnchorKey>([modalAnchors](const ModalAnchorKey::Value& v) { modalAnchors.set(v); })
-                              .overlay(overlayLayer("kezContentModalLayer", ModalHost{.anchors = *modalAnchors, .makeModalContent = modalContent}),
-                                       ui::unit::topLeading)
-                              // Controls inside an open modal open dropdowns too.
-                              .onPreferenceChange<DropdownAnchorKey>([dropdownAnchors](const DropdownAnchorKey::Value& v) { dropdownAnchors.set(v); })
-                              .overlay(overlayLayer("kezContentDropdownLayer", DropdownHost{.anchors = *dropdownAnchors}), ui::unit::topLeading)
-                              .overlay(dialogLayer(store), ui::unit::topLeading)
-                              .background(View(WindowAccessor{[hostWindow](std::optional<WindowReference> w) {
-                                              if (!hostWindow.get()) hostWindow.set(w);
-                                          }}),
-                                          ui::unit::topLeading)
+            View editor = withOverlays(mainStack(store, layout), store, anchors, hostWindow)
                               .environment<HostedZoomScaleKey>(layout.scale)
                               .scaleEffect(layout.scale, layout.scale, ui::unit::topLeading)
                               .compositingGroup()
