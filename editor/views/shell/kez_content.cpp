@@ -116,6 +116,31 @@ View withOverlays(View mainStack, const SequencerStore& store, const OverlayAnch
         .background(windowAccessor(hostWindow), ui::unit::topLeading);
 }
 
+// The editor, laid out at its design size, in a window of the given size: scaled about its top-leading corner
+// as one group, clipped to the width it occupies and moved right by its offset.
+View placedInWindow(View editor, const EditorLayout& layout, ui::Size window) {
+    return editor.environment<HostedZoomScaleKey>(layout.scale)
+        .scaleEffect(layout.scale, layout.scale, ui::unit::topLeading)
+        .compositingGroup()
+        .frame({.width = layout.frameWidth, .height = window.height, .alignment = ui::unit::topLeading})
+        .clipped()
+        .testId("kezContentEditor")
+        .offset(editorHorizontalOffset(layout, window.width), 0);
+}
+
+// In the window's bottom-right corner, while the host can resize the window and nothing is open over the editor.
+View resizeGrip(const SequencerStore& store, ui::Size window) {
+    if (!store.isHostedUI.get() || !store.hooks.hostedRequestEditorResize || isAnyOverlayPresented(store)) return View();
+    return View(HostedResizeHandle{window, kHostedDesignWidth / kHostedDesignHeight}).offset(window.width - 20, window.height - 20);
+}
+
+// The window's whole area: the scaled editor and the layers above it, on the editor's background.
+View windowArea(ui::Size window, ui::Views layers) {
+    return ui::zstackOf({ui::unit::topLeading}, std::move(layers))
+        .frame({.width = window.width, .height = window.height, .alignment = ui::unit::topLeading})
+        .background(ui::color(editorBackgroundColor));
+}
+
 View backdropRect(double width, double height, double x, double opacity, const std::function<void()>& dismiss, const char* testId) {
     return ui::rectangle()
         .fill(Color::black().opacity(opacity))
@@ -125,10 +150,10 @@ View backdropRect(double width, double height, double x, double opacity, const s
         .offset(x, 0);
 }
 
-View marginBackdropView(SequencerStore& store, const EditorLayout& layout, ui::Size window, double x) {
+View marginBackdropView(SequencerStore& store, const EditorLayout& layout, ui::Size window) {
     const auto backdrop = marginBackdrop(store);
     if (!backdrop) return View();
-    const double left = std::max(x, 0.0);
+    const double left = std::max(editorHorizontalOffset(layout, window.width), 0.0);
     return ui::zstack({ui::unit::topLeading}, backdropRect(left, window.height, 0, backdrop->opacity, backdrop->dismiss, "kezContentMarginBackdropLeft"),
                       backdropRect(std::max(window.width - (layout.frameWidth + left), 0.0), window.height, layout.frameWidth + left,
                                    backdrop->opacity, backdrop->dismiss, "kezContentMarginBackdropRight"))
@@ -240,24 +265,11 @@ View KezContent::body(ui::BuildContext& context) const {
         const EditorLayoutRules rules = this->rules;
         const OverlayAnchors anchors{context.state<ModalAnchorKey::Value>(), context.state<DropdownAnchorKey::Value>()};
         body = ui::geometryReader([&store, naturalBaseHeight, hostWindow, rules, anchors](const ui::GeometryProxy& g) {
-            const ui::Size size = g.size();
+            const ui::Size window = g.size();
             const EditorLayout layout =
-                editorLayout(store.isHostedUI.get(), size, store.uiMaxContentWidth.get(), naturalBaseHeight.get(), rules);
-            const double x = editorHorizontalOffset(layout, size.width);
-            View editor = withOverlays(mainStack(store, layout), store, anchors, hostWindow)
-                              .environment<HostedZoomScaleKey>(layout.scale)
-                              .scaleEffect(layout.scale, layout.scale, ui::unit::topLeading)
-                              .compositingGroup()
-                              .frame({.width = layout.frameWidth, .height = size.height, .alignment = ui::unit::topLeading})
-                              .clipped()
-                              .testId("kezContentEditor")
-                              .offset(x, 0);
-            const bool showsGrip = store.isHostedUI.get() && store.hooks.hostedRequestEditorResize && !isAnyOverlayPresented(store);
-            return ui::zstack({ui::unit::topLeading}, editor, marginBackdropView(store, layout, size, x),
-                              showsGrip ? View(HostedResizeHandle{size, kHostedDesignWidth / kHostedDesignHeight}).offset(size.width - 20, size.height - 20)
-                                        : View())
-                .frame({.width = size.width, .height = size.height, .alignment = ui::unit::topLeading})
-                .background(ui::color(editorBackgroundColor));
+                editorLayout(store.isHostedUI.get(), window, store.uiMaxContentWidth.get(), naturalBaseHeight.get(), rules);
+            const View editor = withOverlays(mainStack(store, layout), store, anchors, hostWindow);
+            return windowArea(window, {placedInWindow(editor, layout, window), marginBackdropView(store, layout, window), resizeGrip(store, window)});
         });
         body = body.onPreferenceChange<CanvasContentHeightKey>([&queue = context.mainQueue(), naturalBaseHeight](const double& height) {
             if (height <= 0) return;
