@@ -39,6 +39,53 @@ const UIRectCorner kCardCorners{bottomLeft, bottomRight};
 
 Color activeAccent(const SequencerStore& store) { return colorFromHex(store.trackAccentColor(store.clampedActiveTrackIndex())); }
 
+}  // namespace
+
+EditorLayout editorLayout(bool hosted, ui::Size window, int uiMaxContentWidth, double naturalBaseHeight, EditorLayoutRules rules) {
+    const double w = window.width, h = window.height;
+    EditorLayout layout;
+    if (hosted) {
+        layout.scale = (w <= 0 || h <= 0) ? 1.0 : std::max(std::min(w / kHostedDesignWidth, h / kHostedDesignHeight), kHostedMinimumScale);
+        layout.designWidth = kHostedDesignWidth;
+        layout.designHeight = kHostedDesignHeight;
+        layout.frameWidth = w;
+        return layout;
+    }
+    const double avail = std::min(w, static_cast<double>(uiMaxContentWidth));
+    double scale = avail > 0 ? std::min(rules.maxResponsiveScale, std::max(rules.minResponsiveScale, avail / kStandaloneBaseWidth)) : 1.0;
+    // A short window shrinks the editor further, so that its last row stays on screen.
+    if (naturalBaseHeight > 0 && h > 0) scale = std::min(scale, h / naturalBaseHeight);
+    const double divisor = scale > 0.0001 ? scale : 0.0001;
+    layout.scale = scale;
+    layout.designWidth = std::max(avail / divisor, kStandaloneBaseWidth);
+    layout.designHeight = h / divisor;
+    layout.frameWidth = std::max(avail, 0.0);
+    return layout;
+}
+
+double editorHorizontalOffset(const EditorLayout& layout, double windowWidth) { return std::round((windowWidth - layout.frameWidth) * 0.5); }
+
+namespace {
+
+// The editor, laid out at its design size, in a window of the given size: scaled about its top-leading corner
+// as one group, clipped to the width it occupies and moved right by its offset.
+View placedInWindow(View editor, const EditorLayout& layout, ui::Size window) {
+    return editor.environment<HostedZoomScaleKey>(layout.scale)
+        .scaleEffect(layout.scale, layout.scale, ui::unit::topLeading)
+        .compositingGroup()
+        .frame({.width = layout.frameWidth, .height = window.height, .alignment = ui::unit::topLeading})
+        .clipped()
+        .testId("kezContentEditor")
+        .offset(editorHorizontalOffset(layout, window.width), 0);
+}
+
+// The window's whole area: the scaled editor and the layers above it, on the editor's background.
+View windowArea(ui::Size window, ui::Views layers) {
+    return ui::zstackOf({ui::unit::topLeading}, std::move(layers))
+        .frame({.width = window.width, .height = window.height, .alignment = ui::unit::topLeading})
+        .background(ui::color(editorBackgroundColor));
+}
+
 View card() {
     return ui::hstack({.alignment = ui::Edge::top, .spacing = 0},
                       Sidebar{}
@@ -52,6 +99,11 @@ View card() {
         .frame({.maxWidth = ui::infinity, .alignment = ui::unit::leading});
 }
 
+// Publishes the height of the view it is the background of.
+View contentHeightPublisher() {
+    return ui::geometryReader([](const ui::GeometryProxy& g) { return ui::color(ui::Color::clear()).preference<CanvasContentHeightKey>(g.size().height); });
+}
+
 View mainStack(const SequencerStore& store, const EditorLayout& layout) {
     return ui::vstack({.alignment = ui::Edge::leading, .spacing = 12}, TopBar{}.testId("kezTopBar"),
                       ui::vstack({.alignment = ui::Edge::leading, .spacing = 0},
@@ -63,9 +115,7 @@ View mainStack(const SequencerStore& store, const EditorLayout& layout) {
                           .frame({.maxWidth = ui::infinity, .alignment = ui::unit::leading}))
         .padding({.top = 12, .leading = 16, .bottom = 20, .trailing = 20})
         .frame({.maxWidth = ui::infinity, .alignment = ui::unit::topLeading})
-        .background(ui::geometryReader([](const ui::GeometryProxy& g) {
-            return ui::color(ui::Color::clear()).preference<CanvasContentHeightKey>(g.size().height);
-        }))
+        .background(contentHeightPublisher())
         .frame({.width = layout.designWidth, .height = layout.designHeight, .alignment = ui::unit::topLeading})
         .environment<KezAccentKey>(activeAccent(store))
         .testId("kezContentMainStack");
@@ -116,30 +166,27 @@ View withOverlays(View mainStack, const SequencerStore& store, const OverlayAnch
         .background(windowAccessor(hostWindow), ui::unit::topLeading);
 }
 
-// The editor, laid out at its design size, in a window of the given size: scaled about its top-leading corner
-// as one group, clipped to the width it occupies and moved right by its offset.
-View placedInWindow(View editor, const EditorLayout& layout, ui::Size window) {
-    return editor.environment<HostedZoomScaleKey>(layout.scale)
-        .scaleEffect(layout.scale, layout.scale, ui::unit::topLeading)
-        .compositingGroup()
-        .frame({.width = layout.frameWidth, .height = window.height, .alignment = ui::unit::topLeading})
-        .clipped()
-        .testId("kezContentEditor")
-        .offset(editorHorizontalOffset(layout, window.width), 0);
-}
-
 // In the window's bottom-right corner, while the host can resize the window and nothing is open over the editor.
 View resizeGrip(const SequencerStore& store, ui::Size window) {
     if (!store.isHostedUI.get() || !store.hooks.hostedRequestEditorResize || isAnyOverlayPresented(store)) return View();
     return View(HostedResizeHandle{window, kHostedDesignWidth / kHostedDesignHeight}).offset(window.width - 20, window.height - 20);
 }
 
-// The window's whole area: the scaled editor and the layers above it, on the editor's background.
-View windowArea(ui::Size window, ui::Views layers) {
-    return ui::zstackOf({ui::unit::topLeading}, std::move(layers))
-        .frame({.width = window.width, .height = window.height, .alignment = ui::unit::topLeading})
-        .background(ui::color(editorBackgroundColor));
+}  // namespace
+
+std::optional<MarginBackdrop> marginBackdrop(SequencerStore& store) {
+    SequencerStore* s = &store;
+    if (store.isPresetDialogPresented.get()) return MarginBackdrop{0.8, [s] { s->isPresetDialogPresented.set(false); }};
+    if (store.dialog.get()) return MarginBackdrop{0.55, [s] { s->dialog.set(std::nullopt); }};
+    if (const auto& dropdown = store.dropdown.get(); dropdown && !dropdown->sticky) return MarginBackdrop{0.55, [s] { s->dropdown.set(std::nullopt); }};
+    const auto modal = store.activeModal().get();
+    if (modal && *modal != store::KezModal::notesPool && *modal != store::KezModal::performance) {
+        return MarginBackdrop{0.55, [s] { s->setActiveModal(std::nullopt); }};
+    }
+    return std::nullopt;
 }
+
+namespace {
 
 View backdropRect(double width, double height, double x, double opacity, const std::function<void()>& dismiss, const char* testId) {
     return ui::rectangle()
@@ -150,6 +197,7 @@ View backdropRect(double width, double height, double x, double opacity, const s
         .offset(x, 0);
 }
 
+// The free margins beside the scaled editor, as tall as the window, dimmed while the backdrop applies.
 View marginBackdropView(SequencerStore& store, const EditorLayout& layout, ui::Size window) {
     const auto backdrop = marginBackdrop(store);
     if (!backdrop) return View();
@@ -159,6 +207,51 @@ View marginBackdropView(SequencerStore& store, const EditorLayout& layout, ui::S
                                    backdrop->opacity, backdrop->dismiss, "kezContentMarginBackdropRight"))
         .transition(ui::Transition::opacity())
         .testId("kezContentMarginBackdrop");
+}
+
+}  // namespace
+
+bool isAnyOverlayPresented(const SequencerStore& store) {
+    return store.isPresetDialogPresented.get() || store.dialog.get() || store.dropdown.get() || store.activeModal().get();
+}
+
+std::optional<store::DialogRequest> fullscreenPromptRequest(const SequencerStore& store) {
+    const auto& dialog = store.dialog.get();
+    if (!dialog || dialog->kind != store::DialogRequest::Kind::prompt) return std::nullopt;
+    if (!store.isHostedUI.get() && !dialog->prefersFullscreen) return std::nullopt;
+    return dialog;
+}
+
+ui::Color fullscreenPromptAccent(const SequencerStore& store, const store::DialogRequest& request) {
+    return dialogAccent(request, activeAccent(store));
+}
+
+namespace {
+
+View fullWindowPrompt(const SequencerStore& store, const store::DialogRequest& prompt) {
+    return ui::zstack({ui::unit::topLeading}, ui::color(editorBackgroundColor),
+                      View(HostedFullscreenPrompt{prompt}).id(ui::ViewId(prompt.id.string())).testId("kezFullscreenPrompt"))
+        .environment<KezAccentKey>(fullscreenPromptAccent(store, prompt));
+}
+
+// The editor at its design size, scaled into a window of whatever size it is given, with its overlays and the
+// layers above it.
+View scaledEditor(SequencerStore& store, EditorLayoutRules rules, ui::State<double> naturalBaseHeight,
+                  ui::State<std::optional<WindowReference>> hostWindow, OverlayAnchors anchors) {
+    return ui::geometryReader([&store, rules, naturalBaseHeight, hostWindow, anchors](const ui::GeometryProxy& g) {
+        const ui::Size window = g.size();
+        const EditorLayout layout = editorLayout(store.isHostedUI.get(), window, store.uiMaxContentWidth.get(), naturalBaseHeight.get(), rules);
+        const View editor = withOverlays(mainStack(store, layout), store, anchors, hostWindow);
+        return windowArea(window, {placedInWindow(editor, layout, window), marginBackdropView(store, layout, window), resizeGrip(store, window)});
+    });
+}
+
+// The main stack's height, once measured, becomes its natural height a main-queue turn later.
+View adoptingContentHeight(View editor, foundation::MainQueue& queue, ui::State<double> naturalBaseHeight) {
+    return editor.onPreferenceChange<CanvasContentHeightKey>([&queue, naturalBaseHeight](const double& height) {
+        if (height <= 0) return;
+        queue.async([naturalBaseHeight, height] { naturalBaseHeight.set(height); });
+    });
 }
 
 // A store flag that asks for an open panel, what the panel chooses, its active flag (one panel of a kind at
@@ -191,64 +284,14 @@ View runningOpenPanels(View body, EditorServices& services, std::span<const Open
 
 }  // namespace
 
-EditorLayout editorLayout(bool hosted, ui::Size window, int uiMaxContentWidth, double naturalBaseHeight, EditorLayoutRules rules) {
-    const double w = window.width, h = window.height;
-    EditorLayout layout;
-    if (hosted) {
-        layout.scale = (w <= 0 || h <= 0) ? 1.0 : std::max(std::min(w / kHostedDesignWidth, h / kHostedDesignHeight), kHostedMinimumScale);
-        layout.designWidth = kHostedDesignWidth;
-        layout.designHeight = kHostedDesignHeight;
-        layout.frameWidth = w;
-        return layout;
-    }
-    const double avail = std::min(w, static_cast<double>(uiMaxContentWidth));
-    double scale = avail > 0 ? std::min(rules.maxResponsiveScale, std::max(rules.minResponsiveScale, avail / kStandaloneBaseWidth)) : 1.0;
-    // A short window shrinks the editor further, so that its last row stays on screen.
-    if (naturalBaseHeight > 0 && h > 0) scale = std::min(scale, h / naturalBaseHeight);
-    const double divisor = scale > 0.0001 ? scale : 0.0001;
-    layout.scale = scale;
-    layout.designWidth = std::max(avail / divisor, kStandaloneBaseWidth);
-    layout.designHeight = h / divisor;
-    layout.frameWidth = std::max(avail, 0.0);
-    return layout;
-}
-
-double editorHorizontalOffset(const EditorLayout& layout, double windowWidth) { return std::round((windowWidth - layout.frameWidth) * 0.5); }
-
-bool isAnyOverlayPresented(const SequencerStore& store) {
-    return store.isPresetDialogPresented.get() || store.dialog.get() || store.dropdown.get() || store.activeModal().get();
-}
-
-std::optional<MarginBackdrop> marginBackdrop(SequencerStore& store) {
-    SequencerStore* s = &store;
-    if (store.isPresetDialogPresented.get()) return MarginBackdrop{0.8, [s] { s->isPresetDialogPresented.set(false); }};
-    if (store.dialog.get()) return MarginBackdrop{0.55, [s] { s->dialog.set(std::nullopt); }};
-    if (const auto& dropdown = store.dropdown.get(); dropdown && !dropdown->sticky) return MarginBackdrop{0.55, [s] { s->dropdown.set(std::nullopt); }};
-    const auto modal = store.activeModal().get();
-    if (modal && *modal != store::KezModal::notesPool && *modal != store::KezModal::performance) {
-        return MarginBackdrop{0.55, [s] { s->setActiveModal(std::nullopt); }};
-    }
-    return std::nullopt;
-}
-
-std::optional<store::DialogRequest> fullscreenPromptRequest(const SequencerStore& store) {
-    const auto& dialog = store.dialog.get();
-    if (!dialog || dialog->kind != store::DialogRequest::Kind::prompt) return std::nullopt;
-    if (!store.isHostedUI.get() && !dialog->prefersFullscreen) return std::nullopt;
-    return dialog;
-}
-
-ui::Color fullscreenPromptAccent(const SequencerStore& store, const store::DialogRequest& request) {
-    return dialogAccent(request, activeAccent(store));
-}
-
 View KezContent::body(ui::BuildContext& context) const {
     auto& store = context.object<SequencerStore>();
     auto& services = context.object<EditorServices>();
     context.observe(store.didChange);
+    // View state is matched by the order it is asked for: the overlay anchors, held only while the editor is
+    // shown, come last.
     const auto naturalBaseHeight = context.state<double>(0);
     const auto hostWindow = context.state<std::optional<WindowReference>>();
-    const std::optional<WindowReference> window = hostWindow.get() ? hostWindow.get() : context.env<HostWindowKey>();
     const OpenPanel openPanels[] = {
         {store.isBackupFolderPickerPresented.get(), {.chooseFolders = true}, context.state(false), &library::PresetLibrary::exportPresetsToSelectedFolder},
         {store.isImportAllFolderPickerPresented.get(), {.chooseFolders = true}, context.state(false), &library::PresetLibrary::importPresetsFromSelectedFolder},
@@ -259,24 +302,13 @@ View KezContent::body(ui::BuildContext& context) const {
 
     View body;
     if (const auto prompt = fullscreenPromptRequest(store)) {
-        body = ui::zstack({ui::unit::topLeading}, ui::color(editorBackgroundColor), View(HostedFullscreenPrompt{*prompt}).id(ui::ViewId(prompt->id.string())).testId("kezFullscreenPrompt"))
-                   .environment<KezAccentKey>(fullscreenPromptAccent(store, *prompt));
+        body = fullWindowPrompt(store, *prompt);
     } else {
-        const EditorLayoutRules rules = this->rules;
         const OverlayAnchors anchors{context.state<ModalAnchorKey::Value>(), context.state<DropdownAnchorKey::Value>()};
-        body = ui::geometryReader([&store, naturalBaseHeight, hostWindow, rules, anchors](const ui::GeometryProxy& g) {
-            const ui::Size window = g.size();
-            const EditorLayout layout =
-                editorLayout(store.isHostedUI.get(), window, store.uiMaxContentWidth.get(), naturalBaseHeight.get(), rules);
-            const View editor = withOverlays(mainStack(store, layout), store, anchors, hostWindow);
-            return windowArea(window, {placedInWindow(editor, layout, window), marginBackdropView(store, layout, window), resizeGrip(store, window)});
-        });
-        body = body.onPreferenceChange<CanvasContentHeightKey>([&queue = context.mainQueue(), naturalBaseHeight](const double& height) {
-            if (height <= 0) return;
-            queue.async([naturalBaseHeight, height] { naturalBaseHeight.set(height); });
-        });
+        body = adoptingContentHeight(scaledEditor(store, rules, naturalBaseHeight, hostWindow, anchors), context.mainQueue(), naturalBaseHeight);
     }
-    return runningOpenPanels(body, services, openPanels, window);
+    const std::optional<WindowReference> panelWindow = hostWindow.get() ? hostWindow.get() : context.env<HostWindowKey>();
+    return runningOpenPanels(body, services, openPanels, panelWindow);
 }
 
 }  // namespace pulvan::views
