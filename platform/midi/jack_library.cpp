@@ -7,6 +7,8 @@
 
 #include <cstdarg>
 
+// A table of names, laid out by hand.
+// clang-format off
 #define PULVAN_JACK_FUNCTIONS(X)                                                                                 \
     X(jack_activate) X(jack_client_close) X(jack_client_open) X(jack_connect) X(jack_disconnect) X(jack_free)    \
     X(jack_frames_to_time) X(jack_get_cycle_times) X(jack_get_ports) X(jack_get_sample_rate) X(jack_get_time)    \
@@ -14,6 +16,7 @@
     X(jack_midi_event_reserve) X(jack_midi_get_event_count) X(jack_on_info_shutdown) X(jack_port_by_name)        \
     X(jack_port_get_buffer) X(jack_port_name) X(jack_port_register) X(jack_port_uuid) X(jack_set_error_function) \
     X(jack_set_info_function) X(jack_set_process_callback) X(jack_set_xrun_callback)
+// clang-format on
 
 namespace pulvan::midi {
 namespace {
