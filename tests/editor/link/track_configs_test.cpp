@@ -60,14 +60,14 @@ struct LaneCase {
 
 TEST_F(TrackConfigsTest, LanesAreCutOrPaddedTo64StepsAndClamped) {
     const LaneCase cases[] = {
-        {"velocity of 10 steps padded with 100", LaneKind::velocity, std::vector<int>(10, 90), [](auto& c) -> auto& { return c.velocitySteps; }, 90, 100},
-        {"length of 3 steps padded with 75", LaneKind::length, {120, 5, 5}, [](auto& c) -> auto& { return c.lengthSteps; }, 100, 75},
-        {"cc A keeps 128, clamps 200", LaneKind::ccA, {200, 128}, [](auto& c) -> auto& { return c.ccASteps; }, 128, 0},
-        {"tie clamped to 2", LaneKind::tie, {7}, [](auto& c) -> auto& { return c.tieSteps; }, 2, 0},
-        {"fix becomes a flag", LaneKind::fix, {5}, [](auto& c) -> auto& { return c.fixSteps; }, 1, 0},
-        {"probability clamped to 6", LaneKind::probability, {9}, [](auto& c) -> auto& { return c.probabilitySteps; }, 6, 0},
+        {"velocity of 10 steps padded with 100", LaneKind::velocity, std::vector<int>(10, 90), [](auto& c) -> const std::vector<int>& { return c.velocitySteps; }, 90, 100},
+        {"length of 3 steps padded with 75", LaneKind::length, {120, 5, 5}, [](auto& c) -> const std::vector<int>& { return c.lengthSteps; }, 100, 75},
+        {"cc A keeps 128, clamps 200", LaneKind::ccA, {200, 128}, [](auto& c) -> const std::vector<int>& { return c.ccASteps; }, 128, 0},
+        {"tie clamped to 2", LaneKind::tie, {7}, [](auto& c) -> const std::vector<int>& { return c.tieSteps; }, 2, 0},
+        {"fix becomes a flag", LaneKind::fix, {5}, [](auto& c) -> const std::vector<int>& { return c.fixSteps; }, 1, 0},
+        {"probability clamped to 6", LaneKind::probability, {9}, [](auto& c) -> const std::vector<int>& { return c.probabilitySteps; }, 6, 0},
         {"80 gate steps keep their first 64", LaneKind::gate, [] { std::vector<int> v(80, 0); v[63] = 1; v[64] = 1; return v; }(),
-         [](auto& c) -> auto& { return c.gateSteps; }, 0, 1},
+         [](auto& c) -> const std::vector<int>& { return c.gateSteps; }, 0, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
