@@ -47,8 +47,7 @@ std::filesystem::path LoadedBundle::find() {
     // The build tree, an installation under the program's own prefix, then a
     // user's installation, whose bundle lives in ~/.vst3 whatever the prefix.
     std::vector<std::filesystem::path> candidates{prefix / kBundleLibrary, prefix / "lib/vst3" / kBundleLibrary};
-    if (const char* home = std::getenv("HOME"); home && *home)
-        candidates.push_back(std::filesystem::path(home) / ".vst3" / kBundleLibrary);
+    if (const char* home = std::getenv("HOME"); home && *home) candidates.push_back(std::filesystem::path(home) / ".vst3" / kBundleLibrary);
     for (const auto& candidate : candidates)
         if (!error && std::filesystem::exists(candidate, error)) return candidate;
     return std::filesystem::path(PULVAN_INSTALLED_VST3_DIR) / kBundleLibrary;

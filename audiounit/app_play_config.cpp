@@ -9,9 +9,7 @@ namespace {
 
 using Numbers = AppPlayArguments::Numbers;
 
-std::int32_t entry(Numbers numbers, std::size_t index, std::int32_t fallback) {
-    return index < numbers.size() ? numbers[index] : fallback;
-}
+std::int32_t entry(Numbers numbers, std::size_t index, std::int32_t fallback) { return index < numbers.size() ? numbers[index] : fallback; }
 
 std::uint8_t controllerValue(std::int32_t v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 127)); }
 std::int32_t laneLength(std::int32_t v) { return std::clamp(v, 1, kStepsPerLane); }
@@ -19,8 +17,8 @@ std::int32_t laneLength(std::int32_t v) { return std::clamp(v, 1, kStepsPerLane)
 void setTrackDefaults(AppPlayConfig& c, int t) {
     c.resolutions[t] = 16;
     c.directions[t] = 0;
-    for (std::int32_t* lane : {c.lastSteps, c.tieLastSteps, c.notesLastSteps, c.octaveLastSteps, c.velocityLastSteps,
-                               c.lengthLastSteps, c.probabilityLastSteps, c.ccALastSteps, c.ccBLastSteps}) {
+    for (std::int32_t* lane : {c.lastSteps, c.tieLastSteps, c.notesLastSteps, c.octaveLastSteps, c.velocityLastSteps, c.lengthLastSteps,
+                               c.probabilityLastSteps, c.ccALastSteps, c.ccBLastSteps}) {
         lane[t] = kStepsPerLane;
     }
     c.channels[t] = static_cast<std::uint8_t>(t);
@@ -51,10 +49,10 @@ void readTrack(const AppPlayArguments& a, AppPlayConfig& c, int t) {
     c.directions[t] = direction >= 0 && direction <= 5 ? direction : 0;
 
     const std::pair<Numbers, std::int32_t*> lanes[] = {
-        {a.tieLastSteps, c.tieLastSteps},           {a.notesLastSteps, c.notesLastSteps},
-        {a.octaveLastSteps, c.octaveLastSteps},     {a.velocityLastSteps, c.velocityLastSteps},
-        {a.lengthLastSteps, c.lengthLastSteps},     {a.probabilityLastSteps, c.probabilityLastSteps},
-        {a.ccALastSteps, c.ccALastSteps},           {a.ccBLastSteps, c.ccBLastSteps}};
+        {a.tieLastSteps, c.tieLastSteps},       {a.notesLastSteps, c.notesLastSteps},
+        {a.octaveLastSteps, c.octaveLastSteps}, {a.velocityLastSteps, c.velocityLastSteps},
+        {a.lengthLastSteps, c.lengthLastSteps}, {a.probabilityLastSteps, c.probabilityLastSteps},
+        {a.ccALastSteps, c.ccALastSteps},       {a.ccBLastSteps, c.ccBLastSteps}};
     for (const auto& [numbers, lane] : lanes) lane[t] = laneLength(entry(numbers, i, c.lastSteps[t]));
 
     const std::int32_t fill = entry(a.fillModes, i, 1);

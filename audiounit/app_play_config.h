@@ -20,11 +20,11 @@ inline constexpr int kTrackSteps = kTrackCount * kStepsPerLane;
 struct AppPlayArguments {
     using Numbers = std::span<const std::int32_t>;
     std::int64_t trackCount = 1;
-    Numbers resolutions, channels, trackMutes, ccANumbers, ccBNumbers, portamentoCCs, portamentoOnValues,
-        portamentoOffValues, lastSteps, directions, tieLastSteps, notesLastSteps, octaveLastSteps, velocityLastSteps,
-        lengthLastSteps, probabilityLastSteps, ccALastSteps, ccBLastSteps, gateSteps, tieSteps, notesSteps,
-        noteStepChordCounts, noteStepChordValues, octaveSteps, velocitySteps, lengthSteps, probabilitySteps, ccASteps,
-        ccBSteps, fillModes, fixSteps, trackOctaves, trackTransposes, outputChordCounts, outputChordIntervals, notePool;
+    Numbers resolutions, channels, trackMutes, ccANumbers, ccBNumbers, portamentoCCs, portamentoOnValues, portamentoOffValues, lastSteps,
+        directions, tieLastSteps, notesLastSteps, octaveLastSteps, velocityLastSteps, lengthLastSteps, probabilityLastSteps, ccALastSteps,
+        ccBLastSteps, gateSteps, tieSteps, notesSteps, noteStepChordCounts, noteStepChordValues, octaveSteps, velocitySteps, lengthSteps,
+        probabilitySteps, ccASteps, ccBSteps, fillModes, fixSteps, trackOctaves, trackTransposes, outputChordCounts, outputChordIntervals,
+        notePool;
     std::int64_t swingPercent = 50;
 };
 

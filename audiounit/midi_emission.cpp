@@ -38,8 +38,8 @@ void emitImmediateMIDI(AppPlayEngine& e, const MIDIOutputEventBlock& output) noe
     e.events.clear();
 }
 
-void emitTimedMIDI(AppPlayEngine& e, const MIDIOutputEventBlock& output, std::int64_t blockSampleTime,
-                   std::int64_t lastSampleTime, double blockBeat, double tempo, double sampleRate) noexcept {
+void emitTimedMIDI(AppPlayEngine& e, const MIDIOutputEventBlock& output, std::int64_t blockSampleTime, std::int64_t lastSampleTime,
+                   double blockBeat, double tempo, double sampleRate) noexcept {
     const double lastOffset = static_cast<double>(lastSampleTime - blockSampleTime);
     for (int i = 0; i < eventCount(e.events); ++i) {
         const engine::EngineEvent& event = e.events.events[i];

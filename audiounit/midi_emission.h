@@ -13,7 +13,7 @@ void emitImmediateMIDI(AppPlayEngine& engine, const MIDIOutputEventBlock& output
 // Sends every buffered event at its own sample time, clamped into
 // [blockSampleTime, lastSampleTime], offers it to the recorder, updates the note masks and
 // empties the buffer.
-void emitTimedMIDI(AppPlayEngine& engine, const MIDIOutputEventBlock& output, std::int64_t blockSampleTime,
-                   std::int64_t lastSampleTime, double blockBeat, double tempo, double sampleRate) noexcept;
+void emitTimedMIDI(AppPlayEngine& engine, const MIDIOutputEventBlock& output, std::int64_t blockSampleTime, std::int64_t lastSampleTime,
+                   double blockBeat, double tempo, double sampleRate) noexcept;
 
 }  // namespace pulvan::au

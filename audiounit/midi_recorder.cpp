@@ -123,8 +123,8 @@ void setRecorderClock(AppPlayMIDIRecorder& r, double beat, std::int64_t sampleTi
 
 void invalidateRecorderClock(AppPlayMIDIRecorder& r) noexcept { r.clockValid = 0; }
 
-void captureRecordedEvent(AppPlayMIDIRecorder& r, std::int64_t sampleTime, std::int32_t track, std::uint8_t status,
-                          std::uint8_t data1, std::uint8_t data2) noexcept {
+void captureRecordedEvent(AppPlayMIDIRecorder& r, std::int64_t sampleTime, std::int32_t track, std::uint8_t status, std::uint8_t data1,
+                          std::uint8_t data2) noexcept {
     if (track < 0 || track >= r.recordTrackCount || status < 0x80 || status > 0xEF) return;
     const std::int32_t state = r.state.load();
     if (state != kRecordRecording && state != kRecordArmStop) return;

@@ -13,7 +13,7 @@ enum AppPlayMIDIRecordState : std::int32_t {
     kRecordIdle = 0,
     kRecordArmStart = 1,  // waiting for the next bar line to start
     kRecordRecording = 2,
-    kRecordArmStop = 3,   // recording, waiting for the next bar line to stop
+    kRecordArmStop = 3,  // recording, waiting for the next bar line to stop
 };
 
 inline constexpr int kRecordCapacity = 800'000;

@@ -59,10 +59,9 @@ RenderBlock PulvanAudioUnit::internalRenderBlock() {
     CapturedHostBlocks host{musicalContextBlock(), transportStateBlock(), midiOutputEventBlock()};
     storeSampleRateFromBus();
     AppPlayEngine* engine = engine_.get();
-    return [engine, host](RenderActionFlags*, const AudioTimeStamp& timestamp, std::uint32_t frameCount, std::int64_t,
-                          AudioBufferList*, const RenderEvent* realtimeEventListHead, const PullInputBlock*) {
-        return auRenderBody(*engine, timestamp, frameCount, realtimeEventListHead, host);
-    };
+    return [engine, host](RenderActionFlags*, const AudioTimeStamp& timestamp, std::uint32_t frameCount, std::int64_t, AudioBufferList*,
+                          const RenderEvent* realtimeEventListHead,
+                          const PullInputBlock*) { return auRenderBody(*engine, timestamp, frameCount, realtimeEventListHead, host); };
 }
 
 void PulvanAudioUnit::configureAppPlay(const AppPlayArguments& arguments) {
@@ -154,9 +153,7 @@ void PulvanAudioUnit::setAppPlayMIDIRecordArmStop(bool arm) { armRecordStop(engi
 std::int64_t PulvanAudioUnit::currentAppPlayMIDIRecordState() const { return engine_->recorder.state.load(); }
 std::int64_t PulvanAudioUnit::currentAppPlayMIDIRecordBarCount() const { return engine_->recorder.recordBarCount.load(); }
 
-std::optional<std::vector<std::uint8_t>> PulvanAudioUnit::consumeAppPlayMIDIRecordData() {
-    return consumeRecordedTake(engine_->recorder);
-}
+std::optional<std::vector<std::uint8_t>> PulvanAudioUnit::consumeAppPlayMIDIRecordData() { return consumeRecordedTake(engine_->recorder); }
 
 void PulvanAudioUnit::sendImmediateMIDI(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
     pushMIDIMessage(engine_->outgoingMIDIRing, status, data1, data2);

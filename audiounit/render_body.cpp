@@ -144,9 +144,8 @@ void publishGlobalSteps(AppPlayEngine& e, double beat) {
     const engine::EngineSnapshot& snapshot = engine::snapshotInForce(e.timeline, beat);
     const double anchor = engine::anchorInForce(e.timeline, beat);
     for (int t = 0; t < kTrackCount; ++t) {
-        const std::int64_t step = t < snapshot.trackCount
-                                      ? engine::globalStepAt(beat, anchor, engine::stepLength(snapshot.tracks[t].resolution))
-                                      : kNoStep;
+        const std::int64_t step =
+            t < snapshot.trackCount ? engine::globalStepAt(beat, anchor, engine::stepLength(snapshot.tracks[t].resolution)) : kNoStep;
         e.globalStep[t].store(step, std::memory_order_release);
     }
 }

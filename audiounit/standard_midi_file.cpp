@@ -55,7 +55,8 @@ std::uint32_t microsecondsPerQuarter(double tempo) {
 }
 
 std::uint64_t ticksFromStart(double time, const MIDITakeInfo& take) {
-    return static_cast<std::uint64_t>(std::llround((std::clamp(time, take.startBeat, take.endBeat) - take.startBeat) * kTicksPerQuarterNote));
+    return static_cast<std::uint64_t>(
+        std::llround((std::clamp(time, take.startBeat, take.endBeat) - take.startBeat) * kTicksPerQuarterNote));
 }
 
 // How many times each (channel, note) is on, indexed channel * 128 + note.

@@ -1,10 +1,10 @@
 #include "engine/block_processing.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include "engine/block_renderer.h"
 #include "engine/step_timing.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace pulvan::engine {
 namespace {
@@ -28,8 +28,7 @@ void drainImmediateMIDI(SequencerEngine& engine) {
         else if (kind == 0x90)
             appendEvent(engine.events, {kBlockStartTime, -1, kEventNoteOn, channel, number, value}, owedReleases(engine.voices));
         else if (kind == 0xB0)
-            appendEvent(engine.events, {kBlockStartTime, -1, kEventControlChange, channel, number, value},
-                        owedReleases(engine.voices));
+            appendEvent(engine.events, {kBlockStartTime, -1, kEventControlChange, channel, number, value}, owedReleases(engine.voices));
         // Anything else never reaches the output: only notes and control changes do.
     }
 }
@@ -64,8 +63,8 @@ void holdPlaying(SequencerEngine& engine) {
 // Takes the newest launch into `pending`; see takeLaunch for the result. A launch due in this
 // very block stays in its slot, spared a copy. A committed launch still playing from `pending`
 // moves into the timeline first, unless the new launch takes over in this block.
-const EngineSnapshot* takeLaunchInto(SequencerEngine& engine, LaunchQueue& queue, std::uint64_t& lastSeen,
-                                     PendingLaunch& pending, const CommitRule& rule) {
+const EngineSnapshot* takeLaunchInto(SequencerEngine& engine, LaunchQueue& queue, std::uint64_t& lastSeen, PendingLaunch& pending,
+                                     const CommitRule& rule) {
     return takeLaunch(queue, lastSeen, pending, [&](const PendingLaunch& launch) {
         if (rule.due(launch.targetBeat)) return true;
         PlaybackTimeline& timeline = engine.timeline;
@@ -242,8 +241,7 @@ void applyStagedSnapshot(SequencerEngine& engine, bool resyncPending, double res
         engine.anchorInitialised = 1;
     }
     for (const PendingLaunch* launch : {&engine.pendingScene, &engine.pendingPattern})
-        if (launch->valid)
-            insertTimedChange(timeline, launch->targetBeat, true, false, launch->notesOffMask, &launch->snapshot);
+        if (launch->valid) insertTimedChange(timeline, launch->targetBeat, true, false, launch->notesOffMask, &launch->snapshot);
     if (resyncPending) insertTimedChange(timeline, resyncBeat, false, true, ~0u, nullptr);
 
     engine.appliedSceneGeneration = engine.lastSeenSceneGeneration;
@@ -257,8 +255,7 @@ void updateTransportPosition(SequencerEngine& engine, double position, double ba
     const EngineSnapshot& snapshot = snapshotInForce(engine.timeline, position);
     const double anchor = anchorInForce(engine.timeline, position);
     for (std::int32_t t = 0; t < kTrackCount; ++t) {
-        const std::int64_t step =
-            t < snapshot.trackCount ? globalStepAt(position, anchor, stepLength(snapshot.tracks[t].resolution)) : -1;
+        const std::int64_t step = t < snapshot.trackCount ? globalStepAt(position, anchor, stepLength(snapshot.tracks[t].resolution)) : -1;
         engine.currentStep[t].store(step, std::memory_order_relaxed);
     }
     engine.beatPosition.store(position, std::memory_order_relaxed);

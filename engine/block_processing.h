@@ -1,8 +1,8 @@
 #pragma once
+#include "engine/sequencer_engine.h"
+
 #include <atomic>
 #include <cstdint>
-
-#include "engine/sequencer_engine.h"
 
 namespace pulvan::engine {
 
@@ -38,7 +38,6 @@ double barLengthQN(double numerator, double denominator) noexcept;
 
 // Sample offset of an event time inside a block, rounded half away from zero and clamped into
 // [0, blockSamples - 1]; 0 when tempo or sample rate is not positive.
-std::int32_t eventSampleOffset(double eventTime, double blockPosition, double tempo, double sampleRate,
-                               std::int32_t blockSamples) noexcept;
+std::int32_t eventSampleOffset(double eventTime, double blockPosition, double tempo, double sampleRate, std::int32_t blockSamples) noexcept;
 
 }  // namespace pulvan::engine

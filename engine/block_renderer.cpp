@@ -1,18 +1,16 @@
 #include "engine/block_renderer.h"
 
-#include <algorithm>
-
 #include "engine/step_timing.h"
+
+#include <algorithm>
 
 namespace pulvan::engine {
 namespace {
 
-void renderSegment(const PlaybackTimeline& timeline, VoiceBank& voices, const RenderContext& context,
-                   EngineEventBuffer& events, StepScratch& scratch, std::int32_t track, bool realigned, double delay,
-                   double a, double b) {
+void renderSegment(const PlaybackTimeline& timeline, VoiceBank& voices, const RenderContext& context, EngineEventBuffer& events,
+                   StepScratch& scratch, std::int32_t track, bool realigned, double delay, double a, double b) {
     scratch.clear();
-    scheduleTrackSteps(snapshotInForce(timeline, a), track, realigned, scratch, anchorInForce(timeline, a), a, b,
-                       context.barLength);
+    scheduleTrackSteps(snapshotInForce(timeline, a), track, realigned, scratch, anchorInForce(timeline, a), a, b, context.barLength);
     emitTrackEventsInOrder(scratch, voices, events, delay);
 }
 
@@ -33,8 +31,8 @@ std::int32_t tracksInPlay(const PlaybackTimeline& timeline, int changes) {
 
 }  // namespace
 
-void renderTrack(const PlaybackTimeline& timeline, VoiceBank& voices, const RenderContext& context,
-                 EngineEventBuffer& events, double from, double to) noexcept {
+void renderTrack(const PlaybackTimeline& timeline, VoiceBank& voices, const RenderContext& context, EngineEventBuffer& events, double from,
+                 double to) noexcept {
     if (to <= from) return;
     StepScratch scratch;
     const int changes = std::clamp(timeline.timedChangeCount, 0, kMaxTimedChanges);

@@ -7,9 +7,7 @@ namespace layout = config_layout;
 
 namespace {
 
-std::int32_t clampWord(std::int32_t value, std::int32_t low, std::int32_t high) {
-    return std::clamp(value, low, high);
-}
+std::int32_t clampWord(std::int32_t value, std::int32_t low, std::int32_t high) { return std::clamp(value, low, high); }
 
 std::uint8_t clampByte(std::int32_t value) { return static_cast<std::uint8_t>(std::clamp(value, 0, 127)); }
 
@@ -41,8 +39,7 @@ void decodeTrack(const std::int32_t* words, int t, TrackSnapshot& track) {
     track.trackOctave = clampWord(perTrack(layout::kTrackOctaves), -3, 3);
     track.trackTranspose = clampWord(perTrack(layout::kTrackTransposes), -12, 12);
     track.outputChordCount = clampWord(perTrack(layout::kOutputChordCounts), 0, kMaxOutputChordIntervals);
-    for (int k = 0; k < track.outputChordCount; ++k)
-        track.outputChordIntervals[k] = words[layout::outputChordIntervalWord(t, k)];
+    for (int k = 0; k < track.outputChordCount; ++k) track.outputChordIntervals[k] = words[layout::outputChordIntervalWord(t, k)];
 
     for (int s = 0; s < kStepsPerLane; ++s) {
         auto perStep = [&](int base) { return words[layout::stepWord(base, t, s)]; };

@@ -1,8 +1,8 @@
 #pragma once
+#include "engine/engine_snapshot.h"
+
 #include <array>
 #include <cstdint>
-
-#include "engine/engine_snapshot.h"
 
 namespace pulvan::engine {
 
@@ -57,9 +57,7 @@ inline constexpr int stepWord(int base, int track, int step) { return base + tra
 inline constexpr int chordValueWord(int track, int step, int k) {
     return kNoteStepChordValues + (track * kStepsPerLane + step) * kMaxChordValues + k;
 }
-inline constexpr int outputChordIntervalWord(int track, int k) {
-    return kOutputChordIntervals + track * kMaxOutputChordIntervals + k;
-}
+inline constexpr int outputChordIntervalWord(int track, int k) { return kOutputChordIntervals + track * kMaxOutputChordIntervals + k; }
 }  // namespace config_layout
 
 inline constexpr int kConfigBufferWordCount = config_layout::kWordCount;

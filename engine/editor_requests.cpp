@@ -33,17 +33,11 @@ std::uint64_t currentActiveNotesHigh(const SequencerEngine& engine, std::int32_t
     return validTrack(track) ? engine.activeNotesHigh[track].load(std::memory_order_relaxed) : 0;
 }
 
-bool isTransportMoving(const SequencerEngine& engine) noexcept {
-    return engine.transportMoving.load(std::memory_order_relaxed) != 0;
-}
+bool isTransportMoving(const SequencerEngine& engine) noexcept { return engine.transportMoving.load(std::memory_order_relaxed) != 0; }
 
-double currentBeatPosition(const SequencerEngine& engine) noexcept {
-    return engine.beatPosition.load(std::memory_order_relaxed);
-}
+double currentBeatPosition(const SequencerEngine& engine) noexcept { return engine.beatPosition.load(std::memory_order_relaxed); }
 
-double currentMeasureProgress(const SequencerEngine& engine) noexcept {
-    return engine.measureProgress.load(std::memory_order_relaxed);
-}
+double currentMeasureProgress(const SequencerEngine& engine) noexcept { return engine.measureProgress.load(std::memory_order_relaxed); }
 
 void setTrackMIDIOutOffsetsMs(SequencerEngine& engine, const std::int32_t* offsets, std::int32_t count) noexcept {
     std::uint32_t changed = 0;

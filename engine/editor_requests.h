@@ -1,7 +1,7 @@
 #pragma once
-#include <cstdint>
-
 #include "engine/sequencer_engine.h"
+
+#include <cstdint>
 
 namespace pulvan::engine {
 

@@ -73,8 +73,7 @@ void KezVst3EngineScheduleSceneLaunch(void* engine, const int32_t* words, int32_
     KEZ_REQUIRE_ENGINE();
     eng::scheduleSceneLaunch(engineAt(engine), words, count, targetBeat);
 }
-void KezVst3EngineSchedulePatternLaunch(void* engine, const int32_t* words, int32_t count, double targetBeat,
-                                        int32_t track) {
+void KezVst3EngineSchedulePatternLaunch(void* engine, const int32_t* words, int32_t count, double targetBeat, int32_t track) {
     KEZ_REQUIRE_ENGINE();
     eng::schedulePatternLaunch(engineAt(engine), words, count, targetBeat, track);
 }

@@ -48,8 +48,7 @@ int32_t KezVst3EngineIsTransportMoving(void* engine);
 double KezVst3EngineBeatPosition(void* engine);
 double KezVst3EngineMeasureProgress(void* engine);
 void KezVst3EngineScheduleSceneLaunch(void* engine, const int32_t* words, int32_t count, double targetBeat);
-void KezVst3EngineSchedulePatternLaunch(void* engine, const int32_t* words, int32_t count, double targetBeat,
-                                        int32_t track);
+void KezVst3EngineSchedulePatternLaunch(void* engine, const int32_t* words, int32_t count, double targetBeat, int32_t track);
 void KezVst3EngineCancelPatternLaunch(void* engine);
 void KezVst3EngineSetResyncArmed(void* engine, int32_t armed);
 int32_t KezVst3EngineIsResyncArmed(void* engine);

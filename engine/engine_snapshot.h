@@ -30,9 +30,9 @@ struct TrackSnapshot {
     std::uint8_t portamentoCC;  // 0 = none
     std::uint8_t portamentoOnValue;
     std::uint8_t portamentoOffValue;
-    std::int32_t fillMode;        // 0 empty, 1 circular, 2 circular octave up, 3 circular octave down
-    std::int32_t trackOctave;     // -3..3
-    std::int32_t trackTranspose;  // -12..12
+    std::int32_t fillMode;          // 0 empty, 1 circular, 2 circular octave up, 3 circular octave down
+    std::int32_t trackOctave;       // -3..3
+    std::int32_t trackTranspose;    // -12..12
     std::int32_t outputChordCount;  // 0-16
     std::int32_t outputChordIntervals[kMaxOutputChordIntervals];
     std::int32_t gate[kStepsPerLane];

@@ -38,8 +38,8 @@ constexpr std::int64_t kMaxShuffledSteps = 64;  // a lane holds at most 64 steps
 // A fresh shuffle of all n positions in every cycle of n global steps.
 std::int32_t smartRandomPosition(std::int64_t g, std::int64_t n, std::int32_t track) {
     const std::uint64_t cycle = static_cast<std::uint64_t>(floorDiv(g, n));
-    const std::uint64_t seed = cycle - static_cast<std::uint64_t>(n) * 0x2E4AB5CD2E6D12FDull -
-                               trackKey(track) * 0x61C8864680B583EBull + 0x668593EDE4C3FEEEull;
+    const std::uint64_t seed =
+        cycle - static_cast<std::uint64_t>(n) * 0x2E4AB5CD2E6D12FDull - trackKey(track) * 0x61C8864680B583EBull + 0x668593EDE4C3FEEEull;
     std::pair<std::uint64_t, std::int32_t> keys[kMaxShuffledSteps];
     for (std::int32_t i = 0; i < n; ++i) {
         const std::uint64_t z = mixKey(seed + static_cast<std::uint64_t>(i) * 0x94D049BB133111EBull);
@@ -53,13 +53,11 @@ std::int32_t smartRandomPosition(std::int64_t g, std::int64_t n, std::int32_t tr
 
 }  // namespace
 
-std::int32_t lanePosition(std::int64_t globalStep, std::int32_t laneLength, std::int32_t direction,
-                          std::int32_t track) noexcept {
+std::int32_t lanePosition(std::int64_t globalStep, std::int32_t laneLength, std::int32_t direction, std::int32_t track) noexcept {
     const std::int64_t n = std::max(laneLength, 1);
     const std::int64_t g = globalStep;
     switch (direction) {
-        case kDirectionBackward:
-            return static_cast<std::int32_t>(n - 1 - floorMod(g, n));
+        case kDirectionBackward: return static_cast<std::int32_t>(n - 1 - floorMod(g, n));
         case kDirectionPingPong: {
             if (n < 2) return 0;
             const std::int64_t period = 2 * n - 2;
@@ -71,12 +69,9 @@ std::int32_t lanePosition(std::int64_t globalStep, std::int32_t laneLength, std:
             const std::int64_t r = floorMod(g, period);
             return static_cast<std::int32_t>(r < n ? r : period - 1 - r);
         }
-        case kDirectionRandom:
-            return randomPosition(g, n, track);
-        case kDirectionSmartRandom:
-            return smartRandomPosition(g, std::min(n, kMaxShuffledSteps), track);
-        default:
-            return static_cast<std::int32_t>(floorMod(g, n));
+        case kDirectionRandom: return randomPosition(g, n, track);
+        case kDirectionSmartRandom: return smartRandomPosition(g, std::min(n, kMaxShuffledSteps), track);
+        default: return static_cast<std::int32_t>(floorMod(g, n));
     }
 }
 

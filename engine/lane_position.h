@@ -16,7 +16,6 @@ enum : std::int32_t {
 // directions are pure functions of (globalStep, laneLength, track), so the editor's playhead
 // calls this same function and always agrees with what the engine plays. Unknown directions
 // play forward; a length below 1 counts as 1.
-std::int32_t lanePosition(std::int64_t globalStep, std::int32_t laneLength, std::int32_t direction,
-                          std::int32_t track) noexcept;
+std::int32_t lanePosition(std::int64_t globalStep, std::int32_t laneLength, std::int32_t direction, std::int32_t track) noexcept;
 
 }  // namespace pulvan::engine

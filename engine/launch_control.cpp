@@ -19,14 +19,13 @@ void scheduleLaunch(LaunchQueue& queue, const std::int32_t* words, double target
 
 }  // namespace
 
-void scheduleSceneLaunch(SequencerEngine& engine, const std::int32_t* words, std::int32_t count,
-                         double targetBeat) noexcept {
+void scheduleSceneLaunch(SequencerEngine& engine, const std::int32_t* words, std::int32_t count, double targetBeat) noexcept {
     if (!isAcceptableConfigBuffer(words, count)) return;
     scheduleLaunch(engine.sceneQueue, words, targetBeat, -1);
 }
 
-void schedulePatternLaunch(SequencerEngine& engine, const std::int32_t* words, std::int32_t count,
-                           double targetBeat, std::int32_t track) noexcept {
+void schedulePatternLaunch(SequencerEngine& engine, const std::int32_t* words, std::int32_t count, double targetBeat,
+                           std::int32_t track) noexcept {
     if (track < 0 || track >= kTrackCount || !isAcceptableConfigBuffer(words, count)) return;
     scheduleLaunch(engine.patternQueue, words, targetBeat, track);
 }
@@ -38,8 +37,6 @@ void setResyncArmed(SequencerEngine& engine, bool armed) noexcept {
     engine.resyncBar.store(kResyncBarUnset, std::memory_order_release);
 }
 
-bool isResyncArmed(const SequencerEngine& engine) noexcept {
-    return engine.resyncArmed.load(std::memory_order_acquire) != 0;
-}
+bool isResyncArmed(const SequencerEngine& engine) noexcept { return engine.resyncArmed.load(std::memory_order_acquire) != 0; }
 
 }  // namespace pulvan::engine

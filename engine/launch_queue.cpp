@@ -25,8 +25,7 @@ std::uint32_t tracksWithNothingToPlay(const EngineSnapshot& snapshot) noexcept {
     const std::int32_t tracks = std::clamp(snapshot.trackCount, 0, kTrackCount);
     for (std::int32_t t = 0; t < tracks; ++t) {
         const TrackSnapshot& track = snapshot.tracks[t];
-        const bool silent = !anyOn(track.gate, track.lastStep) ||
-                            (snapshot.notePoolCount == 0 && !anyOn(track.fix, track.notesLastStep));
+        const bool silent = !anyOn(track.gate, track.lastStep) || (snapshot.notePoolCount == 0 && !anyOn(track.fix, track.notesLastStep));
         if (silent) mask |= 1u << t;
     }
     return mask;

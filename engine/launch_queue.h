@@ -1,8 +1,8 @@
 #pragma once
-#include <cstdint>
-
 #include "engine/engine_snapshot.h"
 #include "engine/published_slots.h"
+
+#include <cstdint>
 
 namespace pulvan::engine {
 
@@ -27,8 +27,7 @@ void publishInvalidLaunch(LaunchQueue& queue) noexcept;
 // `playInSlot`(launch) says so, only its target and mask are copied and the result is its
 // snapshot in the queue's slot (valid until the next take); otherwise null.
 template <typename PlayInSlot>
-const EngineSnapshot* takeLaunch(LaunchQueue& queue, std::uint64_t& lastSeen, PendingLaunch& pending,
-                                 PlayInSlot&& playInSlot) noexcept {
+const EngineSnapshot* takeLaunch(LaunchQueue& queue, std::uint64_t& lastSeen, PendingLaunch& pending, PlayInSlot&& playInSlot) noexcept {
     const EngineSnapshot* inSlot = nullptr;
     queue.take(lastSeen, [&](const PendingLaunch& launch) {
         if (!launch.valid) return invalidateLaunch(pending);

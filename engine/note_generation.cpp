@@ -1,11 +1,11 @@
 #include "engine/note_generation.h"
 
+#include "engine/lane_position.h"
+#include "engine/step_timing.h"
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-
-#include "engine/lane_position.h"
-#include "engine/step_timing.h"
 
 namespace pulvan::engine {
 namespace {
@@ -18,9 +18,8 @@ struct LanePositions {
 // position shuffles a whole cycle).
 LanePositions lanePositions(const TrackSnapshot& t, std::int32_t track, std::int64_t globalStep) {
     const std::int32_t direction = (t.direction >= 0 && t.direction <= 5) ? t.direction : 0;
-    const std::int32_t lengths[] = {t.lastStep,         t.tieLastStep,         t.notesLastStep,
-                                    t.octaveLastStep,   t.velocityLastStep,    t.lengthLastStep,
-                                    t.probabilityLastStep, t.ccALastStep,      t.ccBLastStep};
+    const std::int32_t lengths[] = {t.lastStep,       t.tieLastStep,         t.notesLastStep, t.octaveLastStep, t.velocityLastStep,
+                                    t.lengthLastStep, t.probabilityLastStep, t.ccALastStep,   t.ccBLastStep};
     std::int32_t at[std::size(lengths)];
     for (std::size_t i = 0; i < std::size(lengths); ++i) {
         std::size_t same = 0;
@@ -37,8 +36,7 @@ void scheduleCC(StepScratch& scratch, double time, std::int32_t track, const Tra
         scratch.overflow = 1;
         return;
     }
-    scratch.ccs[scratch.ccCount++] = {time, track, t.channel, controller,
-                                      static_cast<std::uint8_t>(std::min(value, 128) - 1)};
+    scratch.ccs[scratch.ccCount++] = {time, track, t.channel, controller, static_cast<std::uint8_t>(std::min(value, 128) - 1)};
 }
 
 // Bar conditions: (modulus, remainder) of the bar number for values 1-6.
@@ -85,8 +83,8 @@ bool baseNote(const EngineSnapshot& s, const TrackSnapshot& t, bool fixed, std::
 
 }  // namespace
 
-void generateStepNotes(const EngineSnapshot& snapshot, std::int32_t track, std::int64_t globalStep,
-                       StepScratch& scratch, double time, double stepLength, double barLength) noexcept {
+void generateStepNotes(const EngineSnapshot& snapshot, std::int32_t track, std::int64_t globalStep, StepScratch& scratch, double time,
+                       double stepLength, double barLength) noexcept {
     if (track < 0 || track >= kTrackCount) return;
     const TrackSnapshot& t = snapshot.tracks[track];
     const LanePositions pos = lanePositions(t, track, globalStep);

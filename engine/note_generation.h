@@ -1,7 +1,7 @@
 #pragma once
-#include <cstdint>
-
 #include "engine/engine_snapshot.h"
+
+#include <cstdint>
 
 namespace pulvan::engine {
 
@@ -17,8 +17,8 @@ struct ScheduledStep {
     std::uint8_t portamentoCC;
     std::uint8_t portamentoOnValue;
     std::uint8_t portamentoOffValue;
-    double gateLength;  // 0.9 x the step length
-    std::int32_t noteCount;  // 1-17
+    double gateLength;                    // 0.9 x the step length
+    std::int32_t noteCount;               // 1-17
     std::uint8_t notes[kMaxChordValues];  // distinct, in generation order
 };
 
@@ -60,7 +60,7 @@ struct StepScratch {
 
 // Reads every lane of the track at its own position for `globalStep` and appends at most
 // one step, two control changes or one mute marker to `scratch`.
-void generateStepNotes(const EngineSnapshot& snapshot, std::int32_t track, std::int64_t globalStep,
-                       StepScratch& scratch, double time, double stepLength, double barLength) noexcept;
+void generateStepNotes(const EngineSnapshot& snapshot, std::int32_t track, std::int64_t globalStep, StepScratch& scratch, double time,
+                       double stepLength, double barLength) noexcept;
 
 }  // namespace pulvan::engine

@@ -17,8 +17,8 @@ CommitRule commitRuleFor(double position, double maxDelay, bool jumpedBack, doub
     return {position, maxDelay, jumpedBack, previousEnd + barLength + kDueMargin + maxDelay};
 }
 
-void insertTimedChange(PlaybackTimeline& timeline, double time, bool appliesSnapshot, bool resyncsGrid,
-                       std::uint32_t notesOffMask, const EngineSnapshot* snapshot) noexcept {
+void insertTimedChange(PlaybackTimeline& timeline, double time, bool appliesSnapshot, bool resyncsGrid, std::uint32_t notesOffMask,
+                       const EngineSnapshot* snapshot) noexcept {
     if (timeline.timedChangeCount < 0) timeline.timedChangeCount = 0;
     if (timeline.timedChangeCount >= kMaxTimedChanges) return;
     int place = timeline.timedChangeCount;

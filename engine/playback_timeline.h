@@ -1,8 +1,8 @@
 #pragma once
+#include "engine/engine_snapshot.h"
+
 #include <algorithm>
 #include <cstdint>
-
-#include "engine/engine_snapshot.h"
 
 namespace pulvan::engine {
 
@@ -35,15 +35,15 @@ inline const EngineSnapshot& playingSnapshot(const PlaybackTimeline& timeline) n
 // Per-block input of renderTrack.
 struct RenderContext {
     std::int32_t midiOutOffsetsMs[kTrackCount];
-    double tempo;      // beats per minute
-    double barLength;  // quarter notes
+    double tempo;            // beats per minute
+    double barLength;        // quarter notes
     std::uint8_t realigned;  // the window starts after a restart: play the step in progress
 };
 
 // Inserts a change keeping the list sorted (after entries of equal time); a fifth is dropped.
 // `snapshot` may be null when the change applies none.
-void insertTimedChange(PlaybackTimeline& timeline, double time, bool appliesSnapshot, bool resyncsGrid,
-                       std::uint32_t notesOffMask, const EngineSnapshot* snapshot) noexcept;
+void insertTimedChange(PlaybackTimeline& timeline, double time, bool appliesSnapshot, bool resyncsGrid, std::uint32_t notesOffMask,
+                       const EngineSnapshot* snapshot) noexcept;
 
 // A change this far behind a block's start (past the largest output delay) is permanent.
 inline constexpr double kRetireMargin = 0.000999;
@@ -72,8 +72,6 @@ const EngineSnapshot& snapshotInForce(const PlaybackTimeline& timeline, double a
 double anchorInForce(const PlaybackTimeline& timeline, double at) noexcept;
 
 // Delay in quarter notes of a MIDI-out offset (clamped to +-200 ms) at a tempo.
-inline double outputDelayQN(double tempo, std::int32_t offsetMs) noexcept {
-    return tempo / 60000.0 * std::clamp(offsetMs, -200, 200);
-}
+inline double outputDelayQN(double tempo, std::int32_t offsetMs) noexcept { return tempo / 60000.0 * std::clamp(offsetMs, -200, 200); }
 
 }  // namespace pulvan::engine

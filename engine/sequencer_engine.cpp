@@ -1,8 +1,8 @@
 #include "engine/sequencer_engine.h"
 
-#include <algorithm>
-
 #include "engine/config_buffer.h"
+
+#include <algorithm>
 
 namespace pulvan::engine {
 namespace {
@@ -79,9 +79,7 @@ void setEnabled(SequencerEngine& engine, bool enabled) noexcept {
     engine.resetRequested.store(1, std::memory_order_release);
 }
 
-void publishSnapshot(SequencerEngine& engine, const EngineSnapshot& snapshot) noexcept {
-    engine.publishedSnapshots.publishValue(snapshot);
-}
+void publishSnapshot(SequencerEngine& engine, const EngineSnapshot& snapshot) noexcept { engine.publishedSnapshots.publishValue(snapshot); }
 
 const EngineSnapshot& stagedSnapshot(const SequencerEngine& engine) noexcept { return *engine.stagedSource; }
 

@@ -1,10 +1,4 @@
 #pragma once
-#include <atomic>
-#include <cstdint>
-#include <functional>
-#include <mutex>
-#include <vector>
-
 #include "engine/engine_events.h"
 #include "engine/engine_snapshot.h"
 #include "engine/launch_queue.h"
@@ -12,6 +6,12 @@
 #include "engine/playback_timeline.h"
 #include "engine/published_slots.h"
 #include "engine/track_voices.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <vector>
 
 namespace pulvan::engine {
 
@@ -84,7 +84,7 @@ struct SequencerEngine {
 
     std::function<void(double width, double height)> editorResizeCallback;  // editor thread only
 
-    std::mutex stateMutex;              // guards rawConfig and presetBlob only; never the audio thread
+    std::mutex stateMutex;                // guards rawConfig and presetBlob only; never the audio thread
     std::vector<std::int32_t> rawConfig;  // last accepted configuration buffer, 11112 words
     std::vector<std::uint8_t> presetBlob;
     std::atomic<std::uint64_t> hostStateVersion{0};  // bumped by the host-state reader on restore
@@ -109,7 +109,6 @@ void takeNewestSnapshot(SequencerEngine& engine) noexcept;
 
 // Audio thread: the configuration the next apply installs.
 const EngineSnapshot& stagedSnapshot(const SequencerEngine& engine) noexcept;
-
 
 // Editor side: accepts (or silently ignores) a configuration buffer, keeps its raw copy,
 // decodes, clamps and publishes it.

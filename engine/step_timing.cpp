@@ -31,8 +31,8 @@ double swingDelay(const EngineSnapshot& snapshot, std::int32_t resolution, std::
     return r == 2 ? (std::clamp(snapshot.swingPercent, 50, 75) - 50) * 0.005 : 0.0;
 }
 
-void scheduleTrackSteps(const EngineSnapshot& snapshot, std::int32_t track, bool realigned, StepScratch& scratch,
-                        double anchor, double from, double to, double barLength) noexcept {
+void scheduleTrackSteps(const EngineSnapshot& snapshot, std::int32_t track, bool realigned, StepScratch& scratch, double anchor,
+                        double from, double to, double barLength) noexcept {
     if (track < 0 || track >= kTrackCount || track >= snapshot.trackCount || to <= from) return;
     const std::int32_t resolution = snapshot.tracks[track].resolution;
     const double length = stepLength(resolution);

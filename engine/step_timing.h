@@ -1,9 +1,9 @@
 #pragma once
-#include <algorithm>
-#include <cstdint>
-
 #include "engine/engine_snapshot.h"
 #include "engine/note_generation.h"
+
+#include <algorithm>
+#include <cstdint>
 
 namespace pulvan::engine {
 
@@ -31,15 +31,15 @@ double swingDelay(const EngineSnapshot& snapshot, std::int32_t resolution, std::
 // Generates every step of `track` whose (swung) start lies in [from, to), in grid order.
 // `anchor` fixes global step 0; when `realigned`, a step already in progress at `from` is
 // played at `from`.
-void scheduleTrackSteps(const EngineSnapshot& snapshot, std::int32_t track, bool realigned, StepScratch& scratch,
-                        double anchor, double from, double to, double barLength) noexcept;
+void scheduleTrackSteps(const EngineSnapshot& snapshot, std::int32_t track, bool realigned, StepScratch& scratch, double anchor,
+                        double from, double to, double barLength) noexcept;
 
 // floor(value) as a step or bar number, saturated far inside the 64-bit range (also for values
 // no host should send, where a plain conversion would be undefined).
 inline constexpr std::int64_t kIndexLimit = std::int64_t{1} << 62;
 inline std::int64_t floorToIndex(double value) noexcept {
     constexpr double kLimit = 4611686018427387904.0;  // 2^62
-    if (!(value > -kLimit)) return -kIndexLimit;  // NaN too
+    if (!(value > -kLimit)) return -kIndexLimit;      // NaN too
     if (value >= kLimit) return kIndexLimit;
     const auto truncated = static_cast<std::int64_t>(value);  // exact: within 2^62, and whole above 2^53
     return static_cast<double>(truncated) > value ? truncated - 1 : truncated;

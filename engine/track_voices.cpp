@@ -7,8 +7,8 @@ namespace {
 
 bool validTrack(std::int32_t track) { return track >= 0 && track < kTrackCount; }
 
-void noteOffs(EngineEventBuffer& events, std::int32_t track, std::uint8_t channel, const std::uint8_t* notes,
-              std::int32_t count, double time) {
+void noteOffs(EngineEventBuffer& events, std::int32_t track, std::uint8_t channel, const std::uint8_t* notes, std::int32_t count,
+              double time) {
     const std::int32_t n = std::clamp(count, 0, kMaxChordValues);
     for (std::int32_t i = 0; i < n; ++i)
         appendReleaseEvent(events, {time, track, kEventNoteOff, channel, static_cast<std::uint8_t>(notes[i] & 0x7F), 0});
@@ -37,8 +37,7 @@ void releaseOverlap(TrackVoiceState& v, std::int32_t track, EngineEventBuffer& e
     forgetOverlap(v);
 }
 
-void sendScheduledCC(const VoiceBank& voices, TrackVoiceState& v, std::int32_t track, EngineEventBuffer& events,
-                     double time) {
+void sendScheduledCC(const VoiceBank& voices, TrackVoiceState& v, std::int32_t track, EngineEventBuffer& events, double time) {
     const EngineEvent change{time, track, kEventControlChange, v.ccChannel, v.ccController, v.ccValue};
     if (v.ccArmsReset) {
         // Portamento that never went on is owed no off change.
@@ -55,8 +54,8 @@ void sendScheduledCC(const VoiceBank& voices, TrackVoiceState& v, std::int32_t t
     v.ccPending = 0;
 }
 
-void scheduleCC(TrackVoiceState& v, double time, std::uint8_t controller, std::uint8_t value, std::uint8_t channel,
-                bool armsReset, std::uint8_t offValue) {
+void scheduleCC(TrackVoiceState& v, double time, std::uint8_t controller, std::uint8_t value, std::uint8_t channel, bool armsReset,
+                std::uint8_t offValue) {
     v.ccPending = 1;
     v.ccArmsReset = armsReset;
     v.ccTime = time;
@@ -122,8 +121,7 @@ void flushDue(VoiceBank& voices, std::int32_t track, EngineEventBuffer& events, 
 
 }  // namespace
 
-void flushDueTrackNotes(VoiceBank& voices, std::int32_t track, EngineEventBuffer& events, double limit,
-                        double floor) noexcept {
+void flushDueTrackNotes(VoiceBank& voices, std::int32_t track, EngineEventBuffer& events, double limit, double floor) noexcept {
     flushDue(voices, track, events, floor, [limit](double time) { return time <= limit; });
 }
 
@@ -195,8 +193,7 @@ void playScheduledStep(VoiceBank& voices, const ScheduledStep& step, EngineEvent
     if (step.tie == 2 && step.portamentoCC >= 1 && step.portamentoCC <= 127) {
         if (v.ccPending && !v.ccArmsReset) v.ccPending = 0;  // a pending off change is cancelled
         if (v.ccResetPending || v.ccPending) return;         // portamento is on or about to be
-        scheduleCC(v, step.time + step.gateLength, step.portamentoCC, step.portamentoOnValue, ch, true,
-                   step.portamentoOffValue);
+        scheduleCC(v, step.time + step.gateLength, step.portamentoCC, step.portamentoOnValue, ch, true, step.portamentoOffValue);
     } else if (legato) {
         if (v.ccPending && v.ccArmsReset) {
             v.ccPending = 0;  // the on change never went out: nothing to switch off
@@ -206,8 +203,7 @@ void playScheduledStep(VoiceBank& voices, const ScheduledStep& step, EngineEvent
     }
 }
 
-void emitTrackEventsInOrder(const StepScratch& scratch, VoiceBank& voices, EngineEventBuffer& events,
-                            double delay) noexcept {
+void emitTrackEventsInOrder(const StepScratch& scratch, VoiceBank& voices, EngineEventBuffer& events, double delay) noexcept {
     if (scratch.overflow) events.overflow = 1;
     std::int32_t marker = 0, change = 0, step = 0;
     const std::int32_t markers = std::clamp(scratch.markerCount, 0, kMaxMuteMarkers);
@@ -233,8 +229,7 @@ void emitTrackEventsInOrder(const StepScratch& scratch, VoiceBank& voices, Engin
             const ScheduledCC& c = scratch.ccs[change++];
             const double t = c.time + delay;
             flushDueTrackNotes(voices, c.track, events, t, -1e300);
-            appendEvent(events, {t, c.track, kEventControlChange, c.channel, c.controller, c.value},
-                        owedReleases(voices));
+            appendEvent(events, {t, c.track, kEventControlChange, c.channel, c.controller, c.value}, owedReleases(voices));
         } else {
             ScheduledStep shifted = scratch.steps[step++];
             shifted.time += delay;

@@ -1,9 +1,9 @@
 #pragma once
-#include <cstdint>
-
 #include "engine/engine_events.h"
 #include "engine/engine_snapshot.h"
 #include "engine/note_generation.h"
+
+#include <cstdint>
 
 namespace pulvan::engine {
 
@@ -54,8 +54,7 @@ void releaseTrackNotes(VoiceBank& voices, std::int32_t track, EngineEventBuffer&
 
 // Sends what fell due by `limit` (held release, overlap release, scheduled change, earliest
 // first), stamped no earlier than `floor`.
-void flushDueTrackNotes(VoiceBank& voices, std::int32_t track, EngineEventBuffer& events, double limit,
-                        double floor) noexcept;
+void flushDueTrackNotes(VoiceBank& voices, std::int32_t track, EngineEventBuffer& events, double limit, double floor) noexcept;
 
 // Sends what falls due strictly before `end`, at its own time: the releases of a half-open window.
 void flushTrackNotesDueBefore(VoiceBank& voices, std::int32_t track, EngineEventBuffer& events, double end) noexcept;
@@ -66,8 +65,7 @@ inline bool isVoiceIdle(const TrackVoiceState& v) noexcept {
 }
 
 // Turns one track's scratch into events, every time shifted by `delay`.
-void emitTrackEventsInOrder(const StepScratch& scratch, VoiceBank& voices, EngineEventBuffer& events,
-                            double delay) noexcept;
+void emitTrackEventsInOrder(const StepScratch& scratch, VoiceBank& voices, EngineEventBuffer& events, double delay) noexcept;
 
 // Plays one step: ties, legato overlap and portamento.
 void playScheduledStep(VoiceBank& voices, const ScheduledStep& step, EngineEventBuffer& events) noexcept;

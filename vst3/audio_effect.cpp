@@ -36,16 +36,12 @@ EventBus* AudioEffect::addEventOutput(const TChar* name, int32 channels, BusType
     return addBus<EventBus>(eventOutputs, name, busType, flags, channels);
 }
 
-tresult PLUGIN_API AudioEffect::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
-                                                   SpeakerArrangement* outputs, int32 numOuts) {
+tresult PLUGIN_API AudioEffect::setBusArrangements(SpeakerArrangement* inputs, int32 numIns, SpeakerArrangement* outputs, int32 numOuts) {
     if (numIns < 0 || numOuts < 0) return kInvalidArgument;
-    if (numIns > static_cast<int32>(audioInputs.size()) || numOuts > static_cast<int32>(audioOutputs.size()))
-        return kResultFalse;
+    if (numIns > static_cast<int32>(audioInputs.size()) || numOuts > static_cast<int32>(audioOutputs.size())) return kResultFalse;
     if ((numIns > 0 && !inputs) || (numOuts > 0 && !outputs)) return kInvalidArgument;
-    for (int32 i = 0; i < numIns; ++i)
-        static_cast<AudioBus*>(audioInputs.at(i).get())->setArrangement(inputs[i]);
-    for (int32 i = 0; i < numOuts; ++i)
-        static_cast<AudioBus*>(audioOutputs.at(i).get())->setArrangement(outputs[i]);
+    for (int32 i = 0; i < numIns; ++i) static_cast<AudioBus*>(audioInputs.at(i).get())->setArrangement(inputs[i]);
+    for (int32 i = 0; i < numOuts; ++i) static_cast<AudioBus*>(audioOutputs.at(i).get())->setArrangement(outputs[i]);
     return kResultTrue;
 }
 
@@ -68,8 +64,7 @@ tresult PLUGIN_API AudioEffect::setupProcessing(ProcessSetup& setup) {
 
 uint32 PLUGIN_API AudioEffect::getProcessContextRequirements() {
     using R = IProcessContextRequirements;
-    return R::kNeedSystemTime | R::kNeedProjectTimeMusic | R::kNeedTempo | R::kNeedTimeSignature |
-           R::kNeedTransportState;
+    return R::kNeedSystemTime | R::kNeedProjectTimeMusic | R::kNeedTempo | R::kNeedTimeSignature | R::kNeedTransportState;
 }
 
 }  // namespace kez

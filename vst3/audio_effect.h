@@ -2,8 +2,8 @@
 // The audio-effect base that the Debian SDK subset lacks: a component that is
 // also the audio processor, with bus helpers, the process setup and the
 // speaker arrangements of its audio buses.
-#include "public.sdk/source/vst/vstcomponent.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
+#include "public.sdk/source/vst/vstcomponent.h"
 
 namespace kez {
 
@@ -13,12 +13,10 @@ class AudioEffect : public Steinberg::Vst::Component,
 public:
     AudioEffect();
 
-    Steinberg::Vst::AudioBus* addAudioInput(const Steinberg::Vst::TChar* name,
-                                            Steinberg::Vst::SpeakerArrangement arrangement,
+    Steinberg::Vst::AudioBus* addAudioInput(const Steinberg::Vst::TChar* name, Steinberg::Vst::SpeakerArrangement arrangement,
                                             Steinberg::Vst::BusType busType = Steinberg::Vst::kMain,
                                             Steinberg::int32 flags = Steinberg::Vst::BusInfo::kDefaultActive);
-    Steinberg::Vst::AudioBus* addAudioOutput(const Steinberg::Vst::TChar* name,
-                                             Steinberg::Vst::SpeakerArrangement arrangement,
+    Steinberg::Vst::AudioBus* addAudioOutput(const Steinberg::Vst::TChar* name, Steinberg::Vst::SpeakerArrangement arrangement,
                                              Steinberg::Vst::BusType busType = Steinberg::Vst::kMain,
                                              Steinberg::int32 flags = Steinberg::Vst::BusInfo::kDefaultActive);
     Steinberg::Vst::EventBus* addEventInput(const Steinberg::Vst::TChar* name, Steinberg::int32 channels = 16,
@@ -32,8 +30,7 @@ public:
 
     // IAudioProcessor
     Steinberg::tresult PLUGIN_API setBusArrangements(Steinberg::Vst::SpeakerArrangement* inputs, Steinberg::int32 numIns,
-                                                     Steinberg::Vst::SpeakerArrangement* outputs,
-                                                     Steinberg::int32 numOuts) SMTG_OVERRIDE;
+                                                     Steinberg::Vst::SpeakerArrangement* outputs, Steinberg::int32 numOuts) SMTG_OVERRIDE;
     Steinberg::tresult PLUGIN_API getBusArrangement(Steinberg::Vst::BusDirection dir, Steinberg::int32 index,
                                                     Steinberg::Vst::SpeakerArrangement& arrangement) SMTG_OVERRIDE;
     Steinberg::tresult PLUGIN_API canProcessSampleSize(Steinberg::int32 symbolicSampleSize) SMTG_OVERRIDE;
@@ -48,8 +45,8 @@ public:
 
     OBJ_METHODS(AudioEffect, Steinberg::Vst::Component)
     DEFINE_INTERFACES
-        DEF_INTERFACE(Steinberg::Vst::IAudioProcessor)
-        DEF_INTERFACE(Steinberg::Vst::IProcessContextRequirements)
+    DEF_INTERFACE(Steinberg::Vst::IAudioProcessor)
+    DEF_INTERFACE(Steinberg::Vst::IProcessContextRequirements)
     END_DEFINE_INTERFACES(Steinberg::Vst::Component)
     REFCOUNT_METHODS(Steinberg::Vst::Component)
 

@@ -23,8 +23,7 @@ std::uint32_t EchoTable::chainSlotOf(std::uint32_t tag) const {
 void EchoTable::freeChainSlot(std::uint32_t slot) {
     // Backward-shift deletion keeps every probe sequence unbroken without tombstones.
     std::uint32_t hole = slot;
-    for (std::uint32_t next = (hole + 1) & (kChainSlots - 1); chains_[next].tag != 0;
-         next = (next + 1) & (kChainSlots - 1)) {
+    for (std::uint32_t next = (hole + 1) & (kChainSlots - 1); chains_[next].tag != 0; next = (next + 1) & (kChainSlots - 1)) {
         const std::uint32_t home = homeSlot(chains_[next].tag, kChainSlots);
         // The entry may move into the hole only if its home does not lie cyclically in (hole, next].
         const bool homeBetween = hole <= next ? (home > hole && home <= next) : (home > hole || home <= next);

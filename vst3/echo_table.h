@@ -40,7 +40,7 @@ private:
     };
 
     std::uint32_t chainSlotOf(std::uint32_t tag) const;  // its chain's slot, or the free slot to start it in
-    void dropOldest(std::uint32_t slot);                  // removes the chain's oldest entry
+    void dropOldest(std::uint32_t slot);                 // removes the chain's oldest entry
     void freeChainSlot(std::uint32_t slot);
 
     std::array<Entry, kCapacity> entries_{};

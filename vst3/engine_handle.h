@@ -3,11 +3,11 @@
 // the routes on which the editor side's requests reach the host. The controller
 // empties the handle when the engine goes away, so a view that the host keeps
 // longer never touches the freed engine.
-#include <functional>
-#include <memory>
-
 #include "engine/sequencer_engine.h"
 #include "vst3/host_request_route.h"
+
+#include <functional>
+#include <memory>
 
 namespace kez {
 

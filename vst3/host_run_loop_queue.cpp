@@ -19,7 +19,7 @@ public:
 
     OBJ_METHODS(Handler, FObject)
     DEFINE_INTERFACES
-        DEF_INTERFACE(Linux::IEventHandler)
+    DEF_INTERFACE(Linux::IEventHandler)
     END_DEFINE_INTERFACES(FObject)
     REFCOUNT_METHODS(FObject)
 

@@ -2,14 +2,14 @@
 // Work handed to the host's UI thread through the run loop that a Linux host
 // offers on its plug frame: our queue's wake-up descriptor is registered with
 // the run loop, which calls us back on the UI thread, where the queued work runs.
+#include "base/source/fobject.h"
+#include "platform/foundation/main_queue.h"
+#include "pluginterfaces/base/smartpointer.h"
+#include "pluginterfaces/gui/iplugview.h"
+
 #include <functional>
 #include <memory>
 #include <utility>
-
-#include "base/source/fobject.h"
-#include "pluginterfaces/base/smartpointer.h"
-#include "pluginterfaces/gui/iplugview.h"
-#include "platform/foundation/main_queue.h"
 
 namespace kez {
 

@@ -1,8 +1,8 @@
 #include "vst3/host_time.h"
 
-#include <cmath>
-
 #include "platform/midi/midi_types.h"
+
+#include <cmath>
 
 namespace kez {
 

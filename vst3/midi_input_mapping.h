@@ -2,11 +2,11 @@
 // Turns what a host sends (note events, points of the MIDI-controller
 // parameters) into three-byte MIDI messages for the engine, each with the echo
 // tag that recognises the plug-in's own output coming back.
-#include <cstdint>
-#include <optional>
-
 #include "pluginterfaces/vst/ivstevents.h"
 #include "pluginterfaces/vst/vsttypes.h"
+
+#include <cstdint>
+#include <optional>
 
 namespace kez {
 

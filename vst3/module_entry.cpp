@@ -1,13 +1,13 @@
 // The bundle's exported entry points; the version script keeps every other
 // symbol inside. Entering the module also makes the Audio-Unit-style class it
 // holds instantiable through the module's component registry.
-#include <mutex>
-
 #include "audiounit/pulvan_audio_unit.h"
 #include "audiounit/registration.h"
 #include "editor/link/editor_thread.h"
 #include "pluginterfaces/base/ipluginbase.h"
 #include "vst3/pulvan_factory.h"
+
+#include <mutex>
 
 namespace {
 
@@ -40,8 +40,5 @@ __attribute__((visibility("default"))) bool ModuleExit() {
 __attribute__((visibility("default"))) bool bundleEntry(void* handle) { return ModuleEntry(handle); }
 __attribute__((visibility("default"))) bool bundleExit() { return ModuleExit(); }
 
-__attribute__((visibility("default"))) Steinberg::IPluginFactory* PLUGIN_API GetPluginFactory() {
-    return kez::acquirePulvanFactory();
-}
-
+__attribute__((visibility("default"))) Steinberg::IPluginFactory* PLUGIN_API GetPluginFactory() { return kez::acquirePulvanFactory(); }
 }

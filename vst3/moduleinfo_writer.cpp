@@ -2,6 +2,8 @@
 // Contents/Resources/moduleinfo.json from the answers, so the file that hosts
 // read without loading the bundle cannot disagree with it.
 //   moduleinfo_writer <Pulvan.so> <moduleinfo.json>
+#include "pluginterfaces/base/ipluginbase.h"
+
 #include <dlfcn.h>
 
 #include <cstdio>
@@ -10,8 +12,6 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
-
-#include "pluginterfaces/base/ipluginbase.h"
 
 using namespace Steinberg;
 using Json = nlohmann::ordered_json;

@@ -8,9 +8,7 @@ namespace kez {
 
 PluginFactory::PluginFactory(const PFactoryInfo& info, GoneCallback onGone) : info_(info), onGone_(onGone) {}
 
-void PluginFactory::registerClass(const PClassInfo2& info, CreateFunction create) {
-    classes_.push_back({info, create});
-}
+void PluginFactory::registerClass(const PClassInfo2& info, CreateFunction create) { classes_.push_back({info, create}); }
 
 const PluginFactory::Entry* PluginFactory::entryAt(int32 index) const {
     if (index < 0 || index >= static_cast<int32>(classes_.size())) return nullptr;

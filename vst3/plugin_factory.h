@@ -1,10 +1,10 @@
 #pragma once
 // The module's class factory: a list of registered classes, each with its
 // create function.
+#include "pluginterfaces/base/ipluginbase.h"
+
 #include <atomic>
 #include <vector>
-
-#include "pluginterfaces/base/ipluginbase.h"
 
 namespace kez {
 
@@ -22,11 +22,9 @@ public:
     Steinberg::tresult PLUGIN_API getFactoryInfo(Steinberg::PFactoryInfo* info) SMTG_OVERRIDE;
     Steinberg::int32 PLUGIN_API countClasses() SMTG_OVERRIDE;
     Steinberg::tresult PLUGIN_API getClassInfo(Steinberg::int32 index, Steinberg::PClassInfo* info) SMTG_OVERRIDE;
-    Steinberg::tresult PLUGIN_API createInstance(Steinberg::FIDString cid, Steinberg::FIDString iid,
-                                                 void** obj) SMTG_OVERRIDE;
+    Steinberg::tresult PLUGIN_API createInstance(Steinberg::FIDString cid, Steinberg::FIDString iid, void** obj) SMTG_OVERRIDE;
     Steinberg::tresult PLUGIN_API getClassInfo2(Steinberg::int32 index, Steinberg::PClassInfo2* info) SMTG_OVERRIDE;
-    Steinberg::tresult PLUGIN_API getClassInfoUnicode(Steinberg::int32 index,
-                                                      Steinberg::PClassInfoW* info) SMTG_OVERRIDE;
+    Steinberg::tresult PLUGIN_API getClassInfoUnicode(Steinberg::int32 index, Steinberg::PClassInfoW* info) SMTG_OVERRIDE;
     Steinberg::tresult PLUGIN_API setHostContext(Steinberg::FUnknown*) SMTG_OVERRIDE { return Steinberg::kResultOk; }
 
     // FUnknown

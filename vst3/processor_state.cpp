@@ -1,9 +1,9 @@
 #include "vst3/processor_state.h"
 
-#include <array>
-
 #include "engine/config_buffer.h"
 #include "vst3/state_stream.h"
+
+#include <array>
 
 namespace kez {
 
@@ -11,8 +11,7 @@ using pulvan::engine::SequencerEngine;
 
 std::vector<std::uint8_t> captureEngineState(SequencerEngine& engine) {
     std::array<std::int32_t, kStateTrackCount> offsets{};
-    for (int track = 0; track < kStateTrackCount; ++track)
-        offsets[track] = engine.midiOutOffsetsMs[track].load(std::memory_order_relaxed);
+    for (int track = 0; track < kStateTrackCount; ++track) offsets[track] = engine.midiOutOffsetsMs[track].load(std::memory_order_relaxed);
     std::vector<std::uint8_t> out;
     std::lock_guard lock(engine.stateMutex);
     encodeState(out, offsets, engine.rawConfig, engine.presetBlob);
@@ -32,8 +31,7 @@ bool restoreEngineState(SequencerEngine& engine, std::span<const std::uint8_t> b
     if (changedTracks != 0) engine.notesOffRequestMask.fetch_or(changedTracks);
 
     if (contents->configWords.size() == static_cast<std::size_t>(pulvan::engine::kConfigBufferWordCount))
-        pulvan::engine::applyConfigBuffer(engine, contents->configWords.data(),
-                                          static_cast<std::int32_t>(contents->configWords.size()));
+        pulvan::engine::applyConfigBuffer(engine, contents->configWords.data(), static_cast<std::int32_t>(contents->configWords.size()));
     {
         std::lock_guard lock(engine.stateMutex);
         engine.presetBlob.assign(contents->blob.begin(), contents->blob.end());

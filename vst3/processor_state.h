@@ -1,11 +1,11 @@
 #pragma once
 // The engine's part of the host's project: what it needs to play at once
 // after a project opens, before any editor exists.
+#include "engine/sequencer_engine.h"
+
 #include <cstdint>
 #include <span>
 #include <vector>
-
-#include "engine/sequencer_engine.h"
 
 namespace kez {
 

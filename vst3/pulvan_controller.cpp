@@ -1,15 +1,15 @@
 #include "vst3/pulvan_controller.h"
 
-#include <cstdio>
-#include <cstring>
-
+#include "editor/link/entry_points.h"
+#include "editor/link/live_engines.h"
 #include "engine/engine_hooks.h"
 #include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/vst/ivstmessage.h"
-#include "editor/link/entry_points.h"
-#include "editor/link/live_engines.h"
 #include "vst3/midi_input_mapping.h"
 #include "vst3/pulvan_editor_view.h"
+
+#include <cstdio>
+#include <cstring>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -44,8 +44,8 @@ tresult PLUGIN_API PulvanController::initialize(FUnknown* context) {
     return kResultOk;
 }
 
-tresult PLUGIN_API PulvanController::getMidiControllerAssignment(int32 busIndex, int16 channel,
-                                                                 CtrlNumber midiControllerNumber, ParamID& id) {
+tresult PLUGIN_API PulvanController::getMidiControllerAssignment(int32 busIndex, int16 channel, CtrlNumber midiControllerNumber,
+                                                                 ParamID& id) {
     if (busIndex != 0 || channel < 0 || channel >= kMidiControllerChannels || midiControllerNumber < 0 ||
         midiControllerNumber >= kMidiControllersPerChannel)
         return kResultFalse;

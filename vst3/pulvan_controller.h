@@ -2,12 +2,12 @@
 // The plug-in's edit controller: the hidden MIDI-controller parameters and
 // their MIDI mapping, the hand-over of the processor's engine to the editor
 // side, and the editor view.
-#include <cstdint>
-
-#include "pluginterfaces/vst/ivstmidicontrollers.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
+#include "pluginterfaces/vst/ivstmidicontrollers.h"
 #include "public.sdk/source/vst/vsteditcontroller.h"
 #include "vst3/engine_handle.h"
+
+#include <cstdint>
 
 namespace kez {
 
@@ -28,7 +28,7 @@ public:
 
     OBJ_METHODS(PulvanController, Steinberg::Vst::EditController)
     DEFINE_INTERFACES
-        DEF_INTERFACE(Steinberg::Vst::IMidiMapping)
+    DEF_INTERFACE(Steinberg::Vst::IMidiMapping)
     END_DEFINE_INTERFACES(Steinberg::Vst::EditController)
     REFCOUNT_METHODS(Steinberg::Vst::EditController)
 

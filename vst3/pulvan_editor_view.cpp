@@ -1,18 +1,20 @@
 #include "vst3/pulvan_editor_view.h"
 
+#include "editor/link/entry_points.h"
+#include "vst3/editor_size.h"
+
 #include <cmath>
 #include <cstring>
 #include <utility>
-
-#include "editor/link/entry_points.h"
-#include "vst3/editor_size.h"
 
 using namespace Steinberg;
 
 namespace kez {
 
 PulvanEditorView::PulvanEditorView(SharedEngineHandle engine, void* editorHolder)
-    : CPluginView(nullptr), engine_(std::move(engine)), editorHolder_(editorHolder) {
+    : CPluginView(nullptr),
+      engine_(std::move(engine)),
+      editorHolder_(editorHolder) {
     rect = initialEditorRect(KezVst3EditorPreferredWidth());
 }
 

@@ -5,11 +5,11 @@
 // on its own thread; the request reaches the plug frame on the host's UI
 // thread through the host's run loop, and so does the word that the preset the
 // host keeps was edited.
-#include <memory>
-
+#include "public.sdk/source/common/pluginview.h"
 #include "vst3/engine_handle.h"
 #include "vst3/host_run_loop_queue.h"
-#include "public.sdk/source/common/pluginview.h"
+
+#include <memory>
 
 namespace kez {
 

@@ -1,8 +1,5 @@
 #include "vst3/pulvan_processor.h"
 
-#include <cmath>
-#include <cstring>
-
 #include "editor/link/editor_thread.h"
 #include "engine/block_processing.h"
 #include "pluginterfaces/base/ibstream.h"
@@ -16,14 +13,16 @@
 #include "vst3/midi_input_mapping.h"
 #include "vst3/processor_state.h"
 
+#include <cmath>
+#include <cstring>
+
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 
 namespace kez {
 namespace {
 
-constexpr uint32 kPlayingFlags = ProcessContext::kPlaying | ProcessContext::kTempoValid |
-                                 ProcessContext::kProjectTimeMusicValid;
+constexpr uint32 kPlayingFlags = ProcessContext::kPlaying | ProcessContext::kTempoValid | ProcessContext::kProjectTimeMusicValid;
 
 struct BlockTiming {
     bool playing = false;
@@ -37,8 +36,7 @@ struct BlockTiming {
 BlockTiming timingOf(const ProcessContext* context) {
     BlockTiming timing;
     if (!context || (context->state & kPlayingFlags) != kPlayingFlags) return timing;
-    if (!(context->tempo > 0.0) || !std::isfinite(context->tempo) || !std::isfinite(context->projectTimeMusic))
-        return timing;
+    if (!(context->tempo > 0.0) || !std::isfinite(context->tempo) || !std::isfinite(context->projectTimeMusic)) return timing;
     timing.playing = true;
     timing.tempo = context->tempo;
     timing.position = context->projectTimeMusic;
@@ -63,8 +61,7 @@ tresult PLUGIN_API PulvanProcessor::initialize(FUnknown* context) {
     // Inside a host that wraps us as an Audio Unit the mirror would duplicate
     // what the wrapper already publishes.
     IVst3ToAUWrapper* wrapper = nullptr;
-    if (context && context->queryInterface(IVst3ToAUWrapper::iid, reinterpret_cast<void**>(&wrapper)) == kResultOk &&
-        wrapper) {
+    if (context && context->queryInterface(IVst3ToAUWrapper::iid, reinterpret_cast<void**>(&wrapper)) == kResultOk && wrapper) {
         wrapper->release();
     } else {
         virtualSource_.emplace();
@@ -166,8 +163,7 @@ void PulvanProcessor::takeInputEvents(IEventList* events) {
     for (int32 index = 0; index < count; ++index) {
         Event event{};
         if (events->getEvent(index, event) != kResultOk) continue;
-        if (const auto message = mapInputEvent(event))
-            pushUnlessEcho(message->status, message->data1, message->data2, message->echoTag);
+        if (const auto message = mapInputEvent(event)) pushUnlessEcho(message->status, message->data1, message->data2, message->echoTag);
     }
 }
 
@@ -207,16 +203,15 @@ tresult PLUGIN_API PulvanProcessor::process(ProcessData& data) {
         return kResultOk;
     }
     const double sampleRate = processSetup_.sampleRate;
-    const double blockLength = sampleRate > 0.0 && data.numSamples >= 1
-                                   ? pulvan::engine::blockLengthQN(timing.tempo, data.numSamples, sampleRate)
-                                   : 0.0;
+    const double blockLength =
+        sampleRate > 0.0 && data.numSamples >= 1 ? pulvan::engine::blockLengthQN(timing.tempo, data.numSamples, sampleRate) : 0.0;
     pulvan::engine::renderPlaying(engine_, timing.tempo, timing.position, blockLength, sampleRate, timing.barLength);
     writeOutputEvents(data.outputEvents, data.numSamples, hostTimeNs, timing.position, timing.tempo);
     return kResultOk;
 }
 
-void PulvanProcessor::writeOutputEvents(IEventList* outputEvents, std::int32_t numSamples, std::uint64_t hostTimeNs,
-                                        double blockStartQn, double tempo) {
+void PulvanProcessor::writeOutputEvents(IEventList* outputEvents, std::int32_t numSamples, std::uint64_t hostTimeNs, double blockStartQn,
+                                        double tempo) {
     pulvan::engine::EngineEventBuffer& buffer = engine_.events;
     if (!outputEvents && !virtualSourceOpen()) {
         buffer.clear();
@@ -226,8 +221,7 @@ void PulvanProcessor::writeOutputEvents(IEventList* outputEvents, std::int32_t n
     const std::int64_t expiresAt = sampleCounter_ + EchoTable::lifetimeSamples(sampleRate);
     for (std::int32_t i = 0; i < buffer.count; ++i) {
         const pulvan::engine::EngineEvent& event = buffer.events[i];
-        const std::int32_t offset =
-            pulvan::engine::eventSampleOffset(event.time, blockStartQn, tempo, sampleRate, numSamples);
+        const std::int32_t offset = pulvan::engine::eventSampleOffset(event.time, blockStartQn, tempo, sampleRate, numSamples);
         const std::uint8_t data1 = event.data1 & 0x7F;
         const std::uint8_t data2 = event.data2 & 0x7F;
         const std::uint8_t channel = event.channel & 0x0F;
@@ -243,9 +237,8 @@ void PulvanProcessor::writeOutputEvents(IEventList* outputEvents, std::int32_t n
         }
         echoTable_.record(echoTag(kind, data1, data2), expiresAt);
 
-        const pulvan::midi::Timestamp stamp = hostTimeNs != 0 && sampleRate > 0.0
-                                                  ? hostTimeNs + secondsToNanoseconds(offset / sampleRate)
-                                                  : pulvan::midi::kSendNow;
+        const pulvan::midi::Timestamp stamp =
+            hostTimeNs != 0 && sampleRate > 0.0 ? hostTimeNs + secondsToNanoseconds(offset / sampleRate) : pulvan::midi::kSendNow;
         if (virtualSourceOpen()) {
             const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(status | channel), data1, data2};
             virtualSource_->send(bytes, 3, stamp);

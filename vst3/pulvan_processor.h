@@ -1,14 +1,14 @@
 #pragma once
 // The plug-in's audio component: owns the sequencer engine for its whole life
 // and plays it once per audio block in time with the host.
-#include <cstdint>
-#include <optional>
-
 #include "editor/link/live_engines.h"
 #include "engine/sequencer_engine.h"
+#include "platform/midi/virtual_source.h"
 #include "vst3/audio_effect.h"
 #include "vst3/echo_table.h"
-#include "platform/midi/virtual_source.h"
+
+#include <cstdint>
+#include <optional>
 
 namespace kez {
 
@@ -32,8 +32,8 @@ private:
     void takeParameterChanges(Steinberg::Vst::IParameterChanges* changes);
     bool virtualSourceOpen() const { return virtualSource_ && virtualSource_->isOpen(); }
     void pushUnlessEcho(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, std::uint32_t tag);
-    void writeOutputEvents(Steinberg::Vst::IEventList* outputEvents, std::int32_t numSamples,
-                           std::uint64_t hostTimeNs, double blockStartQn, double tempo);
+    void writeOutputEvents(Steinberg::Vst::IEventList* outputEvents, std::int32_t numSamples, std::uint64_t hostTimeNs, double blockStartQn,
+                           double tempo);
 
     pulvan::engine::SequencerEngine engine_;
     // The engine's address travels to the controller in a message: it counts as

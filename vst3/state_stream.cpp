@@ -61,8 +61,7 @@ std::optional<StateContents> decodeState(std::span<const std::uint8_t> bytes) {
     if (size - at < blobSize) return std::nullopt;
 
     contents.configWords.resize(wordCount);
-    for (std::uint64_t i = 0; i < wordCount; ++i)
-        contents.configWords[i] = static_cast<std::int32_t>(readU32(bytes, wordsAt + 4 * i));
+    for (std::uint64_t i = 0; i < wordCount; ++i) contents.configWords[i] = static_cast<std::int32_t>(readU32(bytes, wordsAt + 4 * i));
     contents.blob = bytes.subspan(at, blobSize);
     return contents;
 }

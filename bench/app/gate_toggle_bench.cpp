@@ -104,8 +104,9 @@ constexpr int kAppPlayX = 747, kAppPlayY = 35;
 
 // A checksum of the pixels around a point: the step's dots come and go inside it.
 std::uint64_t areaChecksum(pulvan::x11::test::XClient& x, int cx, int cy) {
-    auto* r = xcb_get_image_reply(x.get(), xcb_get_image(x.get(), XCB_IMAGE_FORMAT_Z_PIXMAP, x.root(), static_cast<std::int16_t>(cx - 12),
-                                                         static_cast<std::int16_t>(cy - 4), 24, 8, ~0u),
+    auto* r = xcb_get_image_reply(x.get(),
+                                  xcb_get_image(x.get(), XCB_IMAGE_FORMAT_Z_PIXMAP, x.root(), static_cast<std::int16_t>(cx - 12),
+                                                static_cast<std::int16_t>(cy - 4), 24, 8, ~0u),
                                   nullptr);
     std::uint64_t sum = 0;
     if (r) {
@@ -176,7 +177,8 @@ void PlayingWithTheEditorOpen(benchmark::State& state) {
         state.ResumeTiming();
         std::this_thread::sleep_for(seconds);
         state.counters["pulvan_cpu_percent"] = (cpuSeconds(app.pid) - appBefore) * 100 / static_cast<double>(seconds.count());
-        if (server) state.counters["xserver_cpu_percent"] = (cpuSeconds(server) - serverBefore) * 100 / static_cast<double>(seconds.count());
+        if (server)
+            state.counters["xserver_cpu_percent"] = (cpuSeconds(server) - serverBefore) * 100 / static_cast<double>(seconds.count());
         app.x.click(app.window->x + kAppPlayX, app.window->y + kAppPlayY);  // stopped before the program ends
         app.x.sync();
     }

@@ -1,12 +1,12 @@
 // Instructions per engine block, one callgrind dump per block (run by block_costs.sh): the
 // worst block of a workload repeats exactly on a noisy machine, where a wall-clock maximum
 // measures the machine. Only the blocks are collected; warm-up and editor work are not.
+#include "tests/support/block_workloads.h"
+
 #include <valgrind/callgrind.h>
 
 #include <cstdio>
 #include <string>
-
-#include "tests/support/block_workloads.h"
 
 int main() {
     using namespace pulvan::engine::test;

@@ -3,13 +3,13 @@
 // time and "budget_%" its share of the block's real-time budget at 48 kHz. Workloads with editor work (a configuration or a launch before
 // every block) include that work in the batch; the block alone, and the worst block of each
 // workload, are counted in instructions by block_costs.sh under callgrind.
-#include <benchmark/benchmark.h>
-
 #include "bench/batch_timing.h"
-#include "tests/support/block_workloads.h"
 #include "engine/config_buffer.h"
 #include "engine/launch_control.h"
+#include "tests/support/block_workloads.h"
 #include "tests/support/engine_harness.h"
+
+#include <benchmark/benchmark.h>
 
 namespace {
 using namespace pulvan::engine;
@@ -34,8 +34,7 @@ void runWorkload(benchmark::State& state, const BlockWorkload& workload) {
 
 const bool registered = [] {
     for (const BlockWorkload& workload : test::blockWorkloads()) {
-        benchmark::RegisterBenchmark(("Blocks/" + workload.name).c_str(), runWorkload, workload)
-            ->Arg(64)->Arg(512)->Arg(2048);
+        benchmark::RegisterBenchmark(("Blocks/" + workload.name).c_str(), runWorkload, workload)->Arg(64)->Arg(512)->Arg(2048);
     }
     return true;
 }();

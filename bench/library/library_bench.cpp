@@ -1,17 +1,17 @@
 // The preset library on a folder of 100 real presets: listing it as the preset dialog does,
 // and loading each preset (finding its file, reading and parsing it).
-#include <benchmark/benchmark.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-
 #include "editor/library/preset_files.h"
 #include "editor/library/preset_listing.h"
 #include "editor/model/preset_json.h"
 #include "editor/model/preset_parser.h"
 #include "platform/foundation/atomic_file.h"
 #include "tests/editor/model/model_fixtures.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 
 namespace {
 

@@ -31,7 +31,6 @@ void useTemporaryHome() {
     }();
 }
 
-
 struct Setting {
     Setting() {
         useTemporaryHome();
@@ -64,7 +63,8 @@ BENCHMARK(BM_StepEditToPublishedSnapshot)->Unit(benchmark::kMicrosecond);
 void BM_BuildPayload(benchmark::State& state) {
     Setting setting;
     for (auto _ : state) {
-        auto payload = pulvan::link::buildHostedAppPlayPayload(pulvan::link::buildAppPlayTrackConfigs(setting.bridge->store(), std::nullopt, {}));
+        auto payload =
+            pulvan::link::buildHostedAppPlayPayload(pulvan::link::buildAppPlayTrackConfigs(setting.bridge->store(), std::nullopt, {}));
         benchmark::DoNotOptimize(payload);
     }
 }

@@ -1,5 +1,9 @@
 // How far from its timestamp a message reaches another program on a JACK server.
 // Needs a server: JACK_DEFAULT_SERVER=<name> jackd --no-realtime -n <name> -d dummy -r 44100 -p 256
+#include "platform/midi/client.h"
+#include "platform/midi/endpoints.h"
+#include "tests/platform/midi/jack_program.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -8,10 +12,6 @@
 #include <optional>
 #include <thread>
 #include <vector>
-
-#include "platform/midi/client.h"
-#include "platform/midi/endpoints.h"
-#include "tests/platform/midi/jack_program.h"
 
 namespace pulvan::midi {
 namespace {

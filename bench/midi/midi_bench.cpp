@@ -1,13 +1,13 @@
+#include "platform/midi/client.h"
+#include "platform/midi/loopback_backend.h"
+#include "platform/midi/short_message_queue.h"
+
 #include <benchmark/benchmark.h>
 
 #include <atomic>
 #include <memory>
 #include <thread>
 #include <vector>
-
-#include "platform/midi/client.h"
-#include "platform/midi/loopback_backend.h"
-#include "platform/midi/short_message_queue.h"
 
 namespace pulvan::midi {
 namespace {
@@ -32,8 +32,7 @@ void BM_OutputPortDelivery(benchmark::State& state) {
     auto backend = std::make_shared<LoopbackBackend>();
     ScopedBackend installed(backend);
     std::atomic<std::int64_t> delivered = 0;
-    const std::string address =
-        backend->addDestination("Synth", "In", [&](std::span<const std::uint8_t>, Timestamp) { ++delivered; });
+    const std::string address = backend->addDestination("Synth", "In", [&](std::span<const std::uint8_t>, Timestamp) { ++delivered; });
     const Endpoint destination{address, "In", "Synth In", 1};
     Client client("Bench");
     OutputPort port(client, "Out");

@@ -31,8 +31,10 @@ struct SixSections {
         context.observe(store.didChange);
         ui::Views sections;
         for (int i = 0; i < 6; ++i)
-            sections.push_back(views::PerformanceTrackLiveCCSection{.trackIndex = i, .track = store.preset->tracks[static_cast<std::size_t>(i)]});
-        return ui::adaptiveGrid({.minimumColumnWidth = 180, .columnSpacing = 26, .rowSpacing = 34, .alignment = ui::unit::leading}, sections);
+            sections.push_back(
+                views::PerformanceTrackLiveCCSection{.trackIndex = i, .track = store.preset->tracks[static_cast<std::size_t>(i)]});
+        return ui::adaptiveGrid({.minimumColumnWidth = 180, .columnSpacing = 26, .rowSpacing = 34, .alignment = ui::unit::leading},
+                                sections);
     }
 };
 
@@ -61,7 +63,6 @@ void BM_OpenControllerDropdown(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OpenControllerDropdown)->Unit(benchmark::kMillisecond);
-
 
 void BM_KnobDragStep(benchmark::State& state) {
     BenchStore bench;

@@ -1,10 +1,10 @@
-#include <benchmark/benchmark.h>
-
-#include <string>
-
 #include "editor/model/preset_json.h"
 #include "editor/model/preset_parser.h"
 #include "tests/editor/model/model_fixtures.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
 
 // Parsing and encoding the largest preset the editor makes: 6 tracks x 8 patterns x 10 lanes x
 // 64 steps, every NOTES step a chord. Targets: parsing under 0.6 ms, encoding under 1 ms. The
@@ -21,11 +21,10 @@ std::string currentText() { return encodePreset(test::fullPreset()); }
 std::string firstFormatText() {
     nlohmann::json document = nlohmann::json::parse(currentText());
     document.erase("version");
-    for (const auto& [current, legacy] : {std::pair{"swing_percent", "swingPercent"},
-                                          std::pair{"current_scene_index", "currentSceneIndex"},
-                                          std::pair{"scene_launch_resolution", "sceneLaunchResolution"},
-                                          std::pair{"pattern_launch_resolution", "patternLaunchResolution"},
-                                          std::pair{"resync_on_new_scene", "resyncOnNewScene"}}) {
+    for (const auto& [current, legacy] :
+         {std::pair{"swing_percent", "swingPercent"}, std::pair{"current_scene_index", "currentSceneIndex"},
+          std::pair{"scene_launch_resolution", "sceneLaunchResolution"}, std::pair{"pattern_launch_resolution", "patternLaunchResolution"},
+          std::pair{"resync_on_new_scene", "resyncOnNewScene"}}) {
         document[legacy] = document[current];
         document.erase(current);
     }

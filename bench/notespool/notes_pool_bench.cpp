@@ -1,7 +1,7 @@
 // The notes-pool modal against its budget: its first frame, and a playhead tick while it is open (the
 // active track's notes move, so the keyboard's lit keys and the scene cells redraw).
-#include "bench/ui/damage_painter.h"
 #include "bench/store/bench_store.h"
+#include "bench/ui/damage_painter.h"
 #include "editor/library/preset_library.h"
 #include "editor/views/notespool/notes_pool_modal.h"
 #include "editor/views/shell/editor_services.h"
@@ -11,7 +11,6 @@
 #include "platform/ui/harness.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cairo.h>
 
 namespace pulvan::bench {
@@ -25,7 +24,8 @@ public:
     void stopAppPlay() override {}
     void toggleHostedMIDIRecord() override {}
     library::PresetLibrary& presetLibrary() override { return library_; }
-    void presentChooser(const views::ChooserRequest&, std::optional<views::WindowReference>, std::function<void(const library::PickerResult&)>) override {}
+    void presentChooser(const views::ChooserRequest&, std::optional<views::WindowReference>,
+                        std::function<void(const library::PickerResult&)>) override {}
     void openURL(const std::string&) override {}
     std::optional<ui::Rect> screenVisibleFrame() override { return std::nullopt; }
 

@@ -10,7 +10,9 @@ namespace {
 
 struct Screen {
     explicit Screen(double scale)
-        : scale(scale), harness([this] { return syntheticScreen(model); }, {1280, 730}, scale), bitmap(int(1280 * scale), int(730 * scale)) {
+        : scale(scale),
+          harness([this] { return syntheticScreen(model); }, {1280, 730}, scale),
+          bitmap(int(1280 * scale), int(730 * scale)) {
         paintDamage(harness, bitmap, scale);
     }
     SyntheticModel model;

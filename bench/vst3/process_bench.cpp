@@ -1,12 +1,6 @@
 // What audio blocks cost the host (timed in batches: a clock read costs more than a light
 // block), with and without MIDI coming in, and what saving and restoring a project with the
 // largest preset costs its main thread.
-#include <benchmark/benchmark.h>
-
-#include <algorithm>
-#include <string>
-#include <vector>
-
 #include "bench/batch_timing.h"
 #include "editor/model/preset_json.h"
 #include "engine/config_buffer.h"
@@ -18,6 +12,12 @@
 #include "public.sdk/source/vst/hosting/hostclasses.h"
 #include "tests/editor/model/model_fixtures.h"
 #include "vst3/pulvan_processor.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -39,9 +39,8 @@ pulvan::engine::EngineConfigBuffer denseConfiguration() {
         words[L::trackWord(L::kResolutions, track)] = 16;
         words[L::trackWord(L::kChannels, track)] = track + 1;
         words[L::trackWord(L::kFillModes, track)] = 1;
-        for (int base : {L::kLastSteps, L::kTieLastSteps, L::kNotesLastSteps, L::kOctaveLastSteps,
-                         L::kVelocityLastSteps, L::kLengthLastSteps, L::kProbabilityLastSteps, L::kCcALastSteps,
-                         L::kCcBLastSteps})
+        for (int base : {L::kLastSteps, L::kTieLastSteps, L::kNotesLastSteps, L::kOctaveLastSteps, L::kVelocityLastSteps,
+                         L::kLengthLastSteps, L::kProbabilityLastSteps, L::kCcALastSteps, L::kCcBLastSteps})
             words[L::trackWord(base, track)] = 64;
         for (int step = 0; step < 64; ++step) {
             words[L::stepWord(L::kGateSteps, track, step)] = 1;
@@ -124,8 +123,7 @@ struct Plugin {
 };
 
 // The processor's state stream: header, configuration words, preset blob.
-std::vector<std::uint8_t> stateStream(Plugin& plugin, const pulvan::engine::EngineConfigBuffer& words,
-                                      const std::string& blob) {
+std::vector<std::uint8_t> stateStream(Plugin& plugin, const pulvan::engine::EngineConfigBuffer& words, const std::string& blob) {
     std::vector<std::uint8_t> stream;
     MemoryStream empty;
     plugin.processor->getState(&empty);
@@ -180,8 +178,8 @@ struct HostBlocks {
             input.list.push_back(e);
         }
         output.list.reserve(1024);
-        context.state = ProcessContext::kPlaying | ProcessContext::kTempoValid | ProcessContext::kProjectTimeMusicValid |
-                        ProcessContext::kTimeSigValid;
+        context.state =
+            ProcessContext::kPlaying | ProcessContext::kTempoValid | ProcessContext::kProjectTimeMusicValid | ProcessContext::kTimeSigValid;
         context.tempo = 174.0;
         context.timeSigNumerator = 4;
         context.timeSigDenominator = 4;

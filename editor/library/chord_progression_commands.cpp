@@ -2,8 +2,8 @@
 #include "editor/library/library_dialogs.h"
 #include "editor/library/preset_library.h"
 #include "editor/library/preset_names.h"
-#include "platform/foundation/unicode_text.h"
 #include "editor/model/chord_progression_document.h"
+#include "platform/foundation/unicode_text.h"
 
 #include <algorithm>
 
@@ -24,10 +24,9 @@ std::vector<model::Chord> sceneChords(const model::Preset& preset) {
 }  // namespace
 
 void PresetLibrary::presentSaveChordProgressionPrompt() {
-    store_.dialog.set(namePromptRequest(kSaveTitle, std::nullopt, "Save", "Preset name",
-                                        self_.weakly([](PresetLibrary& library, const std::string& text) {
-                                            library.saveChordProgressionPreset(text);
-                                        })));
+    store_.dialog.set(
+        namePromptRequest(kSaveTitle, std::nullopt, "Save", "Preset name",
+                          self_.weakly([](PresetLibrary& library, const std::string& text) { library.saveChordProgressionPreset(text); })));
 }
 
 void PresetLibrary::saveChordProgressionPreset(const std::string& text) {
@@ -37,9 +36,7 @@ void PresetLibrary::saveChordProgressionPreset(const std::string& text) {
         return;
     }
     const auto names = chordProgressionPresetNames();
-    const bool overwrites = std::any_of(names.begin(), names.end(), [&](const std::string& existing) {
-        return sameName(existing, name);
-    });
+    const bool overwrites = std::any_of(names.begin(), names.end(), [&](const std::string& existing) { return sameName(existing, name); });
     if (!overwrites && static_cast<int>(names.size()) >= kPresetCap) {
         alert(kSaveTitle, "Max " + std::to_string(kPresetCap) + " presets reached.");
         return;
@@ -64,9 +61,8 @@ std::vector<store::DropdownItem> PresetLibrary::chordProgressionPresetsDropdown(
         item.label = foundation::firstCharacters(name, kNameCharacterLimit);
         item.pressHighlight = true;
         item.action = self_.weakly([name](PresetLibrary& library) { library.loadChordProgressionPreset(name); });
-        item.onDelete = self_.weakly([name, anchorID](PresetLibrary& library) {
-            library.presentDeleteChordProgressionDialog(name, anchorID);
-        });
+        item.onDelete =
+            self_.weakly([name, anchorID](PresetLibrary& library) { library.presentDeleteChordProgressionDialog(name, anchorID); });
         items.push_back(std::move(item));
     }
     return items;
@@ -93,9 +89,8 @@ void PresetLibrary::loadChordProgressionPreset(const std::string& name) {
 
 void PresetLibrary::presentDeleteChordProgressionDialog(const std::string& name, foundation::Uuid anchorID) {
     store_.dialog.set(confirmationRequest(
-        "Delete chord progression",
-        "Are you sure you want to delete the chord progression preset \"" + name + "\"? This cannot be undone.", "Delete",
-        self_.weakly([name, anchorID](PresetLibrary& library) {
+        "Delete chord progression", "Are you sure you want to delete the chord progression preset \"" + name + "\"? This cannot be undone.",
+        "Delete", self_.weakly([name, anchorID](PresetLibrary& library) {
             deleteChordProgressionPresetFile(name);
             library.presentChordProgressionPresetsDropdown(anchorID);
         })));

@@ -1,10 +1,10 @@
 #include "editor/library/chord_progression_files.h"
 
-#include "platform/foundation/atomic_file.h"
 #include "editor/library/file_name_coding.h"
 #include "editor/library/named_json_files.h"
 #include "editor/library/preset_listing.h"
 #include "editor/model/chord_progression_document.h"
+#include "platform/foundation/atomic_file.h"
 
 #include <algorithm>
 #include <system_error>

@@ -15,13 +15,18 @@ namespace {
 bool isAllowedInFileName(UChar32 c) {
     if (c == U' ' || c == U'-' || c == U'_') return true;
     switch (u_charType(c)) {
-        case U_UPPERCASE_LETTER: case U_LOWERCASE_LETTER: case U_TITLECASE_LETTER:
-        case U_MODIFIER_LETTER: case U_OTHER_LETTER:
-        case U_NON_SPACING_MARK: case U_ENCLOSING_MARK: case U_COMBINING_SPACING_MARK:
-        case U_DECIMAL_DIGIT_NUMBER: case U_LETTER_NUMBER: case U_OTHER_NUMBER:
-            return true;
-        default:
-            return false;
+        case U_UPPERCASE_LETTER:
+        case U_LOWERCASE_LETTER:
+        case U_TITLECASE_LETTER:
+        case U_MODIFIER_LETTER:
+        case U_OTHER_LETTER:
+        case U_NON_SPACING_MARK:
+        case U_ENCLOSING_MARK:
+        case U_COMBINING_SPACING_MARK:
+        case U_DECIMAL_DIGIT_NUMBER:
+        case U_LETTER_NUMBER:
+        case U_OTHER_NUMBER: return true;
+        default: return false;
     }
 }
 
@@ -74,9 +79,7 @@ std::string readableName(std::string bytes) {
 }
 
 // A name on disk decoded; left undecoded when an escape is broken.
-std::string decodedName(const std::string& component) {
-    return readableName(percentDecodedBytes(component).value_or(component));
-}
+std::string decodedName(const std::string& component) { return readableName(percentDecodedBytes(component).value_or(component)); }
 
 }  // namespace
 

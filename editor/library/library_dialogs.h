@@ -12,8 +12,7 @@ namespace pulvan::library {
 store::DialogRequest alertRequest(std::string title, std::string message, bool prefersGlobalAccent = false);
 
 // A question with the given confirm label and "Cancel", tinted with the global accent.
-store::DialogRequest confirmationRequest(std::string title, std::string message, std::string confirmLabel,
-                                         std::function<void()> onConfirm);
+store::DialogRequest confirmationRequest(std::string title, std::string message, std::string confirmLabel, std::function<void()> onConfirm);
 
 // A prompt for a non-empty name, tinted with the global accent.
 store::DialogRequest namePromptRequest(std::string title, std::optional<std::string> message, std::string confirmLabel,

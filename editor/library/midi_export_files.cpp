@@ -1,7 +1,7 @@
 #include "editor/library/midi_export_files.h"
 
-#include "platform/foundation/atomic_file.h"
 #include "editor/library/library_error.h"
+#include "platform/foundation/atomic_file.h"
 #include "platform/foundation/unicode_text.h"
 
 #include <unicode/uchar.h>

@@ -1,9 +1,9 @@
 #include "editor/library/named_json_files.h"
 
-#include "platform/foundation/atomic_file.h"
 #include "editor/library/file_name_coding.h"
 #include "editor/library/preset_listing.h"
 #include "editor/library/preset_names.h"
+#include "platform/foundation/atomic_file.h"
 #include "platform/foundation/unicode_text.h"
 
 #include <system_error>

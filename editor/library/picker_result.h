@@ -16,9 +16,7 @@ struct PickerError {
 // The chosen locations (only the first is used), or why there are none.
 using PickerResult = std::variant<std::vector<std::filesystem::path>, PickerError>;
 
-inline PickerResult pickedLocation(std::filesystem::path location) {
-    return std::vector<std::filesystem::path>{std::move(location)};
-}
+inline PickerResult pickedLocation(std::filesystem::path location) { return std::vector<std::filesystem::path>{std::move(location)}; }
 inline PickerResult pickerCancelled() { return PickerError{true, {}}; }
 inline PickerResult pickerFailed(std::string description) { return PickerError{false, std::move(description)}; }
 

@@ -1,10 +1,10 @@
-#include "platform/foundation/atomic_file.h"
 #include "editor/library/file_name_coding.h"
 #include "editor/library/library_dialogs.h"
 #include "editor/library/preset_files.h"
 #include "editor/library/preset_library.h"
 #include "editor/library/preset_listing.h"
 #include "editor/library/preset_names.h"
+#include "platform/foundation/atomic_file.h"
 #include "platform/foundation/unicode_text.h"
 
 #include <algorithm>
@@ -118,8 +118,7 @@ void PresetLibrary::loadPresetFromDialog(const std::string& name) {
     }
     const auto folderName = selectedPresetDialogFolderName();
     const double now = clocks_.uptime->systemUptime();
-    const bool doubleTap =
-        store_.lastPresetDialogTapName == name && now - store_.lastPresetDialogTapDate < doubleTapSeconds;
+    const bool doubleTap = store_.lastPresetDialogTapName == name && now - store_.lastPresetDialogTapDate < doubleTapSeconds;
     store_.lastPresetDialogTapName = name;
     store_.lastPresetDialogTapDate = now;
 
@@ -138,9 +137,7 @@ void PresetLibrary::loadPresetFromDialog(const std::string& name) {
         case model::PresetLoadOutcome::Kind::unsupportedVersion:
             alert("Load preset", inQuotes(name) + " was created with a newer version of Pulvan. Update the app to load it.");
             break;
-        case model::PresetLoadOutcome::Kind::corruptData:
-            alert("Load preset", "Could not load " + inQuotes(name) + ".");
-            break;
+        case model::PresetLoadOutcome::Kind::corruptData: alert("Load preset", "Could not load " + inQuotes(name) + "."); break;
     }
 }
 
@@ -154,10 +151,9 @@ void PresetLibrary::confirmSavePreset() {
     store_.presetDialogSaveName.set(name);
     const auto folderName = selectedPresetDialogFolderName();
     if (existingPresetFileName(name, folderName)) {
-        store_.dialog.set(confirmationRequest("Save preset", "Overwrite preset " + inQuotes(name) + " ?", "Overwrite",
-                                              self_.weakly([name, folderName](PresetLibrary& library) {
-                                                  library.savePreset(name, folderName);
-                                              })));
+        store_.dialog.set(
+            confirmationRequest("Save preset", "Overwrite preset " + inQuotes(name) + " ?", "Overwrite",
+                                self_.weakly([name, folderName](PresetLibrary& library) { library.savePreset(name, folderName); })));
     } else if (totalPresetCount() < kPresetCap) {
         savePreset(name, folderName);
     } else {
@@ -182,10 +178,9 @@ bool PresetLibrary::savePreset(const std::string& name, const std::optional<std:
 
 void PresetLibrary::presentDeletePresetDialog(const std::string& name) {
     const auto folderName = selectedPresetDialogFolderName();
-    store_.dialog.set(confirmationRequest("Delete preset", "Delete preset " + inQuotes(name) + " ?", "Delete",
-                                          self_.weakly([name, folderName](PresetLibrary& library) {
-                                              library.deletePresetConfirmed(name, folderName);
-                                          })));
+    store_.dialog.set(
+        confirmationRequest("Delete preset", "Delete preset " + inQuotes(name) + " ?", "Delete",
+                            self_.weakly([name, folderName](PresetLibrary& library) { library.deletePresetConfirmed(name, folderName); })));
 }
 
 void PresetLibrary::deletePresetConfirmed(const std::string& name, const std::optional<std::string>& folderName) {

@@ -1,8 +1,8 @@
 #include "editor/library/preset_export.h"
 
-#include "platform/foundation/atomic_file.h"
 #include "editor/library/library_error.h"
 #include "editor/library/preset_listing.h"
+#include "platform/foundation/atomic_file.h"
 
 #include <vector>
 

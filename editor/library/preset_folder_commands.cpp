@@ -8,10 +8,9 @@
 namespace pulvan::library {
 
 void PresetLibrary::presentNewFolderPrompt() {
-    store_.dialog.set(namePromptRequest("New folder", "Folder name:", "Create", "Folder name",
-                                        self_.weakly([](PresetLibrary& library, const std::string& text) {
-                                            library.createFolderConfirmed(text);
-                                        })));
+    store_.dialog.set(
+        namePromptRequest("New folder", "Folder name:", "Create", "Folder name",
+                          self_.weakly([](PresetLibrary& library, const std::string& text) { library.createFolderConfirmed(text); })));
 }
 
 void PresetLibrary::createFolderConfirmed(const std::string& text) {
@@ -42,10 +41,9 @@ void PresetLibrary::presentDeleteFolderDialog(const std::string& id) {
         if (row.id != id) continue;
         if (!row.folderName || !row.deletable) return;
         const std::string folderName = *row.folderName;
-        store_.dialog.set(confirmationRequest("Delete folder", "Delete folder \"" + folderName + "\" ?", "Delete",
-                                              self_.weakly([folderName](PresetLibrary& library) {
-                                                  library.deleteFolderConfirmed(folderName);
-                                              })));
+        store_.dialog.set(
+            confirmationRequest("Delete folder", "Delete folder \"" + folderName + "\" ?", "Delete",
+                                self_.weakly([folderName](PresetLibrary& library) { library.deleteFolderConfirmed(folderName); })));
         return;
     }
 }

@@ -1,13 +1,13 @@
 #include "editor/library/preset_import.h"
 
-#include "platform/foundation/atomic_file.h"
 #include "editor/library/file_name_coding.h"
 #include "editor/library/library_error.h"
 #include "editor/library/preset_files.h"
 #include "editor/library/preset_listing.h"
 #include "editor/library/preset_names.h"
-#include "platform/foundation/unicode_text.h"
 #include "editor/model/preset_parser.h"
+#include "platform/foundation/atomic_file.h"
+#include "platform/foundation/unicode_text.h"
 
 #include <algorithm>
 
@@ -15,14 +15,12 @@ namespace pulvan::library {
 namespace {
 
 constexpr std::string_view kNotAPreset = "Selected file is not a valid preset JSON.";
-constexpr std::string_view kNewerVersion =
-    "This preset was created with a newer version of Pulvan. Update the app to import it.";
+constexpr std::string_view kNewerVersion = "This preset was created with a newer version of Pulvan. Update the app to import it.";
 constexpr std::string_view kNotWritten = "The preset could not be written to the preset library.";
 constexpr std::string_view kBlankNameStandIn = "Imported preset";
 
 bool isFree(std::string_view name, const std::vector<std::string>& existing) {
-    return std::none_of(existing.begin(), existing.end(),
-                        [&](const std::string& other) { return sameName(other, name); });
+    return std::none_of(existing.begin(), existing.end(), [&](const std::string& other) { return sameName(other, name); });
 }
 
 std::string trimmedOfSpacesAndTabs(const std::string& text) {
@@ -48,8 +46,7 @@ std::string readOrThrow(const URL& file) {
 }
 
 // Names and writes a parsed preset; none when it could not be written.
-std::optional<ImportedPreset> storeImported(const URL& file, std::string_view bytes,
-                                            std::optional<std::string_view> folderName,
+std::optional<ImportedPreset> storeImported(const URL& file, std::string_view bytes, std::optional<std::string_view> folderName,
                                             std::vector<std::string>& existing) {
     const std::string base = importedBaseName(file);
     std::string name = uniqueImportedPresetName(base, existing);
@@ -62,8 +59,7 @@ std::optional<ImportedPreset> storeImported(const URL& file, std::string_view by
 bool holdsPresets(const URL& folder) {
     if (!listJSONFiles(folder).empty()) return true;
     const auto subFolders = listPresetFolders(folder);
-    return std::any_of(subFolders.begin(), subFolders.end(),
-                       [](const URL& sub) { return !listJSONFiles(sub).empty(); });
+    return std::any_of(subFolders.begin(), subFolders.end(), [](const URL& sub) { return !listJSONFiles(sub).empty(); });
 }
 
 // The chosen folder, unless it holds no preset file itself and an exported folder or
@@ -169,7 +165,8 @@ std::string importSummaryMessage(const ImportCounts& counts) {
     if (counts.imported == 0 && counts.skipped == 0) return "No preset JSON files found.";
     std::string message = "Imported " + counted(counts.imported, "preset", "presets") + ".";
     if (counts.adjusted >= 1) message += "\nRenamed " + counted(counts.adjusted, "name", "names") + " to avoid duplicates.";
-    if (counts.skipped >= 1) message += "\nSkipped " + std::to_string(counts.skipped) + " invalid " + (counts.skipped == 1 ? "file" : "files") + ".";
+    if (counts.skipped >= 1)
+        message += "\nSkipped " + std::to_string(counts.skipped) + " invalid " + (counts.skipped == 1 ? "file" : "files") + ".";
     return message;
 }
 

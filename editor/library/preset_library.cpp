@@ -7,7 +7,9 @@
 namespace pulvan::library {
 
 PresetLibrary::PresetLibrary(store::SequencerStore& store, PresetDocumentHooks hooks, PresetLibraryClocks clocks)
-    : store_(store), hooks_(std::move(hooks)), clocks_(std::move(clocks)) {}
+    : store_(store),
+      hooks_(std::move(hooks)),
+      clocks_(std::move(clocks)) {}
 
 // Closures still held by dialogs or dropdowns do nothing from here on.
 PresetLibrary::~PresetLibrary() = default;

@@ -30,7 +30,7 @@ struct PresetDocumentHooks {
 };
 
 struct PresetLibraryClocks {
-    const foundation::Clock* uptime = &foundation::systemClock();  // double taps
+    const foundation::Clock* uptime = &foundation::systemClock();               // double taps
     std::function<std::time_t()> wallTime = [] { return std::time(nullptr); };  // export names
 };
 

@@ -33,9 +33,8 @@ std::vector<URL> listSorted(const URL& folder, Keep keep) {
 }
 
 void sortNames(std::vector<std::string>& names) {
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return foundation::localizedCaseInsensitiveLess(a, b);
-    });
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return foundation::localizedCaseInsensitiveLess(a, b); });
 }
 
 }  // namespace
@@ -79,8 +78,7 @@ std::vector<std::string> presetFolderEntries() {
 
 bool presetFolderNameExists(std::string_view name) {
     const auto entries = presetFolderEntries();
-    return std::any_of(entries.begin(), entries.end(),
-                       [&](const std::string& entry) { return sameName(entry, name); });
+    return std::any_of(entries.begin(), entries.end(), [&](const std::string& entry) { return sameName(entry, name); });
 }
 
 std::vector<std::string> presetNames(std::optional<std::string_view> folderName) {

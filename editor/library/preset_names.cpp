@@ -16,9 +16,13 @@ std::string sanitizedPresetName(std::string_view name) {
 
 std::string cleanedPresetName(std::string_view typed) { return cutName(sanitizedPresetName(typed)); }
 
-std::string cutName(std::string_view text) { return foundation::trimmed(foundation::firstCharacters(foundation::trimmed(text), kNameCharacterLimit)); }
+std::string cutName(std::string_view text) {
+    return foundation::trimmed(foundation::firstCharacters(foundation::trimmed(text), kNameCharacterLimit));
+}
 
-bool sameName(std::string_view a, std::string_view b) { return foundation::equalIgnoringCase(foundation::trimmed(a), foundation::trimmed(b)); }
+bool sameName(std::string_view a, std::string_view b) {
+    return foundation::equalIgnoringCase(foundation::trimmed(a), foundation::trimmed(b));
+}
 
 std::optional<std::size_t> matchingName(const std::vector<std::string>& names, std::string_view wanted) {
     if (foundation::isBlank(wanted)) return std::nullopt;

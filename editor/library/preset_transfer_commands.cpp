@@ -21,8 +21,8 @@ struct Outcome {
 // Clears the picker flag, then runs the operation on the first chosen location and
 // shows its outcome; a cancel or an empty choice shows nothing.
 template <typename Operation>
-void runOnChosenLocation(store::SequencerStore& store, foundation::Observable<bool>& pickerFlag,
-                         const PickerResult& result, const TransferTexts& texts, Operation operation) {
+void runOnChosenLocation(store::SequencerStore& store, foundation::Observable<bool>& pickerFlag, const PickerResult& result,
+                         const TransferTexts& texts, Operation operation) {
     pickerFlag.set(false);
     const auto show = [&](const std::string& message, bool accent = false) {
         store.dialog.set(alertRequest(texts.title, message, accent));
@@ -57,8 +57,9 @@ void PresetLibrary::importPresetFromSelectedFile(const PickerResult& result) {
 
 void PresetLibrary::exportPresetsToSelectedFolder(const PickerResult& result) {
     runOnChosenLocation(store_, store_.isBackupFolderPickerPresented, result,
-                        {"Export presets", "Could not open the selected folder. ", "Could not export presets. "},
-                        [](const URL& folder) { return Outcome{exportSummaryMessage(exportPresets(folder)), true}; });
+                        {"Export presets", "Could not open the selected folder. ", "Could not export presets. "}, [](const URL& folder) {
+                            return Outcome{exportSummaryMessage(exportPresets(folder)), true};
+                        });
 }
 
 }  // namespace pulvan::library

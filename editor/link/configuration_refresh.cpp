@@ -6,9 +6,7 @@
 namespace pulvan::link {
 
 StoreLink::StoreLink(store::SequencerStore& store) : store_(store) {
-    store_.appPlayConfigurationRefresh = [this](bool force, const std::set<int>& release) {
-        refreshAppPlayConfiguration(force, release);
-    };
+    store_.appPlayConfigurationRefresh = [this](bool force, const std::set<int>& release) { refreshAppPlayConfiguration(force, release); };
     store_.linkHooks.scheduleSceneSelection = [this](int scene) { return scheduleSceneSelection(scene); };
     store_.linkHooks.schedulePatternSelection = [this](const foundation::Uuid& id, int pattern) {
         return schedulePatternSelection(id, pattern);

@@ -77,9 +77,8 @@ void EditorBridge::installHostedHooks() {
     if (e.setTrackMIDIOutOffsetsMs) {
         h.hostedAppPlaySetTrackMIDIOutOffsets = [this](const std::vector<int>& offsets) {
             const std::vector<std::int32_t> values(offsets.begin(), offsets.end());
-            withEngine([&](void* engine) {
-                hooks_.setTrackMIDIOutOffsetsMs(engine, values.data(), static_cast<std::int32_t>(values.size()));
-            });
+            withEngine(
+                [&](void* engine) { hooks_.setTrackMIDIOutOffsetsMs(engine, values.data(), static_cast<std::int32_t>(values.size())); });
         };
     }
     if (e.cancelPatternLaunch) {
@@ -91,12 +90,12 @@ void EditorBridge::installHostedHooks() {
         };
     }
     if (e.isResyncArmed) {
-        h.hostedAppPlayIsResyncArmed = [this] { return readEngine(false, [&](void* engine) { return hooks_.isResyncArmed(engine) != 0; }); };
+        h.hostedAppPlayIsResyncArmed = [this] {
+            return readEngine(false, [&](void* engine) { return hooks_.isResyncArmed(engine) != 0; });
+        };
     }
     if (e.setEnabled) {
-        h.hostedAppPlaySetEnabled = [this](bool enabled) {
-            withEngine([&](void* engine) { hooks_.setEnabled(engine, enabled ? 1 : 0); });
-        };
+        h.hostedAppPlaySetEnabled = [this](bool enabled) { withEngine([&](void* engine) { hooks_.setEnabled(engine, enabled ? 1 : 0); }); };
     }
     if (e.forceAllNotesOff) {
         h.hostedAppPlayForceNotesOff = [this] { withEngine([&](void* engine) { hooks_.forceAllNotesOff(engine); }); };
@@ -202,17 +201,10 @@ void EditorBridge::drainIncomingMIDI() {
         std::uint8_t status = 0, data1 = 0, data2 = 0;
         if (!readEngine(false, [&](void* engine) { return hooks_.popIncomingMIDI(engine, &status, &data1, &data2) != 0; })) break;
         switch (status & 0xF0) {
-        case 0x80:
-            link_->handleIncomingMIDINote(data1 & 0x7F, false);
-            break;
-        case 0x90:
-            link_->handleIncomingMIDINote(data1 & 0x7F, (data2 & 0x7F) != 0);
-            break;
-        case 0xB0:
-            store_->handleIncomingMIDICC(data1 & 0x7F, data2 & 0x7F);
-            break;
-        default:
-            break;
+            case 0x80: link_->handleIncomingMIDINote(data1 & 0x7F, false); break;
+            case 0x90: link_->handleIncomingMIDINote(data1 & 0x7F, (data2 & 0x7F) != 0); break;
+            case 0xB0: store_->handleIncomingMIDICC(data1 & 0x7F, data2 & 0x7F); break;
+            default: break;
         }
     }
     isDrainingIncomingMIDI_ = false;

@@ -89,7 +89,8 @@ EditorComposition::~EditorComposition() {
 
 void EditorComposition::presentChooser(const views::ChooserRequest& request, std::optional<views::WindowReference> window,
                                        std::function<void(const library::PickerResult&)> completion) {
-    x11::ChooserOptions options{request.chooseFolders, request.fileTypes, request.chooseFolders ? "Choose a folder" : "Choose a file", window};
+    x11::ChooserOptions options{request.chooseFolders, request.fileTypes, request.chooseFolders ? "Choose a folder" : "Choose a file",
+                                window};
     choosers_.choose(std::move(options), [this, request, completion = std::move(completion)](const x11::ChooserResult& result) {
         if (result.status == x11::ChooserResult::Status::unavailable) {
             promptForPath(request, completion);
@@ -116,7 +117,8 @@ void EditorComposition::promptForPath(const views::ChooserRequest& request, std:
         const std::filesystem::path path = typedPath(text);
         std::error_code error;
         const bool fits = folders ? std::filesystem::is_directory(path, error) : std::filesystem::is_regular_file(path, error);
-        completion(fits ? library::pickedLocation(path) : library::pickerFailed("There is no " + std::string(folders ? "folder" : "file") + " at " + path.string() + "."));
+        completion(fits ? library::pickedLocation(path)
+                        : library::pickerFailed("There is no " + std::string(folders ? "folder" : "file") + " at " + path.string() + "."));
     };
     // The shell dismisses a dialog by clearing it: a prompt that goes unanswered was cancelled.
     const foundation::Uuid id = prompt.id;

@@ -37,9 +37,8 @@ void KezVst3StoreRelease(void* holderPointer) {
 void KezVst3StoreSetPresetEditedCallback(void* holderPointer, void (*edited)(void* context), void* context) {
     if (!holderPointer) return;
     auto* holder = static_cast<KezVst3EditorHolder*>(holderPointer);
-    holder->thread().runSync([&] {
-        holder->bridge().presetEdited = edited ? std::function<void()>([edited, context] { edited(context); }) : nullptr;
-    });
+    holder->thread().runSync(
+        [&] { holder->bridge().presetEdited = edited ? std::function<void()>([edited, context] { edited(context); }) : nullptr; });
 }
 
 void* KezVst3EditorViewCreate(void* holderPointer, unsigned long parentWindow, double width, double height) {

@@ -11,7 +11,8 @@ void StoreLink::startHostedPlayheadPolling() {
     auto& s = store_;
     if (!s.isHostedUI.get() || s.hostedPlayheadTimer.isActive() || !s.hooks.hostedAppPlayState) return;
     // The timer is the store's: it is cancelled with the store and with this link.
-    s.hostedPlayheadTimer = s.services().mainQueue.scheduleTimer(0, kPlayheadPollIntervalNanoseconds, 0, [this] { pollHostedEngineState(); });
+    s.hostedPlayheadTimer =
+        s.services().mainQueue.scheduleTimer(0, kPlayheadPollIntervalNanoseconds, 0, [this] { pollHostedEngineState(); });
 }
 
 void StoreLink::stopHostedPlayheadPolling() {

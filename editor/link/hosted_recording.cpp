@@ -12,34 +12,36 @@ void StoreLink::toggleHostedMIDIRecord() {
     auto& s = store_;
     auto& hooks = s.hooks;
     if (!s.isHostedUI.get()) return;
-    const auto measureProgress = [&] { return hooks.hostedAppPlayMeasureProgress ? displayedProgress(hooks.hostedAppPlayMeasureProgress()) : 0.0; };
+    const auto measureProgress = [&] {
+        return hooks.hostedAppPlayMeasureProgress ? displayedProgress(hooks.hostedAppPlayMeasureProgress()) : 0.0;
+    };
     switch (s.hostedMIDIRecordMode.get()) {
-    case store::HostedMIDIRecordMode::idle:
-        if (!hooks.hostedAppPlayState || !hooks.hostedAppPlayState(0).second) {
-            s.dialog.set(library::alertRequest("Record", "Start host transport first.", true));
+        case store::HostedMIDIRecordMode::idle:
+            if (!hooks.hostedAppPlayState || !hooks.hostedAppPlayState(0).second) {
+                s.dialog.set(library::alertRequest("Record", "Start host transport first.", true));
+                return;
+            }
+            s.hostedMIDIRecordMeasureProgress.set(measureProgress());
+            s.hostedMIDIRecordBarCount.set(0);
+            s.hostedMIDIRecordMode.set(store::HostedMIDIRecordMode::armStart);
+            if (hooks.hostedAppPlaySetMIDIRecordArmStart) hooks.hostedAppPlaySetMIDIRecordArmStart(true);
             return;
-        }
-        s.hostedMIDIRecordMeasureProgress.set(measureProgress());
-        s.hostedMIDIRecordBarCount.set(0);
-        s.hostedMIDIRecordMode.set(store::HostedMIDIRecordMode::armStart);
-        if (hooks.hostedAppPlaySetMIDIRecordArmStart) hooks.hostedAppPlaySetMIDIRecordArmStart(true);
-        return;
-    case store::HostedMIDIRecordMode::armStart:
-        if (hooks.hostedAppPlaySetMIDIRecordArmStart) hooks.hostedAppPlaySetMIDIRecordArmStart(false);
-        s.hostedMIDIRecordMode.set(store::HostedMIDIRecordMode::idle);
-        s.hostedMIDIRecordMeasureProgress.set(0.0);
-        s.hostedMIDIRecordBarCount.set(0);
-        return;
-    case store::HostedMIDIRecordMode::recording:
-        s.hostedMIDIRecordMeasureProgress.set(measureProgress());
-        s.hostedMIDIRecordMode.set(store::HostedMIDIRecordMode::armStop);
-        if (hooks.hostedAppPlaySetMIDIRecordArmStop) hooks.hostedAppPlaySetMIDIRecordArmStop(true);
-        return;
-    case store::HostedMIDIRecordMode::armStop:
-        if (hooks.hostedAppPlaySetMIDIRecordArmStop) hooks.hostedAppPlaySetMIDIRecordArmStop(false);
-        s.hostedMIDIRecordMode.set(store::HostedMIDIRecordMode::recording);
-        s.hostedMIDIRecordMeasureProgress.set(0.0);
-        return;
+        case store::HostedMIDIRecordMode::armStart:
+            if (hooks.hostedAppPlaySetMIDIRecordArmStart) hooks.hostedAppPlaySetMIDIRecordArmStart(false);
+            s.hostedMIDIRecordMode.set(store::HostedMIDIRecordMode::idle);
+            s.hostedMIDIRecordMeasureProgress.set(0.0);
+            s.hostedMIDIRecordBarCount.set(0);
+            return;
+        case store::HostedMIDIRecordMode::recording:
+            s.hostedMIDIRecordMeasureProgress.set(measureProgress());
+            s.hostedMIDIRecordMode.set(store::HostedMIDIRecordMode::armStop);
+            if (hooks.hostedAppPlaySetMIDIRecordArmStop) hooks.hostedAppPlaySetMIDIRecordArmStop(true);
+            return;
+        case store::HostedMIDIRecordMode::armStop:
+            if (hooks.hostedAppPlaySetMIDIRecordArmStop) hooks.hostedAppPlaySetMIDIRecordArmStop(false);
+            s.hostedMIDIRecordMode.set(store::HostedMIDIRecordMode::recording);
+            s.hostedMIDIRecordMeasureProgress.set(0.0);
+            return;
     }
 }
 
@@ -61,16 +63,12 @@ void StoreLink::pollHostedMIDIRecordState() {
     assignIfChanged(s.hostedMIDIRecordMeasureProgress, progress);
     const int bars = hooks.hostedAppPlayMIDIRecordBarCount ? std::max(hooks.hostedAppPlayMIDIRecordBarCount(), 0) : 0;
     switch (state) {
-    case Mode::recording:
-    case Mode::armStop:
-        assignIfChanged(s.hostedMIDIRecordBarCount, bars);
-        break;
-    case Mode::armStart:
-        assignIfChanged(s.hostedMIDIRecordBarCount, 0);
-        break;
-    case Mode::idle:
-        if (previous == Mode::recording || previous == Mode::armStop) presentMIDIExportAfterRecording(bars);
-        break;
+        case Mode::recording:
+        case Mode::armStop: assignIfChanged(s.hostedMIDIRecordBarCount, bars); break;
+        case Mode::armStart: assignIfChanged(s.hostedMIDIRecordBarCount, 0); break;
+        case Mode::idle:
+            if (previous == Mode::recording || previous == Mode::armStop) presentMIDIExportAfterRecording(bars);
+            break;
     }
 }
 

@@ -130,15 +130,16 @@ void StoreLink::updateSceneSelectionProgress(std::optional<double> position) {
     const auto& s = store_;
     const bool pending = s.pendingSceneSelectionIndex && s.pendingSceneSelectionTargetSixteenthStep;
     assignIfChanged(store_.playhead.sceneSelectionProgress,
-                pending ? progressTowards(position, *s.pendingSceneSelectionTargetSixteenthStep, sceneLaunchGridSixteenths()) : 0.0);
+                    pending ? progressTowards(position, *s.pendingSceneSelectionTargetSixteenthStep, sceneLaunchGridSixteenths()) : 0.0);
 }
 
 void StoreLink::updatePatternSelectionProgress(std::optional<double> position) {
     const auto& s = store_;
     const bool pending =
         s.pendingPatternSelectionTrackID && s.pendingPatternSelectionPatternIndex && s.pendingPatternSelectionTargetSixteenthStep;
-    assignIfChanged(store_.playhead.patternSelectionProgress,
-                pending ? progressTowards(position, *s.pendingPatternSelectionTargetSixteenthStep, patternLaunchGridSixteenths()) : 0.0);
+    assignIfChanged(
+        store_.playhead.patternSelectionProgress,
+        pending ? progressTowards(position, *s.pendingPatternSelectionTargetSixteenthStep, patternLaunchGridSixteenths()) : 0.0);
 }
 
 void StoreLink::advancePendingSceneSelection(std::optional<double> position, std::optional<double> previous) {
@@ -166,7 +167,6 @@ void StoreLink::advancePendingPatternSelection(std::optional<double> position, s
     applyPendingPatternSelection(trackID, index, !scheduled);
 }
 
-
 void StoreLink::applyPendingPatternSelection(const foundation::Uuid& trackID, int patternIndex, bool refresh) {
     auto& s = store_;
     const int t = trackIndexOf(s.preset.get(), trackID);
@@ -177,7 +177,6 @@ void StoreLink::applyPendingPatternSelection(const foundation::Uuid& trackID, in
     s.selections.modify([&](auto& selections) { selections[trackID].pattern = p; });
     if (refresh) s.refreshAppPlayForTrackPatternChange(t);
 }
-
 
 void StoreLink::rescheduleHostedPendingLaunches() {
     auto& s = store_;

@@ -24,8 +24,8 @@ std::optional<std::vector<std::uint8_t>> StoreLink::encodedPresetData() const {
     const auto& s = store_;
     const model::Preset& preset = s.preset.get();
     const int scene = s.activeSceneIndex.get();
-    const bool sceneApplies = preset.notesPoolInput == model::NotesPoolInput::internalChord && scene >= 0 &&
-                              scene < static_cast<int>(preset.chordPresets.size());
+    const bool sceneApplies =
+        preset.notesPoolInput == model::NotesPoolInput::internalChord && scene >= 0 && scene < static_cast<int>(preset.chordPresets.size());
     std::vector<int> indices;
     indices.reserve(preset.tracks.size());
     for (const auto& track : preset.tracks) {
@@ -34,8 +34,7 @@ std::optional<std::vector<std::uint8_t>> StoreLink::encodedPresetData() const {
         indices.push_back(std::clamp(selected, 0, std::max(static_cast<int>(track.patterns.size()) - 1, 0)));
     }
     // Never fails: bad text is replaced. Only the patterns changed since the last call are encoded.
-    const std::string text =
-        presetEncoder_.encodeStored(preset, sceneApplies ? std::optional<int>(scene) : std::nullopt, indices);
+    const std::string text = presetEncoder_.encodeStored(preset, sceneApplies ? std::optional<int>(scene) : std::nullopt, indices);
     return std::vector<std::uint8_t>(text.begin(), text.end());
 }
 
@@ -97,7 +96,6 @@ void StoreLink::setHostedUI(bool hosted) {
     if (s.hooks.hostedAppPlaySetEnabled) s.hooks.hostedAppPlaySetEnabled(false);
     stopHostedPlayheadPolling();
 }
-
 
 void StoreLink::resetHostedMIDIRecordState(bool clearPendingExport) {
     auto& s = store_;

@@ -1,8 +1,8 @@
 #pragma once
+#include "platform/foundation/observable.h"
+
 #include <algorithm>
 #include <cmath>
-
-#include "platform/foundation/observable.h"
 
 namespace pulvan::link {
 

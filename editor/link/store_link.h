@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <thread>
 #include <optional>
 #include <set>
+#include <thread>
 #include <utility>
 #include <vector>
 

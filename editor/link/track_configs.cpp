@@ -30,8 +30,8 @@ auto clampTo(int low, int high) {
 
 int clampedLastStep(const model::Lane& lane) { return std::clamp(lane.lastStep, 1, kConfigSteps); }
 
-int chosenPatternIndex(const store::SequencerStore& store, int trackIndex, const model::Track& track,
-                       const PatternOverrides& overrides, const std::vector<std::optional<int>>* scenePatterns) {
+int chosenPatternIndex(const store::SequencerStore& store, int trackIndex, const model::Track& track, const PatternOverrides& overrides,
+                       const std::vector<std::optional<int>>* scenePatterns) {
     int index = 0;
     if (auto it = overrides.find(track.id); it != overrides.end()) {
         index = it->second;
@@ -70,8 +70,8 @@ void appendSteps(std::vector<int>& out, const std::vector<int>& steps) { out.ins
 }  // namespace
 
 AppPlayTrackConfig makeAppPlayTrackConfig(const store::SequencerStore& store, int trackIndex, const model::Track& track,
-                                          const PatternOverrides& overrides,
-                                          const std::vector<std::optional<int>>* scenePatterns, bool anySolo) {
+                                          const PatternOverrides& overrides, const std::vector<std::optional<int>>* scenePatterns,
+                                          bool anySolo) {
     static const model::Pattern fallback = model::defaultPattern();  // built once: every edit builds six configs
     const int patternIndex = chosenPatternIndex(store, trackIndex, track, overrides, scenePatterns);
     const model::Pattern& pattern = track.patterns.empty() ? fallback : track.patterns[static_cast<std::size_t>(patternIndex)];
@@ -154,8 +154,8 @@ AppPlayConfiguration buildAppPlayTrackConfigs(const store::SequencerStore& store
     return out;
 }
 
-store::HostedAppPlayPayload buildHostedAppPlayPayload(const std::vector<AppPlayTrackConfig>& configs,
-                                                      const std::vector<int>& notePool, int swingPercent) {
+store::HostedAppPlayPayload buildHostedAppPlayPayload(const std::vector<AppPlayTrackConfig>& configs, const std::vector<int>& notePool,
+                                                      int swingPercent) {
     store::HostedAppPlayPayload p;
     p.trackCount = static_cast<int>(configs.size());
     for (const auto& c : configs) {

@@ -36,8 +36,8 @@ struct AppPlayTrackConfig {
     int portamentoOnValue = 0;
     int portamentoOffValue = 0;
     model::FillEmpty fillEmpty = model::FillEmpty::circularOctUp;
-    int lastStep = 16, tieLastStep = 16, notesLastStep = 16, octaveLastStep = 16, velocityLastStep = 16,
-        lengthLastStep = 16, probabilityLastStep = 16, ccALastStep = 16, ccBLastStep = 16;
+    int lastStep = 16, tieLastStep = 16, notesLastStep = 16, octaveLastStep = 16, velocityLastStep = 16, lengthLastStep = 16,
+        probabilityLastStep = 16, ccALastStep = 16, ccBLastStep = 16;
     std::vector<int> gateSteps, tieSteps, notesSteps, fixSteps;
     std::vector<std::vector<int>> noteStepChords;
     std::vector<int> octaveSteps, velocitySteps, lengthSteps, probabilitySteps, ccASteps, ccBSteps;
@@ -64,11 +64,11 @@ AppPlayConfiguration buildAppPlayTrackConfigs(const store::SequencerStore& store
                                               const PatternOverrides& overrides);
 
 AppPlayTrackConfig makeAppPlayTrackConfig(const store::SequencerStore& store, int trackIndex, const model::Track& track,
-                                          const PatternOverrides& overrides,
-                                          const std::vector<std::optional<int>>* scenePatterns, bool anySolo);
+                                          const PatternOverrides& overrides, const std::vector<std::optional<int>>* scenePatterns,
+                                          bool anySolo);
 
-store::HostedAppPlayPayload buildHostedAppPlayPayload(const std::vector<AppPlayTrackConfig>& configs,
-                                                      const std::vector<int>& notePool, int swingPercent);
+store::HostedAppPlayPayload buildHostedAppPlayPayload(const std::vector<AppPlayTrackConfig>& configs, const std::vector<int>& notePool,
+                                                      int swingPercent);
 inline store::HostedAppPlayPayload buildHostedAppPlayPayload(const AppPlayConfiguration& configuration) {
     return buildHostedAppPlayPayload(configuration.configs, configuration.notePool, configuration.swingPercent);
 }

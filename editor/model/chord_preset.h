@@ -9,8 +9,7 @@ inline constexpr int kScenePatternSlots = 6;
 // One chord scene: its chord and, per track slot, a pattern number 1...8 to switch to or none.
 struct ChordPreset {
     std::vector<int> chord;
-    std::vector<std::optional<int>> patterns =
-        std::vector<std::optional<int>>(kScenePatternSlots);
+    std::vector<std::optional<int>> patterns = std::vector<std::optional<int>>(kScenePatternSlots);
 
     friend bool operator==(const ChordPreset&, const ChordPreset&) = default;
 };

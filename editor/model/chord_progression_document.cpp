@@ -1,10 +1,10 @@
 #include "editor/model/chord_progression_document.h"
 
-#include <algorithm>
-
 #include "editor/model/json_reading.h"
 #include "editor/model/json_writer.h"
 #include "editor/model/note_lists.h"
+
+#include <algorithm>
 
 namespace pulvan::model {
 

@@ -1,10 +1,10 @@
 #pragma once
+#include "editor/model/lane.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "editor/model/lane.h"
 
 namespace pulvan::model {
 
@@ -15,8 +15,7 @@ struct ChordProgressionPresetDocument {
     std::string version;
     std::vector<Chord> chords;
 
-    friend bool operator==(const ChordProgressionPresetDocument&,
-                           const ChordProgressionPresetDocument&) = default;
+    friend bool operator==(const ChordProgressionPresetDocument&, const ChordProgressionPresetDocument&) = default;
 };
 
 // Both keys required, the version not checked. Throws DecodingError.

@@ -9,7 +9,9 @@ namespace pulvan::model {
 class DecodingError : public std::runtime_error {
 public:
     explicit DecodingError(const std::string& reason, const std::string& path = {})
-        : std::runtime_error(path.empty() ? reason : path + ": " + reason), reason_(reason), path_(path) {}
+        : std::runtime_error(path.empty() ? reason : path + ": " + reason),
+          reason_(reason),
+          path_(path) {}
 
     const std::string& reason() const { return reason_; }
     // Keys and indices from the document's root to the bad value; empty at the root.

@@ -16,8 +16,6 @@ constexpr detail::RawValueTable<FillEmpty, 4> kRawValues{{
 
 std::string_view rawValue(FillEmpty fill) { return detail::textOf(kRawValues, fill); }
 
-std::optional<FillEmpty> fillEmptyFromRawValue(std::string_view text) {
-    return detail::valueOf(kRawValues, text);
-}
+std::optional<FillEmpty> fillEmptyFromRawValue(std::string_view text) { return detail::valueOf(kRawValues, text); }
 
 }  // namespace pulvan::model

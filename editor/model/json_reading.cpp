@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <limits>
-
 #include <nlohmann/json.hpp>
 
 namespace pulvan::model::json_reading {

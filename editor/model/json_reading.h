@@ -1,4 +1,7 @@
 #pragma once
+#include "editor/model/decoding_error.h"
+#include "editor/model/json_tape.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <limits>
@@ -6,9 +9,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "editor/model/decoding_error.h"
-#include "editor/model/json_tape.h"
 
 // Strict reading of JSON values, as a typed decoder reads them: a boolean is not a number,
 // 1.5 is not an integer, a string is not a number. Every failure throws DecodingError.
@@ -22,12 +22,8 @@ std::string typeName(JsonKind kind);
 // A whole number that fits in 64 bits, else the error for a fraction.
 std::int64_t integerOfFraction(double number);
 
-inline int clampedInt(std::int64_t value, std::int64_t low, std::int64_t high) {
-    return static_cast<int>(std::clamp(value, low, high));
-}
-inline int saturatedInt(std::int64_t value) {
-    return clampedInt(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-}
+inline int clampedInt(std::int64_t value, std::int64_t low, std::int64_t high) { return static_cast<int>(std::clamp(value, low, high)); }
+inline int saturatedInt(std::int64_t value) { return clampedInt(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()); }
 
 std::string joinedPath(std::string_view place, const std::string& innerPath);
 
@@ -87,8 +83,7 @@ template <typename Value>
 std::int64_t readInteger(const Value& value) {
     switch (value.kind()) {
         case JsonKind::integer: return value.integer();
-        case JsonKind::bigUnsigned:
-            fail("integer " + std::to_string(value.bigUnsigned()) + " does not fit in 64 bits");
+        case JsonKind::bigUnsigned: fail("integer " + std::to_string(value.bigUnsigned()) + " does not fit in 64 bits");
         case JsonKind::fraction: return integerOfFraction(value.fraction());
         default: fail("expected an integer, found " + typeName(value.kind()));
     }
@@ -134,9 +129,8 @@ std::vector<int> readIntegerList(const Value& value) {
     std::size_t i = 0;
     for (const Value number : elements) {
         // Plain integers, nearly every number of a preset, straight; the rest by the rules.
-        numbers.push_back(number.kind() == JsonKind::integer
-                              ? saturatedInt(number.integer())
-                              : withinIndex(i, [&] { return saturatedInt(readInteger(number)); }));
+        numbers.push_back(number.kind() == JsonKind::integer ? saturatedInt(number.integer())
+                                                             : withinIndex(i, [&] { return saturatedInt(readInteger(number)); }));
         ++i;
     }
     return numbers;

@@ -1,15 +1,15 @@
 #include "editor/model/json_tape.h"
 
+#include "editor/model/decoding_error.h"
+
+#include <rapidjson/reader.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <limits>
-#include <vector>
-
 #include <nlohmann/json.hpp>
-#include <rapidjson/reader.h>
-
-#include "editor/model/decoding_error.h"
+#include <vector>
 
 namespace pulvan::model {
 
@@ -51,15 +51,16 @@ public:
 
 private:
     JsonTape::Token& push(JsonKind kind) {
-        if (tape_.count_ == tape_.capacity_) [[unlikely]] grow();
+        if (tape_.count_ == tape_.capacity_) [[unlikely]]
+            grow();
         JsonTape::Token& token = tape_.tokens_[tape_.count_++];
         token.kind = kind;
         return token;
     }
     void grow() {
         // A text below 4 GB holds fewer values than that.
-        const auto capacity = static_cast<std::uint32_t>(std::min<std::uint64_t>(
-            std::uint64_t{tape_.capacity_} * 3 / 2 + 16, std::numeric_limits<std::uint32_t>::max()));
+        const auto capacity = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(std::uint64_t{tape_.capacity_} * 3 / 2 + 16, std::numeric_limits<std::uint32_t>::max()));
         auto tokens = std::make_unique_for_overwrite<JsonTape::Token[]>(capacity);
         std::copy_n(tape_.tokens_.get(), tape_.count_, tokens.get());
         tape_.tokens_ = std::move(tokens);

@@ -1,7 +1,6 @@
 #include "editor/model/json_writer.h"
 
 #include <charconv>
-
 #include <nlohmann/json.hpp>
 
 namespace pulvan::model {

@@ -6,14 +6,10 @@
 namespace pulvan::model {
 namespace {
 
-bool insideSteps(const Lane& lane, int i) {
-    return i >= 0 && static_cast<std::size_t>(i) < lane.steps.size();
-}
+bool insideSteps(const Lane& lane, int i) { return i >= 0 && static_cast<std::size_t>(i) < lane.steps.size(); }
 
 // How many leading steps an operation over `count` steps may touch.
-std::size_t leadingSteps(const Lane& lane, int count) {
-    return std::min(lane.steps.size(), static_cast<std::size_t>(std::max(count, 0)));
-}
+std::size_t leadingSteps(const Lane& lane, int count) { return std::min(lane.steps.size(), static_cast<std::size_t>(std::max(count, 0))); }
 
 }  // namespace
 

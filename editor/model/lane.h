@@ -1,8 +1,8 @@
 #pragma once
+#include "editor/model/lane_kind.h"
+
 #include <optional>
 #include <vector>
-
-#include "editor/model/lane_kind.h"
 
 namespace pulvan::model {
 

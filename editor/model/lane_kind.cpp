@@ -35,9 +35,7 @@ constexpr detail::RawValueTable<LaneKind, 10> kDisplayNames{{
 
 std::string_view rawValue(LaneKind kind) { return detail::textOf(kRawValues, kind); }
 
-std::optional<LaneKind> laneKindFromRawValue(std::string_view text) {
-    return detail::valueOf(kRawValues, text);
-}
+std::optional<LaneKind> laneKindFromRawValue(std::string_view text) { return detail::valueOf(kRawValues, text); }
 
 std::string_view displayName(LaneKind kind) { return detail::textOf(kDisplayNames, kind); }
 

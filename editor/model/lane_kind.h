@@ -8,9 +8,9 @@ namespace pulvan::model {
 // The ten lanes of a pattern, in menu and sidebar order.
 enum class LaneKind { gate, tie, notes, fix, octave, velocity, length, probability, ccA, ccB };
 
-inline constexpr std::array<LaneKind, 10> allLaneKinds{
-    LaneKind::gate,     LaneKind::tie,    LaneKind::notes,       LaneKind::fix, LaneKind::octave,
-    LaneKind::velocity, LaneKind::length, LaneKind::probability, LaneKind::ccA, LaneKind::ccB};
+inline constexpr std::array<LaneKind, 10> allLaneKinds{LaneKind::gate,   LaneKind::tie,      LaneKind::notes,  LaneKind::fix,
+                                                       LaneKind::octave, LaneKind::velocity, LaneKind::length, LaneKind::probability,
+                                                       LaneKind::ccA,    LaneKind::ccB};
 
 // "gate", "tie", "notes", "fix", "octave", "velocity", "length", "probability", "cc_a", "cc_b".
 std::string_view rawValue(LaneKind kind);

@@ -14,8 +14,6 @@ constexpr detail::RawValueTable<NotesPoolInput, 2> kRawValues{{
 
 std::string_view rawValue(NotesPoolInput input) { return detail::textOf(kRawValues, input); }
 
-std::optional<NotesPoolInput> notesPoolInputFromRawValue(std::string_view text) {
-    return detail::valueOf(kRawValues, text);
-}
+std::optional<NotesPoolInput> notesPoolInputFromRawValue(std::string_view text) { return detail::valueOf(kRawValues, text); }
 
 }  // namespace pulvan::model

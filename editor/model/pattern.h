@@ -1,10 +1,10 @@
 #pragma once
-#include <map>
-
 #include "editor/model/lane.h"
 #include "editor/model/lane_kind.h"
 #include "editor/model/pattern_direction.h"
 #include "editor/model/resolution.h"
+
+#include <map>
 
 namespace pulvan::model {
 

@@ -1,8 +1,8 @@
 #pragma once
+#include "editor/model/pattern.h"
+
 #include <string>
 #include <string_view>
-
-#include "editor/model/pattern.h"
 
 namespace pulvan::model {
 

@@ -18,8 +18,6 @@ constexpr detail::RawValueTable<PatternDirection, 6> kRawValues{{
 
 std::string_view rawValue(PatternDirection direction) { return detail::textOf(kRawValues, direction); }
 
-std::optional<PatternDirection> patternDirectionFromRawValue(std::string_view text) {
-    return detail::valueOf(kRawValues, text);
-}
+std::optional<PatternDirection> patternDirectionFromRawValue(std::string_view text) { return detail::valueOf(kRawValues, text); }
 
 }  // namespace pulvan::model

@@ -1,8 +1,8 @@
 #include "editor/model/preset.h"
 
-#include <algorithm>
-
 #include "editor/model/skin.h"
+
+#include <algorithm>
 
 namespace pulvan::model {
 namespace {
@@ -25,8 +25,7 @@ Preset defaultPreset() {
     return preset;
 }
 
-std::optional<std::vector<int>> normalizedPatternIndices(
-    const std::optional<std::vector<int>>& indices, std::int64_t trackCount) {
+std::optional<std::vector<int>> normalizedPatternIndices(const std::optional<std::vector<int>>& indices, std::int64_t trackCount) {
     if (!indices) return std::nullopt;
     const auto count = static_cast<std::size_t>(std::clamp<std::int64_t>(trackCount, 0, kMaxTracks));
     std::vector<int> normalized(*indices);

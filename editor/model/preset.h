@@ -1,12 +1,12 @@
 #pragma once
+#include "editor/model/chord_preset.h"
+#include "editor/model/notes_pool_input.h"
+#include "editor/model/track.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "editor/model/chord_preset.h"
-#include "editor/model/notes_pool_input.h"
-#include "editor/model/track.h"
 
 namespace pulvan::model {
 
@@ -21,10 +21,10 @@ struct Preset {
     NotesPoolInput notesPoolInput = NotesPoolInput::internalChord;
     std::vector<int> notesPool;
     int swingPercent = kMinSwingPercent;
-    std::optional<int> currentSceneIndex = 0;                  // 0...7 or none
+    std::optional<int> currentSceneIndex = 0;                    // 0...7 or none
     std::optional<std::vector<int>> currentTrackPatternIndices;  // one 0...7 per track
-    int sceneLaunchResolution = 1;    // 1, 4, 8 or 16
-    int patternLaunchResolution = 1;  // 1, 4, 8 or 16
+    int sceneLaunchResolution = 1;                               // 1, 4, 8 or 16
+    int patternLaunchResolution = 1;                             // 1, 4, 8 or 16
     bool resyncOnNewScene = false;
     std::vector<ChordPreset> chordPresets;
     std::vector<Track> tracks;
@@ -38,8 +38,7 @@ Preset defaultPreset();
 
 // None stays none; otherwise cut or padded with 0 to trackCount (held to 0...6), entries
 // clamped to 0...7.
-std::optional<std::vector<int>> normalizedPatternIndices(
-    const std::optional<std::vector<int>>& indices, std::int64_t trackCount);
+std::optional<std::vector<int>> normalizedPatternIndices(const std::optional<std::vector<int>>& indices, std::int64_t trackCount);
 
 // 1, 4, 8 and 16 stay; anything else becomes 16.
 int normalizedLaunchResolution(std::int64_t resolution);

@@ -1,10 +1,10 @@
 #include "editor/model/preset_json.h"
 
-#include <algorithm>
-#include <functional>
-
 #include "editor/model/preset_coding_bounds.h"
 #include "editor/model/preset_version.h"
+
+#include <algorithm>
+#include <functional>
 
 namespace pulvan::model {
 
@@ -155,8 +155,7 @@ void writePresetWith(JsonWriter& writer, const Preset& preset, const DocumentHea
     } else {
         writer.null();
     }
-    const auto indices =
-        normalizedPatternIndices(head.currentTrackPatternIndices, static_cast<std::int64_t>(preset.tracks.size()));
+    const auto indices = normalizedPatternIndices(head.currentTrackPatternIndices, static_cast<std::int64_t>(preset.tracks.size()));
     if (indices) {
         writer.key("current_track_pattern_indices");
         writer.numbers(*indices);
@@ -186,9 +185,7 @@ DocumentHead headOf(const Preset& preset) {
 
 void writeTrack(JsonWriter& writer, const Track& track) { writeTrackWith(writer, 0, track, writeAllPatterns); }
 
-void writePreset(JsonWriter& writer, const Preset& preset) {
-    writePresetWith(writer, preset, headOf(preset), writeAllPatterns);
-}
+void writePreset(JsonWriter& writer, const Preset& preset) { writePresetWith(writer, preset, headOf(preset), writeAllPatterns); }
 
 std::string encodePreset(const Preset& preset) {
     JsonWriter writer;
@@ -224,8 +221,7 @@ std::string PresetEncoder::encodeWith(const Preset& preset, std::string_view ver
 }
 
 std::string PresetEncoder::encode(const Preset& preset) {
-    return encodeWith(preset, preset.version, preset.notesPool, preset.currentSceneIndex,
-                      preset.currentTrackPatternIndices);
+    return encodeWith(preset, preset.version, preset.notesPool, preset.currentSceneIndex, preset.currentTrackPatternIndices);
 }
 
 std::string PresetEncoder::encodeStored(const Preset& preset, std::optional<int> currentSceneIndex,

@@ -1,17 +1,16 @@
 #pragma once
-#include <optional>
-#include <string>
-#include <string_view>
-#include <vector>
-
-#include <nlohmann/json.hpp>
-
 #include "editor/model/chord_preset.h"
 #include "editor/model/json_writer.h"
 #include "editor/model/lane.h"
 #include "editor/model/pattern.h"
 #include "editor/model/preset.h"
 #include "editor/model/track.h"
+
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 // The JSON coding of the preset. Writing gives the current snake_case form with a fixed key
 // order and every clamp applied; reading also accepts the legacy camelCase keys and clamps out
@@ -43,8 +42,7 @@ private:
     };
     const std::string& patternText(std::size_t track, std::size_t slot, const Pattern& pattern);
     std::string encodeWith(const Preset& preset, std::string_view version, const std::vector<int>& notesPool,
-                           std::optional<int> currentSceneIndex,
-                           const std::optional<std::vector<int>>& currentTrackPatternIndices);
+                           std::optional<int> currentSceneIndex, const std::optional<std::vector<int>>& currentTrackPatternIndices);
 
     std::vector<std::vector<Piece>> pieces_;  // [track][pattern slot]
     std::size_t lastSize_ = 0;

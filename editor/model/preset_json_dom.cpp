@@ -1,7 +1,7 @@
-#include <iterator>
-
 #include "editor/model/preset_json.h"
 #include "editor/model/preset_reading.h"
+
+#include <iterator>
 
 namespace pulvan::model {
 namespace {
@@ -16,9 +16,8 @@ public:
             case nlohmann::json::value_t::boolean: return JsonKind::boolean;
             case nlohmann::json::value_t::number_integer: return JsonKind::integer;
             case nlohmann::json::value_t::number_unsigned:
-                return bigUnsigned() > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())
-                           ? JsonKind::bigUnsigned
-                           : JsonKind::integer;
+                return bigUnsigned() > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) ? JsonKind::bigUnsigned
+                                                                                                            : JsonKind::integer;
             case nlohmann::json::value_t::number_float: return JsonKind::fraction;
             case nlohmann::json::value_t::string: return JsonKind::string;
             case nlohmann::json::value_t::array: return JsonKind::array;
@@ -69,8 +68,6 @@ Preset presetFromJson(const nlohmann::json& json) { return preset_reading::readP
 Track trackFromJson(const nlohmann::json& json) { return preset_reading::readTrack(DomValue(json)); }
 Pattern patternFromJson(const nlohmann::json& json) { return preset_reading::readPattern(DomValue(json)); }
 Lane laneFromJson(const nlohmann::json& json, LaneKind kind) { return preset_reading::readLane(DomValue(json), kind); }
-ChordPreset chordPresetFromJson(const nlohmann::json& json) {
-    return preset_reading::readChordPreset(DomValue(json));
-}
+ChordPreset chordPresetFromJson(const nlohmann::json& json) { return preset_reading::readChordPreset(DomValue(json)); }
 
 }  // namespace pulvan::model

@@ -1,10 +1,10 @@
 #include "editor/model/preset_migration.h"
 
-#include <algorithm>
-#include <set>
-
 #include "editor/model/preset_version.h"
 #include "editor/model/skin.h"
+
+#include <algorithm>
+#include <set>
 
 namespace pulvan::model {
 namespace {
@@ -64,9 +64,8 @@ void migrateTieLanes(Preset& preset) {
 }
 
 void addFixLanes(Preset& preset) {
-    forEachPattern(preset, [](Track& track, Pattern& pattern) {
-        pattern.lanes.insert_or_assign(LaneKind::fix, rebuiltFixLane(track, pattern));
-    });
+    forEachPattern(preset,
+                   [](Track& track, Pattern& pattern) { pattern.lanes.insert_or_assign(LaneKind::fix, rebuiltFixLane(track, pattern)); });
 }
 
 void migratePreset(Preset& preset, int versionIndex) {

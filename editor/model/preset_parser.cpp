@@ -6,7 +6,9 @@
 namespace pulvan::model {
 
 PresetParserError::PresetParserError(Kind kind, std::string version)
-    : std::runtime_error("unsupported preset version \"" + version + "\""), kind_(kind), version_(std::move(version)) {}
+    : std::runtime_error("unsupported preset version \"" + version + "\""),
+      kind_(kind),
+      version_(std::move(version)) {}
 
 PresetParserError PresetParserError::unsupportedVersion(std::string version) {
     return PresetParserError(Kind::unsupportedVersion, std::move(version));

@@ -1,10 +1,10 @@
 #pragma once
+#include "editor/model/preset.h"
+
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-
-#include "editor/model/preset.h"
 
 namespace pulvan::model {
 
@@ -34,9 +34,7 @@ struct PresetLoadOutcome {
 
     static PresetLoadOutcome success() { return {Kind::success, {}}; }
     static PresetLoadOutcome corruptData() { return {Kind::corruptData, {}}; }
-    static PresetLoadOutcome unsupportedVersion(std::string text) {
-        return {Kind::unsupportedVersion, std::move(text)};
-    }
+    static PresetLoadOutcome unsupportedVersion(std::string text) { return {Kind::unsupportedVersion, std::move(text)}; }
 
     friend bool operator==(const PresetLoadOutcome&, const PresetLoadOutcome&) = default;
 };

@@ -1,9 +1,4 @@
 #pragma once
-#include <algorithm>
-#include <optional>
-#include <string>
-#include <vector>
-
 #include "editor/model/json_reading.h"
 #include "editor/model/preset.h"
 #include "editor/model/preset_coding_bounds.h"
@@ -11,6 +6,11 @@
 #include "editor/model/preset_parser.h"
 #include "editor/model/preset_version.h"
 #include "editor/model/skin.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
 
 // Reading the preset coding from JSON values (see json_reading.h): the current snake_case keys
 // and the legacy camelCase ones, out of range numbers clamped instead of rejected.
@@ -120,9 +120,7 @@ Pattern readPattern(const Value& json) {
         if (lanes.size() % 2 != 0) fail("lanes must alternate lane kinds and lanes");
         std::size_t i = 0;
         for (auto entry = entries.begin(); entry != entries.end(); ++entry, i += 2) {
-            const LaneKind kind = withinIndex(i, [&] {
-                return readEnum<LaneKind>(*entry, laneKindFromRawValue, "lane kind");
-            });
+            const LaneKind kind = withinIndex(i, [&] { return readEnum<LaneKind>(*entry, laneKindFromRawValue, "lane kind"); });
             ++entry;
             pattern.lanes.insert_or_assign(kind, withinIndex(i + 1, [&] { return readLane(*entry, kind); }));
         }
@@ -130,8 +128,8 @@ Pattern readPattern(const Value& json) {
     pattern.direction = optionalValue(json, "direction", PatternDirection::forward, [](const Value& v) {
         return patternDirectionFromRawValue(readString(v)).value_or(PatternDirection::forward);
     });
-    pattern.resolution = optionalValue(json, "resolution", kDefaultResolution,
-                                       [](const Value& v) { return normalizedResolution(readInteger(v)); });
+    pattern.resolution =
+        optionalValue(json, "resolution", kDefaultResolution, [](const Value& v) { return normalizedResolution(readInteger(v)); });
     return pattern;
 }
 
@@ -165,20 +163,16 @@ Track readTrack(const Value& json) {
     track.mute = optionalValue(json, "mute", false, readBoolValue<Value>);
     track.solo = optionalValue(json, "solo", false, readBoolValue<Value>);
     const auto accent = memberOrLegacy(json, "accent_color", "accentColorHex");
-    track.accentColorHex =
-        accent ? within("accent_color", [&] { return clampedColor(readInteger(*accent)); }) : defaultTrackAccent(0);
+    track.accentColorHex = accent ? within("accent_color", [&] { return clampedColor(readInteger(*accent)); }) : defaultTrackAccent(0);
     const auto integer = [&](std::string_view key, std::int64_t fallback) {
         return optionalValue(json, key, fallback, readIntegerValue<Value>);
     };
-    const auto requiredInteger = [&](std::string_view key) {
-        return saturatedInt(requiredValue(json, key, readIntegerValue<Value>));
-    };
+    const auto requiredInteger = [&](std::string_view key) { return saturatedInt(requiredValue(json, key, readIntegerValue<Value>)); };
     track.liveCCA = clampedMidi(integer("liveCCA", 0));
     track.liveCCB = clampedMidi(integer("liveCCB", 0));
     track.legacyChromatic = optionalValue(json, "chromatic", false, readBoolValue<Value>);
-    const std::optional<int> legacyResolution = optionalValue(json, "resolution", std::optional<int>{}, [](const Value& v) {
-        return std::optional<int>(normalizedResolution(readInteger(v)));
-    });
+    const std::optional<int> legacyResolution = optionalValue(
+        json, "resolution", std::optional<int>{}, [](const Value& v) { return std::optional<int>(normalizedResolution(readInteger(v))); });
     track.octave = requiredInteger("octave");
     track.transpose = requiredInteger("transpose");
     track.outputChord = requiredValue(json, "outputChord", readIntegerList<Value>);
@@ -190,10 +184,9 @@ Track readTrack(const Value& json) {
     track.portamentoCC = clampedMidi(integer("portamentoCC", 0));
     track.portamentoOnValue = clampedMidi(integer("portamentoOnValue", 127));
     track.portamentoOffValue = clampedMidi(integer("portamentoOffValue", 0));
-    track.fillEmpty = requiredValue(
-        json, "fillEmpty", [](const Value& v) { return readEnum<FillEmpty>(v, fillEmptyFromRawValue, "fill mode"); });
-    track.patterns =
-        requiredValue(json, "patterns", [](const Value& v) { return readList<Pattern>(v, readPattern<Value>); });
+    track.fillEmpty =
+        requiredValue(json, "fillEmpty", [](const Value& v) { return readEnum<FillEmpty>(v, fillEmptyFromRawValue, "fill mode"); });
+    track.patterns = requiredValue(json, "patterns", [](const Value& v) { return readList<Pattern>(v, readPattern<Value>); });
     if (legacyResolution) {
         for (Pattern& pattern : track.patterns) pattern.resolution = *legacyResolution;
     }
@@ -206,9 +199,8 @@ Preset readPreset(const Value& json) {
     requireObject(json, "a preset");
     Preset preset;
     preset.version = optionalValue(json, "version", std::string(kCurrentPresetVersion), readVersionText<Value>);
-    preset.notesPoolInput = requiredValue(json, "notesPoolInput", [](const Value& v) {
-        return readEnum<NotesPoolInput>(v, notesPoolInputFromRawValue, "notes pool input");
-    });
+    preset.notesPoolInput = requiredValue(
+        json, "notesPoolInput", [](const Value& v) { return readEnum<NotesPoolInput>(v, notesPoolInputFromRawValue, "notes pool input"); });
     preset.notesPool = requiredValue(json, "notesPool", readIntegerList<Value>);
 
     const auto legacyInteger = [&](std::string_view key, std::string_view legacyKey) -> std::optional<std::int64_t> {
@@ -230,11 +222,10 @@ Preset readPreset(const Value& json) {
     std::optional<std::vector<int>> patternIndices;
     if (indices) patternIndices = within("current_track_pattern_indices", [&] { return readIntegerList(*indices); });
 
-    preset.chordPresets = requiredValue(
-        json, "chordPresets", [](const Value& v) { return readList<ChordPreset>(v, readChordPreset<Value>); });
+    preset.chordPresets =
+        requiredValue(json, "chordPresets", [](const Value& v) { return readList<ChordPreset>(v, readChordPreset<Value>); });
     preset.tracks = requiredValue(json, "tracks", [](const Value& v) { return readList<Track>(v, readTrack<Value>); });
-    preset.currentTrackPatternIndices =
-        normalizedPatternIndices(patternIndices, static_cast<std::int64_t>(preset.tracks.size()));
+    preset.currentTrackPatternIndices = normalizedPatternIndices(patternIndices, static_cast<std::int64_t>(preset.tracks.size()));
     return preset;
 }
 

@@ -6,8 +6,7 @@
 namespace pulvan::model {
 namespace {
 
-constexpr std::array<std::string_view, kPresetVersionCount> kVersions{
-    "v1", "v2", "v3", "v4", "v5", "v6", "v7", "v8", "v9", "v10", "v11"};
+constexpr std::array<std::string_view, kPresetVersionCount> kVersions{"v1", "v2", "v3", "v4", "v5", "v6", "v7", "v8", "v9", "v10", "v11"};
 
 }  // namespace
 

@@ -3,9 +3,7 @@
 namespace pulvan::model {
 namespace {
 
-bool isNoteValue(std::int64_t value) {
-    return value == 32 || value == 16 || value == 8 || value == 4 || value == 2 || value == 1;
-}
+bool isNoteValue(std::int64_t value) { return value == 32 || value == 16 || value == 8 || value == 4 || value == 2 || value == 1; }
 
 }  // namespace
 

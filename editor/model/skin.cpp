@@ -11,7 +11,8 @@ int clampedColor(std::int64_t value) { return static_cast<int>(std::clamp<std::i
 }  // namespace
 
 Skin::Skin(std::string name, std::int64_t globalAccentHex, const std::vector<std::int64_t>& trackAccents)
-    : name_(std::move(name)), globalAccentHex_(clampedColor(globalAccentHex)) {
+    : name_(std::move(name)),
+      globalAccentHex_(clampedColor(globalAccentHex)) {
     trackAccents_.reserve(kSkinTrackAccentCount);
     for (int k = 0; k < kSkinTrackAccentCount; ++k) {
         trackAccents_.push_back(trackAccents.empty() ? 0 : clampedColor(trackAccents[k % trackAccents.size()]));

@@ -1,10 +1,10 @@
 #pragma once
-#include <string>
-#include <vector>
-
 #include "editor/model/fill_empty.h"
 #include "editor/model/pattern.h"
 #include "platform/foundation/uuid.h"
+
+#include <string>
+#include <vector>
 
 namespace pulvan::model {
 
@@ -15,9 +15,9 @@ struct Track {
     std::string name;
     bool mute = false;
     bool solo = false;
-    int accentColorHex = 0;  // 0xRRGGBB
-    int liveCCA = 0;         // 0...127
-    int liveCCB = 0;         // 0...127
+    int accentColorHex = 0;        // 0xRRGGBB
+    int liveCCA = 0;               // 0...127
+    int liveCCB = 0;               // 0...127
     bool legacyChromatic = false;  // read from old presets to seed the FIX lane; never written
     int octave = 0;
     int transpose = 0;

@@ -1,9 +1,9 @@
 #include "editor/model/user_preferences.h"
 
-#include <algorithm>
-
 #include "editor/model/json_reading.h"
 #include "editor/model/json_writer.h"
+
+#include <algorithm>
 
 namespace pulvan::model {
 
@@ -38,8 +38,7 @@ UserPreferences decodeUserPreferences(std::string_view data) {
         preferences.isPerformanceDialogPinned = within("is_performance_dialog_pinned", [&] { return readBool(*pinned); });
     }
     preferences.uiMaxWidth = normalizedUIMaxWidth(integerOr(json, "ui_max_width", 2000));
-    preferences.hostedWindowWidth =
-        clampedInt(integerOr(json, "hosted_window_width", 1280), kMinHostedWindowWidth, kMaxHostedWindowWidth);
+    preferences.hostedWindowWidth = clampedInt(integerOr(json, "hosted_window_width", 1280), kMinHostedWindowWidth, kMaxHostedWindowWidth);
     preferences.defaultCCA = clampedInt(integerOr(json, "default_cc_a", 74), 0, 127);
     preferences.defaultCCB = clampedInt(integerOr(json, "default_cc_b", 71), 0, 127);
     return preferences;
@@ -50,10 +49,9 @@ std::string encodeUserPreferences(const UserPreferences& preferences) {
     writer.beginObject();
     writer.key("is_performance_dialog_pinned");
     writer.boolean(preferences.isPerformanceDialogPinned);
-    for (const auto& [key, value] : {std::pair{"ui_max_width", preferences.uiMaxWidth},
-                                     std::pair{"hosted_window_width", preferences.hostedWindowWidth},
-                                     std::pair{"default_cc_a", preferences.defaultCCA},
-                                     std::pair{"default_cc_b", preferences.defaultCCB}}) {
+    for (const auto& [key, value] :
+         {std::pair{"ui_max_width", preferences.uiMaxWidth}, std::pair{"hosted_window_width", preferences.hostedWindowWidth},
+          std::pair{"default_cc_a", preferences.defaultCCA}, std::pair{"default_cc_b", preferences.defaultCCB}}) {
         writer.key(key);
         writer.number(value);
     }

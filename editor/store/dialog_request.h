@@ -22,7 +22,7 @@ struct DialogRequest {
     bool promptRequiresNonEmptyInput = false;
     bool prefersFullscreen = false;
     bool prefersGlobalAccent = false;
-    std::optional<int> accentColorHexOverride;  // 0xRRGGBB
+    std::optional<int> accentColorHexOverride;          // 0xRRGGBB
     std::function<void(const std::string&)> onConfirm;  // receives the prompt's text
 
     // Requests are identified by id; the closure takes no part.

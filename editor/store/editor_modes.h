@@ -5,7 +5,16 @@
 namespace pulvan::store {
 
 // The modal shown over the editor; the store holds an optional one (none = no modal).
-enum class KezModal { notesPool = 0, chord = 1, settings = 2, performance = 3, midiSetupHelp = 4, about = 5, patternGenerator303 = 6, globalSettings = 7 };
+enum class KezModal {
+    notesPool = 0,
+    chord = 1,
+    settings = 2,
+    performance = 3,
+    midiSetupHelp = 4,
+    about = 5,
+    patternGenerator303 = 6,
+    globalSettings = 7
+};
 
 // MIDI recording: off; waiting for the next bar to start; recording; waiting for the bar end to stop.
 enum class HostedMIDIRecordMode { idle = 0, armStart = 1, recording = 2, armStop = 3 };

@@ -37,7 +37,7 @@ struct HostedHooks {
     std::function<void()> hostedDrainIncomingMIDI;
     std::function<void()> hostedPollHostState;
     std::function<std::pair<std::uint64_t, std::uint64_t>(int track)> hostedAppPlayActiveNotesMask;  // low, high
-    std::function<std::pair<int, bool>(int track)> hostedAppPlayState;                              // step, isMoving
+    std::function<std::pair<int, bool>(int track)> hostedAppPlayState;                               // step, isMoving
 };
 
 }  // namespace pulvan::store

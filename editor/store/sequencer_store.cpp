@@ -8,7 +8,8 @@
 namespace pulvan::store {
 
 SequencerStore::SequencerStore(StoreServices services, std::optional<model::Preset> givenPreset)
-    : services_(std::move(services)), history_(model::Preset{}) {
+    : services_(std::move(services)),
+      history_(model::Preset{}) {
     std::optional<model::Preset> starting = std::move(givenPreset);
     if (!starting && services_.defaultPresetFile) starting = services_.defaultPresetFile();
     if (!starting) {

@@ -2,8 +2,8 @@
 #include "editor/model/chord_preset.h"
 #include "editor/model/fill_empty.h"
 #include "editor/model/lane.h"
-#include "editor/model/notes_pool_input.h"
 #include "editor/model/lane_kind.h"
+#include "editor/model/notes_pool_input.h"
 #include "editor/model/pattern.h"
 #include "editor/model/pattern_direction.h"
 #include "editor/model/preset.h"
@@ -32,8 +32,8 @@
 #include <map>
 #include <optional>
 #include <set>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pulvan::store {

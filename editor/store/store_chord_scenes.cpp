@@ -65,15 +65,17 @@ void SequencerStore::clearActiveChord() {
 
 void SequencerStore::storeChordToScene(int index) {
     if (!isScene(index)) return;
-    commitIfChanged("Store chord to scene",
-                    [&](model::Preset& copy) { copy.chordPresets[static_cast<std::size_t>(index)].chord = model::sortedUniqueNotes(copy.notesPool); });
+    commitIfChanged("Store chord to scene", [&](model::Preset& copy) {
+        copy.chordPresets[static_cast<std::size_t>(index)].chord = model::sortedUniqueNotes(copy.notesPool);
+    });
 }
 
 void SequencerStore::selectChord(int index) {
     if (!isScene(index)) return;
     dropPendingSceneSelection();
     activeSceneIndex.set(index);
-    commitIfChanged("Select chord", [&](model::Preset& copy) { copy.notesPool = copy.chordPresets[static_cast<std::size_t>(index)].chord; });
+    commitIfChanged("Select chord",
+                    [&](model::Preset& copy) { copy.notesPool = copy.chordPresets[static_cast<std::size_t>(index)].chord; });
 }
 
 void SequencerStore::selectScene(int index) {

@@ -47,7 +47,8 @@ void SequencerStore::setLastStep(LaneKind kind, int column) {
         }
     });
     const bool mayFallSilent = kind == LaneKind::gate || kind == LaneKind::tie || mode == LastStepMode::all;
-    if (mayFallSilent && !patternHasActiveSteps(clampedActiveTrackIndex(), activePatternIndex())) queueNoteRelease(clampedActiveTrackIndex());
+    if (mayFallSilent && !patternHasActiveSteps(clampedActiveTrackIndex(), activePatternIndex()))
+        queueNoteRelease(clampedActiveTrackIndex());
     lastStepMode.set(std::nullopt);
 }
 
@@ -87,8 +88,8 @@ void SequencerStore::resetLane(LaneKind kind) {
     const int fresh = model::defaultStepValue(kind);
     const model::Lane& lane = found->second;
     const bool stepsFresh = std::all_of(lane.steps.begin(), lane.steps.end(), [&](int v) { return v == fresh; });
-    const bool hasChord = lane.noteStepChords &&
-                          std::any_of(lane.noteStepChords->begin(), lane.noteStepChords->end(), [](const model::Chord& c) { return c.size() >= 2; });
+    const bool hasChord = lane.noteStepChords && std::any_of(lane.noteStepChords->begin(), lane.noteStepChords->end(),
+                                                             [](const model::Chord& c) { return c.size() >= 2; });
     if (stepsFresh && !hasChord) return;
     if (kind == LaneKind::notes) queueNoteRelease(clampedActiveTrackIndex());
     beginTransaction("Reset " + std::string(model::rawValue(kind)) + " lane");

@@ -53,7 +53,8 @@ void SequencerStore::setSceneSwapWithActive(bool armed) {
 }
 
 void SequencerStore::restartPatternArmTimeout() {
-    restartArmTimeout(patternArmTimeoutTimer_, patternCopyToActive_.get() || patternSwapWithActive_.get(), &SequencerStore::clearPatternArming);
+    restartArmTimeout(patternArmTimeoutTimer_, patternCopyToActive_.get() || patternSwapWithActive_.get(),
+                      &SequencerStore::clearPatternArming);
 }
 
 void SequencerStore::restartSceneArmTimeout() {
@@ -63,7 +64,9 @@ void SequencerStore::restartSceneArmTimeout() {
 void SequencerStore::restartArmTimeout(foundation::Timer& timer, bool armed, void (SequencerStore::*clear)()) {
     timer.cancel();
     // The timer is a member, so it is cancelled with the store and never fires on a dead one.
-    if (armed) timer = services_.mainQueue.scheduleOneShot(foundation::nanosecondsFromSeconds(armTimeoutSeconds), [this, clear] { (this->*clear)(); });
+    if (armed)
+        timer =
+            services_.mainQueue.scheduleOneShot(foundation::nanosecondsFromSeconds(armTimeoutSeconds), [this, clear] { (this->*clear)(); });
 }
 
 void SequencerStore::clearPatternArming() {

@@ -146,9 +146,7 @@ void SequencerStore::patternGenerator303StepForward() {
     patternGenerator303.modify([index](PatternGenerator303State& state) { state.stepIndex = index; });
 }
 
-void SequencerStore::clearPatternGenerator303() {
-    writePatternGenerator303State(emptyKeepingSettings(patternGenerator303.get()));
-}
+void SequencerStore::clearPatternGenerator303() { writePatternGenerator303State(emptyKeepingSettings(patternGenerator303.get())); }
 
 void SequencerStore::stopPatternGenerator303Audition() {
     const auto playing = std::exchange(patternGenerator303AuditioningNote, std::nullopt);
@@ -203,7 +201,9 @@ void SequencerStore::applyPatternGenerator303() {
         model::Lane& fix = pattern.lane(LaneKind::fix);
         model::Lane& octaves = pattern.lane(LaneKind::octave);
         model::Lane& velocity = pattern.lane(LaneKind::velocity);
-        const auto timeAt = [&](int i) { return i < static_cast<int>(state.time.size()) ? clampedTime(state.time[static_cast<std::size_t>(i)]) : rest; };
+        const auto timeAt = [&](int i) {
+            return i < static_cast<int>(state.time.size()) ? clampedTime(state.time[static_cast<std::size_t>(i)]) : rest;
+        };
         PatternGenerator303PitchStep current;
         std::size_t k = 0;
         for (int i = 0; i < n; ++i) {

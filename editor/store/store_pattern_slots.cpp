@@ -103,7 +103,9 @@ bool SequencerStore::pastePattern(int track, int slot, bool select) {
     const bool intoSelected = slot == selectedPattern(preset->tracks[static_cast<std::size_t>(track)]);
     const bool committed = commitIfChanged(
         "Paste pattern",
-        [&](model::Preset& copy) { copy.tracks[static_cast<std::size_t>(track)].patterns[static_cast<std::size_t>(slot)] = *patternClipboard; },
+        [&](model::Preset& copy) {
+            copy.tracks[static_cast<std::size_t>(track)].patterns[static_cast<std::size_t>(slot)] = *patternClipboard;
+        },
         [&] {
             if (intoSelected) queueNoteRelease(track);
         });

@@ -6,8 +6,8 @@
 namespace pulvan::store {
 
 void SequencerStore::saveUserPreferences(std::optional<UserPreferences> preferences) {
-    const UserPreferences document = preferences.value_or(UserPreferences{
-        pinPerformanceDialog_.get(), uiMaxContentWidth.get(), hostedWindowWidth, defaultCCA.get(), defaultCCB.get()});
+    const UserPreferences document = preferences.value_or(
+        UserPreferences{pinPerformanceDialog_.get(), uiMaxContentWidth.get(), hostedWindowWidth, defaultCCA.get(), defaultCCB.get()});
     storeUserPreferences(services_.userDefaults, document);
 }
 

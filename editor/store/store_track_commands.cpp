@@ -1,6 +1,6 @@
-#include "platform/foundation/unicode_text.h"
 #include "editor/model/skin.h"
 #include "editor/store/sequencer_store.h"
+#include "platform/foundation/unicode_text.h"
 
 #include <algorithm>
 #include <string_view>

@@ -92,9 +92,8 @@ void SequencerStore::setDefaultCCs(std::optional<int> ccA, std::optional<int> cc
 
 void SequencerStore::applyDefaultCCsToAllTracks() {
     const auto& tracks = preset->tracks;
-    const bool allMatch = std::all_of(tracks.begin(), tracks.end(), [&](const model::Track& t) {
-        return t.ccA == defaultCCA.get() && t.ccB == defaultCCB.get();
-    });
+    const bool allMatch = std::all_of(tracks.begin(), tracks.end(),
+                                      [&](const model::Track& t) { return t.ccA == defaultCCA.get() && t.ccB == defaultCCB.get(); });
     if (allMatch) return;
     beginTransaction("Apply default CCs");
     writeDefaultCCsToAllTracks();

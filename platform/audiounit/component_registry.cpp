@@ -21,8 +21,8 @@ ComponentRegistry& ComponentRegistry::shared() {
 void ComponentRegistry::registerComponent(const ComponentDescription& description, std::string name, AudioUnitFactory factory) {
     std::lock_guard lock(mutex_);
     Entry entry{{description, std::move(name)}, std::move(factory)};
-    auto existing = std::find_if(entries_.begin(), entries_.end(),
-                                 [&](const Entry& e) { return sameComponent(e.component.description, description); });
+    auto existing =
+        std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return sameComponent(e.component.description, description); });
     if (existing != entries_.end()) {
         *existing = std::move(entry);
     } else {

@@ -9,10 +9,10 @@ namespace pulvan::au {
 // A ring that was never initialised, or whose initialisation failed, has no free space and
 // nothing to read: callers may use it without checking, and nothing is written through null.
 struct TPCircularBuffer {
-    std::uint8_t* buffer = nullptr;  // the first of the two mappings
-    std::uint32_t length = 0;        // bytes, a whole number of pages
-    std::uint32_t readOffset = 0;    // moved by the consumer only
-    std::uint32_t writeOffset = 0;   // moved by the producer only
+    std::uint8_t* buffer = nullptr;       // the first of the two mappings
+    std::uint32_t length = 0;             // bytes, a whole number of pages
+    std::uint32_t readOffset = 0;         // moved by the consumer only
+    std::uint32_t writeOffset = 0;        // moved by the producer only
     std::atomic<std::int32_t> filled{0};  // the one count both sides change
 };
 

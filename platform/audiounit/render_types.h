@@ -43,11 +43,11 @@ using RenderActionFlags = std::uint32_t;
 using RenderStatus = std::int32_t;
 constexpr RenderStatus kRenderNoErr = 0;
 
-using PullInputBlock = std::function<RenderStatus(RenderActionFlags* actionFlags, const AudioTimeStamp& timestamp,
-                                                  std::uint32_t frameCount, std::int64_t inputBusNumber, AudioBufferList* inputData)>;
+using PullInputBlock = std::function<RenderStatus(RenderActionFlags* actionFlags, const AudioTimeStamp& timestamp, std::uint32_t frameCount,
+                                                  std::int64_t inputBusNumber, AudioBufferList* inputData)>;
 
-using RenderBlock = std::function<RenderStatus(RenderActionFlags* actionFlags, const AudioTimeStamp& timestamp,
-                                               std::uint32_t frameCount, std::int64_t outputBusNumber, AudioBufferList* outputData,
+using RenderBlock = std::function<RenderStatus(RenderActionFlags* actionFlags, const AudioTimeStamp& timestamp, std::uint32_t frameCount,
+                                               std::int64_t outputBusNumber, AudioBufferList* outputData,
                                                const RenderEvent* realtimeEventListHead, const PullInputBlock* pullInputBlock)>;
 
 }  // namespace pulvan::au

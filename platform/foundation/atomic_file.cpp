@@ -1,11 +1,12 @@
 #include "platform/foundation/atomic_file.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <string>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
 
 namespace pulvan::foundation {
 namespace {

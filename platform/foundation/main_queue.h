@@ -59,7 +59,8 @@ public:
     [[nodiscard]] Timer scheduleOneShot(std::int64_t delayNanoseconds, std::function<void()> handler, std::int64_t leewayNanoseconds = 0) {
         return scheduleTimer(delayNanoseconds, 0, leewayNanoseconds, std::move(handler));
     }
-    [[nodiscard]] Timer scheduleRepeating(std::int64_t intervalNanoseconds, std::function<void()> handler, std::int64_t leewayNanoseconds = 0) {
+    [[nodiscard]] Timer scheduleRepeating(std::int64_t intervalNanoseconds, std::function<void()> handler,
+                                          std::int64_t leewayNanoseconds = 0) {
         return scheduleTimer(intervalNanoseconds, intervalNanoseconds, leewayNanoseconds, std::move(handler));
     }
 

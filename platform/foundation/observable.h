@@ -14,7 +14,8 @@ public:
     // ownerDidChange, when given, is emitted after each change as well: the owning
     // object's "something changed" signal for views that observe it whole.
     explicit Observable(T initial = T{}, Signal<>* ownerDidChange = nullptr)
-        : value_(std::move(initial)), ownerDidChange_(ownerDidChange) {}
+        : value_(std::move(initial)),
+          ownerDidChange_(ownerDidChange) {}
     Observable(const Observable&) = delete;
     Observable& operator=(const Observable&) = delete;
 

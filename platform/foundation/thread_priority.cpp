@@ -29,7 +29,8 @@ bool lowerNice() {
     if (errno != 0) return false;
     rlimit limit{};
     int floor = kNiceValue;
-    if (getrlimit(RLIMIT_NICE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) floor = 20 - static_cast<int>(std::min<rlim_t>(limit.rlim_cur, 40));
+    if (getrlimit(RLIMIT_NICE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        floor = 20 - static_cast<int>(std::min<rlim_t>(limit.rlim_cur, 40));
     // A process allowed nothing lower may still hold CAP_SYS_NICE, which a try tells.
     for (int nice : {kNiceValue, std::max(kNiceValue, floor)}) {
         if (nice < current && setpriority(PRIO_PROCESS, thread, nice) == 0) return true;

@@ -66,9 +66,7 @@ std::string firstCharacters(std::string_view text, std::size_t count) {
     return std::string(text.substr(0, cut));
 }
 
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-    return toUnicode(a).foldCase() == toUnicode(b).foldCase();
-}
+bool equalIgnoringCase(std::string_view a, std::string_view b) { return toUnicode(a).foldCase() == toUnicode(b).foldCase(); }
 
 namespace {
 

@@ -1,8 +1,7 @@
 #pragma once
-#include <nlohmann/json.hpp>
-
 #include <cstdint>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <span>
 #include <string>

@@ -1,8 +1,5 @@
 #include "platform/foundation/x11_pasteboard.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/extensions/Xfixes.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -10,6 +7,10 @@
 #include <chrono>
 #include <mutex>
 #include <set>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 
 namespace pulvan::foundation {
 
@@ -95,7 +96,7 @@ struct X11Pasteboard::Connection {
     Window window = 0;
     Atom clipboard = 0;
     Atom targets = 0;
-    Atom offeredTypes = 0;  // the property the owner's list of types arrives in
+    Atom offeredTypes = 0;      // the property the owner's list of types arrives in
     int ownerChangeEvent = -1;  // the XFixes event for a new owner; -1 without the extension
     int wakePipe[2] = {-1, -1};
     std::map<std::string, Atom> atoms;
@@ -124,9 +125,9 @@ std::unique_ptr<X11Pasteboard> X11Pasteboard::open(const char* displayName) {
     int fixesEvent = 0, fixesError = 0;
     if (XFixesQueryExtension(connection->display, &fixesEvent, &fixesError)) {
         connection->ownerChangeEvent = fixesEvent + XFixesSelectionNotify;
-        XFixesSelectSelectionInput(connection->display, connection->window, connection->clipboard,
-                                   XFixesSetSelectionOwnerNotifyMask | XFixesSelectionWindowDestroyNotifyMask |
-                                       XFixesSelectionClientCloseNotifyMask);
+        XFixesSelectSelectionInput(
+            connection->display, connection->window, connection->clipboard,
+            XFixesSetSelectionOwnerNotifyMask | XFixesSelectionWindowDestroyNotifyMask | XFixesSelectionClientCloseNotifyMask);
     }
     XFlush(connection->display);
     std::string name = DisplayString(connection->display);
@@ -134,7 +135,8 @@ std::unique_ptr<X11Pasteboard> X11Pasteboard::open(const char* displayName) {
 }
 
 X11Pasteboard::X11Pasteboard(std::unique_ptr<Connection> connection, std::string displayName)
-    : connection_(std::move(connection)), displayName_(std::move(displayName)) {
+    : connection_(std::move(connection)),
+      displayName_(std::move(displayName)) {
     thread_ = std::thread([this] { serve(); });
 }
 
@@ -168,8 +170,8 @@ bool X11Pasteboard::claimOwnership() {
     std::unique_lock lock(mutex_);
     const std::uint64_t ticket = ++claimsRequested_;
     [[maybe_unused]] auto written = write(connection_->wakePipe[1], "c", 1);
-    const bool answered = claimed_.wait_for(lock, std::chrono::milliseconds(replyTimeoutMilliseconds),
-                                            [&] { return claimsAnswered_ >= ticket; });
+    const bool answered =
+        claimed_.wait_for(lock, std::chrono::milliseconds(replyTimeoutMilliseconds), [&] { return claimsAnswered_ >= ticket; });
     return answered && lastClaimSucceeded_;
 }
 
@@ -239,8 +241,8 @@ void X11Pasteboard::takeOfferedTypes(unsigned long property, unsigned long times
         int format = 0;
         unsigned long count = 0, remaining = 0;
         unsigned char* bytes = nullptr;
-        const int status = XGetWindowProperty(x.display, x.window, property, 0, 4096, False, XA_ATOM, &actualType, &format, &count,
-                                              &remaining, &bytes);
+        const int status =
+            XGetWindowProperty(x.display, x.window, property, 0, 4096, False, XA_ATOM, &actualType, &format, &count, &remaining, &bytes);
         const bool read = status == Success && actualType == XA_ATOM && format == 32;
         if (read && count > 0) {
             std::vector<char*> names(count);
@@ -288,11 +290,10 @@ void X11Pasteboard::serve() {
             if (event.type == x.ownerChangeEvent) {
                 const auto& change = reinterpret_cast<const XFixesSelectionNotifyEvent&>(event);
                 watchOwner(change.owner, change.selection_timestamp);
-            } else if (event.type == SelectionNotify && event.xselection.requestor == x.window &&
-                       event.xselection.target == x.targets) {
+            } else if (event.type == SelectionNotify && event.xselection.requestor == x.window && event.xselection.target == x.targets) {
                 takeOfferedTypes(event.xselection.property, event.xselection.time);
             } else if (event.type == SelectionClear && event.xselectionclear.selection == x.clipboard &&
-                XGetSelectionOwner(x.display, x.clipboard) != x.window) {
+                       XGetSelectionOwner(x.display, x.clipboard) != x.window) {
                 // Another program copied something: our contents are no longer the clipboard.
                 // (A clear that predates our latest claim is stale and ignored.)
                 std::lock_guard lock(mutex_);

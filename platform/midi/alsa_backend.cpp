@@ -1,5 +1,8 @@
 #include "platform/midi/alsa_backend.h"
 
+#include "platform/midi/endpoint_naming.h"
+#include "platform/midi/sounding_notes.h"
+
 #include <alsa/asoundlib.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -11,9 +14,6 @@
 #include <set>
 #include <thread>
 #include <vector>
-
-#include "platform/midi/endpoint_naming.h"
-#include "platform/midi/sounding_notes.h"
 
 namespace pulvan::midi {
 namespace {
@@ -76,7 +76,10 @@ private:
 class AlsaOutput final : public OutputConnection {
 public:
     AlsaOutput(std::shared_ptr<SharedState> state, snd_seq_t* seq, int port, int queue, snd_midi_event_t* encoder)
-        : own_(std::move(state), seq), port_(port), queue_(queue), encoder_(encoder) {}
+        : own_(std::move(state), seq),
+          port_(port),
+          queue_(queue),
+          encoder_(encoder) {}
 
     ~AlsaOutput() override {
         silence();
@@ -176,7 +179,11 @@ private:
 class AlsaInput final : public InputConnection {
 public:
     AlsaInput(std::shared_ptr<SharedState> state, snd_seq_t* seq, int port, snd_midi_event_t* decoder, ReceiveFunction receive)
-        : own_(std::move(state), seq), port_(port), decoder_(decoder), receive_(std::move(receive)), wake_(::eventfd(0, EFD_CLOEXEC)) {
+        : own_(std::move(state), seq),
+          port_(port),
+          decoder_(decoder),
+          receive_(std::move(receive)),
+          wake_(::eventfd(0, EFD_CLOEXEC)) {
         snd_midi_event_no_status(decoder_, 1);  // every message whole, without running status
         reader_ = std::thread([this] { read(); });
     }
@@ -247,7 +254,8 @@ public:
         return std::make_unique<AlsaOutput>(state_, seq, port, queue, encoder);
     }
 
-    std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName, ReceiveFunction receive) override {
+    std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName,
+                                               ReceiveFunction receive) override {
         snd_seq_t* seq = openSequencer(clientName, SND_SEQ_OPEN_DUPLEX);
         if (!seq) return nullptr;
         const int port = snd_seq_create_simple_port(seq, portName.c_str(), SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE,

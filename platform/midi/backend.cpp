@@ -1,9 +1,9 @@
 #include "platform/midi/backend.h"
 
+#include "platform/midi/system_backend.h"
+
 #include <mutex>
 #include <utility>
-
-#include "platform/midi/system_backend.h"
 
 namespace pulvan::midi {
 namespace {

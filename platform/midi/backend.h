@@ -1,12 +1,12 @@
 #pragma once
+#include "platform/midi/midi_types.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
-
-#include "platform/midi/midi_types.h"
 
 namespace pulvan::midi {
 

@@ -1,9 +1,9 @@
 #include "platform/midi/client.h"
 
-#include <vector>
-
 #include "platform/midi/backend.h"
 #include "platform/midi/dispatcher.h"
+
+#include <vector>
 
 namespace pulvan::midi {
 namespace {
@@ -22,7 +22,9 @@ bool openDue(std::chrono::steady_clock::time_point& nextOpen) {
 }  // namespace
 
 Client::Client(std::string name, std::function<void()> onSetupChanged)
-    : name_(std::move(name)), backend_(activeBackend()), dispatcher_(Dispatcher::shared()) {
+    : name_(std::move(name)),
+      backend_(activeBackend()),
+      dispatcher_(Dispatcher::shared()) {
     if (onSetupChanged) {
         setupSlot_ = std::make_shared<SetupSlot>(std::move(onSetupChanged));
         dispatcher_->watchSetup(setupSlot_, backend_);
@@ -34,7 +36,9 @@ Client::~Client() {
 }
 
 OutputPort::OutputPort(const Client& client, std::string name)
-    : clientName_(client.name_), name_(std::move(name)), backend_(client.backend_) {
+    : clientName_(client.name_),
+      name_(std::move(name)),
+      backend_(client.backend_) {
     std::lock_guard lock(mutex_);
     connectionLocked();
 }

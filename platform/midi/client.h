@@ -1,4 +1,7 @@
 #pragma once
+#include "platform/midi/callback_slot.h"
+#include "platform/midi/midi_types.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -6,9 +9,6 @@
 #include <mutex>
 #include <span>
 #include <string>
-
-#include "platform/midi/callback_slot.h"
-#include "platform/midi/midi_types.h"
 
 namespace pulvan::midi {
 

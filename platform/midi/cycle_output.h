@@ -1,13 +1,13 @@
 #pragma once
+#include "platform/midi/short_message_queue.h"
+#include "platform/midi/sounding_notes.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <span>
-
-#include "platform/midi/short_message_queue.h"
-#include "platform/midi/sounding_notes.h"
 
 namespace pulvan::midi {
 

@@ -10,7 +10,7 @@
 namespace pulvan::midi {
 namespace {
 
-constexpr Timestamp kPollerPeriod = 1'000'000;      // 1 ms
+constexpr Timestamp kPollerPeriod = 1'000'000;       // 1 ms
 constexpr Timestamp kSetupPollPeriod = 100'000'000;  // 100 ms
 
 std::chrono::steady_clock::time_point timePoint(Timestamp timestamp) {

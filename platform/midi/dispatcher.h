@@ -1,14 +1,14 @@
 #pragma once
+#include "platform/midi/backend.h"
+#include "platform/midi/callback_slot.h"
+#include "platform/midi/midi_types.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
 #include <thread>
 #include <vector>
-
-#include "platform/midi/backend.h"
-#include "platform/midi/callback_slot.h"
-#include "platform/midi/midi_types.h"
 
 namespace pulvan::midi {
 

@@ -1,9 +1,9 @@
 #include "platform/midi/endpoint_naming.h"
 
+#include "platform/midi/virtual_source.h"
+
 #include <algorithm>
 #include <cctype>
-
-#include "platform/midi/virtual_source.h"
 
 namespace pulvan::midi {
 namespace {
@@ -53,12 +53,10 @@ PortIdentity alsaPortIdentity(std::string_view fullName) {
 Endpoint makeEndpoint(std::string address, const PortIdentity& identity) {
     Endpoint endpoint;
     endpoint.name = identity.portName;
-    endpoint.displayName = identity.portName.starts_with(identity.clientName)
-                               ? identity.portName
-                               : identity.clientName + " " + identity.portName;
-    endpoint.uniqueId = identity.clientName == kVirtualSourceName && identity.portName == kVirtualSourceName
-                            ? kVirtualSourceUniqueId
-                            : hashedId(address);
+    endpoint.displayName =
+        identity.portName.starts_with(identity.clientName) ? identity.portName : identity.clientName + " " + identity.portName;
+    endpoint.uniqueId =
+        identity.clientName == kVirtualSourceName && identity.portName == kVirtualSourceName ? kVirtualSourceUniqueId : hashedId(address);
     endpoint.address = std::move(address);
     return endpoint;
 }

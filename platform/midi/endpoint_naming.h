@@ -1,8 +1,8 @@
 #pragma once
+#include "platform/midi/midi_types.h"
+
 #include <string>
 #include <string_view>
-
-#include "platform/midi/midi_types.h"
 
 namespace pulvan::midi {
 

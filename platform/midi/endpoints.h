@@ -1,7 +1,7 @@
 #pragma once
-#include <vector>
-
 #include "platform/midi/midi_types.h"
+
+#include <vector>
 
 namespace pulvan::midi {
 

@@ -1,16 +1,16 @@
 #include "platform/midi/jack_backend.h"
 
+#include "platform/midi/dispatcher.h"
+#include "platform/midi/endpoint_naming.h"
+#include "platform/midi/jack_port_client.h"
+#include "platform/midi/jack_ports.h"
+
 #include <jack/jack.h>
 
 #include <cerrno>
 #include <mutex>
 #include <set>
 #include <utility>
-
-#include "platform/midi/dispatcher.h"
-#include "platform/midi/endpoint_naming.h"
-#include "platform/midi/jack_port_client.h"
-#include "platform/midi/jack_ports.h"
 
 namespace pulvan::midi {
 namespace {
@@ -79,10 +79,13 @@ private:
 class JackInput final : public InputConnection {
 public:
     JackInput(std::shared_ptr<SharedState> state, std::unique_ptr<JackPortClient> port, ReceiveFunction receive)
-        : own_(std::move(state), std::move(port)), receive_(std::move(receive)), dispatcher_(Dispatcher::shared()) {
+        : own_(std::move(state), std::move(port)),
+          receive_(std::move(receive)),
+          dispatcher_(Dispatcher::shared()) {
         dispatcher_->addPoller(this, [this] {
             ShortMessage message;
-            while (own_.port().receive(message)) receive_(std::span<const std::uint8_t>(message.bytes.data(), message.length), message.deliverAt);
+            while (own_.port().receive(message))
+                receive_(std::span<const std::uint8_t>(message.bytes.data(), message.length), message.deliverAt);
         });
     }
     ~JackInput() override { dispatcher_->removePoller(this); }
@@ -116,7 +119,8 @@ public:
         return std::make_unique<JackOutput>(state_, std::move(port));
     }
 
-    std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName, ReceiveFunction receive) override {
+    std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName,
+                                               ReceiveFunction receive) override {
         auto port = JackPortClient::open(clientName, portName, JackPortClient::Direction::input);
         if (!port) return nullptr;
         return std::make_unique<JackInput>(state_, std::move(port), std::move(receive));

@@ -1,7 +1,7 @@
 #pragma once
-#include <memory>
-
 #include "platform/midi/backend.h"
+
+#include <memory>
 
 namespace pulvan::midi {
 

@@ -36,8 +36,8 @@ struct JackLibrary {
         void* handle = dlopen("libjack.so.0", RTLD_NOW | RTLD_LOCAL);
         if (!handle) return;
         bool complete = true;
-#define PULVAN_JACK_RESOLVE(name)                                                  \
-    name = reinterpret_cast<decltype(&::name)>(dlsym(handle, #name));             \
+#define PULVAN_JACK_RESOLVE(name)                                     \
+    name = reinterpret_cast<decltype(&::name)>(dlsym(handle, #name)); \
     complete = complete && name != nullptr;
         PULVAN_JACK_FUNCTIONS(PULVAN_JACK_RESOLVE)
 #undef PULVAN_JACK_RESOLVE
@@ -148,8 +148,7 @@ void* jack_port_get_buffer(jack_port_t* p, jack_nframes_t frames) {
     return forward<&L::jack_port_get_buffer>(static_cast<void*>(nullptr), p, frames);
 }
 const char* jack_port_name(const jack_port_t* p) { return forward<&L::jack_port_name>("", p); }
-jack_port_t* jack_port_register(jack_client_t* c, const char* name, const char* type, unsigned long flags,
-                                unsigned long size) {
+jack_port_t* jack_port_register(jack_client_t* c, const char* name, const char* type, unsigned long flags, unsigned long size) {
     return forward<&L::jack_port_register>(static_cast<jack_port_t*>(nullptr), c, name, type, flags, size);
 }
 jack_uuid_t jack_port_uuid(const jack_port_t* p) { return forward<&L::jack_port_uuid>(jack_uuid_t{0}, p); }

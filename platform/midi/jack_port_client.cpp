@@ -1,13 +1,13 @@
 #include "platform/midi/jack_port_client.h"
 
+#include "platform/midi/jack_ports.h"
+
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
 #include <algorithm>
 #include <chrono>
 #include <thread>
-
-#include "platform/midi/jack_ports.h"
 
 namespace pulvan::midi {
 namespace {
@@ -62,7 +62,8 @@ JackPortClient::~JackPortClient() {
         silence();
         const auto deadline = std::chrono::steady_clock::now() + kReleaseWait;
         const auto waitUntil = [&](auto done) {
-            while (alive() && !done() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            while (alive() && !done() && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
         };
         waitUntil([&] { return silencesDone_.load() >= silencesAsked_.load(); });
         // A missed cycle is reported a cycle or two after it: the releases may have to go out again.

@@ -1,14 +1,14 @@
 #pragma once
+#include "platform/midi/cycle_output.h"
+#include "platform/midi/short_message_queue.h"
+
+#include <jack/types.h>
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
-
-#include "platform/midi/cycle_output.h"
-#include "platform/midi/short_message_queue.h"
-
-#include <jack/types.h>
 
 namespace pulvan::midi {
 

@@ -1,23 +1,22 @@
 #include "platform/midi/jack_ports.h"
 
+#include "platform/midi/jack_library.h"
+#include "platform/midi/midi_types.h"
+
+#include <dirent.h>
 #include <jack/jack.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <mutex>
-#include <functional>
 #include <sstream>
 #include <string_view>
-
-#include "platform/midi/jack_library.h"
-#include "platform/midi/midi_types.h"
 
 namespace pulvan::midi {
 namespace {
@@ -50,8 +49,8 @@ auto quietly(Call&& call) {
 // So ours are closed as soon as we see them gone, and no client is opened
 // again until a server answers on its socket.
 struct GoneClients {
-    std::mutex mutex;  // alone: taken on libjack's threads
-    std::set<jack_client_t*> gone;  // not closed yet
+    std::mutex mutex;                 // alone: taken on libjack's threads
+    std::set<jack_client_t*> gone;    // not closed yet
     std::set<jack_client_t*> closed;  // closed here; their owners still hold them
     bool serverWentAway = false;
 };
@@ -75,8 +74,8 @@ void closeGoneClientsLocked() {
 // jackd listens at "/dev/shm/jack_<server>_<uid>_0" while it runs.
 bool serverSocketAnswers() {
     const char* server = std::getenv("JACK_DEFAULT_SERVER");
-    const std::string path = "/dev/shm/jack_" + std::string(server && *server ? server : "default") + "_" +
-                             std::to_string(::getuid()) + "_0";
+    const std::string path =
+        "/dev/shm/jack_" + std::string(server && *server ? server : "default") + "_" + std::to_string(::getuid()) + "_0";
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.size() >= sizeof address.sun_path) return false;

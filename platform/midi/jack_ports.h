@@ -1,4 +1,6 @@
 #pragma once
+#include <jack/types.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -6,8 +8,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-#include <jack/types.h>
 
 namespace pulvan::midi {
 

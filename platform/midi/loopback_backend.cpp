@@ -1,12 +1,12 @@
 #include "platform/midi/loopback_backend.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <utility>
-
 #include "platform/midi/dispatcher.h"
 #include "platform/midi/endpoint_naming.h"
 #include "platform/midi/sounding_notes.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
 
 namespace pulvan::midi {
 
@@ -19,7 +19,9 @@ public:
     using Deliver = std::function<void(const std::string& destination, std::span<const std::uint8_t> bytes)>;
 
     LoopbackOutput(Deliver deliver, std::function<void()> onClose = {})
-        : state_(std::make_shared<State>(std::move(deliver))), dispatcher_(Dispatcher::shared()), onClose_(std::move(onClose)) {}
+        : state_(std::make_shared<State>(std::move(deliver))),
+          dispatcher_(Dispatcher::shared()),
+          onClose_(std::move(onClose)) {}
     ~LoopbackOutput() override {
         silence();
         if (onClose_) onClose_();
@@ -73,7 +75,8 @@ private:
 class LoopbackInput final : public InputConnection {
 public:
     LoopbackInput(std::shared_ptr<LoopbackBackend> backend, ReceiveFunction receive)
-        : backend_(std::move(backend)), receive_(std::make_shared<ReceiveFunction>(std::move(receive))) {}
+        : backend_(std::move(backend)),
+          receive_(std::make_shared<ReceiveFunction>(std::move(receive))) {}
     ~LoopbackInput() override {
         for (const auto& [address, subscription] : subscriptions_) backend_->unsubscribe(address, subscription);
     }
@@ -107,8 +110,7 @@ void eraseAddress(std::vector<std::string>& order, const std::string& address) {
 
 std::string LoopbackBackend::freeAddress(const std::string& clientName, const std::string& portName) const {
     std::string client = clientName;
-    for (int suffix = 1; sourcesByAddress_.contains(client + ":" + portName) ||
-                         destinationsByAddress_.contains(client + ":" + portName);
+    for (int suffix = 1; sourcesByAddress_.contains(client + ":" + portName) || destinationsByAddress_.contains(client + ":" + portName);
          ++suffix) {
         char digits[16];
         std::snprintf(digits, sizeof digits, "-%02d", suffix);
@@ -126,8 +128,7 @@ std::string LoopbackBackend::addSource(const std::string& clientName, const std:
     return address;
 }
 
-std::string LoopbackBackend::addDestination(const std::string& clientName, const std::string& portName,
-                                            DestinationHandler handler) {
+std::string LoopbackBackend::addDestination(const std::string& clientName, const std::string& portName, DestinationHandler handler) {
     std::lock_guard lock(mutex_);
     std::string address = freeAddress(clientName, portName);
     destinationsByAddress_[address] = {std::make_shared<DestinationHandler>(std::move(handler))};

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/midi/backend.h"
+
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -8,8 +10,6 @@
 #include <span>
 #include <string>
 #include <vector>
-
-#include "platform/midi/backend.h"
 
 namespace pulvan::midi {
 

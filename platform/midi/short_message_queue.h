@@ -1,10 +1,10 @@
 #pragma once
+#include "platform/midi/midi_types.h"
+
 #include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-
-#include "platform/midi/midi_types.h"
 
 namespace pulvan::midi {
 

@@ -29,14 +29,17 @@ public:
         for (int index = 0; index < static_cast<int>(words_.size()); ++index) {
             for (int bit = 0; bit < 64; ++bit) {
                 if (!(words_[static_cast<std::size_t>(index)] >> bit & 1)) continue;
-                const std::uint8_t off[3] = {static_cast<std::uint8_t>(0x80 | index / 2), static_cast<std::uint8_t>(index % 2 * 64 + bit), 0};
+                const std::uint8_t off[3] = {static_cast<std::uint8_t>(0x80 | index / 2), static_cast<std::uint8_t>(index % 2 * 64 + bit),
+                                             0};
                 write(std::span<const std::uint8_t>(off, 3));
             }
         }
     }
 
 private:
-    std::uint64_t& word(int channel, int note) noexcept { return words_[static_cast<std::size_t>((channel & 0x0F) * 2 + (note & 0x7F) / 64)]; }
+    std::uint64_t& word(int channel, int note) noexcept {
+        return words_[static_cast<std::size_t>((channel & 0x0F) * 2 + (note & 0x7F) / 64)];
+    }
     static std::uint64_t bit(int note) noexcept { return std::uint64_t{1} << (note & 63); }
 
     std::array<std::uint64_t, 32> words_{};

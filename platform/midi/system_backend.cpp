@@ -1,11 +1,11 @@
 #include "platform/midi/system_backend.h"
 
-#include <chrono>
-#include <mutex>
-
 #include "platform/midi/alsa_backend.h"
 #include "platform/midi/jack_backend.h"
 #include "platform/midi/jack_ports.h"
+
+#include <chrono>
+#include <mutex>
 
 namespace pulvan::midi {
 namespace {
@@ -24,7 +24,8 @@ public:
         const auto chosen = current();
         return chosen ? chosen->openOutput(clientName, portName) : nullptr;
     }
-    std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName, ReceiveFunction receive) override {
+    std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName,
+                                               ReceiveFunction receive) override {
         const auto chosen = current();
         return chosen ? chosen->openInput(clientName, portName, std::move(receive)) : nullptr;
     }

@@ -1,12 +1,12 @@
 #include "platform/midi/virtual_source.h"
 
-#include <atomic>
-#include <chrono>
-#include <mutex>
-
 #include "platform/midi/backend.h"
 #include "platform/midi/dispatcher.h"
 #include "platform/midi/short_message_queue.h"
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
 
 namespace pulvan::midi {
 namespace {
@@ -31,7 +31,8 @@ struct SharedSource {
     void drain() {
         if (!endpoint->alive()) reopen();
         ShortMessage message;
-        while (queue.tryPop(message)) endpoint->send(std::span<const std::uint8_t>(message.bytes.data(), message.length), message.deliverAt);
+        while (queue.tryPop(message))
+            endpoint->send(std::span<const std::uint8_t>(message.bytes.data(), message.length), message.deliverAt);
     }
 
     void reopen() {
@@ -82,8 +83,6 @@ bool SharedVirtualSource::send(const std::uint8_t* bytes, std::size_t length, Ti
     return sharedSource().queue.tryPush(message);
 }
 
-std::uint32_t SharedVirtualSource::holderCount() noexcept {
-    return sharedSource().holders.load(std::memory_order_relaxed);
-}
+std::uint32_t SharedVirtualSource::holderCount() noexcept { return sharedSource().holders.load(std::memory_order_relaxed); }
 
 }  // namespace pulvan::midi

@@ -11,7 +11,8 @@ namespace pulvan::ui {
 namespace {
 
 std::uint32_t pixelAt(cairo_surface_t* surface, int x, int y) {
-    const unsigned char* row = cairo_image_surface_get_data(surface) + static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(surface);
+    const unsigned char* row =
+        cairo_image_surface_get_data(surface) + static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(surface);
     return reinterpret_cast<const std::uint32_t*>(row)[x];
 }
 
@@ -55,9 +56,7 @@ Color Bitmap::pixel(int x, int y) const {
     return {channel(16), channel(8), channel(0), alpha};
 }
 
-bool Bitmap::writePNG(const std::string& path) const {
-    return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
-}
+bool Bitmap::writePNG(const std::string& path) const { return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS; }
 
 std::unique_ptr<Bitmap> Bitmap::readPNG(const std::string& path) {
     cairo_surface_t* loaded = cairo_image_surface_create_from_png(path.c_str());

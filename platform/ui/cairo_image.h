@@ -14,7 +14,8 @@ public:
     CairoImage& operator=(const CairoImage&) = delete;
 
     Size pixelSize() const override {
-        return {static_cast<double>(cairo_image_surface_get_width(surface_)), static_cast<double>(cairo_image_surface_get_height(surface_))};
+        return {static_cast<double>(cairo_image_surface_get_width(surface_)),
+                static_cast<double>(cairo_image_surface_get_height(surface_))};
     }
     cairo_surface_t* surface() const { return surface_; }
 

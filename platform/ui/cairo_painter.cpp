@@ -8,9 +8,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <span>
-#include <cstdint>
 #include <vector>
 
 namespace pulvan::ui {
@@ -23,8 +23,14 @@ void setPath(cairo_t* cr, const Path& path) {
     for (const Path::Element& e : path.elements()) {
         const Point* p = e.points;
         switch (e.verb) {
-            case Path::Verb::move: cairo_move_to(cr, p[0].x, p[0].y); current = p[0]; break;
-            case Path::Verb::line: cairo_line_to(cr, p[0].x, p[0].y); current = p[0]; break;
+            case Path::Verb::move:
+                cairo_move_to(cr, p[0].x, p[0].y);
+                current = p[0];
+                break;
+            case Path::Verb::line:
+                cairo_line_to(cr, p[0].x, p[0].y);
+                current = p[0];
+                break;
             case Path::Verb::quad: {
                 // The same curve as a cubic: control points two thirds of the way to the quadratic's one.
                 const Point c1{current.x + 2.0 / 3 * (p[0].x - current.x), current.y + 2.0 / 3 * (p[0].y - current.y)};
@@ -33,7 +39,10 @@ void setPath(cairo_t* cr, const Path& path) {
                 current = p[1];
                 break;
             }
-            case Path::Verb::cubic: cairo_curve_to(cr, p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y); current = p[2]; break;
+            case Path::Verb::cubic:
+                cairo_curve_to(cr, p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y);
+                current = p[2];
+                break;
             case Path::Verb::close: {
                 cairo_close_path(cr);
                 double x = 0, y = 0;
@@ -131,7 +140,8 @@ void drawWithShadow(cairo_t* cr, cairo_pattern_t* content, const draw::BeginShad
     // The shadow is only seen inside the clip, and only around where the content drew; the blur also
     // takes in what lies within its reach outside the clip, so a repaint of part of it matches the whole.
     Rect area = deviceClip(cr).insetBy(-margin, -margin);
-    if (contentBounds) area = area.intersection(deviceRect(cr, contentBounds->offsetBy(shadow.offset.x, shadow.offset.y)).insetBy(-margin, -margin));
+    if (contentBounds)
+        area = area.intersection(deviceRect(cr, contentBounds->offsetBy(shadow.offset.x, shadow.offset.y)).insetBy(-margin, -margin));
     const int left = static_cast<int>(std::floor(area.x)), top = static_cast<int>(std::floor(area.y));
     const int width = static_cast<int>(std::ceil(area.maxX())) - left, height = static_cast<int>(std::ceil(area.maxY())) - top;
     if (!area.isEmpty() && shadow.color.alpha > 0) {

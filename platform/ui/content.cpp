@@ -45,7 +45,6 @@ private:
     ShapeParameters p_;
 };
 
-
 class TextNode final : public Node {
 public:
     using Parameters = std::string;
@@ -100,7 +99,6 @@ private:
     std::size_t nextNarrower_ = 0;
 };
 
-
 struct ImageParameters {
     std::string name;
     bool resizable = true;
@@ -131,7 +129,6 @@ private:
     std::shared_ptr<const Image> image_;
 };
 
-
 class SymbolNode final : public Node {
 public:
     using Parameters = std::string;
@@ -157,7 +154,6 @@ private:
     Color color_;
 };
 
-
 class CanvasNode final : public Node {
 public:
     using Parameters = std::function<void(DisplayList&, const Rect&)>;
@@ -173,7 +169,6 @@ protected:
 private:
     std::function<void(DisplayList&, const Rect&)> draw_;
 };
-
 
 View shapeView(ShapeParameters p) { return made<ShapeNode>(std::move(p)); }
 

@@ -13,9 +13,7 @@ constexpr std::size_t maxRects = 8;
 double areaOf(const Rect& r) { return r.width * r.height; }
 
 // Two rectangles are painted as one when their union hardly covers more than they do.
-bool worthJoining(const Rect& a, const Rect& b) {
-    return a.intersects(b) || areaOf(a.united(b)) <= 1.05 * (areaOf(a) + areaOf(b));
-}
+bool worthJoining(const Rect& a, const Rect& b) { return a.intersects(b) || areaOf(a.united(b)) <= 1.05 * (areaOf(a) + areaOf(b)); }
 
 }  // namespace
 

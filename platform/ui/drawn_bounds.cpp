@@ -22,7 +22,8 @@ std::optional<Rect> drawnBounds(const DrawCommand& command) {
     if (const auto* fill = std::get_if<draw::Fill>(&command)) return fill->path.bounds();
     if (const auto* stroke = std::get_if<draw::Stroke>(&command)) return strokeBounds(*stroke);
     if (const auto* text = std::get_if<draw::Text>(&command)) {
-        if (const auto* layout = dynamic_cast<const PangoTextLayout*>(text->layout.get())) return layout->inkBounds().offsetBy(text->origin.x, text->origin.y);
+        if (const auto* layout = dynamic_cast<const PangoTextLayout*>(text->layout.get()))
+            return layout->inkBounds().offsetBy(text->origin.x, text->origin.y);
         return Rect{};
     }
     if (const auto* image = std::get_if<draw::DrawImage>(&command)) return image->destination;

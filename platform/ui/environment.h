@@ -7,7 +7,10 @@ namespace pulvan::ui {
 
 // An environment key is a type with `using Value = ...;` and `static Value defaultValue();`.
 template <typename Key>
-concept EnvironmentKey = requires { typename Key::Value; { Key::defaultValue() } -> std::convertible_to<typename Key::Value>; };
+concept EnvironmentKey = requires {
+    typename Key::Value;
+    { Key::defaultValue() } -> std::convertible_to<typename Key::Value>;
+};
 
 // An immutable chain of values; a child's environment shares its parent's.
 class Environment {
@@ -19,8 +22,8 @@ public:
     }
     template <EnvironmentKey Key>
     Environment with(typename Key::Value value) const {
-        return Environment(std::make_shared<const Entry>(Entry{std::type_index(typeid(Key)),
-                                                               std::make_shared<const typename Key::Value>(std::move(value)), head_}));
+        return Environment(std::make_shared<const Entry>(
+            Entry{std::type_index(typeid(Key)), std::make_shared<const typename Key::Value>(std::move(value)), head_}));
     }
     // Objects are found by their type; an ancestor installs them by reference.
     template <typename T>
@@ -30,7 +33,8 @@ public:
     }
     template <typename T>
     Environment withObject(T& object) const {
-        return Environment(std::make_shared<const Entry>(Entry{std::type_index(typeid(ObjectSlot<T>)), std::make_shared<T* const>(&object), head_}));
+        return Environment(
+            std::make_shared<const Entry>(Entry{std::type_index(typeid(ObjectSlot<T>)), std::make_shared<T* const>(&object), head_}));
     }
 
     Environment() = default;

@@ -105,13 +105,18 @@ struct UnitPoint {
     constexpr UnitPoint(double x_, double y_) : x(x_), y(y_) {}
     // From alignment edges: leading, trailing, top, bottom, center or two of them combined.
     constexpr UnitPoint(unsigned edges)
-        : x(edges & Edge::leading ? 0.0 : edges & Edge::trailing ? 1.0 : 0.5), y(edges & Edge::top ? 0.0 : edges & Edge::bottom ? 1.0 : 0.5) {}
+        : x(edges & Edge::leading    ? 0.0
+            : edges & Edge::trailing ? 1.0
+                                     : 0.5),
+          y(edges & Edge::top      ? 0.0
+            : edges & Edge::bottom ? 1.0
+                                   : 0.5) {}
     Point in(const Rect& r) const { return {r.x + x * r.width, r.y + y * r.height}; }
     friend constexpr bool operator==(UnitPoint, UnitPoint) = default;
 };
 namespace unit {
-inline constexpr UnitPoint topLeading{0, 0}, top{0.5, 0}, topTrailing{1, 0}, leading{0, 0.5}, center{0.5, 0.5},
-    trailing{1, 0.5}, bottomLeading{0, 1}, bottom{0.5, 1}, bottomTrailing{1, 1};
+inline constexpr UnitPoint topLeading{0, 0}, top{0.5, 0}, topTrailing{1, 0}, leading{0, 0.5}, center{0.5, 0.5}, trailing{1, 0.5},
+    bottomLeading{0, 1}, bottom{0.5, 1}, bottomTrailing{1, 1};
 }
 
 // An affine transform: x' = a x + c y + tx, y' = b x + d y + ty.
@@ -125,7 +130,7 @@ struct Transform {
     }
     // This transform applied after `first`.
     Transform after(const Transform& first) const {
-        return {a * first.a + c * first.b, b * first.a + d * first.b, a * first.c + c * first.d,
+        return {a * first.a + c * first.b, b * first.a + d * first.b,        a * first.c + c * first.d,
                 b * first.c + d * first.d, a * first.tx + c * first.ty + tx, b * first.tx + d * first.ty + ty};
     }
     Point apply(Point p) const { return {a * p.x + c * p.y + tx, b * p.x + d * p.y + ty}; }

@@ -38,7 +38,8 @@ public:
         switch (e.phase) {
             case PointerPhase::press: down_ = e.location; break;
             case PointerPhase::release:
-                if (e.clickCount % parameters_.options.count == 0 && distance(down_, e.location) <= parameters_.options.slop && parameters_.action)
+                if (e.clickCount % parameters_.options.count == 0 && distance(down_, e.location) <= parameters_.options.slop &&
+                    parameters_.action)
                     parameters_.action(e.location);
                 break;
             case PointerPhase::move:
@@ -154,7 +155,8 @@ View View::onTapGesture(std::function<void()> action) const {
         if (action) action();
     });
 }
-View View::onDrag(DragOptions options, std::function<void(const DragValue&)> onChanged, std::function<void(const DragValue&)> onEnded) const {
+View View::onDrag(DragOptions options, std::function<void(const DragValue&)> onChanged,
+                  std::function<void(const DragValue&)> onEnded) const {
     return modified<DragNode>(*this, {options, std::move(onChanged), std::move(onEnded)});
 }
 View View::onLongPressGesture(LongPressOptions options, std::function<void()> action) const {

@@ -58,7 +58,9 @@ public:
             if (!b) return std::nullopt;
             if (axis_ == Axis::vertical) return *b;
             const double h = a.sizes[i].height;
-            const double y = options_.alignment & Edge::bottom ? size.height - h : options_.alignment & Edge::top ? 0 : (size.height - h) / 2;
+            const double y = options_.alignment & Edge::bottom ? size.height - h
+                             : options_.alignment & Edge::top  ? 0
+                                                               : (size.height - h) / 2;
             return y + *b;
         }
         return std::nullopt;
@@ -178,7 +180,6 @@ private:
     StackOptions options_;
 };
 
-
 class SpacerNode final : public Node {
 public:
     using Parameters = std::optional<double>;
@@ -199,7 +200,6 @@ protected:
 private:
     double minLength_ = 8;
 };
-
 
 struct ZStackParameters {
     ZStackOptions options;
@@ -230,15 +230,14 @@ protected:
     void placeChildren() override {
         forEachLaidOutChild([&](Node& c) {
             const Size s = c.measure({frame_.width, frame_.height});
-            c.place({frame_.x + (frame_.width - s.width) * options_.alignment.x, frame_.y + (frame_.height - s.height) * options_.alignment.y,
-                     s.width, s.height});
+            c.place({frame_.x + (frame_.width - s.width) * options_.alignment.x,
+                     frame_.y + (frame_.height - s.height) * options_.alignment.y, s.width, s.height});
         });
     }
 
 private:
     ZStackOptions options_;
 };
-
 
 class GeometryReaderNode final : public Node {
 public:
@@ -264,7 +263,6 @@ private:
     std::function<View(const GeometryProxy&)> content_;
     BuildScope scope_;
 };
-
 
 struct AdaptiveGridParameters {
     AdaptiveGridOptions options;
@@ -305,8 +303,8 @@ private:
                 for (std::size_t i = start; i < end; ++i) {
                     const Size s = items[i]->measure({cellWidth, std::nullopt});
                     const double x = frame->x + static_cast<double>(i - start) * (cellWidth + options_.columnSpacing);
-                    items[i]->place({x + (cellWidth - s.width) * options_.alignment.x, frame->y + y + (rowHeight - s.height) * options_.alignment.y,
-                                     s.width, s.height});
+                    items[i]->place({x + (cellWidth - s.width) * options_.alignment.x,
+                                     frame->y + y + (rowHeight - s.height) * options_.alignment.y, s.width, s.height});
                 }
             }
             y += rowHeight + (end < items.size() ? options_.rowSpacing : 0);
@@ -315,7 +313,6 @@ private:
     }
     AdaptiveGridOptions options_;
 };
-
 
 }  // namespace
 

@@ -20,10 +20,8 @@ struct ZStackOptions {
 namespace detail {
 template <typename C>
 void appendChild(Views& views, C&& child) {
-    if constexpr (std::is_same_v<std::remove_cvref_t<C>, Views>)
-        views.insert(views.end(), child.begin(), child.end());
-    else
-        views.push_back(View(std::forward<C>(child)));
+    if constexpr (std::is_same_v<std::remove_cvref_t<C>, Views>) views.insert(views.end(), child.begin(), child.end());
+    else views.push_back(View(std::forward<C>(child)));
 }
 template <typename... C>
 Views collect(C&&... children) {
@@ -39,11 +37,17 @@ View hstackOf(StackOptions options, Views children);
 View zstackOf(ZStackOptions options, Views children);
 
 template <typename... C>
-View vstack(StackOptions options, C&&... children) { return vstackOf(options, detail::collect(std::forward<C>(children)...)); }
+View vstack(StackOptions options, C&&... children) {
+    return vstackOf(options, detail::collect(std::forward<C>(children)...));
+}
 template <typename... C>
-View hstack(StackOptions options, C&&... children) { return hstackOf(options, detail::collect(std::forward<C>(children)...)); }
+View hstack(StackOptions options, C&&... children) {
+    return hstackOf(options, detail::collect(std::forward<C>(children)...));
+}
 template <typename... C>
-View zstack(ZStackOptions options, C&&... children) { return zstackOf(options, detail::collect(std::forward<C>(children)...)); }
+View zstack(ZStackOptions options, C&&... children) {
+    return zstackOf(options, detail::collect(std::forward<C>(children)...));
+}
 
 // Takes what is left along its stack's axis, at least minLength (8 when not given).
 View spacer(std::optional<double> minLength = std::nullopt);

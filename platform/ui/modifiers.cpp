@@ -41,7 +41,8 @@ protected:
     void placeChildren() override {
         const EdgeInsets& e = parameters_;
         if (Node* c = onlyChild()) {
-            const Size s = c->measure({std::max(0.0, frame_.width - e.leading - e.trailing), std::max(0.0, frame_.height - e.top - e.bottom)});
+            const Size s =
+                c->measure({std::max(0.0, frame_.width - e.leading - e.trailing), std::max(0.0, frame_.height - e.top - e.bottom)});
             c->place({frame_.x + e.leading, frame_.y + e.top, s.width, s.height});
         }
     }
@@ -191,7 +192,8 @@ protected:
         }
         if (Node* c = secondary(); c && !c->isDeparting()) {
             const Size s = c->measure({frame_.width, frame_.height});
-            c->place({frame_.x + (frame_.width - s.width) * alignment_.x, frame_.y + (frame_.height - s.height) * alignment_.y, s.width, s.height});
+            c->place({frame_.x + (frame_.width - s.width) * alignment_.x, frame_.y + (frame_.height - s.height) * alignment_.y, s.width,
+                      s.height});
         }
     }
 
@@ -390,7 +392,9 @@ View View::fixedSize(bool horizontal, bool vertical) const { return modified<Fix
 View View::aspectRatio(std::optional<double> ratio, ContentMode mode) const { return modified<AspectRatioNode>(*this, {ratio, mode}); }
 View View::layoutPriority(double priority) const { return modified<LayoutPriorityNode>(*this, priority); }
 View View::overlay(View content, UnitPoint alignment) const { return modified<LayeredNode>(*this, {alignment, true, std::move(content)}); }
-View View::background(View content, UnitPoint alignment) const { return modified<LayeredNode>(*this, {alignment, false, std::move(content)}); }
+View View::background(View content, UnitPoint alignment) const {
+    return modified<LayeredNode>(*this, {alignment, false, std::move(content)});
+}
 View View::zIndex(double z) const { return modified<ZIndexNode>(*this, z); }
 View View::offset(double x, double y) const { return modified<TransformNode>(*this, {x, y, 1, 1, 0, {}}); }
 View View::scaleEffect(double scale, UnitPoint anchor) const { return scaleEffect(scale, scale, anchor); }

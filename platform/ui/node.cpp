@@ -249,7 +249,8 @@ void Node::reconcileChildren(const Views& views, const BuildScope& scope) {
             while (position < previous.size() &&
                    (!previous[position] || previous[position]->isDeparting() || previous[position]->id().isSet()))
                 ++position;
-            if (position < previous.size() && previous[position] && sameSlot(*previous[position], view)) slot = std::move(previous[position]);
+            if (position < previous.size() && previous[position] && sameSlot(*previous[position], view))
+                slot = std::move(previous[position]);
             ++position;
         }
         applyView(slot, view, this, scope);

@@ -34,7 +34,8 @@ public:
 
 template <PreferenceKey Key>
 void collectPreference(const Node& node, typename Key::Value& value) {
-    if (auto* source = dynamic_cast<const PreferenceWriterNode<Key>*>(&node); source && !node.isDeparting()) Key::reduce(value, source->value());
+    if (auto* source = dynamic_cast<const PreferenceWriterNode<Key>*>(&node); source && !node.isDeparting())
+        Key::reduce(value, source->value());
     for (const auto& c : node.children())
         if (!c->isDeparting()) collectPreference<Key>(*c, value);
 }

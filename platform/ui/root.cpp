@@ -309,9 +309,7 @@ PointerEvent Root::cancelEvent(const Node& node) const {
     return cancel;
 }
 
-void Root::pointerLeftWindow() {
-    updateHover({-1e9, -1e9}, {});
-}
+void Root::pointerLeftWindow() { updateHover({-1e9, -1e9}, {}); }
 
 void Root::updateHover(Point window, const std::vector<Node*>& chain) {
     for (Node* n : hovered_)
@@ -353,7 +351,8 @@ void Root::clearTooltipTimer() { tooltipTimer_.cancel(); }
 
 void Root::dispatch(const ScrollEvent& event) {
     settleBeforeInput();
-    const bool continuing = event.phase == ScrollPhase::changed || event.phase == ScrollPhase::ended || event.phase == ScrollPhase::cancelled;
+    const bool continuing =
+        event.phase == ScrollPhase::changed || event.phase == ScrollPhase::ended || event.phase == ScrollPhase::cancelled;
     auto deliver = [&](Node* n) {
         ScrollHandler* h = n->scrollHandler();
         if (!h) return false;
@@ -385,7 +384,8 @@ void Root::dispatch(const KeyEvent& event) {
     // The listener that joined the tree last (the topmost overlay, as a rule) hears it first.
     const auto listeners = keyListeners_;
     for (auto it = listeners.rbegin(); it != listeners.rend(); ++it)
-        if (std::find(keyListeners_.begin(), keyListeners_.end(), *it) != keyListeners_.end() && (*it)->keyHandler()->keyEvent(event)) return;
+        if (std::find(keyListeners_.begin(), keyListeners_.end(), *it) != keyListeners_.end() && (*it)->keyHandler()->keyEvent(event))
+            return;
 }
 
 void Root::focus(Node* node) {

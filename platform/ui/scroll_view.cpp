@@ -56,8 +56,12 @@ public:
         }
     }
 
-    Transform childTransform() const override { return vertical() ? Transform::translation(0, -offset()) : Transform::translation(-offset(), 0); }
-    const std::string* coordinateSpaceName() const override { return options_.coordinateSpace.empty() ? nullptr : &options_.coordinateSpace; }
+    Transform childTransform() const override {
+        return vertical() ? Transform::translation(0, -offset()) : Transform::translation(-offset(), 0);
+    }
+    const std::string* coordinateSpaceName() const override {
+        return options_.coordinateSpace.empty() ? nullptr : &options_.coordinateSpace;
+    }
     bool acceptsHits() const override { return true; }
     ScrollHandler* scrollHandler() override { return this; }
 

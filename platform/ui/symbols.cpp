@@ -63,7 +63,7 @@ Path crossOutline(Point centre, double reach, double w) {
     Path path;
     const double d = reach / std::numbers::sqrt2, e = w / std::numbers::sqrt2;
     // Walk the 12 corners of a plus sign turned by 45 degrees.
-    const Point corners[12] = {{d - e, -d - e}, {d + e, -d + e}, {2 * e, 0}, {d + e, d - e}, {d - e, d + e}, {0, 2 * e},
+    const Point corners[12] = {{d - e, -d - e}, {d + e, -d + e}, {2 * e, 0},  {d + e, d - e},   {d - e, d + e},   {0, 2 * e},
                                {-d + e, d + e}, {-d - e, d - e}, {-2 * e, 0}, {-d - e, -d + e}, {-d + e, -d - e}, {0, -2 * e}};
     for (int i = 0; i < 12; ++i) {
         const Point p{centre.x + corners[i].x, centre.y + corners[i].y};
@@ -80,7 +80,8 @@ Path gearOutline(double holeRadius) {
     for (int i = 0; i < teeth; ++i) {
         // A tooth is a trapezoid: wider at its root than at its tip.
         const double a = i * pitch - pi / 2;
-        const Point points[4] = {{inner, a - pitch * 0.30}, {outer, a - pitch * 0.17}, {outer, a + pitch * 0.17}, {inner, a + pitch * 0.30}};
+        const Point points[4] = {
+            {inner, a - pitch * 0.30}, {outer, a - pitch * 0.17}, {outer, a + pitch * 0.17}, {inner, a + pitch * 0.30}};
         for (int k = 0; k < 4; ++k) {
             const Point p{centre + points[k].x * std::cos(points[k].y), centre + points[k].x * std::sin(points[k].y)};
             (i == 0 && k == 0) ? path.moveTo(p) : path.lineTo(p);
@@ -98,9 +99,7 @@ void drawDesign(DisplayList& list, Symbol symbol, double w, Color color) {
     const auto stroke = [&](Path path) { list.add(draw::Stroke{std::move(path), color, line}); };
     const auto fill = [&](Path path, FillRule rule = FillRule::nonZero) { list.add(draw::Fill{std::move(path), color, rule}); };
     switch (symbol) {
-        case Symbol::xmark:
-            stroke(polyline({{4, 4}, {16, 16}}).addPath(polyline({{16, 4}, {4, 16}})));
-            break;
+        case Symbol::xmark: stroke(polyline({{4, 4}, {16, 16}}).addPath(polyline({{16, 4}, {4, 16}}))); break;
         case Symbol::xmarkCircleFill:
             fill(Path{}.addEllipse({0.5, 0.5, 19, 19}).addPath(crossOutline({10, 10}, 5.2, w / 2)), FillRule::evenOdd);
             break;
@@ -115,17 +114,13 @@ void drawDesign(DisplayList& list, Symbol symbol, double w, Color color) {
         case Symbol::line3Horizontal:
             stroke(polyline({{3, 4.5}, {17, 4.5}}).addPath(polyline({{3, 10}, {17, 10}})).addPath(polyline({{3, 15.5}, {17, 15.5}})));
             break;
-        case Symbol::gearshape:
-            fill(gearOutline(std::max(1.8, 4.1 - w / 2)), FillRule::evenOdd);
-            break;
+        case Symbol::gearshape: fill(gearOutline(std::max(1.8, 4.1 - w / 2)), FillRule::evenOdd); break;
         case Symbol::bolt: {
             // The plain bolt is an outline; only a ".fill" symbol would be filled.
             stroke(polygon({{11.8, 1.5}, {4.5, 11.2}, {9.3, 11.2}, {8.2, 18.5}, {15.5, 8.8}, {10.7, 8.8}}));
             break;
         }
-        case Symbol::chevronDown:
-            stroke(polyline({{4, 7}, {10, 13}, {16, 7}}));
-            break;
+        case Symbol::chevronDown: stroke(polyline({{4, 7}, {10, 13}, {16, 7}})); break;
         case Symbol::chevronUpChevronDown:
             stroke(polyline({{6, 7}, {10, 3}, {14, 7}}).addPath(polyline({{6, 13}, {10, 17}, {14, 13}})));
             break;
@@ -138,17 +133,15 @@ void drawDesign(DisplayList& list, Symbol symbol, double w, Color color) {
             break;
         }
         case Symbol::pin:
-            stroke(polygon({{6.5, 2.2}, {13.5, 2.2}, {12, 4}, {12, 8.5}, {15, 12}, {5, 12}, {8, 8.5}, {8, 4}}).addPath(polyline({{10, 12}, {10, 18.5}})));
+            stroke(polygon({{6.5, 2.2}, {13.5, 2.2}, {12, 4}, {12, 8.5}, {15, 12}, {5, 12}, {8, 8.5}, {8, 4}})
+                       .addPath(polyline({{10, 12}, {10, 18.5}})));
             break;
-        case Symbol::checkmark:
-            stroke(polyline({{3.5, 10.5}, {8, 15}, {16.5, 5}}));
-            break;
+        case Symbol::checkmark: stroke(polyline({{3.5, 10.5}, {8, 15}, {16.5, 5}})); break;
         case Symbol::doc:
-            stroke(polygon({{4, 1.8}, {11.5, 1.8}, {16, 6.3}, {16, 18.2}, {4, 18.2}}).addPath(polyline({{11.5, 1.8}, {11.5, 6.3}, {16, 6.3}})));
+            stroke(polygon({{4, 1.8}, {11.5, 1.8}, {16, 6.3}, {16, 18.2}, {4, 18.2}})
+                       .addPath(polyline({{11.5, 1.8}, {11.5, 6.3}, {16, 6.3}})));
             break;
-        case Symbol::arrowDown:
-            stroke(polyline({{10, 2.5}, {10, 17}}).addPath(polyline({{4.5, 11.5}, {10, 17}, {15.5, 11.5}})));
-            break;
+        case Symbol::arrowDown: stroke(polyline({{10, 2.5}, {10, 17}}).addPath(polyline({{4.5, 11.5}, {10, 17}, {15.5, 11.5}}))); break;
     }
 }
 

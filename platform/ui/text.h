@@ -28,9 +28,9 @@ struct Font {
 
 struct TextStyle {
     Font font;
-    double tracking = 0;          // extra points between letters
+    double tracking = 0;  // extra points between letters
     bool uppercase = false;
-    int lineLimit = 0;            // 0: as many lines as it takes; 1: one line, cut at the tail with "…"
+    int lineLimit = 0;              // 0: as many lines as it takes; 1: one line, cut at the tail with "…"
     double minimumScaleFactor = 1;  // a one-line text shrinks down to this before it is cut
     TextAlignment alignment = TextAlignment::leading;
     friend bool operator==(const TextStyle&, const TextStyle&) = default;

@@ -18,7 +18,8 @@ PangoTextLayout::PangoTextLayout(PangoLayout* layout) : layout_(layout) {
     pango_layout_get_extents(layout_, &ink, &logical);
     logicalOrigin_ = {pango_units_to_double(logical.x), pango_units_to_double(logical.y)};
     size_ = {pango_units_to_double(logical.width), pango_units_to_double(logical.height)};
-    inkBounds_ = Rect{pango_units_to_double(ink.x), pango_units_to_double(ink.y), pango_units_to_double(ink.width), pango_units_to_double(ink.height)}
+    inkBounds_ = Rect{pango_units_to_double(ink.x), pango_units_to_double(ink.y), pango_units_to_double(ink.width),
+                      pango_units_to_double(ink.height)}
                      .offsetBy(-logicalOrigin_.x, -logicalOrigin_.y);
     baseline_ = pango_units_to_double(pango_layout_get_baseline(layout_)) - logicalOrigin_.y;
     truncated_ = pango_layout_is_ellipsized(layout_);
@@ -101,7 +102,9 @@ void setFont(PangoLayout* layout, const TextStyle& style, double scale) {
     pango_font_description_free(font);
 
     PangoAttrList* attributes = pango_attr_list_new();
-    if (style.tracking != 0) pango_attr_list_insert(attributes, pango_attr_letter_spacing_new(static_cast<int>(std::lround(style.tracking * scale * PANGO_SCALE))));
+    if (style.tracking != 0)
+        pango_attr_list_insert(attributes,
+                               pango_attr_letter_spacing_new(static_cast<int>(std::lround(style.tracking * scale * PANGO_SCALE))));
     if (style.font.monospacedDigits) pango_attr_list_insert(attributes, pango_attr_font_features_new("tnum"));
     if (style.uppercase) pango_attr_list_insert(attributes, pango_attr_text_transform_new(PANGO_TEXT_TRANSFORM_UPPERCASE));
     pango_layout_set_attributes(layout, attributes);
@@ -216,7 +219,9 @@ private:
         PangoLayout* layout = pango_layout_new(context_);
         std::string plain = plainText(key.text);
         // One line: line breaks read as spaces (pango would count each paragraph as a line of its own).
-        if (style.lineLimit == 1) std::replace_if(plain.begin(), plain.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+        if (style.lineLimit == 1)
+            std::replace_if(
+                plain.begin(), plain.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
         pango_layout_set_text(layout, plain.data(), static_cast<int>(plain.size()));
         pango_layout_set_alignment(layout, pangoAlignment(style.alignment));
         pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);

@@ -134,7 +134,9 @@ protected:
 
 private:
     std::shared_ptr<const TextLayout> layout(std::string_view s) const { return TextEngine::shared().layout(s, style_, std::nullopt); }
-    double xOf(std::size_t offset) const { return offset == 0 ? 0 : layout(std::string_view(editing_.text()).substr(0, offset))->size().width; }
+    double xOf(std::size_t offset) const {
+        return offset == 0 ? 0 : layout(std::string_view(editing_.text()).substr(0, offset))->size().width;
+    }
     std::size_t offsetAt(double x) const {
         x += scroll_;
         const std::string& t = editing_.text();

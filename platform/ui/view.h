@@ -80,8 +80,9 @@ inline const char kindTag = 0;
 
 template <typename V>
 concept CustomView = requires(const V& v, BuildContext& context) {
-    { v.body(context) };
-} && !std::is_same_v<std::remove_cvref_t<V>, View>;
+    {v.body(context)};
+}
+&&!std::is_same_v<std::remove_cvref_t<V>, View>;
 
 class View {
 public:
@@ -247,7 +248,9 @@ public:
     template <typename T>
     std::shared_ptr<T> storage(T initial = T{});
     template <EnvironmentKey Key>
-    typename Key::Value env() const { return scope_.environment.get<Key>(); }
+    typename Key::Value env() const {
+        return scope_.environment.get<Key>();
+    }
     const Environment& environment() const { return scope_.environment; }
     // An object an ancestor installed with environmentObject; its absence is a programming error.
     template <typename T>

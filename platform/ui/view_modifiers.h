@@ -17,7 +17,9 @@ public:
     View padding(EdgeInsets insets) const { return asView().padding(insets); }
     View frame(View::FrameSpec spec) const { return asView().frame(spec); }
     View fixedSize(bool horizontal = true, bool vertical = true) const { return asView().fixedSize(horizontal, vertical); }
-    View aspectRatio(std::optional<double> ratio, View::ContentMode mode = View::ContentMode::fit) const { return asView().aspectRatio(ratio, mode); }
+    View aspectRatio(std::optional<double> ratio, View::ContentMode mode = View::ContentMode::fit) const {
+        return asView().aspectRatio(ratio, mode);
+    }
     View layoutPriority(double priority) const { return asView().layoutPriority(priority); }
     View overlay(View content, UnitPoint alignment = unit::center) const { return asView().overlay(std::move(content), alignment); }
     View background(View content, UnitPoint alignment = unit::center) const { return asView().background(std::move(content), alignment); }

@@ -48,10 +48,11 @@ Connection::Connection(xcb_connection_t* connection, int screenNumber) : connect
     visual_ = findVisual(screen_);
 
     const std::pair<xcb_atom_t*, const char*> names[] = {
-        {&atoms_.wmProtocols, "WM_PROTOCOLS"},  {&atoms_.wmDeleteWindow, "WM_DELETE_WINDOW"}, {&atoms_.netWmName, "_NET_WM_NAME"},
-        {&atoms_.utf8String, "UTF8_STRING"},    {&atoms_.netWorkArea, "_NET_WORKAREA"},        {&atoms_.netWmPid, "_NET_WM_PID"}};
+        {&atoms_.wmProtocols, "WM_PROTOCOLS"}, {&atoms_.wmDeleteWindow, "WM_DELETE_WINDOW"}, {&atoms_.netWmName, "_NET_WM_NAME"},
+        {&atoms_.utf8String, "UTF8_STRING"},   {&atoms_.netWorkArea, "_NET_WORKAREA"},       {&atoms_.netWmPid, "_NET_WM_PID"}};
     std::vector<xcb_intern_atom_cookie_t> cookies;
-    for (const auto& [atom, name] : names) cookies.push_back(xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name));
+    for (const auto& [atom, name] : names)
+        cookies.push_back(xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name));
     for (std::size_t i = 0; i < cookies.size(); ++i) {
         Reply<xcb_intern_atom_reply_t> reply{xcb_intern_atom_reply(connection_, cookies[i], nullptr)};
         if (reply) *names[i].first = reply->atom;

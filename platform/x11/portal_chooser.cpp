@@ -112,12 +112,14 @@ std::optional<std::string> firstUri(DBusMessageIter* results) {
 ChooserResult resultOf(DBusMessage* response) {
     DBusMessageIter args, results;
     dbus_uint32_t code = 2;
-    if (!dbus_message_iter_init(response, &args) || dbus_message_iter_get_arg_type(&args) != DBUS_TYPE_UINT32) return {ChooserResult::Status::failed, {}, "The chooser answered nothing."};
+    if (!dbus_message_iter_init(response, &args) || dbus_message_iter_get_arg_type(&args) != DBUS_TYPE_UINT32)
+        return {ChooserResult::Status::failed, {}, "The chooser answered nothing."};
     dbus_message_iter_get_basic(&args, &code);
     if (code == 1) return {ChooserResult::Status::cancelled, {}, {}};
     if (code != 0) return {ChooserResult::Status::failed, {}, "The chooser ended without a choice."};
     dbus_message_iter_next(&args);
-    if (dbus_message_iter_get_arg_type(&args) != DBUS_TYPE_ARRAY) return {ChooserResult::Status::failed, {}, "The chooser answered nothing."};
+    if (dbus_message_iter_get_arg_type(&args) != DBUS_TYPE_ARRAY)
+        return {ChooserResult::Status::failed, {}, "The chooser answered nothing."};
     dbus_message_iter_recurse(&args, &results);
     const auto uri = firstUri(&results);
     if (!uri) return {ChooserResult::Status::cancelled, {}, {}};
@@ -184,7 +186,8 @@ std::optional<ChooserResult> chooseThroughPortal(const ChooserOptions& options, 
     const std::string request = handle;
 
     while (!cancelled) {
-        if (!dbus_connection_read_write(bus.get(), 100)) return ChooserResult{ChooserResult::Status::failed, {}, "The session bus went away."};
+        if (!dbus_connection_read_write(bus.get(), 100))
+            return ChooserResult{ChooserResult::Status::failed, {}, "The session bus went away."};
         while (Message message{dbus_connection_pop_message(bus.get())}) {
             if (dbus_message_is_signal(message.get(), "org.freedesktop.portal.Request", "Response") &&
                 request == dbus_message_get_path(message.get()))

@@ -1,9 +1,8 @@
 #include "platform/x11/presenter.h"
 
-#include <xcb/shm.h>
-
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <xcb/shm.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -36,7 +35,10 @@ bool shmOffered(xcb_connection_t* c) {
 }  // namespace
 
 Presenter::Presenter(xcb_connection_t* connection, xcb_window_t window, xcb_gcontext_t gc, std::uint8_t depth)
-    : connection_(connection), window_(window), gc_(gc), depth_(depth) {
+    : connection_(connection),
+      window_(window),
+      gc_(gc),
+      depth_(depth) {
     shmOffered_ = serverTakesCairoPixels(connection, depth) && shmOffered(connection);
 }
 
@@ -48,7 +50,8 @@ void Presenter::waitForServer() {
 }
 
 bool Presenter::attachSharedMemory(int width, int height) {
-    const std::size_t bytes = static_cast<std::size_t>(cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, width)) * static_cast<std::size_t>(height);
+    const std::size_t bytes =
+        static_cast<std::size_t>(cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, width)) * static_cast<std::size_t>(height);
     shmId_ = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
     if (shmId_ < 0) return false;
     shmAddress_ = shmat(shmId_, nullptr, 0);
@@ -58,7 +61,8 @@ bool Presenter::attachSharedMemory(int width, int height) {
         return false;
     }
     shmSegment_ = xcb_generate_id(connection_);
-    xcb_generic_error_t* error = xcb_request_check(connection_, xcb_shm_attach_checked(connection_, shmSegment_, static_cast<std::uint32_t>(shmId_), 0));
+    xcb_generic_error_t* error =
+        xcb_request_check(connection_, xcb_shm_attach_checked(connection_, shmSegment_, static_cast<std::uint32_t>(shmId_), 0));
     // Gone once both sides detach, whatever happens to either.
     shmctl(shmId_, IPC_RMID, nullptr);
     if (error) {
@@ -80,8 +84,7 @@ cairo_surface_t* Presenter::image(int width, int height) {
     if (shmOffered_ && attachSharedMemory(width, height))
         surface_ = cairo_image_surface_create_for_data(static_cast<unsigned char*>(shmAddress_), CAIRO_FORMAT_RGB24, width, height,
                                                        cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, width));
-    else
-        surface_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    else surface_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
     return surface_;
 }
 
@@ -96,9 +99,11 @@ void Presenter::putPlain(const PixelRect& r) {
         const int rows = std::min(bandRows, r.y + r.height - top);
         rows_.resize(rowBytes * static_cast<std::size_t>(rows));
         for (int row = 0; row < rows; ++row)
-            std::memcpy(rows_.data() + rowBytes * static_cast<std::size_t>(row), data + static_cast<std::ptrdiff_t>(top + row) * stride + r.x * 4, rowBytes);
-        xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window_, gc_, static_cast<std::uint16_t>(r.width), static_cast<std::uint16_t>(rows),
-                      static_cast<std::int16_t>(r.x), static_cast<std::int16_t>(top), 0, depth_, static_cast<std::uint32_t>(rows_.size()), rows_.data());
+            std::memcpy(rows_.data() + rowBytes * static_cast<std::size_t>(row),
+                        data + static_cast<std::ptrdiff_t>(top + row) * stride + r.x * 4, rowBytes);
+        xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window_, gc_, static_cast<std::uint16_t>(r.width),
+                      static_cast<std::uint16_t>(rows), static_cast<std::int16_t>(r.x), static_cast<std::int16_t>(top), 0, depth_,
+                      static_cast<std::uint32_t>(rows_.size()), rows_.data());
     }
 }
 
@@ -116,8 +121,7 @@ void Presenter::put(const std::vector<PixelRect>& rects) {
                               static_cast<std::uint16_t>(r.x), static_cast<std::uint16_t>(r.y), static_cast<std::uint16_t>(r.width),
                               static_cast<std::uint16_t>(r.height), static_cast<std::int16_t>(r.x), static_cast<std::int16_t>(r.y), depth_,
                               XCB_IMAGE_FORMAT_Z_PIXMAP, 0, shmSegment_, 0);
-        else
-            putPlain(r);
+        else putPlain(r);
     }
     if (shmSegment_) pending_ = xcb_get_input_focus(connection_);
 }

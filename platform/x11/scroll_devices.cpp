@@ -34,8 +34,8 @@ ScrollDevices::Device& ScrollDevices::device(xcb_input_device_id_t id) {
             if (classes.data->type != XCB_INPUT_DEVICE_CLASS_TYPE_SCROLL) continue;
             const auto* scroll = reinterpret_cast<const xcb_input_scroll_class_t*>(classes.data);
             const double increment = fromFixed(scroll->increment);
-            made.valuators.push_back({scroll->number, scroll->scroll_type == XCB_INPUT_SCROLL_TYPE_HORIZONTAL,
-                                      increment != 0 ? increment : 1.0, std::nullopt});
+            made.valuators.push_back(
+                {scroll->number, scroll->scroll_type == XCB_INPUT_SCROLL_TYPE_HORIZONTAL, increment != 0 ? increment : 1.0, std::nullopt});
         }
     }
     std::free(reply);

@@ -22,8 +22,8 @@ void waitForServer(xcb_connection_t* c) { std::free(xcb_get_input_focus_reply(c,
 constexpr double kPointsPerScrollIncrement = 40;
 constexpr std::uint32_t kWindowEvents = XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_FOCUS_CHANGE |
                                         XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE;
-constexpr std::uint32_t kCorePointerEvents = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
-                                             XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_ENTER_WINDOW | XCB_EVENT_MASK_LEAVE_WINDOW;
+constexpr std::uint32_t kCorePointerEvents = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION |
+                                             XCB_EVENT_MASK_ENTER_WINDOW | XCB_EVENT_MASK_LEAVE_WINDOW;
 
 double fromFixed(xcb_input_fp1616_t value) { return value / 65536.0; }
 
@@ -121,10 +121,9 @@ bool WindowHost::create(std::uint32_t parent, ui::Size pixels) {
     const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, XCB_GRAVITY_NORTH_WEST,
                                     kWindowEvents | (connection_->xinputOpcode() ? 0 : kCorePointerEvents)};
     pixels_ = {static_cast<double>(pixelsOf(pixels.width)), static_cast<double>(pixelsOf(pixels.height))};
-    const auto cookie = xcb_create_window_checked(c, XCB_COPY_FROM_PARENT, window_, parent, 0, 0, pixelsOf(pixels.width),
-                                                  pixelsOf(pixels.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                                                  connection_->screen()->root_visual,
-                                                  XCB_CW_BACK_PIXMAP | XCB_CW_BIT_GRAVITY | XCB_CW_EVENT_MASK, values);
+    const auto cookie = xcb_create_window_checked(
+        c, XCB_COPY_FROM_PARENT, window_, parent, 0, 0, pixelsOf(pixels.width), pixelsOf(pixels.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+        connection_->screen()->root_visual, XCB_CW_BACK_PIXMAP | XCB_CW_BIT_GRAVITY | XCB_CW_EVENT_MASK, values);
     if (parent != connection_->screen()->root) xembed_.announce(window_);
     if (xcb_generic_error_t* error = xcb_request_check(c, cookie)) {
         std::free(error);
@@ -284,9 +283,7 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
         }
         // Focus moving between the host's windows does not take the pointer: a press goes on until its
         // release, a grab taken by another client or the window's unmapping.
-        case XCB_FOCUS_OUT:
-            keyboard_.releaseAll();
-            return;
+        case XCB_FOCUS_OUT: keyboard_.releaseAll(); return;
         case XCB_KEY_PRESS:
         case XCB_KEY_RELEASE: {
             const auto* e = reinterpret_cast<const xcb_key_press_event_t*>(event);
@@ -343,9 +340,7 @@ void WindowHost::handleInput(const xcb_ge_generic_event_t* event) {
             pointerMoved(window, {fromFixed(e->root_x), fromFixed(e->root_y)}, modifiers);
             return;
         }
-        case XCB_INPUT_ENTER:
-            scrollDevices_.forgetPositions();
-            return;
+        case XCB_INPUT_ENTER: scrollDevices_.forgetPositions(); return;
         case XCB_INPUT_LEAVE: {
             const auto* e = reinterpret_cast<const xcb_input_leave_event_t*>(event);
             endTouchpadScroll();

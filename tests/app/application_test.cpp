@@ -1,5 +1,7 @@
 // The standalone application under a private X display: the program itself, started, shown, resized and
 // closed; and the same application in this process, closed while it plays into a JACK MIDI client.
+#include <gtest/gtest.h>
+
 #include "app/loaded_bundle.h"
 #include "app/standalone_application.h"
 #include "editor/model/lane_kind.h"
@@ -7,7 +9,6 @@
 #include "tests/platform/foundation/temp_folder.h"
 #include "tests/platform/x11/x_client.h"
 
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>

@@ -55,13 +55,12 @@ TEST_P(PortableBinary, NeedsOnlyLibrariesEveryDesktopHas) {
     const auto needed = matchingLines(std::string("readelf --dynamic --wide '") + GetParam() + "'",
                                       std::regex(R"(\(NEEDED\)\s+Shared library: \[([^\]]+)\])"));
     ASSERT_FALSE(needed.empty()) << "no dynamic section read from " << GetParam();
-    for (const std::string& library : needed)
-        EXPECT_TRUE(std::regex_match(library, kAllowedLibrary)) << GetParam() << " needs " << library;
+    for (const std::string& library : needed) EXPECT_TRUE(std::regex_match(library, kAllowedLibrary)) << GetParam() << " needs " << library;
 }
 
 TEST_P(PortableBinary, UsesNoSymbolVersionNewerThanTheOldestSupportedSystem) {
-    const auto versions = matchingLines(std::string("readelf --version-info --wide '") + GetParam() + "'",
-                                        std::regex(R"(Name: ([A-Z]+_[0-9.]+))"));
+    const auto versions =
+        matchingLines(std::string("readelf --version-info --wide '") + GetParam() + "'", std::regex(R"(Name: ([A-Z]+_[0-9.]+))"));
     ASSERT_FALSE(versions.empty()) << "no version needs read from " << GetParam();
     std::set<std::string> seen(versions.begin(), versions.end());
     for (const std::string& version : seen) {
@@ -87,7 +86,6 @@ TEST(PortableBundle, ThreadLocalBlockFitsTheLoadersReserve) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BundleAndApplication, PortableBinary,
-                         ::testing::Values(PULVAN_BUNDLE_LIBRARY, PULVAN_PROGRAM));
+INSTANTIATE_TEST_SUITE_P(BundleAndApplication, PortableBinary, ::testing::Values(PULVAN_BUNDLE_LIBRARY, PULVAN_PROGRAM));
 
 }  // namespace

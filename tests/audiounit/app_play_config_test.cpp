@@ -33,8 +33,8 @@ TEST(AppPlayConfig, TrackCountAndSwingAreClamped) {
 }
 
 TEST(AppPlayConfig, PerTrackValuesAreClampedToTheirRanges) {
-    Numbers channels{0, 17, 5}, resolutions{0, -4, 316}, directions{-1, 6, 5}, fills{4, -1, 3}, ccA{-5, 200, 64},
-        lastSteps{0, 65, 12}, octaves{-9, 9, 2}, transposes{-20, 20, 7};
+    Numbers channels{0, 17, 5}, resolutions{0, -4, 316}, directions{-1, 6, 5}, fills{4, -1, 3}, ccA{-5, 200, 64}, lastSteps{0, 65, 12},
+        octaves{-9, 9, 2}, transposes{-20, 20, 7};
     AppPlayArguments a;
     a.trackCount = 3;
     a.channels = channels;
@@ -53,8 +53,8 @@ TEST(AppPlayConfig, PerTrackValuesAreClampedToTheirRanges) {
         {4, 316, 5, 3, 64, 12, 2, 7},
     };
     for (int t = 0; t < 3; ++t) {
-        const std::int32_t actual[8] = {c->channels[t], c->resolutions[t], c->directions[t], c->fillModes[t],
-                                        c->ccANumbers[t], c->lastSteps[t], c->trackOctaves[t], c->trackTransposes[t]};
+        const std::int32_t actual[8] = {c->channels[t],   c->resolutions[t], c->directions[t],   c->fillModes[t],
+                                        c->ccANumbers[t], c->lastSteps[t],   c->trackOctaves[t], c->trackTransposes[t]};
         for (int f = 0; f < 8; ++f) EXPECT_EQ(actual[f], expected[t][f]) << "track " << t << " field " << f;
     }
 }

@@ -1,7 +1,8 @@
 #include "audiounit/midi_recorder.h"
-#include "tests/audiounit/midi_file_csv.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/audiounit/midi_file_csv.h"
 
 #include <memory>
 
@@ -48,8 +49,8 @@ TEST_F(Recorder, ATakeStartsAtTheBarLineAfterTheArm) {
     block(7.75);  // this block reaches beat 8
     EXPECT_EQ(state(), kRecordRecording);
     EXPECT_DOUBLE_EQ(recorder->takeStartBeat, 8.0);
-    capture(7.8);                        // before the take: dropped
-    capture(8.0 - 1.0 / 24000.0);        // one sample early: kept, at the take's start
+    capture(7.8);                  // before the take: dropped
+    capture(8.0 - 1.0 / 24000.0);  // one sample early: kept, at the take's start
     capture(7.9);
     ASSERT_EQ(recorder->count, 1);
     EXPECT_DOUBLE_EQ(recorder->events[0].time, 8.0);
@@ -145,7 +146,8 @@ TEST_F(Recorder, OnlyChannelMessagesOfRecordedTracksAreKept) {
         std::int32_t track;
         bool kept;
     };
-    const Case cases[] = {{0x90, 0, true}, {0xB1, 1, true}, {0xEF, 0, true}, {0xF0, 0, false}, {0x7F, 0, false}, {0x90, 2, false}, {0x90, -1, false}};
+    const Case cases[] = {{0x90, 0, true},  {0xB1, 1, true},  {0xEF, 0, true},  {0xF0, 0, false},
+                          {0x7F, 0, false}, {0x90, 2, false}, {0x90, -1, false}};
     for (const Case& c : cases) {
         const int before = recorder->count;
         capture(4.6, c.status, c.track);

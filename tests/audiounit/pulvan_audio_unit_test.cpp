@@ -1,9 +1,9 @@
+#include <gtest/gtest.h>
+
 #include "audiounit/midi_recorder.h"
 #include "audiounit/registration.h"
-#include "tests/support/audio_unit_driver.h"
 #include "tests/audiounit/midi_file_csv.h"
-
-#include <gtest/gtest.h>
+#include "tests/support/audio_unit_driver.h"
 
 #include <array>
 
@@ -77,10 +77,10 @@ TEST_F(AudioUnitMethods, AKnownTakeComesOutAsTheExpectedFile) {
     const auto file = unit.consumeAppPlayMIDIRecordData();
     ASSERT_TRUE(file.has_value());
     const std::vector<std::uint8_t> expected = {
-        'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 3, 0x03, 0xC0,
-        'M', 'T', 'r', 'k', 0, 0, 0, 12, 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x9E, 0x00, 0xFF, 0x2F, 0x00,
-        'M', 'T', 'r', 'k', 0, 0, 0, 13, 0x00, 0x90, 0x30, 0x64, 0x78, 0x80, 0x30, 0x00, 0x9D, 0x08, 0xFF, 0x2F, 0x00,
-        'M', 'T', 'r', 'k', 0, 0, 0, 5, 0x9E, 0x00, 0xFF, 0x2F, 0x00,
+        'M',  'T',  'h',  'd',  0,   0,    0,    6,    0,    1,    0,    3,    0x03, 0xC0, 'M',  'T',  'r',
+        'k',  0,    0,    0,    12,  0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x9E, 0x00, 0xFF, 0x2F, 0x00,
+        'M',  'T',  'r',  'k',  0,   0,    0,    13,   0x00, 0x90, 0x30, 0x64, 0x78, 0x80, 0x30, 0x00, 0x9D,
+        0x08, 0xFF, 0x2F, 0x00, 'M', 'T',  'r',  'k',  0,    0,    0,    5,    0x9E, 0x00, 0xFF, 0x2F, 0x00,
     };
     EXPECT_EQ(*file, expected);
     const auto rows = midicsvRows(*file);

@@ -1,7 +1,7 @@
-#include "tests/support/audio_unit_driver.h"
-#include "tests/support/allocation_counter.h"
-
 #include <gtest/gtest.h>
+
+#include "tests/support/allocation_counter.h"
+#include "tests/support/audio_unit_driver.h"
 
 #include <algorithm>
 #include <cmath>
@@ -229,17 +229,25 @@ TEST(HeldNotes, ReleasedAtOnceForExactlyTheTracksAChangeConcerns) {
     const Case cases[] = {
         {"an output offset", 4, {}, offsets({0, 0, 0, 50}), {3}},
         {"offsets left out fall back to 0", 4, {0, 0, 0, 50}, offsets({0, 20}), {1, 3}},
-        {"notes off for tracks, out of range ignored", 3, {}, [](AudioUnitDriver& d) {
+        {"notes off for tracks, out of range ignored",
+         3,
+         {},
+         [](AudioUnitDriver& d) {
              const std::int32_t tracks[] = {-1, 2, 6, 0};
              d.unit().requestAppPlayNotesOffForTracks(tracks);
-         }, {0, 2}},
+         },
+         {0, 2}},
         {"notes off", 3, {}, [](AudioUnitDriver& d) { d.unit().requestAppPlayNotesOff(); }, {0, 1, 2}},
-        {"notes off asked while there was no MIDI output block", 1, {}, [](AudioUnitDriver& d) {
+        {"notes off asked while there was no MIDI output block",
+         1,
+         {},
+         [](AudioUnitDriver& d) {
              d.makeRenderBlock(false);
              d.unit().requestAppPlayNotesOff();
              d.render(d.nextBeat());
              d.makeRenderBlock();
-         }, {0}},
+         },
+         {0}},
         {"enabling while enabled", 1, {}, [](AudioUnitDriver& d) { d.unit().setAppPlayEnabled(true); }, {}},
         {"more tracks", 2, {}, [](AudioUnitDriver& d) { d.configure(heldBarNotes(2).trackCount(3)); }, {}},
         {"fewer tracks", 2, {}, [](AudioUnitDriver& d) { d.configure(heldBarNotes(2).trackCount(1)); }, {0, 1}},
@@ -280,8 +288,8 @@ TEST(RenderPathLimits, UnusableTempoOrPositionPlaysNothingAndReleasesWhatSounds)
         double tempo;
         double beat;
     };
-    for (const Case& c : {Case{0.0, 0.0}, Case{-120.0, 0.0}, Case{nan, 0.0}, Case{inf, 0.0}, Case{120.0, nan}, Case{120.0, inf},
-                          Case{most, most}}) {
+    for (const Case& c :
+         {Case{0.0, 0.0}, Case{-120.0, 0.0}, Case{nan, 0.0}, Case{inf, 0.0}, Case{120.0, nan}, Case{120.0, inf}, Case{most, most}}) {
         AudioUnitDriver driver;
         driver.configure(heldBarNotes());
         ASSERT_EQ(soundingNotes(driver.playUntil(0.0, 1.0)).size(), 1u);

@@ -1,7 +1,8 @@
 #include "audiounit/standard_midi_file.h"
-#include "tests/audiounit/midi_file_csv.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/audiounit/midi_file_csv.h"
 
 namespace pulvan::au::test {
 namespace {
@@ -10,10 +11,10 @@ using Bytes = std::vector<std::uint8_t>;
 
 TEST(StandardMIDIFile, EqualTicksPutNoteOffsFirstAndTimesStayInsideTheTake) {
     const MIDIRecordEvent events[] = {
-        {1.0, 0, 0xB0, 1, 64}, {1.0, 0, 0x90, 60, 90}, {1.0, 0, 0x80, 60, 0},
-        {-3.0, 0, 0x90, 62, 90},  // before the take: clamped to its start
-        {9.0, 0, 0x80, 62, 0},    // after the take: clamped to its end
-        {1.0, 4, 0x90, 70, 90},   // a track the take does not have
+        {1.0, 0, 0xB0, 1, 64},  {1.0, 0, 0x90, 60, 90},
+        {1.0, 0, 0x80, 60, 0},  {-3.0, 0, 0x90, 62, 90},  // before the take: clamped to its start
+        {9.0, 0, 0x80, 62, 0},                            // after the take: clamped to its end
+        {1.0, 4, 0x90, 70, 90},                           // a track the take does not have
     };
     const auto rows = midicsvRows(writeStandardMIDIFile(events, {0.0, 4.0, 120.0, 1}));
     std::vector<std::pair<long, std::string>> trackOne;
@@ -21,8 +22,8 @@ TEST(StandardMIDIFile, EqualTicksPutNoteOffsFirstAndTimesStayInsideTheTake) {
         if (row.track == 2 && row.type != "Start_track") trackOne.emplace_back(row.tick, row.type);
     }
     const std::vector<std::pair<long, std::string>> expected = {
-        {0, "Note_on_c"}, {960, "Note_off_c"}, {960, "Note_on_c"}, {960, "Control_c"}, {3840, "Note_off_c"},
-        {3840, "Note_off_c"},  // the note struck at 960 was never ended
+        {0, "Note_on_c"},   {960, "Note_off_c"},  {960, "Note_on_c"},
+        {960, "Control_c"}, {3840, "Note_off_c"}, {3840, "Note_off_c"},  // the note struck at 960 was never ended
         {3840, "End_track"}};
     EXPECT_EQ(trackOne, expected);
 }

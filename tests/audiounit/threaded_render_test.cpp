@@ -1,8 +1,8 @@
-#include "audiounit/midi_recorder.h"
-#include "tests/support/audio_unit_driver.h"
-#include "tests/audiounit/midi_file_csv.h"
-
 #include <gtest/gtest.h>
+
+#include "audiounit/midi_recorder.h"
+#include "tests/audiounit/midi_file_csv.h"
+#include "tests/support/audio_unit_driver.h"
 
 #include <atomic>
 #include <cmath>

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "engine/block_processing.h"
+#include "engine/editor_requests.h"
+#include "tests/support/engine_harness.h"
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
-
-#include "engine/block_processing.h"
-#include "engine/editor_requests.h"
-#include "tests/support/engine_harness.h"
 
 namespace pulvan::engine {
 namespace {
@@ -55,8 +55,7 @@ TEST(DemoConfiguration, FirstBarPlaysEightEighthsWithRestsAndAccents) {
     const auto events = driver.playUntil(0.0, 3.99);
     auto firstBar = notesOn(events);
     std::erase_if(firstBar, [](const Note& n) { return n.time >= 4.0; });
-    EXPECT_EQ(firstBar, (std::vector<Note>{{0.0, 48, 110}, {0.5, 60, 90}, {1.0, 63, 90},
-                                                  {2.0, 70, 110}, {2.5, 48, 90}, {3.5, 63, 90}}));
+    EXPECT_EQ(firstBar, (std::vector<Note>{{0.0, 48, 110}, {0.5, 60, 90}, {1.0, 63, 90}, {2.0, 70, 110}, {2.5, 48, 90}, {3.5, 63, 90}}));
     const auto offs = ofKind(events, kEventNoteOff);
     ASSERT_GE(offs.size(), 5u);
     EXPECT_DOUBLE_EQ(offs[0].time, 0.3);
@@ -170,8 +169,8 @@ TEST_P(OutputOffsets, ShiftTheTracksEvents) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Transport, OutputOffsets,
-                         ::testing::Values(OffsetCase{100, 0.2}, OffsetCase{-200, -0.4}, OffsetCase{250, 0.4},
-                                           OffsetCase{-1000, -0.4}, OffsetCase{0, 0.0}));
+                         ::testing::Values(OffsetCase{100, 0.2}, OffsetCase{-200, -0.4}, OffsetCase{250, 0.4}, OffsetCase{-1000, -0.4},
+                                           OffsetCase{0, 0.0}));
 
 TEST(Transport, StopReleasesEveryHeldNoteOnceAtTheFirstSample) {
     EngineDriver driver;
@@ -227,7 +226,7 @@ TEST(Transport, SevenEightBarMeasureProgressAndALegatoOverlapOfSixtyFourSamples)
     EXPECT_DOUBLE_EQ(currentMeasureProgress(driver.engine()), 0.5);
     EXPECT_DOUBLE_EQ(currentBeatPosition(driver.engine()), 5.25);
     EXPECT_TRUE(isTransportMoving(driver.engine()));
-    EXPECT_EQ(currentStepGlobal(driver.engine(), 0), 3);  // rate 8 anchored at 3.5
+    EXPECT_EQ(currentStepGlobal(driver.engine(), 0), 3);   // rate 8 anchored at 3.5
     EXPECT_EQ(currentStepGlobal(driver.engine(), 1), -1);  // beyond the track count
     EXPECT_NEAR(driver.engine().voices.legatoOverlapQN, 0.0026666666666, 1e-12);
 }
@@ -245,8 +244,8 @@ TEST_P(SampleOffsets, RoundHalfAwayAndClampIntoTheBlock) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Transport, SampleOffsets,
-                         ::testing::Values(SampleCase{0.0, 0}, SampleCase{1.5, 2}, SampleCase{1.49, 1},
-                                           SampleCase{-3.0, 0}, SampleCase{511.0, 511}, SampleCase{900.0, 511}));
+                         ::testing::Values(SampleCase{0.0, 0}, SampleCase{1.5, 2}, SampleCase{1.49, 1}, SampleCase{-3.0, 0},
+                                           SampleCase{511.0, 511}, SampleCase{900.0, 511}));
 
 struct ConfigChangeCase {
     const char* name;

@@ -1,10 +1,11 @@
+#include "engine/config_buffer.h"
+
 #include <gtest/gtest.h>
 
-#include <vector>
-
-#include "engine/config_buffer.h"
 #include "engine/sequencer_engine.h"
 #include "tests/support/engine_harness.h"
+
+#include <vector>
 
 namespace pulvan::engine {
 namespace {
@@ -61,41 +62,40 @@ TEST_P(Decode, ClampsIntoRange) {
 
 INSTANTIATE_TEST_SUITE_P(
     Words, Decode,
-    ::testing::Values(
-        ClampCase{"trackCountLow", layout::kTrackCount, 0, 1, READ(trackCount)},
-        ClampCase{"trackCountHigh", layout::kTrackCount, 9, 6, READ(trackCount)},
-        ClampCase{"swingLow", layout::kSwingPercent, 49, 50, READ(swingPercent)},
-        ClampCase{"swingHigh", layout::kSwingPercent, 80, 75, READ(swingPercent)},
-        ClampCase{"poolCountHigh", layout::kNotePoolCount, 200, 128, READ(notePoolCount)},
-        ClampCase{"poolCountLow", layout::kNotePoolCount, -5, 0, READ(notePoolCount)},
-        ClampCase{"channelLow", track0(layout::kChannels), 0, 0, READ(tracks[0].channel)},
-        ClampCase{"channelHigh", track0(layout::kChannels), 17, 15, READ(tracks[0].channel)},
-        ClampCase{"directionBelow", track0(layout::kDirections), -1, 0, READ(tracks[0].direction)},
-        ClampCase{"directionAbove", track0(layout::kDirections), 6, 0, READ(tracks[0].direction)},
-        ClampCase{"directionLast", track0(layout::kDirections), 5, 5, READ(tracks[0].direction)},
-        ClampCase{"fillModeAbove", track0(layout::kFillModes), 4, 1, READ(tracks[0].fillMode)},
-        ClampCase{"fillModeBelow", track0(layout::kFillModes), -1, 1, READ(tracks[0].fillMode)},
-        ClampCase{"fillModeFirst", track0(layout::kFillModes), 0, 0, READ(tracks[0].fillMode)},
-        ClampCase{"resolutionLow", track0(layout::kResolutions), -3, 1, READ(tracks[0].resolution)},
-        ClampCase{"lastStepHigh", track0(layout::kLastSteps), 65, 64, READ(tracks[0].lastStep)},
-        ClampCase{"ccBLastStepLow", track0(layout::kCcBLastSteps), 0, 1, READ(tracks[0].ccBLastStep)},
-        ClampCase{"ccNumberHigh", track0(layout::kCcANumbers), 300, 127, READ(tracks[0].ccANumber)},
-        ClampCase{"portamentoOffLow", track0(layout::kPortamentoOffValues), -2, 0, READ(tracks[0].portamentoOffValue)},
-        ClampCase{"trackOctaveHigh", track0(layout::kTrackOctaves), 9, 3, READ(tracks[0].trackOctave)},
-        ClampCase{"transposeLow", track0(layout::kTrackTransposes), -40, -12, READ(tracks[0].trackTranspose)},
-        ClampCase{"outputChordCountHigh", track0(layout::kOutputChordCounts), 40, 16, READ(tracks[0].outputChordCount)},
-        ClampCase{"muteAnyNonZero", track0(layout::kTrackMutes), -7, 1, READ(tracks[0].mute)},
-        ClampCase{"probabilityHigh", step5(layout::kProbabilitySteps), 9, 6, READ(tracks[0].probability[5])},
-        ClampCase{"ccAHigh", step5(layout::kCcASteps), 200, 128, READ(tracks[0].ccA[5])},
-        ClampCase{"ccBLow", step5(layout::kCcBSteps), -1, 0, READ(tracks[0].ccB[5])},
-        ClampCase{"tieHigh", step5(layout::kTieSteps), 3, 2, READ(tracks[0].tie[5])},
-        ClampCase{"gateAnyNonZero", step5(layout::kGateSteps), -9, 1, READ(tracks[0].gate[5])},
-        ClampCase{"velocityHigh", step5(layout::kVelocitySteps), 128, 127, READ(tracks[0].velocity[5])},
-        ClampCase{"lengthHigh", step5(layout::kLengthSteps), 101, 100, READ(tracks[0].length[5])},
-        ClampCase{"octaveLow", step5(layout::kOctaveSteps), -4, -3, READ(tracks[0].octave[5])},
-        ClampCase{"chordCountLow", step5(layout::kNoteStepChordCounts), 0, 1, READ(tracks[0].chordCount[5])},
-        ClampCase{"chordCountHigh", step5(layout::kNoteStepChordCounts), 30, 17, READ(tracks[0].chordCount[5])},
-        ClampCase{"noteUnclamped", step5(layout::kNotesSteps), -99999, -99999, READ(tracks[0].note[5])}),
+    ::testing::Values(ClampCase{"trackCountLow", layout::kTrackCount, 0, 1, READ(trackCount)},
+                      ClampCase{"trackCountHigh", layout::kTrackCount, 9, 6, READ(trackCount)},
+                      ClampCase{"swingLow", layout::kSwingPercent, 49, 50, READ(swingPercent)},
+                      ClampCase{"swingHigh", layout::kSwingPercent, 80, 75, READ(swingPercent)},
+                      ClampCase{"poolCountHigh", layout::kNotePoolCount, 200, 128, READ(notePoolCount)},
+                      ClampCase{"poolCountLow", layout::kNotePoolCount, -5, 0, READ(notePoolCount)},
+                      ClampCase{"channelLow", track0(layout::kChannels), 0, 0, READ(tracks[0].channel)},
+                      ClampCase{"channelHigh", track0(layout::kChannels), 17, 15, READ(tracks[0].channel)},
+                      ClampCase{"directionBelow", track0(layout::kDirections), -1, 0, READ(tracks[0].direction)},
+                      ClampCase{"directionAbove", track0(layout::kDirections), 6, 0, READ(tracks[0].direction)},
+                      ClampCase{"directionLast", track0(layout::kDirections), 5, 5, READ(tracks[0].direction)},
+                      ClampCase{"fillModeAbove", track0(layout::kFillModes), 4, 1, READ(tracks[0].fillMode)},
+                      ClampCase{"fillModeBelow", track0(layout::kFillModes), -1, 1, READ(tracks[0].fillMode)},
+                      ClampCase{"fillModeFirst", track0(layout::kFillModes), 0, 0, READ(tracks[0].fillMode)},
+                      ClampCase{"resolutionLow", track0(layout::kResolutions), -3, 1, READ(tracks[0].resolution)},
+                      ClampCase{"lastStepHigh", track0(layout::kLastSteps), 65, 64, READ(tracks[0].lastStep)},
+                      ClampCase{"ccBLastStepLow", track0(layout::kCcBLastSteps), 0, 1, READ(tracks[0].ccBLastStep)},
+                      ClampCase{"ccNumberHigh", track0(layout::kCcANumbers), 300, 127, READ(tracks[0].ccANumber)},
+                      ClampCase{"portamentoOffLow", track0(layout::kPortamentoOffValues), -2, 0, READ(tracks[0].portamentoOffValue)},
+                      ClampCase{"trackOctaveHigh", track0(layout::kTrackOctaves), 9, 3, READ(tracks[0].trackOctave)},
+                      ClampCase{"transposeLow", track0(layout::kTrackTransposes), -40, -12, READ(tracks[0].trackTranspose)},
+                      ClampCase{"outputChordCountHigh", track0(layout::kOutputChordCounts), 40, 16, READ(tracks[0].outputChordCount)},
+                      ClampCase{"muteAnyNonZero", track0(layout::kTrackMutes), -7, 1, READ(tracks[0].mute)},
+                      ClampCase{"probabilityHigh", step5(layout::kProbabilitySteps), 9, 6, READ(tracks[0].probability[5])},
+                      ClampCase{"ccAHigh", step5(layout::kCcASteps), 200, 128, READ(tracks[0].ccA[5])},
+                      ClampCase{"ccBLow", step5(layout::kCcBSteps), -1, 0, READ(tracks[0].ccB[5])},
+                      ClampCase{"tieHigh", step5(layout::kTieSteps), 3, 2, READ(tracks[0].tie[5])},
+                      ClampCase{"gateAnyNonZero", step5(layout::kGateSteps), -9, 1, READ(tracks[0].gate[5])},
+                      ClampCase{"velocityHigh", step5(layout::kVelocitySteps), 128, 127, READ(tracks[0].velocity[5])},
+                      ClampCase{"lengthHigh", step5(layout::kLengthSteps), 101, 100, READ(tracks[0].length[5])},
+                      ClampCase{"octaveLow", step5(layout::kOctaveSteps), -4, -3, READ(tracks[0].octave[5])},
+                      ClampCase{"chordCountLow", step5(layout::kNoteStepChordCounts), 0, 1, READ(tracks[0].chordCount[5])},
+                      ClampCase{"chordCountHigh", step5(layout::kNoteStepChordCounts), 30, 17, READ(tracks[0].chordCount[5])},
+                      ClampCase{"noteUnclamped", step5(layout::kNotesSteps), -99999, -99999, READ(tracks[0].note[5])}),
     [](const auto& info) { return std::string(info.param.name); });
 #undef READ
 

@@ -1,10 +1,11 @@
+#include "engine/engine_hooks.h"
+
 #include <gtest/gtest.h>
 
-#include <vector>
-
-#include "engine/engine_hooks.h"
 #include "engine/sequencer_engine.h"
 #include "tests/support/engine_harness.h"
+
+#include <vector>
 
 namespace pulvan::engine {
 namespace {

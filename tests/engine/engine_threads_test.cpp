@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdint>
-#include <thread>
-#include <vector>
-
 #include "engine/block_processing.h"
 #include "engine/editor_requests.h"
 #include "engine/launch_control.h"
 #include "engine/published_slots.h"
 #include "tests/support/engine_harness.h"
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+#include <vector>
 
 namespace pulvan::engine {
 namespace {

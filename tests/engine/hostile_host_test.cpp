@@ -2,15 +2,15 @@
 // overflow the event buffer, count-ins below position zero.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <limits>
-#include <map>
-#include <tuple>
-
 #include "engine/block_processing.h"
 #include "engine/editor_requests.h"
 #include "engine/step_timing.h"
 #include "tests/support/engine_harness.h"
+
+#include <algorithm>
+#include <limits>
+#include <map>
+#include <tuple>
 
 namespace pulvan::engine {
 namespace {
@@ -30,8 +30,8 @@ void expectBalancedNotes(std::vector<CollectedEvent> events) {
         int& n = sounding[{e.track, e.channel, e.data1}];
         if (e.kind == kEventNoteOn) ++n;
         if (e.kind == kEventNoteOff) {
-            EXPECT_GT(n, 0) << "note-off for track " << e.track << " note " << e.data1 << " that is not sounding, block "
-                            << e.block << " sample " << e.sample;
+            EXPECT_GT(n, 0) << "note-off for track " << e.track << " note " << e.data1 << " that is not sounding, block " << e.block
+                            << " sample " << e.sample;
             n = std::max(n - 1, 0);
         }
     }
@@ -189,10 +189,9 @@ INSTANTIATE_TEST_SUITE_P(
                                       setTrackMIDIOutOffsetsMs(e, offsets, 1);
                                   },
                                   kEventNoteOff, 60},
-                      CountInCase{"immediateNote", [](SequencerEngine& e) { sendImmediateMIDI(e, 0x93, 72, 90); },
-                                  kEventNoteOn, 72},
-                      CountInCase{"immediateControl", [](SequencerEngine& e) { sendImmediateMIDI(e, 0xB0, 7, 90); },
-                                  kEventControlChange, 7}),
+                      CountInCase{"immediateNote", [](SequencerEngine& e) { sendImmediateMIDI(e, 0x93, 72, 90); }, kEventNoteOn, 72},
+                      CountInCase{"immediateControl", [](SequencerEngine& e) { sendImmediateMIDI(e, 0xB0, 7, 90); }, kEventControlChange,
+                                  7}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,9 +1,9 @@
+#include "engine/lane_position.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
-
-#include "engine/lane_position.h"
 
 namespace pulvan::engine {
 namespace {
@@ -37,8 +37,7 @@ INSTANTIATE_TEST_SUITE_P(
                       WalkCase{"pingpong2_4", kDirectionPingPong2, 4, {0, 1, 2, 3, 3, 2, 1, 0, 0, 1, 2, 3, 3, 2, 1, 0}},
                       WalkCase{"pingpong1", kDirectionPingPong, 1, {0, 0, 0, 0}},
                       WalkCase{"pingpong2_1", kDirectionPingPong2, 1, {0, 0, 0, 0}},
-                      WalkCase{"unknownPlaysForward", 9, 3, {0, 1, 2, 0, 1, 2}},
-                      WalkCase{"lengthZeroIsOne", kDirectionBackward, 0, {0, 0}},
+                      WalkCase{"unknownPlaysForward", 9, 3, {0, 1, 2, 0, 1, 2}}, WalkCase{"lengthZeroIsOne", kDirectionBackward, 0, {0, 0}},
                       WalkCase{"forwardBeforeTheAnchor", kDirectionForward, 4, {3, 0}, -1},
                       WalkCase{"forward16BeforeTheAnchor", kDirectionForward, 16, {15, 0}, -1},
                       WalkCase{"backwardBeforeTheAnchor", kDirectionBackward, 4, {0, 3}, -1},
@@ -71,8 +70,7 @@ TEST(Directions, SmartRandomVisitsEveryPositionOncePerCycle) {
     for (int c = 1; c < 8 && !changes; ++c) changes = walk(kDirectionSmartRandom, 8, 8 * c, 8, 0) != first;
     EXPECT_TRUE(changes);
     EXPECT_EQ(walk(kDirectionSmartRandom, 4, 0, 8, 0), (std::vector<int>{3, 0, 1, 2, 2, 3, 1, 0}));
-    EXPECT_EQ(walk(kDirectionSmartRandom, 8, -8, 16, 1),
-              (std::vector<int>{5, 7, 0, 3, 2, 4, 6, 1, 1, 3, 5, 6, 2, 7, 0, 4}));
+    EXPECT_EQ(walk(kDirectionSmartRandom, 8, -8, 16, 1), (std::vector<int>{5, 7, 0, 3, 2, 4, 6, 1, 1, 3, 5, 6, 2, 7, 0, 4}));
 }
 
 }  // namespace

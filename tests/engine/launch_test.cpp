@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "engine/block_processing.h"
 #include "engine/editor_requests.h"
 #include "engine/launch_control.h"
 #include "tests/support/engine_harness.h"
+
+#include <vector>
 
 namespace pulvan::engine {
 namespace {
@@ -51,9 +51,7 @@ protected:
         driver.push(config);
         driver.block(position);
     }
-    void launchScene(const ConfigBuilder& config, double target) {
-        scheduleSceneLaunch(engine(), config.data(), config.size(), target);
-    }
+    void launchScene(const ConfigBuilder& config, double target) { scheduleSceneLaunch(engine(), config.data(), config.size(), target); }
     void launchPattern(const ConfigBuilder& config, double target, int track) {
         schedulePatternLaunch(engine(), config.data(), config.size(), target, track);
     }
@@ -224,11 +222,11 @@ TEST_F(Launches, ResyncArmedMidBarRestartsTheLanesAtTheNextBar) {
 
 struct CountInResyncCase {
     const char* name;
-    double start;           // the host's first playing block, resync armed before it
-    std::int64_t bar;       // the bar line the resync is fixed on
-    double beat;            // that bar line in quarter notes
-    int offsetMs;           // track 0's output offset
-    double heardAt;         // the realigned step sounds here; the resync fires in the next block
+    double start;      // the host's first playing block, resync armed before it
+    std::int64_t bar;  // the bar line the resync is fixed on
+    double beat;       // that bar line in quarter notes
+    int offsetMs;      // track 0's output offset
+    double heardAt;    // the realigned step sounds here; the resync fires in the next block
 };
 
 class CountInResync : public Launches, public ::testing::WithParamInterface<CountInResyncCase> {};
@@ -276,8 +274,8 @@ TEST_F(Launches, ResyncAlwaysReanchorsEvenWhenItFiresJustAfterItsBeat) {
     driver.blockSize = 6000;  // 0.25
     driver.push(countingByThree());
     setResyncArmed(engine(), true);
-    driver.playUntil(5.0, 7.8);   // the last window ends at 8.0
-    driver.block(8.0005);         // continues (within 0.001) and fires before the change could retire
+    driver.playUntil(5.0, 7.8);  // the last window ends at 8.0
+    driver.block(8.0005);        // continues (within 0.001) and fires before the change could retire
     EXPECT_FALSE(isResyncArmed(engine()));
     EXPECT_DOUBLE_EQ(engine().timeline.gridAnchor, 8.0);
     const auto events = driver.next();  // [8.2505, 8.5005): the step at 8.5 is global step 2

@@ -1,11 +1,12 @@
+#include "engine/note_generation.h"
+
 #include <gtest/gtest.h>
+
+#include "tests/support/engine_harness.h"
 
 #include <climits>
 #include <memory>
 #include <vector>
-
-#include "engine/note_generation.h"
-#include "tests/support/engine_harness.h"
 
 namespace pulvan::engine {
 namespace {
@@ -47,10 +48,9 @@ TEST_P(PoolAndFill, PicksFromThePoolOrFills) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Notes, PoolAndFill,
-                         ::testing::Values(PoolCase{0, 1, {60}}, PoolCase{1, 0, {64}}, PoolCase{2, 3, {67}},
-                                           PoolCase{4, 1, {64}}, PoolCase{4, 2, {76}}, PoolCase{4, 3, {52}},
-                                           PoolCase{4, 0, {}}, PoolCase{-1, 1, {67}}, PoolCase{-1, 2, {67}},
-                                           PoolCase{-1, 3, {67}}, PoolCase{-1, 0, {}}, PoolCase{7, 2, {88}},
+                         ::testing::Values(PoolCase{0, 1, {60}}, PoolCase{1, 0, {64}}, PoolCase{2, 3, {67}}, PoolCase{4, 1, {64}},
+                                           PoolCase{4, 2, {76}}, PoolCase{4, 3, {52}}, PoolCase{4, 0, {}}, PoolCase{-1, 1, {67}},
+                                           PoolCase{-1, 2, {67}}, PoolCase{-1, 3, {67}}, PoolCase{-1, 0, {}}, PoolCase{7, 2, {88}},
                                            PoolCase{INT_MAX, 2, {}}, PoolCase{INT_MIN, 1, {64}}, PoolCase{0, 0, {}, true},
                                            PoolCase{0, 1, {}, true}, PoolCase{0, 2, {}, true}, PoolCase{0, 3, {}, true}));
 
@@ -75,18 +75,17 @@ TEST_P(Pitches, ShiftDropAndClamp) {
     EXPECT_EQ(generate(config).notes(), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Notes, Pitches,
-    ::testing::Values(PitchCase{"fixed70Dropped", {70}, true, 0, 0, 0, {}},
-                      PitchCase{"fixedMinus61Dropped", {-61}, true, 0, 0, 0, {}},
-                      PitchCase{"fixedMinus60IsZero", {-60}, true, 0, 0, 0, {0}},
-                      PitchCase{"fixedHugeDropped", {INT_MAX}, true, 0, 0, 0, {}},
-                      PitchCase{"octaveLaneDrops", {0}, false, 3, 0, 0, {}},
-                      PitchCase{"trackOctaveClamps", {0}, false, 0, 3, 0, {127}},
-                      PitchCase{"transposeClampsNoDouble", {-55, -56}, true, 0, 0, -12, {0}},
-                      PitchCase{"poolNoteTransposedDown", {1}, false, 0, 0, -12, {0}},
-                      PitchCase{"octaveLaneUp", {1}, false, 2, 0, 0, {29}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Notes, Pitches,
+                         ::testing::Values(PitchCase{"fixed70Dropped", {70}, true, 0, 0, 0, {}},
+                                           PitchCase{"fixedMinus61Dropped", {-61}, true, 0, 0, 0, {}},
+                                           PitchCase{"fixedMinus60IsZero", {-60}, true, 0, 0, 0, {0}},
+                                           PitchCase{"fixedHugeDropped", {INT_MAX}, true, 0, 0, 0, {}},
+                                           PitchCase{"octaveLaneDrops", {0}, false, 3, 0, 0, {}},
+                                           PitchCase{"trackOctaveClamps", {0}, false, 0, 3, 0, {127}},
+                                           PitchCase{"transposeClampsNoDouble", {-55, -56}, true, 0, 0, -12, {0}},
+                                           PitchCase{"poolNoteTransposedDown", {1}, false, 0, 0, -12, {0}},
+                                           PitchCase{"octaveLaneUp", {1}, false, 2, 0, 0, {29}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Notes, SeventeenNotesAtMostAndHugeIntervalsClampWithoutOverflow) {
     ConfigBuilder config;
@@ -126,8 +125,7 @@ TEST_P(BarConditions, PlayOnlyInTheirBars) {
     for (int bar = -1; bar < 4; ++bar) {
         auto scratch = std::make_unique<StepScratch>();
         scratch->clear();
-        for (int step = 0; step < 16; ++step)
-            generateStepNotes(snapshot, 0, bar * 16 + step, *scratch, 0.0, 0.25, 4.0);
+        for (int step = 0; step < 16; ++step) generateStepNotes(snapshot, 0, bar * 16 + step, *scratch, 0.0, 0.25, 4.0);
         const bool sounds = std::find(c.soundingBars.begin(), c.soundingBars.end(), bar) != c.soundingBars.end();
         EXPECT_EQ(scratch->stepCount, sounds ? 16 : 0) << "bar " << bar;
     }
@@ -135,9 +133,8 @@ TEST_P(BarConditions, PlayOnlyInTheirBars) {
 
 INSTANTIATE_TEST_SUITE_P(Notes, BarConditions,
                          ::testing::Values(BarConditionCase{0, {-1, 0, 1, 2, 3}}, BarConditionCase{1, {0, 2}},
-                                           BarConditionCase{2, {-1, 1, 3}}, BarConditionCase{3, {0}},
-                                           BarConditionCase{4, {1}}, BarConditionCase{5, {2}},
-                                           BarConditionCase{6, {-1, 3}}));
+                                           BarConditionCase{2, {-1, 1, 3}}, BarConditionCase{3, {0}}, BarConditionCase{4, {1}},
+                                           BarConditionCase{5, {2}}, BarConditionCase{6, {-1, 3}}));
 
 TEST(Notes, ControlLanesSendWithGateOff) {
     ConfigBuilder config;

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "engine/block_processing.h"
 #include "engine/editor_requests.h"
 #include "engine/launch_control.h"
-#include "tests/support/engine_harness.h"
 #include "tests/support/allocation_counter.h"
+#include "tests/support/engine_harness.h"
+
+#include <cmath>
 
 namespace pulvan::engine {
 namespace {

@@ -1,11 +1,11 @@
+#include "engine/track_voices.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <limits>
 #include <memory>
 #include <vector>
-
-#include "engine/track_voices.h"
 
 namespace pulvan::engine {
 namespace {
@@ -110,8 +110,12 @@ INSTANTIATE_TEST_SUITE_P(
         VoiceCase{"legatoAcrossChannelsCarriesNothingOver",
                   {{0.0, {60, 64}, 2, kNoFlush, 0}, {0.25, {60, 67}, 0, 0.3, 1}},
                   false,
-                  {{0.0, kOn, 0, 60, 100}, {0.0, kOn, 0, 64, 100}, {0.25, kOn, 1, 60, 100}, {0.25, kOn, 1, 67, 100},
-                   {0.26, kOff, 0, 60, 0}, {0.26, kOff, 0, 64, 0}}},
+                  {{0.0, kOn, 0, 60, 100},
+                   {0.0, kOn, 0, 64, 100},
+                   {0.25, kOn, 1, 60, 100},
+                   {0.25, kOn, 1, 67, 100},
+                   {0.26, kOff, 0, 60, 0},
+                   {0.26, kOff, 0, 64, 0}}},
         VoiceCase{"portamentoOnNearTheLegatoStepsEndOffAfterTheNext",
                   {{0.0, {60}, 2, 0.249, 0, 65}, {0.25, {62}, 0, 1.0, 0, 65}},
                   true,
@@ -152,8 +156,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 INSTANTIATE_TEST_SUITE_P(
     Voices, MergedLists,
     ::testing::Values(MergeCase{"changeBeyondTheLastStep", {}, {2e300}, {1.0}, {{kOn, 60}, {kOff, 60}, {kCC, 0}}},
-                      MergeCase{"markerBeyondEverything", {2e300}, {}, {}, {}},
-                      MergeCase{"changeNotANumber", {}, {kNaN}, {}, {{kCC, 0}}},
+                      MergeCase{"markerBeyondEverything", {2e300}, {}, {}, {}}, MergeCase{"changeNotANumber", {}, {kNaN}, {}, {{kCC, 0}}},
                       MergeCase{"everyListBeyond", {4e300}, {3e300, kNaN}, {2e300}, {{kOn, 60}, {kOff, 60}, {kCC, 0}, {kCC, 1}}}),
     [](const auto& info) { return std::string(info.param.name); });
 

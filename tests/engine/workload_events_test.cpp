@@ -3,6 +3,8 @@
 // PULVAN_UPDATE_GOLDEN=1 records the file again.
 #include <gtest/gtest.h>
 
+#include "tests/support/block_workloads.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -10,8 +12,6 @@
 #include <map>
 #include <sstream>
 #include <string>
-
-#include "tests/support/block_workloads.h"
 
 namespace pulvan::engine {
 namespace {

@@ -16,25 +16,41 @@ AppPlayArguments argumentsFrom(const ConfigBuilder& config) {
     constexpr std::size_t tracks = kTrackCount, steps = kTrackSteps;
     const std::int32_t* w = config.data();
     const Field fields[] = {
-        {&A::resolutions, layout::kResolutions, tracks}, {&A::channels, layout::kChannels, tracks},
-        {&A::trackMutes, layout::kTrackMutes, tracks}, {&A::ccANumbers, layout::kCcANumbers, tracks},
-        {&A::ccBNumbers, layout::kCcBNumbers, tracks}, {&A::portamentoCCs, layout::kPortamentoCCs, tracks},
-        {&A::portamentoOnValues, layout::kPortamentoOnValues, tracks}, {&A::portamentoOffValues, layout::kPortamentoOffValues, tracks},
-        {&A::lastSteps, layout::kLastSteps, tracks}, {&A::directions, layout::kDirections, tracks},
-        {&A::tieLastSteps, layout::kTieLastSteps, tracks}, {&A::notesLastSteps, layout::kNotesLastSteps, tracks},
-        {&A::octaveLastSteps, layout::kOctaveLastSteps, tracks}, {&A::velocityLastSteps, layout::kVelocityLastSteps, tracks},
-        {&A::lengthLastSteps, layout::kLengthLastSteps, tracks}, {&A::probabilityLastSteps, layout::kProbabilityLastSteps, tracks},
-        {&A::ccALastSteps, layout::kCcALastSteps, tracks}, {&A::ccBLastSteps, layout::kCcBLastSteps, tracks},
-        {&A::fillModes, layout::kFillModes, tracks}, {&A::trackOctaves, layout::kTrackOctaves, tracks},
-        {&A::trackTransposes, layout::kTrackTransposes, tracks}, {&A::outputChordCounts, layout::kOutputChordCounts, tracks},
+        {&A::resolutions, layout::kResolutions, tracks},
+        {&A::channels, layout::kChannels, tracks},
+        {&A::trackMutes, layout::kTrackMutes, tracks},
+        {&A::ccANumbers, layout::kCcANumbers, tracks},
+        {&A::ccBNumbers, layout::kCcBNumbers, tracks},
+        {&A::portamentoCCs, layout::kPortamentoCCs, tracks},
+        {&A::portamentoOnValues, layout::kPortamentoOnValues, tracks},
+        {&A::portamentoOffValues, layout::kPortamentoOffValues, tracks},
+        {&A::lastSteps, layout::kLastSteps, tracks},
+        {&A::directions, layout::kDirections, tracks},
+        {&A::tieLastSteps, layout::kTieLastSteps, tracks},
+        {&A::notesLastSteps, layout::kNotesLastSteps, tracks},
+        {&A::octaveLastSteps, layout::kOctaveLastSteps, tracks},
+        {&A::velocityLastSteps, layout::kVelocityLastSteps, tracks},
+        {&A::lengthLastSteps, layout::kLengthLastSteps, tracks},
+        {&A::probabilityLastSteps, layout::kProbabilityLastSteps, tracks},
+        {&A::ccALastSteps, layout::kCcALastSteps, tracks},
+        {&A::ccBLastSteps, layout::kCcBLastSteps, tracks},
+        {&A::fillModes, layout::kFillModes, tracks},
+        {&A::trackOctaves, layout::kTrackOctaves, tracks},
+        {&A::trackTransposes, layout::kTrackTransposes, tracks},
+        {&A::outputChordCounts, layout::kOutputChordCounts, tracks},
         {&A::outputChordIntervals, layout::kOutputChordIntervals, tracks * kMaxOutputChordIntervals},
-        {&A::gateSteps, layout::kGateSteps, steps}, {&A::tieSteps, layout::kTieSteps, steps},
-        {&A::notesSteps, layout::kNotesSteps, steps}, {&A::fixSteps, layout::kFixSteps, steps},
+        {&A::gateSteps, layout::kGateSteps, steps},
+        {&A::tieSteps, layout::kTieSteps, steps},
+        {&A::notesSteps, layout::kNotesSteps, steps},
+        {&A::fixSteps, layout::kFixSteps, steps},
         {&A::noteStepChordCounts, layout::kNoteStepChordCounts, steps},
         {&A::noteStepChordValues, layout::kNoteStepChordValues, steps * kMaxChordValues},
-        {&A::octaveSteps, layout::kOctaveSteps, steps}, {&A::velocitySteps, layout::kVelocitySteps, steps},
-        {&A::lengthSteps, layout::kLengthSteps, steps}, {&A::probabilitySteps, layout::kProbabilitySteps, steps},
-        {&A::ccASteps, layout::kCcASteps, steps}, {&A::ccBSteps, layout::kCcBSteps, steps},
+        {&A::octaveSteps, layout::kOctaveSteps, steps},
+        {&A::velocitySteps, layout::kVelocitySteps, steps},
+        {&A::lengthSteps, layout::kLengthSteps, steps},
+        {&A::probabilitySteps, layout::kProbabilitySteps, steps},
+        {&A::ccASteps, layout::kCcASteps, steps},
+        {&A::ccBSteps, layout::kCcBSteps, steps},
         {&A::notePool, layout::kNotePool, static_cast<std::size_t>(std::clamp(w[layout::kNotePoolCount], 0, 128))},
     };
     A a;
@@ -80,8 +96,8 @@ void AudioUnitDriver::makeRenderBlock(bool withOutput) {
         unit_->setMIDIOutputEventBlock([this](std::int64_t sampleTime, std::uint8_t, std::int64_t length, const std::uint8_t* bytes) {
             if (length != 3 || sent_.size() == sent_.capacity()) return 0;
             const bool immediate = sampleTime == kEventSampleTimeImmediate;
-            const double beat = immediate ? blockBeat_
-                                          : blockBeat_ + static_cast<double>(sampleTime - blockSampleTime_) * tempo / 60.0 / sampleRate_;
+            const double beat =
+                immediate ? blockBeat_ : blockBeat_ + static_cast<double>(sampleTime - blockSampleTime_) * tempo / 60.0 / sampleRate_;
             sent_.push_back({sampleTime, bytes[0], bytes[1], bytes[2], beat});
             return 0;
         });

@@ -40,7 +40,9 @@ void applyDense(BlockSetup& s) {
 }  // namespace
 
 BlockSetup::BlockSetup(double bpm, int samples)
-    : tempo(bpm), blockQN(blockLengthQN(bpm, samples, kWorkloadSampleRate)), budgetSeconds(samples / kWorkloadSampleRate) {}
+    : tempo(bpm),
+      blockQN(blockLengthQN(bpm, samples, kWorkloadSampleRate)),
+      budgetSeconds(samples / kWorkloadSampleRate) {}
 
 void BlockSetup::render(const EventReader* reader) {
     beginBlock(*engine);
@@ -65,9 +67,7 @@ const std::vector<BlockWorkload>& blockWorkloads() {
          [n = 0](BlockSetup& s) mutable { applyConfigBuffer(*s.engine, (n++ % 2 ? a : b)->data(), a->size()); }},
         // Launched at the block's own start: the block takes it, commits it and plays it.
         {"committing_launch", 300.0, applyDense,
-         [n = 0](BlockSetup& s) mutable {
-             scheduleSceneLaunch(*s.engine, (n++ % 2 ? a : b)->data(), a->size(), s.position - 1e-3);
-         }},
+         [n = 0](BlockSetup& s) mutable { scheduleSceneLaunch(*s.engine, (n++ % 2 ? a : b)->data(), a->size(), s.position - 1e-3); }},
     };
     return workloads;
 }

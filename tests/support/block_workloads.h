@@ -2,12 +2,12 @@
 // The engine workloads that the timed benchmark, the callgrind block counter and the workload
 // event record all run: one engine driven block after block as a front end drives it, with the
 // editor's work (a configuration or a launch before a block) kept apart from the block itself.
+#include "engine/sequencer_engine.h"
+
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "engine/sequencer_engine.h"
 
 namespace pulvan::engine::test {
 

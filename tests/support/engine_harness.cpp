@@ -1,9 +1,9 @@
 #include "tests/support/engine_harness.h"
 
+#include "engine/block_processing.h"
+
 #include <algorithm>
 #include <map>
-
-#include "engine/block_processing.h"
 
 namespace pulvan::engine::test {
 namespace layout = config_layout;
@@ -31,9 +31,9 @@ ConfigBuilder& ConfigBuilder::allSteps(int base, int track, int value) {
 }
 
 ConfigBuilder& ConfigBuilder::laneLengths(int track, int length) {
-    for (int base : {layout::kLastSteps, layout::kTieLastSteps, layout::kNotesLastSteps, layout::kOctaveLastSteps,
-                     layout::kVelocityLastSteps, layout::kLengthLastSteps, layout::kProbabilityLastSteps,
-                     layout::kCcALastSteps, layout::kCcBLastSteps})
+    for (int base :
+         {layout::kLastSteps, layout::kTieLastSteps, layout::kNotesLastSteps, layout::kOctaveLastSteps, layout::kVelocityLastSteps,
+          layout::kLengthLastSteps, layout::kProbabilityLastSteps, layout::kCcALastSteps, layout::kCcBLastSteps})
         perTrack(base, track, length);
     return *this;
 }

@@ -1,11 +1,11 @@
 #pragma once
+#include "engine/config_buffer.h"
+#include "engine/sequencer_engine.h"
+
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <vector>
-
-#include "engine/config_buffer.h"
-#include "engine/sequencer_engine.h"
 
 namespace pulvan::engine::test {
 
@@ -18,9 +18,7 @@ public:
     ConfigBuilder& swing(int percent) { return set(config_layout::kSwingPercent, percent); }
     ConfigBuilder& pool(std::initializer_list<int> notes);
     ConfigBuilder& perTrack(int base, int track, int value) { return set(config_layout::trackWord(base, track), value); }
-    ConfigBuilder& perStep(int base, int track, int step, int value) {
-        return set(config_layout::stepWord(base, track, step), value);
-    }
+    ConfigBuilder& perStep(int base, int track, int step, int value) { return set(config_layout::stepWord(base, track, step), value); }
     ConfigBuilder& allSteps(int base, int track, int value);
     ConfigBuilder& laneLengths(int track, int length);  // all nine last steps
     ConfigBuilder& chord(int track, int step, const std::vector<int>& values);

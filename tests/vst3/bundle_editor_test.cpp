@@ -5,13 +5,6 @@
 // gtest before Xlib: Xlib's macros (None, Bool) break gtest's headers.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
-#include <thread>
-
 #include "engine/config_buffer.h"
 #include "engine/engine_hooks.h"
 #include "pluginterfaces/gui/iplugview.h"
@@ -19,6 +12,13 @@
 #include "tests/platform/x11/x_client.h"
 #include "tests/vst3/plugin_instance.h"
 #include "tests/vst3/run_loop_frame.h"
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <thread>
 
 using namespace Steinberg;
 using namespace std::chrono_literals;
@@ -177,7 +177,8 @@ TEST_F(BundleEditor, AnEditMarksTheHostsProjectModifiedOnItsThread) {
 
     x.click(kFourthStepX, kGateY);
     EXPECT_TRUE(frame.runUntil([&] { return marks() > 0; }, 5s)) << "the host never heard of the edit";
-    EXPECT_TRUE(frame.runUntil([&] { return gateInState(plugin->state(), 3) != gateInState(saved, 3); }, 5s)) << "the click toggled no GATE step";
+    EXPECT_TRUE(frame.runUntil([&] { return gateInState(plugin->state(), 3) != gateInState(saved, 3); }, 5s))
+        << "the click toggled no GATE step";
     frame.runFor(300ms);
     ASSERT_EQ(marks(), 1u);
     EXPECT_TRUE(handler.dirtyCalls()[0].state);

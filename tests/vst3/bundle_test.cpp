@@ -1,18 +1,6 @@
 // Drives the built bundle through its exported ABI only, as a host does.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
-#include <cstdlib>
-#include <cstdio>
-#include <cstring>
-#include <limits>
-#include <map>
-#include <memory>
-#include <random>
-#include <set>
-#include <string>
-
 #include "engine/config_buffer.h"
 #include "engine/engine_hooks.h"
 #include "pluginterfaces/base/ibstream.h"
@@ -21,6 +9,18 @@
 #include "tests/support/allocation_counter.h"
 #include "tests/vst3/plugin_instance.h"
 #include "vst3/class_ids.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -87,8 +87,8 @@ std::set<std::string> definedDynamicSymbols(const char* path) {
 }
 
 TEST_F(Bundle, ExportsExactlyTheModuleEntryPointsAndTheComponentRegistry) {
-    const std::set<std::string> entryPoints{"GetPluginFactory", "ModuleEntry", "ModuleExit", "bundleEntry", "bundleExit",
-                                            "KezBundleComponentRegistry"};
+    const std::set<std::string> entryPoints{"GetPluginFactory", "ModuleEntry", "ModuleExit",
+                                            "bundleEntry",      "bundleExit",  "KezBundleComponentRegistry"};
     EXPECT_EQ(definedDynamicSymbols(PULVAN_VST3_BUNDLE_PATH), entryPoints);
     for (const std::string& name : entryPoints) EXPECT_NE(bundle->symbol(name.c_str()), nullptr) << name;
 }
@@ -184,9 +184,9 @@ TEST_F(Bundle, ControllerPublishesHiddenMidiControllerParameters) {
         const char* title;
         double defaultValue;
     };
-    for (const Expected& e : {Expected{0, 1000, "MIDI ch1 #0", 0.0}, Expected{7, 1007, "MIDI ch1 #7", 0.0},
-                              Expected{129, 1129, "MIDI ch1 #129", 0.5}, Expected{2079, 3079, "MIDI ch16 #129", 0.5},
-                              Expected{130, 1130, "MIDI ch2 #0", 0.0}}) {
+    for (const Expected& e :
+         {Expected{0, 1000, "MIDI ch1 #0", 0.0}, Expected{7, 1007, "MIDI ch1 #7", 0.0}, Expected{129, 1129, "MIDI ch1 #129", 0.5},
+          Expected{2079, 3079, "MIDI ch16 #129", 0.5}, Expected{130, 1130, "MIDI ch2 #0", 0.0}}) {
         ParameterInfo info{};
         ASSERT_EQ(controller->getParameterInfo(e.index, info), kResultOk);
         EXPECT_EQ(info.id, e.id);
@@ -208,9 +208,8 @@ TEST_F(Bundle, MidiMappingCoversBusZeroSixteenChannelsAnd130Controllers) {
         tresult result;
         ParamID id;
     };
-    for (const Case& c : {Case{0, 15, 129, kResultTrue, 3079}, Case{0, 0, 7, kResultTrue, 1007},
-                          Case{0, 16, 0, kResultFalse, 0}, Case{1, 0, 7, kResultFalse, 0},
-                          Case{0, 0, 130, kResultFalse, 0}, Case{0, -1, 7, kResultFalse, 0}}) {
+    for (const Case& c : {Case{0, 15, 129, kResultTrue, 3079}, Case{0, 0, 7, kResultTrue, 1007}, Case{0, 16, 0, kResultFalse, 0},
+                          Case{1, 0, 7, kResultFalse, 0}, Case{0, 0, 130, kResultFalse, 0}, Case{0, -1, 7, kResultFalse, 0}}) {
         ParamID id = 0;
         EXPECT_EQ(mapping->getMidiControllerAssignment(c.bus, c.channel, c.controller, id), c.result);
         if (c.result == kResultTrue) {
@@ -281,8 +280,8 @@ TEST_F(Bundle, ConfigurationPushedThroughTheHooksReachesTheOutput) {
     for (int i = 0; i < 4; ++i) words[L::kNotePool + i] = pool[i];
     words[L::trackWord(L::kResolutions, 0)] = 4;  // quarter notes
     words[L::trackWord(L::kChannels, 0)] = 10;
-    for (int base : {L::kLastSteps, L::kTieLastSteps, L::kNotesLastSteps, L::kOctaveLastSteps, L::kVelocityLastSteps,
-                     L::kLengthLastSteps, L::kProbabilityLastSteps, L::kCcALastSteps, L::kCcBLastSteps})
+    for (int base : {L::kLastSteps, L::kTieLastSteps, L::kNotesLastSteps, L::kOctaveLastSteps, L::kVelocityLastSteps, L::kLengthLastSteps,
+                     L::kProbabilityLastSteps, L::kCcALastSteps, L::kCcBLastSteps})
         words[L::trackWord(base, 0)] = 4;
     words[L::trackWord(L::kFillModes, 0)] = 1;
     for (int step = 0; step < 4; ++step) {
@@ -416,20 +415,20 @@ TEST_F(Bundle, DamagedStatesAreRefusedAndChangeNothing) {
     for (int round = 0; round < 3000; ++round) {
         std::vector<std::uint8_t> damaged = valid;
         switch (round % 3) {
-        case 0: damaged.resize(random() % valid.size()); break;  // truncated
-        case 1: {                                                // a length word claiming too much
-            const std::size_t at = round % 2 ? 32 : 36 + 4 * (valid[32] | valid[33] << 8);
-            const std::uint32_t claim = static_cast<std::uint32_t>(valid.size()) + 1 + random() % 0x7FFFFFFF;
-            std::memcpy(&damaged[at], &claim, 4);
-            break;
-        }
-        default:  // a damaged magic, or version 0
-            if (round % 2) {
-                damaged[random() % 4] ^= static_cast<std::uint8_t>(1 + random() % 255);
-            } else {
-                std::memset(&damaged[4], 0, 4);
+            case 0: damaged.resize(random() % valid.size()); break;  // truncated
+            case 1: {                                                // a length word claiming too much
+                const std::size_t at = round % 2 ? 32 : 36 + 4 * (valid[32] | valid[33] << 8);
+                const std::uint32_t claim = static_cast<std::uint32_t>(valid.size()) + 1 + random() % 0x7FFFFFFF;
+                std::memcpy(&damaged[at], &claim, 4);
+                break;
             }
-            break;
+            default:  // a damaged magic, or version 0
+                if (round % 2) {
+                    damaged[random() % 4] ^= static_cast<std::uint8_t>(1 + random() % 255);
+                } else {
+                    std::memset(&damaged[4], 0, 4);
+                }
+                break;
         }
         if (damaged.empty()) continue;
         ASSERT_EQ(restore(*plugin, damaged), kResultFalse) << "round " << round;
@@ -508,8 +507,7 @@ INSTANTIATE_TEST_SUITE_P(
     Requests, BundleCountIn,
     ::testing::Values(CountInRequest{"allNotesOff", 1, [](const KezVst3EngineHooks& h) { h.forceAllNotesOff(h.engine); },
                                      Event::kNoteOffEvent, 48},
-                      CountInRequest{"immediateNote", 46,
-                                     [](const KezVst3EngineHooks& h) { h.sendImmediateMIDI(h.engine, 0x90, 72, 90); },
+                      CountInRequest{"immediateNote", 46, [](const KezVst3EngineHooks& h) { h.sendImmediateMIDI(h.engine, 0x90, 72, 90); },
                                      Event::kNoteOnEvent, 72}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -522,9 +520,9 @@ TEST_F(Bundle, TheHostsTimeSignatureSetsTheBar) {
         bool valid;
         double positionQn, progress;
     };
-    for (const Case& c : {Case{4, 4, true, 1.5, 0.375}, Case{3, 4, true, 1.5, 0.5}, Case{6, 8, true, 4.5, 0.5},
-                          Case{7, 8, true, 4.0, 0.5 / 3.5}, Case{3, 4, false, 1.5, 0.375}, Case{3, 0, true, 1.5, 0.375},
-                          Case{5, 4, true, 9.0, 0.8}}) {
+    for (const Case& c :
+         {Case{4, 4, true, 1.5, 0.375}, Case{3, 4, true, 1.5, 0.5}, Case{6, 8, true, 4.5, 0.5}, Case{7, 8, true, 4.0, 0.5 / 3.5},
+          Case{3, 4, false, 1.5, 0.375}, Case{3, 0, true, 1.5, 0.375}, Case{5, 4, true, 9.0, 0.8}}) {
         Transport transport;
         transport.numerator = c.numerator;
         transport.denominator = c.denominator;

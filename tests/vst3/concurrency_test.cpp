@@ -2,14 +2,14 @@
 // project and the editor side drives the engine: nothing may race or tear.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <thread>
-
 #include "engine/config_buffer.h"
 #include "engine/engine_hooks.h"
 #include "public.sdk/source/common/memorystream.h"
 #include "tests/vst3/plugin_instance.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
-
 #include "vst3/host_time.h"
+
+#include <limits>
 
 namespace kez {
 namespace {
@@ -28,12 +28,9 @@ TEST_P(ConstrainEditorRect, KeepsAspectAndMinimumWithoutMovingLeftTop) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rects, ConstrainEditorRect,
-                         ::testing::Values(SizeCase{{0, 0, 1000, 1000}, {0, 0, 1000, 570}},
-                                           SizeCase{{0, 0, 300, 100}, {0, 0, 640, 365}},
-                                           SizeCase{{0, 0, 1280, 730}, {0, 0, 1280, 730}},
-                                           SizeCase{{0, 0, 2000, 400}, {0, 0, 2001, 1141}},
-                                           SizeCase{{10, 20, 1290, 750}, {10, 20, 1290, 750}},
-                                           SizeCase{{0, 0, 0, 0}, {0, 0, 640, 365}},
+                         ::testing::Values(SizeCase{{0, 0, 1000, 1000}, {0, 0, 1000, 570}}, SizeCase{{0, 0, 300, 100}, {0, 0, 640, 365}},
+                                           SizeCase{{0, 0, 1280, 730}, {0, 0, 1280, 730}}, SizeCase{{0, 0, 2000, 400}, {0, 0, 2001, 1141}},
+                                           SizeCase{{10, 20, 1290, 750}, {10, 20, 1290, 750}}, SizeCase{{0, 0, 0, 0}, {0, 0, 640, 365}},
                                            SizeCase{{50, 50, 10, 10}, {50, 50, 690, 415}},
                                            // Hostile edges: differences beyond 32 bits, results clamped to the range.
                                            SizeCase{{-2147483647 - 1, 0, 2147483647, 100}, {-2147483647 - 1, 0, 2147483647, 2147483647}},

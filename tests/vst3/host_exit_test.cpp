@@ -3,16 +3,16 @@
 // gtest before Xlib: Xlib's macros (None, Bool) break gtest's headers.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <memory>
-#include <string>
-#include <thread>
-
 #include "pluginterfaces/gui/iplugview.h"
 #include "tests/platform/foundation/temp_folder.h"
 #include "tests/platform/x11/host_window.h"
 #include "tests/vst3/plugin_instance.h"
 #include "tests/vst3/run_loop_frame.h"
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
 
 using namespace Steinberg;
 using namespace std::chrono_literals;

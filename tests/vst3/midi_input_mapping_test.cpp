@@ -1,12 +1,13 @@
-#include "vst3/echo_table.h"
 #include "vst3/midi_input_mapping.h"
 
 #include <gtest/gtest.h>
 
+#include "vst3/echo_table.h"
+
+#include <deque>
 #include <limits>
 #include <memory>
 #include <random>
-#include <deque>
 
 namespace kez {
 namespace {
@@ -49,9 +50,8 @@ TEST_P(NormalizedToMidiByte, RoundsHalfAwayAndClamps) {
 INSTANTIATE_TEST_SUITE_P(Values, NormalizedToMidiByte,
                          ::testing::Values(ByteCase{0.0, 1, 1}, ByteCase{0.0, 0, 0}, ByteCase{1.0, 0, 127},
                                            ByteCase{0.5, 0, 64},  // 63.5 rounds up
-                                           ByteCase{62.5 / 127.0, 0, 63}, ByteCase{-3.0, 0, 0}, ByteCase{7.0, 0, 127},
-                                           ByteCase{kNaN, 0, 0}, ByteCase{kNaN, 1, 1}, ByteCase{kInf, 1, 127},
-                                           ByteCase{-kInf, 1, 1}));
+                                           ByteCase{62.5 / 127.0, 0, 63}, ByteCase{-3.0, 0, 0}, ByteCase{7.0, 0, 127}, ByteCase{kNaN, 0, 0},
+                                           ByteCase{kNaN, 1, 1}, ByteCase{kInf, 1, 127}, ByteCase{-kInf, 1, 1}));
 
 TEST(MapInputEvent, NonFiniteVelocitiesBecomeValidBytes) {
     const auto on = mapInputEvent(noteOn(0, 60, std::numeric_limits<float>::quiet_NaN()));
@@ -101,13 +101,12 @@ TEST_P(MapParameterPoint, GivesControlChangesForControllersBelow128) {
     EXPECT_EQ(message->echoTag, 0x30000u | std::uint32_t{c.controller} << 8 | c.byte);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ids, MapParameterPoint,
-    ::testing::Values(ParameterCase{1007, 1.0, true, 0xB0, 7, 127}, ParameterCase{1000, 0.0, true, 0xB0, 0, 0},
-                      ParameterCase{1000 + 130 * 15 + 127, 0.5, true, 0xBF, 127, 64},
-                      ParameterCase{1007, kNaN, true, 0xB0, 7, 0}, ParameterCase{1128, 1.0, false, 0, 0, 0},
-                      ParameterCase{1129, 1.0, false, 0, 0, 0}, ParameterCase{3079, 1.0, false, 0, 0, 0},
-                      ParameterCase{3080, 1.0, false, 0, 0, 0}, ParameterCase{999, 1.0, false, 0, 0, 0}));
+INSTANTIATE_TEST_SUITE_P(Ids, MapParameterPoint,
+                         ::testing::Values(ParameterCase{1007, 1.0, true, 0xB0, 7, 127}, ParameterCase{1000, 0.0, true, 0xB0, 0, 0},
+                                           ParameterCase{1000 + 130 * 15 + 127, 0.5, true, 0xBF, 127, 64},
+                                           ParameterCase{1007, kNaN, true, 0xB0, 7, 0}, ParameterCase{1128, 1.0, false, 0, 0, 0},
+                                           ParameterCase{1129, 1.0, false, 0, 0, 0}, ParameterCase{3079, 1.0, false, 0, 0, 0},
+                                           ParameterCase{3080, 1.0, false, 0, 0, 0}, ParameterCase{999, 1.0, false, 0, 0, 0}));
 
 TEST(EchoTable, AnEchoIsDroppedOnceWithinItsLifetime) {
     EchoTable table;
@@ -196,8 +195,7 @@ TEST_P(EchoTableAgainstModel, AgreesOnEveryLookup) {
 
 INSTANTIATE_TEST_SUITE_P(Traffic, EchoTableAgainstModel,
                          ::testing::Values(EchoTraffic{"fewTags", 5, 12, 8}, EchoTraffic{"manyTags", 40000, 40, 16},
-                                           EchoTraffic{"overwriting", 900, 64, 4},
-                                           EchoTraffic{"echoStorm", 300, 2, 48}),
+                                           EchoTraffic{"overwriting", 900, 64, 4}, EchoTraffic{"echoStorm", 300, 2, 48}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EchoTable, LifetimeIsTwoSecondsOfSamples) {

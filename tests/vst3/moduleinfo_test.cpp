@@ -1,12 +1,12 @@
 // The moduleinfo.json in the built bundle's resources against what its factory says.
 #include <gtest/gtest.h>
 
+#include "tests/vst3/test_host.h"
+
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
-
-#include "tests/vst3/test_host.h"
 
 using namespace Steinberg;
 

@@ -10,10 +10,8 @@ namespace kez::test {
 
 PluginInstance::PluginInstance(IPluginFactory* factory, FUnknown* hostContext, EditorSide editorSide) {
     if (!factory) return;
-    if (factory->createInstance(kProcessorClassId.toTUID(), IComponent::iid, reinterpret_cast<void**>(&component_)) !=
-            kResultOk ||
-        factory->createInstance(kControllerClassId.toTUID(), IEditController::iid,
-                                reinterpret_cast<void**>(&controller_)) != kResultOk)
+    if (factory->createInstance(kProcessorClassId.toTUID(), IComponent::iid, reinterpret_cast<void**>(&component_)) != kResultOk ||
+        factory->createInstance(kControllerClassId.toTUID(), IEditController::iid, reinterpret_cast<void**>(&controller_)) != kResultOk)
         return;
     if (component_->initialize(hostContext) != kResultOk || controller_->initialize(hostContext) != kResultOk) return;
     component_->queryInterface(IAudioProcessor::iid, reinterpret_cast<void**>(&processor_));
@@ -38,8 +36,8 @@ PluginInstance::~PluginInstance() {
     if (componentPoint_ && toController_) componentPoint_->disconnect(toController_);
     if (controllerPoint_ && toComponent_) controllerPoint_->disconnect(toComponent_);
     if (controller_) controller_->terminate();
-    for (FUnknown* object : std::initializer_list<FUnknown*>{toController_, toComponent_, componentPoint_,
-                                                             controllerPoint_, processor_, component_, controller_})
+    for (FUnknown* object : std::initializer_list<FUnknown*>{toController_, toComponent_, componentPoint_, controllerPoint_, processor_,
+                                                             component_, controller_})
         if (object) object->release();
 }
 
@@ -65,8 +63,7 @@ tresult PluginInstance::restoreState(const std::vector<std::uint8_t>& bytes) {
     return component_->setState(&stream);
 }
 
-std::vector<NoteEvent> PluginInstance::processBlock(int numSamples, const Transport* transport,
-                                                    std::int64_t firstSample, EventList* input,
+std::vector<NoteEvent> PluginInstance::processBlock(int numSamples, const Transport* transport, std::int64_t firstSample, EventList* input,
                                                     ParamChanges* changes) {
     left_.assign(static_cast<size_t>(std::max(numSamples, 1)), 1.f);
     right_.assign(left_.size(), 1.f);
@@ -77,8 +74,8 @@ std::vector<NoteEvent> PluginInstance::processBlock(int numSamples, const Transp
 
     ProcessContext context{};
     if (transport) {
-        context.state = ProcessContext::kTempoValid | ProcessContext::kProjectTimeMusicValid |
-                        ProcessContext::kTimeSigValid | (transport->playing ? static_cast<uint32>(ProcessContext::kPlaying) : 0u);
+        context.state = ProcessContext::kTempoValid | ProcessContext::kProjectTimeMusicValid | ProcessContext::kTimeSigValid |
+                        (transport->playing ? static_cast<uint32>(ProcessContext::kPlaying) : 0u);
         context.state = (context.state | transport->extraFlags) & ~transport->removeFlags;
         context.tempo = transport->tempo;
         context.projectTimeMusic = transport->positionQn;
@@ -103,11 +100,9 @@ std::vector<NoteEvent> PluginInstance::processBlock(int numSamples, const Transp
     for (const Event& e : output.events) {
         NoteEvent note{firstSample + e.sampleOffset, static_cast<int>(e.type), 0, 0, 0};
         if (e.type == Event::kNoteOnEvent) {
-            note = {note.sample, note.type, e.noteOn.channel, e.noteOn.pitch,
-                    static_cast<int>(e.noteOn.velocity * 127.f + 0.5f)};
+            note = {note.sample, note.type, e.noteOn.channel, e.noteOn.pitch, static_cast<int>(e.noteOn.velocity * 127.f + 0.5f)};
         } else if (e.type == Event::kNoteOffEvent) {
-            note = {note.sample, note.type, e.noteOff.channel, e.noteOff.pitch,
-                    static_cast<int>(e.noteOff.velocity * 127.f + 0.5f)};
+            note = {note.sample, note.type, e.noteOff.channel, e.noteOff.pitch, static_cast<int>(e.noteOff.velocity * 127.f + 0.5f)};
         } else if (e.type == Event::kLegacyMIDICCOutEvent) {
             note = {note.sample, note.type, e.midiCCOut.channel, e.midiCCOut.controlNumber, e.midiCCOut.value};
         }

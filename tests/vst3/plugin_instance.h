@@ -2,14 +2,14 @@
 // One plug-in instance as a host holds it: processor and controller created
 // through the bundle's factory, initialised, connected through proxies and
 // made ready to process.
-#include <cstdint>
-#include <memory>
-#include <vector>
-
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 #include "tests/vst3/test_host.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
 
 namespace kez::test {
 
@@ -32,8 +32,7 @@ enum class EditorSide { connected, absent };
 
 class PluginInstance {
 public:
-    PluginInstance(Steinberg::IPluginFactory* factory, Steinberg::FUnknown* hostContext,
-                   EditorSide editorSide = EditorSide::connected);
+    PluginInstance(Steinberg::IPluginFactory* factory, Steinberg::FUnknown* hostContext, EditorSide editorSide = EditorSide::connected);
     ~PluginInstance();
 
     bool ready() const { return ready_; }
@@ -44,8 +43,8 @@ public:
 
     // Processes one block; events and parameter changes go in, output events come back
     // with their sample offsets made absolute by `firstSample`.
-    std::vector<NoteEvent> processBlock(int numSamples, const Transport* transport, std::int64_t firstSample,
-                                        EventList* input = nullptr, ParamChanges* changes = nullptr);
+    std::vector<NoteEvent> processBlock(int numSamples, const Transport* transport, std::int64_t firstSample, EventList* input = nullptr,
+                                        ParamChanges* changes = nullptr);
 
     // Plays `blocks` blocks from position 0 at the transport's tempo.
     std::vector<NoteEvent> play(int blocks, int blockSize, Transport transport = {});

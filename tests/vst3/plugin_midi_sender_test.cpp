@@ -3,16 +3,16 @@
 // application's sender or sends anything to another program, not even while its editor side starts.
 #include <gtest/gtest.h>
 
+#include "editor/link/standalone/standalone_midi_sender.h"
+#include "tests/platform/midi/jack_program.h"
+#include "tests/vst3/plugin_instance.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include "editor/link/standalone/standalone_midi_sender.h"
-#include "tests/platform/midi/jack_program.h"
-#include "tests/vst3/plugin_instance.h"
 
 using namespace std::chrono_literals;
 using pulvan::midi::test::JackProgram;

@@ -3,13 +3,13 @@
 // host does (recording the size and the calling thread, then onSize on the
 // view) and, when asked to, offers a run loop that the test turns on its own
 // thread, which stands for the host's UI thread.
+#include "pluginterfaces/gui/iplugview.h"
+
 #include <atomic>
 #include <chrono>
 #include <functional>
 #include <thread>
 #include <vector>
-
-#include "pluginterfaces/gui/iplugview.h"
 
 namespace kez::test {
 
@@ -40,13 +40,10 @@ public:
     Steinberg::tresult PLUGIN_API registerEventHandler(Steinberg::Linux::IEventHandler* handler,
                                                        Steinberg::Linux::FileDescriptor fd) override;
     Steinberg::tresult PLUGIN_API unregisterEventHandler(Steinberg::Linux::IEventHandler* handler) override;
-    Steinberg::tresult PLUGIN_API registerTimer(Steinberg::Linux::ITimerHandler*,
-                                                Steinberg::Linux::TimerInterval) override {
+    Steinberg::tresult PLUGIN_API registerTimer(Steinberg::Linux::ITimerHandler*, Steinberg::Linux::TimerInterval) override {
         return Steinberg::kNotImplemented;
     }
-    Steinberg::tresult PLUGIN_API unregisterTimer(Steinberg::Linux::ITimerHandler*) override {
-        return Steinberg::kNotImplemented;
-    }
+    Steinberg::tresult PLUGIN_API unregisterTimer(Steinberg::Linux::ITimerHandler*) override { return Steinberg::kNotImplemented; }
 
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
     // Owned by the test; the count shows what the plug-in still holds.

@@ -76,16 +76,15 @@ TEST_P(StateStreamHeader, IsCheckedBeforeAnythingIsRead) {
     EXPECT_EQ(decodeState(bytes).has_value(), GetParam().accepted);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, StateStreamHeader,
-    ::testing::Values(HeaderCase{"wrong_magic", 0, 0x4B5A5332, false}, HeaderCase{"version_zero", 4, 0, false},
-                      HeaderCase{"version_seven", 4, 7, true}, HeaderCase{"version_max", 4, 0xFFFFFFFF, true},
-                      // Word counts whose byte count overflows 32 bits must not wrap into "fits".
-                      HeaderCase{"words_overflow_32bit", 32, 0x40000001, false},
-                      HeaderCase{"words_max", 32, 0xFFFFFFFF, false}, HeaderCase{"words_one_more", 32, 6, false},
-                      HeaderCase{"blob_max", 56, 0xFFFFFFFF, false}, HeaderCase{"blob_one_more", 56, 8, false},
-                      HeaderCase{"blob_shorter_ok", 56, 6, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, StateStreamHeader,
+                         ::testing::Values(HeaderCase{"wrong_magic", 0, 0x4B5A5332, false}, HeaderCase{"version_zero", 4, 0, false},
+                                           HeaderCase{"version_seven", 4, 7, true}, HeaderCase{"version_max", 4, 0xFFFFFFFF, true},
+                                           // Word counts whose byte count overflows 32 bits must not wrap into "fits".
+                                           HeaderCase{"words_overflow_32bit", 32, 0x40000001, false},
+                                           HeaderCase{"words_max", 32, 0xFFFFFFFF, false}, HeaderCase{"words_one_more", 32, 6, false},
+                                           HeaderCase{"blob_max", 56, 0xFFFFFFFF, false}, HeaderCase{"blob_one_more", 56, 8, false},
+                                           HeaderCase{"blob_shorter_ok", 56, 6, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(StateStream, OffsetsComeBackClamped) {
     std::vector<std::uint8_t> bytes = sampleStream();
@@ -120,9 +119,9 @@ TEST(StateStream, FuzzedStreamsAreRefusedOrConsistent) {
         const int edits = 1 + static_cast<int>(random() % 4);
         for (int e = 0; e < edits; ++e) {
             switch (random() % 3) {
-            case 0: bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random()); break;
-            case 1: bytes.resize(random() % (bytes.size() + 1)); break;
-            default: putU32(bytes, 4 * (random() % 16), static_cast<std::uint32_t>(random())); break;
+                case 0: bytes[random() % bytes.size()] = static_cast<std::uint8_t>(random()); break;
+                case 1: bytes.resize(random() % (bytes.size() + 1)); break;
+                default: putU32(bytes, 4 * (random() % 16), static_cast<std::uint32_t>(random())); break;
             }
             if (bytes.size() < 64) break;
         }

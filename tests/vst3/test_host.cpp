@@ -1,10 +1,10 @@
 #include "tests/vst3/test_host.h"
 
+#include "pluginterfaces/base/ustring.h"
+
 #include <dlfcn.h>
 
 #include <cstring>
-
-#include "pluginterfaces/base/ustring.h"
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -73,9 +73,7 @@ tresult PLUGIN_API ParamQueue::addPoint(int32 offset, ParamValue value, int32& i
     points.emplace_back(offset, value);
     return kResultOk;
 }
-tresult PLUGIN_API ParamQueue::queryInterface(const TUID iid, void** obj) {
-    return answer<IParamValueQueue>(this, iid, obj);
-}
+tresult PLUGIN_API ParamQueue::queryInterface(const TUID iid, void** obj) { return answer<IParamValueQueue>(this, iid, obj); }
 
 ParamChanges::~ParamChanges() {
     for (ParamQueue* queue : queues_) queue->release();
@@ -102,9 +100,7 @@ IParamValueQueue* PLUGIN_API ParamChanges::addParameterData(const ParamID& id, i
     queues_.push_back(queue);
     return queue;
 }
-tresult PLUGIN_API ParamChanges::queryInterface(const TUID iid, void** obj) {
-    return answer<IParameterChanges>(this, iid, obj);
-}
+tresult PLUGIN_API ParamChanges::queryInterface(const TUID iid, void** obj) { return answer<IParameterChanges>(this, iid, obj); }
 
 std::vector<ComponentHandler::DirtyCall> ComponentHandler::dirtyCalls() const {
     std::lock_guard lock(mutex_);
@@ -141,9 +137,7 @@ tresult PLUGIN_API ConnectionProxy::notify(IMessage* message) {
     if (engineHooks && !forwardsEngineHooks) return kResultOk;
     return to_ ? to_->notify(message) : kResultFalse;
 }
-tresult PLUGIN_API ConnectionProxy::queryInterface(const TUID iid, void** obj) {
-    return answer<IConnectionPoint>(this, iid, obj);
-}
+tresult PLUGIN_API ConnectionProxy::queryInterface(const TUID iid, void** obj) { return answer<IConnectionPoint>(this, iid, obj); }
 
 std::vector<NoteEvent> ofType(const std::vector<NoteEvent>& events, int type) {
     std::vector<NoteEvent> out;

@@ -2,14 +2,6 @@
 // A small VST3 host for the tests: loads the built bundle with dlopen and
 // offers what a host gives a plug-in (host context, event lists, parameter
 // changes, a connection between processor and controller that it can watch).
-#include <atomic>
-#include <memory>
-#include <cstdint>
-#include <mutex>
-#include <string>
-#include <thread>
-#include <vector>
-
 #include "pluginterfaces/base/ipluginbase.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
@@ -19,6 +11,14 @@
 #include "pluginterfaces/vst/ivstparameterchanges.h"
 #include "pluginterfaces/vst/ivstprocesscontext.h"
 #include "public.sdk/source/vst/hosting/hostclasses.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace kez::test {
 
@@ -39,15 +39,15 @@ private:
 };
 
 // A minimal reference count shared by the host objects below.
-#define KEZ_TEST_REFCOUNT                                                                   \
-    std::atomic<Steinberg::uint32> refs_{1};                                               \
-                                                                                            \
-public:                                                                                     \
-    Steinberg::uint32 PLUGIN_API addRef() override { return ++refs_; }                     \
-    Steinberg::uint32 PLUGIN_API release() override {                                      \
-        const Steinberg::uint32 left = --refs_;                                            \
-        if (left == 0) delete this;                                                        \
-        return left;                                                                       \
+#define KEZ_TEST_REFCOUNT                                              \
+    std::atomic<Steinberg::uint32> refs_{1};                           \
+                                                                       \
+public:                                                                \
+    Steinberg::uint32 PLUGIN_API addRef() override { return ++refs_; } \
+    Steinberg::uint32 PLUGIN_API release() override {                  \
+        const Steinberg::uint32 left = --refs_;                        \
+        if (left == 0) delete this;                                    \
+        return left;                                                   \
     }
 
 class EventList final : public Steinberg::Vst::IEventList {
@@ -68,10 +68,8 @@ public:
 
     Steinberg::Vst::ParamID PLUGIN_API getParameterId() override { return id; }
     Steinberg::int32 PLUGIN_API getPointCount() override { return static_cast<Steinberg::int32>(points.size()); }
-    Steinberg::tresult PLUGIN_API getPoint(Steinberg::int32 index, Steinberg::int32& offset,
-                                           Steinberg::Vst::ParamValue& value) override;
-    Steinberg::tresult PLUGIN_API addPoint(Steinberg::int32 offset, Steinberg::Vst::ParamValue value,
-                                           Steinberg::int32& index) override;
+    Steinberg::tresult PLUGIN_API getPoint(Steinberg::int32 index, Steinberg::int32& offset, Steinberg::Vst::ParamValue& value) override;
+    Steinberg::tresult PLUGIN_API addPoint(Steinberg::int32 offset, Steinberg::Vst::ParamValue value, Steinberg::int32& index) override;
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
     KEZ_TEST_REFCOUNT
 };
@@ -82,8 +80,7 @@ public:
     void add(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue value);
     Steinberg::int32 PLUGIN_API getParameterCount() override { return static_cast<Steinberg::int32>(queues_.size()); }
     Steinberg::Vst::IParamValueQueue* PLUGIN_API getParameterData(Steinberg::int32 index) override;
-    Steinberg::Vst::IParamValueQueue* PLUGIN_API addParameterData(const Steinberg::Vst::ParamID& id,
-                                                                  Steinberg::int32& index) override;
+    Steinberg::Vst::IParamValueQueue* PLUGIN_API addParameterData(const Steinberg::Vst::ParamID& id, Steinberg::int32& index) override;
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
     KEZ_TEST_REFCOUNT
 private:

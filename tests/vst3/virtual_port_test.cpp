@@ -1,24 +1,24 @@
 // The output mirror seen from another MIDI client: one shared virtual source
 // for every instance in the process, carrying what the instances play.
 #include <gtest/gtest.h>
+
+#include "pluginterfaces/vst/ivsthostapplication.h"
+#include "tests/vst3/plugin_instance.h"
+
 #include <jack/jack.h>
 #include <jack/midiport.h>
-
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <string>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
-
-#include "pluginterfaces/vst/ivsthostapplication.h"
-#include "tests/vst3/plugin_instance.h"
 
 using namespace Steinberg;
 
@@ -63,8 +63,7 @@ private:
         std::lock_guard lock(receiver->mutex_);  // a test's receiver; not a real-time path
         for (jack_nframes_t i = 0; i < count; ++i) {
             jack_midi_event_t event;
-            if (jack_midi_event_get(&event, buffer, i) == 0)
-                receiver->messages_.emplace_back(event.buffer, event.buffer + event.size);
+            if (jack_midi_event_get(&event, buffer, i) == 0) receiver->messages_.emplace_back(event.buffer, event.buffer + event.size);
         }
         return 0;
     }
@@ -108,8 +107,7 @@ class PrivateJackServer {
 public:
     PrivateJackServer() : name_("pulvan-vst3-" + std::to_string(getpid())) {
         setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-        const char* argv[] = {"jackd", "--no-realtime", "-n", name_.c_str(), "-d", "dummy", "-r", "44100", "-p", "256",
-                              nullptr};
+        const char* argv[] = {"jackd", "--no-realtime", "-n", name_.c_str(), "-d", "dummy", "-r", "44100", "-p", "256", nullptr};
         if (posix_spawnp(&pid_, "jackd", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = 0;
         setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
         setenv("JACK_NO_START_SERVER", "1", 1);
@@ -147,9 +145,7 @@ protected:
         ASSERT_TRUE(bundle->loaded()) << bundle->error();
         host = makeHostContext();
     }
-    void TearDown() override {
-        instances.clear();
-    }
+    void TearDown() override { instances.clear(); }
     void addInstance(FUnknown* context = nullptr) {
         IPluginFactory* factory = bundle->factory();
         // The processor alone, on the engine's demo configuration.

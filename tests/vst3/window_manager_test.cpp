@@ -3,14 +3,14 @@
 // gtest before Xlib: Xlib's macros (None, Bool) break gtest's headers.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "pluginterfaces/gui/iplugview.h"
 #include "tests/platform/foundation/temp_folder.h"
 #include "tests/platform/x11/x_client.h"
 #include "tests/vst3/focus_taking_host.h"
 #include "tests/vst3/plugin_instance.h"
 #include "tests/vst3/run_loop_frame.h"
+
+#include <cstdlib>
 
 using namespace Steinberg;
 using namespace std::chrono_literals;
@@ -81,7 +81,6 @@ TEST(UnderAWindowManager, TypingAndDraggingWorkWhileTheHostTakesTheFocusOnEveryC
     ASSERT_FALSE(frame.resizes.empty()) << "the drag was cancelled";
     EXPECT_EQ(frame.resizes.back().rect.getHeight(), 627);
     EXPECT_GT(host.focusTakes(), 0);
-
 
     view->removed();
     view->setFrame(nullptr);

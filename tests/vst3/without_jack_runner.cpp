@@ -2,14 +2,14 @@
 // be found: loads the bundle as a host does, plays the demo and lists the MIDI
 // ports that Pulvan's MIDI layer sees. Prints what it found; fails with a
 // message on the first thing that is not as it should be.
+#include "platform/midi/endpoints.h"
+#include "platform/midi/jack_library.h"
+#include "tests/vst3/plugin_instance.h"
+
 #include <dlfcn.h>
 
 #include <cstdio>
 #include <cstdlib>
-
-#include "platform/midi/endpoints.h"
-#include "platform/midi/jack_library.h"
-#include "tests/vst3/plugin_instance.h"
 
 using namespace kez::test;
 

@@ -2,12 +2,12 @@
 // sequencer, LD_LIBRARY_PATH at an empty folder (without_jack.sh sets that up).
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-
-#include <unistd.h>
 
 namespace {
 
@@ -27,8 +27,8 @@ TEST(BundleWithoutJack, LoadsPlaysTheDemoAndReportsNoMidiPorts) {
     const auto emptyFolder = std::filesystem::temp_directory_path() / ("pulvan-empty-" + std::to_string(getpid()));
     std::filesystem::create_directories(emptyFolder);
 
-    const std::string command = std::string("sh ") + PULVAN_WITHOUT_JACK_SCRIPT + " " +
-                                emptyFolder.string() + " " + PULVAN_WITHOUT_JACK_RUNNER + " 2>&1";
+    const std::string command =
+        std::string("sh ") + PULVAN_WITHOUT_JACK_SCRIPT + " " + emptyFolder.string() + " " + PULVAN_WITHOUT_JACK_RUNNER + " 2>&1";
     int status = -1;
     const std::string text = output(command, status);
     std::filesystem::remove(emptyFolder);

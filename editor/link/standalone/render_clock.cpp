@@ -4,9 +4,7 @@
 
 namespace pulvan::link::render_clock {
 
-std::int64_t framesIn(std::int64_t nanoseconds) {
-    return static_cast<std::int64_t>(static_cast<double>(nanoseconds) / 1e9 * kSampleRate);
-}
+std::int64_t framesIn(std::int64_t nanoseconds) { return static_cast<std::int64_t>(static_cast<double>(nanoseconds) / 1e9 * kSampleRate); }
 
 std::int64_t nanosecondsFor(std::int64_t frames) {
     if (frames <= 0) return 0;

@@ -15,7 +15,8 @@ public:
     using ControlChangeHandler = std::function<void(int controller, int value)>;
 
     explicit RunningStatusParser(NoteHandler noteHandler, ControlChangeHandler controlChangeHandler = {})
-        : noteHandler_(std::move(noteHandler)), controlChangeHandler_(std::move(controlChangeHandler)) {}
+        : noteHandler_(std::move(noteHandler)),
+          controlChangeHandler_(std::move(controlChangeHandler)) {}
 
     void parse(std::span<const std::uint8_t> bytes);
 

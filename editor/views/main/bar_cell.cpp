@@ -51,8 +51,7 @@ View gridAndCentreLines(const BarCell& cell) {
 
 View probabilityRowLabels() {
     Views rows;
-    for (int v = 6; v >= 0; --v)
-        rows.push_back(text(cycleFractionLabel(v)).frame({.maxWidth = infinity, .maxHeight = infinity}));
+    for (int v = 6; v >= 0; --v) rows.push_back(text(cycleFractionLabel(v)).frame({.maxWidth = infinity, .maxHeight = infinity}));
     return vstackOf({.alignment = Edge::center, .spacing = 0}, std::move(rows))
         .font(Font::monospaced(9).withMonospacedDigits())
         .foregroundColor(secondaryTextColor.opacity(0.2));
@@ -88,8 +87,7 @@ View valueLayer(const BarCell& cell) {
 
 View BarCell::body(BuildContext&) const {
     const bool labelled = laneKind == model::LaneKind::probability && config.block && config.min == 0 && config.max == 6;
-    return zstack({}, gridAndCentreLines(*this), labelled ? probabilityRowLabels() : View(), valueLayer(*this))
-        .padding(2);
+    return zstack({}, gridAndCentreLines(*this), labelled ? probabilityRowLabels() : View(), valueLayer(*this)).padding(2);
 }
 
 }  // namespace pulvan::views

@@ -14,14 +14,13 @@ using namespace ui;
 using model::LaneKind;
 
 View ContentColumn::body(BuildContext&) const {
-    return vstack({.alignment = Edge::leading, .spacing = 14},
-                  TrackRow{}.frame({.height = 25}).padding(Edge::bottom, 16),
-                  ToggleLane{.kind = LaneKind::gate}.frame({.height = 25}).testId("gate-lane"),
-                  ToggleLane{.kind = LaneKind::tie}.frame({.height = 25}).testId("tie-lane"),
-                  ValueRow{.semis = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"}}.frame({.height = 20}).testId("value-row"),
-                  TallLane{}.frame({.height = 292}).testId("tall-lane").padding(Edge::top, -4),
-                  PagesRow{}.padding(Edge::top, 30),
-                  PatternsRow{}.padding(Edge::top, 10));
+    return vstack(
+        {.alignment = Edge::leading, .spacing = 14}, TrackRow{}.frame({.height = 25}).padding(Edge::bottom, 16),
+        ToggleLane{.kind = LaneKind::gate}.frame({.height = 25}).testId("gate-lane"),
+        ToggleLane{.kind = LaneKind::tie}.frame({.height = 25}).testId("tie-lane"),
+        ValueRow{.semis = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"}}.frame({.height = 20}).testId("value-row"),
+        TallLane{}.frame({.height = 292}).testId("tall-lane").padding(Edge::top, -4), PagesRow{}.padding(Edge::top, 30),
+        PatternsRow{}.padding(Edge::top, 10));
 }
 
 }  // namespace pulvan::views

@@ -2,12 +2,12 @@
 
 #include "editor/store/sequencer_store.h"
 #include "editor/views/shell/dropdown_keys.h"
-#include "platform/ui/preferences.h"
 #include "editor/views/shell/environment_keys.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
 #include "platform/ui/layout.h"
+#include "platform/ui/preferences.h"
 
 #include <algorithm>
 
@@ -41,18 +41,16 @@ View GridButton::body(BuildContext& context) const {
     const bool lit = progress || active || pressedLit;
 
     View fill;
-    if (progress)
-        fill = progressBar(std::clamp(*progress, 0.0, 1.0), accent.opacity(0.7));
-    else if (active)
-        fill = color(activeColor ? activeColor->opacity(0.7) : accent.opacity(0.5));
-    else if (pressedLit)
-        fill = color(pressColor ? pressColor->opacity(0.5) : accent.opacity(0.5));
+    if (progress) fill = progressBar(std::clamp(*progress, 0.0, 1.0), accent.opacity(0.7));
+    else if (active) fill = color(activeColor ? activeColor->opacity(0.7) : accent.opacity(0.5));
+    else if (pressedLit) fill = color(pressColor ? pressColor->opacity(0.5) : accent.opacity(0.5));
 
     const View content = systemIcon ? symbol(*systemIcon) : label ? text(*label) : View();
     View cell = gridCellFrame(gridLabel(content, lit), width)
                     .background(zstack({.alignment = unit::leading}, color(controlBackgroundColor), fill), unit::leading)
                     .overlay(rectangle().stroke(themeBorderColor, 1));
-    if (topIndicatorColor) cell = cell.overlay(rectangle().fill(*topIndicatorColor).frame({.height = 1}).padding(Edge::horizontal, 1), unit::top);
+    if (topIndicatorColor)
+        cell = cell.overlay(rectangle().fill(*topIndicatorColor).frame({.height = 1}).padding(Edge::horizontal, 1), unit::top);
     if (presenceIndicatorColor)
         cell = cell.overlay(rectangle().fill(*presenceIndicatorColor).frame({.height = 1}).padding(Edge::horizontal, 3), unit::bottom);
 
@@ -82,7 +80,8 @@ View GridMenu::body(BuildContext& context) const {
     const View cell = gridCellFrame(gridLabel(text(label), active), width)
                           .background(color(active ? accent.opacity(0.5) : controlBackgroundColor))
                           .overlay(rectangle().stroke(themeBorderColor, 1));
-    return View(SingleTouchTapButton{.allowSecondaryTouches = true, .action = open, .label = cell}).anchorPreference<DropdownAnchorKey>(dropdownAnchor(anchorID.get()));
+    return View(SingleTouchTapButton{.allowSecondaryTouches = true, .action = open, .label = cell})
+        .anchorPreference<DropdownAnchorKey>(dropdownAnchor(anchorID.get()));
 }
 
 }  // namespace pulvan::views

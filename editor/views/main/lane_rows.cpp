@@ -15,7 +15,8 @@ bool isPastLastStep(const model::Lane& lane, int step) { return step + 1 > lane.
 
 std::string laneLabel(const char* verb, model::LaneKind kind) { return std::string(verb) + " " + std::string(model::rawValue(kind)); }
 
-bool beginLanePaint(store::SequencerStore& store, model::LaneKind kind, int column, const ui::State<bool>& painting, const std::string& label) {
+bool beginLanePaint(store::SequencerStore& store, model::LaneKind kind, int column, const ui::State<bool>& painting,
+                    const std::string& label) {
     if (store.lastStepMode.get()) {
         painting.set(false);
         store.setLastStep(kind, column);

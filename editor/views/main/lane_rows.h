@@ -25,6 +25,7 @@ inline ui::View dimmed(ui::View view, double opacity) { return opacity < 1 ? vie
 
 // The start of a paint on a lane: with a last-step pick armed the press sets the lane's last step and
 // false is returned; else the paint's transaction opens and painting is set.
-bool beginLanePaint(store::SequencerStore& store, model::LaneKind kind, int column, const ui::State<bool>& painting, const std::string& label);
+bool beginLanePaint(store::SequencerStore& store, model::LaneKind kind, int column, const ui::State<bool>& painting,
+                    const std::string& label);
 
 }  // namespace pulvan::views

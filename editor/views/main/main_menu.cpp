@@ -24,7 +24,8 @@ void topBarMainMenu(store::SequencerStore& store, const foundation::Uuid& anchor
         menuItem("Initialize", [s] { s->initializePreset(); }),
         menuSeparator(),
         menuItem("Copy current pattern", [s] { s->copyPatternToPasteboard(); }),
-        menuItem("Paste to current pattern", [s] { s->pastePatternFromPasteboard(); }, !pasteboardHasPattern(store)),
+        menuItem(
+            "Paste to current pattern", [s] { s->pastePatternFromPasteboard(); }, !pasteboardHasPattern(store)),
         menuSeparator(),
         menuItem("Export all presets", [s] { s->isBackupFolderPickerPresented.set(true); }),
         menuItem("Import all presets", [s] { s->isImportAllFolderPickerPresented.set(true); }),
@@ -32,7 +33,8 @@ void topBarMainMenu(store::SequencerStore& store, const foundation::Uuid& anchor
         menuSeparator(),
     };
     std::vector<store::DropdownItem> midiLearn{
-        menuItem(learning ? "Exit MIDI Learn" : "MIDI Learn", [s] { s->toggleMIDILearn(); }, false, learning),
+        menuItem(
+            learning ? "Exit MIDI Learn" : "MIDI Learn", [s] { s->toggleMIDILearn(); }, false, learning),
     };
     std::vector<store::DropdownItem> settings{
         menuItem("Settings", [s] { openModal(*s, store::KezModal::globalSettings); }),

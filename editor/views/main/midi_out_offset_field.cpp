@@ -90,11 +90,12 @@ View GridMIDIOutOffsetField::body(BuildContext& context) const {
 
     const Color ink = v == 0 ? secondaryTextColor : Color::black();
     // The chevron's opacity goes into its colour: one symbol needs no opacity group.
-    return gridCellFrame(hstack({.spacing = 4}, text(midiOutOffsetLabel(v)).lineLimit(1).minimumScaleFactor(0.8),
-                                symbol("chevron.up.chevron.down").font(Font::system(8, FontWeight::semibold)).foregroundColor(ink.opacity(0.7)))
-                             .font(Font::system(12, FontWeight::semibold))
-                             .foregroundColor(ink),
-                         width)
+    return gridCellFrame(
+               hstack({.spacing = 4}, text(midiOutOffsetLabel(v)).lineLimit(1).minimumScaleFactor(0.8),
+                      symbol("chevron.up.chevron.down").font(Font::system(8, FontWeight::semibold)).foregroundColor(ink.opacity(0.7)))
+                   .font(Font::system(12, FontWeight::semibold))
+                   .foregroundColor(ink),
+               width)
         .background(color(v == 0 ? controlBackgroundColor : accent.opacity(0.5)))
         .overlay(rectangle().stroke(themeBorderColor, 1))
         .contentShape(shapes::rectangle())

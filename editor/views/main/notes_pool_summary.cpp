@@ -23,8 +23,10 @@ View summaryRow(const std::vector<int>& pool, const std::string& name, Font font
                 const std::function<std::string(std::size_t)>& textAt) {
     Views cells;
     for (std::size_t k = 0; k < pool.size() && k < shownNotes; ++k) {
-        cells.push_back(
-            text(textAt(k)).frame({.width = 34, .alignment = unit::leading}).testId(name + "." + std::to_string(k)).id(static_cast<int>(k)));
+        cells.push_back(text(textAt(k))
+                            .frame({.width = 34, .alignment = unit::leading})
+                            .testId(name + "." + std::to_string(k))
+                            .id(static_cast<int>(k)));
     }
     if (pool.size() > shownNotes) cells.push_back(text("...").frame({.width = 18, .alignment = unit::leading}).testId(name + ".more"));
     return hstackOf({.alignment = Edge::center, .spacing = 4}, std::move(cells)).font(font).foregroundColor(color);

@@ -1,21 +1,19 @@
 #include "editor/views/main/pages_row.h"
 
-#include "editor/views/shell/dropdown_panel.h"
-
 #include "editor/model/resolution.h"
 #include "editor/store/sequencer_store.h"
-#include "editor/views/shell/dropdown_keys.h"
-#include "editor/views/shell/dropdown_panel.h"
-#include "platform/ui/preferences.h"
 #include "editor/views/main/grid_button.h"
 #include "editor/views/main/playhead_reader.h"
 #include "editor/views/main/step_strip.h"
 #include "editor/views/shell/active_track.h"
 #include "editor/views/shell/armed_tooltip.h"
+#include "editor/views/shell/dropdown_keys.h"
+#include "editor/views/shell/dropdown_panel.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
 #include "platform/ui/layout.h"
+#include "platform/ui/preferences.h"
 
 #include <algorithm>
 
@@ -33,16 +31,16 @@ View pageButton(SequencerStore& store, int p, double c) {
     // repaints none of the row.
     const View playheadMark = PlayheadReader<bool>{
         .value = [p](const SequencerStore& st) { return st.playheadPageIndex() == p; },
-        .content = [](const bool& playing) {
-            return playing ? rectangle().fill(primaryTextColor.opacity(0.2)).frame({.height = 1}).padding(Edge::horizontal, 1) : View();
-        },
+        .content =
+            [](const bool& playing) {
+                return playing ? rectangle().fill(primaryTextColor.opacity(0.2)).frame({.height = 1}).padding(Edge::horizontal, 1) : View();
+            },
     };
     return View(GridButton{
                     .label = std::to_string(p + 1),
                     .active = p == store.activePageIndex(),
                     .width = c,
-                    .presenceIndicatorColor =
-                        store.isPageInUse(p) ? activeAccent(store) : Color::clear(),
+                    .presenceIndicatorColor = store.isPageInUse(p) ? activeAccent(store) : Color::clear(),
                     .action = [s, p] { s->selectPage(p); },
                 })
         .overlay(playheadMark, unit::top)
@@ -53,17 +51,18 @@ View lastStepButton(SequencerStore& store, const char* label, LastStepMode mode,
     SequencerStore* s = &store;
     const bool armed = store.lastStepMode.get() == mode;
     return ArmedTooltipModifier{.text = tooltip, .visible = armed, .yOffset = 35}(GridButton{
-                                                                                   .label = label,
-                                                                                   .active = armed,
-                                                                                   .pressColor = globalAccentColor(),
-                                                                                   .width = c,
-                                                                                   .action = [s, mode] { s->toggleLastStepMode(mode); },
-                                                                               })
+                                                                                      .label = label,
+                                                                                      .active = armed,
+                                                                                      .pressColor = globalAccentColor(),
+                                                                                      .width = c,
+                                                                                      .action = [s, mode] { s->toggleLastStepMode(mode); },
+                                                                                  })
         .testId(label);
 }
 
 const PatternDirectionEntry& directionEntry(model::PatternDirection direction) {
-    const auto* entry = std::find_if(patternDirections.begin(), patternDirections.end(), [&](const auto& e) { return e.direction == direction; });
+    const auto* entry =
+        std::find_if(patternDirections.begin(), patternDirections.end(), [&](const auto& e) { return e.direction == direction; });
     return entry == patternDirections.end() ? patternDirections.front() : *entry;
 }
 
@@ -87,7 +86,9 @@ View directionButton(SequencerStore& store, foundation::Uuid anchor, double c) {
                            .frame({.width = 2 * c})
                            .background(color(controlBackgroundColor))
                            .overlay(rectangle().stroke(themeBorderColor, 1));
-    return View(SingleTouchTapButton{.allowSecondaryTouches = true, .action = open, .label = label}).anchorPreference<DropdownAnchorKey>(dropdownAnchor(anchor)).testId("direction");
+    return View(SingleTouchTapButton{.allowSecondaryTouches = true, .action = open, .label = label})
+        .anchorPreference<DropdownAnchorKey>(dropdownAnchor(anchor))
+        .testId("direction");
 }
 
 View resolutionButton(SequencerStore& store, foundation::Uuid anchor, State<bool> pressed, double c) {
@@ -129,14 +130,17 @@ View PagesRow::body(BuildContext& context) const {
     const auto resolutionPressed = context.state<bool>(false);
     SequencerStore* s = &store;
 
-    return GridLane{.content = [s, directionAnchor = directionAnchor.get(), resolutionAnchor = resolutionAnchor.get(), resolutionPressed](double c) -> View {
+    return GridLane{.content = [s, directionAnchor = directionAnchor.get(), resolutionAnchor = resolutionAnchor.get(),
+                                resolutionPressed](double c) -> View {
                return hstack({.alignment = Edge::center, .spacing = 0}, pageButton(*s, 0, c), pageButton(*s, 1, c), pageButton(*s, 2, c),
                              pageButton(*s, 3, c), lastStepButton(*s, "Last A", LastStepMode::all, "Select the last step for all lanes", c),
-                             lastStepButton(*s, "Last L", LastStepMode::single, "Select the last step for one lane", c), directionButton(*s, directionAnchor, c), spacer(0).frame({.width = 14}),
+                             lastStepButton(*s, "Last L", LastStepMode::single, "Select the last step for one lane", c),
+                             directionButton(*s, directionAnchor, c), spacer(0).frame({.width = 14}),
                              resolutionButton(*s, resolutionAnchor, resolutionPressed, c), spacer(0).frame({.width = 14}),
                              toolButton("x2", c, [s] { s->doublePatternLength(); }), toolButton("/2", c, [s] { s->halvePatternLength(); }),
                              toolButton("\u2191", c, [s] { s->shiftNotes(+1); }), toolButton("\u2193", c, [s] { s->shiftNotes(-1); }),
-                             toolButton("\u2190", c, [s] { s->rotatePattern(true); }), toolButton("\u2192", c, [s] { s->rotatePattern(false); }));
+                             toolButton("\u2190", c, [s] { s->rotatePattern(true); }),
+                             toolButton("\u2192", c, [s] { s->rotatePattern(false); }));
            }}
         .frame({.height = 25});
 }

@@ -2,19 +2,19 @@
 
 #include "editor/store/sequencer_store.h"
 #include "editor/views/main/blink_timeline.h"
-#include "editor/views/shell/dropdown_keys.h"
-#include "platform/ui/preferences.h"
 #include "editor/views/main/grid_button.h"
 #include "editor/views/main/playhead_reader.h"
 #include "editor/views/main/step_strip.h"
 #include "editor/views/shell/active_track.h"
 #include "editor/views/shell/armed_tooltip.h"
+#include "editor/views/shell/dropdown_keys.h"
 #include "editor/views/shell/launch_resolution.h"
 #include "editor/views/shell/mouse_capture_views.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
 #include "platform/ui/continuous_corners.h"
 #include "platform/ui/layout.h"
+#include "platform/ui/preferences.h"
 
 #include <algorithm>
 #include <optional>
@@ -61,12 +61,13 @@ View patternSlot(SequencerStore& store, int p, double c, std::optional<bool> bli
     // launch waits and takes no space otherwise, so a tick repaints no idle slot.
     const View launch = PlayheadReader<std::optional<double>>{
         .value = [p](const SequencerStore& s) { return s.patternLaunchProgress(p); },
-        .content = [button](const std::optional<double>& progress) {
-            if (!progress) return View();
-            GridButton shown = button;
-            shown.progress = progress;
-            return View(shown);
-        },
+        .content =
+            [button](const std::optional<double>& progress) {
+                if (!progress) return View();
+                GridButton shown = button;
+                shown.progress = progress;
+                return View(shown);
+            },
     };
     return blinking(View(button).overlay(launch), blink).testId("pattern-" + std::to_string(p + 1));
 }
@@ -78,20 +79,26 @@ View launchResolutionButton(SequencerStore& store, foundation::Uuid anchor, doub
         request.items = launchResolutionItems(current, [s](int v) { s->setPatternLaunchResolution(v); });
         s->dropdown.set(std::move(request));
     };
-    const View label = hstack({.alignment = Edge::center, .spacing = 8},
-                              launchResolutionText(current),
+    const View label = hstack({.alignment = Edge::center, .spacing = 8}, launchResolutionText(current),
                               symbol("chevron.down").foregroundColor(primaryTextColor))
                            .padding(Edge::horizontal, 10)
                            .frame({.maxHeight = infinity})
                            .frame({.width = std::max(0.0, 2 * c - 28), .alignment = unit::leading})
                            .background(color(controlBackgroundColor))
                            .overlay(continuousRoundedRectangle(4).stroke(themeBorderColor, 1));
-    return View(SingleTouchTapButton{.allowSecondaryTouches = true, .action = open, .label = label}).anchorPreference<DropdownAnchorKey>(dropdownAnchor(anchor)).testId("launch-resolution");
+    return View(SingleTouchTapButton{.allowSecondaryTouches = true, .action = open, .label = label})
+        .anchorPreference<DropdownAnchorKey>(dropdownAnchor(anchor))
+        .testId("launch-resolution");
 }
 
 View armButton(const char* label, bool armed, std::optional<bool> blink, double c, std::function<void()> action) {
-    const View button = blinking(
-        GridButton{.label = label, .active = armed, .activeColor = systemRedColor, .pressHighlight = true, .width = c, .action = std::move(action)}, blink, armed);
+    const View button = blinking(GridButton{.label = label,
+                                            .active = armed,
+                                            .activeColor = systemRedColor,
+                                            .pressHighlight = true,
+                                            .width = c,
+                                            .action = std::move(action)},
+                                 blink, armed);
     return ArmedTooltipModifier{.text = "Select the target pattern", .visible = armed, .yOffset = 35}(button).testId(label);
 }
 

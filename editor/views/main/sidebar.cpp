@@ -35,17 +35,21 @@ View laneSelectorButton(SequencerStore& store, const model::Track* track, LaneKi
     if (k == LaneKind::ccA || k == LaneKind::ccB) {
         const int number = std::clamp(track ? (k == LaneKind::ccA ? track->ccA : track->ccB) : 0, 0, 127);
         label = hstack({.alignment = Edge::firstTextBaseline, .spacing = 6}, label,
-                       text(std::to_string(number)).font(Font::system(11, FontWeight::medium)).foregroundColor(labelColour.opacity(selected ? 0.65 : 0.55)));
+                       text(std::to_string(number))
+                           .font(Font::system(11, FontWeight::medium))
+                           .foregroundColor(labelColour.opacity(selected ? 0.65 : 0.55)));
     }
     return View(SingleTouchTapButton{
-        .allowSecondaryTouches = true,
-        .action = [s = &store, k] { s->activeLane.set(k); },
-        .label = label.lineLimit(1)
-                     .fixedSize()
-                     .padding({.top = 4, .leading = 8, .bottom = 4, .trailing = 8})
-                     .frame({.maxWidth = infinity, .alignment = unit::leading})
-                     .overlay(roundedRectangle(5).stroke(selected ? selectedOutlineColor : Color::clear(), 1).padding(Edge::trailing, 6)),
-    })
+                    .allowSecondaryTouches = true,
+                    .action = [s = &store, k] { s->activeLane.set(k); },
+                    .label =
+                        label.lineLimit(1)
+                            .fixedSize()
+                            .padding({.top = 4, .leading = 8, .bottom = 4, .trailing = 8})
+                            .frame({.maxWidth = infinity, .alignment = unit::leading})
+                            .overlay(
+                                roundedRectangle(5).stroke(selected ? selectedOutlineColor : Color::clear(), 1).padding(Edge::trailing, 6)),
+                })
         .testId("lane-" + std::string(model::rawValue(k)));
 }
 
@@ -92,21 +96,23 @@ View Sidebar::body(BuildContext& context) const {
 
     const View muteSolo = hstack({.alignment = Edge::center, .spacing = 8},
                                  View(SingleTouchTapButton{.allowSecondaryTouches = true,
-                                                      .action = [s] { s->toggleTrackMute(s->activeTrackIndex.get()); },
-                                                      .label = trackToggleLabel("M", track && track->mute, recordRedColor)})
+                                                           .action = [s] { s->toggleTrackMute(s->activeTrackIndex.get()); },
+                                                           .label = trackToggleLabel("M", track && track->mute, recordRedColor)})
                                      .testId("mute"),
                                  View(SingleTouchTapButton{.allowSecondaryTouches = true,
-                                                      .action = [s] { s->toggleTrackSolo(s->activeTrackIndex.get()); },
-                                                      .label = trackToggleLabel("S", track && track->solo, soloYellowColor)})
+                                                           .action = [s] { s->toggleTrackSolo(s->activeTrackIndex.get()); },
+                                                           .label = trackToggleLabel("S", track && track->solo, soloYellowColor)})
                                      .testId("solo"));
 
     Views selector;
     for (LaneKind k : selectableLanes) selector.push_back(laneSelectorButton(store, track, k));
 
     return vstack({.alignment = Edge::leading, .spacing = 14},
-                  muteSolo.frame({.maxWidth = infinity, .alignment = unit::leading}).padding(Edge::leading, 8).frame({.height = 25}).padding(Edge::bottom, 16),
-                  LaneLabel{.text = "GATE"}.frame({.height = 25}),
-                  LaneLabel{.text = "HOLD/LEGATO"}.frame({.height = 25}),
+                  muteSolo.frame({.maxWidth = infinity, .alignment = unit::leading})
+                      .padding(Edge::leading, 8)
+                      .frame({.height = 25})
+                      .padding(Edge::bottom, 16),
+                  LaneLabel{.text = "GATE"}.frame({.height = 25}), LaneLabel{.text = "HOLD/LEGATO"}.frame({.height = 25}),
                   color(Color::clear()).frame({.height = 20}),
                   // The rows in this typeface leave no room for the spacer's gaps: the flash button is held to
                   // the block's foot, level with the tall lane's, instead of being pushed past it.

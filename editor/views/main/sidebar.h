@@ -11,9 +11,9 @@ namespace pulvan::views {
 
 struct Sidebar : ui::ViewModifiers<Sidebar> {
     // The lanes the tall lane can show, in the selector's order.
-    static constexpr std::array<model::LaneKind, 7> selectableLanes{model::LaneKind::notes,       model::LaneKind::octave, model::LaneKind::velocity,
-                                                                    model::LaneKind::length,      model::LaneKind::probability,
-                                                                    model::LaneKind::ccA,         model::LaneKind::ccB};
+    static constexpr std::array<model::LaneKind, 7> selectableLanes{
+        model::LaneKind::notes,       model::LaneKind::octave, model::LaneKind::velocity, model::LaneKind::length,
+        model::LaneKind::probability, model::LaneKind::ccA,    model::LaneKind::ccB};
 
     ui::View body(ui::BuildContext& context) const;
 };

@@ -58,9 +58,10 @@ View StepStrip::body(BuildContext& context) const {
         Views columns;
         columns.reserve(columnCount);
         for (int c = 0; c < columnCount; ++c)
-            columns.push_back(dimmed(zstack({}, playheadLayer(strip.playheadKind, c), strip.cell(c)).frame({.maxWidth = infinity, .maxHeight = infinity}),
-                                     strip.isInactive(c) ? 0.1 : 1.0)
-                                  .overlay(columnLine(c, strip.isInactive), unit::leading));
+            columns.push_back(
+                dimmed(zstack({}, playheadLayer(strip.playheadKind, c), strip.cell(c)).frame({.maxWidth = infinity, .maxHeight = infinity}),
+                       strip.isInactive(c) ? 0.1 : 1.0)
+                    .overlay(columnLine(c, strip.isInactive), unit::leading));
 
         View marker;
         if (const auto x = lastStepMarkerX(strip.isInactive, size.width, displayScale))
@@ -82,8 +83,10 @@ View StepStrip::body(BuildContext& context) const {
                     }
                 },
             .onEnd = [strip, dragging] { endPressIfActive(*dragging, strip.onDragEnd); },
-            .onDoubleTap = strip.onDoubleTap ? [strip, columnAt](Point p) { strip.onDoubleTap(columnAt(p)); } : std::function<void(Point)>{},
-            .onTripleTap = strip.onTripleTap ? [strip, columnAt](Point p) { strip.onTripleTap(columnAt(p)); } : std::function<void(Point)>{},
+            .onDoubleTap =
+                strip.onDoubleTap ? [strip, columnAt](Point p) { strip.onDoubleTap(columnAt(p)); } : std::function<void(Point)>{},
+            .onTripleTap =
+                strip.onTripleTap ? [strip, columnAt](Point p) { strip.onTripleTap(columnAt(p)); } : std::function<void(Point)>{},
         };
 
         return hstackOf({.alignment = Edge::center, .spacing = 0}, std::move(columns))

@@ -115,10 +115,8 @@ StepStrip chordEditor(const LaneContext& lane, State<std::optional<PolyDragState
                 d.lastTargetValue = target;
                 d.hidesDraggedNote = false;
                 if (target != d.value) {
-                    if (s->notesStepContains(d.column, target))
-                        d.hidesDraggedNote = true;
-                    else
-                        d.value = s->moveStepChordNote(d.column, d.value, target, true);
+                    if (s->notesStepContains(d.column, target)) d.hidesDraggedNote = true;
+                    else d.value = s->moveStepChordNote(d.column, d.value, target, true);
                 }
                 drag.set(d);
             },

@@ -27,11 +27,12 @@ int togglePaintValue(LaneKind kind, int v) {
 
 View stepCell(LaneKind kind, int v, Color accent, double opacity) {
     const int s = kind == LaneKind::gate ? (v != 0 ? 1 : 0) : std::clamp(v, 0, 2);
-    return dimmed(zstack({}, s != 0 ? View(DotTexture{accent, 3.0, 1.3}).clipShape(shapes::continuousRoundedRectangle(2)) : View(),
-                  kind == LaneKind::tie && s == 2 ? HoldLegatoSymbol{}.padding({.top = 4, .leading = 6, .bottom = 6, .trailing = 6}) : View(),
-                  continuousRoundedRectangle(2).stroke(accent.opacity(s == 0 ? 0.2 : 0.5), 1))
-                      .padding(2),
-                  opacity);
+    return dimmed(
+        zstack({}, s != 0 ? View(DotTexture{accent, 3.0, 1.3}).clipShape(shapes::continuousRoundedRectangle(2)) : View(),
+               kind == LaneKind::tie && s == 2 ? HoldLegatoSymbol{}.padding({.top = 4, .leading = 6, .bottom = 6, .trailing = 6}) : View(),
+               continuousRoundedRectangle(2).stroke(accent.opacity(s == 0 ? 0.2 : 0.5), 1))
+            .padding(2),
+        opacity);
 }
 
 }  // namespace

@@ -149,7 +149,8 @@ View recordButton(const TopBarScope& bar) {
     EditorServices* services = &bar.services;
     const HostedMIDIRecordMode mode = store.hostedMIDIRecordMode.get();
     const bool recording = mode == HostedMIDIRecordMode::recording || mode == HostedMIDIRecordMode::armStop;
-    const std::string title = recording ? "recording... " + std::to_string(std::max(1, store.hostedMIDIRecordBarCount.get() + 1)) : "record";
+    const std::string title =
+        recording ? "recording... " + std::to_string(std::max(1, store.hostedMIDIRecordBarCount.get() + 1)) : "record";
     const double iconOpacity = mode == HostedMIDIRecordMode::idle ? 0.35 : mode == HostedMIDIRecordMode::recording ? 1.0 : 0.55;
     const View measureLine = mode == HostedMIDIRecordMode::idle
                                  ? View()
@@ -183,9 +184,10 @@ View resyncButton(const TopBarScope& bar) {
     const bool pressed = bar.resync.held.get();
     const PressFlag flag = bar.resync;
     return View(PlayheadReader<std::optional<double>>{
-                    .value = [](const SequencerStore& s) {
-                        return s.resyncModeActive.get() ? std::optional(s.playhead.resyncMeasureProgress.get()) : std::nullopt;
-                    },
+                    .value =
+                        [](const SequencerStore& s) {
+                            return s.resyncModeActive.get() ? std::optional(s.playhead.resyncMeasureProgress.get()) : std::nullopt;
+                        },
                     .content = [&store, pressed, flag](const std::optional<double>& progress) -> View {
                         return PillButton{
                             .text = "Resync",
@@ -228,9 +230,7 @@ View TopBar::body(BuildContext& context) const {
     EditorServices* setting = &services;
     SequencerStore* s = &store;
     return hstack(
-        {.alignment = Edge::center, .spacing = 10},
-        logo(bar),
-        notePoolButton(bar),
+        {.alignment = Edge::center, .spacing = 10}, logo(bar), notePoolButton(bar),
         hstack({.alignment = Edge::center, .spacing = 4}, NotesPoolSummary{.pool = store.preset->notesPool}).padding(Edge::leading, 5),
         spacer(),
         hosted ? View()
@@ -242,10 +242,11 @@ View TopBar::body(BuildContext& context) const {
         store.isMIDILearnActive.get() ? tapButton([s] { s->cancelMIDILearn(); }, ExitMIDILearnButtonLabel{}).testId("topBar.exitMIDILearn")
                                       : View(),
         swingKnob(bar),
-        View(IconButton{.system = "arrow.uturn.backward", .enabled = store.canUndo().get(), .action = [s] { s->undo(); }}).testId("topBar.undo"),
-        View(IconButton{.system = "arrow.uturn.forward", .enabled = store.canRedo().get(), .action = [s] { s->redo(); }}).testId("topBar.redo"),
-        hosted && store.hostedMIDIRecordAvailable ? recordButton(bar) : View(),
-        resyncButton(bar),
+        View(IconButton{.system = "arrow.uturn.backward", .enabled = store.canUndo().get(), .action = [s] { s->undo(); }})
+            .testId("topBar.undo"),
+        View(IconButton{.system = "arrow.uturn.forward", .enabled = store.canRedo().get(), .action = [s] { s->redo(); }})
+            .testId("topBar.redo"),
+        hosted && store.hostedMIDIRecordAvailable ? recordButton(bar) : View(), resyncButton(bar),
         tapButton([setting] { setting->presetLibrary().presentPresetDialog(store::PresetDialogMode::load); },
                   plainPill("Presets", bar.presets.held.get()), &bar.presets)
             .testId("topBar.presets"),

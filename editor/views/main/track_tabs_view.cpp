@@ -68,7 +68,8 @@ struct TrackTab {
             .padding({.top = 10, .leading = 12 * s, .bottom = 10, .trailing = 12 * s})
             .foregroundColor(accent())
             .background(RoundedCorners(8, tabCorners).fill(selected() ? panelBackgroundColor : controlBackgroundColor))
-            .overlay(selected() ? TabTopBorder(8).stroke(themeBorderColor, border) : RoundedCorners(8, tabCorners).stroke(themeBorderColor, border))
+            .overlay(selected() ? TabTopBorder(8).stroke(themeBorderColor, border)
+                                : RoundedCorners(8, tabCorners).stroke(themeBorderColor, border))
             .opacity(selected() ? 1.0 : 0.55)
             .contentShape(shapes::rectangle());
     }
@@ -90,21 +91,23 @@ struct TrackTab {
         View tab = SingleTouchTapButton{
             .enabled = true,
             .allowSecondaryTouches = true,
-            .onDoubleTap = [st, i] {
-                st->activeTrackIndex.set(i);
-                st->presentRenameTrackDialog();
-            },
+            .onDoubleTap =
+                [st, i] {
+                    st->activeTrackIndex.set(i);
+                    st->presentRenameTrackDialog();
+                },
             .action = [st, i] { st->activeTrackIndex.set(i); },
             .label = label(),
         };
         if (!closable()) return tab.testId("trackTab." + std::to_string(i));
         const double s = metrics.scale;
         View close = View(SingleTouchTapButton{
-            .enabled = true,
-            .allowSecondaryTouches = true,
-            .action = [st, i] { st->presentDeleteTrackDialog(i); },
-            .label = closeLabel(),
-        }).testId("trackTabClose." + std::to_string(i));
+                              .enabled = true,
+                              .allowSecondaryTouches = true,
+                              .action = [st, i] { st->presentDeleteTrackDialog(i); },
+                              .label = closeLabel(),
+                          })
+                         .testId("trackTabClose." + std::to_string(i));
         return tab.overlay(close.padding(Edge::trailing, 6 * s).padding(Edge::vertical, 10), unit::trailing)
             .testId("trackTab." + std::to_string(i));
     }
@@ -135,11 +138,11 @@ View TrackTabsView::body(BuildContext& context) const {
                for (int i = 0; i < count; ++i) items.push_back(TrackTab{strip, store, i, metrics}.body().id(i));
                if (canAddTrack) {
                    items.push_back(View(SingleTouchTapButton{
-                                           .enabled = true,
-                                           .allowSecondaryTouches = true,
-                                           .action = [&store] { store.addTrack(); },
-                                           .label = addTrackButtonLabel(strip),
-                                       })
+                                            .enabled = true,
+                                            .allowSecondaryTouches = true,
+                                            .action = [&store] { store.addTrack(); },
+                                            .label = addTrackButtonLabel(strip),
+                                        })
                                        .testId("addTrackButton"));
                }
                return hstackOf({.alignment = Edge::bottom, .spacing = strip.spacing}, std::move(items));
@@ -148,10 +151,7 @@ View TrackTabsView::body(BuildContext& context) const {
 }
 
 View MIDIActivityIndicator::body(BuildContext&) const {
-    return roundedRectangle(1.5 * scale)
-        .fill(badgeTextColor)
-        .frame({.width = 3 * scale, .height = 10 * scale})
-        .opacity(isActive ? 0.5 : 0);
+    return roundedRectangle(1.5 * scale).fill(badgeTextColor).frame({.width = 3 * scale, .height = 10 * scale}).opacity(isActive ? 0.5 : 0);
 }
 
 View TabChannelBadge::body(BuildContext&) const {

@@ -37,12 +37,12 @@ bool isOpenableURL(const std::string& url) {
 
 View AboutEntry::body(ui::BuildContext& context) const {
     auto& services = context.object<EditorServices>();
-    View shown = ui::text(shownText).font(Font::system(14, FontWeight::semibold)).foregroundColor(isLink ? linkBlueColor : primaryTextColor);
+    View shown =
+        ui::text(shownText).font(Font::system(14, FontWeight::semibold)).foregroundColor(isLink ? linkBlueColor : primaryTextColor);
     if (isLink && isOpenableURL(url)) {
         shown = shown.contentShape(ui::shapes::rectangle()).onTapGesture([&services, url = url] { services.openURL(url); });
     }
-    return ui::vstack({.spacing = 4},
-                      ui::text(caption).font(Font::system(12, FontWeight::semibold)).foregroundColor(secondaryTextColor),
+    return ui::vstack({.spacing = 4}, ui::text(caption).font(Font::system(12, FontWeight::semibold)).foregroundColor(secondaryTextColor),
                       shown.testId("about." + caption));
 }
 
@@ -54,7 +54,8 @@ View AboutModal::body(ui::BuildContext& context) const {
         .background = panelBackgroundColor,
         .borderColor = themeBorderColor,
         .content = {ui::View(ModalHeader{.title = "About", .inlineActionColor = secondaryTextColor, .inlineActionFontSize = 11})
-                        .overlay(ui::View(ModalCloseButton{.allowSecondaryTouches = true, .action = [&store] { store.setActiveModal(std::nullopt); }})
+                        .overlay(ui::View(ModalCloseButton{.allowSecondaryTouches = true,
+                                                           .action = [&store] { store.setActiveModal(std::nullopt); }})
                                      .testId("about.close"),
                                  ui::unit::trailing),
                     ui::vstack({.spacing = 16},

@@ -41,10 +41,8 @@ View defaultCCField(SequencerStore& store, bool isCCA, foundation::Uuid anchor) 
     const int current = isCCA ? store.defaultCCA.get() : store.defaultCCB.get();
     const auto open = [&store, isCCA, anchor] {
         const auto choose = [&store, isCCA](int n) {
-            if (isCCA)
-                store.setDefaultCCs(n, std::nullopt);
-            else
-                store.setDefaultCCs(std::nullopt, n);
+            if (isCCA) store.setDefaultCCs(n, std::nullopt);
+            else store.setDefaultCCs(std::nullopt, n);
         };
         store.dropdown.set(store::DropdownRequest{
             .anchorID = anchor,
@@ -54,9 +52,11 @@ View defaultCCField(SequencerStore& store, bool isCCA, foundation::Uuid anchor) 
             .width = 210,
         });
     };
-    const View label = dropdownFieldLabel(ccDisplayName(current), {.textColor = primaryTextColor, .chevronColor = secondaryTextColor,
-                                                                   .fill = controlBackgroundColor, .width = 210})
-                           .anchorPreference<DropdownAnchorKey>(dropdownAnchor(anchor));
+    const View label =
+        dropdownFieldLabel(
+            ccDisplayName(current),
+            {.textColor = primaryTextColor, .chevronColor = secondaryTextColor, .fill = controlBackgroundColor, .width = 210})
+            .anchorPreference<DropdownAnchorKey>(dropdownAnchor(anchor));
     return View(SingleTouchTapButton{.enabled = true, .allowSecondaryTouches = true, .action = open, .label = label})
         .testId(isCCA ? "defaultCCA" : "defaultCCB")
         .frame({.maxWidth = infinity, .alignment = unit::leading});
@@ -64,9 +64,8 @@ View defaultCCField(SequencerStore& store, bool isCCA, foundation::Uuid anchor) 
 
 // Some track's controllers differ from the defaults.
 bool tracksDifferFromDefaults(const SequencerStore& store) {
-    return std::ranges::any_of(store.preset->tracks, [&](const model::Track& t) {
-        return t.ccA != store.defaultCCA.get() || t.ccB != store.defaultCCB.get();
-    });
+    return std::ranges::any_of(store.preset->tracks,
+                               [&](const model::Track& t) { return t.ccA != store.defaultCCA.get() || t.ccB != store.defaultCCB.get(); });
 }
 
 }  // namespace
@@ -98,19 +97,20 @@ View GlobalSettingsModal::body(BuildContext& context) const {
                                       .padding(Edge::leading, 154)));
         sections.push_back(separator());
     }
-    sections.push_back(vstack({.alignment = Edge::leading, .spacing = 10},
-                              text("Default MIDI CCs").font(Font::system(13, FontWeight::semibold)).foregroundColor(primaryTextColor),
-                              explanation("Used by new tracks and Initialize. Each track can still override them in its track settings.", 12),
-                              settingsRow("CC A", defaultCCField(store, true, anchors->defaultCCA)),
-                              settingsRow("CC B", defaultCCField(store, false, anchors->defaultCCB)),
-                              settingsRow("", View(ModalActionButtonLabeled{
-                                                      .title = "Apply on current preset",
-                                                      .accentFill = false,
-                                                      .enabled = tracksDifferFromDefaults(store),
-                                                      .pressHighlight = true,
-                                                      .action = [&store] { store.applyDefaultCCsToCurrentPreset(); },
-                                                  })
-                                                  .testId("apply"))));
+    sections.push_back(
+        vstack({.alignment = Edge::leading, .spacing = 10},
+               text("Default MIDI CCs").font(Font::system(13, FontWeight::semibold)).foregroundColor(primaryTextColor),
+               explanation("Used by new tracks and Initialize. Each track can still override them in its track settings.", 12),
+               settingsRow("CC A", defaultCCField(store, true, anchors->defaultCCA)),
+               settingsRow("CC B", defaultCCField(store, false, anchors->defaultCCB)),
+               settingsRow("", View(ModalActionButtonLabeled{
+                                        .title = "Apply on current preset",
+                                        .accentFill = false,
+                                        .enabled = tracksDifferFromDefaults(store),
+                                        .pressHighlight = true,
+                                        .action = [&store] { store.applyDefaultCCsToCurrentPreset(); },
+                                    })
+                                   .testId("apply"))));
 
     return makeModalPanel(640, "Settings", vstackOf({.alignment = Edge::leading, .spacing = 12}, sections));
 }

@@ -20,7 +20,8 @@ View learnedBadge(int cc) {
         .font(Font::system(9, FontWeight::bold))
         .foregroundColor(Color::white())
         .padding({.top = 1, .leading = 3, .bottom = 1, .trailing = 3})
-        .background(zstack({}, continuousRoundedRectangle(2.4).fill(infoBlueColor), continuousRoundedRectangle(2.4).stroke(Color::white().opacity(0.75), 1)));
+        .background(zstack({}, continuousRoundedRectangle(2.4).fill(infoBlueColor),
+                           continuousRoundedRectangle(2.4).stroke(Color::white().opacity(0.75), 1)));
 }
 
 }  // namespace
@@ -36,20 +37,19 @@ View MIDILearnTarget::body(BuildContext& context) const {
     const bool learned = learnedCC != 0;
     const bool armed = store.midiLearnSelection.get() == element;
 
-    const View label = zstack({},
-                              continuousRoundedRectangle(4).fill(learned ? infoBlueColor.opacity(0.4) : Color::clear()),
+    const View label = zstack({}, continuousRoundedRectangle(4).fill(learned ? infoBlueColor.opacity(0.4) : Color::clear()),
                               continuousRoundedRectangle(4).stroke(infoBlueColor.opacity(armed ? 1 : 0.5), armed ? 2 : 1),
                               learned ? learnedBadge(learnedCC) : View());
     return content.overlay(View(SingleTouchTapButton{
-                               .enabled = true,
-                               .allowSecondaryTouches = true,
-                               .onDoubleTap = [&store, element = element] { store.clearMIDILearnMapping(element); },
-                               .action =
-                                   [&store, element = element] {
-                                       if (store.isMIDILearnActive.get()) store.midiLearnSelection.set(element);
-                                   },
-                               .label = label,
-                           })
+                                    .enabled = true,
+                                    .allowSecondaryTouches = true,
+                                    .onDoubleTap = [&store, element = element] { store.clearMIDILearnMapping(element); },
+                                    .action =
+                                        [&store, element = element] {
+                                            if (store.isMIDILearnActive.get()) store.midiLearnSelection.set(element);
+                                        },
+                                    .label = label,
+                                })
                                .testId("midiLearn." + element.storageKey())
                                .padding(-3));
 }

@@ -26,32 +26,34 @@ View placed(View view, double x, double y, double width, double height) {
 }
 
 View label(std::string string, double size, FontWeight weight, Color color, unsigned alignment = ui::Edge::leading) {
-    return ui::text(std::move(string)).font(ui::Font::system(size, weight)).foregroundColor(color).lineLimit(1).frame(
-        {.maxWidth = ui::infinity, .maxHeight = ui::infinity, .alignment = alignment});
+    return ui::text(std::move(string))
+        .font(ui::Font::system(size, weight))
+        .foregroundColor(color)
+        .lineLimit(1)
+        .frame({.maxWidth = ui::infinity, .maxHeight = ui::infinity, .alignment = alignment});
 }
 
 View card(double x, double y, double width, double height, std::string title) {
-    return placed(ui::zstack({.alignment = ui::unit::topLeading},
-                             ui::roundedRectangle(8).fill(cardFill),
+    return placed(ui::zstack({.alignment = ui::unit::topLeading}, ui::roundedRectangle(8).fill(cardFill),
                              ui::roundedRectangle(8).strokeBorder(cardStroke, 1.5),
-                             label(std::move(title), 15, FontWeight::bold, primaryTextColor).frame({.height = 20}).padding(
-                                 {.top = 10, .leading = 12, .trailing = 12})),
+                             label(std::move(title), 15, FontWeight::bold, primaryTextColor)
+                                 .frame({.height = 20})
+                                 .padding({.top = 10, .leading = 12, .trailing = 12})),
                   x, y, width, height);
 }
 
 // A field of a settings form: the caption, then the value in a box with a small chevron.
 View field(double x, double y, std::string caption, std::string value, Color valueColor) {
-    return placed(ui::vstack({.alignment = ui::Edge::leading, .spacing = 4},
-                             label(std::move(caption), 11, FontWeight::semibold, secondaryTextColor).frame({.height = 14}),
-                             ui::hstack({.spacing = 6},
-                                        label(std::move(value), 13, FontWeight::semibold, valueColor),
-                                        ui::symbol("chevron.down").font(ui::Font::system(9, FontWeight::bold)).foregroundColor(
-                                            secondaryTextColor))
-                                 .padding({.leading = 8, .trailing = 8})
-                                 .frame({.height = 26})
-                                 .background(ui::roundedRectangle(4).fill(controlBackgroundColor))
-                                 .overlay(ui::roundedRectangle(4).strokeBorder(cardStroke, 1))),
-                  x, y, 132, 44);
+    return placed(
+        ui::vstack({.alignment = ui::Edge::leading, .spacing = 4},
+                   label(std::move(caption), 11, FontWeight::semibold, secondaryTextColor).frame({.height = 14}),
+                   ui::hstack({.spacing = 6}, label(std::move(value), 13, FontWeight::semibold, valueColor),
+                              ui::symbol("chevron.down").font(ui::Font::system(9, FontWeight::bold)).foregroundColor(secondaryTextColor))
+                       .padding({.leading = 8, .trailing = 8})
+                       .frame({.height = 26})
+                       .background(ui::roundedRectangle(4).fill(controlBackgroundColor))
+                       .overlay(ui::roundedRectangle(4).strokeBorder(cardStroke, 1))),
+        x, y, 132, 44);
 }
 
 // A line through the points, ending in an arrow head at the last one.
@@ -75,8 +77,8 @@ View arrow(std::vector<Point> points, Color color, double width) {
 
 View picture(ui::Views layers) {
     layers.insert(layers.begin(), ui::color(pictureBackground));
-    return ui::zstackOf({.alignment = ui::unit::topLeading}, std::move(layers)).frame(
-        {.width = pictureSize.width, .height = pictureSize.height, .alignment = ui::unit::topLeading});
+    return ui::zstackOf({.alignment = ui::unit::topLeading}, std::move(layers))
+        .frame({.width = pictureSize.width, .height = pictureSize.height, .alignment = ui::unit::topLeading});
 }
 
 // Six tracks, each on its own channel; the instrument listens to "Pulvan" and lets channel 2 through.
@@ -87,8 +89,7 @@ View midiChannelsPicture() {
         const double y = 58 + track * 36;
         const Color accent = accents[static_cast<std::size_t>(track) % accents.size()];
         const bool passes = track == 1;
-        layers.push_back(placed(ui::hstack({.spacing = 8},
-                                           ui::circle().fill(accent).frame({.width = 10, .height = 10}),
+        layers.push_back(placed(ui::hstack({.spacing = 8}, ui::circle().fill(accent).frame({.width = 10, .height = 10}),
                                            label("Track " + std::to_string(track + 1), 12, FontWeight::semibold, primaryTextColor),
                                            label("Ch " + std::to_string(track + 1), 12, FontWeight::bold,
                                                  passes ? accent : secondaryTextColor, ui::Edge::trailing))
@@ -138,8 +139,7 @@ View knob(double x, double y, std::string name, std::string controller, double v
         pointer.moveTo(centre).lineTo({centre.x + (radius - 8) * std::cos(angle), centre.y + (radius - 8) * std::sin(angle)});
         list.add(ui::draw::Stroke{pointer, primaryTextColor, {3, ui::LineCap::round}});
     });
-    return placed(ui::vstack({.spacing = 4},
-                             dial.frame({.width = 58, .height = 58}),
+    return placed(ui::vstack({.spacing = 4}, dial.frame({.width = 58, .height = 58}),
                              label(std::move(name), 12, FontWeight::semibold, primaryTextColor, ui::Edge::center).frame({.height = 15}),
                              label(std::move(controller), 11, FontWeight::bold, color, ui::Edge::center).frame({.height = 14})),
                   x, y, 76, 100);
@@ -159,9 +159,7 @@ View midiCCsPicture() {
     };
     for (const Lane& lane : {Lane{"CC A", valuesA, laneA, 60}, Lane{"CC B", valuesB, laneB, 168}}) {
         layers.push_back(placed(label(lane.name, 12, FontWeight::bold, lane.color), 30, lane.y, 80, 16));
-        layers.push_back(placed(ccLane(lane.values, lane.color)
-                                    .padding(6)
-                                    .background(ui::roundedRectangle(4).fill(controlBackgroundColor)),
+        layers.push_back(placed(ccLane(lane.values, lane.color).padding(6).background(ui::roundedRectangle(4).fill(controlBackgroundColor)),
                                 30, lane.y + 20, 172, 72));
     }
     layers.push_back(card(292, 20, 172, 260, "Instrument"));
@@ -216,18 +214,18 @@ View midiSlidePicture() {
             }
         }
     });
-    return picture({placed(label("slide", 12, FontWeight::bold, primaryTextColor), gridX + 7.7 * cell, 20, 60, 18),
-                    roll,
+    return picture({placed(label("slide", 12, FontWeight::bold, primaryTextColor), gridX + 7.7 * cell, 20, 60, 18), roll,
                     placed(label("HOLD/LEGATO", 11, FontWeight::bold, secondaryTextColor), gridX, 156, 120, 16),
-                    placed(label("legato", 11, FontWeight::bold, accent, ui::Edge::center), gridX + 5 * cell, 206, 3 * cell, 16),
-                    lane,
+                    placed(label("legato", 11, FontWeight::bold, accent, ui::Edge::center), gridX + 5 * cell, 206, 3 * cell, 16), lane,
                     placed(ui::hstack({.spacing = 10},
                                       label("MONO", 12, FontWeight::bold, colorFromHex(0x000000), ui::Edge::center)
                                           .frame({.width = 64, .height = 26})
                                           .background(ui::roundedRectangle(4).fill(primaryTextColor)),
                                       label("Portamento time", 12, FontWeight::semibold, primaryTextColor),
-                                      ui::capsule().fill(dimLine).frame({.width = 110, .height = 6}).overlay(
-                                          ui::capsule().fill(accent).frame({.width = 70, .height = 6}), ui::unit::leading)),
+                                      ui::capsule()
+                                          .fill(dimLine)
+                                          .frame({.width = 110, .height = 6})
+                                          .overlay(ui::capsule().fill(accent).frame({.width = 70, .height = 6}), ui::unit::leading)),
                            gridX, 244, 16 * cell, 30)});
 }
 

@@ -10,8 +10,8 @@ namespace pulvan::views {
 
 // Held controls. Several may be held at once (a key while "Back" is held).
 struct PatternGenerator303PressState {
-    std::optional<int> pressedPitchClass;  // key 0...12
-    std::optional<int> pressedTimeState;   // time value 0...2
+    std::optional<int> pressedPitchClass;       // key 0...12
+    std::optional<int> pressedTimeState;        // time value 0...2
     bool isNavigationStepStateVisible = false;  // "Back" or "Next" held
     bool isPitchEntryPressing = false;
     bool isTimeEntryPressing = false;

@@ -35,8 +35,7 @@ struct KeyFace {
             .font(Font::system(12, FontWeight::semibold))
             .foregroundColor(textColor)
             .frame({.width = width, .height = L::keyHeight})
-            .background(ui::zstack({},
-                                   ui::color(isPitchMode ? controlBackgroundColor : controlBackgroundColor.opacity(0.55)),
+            .background(ui::zstack({}, ui::color(isPitchMode ? controlBackgroundColor : controlBackgroundColor.opacity(0.55)),
                                    highlighted ? DotTexture{accent, 3, 1.3} : View()))
             .overlay(ui::continuousRoundedRectangle(4).stroke(highlighted ? accent : themeBorderColor, 1))
             .clipShape(ui::shapes::continuousRoundedRectangle(4));
@@ -48,31 +47,31 @@ bool inPitchMode(const SequencerStore& store) { return store.patternGenerator303
 View key(SequencerStore& store, const State<PatternGenerator303PressState>& press, int value, KeyFace face) {
     const bool isPitchMode = face.isPitchMode;
     return ui::View(SingleTouchTapButton{.enabled = true,
-                                .allowSecondaryTouches = true,
-                                .onPressStart =
-                                    [&store, press, value] {
-                                        if (!inPitchMode(store)) return;
-                                        press.modify([value](PatternGenerator303PressState& p) {
-                                            p.isPitchEntryPressing = true;
-                                            p.pressedPitchClass = value;
-                                        });
-                                        store.auditionPatternGenerator303Key(value);
-                                    },
-                                .onPressEnd =
-                                    [&store, press] {
-                                        if (!inPitchMode(store)) return;
-                                        press.modify([](PatternGenerator303PressState& p) {
-                                            p.isPitchEntryPressing = false;
-                                            p.pressedPitchClass.reset();
-                                        });
-                                        stopPatternGenerator303Audition(store);
-                                    },
-                                .action =
-                                    [&store, press, value] {
-                                        if (!inPitchMode(store)) return;
-                                        store.setPatternGenerator303Pitch(value, !press->isNavigationStepStateVisible);
-                                    },
-                                .label = face.view()})
+                                         .allowSecondaryTouches = true,
+                                         .onPressStart =
+                                             [&store, press, value] {
+                                                 if (!inPitchMode(store)) return;
+                                                 press.modify([value](PatternGenerator303PressState& p) {
+                                                     p.isPitchEntryPressing = true;
+                                                     p.pressedPitchClass = value;
+                                                 });
+                                                 store.auditionPatternGenerator303Key(value);
+                                             },
+                                         .onPressEnd =
+                                             [&store, press] {
+                                                 if (!inPitchMode(store)) return;
+                                                 press.modify([](PatternGenerator303PressState& p) {
+                                                     p.isPitchEntryPressing = false;
+                                                     p.pressedPitchClass.reset();
+                                                 });
+                                                 stopPatternGenerator303Audition(store);
+                                             },
+                                         .action =
+                                             [&store, press, value] {
+                                                 if (!inPitchMode(store)) return;
+                                                 store.setPatternGenerator303Pitch(value, !press->isNavigationStepStateVisible);
+                                             },
+                                         .label = face.view()})
         .allowsHitTesting(isPitchMode);
 }
 
@@ -83,25 +82,28 @@ View attributeButton(ModalOption option) {
 
 View timeButton(SequencerStore& store, const State<PatternGenerator303PressState>& press, const PatternGenerator303Display& display,
                 std::string label, int value) {
-    return attributeButton({.label = std::move(label),
-                            .leadingSystemImageSize = 11,
-                            .active = display.isTimeValueHighlighted(value),
-                            .activeUsesDotTexture = true,
-                            .pressHighlight = true,
-                            .allowSecondaryTouches = true,
-                            .onPressStart = [press, value] {
-                                press.modify([value](PatternGenerator303PressState& p) {
-                                    p.isTimeEntryPressing = true;
-                                    p.pressedTimeState = value;
-                                });
-                            },
-                            .onPressEnd = [press] {
-                                press.modify([](PatternGenerator303PressState& p) {
-                                    p.isTimeEntryPressing = false;
-                                    p.pressedTimeState.reset();
-                                });
-                            },
-                            .action = [&store, press, value] { store.setPatternGenerator303Time(value, !press->isNavigationStepStateVisible); }});
+    return attributeButton(
+        {.label = std::move(label),
+         .leadingSystemImageSize = 11,
+         .active = display.isTimeValueHighlighted(value),
+         .activeUsesDotTexture = true,
+         .pressHighlight = true,
+         .allowSecondaryTouches = true,
+         .onPressStart =
+             [press, value] {
+                 press.modify([value](PatternGenerator303PressState& p) {
+                     p.isTimeEntryPressing = true;
+                     p.pressedTimeState = value;
+                 });
+             },
+         .onPressEnd =
+             [press] {
+                 press.modify([](PatternGenerator303PressState& p) {
+                     p.isTimeEntryPressing = false;
+                     p.pressedTimeState.reset();
+                 });
+             },
+         .action = [&store, press, value] { store.setPatternGenerator303Time(value, !press->isNavigationStepStateVisible); }});
 }
 
 View pitchAttributeButton(std::string label, bool active, std::function<void()> action) {
@@ -132,16 +134,15 @@ View PatternGenerator303Keyboard::body(ui::BuildContext& context) const {
     for (int slot = 0; slot < 8; ++slot) {
         const auto& [whiteLabel, whiteValue] = whiteKeyPitchClasses[static_cast<std::size_t>(slot)];
         const auto black = blackKeyPitchClasses[static_cast<std::size_t>(slot)];
-        blackKeys.push_back(
-            (black ? key(store, press, *black, face(semitones[static_cast<std::size_t>(*black % 12)], *black)).testId("303.key." + std::to_string(*black))
-                   : ui::color(Color::clear()).frame({.width = w, .height = L::keyHeight}))
-                .id(slot));
+        blackKeys.push_back((black ? key(store, press, *black, face(semitones[static_cast<std::size_t>(*black % 12)], *black))
+                                         .testId("303.key." + std::to_string(*black))
+                                   : ui::color(Color::clear()).frame({.width = w, .height = L::keyHeight}))
+                                .id(slot));
         whiteKeys.push_back(key(store, press, whiteValue, face(display.isPitchMode ? whiteLabel : std::to_string(slot + 1), whiteValue))
                                 .testId("303.key." + std::to_string(whiteValue))
                                 .id(slot));
     }
-    return ui::zstack({.alignment = ui::unit::topLeading},
-                      ui::hstackOf({.spacing = L::keySpacing}, std::move(blackKeys)).offset(w / 2, 0),
+    return ui::zstack({.alignment = ui::unit::topLeading}, ui::hstackOf({.spacing = L::keySpacing}, std::move(blackKeys)).offset(w / 2, 0),
                       ui::hstackOf({.spacing = L::keySpacing}, std::move(whiteKeys)).offset(0, L::keyHeight + L::keySpacing));
 }
 
@@ -149,16 +150,17 @@ View PatternGenerator303Attributes::body(ui::BuildContext& context) const {
     auto& store = context.object<SequencerStore>();
     const Color accent = context.env<KezAccentKey>();
     const bool pitch = display.isPitchMode;
-    const std::array<std::string, 4> labels = pitch ? std::array<std::string, 4>{"DOWN", "UP", "ACCENT", "SLIDE"}
-                                                    : std::array<std::string, 4>{"GATE", "HOLD", "REST", ""};
+    const std::array<std::string, 4> labels =
+        pitch ? std::array<std::string, 4>{"DOWN", "UP", "ACCENT", "SLIDE"} : std::array<std::string, 4>{"GATE", "HOLD", "REST", ""};
     ui::Views labelCells;
     for (const std::string& label : labels) {
-        labelCells.push_back(label.empty() ? ui::color(Color::clear()).frame({.width = L::attributeColumnWidth, .height = L::attributeLabelHeight})
-                                           : ui::text(label)
-                                                 .font(Font::system(12, FontWeight::bold))
-                                                 .foregroundColor(accent)
-                                                 .lineLimit(1)
-                                                 .frame({.width = L::attributeColumnWidth, .height = L::attributeLabelHeight}));
+        labelCells.push_back(label.empty()
+                                 ? ui::color(Color::clear()).frame({.width = L::attributeColumnWidth, .height = L::attributeLabelHeight})
+                                 : ui::text(label)
+                                       .font(Font::system(12, FontWeight::bold))
+                                       .foregroundColor(accent)
+                                       .lineLimit(1)
+                                       .frame({.width = L::attributeColumnWidth, .height = L::attributeLabelHeight}));
     }
     const auto& step = display.currentPitchStep;
     const bool shows = display.showsCurrentStep;
@@ -166,16 +168,23 @@ View PatternGenerator303Attributes::body(ui::BuildContext& context) const {
     if (pitch) {
         buttons = {pitchAttributeButton("↓", shows && step.octave == -1,
                                         [&store] {
-                                            store.updatePatternGenerator303State(
-                                                [&store](store::PatternGenerator303State& s) { store.togglePatternGenerator303OctaveDown(s); });
-                                        }).testId("303.attribute.down"),
+                                            store.updatePatternGenerator303State([&store](store::PatternGenerator303State& s) {
+                                                store.togglePatternGenerator303OctaveDown(s);
+                                            });
+                                        })
+                       .testId("303.attribute.down"),
                    pitchAttributeButton("↑", shows && step.octave == 1,
                                         [&store] {
-                                            store.updatePatternGenerator303State(
-                                                [&store](store::PatternGenerator303State& s) { store.togglePatternGenerator303OctaveUp(s); });
-                                        }).testId("303.attribute.up"),
-                   pitchAttributeButton("A", shows && step.accent, [&store] { store.togglePatternGenerator303Accent(); }).testId("303.attribute.accent"),
-                   pitchAttributeButton("S", shows && step.slide, [&store] { store.togglePatternGenerator303Slide(); }).testId("303.attribute.slide")};
+                                            store.updatePatternGenerator303State([&store](store::PatternGenerator303State& s) {
+                                                store.togglePatternGenerator303OctaveUp(s);
+                                            });
+                                        })
+                       .testId("303.attribute.up"),
+                   pitchAttributeButton("A", shows && step.accent, [&store] { store.togglePatternGenerator303Accent(); })
+                       .testId("303.attribute.accent"),
+                   pitchAttributeButton("S", shows && step.slide, [&store] {
+                       store.togglePatternGenerator303Slide();
+                   }).testId("303.attribute.slide")};
     } else {
         buttons = {timeButton(store, press, display, "●", 1).testId("303.time.1"),
                    timeButton(store, press, display, "○", 2).testId("303.time.2"),

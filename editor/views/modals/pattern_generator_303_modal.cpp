@@ -32,21 +32,20 @@ View divider() { return ui::rectangle().fill(themeBorderColor.opacity(0.55)).fra
 
 View modeButton(SequencerStore& store, const Press& press, std::string label, PatternGenerator303Mode mode, Color accent) {
     const bool current = store.patternGenerator303->mode == mode;
-    return ui::View(SingleTouchTapButton{
-        .enabled = true,
-        .allowSecondaryTouches = true,
-        .action =
-            [&store, press, mode] {
-                press.set({});
-                store.setPatternGenerator303Mode(mode);
-            },
-        .label = ui::text(std::move(label))
-                     .font(Font::system(12, FontWeight::bold))
-                     .foregroundColor(current ? Color::black() : primaryTextColor)
-                     .frame({.maxWidth = ui::infinity})
-                     .frame({.height = L::topControlsHeight})
-                     .background(ui::color(current ? accent.opacity(0.75) : controlBackgroundColor))
-                     .overlay(ui::rectangle().stroke(themeBorderColor, 1))});
+    return ui::View(SingleTouchTapButton{.enabled = true,
+                                         .allowSecondaryTouches = true,
+                                         .action =
+                                             [&store, press, mode] {
+                                                 press.set({});
+                                                 store.setPatternGenerator303Mode(mode);
+                                             },
+                                         .label = ui::text(std::move(label))
+                                                      .font(Font::system(12, FontWeight::bold))
+                                                      .foregroundColor(current ? Color::black() : primaryTextColor)
+                                                      .frame({.maxWidth = ui::infinity})
+                                                      .frame({.height = L::topControlsHeight})
+                                                      .background(ui::color(current ? accent.opacity(0.75) : controlBackgroundColor))
+                                                      .overlay(ui::rectangle().stroke(themeBorderColor, 1))});
 }
 
 View topRow(SequencerStore& store, const Press& press, Color accent) {
@@ -70,7 +69,9 @@ View topRow(SequencerStore& store, const Press& press, Color accent) {
 }
 
 View navigationPane(SequencerStore& store, const Press& press, Color accent) {
-    const auto startShowingStep = [press] { press.modify([](PatternGenerator303PressState& p) { p.isNavigationStepStateVisible = true; }); };
+    const auto startShowingStep = [press] {
+        press.modify([](PatternGenerator303PressState& p) { p.isNavigationStepStateVisible = true; });
+    };
     const auto stopShowingStep = [press, &store] {
         press.modify([](PatternGenerator303PressState& p) { p.isNavigationStepStateVisible = false; });
         stopPatternGenerator303Audition(store);
@@ -84,43 +85,46 @@ View navigationPane(SequencerStore& store, const Press& press, Color accent) {
                            .onPressEnd = std::move(end),
                            .action = [] {}};
     };
-    return ui::vstack({.spacing = L::keySpacing},
-                      ui::vstack({.spacing = 2},
-                                 ui::text(std::to_string(store.patternGenerator303->stepIndex + 1))
-                                     .font(Font::system(21, FontWeight::bold))
-                                     .foregroundColor(accent)
-                                     .testId("303.stepNumber"),
-                                 ui::text("/ " + std::to_string(store.patternGenerator303StepLimit()))
-                                     .font(Font::system(11, FontWeight::semibold))
-                                     .foregroundColor(secondaryTextColor)
-                                     .testId("303.stepLimit"))
-                          .frame({.width = L::navigationPaneWidth, .height = L::navigationControlHeight})
-                          .background(ui::color(controlBackgroundColor))
-                          .overlay(ui::continuousRoundedRectangle(4).stroke(themeBorderColor, 1))
-                          .clipShape(ui::shapes::continuousRoundedRectangle(4))
-                          .contentShape(ui::shapes::rectangle())
-                          .onTapGesture({.count = 2}, [&store](ui::Point) { store.patternGenerator303.modify([](auto& s) { s.stepIndex = 0; }); })
-                          .testId("303.stepIndicator"),
-                      ui::View(navigationOption("Back",
-                                                [&store, startShowingStep] {
-                                                    startShowingStep();
-                                                    store.patternGenerator303StepBack();
-                                                    store.auditionPatternGenerator303Step();
-                                                },
-                                                stopShowingStep))
-                          .frame({.width = L::navigationPaneWidth, .height = L::navigationControlHeight})
-                          .testId("303.back"),
-                      ModalOptionFillHeight{}(ui::View(navigationOption("Next",
-                                                                        [&store, startShowingStep] {
-                                                                            startShowingStep();
-                                                                            store.auditionPatternGenerator303Step();
-                                                                        },
-                                                                        [&store, stopShowingStep] {
-                                                                            stopShowingStep();
-                                                                            store.patternGenerator303StepForward();
-                                                                        })))
-                          .frame({.width = L::navigationPaneWidth, .height = L::keyHeight})
-                          .testId("303.next"));
+    return ui::vstack(
+        {.spacing = L::keySpacing},
+        ui::vstack({.spacing = 2},
+                   ui::text(std::to_string(store.patternGenerator303->stepIndex + 1))
+                       .font(Font::system(21, FontWeight::bold))
+                       .foregroundColor(accent)
+                       .testId("303.stepNumber"),
+                   ui::text("/ " + std::to_string(store.patternGenerator303StepLimit()))
+                       .font(Font::system(11, FontWeight::semibold))
+                       .foregroundColor(secondaryTextColor)
+                       .testId("303.stepLimit"))
+            .frame({.width = L::navigationPaneWidth, .height = L::navigationControlHeight})
+            .background(ui::color(controlBackgroundColor))
+            .overlay(ui::continuousRoundedRectangle(4).stroke(themeBorderColor, 1))
+            .clipShape(ui::shapes::continuousRoundedRectangle(4))
+            .contentShape(ui::shapes::rectangle())
+            .onTapGesture({.count = 2}, [&store](ui::Point) { store.patternGenerator303.modify([](auto& s) { s.stepIndex = 0; }); })
+            .testId("303.stepIndicator"),
+        ui::View(navigationOption(
+                     "Back",
+                     [&store, startShowingStep] {
+                         startShowingStep();
+                         store.patternGenerator303StepBack();
+                         store.auditionPatternGenerator303Step();
+                     },
+                     stopShowingStep))
+            .frame({.width = L::navigationPaneWidth, .height = L::navigationControlHeight})
+            .testId("303.back"),
+        ModalOptionFillHeight{}(ui::View(navigationOption(
+                                    "Next",
+                                    [&store, startShowingStep] {
+                                        startShowingStep();
+                                        store.auditionPatternGenerator303Step();
+                                    },
+                                    [&store, stopShowingStep] {
+                                        stopShowingStep();
+                                        store.patternGenerator303StepForward();
+                                    })))
+            .frame({.width = L::navigationPaneWidth, .height = L::keyHeight})
+            .testId("303.next"));
 }
 
 }  // namespace
@@ -131,8 +135,7 @@ int PatternGenerator303VelocityControl::draggedValue(int start, double verticalT
 }
 
 View PatternGenerator303VelocityControl::body(ui::BuildContext&) const {
-    return ui::hstack({.spacing = 4},
-                      ui::text(title + " " + std::to_string(value)).lineLimit(1).minimumScaleFactor(0.8),
+    return ui::hstack({.spacing = 4}, ui::text(title + " " + std::to_string(value)).lineLimit(1).minimumScaleFactor(0.8),
                       ui::symbol("chevron.up.chevron.down").font(Font::system(8, FontWeight::semibold)).opacity(0.7))
         .font(Font::system(12, FontWeight::semibold))
         .foregroundColor(secondaryTextColor)
@@ -140,12 +143,13 @@ View PatternGenerator303VelocityControl::body(ui::BuildContext&) const {
         .background(ui::color(controlBackgroundColor))
         .overlay(ui::rectangle().stroke(themeBorderColor, 1))
         .contentShape(ui::shapes::rectangle())
-        .onDrag({.minimumDistance = 0},
-                [start = dragStartValue, value = value, setter = setter](const ui::DragValue& drag) {
-                    if (!start.get()) start.set(value);
-                    setter(draggedValue(**start, drag.translation().y));
-                },
-                [start = dragStartValue](const ui::DragValue&) { start.set(std::nullopt); });
+        .onDrag(
+            {.minimumDistance = 0},
+            [start = dragStartValue, value = value, setter = setter](const ui::DragValue& drag) {
+                if (!start.get()) start.set(value);
+                setter(draggedValue(**start, drag.translation().y));
+            },
+            [start = dragStartValue](const ui::DragValue&) { start.set(std::nullopt); });
 }
 
 double PatternGenerator303Modal::panelWidth(double modalViewportWidth) { return std::min(std::max(modalViewportWidth, 360.0), 940.0); }
@@ -174,21 +178,23 @@ View PatternGenerator303Modal::body(ui::BuildContext& context) const {
                                                       .setter = [&store](int v) { store.setPatternGenerator303AccentVelocity(v); }}
                        .testId("303.velocity.accent"))
             .frame({.width = L::rightPaneWidth, .alignment = ui::unit::leading}),
-        ui::spacer(0).frame(
-            {.height = std::max(0.0, L::lowerRightHeight - (L::topControlsHeight + L::keyHeight + L::attributeLabelHeight + L::attributeLabelSpacing))}),
-        PatternGenerator303Attributes{.display = display, .press = press}.frame({.width = L::rightPaneWidth, .alignment = ui::unit::leading}));
+        ui::spacer(0).frame({.height = std::max(0.0, L::lowerRightHeight - (L::topControlsHeight + L::keyHeight + L::attributeLabelHeight +
+                                                                            L::attributeLabelSpacing))}),
+        PatternGenerator303Attributes{.display = display, .press = press}.frame(
+            {.width = L::rightPaneWidth, .alignment = ui::unit::leading}));
 
-    const View lowerRow = ui::hstack(
-        {.alignment = ui::Edge::bottom, .spacing = L::keyboardToControlsSpacing},
-        ui::geometryReader([display, press](const ui::GeometryProxy& proxy) {
-            return PatternGenerator303Keyboard{.width = proxy.size().width, .display = display, .press = press}.asView();
-        })
-            .frame({.height = 2 * L::keyHeight + L::keySpacing})
-            .padding(ui::Edge::vertical, L::keyboardAreaPadding)
-            .frame({.maxWidth = ui::infinity, .alignment = ui::unit::leading}),
-        divider().padding(ui::Edge::bottom, L::keyboardAreaPadding),
-        ui::hstack({.alignment = ui::Edge::bottom, .spacing = L::layoutSpacing}, attributePane, divider(), navigationPane(store, press, accent))
-            .padding(ui::Edge::bottom, L::keyboardAreaPadding));
+    const View lowerRow =
+        ui::hstack({.alignment = ui::Edge::bottom, .spacing = L::keyboardToControlsSpacing},
+                   ui::geometryReader([display, press](const ui::GeometryProxy& proxy) {
+                       return PatternGenerator303Keyboard{.width = proxy.size().width, .display = display, .press = press}.asView();
+                   })
+                       .frame({.height = 2 * L::keyHeight + L::keySpacing})
+                       .padding(ui::Edge::vertical, L::keyboardAreaPadding)
+                       .frame({.maxWidth = ui::infinity, .alignment = ui::unit::leading}),
+                   divider().padding(ui::Edge::bottom, L::keyboardAreaPadding),
+                   ui::hstack({.alignment = ui::Edge::bottom, .spacing = L::layoutSpacing}, attributePane, divider(),
+                              navigationPane(store, press, accent))
+                       .padding(ui::Edge::bottom, L::keyboardAreaPadding));
 
     return ModalPanel{.width = panelWidth(context.env<KezModalViewportWidthKey>()),
                       .background = panelBackgroundColor,
@@ -198,8 +204,7 @@ View PatternGenerator303Modal::body(ui::BuildContext& context) const {
                                                          .inlineActionColor = secondaryTextColor,
                                                          .inlineActionFontSize = 11,
                                                          .onClose = [&store] { store.closePatternGenerator303Modal(); }},
-                                             topRow(store, press, accent),
-                                             lowerRow)}};
+                                             topRow(store, press, accent), lowerRow)}};
 }
 
 }  // namespace pulvan::views

@@ -67,8 +67,7 @@ View PerformanceLiveCCKnob::body(BuildContext& context) const {
     const double f = clampedMIDIValue(value) / 127.0;
     const StrokeStyle arcStroke{.width = lineWidth, .cap = LineCap::round};
 
-    const View dial = zstack({},
-                             shape(trimmedCircle(0.125, 0.875)).stroke(dialTrackColor, arcStroke).rotationEffect(90 * degrees),
+    const View dial = zstack({}, shape(trimmedCircle(0.125, 0.875)).stroke(dialTrackColor, arcStroke).rotationEffect(90 * degrees),
                              shape(trimmedCircle(0.125, 0.125 + 0.75 * f)).stroke(tint, arcStroke).rotationEffect(90 * degrees),
                              rectangle()
                                  .fill(primaryTextColor.opacity(0.9))
@@ -97,13 +96,9 @@ View PerformanceLiveCCKnob::body(BuildContext& context) const {
             },
     };
 
-    return vstack({.alignment = Edge::center, .spacing = 1},
-                  dial,
-                  text(label)
-                      .font(Font::system(12, FontWeight::semibold))
-                      .foregroundColor(tint)
-                      .frame({.maxWidth = infinity})
-                      .offset(0, -10))
+    return vstack(
+               {.alignment = Edge::center, .spacing = 1}, dial,
+               text(label).font(Font::system(12, FontWeight::semibold)).foregroundColor(tint).frame({.maxWidth = infinity}).offset(0, -10))
         .contentShape(shapes::rectangle())
         .overlay(capture.frame({.width = size, .height = size}), unit::top);
 }

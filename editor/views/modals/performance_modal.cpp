@@ -53,8 +53,7 @@ View pinButton(SequencerStore& store, Color accent) {
 
 View header(SequencerStore& store, Color accent) {
     return hstack({.alignment = Edge::center, .spacing = 8},
-                  text("Performance").font(Font::system(12, FontWeight::semibold)).foregroundColor(secondaryTextColor),
-                  spacer(),
+                  text("Performance").font(Font::system(12, FontWeight::semibold)).foregroundColor(secondaryTextColor), spacer(),
                   store.forcePinnedPerformanceDialog ? View() : pinButton(store, accent),
                   View(ModalCloseButton{.allowSecondaryTouches = true, .action = [&store] { store.setActiveModal(std::nullopt); }}));
 }
@@ -62,15 +61,16 @@ View header(SequencerStore& store, Color accent) {
 View sceneCell(SequencerStore& store, int i) {
     return MIDILearnTarget{
         .element = store::MIDILearnElement::scene(i),
-        .content = SceneCell{
-            .scene = i,
-            .action =
-                [&store, i] {
-                    if (store.preset->notesPoolInput != model::NotesPoolInput::internalChord)
-                        store.setNotesPoolInput(model::NotesPoolInput::internalChord);
-                    store.selectScene(i);
-                },
-        },
+        .content =
+            SceneCell{
+                .scene = i,
+                .action =
+                    [&store, i] {
+                        if (store.preset->notesPoolInput != model::NotesPoolInput::internalChord)
+                            store.setNotesPoolInput(model::NotesPoolInput::internalChord);
+                        store.selectScene(i);
+                    },
+            },
     };
 }
 
@@ -107,16 +107,17 @@ View PerformanceModal::body(BuildContext& context) const {
 
     Views sections;
     for (int i = 0; i < store.visibleTrackCount(); ++i)
-        sections.push_back(PerformanceTrackLiveCCSection{.trackIndex = i, .track = store.preset->tracks[static_cast<std::size_t>(i)]}.id(i));
+        sections.push_back(
+            PerformanceTrackLiveCCSection{.trackIndex = i, .track = store.preset->tracks[static_cast<std::size_t>(i)]}.id(i));
 
     return ModalPanel{
         .width = std::clamp(modalViewportWidth, 360.0, 840.0),
         .background = performancePanelColor,
         .borderColor = themeBorderColor,
-        .content = {vstack({.alignment = Edge::leading, .spacing = 14},
-                           header(store, accent),
+        .content = {vstack({.alignment = Edge::leading, .spacing = 14}, header(store, accent),
                            hstackOf({.alignment = Edge::center, .spacing = 8}, scenes).padding(Edge::top, 10),
-                           adaptiveGrid({.minimumColumnWidth = 180, .columnSpacing = 26, .rowSpacing = 34, .alignment = unit::leading}, sections)
+                           adaptiveGrid({.minimumColumnWidth = 180, .columnSpacing = 26, .rowSpacing = 34, .alignment = unit::leading},
+                                        sections)
                                .frame({.maxWidth = infinity, .alignment = unit::leading})
                                .padding(Edge::top, 30))
                         .padding({.top = 6, .bottom = 14})},

@@ -41,25 +41,28 @@ View PerformanceTrackLiveCCSection::body(BuildContext& context) const {
         };
     };
 
-    return vstack({.alignment = Edge::center, .spacing = 6},
-                  hstack({.alignment = Edge::center, .spacing = 6},
-                         MIDILearnTarget{.element = MIDILearnElement::trackCCA(i), .content = knob("A", LaneKind::ccA)}.testId("knobA" + std::to_string(i)),
-                         MIDILearnTarget{.element = MIDILearnElement::trackCCB(i), .content = knob("B", LaneKind::ccB)}.testId("knobB" + std::to_string(i)))
-                      .frame({.maxWidth = infinity}),
-                  text(track.name)
-                      .font(Font::system(13, FontWeight::semibold))
-                      .foregroundColor(tint.opacity(0.92))
-                      .lineLimit(1)
-                      .frame({.maxWidth = infinity})
-                      .offset(0, -5),
-                  hstack({.alignment = Edge::center, .spacing = 8},
-                         MIDILearnTarget{.element = MIDILearnElement::mute(i),
-                                         .content = trackToggleButton("M", track.mute, recordRedColor, [&store, i] { store.toggleMute(i); })}
-                             .testId("mute" + std::to_string(i)),
-                         MIDILearnTarget{.element = MIDILearnElement::solo(i),
-                                         .content = trackToggleButton("S", track.solo, soloYellowColor, [&store, i] { store.toggleSolo(i); })}
-                             .testId("solo" + std::to_string(i)))
-                      .frame({.maxWidth = infinity}))
+    return vstack(
+               {.alignment = Edge::center, .spacing = 6},
+               hstack({.alignment = Edge::center, .spacing = 6},
+                      MIDILearnTarget{.element = MIDILearnElement::trackCCA(i), .content = knob("A", LaneKind::ccA)}.testId(
+                          "knobA" + std::to_string(i)),
+                      MIDILearnTarget{.element = MIDILearnElement::trackCCB(i), .content = knob("B", LaneKind::ccB)}.testId(
+                          "knobB" + std::to_string(i)))
+                   .frame({.maxWidth = infinity}),
+               text(track.name)
+                   .font(Font::system(13, FontWeight::semibold))
+                   .foregroundColor(tint.opacity(0.92))
+                   .lineLimit(1)
+                   .frame({.maxWidth = infinity})
+                   .offset(0, -5),
+               hstack({.alignment = Edge::center, .spacing = 8},
+                      MIDILearnTarget{.element = MIDILearnElement::mute(i),
+                                      .content = trackToggleButton("M", track.mute, recordRedColor, [&store, i] { store.toggleMute(i); })}
+                          .testId("mute" + std::to_string(i)),
+                      MIDILearnTarget{.element = MIDILearnElement::solo(i),
+                                      .content = trackToggleButton("S", track.solo, soloYellowColor, [&store, i] { store.toggleSolo(i); })}
+                          .testId("solo" + std::to_string(i)))
+                   .frame({.maxWidth = infinity}))
         .frame({.maxWidth = infinity});
 }
 

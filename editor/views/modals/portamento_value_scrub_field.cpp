@@ -55,13 +55,14 @@ View PortamentoValueScrubField::body(BuildContext& context) const {
         store.endGestureTransaction();
     };
 
-    return fieldBox(hstack({.alignment = Edge::center, .spacing = 8},
-                                   text(std::to_string(portamentoValue(store, isOnValue)))
-                                       .font(Font::system(13, FontWeight::semibold))
-                                       .lineLimit(1)
-                                       .foregroundColor(primaryTextColor),
-                                   symbol("chevron.up.chevron.down").font(Font::system(10, FontWeight::semibold)).foregroundColor(secondaryTextColor)),
-                    90, controlBackgroundColor)
+    return fieldBox(
+               hstack({.alignment = Edge::center, .spacing = 8},
+                      text(std::to_string(portamentoValue(store, isOnValue)))
+                          .font(Font::system(13, FontWeight::semibold))
+                          .lineLimit(1)
+                          .foregroundColor(primaryTextColor),
+                      symbol("chevron.up.chevron.down").font(Font::system(10, FontWeight::semibold)).foregroundColor(secondaryTextColor)),
+               90, controlBackgroundColor)
         .onDrag({.minimumDistance = 0, .simultaneous = true}, changed, ended);
 }
 

@@ -3,10 +3,10 @@
 #include "editor/library/preset_library.h"
 #include "editor/library/preset_names.h"
 #include "editor/store/sequencer_store.h"
-#include "editor/views/shell/editor_services.h"
 #include "editor/views/modals/preset_dialog_header.h"
 #include "editor/views/modals/preset_dialog_rows.h"
 #include "editor/views/modals/preset_file_taps.h"
+#include "editor/views/shell/editor_services.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
 #include "platform/ui/continuous_corners.h"
@@ -25,8 +25,7 @@ using ui::View;
 
 // A title bar over its rows, which scroll when they outgrow the column.
 View column(PresetDialogColumnHeader header, ui::Views rows) {
-    return ui::vstack({.spacing = 0},
-                      std::move(header),
+    return ui::vstack({.spacing = 0}, std::move(header),
                       ui::scrollView({.showsIndicators = false}, ui::vstackOf({.spacing = 0}, std::move(rows))))
         .frame({.maxWidth = ui::infinity, .maxHeight = ui::infinity, .alignment = ui::unit::top});
 }
@@ -68,42 +67,47 @@ View PresetDialog::body(ui::BuildContext& context) const {
     const store::PresetDialogMode mode = store.presetDialogMode.get();
     const bool loading = mode == store::PresetDialogMode::load;
 
-    ui::Views folderRows = ui::forEach(store.presetDialogFolders.get(), [](const PresetDialogFolder& f) { return f.id; },
-                                       [&](const PresetDialogFolder& folder) {
-                                           return PresetDialogFolderRow{
-                                               .folder = folder,
-                                               .selected = folder.id == store.presetDialogFolderID.get(),
-                                               .onTap = [&library, id = folder.id] { library.selectPresetDialogFolder(id); },
-                                               .onDelete = [&library, id = folder.id] { library.presentDeleteFolderDialog(id); }}
-                                               .testId("presetDialog.folder." + folder.id);
-                                       });
+    ui::Views folderRows = ui::forEach(
+        store.presetDialogFolders.get(), [](const PresetDialogFolder& f) { return f.id; },
+        [&](const PresetDialogFolder& folder) {
+            return PresetDialogFolderRow{.folder = folder,
+                                         .selected = folder.id == store.presetDialogFolderID.get(),
+                                         .onTap = [&library, id = folder.id] { library.selectPresetDialogFolder(id); },
+                                         .onDelete = [&library, id = folder.id] { library.presentDeleteFolderDialog(id); }}
+                .testId("presetDialog.folder." + folder.id);
+        });
     const auto& files = store.presetDialogFiles.get();
     const auto highlighted = highlightedFile(files, store.presetDialogSelectedFile.get());
-    ui::Views fileRows = ui::forEach(files, [](const PresetDialogFileEntry& f) { return f.name; }, [&](const PresetDialogFileEntry& file) {
-        return PresetDialogFileRow{.file = file,
-                                   .selected = highlighted == file.name,
-                                   .showsDeleteIcon = loading,
-                                   .onTap = [&store, &library, file] { tapPresetFile(store, library, file); },
-                                   .onDelete = [&library, name = file.name] { library.presentDeletePresetDialog(name); }}
-            .testId("presetDialog.file." + file.name);
-    });
+    ui::Views fileRows = ui::forEach(
+        files, [](const PresetDialogFileEntry& f) { return f.name; },
+        [&](const PresetDialogFileEntry& file) {
+            return PresetDialogFileRow{.file = file,
+                                       .selected = highlighted == file.name,
+                                       .showsDeleteIcon = loading,
+                                       .onTap = [&store, &library, file] { tapPresetFile(store, library, file); },
+                                       .onDelete = [&library, name = file.name] { library.presentDeletePresetDialog(name); }}
+                .testId("presetDialog.file." + file.name);
+        });
     if (files.empty()) fileRows.push_back(PresetDialogEmptyFilesRow{}.testId("presetDialog.noPresets"));
 
     const ui::Size size = panelSize(availableSize);
-    return ui::vstack({.spacing = 8},
-                      PresetDialogHeader{.mode = mode},
-                      ui::geometryReader([folderRows = std::move(folderRows), fileRows = std::move(fileRows), &library](const ui::GeometryProxy& proxy) {
-                          return ui::hstack({.spacing = 0},
-                                            column({.title = "FOLDERS",
-                                                    .accessory = PresetDialogNewFolderButton{.action = [&library] { library.presentNewFolderPrompt(); }}},
-                                                   folderRows)
-                                                .frame({.width = std::floor(proxy.size().width * 0.4)})
-                                                .overlay(ui::rectangle().fill(colorFromHex(0x767E88).opacity(0.2)).frame({.width = 1}), ui::unit::trailing),
-                                            column({.title = "FILES"}, fileRows))
-                              .frame({.width = proxy.size().width, .height = proxy.size().height})
-                              .clipShape(ui::shapes::roundedRectangle(4))
-                              .overlay(ui::roundedRectangle(4).strokeBorder(themeBorderColor, 1));
-                      }))
+    return ui::vstack(
+               {.spacing = 8}, PresetDialogHeader{.mode = mode},
+               ui::geometryReader([folderRows = std::move(folderRows), fileRows = std::move(fileRows),
+                                   &library](const ui::GeometryProxy& proxy) {
+                   return ui::hstack(
+                              {.spacing = 0},
+                              column({.title = "FOLDERS",
+                                      .accessory = PresetDialogNewFolderButton{.action = [&library] { library.presentNewFolderPrompt(); }}},
+                                     folderRows)
+                                  .frame({.width = std::floor(proxy.size().width * 0.4)})
+                                  .overlay(ui::rectangle().fill(colorFromHex(0x767E88).opacity(0.2)).frame({.width = 1}),
+                                           ui::unit::trailing),
+                              column({.title = "FILES"}, fileRows))
+                       .frame({.width = proxy.size().width, .height = proxy.size().height})
+                       .clipShape(ui::shapes::roundedRectangle(4))
+                       .overlay(ui::roundedRectangle(4).strokeBorder(themeBorderColor, 1));
+               }))
         .padding(8)
         .frame({.width = size.width, .height = size.height})
         .background(ui::color(colorFromHex(0x141518)))

@@ -1,10 +1,10 @@
 #include "editor/views/modals/preset_dialog_header.h"
 
 #include "editor/library/preset_library.h"
-#include "platform/foundation/unicode_text.h"
 #include "editor/store/sequencer_store.h"
 #include "editor/views/shell/editor_services.h"
 #include "editor/views/shell/theme.h"
+#include "platform/foundation/unicode_text.h"
 #include "platform/ui/content.h"
 #include "platform/ui/layout.h"
 #include "platform/ui/text_field.h"
@@ -30,8 +30,7 @@ View title(std::string text) {
 }  // namespace
 
 View PresetDialogHeaderButton::body(ui::BuildContext&) const {
-    View button = ui::hstack({.spacing = 10},
-                             ui::symbol(systemImage).font(Font::system(9, FontWeight::semibold)),
+    View button = ui::hstack({.spacing = 10}, ui::symbol(systemImage).font(Font::system(9, FontWeight::semibold)),
                              ui::text(label).font(Font::system(11.2, FontWeight::semibold)))
                       .foregroundColor(contentColor)
                       .padding(Edge::horizontal, 16)
@@ -47,7 +46,10 @@ View PresetDialogNameField::body(ui::BuildContext& context) const {
     // Each clear asks for the focus again: the click on the clear button took it from the field.
     const auto focusRequest = context.state<int>(0);
     return ui::zstack({.alignment = ui::unit::trailing},
-                      ui::textField({.text = name, .onChange = onChange, .placeholder = "Preset name", .onSubmit = onSubmit,
+                      ui::textField({.text = name,
+                                     .onChange = onChange,
+                                     .placeholder = "Preset name",
+                                     .onSubmit = onSubmit,
                                      .focusOnAppear = focusOnAppear,
                                      .focusRequest = *focusRequest})
                           .font(Font::system(12.5, FontWeight::semibold))
@@ -77,8 +79,7 @@ View PresetDialogHeader::body(ui::BuildContext& context) const {
     const bool saving = mode == store::PresetDialogMode::save;
     const std::string& name = store.presetDialogSaveName.get();
     const View titleArea =
-        saving ? ui::hstack({.spacing = 10},
-                            title("SAVE PRESET AS"),
+        saving ? ui::hstack({.spacing = 10}, title("SAVE PRESET AS"),
                             PresetDialogNameField{.name = name,
                                                   .focusOnAppear = foundation::isBlank(name),
                                                   .onChange = [&store](const std::string& text) { store.presetDialogSaveName.set(text); },
@@ -97,9 +98,7 @@ View PresetDialogHeader::body(ui::BuildContext& context) const {
                                 })
                                 .testId("presetDialog.default"))
                : title("LOAD PRESET");
-    return ui::hstack({.spacing = 12},
-                      titleArea.testId("presetDialog.title"),
-                      ui::spacer(),
+    return ui::hstack({.spacing = 12}, titleArea.testId("presetDialog.title"), ui::spacer(),
                       saving ? PresetDialogHeaderButton{.systemImage = "checkmark",
                                                         .label = "Save",
                                                         .contentColor = Color::black(),

@@ -16,9 +16,7 @@ using ui::View;
 constexpr double rowHeight = 36;
 constexpr Color selectedContentColor = Color::black();
 
-View rowBackground(bool selected) {
-    return ui::color(selected ? globalAccentColor().opacity(0.86) : Color::clear());
-}
+View rowBackground(bool selected) { return ui::color(selected ? globalAccentColor().opacity(0.86) : Color::clear()); }
 
 View bottomLine(double opacity) { return ui::rectangle().fill(colorFromHex(0x68707A).opacity(opacity)).frame({.height = 1}); }
 
@@ -38,10 +36,10 @@ View PresetDialogDeleteIcon::body(ui::BuildContext&) const {
 }
 
 View PresetDialogColumnHeader::body(ui::BuildContext&) const {
-    return ui::hstack({},
-                      ui::text(title).font(Font::system(11, FontWeight::bold)).tracking(1).foregroundColor(colorFromHex(0xC7CDD6).opacity(0.92)),
-                      ui::spacer(),
-                      accessory)
+    return ui::hstack(
+               {},
+               ui::text(title).font(Font::system(11, FontWeight::bold)).tracking(1).foregroundColor(colorFromHex(0xC7CDD6).opacity(0.92)),
+               ui::spacer(), accessory)
         .padding(Edge::horizontal, 10)
         .frame({.height = 40})
         .background(ui::color(colorFromHex(0x0A0C0F).opacity(0.5)))
@@ -64,10 +62,11 @@ View PresetDialogFolderRow::body(ui::BuildContext&) const {
     return ui::hstack({.spacing = 8},
                       rowName(folder.name, Font::system(14.4, selected ? FontWeight::semibold : FontWeight::regular),
                               selected ? selectedContentColor.opacity(0.95) : colorFromHex(0xBCC2CB).opacity(0.85)),
-                      folder.deletable ? PresetDialogDeleteIcon{.selected = selected, .size = {16, 16}, .unselectedOpacity = 0.9, .action = onDelete}
-                                             .padding(Edge::trailing, 10)
-                                             .testId("presetDialog.deleteFolder." + folder.id)
-                                       : View())
+                      folder.deletable
+                          ? PresetDialogDeleteIcon{.selected = selected, .size = {16, 16}, .unselectedOpacity = 0.9, .action = onDelete}
+                                .padding(Edge::trailing, 10)
+                                .testId("presetDialog.deleteFolder." + folder.id)
+                          : View())
         .padding(Edge::leading, 12)
         .frame({.maxWidth = ui::infinity, .alignment = ui::unit::leading})
         .frame({.height = rowHeight})
@@ -81,19 +80,23 @@ View PresetDialogFileRow::body(ui::BuildContext&) const {
     const Color iconColor = selected ? selectedContentColor.opacity(0.95) : colorFromHex(0xABB3C0).opacity(0.9);
     const Color nameColor = selected ? selectedContentColor.opacity(0.95) : colorFromHex(0xB8BEC8).opacity(0.9);
     const Color sizeColor = selected ? selectedContentColor.opacity(0.7) : colorFromHex(0x858E99).opacity(0.88);
-    return ui::hstack({.spacing = 0},
-                      ui::symbol("doc").font(Font::system(12, FontWeight::semibold)).foregroundColor(iconColor).frame(
-                          {.width = 24, .alignment = ui::unit::leading}),
-                      rowName(file.name, Font::system(14.4), nameColor),
-                      showsDeleteIcon ? PresetDialogDeleteIcon{.selected = selected, .size = {28, 30}, .unselectedOpacity = 0.95, .action = onDelete}
-                                            .testId("presetDialog.deleteFile." + file.name)
-                                      : View(),
-                      ui::text(presetFileSizeLabel(file.sizeBytes))
-                          .font(Font::system(11.2))
-                          .foregroundColor(sizeColor)
-                          .lineLimit(1)
-                          .frame({.width = 62, .alignment = ui::unit::trailing})
-                          .testId("presetDialog.size." + file.name))
+    return ui::hstack(
+               {.spacing = 0},
+               ui::symbol("doc")
+                   .font(Font::system(12, FontWeight::semibold))
+                   .foregroundColor(iconColor)
+                   .frame({.width = 24, .alignment = ui::unit::leading}),
+               rowName(file.name, Font::system(14.4), nameColor),
+               showsDeleteIcon
+                   ? PresetDialogDeleteIcon{.selected = selected, .size = {28, 30}, .unselectedOpacity = 0.95, .action = onDelete}.testId(
+                         "presetDialog.deleteFile." + file.name)
+                   : View(),
+               ui::text(presetFileSizeLabel(file.sizeBytes))
+                   .font(Font::system(11.2))
+                   .foregroundColor(sizeColor)
+                   .lineLimit(1)
+                   .frame({.width = 62, .alignment = ui::unit::trailing})
+                   .testId("presetDialog.size." + file.name))
         .padding(Edge::horizontal, 10)
         .frame({.maxWidth = ui::infinity})
         .frame({.height = rowHeight})
@@ -104,8 +107,7 @@ View PresetDialogFileRow::body(ui::BuildContext&) const {
 }
 
 View PresetDialogEmptyFilesRow::body(ui::BuildContext&) const {
-    return ui::hstack({},
-                      ui::text("No presets").font(Font::system(13.2)).foregroundColor(colorFromHex(0x858E99).opacity(0.88)),
+    return ui::hstack({}, ui::text("No presets").font(Font::system(13.2)).foregroundColor(colorFromHex(0x858E99).opacity(0.88)),
                       ui::spacer())
         .padding(Edge::horizontal, 10)
         .frame({.maxWidth = ui::infinity})

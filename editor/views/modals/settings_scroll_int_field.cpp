@@ -69,13 +69,13 @@ View SettingsScrollIntField::body(BuildContext& context) const {
         }
     };
 
-    return hstack({.alignment = Edge::center, .spacing = 6},
-                  text(std::to_string(displayed))
-                      .font(Font::system(13, FontWeight::semibold))
-                      .lineLimit(1)
-                      .foregroundColor(primaryTextColor),
-                  spacer(0),
-                  symbol("chevron.up.chevron.down").font(Font::system(10, FontWeight::semibold)).foregroundColor(secondaryTextColor.opacity(0.9)))
+    return hstack(
+               {.alignment = Edge::center, .spacing = 6},
+               text(std::to_string(displayed)).font(Font::system(13, FontWeight::semibold)).lineLimit(1).foregroundColor(primaryTextColor),
+               spacer(0),
+               symbol("chevron.up.chevron.down")
+                   .font(Font::system(10, FontWeight::semibold))
+                   .foregroundColor(secondaryTextColor.opacity(0.9)))
         .padding(Edge::horizontal, 10)
         .frame({.width = 110, .height = 32, .alignment = unit::leading})
         .background(color(controlBackgroundColor))

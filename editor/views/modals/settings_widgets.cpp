@@ -13,9 +13,9 @@ using namespace ui;
 
 std::string ccDisplayName(int controller) {
     static const std::map<int, std::string> names = {
-        {1, "Modulation Wheel"}, {2, "Breath"},        {7, "Volume"},       {10, "Pan"},          {11, "Expression"},
-        {64, "Sustain Pedal"},   {65, "Portamento On/Off"}, {66, "Sostenuto"}, {67, "Soft Pedal"}, {71, "Resonance"},
-        {72, "Release Time"},    {73, "Attack Time"},   {74, "Brightness"},  {91, "Reverb Send"},  {93, "Chorus Send"},
+        {1, "Modulation Wheel"},   {2, "Breath"},       {7, "Volume"},       {10, "Pan"},       {11, "Expression"},   {64, "Sustain Pedal"},
+        {65, "Portamento On/Off"}, {66, "Sostenuto"},   {67, "Soft Pedal"},  {71, "Resonance"}, {72, "Release Time"}, {73, "Attack Time"},
+        {74, "Brightness"},        {91, "Reverb Send"}, {93, "Chorus Send"},
     };
     const auto name = names.find(controller);
     return name == names.end() ? std::to_string(controller) : std::to_string(controller) + " " + name->second;
@@ -35,21 +35,21 @@ View fieldBox(View content, std::optional<double> width, Color fill) {
     // A value longer than the width ("65 Portamento On/Off") widens its field rather than losing its end.
     const View sized = width ? padded.frame({.minWidth = *width, .alignment = unit::leading}).fixedSize(true, false).frame({.height = 32})
                              : padded.frame({.maxWidth = infinity, .alignment = unit::leading}).frame({.height = 32});
-    return sized.background(color(fill)).clipShape(shapes::continuousRoundedRectangle(4)).overlay(continuousRoundedRectangle(4).stroke(themeBorderColor, 1));
+    return sized.background(color(fill))
+        .clipShape(shapes::continuousRoundedRectangle(4))
+        .overlay(continuousRoundedRectangle(4).stroke(themeBorderColor, 1));
 }
 
 View dropdownFieldLabel(std::string value, DropdownFieldStyle style) {
-    return fieldBox(hstack({.alignment = Edge::center, .spacing = 8},
-                           text(std::move(value))
-                               .font(Font::system(13, FontWeight::semibold))
-                               .lineLimit(1)
-                               .foregroundColor(style.textColor),
-                           spacer(0),
-                           symbol("chevron.down").font(Font::system(10, FontWeight::semibold)).foregroundColor(style.chevronColor)),
-                    style.width, style.fill);
+    return fieldBox(
+        hstack({.alignment = Edge::center, .spacing = 8},
+               text(std::move(value)).font(Font::system(13, FontWeight::semibold)).lineLimit(1).foregroundColor(style.textColor), spacer(0),
+               symbol("chevron.down").font(Font::system(10, FontWeight::semibold)).foregroundColor(style.chevronColor)),
+        style.width, style.fill);
 }
 
-std::vector<store::DropdownItem> controllerDropdownItems(int current, const std::function<void(int)>& choose, const std::string& zeroLabel) {
+std::vector<store::DropdownItem> controllerDropdownItems(int current, const std::function<void(int)>& choose,
+                                                         const std::string& zeroLabel) {
     std::vector<store::DropdownItem> items;
     items.reserve(128);
     for (int n = 0; n <= 127; ++n) {

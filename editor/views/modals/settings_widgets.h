@@ -33,6 +33,7 @@ ui::View dropdownFieldLabel(std::string value, DropdownFieldStyle style);
 
 // One entry per controller 0...127, named by ccDisplayName (0 by zeroLabel), the current one active and 0
 // highlighted; choosing one calls choose with its number.
-std::vector<store::DropdownItem> controllerDropdownItems(int current, const std::function<void(int)>& choose, const std::string& zeroLabel = "0");
+std::vector<store::DropdownItem> controllerDropdownItems(int current, const std::function<void(int)>& choose,
+                                                         const std::string& zeroLabel = "0");
 
 }  // namespace pulvan::views

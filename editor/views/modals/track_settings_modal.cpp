@@ -68,7 +68,8 @@ struct DropdownFieldSetup {
 // A dropdown field that opens its list under itself.
 View dropdownField(SequencerStore& store, DropdownFieldSetup field) {
     const auto open = [&store, anchor = field.anchor, items = field.items, width = field.dropdownWidth] {
-        store.dropdown.set(store::DropdownRequest{.anchorID = anchor, .items = items(), .vertical = true, .presetStyle = false, .width = width});
+        store.dropdown.set(
+            store::DropdownRequest{.anchorID = anchor, .items = items(), .vertical = true, .presetStyle = false, .width = width});
     };
     const View label = dropdownFieldLabel(field.value, field.style).anchorPreference<DropdownAnchorKey>(dropdownAnchor(field.anchor));
     return View(SingleTouchTapButton{.enabled = true, .allowSecondaryTouches = true, .action = open, .label = label}).testId(field.testId);
@@ -95,73 +96,85 @@ View TrackSettingsModal::body(BuildContext& context) const {
     const model::Track& track = *activeTrack(store);
 
     const View renameButton = View(SingleTouchTapButton{
-        .enabled = true,
-        .allowSecondaryTouches = true,
-        .action = [&store] { store.presentRenameTrackDialog(); },
-        .label = text("Rename")
-                     .font(Font::system(13, FontWeight::semibold))
-                     .foregroundColor(accent)
-                     .padding({.top = 8, .leading = 10, .bottom = 8, .trailing = 10}),
-    }).testId("rename");
+                                       .enabled = true,
+                                       .allowSecondaryTouches = true,
+                                       .action = [&store] { store.presentRenameTrackDialog(); },
+                                       .label = text("Rename")
+                                                    .font(Font::system(13, FontWeight::semibold))
+                                                    .foregroundColor(accent)
+                                                    .padding({.top = 8, .leading = 10, .bottom = 8, .trailing = 10}),
+                                   })
+                                  .testId("rename");
 
     const int shownColor = track.accentColorHex;
-    const View colorField = dropdownField(store, {
-        .value = accentColorHexLabel(shownColor),
-        .style = {.textColor = Color::black(), .chevronColor = Color::black(), .fill = colorFromHex(shownColor), .width = 130},
-        .anchor = anchors->accentColor,
-        .items = [&store, shownColor] {
-            std::vector<store::DropdownItem> items;
-            for (int entry : model::defaultSkin().trackAccents())
-                items.push_back({.label = accentColorHexLabel(entry), .active = entry == shownColor,
-                                 .action = [&store, entry] { apply(store, {.accentColorHex = entry}); },
-                                 .optionBackgroundColor = entry, .optionForegroundColor = 0x000000});
-            return items;
-        },
-        .dropdownWidth = 130,
-        .testId = "color",
-    });
+    const View colorField = dropdownField(
+        store, {
+                   .value = accentColorHexLabel(shownColor),
+                   .style = {.textColor = Color::black(), .chevronColor = Color::black(), .fill = colorFromHex(shownColor), .width = 130},
+                   .anchor = anchors->accentColor,
+                   .items =
+                       [&store, shownColor] {
+                           std::vector<store::DropdownItem> items;
+                           for (int entry : model::defaultSkin().trackAccents())
+                               items.push_back({.label = accentColorHexLabel(entry),
+                                                .active = entry == shownColor,
+                                                .action = [&store, entry] { apply(store, {.accentColorHex = entry}); },
+                                                .optionBackgroundColor = entry,
+                                                .optionForegroundColor = 0x000000});
+                           return items;
+                       },
+                   .dropdownWidth = 130,
+                   .testId = "color",
+               });
 
-    const View fillField = dropdownField(store, {
-        .value = fillEmptyLabel(track.fillEmpty),
-        .style = plainFieldStyle(std::nullopt),
-        .anchor = anchors->fill,
-        .items = [&store] {
-            std::vector<store::DropdownItem> items;
-            for (FillEmpty fill : model::allFillEmptyModes)
-                items.push_back({.label = fillEmptyLabel(fill), .active = fill == activeTrack(store)->fillEmpty,
-                                 .action = [&store, fill] { apply(store, {.fill = fill}); }});
-            return items;
-        },
-        .dropdownWidth = 180,
-        .testId = "fill",
-    });
+    const View fillField =
+        dropdownField(store, {
+                                 .value = fillEmptyLabel(track.fillEmpty),
+                                 .style = plainFieldStyle(std::nullopt),
+                                 .anchor = anchors->fill,
+                                 .items =
+                                     [&store] {
+                                         std::vector<store::DropdownItem> items;
+                                         for (FillEmpty fill : model::allFillEmptyModes)
+                                             items.push_back({.label = fillEmptyLabel(fill),
+                                                              .active = fill == activeTrack(store)->fillEmpty,
+                                                              .action = [&store, fill] { apply(store, {.fill = fill}); }});
+                                         return items;
+                                     },
+                                 .dropdownWidth = 180,
+                                 .testId = "fill",
+                             });
 
     const auto ccField = [&](bool isCCA) {
         const int shown = isCCA ? track.ccA : track.ccB;
         return dropdownField(store, {
-            .value = std::to_string(shown),
-            .style = plainFieldStyle(90),
-            .anchor = isCCA ? anchors->ccA : anchors->ccB,
-            .items = [&store, shown, isCCA] {
-                return controllerDropdownItems(shown, [&store, isCCA](int n) {
-                    apply(store, isCCA ? TrackSettingsChoice{.ccA = n} : TrackSettingsChoice{.ccB = n});
-                });
-            },
-            .dropdownWidth = 210,
-            .testId = isCCA ? "ccA" : "ccB",
-        });
+                                        .value = std::to_string(shown),
+                                        .style = plainFieldStyle(90),
+                                        .anchor = isCCA ? anchors->ccA : anchors->ccB,
+                                        .items =
+                                            [&store, shown, isCCA] {
+                                                return controllerDropdownItems(shown, [&store, isCCA](int n) {
+                                                    apply(store, isCCA ? TrackSettingsChoice{.ccA = n} : TrackSettingsChoice{.ccB = n});
+                                                });
+                                            },
+                                        .dropdownWidth = 210,
+                                        .testId = isCCA ? "ccA" : "ccB",
+                                    });
     };
 
     const View portamentoField = dropdownField(store, {
-        .value = track.portamentoCC == 0 ? "OFF" : ccDisplayName(track.portamentoCC),
-        .style = plainFieldStyle(90),
-        .anchor = anchors->portamentoCC,
-        .items = [&store] {
-            return controllerDropdownItems(activeTrack(store)->portamentoCC, [&store](int n) { apply(store, {.portamentoCC = n}); }, "0 OFF");
-        },
-        .dropdownWidth = 210,
-        .testId = "portamentoCC",
-    });
+                                                          .value = track.portamentoCC == 0 ? "OFF" : ccDisplayName(track.portamentoCC),
+                                                          .style = plainFieldStyle(90),
+                                                          .anchor = anchors->portamentoCC,
+                                                          .items =
+                                                              [&store] {
+                                                                  return controllerDropdownItems(
+                                                                      activeTrack(store)->portamentoCC,
+                                                                      [&store](int n) { apply(store, {.portamentoCC = n}); }, "0 OFF");
+                                                              },
+                                                          .dropdownWidth = 210,
+                                                          .testId = "portamentoCC",
+                                                      });
 
     Views rows{
         settingsRow(track.name, renameButton),
@@ -177,8 +190,10 @@ View TrackSettingsModal::body(BuildContext& context) const {
         settingsRow("Portamento CC", portamentoField),
     };
     if (track.portamentoCC != 0) {
-        rows.push_back(settingsRow("Portamento CC ON value", PortamentoValueScrubField{.isOnValue = true, .pixelsPerUnit = 5}.testId("portamentoOn")));
-        rows.push_back(settingsRow("Portamento CC OFF value", PortamentoValueScrubField{.isOnValue = false, .pixelsPerUnit = 5}.testId("portamentoOff")));
+        rows.push_back(
+            settingsRow("Portamento CC ON value", PortamentoValueScrubField{.isOnValue = true, .pixelsPerUnit = 5}.testId("portamentoOn")));
+        rows.push_back(settingsRow("Portamento CC OFF value",
+                                   PortamentoValueScrubField{.isOnValue = false, .pixelsPerUnit = 5}.testId("portamentoOff")));
     }
     return makeModalPanel(420, "Track settings", vstackOf({.alignment = Edge::center, .spacing = 16}, rows));
 }

@@ -20,10 +20,11 @@ View ChordMemoryModal::body(BuildContext& context) const {
                                     .inlineActionTitle = "Reset",
                                     .inlineActionColor = accent,
                                     .inlineActionFontSize = 11,
-                                    .onInlineAction = [&store, slots] {
-                                        slots.set({});
-                                        commitChordMemory(store, *slots);
-                                    },
+                                    .onInlineAction =
+                                        [&store, slots] {
+                                            slots.set({});
+                                            commitChordMemory(store, *slots);
+                                        },
                                     .onClose = [&store] { store.setActiveModal(std::nullopt); },
                                 },
                                 ChordMemorySliders{.slots = slots, .accent = accent}},

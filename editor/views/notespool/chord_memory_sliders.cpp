@@ -59,18 +59,19 @@ View ChordMemorySliders::body(BuildContext& context) const {
     const auto edit = context.storage<DragEdit>();
     Views sliders;
     for (std::size_t slot = 0; slot < slots->size(); ++slot) {
-        sliders.push_back(View(ChordSlider{
-                                   .value = (*slots)[slot],
-                                   .setValue = [s = slots, slot](int value) { s.modify([&](ChordMemorySlots& all) { all[slot] = value; }); },
-                                   .accent = accent,
-                                   .onCommit = [&store, edit, s = slots] { commitDuringDrag(store, *edit, *s); },
-                                   .onDragEnded =
-                                       [&store, edit] {
-                                           if (std::exchange(edit->open, false)) store.endTransaction();
-                                       },
-                               })
-                              .frame({.maxWidth = infinity, .maxHeight = infinity})
-                              .testId("chordSlider" + std::to_string(slot)));
+        sliders.push_back(
+            View(ChordSlider{
+                     .value = (*slots)[slot],
+                     .setValue = [s = slots, slot](int value) { s.modify([&](ChordMemorySlots& all) { all[slot] = value; }); },
+                     .accent = accent,
+                     .onCommit = [&store, edit, s = slots] { commitDuringDrag(store, *edit, *s); },
+                     .onDragEnded =
+                         [&store, edit] {
+                             if (std::exchange(edit->open, false)) store.endTransaction();
+                         },
+                 })
+                .frame({.maxWidth = infinity, .maxHeight = infinity})
+                .testId("chordSlider" + std::to_string(slot)));
     }
     return hstackOf({.spacing = 10}, std::move(sliders)).frame({.height = 190});
 }

@@ -1,5 +1,6 @@
 #include "editor/views/notespool/chord_scene_grid.h"
 
+#include "editor/library/preset_library.h"
 #include "editor/views/notespool/notes_pool_chip.h"
 #include "editor/views/notespool/notes_pool_layout.h"
 #include "editor/views/notespool/scene_cell.h"
@@ -8,7 +9,6 @@
 #include "editor/views/shell/dropdown_keys.h"
 #include "editor/views/shell/editor_services.h"
 #include "editor/views/shell/modal_option.h"
-#include "editor/library/preset_library.h"
 #include "platform/ui/content.h"
 #include "platform/ui/layout.h"
 #include "platform/ui/preferences.h"
@@ -30,13 +30,15 @@ View option(std::string testId, ModalOption option, double width) {
 // "Copy" and "Swap": lit red while armed, blinking with the cells, with the armed tooltip.
 View armingButton(const std::string& label, bool armed, bool blinkOn, double width, std::function<void()> action) {
     return ArmedTooltipModifier{.text = "Select the target scene", .visible = armed, .yOffset = 35}(
-        option(label, {.label = label, .active = armed, .activeColor = systemRedColor, .pressHighlight = true, .action = std::move(action)}, width)
+        option(label, {.label = label, .active = armed, .activeColor = systemRedColor, .pressHighlight = true, .action = std::move(action)},
+               width)
             .opacity(armed && blinkOn ? 0.45 : 1));
 }
 
 }  // namespace
 
-void followPoolChange(store::SequencerStore& store, const State<KeyboardScrollRequest>& scrollRequest, const std::function<void()>& command) {
+void followPoolChange(store::SequencerStore& store, const State<KeyboardScrollRequest>& scrollRequest,
+                      const std::function<void()>& command) {
     const std::vector<int> before = store.preset->notesPool;
     command();
     scrollRequest.set(scrollRequest->following(before, store.preset->notesPool));
@@ -77,16 +79,17 @@ void tapSwap(store::SequencerStore& store) {
 }
 
 Views auditioningSceneCells(store::SequencerStore& store, const SceneSectionContext& section, bool storeStripStyle,
-                             const std::function<void(int scene)>& tap) {
+                            const std::function<void(int scene)>& tap) {
     Views cells;
     for (int scene = 0; scene < 8; ++scene) {
         const State<SceneAudition> audition = section.sceneAudition;
         cells.push_back(View(SceneCell{
                                  .scene = scene,
                                  .storeStripStyle = storeStripStyle,
-                                 .onPressStart = [&store, audition, scene, enabled = section.auditionEnabled] {
-                                     audition.modify([&](SceneAudition& a) { a.start(store, scene, enabled); });
-                                 },
+                                 .onPressStart =
+                                     [&store, audition, scene, enabled = section.auditionEnabled] {
+                                         audition.modify([&](SceneAudition& a) { a.start(store, scene, enabled); });
+                                     },
                                  .onPressEnd = [&store, audition] { audition.modify([&](SceneAudition& a) { a.end(store); }); },
                                  .action = [tap, scene] { tap(scene); },
                              })
@@ -111,23 +114,28 @@ View ProgressionRow::body(BuildContext& context) const {
     const bool sceneMode = store.preset->notesPoolInput == model::NotesPoolInput::internalChord;
     Views items;
     items.push_back(option("progressionPresets",
-                           {.label = "Progression presets", .pressHighlight = true,
+                           {.label = "Progression presets",
+                            .pressHighlight = true,
                             .action = [&library, anchor = presetsAnchor] { library.presentChordProgressionPresetsDropdown(anchor); }},
                            layout.span(NotesPoolLayout::progressionSpan))
                         .anchorPreference<DropdownAnchorKey>(dropdownAnchor(presetsAnchor)));
-    items.push_back(option("saveProgression", {.label = "Save", .pressHighlight = true, .action = [&library] { library.presentSaveChordProgressionPrompt(); }},
+    items.push_back(option("saveProgression",
+                           {.label = "Save", .pressHighlight = true, .action = [&library] { library.presentSaveChordProgressionPrompt(); }},
                            layout.cellWidth));
     items.push_back(gridFiller(layout.span(NotesPoolLayout::progressionFillerColumns())));
     const std::pair<const char*, int> shifts[] = {{"← oct", -12}, {"oct →", 12}, {"←", -1}, {"→", 1}};
     for (const auto& [label, amount] : shifts) {
-        items.push_back(option(std::string("shift") + std::to_string(amount),
-                               {.label = label, .pressHighlight = true, .enabled = sceneMode,
-                                .action = [&store, scroll = section.scrollRequest, amount = amount] {
-                                    followPoolChange(store, scroll, [&store, amount] { store.shiftChord(amount); });
-                                }},
-                               layout.cellWidth));
+        items.push_back(
+            option(std::string("shift") + std::to_string(amount),
+                   {.label = label,
+                    .pressHighlight = true,
+                    .enabled = sceneMode,
+                    .action = [&store, scroll = section.scrollRequest,
+                               amount = amount] { followPoolChange(store, scroll, [&store, amount] { store.shiftChord(amount); }); }},
+                   layout.cellWidth));
     }
-    return hstackOf({.spacing = NotesPoolLayout::gridSpacing}, std::move(items)).frame({.width = layout.contentWidth, .alignment = unit::leading});
+    return hstackOf({.spacing = NotesPoolLayout::gridSpacing}, std::move(items))
+        .frame({.width = layout.contentWidth, .alignment = unit::leading});
 }
 
 View ChordSceneGrid::body(BuildContext& context) const {
@@ -137,9 +145,12 @@ View ChordSceneGrid::body(BuildContext& context) const {
                                         [&store, scroll = section.scrollRequest](int scene) { tapChordScene(store, scene, scroll); });
     items.push_back(sceneLaunchResolutionItem(layout.span(NotesPoolLayout::resolutionSpan), resolutionAnchor));
     items.push_back(armingButton("Copy", store.sceneCopyToActive().get(), section.blinkOn, layout.cellWidth, [&store] { tapCopy(store); }));
-    items.push_back(armingButton("Swap", store.sceneSwapWithActive().get(), section.blinkOn, layout.cellWidth, [&store] { tapSwap(store); }));
-    items.push_back(option("Clear", {.label = "Clear", .pressHighlight = true, .action = [&store] { store.clearActiveSceneChord(); }}, layout.cellWidth));
-    return hstackOf({.spacing = NotesPoolLayout::gridSpacing}, std::move(items)).frame({.width = layout.contentWidth, .alignment = unit::leading});
+    items.push_back(
+        armingButton("Swap", store.sceneSwapWithActive().get(), section.blinkOn, layout.cellWidth, [&store] { tapSwap(store); }));
+    items.push_back(option("Clear", {.label = "Clear", .pressHighlight = true, .action = [&store] { store.clearActiveSceneChord(); }},
+                           layout.cellWidth));
+    return hstackOf({.spacing = NotesPoolLayout::gridSpacing}, std::move(items))
+        .frame({.width = layout.contentWidth, .alignment = unit::leading});
 }
 
 }  // namespace pulvan::views

@@ -21,7 +21,8 @@ struct SceneSectionContext {
 };
 
 // Runs a store command that may change the pool and asks the keyboard to follow a change.
-void followPoolChange(store::SequencerStore& store, const ui::State<KeyboardScrollRequest>& scrollRequest, const std::function<void()>& command);
+void followPoolChange(store::SequencerStore& store, const ui::State<KeyboardScrollRequest>& scrollRequest,
+                      const std::function<void()>& command);
 
 // A tap on scene i: pastes or swaps when armed, then selects it.
 void tapChordScene(store::SequencerStore& store, int scene, const ui::State<KeyboardScrollRequest>& scrollRequest);

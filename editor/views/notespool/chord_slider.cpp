@@ -23,8 +23,7 @@ View track(int value, Color accent, Size size) {
     const double mid = size.height / 2;
     const double bar = mid * std::abs(value) / 12;
     const double barCentreY = value >= 0 ? mid - bar / 2 : mid + bar / 2;
-    return zstack({.alignment = unit::topLeading},
-                  rectangle().fill(controlBackgroundColor),
+    return zstack({.alignment = unit::topLeading}, rectangle().fill(controlBackgroundColor),
                   rectangle().fill(centreLineColor).frame({.height = 1}).offset(0, mid - 0.5),
                   View(DotTexture{.color = accent, .spacing = 3, .diameter = 1.3})
                       .overlay(rectangle().stroke(accent.opacity(0.5), 1))

@@ -88,22 +88,24 @@ View KeyboardKeys::body(BuildContext&) const {
         list.add(draw::Restore{});
     }));
     for (int note = 0; note < keyboardNoteCount; note += 12) layers.push_back(octaveLabel(geometry, note, isDimmed(keys, note)));
-    return zstackOf({.alignment = unit::bottomLeading}, std::move(layers)).frame({.width = geometry.contentWidth(), .height = geometry.keyboardHeight});
+    return zstackOf({.alignment = unit::bottomLeading}, std::move(layers))
+        .frame({.width = geometry.contentWidth(), .height = geometry.keyboardHeight});
 }
 
-View keyboardActivityBars(const KeyboardGeometry& geometry, std::shared_ptr<LitKeys> lit, Color activeTrackColor, std::optional<int> dimmedNote) {
+View keyboardActivityBars(const KeyboardGeometry& geometry, std::shared_ptr<LitKeys> lit, Color activeTrackColor,
+                          std::optional<int> dimmedNote) {
     Views bars;
     for (int note = 0; note < keyboardNoteCount; ++note) {
         const Rect place = visibleBarRect(geometry, note);
-        bars.push_back(View(ValueReader<bool>{
-                                .signals = {&lit->changed},
-                                .value = [lit, note] { return lit->isLit(note); },
-                                .content = [geometry, note, activeTrackColor, dimmed = dimmedNote == note](const bool& on) {
-                                    return on ? activityBar(geometry, note, activeTrackColor, dimmed) : View();
-                                },
-                            })
-                           .frame({.width = place.width, .height = place.height})
-                           .offset(place.x, place.y));
+        bars.push_back(
+            View(ValueReader<bool>{
+                     .signals = {&lit->changed},
+                     .value = [lit, note] { return lit->isLit(note); },
+                     .content = [geometry, note, activeTrackColor, dimmed = dimmedNote == note](
+                                    const bool& on) { return on ? activityBar(geometry, note, activeTrackColor, dimmed) : View(); },
+                 })
+                .frame({.width = place.width, .height = place.height})
+                .offset(place.x, place.y));
     }
     return zstackOf({.alignment = unit::topLeading}, std::move(bars))
         .frame({.width = geometry.contentWidth(), .height = geometry.keyboardHeight, .alignment = unit::topLeading});

@@ -201,7 +201,8 @@ struct KeyboardRuntime : std::enable_shared_from_this<KeyboardRuntime> {
             lastAuditionEnabled = next.auditionEnabled;
             return;
         }
-        if (std::exchange(lastAuditionEnabled, next.auditionEnabled) != next.auditionEnabled) later([](KeyboardRuntime& self) { self.cancelGrab(); });
+        if (std::exchange(lastAuditionEnabled, next.auditionEnabled) != next.auditionEnabled)
+            later([](KeyboardRuntime& self) { self.cancelGrab(); });
         if (!(lastScrollRequest == next.scrollRequest)) {
             lastScrollRequest = next.scrollRequest;
             later([toPool = next.scrollRequest.toPool](KeyboardRuntime& self) { self.scrollToNewPoolNotes(toPool, 0); });
@@ -240,8 +241,9 @@ View KeyboardView::body(BuildContext& context) const {
         if (!rt->lit) rt->lit = std::make_shared<LitKeys>(context.mainQueue(), trackActivityHoldDuration);
         rt->lit->follow(context.object<store::PlayheadState>(),
                         [&store = context.object<store::SequencerStore>(), read = activeTrackNotes] { return read(store); });
-        content = zstack({.alignment = unit::topLeading}, content,
-                         keyboardActivityBars(rt->geometry, rt->lit, activeTrackColor, grab->source != grab->target ? grab->source : std::nullopt));
+        content = zstack(
+            {.alignment = unit::topLeading}, content,
+            keyboardActivityBars(rt->geometry, rt->lit, activeTrackColor, grab->source != grab->target ? grab->source : std::nullopt));
     }
     const SingleTouchKeyboardCapture capture{
         .minimumPressDuration = grabPressDuration,
@@ -254,7 +256,8 @@ View KeyboardView::body(BuildContext& context) const {
         .onTwoFingerPanChanged = [rt](double dx) { rt->panChanged(dx); },
         .onTwoFingerPanEnded = [rt] { rt->panEnded(); },
     };
-    View strip = scrollView({.axis = ScrollAxis::horizontal, .showsIndicators = false, .controller = rt->scroller}, content.testId("keyboardKeys"));
+    View strip =
+        scrollView({.axis = ScrollAxis::horizontal, .showsIndicators = false, .controller = rt->scroller}, content.testId("keyboardKeys"));
     return geometryReader([rt, strip, capture](const GeometryProxy& proxy) {
                if (proxy.size().width != rt->viewportW) {
                    rt->later([width = proxy.size().width](KeyboardRuntime& self) { self.setViewportWidth(width); });

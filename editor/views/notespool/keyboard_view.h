@@ -48,7 +48,9 @@ struct KeyboardView : ui::ViewModifiers<KeyboardView> {
     double grabPressDuration = 0.15;
     int initialCenterNote = 60;
 
-    KeyboardGeometry geometry() const { return {whiteW, blackW, keyboardHeight, blackToWhiteHeightRatio, KeyboardGeometry::pitchClassMask(blackPCs)}; }
+    KeyboardGeometry geometry() const {
+        return {whiteW, blackW, keyboardHeight, blackToWhiteHeightRatio, KeyboardGeometry::pitchClassMask(blackPCs)};
+    }
     ui::View body(ui::BuildContext& context) const;
 };
 

@@ -4,7 +4,9 @@
 
 namespace pulvan::views {
 
-LitKeys::LitKeys(foundation::MainQueue& queue, double holdSeconds) : queue_(queue), hold_(foundation::nanosecondsFromSeconds(holdSeconds)) {}
+LitKeys::LitKeys(foundation::MainQueue& queue, double holdSeconds)
+    : queue_(queue),
+      hold_(foundation::nanosecondsFromSeconds(holdSeconds)) {}
 
 void LitKeys::follow(store::PlayheadState& playhead, std::function<std::set<int>()> sounding) {
     sounding_ = std::move(sounding);

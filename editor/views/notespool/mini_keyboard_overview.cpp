@@ -17,7 +17,6 @@ using namespace ui;
 
 namespace {
 
-
 void drawStrip(DisplayList& list, const MiniKeyboardOverview& strip, const MiniKeyboardOverview::Measures& m, Color accent) {
     const KeyboardGeometry keys{.blackPitchClasses = KeyboardGeometry::pitchClassMask(strip.blackPCs)};
     const auto inPool = [&](int note) { return std::find(strip.pool.begin(), strip.pool.end(), note) != strip.pool.end(); };

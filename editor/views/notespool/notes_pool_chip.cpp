@@ -10,9 +10,12 @@ namespace pulvan::views {
 using namespace ui;
 
 View NotesPoolChip::body(BuildContext&) const {
-    return hstack({.spacing = 6},
-                  circle().fill(on ? accent : secondaryTextColor.opacity(0.55)).frame({.width = 7, .height = 7}),
-                  ui::text(text).font(Font::system(11, FontWeight::semibold)).foregroundColor(on ? primaryTextColor : secondaryTextColor).lineLimit(1).layoutPriority(1),
+    return hstack({.spacing = 6}, circle().fill(on ? accent : secondaryTextColor.opacity(0.55)).frame({.width = 7, .height = 7}),
+                  ui::text(text)
+                      .font(Font::system(11, FontWeight::semibold))
+                      .foregroundColor(on ? primaryTextColor : secondaryTextColor)
+                      .lineLimit(1)
+                      .layoutPriority(1),
                   spacer(0))
         .padding(Edge::horizontal, 10)
         .frame({.maxWidth = infinity, .minHeight = 30})

@@ -29,7 +29,8 @@ bool isMidiIn(const store::SequencerStore& store) { return store.preset->notesPo
 
 View sourceSegment(const std::string& name, bool selected, Color accent, std::function<void()> tap) {
     return hstack({.spacing = 6},
-                  zstack({}, circle().fill(selected ? accent : Color::clear()), circle().strokeBorder(selected ? accent : secondaryTextColor, 2))
+                  zstack({}, circle().fill(selected ? accent : Color::clear()),
+                         circle().strokeBorder(selected ? accent : secondaryTextColor, 2))
                       .frame({.width = 14, .height = 14}),
                   text(name).font(Font::system(12, FontWeight::regular)).foregroundColor(primaryTextColor))
         .frame({.minHeight = 34})
@@ -53,8 +54,8 @@ struct ModalState {
 // MIDI-in audition: sounds incoming notes while the pool follows the MIDI input and audition is on.
 void refreshMidiInAudition(store::SequencerStore& store, const ModalState& s) {
     if (isMidiIn(store) && *s.auditionEnabled) {
-        store.hooks.incomingMIDINoteEventHandler = [&store, weak = std::weak_ptr<MidiInAudition>(s.midiInAudition), audition = s.auditionEnabled](
-                                                       int note, bool isOn) {
+        store.hooks.incomingMIDINoteEventHandler = [&store, weak = std::weak_ptr<MidiInAudition>(s.midiInAudition),
+                                                    audition = s.auditionEnabled](int note, bool isOn) {
             const auto running = weak.lock();
             if (running && isMidiIn(store) && *audition) running->noteEvent(note, isOn);
         };
@@ -70,17 +71,18 @@ void endSceneAudition(store::SequencerStore& store, const ModalState& s) {
 
 View keyboardSection(store::SequencerStore& store, const ModalState& s, bool midiIn, View progressionRow) {
     const Color trackColor = activeAccent(store);
-    const View overview = MiniKeyboardOverview{
-        .pool = store.preset->notesPool,
-        .scrollLeft = *s.keyboardScrollLeft,
-        .viewportWidth = *s.keyboardViewportWidth,
-        .contentWidth = *s.keyboardContentWidth,
-        .onScrollRequest = [left = s.keyboardScrollLeft](double x) { left.set(x); },
-        .dimOpacity = 0.8,
-    }
-                              .frame({.height = 40})
-                              .testId("overview")
-                              .padding({.top = -10, .bottom = 6});
+    const View overview =
+        MiniKeyboardOverview{
+            .pool = store.preset->notesPool,
+            .scrollLeft = *s.keyboardScrollLeft,
+            .viewportWidth = *s.keyboardViewportWidth,
+            .contentWidth = *s.keyboardContentWidth,
+            .onScrollRequest = [left = s.keyboardScrollLeft](double x) { left.set(x); },
+            .dimOpacity = 0.8,
+        }
+            .frame({.height = 40})
+            .testId("overview")
+            .padding({.top = -10, .bottom = 6});
     const View keyboard = KeyboardView{
         .pool = store.preset->notesPool,
         .scrollRequest = *s.sceneScrollRequest,
@@ -91,17 +93,19 @@ View keyboardSection(store::SequencerStore& store, const ModalState& s, bool mid
         .auditionEnabled = !midiIn && *s.auditionEnabled,
         .auditionChannel = activeTrackChannel(store),
         .grabEnabled = !midiIn,
-        .onToggle = [&store](int note) {
-            if (!isMidiIn(store)) store.editNotesPool(note);
-        },
+        .onToggle =
+            [&store](int note) {
+                if (!isMidiIn(store)) store.editNotesPool(note);
+            },
         .onMove = [&store](int from, int to) { return !isMidiIn(store) && store.moveNotesPoolNote(from, to); },
         .onAuditionNoteOn = [&store](int note, int channel) { store.sendNoteOn(note, 100, channel); },
         .onAuditionNoteOff = [&store](int note, int channel) { store.sendNoteOff(note, channel); },
-        .onViewportChanged = [s](double left, double viewport, double content) {
-            s.keyboardScrollLeft.set(left);
-            s.keyboardViewportWidth.set(viewport);
-            s.keyboardContentWidth.set(std::max(content, 1.0));
-        },
+        .onViewportChanged =
+            [s](double left, double viewport, double content) {
+                s.keyboardScrollLeft.set(left);
+                s.keyboardViewportWidth.set(viewport);
+                s.keyboardContentWidth.set(std::max(content, 1.0));
+            },
     }
                               .testId("keyboard");
     const View auditionSwitch = View(ModalOption{
@@ -150,35 +154,40 @@ View NotesPoolModal::body(BuildContext& context) const {
     const SceneSectionContext section{
         .layout = layout, .auditionEnabled = *s.auditionEnabled, .sceneAudition = s.sceneAudition, .scrollRequest = s.sceneScrollRequest};
 
-    const View header = hstack({.spacing = 0},
-                               text("Note pool").font(Font::system(13, FontWeight::bold)).foregroundColor(primaryTextColor),
-                               hstack({.spacing = 24},
-                                      sourceSegment("MIDI in", midiIn, accent, [&store] { store.setNotesPoolInput(NotesPoolInput::midiIn); }),
-                                      sourceSegment("Scene", !midiIn, accent, [&store] { store.setNotesPoolInput(NotesPoolInput::internalChord); }))
-                                   .padding(Edge::leading, 20),
-                               spacer(),
-                               ModalCloseButton{.allowSecondaryTouches = true, .action = [&store] { store.setActiveModal(std::nullopt); }});
-    const View progressionRow = midiIn ? View() : View(ProgressionRow{.section = section, .presetsAnchor = *s.chordProgressionPresetsAnchor});
+    const View header = hstack(
+        {.spacing = 0}, text("Note pool").font(Font::system(13, FontWeight::bold)).foregroundColor(primaryTextColor),
+        hstack({.spacing = 24}, sourceSegment("MIDI in", midiIn, accent, [&store] { store.setNotesPoolInput(NotesPoolInput::midiIn); }),
+               sourceSegment("Scene", !midiIn, accent, [&store] { store.setNotesPoolInput(NotesPoolInput::internalChord); }))
+            .padding(Edge::leading, 20),
+        spacer(), ModalCloseButton{.allowSecondaryTouches = true, .action = [&store] { store.setActiveModal(std::nullopt); }});
+    const View progressionRow =
+        midiIn ? View() : View(ProgressionRow{.section = section, .presetsAnchor = *s.chordProgressionPresetsAnchor});
     const bool armed = store.sceneCopyToActive().get() || store.sceneSwapWithActive().get();
     const View scenes = BlinkTimeline{
         .armed = armed,
-        .content = [section, midiIn, anchor = *s.sceneLaunchResolutionAnchor](bool blinkOn) {
-            SceneSectionContext blinking = section;
-            blinking.blinkOn = blinkOn;
-            if (midiIn) return View(SceneStoreStrip{.section = blinking}).frame({.width = blinking.layout.contentWidth, .alignment = unit::leading});
-            return View(ChordSceneGrid{.section = blinking, .resolutionAnchor = anchor});
-        },
+        .content =
+            [section, midiIn, anchor = *s.sceneLaunchResolutionAnchor](bool blinkOn) {
+                SceneSectionContext blinking = section;
+                blinking.blinkOn = blinkOn;
+                if (midiIn)
+                    return View(SceneStoreStrip{.section = blinking})
+                        .frame({.width = blinking.layout.contentWidth, .alignment = unit::leading});
+                return View(ChordSceneGrid{.section = blinking, .resolutionAnchor = anchor});
+            },
     };
     const View patternSection = midiIn ? View() : ScenePatternChangeSection{.layout = layout}.padding(Edge::top, 2);
 
     // Only the track rows give way to a short window; every other part keeps its height, so the panel is
     // as tall when placed as when measured and its top stays under its opener.
-    const View content = vstack({.alignment = Edge::leading, .spacing = 22}, header.fixedSize(false, true),
-                                keyboardSection(store, s, midiIn, progressionRow).fixedSize(false, true), scenes.fixedSize(false, true),
-                                patternSection)
-                             .padding(Edge::vertical, 1);
+    const View content =
+        vstack({.alignment = Edge::leading, .spacing = 22}, header.fixedSize(false, true),
+               keyboardSection(store, s, midiIn, progressionRow).fixedSize(false, true), scenes.fixedSize(false, true), patternSection)
+            .padding(Edge::vertical, 1);
     // Within the height under its opener: the track rows of "Scene pattern change" scroll.
-    return View(ModalPanel{.width = layout.panelWidth, .background = colorFromHex(0x101014), .borderColor = colorFromHex(0x333333), .content = {content}})
+    return View(ModalPanel{.width = layout.panelWidth,
+                           .background = colorFromHex(0x101014),
+                           .borderColor = colorFromHex(0x333333),
+                           .content = {content}})
         .frame({.maxHeight = context.env<KezModalViewportHeightKey>()})
         .fixedSize(false, true)
         .onAppear([&store, s] { refreshMidiInAudition(store, s); })

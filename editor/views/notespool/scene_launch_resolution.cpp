@@ -24,9 +24,7 @@ store::DropdownRequest sceneLaunchResolutionDropdown(store::SequencerStore& stor
 View SceneLaunchResolutionLabel::body(BuildContext& context) const {
     auto& store = context.object<store::SequencerStore>();
     context.observe(store.didChange);
-    return hstack({.spacing = 0},
-                  launchResolutionText(store.preset->sceneLaunchResolution),
-                  spacer(0),
+    return hstack({.spacing = 0}, launchResolutionText(store.preset->sceneLaunchResolution), spacer(0),
                   symbol("chevron.down").font(Font::system(10, FontWeight::semibold)).foregroundColor(secondaryTextColor));
 }
 
@@ -42,9 +40,9 @@ View SceneLaunchResolutionButton::body(BuildContext& context) const {
     return View(SingleTouchTapButton{
                     .enabled = true,
                     .allowSecondaryTouches = true,
-                    .action = [&store, anchor = anchorID, dropdownWidth = dropdownWidth] {
-                        store.dropdown.set(sceneLaunchResolutionDropdown(store, anchor, dropdownWidth));
-                    },
+                    .action = [&store, anchor = anchorID,
+                               dropdownWidth =
+                                   dropdownWidth] { store.dropdown.set(sceneLaunchResolutionDropdown(store, anchor, dropdownWidth)); },
                     .label = label,
                 })
         .testId("sceneLaunchResolution");

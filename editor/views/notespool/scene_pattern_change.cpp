@@ -62,23 +62,23 @@ View ScenePatternChangeSection::body(BuildContext& context) const {
     auto& store = context.object<store::SequencerStore>();
     context.observe(store.didChange);
     const bool resync = store.preset->resyncOnNewScene;
-    const int headerFiller = NotesPoolLayout::patternTrackSpan + std::max(8 - NotesPoolLayout::autoResyncSpan, 0) - NotesPoolLayout::patternHeaderSpan;
-    const View header =
-        hstack({.spacing = NotesPoolLayout::gridSpacing},
-               text("Scene pattern change")
-                   .font(Font::system(13, FontWeight::semibold))
-                   .foregroundColor(secondaryTextColor)
-                   .frame({.width = layout.span(NotesPoolLayout::patternHeaderSpan), .alignment = unit::leading}),
-               gridFiller(layout.span(headerFiller)),
-               View(SingleTouchTapButton{
-                        .allowSecondaryTouches = true,
-                        .action = [&store] { store.setResyncOnNewScene(!store.preset->resyncOnNewScene); },
-                        .label = NotesPoolChip{.on = resync, .text = "Auto resync", .accent = context.env<KezAccentKey>()},
-                    })
-                   .testId("autoResync")
-                   .frame({.width = layout.span(NotesPoolLayout::autoResyncSpan), .alignment = unit::leading}),
-               gridFiller(layout.span(NotesPoolLayout::patternFillerColumns())))
-            .frame({.width = layout.contentWidth, .alignment = unit::leading});
+    const int headerFiller =
+        NotesPoolLayout::patternTrackSpan + std::max(8 - NotesPoolLayout::autoResyncSpan, 0) - NotesPoolLayout::patternHeaderSpan;
+    const View header = hstack({.spacing = NotesPoolLayout::gridSpacing},
+                               text("Scene pattern change")
+                                   .font(Font::system(13, FontWeight::semibold))
+                                   .foregroundColor(secondaryTextColor)
+                                   .frame({.width = layout.span(NotesPoolLayout::patternHeaderSpan), .alignment = unit::leading}),
+                               gridFiller(layout.span(headerFiller)),
+                               View(SingleTouchTapButton{
+                                        .allowSecondaryTouches = true,
+                                        .action = [&store] { store.setResyncOnNewScene(!store.preset->resyncOnNewScene); },
+                                        .label = NotesPoolChip{.on = resync, .text = "Auto resync", .accent = context.env<KezAccentKey>()},
+                                    })
+                                   .testId("autoResync")
+                                   .frame({.width = layout.span(NotesPoolLayout::autoResyncSpan), .alignment = unit::leading}),
+                               gridFiller(layout.span(NotesPoolLayout::patternFillerColumns())))
+                            .frame({.width = layout.contentWidth, .alignment = unit::leading});
     Views rows;
     for (int track = 0; track < store.visibleTrackCount(); ++track) rows.push_back(trackRow(store, layout, track));
     return vstack({.alignment = Edge::leading, .spacing = 0}, header.fixedSize(false, true), color(Color::clear()).frame({.height = 16}),

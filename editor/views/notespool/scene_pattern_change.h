@@ -1,8 +1,8 @@
 #pragma once
 // "Scene pattern change": per shown track, the pattern it switches to when the active scene launches,
 // and the "Auto resync" chip.
-#include "editor/views/notespool/notes_pool_layout.h"
 #include "editor/store/sequencer_store.h"
+#include "editor/views/notespool/notes_pool_layout.h"
 #include "platform/ui/view_modifiers.h"
 
 namespace pulvan::views {

@@ -35,19 +35,20 @@ View SceneStoreStrip::body(BuildContext& context) const {
                                 })
                                .testId("latch")
                                .frame({.width = layout.span(2), .alignment = unit::leading});
-    const View storeButton = ArmedTooltipModifier{.text = "Select the target scene", .visible = storeArmed, .yOffset = 35, .alignment = unit::topTrailing}(
-        View(ModalOption{
-                 .label = "Store",
-                 .leadingSystemImageSize = 11,
-                 .active = storeArmed,
-                 .activeColor = systemRedColor,
-                 .pressHighlight = true,
-                 .allowSecondaryTouches = true,
-                 .action = [&store] { store.setSceneCopyToActive(!store.sceneCopyToActive().get()); },
-             })
-            .testId("store")
-            .frame({.width = layout.span(1)})
-            .opacity(storeArmed && section.blinkOn ? 0.45 : 1));
+    const View storeButton =
+        ArmedTooltipModifier{.text = "Select the target scene", .visible = storeArmed, .yOffset = 35, .alignment = unit::topTrailing}(
+            View(ModalOption{
+                     .label = "Store",
+                     .leadingSystemImageSize = 11,
+                     .active = storeArmed,
+                     .activeColor = systemRedColor,
+                     .pressHighlight = true,
+                     .allowSecondaryTouches = true,
+                     .action = [&store] { store.setSceneCopyToActive(!store.sceneCopyToActive().get()); },
+                 })
+                .testId("store")
+                .frame({.width = layout.span(1)})
+                .opacity(storeArmed && section.blinkOn ? 0.45 : 1));
     return hstack({.spacing = 0},
                   scrollView({.axis = ScrollAxis::horizontal, .showsIndicators = false}, hstackOf({.spacing = 8}, std::move(cells)))
                       .frame({.maxWidth = infinity, .alignment = unit::leading})

@@ -9,7 +9,8 @@ namespace pulvan::views {
 using namespace ui;
 
 View AppPlayToggleButton::body(BuildContext&) const {
-    return buttonChrome(buttonText("App play"), {
+    return buttonChrome(buttonText("App play"),
+                        {
                             .horizontalPadding = 20,
                             .foreground = isRunning ? Color::black() : secondaryTextColor,
                             .background = color(isRunning ? globalAccentColor().opacity(0.8) : controlBackgroundColor),

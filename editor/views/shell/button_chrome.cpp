@@ -11,13 +11,12 @@ View buttonChrome(View content, ButtonChrome chrome) {
         .padding(Edge::horizontal, chrome.horizontalPadding)
         .frame({.height = 40})
         .background(chrome.background)
-        .overlay(continuousRoundedRectangle(2).stroke(chrome.border, StrokeStyle{.width = 1, .cap = LineCap::butt, .join = LineJoin::miter, .miterLimit = 10}))
+        .overlay(continuousRoundedRectangle(2).stroke(
+            chrome.border, StrokeStyle{.width = 1, .cap = LineCap::butt, .join = LineJoin::miter, .miterLimit = 10}))
         .clipShape(shapes::continuousRoundedRectangle(2))
         .padding(Edge::vertical, 4);
 }
 
-View buttonText(std::string string) {
-    return text(std::move(string)).font(Font::system(12, FontWeight::semibold)).lineLimit(1);
-}
+View buttonText(std::string string) { return text(std::move(string)).font(Font::system(12, FontWeight::semibold)).lineLimit(1); }
 
 }  // namespace pulvan::views

@@ -14,9 +14,8 @@ View DialogHost::body(BuildContext& context) const {
     context.observe(store.didChange);
     const auto& request = store.dialog.get();
     if (!request) return View();
-    return zstack({},
-               overlayBackdrop([&store] { store.dialog.set(std::nullopt); }),
-               View(StandardDialog{*request}).id(ViewId(request->id.string())))
+    return zstack({}, overlayBackdrop([&store] { store.dialog.set(std::nullopt); }),
+                  View(StandardDialog{*request}).id(ViewId(request->id.string())))
         .transition(Transition::opacity());
 }
 

@@ -32,14 +32,15 @@ std::shared_ptr<const DisplayList> dotTile(Color color, double spacing, double d
 
 View DotTexture::body(BuildContext&) const {
     return canvas([color = color, spacing = spacing, diameter = diameter](DisplayList& list, const Rect& frame) {
-               const double half = diameter / 2;
-               // A spacing that is not positive would never reach the edge.
-               if (!(spacing > 0) || half > frame.height || half > frame.width) return;
-               // As far as the last dots whose centres lie inside.
-               const double columns = std::floor((frame.width - half) / spacing), rows = std::floor((frame.height - half) / spacing);
-               const Rect area{frame.x, frame.y, std::min(frame.width, columns * spacing + diameter), std::min(frame.height, rows * spacing + diameter)};
-               list.add(draw::Tiled{dotTile(color, spacing, diameter), {spacing, spacing}, area});
-           });
+        const double half = diameter / 2;
+        // A spacing that is not positive would never reach the edge.
+        if (!(spacing > 0) || half > frame.height || half > frame.width) return;
+        // As far as the last dots whose centres lie inside.
+        const double columns = std::floor((frame.width - half) / spacing), rows = std::floor((frame.height - half) / spacing);
+        const Rect area{frame.x, frame.y, std::min(frame.width, columns * spacing + diameter),
+                        std::min(frame.height, rows * spacing + diameter)};
+        list.add(draw::Tiled{dotTile(color, spacing, diameter), {spacing, spacing}, area});
+    });
 }
 
 }  // namespace pulvan::views

@@ -47,24 +47,28 @@ View DropdownHost::body(BuildContext& context) const {
     return geometryReader([=, anchors = anchors](const GeometryProxy& proxy) {
                const auto found = anchors.find(request.anchorID);
                const std::optional<Rect> anchor = found == anchors.end() ? std::nullopt : std::optional(proxy.resolve(found->second));
-               const Point origin = dropdownOrigin(request, {.overlay = proxy.size(), .anchor = anchor, .panelSize = measured.panelSize, .listWidth = measured.listWidth});
-               const View panel = View(DropdownPanel{
-                                           .request = request,
-                                           .accent = accent,
-                                           .maxWidth = std::max(0.0, proxy.size().width - 2 * M::margin),
-                                           .maxHeight = dropdownAvailableHeight(request, proxy.size(), anchor),
-                                           .defaultVerticalListWidth = M::defaultVerticalListWidth,
-                                           .gridCellWidth = M::gridCellWidth,
-                                       })
-                                      .id(ViewId(request.id.string()))
-                                      .background(geometryReader([](const GeometryProxy& p) { return color(Color::clear()).preference<DropdownSizeKey>(p.size()); }))
-                                      .onPreferenceChange<DropdownSizeKey>([measure, id = request.id](const Size& size) { measure(id, [&](PanelMeasurements& m) { m.panelSize = size; }); })
-                                      .onPreferenceChange<DropdownContentWidthKey>([measure, request](const double& width) {
-                                          measure(request.id, [&](PanelMeasurements& m) { m.listWidth = dropdownListWidth(request, width); });
-                                      })
-                                      .fixedSize(false, true)
-                                      .testId("dropdown.panel")
-                                      .offset(origin.x, origin.y);
+               const Point origin = dropdownOrigin(
+                   request, {.overlay = proxy.size(), .anchor = anchor, .panelSize = measured.panelSize, .listWidth = measured.listWidth});
+               const View panel =
+                   View(DropdownPanel{
+                            .request = request,
+                            .accent = accent,
+                            .maxWidth = std::max(0.0, proxy.size().width - 2 * M::margin),
+                            .maxHeight = dropdownAvailableHeight(request, proxy.size(), anchor),
+                            .defaultVerticalListWidth = M::defaultVerticalListWidth,
+                            .gridCellWidth = M::gridCellWidth,
+                        })
+                       .id(ViewId(request.id.string()))
+                       .background(geometryReader(
+                           [](const GeometryProxy& p) { return color(Color::clear()).preference<DropdownSizeKey>(p.size()); }))
+                       .onPreferenceChange<DropdownSizeKey>(
+                           [measure, id = request.id](const Size& size) { measure(id, [&](PanelMeasurements& m) { m.panelSize = size; }); })
+                       .onPreferenceChange<DropdownContentWidthKey>([measure, request](const double& width) {
+                           measure(request.id, [&](PanelMeasurements& m) { m.listWidth = dropdownListWidth(request, width); });
+                       })
+                       .fixedSize(false, true)
+                       .testId("dropdown.panel")
+                       .offset(origin.x, origin.y);
                return zstack({.alignment = unit::topLeading}, request.sticky ? View() : overlayBackdrop(close), panel);
            })
         .transition(Transition::opacity());

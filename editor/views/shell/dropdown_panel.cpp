@@ -28,9 +28,8 @@ constexpr double entryPitch = 29 + 2;
 
 // Reports the natural width of a row or grid; it scrolls sideways once that exceeds maxWidth.
 View scrollingSideways(View entries, double maxWidth, double contentWidth) {
-    const View measured = entries.fixedSize().background(geometryReader([](const GeometryProxy& proxy) {
-        return color(Color::clear()).preference<DropdownContentWidthKey>(proxy.size().width);
-    }));
+    const View measured = entries.fixedSize().background(geometryReader(
+        [](const GeometryProxy& proxy) { return color(Color::clear()).preference<DropdownContentWidthKey>(proxy.size().width); }));
     if (maxWidth > 0 && maxWidth < contentWidth)
         return scrollView({.axis = ScrollAxis::horizontal, .showsIndicators = false}, measured).frame({.width = maxWidth});
     return measured;
@@ -42,14 +41,16 @@ double verticalListWidthFitting(const std::vector<store::DropdownItem>& items, d
     TextStyle style;
     style.font = Font::system(13, FontWeight::semibold);
     double widest = 0;
-    for (const store::DropdownItem& i : items) widest = std::max(widest, TextEngine::shared().layout(i.label, style, std::nullopt)->size().width);
+    for (const store::DropdownItem& i : items)
+        widest = std::max(widest, TextEngine::shared().layout(i.label, style, std::nullopt)->size().width);
     // The entry's 10-point insets and the panel's 3-point padding on each side.
     return std::max(minimum, std::ceil(widest) + 2 * 10 + 2 * 3);
 }
 
 double estimatedVerticalListHeight(const std::vector<store::DropdownItem>& items) {
     const auto count = static_cast<double>(items.size());
-    const auto separators = static_cast<double>(std::count_if(items.begin(), items.end(), [](const store::DropdownItem& i) { return i.isSeparator; }));
+    const auto separators =
+        static_cast<double>(std::count_if(items.begin(), items.end(), [](const store::DropdownItem& i) { return i.isSeparator; }));
     return 29 * count + 7 * separators + 2 * std::max(count - 1, 0.0);
 }
 
@@ -102,7 +103,8 @@ View DropdownPanel::body(BuildContext& context) const {
         }
         layout = scrollingSideways(vstackOf({.alignment = Edge::center, .spacing = s}, std::move(rows)), maxWidth, *contentWidth);
     } else if (r->vertical) {
-        const View list = vstackOf({.alignment = Edge::center, .spacing = 2}, std::move(entries)).frame({.maxWidth = infinity, .alignment = Edge::leading});
+        const View list = vstackOf({.alignment = Edge::center, .spacing = 2}, std::move(entries))
+                              .frame({.maxWidth = infinity, .alignment = Edge::leading});
         const double cap = std::min(maxHeight, verticalListCap);
         if (estimatedVerticalListHeight(r->items) > cap) {
             const auto scroller = context.storage<std::shared_ptr<ScrollController>>();

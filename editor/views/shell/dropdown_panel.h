@@ -8,8 +8,8 @@ namespace pulvan::views {
 
 struct DropdownPanel {
     store::DropdownRequest request;
-    ui::Color accent;          // the fill of lit entries
-    double maxWidth = 0;       // rows and grids wider than this scroll (0: never)
+    ui::Color accent;                 // the fill of lit entries
+    double maxWidth = 0;              // rows and grids wider than this scroll (0: never)
     double maxHeight = ui::infinity;  // for a vertical list
     double defaultVerticalListWidth = 300;
     double gridCellWidth = 62;

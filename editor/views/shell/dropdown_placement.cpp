@@ -12,7 +12,9 @@ namespace {
 double listEstimate(std::size_t n, double available) {
     if (n == 0) return 0;
     const double rows = static_cast<double>(n);
-    return std::min(M::estimatedVerticalRowHeight * rows + M::estimatedVerticalRowSpacing * std::max(rows - 1, 0.0), std::min(available, M::verticalMaxHeight)) + 6;
+    return std::min(M::estimatedVerticalRowHeight * rows + M::estimatedVerticalRowSpacing * std::max(rows - 1, 0.0),
+                    std::min(available, M::verticalMaxHeight)) +
+           6;
 }
 
 double gridEstimate(const store::DropdownRequest& r) {
@@ -52,7 +54,8 @@ ui::Point dropdownOrigin(const store::DropdownRequest& r, const DropdownPlacemen
     if (r.vertical) {
         const double w = r.width.value_or(M::defaultVerticalListWidth);
         const double x = r.verticalAlignLeading ? a.minX() : a.minX() + a.width - w;
-        const double y = r.opensUpward ? above(listEstimate(r.items.size(), dropdownAvailableHeight(r, in.overlay, in.anchor))) : a.maxY() + M::gap;
+        const double y =
+            r.opensUpward ? above(listEstimate(r.items.size(), dropdownAvailableHeight(r, in.overlay, in.anchor))) : a.maxY() + M::gap;
         // A list anchored near an edge would reach past the window.
         return {keptInside(x, w, in.overlay.width), y};
     }

@@ -29,20 +29,28 @@ View HostedFullscreenPrompt::body(BuildContext& context) const {
                           .clipShape(shapes::continuousRoundedRectangle(6));
     const View field = withPromptClearButton(bare, fieldState, 26, 10).testId("prompt.field");
     const bool isAlert = request.kind == store::DialogRequest::Kind::alert;
-    const View buttons = hstack({.alignment = Edge::center, .spacing = 16},
-        isAlert ? View() : View(ModalActionButtonLabeled{.title = request.cancelLabel, .accentFill = false, .enabled = true, .pressHighlight = false, .action = cancel}).testId("prompt.cancel"),
-        View(ModalActionButtonLabeled{.title = request.confirmLabel, .accentFill = true, .enabled = canSubmitDialog(request, *text), .pressHighlight = false, .action = submit})
+    const View buttons = hstack(
+        {.alignment = Edge::center, .spacing = 16},
+        isAlert ? View()
+                : View(ModalActionButtonLabeled{
+                           .title = request.cancelLabel, .accentFill = false, .enabled = true, .pressHighlight = false, .action = cancel})
+                      .testId("prompt.cancel"),
+        View(ModalActionButtonLabeled{.title = request.confirmLabel,
+                                      .accentFill = true,
+                                      .enabled = canSubmitDialog(request, *text),
+                                      .pressHighlight = false,
+                                      .action = submit})
             .testId("prompt.confirm"));
 
-    return zstack({},
-        color(Color::black().opacity(0.78)),
-        vstack({.alignment = Edge::center, .spacing = 18},
-            ui::text(request.title).font(Font::system(28, FontWeight::semibold)).foregroundColor(primaryTextColor),
-            request.message ? ui::text(*request.message).font(Font::system(14, FontWeight::regular)).foregroundColor(secondaryTextColor) : View(),
-            field,
-            buttons)
-            .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Edge::top})
-            .padding({.top = 28, .leading = 22, .trailing = 22}))
+    return zstack({}, color(Color::black().opacity(0.78)),
+                  vstack({.alignment = Edge::center, .spacing = 18},
+                         ui::text(request.title).font(Font::system(28, FontWeight::semibold)).foregroundColor(primaryTextColor),
+                         request.message
+                             ? ui::text(*request.message).font(Font::system(14, FontWeight::regular)).foregroundColor(secondaryTextColor)
+                             : View(),
+                         field, buttons)
+                      .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Edge::top})
+                      .padding({.top = 28, .leading = 22, .trailing = 22}))
         .testId("prompt");
 }
 

@@ -77,7 +77,8 @@ ui::View HostedResizeHandle::body(ui::BuildContext& context) const {
                     if (!pressedAt) return;
                     if (!drag->dragStartWidth && ui::distance(*pressedAt, e.screenLocation) < 1) return;
                     HostedResizeDrag d = drag.get();
-                    const auto size = hostedResizeHandleDragChanged(d, e.screenLocation, viewportSize, ratio, platform->screenVisibleFrame());
+                    const auto size =
+                        hostedResizeHandleDragChanged(d, e.screenLocation, viewportSize, ratio, platform->screenVisibleFrame());
                     drag.set(d);
                     if (size && s->hooks.hostedRequestEditorResize) s->hooks.hostedRequestEditorResize(size->width, size->height);
                     return;

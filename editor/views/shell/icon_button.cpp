@@ -11,9 +11,9 @@ using namespace ui;
 View IconButtonLabel::body(BuildContext&) const {
     const View icon = symbol(system).font(Font::system(14, FontWeight::semibold)).frame({.minWidth = 40, .maxHeight = infinity});
     return buttonChrome(icon, {
-        .foreground = active ? primaryTextColor : secondaryTextColor,
-        .background = color(active ? globalAccentColor().opacity(0.8) : controlBackgroundColor),
-    });
+                                  .foreground = active ? primaryTextColor : secondaryTextColor,
+                                  .background = color(active ? globalAccentColor().opacity(0.8) : controlBackgroundColor),
+                              });
 }
 
 View IconButton::body(BuildContext& context) const {

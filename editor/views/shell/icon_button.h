@@ -16,7 +16,7 @@ struct IconButtonLabel {
 
 struct IconButton {
     std::string system;
-    bool enabled = true;  // false: drawn at 35 % and takes no taps
+    bool enabled = true;           // false: drawn at 35 % and takes no taps
     std::function<void()> action;  // none: drawn as enabled, takes no taps
 
     ui::View body(ui::BuildContext& context) const;

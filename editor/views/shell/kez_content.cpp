@@ -62,7 +62,9 @@ EditorLayout editorLayout(bool hosted, ui::Size window, int uiMaxContentWidth, d
     return layout;
 }
 
-double editorHorizontalOffset(const EditorLayout& layout, double windowWidth) { return std::round((windowWidth - layout.frameWidth) * 0.5); }
+double editorHorizontalOffset(const EditorLayout& layout, double windowWidth) {
+    return std::round((windowWidth - layout.frameWidth) * 0.5);
+}
 
 namespace {
 
@@ -91,7 +93,10 @@ View card() {
                           .testId("kezSidebar")
                           .frame({.width = 132})
                           .overlay(ui::rectangle().fill(themeBorderColor).frame({.width = 1}), ui::unit::trailing),
-                      ContentColumn{}.testId("kezContentColumn").padding(ui::Edge::leading, 12).frame({.maxWidth = ui::infinity, .alignment = ui::unit::leading}))
+                      ContentColumn{}
+                          .testId("kezContentColumn")
+                          .padding(ui::Edge::leading, 12)
+                          .frame({.maxWidth = ui::infinity, .alignment = ui::unit::leading}))
         .padding(12)
         .background(RoundedCorners(10, kCardCorners).fill(panelBackgroundColor))
         .overlay(RoundedCorners(10, kCardCorners).stroke(themeBorderColor, 1))
@@ -100,7 +105,8 @@ View card() {
 
 // Publishes the height of the view it is the background of.
 View contentHeightPublisher() {
-    return ui::geometryReader([](const ui::GeometryProxy& g) { return ui::color(ui::Color::clear()).preference<CanvasContentHeightKey>(g.size().height); });
+    return ui::geometryReader(
+        [](const ui::GeometryProxy& g) { return ui::color(ui::Color::clear()).preference<CanvasContentHeightKey>(g.size().height); });
 }
 
 View mainStack(const SequencerStore& store, const EditorLayout& layout) {
@@ -131,13 +137,16 @@ View modalLayer(const ModalAnchorKey::Value& anchors) {
     return overlayLayer("kezContentModalLayer", ModalHost{.anchors = anchors, .makeModalContent = modalContent});
 }
 
-View dropdownLayer(const DropdownAnchorKey::Value& anchors) { return overlayLayer("kezContentDropdownLayer", DropdownHost{.anchors = anchors}); }
+View dropdownLayer(const DropdownAnchorKey::Value& anchors) {
+    return overlayLayer("kezContentDropdownLayer", DropdownHost{.anchors = anchors});
+}
 
 View dialogLayer(const SequencerStore& store) {
-    return overlayLayer("kezContentDialogLayer",
-                        ui::zstack({ui::unit::topLeading},
-                                   store.isPresetDialogPresented.get() ? PresetDialogHost{}.testId("presetDialogHost") : View(),
-                                   store.dialog.get() ? View(DialogHost{}).testId("kezDialogHost").environment<KezAccentKey>(activeAccent(store)) : View()));
+    return overlayLayer(
+        "kezContentDialogLayer",
+        ui::zstack(
+            {ui::unit::topLeading}, store.isPresetDialogPresented.get() ? PresetDialogHost{}.testId("presetDialogHost") : View(),
+            store.dialog.get() ? View(DialogHost{}).testId("kezDialogHost").environment<KezAccentKey>(activeAccent(store)) : View()));
 }
 
 // Reports the editor's window; the first one stays.
@@ -177,7 +186,8 @@ std::optional<MarginBackdrop> marginBackdrop(SequencerStore& store) {
     SequencerStore* s = &store;
     if (store.isPresetDialogPresented.get()) return MarginBackdrop{0.8, [s] { s->isPresetDialogPresented.set(false); }};
     if (store.dialog.get()) return MarginBackdrop{0.55, [s] { s->dialog.set(std::nullopt); }};
-    if (const auto& dropdown = store.dropdown.get(); dropdown && !dropdown->sticky) return MarginBackdrop{0.55, [s] { s->dropdown.set(std::nullopt); }};
+    if (const auto& dropdown = store.dropdown.get(); dropdown && !dropdown->sticky)
+        return MarginBackdrop{0.55, [s] { s->dropdown.set(std::nullopt); }};
     const auto modal = store.activeModal().get();
     if (modal && *modal != store::KezModal::notesPool && *modal != store::KezModal::performance) {
         return MarginBackdrop{0.55, [s] { s->setActiveModal(std::nullopt); }};
@@ -201,7 +211,8 @@ View marginBackdropView(SequencerStore& store, const EditorLayout& layout, ui::S
     const auto backdrop = marginBackdrop(store);
     if (!backdrop) return View();
     const double left = std::max(editorHorizontalOffset(layout, window.width), 0.0);
-    return ui::zstack({ui::unit::topLeading}, backdropRect(left, window.height, 0, backdrop->opacity, backdrop->dismiss, "kezContentMarginBackdropLeft"),
+    return ui::zstack({ui::unit::topLeading},
+                      backdropRect(left, window.height, 0, backdrop->opacity, backdrop->dismiss, "kezContentMarginBackdropLeft"),
                       backdropRect(std::max(window.width - (layout.frameWidth + left), 0.0), window.height, layout.frameWidth + left,
                                    backdrop->opacity, backdrop->dismiss, "kezContentMarginBackdropRight"))
         .transition(ui::Transition::opacity())
@@ -239,9 +250,11 @@ View scaledEditor(SequencerStore& store, EditorLayoutRules rules, ui::State<doub
                   ui::State<std::optional<WindowReference>> hostWindow, OverlayAnchors anchors) {
     return ui::geometryReader([&store, rules, naturalBaseHeight, hostWindow, anchors](const ui::GeometryProxy& g) {
         const ui::Size window = g.size();
-        const EditorLayout layout = editorLayout(store.isHostedUI.get(), window, store.uiMaxContentWidth.get(), naturalBaseHeight.get(), rules);
+        const EditorLayout layout =
+            editorLayout(store.isHostedUI.get(), window, store.uiMaxContentWidth.get(), naturalBaseHeight.get(), rules);
         const View editor = withOverlays(mainStack(store, layout), store, anchors, hostWindow);
-        return windowArea(window, {placedInWindow(editor, layout, window), marginBackdropView(store, layout, window), resizeGrip(store, window)});
+        return windowArea(window,
+                          {placedInWindow(editor, layout, window), marginBackdropView(store, layout, window), resizeGrip(store, window)});
     });
 }
 
@@ -292,11 +305,22 @@ View KezContent::body(ui::BuildContext& context) const {
     const auto naturalBaseHeight = context.state<double>(0);
     const auto hostWindow = context.state<std::optional<WindowReference>>();
     const OpenPanel openPanels[] = {
-        {store.isBackupFolderPickerPresented.get(), {.chooseFolders = true}, context.state(false), &library::PresetLibrary::exportPresetsToSelectedFolder},
-        {store.isImportAllFolderPickerPresented.get(), {.chooseFolders = true}, context.state(false), &library::PresetLibrary::importPresetsFromSelectedFolder},
-        {store.isImportOnePresetPickerPresented.get(), {.chooseFolders = false, .fileTypes = {"json"}}, context.state(false),
+        {store.isBackupFolderPickerPresented.get(),
+         {.chooseFolders = true},
+         context.state(false),
+         &library::PresetLibrary::exportPresetsToSelectedFolder},
+        {store.isImportAllFolderPickerPresented.get(),
+         {.chooseFolders = true},
+         context.state(false),
+         &library::PresetLibrary::importPresetsFromSelectedFolder},
+        {store.isImportOnePresetPickerPresented.get(),
+         {.chooseFolders = false, .fileTypes = {"json"}},
+         context.state(false),
          &library::PresetLibrary::importPresetFromSelectedFile},
-        {store.isMIDIExportFolderPickerPresented.get(), {.chooseFolders = true}, context.state(false), &library::PresetLibrary::exportMIDIToSelectedFolder},
+        {store.isMIDIExportFolderPickerPresented.get(),
+         {.chooseFolders = true},
+         context.state(false),
+         &library::PresetLibrary::exportMIDIToSelectedFolder},
     };
 
     View body;
@@ -304,7 +328,8 @@ View KezContent::body(ui::BuildContext& context) const {
         body = fullWindowPrompt(store, *prompt);
     } else {
         const OverlayAnchors anchors{context.state<ModalAnchorKey::Value>(), context.state<DropdownAnchorKey::Value>()};
-        body = adoptingContentHeight(scaledEditor(store, rules, naturalBaseHeight, hostWindow, anchors), context.mainQueue(), naturalBaseHeight);
+        body = adoptingContentHeight(scaledEditor(store, rules, naturalBaseHeight, hostWindow, anchors), context.mainQueue(),
+                                     naturalBaseHeight);
     }
     const std::optional<WindowReference> panelWindow = hostWindow.get() ? hostWindow.get() : context.env<HostWindowKey>();
     return runningOpenPanels(body, services, openPanels, panelWindow);

@@ -26,9 +26,10 @@ View ModalActionButtonLabeled::body(BuildContext& context) const {
     const View button = View(SingleTouchTapButton{
         .enabled = true,
         .allowSecondaryTouches = true,
-        .action = [enabled = enabled, action = action] {
-            if (enabled && action) action();
-        },
+        .action =
+            [enabled = enabled, action = action] {
+                if (enabled && action) action();
+            },
         .label = label,
     });
     return whilePressed(button.allowsHitTesting(enabled), pressing);

@@ -21,17 +21,13 @@ View ModalHeader::body(BuildContext&) const {
         inlineAction = View(SingleTouchTapButton{.enabled = true, .allowSecondaryTouches = true, .action = onInlineAction, .label = label})
                            .padding(Edge::leading, 10);
     }
-    return hstack({.alignment = Edge::center},
-        text(title).font(Font::system(13, FontWeight::bold)).foregroundColor(primaryTextColor),
-        inlineAction,
-        spacer(),
-        onClose ? View(ModalCloseButton{.allowSecondaryTouches = true, .action = onClose}) : View());
+    return hstack({.alignment = Edge::center}, text(title).font(Font::system(13, FontWeight::bold)).foregroundColor(primaryTextColor),
+                  inlineAction, spacer(), onClose ? View(ModalCloseButton{.allowSecondaryTouches = true, .action = onClose}) : View());
 }
 
 View modalCloseLabel(std::string string, std::string symbolName) {
-    return hstack({.alignment = Edge::center, .spacing = 6},
-        symbol(symbolName).font(Font::system(12, FontWeight::bold)),
-        text(std::move(string)).font(Font::system(13, FontWeight::semibold)));
+    return hstack({.alignment = Edge::center, .spacing = 6}, symbol(symbolName).font(Font::system(12, FontWeight::bold)),
+                  text(std::move(string)).font(Font::system(13, FontWeight::semibold)));
 }
 
 View ModalCloseButton::body(BuildContext& context) const {
@@ -44,7 +40,9 @@ View ModalCloseButton::body(BuildContext& context) const {
                            .background(color(*pressing ? accent.opacity(0.75) : controlBackgroundColor))
                            .overlay(continuousRoundedRectangle(4).stroke(themeBorderColor, 1))
                            .clipShape(shapes::continuousRoundedRectangle(4));
-    return whilePressed(SingleTouchTapButton{.enabled = true, .allowSecondaryTouches = allowSecondaryTouches, .action = action, .label = label}, pressing)
+    return whilePressed(
+               SingleTouchTapButton{.enabled = true, .allowSecondaryTouches = allowSecondaryTouches, .action = action, .label = label},
+               pressing)
         .testId("modal.close");
 }
 

@@ -62,16 +62,16 @@ View ModalHost::body(BuildContext& context) const {
                    placement.measuredHeight = measuredHeight;
                    const Point origin = modalPanelPlacement(placement);
                    modal = modal.fixedSize(false, true)
-                               .background(geometryReader([](const GeometryProxy& p) { return color(Color::clear()).preference<ModalSizeKey>(p.size()); }))
+                               .background(geometryReader(
+                                   [](const GeometryProxy& p) { return color(Color::clear()).preference<ModalSizeKey>(p.size()); }))
                                .onPreferenceChange<ModalSizeKey>([measured, modal = *open](const Size& size) {
                                    measured.modify([&](auto& sizes) { sizes[modal] = size; });
                                })
                                .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = unit::topLeading})
                                .offset(origin.x, origin.y);
                }
-               return zstack({.alignment = unit::topLeading},
-                   presentation.dimmedBackdrop ? overlayBackdrop(dismiss) : View(),
-                   modal.id(ViewId(static_cast<int>(*open))));
+               return zstack({.alignment = unit::topLeading}, presentation.dimmedBackdrop ? overlayBackdrop(dismiss) : View(),
+                             modal.id(ViewId(static_cast<int>(*open))));
            })
         .transition(Transition::opacity());
 }

@@ -53,14 +53,15 @@ View ModalOption::body(BuildContext& context) const {
     const bool fillHeight = context.env<KezModalOptionFillHeightKey>();
     const OptionLook look = lookOf(*this, accent, *pressing);
 
-    const View content = hstack({.alignment = Edge::center, .spacing = label.empty() ? 0.0 : 6.0},
-        leadingSystemImage ? symbol(*leadingSystemImage).font(Font::system(leadingSystemImageSize, FontWeight::semibold)) : View(),
-        label.empty() ? View() : text(label).lineLimit(1).minimumScaleFactor(0.7))
-        .font(Font::system(12, FontWeight::semibold));
-    const Color foreground = look.dotMode ? primaryTextColor
-                           : look.filled  ? Color::black()
-                           : enabled      ? secondaryTextColor
-                                          : secondaryTextColor.opacity(0.4);
+    const View content =
+        hstack({.alignment = Edge::center, .spacing = label.empty() ? 0.0 : 6.0},
+               leadingSystemImage ? symbol(*leadingSystemImage).font(Font::system(leadingSystemImageSize, FontWeight::semibold)) : View(),
+               label.empty() ? View() : text(label).lineLimit(1).minimumScaleFactor(0.7))
+            .font(Font::system(12, FontWeight::semibold));
+    const Color foreground = look.dotMode  ? primaryTextColor
+                             : look.filled ? Color::black()
+                             : enabled     ? secondaryTextColor
+                                           : secondaryTextColor.opacity(0.4);
 
     View fillLayer;
     if (look.showProgress) {
@@ -71,15 +72,17 @@ View ModalOption::body(BuildContext& context) const {
         fillLayer = look.dotMode ? View(DotTexture{look.fill, 3, 1.3}) : color(look.fill.opacity(0.7));
     }
 
-    View finished = content.foregroundColor(foreground)
-                        .padding(Edge::horizontal, 12)
-                        .padding(Edge::vertical, fillHeight ? 0 : 13)
-                        .frame(fillHeight ? View::FrameSpec{.maxWidth = infinity, .minHeight = 0, .maxHeight = infinity}
-                                          : View::FrameSpec{.maxWidth = infinity, .minHeight = 32})
-                        .background(zstack({.alignment = unit::leading}, color(controlBackgroundColor.opacity(enabled ? 1 : 0.55)), fillLayer))
-                        .overlay(continuousRoundedRectangle(4).stroke(look.border, 1))
-                        .clipShape(shapes::continuousRoundedRectangle(4));
-    if (presenceIndicatorColor) finished = finished.overlay(color(*presenceIndicatorColor).frame({.height = 1}).padding(Edge::horizontal, 3), unit::bottom);
+    View finished =
+        content.foregroundColor(foreground)
+            .padding(Edge::horizontal, 12)
+            .padding(Edge::vertical, fillHeight ? 0 : 13)
+            .frame(fillHeight ? View::FrameSpec{.maxWidth = infinity, .minHeight = 0, .maxHeight = infinity}
+                              : View::FrameSpec{.maxWidth = infinity, .minHeight = 32})
+            .background(zstack({.alignment = unit::leading}, color(controlBackgroundColor.opacity(enabled ? 1 : 0.55)), fillLayer))
+            .overlay(continuousRoundedRectangle(4).stroke(look.border, 1))
+            .clipShape(shapes::continuousRoundedRectangle(4));
+    if (presenceIndicatorColor)
+        finished = finished.overlay(color(*presenceIndicatorColor).frame({.height = 1}).padding(Edge::horizontal, 3), unit::bottom);
 
     const View button = View(SingleTouchTapButton{
                                  .enabled = true,

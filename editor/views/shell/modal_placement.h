@@ -21,10 +21,10 @@ struct ModalPresentation {
 ModalPresentation modalPresentation(store::KezModal modal);
 
 struct ModalPlacementInput {
-    ui::Size overlay;              // the overlay over the design-size editor
+    ui::Size overlay;                // the overlay over the design-size editor
     std::optional<ui::Rect> anchor;  // the opening control's bounds in the overlay, when published
     double preferredWidth = 0;
-    double measuredHeight = 0;     // 0 until the modal has been measured
+    double measuredHeight = 0;  // 0 until the modal has been measured
     double margin = 16;
     double gap = 6;
 };

@@ -35,14 +35,15 @@ View pillBackground(const PillButton& pill) {
 }  // namespace
 
 View PillButton::body(BuildContext&) const {
-    const View content = hstack({.alignment = Edge::center, .spacing = 8},
+    const View content = hstack(
+        {.alignment = Edge::center, .spacing = 8},
         showsRecordIcon ? View(RecordOutlineIcon{recordIconFillColor, recordIconFillOpacity}).frame({.width = 9, .height = 9}) : View(),
         buttonText(text));
     const View label = buttonChrome(content, {
-        .horizontalPadding = 20,
-        .foreground = !active && !progress ? secondaryTextColor : primaryTextColor,
-        .background = pillBackground(*this),
-    });
+                                                 .horizontalPadding = 20,
+                                                 .foreground = !active && !progress ? secondaryTextColor : primaryTextColor,
+                                                 .background = pillBackground(*this),
+                                             });
     if (!action) return label;
     return SingleTouchTapButton{
         .enabled = true,

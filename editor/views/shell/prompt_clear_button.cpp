@@ -15,9 +15,10 @@ View PromptClearButton::body(BuildContext&) const {
     return View(SingleTouchTapButton{
                     .enabled = true,
                     .allowSecondaryTouches = true,
-                    .action = [visible = isVisible, action = action] {
-                        if (visible && action) action();
-                    },
+                    .action =
+                        [visible = isVisible, action = action] {
+                            if (visible && action) action();
+                        },
                     .label = symbol("xmark.circle.fill")
                                  .font(Font::system(diameter, FontWeight::regular))
                                  .foregroundColor(secondaryTextColor)

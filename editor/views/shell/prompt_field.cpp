@@ -22,10 +22,11 @@ View withPromptClearButton(View field, PromptFieldState state, double diameter, 
     return field.overlay(View(PromptClearButton{
                                   .diameter = diameter,
                                   .isVisible = !state.text->empty(),
-                                  .action = [state] {
-                                      state.text.set("");
-                                      state.focusRequest.set(*state.focusRequest + 1);
-                                  },
+                                  .action =
+                                      [state] {
+                                          state.text.set("");
+                                          state.focusRequest.set(*state.focusRequest + 1);
+                                      },
                               })
                              .padding(Edge::trailing, trailingPadding),
                          unit::trailing);

@@ -40,8 +40,12 @@ Path tabTopBorderPath(const Rect& r, double radius) {
 }  // namespace
 
 RoundedCorners::RoundedCorners(double radius_, UIRectCorner corners_)
-    : ui::ShapeView([radius_, corners_](const Rect& r) { return roundedCornersPath(r, radius_, corners_); }), radius(radius_), corners(corners_) {}
+    : ui::ShapeView([radius_, corners_](const Rect& r) { return roundedCornersPath(r, radius_, corners_); }),
+      radius(radius_),
+      corners(corners_) {}
 
-TabTopBorder::TabTopBorder(double radius_) : ui::ShapeView([radius_](const Rect& r) { return tabTopBorderPath(r, radius_); }), radius(radius_) {}
+TabTopBorder::TabTopBorder(double radius_)
+    : ui::ShapeView([radius_](const Rect& r) { return tabTopBorderPath(r, radius_); }),
+      radius(radius_) {}
 
 }  // namespace pulvan::views

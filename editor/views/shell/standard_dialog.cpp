@@ -41,26 +41,39 @@ View StandardDialog::body(BuildContext& context) const {
         field = withPromptClearButton(bare, fieldState, 18, 7).testId("dialog.field");
     }
 
-    const View buttons = hstack({.alignment = Edge::center, .spacing = 16},
-        spacer(),
-        request.kind == Kind::alert ? View()
-                                    : View(ModalActionButtonLabeled{.title = request.cancelLabel, .accentFill = false, .enabled = true, .pressHighlight = true, .action = cancel})
-                                          .testId("dialog.cancel"),
-        View(ModalActionButtonLabeled{.title = request.confirmLabel, .accentFill = true, .enabled = canSubmitDialog(request, *text), .pressHighlight = false, .action = submit})
-            .testId("dialog.confirm"))
-        .padding(Edge::top, 4);
+    const View buttons =
+        hstack({.alignment = Edge::center, .spacing = 16}, spacer(),
+               request.kind == Kind::alert
+                   ? View()
+                   : View(ModalActionButtonLabeled{
+                              .title = request.cancelLabel, .accentFill = false, .enabled = true, .pressHighlight = true, .action = cancel})
+                         .testId("dialog.cancel"),
+               View(ModalActionButtonLabeled{.title = request.confirmLabel,
+                                             .accentFill = true,
+                                             .enabled = canSubmitDialog(request, *text),
+                                             .pressHighlight = false,
+                                             .action = submit})
+                   .testId("dialog.confirm"))
+            .padding(Edge::top, 4);
 
     return View(ModalPanel{
                     .width = 360,
                     .background = panelBackgroundColor,
                     .borderColor = themeBorderColor,
-                    .content = {
-                        ModalHeader{.title = request.title, .inlineActionColor = secondaryTextColor, .inlineActionFontSize = 11, .onClose = cancel},
-                        request.message ? ui::text(*request.message).font(Font::system(13, FontWeight::regular)).foregroundColor(secondaryTextColor).fixedSize(false, true)
-                                        : View(),
-                        field,
-                        buttons,
-                    },
+                    .content =
+                        {
+                            ModalHeader{.title = request.title,
+                                        .inlineActionColor = secondaryTextColor,
+                                        .inlineActionFontSize = 11,
+                                        .onClose = cancel},
+                            request.message ? ui::text(*request.message)
+                                                  .font(Font::system(13, FontWeight::regular))
+                                                  .foregroundColor(secondaryTextColor)
+                                                  .fixedSize(false, true)
+                                            : View(),
+                            field,
+                            buttons,
+                        },
                 })
         .environment<KezAccentKey>(dialogAccent(request, context.env<KezAccentKey>()))
         .testId("dialog");

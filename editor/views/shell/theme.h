@@ -27,7 +27,7 @@ inline constexpr Color badgeTextColor = colorFromHex(0xD0D0D3);
 inline constexpr Color recordRedColor = colorFromHex(0xC55B5B);
 inline constexpr Color soloYellowColor = colorFromHex(0xC7B64D);
 inline constexpr Color systemRedColor = colorFromHex(0xFF3B30);  // armed "Copy", "Swap" and "Store", the "Latch" chip
-inline constexpr Color infoBlueColor = colorFromHex(0x59A7E8);  // MIDI learn
+inline constexpr Color infoBlueColor = colorFromHex(0x59A7E8);   // MIDI learn
 inline constexpr Color stepMarkerRedColor = colorFromHex(0x78141B);
 inline constexpr Color gridBackgroundColor = colorFromHex(0x2A2A2A);
 

@@ -11,20 +11,21 @@ using namespace ui;
 
 View ExitMIDILearnButtonLabel::body(BuildContext&) const {
     return buttonChrome(buttonText("Exit MIDI Learn"), {
-        .horizontalPadding = 16,
-        .foreground = colorFromHex(0xF2DEDE),
-        .background = color(recordRedColor.opacity(0.85)),
-        .border = recordRedColor,
-    });
+                                                           .horizontalPadding = 16,
+                                                           .foreground = colorFromHex(0xF2DEDE),
+                                                           .background = color(recordRedColor.opacity(0.85)),
+                                                           .border = recordRedColor,
+                                                       });
 }
 
 View SavePresetButtonLabel::body(BuildContext&) const {
-    const View content = hstack({.alignment = Edge::center, .spacing = 8}, View(FloppyDiskIcon{}).frame({.width = 14, .height = 14}), buttonText("Save"));
+    const View content =
+        hstack({.alignment = Edge::center, .spacing = 8}, View(FloppyDiskIcon{}).frame({.width = 14, .height = 14}), buttonText("Save"));
     return buttonChrome(content, {
-        .horizontalPadding = 12,
-        .foreground = active ? primaryTextColor : secondaryTextColor,
-        .background = color(active ? globalAccentColor().opacity(0.8) : controlBackgroundColor),
-    });
+                                     .horizontalPadding = 12,
+                                     .foreground = active ? primaryTextColor : secondaryTextColor,
+                                     .background = color(active ? globalAccentColor().opacity(0.8) : controlBackgroundColor),
+                                 });
 }
 
 }  // namespace pulvan::views

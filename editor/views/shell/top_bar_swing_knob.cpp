@@ -23,7 +23,9 @@ Path dialArc(const Rect& frame, double from, double to) {
     const double radius = std::min(frame.width, frame.height) / 2;
     const double start = 2 * pi * from + pi / 2;
     const double end = 2 * pi * to + pi / 2;
-    return Path{}.moveTo({frame.midX() + radius * std::cos(start), frame.midY() + radius * std::sin(start)}).arc(frame.center(), radius, start, end, true);
+    return Path{}
+        .moveTo({frame.midX() + radius * std::cos(start), frame.midY() + radius * std::sin(start)})
+        .arc(frame.center(), radius, start, end, true);
 }
 
 }  // namespace
@@ -48,17 +50,18 @@ View TopBarSwingKnob::body(BuildContext& context) const {
     const double t = displayedStep / n;
 
     const StrokeStyle arcStroke{.width = lineWidth, .cap = LineCap::round, .join = LineJoin::miter};
-    const View dial = zstack({},
-        canvas([arcStroke](DisplayList& list, const Rect& frame) { list.add(draw::Stroke{dialArc(frame, 0.125, 0.875), colorFromHex(0x20242D), arcStroke}); }),
-        canvas([arcStroke, t](DisplayList& list, const Rect& frame) {
-            if (t > 0) list.add(draw::Stroke{dialArc(frame, 0.125, 0.125 + 0.75 * t), globalAccentColor(), arcStroke});
-        }),
-        rectangle()
-            .fill(primaryTextColor.opacity(0.9))
-            .frame({.width = 2, .height = 9})
-            .offset(0, -0.24 * size)
-            .rotationEffect((270 * t - 135) * pi / 180))
-        .frame({.width = size, .height = size});
+    const View dial = zstack({}, canvas([arcStroke](DisplayList& list, const Rect& frame) {
+                                 list.add(draw::Stroke{dialArc(frame, 0.125, 0.875), colorFromHex(0x20242D), arcStroke});
+                             }),
+                             canvas([arcStroke, t](DisplayList& list, const Rect& frame) {
+                                 if (t > 0) list.add(draw::Stroke{dialArc(frame, 0.125, 0.125 + 0.75 * t), globalAccentColor(), arcStroke});
+                             }),
+                             rectangle()
+                                 .fill(primaryTextColor.opacity(0.9))
+                                 .frame({.width = 2, .height = 9})
+                                 .offset(0, -0.24 * size)
+                                 .rotationEffect((270 * t - 135) * pi / 180))
+                          .frame({.width = size, .height = size});
     const View label = text(value == 50 ? " " : "swing")
                            .font(Font::system(10, FontWeight::semibold))
                            .foregroundColor(globalAccentColor())

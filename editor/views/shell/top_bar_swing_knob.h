@@ -11,11 +11,11 @@ struct TopBarSwingKnob {
     int value = 50;
     std::function<void(int)> onChange;
     std::function<void()> onDragEnd;
-    double size = 28;            // edge of the square dial
-    double lineWidth = 2.1;      // of both arcs
+    double size = 28;               // edge of the square dial
+    double lineWidth = 2.1;         // of both arcs
     double dragSensitivity = 0.45;  // knob steps per point of vertical drag
-    double labelWidth = 36;      // of the label and the whole control
-    double knobStepCount = 100;  // the highest knob step, > 1
+    double labelWidth = 36;         // of the label and the whole control
+    double knobStepCount = 100;     // the highest knob step, > 1
 
     ui::View body(ui::BuildContext& context) const;
 

@@ -1,7 +1,9 @@
 #include "editor/library/chord_progression_files.h"
-#include "tests/editor/library/temp_library.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/editor/library/temp_library.h"
+
 #include <nlohmann/json.hpp>
 
 namespace pulvan::library {

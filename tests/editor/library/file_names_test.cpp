@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include "editor/library/file_name_coding.h"
 #include "editor/library/preset_names.h"
 #include "platform/foundation/unicode_text.h"
-
-#include <gtest/gtest.h>
 
 namespace pulvan::library {
 namespace {
@@ -11,9 +11,17 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 
 TEST(PercentEncoding, EncodesAndDecodesBack) {
     // Letters beyond ASCII and combining marks stay; an emoji is escaped byte by byte.
-    const Pairs rows{{"Pad #1", "Pad %231"}, {"a/b:c", "a%2Fb%3Ac"}, {"..x", "%2E%2Ex"}, {"..", "%2E%2E"},
-                     {"Bass-Line_2 x", "Bass-Line_2 x"}, {"Café Ñandú", "Café Ñandú"}, {"e\xCC\x81", "e\xCC\x81"},
-                     {"\xF0\x9F\x8E\xB9", "%F0%9F%8E%B9"}, {"a\tb\nc", "a%09b%0Ac"}, {"100%", "100%25"}, {"name.json", "name%2Ejson"}};
+    const Pairs rows{{"Pad #1", "Pad %231"},
+                     {"a/b:c", "a%2Fb%3Ac"},
+                     {"..x", "%2E%2Ex"},
+                     {"..", "%2E%2E"},
+                     {"Bass-Line_2 x", "Bass-Line_2 x"},
+                     {"Café Ñandú", "Café Ñandú"},
+                     {"e\xCC\x81", "e\xCC\x81"},
+                     {"\xF0\x9F\x8E\xB9", "%F0%9F%8E%B9"},
+                     {"a\tb\nc", "a%09b%0Ac"},
+                     {"100%", "100%25"},
+                     {"name.json", "name%2Ejson"}};
     for (const auto& [name, encoded] : rows) {
         EXPECT_EQ(percentEncodedFileName(name), encoded) << name;
         EXPECT_EQ(percentDecoded(encoded), std::optional<std::string>(name)) << encoded;
@@ -27,8 +35,11 @@ TEST(PercentEncoding, InvalidUTF8IsEncodedByteForByteAndNeverDecodedToRaw) {
 }
 
 TEST(DecodedNames, NamesThatAreNotUTF8AreReadAsLatin1) {
-    const Pairs rows{{"Caf\xE9 Bass.json", "Café Bass"}, {"Caf%E9 Bass.json", "Café Bass"}, {"Café.json", "Café"},
-                     {"%ZZ \xFF.json", "%ZZ ÿ"}, {"Pad %231.json", "Pad #1"}};
+    const Pairs rows{{"Caf\xE9 Bass.json", "Café Bass"},
+                     {"Caf%E9 Bass.json", "Café Bass"},
+                     {"Café.json", "Café"},
+                     {"%ZZ \xFF.json", "%ZZ ÿ"},
+                     {"Pad %231.json", "Pad #1"}};
     for (const auto& [file, name] : rows) {
         EXPECT_EQ(decodedFileName(file), name) << file;
         EXPECT_EQ(decodedFolderName(std::filesystem::path(file).stem()), name) << file;
@@ -44,8 +55,8 @@ TEST(PercentEncoding, EncodedNamesStayInsideTheirFolder) {
 }
 
 TEST(PresetNames, SanitisingReplacesSeparatorsAndTheFirstDot) {
-    const Pairs rows{{"a/b:c", "a-b-c"}, {".hidden", "-hidden"}, {"..x", "-.x"},   {"   ", ""},
-                     {"  .x  ", "-x"},   {"\n Lead \t", "Lead"}, {"a.b", "a.b"},   {"Pad #1", "Pad #1"}};
+    const Pairs rows{{"a/b:c", "a-b-c"}, {".hidden", "-hidden"}, {"..x", "-.x"}, {"   ", ""},
+                     {"  .x  ", "-x"},   {"\n Lead \t", "Lead"}, {"a.b", "a.b"}, {"Pad #1", "Pad #1"}};
     for (const auto& [typed, sanitized] : rows) EXPECT_EQ(sanitizedPresetName(typed), sanitized) << typed;
 }
 

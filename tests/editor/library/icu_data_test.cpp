@@ -1,9 +1,9 @@
 // The ICU data linked in is trimmed to what the names need: these are the
 // lookups that would quietly fall back to something worse if an item were missing.
+#include <gtest/gtest.h>
+
 #include <unicode/brkiter.h>
 #include <unicode/coll.h>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -17,7 +17,7 @@ struct OrderCase {
 
 // Swedish, Danish, Spanish and Czech order these pairs against the root order.
 TEST(IcuData, EachLanguageSortsNamesByItsOwnRules) {
-    const OrderCase rows[] = {{"sv", "z", "å"}, {"en", "å", "z"}, {"de", "ä", "b"}, {"da", "z", "aa"},
+    const OrderCase rows[] = {{"sv", "z", "å"}, {"en", "å", "z"},  {"de", "ä", "b"},  {"da", "z", "aa"},
                               {"es", "n", "ñ"}, {"cs", "h", "ch"}, {"root", "a", "B"}};
     for (const OrderCase& row : rows) {
         UErrorCode status = U_ZERO_ERROR;
@@ -25,8 +25,8 @@ TEST(IcuData, EachLanguageSortsNamesByItsOwnRules) {
         ASSERT_TRUE(U_SUCCESS(status)) << row.locale << ": " << u_errorName(status);
         collator->setStrength(icu::Collator::SECONDARY);
         status = U_ZERO_ERROR;
-        EXPECT_EQ(collator->compareUTF8(row.before, row.after, status), UCOL_LESS) << row.locale << ": " << row.before
-                                                                                  << " before " << row.after;
+        EXPECT_EQ(collator->compareUTF8(row.before, row.after, status), UCOL_LESS)
+            << row.locale << ": " << row.before << " before " << row.after;
     }
 }
 

@@ -18,12 +18,12 @@ TEST_F(LibraryCommands, PickerCancelSaysNothingAndErrorsSayWhy) {
     using Handler = void (PresetLibrary::*)(const PickerResult&);
     using Flag = foundation::Observable<bool> store::SequencerStore::*;
     const std::vector<std::tuple<Handler, Flag, std::string, std::string>> rows{
-        {&PresetLibrary::importPresetsFromSelectedFolder, &store::SequencerStore::isImportAllFolderPickerPresented,
-         "Import presets", "Could not open the selected folder. "},
-        {&PresetLibrary::importPresetFromSelectedFile, &store::SequencerStore::isImportOnePresetPickerPresented,
-         "Import preset", "Could not open the selected file. "},
-        {&PresetLibrary::exportPresetsToSelectedFolder, &store::SequencerStore::isBackupFolderPickerPresented,
-         "Export presets", "Could not open the selected folder. "}};
+        {&PresetLibrary::importPresetsFromSelectedFolder, &store::SequencerStore::isImportAllFolderPickerPresented, "Import presets",
+         "Could not open the selected folder. "},
+        {&PresetLibrary::importPresetFromSelectedFile, &store::SequencerStore::isImportOnePresetPickerPresented, "Import preset",
+         "Could not open the selected file. "},
+        {&PresetLibrary::exportPresetsToSelectedFolder, &store::SequencerStore::isBackupFolderPickerPresented, "Export presets",
+         "Could not open the selected folder. "}};
     for (const auto& [handle, flag, title, openFailure] : rows) {
         store->dialog.set(std::nullopt);
         (store.get()->*flag).set(true);

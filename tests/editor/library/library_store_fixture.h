@@ -1,13 +1,13 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include "editor/library/preset_library.h"
 #include "editor/model/preset_json.h"
 #include "editor/store/sequencer_store.h"
 #include "platform/foundation/main_queue.h"
 #include "platform/foundation/pasteboard.h"
 #include "tests/editor/library/temp_library.h"
-
-#include <gtest/gtest.h>
 
 #include <memory>
 

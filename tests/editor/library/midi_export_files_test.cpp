@@ -1,8 +1,9 @@
-#include "editor/library/library_error.h"
 #include "editor/library/midi_export_files.h"
-#include "tests/editor/library/temp_library.h"
 
 #include <gtest/gtest.h>
+
+#include "editor/library/library_error.h"
+#include "tests/editor/library/temp_library.h"
 
 #include <ctime>
 
@@ -16,14 +17,13 @@ TEST(MIDIExportName, LeavesOutBlankOrDefaultNamesAndClampsCounts) {
     ::setenv("TZ", "UTC", 1);
     ::tzset();
     const std::time_t now = 1796488632;  // 5 December 2026, 16:37:12 UTC
-    const std::vector<std::tuple<std::string, int, int, std::string>> rows{
-        {"My Song!", 8, 3, "My Song 3tracks 8bars.mid"},
-        {"PULVAN", 4, 6, "6tracks 4bars.mid"},
-        {"  ", 4, 6, "6tracks 4bars.mid"},
-        {"!!!", 2, 1, "1tracks 2bars.mid"},  // sanitises to "pulvan"
-        {"Lead", 0, 0, "Lead 1tracks 1bars.mid"},
-        {"a/b\\c", 1, 2, "a b c 2tracks 1bars.mid"},
-        {"Time: 1+1", 3, 2, "Time: 1+1 2tracks 3bars.mid"}};
+    const std::vector<std::tuple<std::string, int, int, std::string>> rows{{"My Song!", 8, 3, "My Song 3tracks 8bars.mid"},
+                                                                           {"PULVAN", 4, 6, "6tracks 4bars.mid"},
+                                                                           {"  ", 4, 6, "6tracks 4bars.mid"},
+                                                                           {"!!!", 2, 1, "1tracks 2bars.mid"},  // sanitises to "pulvan"
+                                                                           {"Lead", 0, 0, "Lead 1tracks 1bars.mid"},
+                                                                           {"a/b\\c", 1, 2, "a b c 2tracks 1bars.mid"},
+                                                                           {"Time: 1+1", 3, 2, "Time: 1+1 2tracks 3bars.mid"}};
     for (const auto& [preset, bars, tracks, expected] : rows) {
         EXPECT_EQ(midiExportFileName(bars, now, preset, tracks), "2026-12-05 16h37 pulvan " + expected) << preset;
     }
@@ -31,7 +31,7 @@ TEST(MIDIExportName, LeavesOutBlankOrDefaultNamesAndClampsCounts) {
 
 TEST(MIDIExportName, SanitisingKeepsSafeCharactersOnly) {
     const std::vector<std::pair<std::string, std::string>> rows{
-        {"", "pulvan"},        {" \n", "pulvan"},     {"..", "pulvan"},     {"../../etc", "etc"},
+        {"", "pulvan"},          {" \n", "pulvan"},        {"..", "pulvan"},  {"../../etc", "etc"},
         {"a\t\tb   c", "a b c"}, {"Été 🎹 mix", "Été mix"}, {"x\xFFy", "x y"}, {std::string(100, 'a'), std::string(80, 'a')}};
     for (const auto& [name, expected] : rows) EXPECT_EQ(sanitizedExportFileName(name), expected) << name;
 }

@@ -27,7 +27,9 @@ TEST_F(PresetDialog, SavingWritesTheFileAndClosesTheDialog) {
 }
 
 TEST_F(PresetDialog, SavedNamesAreCleanedBeforeSaving) {
-    const std::vector<std::pair<std::string, std::string>> rows{{"default", "Default"}, {" a/b:c ", "a-b-c"}, {"..x", "-.x"},
+    const std::vector<std::pair<std::string, std::string>> rows{{"default", "Default"},
+                                                                {" a/b:c ", "a-b-c"},
+                                                                {"..x", "-.x"},
                                                                 {std::string(40, 'n'), std::string(30, 'n')},
                                                                 {"Deep House Chords Progression 12", "Deep House Chords Progression"},
                                                                 {"\xF0\x9F\x8E\xB9 Keys", "\xF0\x9F\x8E\xB9 Keys"}};
@@ -108,8 +110,7 @@ TEST_P(PresetTaps, EveryTapLoadsAndOnlyAQuickSecondTapOnTheSameRowCloses) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Taps, PresetTaps,
-                         ::testing::Values(TapCase{"same row quickly", "Lead", 0.34, true},
-                                           TapCase{"same row slowly", "Lead", 0.35, false},
+                         ::testing::Values(TapCase{"same row quickly", "Lead", 0.34, true}, TapCase{"same row slowly", "Lead", 0.35, false},
                                            TapCase{"other row quickly", "Bass", 0.1, false}));
 
 TEST_F(PresetDialog, TapsInSaveModeOnlyFillTheName) {
@@ -171,10 +172,9 @@ TEST_F(PresetDialog, OpensOnTheCurrentPresetsFolderAndFallsBackToHome) {
     store->currentPresetName.set("kick");
     store->currentPresetFolderName = "DRUMS";
     library->presentPresetDialog(store::PresetDialogMode::load);
-    EXPECT_EQ(store->presetDialogFolders.get(),
-              (std::vector<store::PresetDialogFolder>{{"__preset_home__", "Home", std::nullopt, false},
-                                                       {"Drums", "Drums", "Drums", false},
-                                                       {"Empty", "Empty", "Empty", true}}));
+    EXPECT_EQ(store->presetDialogFolders.get(), (std::vector<store::PresetDialogFolder>{{"__preset_home__", "Home", std::nullopt, false},
+                                                                                        {"Drums", "Drums", "Drums", false},
+                                                                                        {"Empty", "Empty", "Empty", true}}));
     EXPECT_EQ(store->presetDialogFolderID.get(), "Drums");
     EXPECT_EQ(store->presetDialogSelectedFile.get(), "Kick");
 
@@ -198,7 +198,8 @@ TEST_F(PresetDialog, FolderPromptCreatesSelectsAndRefusesDuplicates) {
     const struct {
         std::string typed;
         std::string message;
-    } refusals[] = {{"home", "\"home\" already exists."}, {"KEYS-PADS", "\"KEYS-PADS\" already exists."}, {"   ", "Folder name cannot be empty."}};
+    } refusals[] = {
+        {"home", "\"home\" already exists."}, {"KEYS-PADS", "\"KEYS-PADS\" already exists."}, {"   ", "Folder name cannot be empty."}};
     for (const auto& r : refusals) {
         library->createFolderConfirmed(r.typed);
         EXPECT_EQ(dialog().title, "New folder");
@@ -264,8 +265,10 @@ TEST_F(PresetDialog, NamesWithWhiteSpaceAtAnEndReachTheirFilesAndFolders) {
 TEST_F(PresetDialog, TwinsInCaseOrEscapingEachKeepTheirOwnFile) {
     const struct {
         std::string file, twin, saved;
-    } rows[] = {{"bass.json", "Bass.json", "bass"}, {"Bass.json", "bass.json", "Bass"},
-                {"%3F.json", "?.json", "?"}, {"PAD.json", "Pad.json", "pad"}};
+    } rows[] = {{"bass.json", "Bass.json", "bass"},
+                {"Bass.json", "bass.json", "Bass"},
+                {"%3F.json", "?.json", "?"},
+                {"PAD.json", "Pad.json", "pad"}};
     for (const auto& r : rows) {
         std::filesystem::remove_all(lib.home());
         TempLibrary::write(lib.home() / r.file, validPresetJSON(61));

@@ -1,12 +1,13 @@
+#include "editor/library/preset_files.h"
+
+#include <gtest/gtest.h>
+
 #include "editor/library/chord_progression_files.h"
 #include "editor/library/library_error.h"
 #include "editor/library/preset_export.h"
-#include "editor/library/preset_files.h"
 #include "editor/library/preset_listing.h"
 #include "platform/foundation/atomic_file.h"
 #include "tests/editor/library/temp_library.h"
-
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 

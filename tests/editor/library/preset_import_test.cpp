@@ -1,9 +1,10 @@
-#include "editor/library/library_error.h"
 #include "editor/library/preset_import.h"
-#include "editor/library/preset_listing.h"
-#include "tests/editor/library/temp_library.h"
 
 #include <gtest/gtest.h>
+
+#include "editor/library/library_error.h"
+#include "editor/library/preset_listing.h"
+#include "tests/editor/library/temp_library.h"
 
 namespace pulvan::library {
 
@@ -75,8 +76,7 @@ TEST_F(PresetImport, LongNamesAreCleanAfterTheCutAndNeverReplaceUncleanOnes) {
     EXPECT_EQ(importPresetFromFile(file), (ImportedPreset{"Deep House Chords Progression", false}));
     std::filesystem::rename(lib.home() / "Deep House Chords Progression.json", lib.home() / "Deep House Chords Progression .json");
     EXPECT_EQ(importPresetFromFile(file), (ImportedPreset{"Deep House Chords P (imported)", true}));
-    EXPECT_EQ(TempLibrary::entries(lib.home()),
-              (Names{"Deep House Chords P %28imported%29.json", "Deep House Chords Progression .json"}));
+    EXPECT_EQ(TempLibrary::entries(lib.home()), (Names{"Deep House Chords P %28imported%29.json", "Deep House Chords Progression .json"}));
 }
 
 // Archives from other systems hold names in Latin-1: the imported name is valid text, and
@@ -102,8 +102,7 @@ TEST_F(PresetImport, OneFileErrorsSayWhy) {
     TempLibrary::write(outside("broken.json"), test::corruptPresetJSON());
     TempLibrary::write(outside("preset.txt"), validPresetJSON());
     EXPECT_EQ(importError(outside("gone.json")), "Selected file no longer exists.");
-    EXPECT_EQ(importError(outside("newer.json")),
-              "This preset was created with a newer version of Pulvan. Update the app to import it.");
+    EXPECT_EQ(importError(outside("newer.json")), "This preset was created with a newer version of Pulvan. Update the app to import it.");
     EXPECT_EQ(importError(outside("broken.json")), "Selected file is not a valid preset JSON.");
     EXPECT_EQ(importError(outside("preset.txt")), "Selected file is not a valid preset JSON.");
     EXPECT_TRUE(presetNames(std::nullopt).empty());

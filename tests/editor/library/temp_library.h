@@ -1,5 +1,8 @@
 #pragma once
 
+#include "editor/model/preset_json.h"
+#include "tests/platform/foundation/temp_folder.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
@@ -10,9 +13,6 @@
 #include <string_view>
 #include <utility>
 #include <vector>
-
-#include "editor/model/preset_json.h"
-#include "tests/platform/foundation/temp_folder.h"
 
 namespace pulvan::library::test {
 

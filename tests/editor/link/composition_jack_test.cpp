@@ -1,13 +1,13 @@
 // The standalone MIDI sender on a real JACK server with a "Session 1" program listening: the standalone
 // application opens it and sends through it; a plug-in's editor side, whose MIDI leaves through its host,
 // opens no port and sends nothing there, not even while it starts up.
+#include <gtest/gtest.h>
+
 #include "editor/link/editor_composition.h"
 #include "editor/model/preset.h"
 #include "tests/editor/link/link_fixture.h"
 #include "tests/editor/link/standalone/host_rig.h"
 #include "tests/platform/midi/jack_program.h"
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -56,7 +56,8 @@ TEST_F(CompositionOnJack, OnlyTheStandaloneApplicationOpensTheSenderAndSendsToSe
         composition->link().applyPreset(model::defaultPreset());
         const auto controlChangesAtSession = [&] {
             const auto arrivals = session->arrivals();
-            return std::count_if(arrivals.begin(), arrivals.end(), [](const midi::test::JackArrival& a) { return (a.bytes[0] & 0xF0) == 0xB0; });
+            return std::count_if(arrivals.begin(), arrivals.end(),
+                                 [](const midi::test::JackArrival& a) { return (a.bytes[0] & 0xF0) == 0xB0; });
         };
         if (c.standaloneApplication) {
             EXPECT_TRUE(link::test::eventually([&] { return senderPorts(session->client()).size() == 1; })) << "the sender opened no port";

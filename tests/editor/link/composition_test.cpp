@@ -1,3 +1,5 @@
+#include <gtest/gtest.h>
+
 #include "editor/link/editor_composition.h"
 #include "editor/model/preset.h"
 #include "platform/midi/loopback_backend.h"
@@ -5,8 +7,6 @@
 #include "platform/ui/harness.h"
 #include "tests/editor/link/standalone/host_rig.h"
 #include "tests/platform/foundation/temp_folder.h"
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
@@ -81,7 +81,8 @@ TEST_F(Composition, WithoutADesktopChooserTheEditorAsksForAPath) {
     const auto folder = home.path().string();
     const Case cases[] = {
         {"a folder", [&](const store::DialogRequest& d) { store.dialog.set(std::nullopt), d.onConfirm(folder); }, true, false},
-        {"no such folder", [&](const store::DialogRequest& d) { store.dialog.set(std::nullopt), d.onConfirm(folder + "/missing"); }, false, false},
+        {"no such folder", [&](const store::DialogRequest& d) { store.dialog.set(std::nullopt), d.onConfirm(folder + "/missing"); }, false,
+         false},
         {"dismissed", [&](const store::DialogRequest&) { store.dialog.set(std::nullopt); }, false, true},
     };
     for (const Case& c : cases) {

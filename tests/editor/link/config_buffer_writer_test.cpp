@@ -1,4 +1,5 @@
 #include "editor/link/config_buffer_writer.h"
+
 #include "editor/link/track_configs.h"
 #include "tests/editor/link/link_fixture.h"
 
@@ -17,10 +18,11 @@ store::HostedAppPlayPayload markedPayload(int tracks) {
         v.clear();
         for (int i = 0; i < n; ++i) v.push_back(next++);
     };
-    for (auto* v : {&p.resolutions, &p.channels, &p.trackMutes, &p.ccANumbers, &p.ccBNumbers, &p.portamentoCCs, &p.portamentoOnValues,
-                    &p.portamentoOffValues, &p.lastSteps, &p.directions, &p.tieLastSteps, &p.notesLastSteps, &p.octaveLastSteps,
-                    &p.velocityLastSteps, &p.lengthLastSteps, &p.probabilityLastSteps, &p.ccALastSteps, &p.ccBLastSteps, &p.fillModes,
-                    &p.trackOctaves, &p.trackTransposes, &p.outputChordCounts})
+    for (auto* v : {&p.resolutions,          &p.channels,           &p.trackMutes,          &p.ccANumbers,        &p.ccBNumbers,
+                    &p.portamentoCCs,        &p.portamentoOnValues, &p.portamentoOffValues, &p.lastSteps,         &p.directions,
+                    &p.tieLastSteps,         &p.notesLastSteps,     &p.octaveLastSteps,     &p.velocityLastSteps, &p.lengthLastSteps,
+                    &p.probabilityLastSteps, &p.ccALastSteps,       &p.ccBLastSteps,        &p.fillModes,         &p.trackOctaves,
+                    &p.trackTransposes,      &p.outputChordCounts})
         fill(*v, tracks);
     for (auto* v : {&p.gateSteps, &p.tieSteps, &p.notesSteps, &p.noteStepChordCounts, &p.octaveSteps, &p.velocitySteps, &p.lengthSteps,
                     &p.probabilitySteps, &p.ccASteps, &p.ccBSteps, &p.fixSteps})
@@ -89,8 +91,6 @@ TEST(ConfigBufferWriterTest, TheNotePoolIsCutTo128AndFollowedByZeros) {
         for (int i = 0; i < 128; ++i) EXPECT_EQ((*words)[static_cast<std::size_t>(layout::kNotePool + i)], i < c.expectedCount ? i + 1 : 0);
     }
 }
-
-
 
 }  // namespace
 }  // namespace pulvan::test

@@ -74,7 +74,8 @@ TEST_F(ConfigurationRefreshTest, ASlotTapThatChangesOnlyTheSelectionReachesTheEn
              s.setLaneStepValue(model::LaneKind::gate, 3, 0);
              s.endTransaction();
          },
-         [](Store& s) { return s.pastePattern(0, 5, true); }, {1, 0, 1, 1}},
+         [](Store& s) { return s.pastePattern(0, 5, true); },
+         {1, 0, 1, 1}},
         {"Swap armed on slot 0; slot 6 holds an equal pattern", [](Store&) {}, [](Store& s) { return s.swapPatterns(6); }, {1, 0, 1, 1}},
     };
     live.hooks = recordingHooks(live.engine.get());
@@ -94,7 +95,8 @@ TEST_F(ConfigurationRefreshTest, ASlotTapThatChangesOnlyTheSelectionReachesTheEn
         ASSERT_TRUE(c.tap(store()));
         EXPECT_EQ(store().history().count(), entries) << "nothing to commit";
         std::vector<std::string> calls;
-        std::copy_if(recordedCalls().begin(), recordedCalls().end(), std::back_inserter(calls), [](const auto& call) { return call != "blob"; });
+        std::copy_if(recordedCalls().begin(), recordedCalls().end(), std::back_inserter(calls),
+                     [](const auto& call) { return call != "blob"; });
         EXPECT_EQ(calls, (std::vector<std::string>{"tracksOff 0b000001", "offsets 0", "config", "enabled 1"}));
         const auto raw = engine::copyRawConfig(*live.engine);
         EXPECT_EQ(std::vector<int>(raw.begin() + layout::kGateSteps, raw.begin() + layout::kGateSteps + 4), c.playedGates);
@@ -109,8 +111,7 @@ TEST_F(ConfigurationRefreshTest, QueuedReleasesAreMergedSortedAndSentBeforeTheCo
     store().queueNoteRelease(3);
     store().queueNoteRelease(1);
     store().refreshAppPlayConfiguration(false, {1, 7});
-    EXPECT_EQ(recordedCalls(),
-              (std::vector<std::string>{"tracksOff 0b001010", "offsets 0,0,0,0,0,0", "config", "enabled 1"}));
+    EXPECT_EQ(recordedCalls(), (std::vector<std::string>{"tracksOff 0b001010", "offsets 0,0,0,0,0,0", "config", "enabled 1"}));
     EXPECT_TRUE(store().pendingAppPlayTrackNoteReleaseIndices.empty());
 }
 
@@ -141,8 +142,6 @@ TEST_F(ConfigurationRefreshTest, ReleasedNotesEndAtTheNextBlockBeforeTheNewConfi
     EXPECT_EQ(events.front().kind, engine::kEventNoteOff);
     EXPECT_EQ(live.engine->activeNotesLow[0].load(), 0u);
 }
-
-
 
 }  // namespace
 }  // namespace pulvan::test

@@ -1,4 +1,5 @@
 #include "editor/link/entry_points.h"
+
 #include "editor/store/stored_preferences.h"
 #include "tests/editor/link/link_fixture.h"
 
@@ -69,14 +70,13 @@ TEST_F(EntryPointsTest, AViewKeepsTheHolderButPushesNothingAfterTheStoreWasRelea
     EXPECT_EQ(threadCount(), before);
 }
 
-
 TEST_F(EntryPointsTest, AnEngineThatGoesSilencesTheEditorSide) {
     auto live = std::make_unique<LiveEngine>();
     void* holder = KezVst3StoreCreate(&live->hooks);
     ASSERT_NE(holder, nullptr);
-    live.reset();  // leaves the registry, then its memory goes
+    live.reset();                                                 // leaves the registry, then its memory goes
     std::this_thread::sleep_for(std::chrono::milliseconds(100));  // polls run against the gone address
-    KezVst3StoreRelease(holder);  // its last push finds no engine
+    KezVst3StoreRelease(holder);                                  // its last push finds no engine
 }
 
 struct WidthCase {
@@ -98,8 +98,6 @@ TEST_F(EntryPointsTest, PreferredWidthIsTheStoredWidthWithinItsBounds) {
         EXPECT_DOUBLE_EQ(KezVst3EditorPreferredWidth(), c.expected) << (c.stored ? *c.stored : -1);
     }
 }
-
-
 
 TEST(LiveEnginesTest, LeavingWaitsForACallInProgress) {
     int engine = 0;

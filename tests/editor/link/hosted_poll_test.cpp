@@ -57,11 +57,10 @@ struct IncomingCase {
 
 TEST_F(HostedPollTest, IncomingMessagesReachTheMIDIInPoolByKind) {
     const IncomingCase cases[] = {
-        {0x93, 60, 90, {60}},
-        {0x90, 60 + 128, 90, {60}},  // the note is masked to 7 bits
-        {0x85, 60, 0, {60}},         // one of two held notes released
-        {0x90, 60, 0, {}},           // velocity 0 releases
-        {0xE0, 64, 64, {}},          // pitch bend is not ours
+        {0x93, 60, 90, {60}}, {0x90, 60 + 128, 90, {60}},  // the note is masked to 7 bits
+        {0x85, 60, 0, {60}},                               // one of two held notes released
+        {0x90, 60, 0, {}},                                 // velocity 0 releases
+        {0xE0, 64, 64, {}},                                // pitch bend is not ours
     };
     start();
     store().preset.modify([](model::Preset& p) { p.notesPoolInput = model::NotesPoolInput::midiIn; });
@@ -89,7 +88,6 @@ TEST_F(HostedPollTest, AMovingTickShowsStepsAndSoundingNotes) {
     EXPECT_TRUE(store().playhead.activeTrackNotes->empty());
     EXPECT_TRUE(store().playhead.noteActiveTrackIDs->empty());
 }
-
 
 TEST_F(HostedPollTest, TheTimerPollsEvery33MillisecondsWhileHosted) {
     start();
@@ -119,7 +117,6 @@ protected:
     }
 };
 
-
 TEST_F(IncomingNotesTest, WithLatchANewChordStartsOnlyOnceAllNotesAreReleased) {
     store->notesPoolMIDILatchEnabled.set(true);
     play({{60, true}, {64, true}, {67, true}, {60, false}, {64, false}, {67, false}, {62, true}});
@@ -128,14 +125,12 @@ TEST_F(IncomingNotesTest, WithLatchANewChordStartsOnlyOnceAllNotesAreReleased) {
     EXPECT_EQ(store->preset->notesPool, (std::vector<int>{60, 62, 64, 67}));
 }
 
-
 TEST_F(IncomingNotesTest, ANoteFromAnotherThreadWaitsForTheStoresThread) {
     std::thread([this] { link->handleIncomingMIDINote(61, true); }).join();
     EXPECT_TRUE(store->preset->notesPool.empty());
     main.drain();
     EXPECT_EQ(store->preset->notesPool, std::vector<int>{61});
 }
-
 
 }  // namespace
 }  // namespace pulvan::test

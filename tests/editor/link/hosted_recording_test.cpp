@@ -75,7 +75,5 @@ TEST_F(HostedRecordingTest, AFinishedTakeOpensTheExportWithItsLength) {
     EXPECT_TRUE(store->isMIDIExportFolderPickerPresented.get());
 }
 
-
-
 }  // namespace
 }  // namespace pulvan::test

@@ -12,7 +12,8 @@ struct NextLaunchCase {
 
 TEST(NextLaunchSixteenthTest, TheBoundaryIsAlwaysStrictlyAfterTheCurrentSixteenth) {
     const NextLaunchCase cases[] = {{7, 4, 8}, {8, 4, 12}, {37, 16, 48}, {13, 16, 16}, {8, 1, 9}, {0, 2, 2}, {-3, 4, 0}, {5, 0, 6}};
-    for (const auto& c : cases) EXPECT_EQ(link::StoreLink::nextLaunchSixteenth(c.current, c.grid), c.expected) << c.current << " / " << c.grid;
+    for (const auto& c : cases)
+        EXPECT_EQ(link::StoreLink::nextLaunchSixteenth(c.current, c.grid), c.expected) << c.current << " / " << c.grid;
 }
 
 class LaunchTest : public BridgeTest {
@@ -64,7 +65,7 @@ protected:
 
 struct GridCase {
     int resolution;
-    int expectedTarget;     // from sixteenth 37.5
+    int expectedTarget;  // from sixteenth 37.5
     double expectedProgress;
 };
 
@@ -109,18 +110,18 @@ TEST_F(LaunchTest, ASceneLaunchDroppedByUndoDoesNotFireWithTheOldConfiguration) 
 }
 
 struct EditAfterDropCase {
-    double editAt;          // the engine has played up to here when the edit is pushed
-    int velocityAtTarget;   // of the note at the dropped launch's beat, 4.0
+    double editAt;         // the engine has played up to here when the edit is pushed
+    int velocityAtTarget;  // of the note at the dropped launch's beat, 4.0
 };
 
 // The engine cannot cancel the dropped launch; whatever it switches to at its beat must be
 // what the store holds then, including edits pushed after the drop.
 TEST_F(LaunchTest, AnEditAfterADroppedSceneLaunchSurvivesItsTargetBeat) {
     const EditAfterDropCase cases[] = {
-        {1.0, 77},   // right after the drop
-        {3.75, 77},  // in the last sixteenth before the target
-        {4.25, 100}, // the note at 4.0 has sounded, the engine has not yet switched
-        {4.5, 100},  // the engine switched at 4.25
+        {1.0, 77},    // right after the drop
+        {3.75, 77},   // in the last sixteenth before the target
+        {4.25, 100},  // the note at 4.0 has sounded, the engine has not yet switched
+        {4.5, 100},   // the engine switched at 4.25
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.editAt);
@@ -140,7 +141,6 @@ TEST_F(LaunchTest, AnEditAfterADroppedSceneLaunchSurvivesItsTargetBeat) {
         live.renderStopped();
     }
 }
-
 
 TEST_F(LaunchTest, APatternLaunchAppliesAtItsSixteenthNotBefore) {
     setResolutions(1, 16);
@@ -195,8 +195,6 @@ TEST_F(LaunchTest, TheThirdStoppedPollAppliesLaunchesHeldByTheStoreAndClearsTheD
     EXPECT_EQ(store().activeSceneIndex.get(), 1);
     EXPECT_EQ(store().selections->at(id).pattern, 1);
 }
-
-
 
 }  // namespace
 }  // namespace pulvan::test

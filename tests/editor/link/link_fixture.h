@@ -1,4 +1,6 @@
 #pragma once
+#include <gtest/gtest.h>
+
 #include "editor/link/editor_bridge.h"
 #include "editor/link/live_engines.h"
 #include "editor/link/store_link.h"
@@ -9,8 +11,6 @@
 #include "platform/foundation/main_queue.h"
 #include "platform/foundation/pasteboard.h"
 #include "tests/platform/foundation/temp_folder.h"
-
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -73,7 +73,8 @@ protected:
         return std::string(live.engine->presetBlob.begin(), live.engine->presetBlob.end());
     }
     void setEngineBlob(const std::string& text) {
-        KezVst3EnginePushPresetBlob(live.engine.get(), reinterpret_cast<const std::uint8_t*>(text.data()), static_cast<std::int32_t>(text.size()));
+        KezVst3EnginePushPresetBlob(live.engine.get(), reinterpret_cast<const std::uint8_t*>(text.data()),
+                                    static_cast<std::int32_t>(text.size()));
     }
 };
 

@@ -33,7 +33,6 @@ protected:
     }
 };
 
-
 TEST_F(PresetBlobTest, APresetSavedInTheProjectReplacesTheStartingPresetAndARestoreIsFollowed) {
     setEngineBlob(presetText([](model::Preset& p) { p.tracks[0].name = "From project"; }));
     start();
@@ -92,7 +91,6 @@ TEST_F(PresetBlobTest, ReplacingThePreservedBlobPushesTheCurrentPreset) {
     EXPECT_EQ(json.at("version"), "v11");
 }
 
-
 struct EditNoticeCase {
     const char* name;
     std::function<void()> act;
@@ -149,7 +147,6 @@ TEST_F(PresetBlobTest, AnEditDuringTheMIDIDrainIsPushedOnceWhenItEnds) {
     EXPECT_EQ(store().preset->notesPool, (std::vector<int>{60, 64, 67}));
     EXPECT_EQ(std::count(recordedCalls().begin(), recordedCalls().end(), "blob"), 1);
 }
-
 
 TEST_F(StoreLinkTest, EachSwitchOfTheUIModeIsLoggedOnceAndARepeatNotAtAll) {
     const struct {

@@ -1,4 +1,5 @@
 #include "editor/link/track_configs.h"
+
 #include "tests/editor/link/link_fixture.h"
 
 #include <functional>
@@ -21,7 +22,9 @@ protected:
         });
     }
     void edit(const std::function<void(model::Preset&)>& change) { store->preset.modify(change); }
-    AppPlayTrackConfig config(int i = 0) { return link::buildAppPlayTrackConfigs(*store, std::nullopt, {}).configs.at(static_cast<std::size_t>(i)); }
+    AppPlayTrackConfig config(int i = 0) {
+        return link::buildAppPlayTrackConfigs(*store, std::nullopt, {}).configs.at(static_cast<std::size_t>(i));
+    }
 };
 
 struct TrackClampCase {
@@ -60,13 +63,30 @@ struct LaneCase {
 
 TEST_F(TrackConfigsTest, LanesAreCutOrPaddedTo64StepsAndClamped) {
     const LaneCase cases[] = {
-        {"velocity of 10 steps padded with 100", LaneKind::velocity, std::vector<int>(10, 90), [](auto& c) -> const std::vector<int>& { return c.velocitySteps; }, 90, 100},
-        {"length of 3 steps padded with 75", LaneKind::length, {120, 5, 5}, [](auto& c) -> const std::vector<int>& { return c.lengthSteps; }, 100, 75},
+        {"velocity of 10 steps padded with 100", LaneKind::velocity, std::vector<int>(10, 90),
+         [](auto& c) -> const std::vector<int>& { return c.velocitySteps; }, 90, 100},
+        {"length of 3 steps padded with 75",
+         LaneKind::length,
+         {120, 5, 5},
+         [](auto& c) -> const std::vector<int>& { return c.lengthSteps; },
+         100,
+         75},
         {"cc A keeps 128, clamps 200", LaneKind::ccA, {200, 128}, [](auto& c) -> const std::vector<int>& { return c.ccASteps; }, 128, 0},
         {"tie clamped to 2", LaneKind::tie, {7}, [](auto& c) -> const std::vector<int>& { return c.tieSteps; }, 2, 0},
         {"fix becomes a flag", LaneKind::fix, {5}, [](auto& c) -> const std::vector<int>& { return c.fixSteps; }, 1, 0},
-        {"probability clamped to 6", LaneKind::probability, {9}, [](auto& c) -> const std::vector<int>& { return c.probabilitySteps; }, 6, 0},
-        {"80 gate steps keep their first 64", LaneKind::gate, [] { std::vector<int> v(80, 0); v[63] = 1; v[64] = 1; return v; }(),
+        {"probability clamped to 6",
+         LaneKind::probability,
+         {9},
+         [](auto& c) -> const std::vector<int>& { return c.probabilitySteps; },
+         6,
+         0},
+        {"80 gate steps keep their first 64", LaneKind::gate,
+         [] {
+             std::vector<int> v(80, 0);
+             v[63] = 1;
+             v[64] = 1;
+             return v;
+         }(),
          [](auto& c) -> const std::vector<int>& { return c.gateSteps; }, 0, 1},
     };
     for (const auto& c : cases) {
@@ -80,7 +100,6 @@ TEST_F(TrackConfigsTest, LanesAreCutOrPaddedTo64StepsAndClamped) {
         edit([&](model::Preset& p) { p.tracks[0].patterns[0] = model::defaultPattern(); });
     }
 }
-
 
 TEST_F(TrackConfigsTest, StepChordsBecomePoolIndicesWithTheBaseAsFallback) {
     edit([](model::Preset& p) {
@@ -145,7 +164,6 @@ TEST_F(TrackConfigsTest, PatternChoiceFollowsOverrideThenSceneThenSelection) {
     }
 }
 
-
 struct ChordSlotCase {
     int outputIntervals;
     int chordNotes;
@@ -153,7 +171,8 @@ struct ChordSlotCase {
 };
 
 TEST_F(TrackConfigsTest, PayloadCapsStepChordsByTheOutputChordAndFillsSlotsWithTheBase) {
-    const ChordSlotCase cases[] = {{0, 17, 17}, {1, 12, 8}, {2, 6, 5}, {3, 12, 4}, {4, 12, 3}, {7, 12, 2}, {8, 12, 1}, {20, 12, 1}, {2, 1, 1}};
+    const ChordSlotCase cases[] = {{0, 17, 17}, {1, 12, 8}, {2, 6, 5},   {3, 12, 4}, {4, 12, 3},
+                                   {7, 12, 2},  {8, 12, 1}, {20, 12, 1}, {2, 1, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.outputIntervals << " intervals, " << c.chordNotes << " notes");
         AppPlayTrackConfig config = link::makeAppPlayTrackConfig(*store, 0, store->preset->tracks[0], {}, nullptr, false);
@@ -172,7 +191,6 @@ TEST_F(TrackConfigsTest, PayloadCapsStepChordsByTheOutputChordAndFillsSlotsWithT
         }
     }
 }
-
 
 }  // namespace
 }  // namespace pulvan::test

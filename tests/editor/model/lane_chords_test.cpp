@@ -1,17 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "editor/model/lane.h"
+
+#include <functional>
 
 namespace pulvan::model {
 namespace {
 
 using Chords = std::vector<Chord>;
 
-Lane notesLane(std::vector<int> steps, std::optional<Chords> chords) {
-    return Lane{kDefaultLastStep, std::move(steps), std::move(chords)};
-}
+Lane notesLane(std::vector<int> steps, std::optional<Chords> chords) { return Lane{kDefaultLastStep, std::move(steps), std::move(chords)}; }
 
 TEST(LaneChords, NormalizedChordsAndChordNotes) {
     const Lane lane = notesLane({5, 6, 7, 8}, Chords{{1, 10}, {}, {7}});
@@ -46,10 +44,8 @@ TEST(LaneChords, RotateAndDuplicate) {
         Chords expected;
     };
     const std::vector<Row> rows{
-        {{2, 3, 1, 9}, {{1, 5}, {2, 6}, {3, 7}, {9, 9}}, [](Lane& l) { l.rotateChords(true, 3); },
-         {{2, 6}, {3, 7}, {1, 5}, {9, 9}}},
-        {{3, 1, 2, 9}, {{1, 5}, {2, 6}, {3, 7}, {9, 9}}, [](Lane& l) { l.rotateChords(false, 3); },
-         {{3, 7}, {1, 5}, {2, 6}, {9, 9}}},
+        {{2, 3, 1, 9}, {{1, 5}, {2, 6}, {3, 7}, {9, 9}}, [](Lane& l) { l.rotateChords(true, 3); }, {{2, 6}, {3, 7}, {1, 5}, {9, 9}}},
+        {{3, 1, 2, 9}, {{1, 5}, {2, 6}, {3, 7}, {9, 9}}, [](Lane& l) { l.rotateChords(false, 3); }, {{3, 7}, {1, 5}, {2, 6}, {9, 9}}},
         {{2, 1}, {{1, 4}, {2, 5}}, [](Lane& l) { l.rotateChords(true, 99); }, {{2, 5}, {1, 4}}},
         {{1, 2}, {{1, 4}, {2, 5}}, [](Lane& l) { l.rotateChords(true, 1); }, {{1, 4}, {2, 5}}},
         {{1, 2}, {{1, 4}, {2, 5}}, [](Lane& l) { l.rotateChords(false, -5); }, {{1, 4}, {2, 5}}},
@@ -68,8 +64,8 @@ TEST(LaneChords, RotateAndDuplicate) {
 }
 
 TEST(LaneShape, ConformingPadsShortLanesAndBoundsTheLastStep) {
-    const std::vector<std::tuple<int, std::size_t, int, std::size_t>> rows{
-        {16, 64, 16, 64}, {0, 64, 1, 64}, {-7, 64, 1, 64}, {65, 64, 64, 64}, {INT32_MAX, 3, 64, 64}, {1, 100, 1, 100}};
+    const std::vector<std::tuple<int, std::size_t, int, std::size_t>> rows{{16, 64, 16, 64}, {0, 64, 1, 64},         {-7, 64, 1, 64},
+                                                                           {65, 64, 64, 64}, {INT32_MAX, 3, 64, 64}, {1, 100, 1, 100}};
     for (const auto& [lastStep, count, expectedLastStep, expectedCount] : rows) {
         Lane lane{lastStep, std::vector<int>(count, 3), std::nullopt};
         conformLaneShape(lane, LaneKind::velocity);

@@ -1,9 +1,9 @@
 #pragma once
+#include "editor/model/preset.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "editor/model/preset.h"
 
 namespace pulvan::model::test {
 

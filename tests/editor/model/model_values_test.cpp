@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "editor/model/fill_empty.h"
 #include "editor/model/lane_kind.h"
 #include "editor/model/notes_pool_input.h"
@@ -10,6 +7,9 @@
 #include "editor/model/preset.h"
 #include "editor/model/resolution.h"
 #include "editor/model/skin.h"
+
+#include <string>
+#include <vector>
 
 namespace pulvan::model {
 namespace {
@@ -30,8 +30,7 @@ TEST(EnumCoding, RawValuesAndLabelsInCaseOrderRoundTrip) {
     std::string labels;
     for (const LaneKind kind : allLaneKinds) labels += std::string(displayName(kind)) + "|";
     EXPECT_EQ(labels, "GATE|HOLD/LEGATO|NOTES|FIX|OCTAVE|VELOCITY|LENGTH|PROBABILITY|CC A|CC B|");
-    EXPECT_EQ(rawValues(allPatternDirections, patternDirectionFromRawValue),
-              "forward backward ping_pong ping_pong_2 random smart_random ");
+    EXPECT_EQ(rawValues(allPatternDirections, patternDirectionFromRawValue), "forward backward ping_pong ping_pong_2 random smart_random ");
     EXPECT_EQ(rawValues(allFillEmptyModes, fillEmptyFromRawValue), "empty circular circular_oct_up circular_oct_down ");
     EXPECT_EQ(notesPoolInputFromRawValue("internal_chord"), NotesPoolInput::internalChord);
     EXPECT_EQ(rawValue(NotesPoolInput::midiIn), "midi_in");
@@ -47,10 +46,9 @@ TEST(EnumCoding, UnknownOrMiscasedTextIsNoValue) {
 TEST(Resolution, NormalisesAndLabelsCodes) {
     // Beyond the range a code never names a note value, even where its last two digits would.
     const std::vector<std::tuple<std::int64_t, int, std::string>> rows{
-        {16, 16, "1/16"},    {1, 1, "1/1"},     {108, 108, "1/8D"}, {116, 116, "1/16D"}, {204, 204, "1/4T"},
-        {232, 232, "1/32T"}, {17, 16, "1/16"},  {300, 16, "1/16"},  {332, 16, "1/16"},   {-100, 16, "1/16"},
-        {50, 16, "1/16"},    {-16, 16, "1/16"}, {-99, 16, "1/16"},  {0, 16, "1/16"},     {264, 16, "1/16"},
-        {INT64_MIN, 16, "1/16"},
+        {16, 16, "1/16"},  {1, 1, "1/1"},     {108, 108, "1/8D"}, {116, 116, "1/16D"},     {204, 204, "1/4T"}, {232, 232, "1/32T"},
+        {17, 16, "1/16"},  {300, 16, "1/16"}, {332, 16, "1/16"},  {-100, 16, "1/16"},      {50, 16, "1/16"},   {-16, 16, "1/16"},
+        {-99, 16, "1/16"}, {0, 16, "1/16"},   {264, 16, "1/16"},  {INT64_MIN, 16, "1/16"},
     };
     for (const auto& [code, normalized, label] : rows) {
         EXPECT_EQ(normalizedResolution(code), normalized) << code;
@@ -84,8 +82,8 @@ TEST(Skin, PaletteIsRepeatedCutOrFilledToSixClampedEntries) {
 }
 
 TEST(Skin, DefaultTrackAccentWrapsBothWaysAndHexStringClamps) {
-    const std::vector<std::pair<std::int64_t, int>> accents{
-        {0, 0x3DC2D2}, {5, 0xCBCACB}, {6, 0x3DC2D2}, {7, 0xDD9DB2}, {-1, 0xCBCACB}, {-6, 0x3DC2D2}, {INT64_MIN, 0xC183BE}};
+    const std::vector<std::pair<std::int64_t, int>> accents{{0, 0x3DC2D2},  {5, 0xCBCACB},  {6, 0x3DC2D2},        {7, 0xDD9DB2},
+                                                            {-1, 0xCBCACB}, {-6, 0x3DC2D2}, {INT64_MIN, 0xC183BE}};
     for (const auto& [index, accent] : accents) EXPECT_EQ(defaultTrackAccent(index), accent) << index;
     const std::vector<std::pair<std::int64_t, std::string>> texts{
         {0x3DC2D2, "3DC2D2"}, {0xAB, "0000AB"}, {-7, "000000"}, {0x1234567, "FFFFFF"}};

@@ -2,10 +2,10 @@
 // a full encode.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "editor/model/preset_json.h"
 #include "tests/editor/model/model_fixtures.h"
+
+#include <functional>
 
 namespace pulvan::model {
 namespace {
@@ -18,8 +18,12 @@ struct Edit {
 const Edit kEdits[] = {
     {"nothing", [](Preset&) {}},
     {"oneStep", [](Preset& p) { p.tracks[2].patterns[0].lane(LaneKind::gate).steps[5] ^= 1; }},
-    {"chordOfAStep", [](Preset& p) { p.tracks[1].patterns[3].lane(LaneKind::notes).setChord({1, 5, 8, 11}, 9); }},
-    {"laneBackToItsDefault", [](Preset& p) { p.tracks[0].patterns[1].lane(LaneKind::velocity) = defaultPattern().lane(LaneKind::velocity); }},
+    {"chordOfAStep",
+     [](Preset& p) {
+         p.tracks[1].patterns[3].lane(LaneKind::notes).setChord({1, 5, 8, 11}, 9);
+     }},
+    {"laneBackToItsDefault",
+     [](Preset& p) { p.tracks[0].patterns[1].lane(LaneKind::velocity) = defaultPattern().lane(LaneKind::velocity); }},
     {"directionAndResolution",
      [](Preset& p) {
          p.tracks[4].patterns[7].direction = PatternDirection::pingPong2;

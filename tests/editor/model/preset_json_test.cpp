@@ -1,11 +1,12 @@
+#include "editor/model/preset_json.h"
+
 #include <gtest/gtest.h>
+
+#include "editor/model/decoding_error.h"
 
 #include <functional>
 #include <string>
 #include <vector>
-
-#include "editor/model/decoding_error.h"
-#include "editor/model/preset_json.h"
 
 namespace pulvan::model {
 namespace {
@@ -13,11 +14,19 @@ namespace {
 using nlohmann::json;
 
 json minimalPreset() {
-    const json track = {{"name", "T"},      {"octave", 0},      {"transpose", 0},         {"outputChord", json::array()},
-                        {"midiOutputChannel", 1}, {"ccA", 1}, {"ccB", 2}, {"fillEmpty", "empty"},
+    const json track = {{"name", "T"},
+                        {"octave", 0},
+                        {"transpose", 0},
+                        {"outputChord", json::array()},
+                        {"midiOutputChannel", 1},
+                        {"ccA", 1},
+                        {"ccB", 2},
+                        {"fillEmpty", "empty"},
                         {"patterns", json::array({{{"lanes", json::array()}}})}};
-    return {{"notesPoolInput", "internal_chord"}, {"notesPool", json::array()},
-            {"chordPresets", json::array()},      {"tracks", json::array({track})}};
+    return {{"notesPoolInput", "internal_chord"},
+            {"notesPool", json::array()},
+            {"chordPresets", json::array()},
+            {"tracks", json::array({track})}};
 }
 
 json patched(std::vector<std::pair<std::string, json>> patches) {
@@ -80,7 +89,11 @@ TEST(PresetJsonWriting, ClampsEveryBoundedFieldAtBothEdges) {
         {[](Preset& p) { p.currentSceneIndex = 7; }, "/current_scene_index", 7},
         {[](Preset& p) { p.sceneLaunchResolution = 2; }, "/scene_launch_resolution", 16},
         {[](Preset& p) { p.patternLaunchResolution = 8; }, "/pattern_launch_resolution", 8},
-        {[](Preset& p) { p.currentTrackPatternIndices = std::vector<int>{9, 1}; }, "/current_track_pattern_indices", {7}},
+        {[](Preset& p) {
+             p.currentTrackPatternIndices = std::vector<int>{9, 1};
+         },
+         "/current_track_pattern_indices",
+         {7}},
         {[](Preset& p) { p.tracks[0].accentColorHex = -1; }, "/tracks/0/accent_color", 0},
         {[](Preset& p) { p.tracks[0].accentColorHex = 0x1000000; }, "/tracks/0/accent_color", 0xFFFFFF},
         {[](Preset& p) { p.tracks[0].liveCCA = 128; }, "/tracks/0/liveCCA", 127},
@@ -111,7 +124,11 @@ TEST(PresetJsonWriting, OnlyLanesThatDifferFromTheirDefaultAreWritten) {
         {LaneKind::velocity, [](Lane& l) { l.steps[63] = 99; }, true},
         {LaneKind::length, [](Lane& l) { l.lastStep = 15; }, true},
         {LaneKind::octave, [](Lane& l) { l.steps.pop_back(); }, true},
-        {LaneKind::notes, [](Lane& l) { l.setChord({0, 4}, 2); }, true},
+        {LaneKind::notes,
+         [](Lane& l) {
+             l.setChord({0, 4}, 2);
+         },
+         true},
         {LaneKind::notes, [](Lane& l) { l.noteStepChords.reset(); }, false},
         {LaneKind::ccB, [](Lane& l) { l.noteStepChords = std::vector<Chord>(64, Chord{0}); }, false},
     };
@@ -151,9 +168,7 @@ TEST(PresetJsonReading, ClampsDefaultsAndLegacyKeys) {
     const auto scene = [](const Preset& p) { return p.currentSceneIndex.value_or(-99); };
     const auto launch = [](const Preset& p) { return p.sceneLaunchResolution * 100 + p.patternLaunchResolution; };
     const auto accent = [](const Preset& p) { return p.tracks[0].accentColorHex; };
-    const auto track = [](int Track::*field) {
-        return [field](const Preset& p) -> std::int64_t { return p.tracks[0].*field; };
-    };
+    const auto track = [](int Track::*field) { return [field](const Preset& p) -> std::int64_t { return p.tracks[0].*field; }; };
     const std::vector<Row> rows{
         {{}, swing, 50},
         {{{"/swing_percent", 80}}, swing, 75},
@@ -185,10 +200,12 @@ TEST(PresetJsonReading, ClampsDefaultsAndLegacyKeys) {
         {{{"/tracks/0/transpose", -3.0}}, track(&Track::transpose), -3},
         {{{"/tracks/0/chromatic", true}}, [](const Preset& p) { return p.tracks[0].legacyChromatic; }, 1},
         {{{"/tracks/0/patterns/0/resolution", 204}, {"/tracks/0/resolution", 108}},
-         [](const Preset& p) { return p.tracks[0].patterns[0].resolution; }, 108},
+         [](const Preset& p) { return p.tracks[0].patterns[0].resolution; },
+         108},
         {{{"/tracks/0/resolution", 7}}, [](const Preset& p) { return p.tracks[0].patterns[0].resolution; }, 16},
         {{{"/tracks/0/patterns/0/direction", "sideways"}},
-         [](const Preset& p) { return static_cast<int>(p.tracks[0].patterns[0].direction); }, 0},
+         [](const Preset& p) { return static_cast<int>(p.tracks[0].patterns[0].direction); },
+         0},
         {{{"/current_track_pattern_indices", {9, -1, 4}}},
          [](const Preset& p) { return p.currentTrackPatternIndices->size() * 100 + p.currentTrackPatternIndices->at(0); },
          107},

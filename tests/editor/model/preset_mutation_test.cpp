@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "editor/model/preset_json.h"
+#include "editor/model/preset_parser.h"
+#include "tests/editor/model/model_fixtures.h"
+
 #include <cstdint>
 #include <limits>
 #include <random>
 #include <set>
-
-#include "editor/model/preset_json.h"
-#include "editor/model/preset_parser.h"
-#include "tests/editor/model/model_fixtures.h"
 
 // Valid presets broken at random: parsing must never crash or throw, and must yield either an
 // error outcome or a model that every consumer can use as it is.
@@ -30,8 +30,8 @@ json nested(int depth) {
 }
 
 json randomReplacement(std::mt19937_64& random) {
-    static const std::vector<json> values{nullptr,         true, "x", 1.5, INT64_MAX, INT64_MIN, UINT64_MAX, -1e300,
-                                          json::array(), json::object(), "\xE2\x9C\xA8", 0};
+    static const std::vector<json> values{nullptr,        true,           "x", 1.5, INT64_MAX, INT64_MIN, UINT64_MAX, -1e300, json::array(),
+                                          json::object(), "\xE2\x9C\xA8", 0};
     const auto pick = random() % (values.size() + 2);
     if (pick == values.size()) return nested(1 + static_cast<int>(random() % 40));
     if (pick == values.size() + 1) return static_cast<std::int64_t>(random() % 300) - 100;
@@ -87,8 +87,7 @@ void expectUsableModel(const Preset& preset) {
     for (const Track& track : preset.tracks) {
         EXPECT_TRUE(ids.insert(track.id).second) << "repeated track id";
         EXPECT_TRUE(within(track.accentColorHex, 0, 0xFFFFFF) && within(track.midiOutOffsetMs, -200, 200));
-        for (const int value : {track.liveCCA, track.liveCCB, track.portamentoCC, track.portamentoOnValue,
-                                track.portamentoOffValue}) {
+        for (const int value : {track.liveCCA, track.liveCCB, track.portamentoCC, track.portamentoOnValue, track.portamentoOffValue}) {
             EXPECT_TRUE(within(value, 0, 127)) << value;
         }
         for (const Pattern& pattern : track.patterns) {
@@ -122,15 +121,20 @@ void parseAndCheck(const std::string& data, Outcomes& outcomes) {
             EXPECT_EQ(encodePreset(*again.preset), written);
             break;
         }
-        case PresetLoadOutcome::Kind::corruptData: ++outcomes.corrupt; EXPECT_FALSE(result.preset); break;
-        case PresetLoadOutcome::Kind::unsupportedVersion: ++outcomes.unsupported; EXPECT_FALSE(result.preset); break;
+        case PresetLoadOutcome::Kind::corruptData:
+            ++outcomes.corrupt;
+            EXPECT_FALSE(result.preset);
+            break;
+        case PresetLoadOutcome::Kind::unsupportedVersion:
+            ++outcomes.unsupported;
+            EXPECT_FALSE(result.preset);
+            break;
     }
 }
 
 TEST(PresetMutation, RandomlyBrokenPresetsNeverCrashTheParser) {
     std::vector<json> bases{json::parse(encodePreset(defaultPreset()))};
-    for (const char* name : {"v1_unversioned.json", "v3_old_notes.json", "v5_old_ties.json", "v6_no_fix.json",
-                             "v11_current.json"}) {
+    for (const char* name : {"v1_unversioned.json", "v3_old_notes.json", "v5_old_ties.json", "v6_no_fix.json", "v11_current.json"}) {
         bases.push_back(json::parse(test::readFixture(name)));
     }
 
@@ -155,8 +159,7 @@ TEST(PresetMutation, DeepNestingIsCorruptDataNotAStackOverflow) {
     const int depth = 200000;
     const std::string deep = std::string(depth, '[') + std::string(depth, ']');
     for (const std::string& data : {R"({"tracks":)" + deep + "}", deep,
-                                    R"({"notesPoolInput":"internal_chord","notesPool":)" + deep +
-                                        R"(,"chordPresets":[],"tracks":[]})"}) {
+                                    R"({"notesPoolInput":"internal_chord","notesPool":)" + deep + R"(,"chordPresets":[],"tracks":[]})"}) {
         EXPECT_EQ(PresetParser::load(data).outcome, PresetLoadOutcome::corruptData());
     }
 }

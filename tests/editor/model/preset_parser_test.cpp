@@ -1,8 +1,9 @@
+#include "editor/model/preset_parser.h"
+
 #include <gtest/gtest.h>
 
 #include "editor/model/decoding_error.h"
 #include "editor/model/preset_json.h"
-#include "editor/model/preset_parser.h"
 #include "editor/model/preset_version.h"
 #include "tests/editor/model/model_fixtures.h"
 
@@ -22,8 +23,8 @@ const Lane& laneOf(const Preset& preset, std::size_t track, std::size_t pattern,
 TEST(PresetParser, UnversionedFileIsTheFirstFormat) {
     const Preset preset = PresetParser::parse(readFixture("v1_unversioned.json"));
     EXPECT_EQ(preset.version, "v11");
-    EXPECT_EQ(std::tuple(preset.swingPercent, preset.currentSceneIndex, preset.sceneLaunchResolution,
-                         preset.patternLaunchResolution, preset.resyncOnNewScene),
+    EXPECT_EQ(std::tuple(preset.swingPercent, preset.currentSceneIndex, preset.sceneLaunchResolution, preset.patternLaunchResolution,
+                         preset.resyncOnNewScene),
               std::tuple(58, std::optional(2), 4, 8, true))
         << "legacy keys";
     EXPECT_EQ(preset.chordPresets.at(1), (ChordPreset{{62, 65, 69}, std::vector<std::optional<int>>(6)}));
@@ -47,8 +48,7 @@ TEST(PresetParser, Version3GainsChordsTiesAndFix) {
     const Track& track = preset.tracks.at(0);
     EXPECT_EQ(track.id.string(), "6F1C2A3B-4D5E-4F60-8A7B-9C0D1E2F3A4B");
     EXPECT_EQ(track.accentColorHex, 0xFFFFFF) << "from the third format on, colours are kept (clamped)";
-    EXPECT_EQ(std::pair(track.patterns.at(0).direction, track.patterns[0].resolution),
-              std::pair(PatternDirection::smartRandom, 204));
+    EXPECT_EQ(std::pair(track.patterns.at(0).direction, track.patterns[0].resolution), std::pair(PatternDirection::smartRandom, 204));
     EXPECT_EQ(laneOf(preset, 0, 0, LaneKind::notes).noteStepChords->at(5), Chord{9});
     EXPECT_EQ(firstSteps(laneOf(preset, 0, 0, LaneKind::tie), 3), (std::vector<int>{2, 2, 0}));
     EXPECT_EQ(laneOf(preset, 0, 0, LaneKind::fix), (Lane{4, std::vector<int>(64, 0), std::nullopt}));
@@ -88,8 +88,26 @@ TEST(PresetParser, CurrentFileReadsToTheExpectedModel) {
     second.lane(LaneKind::notes).setChord({1}, 1);
     second.lane(LaneKind::fix).steps[0] = 1;
     expected.tracks = {Track{*foundation::Uuid::parse("0a1b2c3d-4e5f-4061-8293-a4b5c6d7e8f9"),
-                             "Pad \u2728 \u00dcn\u00efcode", false, true, 12345, 64, 127, false, -2, 5, {0, 4, 7}, true, 4,
-                             -120, 74, 71, 5, 100, 3, FillEmpty::circularOctUp, {defaultPattern(), second}}};
+                             "Pad \u2728 \u00dcn\u00efcode",
+                             false,
+                             true,
+                             12345,
+                             64,
+                             127,
+                             false,
+                             -2,
+                             5,
+                             {0, 4, 7},
+                             true,
+                             4,
+                             -120,
+                             74,
+                             71,
+                             5,
+                             100,
+                             3,
+                             FillEmpty::circularOctUp,
+                             {defaultPattern(), second}}};
 
     const Preset preset = PresetParser::parse(readFixture("v11_current.json"));
     EXPECT_EQ(preset, expected);
@@ -99,15 +117,19 @@ TEST(PresetParser, CurrentFileReadsToTheExpectedModel) {
 TEST(PresetParser, VersionCheckComesFirst) {
     using Outcome = PresetLoadOutcome;
     const std::vector<std::pair<std::string, Outcome>> rows{
-        {R"("v11")", Outcome::success()},  {R"("V11")", Outcome::success()},
-        {R"("v7")", Outcome::success()},   {R"("")", Outcome::success()},
-        {"null", Outcome::success()},      {R"("v12")", Outcome::unsupportedVersion("v12")},
-        {"12", Outcome::corruptData()},    {R"("V12")", Outcome::unsupportedVersion("V12")},
+        {R"("v11")", Outcome::success()},
+        {R"("V11")", Outcome::success()},
+        {R"("v7")", Outcome::success()},
+        {R"("")", Outcome::success()},
+        {"null", Outcome::success()},
+        {R"("v12")", Outcome::unsupportedVersion("v12")},
+        {"12", Outcome::corruptData()},
+        {R"("V12")", Outcome::unsupportedVersion("V12")},
         {R"("v1.0")", Outcome::unsupportedVersion("v1.0")},
     };
     for (const auto& [version, outcome] : rows) {
-        const std::string good = R"({"version":)" + version +
-                                 R"(,"notesPoolInput":"internal_chord","notesPool":[],"chordPresets":[],"tracks":[]})";
+        const std::string good =
+            R"({"version":)" + version + R"(,"notesPoolInput":"internal_chord","notesPool":[],"chordPresets":[],"tracks":[]})";
         EXPECT_EQ(PresetParser::load(good).outcome, outcome) << version;
         // An unknown version wins before the (here broken) body is read.
         if (outcome.kind == Outcome::Kind::unsupportedVersion) {
@@ -125,11 +147,11 @@ TEST(PresetParser, VersionCheckComesFirst) {
 }
 
 TEST(PresetParser, CorruptDataIsReportedNotThrown) {
-    for (const std::string data : {"", "not json", "[]", "{", R"({"version":"v11"})", "\xFF\xFE",
-                                   R"({"notesPoolInput":"internal_chord","notesPool":[],"chordPresets":[],"tracks":[]} x)",
-                                   // Text that is not Unicode never gets as far as the version check.
-                                   R"({"version":"\ud800"})", "{\"version\":\"v\xC3\"}",
-                                   "{\"version\":\"v11\",\"notesPoolInput\":\"\xF0"}) {
+    for (const std::string data :
+         {"", "not json", "[]", "{", R"({"version":"v11"})", "\xFF\xFE",
+          R"({"notesPoolInput":"internal_chord","notesPool":[],"chordPresets":[],"tracks":[]} x)",
+          // Text that is not Unicode never gets as far as the version check.
+          R"({"version":"\ud800"})", "{\"version\":\"v\xC3\"}", "{\"version\":\"v11\",\"notesPoolInput\":\"\xF0"}) {
         const auto result = PresetParser::load(data);
         EXPECT_EQ(result.outcome, PresetLoadOutcome::corruptData()) << data;
         EXPECT_FALSE(result.preset);

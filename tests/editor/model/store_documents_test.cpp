@@ -22,9 +22,8 @@ TEST(ChordProgressionDocument, ChordsAreCleanedAndMadeEightLong) {
 }
 
 TEST(ChordProgressionDocument, MalformedFilesGiveNothing) {
-    for (const char* data : {"", "{}", R"({"chords":[[60]]})", R"({"version":1,"chords":[[60]]})",
-                             R"({"version":"1","chords":[60]})", R"({"version":"1","chords":[[60.5]]})",
-                             R"([[true]])", R"("C major")", R"([60, 64])"}) {
+    for (const char* data : {"", "{}", R"({"chords":[[60]]})", R"({"version":1,"chords":[[60]]})", R"({"version":"1","chords":[60]})",
+                             R"({"version":"1","chords":[[60.5]]})", R"([[true]])", R"("C major")", R"([60, 64])"}) {
         EXPECT_FALSE(decodeChordProgressionPreset(data)) << data;
     }
     EXPECT_THROW(decodeChordProgressionPresetDocument(R"({"version":"1"})"), DecodingError);
@@ -53,8 +52,8 @@ TEST(UserPreferences, DefaultsAndBoundsOnReading) {
         {R"({"ui_max_width":null,"unknown":[1,2]})", {false, 2000, 1280, 74, 71}},
     };
     for (const Row& row : rows) EXPECT_EQ(decodeUserPreferences(row.data), row.expected) << row.data;
-    for (const char* bad : {"", "[]", R"({"default_cc_a":"74"})", R"({"is_performance_dialog_pinned":1})",
-                            R"({"hosted_window_width":1280.5})"}) {
+    for (const char* bad :
+         {"", "[]", R"({"default_cc_a":"74"})", R"({"is_performance_dialog_pinned":1})", R"({"hosted_window_width":1280.5})"}) {
         EXPECT_THROW(decodeUserPreferences(bad), DecodingError) << bad;
     }
     const UserPreferences preferences{true, 1500, 900, 10, 20};

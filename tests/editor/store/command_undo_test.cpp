@@ -54,7 +54,10 @@ const std::vector<UndoableCommand>& undoableCommands() {
         {"Chord pattern", [](SequencerStore& s) { s.setScenePatternIndex(4, 1); }},
         {"Scene launch", [](SequencerStore& s) { s.setSceneLaunchResolution(8); }},
         {"Scene resync", [](SequencerStore& s) { s.setResyncOnNewScene(true); }},
-        {"Chord memory", [](SequencerStore& s) { s.setChordMemory({0, 7}); }},
+        {"Chord memory",
+         [](SequencerStore& s) {
+             s.setChordMemory({0, 7});
+         }},
         {"Mute", [](SequencerStore& s) { s.toggleMute(2); }},
         {"Solo", [](SequencerStore& s) { s.toggleSolo(0); }},
         {"Track settings", [](SequencerStore& s) { s.applyTrackSettings(model::FillEmpty::empty, 10, 11); }},
@@ -72,12 +75,18 @@ const std::vector<UndoableCommand>& unchangingCommands() {
         {"Swap patterns", [](SequencerStore& s) { s.launchPattern(4), s.swapPatterns(5); }},
         {"Clear pattern", [](SequencerStore& s) { s.launchPattern(4), s.clearPattern(); }},
         {"Store chord to scene", [](SequencerStore& s) { s.storeChordToScene(0); }},
-        {"Shift chord right", [](SequencerStore& s) { s.preset.modify([](model::Preset& p) { p.notesPool = p.chordPresets[0].chord = {127}; }), s.shiftChord(1); }},
+        {"Shift chord right",
+         [](SequencerStore& s) {
+             s.preset.modify([](model::Preset& p) { p.notesPool = p.chordPresets[0].chord = {127}; }), s.shiftChord(1);
+         }},
         {"Input mode", [](SequencerStore& s) { s.setNotesPoolInput(model::NotesPoolInput::internalChord); }},
         {"Paste chord", [](SequencerStore& s) { s.copyActiveChord(), s.pasteChordToScene(0); }},
         {"Paste chord to scene", [](SequencerStore& s) { s.chordClipboard = model::ChordPreset{}, s.pasteChordToScene(6); }},
         {"Swap chord scenes", [](SequencerStore& s) { s.activeSceneIndex.set(4), s.swapChordSceneWithActive(5); }},
-        {"Clear chord", [](SequencerStore& s) { s.activeSceneIndex.set(4), s.preset.modify([](model::Preset& p) { p.notesPool.clear(); }), s.clearActiveChord(); }},
+        {"Clear chord",
+         [](SequencerStore& s) {
+             s.activeSceneIndex.set(4), s.preset.modify([](model::Preset& p) { p.notesPool.clear(); }), s.clearActiveChord();
+         }},
         {"Select chord", [](SequencerStore& s) { s.selectChord(0); }},
         {"Chord pattern", [](SequencerStore& s) { s.setScenePatternIndex(std::nullopt, 1); }},
         {"Chord memory", [](SequencerStore& s) { s.setChordMemory({}); }},

@@ -139,7 +139,8 @@ TEST_F(StoreTest, PagesAndThePlayheadFollowTheLanesLengths) {
         p.tracks[0].patterns[0].lane(LaneKind::gate).lastStep = 40;
         p.tracks[0].patterns[0].lane(LaneKind::velocity).lastStep = 8;
     });
-    EXPECT_EQ(std::vector<bool>({store->isPageInUse(-1), store->isPageInUse(0), store->isPageInUse(2), store->isPageInUse(3), store->isPageInUse(4)}),
+    EXPECT_EQ(std::vector<bool>(
+                  {store->isPageInUse(-1), store->isPageInUse(0), store->isPageInUse(2), store->isPageInUse(3), store->isPageInUse(4)}),
               (std::vector<bool>{true, true, true, false, false}))
         << "a negative page lies before every lane's last step";
     EXPECT_EQ(store->playheadPageIndex(), std::nullopt);
@@ -156,8 +157,12 @@ TEST_F(StoreTest, PagesAndThePlayheadFollowTheLanesLengths) {
 // gates or controller steps; only steps before the last count.
 TEST_F(StoreTest, PatternQueriesReadOnlyTheStepsThatPlay) {
     using Change = std::function<void(model::Preset&)>;
-    const auto last = [](LaneKind kind, int lastStep) -> Change { return [=](model::Preset& p) { p.tracks[0].patterns[0].lane(kind).lastStep = lastStep; }; };
-    const auto dimmed = [](LaneKind kind, int column) { return [=](const store::SequencerStore& s) { return s.isStepGatedOff(kind, column); }; };
+    const auto last = [](LaneKind kind, int lastStep) -> Change {
+        return [=](model::Preset& p) { p.tracks[0].patterns[0].lane(kind).lastStep = lastStep; };
+    };
+    const auto dimmed = [](LaneKind kind, int column) {
+        return [=](const store::SequencerStore& s) { return s.isStepGatedOff(kind, column); };
+    };
     const auto sounding = [](std::vector<int> pool, int gateLast, int fixStep) -> Change {
         return [=](model::Preset& p) {
             p.notesPool = pool;
@@ -178,13 +183,22 @@ TEST_F(StoreTest, PatternQueriesReadOnlyTheStepsThatPlay) {
         bool expected;
     };
     const std::vector<Case> cases{
-        {last(LaneKind::velocity, 16), dimmed(LaneKind::velocity, 1), true}, {last(LaneKind::velocity, 16), dimmed(LaneKind::velocity, 0), false},
-        {last(LaneKind::velocity, 12), dimmed(LaneKind::velocity, 1), false}, {last(LaneKind::ccA, 16), dimmed(LaneKind::ccA, 1), false},
-        {last(LaneKind::gate, 16), dimmed(LaneKind::gate, 1), false},         {last(LaneKind::octave, 16), dimmed(LaneKind::octave, 16), false},
-        {sounding({60}, 16, -1), sounds, true},  {sounding({}, 16, -1), sounds, false}, {sounding({}, 16, 3), sounds, true},
-        {sounding({60}, 3, -1), sounds, false},  {sounding({}, 16, 20), sounds, false},
-        {step(LaneKind::gate, 3, 1), empty, false}, {step(LaneKind::gate, 20, 1), empty, true}, {step(LaneKind::ccA, 2, 64), empty, false},
-        {step(LaneKind::ccB, 0, 1), empty, false},  {step(LaneKind::velocity, 0, 5), empty, true},
+        {last(LaneKind::velocity, 16), dimmed(LaneKind::velocity, 1), true},
+        {last(LaneKind::velocity, 16), dimmed(LaneKind::velocity, 0), false},
+        {last(LaneKind::velocity, 12), dimmed(LaneKind::velocity, 1), false},
+        {last(LaneKind::ccA, 16), dimmed(LaneKind::ccA, 1), false},
+        {last(LaneKind::gate, 16), dimmed(LaneKind::gate, 1), false},
+        {last(LaneKind::octave, 16), dimmed(LaneKind::octave, 16), false},
+        {sounding({60}, 16, -1), sounds, true},
+        {sounding({}, 16, -1), sounds, false},
+        {sounding({}, 16, 3), sounds, true},
+        {sounding({60}, 3, -1), sounds, false},
+        {sounding({}, 16, 20), sounds, false},
+        {step(LaneKind::gate, 3, 1), empty, false},
+        {step(LaneKind::gate, 20, 1), empty, true},
+        {step(LaneKind::ccA, 2, 64), empty, false},
+        {step(LaneKind::ccB, 0, 1), empty, false},
+        {step(LaneKind::velocity, 0, 5), empty, true},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         auto store = makeStore(threeTrackPreset());

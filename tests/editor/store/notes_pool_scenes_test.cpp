@@ -107,7 +107,8 @@ TEST_F(Scenes, PastingOntoTheActiveSceneAppliesItOntoAnotherOnlyStoresItAndScene
         p.chordPresets[5].patterns[2] = 4;
         p.chordPresets[7].patterns[4] = 4;  // no fifth track
     });
-    EXPECT_EQ(std::vector<bool>({store->isChordSceneEmpty(0), store->isChordSceneEmpty(5), store->isChordSceneEmpty(7), store->isChordSceneEmpty(12)}),
+    EXPECT_EQ(std::vector<bool>(
+                  {store->isChordSceneEmpty(0), store->isChordSceneEmpty(5), store->isChordSceneEmpty(7), store->isChordSceneEmpty(12)}),
               (std::vector<bool>{true, false, true, true}));
 
     store->preset.modify([](model::Preset& p) { p.notesPoolInput = NotesPoolInput::midiIn, p.notesPool = {62, 65}; });
@@ -158,7 +159,8 @@ TEST_F(Scenes, ALaunchTheEngineMadeIsMirroredWithoutAPush) {
 
 TEST_F(Scenes, ScenePatternEntriesAreRefusedOutsideTheShownTracksAndNumbers) {
     auto store = makeSceneStore();
-    for (auto [number, track] : std::vector<std::pair<int, int>>{{9, 0}, {0, 0}, {1, 3}, {1, 6}}) store->setScenePatternIndex(number, track);
+    for (auto [number, track] : std::vector<std::pair<int, int>>{{9, 0}, {0, 0}, {1, 3}, {1, 6}})
+        store->setScenePatternIndex(number, track);
     EXPECT_EQ(store->history().count(), 1);
     store->setScenePatternIndex(5, 2);
     EXPECT_EQ(store->scenePatternIndex(2), 5);

@@ -64,9 +64,13 @@ TEST_F(StoreTest, ForeignDamagedOrMissingClipboardContentIsIgnored) {
     const std::string wrongType = model::encodePatternClipboardDocument(otherType);
     const std::string pattern = patternType, text = foundation::Pasteboard::textType;
     store->copyPatternToPasteboard();
-    for (const auto& [type, content] : std::vector<std::pair<std::string, std::string>>{
-             {pattern, wrongType}, {pattern, R"({"type":"pulvan.pattern"})"}, {pattern, "{\"type\":\"pulvan.pattern\",\"pattern\":"},
-             {pattern, "\xff\xfe"}, {pattern, ""}, {text, "some text"}}) {
+    for (const auto& [type, content] :
+         std::vector<std::pair<std::string, std::string>>{{pattern, wrongType},
+                                                          {pattern, R"({"type":"pulvan.pattern"})"},
+                                                          {pattern, "{\"type\":\"pulvan.pattern\",\"pattern\":"},
+                                                          {pattern, "\xff\xfe"},
+                                                          {pattern, ""},
+                                                          {text, "some text"}}) {
         pasteboard.clearContents();
         pasteboard.setData(type, {content.begin(), content.end()});
         const model::Preset before = store->preset.get();

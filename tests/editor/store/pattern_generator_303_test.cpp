@@ -10,7 +10,9 @@ using store::PatternGenerator303State;
 
 namespace {
 
-PatternGenerator303PitchStep key(int pitch, bool slide = false, int octave = 0, bool accent = false) { return {pitch, octave, accent, slide}; }
+PatternGenerator303PitchStep key(int pitch, bool slide = false, int octave = 0, bool accent = false) {
+    return {pitch, octave, accent, slide};
+}
 
 class Generator303 : public StoreTest {
 protected:

@@ -73,7 +73,8 @@ TEST_F(StoreTest, RotatingMovesStepsAndChordsWithinEachLanesLength) {
         auto store = makeStore(presetWithRamp(c.lastStep, c.steps));
         store->rotatePattern(c.left);
         EXPECT_EQ(first(activePattern(*store).lane(LaneKind::probability), 5), c.firstFive) << (c.left ? "left " : "right ") << c.lastStep;
-        EXPECT_EQ(activePattern(*store).lane(LaneKind::notes).chordNotes(c.left ? 0 : 2), (model::Chord{1, 2})) << "the chord stays with its step";
+        EXPECT_EQ(activePattern(*store).lane(LaneKind::notes).chordNotes(c.left ? 0 : 2), (model::Chord{1, 2}))
+            << "the chord stays with its step";
     }
 }
 

@@ -20,7 +20,8 @@ void storePreferences(const std::string& json) {
 
 TEST_F(StoreTest, WithoutADefaultFileOrWithADamagedOrForeignOneStartsFromTheDefaultPresetWithTheStoredCCs) {
     storePreferences(R"({"default_cc_a": 20, "default_cc_b": 200})");
-    for (const char* text : {static_cast<const char*>(nullptr), "{\"version\": \"v11\", \"tracks\": ", "{\"version\": \"v99\"}", "[]", ""}) {
+    for (const char* text :
+         {static_cast<const char*>(nullptr), "{\"version\": \"v11\", \"tracks\": ", "{\"version\": \"v99\"}", "[]", ""}) {
         if (text) writeDefaultPreset(text);
         auto store = makeStore();
         ASSERT_EQ(store->preset->tracks.size(), 1u) << (text ? text : "no file");
@@ -106,20 +107,21 @@ TEST_F(StoreTest, StoredPreferencesAreAppliedWithinTheirBounds) {
         bool pinned;
         int uiMaxWidth, hostedWindowWidth, ccA, ccB;
     };
-    for (const Case& c : std::vector<Case>{
-             {nullptr, false, 2000, 1280, 74, 71},
-             {R"({"ui_max_width": 1337})", false, 1350, 1280, 74, 71},
-             {R"({"ui_max_width": 1024})", false, 1000, 1280, 74, 71},
-             {R"({"ui_max_width": 1025})", false, 1050, 1280, 74, 71},
-             {R"({"ui_max_width": 1075})", false, 1100, 1280, 74, 71},
-             {R"({"ui_max_width": 999})", false, 1000, 1280, 74, 71},
-             {R"({"ui_max_width": 2600})", false, 2000, 1280, 74, 71},
-             {R"({"hosted_window_width": 100})", false, 2000, 640, 74, 71},
-             {R"({"hosted_window_width": 9000, "default_cc_a": -4})", false, 2000, 3200, 0, 71},
-             {R"({"is_performance_dialog_pinned": true, "ui_max_width": 1500, "hosted_window_width": 1600, "default_cc_a": 10, "default_cc_b": 11, "other": 1})",
-              true, 1500, 1600, 10, 11},
-             {"not json", false, 2000, 1280, 74, 71},
-             {R"({"ui_max_width": "wide"})", false, 2000, 1280, 74, 71}}) {
+    for (
+        const Case& c : std::vector<Case>{
+            {nullptr, false, 2000, 1280, 74, 71},
+            {R"({"ui_max_width": 1337})", false, 1350, 1280, 74, 71},
+            {R"({"ui_max_width": 1024})", false, 1000, 1280, 74, 71},
+            {R"({"ui_max_width": 1025})", false, 1050, 1280, 74, 71},
+            {R"({"ui_max_width": 1075})", false, 1100, 1280, 74, 71},
+            {R"({"ui_max_width": 999})", false, 1000, 1280, 74, 71},
+            {R"({"ui_max_width": 2600})", false, 2000, 1280, 74, 71},
+            {R"({"hosted_window_width": 100})", false, 2000, 640, 74, 71},
+            {R"({"hosted_window_width": 9000, "default_cc_a": -4})", false, 2000, 3200, 0, 71},
+            {R"({"is_performance_dialog_pinned": true, "ui_max_width": 1500, "hosted_window_width": 1600, "default_cc_a": 10, "default_cc_b": 11, "other": 1})",
+             true, 1500, 1600, 10, 11},
+            {"not json", false, 2000, 1280, 74, 71},
+            {R"({"ui_max_width": "wide"})", false, 2000, 1280, 74, 71}}) {
         if (c.stored) storePreferences(c.stored);
         auto store = makeStore();
         const char* name = c.stored ? c.stored : "nothing stored";

@@ -1,12 +1,12 @@
 #pragma once
+#include <gtest/gtest.h>
+
 #include "editor/library/default_preset_file.h"
 #include "editor/model/preset.h"
 #include "editor/store/sequencer_store.h"
 #include "platform/foundation/main_queue.h"
 #include "platform/foundation/pasteboard.h"
 #include "tests/platform/foundation/temp_folder.h"
-
-#include <gtest/gtest.h>
 
 #include <array>
 #include <memory>
@@ -18,10 +18,13 @@ namespace pulvan::test {
 
 // The pattern the editor shows.
 inline const model::Pattern& activePattern(const store::SequencerStore& store) {
-    return store.preset->tracks[static_cast<std::size_t>(store.clampedActiveTrackIndex())].patterns[static_cast<std::size_t>(store.activePatternIndex())];
+    return store.preset->tracks[static_cast<std::size_t>(store.clampedActiveTrackIndex())]
+        .patterns[static_cast<std::size_t>(store.activePatternIndex())];
 }
 
-inline std::vector<int> first(const model::Lane& lane, std::size_t count) { return {lane.steps.begin(), lane.steps.begin() + static_cast<std::ptrdiff_t>(count)}; }
+inline std::vector<int> first(const model::Lane& lane, std::size_t count) {
+    return {lane.steps.begin(), lane.steps.begin() + static_cast<std::ptrdiff_t>(count)};
+}
 
 // Shows the given pattern slot (which may not exist) for a track.
 inline void selectPattern(store::SequencerStore& store, int track, int slot) {

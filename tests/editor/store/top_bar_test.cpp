@@ -29,8 +29,10 @@ TEST_F(StoreTest, TheRecordButtonsProgressRisesWhileArmingAndFallsWhileStopping)
         double measure;
         std::optional<double> shown;
     };
-    const std::vector<Case> cases{{HostedMIDIRecordMode::idle, 0.5, std::nullopt},     {HostedMIDIRecordMode::armStart, 3.0, 1.0},
-                                  {HostedMIDIRecordMode::recording, 0.5, std::nullopt}, {HostedMIDIRecordMode::armStop, 0.25, 0.75},
+    const std::vector<Case> cases{{HostedMIDIRecordMode::idle, 0.5, std::nullopt},
+                                  {HostedMIDIRecordMode::armStart, 3.0, 1.0},
+                                  {HostedMIDIRecordMode::recording, 0.5, std::nullopt},
+                                  {HostedMIDIRecordMode::armStop, 0.25, 0.75},
                                   {HostedMIDIRecordMode::armStop, -0.5, 1.0}};
     auto store = makeStore();
     for (const Case& c : cases) {

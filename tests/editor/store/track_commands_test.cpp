@@ -65,7 +65,8 @@ TEST_F(StoreTest, DeletingShiftsSceneEntriesAndKeepsTheSameTrackActive) {
         store->deleteTrack(c.deleted);
         EXPECT_EQ(store->activeTrackIndex.get(), c.expectedActive) << c.deleted << " deleted, " << c.active << " active";
         if (c.deleted != 1) continue;
-        EXPECT_EQ(store->preset->chordPresets[2].patterns, (std::vector<std::optional<int>>{1, 3, 4, std::nullopt, std::nullopt, std::nullopt}));
+        EXPECT_EQ(store->preset->chordPresets[2].patterns,
+                  (std::vector<std::optional<int>>{1, 3, 4, std::nullopt, std::nullopt, std::nullopt}));
         EXPECT_EQ(store->preset->chordPresets[3].patterns, (std::vector<std::optional<int>>{1, std::nullopt}));
     }
     auto single = makeStore();
@@ -112,8 +113,12 @@ TEST_F(StoreTest, RenamingTrimsAndCutsOnCharacterBoundaries) {
     const std::vector<std::pair<std::string, std::string>> cases{
         {"  Lead  ", "Lead"},
         {std::string(40, 'x'), std::string(30, 'x')},
-        {a29 + "e\xCC\x81" "zz", a29 + "e\xCC\x81"},                                          // an accent stays with its letter
-        {a29 + "\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA" "b", a29 + "\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA"},  // a flag is one character
+        {a29 + "e\xCC\x81"
+               "zz",
+         a29 + "e\xCC\x81"},  // an accent stays with its letter
+        {a29 + "\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA"
+               "b",
+         a29 + "\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA"},  // a flag is one character
     };
     for (const auto& [typed, stored] : cases) {
         auto store = makeStore();

@@ -1,9 +1,10 @@
-#include "editor/model/preset.h"
-#include "editor/store/preset_snapshot.h"
 #include "editor/store/undo_history.h"
-#include "tests/editor/store/command_presets.h"
 
 #include <gtest/gtest.h>
+
+#include "editor/model/preset.h"
+#include "editor/store/preset_snapshot.h"
+#include "tests/editor/store/command_presets.h"
 
 using pulvan::model::Preset;
 using pulvan::store::PresetSnapshot;

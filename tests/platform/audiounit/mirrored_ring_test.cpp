@@ -1,6 +1,7 @@
 #include "platform/audiounit/mirrored_ring.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/resource.h>
 #include <unistd.h>
 

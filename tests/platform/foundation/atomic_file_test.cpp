@@ -1,7 +1,8 @@
 #include "platform/foundation/atomic_file.h"
-#include "tests/platform/foundation/temp_folder.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/platform/foundation/temp_folder.h"
 
 #include <algorithm>
 #include <cerrno>

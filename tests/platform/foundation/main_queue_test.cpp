@@ -124,15 +124,18 @@ TEST(Leeway, OneWakeUpServesNearbyTimersWithoutMakingAnyLaterThanItsLeeway) {
         std::int64_t wake;
         int firedAtWake;
     };
-    for (const Case& c : std::vector<Case>{{{{3 * ms, 1 * ms}}, 3 * ms, 1},                                     // alone: on time
-                                           {{{3 * ms, 1 * ms}, {3 * ms + 500'000, 0}}, 3 * ms + 500'000, 2},    // within the leeway: together
-                                           {{{3 * ms, 1 * ms}, {5 * ms, 0}}, 3 * ms, 1},                        // beyond it: separately
-                                           {{{3 * ms, 2 * ms}, {4 * ms, 0}, {4 * ms + 500'000, 0}}, 4 * ms, 2},  // the second timer has none to give
-                                           {{{10 * ms, 0}, {10 * ms, 5 * ms}}, 10 * ms, 2}}) {
+    for (const Case& c :
+         std::vector<Case>{{{{3 * ms, 1 * ms}}, 3 * ms, 1},                                      // alone: on time
+                           {{{3 * ms, 1 * ms}, {3 * ms + 500'000, 0}}, 3 * ms + 500'000, 2},     // within the leeway: together
+                           {{{3 * ms, 1 * ms}, {5 * ms, 0}}, 3 * ms, 1},                         // beyond it: separately
+                           {{{3 * ms, 2 * ms}, {4 * ms, 0}, {4 * ms + 500'000, 0}}, 4 * ms, 2},  // the second timer has none to give
+                           {{{10 * ms, 0}, {10 * ms, 5 * ms}}, 10 * ms, 2}}) {
         ManualMainQueue main;
         int fired = 0;
         std::vector<Timer> timers;
-        for (const auto& [delay, leeway] : c.timers) timers.push_back(main.queue().scheduleOneShot(delay, [&] { ++fired; }, leeway));
+        for (const auto& [delay, leeway] : c.timers)
+            timers.push_back(main.queue().scheduleOneShot(
+                delay, [&] { ++fired; }, leeway));
         ASSERT_EQ(main.queue().nextWakeNanoseconds(), c.wake);
         main.clock().setNanoseconds(c.wake);
         main.queue().pump();

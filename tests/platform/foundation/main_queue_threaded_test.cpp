@@ -1,6 +1,7 @@
+#include <gtest/gtest.h>
+
 #include "platform/foundation/main_queue.h"
 
-#include <gtest/gtest.h>
 #include <poll.h>
 
 #include <thread>

@@ -1,7 +1,8 @@
-#include "platform/foundation/observable.h"
 #include "platform/foundation/signal.h"
 
 #include <gtest/gtest.h>
+
+#include "platform/foundation/observable.h"
 
 #include <string>
 #include <vector>

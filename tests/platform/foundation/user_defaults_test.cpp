@@ -1,9 +1,10 @@
-#include "platform/foundation/atomic_file.h"
-#include "platform/foundation/base64.h"
 #include "platform/foundation/user_defaults.h"
-#include "tests/platform/foundation/temp_folder.h"
 
 #include <gtest/gtest.h>
+
+#include "platform/foundation/atomic_file.h"
+#include "platform/foundation/base64.h"
+#include "tests/platform/foundation/temp_folder.h"
 
 #include <fstream>
 #include <string>
@@ -93,8 +94,13 @@ TEST(AtomicFile, ReplacesTheWholeFileAndLeavesNoTemporaryBehind) {
 }
 
 TEST(Base64, EncodesAndDecodesTheKnownVectorsAndRejectsMalformedText) {
-    for (const auto& [bytes, text] : std::vector<std::pair<std::string, std::string>>{
-             {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}}) {
+    for (const auto& [bytes, text] : std::vector<std::pair<std::string, std::string>>{{"", ""},
+                                                                                      {"f", "Zg=="},
+                                                                                      {"fo", "Zm8="},
+                                                                                      {"foo", "Zm9v"},
+                                                                                      {"foob", "Zm9vYg=="},
+                                                                                      {"fooba", "Zm9vYmE="},
+                                                                                      {"foobar", "Zm9vYmFy"}}) {
         EXPECT_EQ(base64Encode(bytesOf(bytes)), text);
         EXPECT_EQ(base64Decode(text), bytesOf(bytes));
     }

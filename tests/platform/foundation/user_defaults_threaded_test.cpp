@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include "platform/foundation/user_defaults.h"
 #include "tests/platform/foundation/temp_folder.h"
-
-#include <gtest/gtest.h>
 
 #include <string>
 #include <thread>

@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
-
 #include <chrono>
 #include <cstdlib>
-#include <functional>
-#include <thread>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
+
+#include <X11/Xlib.h>
 
 using pulvan::foundation::Pasteboard;
 using pulvan::foundation::X11Pasteboard;
@@ -78,21 +78,27 @@ TEST_F(X11Clipboard, OffersFollowWhoeverHoldsTheClipboardWithoutAskingThem) {
     };
     Display* silent = nullptr;  // a program that takes the clipboard and never answers
     const Step steps[] = {
-        {"the first copies a pattern and text", [&] {
+        {"the first copies a pattern and text",
+         [&] {
              first->clearContents();
              first->setData(patternType, bytesOf("pattern"));
              first->setData(Pasteboard::textType, bytesOf("text"));
-         }, true, true, true},
-        {"the second copies only text", [&] {
+         },
+         true, true, true},
+        {"the second copies only text",
+         [&] {
              second->clearContents();
              second->setData(Pasteboard::textType, bytesOf("text"));
-         }, false, true, false},
-        {"an owner that never answers", [&] {
+         },
+         false, true, false},
+        {"an owner that never answers",
+         [&] {
              silent = XOpenDisplay(nullptr);
              const Window window = XCreateSimpleWindow(silent, DefaultRootWindow(silent), 0, 0, 1, 1, 0, 0, 0);
              XSetSelectionOwner(silent, XInternAtom(silent, "CLIPBOARD", False), window, CurrentTime);
              XSync(silent, False);
-         }, false, false, false},
+         },
+         false, false, false},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);

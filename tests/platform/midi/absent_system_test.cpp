@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <vector>
 
 #include "platform/midi/client.h"
 #include "platform/midi/endpoints.h"
 #include "platform/midi/virtual_source.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <vector>
 
 namespace pulvan::midi {
 namespace {

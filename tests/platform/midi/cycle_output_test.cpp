@@ -53,7 +53,8 @@ std::string run(const std::string& steps) {
             const std::size_t noteStart = on ? 2 : 3;
             ShortMessage message;
             message.length = 3;
-            message.bytes = {static_cast<std::uint8_t>(on ? 0x90 : 0x80), static_cast<std::uint8_t>(std::stoi(word.substr(noteStart, at - noteStart))),
+            message.bytes = {static_cast<std::uint8_t>(on ? 0x90 : 0x80),
+                             static_cast<std::uint8_t>(std::stoi(word.substr(noteStart, at - noteStart))),
                              static_cast<std::uint8_t>(on ? 100 : 0)};
             message.deliverAt = std::stoull(word.substr(at + 1)) * 1000;
             output.take(message);
@@ -70,7 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
     Scripts, CycleOutputTest,
     ::testing::Values(
         Script{"MessagesLandOnTheirFramesInTheirCycles", "on60@10 off60@300 cycle cycle", "0:on60@10 1:off60@44"},
-        Script{"SilenceDropsWhatWaitsAndEndsWhatSounds", "on60@10 on62@20 off60@300 cycle silence cycle cycle", "0:on60@10 0:on62@20 1:off60@0 1:off62@0"},
+        Script{"SilenceDropsWhatWaitsAndEndsWhatSounds", "on60@10 on62@20 off60@300 cycle silence cycle cycle",
+               "0:on60@10 0:on62@20 1:off60@0 1:off62@0"},
         Script{"WhatIsSentAfterSilenceStays", "on60@10 cycle silence on64@300 cycle", "0:on60@10 1:off60@0 1:on64@44"},
         Script{"ANoteOffIsWrittenAgainAfterAMissedCycle", "on60@10 off60@300 cycle cycle missed cycle", "0:on60@10 1:off60@44 2:off60@0"},
         Script{"TheReleaseOfAStopIsWrittenAgainAfterAMissedCycle", "on60@10 off60@600 cycle silence cycle missed cycle",

@@ -6,6 +6,11 @@
 //                                MIDI layer by their identifier and connects to them
 // It prints "ready" when set up, then "message <hex bytes> <monotonic ns>" for
 // every message it receives.
+#include "platform/midi/client.h"
+#include "platform/midi/endpoints.h"
+#include "platform/midi/virtual_source.h"
+#include "tests/platform/midi/jack_program.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,11 +18,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include "platform/midi/client.h"
-#include "platform/midi/endpoints.h"
-#include "platform/midi/virtual_source.h"
-#include "tests/platform/midi/jack_program.h"
 
 namespace {
 

@@ -2,6 +2,10 @@
 // Another program on the JACK server, with one MIDI port: a destination that
 // records what arrives and the frame it arrives at, or a source that plays
 // what a test gives it. It talks to libjack directly, as other programs do.
+#include "platform/midi/jack_ports.h"
+#include "platform/midi/midi_types.h"
+#include "platform/midi/short_message_queue.h"
+
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
@@ -14,10 +18,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include "platform/midi/jack_ports.h"
-#include "platform/midi/midi_types.h"
-#include "platform/midi/short_message_queue.h"
 
 namespace pulvan::midi::test {
 
@@ -91,7 +91,8 @@ private:
             jack_midi_clear_buffer(buffer);
             ShortMessage message;
             while (program.outgoing_.tryPop(message)) {
-                if (auto* data = jack_midi_event_reserve(buffer, 0, message.length)) std::copy_n(message.bytes.begin(), message.length, data);
+                if (auto* data = jack_midi_event_reserve(buffer, 0, message.length))
+                    std::copy_n(message.bytes.begin(), message.length, data);
             }
             return 0;
         }

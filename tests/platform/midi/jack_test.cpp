@@ -1,5 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "platform/midi/backend.h"
+#include "platform/midi/client.h"
+#include "platform/midi/endpoints.h"
+#include "platform/midi/jack_backend.h"
+#include "platform/midi/virtual_source.h"
+#include "tests/platform/midi/jack_program.h"
+#include "tests/platform/midi/jack_server.h"
+#include "tests/platform/midi/message_recorder.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -10,15 +19,6 @@
 #include <sstream>
 #include <string>
 #include <thread>
-
-#include "platform/midi/backend.h"
-#include "platform/midi/client.h"
-#include "platform/midi/endpoints.h"
-#include "platform/midi/jack_backend.h"
-#include "platform/midi/virtual_source.h"
-#include "tests/platform/midi/jack_program.h"
-#include "tests/platform/midi/jack_server.h"
-#include "tests/platform/midi/message_recorder.h"
 
 namespace pulvan::midi {
 namespace {
@@ -108,8 +108,8 @@ protected:
 
 struct TimingCase {
     const char* name;
-    int period;     // frames
-    double tempo;   // beats a minute; the notes fall on sixteenths
+    int period;    // frames
+    double tempo;  // beats a minute; the notes fall on sixteenths
 };
 
 void PrintTo(const TimingCase& c, std::ostream* os) { *os << c.name; }
@@ -290,7 +290,8 @@ TEST_F(JackTest, AfterTheServerRestartsMIDIComesBack) {
     const auto destination = waitForEndpoint(false, synth->portName(), 10s);
     const auto source = waitForEndpoint(true, keys->portName(), 10s);
     ASSERT_TRUE(destination && source);
-    EXPECT_TRUE(eventually([&] { return output.send(*destination, note) && !synth->arrivals().empty(); }, 10s)) << "nothing is sent any more";
+    EXPECT_TRUE(eventually([&] { return output.send(*destination, note) && !synth->arrivals().empty(); }, 10s))
+        << "nothing is sent any more";
     EXPECT_TRUE(eventually([&] { return input.connectSource(*source); }, 10s));
     keys->play({0x90, 61, 100});
     EXPECT_EQ(heard.waitFor(1, 10s).size(), 1u) << "nothing is heard any more";

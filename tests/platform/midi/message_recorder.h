@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/midi/midi_types.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -6,8 +8,6 @@
 #include <span>
 #include <thread>
 #include <vector>
-
-#include "platform/midi/midi_types.h"
 
 namespace pulvan::midi::test {
 
@@ -42,8 +42,6 @@ private:
     std::vector<RecordedMessage> messages_;
 };
 
-inline Timestamp millisecondsFromNow(std::int64_t milliseconds) {
-    return now() + static_cast<Timestamp>(milliseconds) * 1'000'000u;
-}
+inline Timestamp millisecondsFromNow(std::int64_t milliseconds) { return now() + static_cast<Timestamp>(milliseconds) * 1'000'000u; }
 
 }  // namespace pulvan::midi::test

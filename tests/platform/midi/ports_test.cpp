@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
-#include <memory>
-#include <vector>
-
 #include "platform/midi/client.h"
 #include "platform/midi/endpoints.h"
 #include "platform/midi/loopback_backend.h"
 #include "tests/platform/midi/message_recorder.h"
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <vector>
 
 namespace pulvan::midi {
 namespace {
@@ -64,8 +64,7 @@ TEST_P(TimedSendTest, LeavesOnTimeInTimestampOrderTiesInSendOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Orders, TimedSendTest,
-                         ::testing::Values(OrderCase{"ascending", {0, 20, 40}, {0, 1, 2}},
-                                           OrderCase{"descending", {40, 20, 0}, {2, 1, 0}},
+                         ::testing::Values(OrderCase{"ascending", {0, 20, 40}, {0, 1, 2}}, OrderCase{"descending", {40, 20, 0}, {2, 1, 0}},
                                            OrderCase{"ties", {5, 5, 5, 5}, {0, 1, 2, 3}},
                                            OrderCase{"nowOvertakesLater", {10, -1, 0}, {1, 2, 0}},
                                            OrderCase{"tiesAmongOthers", {8, 2, 8, 2}, {1, 3, 0, 2}}),
@@ -74,8 +73,8 @@ INSTANTIATE_TEST_SUITE_P(Orders, TimedSendTest,
 struct SilenceCase {
     const char* name;
     std::vector<std::pair<std::int64_t, std::vector<std::uint8_t>>> sent;  // ms from now (-1: now), message
-    bool destroyPort;  // instead of silencing it
-    std::vector<std::vector<std::uint8_t>> expected;  // everything that ever arrives, in order
+    bool destroyPort;                                                      // instead of silencing it
+    std::vector<std::vector<std::uint8_t>> expected;                       // everything that ever arrives, in order
 };
 
 void PrintTo(const SilenceCase& c, std::ostream* os) { *os << c.name; }
@@ -104,11 +103,15 @@ TEST_P(SilenceTest, NothingWaitingSoundsAfterwardsAndWhatSoundedEnds) {
 INSTANTIATE_TEST_SUITE_P(
     Stops, SilenceTest,
     ::testing::Values(
-        SilenceCase{"soundingNoteEndsAndItsLateOffIsDropped", {{-1, {0x91, 60, 100}}, {100, {0x81, 60, 0}}}, false,
+        SilenceCase{"soundingNoteEndsAndItsLateOffIsDropped",
+                    {{-1, {0x91, 60, 100}}, {100, {0x81, 60, 0}}},
+                    false,
                     {{0x91, 60, 100}, {0x81, 60, 0}}},
         SilenceCase{"noteRenderedAheadNeverSounds", {{100, {0x90, 62, 100}}, {120, {0x80, 62, 0}}}, false, {}},
         SilenceCase{"endedNoteIsNotEndedAgain", {{-1, {0x90, 64, 100}}, {-1, {0x90, 64, 0}}}, false, {{0x90, 64, 100}, {0x90, 64, 0}}},
-        SilenceCase{"destroyedPortEndsWhatSounded", {{-1, {0x90, 60, 100}}, {-1, {0x90, 67, 90}}, {100, {0x90, 72, 80}}}, true,
+        SilenceCase{"destroyedPortEndsWhatSounded",
+                    {{-1, {0x90, 60, 100}}, {-1, {0x90, 67, 90}}, {100, {0x90, 72, 80}}},
+                    true,
                     {{0x90, 60, 100}, {0x90, 67, 90}, {0x80, 60, 0}, {0x80, 67, 0}}}),
     [](const auto& info) { return std::string(info.param.name); });
 

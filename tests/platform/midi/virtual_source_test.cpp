@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
-#include <thread>
-
 #include "platform/midi/client.h"
 #include "platform/midi/endpoints.h"
 #include "platform/midi/loopback_backend.h"
 #include "tests/platform/midi/message_recorder.h"
 #include "tests/support/allocation_counter.h"
+
+#include <algorithm>
+#include <memory>
+#include <thread>
 
 namespace pulvan::midi {
 namespace {

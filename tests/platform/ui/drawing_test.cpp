@@ -1,9 +1,9 @@
+#include <gtest/gtest.h>
+
 #include "platform/ui/bitmap.h"
 #include "platform/ui/image.h"
 #include "platform/ui/symbols.h"
 #include "tests/platform/ui/golden.h"
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -40,7 +40,8 @@ void drawPaths(DisplayList& list) {
         const double y = 80 + 20 * i;
         list.add(draw::Stroke{polyline({{20, y}, {60, y}}), warm, {8, caps[i]}});
         list.add(draw::Stroke{polyline({{20, y}, {60, y}}), Color::black(), {0.5}});
-        list.add(draw::Stroke{polyline({{80.0 + 30 * i, 130}, {92.0 + 30 * i, 85}, {104.0 + 30 * i, 130}}), accent, {8, LineCap::butt, joins[i]}});
+        list.add(draw::Stroke{
+            polyline({{80.0 + 30 * i, 130}, {92.0 + 30 * i, 85}, {104.0 + 30 * i, 130}}), accent, {8, LineCap::butt, joins[i]}});
     }
     // A pentagram: even-odd leaves the middle open, non-zero fills it.
     Path star;
@@ -129,8 +130,8 @@ TEST(Drawing, ShadowFallsBlurredAtItsOffsetAndNowhereFar) {
     drawShadow(list);
     const Bitmap bitmap = render({120, 80}, 1, list);
     const double below = bitmap.pixel(60, 59).red, above = bitmap.pixel(60, 13).red;
-    EXPECT_LT(below, 0.9);   // the shadow shows under the bottom edge,
-    EXPECT_LT(below, above);  // more than over the top edge: it moved down
+    EXPECT_LT(below, 0.9);                     // the shadow shows under the bottom edge,
+    EXPECT_LT(below, above);                   // more than over the top edge: it moved down
     EXPECT_LT(bitmap.pixel(60, 68).red, 1.0);  // blurred past the moved edge,
     EXPECT_GT(bitmap.pixel(60, 68).red, below);
     EXPECT_EQ(bitmap.pixel(60, 78), Color::white());  // and gone further out
@@ -150,8 +151,8 @@ TEST(Drawing, ShadowedContentKeepsWhatItDrawsThroughTransformsAndWideStrokes) {
     const Bitmap bitmap = render({100, 80}, 1, list);
     EXPECT_EQ(bitmap.pixel(58, 28), bitmap.pixel(42, 12));  // the whole square, scaled about its corner
     EXPECT_NEAR(bitmap.pixel(58, 28).blue, accent.blue, 0.01);
-    EXPECT_LT(bitmap.pixel(50, 32).red, 0.5);                // its shadow below it
-    EXPECT_NEAR(bitmap.pixel(6, 60).red, warm.red, 0.01);    // the square cap past the line's start
+    EXPECT_LT(bitmap.pixel(50, 32).red, 0.5);              // its shadow below it
+    EXPECT_NEAR(bitmap.pixel(6, 60).red, warm.red, 0.01);  // the square cap past the line's start
     EXPECT_EQ(bitmap.pixel(58, 5), Color::white());
 }
 
@@ -165,7 +166,8 @@ TEST(Drawing, ShadowRepaintedInPartMatchesTheWhole) {
     drawShadow(part);
     const Bitmap expected = render({120, 80}, 2, whole), repainted = render({120, 80}, 2, part);
     for (int y = 2 * static_cast<int>(damage.y); y < 2 * damage.maxY(); ++y)
-        for (int x = 2 * static_cast<int>(damage.x); x < 2 * damage.maxX(); ++x) ASSERT_EQ(repainted.pixel(x, y), expected.pixel(x, y)) << x << "," << y;
+        for (int x = 2 * static_cast<int>(damage.x); x < 2 * damage.maxX(); ++x)
+            ASSERT_EQ(repainted.pixel(x, y), expected.pixel(x, y)) << x << "," << y;
 }
 
 TEST(Drawing, QuadraticCurveKeepsItsShape) {
@@ -184,8 +186,7 @@ TEST(Drawing, ArcsTurnTheAskedWayAndStayOnTheCircle) {
         Point end;
         Point through;  // a point the arc passes
     };
-    const Case cases[] = {{true, {50, 70}, {50 + 20 / std::numbers::sqrt2, 50 + 20 / std::numbers::sqrt2}},
-                          {false, {50, 70}, {50, 30}}};
+    const Case cases[] = {{true, {50, 70}, {50 + 20 / std::numbers::sqrt2, 50 + 20 / std::numbers::sqrt2}}, {false, {50, 70}, {50, 30}}};
     for (const Case& c : cases) {
         const Path arc = Path{}.arc({50, 50}, 20, 0, pi / 2, c.clockwise);
         const Path::Element& last = arc.elements().back();
@@ -197,8 +198,9 @@ TEST(Drawing, ArcsTurnTheAskedWayAndStayOnTheCircle) {
             if (e.verb != Path::Verb::cubic) continue;
             for (double t = 0; t <= 1; t += 0.125) {
                 const double u = 1 - t;
-                const Point p{u * u * u * start.x + 3 * u * u * t * e.points[0].x + 3 * u * t * t * e.points[1].x + t * t * t * e.points[2].x,
-                              u * u * u * start.y + 3 * u * u * t * e.points[0].y + 3 * u * t * t * e.points[1].y + t * t * t * e.points[2].y};
+                const Point p{
+                    u * u * u * start.x + 3 * u * u * t * e.points[0].x + 3 * u * t * t * e.points[1].x + t * t * t * e.points[2].x,
+                    u * u * u * start.y + 3 * u * u * t * e.points[0].y + 3 * u * t * t * e.points[1].y + t * t * t * e.points[2].y};
                 EXPECT_NEAR(distance(p, {50, 50}), 20, 0.01);
                 nearest = std::min(nearest, distance(p, c.through));
             }
@@ -271,7 +273,8 @@ TEST(Bitmap, ReadsPixelsUnpremultipliedAndSurvivesPNG) {
     EXPECT_NEAR(c.blue, 0.6, 0.01);
     EXPECT_NEAR(c.alpha, 0.5, 0.01);
 
-    const std::string path = (std::filesystem::temp_directory_path() / ("pulvan_ui_bitmap_" + std::to_string(::getpid()) + ".png")).string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("pulvan_ui_bitmap_" + std::to_string(::getpid()) + ".png")).string();
     ASSERT_TRUE(bitmap.writePNG(path));
     const auto read = Bitmap::readPNG(path);
     ASSERT_TRUE(read);
@@ -302,9 +305,20 @@ TEST(Bitmap, CompareCountsPixelsPastTheTolerance) {
 }
 
 TEST(Symbols, EveryNameTheViewsUseFindsItsSymbol) {
-    const char* names[14] = {"xmark", "xmark.circle.fill", "arrow.uturn.backward", "arrow.uturn.forward", "line.3.horizontal",
-                             "gearshape", "bolt", "chevron.down", "chevron.up.chevron.down", "speaker.wave.2.fill",
-                             "pin", "checkmark", "doc", "arrow.down"};
+    const char* names[14] = {"xmark",
+                             "xmark.circle.fill",
+                             "arrow.uturn.backward",
+                             "arrow.uturn.forward",
+                             "line.3.horizontal",
+                             "gearshape",
+                             "bolt",
+                             "chevron.down",
+                             "chevron.up.chevron.down",
+                             "speaker.wave.2.fill",
+                             "pin",
+                             "checkmark",
+                             "doc",
+                             "arrow.down"};
     for (int i = 0; i < 14; ++i) EXPECT_EQ(symbolNamed(names[i]), static_cast<Symbol>(i)) << names[i];
     EXPECT_FALSE(symbolNamed("xmark.circle"));
     EXPECT_FALSE(symbolNamed(""));

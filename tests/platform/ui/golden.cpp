@@ -24,13 +24,13 @@ void expectMatchesGolden(const Bitmap& bitmap, const std::string& name, GoldenTo
     };
     const auto golden = Bitmap::readPNG(goldenPath);
     if (!golden) {
-        ADD_FAILURE() << "no golden image " << goldenPath << " (rendered: " << keepActual()
-                      << "; PULVAN_UPDATE_GOLDEN=1 writes it)";
+        ADD_FAILURE() << "no golden image " << goldenPath << " (rendered: " << keepActual() << "; PULVAN_UPDATE_GOLDEN=1 writes it)";
         return;
     }
     const Bitmap::Difference difference = bitmap.compare(*golden, tolerance.channelDelta);
     if (difference.sizesDiffer || difference.differingPixels > tolerance.differingPixels) {
-        ADD_FAILURE() << name << ": " << (difference.sizesDiffer ? "size differs" : std::to_string(difference.differingPixels) + " pixels differ")
+        ADD_FAILURE() << name << ": "
+                      << (difference.sizesDiffer ? "size differs" : std::to_string(difference.differingPixels) + " pixels differ")
                       << " (largest channel delta " << difference.maxChannelDelta << "); rendered: " << keepActual();
     }
 }

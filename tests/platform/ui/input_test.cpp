@@ -1,11 +1,12 @@
 // Pointer, scroll and key input through the root: who gets what, in which order, and that every press ends once.
+#include <gtest/gtest.h>
+
 #include "platform/foundation/pasteboard.h"
 #include "platform/ui/content.h"
 #include "platform/ui/harness.h"
 #include "platform/ui/layout.h"
 #include "platform/ui/text_field.h"
 
-#include <gtest/gtest.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <memory>
@@ -83,9 +84,7 @@ TEST(PointerInput, TheNearestHandlerTakesThePressAndASimultaneousAncestorToo) {
 TEST(PointerInput, ADisabledSubtreeSwallowsPressesAndTheBackdropBehindGetsNone) {
     auto log = std::make_shared<Log>();
     Harness h(
-        [&] {
-            return zstack({}, recorder(log, "backdrop"), recorder(log, "control").frame({.width = 20, .height = 20}).disabled(true));
-        },
+        [&] { return zstack({}, recorder(log, "backdrop"), recorder(log, "control").frame({.width = 20, .height = 20}).disabled(true)); },
         {100, 100});
     h.click({50, 50});
     EXPECT_TRUE(log->empty());
@@ -101,8 +100,9 @@ TEST(PointerInput, EveryPressEndsExactlyOnceWhenTheViewGoesOrTheGrabIsLost) {
         Harness h(
             [&] {
                 return shown ? color(Color::white())
-                                   .onDrag({.minimumDistance = 0}, [log](const DragValue&) { log->push_back("changed"); },
-                                           [log](const DragValue&) { log->push_back("ended"); })
+                                   .onDrag(
+                                       {.minimumDistance = 0}, [log](const DragValue&) { log->push_back("changed"); },
+                                       [log](const DragValue&) { log->push_back("ended"); })
                              : View();
             },
             {100, 100});
@@ -125,13 +125,13 @@ TEST(PointerInput, RecognisersTapDragAndLongPress) {
     auto log = std::make_shared<Log>();
     Harness h(
         [&] {
-            return vstack({.spacing = 0},
-                          color(Color::white()).frame({.height = 50}).onTapGesture([log] { log->push_back("tap"); }),
+            return vstack({.spacing = 0}, color(Color::white()).frame({.height = 50}).onTapGesture([log] { log->push_back("tap"); }),
                           color(Color::white())
                               .frame({.height = 50})
-                              .onDrag({.minimumDistance = 10},
-                                      [log](const DragValue& v) { log->push_back("drag " + std::to_string(int(v.translation().x))); },
-                                      [log](const DragValue&) { log->push_back("end"); })
+                              .onDrag(
+                                  {.minimumDistance = 10},
+                                  [log](const DragValue& v) { log->push_back("drag " + std::to_string(int(v.translation().x))); },
+                                  [log](const DragValue&) { log->push_back("end"); })
                               .onLongPressGesture({.minimumDuration = 0.5, .maximumDistance = 10}, [log] { log->push_back("long"); }));
         },
         {100, 100});
@@ -217,8 +217,11 @@ TEST(TextFieldInput, EditsSelectsPastesAndSubmits) {
 
 TEST(TextFieldInput, AFieldAtRestShowsWhereItsTextStarts) {
     std::string value = "Deep-House-Chords-Progression";
-    Harness h([&] { return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }}).frame({.width = 60}).testId("field"); },
-              {100, 40});
+    Harness h(
+        [&] {
+            return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }}).frame({.width = 60}).testId("field");
+        },
+        {100, 40});
     h.click({h.center("field").x - 29, 20});
     h.type("X");
     EXPECT_EQ(value, "XDeep-House-Chords-Progression");
@@ -236,7 +239,9 @@ TEST(KeyInput, KeysTheFocusedFieldLeavesGoToTheNewestListener) {
                 };
             };
             return vstack({}, color(Color::white()).onKeyPress(listener("editor")),
-                          textField({.text = value, .onChange = [&](const std::string& s) { value = s; }}).testId("field").onKeyPress(listener("prompt")));
+                          textField({.text = value, .onChange = [&](const std::string& s) { value = s; }})
+                              .testId("field")
+                              .onKeyPress(listener("prompt")));
         },
         {100, 100});
     h.key(XKB_KEY_Escape);

@@ -1,10 +1,10 @@
 // Scroll views, hover, cursors and tooltips through the root.
+#include <gtest/gtest.h>
+
 #include "platform/ui/content.h"
 #include "platform/ui/harness.h"
 #include "platform/ui/layout.h"
 #include "platform/ui/scroll_view.h"
-
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -17,7 +17,8 @@ struct ScrollFixture {
     std::shared_ptr<ScrollController> controller = std::make_shared<ScrollController>();
     Harness h{[this] {
                   Views rows;
-                  for (int i = 0; i < 10; ++i) rows.push_back(color(Color::white()).frame({.height = 20}).testId(std::string(1, 'r').append(std::to_string(i))));
+                  for (int i = 0; i < 10; ++i)
+                      rows.push_back(color(Color::white()).frame({.height = 20}).testId(std::string(1, 'r').append(std::to_string(i))));
                   return scrollView({.controller = controller, .coordinateSpace = "list"}, vstack({.spacing = 0}, rows))
                       .frame({.maxHeight = 50})
                       .testId("scroll");
@@ -61,7 +62,8 @@ TEST(ScrollView, ContentThatFitsDoesNotScroll) {
 TEST(Hover, CursorsAndATooltipAfterTheRest) {
     Harness h(
         [] {
-            return hstack({.spacing = 0}, color(Color::white()).frame({.width = 50, .height = 50}).cursor(CursorShape::pointingHand).help("Undo"),
+            return hstack({.spacing = 0},
+                          color(Color::white()).frame({.width = 50, .height = 50}).cursor(CursorShape::pointingHand).help("Undo"),
                           color(Color::white()).frame({.width = 50, .height = 50}));
         },
         {100, 50});

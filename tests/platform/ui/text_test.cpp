@@ -1,8 +1,9 @@
+#include <gtest/gtest.h>
+
 #include "platform/ui/pango_text_layout.h"
 #include "platform/ui/resources.h"
 #include "tests/platform/ui/golden.h"
 
-#include <gtest/gtest.h>
 #include <hb.h>
 #include <pango/pangofc-font.h>
 
@@ -125,7 +126,8 @@ TEST(Text, StyleChangesTheMeasuredWidth) {
     EXPECT_NE(layout("1111", styled(font))->size().width, layout("8888", styled(font))->size().width);
     EXPECT_DOUBLE_EQ(layout("1111", styled(font.withMonospacedDigits()))->size().width,
                      layout("8888", styled(font.withMonospacedDigits()))->size().width);
-    EXPECT_DOUBLE_EQ(layout("1111", styled(Font::monospaced(13)))->size().width, layout("8888", styled(Font::monospaced(13)))->size().width);
+    EXPECT_DOUBLE_EQ(layout("1111", styled(Font::monospaced(13)))->size().width,
+                     layout("8888", styled(Font::monospaced(13)))->size().width);
     EXPECT_DOUBLE_EQ(layout("Step", {.font = font, .uppercase = true})->size().width, layout("STEP", styled(font))->size().width);
     EXPECT_NEAR(layout("Step", {.font = font, .tracking = 2})->size().width, layout("Step", styled(font))->size().width + 3 * 2, 0.1);
 }
@@ -139,8 +141,13 @@ TEST(Text, TextIsPlainAndAlwaysValid) {
         {"<b>x</b>", "<b>x</b>"},
         {"&amp;", "&amp;"},
         {"<span foreground=\"red\">x</span>", "<span foreground=\"red\">x</span>"},
-        {"ab\xff\xfe" "cd", "ab\xEF\xBF\xBD\xEF\xBF\xBD" "cd"},
-        {std::string("a\0b", 3), "a\xEF\xBF\xBD" "b"},
+        {"ab\xff\xfe"
+         "cd",
+         "ab\xEF\xBF\xBD\xEF\xBF\xBD"
+         "cd"},
+        {std::string("a\0b", 3),
+         "a\xEF\xBF\xBD"
+         "b"},
         {"caf\xC3", "caf\xEF\xBF\xBD"},
     };
     for (const Case& c : cases) {
@@ -199,7 +206,8 @@ TEST(Text, WeightsInBothFacesMatchGoldenImage) {
             y += l->size().height + 2;
         }
     }
-    const auto centred = TextEngine::shared().layout("Centred over\ntwo lines", {.font = Font::system(11), .alignment = TextAlignment::center}, 200);
+    const auto centred =
+        TextEngine::shared().layout("Centred over\ntwo lines", {.font = Font::system(11), .alignment = TextAlignment::center}, 200);
     list.add(draw::Text{centred, {6, y}, colorFromRGB(0x2563EB)});
     Bitmap bitmap(2 * 230, static_cast<int>(2 * (y + centred->size().height + 4)));
     bitmap.render(list, 2, Color::white());

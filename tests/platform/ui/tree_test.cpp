@@ -1,5 +1,7 @@
 // The node tree over time: state that survives rebuilds, identity, observation, transitions,
 // animations, preferences with anchors, and idle frames that cost nothing.
+#include <gtest/gtest.h>
+
 #include "platform/foundation/signal.h"
 #include "platform/ui/content.h"
 #include "platform/ui/harness.h"
@@ -7,8 +9,6 @@
 #include "platform/ui/preferences.h"
 #include "platform/ui/view_modifiers.h"
 #include "tests/support/allocation_counter.h"
-
-#include <gtest/gtest.h>
 
 #include <map>
 #include <vector>
@@ -23,7 +23,10 @@ struct Counter {
     View body(BuildContext& context) const {
         if (evaluations) ++*evaluations;
         auto count = context.state<int>(1);
-        return color(Color::white()).frame({.width = double(*count), .height = 10}).onTapGesture([count] { count.set(*count + 1); }).testId(id);
+        return color(Color::white())
+            .frame({.width = double(*count), .height = 10})
+            .onTapGesture([count] { count.set(*count + 1); })
+            .testId(id);
     }
 };
 
@@ -178,7 +181,8 @@ TEST(Tree, OnChangeRunsOncePerChangeAndNotOnAppearing) {
 }
 
 TEST(Tree, AFrameInWhichNothingChangedAllocatesNothing) {
-    Harness h([] { return vstack({}, text("Pulvan"), Counter{"c"}, color(Color::white()).frame({.width = 10, .height = 10})); }, {100, 100});
+    Harness h([] { return vstack({}, text("Pulvan"), Counter{"c"}, color(Color::white()).frame({.width = 10, .height = 10})); },
+              {100, 100});
     h.render();
     h.hover({50, 50});
     h.root().takeDamage();

@@ -1,8 +1,10 @@
 #include "platform/x11/file_choosers.h"
+
+#include <gtest/gtest.h>
+
 #include "tests/platform/foundation/temp_folder.h"
 
 #include <dbus/dbus.h>
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -78,7 +80,8 @@ TEST_F(Choosers, WithoutPortalOrProgramNoneIsAvailable) {
         // No session bus named and none at the per-user socket: no bus is autolaunched (which leaked on
         // failure). First in the process, before libdbus keeps an address it was given.
         TempFolder runtime;
-        ScopedEnvironment unnamed{"DBUS_SESSION_BUS_ADDRESS", ""}, noSocket{"XDG_RUNTIME_DIR", runtime.path().string()}, display{"DISPLAY", ":0"};
+        ScopedEnvironment unnamed{"DBUS_SESSION_BUS_ADDRESS", ""}, noSocket{"XDG_RUNTIME_DIR", runtime.path().string()},
+            display{"DISPLAY", ":0"};
         unsetenv("DBUS_SESSION_BUS_ADDRESS");
         EXPECT_EQ(choose({}).status, Status::unavailable);
     }
@@ -95,10 +98,10 @@ TEST_F(Choosers, ZenityChoosesFoldersAndJSONFilesAndReportsCancel) {
         Status status;
         const char* argument;
     };
-    for (const Case& c : {Case{true, "/home/me/Presets", "0", Status::chosen, "--directory"},
-                          Case{false, "/home/me/one.json", "0", Status::chosen, "--file-filter=*.json "},
-                          Case{true, "", "1", Status::cancelled, "--file-selection"},
-                          Case{true, "", "5", Status::failed, "--attach=4194311"}}) {
+    for (const Case& c :
+         {Case{true, "/home/me/Presets", "0", Status::chosen, "--directory"},
+          Case{false, "/home/me/one.json", "0", Status::chosen, "--file-filter=*.json "},
+          Case{true, "", "1", Status::cancelled, "--file-selection"}, Case{true, "", "5", Status::failed, "--attach=4194311"}}) {
         SCOPED_TRACE(c.choice);
         std::filesystem::remove(bin.path() / "args");
         ScopedEnvironment choice("FAKE_CHOICE", c.choice), exit("FAKE_EXIT", c.exit);
@@ -132,7 +135,8 @@ protected:
         // PATH holds only the test's programs now.
         std::string program;
         for (const char* folder : {"/usr/bin", "/bin", "/usr/local/bin"})
-            if (program.empty() && access((std::string(folder) + "/dbus-daemon").c_str(), X_OK) == 0) program = std::string(folder) + "/dbus-daemon";
+            if (program.empty() && access((std::string(folder) + "/dbus-daemon").c_str(), X_OK) == 0)
+                program = std::string(folder) + "/dbus-daemon";
         if (!program.empty()) daemon = spawn({program, "--session", "--nofork", "--print-address=1"}, out[1]);
         close(out[1]);
         if (daemon < 0) GTEST_SKIP() << "dbus-daemon is not installed";

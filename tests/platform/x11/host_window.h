@@ -1,12 +1,12 @@
 #pragma once
 // The host's side of an embedded window in tests: a connection of its own and
 // a top-level window that plug-in windows go into.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #include <chrono>
 #include <functional>
 #include <thread>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace pulvan::x11::test {
 

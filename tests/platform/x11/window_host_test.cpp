@@ -1,13 +1,15 @@
+#include "platform/x11/window_host.h"
+
+#include <gtest/gtest.h>
+
 #include "platform/ui/content.h"
 #include "platform/ui/layout.h"
 #include "platform/ui/text_field.h"
 #include "platform/x11/connection.h"
 #include "platform/x11/scroll_devices.h"
 #include "platform/x11/scroll_phases.h"
-#include "platform/x11/window_host.h"
 #include "tests/platform/x11/x_client.h"
 
-#include <gtest/gtest.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <chrono>
@@ -27,9 +29,9 @@ TEST(DisplayScale, ComesFromXftDpi) {
         const char* resources;
         double scale;
     };
-    for (const Case& c : {Case{"Xft.dpi:\t96\n", 1.0}, Case{"Xft.antialias:\t1\nXft.dpi:\t192\n", 2.0}, Case{"Xft.dpi: 144", 1.5},
-                          Case{"", 1.0}, Case{"Xft.dpi:\tlots\n", 1.0}, Case{"Xft.dpi:\t5\n", 1.0}, Case{"Xft.dpi:\t100000\n", 1.0},
-                          Case{"Xft.dpis:\t192\n", 1.0}})
+    for (const Case& c :
+         {Case{"Xft.dpi:\t96\n", 1.0}, Case{"Xft.antialias:\t1\nXft.dpi:\t192\n", 2.0}, Case{"Xft.dpi: 144", 1.5}, Case{"", 1.0},
+          Case{"Xft.dpi:\tlots\n", 1.0}, Case{"Xft.dpi:\t5\n", 1.0}, Case{"Xft.dpi:\t100000\n", 1.0}, Case{"Xft.dpis:\t192\n", 1.0}})
         EXPECT_DOUBLE_EQ(displayScaleFromResources(c.resources), c.scale) << c.resources;
 }
 
@@ -69,20 +71,16 @@ protected:
     }
 
     ui::View content() {
-        return ui::zstack({ui::unit::topLeading},
-                          ui::color(kRed).onScroll([this](const ui::ScrollEvent& e) {
-                              scrolls.push_back(e);
-                              return true;
-                          }),
+        return ui::zstack({ui::unit::topLeading}, ui::color(kRed).onScroll([this](const ui::ScrollEvent& e) {
+            scrolls.push_back(e);
+            return true;
+        }),
                           ui::color(kBlue)
                               .onPointer([this](const ui::PointerEvent& e) { pointer.push_back(e); })
                               .cursor(ui::CursorShape::pointingHand)
                               .frame({.width = 100, .height = 100})
                               .offset(200, 100),
-                          ui::textField(fieldOptions())
-                              .frame({.width = 100, .height = 30})
-                              .offset(0, 300)
-                              .testId("field"));
+                          ui::textField(fieldOptions()).frame({.width = 100, .height = 30}).offset(0, 300).testId("field"));
     }
 
     ui::TextFieldOptions fieldOptions() {
@@ -232,7 +230,8 @@ TEST_F(WindowHostTest, TheWorkAreaIsTheDesktopsOrTheWholeScreen) {
 // focus over and forwards keys with SendEvent.
 TEST_F(WindowHostTest, AnXEmbedEmbedderFindsTheWindowAndHandsItTheKeyboard) {
     const auto atom = [&](const char* name) {
-        auto* reply = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+        auto* reply =
+            xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
         const xcb_atom_t a = reply->atom;
         std::free(reply);
         return a;
@@ -248,7 +247,7 @@ TEST_F(WindowHostTest, AnXEmbedEmbedderFindsTheWindowAndHandsItTheKeyboard) {
         return std::pair{words[0], words[1]};
     };
     EXPECT_EQ(flags(), (std::pair<std::uint32_t, std::uint32_t>{0, 0}));  // version 0; not to be mapped by the embedder yet
-    const auto send = [&](xcb_window_t to, const void* event) {  // an event's 32 bytes
+    const auto send = [&](xcb_window_t to, const void* event) {           // an event's 32 bytes
         xcb_send_event(x.get(), 0, to, XCB_EVENT_MASK_NO_EVENT, static_cast<const char*>(event));
         x.sync();
     };
@@ -262,9 +261,9 @@ TEST_F(WindowHostTest, AnXEmbedEmbedderFindsTheWindowAndHandsItTheKeyboard) {
         e.data.data32[3] = data1;
         send(window->window(), &e);
     };
-    message(0, parent);  // EMBEDDED_NOTIFY
+    message(0, parent);                                          // EMBEDDED_NOTIFY
     EXPECT_TRUE(runUntil([&] { return flags().second == 1; }));  // XEMBED_MAPPED: embedders that map by the flag show it
-    message(1, 0);  // WINDOW_ACTIVATE
+    message(1, 0);                                               // WINDOW_ACTIVATE
     settle();
 
     // A text field that takes the keyboard asks the embedder for it.
@@ -279,7 +278,7 @@ TEST_F(WindowHostTest, AnXEmbedEmbedderFindsTheWindowAndHandsItTheKeyboard) {
         return request.has_value();
     }));
     EXPECT_EQ(request, 3u);  // REQUEST_FOCUS
-    message(4, 0);  // FOCUS_IN
+    message(4, 0);           // FOCUS_IN
     // The embedder keeps the X focus and forwards keys.
     x.focus(parent);
     xcb_key_press_event_t key{};

@@ -67,14 +67,16 @@ public:
     std::string property(xcb_window_t w, xcb_atom_t property, std::uint32_t length = 256) {
         auto* r = xcb_get_property_reply(c_, xcb_get_property(c_, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, 0, length), nullptr);
         std::string value;
-        if (r) value.assign(static_cast<const char*>(xcb_get_property_value(r)), static_cast<std::size_t>(xcb_get_property_value_length(r)));
+        if (r)
+            value.assign(static_cast<const char*>(xcb_get_property_value(r)), static_cast<std::size_t>(xcb_get_property_value_length(r)));
         std::free(r);
         return value;
     }
     // 0xRRGGBB of one pixel of the screen.
     std::uint32_t pixel(int x, int y) {
-        auto* r = xcb_get_image_reply(c_, xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, screen_->root, static_cast<std::int16_t>(x),
-                                                        static_cast<std::int16_t>(y), 1, 1, ~0u),
+        auto* r = xcb_get_image_reply(c_,
+                                      xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, screen_->root, static_cast<std::int16_t>(x),
+                                                    static_cast<std::int16_t>(y), 1, 1, ~0u),
                                       nullptr);
         std::uint32_t value = 0;
         if (r && xcb_get_image_data_length(r) >= 4) value = *reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(r)) & 0xFFFFFF;
@@ -119,7 +121,8 @@ public:
     std::uint8_t keycodeOf(std::uint32_t keysym) {
         const xcb_setup_t* setup = xcb_get_setup(c_);
         const int count = setup->max_keycode - setup->min_keycode + 1;
-        auto* r = xcb_get_keyboard_mapping_reply(c_, xcb_get_keyboard_mapping(c_, setup->min_keycode, static_cast<std::uint8_t>(count)), nullptr);
+        auto* r =
+            xcb_get_keyboard_mapping_reply(c_, xcb_get_keyboard_mapping(c_, setup->min_keycode, static_cast<std::uint8_t>(count)), nullptr);
         std::uint8_t found = 0;
         if (r) {
             const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(r);

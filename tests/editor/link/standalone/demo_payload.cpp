@@ -7,8 +7,8 @@ store::HostedAppPlayPayload demoPayload() {
     store::HostedAppPlayPayload p;
     p.trackCount = 1;
     p.resolutions = {8};
-    for (auto* lastSteps : {&p.lastSteps, &p.tieLastSteps, &p.notesLastSteps, &p.octaveLastSteps, &p.velocityLastSteps,
-                            &p.lengthLastSteps, &p.probabilityLastSteps, &p.ccALastSteps, &p.ccBLastSteps}) {
+    for (auto* lastSteps : {&p.lastSteps, &p.tieLastSteps, &p.notesLastSteps, &p.octaveLastSteps, &p.velocityLastSteps, &p.lengthLastSteps,
+                            &p.probabilityLastSteps, &p.ccALastSteps, &p.ccBLastSteps}) {
         *lastSteps = {kUsedSteps};
     }
     p.gateSteps.assign(kSteps, 1);
@@ -26,8 +26,7 @@ store::HostedAppPlayPayload demoPayload() {
 }
 
 const std::vector<DemoNote>& demoBar() {
-    static const std::vector<DemoNote> bar{{0.0, 48, 110}, {0.5, 60, 90}, {1.0, 63, 90},
-                                           {2.0, 70, 110}, {2.5, 48, 90}, {3.5, 63, 90}};
+    static const std::vector<DemoNote> bar{{0.0, 48, 110}, {0.5, 60, 90}, {1.0, 63, 90}, {2.0, 70, 110}, {2.5, 48, 90}, {3.5, 63, 90}};
     return bar;
 }
 

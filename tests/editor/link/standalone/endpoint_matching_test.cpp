@@ -1,8 +1,8 @@
 #include "editor/link/standalone/endpoint_matching.h"
 
-#include "platform/midi/virtual_source.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/midi/virtual_source.h"
 
 #include <vector>
 
@@ -31,15 +31,14 @@ TEST_P(DestinationChoiceTest, PrefersSessionOneElseTheFirstValid) {
 
 INSTANTIATE_TEST_SUITE_P(
     Destinations, DestinationChoiceTest,
-    ::testing::Values(
-        DestinationCase{"None", {}, std::nullopt},
-        DestinationCase{"SecondIsSessionOne", {endpoint("a", "Synth In"), endpoint("b", "Session 1")}, "b"},
-        DestinationCase{"NoSessionTakesTheFirst", {endpoint("a", "Synth In"), endpoint("b", "Drums")}, "a"},
-        DestinationCase{"InvalidFirstIsSkipped", {endpoint("", "Synth In"), endpoint("b", "Drums")}, "b"},
-        DestinationCase{"IgnoresCase", {endpoint("a", "Synth"), endpoint("b", "SESSION 1")}, "b"},
-        DestinationCase{"ContainedAmongOtherWords", {endpoint("a", "Synth"), endpoint("b", "DAW session 1 input")}, "b"},
-        DestinationCase{"FirstMatchWins", {endpoint("a", "Session 1 A"), endpoint("b", "Session 1")}, "a"},
-        DestinationCase{"SessionTwoIsNotPreferred", {endpoint("a", "Synth"), endpoint("b", "Session 2")}, "a"}),
+    ::testing::Values(DestinationCase{"None", {}, std::nullopt},
+                      DestinationCase{"SecondIsSessionOne", {endpoint("a", "Synth In"), endpoint("b", "Session 1")}, "b"},
+                      DestinationCase{"NoSessionTakesTheFirst", {endpoint("a", "Synth In"), endpoint("b", "Drums")}, "a"},
+                      DestinationCase{"InvalidFirstIsSkipped", {endpoint("", "Synth In"), endpoint("b", "Drums")}, "b"},
+                      DestinationCase{"IgnoresCase", {endpoint("a", "Synth"), endpoint("b", "SESSION 1")}, "b"},
+                      DestinationCase{"ContainedAmongOtherWords", {endpoint("a", "Synth"), endpoint("b", "DAW session 1 input")}, "b"},
+                      DestinationCase{"FirstMatchWins", {endpoint("a", "Session 1 A"), endpoint("b", "Session 1")}, "a"},
+                      DestinationCase{"SessionTwoIsNotPreferred", {endpoint("a", "Synth"), endpoint("b", "Session 2")}, "a"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct SourceCase {
@@ -52,13 +51,12 @@ class OwnVirtualSourceTest : public ::testing::TestWithParam<SourceCase> {};
 
 TEST_P(OwnVirtualSourceTest, RecognisedByIdentifierOrName) { EXPECT_EQ(isOwnVirtualSource(GetParam().source), GetParam().own); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sources, OwnVirtualSourceTest,
-    ::testing::Values(SourceCase{"ByIdentifier", endpoint("a", "Renamed", "x", midi::kVirtualSourceUniqueId), true},
-                      SourceCase{"ByDisplayNameIgnoringCase", endpoint("a", "kez virtual port"), true},
-                      SourceCase{"NameMustBeWhole", endpoint("a", "Kez Virtual Port 2"), false},
-                      SourceCase{"OtherSource", endpoint("a", "Keyboard"), false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sources, OwnVirtualSourceTest,
+                         ::testing::Values(SourceCase{"ByIdentifier", endpoint("a", "Renamed", "x", midi::kVirtualSourceUniqueId), true},
+                                           SourceCase{"ByDisplayNameIgnoringCase", endpoint("a", "kez virtual port"), true},
+                                           SourceCase{"NameMustBeWhole", endpoint("a", "Kez Virtual Port 2"), false},
+                                           SourceCase{"OtherSource", endpoint("a", "Keyboard"), false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pulvan::link

@@ -15,7 +15,8 @@ namespace pulvan::link::test {
 au::ComponentRegistry& sequencerRegistry();
 
 // Creates the host, configures the demo and enables app play, as starting play does.
-std::unique_ptr<StandaloneEngineHost> makeDemoHost(StandaloneMIDISender& sender, const foundation::Clock& clock = foundation::systemClock());
+std::unique_ptr<StandaloneEngineHost> makeDemoHost(StandaloneMIDISender& sender,
+                                                   const foundation::Clock& clock = foundation::systemClock());
 
 // Polls `condition` every millisecond until it holds or `timeout` passes.
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout = std::chrono::seconds(3));

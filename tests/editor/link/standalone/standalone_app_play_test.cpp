@@ -1,4 +1,7 @@
 #include "editor/link/standalone/standalone_app_play.h"
+
+#include <gtest/gtest.h>
+
 #include "editor/link/store_link.h"
 #include "editor/model/preset.h"
 #include "editor/store/sequencer_store.h"
@@ -8,8 +11,6 @@
 #include "tests/editor/link/standalone/host_rig.h"
 #include "tests/platform/foundation/temp_folder.h"
 #include "tests/platform/midi/message_recorder.h"
-
-#include <gtest/gtest.h>
 
 #include <map>
 #include <string>
@@ -130,9 +131,8 @@ TEST_F(StandaloneAppPlayTest, WithoutTheAudioUnitPlayStaysStopped) {
 TEST_F(StandaloneAppPlayTest, PlayheadTimerShowsTheEnginesStepsAndSoundingNotes) {
     appPlay->startAppPlay();
     ASSERT_TRUE(store->standalonePlayheadTimer.isActive());
-    ASSERT_TRUE(runMainUntil([&] {
-        return store->playhead.globalStepByTrackID->contains(trackID(0)) && !store->playhead.activeTrackNotes->empty();
-    }));
+    ASSERT_TRUE(runMainUntil(
+        [&] { return store->playhead.globalStepByTrackID->contains(trackID(0)) && !store->playhead.activeTrackNotes->empty(); }));
     EXPECT_EQ(store->playhead.noteActiveTrackIDs.get(), std::set<foundation::Uuid>{trackID(0)});
     appPlay->stopAppPlay();
     EXPECT_TRUE(store->playhead.globalStepByTrackID->empty());

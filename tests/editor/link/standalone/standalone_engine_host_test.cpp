@@ -1,14 +1,15 @@
+#include "editor/link/standalone/standalone_engine_host.h"
+
+#include <gtest/gtest.h>
+
 #include "editor/link/standalone/app_play_arguments.h"
 #include "editor/link/standalone/render_clock.h"
 #include "editor/link/standalone/slice_renderer.h"
-#include "editor/link/standalone/standalone_engine_host.h"
 #include "platform/midi/loopback_backend.h"
 #include "tests/editor/link/standalone/demo_payload.h"
 #include "tests/editor/link/standalone/host_rig.h"
 #include "tests/platform/midi/message_recorder.h"
 #include "tests/support/allocation_counter.h"
-
-#include <gtest/gtest.h>
 
 #include <sched.h>
 #include <unistd.h>

@@ -1,4 +1,6 @@
 // The standalone host, sender and receiver against other programs on a real JACK server.
+#include <gtest/gtest.h>
+
 #include "editor/link/standalone/standalone_app_play.h"
 #include "editor/link/standalone/standalone_engine_host.h"
 #include "editor/link/standalone/standalone_midi_receiver.h"
@@ -14,8 +16,6 @@
 #include "tests/editor/link/standalone/host_rig.h"
 #include "tests/editor/link/standalone/receiving_program.h"
 #include "tests/platform/foundation/temp_folder.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -87,7 +87,7 @@ TEST_F(StandaloneJackTest, HostPlaysTheDemoIntoSessionOneOnTimeAndReleasesOnStop
         const auto& bar = test::demoBar();
         const test::DemoNote expected = i < bar.size() ? bar[i] : test::DemoNote{4.0, bar[0].note, bar[0].velocity};
         EXPECT_EQ(ons[i].bytes, (std::vector<unsigned char>{0x90, static_cast<unsigned char>(expected.note),
-                                                             static_cast<unsigned char>(expected.velocity)}));
+                                                            static_cast<unsigned char>(expected.velocity)}));
         // The frame itself is held by the MIDI layer's tests and the test below; here a stalled
         // render thread on a busy machine may move the clock on.
         const std::int64_t lateness = ons[i].at - (anchor + static_cast<std::int64_t>(expected.beat * 500 * kMillisecond));
@@ -284,7 +284,8 @@ TEST_F(StandaloneJackTest, InAPluginHostTheReceiverHearsOtherProgramsOnly) {
     foundation::MainQueue main;
     std::vector<std::pair<int, bool>> notes;
     int controls = 0;
-    StandaloneMIDIReceiver receiver(main, [&](int note, bool isOn) { notes.emplace_back(note, isOn); }, [&](int, int) { ++controls; });
+    StandaloneMIDIReceiver receiver(
+        main, [&](int note, bool isOn) { notes.emplace_back(note, isOn); }, [&](int, int) { ++controls; });
     receiver.setInPluginHost(true);
     const auto connected = [&](const std::string& part) {
         for (const auto& source : receiver.connectedSources()) {

@@ -1,11 +1,11 @@
+#include <gtest/gtest.h>
+
 #include "editor/link/standalone/standalone_midi_receiver.h"
 #include "editor/link/standalone/standalone_midi_sender.h"
 #include "platform/foundation/main_queue.h"
 #include "platform/midi/loopback_backend.h"
 #include "platform/midi/virtual_source.h"
 #include "tests/platform/midi/message_recorder.h"
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>

@@ -1,10 +1,11 @@
 #include "editor/views/main/bar_cell.h"
+
+#include <gtest/gtest.h>
+
 #include "editor/views/shell/theme.h"
 #include "platform/ui/continuous_corners.h"
 #include "platform/ui/harness.h"
 #include "platform/ui/layout.h"
-
-#include <gtest/gtest.h>
 
 #include <variant>
 
@@ -25,7 +26,8 @@ Drawn draw(const BarCell& cell) {
     for (const auto& command : h.root().displayList().commands()) {
         if (const auto* stroke = std::get_if<ui::draw::Stroke>(&command); stroke && stroke->color == themeBorderColor.opacity(0.7))
             for (const auto& e : stroke->path.elements()) drawn.gridLines += e.verb == ui::Path::Verb::move;
-        if (const auto* fill = std::get_if<ui::draw::Fill>(&command); fill && fill->color.red == cell.accent.red) drawn.bars.push_back(fill->path.bounds());
+        if (const auto* fill = std::get_if<ui::draw::Fill>(&command); fill && fill->color.red == cell.accent.red)
+            drawn.bars.push_back(fill->path.bounds());
     }
     return drawn;
 }
@@ -36,7 +38,8 @@ TEST(BarCell, GridLinesFollowTheRangeUpToTheThreshold) {
         int lines;
     } cases[] = {{LaneKind::octave, 5}, {LaneKind::notes, 11}, {LaneKind::tie, 1}, {LaneKind::gate, 0}, {LaneKind::velocity, 0}};
     for (const auto& c : cases)
-        EXPECT_EQ(draw({.config = laneConfig(c.kind), .laneKind = c.kind, .accent = colorFromHex(0x3FC1D1)}).gridLines, c.lines) << model::rawValue(c.kind);
+        EXPECT_EQ(draw({.config = laneConfig(c.kind), .laneKind = c.kind, .accent = colorFromHex(0x3FC1D1)}).gridLines, c.lines)
+            << model::rawValue(c.kind);
 }
 
 // The cell is 40 x 124 padded by 2: 36 x 120 inside.
@@ -51,13 +54,15 @@ TEST(BarCell, BarsAndBlocksStandWhereTheirValuesAre) {
     };
     const std::vector<Case> cases{
         {"velocity at its minimum draws nothing", {.value = 0, .config = laneConfig(LaneKind::velocity), .accent = accent}, {}},
-        {"velocity at its maximum fills the cell", {.value = 127, .config = laneConfig(LaneKind::velocity), .accent = accent}, {{2, 2, 36, 120}}},
+        {"velocity at its maximum fills the cell",
+         {.value = 127, .config = laneConfig(LaneKind::velocity), .accent = accent},
+         {{2, 2, 36, 120}}},
         {"octave +3 fills the upper half", {.value = 3, .config = laneConfig(LaneKind::octave), .accent = accent}, {{2, 2, 36, 60}}},
         {"octave -3 fills the lower half", {.value = -3, .config = laneConfig(LaneKind::octave), .accent = accent}, {{2, 62, 36, 60}}},
         {"octave 0 draws only the centre line", {.value = 0, .config = laneConfig(LaneKind::octave), .accent = accent}, {}},
-        {"a chord in any order, a row once", chord,
-         {{2, 114, 36, 6}, {2, 74, 36, 6}, {2, 44, 36, 6}}},
-        {"probability 6 lights the top row", {.value = 6, .config = laneConfig(LaneKind::probability), .laneKind = LaneKind::probability, .accent = accent},
+        {"a chord in any order, a row once", chord, {{2, 114, 36, 6}, {2, 74, 36, 6}, {2, 44, 36, 6}}},
+        {"probability 6 lights the top row",
+         {.value = 6, .config = laneConfig(LaneKind::probability), .laneKind = LaneKind::probability, .accent = accent},
          {{2, 4, 36, 120.0 / 7 - 4}}},
     };
     for (const auto& c : cases) {
@@ -84,7 +89,9 @@ TEST(BarCell, BarsAndBlocksHaveContinuousCorners) {
     } cases[] = {
         {"a velocity bar", {.value = 127, .config = laneConfig(LaneKind::velocity), .accent = accent}, {2, 2, 36, 120}},
         {"a notes block", {.value = 4, .config = laneConfig(LaneKind::notes), .accent = accent, .gridThreshold = 0}, {2, 74, 36, 6}},
-        {"an octave bar below the centre", {.value = -3, .config = laneConfig(LaneKind::octave), .accent = accent, .gridThreshold = 0}, {2, 62, 36, 60}},
+        {"an octave bar below the centre",
+         {.value = -3, .config = laneConfig(LaneKind::octave), .accent = accent, .gridThreshold = 0},
+         {2, 62, 36, 60}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -93,8 +100,12 @@ TEST(BarCell, BarsAndBlocksHaveContinuousCorners) {
         const auto described = [accent, bar, centreLine] {
             using namespace ui;
             return zstack({unit::topLeading},
-                          centreLine ? rectangle().fill(makeSRGBColor(1.0 / 3, 1.0 / 3, 1.0 / 3)).frame({.width = 36, .height = 1}).offset(2, 61.5) : View(),
-                          continuousRoundedRectangle(2).fill(accent).overlay(continuousRoundedRectangle(2).stroke(accent.opacity(0.5), 1))
+                          centreLine
+                              ? rectangle().fill(makeSRGBColor(1.0 / 3, 1.0 / 3, 1.0 / 3)).frame({.width = 36, .height = 1}).offset(2, 61.5)
+                              : View(),
+                          continuousRoundedRectangle(2)
+                              .fill(accent)
+                              .overlay(continuousRoundedRectangle(2).stroke(accent.opacity(0.5), 1))
                               .frame({.width = bar.width, .height = bar.height})
                               .offset(bar.x, bar.y))
                 .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = unit::topLeading});

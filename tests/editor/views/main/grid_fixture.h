@@ -5,9 +5,9 @@
 #include "editor/views/shell/modal_host.h"
 #include "platform/ui/harness.h"
 #include "platform/ui/preferences.h"
-#include "tests/editor/views/main/grid_card.h"
 #include "tests/editor/store/command_presets.h"
 #include "tests/editor/store/store_fixture.h"
+#include "tests/editor/views/main/grid_card.h"
 
 #include <memory>
 #include <string>

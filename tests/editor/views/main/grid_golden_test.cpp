@@ -38,7 +38,8 @@ protected:
     }
     // Writes the screen for a person to look at when PULVAN_GRID_PNG names a folder.
     void keep(const std::string& name) {
-        if (const char* folder = std::getenv("PULVAN_GRID_PNG")) h->render().writePNG((std::filesystem::path(folder) / (name + ".png")).string());
+        if (const char* folder = std::getenv("PULVAN_GRID_PNG"))
+            h->render().writePNG((std::filesystem::path(folder) / (name + ".png")).string());
     }
 };
 
@@ -87,7 +88,8 @@ TEST_F(GridGolden, APlayheadTickReevaluatesOnlyThePlayheadReaders) {
         const ui::Rect gate = h->frame("gate-lane"), tall = h->frame("tall-lane");
         const double column = gate.width / 16, height = tall.maxY() - gate.y;
         EXPECT_LE(damage.area(), 2 * (column + 2) * (height + 2));
-        for (const int step : {c.from, c.to}) EXPECT_TRUE(damage.contains({gate.x + (step + 0.5) * column, (gate.y + tall.maxY()) / 2})) << step;
+        for (const int step : {c.from, c.to})
+            EXPECT_TRUE(damage.contains({gate.x + (step + 0.5) * column, (gate.y + tall.maxY()) / 2})) << step;
         EXPECT_FALSE(damage.contains({gate.x + 8.5 * column, gate.midY()}));
         EXPECT_GE(damage.bounds().y, gate.y - 1);
         EXPECT_LE(damage.bounds().maxY(), tall.maxY() + 1);

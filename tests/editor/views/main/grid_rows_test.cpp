@@ -57,7 +57,8 @@ TEST_F(GridRows, TheTrackRowsMenusOfferTheirValuesAndEachChoiceIsOneUndoEntry) {
         EXPECT_EQ(dropdownLabels().size(), c.count);
         EXPECT_EQ(dropdownLabels().front(), c.first);
         EXPECT_EQ(activeDropdownLabels(), std::vector<std::string>{c.active});
-        const auto highlighted = std::count_if(store->dropdown.get()->items.begin(), store->dropdown.get()->items.end(), [](auto& i) { return i.highlight; });
+        const auto highlighted =
+            std::count_if(store->dropdown.get()->items.begin(), store->dropdown.get()->items.end(), [](auto& i) { return i.highlight; });
         EXPECT_EQ(highlighted, std::string(c.menu) == "channel" ? 0 : 1) << "the entry for 0";
         store->dropdown.get()->items[static_cast<std::size_t>(c.pick)].action();
         EXPECT_EQ(undoLabels().back(), c.label);
@@ -83,7 +84,9 @@ TEST_F(GridRows, ControlsThatOpenOverlaysPublishTheirBounds) {
         ASSERT_TRUE(dropdownAnchors.contains(store->dropdown.get()->anchorID));
         EXPECT_EQ(dropdownAnchors.at(store->dropdown.get()->anchorID).rootRect, h->frame(control));
     }
-    for (auto [modal, control] : {std::pair{store::KezModal::chord, "chord-memory"}, {store::KezModal::settings, "track-settings"}, {store::KezModal::performance, "flash"}}) {
+    for (auto [modal, control] : {std::pair{store::KezModal::chord, "chord-memory"},
+                                  {store::KezModal::settings, "track-settings"},
+                                  {store::KezModal::performance, "flash"}}) {
         SCOPED_TRACE(control);
         ASSERT_TRUE(modalAnchors.contains(modal));
         EXPECT_EQ(modalAnchors.at(modal).rootRect, h->frame(control));
@@ -173,7 +176,10 @@ TEST_F(GridRows, LastStepPicksToggleAndThePagesShowWhereLanesReach) {
     const struct {
         const char* button;
         std::optional<store::LastStepMode> mode;
-    } presses[] = {{"Last A", store::LastStepMode::all}, {"Last A", std::nullopt}, {"Last A", store::LastStepMode::all}, {"Last L", store::LastStepMode::single}};
+    } presses[] = {{"Last A", store::LastStepMode::all},
+                   {"Last A", std::nullopt},
+                   {"Last A", store::LastStepMode::all},
+                   {"Last L", store::LastStepMode::single}};
     for (const auto& p : presses) {
         tap(h->center(p.button));
         EXPECT_EQ(store->lastStepMode.get(), p.mode) << p.button;
@@ -223,7 +229,8 @@ TEST_F(PatternsRowTest, CopyAndSwapBlinkUntilATargetIsChosen) {
     tap(h->center("Copy"));
     ASSERT_TRUE(store->patternCopyToActive().get());
 
-    const double phase[] = {brightness("pattern-2"), (h->advance(0.5), brightness("pattern-2")), (h->advance(0.5), brightness("pattern-2"))};
+    const double phase[] = {brightness("pattern-2"), (h->advance(0.5), brightness("pattern-2")),
+                            (h->advance(0.5), brightness("pattern-2"))};
     EXPECT_NE(phase[0], phase[1]);
     EXPECT_EQ(phase[0], phase[2]);
 
@@ -251,7 +258,8 @@ TEST_F(PatternsRowTest, CopyAndSwapBlinkUntilATargetIsChosen) {
 
 // Armed, "Copy" and "Swap" light in the same system red as the chord scenes' "Copy" and "Swap".
 TEST_F(PatternsRowTest, ArmedCopyAndSwapLightInTheSystemRed) {
-    const ui::Color expected{0.7 * systemRedColor.red + 0.3 * controlBackgroundColor.red, 0.7 * systemRedColor.green + 0.3 * controlBackgroundColor.green,
+    const ui::Color expected{0.7 * systemRedColor.red + 0.3 * controlBackgroundColor.red,
+                             0.7 * systemRedColor.green + 0.3 * controlBackgroundColor.green,
                              0.7 * systemRedColor.blue + 0.3 * controlBackgroundColor.blue};
     for (const char* button : {"Copy", "Swap"}) {
         SCOPED_TRACE(button);
@@ -286,8 +294,14 @@ TEST_F(PatternsRowTest, TheLaunchResolutionDropdownOpensUpwardTwoColumnsWide) {
 TEST_F(PatternsRowTest, TheLaunchResolutionBorderHasContinuousCorners) {
     show(test::presetWithTracks(1));
     constexpr double scale = 8;
-    ui::Harness row([this] { return PatternsRow{}.environment<KezAccentKey>(globalAccentColor()).environmentObject(*store).environmentObject(store->playhead); },
-                    {1000, 25}, scale);
+    ui::Harness row(
+        [this] {
+            return PatternsRow{}
+                .environment<KezAccentKey>(globalAccentColor())
+                .environmentObject(*store)
+                .environmentObject(store->playhead);
+        },
+        {1000, 25}, scale);
     const ui::Rect f = row.frame("launch-resolution");
     ui::Harness described(
         [f] {
@@ -304,7 +318,8 @@ TEST_F(PatternsRowTest, TheLaunchResolutionBorderHasContinuousCorners) {
     // outer half reaches.
     const auto premultiplied = [](ui::Color c) { return std::array{c.red * c.alpha, c.green * c.alpha, c.blue * c.alpha, c.alpha}; };
     int differing = 0;
-    for (const ui::Point square : {ui::Point{f.x - 1, f.y - 1}, {f.maxX() - 5, f.y - 1}, {f.x - 1, f.maxY() - 5}, {f.maxX() - 5, f.maxY() - 5}})
+    for (const ui::Point square :
+         {ui::Point{f.x - 1, f.y - 1}, {f.maxX() - 5, f.y - 1}, {f.x - 1, f.maxY() - 5}, {f.maxX() - 5, f.maxY() - 5}})
         for (int y = int(square.y * scale); y < int((square.y + 6) * scale); ++y)
             for (int x = int(square.x * scale); x < int((square.x + 6) * scale); ++x) {
                 const auto a = premultiplied(drawn.pixel(x, y)), b = premultiplied(expected.pixel(x, y));
@@ -344,7 +359,8 @@ TEST_F(SidebarTest, TheFlashButtonHoldsThePerformanceModalUnlessPinned) {
         std::optional<KezModal> held, released, secondHeld, secondReleased;
     } cases[] = {
         {"unpinned", false, false, std::nullopt, KezModal::performance, std::nullopt, KezModal::performance, std::nullopt},
-        {"unpinned over another modal", false, false, KezModal::chord, KezModal::performance, std::nullopt, KezModal::performance, std::nullopt},
+        {"unpinned over another modal", false, false, KezModal::chord, KezModal::performance, std::nullopt, KezModal::performance,
+         std::nullopt},
         {"pinned", true, false, std::nullopt, KezModal::performance, KezModal::performance, std::nullopt, std::nullopt},
         {"pinning forced by the host", false, true, std::nullopt, KezModal::performance, KezModal::performance, std::nullopt, std::nullopt},
     };

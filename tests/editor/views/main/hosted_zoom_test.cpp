@@ -1,4 +1,5 @@
 #include "editor/views/main/hosted_zoom.h"
+
 #include "tests/editor/store/store_fixture.h"
 
 namespace pulvan::views {

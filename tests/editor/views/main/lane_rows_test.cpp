@@ -102,13 +102,14 @@ TEST_F(LaneRows, TheValueRowLabelsEachLaneKind) {
         bool fixOn;
         const char* label;
     } cases[] = {
-        {LaneKind::notes, 0, false, "k1"},     {LaneKind::notes, 0, true, "C"},     {LaneKind::notes, 1, true, "C#"},
-        {LaneKind::notes, 12, true, "C"},      {LaneKind::notes, -1, true, "B"},    {LaneKind::octave, 2, false, "+2"},
-        {LaneKind::octave, -2, false, "-2"},   {LaneKind::length, 75, false, "75%"}, {LaneKind::probability, 3, false, "1/4"},
-        {LaneKind::probability, 9, false, "9"}, {LaneKind::ccA, 0, false, "-"},     {LaneKind::ccB, 65, false, "64"},
+        {LaneKind::notes, 0, false, "k1"},       {LaneKind::notes, 0, true, "C"},      {LaneKind::notes, 1, true, "C#"},
+        {LaneKind::notes, 12, true, "C"},        {LaneKind::notes, -1, true, "B"},     {LaneKind::octave, 2, false, "+2"},
+        {LaneKind::octave, -2, false, "-2"},     {LaneKind::length, 75, false, "75%"}, {LaneKind::probability, 3, false, "1/4"},
+        {LaneKind::probability, 9, false, "9"},  {LaneKind::ccA, 0, false, "-"},       {LaneKind::ccB, 65, false, "64"},
         {LaneKind::velocity, 100, false, "100"},
     };
-    for (const auto& c : cases) EXPECT_EQ(laneValueLabel(c.kind, c.value, c.fixOn, semis), c.label) << model::rawValue(c.kind) << " " << c.value;
+    for (const auto& c : cases)
+        EXPECT_EQ(laneValueLabel(c.kind, c.value, c.fixOn, semis), c.label) << model::rawValue(c.kind) << " " << c.value;
 }
 
 TEST_F(LaneRows, TheValueRowPaintsFixStepsOnlyUnderTheNotesLane) {

@@ -1,5 +1,6 @@
-#include "editor/link/store_link.h"
 #include "editor/views/main/main_menu.h"
+
+#include "editor/link/store_link.h"
 #include "tests/editor/store/store_fixture.h"
 
 namespace pulvan::views {
@@ -35,8 +36,19 @@ protected:
 };
 
 TEST_F(MainMenuTest, EntriesFollowTheClipboardAndLearnMode) {
-    const std::vector<std::string> empty{"Initialize", "-", "Copy current pattern", "(Paste to current pattern)", "-", "Export all presets",
-                                         "Import all presets", "Import one preset", "-", "MIDI Learn", "Settings", "Midi setup help", "About"};
+    const std::vector<std::string> empty{"Initialize",
+                                         "-",
+                                         "Copy current pattern",
+                                         "(Paste to current pattern)",
+                                         "-",
+                                         "Export all presets",
+                                         "Import all presets",
+                                         "Import one preset",
+                                         "-",
+                                         "MIDI Learn",
+                                         "Settings",
+                                         "Midi setup help",
+                                         "About"};
     EXPECT_EQ(shown(), empty);
     const store::DropdownRequest& request = openMenu();
     EXPECT_EQ(request.anchorID, anchor);

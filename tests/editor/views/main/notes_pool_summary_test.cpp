@@ -1,7 +1,8 @@
 #include "editor/views/main/notes_pool_summary.h"
-#include "platform/ui/harness.h"
 
 #include <gtest/gtest.h>
+
+#include "platform/ui/harness.h"
 
 namespace pulvan::views {
 namespace {

@@ -1,4 +1,5 @@
 #include "editor/views/main/playhead_reader.h"
+
 #include "platform/ui/content.h"
 #include "platform/ui/harness.h"
 #include "platform/ui/layout.h"
@@ -24,12 +25,16 @@ TEST_F(PlayheadReaderTest, OnlyTheReaderFollowsThePlayheadAndTheStore) {
     using Shown = std::pair<int, double>;
     Shown shown;
     const PlayheadReader<Shown> reader{
-        .value = [&](const store::SequencerStore& s) { return Shown{s.activeTrackIndex.get(), s.playhead.resyncMeasureProgress.get()}; },
-        .content = [&](const Shown& value) {
-            ++readerBuilds;
-            shown = value;
-            return ui::text(std::to_string(value.second));
-        },
+        .value =
+            [&](const store::SequencerStore& s) {
+                return Shown{s.activeTrackIndex.get(), s.playhead.resyncMeasureProgress.get()};
+            },
+        .content =
+            [&](const Shown& value) {
+                ++readerBuilds;
+                shown = value;
+                return ui::text(std::to_string(value.second));
+            },
     };
     ui::Harness harness(
         [&] { return ui::hstack({}, CountedSibling{&siblingBuilds}, reader).environmentObject(*store).environmentObject(store->playhead); },

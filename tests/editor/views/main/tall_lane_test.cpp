@@ -1,4 +1,5 @@
 #include "editor/views/main/tall_lane.h"
+
 #include "tests/editor/views/main/grid_fixture.h"
 
 #include <algorithm>
@@ -20,7 +21,7 @@ TEST_F(TallLaneTest, APressAtTheTopMiddleAndBottomGivesEachLaneKindsRange) {
         LaneKind kind;
         int top, middle, bottom;
     } cases[] = {
-        {LaneKind::notes, 11, 6, 0},       {LaneKind::octave, 3, 0, -3}, {LaneKind::velocity, 127, 64, 0}, {LaneKind::length, 100, 50, 0},
+        {LaneKind::notes, 11, 6, 0},      {LaneKind::octave, 3, 0, -3}, {LaneKind::velocity, 127, 64, 0}, {LaneKind::length, 100, 50, 0},
         {LaneKind::probability, 6, 3, 0}, {LaneKind::ccA, 128, 64, 0},  {LaneKind::ccB, 128, 64, 0},
     };
     const double bottom = 1 - 1e-6;
@@ -37,7 +38,8 @@ TEST_F(TallLaneTest, APressAtTheTopMiddleAndBottomGivesEachLaneKindsRange) {
         EXPECT_EQ(test::first(lane(c.kind), 3), painted);
         // A tap that paints the value a step already holds (its default, or its own again) records nothing.
         const auto changes = std::count_if(painted.begin(), painted.end(), [&](int v) { return v != model::defaultStepValue(c.kind); });
-        EXPECT_EQ(undoLabels(), std::vector<std::string>(static_cast<std::size_t>(changes), "Edit " + std::string(model::rawValue(c.kind))));
+        EXPECT_EQ(undoLabels(),
+                  std::vector<std::string>(static_cast<std::size_t>(changes), "Edit " + std::string(model::rawValue(c.kind))));
     }
 }
 
@@ -119,10 +121,8 @@ TEST_F(TallLaneTest, ThePolyChordEditorAddsRemovesAndMergesNotes) {
     for (const auto& g : gestures) {
         SCOPED_TRACE(g.name);
         h->advance(1);
-        if (g.fromRow == g.toRow)
-            h->click(chordRow(0, g.fromRow));
-        else
-            h->drag(chordRow(0, g.fromRow), chordRow(0, g.toRow), 6);
+        if (g.fromRow == g.toRow) h->click(chordRow(0, g.fromRow));
+        else h->drag(chordRow(0, g.fromRow), chordRow(0, g.toRow), 6);
         EXPECT_EQ(chord(0), g.chord);
         EXPECT_EQ(undoLabels().back(), "Edit notes");
     }

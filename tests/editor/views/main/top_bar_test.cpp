@@ -1,20 +1,20 @@
+#include "editor/views/main/top_bar.h"
+
 #include "editor/library/preset_library.h"
 #include "editor/link/store_link.h"
-#include "editor/views/main/top_bar.h"
 #include "editor/views/shell/dropdown_host.h"
 #include "editor/views/shell/editor_services.h"
-#include "tests/editor/views/recorded_services.h"
 #include "editor/views/shell/kez_root_view.h"
 #include "platform/ui/harness.h"
 #include "platform/ui/layout.h"
 #include "platform/ui/preferences.h"
 #include "tests/editor/store/store_fixture.h"
 #include "tests/editor/views/main/main_screen_rig.h"
+#include "tests/editor/views/recorded_services.h"
 #include "tests/platform/ui/golden.h"
 
 namespace pulvan::views {
 namespace {
-
 
 // The bar as the editor lays it out (padded 16 and 20 at the sides of a 1280-point design), with the
 // dropdowns it opens shown next to their anchors.
@@ -23,8 +23,7 @@ struct BarWithDropdowns {
 
     ui::View body(ui::BuildContext& context) const {
         const auto anchors = context.state<DropdownAnchorKey::Value>({});
-        return ui::zstack({ui::unit::topLeading}, TopBar{}.padding({.top = 12, .leading = 16, .trailing = 20}),
-                          DropdownHost{anchors.get()})
+        return ui::zstack({ui::unit::topLeading}, TopBar{}.padding({.top = 12, .leading = 16, .trailing = 20}), DropdownHost{anchors.get()})
             .frame({.maxWidth = ui::infinity, .maxHeight = ui::infinity, .alignment = ui::unit::topLeading})
             .onPreferenceChange<DropdownAnchorKey>([anchors, published = published](const DropdownAnchorKey::Value& value) {
                 *published = value;
@@ -49,7 +48,9 @@ protected:
         store->isHostedUI.set(hosted);
         return std::make_unique<ui::Harness>(
             [this] {
-                return onScreen(BarWithDropdowns{&anchors}, *store).environmentObject<EditorServices>(services).environment<HostedZoomScaleKey>(zoomScale);
+                return onScreen(BarWithDropdowns{&anchors}, *store)
+                    .environmentObject<EditorServices>(services)
+                    .environment<HostedZoomScaleKey>(zoomScale);
             },
             ui::Size{1280, 730}, scale);
     }
@@ -76,8 +77,8 @@ TEST_F(TopBarTest, EachSettingShowsItsOwnControls) {
         for (const auto& id : c.present) EXPECT_TRUE(h->exists(id)) << id;
         for (const auto& id : c.absent) EXPECT_FALSE(h->exists(id)) << id;
         // Left to right, as the row is read.
-        std::vector<std::string> order{"topBar.logo", "topBar.notePool", "topBar.swing", "topBar.undo", "topBar.redo",
-                                       "topBar.resync", "topBar.presets", "topBar.save", "topBar.menu"};
+        std::vector<std::string> order{"topBar.logo",   "topBar.notePool", "topBar.swing", "topBar.undo", "topBar.redo",
+                                       "topBar.resync", "topBar.presets",  "topBar.save",  "topBar.menu"};
         for (std::size_t i = 1; i < order.size(); ++i) EXPECT_LT(h->frame(order[i - 1]).x, h->frame(order[i]).x) << order[i];
         EXPECT_NEAR(h->frame("topBar.menu").x + h->frame("topBar.menu").width, 1260, 0.5) << "pushed to the right edge";
     }
@@ -94,8 +95,10 @@ TEST_F(TopBarTest, ButtonsReachTheStoreAndTheComposition) {
         {"topBar.notePool", [&] { return !store->activeModal().get().has_value(); }},
         {"topBar.appPlay", [&] { return services.calls == std::vector<std::string>{"start"}; }},
         {"topBar.resync", [&] { return !store->resyncModeActive.get(); }},  // standalone: nothing to resync
-        {"topBar.presets", [&] { return store->isPresetDialogPresented.get() && store->presetDialogMode.get() == store::PresetDialogMode::load; }},
-        {"topBar.save", [&] { return store->isPresetDialogPresented.get() && store->presetDialogMode.get() == store::PresetDialogMode::save; }},
+        {"topBar.presets",
+         [&] { return store->isPresetDialogPresented.get() && store->presetDialogMode.get() == store::PresetDialogMode::load; }},
+        {"topBar.save",
+         [&] { return store->isPresetDialogPresented.get() && store->presetDialogMode.get() == store::PresetDialogMode::save; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button);

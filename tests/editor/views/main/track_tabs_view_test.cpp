@@ -1,5 +1,6 @@
-#include "bench/ui/damage_painter.h"
 #include "editor/views/main/track_tabs_view.h"
+
+#include "bench/ui/damage_painter.h"
 #include "platform/ui/harness.h"
 #include "tests/editor/store/store_fixture.h"
 #include "tests/editor/views/main/main_screen_rig.h"

@@ -60,10 +60,14 @@ TEST_F(HelpAndAboutTest, OnlyTheWebAddressesAreLinksAndEachClickOpensOnce) {
 }
 
 TEST_F(HelpAndAboutTest, OnlyWellFormedWebAddressesOpen) {
-    const std::pair<const char*, bool> cases[] = {
-        {"https://kezwerk.com", true}, {"http://kezwerk.com/pulvan/", true}, {"https://", false},
-        {"https:///path", false},      {"kezwerk.com", false},              {"https://kez werk.com", false},
-        {"mailto:support@kezwerk.com", false}, {"", false}};
+    const std::pair<const char*, bool> cases[] = {{"https://kezwerk.com", true},
+                                                  {"http://kezwerk.com/pulvan/", true},
+                                                  {"https://", false},
+                                                  {"https:///path", false},
+                                                  {"kezwerk.com", false},
+                                                  {"https://kez werk.com", false},
+                                                  {"mailto:support@kezwerk.com", false},
+                                                  {"", false}};
     for (const auto& [url, openable] : cases) EXPECT_EQ(isOpenableURL(url), openable) << url;
 }
 

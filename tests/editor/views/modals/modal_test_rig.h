@@ -1,6 +1,8 @@
 #pragma once
 // A store over a temporary preset folder, its engine link and preset library, and the editor's services
 // as the modals reach them, for views shown through the harness.
+#include <gtest/gtest.h>
+
 #include "editor/library/preset_library.h"
 #include "editor/link/store_link.h"
 #include "editor/store/sequencer_store.h"
@@ -10,8 +12,6 @@
 #include "platform/ui/harness.h"
 #include "tests/editor/library/temp_library.h"
 #include "tests/editor/views/recorded_services.h"
-
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -24,7 +24,6 @@ struct HarnessClock final : foundation::Clock {
     const foundation::Clock* harness = nullptr;
     std::int64_t nowNanoseconds() const override { return harness ? harness->nowNanoseconds() : 0; }
 };
-
 
 // One MIDI message the store sent.
 struct SentMIDI {
@@ -40,17 +39,21 @@ protected:
     // What left through the standalone sender (audition notes while nothing plays).
     std::vector<SentMIDI> sent;
     store::SequencerStore store{store::StoreServices{main.queue(), pasteboard, foundation::UserDefaults::standard(),
-                                                     [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) { sent.push_back({s, d1, d2}); }}};
+                                                     [this](std::uint8_t s, std::uint8_t d1, std::uint8_t d2) {
+                                                         sent.push_back({s, d1, d2});
+                                                     }}};
     link::StoreLink link{store};
     HarnessClock clock;
     library::PresetLibrary library{store,
-                                   {.encodedPresetData =
-                                        [this]() -> std::optional<std::string> {
-                                            auto bytes = link.encodedPresetData();
-                                            if (!bytes) return std::nullopt;
-                                            return std::string(bytes->begin(), bytes->end());
-                                        },
-                                    .applyPresetData = [this](std::string_view data) { return link.applyPresetData({data.begin(), data.end()}); }},
+                                   {.encodedPresetData = [this]() -> std::optional<std::string> {
+                                        auto bytes = link.encodedPresetData();
+                                        if (!bytes) return std::nullopt;
+                                        return std::string(bytes->begin(), bytes->end());
+                                    },
+                                    .applyPresetData =
+                                        [this](std::string_view data) {
+                                            return link.applyPresetData({data.begin(), data.end()});
+                                        }},
                                    {&clock}};
     RecordedServices services{library};
     std::unique_ptr<ui::Harness> harness;

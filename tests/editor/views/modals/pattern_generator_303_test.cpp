@@ -65,7 +65,13 @@ TEST(PatternGenerator303Display, WhatTheSurfacesShow) {
         {"nothing held", pitch, 2, {}, false, std::nullopt, std::nullopt},
         {"a key held", pitch, 2, {.pressedPitchClass = 4, .isPitchEntryPressing = true}, true, 4, 2},
         {"Next held", pitch, 2, {.isNavigationStepStateVisible = true}, true, 12, 2},
-        {"a key while Next held", pitch, 2, {.pressedPitchClass = 7, .isNavigationStepStateVisible = true, .isPitchEntryPressing = true}, true, 7, 2},
+        {"a key while Next held",
+         pitch,
+         2,
+         {.pressedPitchClass = 7, .isNavigationStepStateVisible = true, .isPitchEntryPressing = true},
+         true,
+         7,
+         2},
         {"a time button held", time, 2, {.pressedTimeState = 0, .isTimeEntryPressing = true}, true, 12, 0},
         {"Back held past the programme", time, 20, {.isNavigationStepStateVisible = true}, true, std::nullopt, 1},
     };
@@ -214,8 +220,10 @@ TEST_F(PatternGenerator303Test, VelocityDragsSixPointsAUnitUp) {
         double dy;
         int expected;
     };
-    const Case cases[] = {{"303.velocity.accent", 100, -13, 102}, {"303.velocity.accent", 100, -15, 103},
-                          {"303.velocity.noAccent", 10, 200, 0},   {"303.velocity.noAccent", 120, -60, 127},
+    const Case cases[] = {{"303.velocity.accent", 100, -13, 102},
+                          {"303.velocity.accent", 100, -15, 103},
+                          {"303.velocity.noAccent", 10, 200, 0},
+                          {"303.velocity.noAccent", 120, -60, 127},
                           {"303.velocity.accent", 64, 3, 63}};  // -0.5 rounds away from zero
     for (const Case& c : cases) {
         store.updatePatternGenerator303State([&](store::PatternGenerator303State& s) { s.noAccentVelocity = s.accentVelocity = c.start; });

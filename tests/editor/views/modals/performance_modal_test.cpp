@@ -1,4 +1,5 @@
 #include "editor/views/modals/performance_modal.h"
+
 #include "editor/views/shell/environment_keys.h"
 #include "tests/editor/views/modals/modal_view_test.h"
 #include "tests/platform/ui/golden.h"
@@ -53,7 +54,12 @@ TEST_F(PerformanceModalTest, OneSectionPerShownTrackInAGridOfAdaptiveColumns) {
         std::vector<int> rowOf;  // the grid row of each section, four to a row
     };
     const Case cases[] = {
-        {1, 1, {0}}, {2, 2, {0, 0}}, {3, 3, {0, 0, 0}}, {4, 4, {0, 0, 0, 0}}, {5, 5, {0, 0, 0, 0, 1}}, {6, 6, {0, 0, 0, 0, 1, 1}},
+        {1, 1, {0}},
+        {2, 2, {0, 0}},
+        {3, 3, {0, 0, 0}},
+        {4, 4, {0, 0, 0, 0}},
+        {5, 5, {0, 0, 0, 0, 1}},
+        {6, 6, {0, 0, 0, 0, 1, 1}},
         {8, 6, {0, 0, 0, 0, 1, 1}},
     };
     for (const Case& c : cases) {
@@ -105,7 +111,12 @@ TEST_F(PerformanceModalTest, ASceneCellSwitchesThePoolToScenesThenSelects) {
         std::vector<std::string> undo;
     };
     const Case cases[] = {
-        {"following the MIDI input: one input step, then the select", model::NotesPoolInput::midiIn, false, 2, 2, {"Input mode", "Select chord"}},
+        {"following the MIDI input: one input step, then the select",
+         model::NotesPoolInput::midiIn,
+         false,
+         2,
+         2,
+         {"Input mode", "Select chord"}},
         {"following the scenes: only the select", model::NotesPoolInput::internalChord, false, 4, 4, {"Select chord"}},
         {"in learn mode: nothing but the arming", model::NotesPoolInput::midiIn, true, 6, 4, {}},
     };

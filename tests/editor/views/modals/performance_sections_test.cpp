@@ -20,8 +20,12 @@ struct ThreeSections {
         context.observe(store.didChange);
         ui::Views sections;
         for (int i = 0; i < 3; ++i)
-            sections.push_back(PerformanceTrackLiveCCSection{.trackIndex = i, .track = store.preset->tracks[static_cast<std::size_t>(i)]}.frame({.width = 180}));
-        return ui::hstackOf({.alignment = ui::Edge::top, .spacing = 26}, sections).padding(12).background(ui::color(colorFromHex(0x101014)));
+            sections.push_back(
+                PerformanceTrackLiveCCSection{.trackIndex = i, .track = store.preset->tracks[static_cast<std::size_t>(i)]}.frame(
+                    {.width = 180}));
+        return ui::hstackOf({.alignment = ui::Edge::top, .spacing = 26}, sections)
+            .padding(12)
+            .background(ui::color(colorFromHex(0x101014)));
     }
 };
 
@@ -55,21 +59,58 @@ TEST_F(LiveCCSectionTest, DragsAndWheelStepsSendEachChangeOnceOnTheTracksChannel
     };
     const auto a = LaneKind::ccA;
     const Case cases[] = {
-        {"10 points up from 64 add round(4.5)", [&] { dragUp("knobA0", 10); }, 0, a, 69, {cc(1, 20, 65), cc(1, 20, 66), cc(1, 20, 67), cc(1, 20, 69)}},
+        {"10 points up from 64 add round(4.5)",
+         [&] { dragUp("knobA0", 10); },
+         0,
+         a,
+         69,
+         {cc(1, 20, 65), cc(1, 20, 66), cc(1, 20, 67), cc(1, 20, 69)}},
         {"a drag counts from its press: 11 down from 69", [&] { dragUp("knobA0", -11, 1); }, 0, a, 64, {cc(1, 20, 64)}},
-        {"far down clamps at 0 and sends 0 once", [&] { dragUp("knobA0", -400, 8); }, 0, a, 0, {cc(1, 20, 41), cc(1, 20, 19), cc(1, 20, 0)}},
-        {"two line steps: +1 (carry 0.5), then +2", [&] { wheel("knobA0", 1, false), wheel("knobA0", 1, false); }, 0, a, 3, {cc(1, 20, 1), cc(1, 20, 3)}},
-        {"precise deltas of 2: three steps carry", [&] { for (int i = 0; i < 3; ++i) wheel("knobA0", 2, true); }, 0, a, 3, {}},
+        {"far down clamps at 0 and sends 0 once",
+         [&] { dragUp("knobA0", -400, 8); },
+         0,
+         a,
+         0,
+         {cc(1, 20, 41), cc(1, 20, 19), cc(1, 20, 0)}},
+        {"two line steps: +1 (carry 0.5), then +2",
+         [&] { wheel("knobA0", 1, false), wheel("knobA0", 1, false); },
+         0,
+         a,
+         3,
+         {cc(1, 20, 1), cc(1, 20, 3)}},
+        {"precise deltas of 2: three steps carry",
+         [&] {
+             for (int i = 0; i < 3; ++i) wheel("knobA0", 2, true);
+         },
+         0,
+         a,
+         3,
+         {}},
         {"...the fourth steps, carrying about 0.2", [&] { wheel("knobA0", 2, true); }, 0, a, 4, {cc(1, 20, 4)}},
         {"a downward line step spends the carry", [&] { wheel("knobA0", -1, false); }, 0, a, 3, {cc(1, 20, 3)}},
         {"three line steps queued between two frames each count from the last",
-         [&] { for (int i = 0; i < 3; ++i) h.root().dispatch(ui::ScrollEvent{.location = dial("knobA0"), .deltaY = -1}); }, 0, a, 7,
+         [&] {
+             for (int i = 0; i < 3; ++i) h.root().dispatch(ui::ScrollEvent{.location = dial("knobA0"), .deltaY = -1});
+         },
+         0,
+         a,
+         7,
          {cc(1, 20, 4), cc(1, 20, 5), cc(1, 20, 7)}},
         {"a drag from the label under the dial turns nothing",
-         [&] { h.drag({h.frame("knobA0").midX(), h.frame("knobA0").maxY() - 4}, {h.frame("knobA0").midX(), 0}); }, 0, a, 7, {}},
+         [&] {
+             h.drag({h.frame("knobA0").midX(), h.frame("knobA0").maxY() - 4}, {h.frame("knobA0").midX(), 0});
+         },
+         0,
+         a,
+         7,
+         {}},
         {"knob B of track 3: its controller, its channel", [&] { dragUp("knobB2", 20, 1); }, 2, LaneKind::ccB, 73, {cc(3, 32, 73)}},
         {"at 127 further steps send nothing",
-         [&] { store->setLiveCCValue(127, 1, a), h.update(), sentMIDI.clear(), dragUp("knobA1", 40), wheel("knobA1", 1, false); }, 1, a, 127, {}},
+         [&] { store->setLiveCCValue(127, 1, a), h.update(), sentMIDI.clear(), dragUp("knobA1", 40), wheel("knobA1", 1, false); },
+         1,
+         a,
+         127,
+         {}},
         {"a wild wheel delta stops at 127", [&] { wheel("knobA2", 1e12, false); }, 2, a, 127, {cc(3, 22, 127)}},
     };
     for (const Case& c : cases) {

@@ -1,4 +1,5 @@
 #include "editor/views/modals/preset_dialog.h"
+
 #include "editor/views/modals/preset_file_size_label.h"
 #include "editor/views/shell/kez_content.h"
 #include "tests/editor/views/modals/modal_test_rig.h"
@@ -39,9 +40,20 @@ protected:
 
 TEST(PresetFileSizeLabel, DecimalUnitsAndNothingForNoSize) {
     const std::pair<std::optional<std::int64_t>, const char*> cases[] = {
-        {std::nullopt, ""},        {0, ""},           {-5, ""},          {1, "1 KB"},         {499, "1 KB"},
-        {1'499, "1 KB"},           {1'500, "2 KB"},   {3'411, "3 KB"},   {999'499, "999 KB"}, {999'500, "1 MB"},
-        {1'250'000, "1.3 MB"},     {12'000'000, "12 MB"}, {5'000'000'000, "5,000 MB"}, {123'456'789'012, "123,456.8 MB"},
+        {std::nullopt, ""},
+        {0, ""},
+        {-5, ""},
+        {1, "1 KB"},
+        {499, "1 KB"},
+        {1'499, "1 KB"},
+        {1'500, "2 KB"},
+        {3'411, "3 KB"},
+        {999'499, "999 KB"},
+        {999'500, "1 MB"},
+        {1'250'000, "1.3 MB"},
+        {12'000'000, "12 MB"},
+        {5'000'000'000, "5,000 MB"},
+        {123'456'789'012, "123,456.8 MB"},
     };
     for (const auto& [bytes, label] : cases) EXPECT_EQ(presetFileSizeLabel(bytes), label) << (bytes ? *bytes : -1);
 }
@@ -179,7 +191,8 @@ TEST_F(PresetDialogTest, ALoadOverUnsavedEditsAsksFirst) {
         {"an edit", [&] { editSomething(); }, true},
         {"an edit, then saved", [&] { editSomething(), library.savePreset("Mine", std::nullopt); }, false},
         {"an edit undone: the redo would be lost", [&] { editSomething(), store.undo(); }, true},
-        {"an edit undone and redone after the save", [&] { library.savePreset("Mine", std::nullopt), editSomething(), store.undo(), store.redo(); }, true},
+        {"an edit undone and redone after the save",
+         [&] { library.savePreset("Mine", std::nullopt), editSomething(), store.undo(), store.redo(); }, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -23,10 +23,11 @@ struct WidthField {
             .range = {1000, 2000},
             .step = 50,
             .resetValue = 2000,
-            .onCommit = [&store, commits = commits, ignore = ignoreCommits](int v) {
-                commits->push_back(v);
-                if (!*ignore) store.setUIMaxContentWidth(v);
-            },
+            .onCommit =
+                [&store, commits = commits, ignore = ignoreCommits](int v) {
+                    commits->push_back(v);
+                    if (!*ignore) store.setUIMaxContentWidth(v);
+                },
             .pixelsPerStep = 10,
         }
             .testId("field");
@@ -56,16 +57,51 @@ TEST_F(SettingsScrollIntFieldTest, CommitsOncePerGestureAndResetsOnADoubleTap) {
         std::vector<int> commits;
     };
     const Case cases[] = {
-        {"a double tap restores the reset value", 1500, [&] { tap(); h.advance(0.3); tap(); }, {2000}},
-        {"a double tap at the reset value commits nothing", 2000, [&] { tap(); h.advance(0.3); tap(); }, {}},
-        {"taps 0.35 s apart do not reset; the second becomes the first", 1500,
-         [&] { tap(); h.advance(0.35); tap(); h.advance(0.34); tap(); }, {2000}},
-        {"a horizontal drag of 12 changes nothing and breaks the double tap", 1500,
-         [&] { tap(); dragBy(12, 0); tap(); }, {}},
-        {"a drag up of 4 is no step but counts as a tap", 1500, [&] { dragBy(0, -4); tap(); }, {2000}},
+        {"a double tap restores the reset value",
+         1500,
+         [&] {
+             tap();
+             h.advance(0.3);
+             tap();
+         },
+         {2000}},
+        {"a double tap at the reset value commits nothing",
+         2000,
+         [&] {
+             tap();
+             h.advance(0.3);
+             tap();
+         },
+         {}},
+        {"taps 0.35 s apart do not reset; the second becomes the first",
+         1500,
+         [&] {
+             tap();
+             h.advance(0.35);
+             tap();
+             h.advance(0.34);
+             tap();
+         },
+         {2000}},
+        {"a horizontal drag of 12 changes nothing and breaks the double tap",
+         1500,
+         [&] {
+             tap();
+             dragBy(12, 0);
+             tap();
+         },
+         {}},
+        {"a drag up of 4 is no step but counts as a tap",
+         1500,
+         [&] {
+             dragBy(0, -4);
+             tap();
+         },
+         {2000}},
         {"15 points up: two steps", 1500, [&] { dragBy(0, -15); }, {1600}},
         {"far up: the upper bound, committed once", 1200, [&] { dragBy(0, -300); }, {2000}},
-        {"up and back to the start: nothing, and no tap", 1500,
+        {"up and back to the start: nothing, and no tap",
+         1500,
          [&] {
              tap();
              h.press(at());
@@ -76,7 +112,13 @@ TEST_F(SettingsScrollIntFieldTest, CommitsOncePerGestureAndResetsOnADoubleTap) {
          },
          {}},
         {"off the grid: a plain tap commits the snapped value", 1030, [&] { tap(); }, {1050}},
-        {"above the range: 2030 snaps to 2000", 1000, [&] { width(2030); tap(); }, {2000}},
+        {"above the range: 2030 snaps to 2000",
+         1000,
+         [&] {
+             width(2030);
+             tap();
+         },
+         {2000}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -151,7 +193,9 @@ TEST_F(PortamentoValueScrubFieldTest, DragsFromTheirStartAreOneUndoStepEach) {
              h.move(p);
              h.release(p);
          },
-         68, 10, {}},
+         68,
+         10,
+         {}},
         {"the OFF field, far down: stops at 0", [&] { dragBy("off", 400); }, 68, 0, {"Portamento CC value"}},
         {"far up: stops at 127", [&] { dragBy("on", -800); }, 127, 0, {"Portamento CC value"}},
         {"from 127 upward: no transaction", [&] { dragBy("on", -30); }, 127, 0, {}},

@@ -23,11 +23,25 @@ std::vector<int> indicesWhere(const std::vector<DropdownItem>& items, bool Dropd
 
 TEST(CCDisplayName, NamesTheCommonControllersAndNumbersTheRest) {
     const std::pair<int, const char*> cases[] = {
-        {0, "0"},           {1, "1 Modulation Wheel"}, {2, "2 Breath"},        {3, "3"},           {7, "7 Volume"},
-        {10, "10 Pan"},     {11, "11 Expression"},     {64, "64 Sustain Pedal"}, {65, "65 Portamento On/Off"},
-        {66, "66 Sostenuto"}, {67, "67 Soft Pedal"},   {71, "71 Resonance"},   {72, "72 Release Time"},
-        {73, "73 Attack Time"}, {74, "74 Brightness"}, {91, "91 Reverb Send"}, {93, "93 Chorus Send"},
-        {127, "127"},       {-3, "-3"},
+        {0, "0"},
+        {1, "1 Modulation Wheel"},
+        {2, "2 Breath"},
+        {3, "3"},
+        {7, "7 Volume"},
+        {10, "10 Pan"},
+        {11, "11 Expression"},
+        {64, "64 Sustain Pedal"},
+        {65, "65 Portamento On/Off"},
+        {66, "66 Sostenuto"},
+        {67, "67 Soft Pedal"},
+        {71, "71 Resonance"},
+        {72, "72 Release Time"},
+        {73, "73 Attack Time"},
+        {74, "74 Brightness"},
+        {91, "91 Reverb Send"},
+        {93, "93 Chorus Send"},
+        {127, "127"},
+        {-3, "-3"},
     };
     for (const auto& [n, name] : cases) EXPECT_EQ(ccDisplayName(n), name) << n;
 }
@@ -90,7 +104,8 @@ TEST_F(GlobalSettingsModalTest, DefaultControllerDropdownsListEveryControllerAnd
     for (const auto& [field, active, choice] : cases) {
         const auto& request = open(*h, field);
         ASSERT_EQ(request.items.size(), 128u);
-        for (const auto& [i, label] : {std::pair{0, "0"}, {3, "3"}, {74, "74 Brightness"}, {127, "127"}}) EXPECT_EQ(request.items[i].label, label);
+        for (const auto& [i, label] : {std::pair{0, "0"}, {3, "3"}, {74, "74 Brightness"}, {127, "127"}})
+            EXPECT_EQ(request.items[i].label, label);
         EXPECT_EQ(indicesWhere(request.items, &DropdownItem::active), std::vector<int>{active});
         EXPECT_EQ(indicesWhere(request.items, &DropdownItem::highlight), std::vector<int>{0});
         EXPECT_TRUE(request.presetStyle && request.width == 210);
@@ -164,8 +179,19 @@ TEST_F(TrackSettingsModalTest, EachFieldListsItsEntriesAndEachChoiceIsOneUndoSte
         std::function<bool()> chosen;
     };
     const Case cases[] = {
-        {"color", palette.size(), 130, {{1, accentColorHexLabel(palette[1])}}, {0}, 2, [&] { return track().accentColorHex == palette[2]; }},
-        {"fill", 4, 180, {{0, "Empty"}, {1, "Circular"}, {2, "Circular +1 oct"}, {3, "Circular -1 oct"}}, {2}, 1,
+        {"color",
+         palette.size(),
+         130,
+         {{1, accentColorHexLabel(palette[1])}},
+         {0},
+         2,
+         [&] { return track().accentColorHex == palette[2]; }},
+        {"fill",
+         4,
+         180,
+         {{0, "Empty"}, {1, "Circular"}, {2, "Circular +1 oct"}, {3, "Circular -1 oct"}},
+         {2},
+         1,
          [&] { return track().fillEmpty == model::FillEmpty::circular; }},
         {"ccA", 128, 210, {{0, "0"}, {1, "1 Modulation Wheel"}, {2, "2 Breath"}, {3, "3"}}, {1}, 74, [&] { return track().ccA == 74; }},
         {"ccB", 128, 210, {{74, "74 Brightness"}}, {2}, 71, [&] { return track().ccB == 71 && track().ccA == 74; }},

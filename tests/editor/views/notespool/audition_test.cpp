@@ -28,36 +28,48 @@ TEST_F(AuditionTest, MidiInLatchAndOrder) {
         std::optional<int> channelAfter;
     };
     const Case cases[] = {
-        {"latch off: each release ends its note, the last clears the channel", false,
+        {"latch off: each release ends its note, the last clears the channel",
+         false,
          [](MidiInAudition& a, auto&) { a.noteEvent(60, true), a.noteEvent(64, true), a.noteEvent(60, false), a.noteEvent(64, false); },
-         {{on, 60, 100}, {on, 64, 100}, {off, 60, 0}, {off, 64, 0}}, std::nullopt},
-        {"latch on: a new chord first releases the latched one, ascending", true,
+         {{on, 60, 100}, {on, 64, 100}, {off, 60, 0}, {off, 64, 0}},
+         std::nullopt},
+        {"latch on: a new chord first releases the latched one, ascending",
+         true,
          [](MidiInAudition& a, auto&) {
              for (int n : {67, 60, 64}) a.noteEvent(n, true);
              for (int n : {60, 64, 67}) a.noteEvent(n, false);
              a.noteEvent(62, true);
          },
-         {{on, 67, 100}, {on, 60, 100}, {on, 64, 100}, {off, 60, 0}, {off, 64, 0}, {off, 67, 0}, {on, 62, 100}}, 3},
-        {"turning the latch off releases only the keys that are up", true,
+         {{on, 67, 100}, {on, 60, 100}, {on, 64, 100}, {off, 60, 0}, {off, 64, 0}, {off, 67, 0}, {on, 62, 100}},
+         3},
+        {"turning the latch off releases only the keys that are up",
+         true,
          [](MidiInAudition& a, store::SequencerStore& s) {
              a.noteEvent(60, true), a.noteEvent(64, true), a.noteEvent(60, false);
              s.setNotesPoolMIDILatchEnabled(false);
              a.latchChanged(false);
          },
-         {{on, 60, 100}, {on, 64, 100}, {off, 60, 0}}, 3},
-        {"a key held twice sounds once and ends with its last release", false,
+         {{on, 60, 100}, {on, 64, 100}, {off, 60, 0}},
+         3},
+        {"a key held twice sounds once and ends with its last release",
+         false,
          [](MidiInAudition& a, auto&) { a.noteEvent(60, true), a.noteEvent(60, true), a.noteEvent(60, false), a.noteEvent(60, false); },
-         {{on, 60, 100}, {off, 60, 0}}, std::nullopt},
+         {{on, 60, 100}, {off, 60, 0}},
+         std::nullopt},
         {"a stray note-off sends nothing but fixes the channel", false, [](MidiInAudition& a, auto&) { a.noteEvent(61, false); }, {}, 3},
-        {"the first note fixes the channel while keys are held", false,
+        {"the first note fixes the channel while keys are held",
+         false,
          [](MidiInAudition& a, store::SequencerStore& s) {
              a.noteEvent(60, true);
              s.preset.modify([](model::Preset& p) { p.tracks[0].midiOutputChannel = 9; });
              a.noteEvent(64, true), a.noteEvent(60, false), a.noteEvent(64, false), a.noteEvent(65, true);
          },
-         {{on, 60, 100}, {on, 64, 100}, {off, 60, 0}, {off, 64, 0}, {0x98, 65, 100}}, 9},
-        {"stopping releases what sounds, ascending", true,
-         [](MidiInAudition& a, auto&) { a.noteEvent(64, true), a.noteEvent(60, true), a.stop(); }, {{on, 64, 100}, {on, 60, 100}, {off, 60, 0}, {off, 64, 0}},
+         {{on, 60, 100}, {on, 64, 100}, {off, 60, 0}, {off, 64, 0}, {0x98, 65, 100}},
+         9},
+        {"stopping releases what sounds, ascending",
+         true,
+         [](MidiInAudition& a, auto&) { a.noteEvent(64, true), a.noteEvent(60, true), a.stop(); },
+         {{on, 64, 100}, {on, 60, 100}, {off, 60, 0}, {off, 64, 0}},
          std::nullopt},
     };
     for (const Case& c : cases) {
@@ -82,7 +94,12 @@ TEST_F(AuditionTest, HeldScene) {
         Sent sent;
     };
     const Case cases[] = {
-        {"distinct notes, lowest first, off on release", 3, {64, 60, 64}, true, false, {{on, 60, 100}, {on, 64, 100}, {off, 60, 0}, {off, 64, 0}}},
+        {"distinct notes, lowest first, off on release",
+         3,
+         {64, 60, 64},
+         true,
+         false,
+         {{on, 60, 100}, {on, 64, 100}, {off, 60, 0}, {off, 64, 0}}},
         {"audition off sounds nothing", 3, {60}, false, false, {}},
         {"an armed mode sounds nothing", 3, {60}, true, true, {}},
         {"an empty chord sounds nothing", 3, {}, true, false, {}},

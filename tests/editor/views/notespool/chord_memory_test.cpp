@@ -13,8 +13,8 @@ TEST(ChordSlider, ValueFromTouch) {
         double y, height;
         int value;
     };
-    const Case cases[] = {{-5, 160, 12}, {0, 160, 12}, {20, 160, 9}, {80, 160, 0}, {160, 160, -12}, {400, 160, -12},
-                          {13.333, 160, 10}, {73.333, 160, 1}, {86.667, 160, -1}, {0, 0, -12}};
+    const Case cases[] = {{-5, 160, 12},   {0, 160, 12},      {20, 160, 9},     {80, 160, 0},      {160, 160, -12},
+                          {400, 160, -12}, {13.333, 160, 10}, {73.333, 160, 1}, {86.667, 160, -1}, {0, 0, -12}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "y " << c.y << " of " << c.height);
         EXPECT_EQ(ChordSlider::valueAt(c.y, c.height, -12, 12), c.value);

@@ -15,7 +15,9 @@ public:
     static constexpr double width = 400;
 
     KeyboardRig(store::SequencerStore& store, std::vector<int> pool, bool audition = true, bool grab = true)
-        : pool(std::move(pool)), auditionEnabled(audition), grabEnabled(grab),
+        : pool(std::move(pool)),
+          auditionEnabled(audition),
+          grabEnabled(grab),
           harness([this, &store] { return keyboard().environmentObject(store).environmentObject(store.playhead); }, {width, 155}) {
         harness.update();
     }
@@ -47,20 +49,24 @@ private:
             .auditionEnabled = auditionEnabled,
             .auditionChannel = 3,
             .grabEnabled = grabEnabled,
-            .onToggle = [this](int note) {
-                log.push_back("toggle " + std::to_string(note));
-                if (std::erase(pool, note) == 0) pool.push_back(note);
-                harness.root().invalidate();
-            },
-            .onMove = [this](int from, int to) {
-                log.push_back("move " + std::to_string(from) + ">" + std::to_string(to));
-                if (!movesAllowed) return false;
-                std::replace(pool.begin(), pool.end(), from, to);
-                harness.root().invalidate();
-                return true;
-            },
-            .onAuditionNoteOn = [this](int note, int channel) { log.push_back("on " + std::to_string(note) + "/" + std::to_string(channel)); },
-            .onAuditionNoteOff = [this](int note, int channel) { log.push_back("off " + std::to_string(note) + "/" + std::to_string(channel)); },
+            .onToggle =
+                [this](int note) {
+                    log.push_back("toggle " + std::to_string(note));
+                    if (std::erase(pool, note) == 0) pool.push_back(note);
+                    harness.root().invalidate();
+                },
+            .onMove =
+                [this](int from, int to) {
+                    log.push_back("move " + std::to_string(from) + ">" + std::to_string(to));
+                    if (!movesAllowed) return false;
+                    std::replace(pool.begin(), pool.end(), from, to);
+                    harness.root().invalidate();
+                    return true;
+                },
+            .onAuditionNoteOn = [this](int note,
+                                       int channel) { log.push_back("on " + std::to_string(note) + "/" + std::to_string(channel)); },
+            .onAuditionNoteOff = [this](int note,
+                                        int channel) { log.push_back("off " + std::to_string(note) + "/" + std::to_string(channel)); },
             .onViewportChanged = [this](double s, double w, double c) { scrollLeft = s, viewportWidth = w, contentWidth = c; },
         };
     }

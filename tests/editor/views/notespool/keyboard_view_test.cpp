@@ -79,22 +79,33 @@ void runScripts(const std::vector<Script>& scripts, const std::function<std::uni
 
 TEST_F(KeyboardViewTest, TapsAndLongPresses) {
     const std::vector<Script> scripts = {
-        {"a tap adds a note and sounds it for 0.14 s", {}, true, true,
+        {"a tap adds a note and sounds it for 0.14 s",
+         {},
+         true,
+         true,
          [](KeyboardRig& r) {
              r.harness.click(c3);
              r.harness.advance(0.13);
              r.log.push_back("|");
              r.harness.advance(0.02);
          },
-         {"toggle 60", "on 60/3", "|", "off 60/3"}, {60}},
+         {"toggle 60", "on 60/3", "|", "off 60/3"},
+         {60}},
         {"a tap on a black key", {}, false, true, [](KeyboardRig& r) { r.harness.click(cSharp3); }, {"toggle 61"}, {61}},
-        {"a tap that removes a note sounds nothing", {60}, true, true,
+        {"a tap that removes a note sounds nothing",
+         {60},
+         true,
+         true,
          [](KeyboardRig& r) {
              r.harness.click(c3);
              r.harness.advance(1);
          },
-         {"toggle 60"}, {}},
-        {"held 0.15 s: a grab holding its audition note until release", {60}, true, true,
+         {"toggle 60"},
+         {}},
+        {"held 0.15 s: a grab holding its audition note until release",
+         {60},
+         true,
+         true,
          [](KeyboardRig& r) {
              r.harness.press(c3);
              r.harness.advance(0.15);
@@ -102,8 +113,12 @@ TEST_F(KeyboardViewTest, TapsAndLongPresses) {
              r.harness.release(c3);
              r.harness.advance(0.2);
          },
-         {"on 60/3", "|", "off 60/3"}, {60}},
-        {"dragged past 18 points at once: a grab that moves key by key, the audition following", {60}, true, true,
+         {"on 60/3", "|", "off 60/3"},
+         {60}},
+        {"dragged past 18 points at once: a grab that moves key by key, the audition following",
+         {60},
+         true,
+         true,
          [](KeyboardRig& r) {
              r.harness.press(c3Left);
              r.harness.move(c3Right);
@@ -111,30 +126,46 @@ TEST_F(KeyboardViewTest, TapsAndLongPresses) {
              r.harness.move(e3);
              r.harness.release(e3);
          },
-         {"on 60/3", "move 60>62", "off 60/3", "on 62/3", "move 62>64", "off 62/3", "on 64/3", "off 64/3"}, {64}},
-        {"a long press outside the pool with audition on adds the note and grabs it", {}, true, true,
+         {"on 60/3", "move 60>62", "off 60/3", "on 62/3", "move 62>64", "off 62/3", "on 64/3", "off 64/3"},
+         {64}},
+        {"a long press outside the pool with audition on adds the note and grabs it",
+         {},
+         true,
+         true,
          [](KeyboardRig& r) {
              r.harness.press(c3);
              r.harness.advance(0.2);
              r.harness.release(c3);
          },
-         {"toggle 60", "on 60/3", "off 60/3"}, {60}},
-        {"a long press outside the pool with audition off does nothing", {}, false, true,
+         {"toggle 60", "on 60/3", "off 60/3"},
+         {60}},
+        {"a long press outside the pool with audition off does nothing",
+         {},
+         false,
+         true,
          [](KeyboardRig& r) {
              r.harness.press(c3);
              r.harness.advance(0.2);
              r.harness.release(c3);
          },
-         {}, {}},
-        {"grabbing off: a long press does nothing, not even a tap", {60}, true, false,
+         {},
+         {}},
+        {"grabbing off: a long press does nothing, not even a tap",
+         {60},
+         true,
+         false,
          [](KeyboardRig& r) {
              r.harness.press(c3);
              r.harness.advance(0.2);
              r.harness.move(d3);
              r.harness.release(d3);
          },
-         {}, {60}},
-        {"a refused move leaves the grab on its source", {60}, false, true,
+         {},
+         {60}},
+        {"a refused move leaves the grab on its source",
+         {60},
+         false,
+         true,
          [](KeyboardRig& r) {
              r.movesAllowed = false;
              r.harness.press(c3Left);
@@ -143,8 +174,12 @@ TEST_F(KeyboardViewTest, TapsAndLongPresses) {
              r.harness.move(e3);
              r.harness.release(e3);
          },
-         {"move 60>62", "move 60>64"}, {60}},
-        {"a lost grab releases the held audition note", {60}, true, true,
+         {"move 60>62", "move 60>64"},
+         {60}},
+        {"a lost grab releases the held audition note",
+         {60},
+         true,
+         true,
          [](KeyboardRig& r) {
              r.harness.press(c3);
              r.harness.advance(0.2);
@@ -153,8 +188,12 @@ TEST_F(KeyboardViewTest, TapsAndLongPresses) {
              r.log.push_back("|");
              r.harness.click(d3);
          },
-         {"on 60/3", "off 60/3", "|", "toggle 62", "on 62/3"}, {60, 62}},
-        {"switching audition off while holding ends the note and the grab", {60}, true, true,
+         {"on 60/3", "off 60/3", "|", "toggle 62", "on 62/3"},
+         {60, 62}},
+        {"switching audition off while holding ends the note and the grab",
+         {60},
+         true,
+         true,
          [](KeyboardRig& r) {
              r.harness.press(c3);
              r.harness.advance(0.2);
@@ -164,8 +203,12 @@ TEST_F(KeyboardViewTest, TapsAndLongPresses) {
              r.harness.move(d3);
              r.harness.release(d3);
          },
-         {"on 60/3", "off 60/3"}, {60}},
-        {"a tap's note taken over by a long press stops at the long press's release", {}, true, true,
+         {"on 60/3", "off 60/3"},
+         {60}},
+        {"a tap's note taken over by a long press stops at the long press's release",
+         {},
+         true,
+         true,
          [](KeyboardRig& r) {
              r.harness.click(c3);
              r.harness.press(c3Left);
@@ -174,7 +217,8 @@ TEST_F(KeyboardViewTest, TapsAndLongPresses) {
              r.log.push_back("|");
              r.harness.release(c3Right);
          },
-         {"toggle 60", "on 60/3", "on 60/3", "|", "off 60/3"}, {60}},
+         {"toggle 60", "on 60/3", "on 60/3", "|", "off 60/3"},
+         {60}},
     };
     runScripts(scripts, [this] { return makeStore(); });
 }
@@ -199,7 +243,11 @@ TEST_F(KeyboardViewTest, Scrolling) {
              r.harness.scroll({200, 80}, 5000, 0, ScrollPhase::changed, true);
          },
          0},
-        {"the mouse wheel is ignored", [](KeyboardRig& r) { r.harness.scroll({200, 80}, -100, -100); }, 1080},
+        {"the mouse wheel is ignored",
+         [](KeyboardRig& r) {
+             r.harness.scroll({200, 80}, -100, -100);
+         },
+         1080},
         {"a pool whose lowest note is off screen scrolls to two white keys before it",
          [](KeyboardRig& r) {
              r.scrollRequest = {1, {}, {72, 20}};

@@ -1,5 +1,6 @@
-#include "editor/views/notespool/chord_memory_modal.h"
 #include "editor/views/notespool/notes_pool_modal.h"
+
+#include "editor/views/notespool/chord_memory_modal.h"
 #include "tests/editor/views/notespool/notes_pool_rig.h"
 #include "tests/platform/ui/golden.h"
 
@@ -152,7 +153,12 @@ TEST_F(NotesPoolModalTest, CopySwapBlinkAndTimeOut) {
         {"Copy again disarms", [&] { h->clickOn("Copy"); }, false, false, {62, 65}, {}},
         {"Copy then Swap moves the arming", [&] { h->clickOn("Copy"), h->clickOn("Swap"); }, false, true, {62, 65}, {}},
         {"a scene tap swaps it with the active scene and selects it", [&] { h->clickOn("scene2"); }, false, false, {62, 65}, {60, 64, 67}},
-        {"Copy, then a scene tap pastes there", [&] { h->clickOn("Copy"), h->clickOn("scene1"); }, false, false, {60, 64, 67}, {60, 64, 67}},
+        {"Copy, then a scene tap pastes there",
+         [&] { h->clickOn("Copy"), h->clickOn("scene1"); },
+         false,
+         false,
+         {60, 64, 67},
+         {60, 64, 67}},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.name);

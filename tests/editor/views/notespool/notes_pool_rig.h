@@ -13,14 +13,14 @@
 
 namespace pulvan::views {
 
-
 class NotesPoolTest : public test::StoreTest {
 protected:
     std::unique_ptr<store::SequencerStore> store = makeStore();
     bool shown = true;
-    library::PresetLibrary library{*store,
-                                   {.applyChordProgressionPreset = [this](const std::vector<model::Chord>& chords) { store->applyChordProgressionPreset(chords); }},
-                                   {.uptime = &main.clock()}};
+    library::PresetLibrary library{
+        *store,
+        {.applyChordProgressionPreset = [this](const std::vector<model::Chord>& chords) { store->applyChordProgressionPreset(chords); }},
+        {.uptime = &main.clock()}};
     RecordedServices services{library};
 
     // The modal in the window's top-left corner, laid out for the viewport width.

@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include "editor/views/notespool/mini_keyboard_overview.h"
 #include "platform/ui/harness.h"
 #include "tests/platform/ui/golden.h"
-
-#include <gtest/gtest.h>
 
 #include <optional>
 #include <vector>
@@ -44,7 +44,8 @@ TEST(MiniKeyboardOverview, FrameAndShades) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto m = MiniKeyboardOverview{.scrollLeft = c.scrollLeft, .viewportWidth = c.viewport, .contentWidth = c.content}.measure({stripWidth, 40});
+        const auto m = MiniKeyboardOverview{.scrollLeft = c.scrollLeft, .viewportWidth = c.viewport, .contentWidth = c.content}.measure(
+            {stripWidth, 40});
         EXPECT_NEAR(m.frameX, c.frameX, 0.001);
         EXPECT_NEAR(m.frameW, c.frameW, 0.001);
     }
@@ -58,13 +59,40 @@ TEST(MiniKeyboardOverview, DragsAndClicks) {
     };
     const Case cases[] = {
         {"dragging the frame scales the distance to the keyboard",
-         [](ui::Harness& h) { h.drag({280, 20}, {300, 20}, 2); }, {1080, 1125, 1170}},
-        {"dragging past the left end asks for 0", [](ui::Harness& h) { h.drag({280, 20}, {-100, 20}, 1); }, {1080, 0}},
-        {"dragging past the right end asks for the largest offset", [](ui::Harness& h) { h.drag({240, 20}, {900, 20}, 1); }, {1080, 2300}},
-        {"a click outside the frame centres on it", [](ui::Harness& h) { h.click({100, 20}); }, {250}},
-        {"a click near the left end asks for 0", [](ui::Harness& h) { h.click({2, 20}); }, {0}},
-        {"a click near the right end asks for the largest offset", [](ui::Harness& h) { h.click({598, 20}); }, {2300}},
-        {"a drag from outside onto the frame waits for the release", [](ui::Harness& h) { h.drag({100, 20}, {280, 20}, 3); }, {1060}},
+         [](ui::Harness& h) {
+             h.drag({280, 20}, {300, 20}, 2);
+         },
+         {1080, 1125, 1170}},
+        {"dragging past the left end asks for 0",
+         [](ui::Harness& h) {
+             h.drag({280, 20}, {-100, 20}, 1);
+         },
+         {1080, 0}},
+        {"dragging past the right end asks for the largest offset",
+         [](ui::Harness& h) {
+             h.drag({240, 20}, {900, 20}, 1);
+         },
+         {1080, 2300}},
+        {"a click outside the frame centres on it",
+         [](ui::Harness& h) {
+             h.click({100, 20});
+         },
+         {250}},
+        {"a click near the left end asks for 0",
+         [](ui::Harness& h) {
+             h.click({2, 20});
+         },
+         {0}},
+        {"a click near the right end asks for the largest offset",
+         [](ui::Harness& h) {
+             h.click({598, 20});
+         },
+         {2300}},
+        {"a drag from outside onto the frame waits for the release",
+         [](ui::Harness& h) {
+             h.drag({100, 20}, {280, 20}, 3);
+         },
+         {1060}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

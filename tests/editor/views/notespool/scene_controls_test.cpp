@@ -16,12 +16,8 @@ TEST(NotesPoolLayout, WidthsFollowTheViewport) {
         double viewport, panel, content, cell, resolutionDropdown;
     };
     const Case cases[] = {
-        {300, 360, 324, (324 - 96) / 13.0, 98},
-        {359.9, 360, 324, (324 - 96) / 13.0, 98},
-        {360, 360, 324, (324 - 96) / 13.0, 98},
-        {700, 700, 664, (664 - 96) / 13.0, 98},
-        {1080, 1080, 1044, 72.923, 141.846},
-        {2000, 1080, 1044, 72.923, 141.846},
+        {300, 360, 324, (324 - 96) / 13.0, 98}, {359.9, 360, 324, (324 - 96) / 13.0, 98}, {360, 360, 324, (324 - 96) / 13.0, 98},
+        {700, 700, 664, (664 - 96) / 13.0, 98}, {1080, 1080, 1044, 72.923, 141.846},      {2000, 1080, 1044, 72.923, 141.846},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.viewport);
@@ -29,7 +25,8 @@ TEST(NotesPoolLayout, WidthsFollowTheViewport) {
         EXPECT_DOUBLE_EQ(layout.panelWidth, c.panel);
         EXPECT_DOUBLE_EQ(layout.contentWidth, c.content);
         EXPECT_NEAR(layout.cellWidth, c.cell, 0.001);
-        EXPECT_NEAR(std::max(layout.span(NotesPoolLayout::resolutionSpan) - 2 * NotesPoolLayout::resolutionInset, 98.0), c.resolutionDropdown, 0.001);
+        EXPECT_NEAR(std::max(layout.span(NotesPoolLayout::resolutionSpan) - 2 * NotesPoolLayout::resolutionInset, 98.0),
+                    c.resolutionDropdown, 0.001);
         EXPECT_NEAR(layout.span(13), layout.contentWidth, 1e-9) << "thirteen columns fill the content";
     }
     EXPECT_EQ(NotesPoolLayout::progressionFillerColumns(), 6);
@@ -46,15 +43,22 @@ TEST_F(SceneControlsTest, ResolutionDropdown) {
         const char* label;
         std::vector<bool> active;  // 16, 8, 4, 1
     };
-    const Case cases[] = {{16, "1/16", {true, false, false, false}}, {1, "1 bar", {false, false, false, true}},
-                          {4, "1/4", {false, false, true, false}}, {2, "1/16", {false, false, false, false}}};
+    const Case cases[] = {{16, "1/16", {true, false, false, false}},
+                          {1, "1 bar", {false, false, false, true}},
+                          {4, "1/4", {false, false, true, false}},
+                          {2, "1/16", {false, false, false, false}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored);
         auto store = makeStore();
         store->preset.modify([&](model::Preset& p) { p.sceneLaunchResolution = c.stored; });
         EXPECT_EQ(launchResolutionLabel(c.stored), c.label);
         const auto anchor = foundation::Uuid::random();
-        ui::Harness h([&] { return SceneLaunchResolutionButton{.width = 134, .anchorID = anchor, .dropdownWidth = 98}.asView().environmentObject(*store); }, {200, 40});
+        ui::Harness h(
+            [&] {
+                return SceneLaunchResolutionButton{.width = 134, .anchorID = anchor, .dropdownWidth = 98}.asView().environmentObject(
+                    *store);
+            },
+            {200, 40});
         h.clickOn("sceneLaunchResolution");
         ASSERT_TRUE(store->dropdown.get().has_value());
         const store::DropdownRequest request = *store->dropdown.get();

@@ -1,8 +1,8 @@
 #pragma once
 // Drives a capture view through the harness with a stepped clock and records its callbacks in order.
-#include "platform/ui/harness.h"
 #include <gtest/gtest.h>
 
+#include "platform/ui/harness.h"
 #include "platform/ui/layout.h"
 
 #include <cstdio>
@@ -40,20 +40,36 @@ private:
 
 // One step of a script, in window points.
 using Step = std::function<void(CaptureRig&)>;
-inline Step press(double x, double y) { return [=](CaptureRig& r) { r.harness().press({x, y}); }; }
-inline Step move(double x, double y) { return [=](CaptureRig& r) { r.harness().move({x, y}); }; }
-inline Step release(double x, double y) { return [=](CaptureRig& r) { r.harness().release({x, y}); }; }
-inline Step click(double x, double y) { return [=](CaptureRig& r) { r.harness().click({x, y}); }; }
-inline Step wait(double seconds) { return [=](CaptureRig& r) { r.harness().advance(seconds); }; }
-inline Step mark() { return [](CaptureRig& r) { r.record("|"); }; }
+inline Step press(double x, double y) {
+    return [=](CaptureRig& r) { r.harness().press({x, y}); };
+}
+inline Step move(double x, double y) {
+    return [=](CaptureRig& r) { r.harness().move({x, y}); };
+}
+inline Step release(double x, double y) {
+    return [=](CaptureRig& r) { r.harness().release({x, y}); };
+}
+inline Step click(double x, double y) {
+    return [=](CaptureRig& r) { r.harness().click({x, y}); };
+}
+inline Step wait(double seconds) {
+    return [=](CaptureRig& r) { r.harness().advance(seconds); };
+}
+inline Step mark() {
+    return [](CaptureRig& r) { r.record("|"); };
+}
 inline Step loseGrab() {
     return [](CaptureRig& r) {
         r.harness().root().cancelPointer();
         r.harness().update();
     };
 }
-inline Step removeFromTree() { return [](CaptureRig& r) { r.remove(); }; }
-inline Step scroll(double dx, ui::ScrollPhase phase) { return [=](CaptureRig& r) { r.harness().scroll({50, 50}, dx, 0, phase, phase != ui::ScrollPhase::none); }; }
+inline Step removeFromTree() {
+    return [](CaptureRig& r) { r.remove(); };
+}
+inline Step scroll(double dx, ui::ScrollPhase phase) {
+    return [=](CaptureRig& r) { r.harness().scroll({50, 50}, dx, 0, phase, phase != ui::ScrollPhase::none); };
+}
 
 struct Script {
     const char* name;

@@ -25,16 +25,27 @@ TEST(SharedControls, PressedLooksMatchGoldenImages) {
         std::function<ui::View()> control;
     };
     const Case cases[] = {
-        {"icon_button_pressed", [=] { return View(IconButton{"gearshape", true, tap}); }},
+        {"icon_button_pressed",
+         [=] {
+             return View(IconButton{"gearshape", true, tap});
+         }},
         {"modal_close_button_pressed", [=] { return View(ModalCloseButton{.action = tap}); }},
-        {"modal_option_press_highlight", [=] { return View(ModalOption{.label = "Hold", .pressHighlight = true, .action = tap}).frame({.width = 100}); }},
+        {"modal_option_press_highlight",
+         [=] { return View(ModalOption{.label = "Hold", .pressHighlight = true, .action = tap}).frame({.width = 100}); }},
         {"modal_option_no_press_highlight", [=] { return View(ModalOption{.label = "Hold", .action = tap}).frame({.width = 100}); }},
-        {"action_button_cancel_pressed", [=] { return View(ModalActionButtonLabeled{.title = "Cancel", .pressHighlight = true, .action = tap}); }},
-        {"modal_option_disabled_pressed", [=] { return View(ModalOption{.label = "Off", .pressHighlight = true, .enabled = false, .action = tap}).frame({.width = 100}); }},
+        {"action_button_cancel_pressed",
+         [=] { return View(ModalActionButtonLabeled{.title = "Cancel", .pressHighlight = true, .action = tap}); }},
+        {"modal_option_disabled_pressed",
+         [=] { return View(ModalOption{.label = "Off", .pressHighlight = true, .enabled = false, .action = tap}).frame({.width = 100}); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto shown = [&] { return c.control().environment<KezAccentKey>(accent).frame({.width = 140, .height = 56}).background(ui::color(editorBackgroundColor)); };
+        const auto shown = [&] {
+            return c.control()
+                .environment<KezAccentKey>(accent)
+                .frame({.width = 140, .height = 56})
+                .background(ui::color(editorBackgroundColor));
+        };
         ui::Harness harness(shown, {140, 56}, 2);
         harness.press({70, 28});
         ui::expectMatchesGolden(harness.render(), c.name);
@@ -55,11 +66,16 @@ TEST(SharedControls, ReportTapsOnlyWhenEnabled) {
         };
     };
     const auto icon = [](bool enabled, bool withAction) {
-        return [=](CaptureRig& r) -> ui::View { return IconButton{"pin", enabled, withAction ? std::function<void()>([&r] { r.record("action"); }) : nullptr}; };
+        return [=](CaptureRig& r) -> ui::View {
+            return IconButton{"pin", enabled, withAction ? std::function<void()>([&r] { r.record("action"); }) : nullptr};
+        };
     };
     const auto option = [](bool enabled) {
         return [=](CaptureRig& r) -> ui::View {
-            return ModalOption{.label = "O", .enabled = enabled, .onPressStart = [&r] { r.record("pressStart"); }, .onPressEnd = [&r] { r.record("pressEnd"); },
+            return ModalOption{.label = "O",
+                               .enabled = enabled,
+                               .onPressStart = [&r] { r.record("pressStart"); },
+                               .onPressEnd = [&r] { r.record("pressEnd"); },
                                .action = [&r] { r.record("action"); }};
         };
     };
@@ -67,7 +83,9 @@ TEST(SharedControls, ReportTapsOnlyWhenEnabled) {
     const auto appPlay = [](CaptureRig& r) -> ui::View { return AppPlayToggleButton{false, [&r] { r.record("action"); }}; };
     const auto header = [](bool withAction) {
         return [=](CaptureRig& r) -> ui::View {
-            return View(ModalHeader{.title = "", .inlineActionTitle = "Reset", .onInlineAction = withAction ? std::function<void()>([&r] { r.record("inline"); }) : nullptr})
+            return View(ModalHeader{.title = "",
+                                    .inlineActionTitle = "Reset",
+                                    .onInlineAction = withAction ? std::function<void()>([&r] { r.record("inline"); }) : nullptr})
                 .frame({.width = 60, .alignment = ui::Edge::leading});
         };
     };
@@ -88,7 +106,13 @@ TEST(SharedControls, ReportTapsOnlyWhenEnabled) {
 // A disabled option inside a view that takes taps itself: the tap must not reach the enclosing view either.
 TEST(SharedControls, DisabledOptionSwallowsTheTap) {
     int outer = 0, action = 0;
-    ui::Harness harness([&] { return View(ModalOption{.label = "O", .enabled = false, .action = [&] { ++action; }}).padding(10).onTapGesture([&] { ++outer; }); }, {120, 72});
+    ui::Harness harness(
+        [&] {
+            return View(ModalOption{.label = "O", .enabled = false, .action = [&] { ++action; }}).padding(10).onTapGesture([&] {
+                ++outer;
+            });
+        },
+        {120, 72});
     harness.click({60, 36});
     EXPECT_EQ(action, 0);
     EXPECT_EQ(outer, 0);
@@ -101,9 +125,17 @@ TEST(SharedControls, Sizes) {
         ui::Size size;
     };
     const Case cases[] = {
-        {"an icon button is at least 40 x 40, 48 high with its air", [] { return View(IconButtonLabel{"pin", false}); }, {40, 48}},
-        {"a modal option is at least 32 high", [] { return View(ModalOption{.label = "", .leadingSystemImage = "pin", .leadingSystemImageSize = 4}).frame({.width = 80}); }, {80, 32}},
-        {"inside ModalOptionFillHeight it takes the offered height", [] { return ModalOptionFillHeight{}(View(ModalOption{.label = "x"}).frame({.width = 80, .height = 20})); }, {80, 20}},
+        {"an icon button is at least 40 x 40, 48 high with its air",
+         [] {
+             return View(IconButtonLabel{"pin", false});
+         },
+         {40, 48}},
+        {"a modal option is at least 32 high",
+         [] { return View(ModalOption{.label = "", .leadingSystemImage = "pin", .leadingSystemImageSize = 4}).frame({.width = 80}); },
+         {80, 32}},
+        {"inside ModalOptionFillHeight it takes the offered height",
+         [] { return ModalOptionFillHeight{}(View(ModalOption{.label = "x"}).frame({.width = 80, .height = 20})); },
+         {80, 20}},
         {"the close button is 30 high", [] { return View(ModalCloseButton{}); }, {0, 30}},
         {"the swing knob is labelWidth x 48", [] { return View(TopBarSwingKnob{.value = 60}); }, {36, 48}},
     };
@@ -118,15 +150,20 @@ TEST(SharedControls, Sizes) {
     }
     ui::Harness alone([] { return View(ModalCloseButton{}).fixedSize(); }, {400, 100});
     ui::Harness inHeader([] { return View(ModalHeader{.title = "Notes pool", .onClose = [] {}}).frame({.width = 300}); }, {400, 100});
-    EXPECT_DOUBLE_EQ(inHeader.frame("modal.close").width, alone.frame("modal.close").width) << "no rounding in the stack squeezes its text onto two lines";
+    EXPECT_DOUBLE_EQ(inHeader.frame("modal.close").width, alone.frame("modal.close").width)
+        << "no rounding in the stack squeezes its text onto two lines";
 }
 
 TEST(ArmedTooltipModifier, DrawsOverNeighboursAndLetsTouchesThrough) {
     int neighbourTaps = 0;
     const auto row = [&](bool visible, double yOffset) {
         return [&, visible, yOffset] {
-            const auto neighbour = [&] { return ui::color(soloYellowColor).frame({.width = 60, .height = 40}).onTapGesture([&] { ++neighbourTaps; }); };
-            return ui::hstack({.spacing = 0}, neighbour(), ArmedTooltipModifier{"Pick a slot", visible, yOffset}(ui::color(recordRedColor).frame({.width = 40, .height = 40}).testId("control")),
+            const auto neighbour = [&] {
+                return ui::color(soloYellowColor).frame({.width = 60, .height = 40}).onTapGesture([&] { ++neighbourTaps; });
+            };
+            return ui::hstack({.spacing = 0}, neighbour(),
+                              ArmedTooltipModifier{"Pick a slot", visible,
+                                                   yOffset}(ui::color(recordRedColor).frame({.width = 40, .height = 40}).testId("control")),
                               neighbour())
                 .padding(40)
                 .background(ui::color(editorBackgroundColor));

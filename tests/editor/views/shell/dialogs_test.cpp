@@ -18,9 +18,15 @@ protected:
 
     store::DialogRequest request(Kind kind, bool requiresInput = false, std::string initialText = "") {
         return {.kind = kind,
-                .title = kind == Kind::alert ? "Track limit" : kind == Kind::confirm ? "Clear pattern" : "Rename track",
-                .message = kind == Kind::alert ? "6 tracks limit reached." : kind == Kind::confirm ? "Clear the pattern ?" : "Track name:",
-                .confirmLabel = kind == Kind::alert ? "OK" : kind == Kind::confirm ? "Clear" : "Rename",
+                .title = kind == Kind::alert     ? "Track limit"
+                         : kind == Kind::confirm ? "Clear pattern"
+                                                 : "Rename track",
+                .message = kind == Kind::alert     ? "6 tracks limit reached."
+                           : kind == Kind::confirm ? "Clear the pattern ?"
+                                                   : "Track name:",
+                .confirmLabel = kind == Kind::alert     ? "OK"
+                                : kind == Kind::confirm ? "Clear"
+                                                        : "Rename",
                 .cancelLabel = "Cancel",
                 .placeholder = "Track name",
                 .initialText = std::move(initialText),
@@ -60,10 +66,16 @@ TEST_F(DialogTest, CancelsWithoutCallingBack) {
         std::function<void(ui::Harness&)> cancel;
     };
     const Case cases[] = {
-        {"the backdrop", Kind::alert, [](ui::Harness& h) { h.click({10, 10}); }},
+        {"the backdrop", Kind::alert,
+         [](ui::Harness& h) {
+             h.click({10, 10});
+         }},
         {"the header's close button", Kind::alert, [](ui::Harness& h) { h.clickOn("modal.close"); }},
         {"the cancel button", Kind::confirm, [](ui::Harness& h) { h.clickOn("dialog.cancel"); }},
-        {"a tap inside the dialog does nothing", Kind::prompt, [](ui::Harness& h) { h.click(h.frame("dialog").origin() + ui::Point{100, 12}); }},
+        {"a tap inside the dialog does nothing", Kind::prompt,
+         [](ui::Harness& h) {
+             h.click(h.frame("dialog").origin() + ui::Point{100, 12});
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -145,7 +157,8 @@ TEST_F(DialogTest, AccentOfTheConfirmButton) {
         std::optional<int> override;
         ui::Color accent;
     };
-    for (const Case c : {Case{true, 0xCC3333, globalAccentColor()}, Case{false, 0xCC3333, colorFromHex(0xCC3333)}, Case{false, std::nullopt, track}}) {
+    for (const Case c :
+         {Case{true, 0xCC3333, globalAccentColor()}, Case{false, 0xCC3333, colorFromHex(0xCC3333)}, Case{false, std::nullopt, track}}) {
         auto r = request(Kind::confirm);
         r.prefersGlobalAccent = c.prefersGlobal;
         r.accentColorHexOverride = c.override;
@@ -172,7 +185,14 @@ TEST_F(DialogTest, DialogsMatchGoldenImages) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ui::Harness h([&] { return ui::View(StandardDialog{c.request}).frame({.width = 400, .height = 230}).background(ui::color(editorBackgroundColor)).environmentObject(*store); }, {400, 230});
+        ui::Harness h(
+            [&] {
+                return ui::View(StandardDialog{c.request})
+                    .frame({.width = 400, .height = 230})
+                    .background(ui::color(editorBackgroundColor))
+                    .environmentObject(*store);
+            },
+            {400, 230});
         h.update();
         h.type(c.typed);
         ui::expectMatchesGolden(h.render(), c.name);
@@ -182,7 +202,11 @@ TEST_F(DialogTest, DialogsMatchGoldenImages) {
 class FullscreenPromptTest : public DialogTest {
 protected:
     std::unique_ptr<ui::Harness> prompt(store::DialogRequest r, ui::Size size) {
-        auto h = std::make_unique<ui::Harness>([this, r] { return ui::View(HostedFullscreenPrompt{r}).environment<KezAccentKey>(globalAccentColor()).environmentObject(*store); }, size);
+        auto h = std::make_unique<ui::Harness>(
+            [this, r] {
+                return ui::View(HostedFullscreenPrompt{r}).environment<KezAccentKey>(globalAccentColor()).environmentObject(*store);
+            },
+            size);
         h->update();
         return h;
     }

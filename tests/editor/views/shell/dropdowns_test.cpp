@@ -13,7 +13,10 @@ using ui::Rect;
 
 std::vector<DropdownItem> items(int count, std::function<void(int)> chosen = nullptr) {
     std::vector<DropdownItem> result;
-    for (int i = 0; i < count; ++i) result.push_back({.label = "Item " + std::to_string(i), .action = [chosen, i] { if (chosen) chosen(i); }});
+    for (int i = 0; i < count; ++i)
+        result.push_back({.label = "Item " + std::to_string(i), .action = [chosen, i] {
+                              if (chosen) chosen(i);
+                          }});
     return result;
 }
 
@@ -30,18 +33,51 @@ TEST(DropdownPlacement, Origins) {
         {"a list below, left edges together", {.items = items(3), .verticalAlignLeading = true}, {{1280, 730}, anchor}, {600, 136}},
         {"a list below, right edges together", {.items = items(3)}, {{1280, 730}, anchor}, {360, 136}},
         {"a list near the left edge stays inside", {.items = items(3)}, {{1280, 730}, Rect{20, 100, 60, 30}}, {16, 136}},
-        {"a list near the right edge stays inside", {.items = items(3), .width = 200, .verticalAlignLeading = true}, {{1280, 730}, Rect{1200, 100, 60, 30}}, {1064, 136}},
-        {"an upward list before it is measured: estimated", {.items = items(5), .opensUpward = true}, {{1280, 730}, Rect{600, 600, 60, 30}}, {360, 600 - 159 - 6}},
-        {"an upward list once measured", {.items = items(5), .opensUpward = true}, {{1280, 730}, Rect{600, 600, 60, 30}, {300, 200}}, {360, 394}},
-        {"an upward list estimated at the 420 cap", {.items = items(30), .opensUpward = true}, {{1280, 730}, Rect{600, 600, 60, 30}}, {360, 600 - 426 - 6}},
-        {"an upward list that does not fit sits at the top margin", {.items = items(5), .opensUpward = true}, {{1280, 730}, Rect{600, 50, 60, 30}, {300, 200}}, {360, 16}},
+        {"a list near the right edge stays inside",
+         {.items = items(3), .width = 200, .verticalAlignLeading = true},
+         {{1280, 730}, Rect{1200, 100, 60, 30}},
+         {1064, 136}},
+        {"an upward list before it is measured: estimated",
+         {.items = items(5), .opensUpward = true},
+         {{1280, 730}, Rect{600, 600, 60, 30}},
+         {360, 600 - 159 - 6}},
+        {"an upward list once measured",
+         {.items = items(5), .opensUpward = true},
+         {{1280, 730}, Rect{600, 600, 60, 30}, {300, 200}},
+         {360, 394}},
+        {"an upward list estimated at the 420 cap",
+         {.items = items(30), .opensUpward = true},
+         {{1280, 730}, Rect{600, 600, 60, 30}},
+         {360, 600 - 426 - 6}},
+        {"an upward list that does not fit sits at the top margin",
+         {.items = items(5), .opensUpward = true},
+         {{1280, 730}, Rect{600, 50, 60, 30}, {300, 200}},
+         {360, 16}},
         {"a row centred on its anchor", {.items = items(3), .vertical = false}, {{1280, 730}, anchor, {}, 200}, {530, 136}},
-        {"a row by its measured size before its width is reported", {.items = items(3), .vertical = false}, {{1280, 730}, anchor, {180, 35}}, {540, 136}},
-        {"a row, right edges together, offset", {.items = items(3), .vertical = false, .horizontalAlignTrailing = true, .horizontalOffset = 20}, {{1280, 730}, anchor, {}, 200}, {480, 136}},
-        {"a row wider than the window sits at the left margin", {.items = items(3), .vertical = false}, {{1280, 730}, anchor, {}, 1300}, {16, 136}},
-        {"an upward grid of 3 rows, estimated", {.items = items(10), .vertical = false, .opensUpward = true, .gridColumns = 4}, {{1280, 730}, anchor, {}, 200}, {530, 16}},
-        {"an upward grid with 40-high cells", {.items = items(10), .vertical = false, .opensUpward = true, .gridColumns = 4, .gridCellSize = store::DropdownCellSize{50, 40}}, {{1280, 730}, Rect{600, 400, 60, 30}, {}, 200}, {530, 400 - 130 - 6}},
-        {"grid columns 0: one entry per row", {.items = items(10), .vertical = false, .opensUpward = true, .gridColumns = 0}, {{1280, 730}, Rect{600, 400, 60, 30}, {}, 62}, {599, 400 - 314 - 6}},
+        {"a row by its measured size before its width is reported",
+         {.items = items(3), .vertical = false},
+         {{1280, 730}, anchor, {180, 35}},
+         {540, 136}},
+        {"a row, right edges together, offset",
+         {.items = items(3), .vertical = false, .horizontalAlignTrailing = true, .horizontalOffset = 20},
+         {{1280, 730}, anchor, {}, 200},
+         {480, 136}},
+        {"a row wider than the window sits at the left margin",
+         {.items = items(3), .vertical = false},
+         {{1280, 730}, anchor, {}, 1300},
+         {16, 136}},
+        {"an upward grid of 3 rows, estimated",
+         {.items = items(10), .vertical = false, .opensUpward = true, .gridColumns = 4},
+         {{1280, 730}, anchor, {}, 200},
+         {530, 16}},
+        {"an upward grid with 40-high cells",
+         {.items = items(10), .vertical = false, .opensUpward = true, .gridColumns = 4, .gridCellSize = store::DropdownCellSize{50, 40}},
+         {{1280, 730}, Rect{600, 400, 60, 30}, {}, 200},
+         {530, 400 - 130 - 6}},
+        {"grid columns 0: one entry per row",
+         {.items = items(10), .vertical = false, .opensUpward = true, .gridColumns = 0},
+         {{1280, 730}, Rect{600, 400, 60, 30}, {}, 62},
+         {599, 400 - 314 - 6}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -50,7 +86,8 @@ TEST(DropdownPlacement, Origins) {
 }
 
 TEST(DropdownPlacement, AvailableHeightAndListWidth) {
-    const DropdownRequest list{.items = items(3)}, upward{.items = items(3), .opensUpward = true}, row{.vertical = false}, chromeless{.vertical = false, .chromeless = true};
+    const DropdownRequest list{.items = items(3)}, upward{.items = items(3), .opensUpward = true}, row{.vertical = false},
+        chromeless{.vertical = false, .chromeless = true};
     EXPECT_EQ(dropdownAvailableHeight(list, {1280, 730}, Rect{0, 100, 60, 30}), 730 - 136 - 16);
     EXPECT_EQ(dropdownAvailableHeight(list, {1280, 730}, Rect{0, 630, 60, 30}), 87) << "never less than three rows";
     EXPECT_EQ(dropdownAvailableHeight(upward, {1280, 730}, Rect{0, 300, 60, 30}), 300 - 6 - 16);
@@ -75,7 +112,9 @@ protected:
         harness->update();
     }
     std::vector<DropdownItem> logged(int count) {
-        return items(count, [this](int i) { log.push_back("chose " + std::to_string(i) + (store->dropdown->has_value() ? " (open)" : " (closed)")); });
+        return items(count, [this](int i) {
+            log.push_back("chose " + std::to_string(i) + (store->dropdown->has_value() ? " (open)" : " (closed)"));
+        });
     }
 };
 
@@ -133,10 +172,32 @@ TEST_F(DropdownTest, ChoosingClosesFirstThenActs) {
     };
     const Case cases[] = {
         {"a choice", false, [](ui::Harness& h) { h.clickOn("dropdown.item.Item 1"); }, {"chose 1 (closed)"}, false},
-        {"sticky choices", true, [](ui::Harness& h) { h.clickOn("dropdown.item.Item 1"), h.clickOn("dropdown.item.Item 2"); }, {"chose 1 (open)", "chose 2 (open)"}, true},
-        {"the backdrop", false, [](ui::Harness& h) { h.click({1200, 700}); }, {}, false},
-        {"a sticky dropdown has no backdrop", true, [](ui::Harness& h) { h.click({1200, 700}); }, {}, true},
-        {"a tap on the panel's padding", false, [](ui::Harness& h) { h.click(h.frame("dropdown.panel").origin() + Point{1, 1}); }, {}, true},
+        {"sticky choices",
+         true,
+         [](ui::Harness& h) { h.clickOn("dropdown.item.Item 1"), h.clickOn("dropdown.item.Item 2"); },
+         {"chose 1 (open)", "chose 2 (open)"},
+         true},
+        {"the backdrop",
+         false,
+         [](ui::Harness& h) {
+             h.click({1200, 700});
+         },
+         {},
+         false},
+        {"a sticky dropdown has no backdrop",
+         true,
+         [](ui::Harness& h) {
+             h.click({1200, 700});
+         },
+         {},
+         true},
+        {"a tap on the panel's padding",
+         false,
+         [](ui::Harness& h) {
+             h.click(h.frame("dropdown.panel").origin() + Point{1, 1});
+         },
+         {},
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -170,7 +231,8 @@ TEST_F(DropdownTest, PressHighlightLightsWhileHeldAndAfterEachStickyChoiceGoesOu
     open({.items = entries, .sticky = true});
     const auto litAt = [&](const char* id) {
         const Rect row = harness->frame(id);
-        return harness->render().pixel(static_cast<int>(row.x + 4), static_cast<int>(row.midY())) == colorFromHex(store->trackAccentColor(0));
+        return harness->render().pixel(static_cast<int>(row.x + 4), static_cast<int>(row.midY())) ==
+               colorFromHex(store->trackAccentColor(0));
     };
     for (const char* id : {"dropdown.item.Item 0", "dropdown.item.Item 1"}) {
         SCOPED_TRACE(id);
@@ -200,7 +262,8 @@ TEST_F(DropdownTest, PanelsMatchGoldenImages) {
     styled[6].disabled = true;
     styled[6].label = "A label too long to fit in the list's width, cut at its tail";
     std::vector<DropdownItem> directions;  // the pattern direction list at its narrowest
-    for (const char* label : {"\u21FE   Forward", "\u21FD   Backward", "\u27F7   Ping-pong", "\u21C4   Ping-pong 2", "\u2681   Random", "\u2682   Smart random"})
+    for (const char* label : {"\u21FE   Forward", "\u21FD   Backward", "\u27F7   Ping-pong", "\u21C4   Ping-pong 2", "\u2681   Random",
+                              "\u2682   Smart random"})
         directions.push_back({.label = label});
     struct Case {
         const char* name;
@@ -212,18 +275,27 @@ TEST_F(DropdownTest, PanelsMatchGoldenImages) {
         {"dropdown_directions", {.items = directions, .width = verticalListWidthFitting(directions, 120)}, {170, 230}},
         {"dropdown_row", {.items = lit(items(4)), .vertical = false}, {330, 60}},
         {"dropdown_grid_bordered", {.items = items(7), .vertical = false, .gridColumns = 3, .borderedCells = true}, {230, 130}},
-        {"dropdown_grid_chromeless", {.items = items(4), .vertical = false, .gridColumns = 2, .gridCellSize = store::DropdownCellSize{72, 30}, .borderedCells = true, .chromeless = true}, {164, 80}},
+        {"dropdown_grid_chromeless",
+         {.items = items(4),
+          .vertical = false,
+          .gridColumns = 2,
+          .gridCellSize = store::DropdownCellSize{72, 30},
+          .borderedCells = true,
+          .chromeless = true},
+         {164, 80}},
         {"dropdown_empty", {}, {40, 40}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ui::Harness h([&] {
-            return ui::View(DropdownPanel{.request = c.request, .accent = trackAccentColors()[0], .maxWidth = 1000})
-                .padding(10)
-                .frame({.width = c.size.width, .height = c.size.height, .alignment = ui::unit::topLeading})
-                .background(ui::color(editorBackgroundColor))
-                .environmentObject(*store);
-        }, c.size, 2);
+        ui::Harness h(
+            [&] {
+                return ui::View(DropdownPanel{.request = c.request, .accent = trackAccentColors()[0], .maxWidth = 1000})
+                    .padding(10)
+                    .frame({.width = c.size.width, .height = c.size.height, .alignment = ui::unit::topLeading})
+                    .background(ui::color(editorBackgroundColor))
+                    .environmentObject(*store);
+            },
+            c.size, 2);
         ui::expectMatchesGolden(h.render(), c.name);
     }
 }

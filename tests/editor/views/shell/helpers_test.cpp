@@ -1,10 +1,10 @@
+#include <gtest/gtest.h>
+
 #include "editor/model/skin.h"
 #include "editor/views/shell/editor_helpers.h"
 #include "editor/views/shell/environment_keys.h"
 #include "platform/ui/content.h"
 #include "platform/ui/harness.h"
-
-#include <gtest/gtest.h>
 
 #include <limits>
 
@@ -17,8 +17,8 @@ TEST(EditorHelpers, StepColumnAndSemitoneRow) {
         int column, row;  // stepColumnAtX(position, extent), semitoneRowAtY(position, extent)
     };
     const Case cases[] = {
-        {130, 640, 3, 9},  {-5, 640, 0, 11},  {640, 640, 15, 0}, {130, 0, 0, 0},  {1e30, 640, 15, 0},
-        {0, 120, 0, 11},   {119, 120, 15, 0}, {60, 120, 8, 6},   {130, 120, 15, 0}, {std::numeric_limits<double>::quiet_NaN(), 640, 0, 0},
+        {130, 640, 3, 9}, {-5, 640, 0, 11},  {640, 640, 15, 0}, {130, 0, 0, 0},    {1e30, 640, 15, 0},
+        {0, 120, 0, 11},  {119, 120, 15, 0}, {60, 120, 8, 6},   {130, 120, 15, 0}, {std::numeric_limits<double>::quiet_NaN(), 640, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.position << " in " << c.extent);
@@ -28,8 +28,7 @@ TEST(EditorHelpers, StepColumnAndSemitoneRow) {
 }
 
 TEST(EditorHelpers, Labels) {
-    EXPECT_EQ(signedNumberLabels(-2, 2),
-              (std::vector<SignedNumberLabel>{{"-2", -2}, {"-1", -1}, {"0", 0}, {"+1", 1}, {"+2", 2}}));
+    EXPECT_EQ(signedNumberLabels(-2, 2), (std::vector<SignedNumberLabel>{{"-2", -2}, {"-1", -1}, {"0", 0}, {"+1", 1}, {"+2", 2}}));
     const std::pair<int, const char*> fractions[] = {{0, "1/1"}, {1, "1/2"}, {2, "2/2"}, {3, "1/4"}, {4, "2/4"},
                                                      {5, "3/4"}, {6, "4/4"}, {7, "7"},   {-1, "-1"}};
     for (const auto& [value, label] : fractions) EXPECT_EQ(cycleFractionLabel(value), label) << value;

@@ -72,7 +72,13 @@ TEST_F(ModalHostTest, PlacesEachModal) {
         {"chord under its button at the right edge", KezModal::chord, {320, 200}, {1100, 40}, {944, 76, 320, 200}, trackAccent, 638},
         {"settings under its button", KezModal::settings, {420, 300}, {200, 100}, {200, 136, 420, 300}, trackAccent, 578},
         {"settings opened low stays inside the editor", KezModal::settings, {420, 520}, {200, 600}, {200, 194, 420, 520}, trackAccent, 78},
-        {"the notes pool with six tracks opened low", KezModal::notesPool, {1080, 640}, {300, 400}, {184, 74, 1080, 640}, globalAccentColor(), 278},
+        {"the notes pool with six tracks opened low",
+         KezModal::notesPool,
+         {1080, 640},
+         {300, 400},
+         {184, 74, 1080, 640},
+         globalAccentColor(),
+         278},
         {"performance centred", KezModal::performance, {840, 400}, {100, 100}, {220, 165, 840, 400}, globalAccentColor(), 698},
         {"303 generator centred", KezModal::patternGenerator303, {940, 500}, {100, 100}, {170, 115, 940, 500}, trackAccent, 698},
         {"global settings centred", KezModal::globalSettings, {640, 300}, {100, 100}, {320, 215, 640, 300}, globalAccentColor(), 698},
@@ -94,8 +100,9 @@ TEST_F(ModalHostTest, BackdropTapsCloseMostModals) {
         KezModal modal;
         bool closesOnBackdropTap;
     };
-    const Case cases[] = {{KezModal::notesPool, false}, {KezModal::chord, true}, {KezModal::settings, true}, {KezModal::performance, false},
-                          {KezModal::midiSetupHelp, true}, {KezModal::about, true}, {KezModal::patternGenerator303, true}, {KezModal::globalSettings, true}};
+    const Case cases[] = {{KezModal::notesPool, false},          {KezModal::chord, true},         {KezModal::settings, true},
+                          {KezModal::performance, false},        {KezModal::midiSetupHelp, true}, {KezModal::about, true},
+                          {KezModal::patternGenerator303, true}, {KezModal::globalSettings, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.modal));
         auto harness = stage({modalOpener({20, 20}, c.modal)}, modalsOf({300, 200}));

@@ -14,13 +14,17 @@ namespace pulvan::views {
 
 // A 60 x 30 control with its top-left corner at `at`, publishing its bounds for a modal or a dropdown.
 inline ui::View controlAt(ui::Point at, ui::View anchoring) {
-    return anchoring.padding({.top = at.y, .leading = at.x}).frame({.maxWidth = ui::infinity, .maxHeight = ui::infinity, .alignment = ui::unit::topLeading});
+    return anchoring.padding({.top = at.y, .leading = at.x})
+        .frame({.maxWidth = ui::infinity, .maxHeight = ui::infinity, .alignment = ui::unit::topLeading});
 }
 inline ui::View modalOpener(ui::Point at, store::KezModal modal) {
-    return controlAt(at, ui::color(controlBackgroundColor).frame({.width = 60, .height = 30}).anchorPreference<ModalAnchorKey>(modalAnchor(modal)));
+    return controlAt(
+        at, ui::color(controlBackgroundColor).frame({.width = 60, .height = 30}).anchorPreference<ModalAnchorKey>(modalAnchor(modal)));
 }
 inline ui::View dropdownOpener(ui::Point at, foundation::Uuid id, double width = 60) {
-    return controlAt(at, ui::color(controlBackgroundColor).frame({.width = width, .height = 30}).anchorPreference<DropdownAnchorKey>(dropdownAnchor(id)));
+    return controlAt(
+        at,
+        ui::color(controlBackgroundColor).frame({.width = width, .height = 30}).anchorPreference<DropdownAnchorKey>(dropdownAnchor(id)));
 }
 
 struct OverlayStage {
@@ -48,7 +52,8 @@ protected:
     std::unique_ptr<store::SequencerStore> store = makeStore();
     int editorTaps = 0;
 
-    std::unique_ptr<ui::Harness> stage(ui::Views controls, std::function<ui::View(store::KezModal)> modal = nullptr, ui::Size size = {1280, 730}) {
+    std::unique_ptr<ui::Harness> stage(ui::Views controls, std::function<ui::View(store::KezModal)> modal = nullptr,
+                                       ui::Size size = {1280, 730}) {
         auto harness = std::make_unique<ui::Harness>(
             [this, controls, modal] {
                 return ui::View(OverlayStage{controls, modal, [this] { ++editorTaps; }}).environmentObject(*store);

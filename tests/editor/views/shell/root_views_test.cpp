@@ -1,17 +1,17 @@
+#include <gtest/gtest.h>
+
 #include "editor/library/preset_library.h"
 #include "editor/store/sequencer_store.h"
 #include "editor/store/stored_preferences.h"
 #include "editor/views/shell/editor_services.h"
-#include "tests/editor/views/recorded_services.h"
 #include "editor/views/shell/hosted_resize_handle.h"
 #include "editor/views/shell/kez_content.h"
 #include "editor/views/shell/kez_root_view.h"
 #include "editor/views/shell/theme.h"
 #include "platform/foundation/pasteboard.h"
 #include "platform/ui/harness.h"
+#include "tests/editor/views/recorded_services.h"
 #include "tests/platform/foundation/temp_folder.h"
-
-#include <gtest/gtest.h>
 
 #include <xkbcommon/xkbcommon-keysyms.h>
 
@@ -23,7 +23,6 @@ namespace pulvan::views {
 namespace {
 
 using store::SequencerStore;
-
 
 }  // namespace
 }  // namespace pulvan::views
@@ -127,7 +126,8 @@ TEST_F(RootViews, AWindowAccessorReportsNoWindowFirstAndThenTheWindow) {
     std::vector<std::optional<WindowReference>> reported;
     auto h = std::make_unique<ui::Harness>(
         [&] {
-            return ui::View(WindowAccessor{[&](std::optional<WindowReference> w) { reported.push_back(w); }}).environment<HostWindowKey>(window);
+            return ui::View(WindowAccessor{[&](std::optional<WindowReference> w) { reported.push_back(w); }})
+                .environment<HostWindowKey>(window);
         },
         ui::Size{100, 100});
     h->update();
@@ -158,7 +158,8 @@ TEST_F(RootViews, MarginsDimWhileAnOverlayIsOpenAndATapThereClosesIt) {
     const BackdropCase cases[] = {
         {"preset dialog", [](SequencerStore& s) { s.isPresetDialogPresented.set(true); }, 0.8,
          [](const SequencerStore& s) { return !s.isPresetDialogPresented.get(); }},
-        {"dialog", [](SequencerStore& s) { s.dialog.set(store::DialogRequest{}); }, 0.55, [](const SequencerStore& s) { return !s.dialog.get(); }},
+        {"dialog", [](SequencerStore& s) { s.dialog.set(store::DialogRequest{}); }, 0.55,
+         [](const SequencerStore& s) { return !s.dialog.get(); }},
         {"dropdown", dropdown(false), 0.55, [](const SequencerStore& s) { return !s.dropdown.get(); }},
         {"sticky dropdown", dropdown(true), 0, nullptr},
         {"settings", modal(store::KezModal::settings), 0.55, [](const SequencerStore& s) { return !s.activeModal().get(); }},
@@ -217,8 +218,8 @@ TEST_F(RootViews, APromptFillsTheWindowInAHostOrWhenItAsksStandalone) {
     struct Case {
         bool hosted, prefersFullscreen, kindIsPrompt, fullWindow;
     };
-    for (const Case c : {Case{true, false, true, true}, Case{false, false, true, false}, Case{false, true, true, true},
-                         Case{true, false, false, false}}) {
+    for (const Case c :
+         {Case{true, false, true, true}, Case{false, false, true, false}, Case{false, true, true, true}, Case{true, false, false, false}}) {
         SCOPED_TRACE(testing::Message() << c.hosted << c.prefersFullscreen << c.kindIsPrompt);
         store::DialogRequest request;
         request.kind = c.kindIsPrompt ? store::DialogRequest::Kind::prompt : store::DialogRequest::Kind::alert;
@@ -307,7 +308,9 @@ TEST_F(RootViews, TheGripAsksTheHostAndStoresTheWidthTheWindowGot) {
 
 TEST_F(RootViews, WithoutAHostResizeTheGripStillStoresTheViewportWidth) {
     auto h = std::make_unique<ui::Harness>(
-        [this] { return ui::View(HostedResizeHandle{{1000, 570}}).environmentObject(store).environmentObject<EditorServices>(services); },
+        [this] {
+            return ui::View(HostedResizeHandle{{1000, 570}}).environmentObject(store).environmentObject<EditorServices>(services);
+        },
         ui::Size{20, 20});
     h->drag({10, 10}, {30, 10});
     EXPECT_EQ(store.hostedWindowWidth, 1000);
@@ -332,7 +335,7 @@ TEST_F(RootViews, OneChooserOfAKindAtATimeAndACancelReachesTheLibrary) {
     services.completions[0](library::pickerCancelled());
     h->update();
     EXPECT_FALSE(store.isImportOnePresetPickerPresented.get());  // the library's handler cleared it
-    EXPECT_FALSE(store.dialog.get());                              // a cancel shows nothing
+    EXPECT_FALSE(store.dialog.get());                            // a cancel shows nothing
     store.isImportOnePresetPickerPresented.set(true);
     h->update();
     EXPECT_EQ(services.choosers.size(), 3u);

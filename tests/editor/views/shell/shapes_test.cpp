@@ -1,11 +1,12 @@
+#include "editor/views/shell/shapes.h"
+
+#include <gtest/gtest.h>
+
 #include "editor/views/shell/dot_texture.h"
 #include "editor/views/shell/floppy_disk_icon.h"
-#include "editor/views/shell/shapes.h"
 #include "platform/ui/harness.h"
 #include "tests/editor/views/shell_gallery.h"
 #include "tests/platform/ui/golden.h"
-
-#include <gtest/gtest.h>
 
 #include <variant>
 
@@ -41,17 +42,31 @@ TEST(Shapes, Outlines) {
         std::vector<Point> ends;
     };
     const Case cases[] = {
-        {"radius cut to half the shorter side", RoundedCorners{20, allCorners}, {0, 0, 30, 10},
+        {"radius cut to half the shorter side",
+         RoundedCorners{20, allCorners},
+         {0, 0, 30, 10},
          {M, L, Q, L, Q, L, Q, L, Q, Z},
          {{5, 0}, {25, 0}, {30, 5}, {30, 5}, {25, 10}, {5, 10}, {0, 5}, {0, 5}, {5, 0}}},
-        {"no corners: the plain rectangle", RoundedCorners{6, UIRectCorner{}}, {2, 3, 20, 10},
-         {M, L, L, L, L, Z}, {{2, 3}, {22, 3}, {22, 13}, {2, 13}, {2, 3}}},
-        {"top corners only", RoundedCorners{4, {topLeft, topRight}}, {0, 0, 20, 10},
-         {M, L, Q, L, L, L, Q, Z}, {{4, 0}, {16, 0}, {20, 4}, {20, 10}, {0, 10}, {0, 4}, {4, 0}}},
-        {"tab: open, no bottom edge", TabTopBorder{6}, {0, 0, 40, 20},
-         {M, L, Q, L, Q, L}, {{0, 20}, {0, 6}, {6, 0}, {34, 0}, {40, 6}, {40, 20}}},
-        {"tab narrower than its radius: the curves overlap", TabTopBorder{10}, {0, 0, 12, 30},
-         {M, L, Q, L, Q, L}, {{0, 30}, {0, 10}, {10, 0}, {2, 0}, {12, 10}, {12, 30}}},
+        {"no corners: the plain rectangle",
+         RoundedCorners{6, UIRectCorner{}},
+         {2, 3, 20, 10},
+         {M, L, L, L, L, Z},
+         {{2, 3}, {22, 3}, {22, 13}, {2, 13}, {2, 3}}},
+        {"top corners only",
+         RoundedCorners{4, {topLeft, topRight}},
+         {0, 0, 20, 10},
+         {M, L, Q, L, L, L, Q, Z},
+         {{4, 0}, {16, 0}, {20, 4}, {20, 10}, {0, 10}, {0, 4}, {4, 0}}},
+        {"tab: open, no bottom edge",
+         TabTopBorder{6},
+         {0, 0, 40, 20},
+         {M, L, Q, L, Q, L},
+         {{0, 20}, {0, 6}, {6, 0}, {34, 0}, {40, 6}, {40, 20}}},
+        {"tab narrower than its radius: the curves overlap",
+         TabTopBorder{10},
+         {0, 0, 12, 30},
+         {M, L, Q, L, Q, L},
+         {{0, 30}, {0, 10}, {10, 0}, {2, 0}, {12, 10}, {12, 30}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -80,9 +95,9 @@ TEST(DotTexture, DotsWhoseCentresLieInside) {
     };
     const Case cases[] = {
         {{10, 4}, 1.3, 3, {0.65, 3.65, 6.65, 9.65}, {0.65, 3.65}},
-        {{10, 4}, 9, 3, {}, {}},      // larger than twice the height
-        {{10, 4}, 1, 0, {}, {}},      // no spacing: nothing rather than no end
-        {{2, 10}, 5, 3, {}, {}},      // wider than twice the width
+        {{10, 4}, 9, 3, {}, {}},  // larger than twice the height
+        {{10, 4}, 1, 0, {}, {}},  // no spacing: nothing rather than no end
+        {{2, 10}, 5, 3, {}, {}},  // wider than twice the width
     };
     constexpr double scale = 10;  // a dot is 13 pixels across: its centre and the gaps are plain to see
     for (const Case& c : cases) {

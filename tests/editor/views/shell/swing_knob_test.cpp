@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include "editor/views/shell/top_bar_swing_knob.h"
 #include "platform/ui/harness.h"
-
-#include <gtest/gtest.h>
 
 namespace pulvan::views {
 namespace {
@@ -35,7 +35,13 @@ TEST(TopBarSwingKnob, DragsReportASwingOnEveryMove) {
         SCOPED_TRACE(c.name);
         std::vector<int> reported;
         int ends = 0;
-        ui::Harness harness([&] { return View(TopBarSwingKnob{.value = c.value, .onChange = [&](int v) { reported.push_back(v); }, .onDragEnd = [&] { ++ends; }}).testId("knob"); }, {80, 80});
+        ui::Harness harness(
+            [&] {
+                return View(TopBarSwingKnob{
+                                .value = c.value, .onChange = [&](int v) { reported.push_back(v); }, .onDragEnd = [&] { ++ends; }})
+                    .testId("knob");
+            },
+            {80, 80});
         const ui::Point from = harness.center("knob");
         harness.drag(from, {from.x, from.y + c.dy}, 4);
         ASSERT_GE(reported.size(), c.dy == 0 ? 1u : 5u) << "a report at touch-down and one per move";
