@@ -10,6 +10,9 @@ export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR=1
 scripts/install-deps.sh
 jobs=$(nproc)
 
+echo "== Format"
+scripts/format.sh --check
+
 echo "== Release"
 scripts/build.sh build/release -DCMAKE_BUILD_TYPE=Release
 ctest --test-dir build/release -j "$jobs" --output-on-failure --timeout 600 --repeat until-pass:2
