@@ -11,6 +11,7 @@
 #include "tests/vst3/run_loop_frame.h"
 
 #include <cstdlib>
+#include <thread>
 
 using namespace Steinberg;
 using namespace std::chrono_literals;
@@ -39,6 +40,8 @@ TEST(UnderAWindowManager, TypingAndDraggingWorkWhileTheHostTakesTheFocusOnEveryC
     auto plugin = std::make_unique<PluginInstance>(factory, hostContext.get());
     factory->release();
     ASSERT_TRUE(plugin->ready());
+    ComponentHandler handler;
+    ASSERT_EQ(plugin->controller()->setComponentHandler(&handler), kResultTrue);
     FocusTakingHost host(1280, 730);
     ASSERT_TRUE(host.open());
     RunLoopFrame frame;
@@ -66,6 +69,21 @@ TEST(UnderAWindowManager, TypingAndDraggingWorkWhileTheHostTakesTheFocusOnEveryC
     x.click(origin.x + 1060, origin.y + 120);  // closes the dialog, which gives the keyboard back
     EXPECT_TRUE(runUntil([&] { return host.focus() != editor; }, 5s));
     runUntil([] { return false; }, 300ms);
+
+    // A paint over the first four GATE steps is an edit: the host hears of it, on its own thread, and would ask to save.
+    EXPECT_TRUE(handler.dirtyCalls().empty()) << "the host heard of an edit before there was one";
+    x.moveTo(origin.x + 207, origin.y + 188);
+    x.button(1, true);
+    for (int step = 1; step <= 10; ++step) {
+        x.moveTo(origin.x + 207 + 20 * step, origin.y + 188);
+        runUntil([] { return false; }, 20ms);
+    }
+    x.button(1, false);
+    EXPECT_TRUE(runUntil([&] { return !handler.dirtyCalls().empty(); }, 5s)) << "the host never heard of the paint";
+    for (const auto& call : handler.dirtyCalls()) {
+        EXPECT_TRUE(call.state);
+        EXPECT_EQ(call.thread, std::this_thread::get_id());
+    }
 
     // The grip's drag: 200 pixels to the left, in steps; it counts from its first move, 20 pixels in.
     const int gripX = origin.x + 1270, gripY = origin.y + 720;
