@@ -36,11 +36,11 @@ TEST(UnderAWindowManager, TypingAndDraggingWorkWhileTheHostTakesTheFocusOnEveryC
     LoadedBundle bundle(PULVAN_VST3_BUNDLE_PATH);
     ASSERT_TRUE(bundle.loaded()) << bundle.error();
     auto hostContext = makeHostContext();
+    ComponentHandler handler;  // outlives the plug-in, which lets it go at terminate
     IPluginFactory* factory = bundle.factory();
     auto plugin = std::make_unique<PluginInstance>(factory, hostContext.get());
     factory->release();
     ASSERT_TRUE(plugin->ready());
-    ComponentHandler handler;
     ASSERT_EQ(plugin->controller()->setComponentHandler(&handler), kResultTrue);
     FocusTakingHost host(1280, 730);
     ASSERT_TRUE(host.open());
