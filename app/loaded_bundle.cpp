@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <system_error>
 #include <vector>
@@ -40,17 +41,26 @@ LoadedBundle::~LoadedBundle() {
     // The library stays mapped: code of its threads may still be on their way out.
 }
 
-std::filesystem::path LoadedBundle::find() {
+std::vector<std::filesystem::path> LoadedBundle::placesToLook() {
     std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    const std::filesystem::path prefix = program.parent_path().parent_path();
-    // The build tree, an installation under the program's own prefix, then a
-    // user's installation, whose bundle lives in ~/.vst3 whatever the prefix.
-    std::vector<std::filesystem::path> candidates{prefix / kBundleLibrary, prefix / "lib/vst3" / kBundleLibrary};
-    if (const char* home = std::getenv("HOME"); home && *home) candidates.push_back(std::filesystem::path(home) / ".vst3" / kBundleLibrary);
-    for (const auto& candidate : candidates)
-        if (!error && std::filesystem::exists(candidate, error)) return candidate;
-    return std::filesystem::path(PULVAN_INSTALLED_VST3_DIR) / kBundleLibrary;
+    const std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+    const std::filesystem::path prefix = folder.parent_path();
+    // Beside the program (the two carried together), the build tree, an installation under the program's
+    // own prefix, then a user's installation, whose bundle lives in ~/.vst3 whatever the prefix.
+    std::vector<std::filesystem::path> places;
+    if (!error) places = {folder, prefix, prefix / "lib/vst3"};
+    if (const char* home = std::getenv("HOME"); home && *home) places.push_back(std::filesystem::path(home) / ".vst3");
+    const std::filesystem::path installed(PULVAN_INSTALLED_VST3_DIR);
+    if (std::find(places.begin(), places.end(), installed) == places.end()) places.push_back(installed);
+    return places;
+}
+
+std::optional<std::filesystem::path> LoadedBundle::find(const std::vector<std::filesystem::path>& places) {
+    for (const auto& place : places) {
+        std::error_code error;
+        if (std::filesystem::exists(place / kBundleLibrary, error)) return place / kBundleLibrary;
+    }
+    return std::nullopt;
 }
 
 }  // namespace pulvan::app

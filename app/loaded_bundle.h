@@ -4,7 +4,9 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace pulvan::app {
 
@@ -20,8 +22,11 @@ public:
     // The bundle's registry: the sequencer's audio unit is instantiated by its component description there.
     const au::ComponentRegistry& registry() const { return *registry_; }
 
-    // The bundle beside the program in the build tree, else the one installed with it, else where it was to be installed.
-    static std::filesystem::path find();
+    // The folders the bundle (Pulvan.vst3) is looked for in, in order: the program's own, the build tree,
+    // the installation under the program's prefix, the user's, the one it was to be installed in.
+    static std::vector<std::filesystem::path> placesToLook();
+    // The bundle's library in the first of the places that holds it; nothing when none does.
+    static std::optional<std::filesystem::path> find(const std::vector<std::filesystem::path>& places);
 
 private:
     LoadedBundle() = default;

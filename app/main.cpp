@@ -18,9 +18,16 @@ int main() {
         if (running) running->quit();
         else loop.stop();
     });
+    const auto places = app::LoadedBundle::placesToLook();
+    const auto library = app::LoadedBundle::find(places);
+    if (!library) {
+        std::printf("Could not find the Pulvan bundle (Pulvan.vst3). Looked in:\n");
+        for (const auto& place : places) std::printf("  %s\n", place.c_str());
+        std::printf("Put Pulvan.vst3 in the folder that holds pulvan, or install it.\n");
+        return 1;
+    }
     std::string error;
-    const auto library = app::LoadedBundle::find();
-    auto bundle = app::LoadedBundle::open(library, error);
+    auto bundle = app::LoadedBundle::open(*library, error);
     if (!bundle) {
         std::printf("Could not load the Pulvan bundle: %s\n", error.c_str());
         return 1;

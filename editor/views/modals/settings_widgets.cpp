@@ -32,8 +32,8 @@ View settingsRow(std::string caption, View control) {
 
 View fieldBox(View content, std::optional<double> width, Color fill) {
     const View padded = content.padding(Edge::horizontal, 10);
-    // A value longer than the width ("65 Portamento On/Off") widens its field rather than losing its end.
-    const View sized = width ? padded.frame({.minWidth = *width, .alignment = unit::leading}).fixedSize(true, false).frame({.height = 32})
+    // A value longer than the width ("65 Portamento On/Off") loses its tail; the field keeps its width.
+    const View sized = width ? padded.frame({.width = *width, .height = 32, .alignment = unit::leading})
                              : padded.frame({.maxWidth = infinity, .alignment = unit::leading}).frame({.height = 32});
     return sized.background(color(fill))
         .clipShape(shapes::continuousRoundedRectangle(4))

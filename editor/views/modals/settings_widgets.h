@@ -19,7 +19,7 @@ std::string ccDisplayName(int controller);
 ui::View settingsRow(std::string caption, ui::View control);
 
 // A 32-point high field: the content padded 10 on each side, leading, on the fill, rounded 4 and outlined.
-// At least the width wide, wider when its content needs it; without a width it fills the row.
+// The width wide; without a width it fills the row.
 ui::View fieldBox(ui::View content, std::optional<double> width, ui::Color fill);
 
 // A dropdown field's face: the value, a flexible space and a chevron.

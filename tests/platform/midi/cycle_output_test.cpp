@@ -80,6 +80,9 @@ INSTANTIATE_TEST_SUITE_P(
         Script{"EveryMissedCycleWritesItAgain", "on60@10 cycle silence cycle missed cycle cycles3 missed cycle",
                "0:on60@10 1:off60@0 2:off60@0 6:off60@0"},
         Script{"ANoteThatSoundsAgainIsNotEnded", "on60@10 off60@100 on60@200 cycle missed cycle", "0:on60@10 0:off60@100 0:on60@200"},
+        // The note-off in the window's last cycle (7), the miss reported once the window has turned.
+        Script{"ANoteOffOfTheLastWindowIsWrittenAgainAfterAMissedCycle", "on60@10 off60@1802 cycles8 missed cycle",
+               "0:on60@10 7:off60@10 8:off60@0"},
         Script{"NoteOffsOfLongAgoAreNotWrittenAgain", "on60@10 off60@100 cycle cycles16 missed cycle", "0:on60@10 0:off60@100"},
         Script{"NothingIsWrittenAgainWithoutAMissedCycle", "on60@10 off60@100 cycle cycle cycle", "0:on60@10 0:off60@100"}),
     [](const auto& info) { return std::string(info.param.name); });

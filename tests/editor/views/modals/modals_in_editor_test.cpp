@@ -44,5 +44,15 @@ TEST_F(ModalsInEditorTest, PlacedUnderTheirOpenersWithTheirDropdowns) {
     }
 }
 
+// "65 Portamento On/Off" is wider than the field: the field keeps its width, the name loses its tail.
+TEST_F(ModalsInEditorTest, ALongPortamentoControllerNameKeepsTheFieldAtItsWidth) {
+    store->preset.modify([](model::Preset& p) { p.tracks[0].portamentoCC = 65; });
+    const auto h = show(KezModal::settings, {700, 60});
+    const ui::Rect field = h->frame("portamentoCC");
+    EXPECT_EQ(field.width, 90);
+    EXPECT_EQ(field.height, 32);
+    EXPECT_EQ(field.minX(), h->frame("ccB").minX()) << "under the other fields";
+}
+
 }  // namespace
 }  // namespace pulvan::views
