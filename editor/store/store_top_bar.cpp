@@ -29,7 +29,7 @@ void SequencerStore::toggleMIDILearn() {
 
 void SequencerStore::initializePreset() {
     const model::Preset edited = preset.get();
-    SelectionState shown{selections.get(), activeSceneIndex.get()};
+    SelectionState shown{selections.get(), activeSceneIndex.get(), activeTrackIndex.get()};
     model::Preset fresh = makeDefaultPreset(defaultCCA.get(), defaultCCB.get());
     // Replaces the preset as a whole: selections, overlays and the history start again.
     if (linkHooks.applyPreset) linkHooks.applyPreset(std::move(fresh));

@@ -62,9 +62,10 @@ void SequencerStore::applyHistoryEntry(const model::Preset& snapshot, int crosse
     cancelPendingPatternSelection(true);
     preset.set(snapshot);
     // Only a whole new document replaced the selections along with the preset; the refresh below plays the ones traded back.
-    if (auto traded = history_.tradeSelectionsAcross(crossedEntry, {selections.get(), activeSceneIndex.get()})) {
+    if (auto traded = history_.tradeSelectionsAcross(crossedEntry, {selections.get(), activeSceneIndex.get(), activeTrackIndex.get()})) {
         selections.set(std::move(traded->selections));
         activeSceneIndex.set(traded->activeSceneIndex);
+        activeTrackIndex.set(traded->activeTrackIndex);
     }
     normalizeActiveTrackIndex();
     setIfChanged(canUndo_, history_.canUndo());
