@@ -190,12 +190,14 @@ public:
     void endGestureTransaction();
     void undo();
     void redo();
-    // Makes a recorded snapshot the current preset (pending launches dropped).
-    void applyHistoryEntry(const model::Preset& snapshot);
+    // Makes a recorded snapshot the current preset (pending launches dropped); stepping
+    // across an entry that replaced the selections brings back those of the other side.
+    void applyHistoryEntry(const model::Preset& snapshot, int crossedEntry);
     // Starts a fresh history from the current preset.
     void resetHistory();
-    // Starts a fresh history from the replaced preset, with the current one a labelled undo step after it.
-    void resetHistoryKeepingUndo(const model::Preset& replaced, const std::string& label);
+    // Starts a fresh history from the replaced preset and the selections shown with it, with the
+    // current preset a labelled undo step after it.
+    void resetHistoryKeepingUndo(const model::Preset& replaced, SelectionState replacedSelections, const std::string& label);
     // True when a load would lose edits: the preset is not the one last saved or loaded, or edits
     // that were undone since could still be redone.
     bool hasUnsavedChanges() const;
@@ -249,7 +251,7 @@ public:
     // On: learn mode, nothing selected, the performance modal open and pinned. Off: cancelMIDILearn().
     void toggleMIDILearn();
     // The default preset with the default CCs applied as a whole, the name cleared; the history starts
-    // again with the edited preset one "Initialize" undo away.
+    // again with the edited preset, and the selections and scene shown with it, one "Initialize" undo away.
     void initializePreset();
     // Makes `incoming` the whole document (normalised): selections, scene, arming, modal,
     // dialog and dropdown reset, a fresh undo history, the engine refreshed, live CCs sent.

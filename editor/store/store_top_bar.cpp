@@ -2,6 +2,7 @@
 #include "editor/store/startup_preset.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace pulvan::store {
 
@@ -28,6 +29,7 @@ void SequencerStore::toggleMIDILearn() {
 
 void SequencerStore::initializePreset() {
     const model::Preset edited = preset.get();
+    SelectionState shown{selections.get(), activeSceneIndex.get(), activeTrackIndex.get()};
     model::Preset fresh = makeDefaultPreset(defaultCCA.get(), defaultCCB.get());
     // Replaces the preset as a whole: selections, overlays and the history start again.
     if (linkHooks.applyPreset) linkHooks.applyPreset(std::move(fresh));
@@ -35,7 +37,7 @@ void SequencerStore::initializePreset() {
     currentPresetName.set("");
     currentPresetFolderName.reset();
     // The new history begins with the edited preset, so one undo brings the work back.
-    if (preset.get() != edited) resetHistoryKeepingUndo(edited, "Initialize");
+    if (preset.get() != edited) resetHistoryKeepingUndo(edited, std::move(shown), "Initialize");
     markSavedEntry();
 }
 

@@ -2,6 +2,7 @@
 #include "editor/store/sequencer_store.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace pulvan::store {
 
@@ -48,17 +49,24 @@ void SequencerStore::endGestureTransaction() {
 }
 
 void SequencerStore::undo() {
-    if (auto snapshot = history_.stepBack()) applyHistoryEntry(*snapshot);
+    const int crossed = history_.index();
+    if (auto snapshot = history_.stepBack()) applyHistoryEntry(*snapshot, crossed);
 }
 
 void SequencerStore::redo() {
-    if (auto snapshot = history_.stepForward()) applyHistoryEntry(*snapshot);
+    if (auto snapshot = history_.stepForward()) applyHistoryEntry(*snapshot, history_.index());
 }
 
-void SequencerStore::applyHistoryEntry(const model::Preset& snapshot) {
+void SequencerStore::applyHistoryEntry(const model::Preset& snapshot, int crossedEntry) {
     dropPendingSceneSelection();
     cancelPendingPatternSelection(true);
     preset.set(snapshot);
+    // Only a whole new document replaced the selections along with the preset; the refresh below plays the ones traded back.
+    if (auto traded = history_.tradeSelectionsAcross(crossedEntry, {selections.get(), activeSceneIndex.get(), activeTrackIndex.get()})) {
+        selections.set(std::move(traded->selections));
+        activeSceneIndex.set(traded->activeSceneIndex);
+        activeTrackIndex.set(traded->activeTrackIndex);
+    }
     normalizeActiveTrackIndex();
     setIfChanged(canUndo_, history_.canUndo());
     setIfChanged(canRedo_, history_.canRedo());
@@ -71,9 +79,9 @@ void SequencerStore::resetHistory() {
     setIfChanged(canRedo_, false);
 }
 
-void SequencerStore::resetHistoryKeepingUndo(const model::Preset& replaced, const std::string& label) {
+void SequencerStore::resetHistoryKeepingUndo(const model::Preset& replaced, SelectionState replacedSelections, const std::string& label) {
     history_ = UndoHistory(replaced);
-    history_.pushUndoSnapshot(preset.get(), label);
+    history_.pushUndoSnapshot(preset.get(), label, std::move(replacedSelections));
     setIfChanged(canUndo_, true);
     setIfChanged(canRedo_, false);
 }

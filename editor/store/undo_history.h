@@ -1,6 +1,7 @@
 #pragma once
 #include "editor/model/preset.h"
 #include "editor/store/preset_snapshot.h"
+#include "editor/store/selection_state.h"
 
 #include <deque>
 #include <optional>
@@ -21,11 +22,18 @@ public:
     // Records the preset under the label after the current entry, dropping the
     // redo tail and then the oldest entries beyond the limit. An unchanged preset
     // is recorded too: callers that may change nothing test before they edit.
-    void pushUndoSnapshot(const model::Preset& preset, std::string label);
+    // An edit that replaced the selections with the preset (a whole new document)
+    // gives the ones shown before it.
+    void pushUndoSnapshot(const model::Preset& preset, std::string label, std::optional<SelectionState> selectionsBefore = std::nullopt);
 
     // Move one entry back or forward and give that entry's preset; none at either end.
     std::optional<model::Preset> stepBack();
     std::optional<model::Preset> stepForward();
+
+    // Stepping across an entry that replaced the selections (back from it, or forward
+    // onto it) gives the selections of the other side, none for any other entry. The
+    // entry keeps the ones shown now, so the way back returns to them.
+    std::optional<SelectionState> tradeSelectionsAcross(int entry, SelectionState shown);
 
     // True when the current entry holds this preset.
     bool standsAt(const model::Preset& preset) const;
@@ -43,6 +51,7 @@ private:
     struct Entry {
         PresetSnapshot snapshot;
         std::string label;
+        std::optional<SelectionState> selectionsAcross;
     };
     std::deque<Entry> entries_;
     int index_ = 0;

@@ -66,7 +66,7 @@ View GridMIDIOutOffsetField::body(BuildContext& context) const {
         g.dragStartValue.reset();
         if (g.transactionActive) {
             g.transactionActive = false;
-            s->endTransaction();
+            s->endGestureTransaction();
             g.lastTapEndTime.reset();
             return;
         }

@@ -67,7 +67,7 @@ StepStrip valueEditor(const LaneContext& lane, State<bool> painting) {
                 if (s->lastStepMode.get()) return;
                 s->beginTransaction(laneLabel("Edit", k));
                 s->setLaneStepValue(k, column, model::defaultStepValue(k));
-                s->endTransaction();
+                s->endGestureTransaction();
             },
         .onTripleTap =
             [s, k, endPaint](int) {
@@ -128,7 +128,7 @@ StepStrip chordEditor(const LaneContext& lane, State<std::optional<PolyDragState
                 const bool clickedNote = !d.moved && d.startedOccupied;
                 if (droppedOnNote || clickedNote) s->setNoteInStep(d.column, d.value, false, false);
                 drag.set(std::nullopt);
-                s->endTransaction();
+                s->endGestureTransaction();
             },
         .isInactive = [lane](int column) { return lane.isInactive(column); },
         .cell = [lane, shownChord](int column) -> View { return lane.cell(column, shownChord(column)); },

@@ -77,4 +77,67 @@ TEST_F(StoreTest, InitialisingWithoutAnEngineLinkAppliesTheDefaultPresetThroughT
     EXPECT_EQ(store->preset->tracks[1].name, "Bass") << "the work is one undo away";
 }
 
+// Initialize replaced the selections with the preset: crossing it in the history brings back the ones
+// of the other side, and the engine's refresh plays them; edits on either side leave them alone.
+TEST_F(StoreTest, UndoingInitializeBringsBackTheSelectionsAndSceneAndRedoTheInitialisedOnes) {
+    struct Case {
+        const char* name;
+        std::vector<store::TrackSelection> shown;  // per track of the three
+        int scene;
+        int track;
+        int editsAfter;
+    };
+    const std::vector<Case> cases{
+        {"a pattern and a page on every track", {{2, 1}, {5, 0}, {7, 3}}, 0, 0, 0},
+        {"the chord scene", {{0, 0}, {0, 0}, {0, 0}}, 3, 0, 0},
+        {"the active track", {{0, 0}, {0, 0}, {0, 0}}, 0, 2, 0},
+        {"all three, with edits after Initialize", {{4, 2}, {0, 0}, {1, 1}}, 5, 1, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto store = makeStore(threeTrackPreset());
+        edit(*store, "Octave", 1);
+        for (std::size_t i = 0; i < c.shown.size(); ++i) {
+            store->selections.modify([&](auto& map) { map[store->preset->tracks[i].id] = c.shown[i]; });
+        }
+        store->activeSceneIndex.set(c.scene);
+        store->activeTrackIndex.set(c.track);
+        const model::Preset edited = store->preset.get();
+        const auto shown = store->selections.get();
+        std::vector<int> playedPattern;
+        store->appPlayConfigurationRefresh = [&](bool, const std::set<int>&) { playedPattern.push_back(store->activePatternIndex()); };
+
+        store->initializePreset();
+        for (int i = 0; i < c.editsAfter; ++i) edit(*store, "Octave", 2 + i);
+        const model::Preset initialised = store->preset.get();
+        const auto initialisedSelections = store->selections.get();
+        const int initialisedScene = store->activeSceneIndex.get();
+        ASSERT_TRUE(initialisedSelections != shown || initialisedScene != c.scene || store->activeTrackIndex.get() != c.track);
+
+        for (int i = 0; i < c.editsAfter; ++i) {
+            store->undo();
+            EXPECT_EQ(store->selections.get(), initialisedSelections) << "an edit's undo keeps the selections";
+        }
+        store->undo();
+        EXPECT_EQ(store->preset.get(), edited);
+        EXPECT_EQ(store->selections.get(), shown);
+        EXPECT_EQ(store->activeSceneIndex.get(), c.scene);
+        EXPECT_EQ(store->activeTrackIndex.get(), c.track);
+        EXPECT_EQ(playedPattern.back(), c.shown[static_cast<std::size_t>(c.track)].pattern) << "the engine plays the pattern shown";
+        EXPECT_FALSE(store->canUndo().get());
+
+        for (int i = 0; i <= c.editsAfter; ++i) store->redo();
+        EXPECT_EQ(store->preset.get(), initialised);
+        EXPECT_EQ(store->selections.get(), initialisedSelections);
+        EXPECT_EQ(store->activeSceneIndex.get(), initialisedScene);
+        EXPECT_EQ(store->activeTrackIndex.get(), 0);
+        EXPECT_EQ(playedPattern.back(), 0);
+
+        for (int i = 0; i <= c.editsAfter; ++i) store->undo();
+        EXPECT_EQ(store->selections.get(), shown) << "and back again";
+        EXPECT_EQ(store->activeSceneIndex.get(), c.scene);
+        EXPECT_EQ(store->activeTrackIndex.get(), c.track);
+    }
+}
+
 }  // namespace pulvan::test

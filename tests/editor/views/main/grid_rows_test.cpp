@@ -114,18 +114,29 @@ TEST_F(GridRows, TheOffsetFieldDragsInTenPointsPerMillisecondAndADoubleTapResets
     const struct {
         const char* name;
         ui::Point by;
+        bool andBack;  // released where it was pressed
         int expected;
         std::size_t entries;
     } drags[] = {
-        {"up 35: 3.5 rounds away from zero", {0, -35}, 4, 1},
-        {"sideways changes nothing", {60, 0}, 4, 1},
-        {"far up stops at +200", {0, -3000}, 200, 2},
-        {"far down stops at -200", {0, 6000}, -200, 3},
+        {"up 35: 3.5 rounds away from zero", {0, -35}, false, 4, 1},
+        {"sideways changes nothing", {60, 0}, false, 4, 1},
+        {"up and back to where it began: no entry", {0, -80}, true, 4, 1},
+        {"far up stops at +200", {0, -3000}, false, 200, 2},
+        {"far down stops at -200", {0, 6000}, false, -200, 3},
     };
     for (const auto& d : drags) {
         SCOPED_TRACE(d.name);
         h->advance(1);
-        h->drag(centre, {centre.x + d.by.x, centre.y + d.by.y}, 10);
+        const ui::Point to{centre.x + d.by.x, centre.y + d.by.y};
+        if (d.andBack) {
+            h->press(centre);
+            h->move(to);
+            h->move(centre);
+            h->release(centre);
+        } else {
+            h->drag(centre, to, 10);
+        }
+        EXPECT_EQ(store->txnDepth, 0);
         EXPECT_EQ(offset(), d.expected);
         EXPECT_EQ(undoLabels().size(), d.entries);
         EXPECT_EQ(undoLabels().back(), "MIDI out offset");
