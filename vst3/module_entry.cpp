@@ -37,7 +37,8 @@ __attribute__((visibility("default"))) bool ModuleExit() {
         pulvan::link::EditorThread::endAll();
         pulvan::foundation::Pasteboard::retireGeneral();
         pulvan::midi::shutDown();
-        kez::HostRunLoopQueue::leaveEveryRunLoop();
+        // From exit handlers the host's run loop may be gone already; nothing turns it afterwards.
+        if (!pulvan::link::EditorThread::processIsExiting()) kez::HostRunLoopQueue::leaveEveryRunLoop();
     }
     return true;
 }

@@ -34,14 +34,14 @@ struct HostExitCase {
 };
 
 // What the host holds, in a static object made before the module is loaded: its destructor runs
-// after the module's statics are destroyed.
+// after the module's statics are destroyed. What it does not release stays as it is, run loop included.
 struct StaticHost {
     AtExit atExit = AtExit::releasesNothing;
-    std::unique_ptr<LoadedBundle> bundle;
-    std::unique_ptr<Steinberg::Vst::HostApplication> context;
-    std::unique_ptr<PluginInstance> plugin;
-    std::unique_ptr<HostWindow> window;
-    RunLoopFrame frame;
+    LoadedBundle* bundle = nullptr;
+    Steinberg::Vst::HostApplication* context = nullptr;
+    PluginInstance* plugin = nullptr;
+    HostWindow* window = nullptr;
+    RunLoopFrame* frame = new RunLoopFrame;
     IPlugView* view = nullptr;
 
     ~StaticHost() {
@@ -51,9 +51,9 @@ struct StaticHost {
             view->release();
         }
         if (atExit == AtExit::releasesTheView) return;
-        plugin.reset();
+        delete plugin;
         if (atExit == AtExit::releasesThePlugin) return;
-        bundle.reset();
+        delete bundle;
     }
 };
 
@@ -63,19 +63,19 @@ struct StaticHost {
     setenv("XDG_DATA_HOME", home.path().c_str(), 1);
     static StaticHost host;
     host.atExit = row.atExit;
-    host.bundle = std::make_unique<LoadedBundle>(PULVAN_VST3_BUNDLE_PATH);
-    host.context = makeHostContext();
+    host.bundle = new LoadedBundle(PULVAN_VST3_BUNDLE_PATH);
+    host.context = makeHostContext().release();
     IPluginFactory* factory = host.bundle->factory();
-    host.plugin = std::make_unique<PluginInstance>(factory, host.context.get());
+    host.plugin = new PluginInstance(factory, host.context);
     factory->release();
     if (!host.plugin->ready()) std::_Exit(2);
     if (row.editor == Editor::open) {
-        host.window = std::make_unique<HostWindow>(1280, 730);
+        host.window = new HostWindow(1280, 730);
         host.view = host.plugin->controller()->createView("editor");
         if (!host.view) std::_Exit(3);
-        host.view->setFrame(&host.frame);
+        host.view->setFrame(host.frame);
         host.view->attached(host.window->handle(), kPlatformTypeX11EmbedWindowID);
-        if (!host.frame.runUntil([] { return host.window->pixel(4, 300) == 0x0E0E10; }, 5s)) std::_Exit(4);
+        if (!host.frame->runUntil([] { return host.window->pixel(4, 300) == 0x0E0E10; }, 5s)) std::_Exit(4);
     }
     // Drawn, polling and playing its part, through the virtual source too, when the host goes.
     host.plugin->play(40, 512);

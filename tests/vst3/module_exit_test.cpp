@@ -15,10 +15,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
-#include <iterator>
 #include <vector>
 
 using namespace Steinberg;
