@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -44,13 +45,18 @@ std::size_t threadCount() {
     return static_cast<std::size_t>(std::distance(std::filesystem::begin(tasks), std::filesystem::end(tasks)));
 }
 
-// Waits a little for threads that were joined to leave the process's list.
-bool threadCountReturnsTo(std::size_t count) {
+// Waits a little for what follows from what was done (threads that were joined leaving the
+// process's list, a port showing on the server).
+bool soon(const std::function<bool()>& holds) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        if (threadCount() <= count) return true;
+        if (holds()) return true;
         std::this_thread::sleep_for(20ms);
     }
     return false;
+}
+
+bool threadCountReturnsTo(std::size_t count) {
+    return soon([count] { return threadCount() <= count; });
 }
 
 // A view attached in a window of its own and drawn; each new window covers the one before.
@@ -104,7 +110,7 @@ bool virtualSourceShows(jack_client_t* observer) {
     for (auto& view : views)
         if (!view->open(*plugin)) std::_Exit(4);
     plugin->play(20, 512);
-    if (!virtualSourceShows(observer)) std::_Exit(5);
+    if (!soon([observer] { return virtualSourceShows(observer); })) std::_Exit(5);
 
     if (row.leaves != Leaves::theView && row.leaves != Leaves::theInstance)
         for (std::size_t i = row.leaves == Leaves::theFirstOfTwoViews ? 1 : 0; i < views.size(); ++i) views[i]->close();
@@ -128,10 +134,12 @@ bool virtualSourceShows(jack_client_t* observer) {
     factory->release();
     if (!plugin->ready()) std::_Exit(7);
     plugin->play(20, 512);
-    if (!virtualSourceShows(observer)) std::_Exit(8);
+    if (!soon([observer] { return virtualSourceShows(observer); })) std::_Exit(8);
     plugin.reset();
     bundle.reset();
     if (!threadCountReturnsTo(before)) std::_Exit(9);
+    // The server need not notice a client that vanished before the next case starts.
+    jack_client_close(observer);
     std::_Exit(0);  // what the host leaked stays where it is
 }
 
