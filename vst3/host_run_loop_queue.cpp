@@ -1,10 +1,26 @@
 #include "vst3/host_run_loop_queue.h"
 
+#include <mutex>
+#include <set>
 #include <utility>
 
 using namespace Steinberg;
 
 namespace kez {
+namespace {
+
+// The queues in a run loop. Never destroyed: a host may leave the module from its exit handlers.
+struct Joined {
+    std::mutex mutex;
+    std::set<HostRunLoopQueue*> queues;
+};
+
+Joined& joined() {
+    static auto* kept = new Joined;
+    return *kept;
+}
+
+}  // namespace
 
 // What the run loop calls when the queue's descriptor is readable. The host
 // may hold it longer than the queue lives: then it does nothing. Work that
@@ -40,13 +56,29 @@ std::unique_ptr<HostRunLoopQueue> HostRunLoopQueue::open(IPlugFrame* frame) {
     }
     opened->runLoop_ = runLoop;
     opened->handler_ = handler;
+    std::lock_guard lock(joined().mutex);
+    joined().queues.insert(opened.get());
     return opened;
 }
 
 HostRunLoopQueue::~HostRunLoopQueue() {
+    std::lock_guard lock(joined().mutex);
+    joined().queues.erase(this);
+    leaveRunLoop();
+}
+
+void HostRunLoopQueue::leaveRunLoop() {
     if (!handler_) return;
     runLoop_->unregisterEventHandler(handler_);
     handler_->forgetQueue();
+    handler_ = nullptr;
+    runLoop_ = nullptr;
+}
+
+void HostRunLoopQueue::leaveEveryRunLoop() {
+    std::lock_guard lock(joined().mutex);
+    for (HostRunLoopQueue* queue : joined().queues) queue->leaveRunLoop();
+    joined().queues.clear();
 }
 
 }  // namespace kez

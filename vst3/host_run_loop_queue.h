@@ -25,9 +25,14 @@ public:
     // Any thread, while the queue exists: `work` runs on the UI thread.
     void post(std::function<void()> work) { queue_->async(std::move(work)); }
 
+    // Every queue leaves its run loop, as the module is left: a host that still holds a view (one it
+    // never detached) then holds nothing of ours in its run loop once the module is unmapped. UI thread.
+    static void leaveEveryRunLoop();
+
 private:
     class Handler;
     HostRunLoopQueue() = default;
+    void leaveRunLoop();
 
     std::shared_ptr<pulvan::foundation::MainQueue> queue_ = std::make_shared<pulvan::foundation::MainQueue>();
     Steinberg::IPtr<Steinberg::Linux::IRunLoop> runLoop_;

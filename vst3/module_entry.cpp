@@ -4,7 +4,10 @@
 #include "audiounit/pulvan_audio_unit.h"
 #include "audiounit/registration.h"
 #include "editor/link/editor_thread.h"
+#include "platform/foundation/pasteboard.h"
+#include "platform/midi/shutdown.h"
 #include "pluginterfaces/base/ipluginbase.h"
+#include "vst3/host_run_loop_queue.h"
 #include "vst3/pulvan_factory.h"
 
 #include <mutex>
@@ -27,12 +30,15 @@ __attribute__((visibility("default"))) bool ModuleEntry(void*) {
 __attribute__((visibility("default"))) bool ModuleExit() {
     std::lock_guard lock(moduleMutex);
     if (moduleEntries == 0) return false;
-    // Units made before stay usable; only new ones can no longer be made. No editor thread outlives the
-    // module. From a host's exit handlers the registry may be destroyed already: nothing to take back then.
+    // Units made before stay usable; only new ones can no longer be made. No thread of ours outlives the
+    // module, and no MIDI client of ours stays open, whatever the host did not release.
     if (--moduleEntries == 0) {
-        if (!pulvan::link::EditorThread::processIsExiting())
-            pulvan::au::ComponentRegistry::shared().unregisterComponent(pulvan::au::PulvanAudioUnit::kComponentDescription);
+        pulvan::au::ComponentRegistry::shared().unregisterComponent(pulvan::au::PulvanAudioUnit::kComponentDescription);
         pulvan::link::EditorThread::endAll();
+        pulvan::foundation::Pasteboard::retireGeneral();
+        pulvan::midi::shutDown();
+        // From exit handlers the host's run loop may be gone already; nothing turns it afterwards.
+        if (!pulvan::link::EditorThread::processIsExiting()) kez::HostRunLoopQueue::leaveEveryRunLoop();
     }
     return true;
 }

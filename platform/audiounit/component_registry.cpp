@@ -13,9 +13,10 @@ bool sameComponent(const ComponentDescription& a, const ComponentDescription& b)
 
 }  // namespace
 
+// Never destroyed: a host may leave the module from its exit handlers, after the statics went.
 ComponentRegistry& ComponentRegistry::shared() {
-    static ComponentRegistry registry;
-    return registry;
+    static auto* registry = new ComponentRegistry;
+    return *registry;
 }
 
 void ComponentRegistry::registerComponent(const ComponentDescription& description, std::string name, AudioUnitFactory factory) {

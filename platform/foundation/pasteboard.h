@@ -29,8 +29,14 @@ public:
     static constexpr const char* textType = "UTF8_STRING";
 
     // The X11 CLIPBOARD when a display can be opened, otherwise the one
-    // process-wide in-memory board. Chosen once per process.
+    // process-wide in-memory board. Chosen once, and again after retireGeneral.
     static Pasteboard& general();
+    // Ends what the general board runs for itself (its thread), as the module that uses it is left.
+    // The board stays, inert, for whoever still holds it; the next general() makes a new one.
+    static void retireGeneral();
+
+protected:
+    virtual void stop() {}
 };
 
 // A board that lives in this process only; editors on several threads share it.

@@ -140,7 +140,10 @@ X11Pasteboard::X11Pasteboard(std::unique_ptr<Connection> connection, std::string
     thread_ = std::thread([this] { serve(); });
 }
 
-X11Pasteboard::~X11Pasteboard() {
+X11Pasteboard::~X11Pasteboard() { stop(); }
+
+void X11Pasteboard::stop() {
+    if (!thread_.joinable()) return;
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;

@@ -34,6 +34,8 @@ public:
 
 private:
     struct Connection;
+    // Ends the thread; the board answers nothing more from other programs.
+    void stop() override;
     explicit X11Pasteboard(std::unique_ptr<Connection> connection, std::string displayName);
     bool claimOwnership();
     void serve();

@@ -55,11 +55,18 @@ public:
                                                        ReceiveFunction receive) = 0;
     // A source others connect to, sending to all of them.
     virtual std::unique_ptr<OutputConnection> openVirtualSource(const std::string& name) = 0;
+    // Closes the clients it keeps open for itself (to look at the setup), as the module is left; it
+    // opens them again when next asked.
+    virtual void closeOwnClients() {}
 };
 
 // The backend new clients, ports and virtual sources use: the one installed by
 // a ScopedBackend, else the machine's (JACK when a server answers, else the ALSA sequencer, else none).
 std::shared_ptr<Backend> activeBackend();
+
+// Closes the clients the machine's MIDI system keeps for itself and lets go of it; the next
+// activeBackend() chooses anew.
+void forgetMachineBackend();
 
 // Installs a backend for the lifetime of this object (tests use the loopback).
 // Objects made while it is installed keep using it after it goes.

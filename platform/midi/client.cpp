@@ -3,6 +3,7 @@
 #include "platform/midi/backend.h"
 #include "platform/midi/dispatcher.h"
 
+#include <map>
 #include <vector>
 
 namespace pulvan::midi {
@@ -19,7 +20,35 @@ bool openDue(std::chrono::steady_clock::time_point& nextOpen) {
     return true;
 }
 
+// Every port of ours, so that leaving the module can close those nobody let go of. Never destroyed:
+// a host may end the plug-in from its exit handlers, after the statics went.
+struct OpenPorts {
+    std::mutex mutex;
+    std::map<const void*, std::function<void()>> closers;
+};
+
+OpenPorts& openPorts() {
+    static auto* ports = new OpenPorts;
+    return *ports;
+}
+
+void enlist(const void* port, std::function<void()> close) {
+    std::lock_guard lock(openPorts().mutex);
+    openPorts().closers.emplace(port, std::move(close));
+}
+
+// Before anything of the port goes: a closing under way ends first.
+void delist(const void* port) {
+    std::lock_guard lock(openPorts().mutex);
+    openPorts().closers.erase(port);
+}
+
 }  // namespace
+
+void closeEveryPort() {
+    std::lock_guard lock(openPorts().mutex);
+    for (auto& [port, close] : openPorts().closers) close();
+}
 
 Client::Client(std::string name, std::function<void()> onSetupChanged)
     : name_(std::move(name)),
@@ -39,13 +68,21 @@ OutputPort::OutputPort(const Client& client, std::string name)
     : clientName_(client.name_),
       name_(std::move(name)),
       backend_(client.backend_) {
+    enlist(this, [this] { closeForGood(); });
     std::lock_guard lock(mutex_);
     connectionLocked();
 }
 
-OutputPort::~OutputPort() = default;  // the connection ends its notes as it closes
+OutputPort::~OutputPort() { delist(this); }  // the connection ends its notes as it closes
+
+void OutputPort::closeForGood() {
+    std::lock_guard lock(mutex_);
+    closedForGood_ = true;
+    connection_.reset();
+}
 
 OutputConnection* OutputPort::connectionLocked() {
+    if (closedForGood_) return nullptr;
     if (connection_ && connection_->alive()) return connection_.get();
     if (!openDue(nextOpen_)) return nullptr;
     connection_.reset();
@@ -77,11 +114,13 @@ InputPort::InputPort(const Client& client, std::string name, ReadCallback onRead
       backend_(client.backend_),
       dispatcher_(client.dispatcher_),
       readSlot_(std::make_shared<ReadSlot>(std::move(onRead))) {
+    enlist(this, [this] { closeForGood(); });
     std::lock_guard lock(mutex_);
     connectionLocked();
 }
 
 InputPort::~InputPort() {
+    delist(this);
     {
         std::lock_guard lock(mutex_);
         connection_.reset();
@@ -89,7 +128,14 @@ InputPort::~InputPort() {
     readSlot_->close();
 }
 
+void InputPort::closeForGood() {
+    std::lock_guard lock(mutex_);
+    closedForGood_ = true;
+    connection_.reset();
+}
+
 InputConnection* InputPort::connectionLocked() {
+    if (closedForGood_) return nullptr;
     if (connection_ && connection_->alive()) return connection_.get();
     if (!openDue(nextOpen_)) return nullptr;
     connection_.reset();

@@ -68,6 +68,8 @@ public:
     void silence();
 
 private:
+    // Closes the port on the MIDI system and opens it no more (the module is being left).
+    void closeForGood();
     // The port on the MIDI system, opened again when the system went away and came back.
     OutputConnection* connectionLocked();
 
@@ -76,6 +78,7 @@ private:
     std::shared_ptr<Backend> backend_;
     std::mutex mutex_;
     std::unique_ptr<OutputConnection> connection_;  // guarded by mutex_
+    bool closedForGood_ = false;                    // guarded by mutex_
     std::chrono::steady_clock::time_point nextOpen_{};
 };
 
@@ -98,6 +101,7 @@ public:
     void disconnectSource(const Endpoint& source);
 
 private:
+    void closeForGood();
     InputConnection* connectionLocked();
 
     std::string clientName_;
@@ -107,7 +111,12 @@ private:
     std::shared_ptr<CallbackSlot<std::span<const std::uint8_t>, Timestamp>> readSlot_;
     std::mutex mutex_;
     std::unique_ptr<InputConnection> connection_;  // guarded by mutex_
+    bool closedForGood_ = false;                   // guarded by mutex_
     std::chrono::steady_clock::time_point nextOpen_{};
 };
+
+// Closes every port still open on the MIDI system, for good: the module is being left, and what
+// holds them was never let go. Ports made afterwards open as usual.
+void closeEveryPort();
 
 }  // namespace pulvan::midi

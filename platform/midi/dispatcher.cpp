@@ -147,12 +147,15 @@ Dispatcher::Dispatcher() : state_(std::make_shared<State>()) {
     thread_ = std::thread([state = state_] { state->run(); });
 }
 
-Dispatcher::~Dispatcher() {
+Dispatcher::~Dispatcher() { stop(); }
+
+void Dispatcher::stop() {
     {
         std::lock_guard lock(state_->mutex);
         state_->stopping = true;
     }
     state_->wakeup.notify_one();
+    if (!thread_.joinable()) return;
     // The last user may let go inside one of our own callbacks; the thread
     // keeps its state alive and ends by itself then.
     if (thread_.get_id() == std::this_thread::get_id()) {
@@ -162,16 +165,42 @@ Dispatcher::~Dispatcher() {
     }
 }
 
+namespace {
+
+// Never destroyed: a host may end the plug-in from its exit handlers, after the statics went.
+struct SharedDispatcher {
+    std::mutex mutex;
+    std::weak_ptr<Dispatcher> current;
+};
+
+SharedDispatcher& sharedDispatcher() {
+    static auto* shared = new SharedDispatcher;
+    return *shared;
+}
+
+}  // namespace
+
 std::shared_ptr<Dispatcher> Dispatcher::shared() {
-    static std::mutex mutex;
-    static std::weak_ptr<Dispatcher> current;
-    std::lock_guard lock(mutex);
-    auto dispatcher = current.lock();
+    SharedDispatcher& shared = sharedDispatcher();
+    std::lock_guard lock(shared.mutex);
+    auto dispatcher = shared.current.lock();
     if (!dispatcher) {
         dispatcher = std::shared_ptr<Dispatcher>(new Dispatcher());
-        current = dispatcher;
+        shared.current = dispatcher;
     }
     return dispatcher;
+}
+
+void Dispatcher::stopShared() {
+    std::shared_ptr<Dispatcher> dispatcher;
+    {
+        SharedDispatcher& shared = sharedDispatcher();
+        std::lock_guard lock(shared.mutex);
+        dispatcher = shared.current.lock();
+        shared.current.reset();
+    }
+    // Outside the lock: what the thread runs last may ask for the dispatcher.
+    if (dispatcher) dispatcher->stop();
 }
 
 void Dispatcher::schedule(const void* owner, Timestamp deliverAt, std::function<void()> deliver) {

@@ -22,6 +22,9 @@ class Dispatcher {
 public:
     // The running dispatcher, started when nobody holds one.
     static std::shared_ptr<Dispatcher> shared();
+    // Stops the running dispatcher's thread and waits for it, also while others still hold it (the
+    // module is being left): what they give it afterwards never runs. The next shared() starts anew.
+    static void stopShared();
     ~Dispatcher();
     Dispatcher(const Dispatcher&) = delete;
     Dispatcher& operator=(const Dispatcher&) = delete;
@@ -49,6 +52,7 @@ public:
 private:
     struct State;
     Dispatcher();
+    void stop();
 
     std::shared_ptr<State> state_;
     std::thread thread_;

@@ -55,9 +55,10 @@ struct GoneClients {
     bool serverWentAway = false;
 };
 
+// Never destroyed: a host may end the plug-in from its exit handlers, after the statics went.
 GoneClients& goneClients() {
-    static GoneClients clients;
-    return clients;
+    static auto* clients = new GoneClients;
+    return *clients;
 }
 
 // Under libraryMutex().

@@ -33,6 +33,16 @@ public:
         const auto chosen = current();
         return chosen ? chosen->openVirtualSource(name) : nullptr;
     }
+    void closeOwnClients() override {
+        std::shared_ptr<Backend> chosen;
+        {
+            std::lock_guard lock(mutex_);
+            chosen = std::move(chosen_);
+            nextProbe_ = {};
+        }
+        // Closes its clients as it goes, unless a port of ours still holds them.
+        if (chosen) chosen->closeOwnClients();
+    }
 
 private:
     std::shared_ptr<Backend> current() {

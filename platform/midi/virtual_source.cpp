@@ -18,8 +18,10 @@ constexpr std::size_t kQueueCapacity = 4096;
 constexpr auto kReopenInterval = std::chrono::milliseconds(500);
 
 struct SharedSource {
-    std::mutex mutex;  // holders, endpoint and dispatcher change under it
+    std::mutex mutex;  // holders, generation, endpoint and dispatcher change under it
     std::atomic<std::uint32_t> holders{0};
+    // Counts the times the source was closed under its holders; they hold it no more then.
+    std::atomic<std::uint32_t> generation{0};
     std::unique_ptr<OutputConnection> endpoint;
     std::shared_ptr<Dispatcher> dispatcher;
     ShortMessageQueue<kQueueCapacity> queue;
@@ -35,6 +37,14 @@ struct SharedSource {
             endpoint->send(std::span<const std::uint8_t>(message.bytes.data(), message.length), message.deliverAt);
     }
 
+    // Under the mutex, with the source open.
+    void close() {
+        dispatcher->removePoller(this);
+        drain();
+        endpoint.reset();  // ends what sounded before it closes
+        dispatcher.reset();
+    }
+
     void reopen() {
         const auto time = std::chrono::steady_clock::now();
         if (time < nextReopen) return;
@@ -43,9 +53,10 @@ struct SharedSource {
     }
 };
 
+// Never destroyed: a host may end the plug-in from its exit handlers, after the statics went.
 SharedSource& sharedSource() {
-    static SharedSource source;
-    return source;
+    static auto* source = new SharedSource;
+    return *source;
 }
 
 }  // namespace
@@ -60,6 +71,7 @@ SharedVirtualSource::SharedVirtualSource() {
         source.dispatcher->addPoller(&source, [&source] { source.drain(); });
     }
     source.holders.fetch_add(1, std::memory_order_relaxed);
+    generation_ = source.generation.load(std::memory_order_relaxed);
     held_ = true;
 }
 
@@ -67,15 +79,26 @@ SharedVirtualSource::~SharedVirtualSource() {
     if (!held_) return;
     SharedSource& source = sharedSource();
     std::lock_guard lock(source.mutex);
+    if (!holdsOpenSource()) return;
     if (source.holders.fetch_sub(1, std::memory_order_relaxed) > 1) return;
-    source.dispatcher->removePoller(&source);
-    source.drain();
-    source.endpoint.reset();  // ends what sounded before it closes
-    source.dispatcher.reset();
+    source.close();
+}
+
+bool SharedVirtualSource::holdsOpenSource() const noexcept {
+    return held_ && generation_ == sharedSource().generation.load(std::memory_order_acquire);
+}
+
+void SharedVirtualSource::closeUnderEveryHolder() {
+    SharedSource& source = sharedSource();
+    std::lock_guard lock(source.mutex);
+    if (source.holders.load(std::memory_order_relaxed) == 0) return;
+    source.close();
+    source.holders.store(0, std::memory_order_relaxed);
+    source.generation.fetch_add(1, std::memory_order_release);
 }
 
 bool SharedVirtualSource::send(const std::uint8_t* bytes, std::size_t length, Timestamp deliverAt) noexcept {
-    if (!held_ || bytes == nullptr || length == 0 || length > 3) return false;
+    if (!holdsOpenSource() || bytes == nullptr || length == 0 || length > 3) return false;
     ShortMessage message;
     message.deliverAt = deliverAt;
     message.length = static_cast<std::uint8_t>(length);

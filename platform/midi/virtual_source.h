@@ -29,7 +29,7 @@ public:
     SharedVirtualSource& operator=(const SharedVirtualSource&) = delete;
 
     // Whether this holder holds the open source.
-    bool isOpen() const noexcept { return held_; }
+    bool isOpen() const noexcept { return holdsOpenSource(); }
 
     // Queues one message of 1 to 3 bytes for delivery at `deliverAt`. Returns
     // false, dropping the message, when this holder is closed, the length is
@@ -39,8 +39,15 @@ public:
     // How many holders keep the source open.
     static std::uint32_t holderCount() noexcept;
 
+    // Closes the source now, as the last holder would, for holders that were never let go (the module
+    // is being left); they hold nothing from then on, and the next holder opens it again.
+    static void closeUnderEveryHolder();
+
 private:
+    bool holdsOpenSource() const noexcept;
+
     bool held_ = false;
+    std::uint32_t generation_ = 0;
 };
 
 }  // namespace pulvan::midi

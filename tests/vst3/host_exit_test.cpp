@@ -1,5 +1,8 @@
-// A host process that ends with exit() while the plug-in's editor is open, whatever it still releases on
-// the way out (editorhost releases the view from its own exit handlers): the process ends cleanly.
+// A host process that ends with exit() while the plug-in plays, with or without its editor open,
+// whatever it still releases on the way out: the process ends cleanly. Such hosts keep the plug-in
+// in a static object made before the module is loaded (editorhost releases the view from its exit
+// handlers, audiohost terminates the whole plug-in there), so what they release then goes after
+// the module's own statics.
 // gtest before Xlib: Xlib's macros (None, Bool) break gtest's headers.
 #include <gtest/gtest.h>
 
@@ -21,68 +24,81 @@ using pulvan::x11::test::HostWindow;
 namespace kez::test {
 namespace {
 
-enum class AtExit { releasesNothing, releasesTheView, releasesEverything };
+enum class AtExit { releasesNothing, releasesTheView, releasesThePlugin, releasesEverything };
+enum class Editor { open, closed };
 
-// What the host holds; its exit handler, registered before the module is loaded, runs after the module's.
-struct Host {
-    AtExit atExit = AtExit::releasesNothing;
-    std::unique_ptr<LoadedBundle> bundle;
-    std::unique_ptr<Steinberg::Vst::HostApplication> context;
-    std::unique_ptr<PluginInstance> plugin;
-    std::unique_ptr<HostWindow> window;
-    RunLoopFrame frame;
-    IPlugView* view = nullptr;
+struct HostExitCase {
+    const char* name;
+    Editor editor;
+    AtExit atExit;
 };
-Host* host = nullptr;
 
-void releaseAtExit() {
-    if (host->atExit == AtExit::releasesNothing) return;
-    host->view->removed();
-    host->view->release();
-    if (host->atExit == AtExit::releasesTheView) return;
-    host->plugin.reset();
-    host->bundle.reset();
-}
+// What the host holds, in a static object made before the module is loaded: its destructor runs
+// after the module's statics are destroyed. What it does not release stays as it is, run loop included.
+struct StaticHost {
+    AtExit atExit = AtExit::releasesNothing;
+    LoadedBundle* bundle = nullptr;
+    Steinberg::Vst::HostApplication* context = nullptr;
+    PluginInstance* plugin = nullptr;
+    HostWindow* window = nullptr;
+    RunLoopFrame* frame = new RunLoopFrame;
+    IPlugView* view = nullptr;
 
-[[noreturn]] void openTheEditorAndExit(AtExit atExit) {
+    ~StaticHost() {
+        if (atExit == AtExit::releasesNothing) return;
+        if (view) {
+            view->removed();
+            view->release();
+        }
+        if (atExit == AtExit::releasesTheView) return;
+        delete plugin;
+        if (atExit == AtExit::releasesThePlugin) return;
+        delete bundle;
+    }
+};
+
+[[noreturn]] void playAndExit(const HostExitCase& row) {
     static pulvan::test::TempFolder home;
     setenv("XDG_CONFIG_HOME", home.path().c_str(), 1);
     setenv("XDG_DATA_HOME", home.path().c_str(), 1);
-    host = new Host;
-    host->atExit = atExit;
-    std::atexit(releaseAtExit);
-    host->bundle = std::make_unique<LoadedBundle>(PULVAN_VST3_BUNDLE_PATH);
-    host->context = makeHostContext();
-    IPluginFactory* factory = host->bundle->factory();
-    host->plugin = std::make_unique<PluginInstance>(factory, host->context.get());
+    static StaticHost host;
+    host.atExit = row.atExit;
+    host.bundle = new LoadedBundle(PULVAN_VST3_BUNDLE_PATH);
+    host.context = makeHostContext().release();
+    IPluginFactory* factory = host.bundle->factory();
+    host.plugin = new PluginInstance(factory, host.context);
     factory->release();
-    host->window = std::make_unique<HostWindow>(1280, 730);
-    host->view = host->plugin->controller()->createView("editor");
-    if (!host->view) std::_Exit(2);
-    host->view->setFrame(&host->frame);
-    host->view->attached(host->window->handle(), kPlatformTypeX11EmbedWindowID);
-    // Drawn, polling and playing its part when the host goes.
-    if (!host->frame.runUntil([] { return host->window->pixel(4, 300) == 0x0E0E10; }, 5s)) std::_Exit(3);
+    if (!host.plugin->ready()) std::_Exit(2);
+    if (row.editor == Editor::open) {
+        host.window = new HostWindow(1280, 730);
+        host.view = host.plugin->controller()->createView("editor");
+        if (!host.view) std::_Exit(3);
+        host.view->setFrame(host.frame);
+        host.view->attached(host.window->handle(), kPlatformTypeX11EmbedWindowID);
+        if (!host.frame->runUntil([] { return host.window->pixel(4, 300) == 0x0E0E10; }, 5s)) std::_Exit(4);
+    }
+    // Drawn, polling and playing its part, through the virtual source too, when the host goes.
+    host.plugin->play(40, 512);
     std::this_thread::sleep_for(100ms);
     std::exit(0);
 }
 
-std::string caseName(AtExit atExit) {
-    constexpr const char* names[] = {"ReleasingNothing", "ReleasingTheView", "ReleasingEverything"};
-    return names[static_cast<int>(atExit)];
-}
+class HostExit : public ::testing::TestWithParam<HostExitCase> {};
 
-class HostExit : public ::testing::TestWithParam<AtExit> {};
-
-TEST_P(HostExit, EndsCleanlyWithTheEditorOpen) {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (Xvfb is not installed)";
+TEST_P(HostExit, EndsCleanlyWhilePlaying) {
+    if (GetParam().editor == Editor::open && !std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (Xvfb is not installed)";
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(openTheEditorAndExit(GetParam()), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(playAndExit(GetParam()), ::testing::ExitedWithCode(0), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(WhateverTheHostReleases, HostExit,
-                         ::testing::Values(AtExit::releasesNothing, AtExit::releasesTheView, AtExit::releasesEverything),
-                         [](const ::testing::TestParamInfo<AtExit>& info) { return caseName(info.param); });
+                         ::testing::Values(HostExitCase{"ReleasingNothing", Editor::open, AtExit::releasesNothing},
+                                           HostExitCase{"ReleasingTheView", Editor::open, AtExit::releasesTheView},
+                                           HostExitCase{"TerminatingThePlugin", Editor::open, AtExit::releasesThePlugin},
+                                           HostExitCase{"ReleasingEverything", Editor::open, AtExit::releasesEverything},
+                                           HostExitCase{"WithoutEditorTerminatingThePlugin", Editor::closed, AtExit::releasesThePlugin},
+                                           HostExitCase{"WithoutEditorReleasingEverything", Editor::closed, AtExit::releasesEverything}),
+                         [](const ::testing::TestParamInfo<HostExitCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kez::test

@@ -25,11 +25,11 @@ tresult answer(Interface* self, const TUID iid, void** obj) {
 
 }  // namespace
 
-LoadedBundle::LoadedBundle(const std::string& path) {
+LoadedBundle::LoadedBundle(const std::string& path, Unloading unloading) {
     // Kept mapped after dlclose, as many hosts keep modules: the system MIDI
     // libraries it pulls in keep caches for the life of the process, which
     // would read as leaks once unmapped.
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | (unloading == Unloading::keepsMapped ? RTLD_NODELETE : 0));
     if (!handle_) {
         error_ = dlerror();
         return;

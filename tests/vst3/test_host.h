@@ -22,10 +22,12 @@
 
 namespace kez::test {
 
-// The loaded module. Entry and exit calls balance.
+// The loaded module. Entry and exit calls balance. It stays mapped after
+// dlclose unless the host unmaps it, as some hosts do.
 class LoadedBundle {
 public:
-    explicit LoadedBundle(const std::string& path);
+    enum class Unloading { keepsMapped, unmaps };
+    explicit LoadedBundle(const std::string& path, Unloading unloading = Unloading::keepsMapped);
     ~LoadedBundle();
     bool loaded() const { return handle_ != nullptr; }
     std::string error() const { return error_; }

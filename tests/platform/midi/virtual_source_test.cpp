@@ -5,6 +5,7 @@
 #include "platform/midi/client.h"
 #include "platform/midi/endpoints.h"
 #include "platform/midi/loopback_backend.h"
+#include "platform/midi/shutdown.h"
 #include "tests/platform/midi/message_recorder.h"
 #include "tests/support/allocation_counter.h"
 
@@ -86,6 +87,33 @@ TEST_F(VirtualSourceTest, TimedMessagesLeaveOnTimeAndTheLastHolderEndsWhatSounde
     EXPECT_TRUE(listed().empty());
     SharedVirtualSource reopened;
     EXPECT_EQ(listed().size(), 1u);
+}
+
+TEST_F(VirtualSourceTest, LeavingTheModuleClosesItUnderHoldersNeverLetGoAndTheNextHolderOpensItAgain) {
+    auto neverLetGo = std::make_unique<SharedVirtualSource>();
+    ASSERT_TRUE(input.connectSource(listed().at(0)));
+    const std::uint8_t noteOn[] = {0x90, 60, 100};
+    ASSERT_TRUE(neverLetGo->send(noteOn, 3));
+    ASSERT_EQ(received.waitFor(1).size(), 1u);
+
+    shutDown();
+    EXPECT_TRUE(listed().empty());
+    EXPECT_EQ(SharedVirtualSource::holderCount(), 0u);
+    EXPECT_FALSE(neverLetGo->isOpen());
+    EXPECT_FALSE(neverLetGo->send(noteOn, 3));
+
+    SharedVirtualSource next;
+    EXPECT_TRUE(next.isOpen());
+    neverLetGo.reset();
+    ASSERT_EQ(listed().size(), 1u) << "a holder from before closed the source of the next";
+    EXPECT_EQ(SharedVirtualSource::holderCount(), 1u);
+    Client listener{"Listener again"};
+    MessageRecorder heard;
+    InputPort again{listener, "In", heard.handler()};
+    ASSERT_TRUE(again.connectSource(listed()[0]));
+    ASSERT_TRUE(next.send(noteOn, 3));
+    EXPECT_EQ(heard.waitFor(1).size(), 1u);
+    EXPECT_EQ(received.waitFor(2, std::chrono::milliseconds(100)).size(), 1u) << "a port from before was not closed";
 }
 
 }  // namespace
