@@ -5,10 +5,10 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string_view>
 #include <system_error>
-#include <thread>
 
 extern char** environ;
 
@@ -133,11 +133,14 @@ void EditorComposition::promptForPath(const views::ChooserRequest& request, std:
 }
 
 void EditorComposition::openURL(const std::string& url) {
-    // xdg-open hands the URL to the user's handler and returns; its child is not ours to wait for.
-    const char* argv[] = {"xdg-open", url.c_str(), nullptr};
+    // A shell starts xdg-open in the background and ends at once, so xdg-open goes on without us and no
+    // thread of ours waits for it: a plug-in's module may be unloaded long before the browser returns.
+    // The URL is the shell's argument, never part of its script.
+    const char* argv[] = {"sh", "-c", "xdg-open \"$1\" >/dev/null 2>&1 &", "sh", url.c_str(), nullptr};
     pid_t pid = 0;
-    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0) return;
-    std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
+    if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0) return;
+    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
 }
 
 }  // namespace pulvan::link

@@ -8,7 +8,10 @@
 #include "tests/editor/link/standalone/host_rig.h"
 #include "tests/platform/foundation/temp_folder.h"
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace pulvan::link {
@@ -104,6 +107,37 @@ TEST_F(Composition, WithoutADesktopChooserTheEditorAsksForAPath) {
             EXPECT_EQ(error->userCancelled, c.cancelled);
         }
     }
+}
+
+
+std::size_t threadCount() { return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/task"), {})); }
+
+// The user's URL handler may take its time; opening a URL leaves no thread of ours waiting for it (a plug-in's
+// module can be unloaded meanwhile) and hands the URL over untouched, whatever characters it holds.
+TEST_F(Composition, OpeningAURLLeavesNoThreadBehindAndPassesTheURLAsItIs) {
+    const std::filesystem::path bin = home.path() / "bin";
+    std::filesystem::create_directories(bin);
+    const std::filesystem::path received = home.path() / "received";
+    {
+        std::ofstream handler(bin / "xdg-open");
+        handler << "#!/bin/sh\n/bin/sleep 1\n/usr/bin/printf '%s\\n' \"$1\" >> " << received << "\n";
+    }
+    std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+    const std::vector<std::string> urls{"https://example.org/manual?a=1&b=2", "https://example.org/$(touch x);'q' `id` \"z\""};
+    for (const std::string& url : urls) {
+        const std::size_t before = threadCount();
+        composition->openURL(url);
+        EXPECT_EQ(threadCount(), before) << url;
+    }
+    std::string lines;
+    ASSERT_TRUE(pumpUntil([&] {
+        std::ifstream in(received);
+        lines.assign(std::istreambuf_iterator<char>(in), {});
+        return std::count(lines.begin(), lines.end(), '\n') == 2;
+    }));
+    EXPECT_NE(lines.find(urls[0] + "\n"), std::string::npos);
+    EXPECT_NE(lines.find(urls[1] + "\n"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::current_path() / "x"));
 }
 
 }  // namespace
