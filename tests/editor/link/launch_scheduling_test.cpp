@@ -1,6 +1,8 @@
 #include "tests/editor/link/link_fixture.h"
 #include "tests/editor/link/recording_hooks.h"
 
+#include <algorithm>
+
 namespace pulvan::test {
 namespace {
 
@@ -138,6 +140,28 @@ TEST_F(LaunchTest, AnEditAfterADroppedSceneLaunchSurvivesItsTargetBeat) {
         EXPECT_EQ(ons[0].data2, c.velocityAtTarget);
         EXPECT_EQ(ons[1].data2, 77) << "the edit still plays at 8.0";
         store().undo();  // the velocity
+        live.renderStopped();
+    }
+}
+
+struct PushAfterDropCase {
+    double playedTo;  // the engine has played up to here when the pushes come
+    int pushes;
+    int replacements;  // of the dropped launch, among those pushes
+};
+
+// Until its beat has passed every push replaces the dropped launch; the push that finds it
+// passed replaces it a last time, and later pushes leave the engine's scene queue alone.
+TEST_F(LaunchTest, ADroppedSceneLaunchIsReplacedUntilItsBeatHasPassedAndNoLonger) {
+    const PushAfterDropCase cases[] = {{3.75, 3, 3}, {4.5, 3, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.playedTo);
+        ASSERT_NO_FATAL_FAILURE(dropASceneLaunchByUndo());
+        play(1.0, c.playedTo);
+        recordedCalls().clear();
+        for (int i = 0; i < c.pushes; ++i) store().refreshAppPlayConfiguration(false, {});
+        EXPECT_EQ(std::count(recordedCalls().begin(), recordedCalls().end(), "scene at 4.000000"), c.replacements);
+        play(c.playedTo, 4.5);
         live.renderStopped();
     }
 }
