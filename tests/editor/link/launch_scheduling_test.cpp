@@ -166,6 +166,18 @@ TEST_F(LaunchTest, ADroppedSceneLaunchIsReplacedUntilItsBeatHasPassedAndNoLonger
     }
 }
 
+TEST_F(LaunchTest, SelectingTheChordInPlaceWhileASceneLaunchWaitsWithdrawsTheLaunch) {
+    setResolutions(1, 16);
+    play(0.0, 1.0);
+    ASSERT_TRUE(link().scheduleSceneSelection(1));
+    ASSERT_EQ(store().preset->notesPool, store().preset->chordPresets[0].chord);
+    store().selectChord(0);
+    const auto ons = play(1.0, 4.25);
+    ASSERT_EQ(ons.size(), 1u);
+    EXPECT_EQ(ons[0].data1, 60) << "the dropped scene's chord never plays";
+    EXPECT_EQ(store().activeSceneIndex.get(), 0);
+}
+
 TEST_F(LaunchTest, APatternLaunchAppliesAtItsSixteenthNotBefore) {
     setResolutions(1, 16);
     const auto id = store().preset->tracks[0].id;
