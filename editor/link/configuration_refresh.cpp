@@ -12,6 +12,9 @@ StoreLink::StoreLink(store::SequencerStore& store) : store_(store) {
         return schedulePatternSelection(id, pattern);
     };
     store_.linkHooks.applyPreset = [this](model::Preset preset) { applyPreset(std::move(preset)); };
+    store_.linkHooks.cancelStandalonePatternLaunch = [this] {
+        if (!store_.isHostedUI.get() && standaloneEngine) standaloneEngine->cancelPatternLaunch();
+    };
 }
 
 StoreLink::~StoreLink() {
@@ -38,14 +41,18 @@ void StoreLink::refreshAppPlayConfiguration(bool forceAllNotesOff, const std::se
         if (!s.appPlayRunning.get() || !standaloneEngine) return;
         if (!tracks.empty()) standaloneEngine->requestNotesOffForTracks(tracks);
         if (global) standaloneEngine->requestAllNotesOff();
-        standaloneEngine->configure(buildAppPlayTrackConfigs(s, std::nullopt, {}));
+        const AppPlayConfiguration configuration = buildAppPlayTrackConfigs(s, std::nullopt, {});
+        const store::HostedAppPlayPayload payload = buildHostedAppPlayPayload(configuration);
+        standaloneEngine->configure(payload, midiOutOffsets(configuration));
+        neutraliseStaleSceneLaunch(payload);
+        rescheduleEnginePendingLaunches();
         return;
     }
 
     if (!tracks.empty() && s.hooks.hostedAppPlayForceNotesOffForTracks) s.hooks.hostedAppPlayForceNotesOffForTracks(tracks);
     if (global && s.hooks.hostedAppPlayForceNotesOff) s.hooks.hostedAppPlayForceNotesOff();
     pushHostedAppPlayConfiguration(buildAppPlayTrackConfigs(s, std::nullopt, {}));
-    rescheduleHostedPendingLaunches();
+    rescheduleEnginePendingLaunches();
     if (s.hooks.hostedAppPlaySetEnabled) s.hooks.hostedAppPlaySetEnabled(true);
 }
 
@@ -68,10 +75,10 @@ void StoreLink::neutraliseStaleSceneLaunch(const store::HostedAppPlayPayload& cu
     if (!engineSceneLaunchTargetBeat_) return;
     if (store_.pendingSceneSelectionIndex && store_.pendingSceneSelectionScheduledInHostedEngine) return;
     const double targetBeat = *engineSceneLaunchTargetBeat_;
-    const auto& schedule = store_.hooks.hostedAppPlayScheduleSceneLaunch;
+    const bool reachable = engineTakesSceneLaunches();
     const auto position = currentSixteenthPosition();
-    if (!schedule || (position && *position > targetBeat * 4.0)) engineSceneLaunchTargetBeat_.reset();
-    if (schedule) schedule(current, targetBeat);
+    if (reachable) sendSceneLaunch(current, targetBeat);
+    if (!reachable || (position && *position > targetBeat * 4.0)) engineSceneLaunchTargetBeat_.reset();
 }
 
 void StoreLink::enableHostedAppPlay() {

@@ -85,20 +85,34 @@ bool StoreLink::scheduleSceneSelection(int sceneIndex) {
     if (!launch) return false;
     store_.pendingSceneSelectionIndex = sceneIndex;
     store_.pendingSceneSelectionTargetSixteenthStep = launch->sixteenth;
-    store_.pendingSceneSelectionScheduledInHostedEngine = scheduleHostedSceneLaunch(sceneIndex, launch->sixteenth);
+    store_.pendingSceneSelectionScheduledInHostedEngine = scheduleEngineSceneLaunch(sceneIndex, launch->sixteenth);
     updateSceneSelectionProgress(launch->progressFrom);
     return true;
 }
 
-bool StoreLink::scheduleHostedSceneLaunch(int sceneIndex, int targetSixteenth) {
-    auto& s = store_;
-    if (!s.isHostedUI.get() || sceneIndex < 0 || sceneIndex >= static_cast<int>(s.preset->chordPresets.size()) ||
-        !s.hooks.hostedAppPlayScheduleSceneLaunch) {
-        return false;
+bool StoreLink::engineTakesSceneLaunches() const {
+    return store_.isHostedUI.get() ? static_cast<bool>(store_.hooks.hostedAppPlayScheduleSceneLaunch)
+                                   : store_.appPlayRunning.get() && standaloneEngine;
+}
+
+bool StoreLink::engineTakesPatternLaunches() const {
+    return store_.isHostedUI.get() ? static_cast<bool>(store_.hooks.hostedAppPlaySchedulePatternLaunch)
+                                   : store_.appPlayRunning.get() && standaloneEngine;
+}
+
+void StoreLink::sendSceneLaunch(const store::HostedAppPlayPayload& payload, double targetBeat) {
+    if (store_.isHostedUI.get()) {
+        store_.hooks.hostedAppPlayScheduleSceneLaunch(payload, targetBeat);
+    } else {
+        standaloneEngine->scheduleSceneLaunch(payload, targetBeat);
     }
-    const double targetBeat = targetSixteenth * 0.25;
-    s.hooks.hostedAppPlayScheduleSceneLaunch(buildHostedAppPlayPayload(buildAppPlayTrackConfigs(s, sceneIndex, {})), targetBeat);
     engineSceneLaunchTargetBeat_ = targetBeat;
+}
+
+bool StoreLink::scheduleEngineSceneLaunch(int sceneIndex, int targetSixteenth) {
+    auto& s = store_;
+    if (sceneIndex < 0 || sceneIndex >= static_cast<int>(s.preset->chordPresets.size()) || !engineTakesSceneLaunches()) return false;
+    sendSceneLaunch(buildHostedAppPlayPayload(buildAppPlayTrackConfigs(s, sceneIndex, {})), targetSixteenth * 0.25);
     return true;
 }
 
@@ -110,19 +124,24 @@ bool StoreLink::schedulePatternSelection(const foundation::Uuid& trackID, int pa
     store_.pendingPatternSelectionTrackID = trackID;
     store_.pendingPatternSelectionPatternIndex = patternIndex;
     store_.pendingPatternSelectionTargetSixteenthStep = launch->sixteenth;
-    store_.pendingPatternSelectionScheduledInHostedEngine = scheduleHostedPatternLaunch(trackID, patternIndex, launch->sixteenth);
+    store_.pendingPatternSelectionScheduledInHostedEngine = scheduleEnginePatternLaunch(trackID, patternIndex, launch->sixteenth);
     updatePatternSelectionProgress(launch->progressFrom);
     return true;
 }
 
-bool StoreLink::scheduleHostedPatternLaunch(const foundation::Uuid& trackID, int patternIndex, int targetSixteenth) {
+bool StoreLink::scheduleEnginePatternLaunch(const foundation::Uuid& trackID, int patternIndex, int targetSixteenth) {
     auto& s = store_;
-    if (!s.isHostedUI.get() || !s.hooks.hostedAppPlaySchedulePatternLaunch) return false;
+    if (!engineTakesPatternLaunches()) return false;
     const int t = trackIndexOf(s.preset.get(), trackID);
     if (t < 0) return false;
     const int p = clampedPatternIndex(s.preset->tracks[static_cast<std::size_t>(t)], patternIndex);
     const auto payload = buildHostedAppPlayPayload(buildAppPlayTrackConfigs(s, std::nullopt, {{trackID, p}}));
-    s.hooks.hostedAppPlaySchedulePatternLaunch(payload, targetSixteenth * 0.25, t);
+    const double targetBeat = targetSixteenth * 0.25;
+    if (s.isHostedUI.get()) {
+        s.hooks.hostedAppPlaySchedulePatternLaunch(payload, targetBeat, t);
+    } else {
+        standaloneEngine->schedulePatternLaunch(payload, targetBeat, t);
+    }
     return true;
 }
 
@@ -178,15 +197,15 @@ void StoreLink::applyPendingPatternSelection(const foundation::Uuid& trackID, in
     if (refresh) s.refreshAppPlayForTrackPatternChange(t);
 }
 
-void StoreLink::rescheduleHostedPendingLaunches() {
+void StoreLink::rescheduleEnginePendingLaunches() {
     auto& s = store_;
     if (s.pendingSceneSelectionIndex && s.pendingSceneSelectionTargetSixteenthStep && s.pendingSceneSelectionScheduledInHostedEngine) {
         s.pendingSceneSelectionScheduledInHostedEngine =
-            scheduleHostedSceneLaunch(*s.pendingSceneSelectionIndex, *s.pendingSceneSelectionTargetSixteenthStep);
+            scheduleEngineSceneLaunch(*s.pendingSceneSelectionIndex, *s.pendingSceneSelectionTargetSixteenthStep);
     }
     if (s.pendingPatternSelectionTrackID && s.pendingPatternSelectionPatternIndex && s.pendingPatternSelectionTargetSixteenthStep &&
         s.pendingPatternSelectionScheduledInHostedEngine) {
-        s.pendingPatternSelectionScheduledInHostedEngine = scheduleHostedPatternLaunch(
+        s.pendingPatternSelectionScheduledInHostedEngine = scheduleEnginePatternLaunch(
             *s.pendingPatternSelectionTrackID, *s.pendingPatternSelectionPatternIndex, *s.pendingPatternSelectionTargetSixteenthStep);
     }
 }

@@ -25,7 +25,12 @@ public:
     virtual ~StandaloneEngine() = default;
     virtual void requestNotesOffForTracks(const std::vector<int>& tracks) = 0;
     virtual void requestAllNotesOff() = 0;
-    virtual void configure(const AppPlayConfiguration& configuration) = 0;
+    virtual void configure(const store::HostedAppPlayPayload& payload, const std::vector<int>& midiOutOffsetsMs) = 0;
+    // Launches switch on the render thread at their target beat (quarter notes), however far
+    // ahead of the clock the engine renders.
+    virtual void scheduleSceneLaunch(const store::HostedAppPlayPayload& payload, double targetBeat) = 0;
+    virtual void schedulePatternLaunch(const store::HostedAppPlayPayload& payload, double targetBeat, int track) = 0;
+    virtual void cancelPatternLaunch() = 0;
     // Quarter notes; not finite when unknown.
     virtual double beatPosition() = 0;
 };
@@ -69,16 +74,19 @@ public:
     int patternLaunchGridSixteenths() const;
     // False when no position is known (the caller applies at once).
     bool scheduleSceneSelection(int sceneIndex);
-    bool scheduleHostedSceneLaunch(int sceneIndex, int targetSixteenth);
+    // Hands the launch to the playing engine, hosted or standalone, which then switches by
+    // itself on its line; false when no engine takes it (the store then applies it when due).
+    bool scheduleEngineSceneLaunch(int sceneIndex, int targetSixteenth);
     // False when not playing or no position is known.
     bool schedulePatternSelection(const foundation::Uuid& trackID, int patternIndex);
-    bool scheduleHostedPatternLaunch(const foundation::Uuid& trackID, int patternIndex, int targetSixteenth);
+    bool scheduleEnginePatternLaunch(const foundation::Uuid& trackID, int patternIndex, int targetSixteenth);
     void updateSceneSelectionProgress(std::optional<double> position);
     void updatePatternSelectionProgress(std::optional<double> position);
     void advancePendingSceneSelection(std::optional<double> position, std::optional<double> previous);
     void advancePendingPatternSelection(std::optional<double> position, std::optional<double> previous);
     void applyPendingPatternSelection(const foundation::Uuid& trackID, int patternIndex, bool refresh);
-    void rescheduleHostedPendingLaunches();
+    // After a configuration push: the launches the engine holds carry the edit just pushed.
+    void rescheduleEnginePendingLaunches();
 
     // ---- The preset as bytes, hosted mode ----
     // The preset as stored in a host's project or a file: version "v11", no pool,
@@ -136,6 +144,11 @@ private:
     };
     // None when no position is known.
     std::optional<LaunchTarget> nextLaunchTarget(int grid) const;
+    // The engine that takes launches ahead of their line: the hosted one through the store's
+    // hooks, the standalone one while its play runs.
+    bool engineTakesSceneLaunches() const;
+    bool engineTakesPatternLaunches() const;
+    void sendSceneLaunch(const store::HostedAppPlayPayload& payload, double targetBeat);
     void neutraliseStaleSceneLaunch(const store::HostedAppPlayPayload& current);
     void finishStoppedTransport();
     double uptime() const;

@@ -16,6 +16,9 @@ struct EngineLinkHooks {
     std::function<bool(int sceneIndex)> scheduleSceneSelection;
     // Makes a pattern launch pending; false when not playing or no position is known.
     std::function<bool(const foundation::Uuid& trackID, int patternIndex)> schedulePatternSelection;
+    // Withdraws the pattern launch the standalone engine holds; a hosted engine's goes
+    // through its own hook.
+    std::function<void()> cancelStandalonePatternLaunch;
     // Applies a whole preset: selections, scene, arming, modal, dialog and dropdown
     // reset, a fresh undo history and a configuration refresh.
     std::function<void(model::Preset preset)> applyPreset;

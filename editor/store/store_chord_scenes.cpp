@@ -9,6 +9,15 @@ namespace {
 
 model::ChordPreset emptyScene() { return model::ChordPreset{}; }
 
+// A scene launch that an engine already holds gives way only to the next configuration
+// push, so a selection that drops a waiting launch pushes even when it changes nothing else.
+void applySceneAtOnce(SequencerStore& store, int index) {
+    const bool launchWaited = store.pendingSceneSelectionIndex.has_value();
+    store.dropPendingSceneSelection();
+    store.applySceneSelection(index, true, !launchWaited);
+    if (launchWaited) store.refreshAppPlayConfiguration(false, {});
+}
+
 }  // namespace
 
 void SequencerStore::copyActiveChord() {
@@ -72,10 +81,13 @@ void SequencerStore::storeChordToScene(int index) {
 
 void SequencerStore::selectChord(int index) {
     if (!isScene(index)) return;
+    // As for a scene applied at once: a dropped launch must meet a push.
+    const bool launchWaited = pendingSceneSelectionIndex.has_value();
     dropPendingSceneSelection();
     activeSceneIndex.set(index);
-    commitIfChanged("Select chord",
-                    [&](model::Preset& copy) { copy.notesPool = copy.chordPresets[static_cast<std::size_t>(index)].chord; });
+    const bool changed = commitIfChanged(
+        "Select chord", [&](model::Preset& copy) { copy.notesPool = copy.chordPresets[static_cast<std::size_t>(index)].chord; });
+    if (launchWaited && !changed) refreshAppPlayConfiguration(false, {});
 }
 
 void SequencerStore::selectScene(int index) {
@@ -83,15 +95,11 @@ void SequencerStore::selectScene(int index) {
     const int previous = activeSceneIndex.get();
     const bool moving = isTransportMoving();
     if (!moving) {
-        dropPendingSceneSelection();
-        applySceneSelection(index, true, true);
+        applySceneAtOnce(*this, index);
         return;
     }
     activeSceneIndex.set(index);
-    if (!linkHooks.scheduleSceneSelection || !linkHooks.scheduleSceneSelection(index)) {
-        dropPendingSceneSelection();
-        applySceneSelection(index, true, true);
-    }
+    if (!linkHooks.scheduleSceneSelection || !linkHooks.scheduleSceneSelection(index)) applySceneAtOnce(*this, index);
     if (preset->resyncOnNewScene && index != previous) armResync();
 }
 

@@ -122,8 +122,9 @@ void SequencerStore::dropPendingSceneSelection() {
 }
 
 void SequencerStore::cancelPendingPatternSelection(bool cancelScheduledLaunch) {
-    if (cancelScheduledLaunch && pendingPatternSelectionScheduledInHostedEngine && hooks.hostedAppPlayCancelPatternLaunch) {
-        hooks.hostedAppPlayCancelPatternLaunch();
+    if (cancelScheduledLaunch && pendingPatternSelectionScheduledInHostedEngine) {
+        if (hooks.hostedAppPlayCancelPatternLaunch) hooks.hostedAppPlayCancelPatternLaunch();
+        if (linkHooks.cancelStandalonePatternLaunch) linkHooks.cancelStandalonePatternLaunch();
     }
     pendingPatternSelectionTrackID.reset();
     pendingPatternSelectionPatternIndex.reset();

@@ -10,11 +10,13 @@
 
 namespace pulvan::link {
 
-StandaloneAppPlay::StandaloneAppPlay(StoreLink& link, StandaloneMIDISender& midiSender, const au::ComponentRegistry& registry)
+StandaloneAppPlay::StandaloneAppPlay(StoreLink& link, StandaloneMIDISender& midiSender, const au::ComponentRegistry& registry,
+                                     const foundation::Clock& clock)
     : link_(link),
       store_(link.store()),
       standaloneMIDISender_(midiSender),
       registry_(registry),
+      clock_(clock),
       standaloneMIDIReceiver_(
           store_.services().mainQueue, [&link](int note, bool isOn) { link.handleIncomingMIDINote(note, isOn); },
           [&store = store_](int controller, int value) { store.handleIncomingMIDICC(controller, value); }),
@@ -47,10 +49,11 @@ void StandaloneAppPlay::startAppPlay() {
         return;
     }
     if (!standaloneEngineHost_) {
-        standaloneEngineHost_ = StandaloneEngineHost::create(standaloneMIDISender_, registry_);
+        standaloneEngineHost_ = StandaloneEngineHost::create(standaloneMIDISender_, registry_, clock_);
         if (!standaloneEngineHost_) return;
     }
-    configure(buildAppPlayTrackConfigs(s, std::nullopt, {}));
+    const AppPlayConfiguration configuration = buildAppPlayTrackConfigs(s, std::nullopt, {});
+    configure(buildHostedAppPlayPayload(configuration), midiOutOffsets(configuration));
     standaloneEngineHost_->audioUnit().setAppPlayEnabled(true);
     standaloneEngineHost_->start();
     startStandalonePlayheadTimer();
@@ -117,10 +120,19 @@ void StandaloneAppPlay::requestNotesOffForTracks(const std::vector<int>& tracks)
 
 void StandaloneAppPlay::requestAllNotesOff() { standaloneEngineHost_->audioUnit().requestAppPlayNotesOff(); }
 
-void StandaloneAppPlay::configure(const AppPlayConfiguration& configuration) {
-    const store::HostedAppPlayPayload payload = buildHostedAppPlayPayload(configuration);
-    configureStandaloneAppPlay(standaloneEngineHost_->audioUnit(), payload, midiOutOffsets(configuration));
+void StandaloneAppPlay::configure(const store::HostedAppPlayPayload& payload, const std::vector<int>& midiOutOffsetsMs) {
+    configureStandaloneAppPlay(standaloneEngineHost_->audioUnit(), payload, midiOutOffsetsMs);
 }
+
+void StandaloneAppPlay::scheduleSceneLaunch(const store::HostedAppPlayPayload& payload, double targetBeat) {
+    standaloneEngineHost_->audioUnit().scheduleAppPlaySceneLaunch(appPlayArguments(payload), targetBeat);
+}
+
+void StandaloneAppPlay::schedulePatternLaunch(const store::HostedAppPlayPayload& payload, double targetBeat, int track) {
+    standaloneEngineHost_->audioUnit().scheduleAppPlayPatternLaunch(appPlayArguments(payload), targetBeat, track);
+}
+
+void StandaloneAppPlay::cancelPatternLaunch() { standaloneEngineHost_->audioUnit().cancelScheduledAppPlayPatternLaunch(); }
 
 double StandaloneAppPlay::beatPosition() { return standaloneEngineHost_->audioUnit().currentAppPlayBeatPosition(); }
 

@@ -4,6 +4,7 @@
 #include "editor/link/standalone/standalone_midi_sender.h"
 #include "editor/link/store_link.h"
 #include "platform/audiounit/component_registry.h"
+#include "platform/foundation/clock.h"
 
 #include <memory>
 #include <vector>
@@ -20,9 +21,11 @@ namespace pulvan::link {
 // launches reach the audio unit.
 class StandaloneAppPlay final : private StandaloneEngine {
 public:
-    // `midiSender` is the sender the store's services send through; it outlives this object.
+    // `midiSender` is the sender the store's services send through; it outlives this object,
+    // as does `clock`, which the engine host renders by.
     StandaloneAppPlay(StoreLink& link, StandaloneMIDISender& midiSender,
-                      const au::ComponentRegistry& registry = au::ComponentRegistry::shared());
+                      const au::ComponentRegistry& registry = au::ComponentRegistry::shared(),
+                      const foundation::Clock& clock = foundation::systemClock());
     ~StandaloneAppPlay();
     StandaloneAppPlay(const StandaloneAppPlay&) = delete;
     StandaloneAppPlay& operator=(const StandaloneAppPlay&) = delete;
@@ -44,7 +47,10 @@ private:
     // The link's view of the running engine host.
     void requestNotesOffForTracks(const std::vector<int>& tracks) override;
     void requestAllNotesOff() override;
-    void configure(const AppPlayConfiguration& configuration) override;
+    void configure(const store::HostedAppPlayPayload& payload, const std::vector<int>& midiOutOffsetsMs) override;
+    void scheduleSceneLaunch(const store::HostedAppPlayPayload& payload, double targetBeat) override;
+    void schedulePatternLaunch(const store::HostedAppPlayPayload& payload, double targetBeat, int track) override;
+    void cancelPatternLaunch() override;
     double beatPosition() override;
 
     bool standaloneEngineRuns() const { return standaloneEngineHost_ && standaloneEngineHost_->isRunning(); }
@@ -53,6 +59,7 @@ private:
     store::SequencerStore& store_;
     StandaloneMIDISender& standaloneMIDISender_;
     const au::ComponentRegistry& registry_;
+    const foundation::Clock& clock_;
     StandaloneMIDIReceiver standaloneMIDIReceiver_;
     std::unique_ptr<StandaloneEngineHost> standaloneEngineHost_;
     foundation::Connection modeChange_;

@@ -1,6 +1,8 @@
 #include "tests/editor/link/link_fixture.h"
 #include "tests/editor/link/recording_hooks.h"
 
+#include <algorithm>
+
 namespace pulvan::test {
 namespace {
 
@@ -140,6 +142,40 @@ TEST_F(LaunchTest, AnEditAfterADroppedSceneLaunchSurvivesItsTargetBeat) {
         store().undo();  // the velocity
         live.renderStopped();
     }
+}
+
+struct PushAfterDropCase {
+    double playedTo;  // the engine has played up to here when the pushes come
+    int pushes;
+    int replacements;  // of the dropped launch, among those pushes
+};
+
+// Until its beat has passed every push replaces the dropped launch; the push that finds it
+// passed replaces it a last time, and later pushes leave the engine's scene queue alone.
+TEST_F(LaunchTest, ADroppedSceneLaunchIsReplacedUntilItsBeatHasPassedAndNoLonger) {
+    const PushAfterDropCase cases[] = {{3.75, 3, 3}, {4.5, 3, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.playedTo);
+        ASSERT_NO_FATAL_FAILURE(dropASceneLaunchByUndo());
+        play(1.0, c.playedTo);
+        recordedCalls().clear();
+        for (int i = 0; i < c.pushes; ++i) store().refreshAppPlayConfiguration(false, {});
+        EXPECT_EQ(std::count(recordedCalls().begin(), recordedCalls().end(), "scene at 4.000000"), c.replacements);
+        play(c.playedTo, 4.5);
+        live.renderStopped();
+    }
+}
+
+TEST_F(LaunchTest, SelectingTheChordInPlaceWhileASceneLaunchWaitsWithdrawsTheLaunch) {
+    setResolutions(1, 16);
+    play(0.0, 1.0);
+    ASSERT_TRUE(link().scheduleSceneSelection(1));
+    ASSERT_EQ(store().preset->notesPool, store().preset->chordPresets[0].chord);
+    store().selectChord(0);
+    const auto ons = play(1.0, 4.25);
+    ASSERT_EQ(ons.size(), 1u);
+    EXPECT_EQ(ons[0].data1, 60) << "the dropped scene's chord never plays";
+    EXPECT_EQ(store().activeSceneIndex.get(), 0);
 }
 
 TEST_F(LaunchTest, APatternLaunchAppliesAtItsSixteenthNotBefore) {

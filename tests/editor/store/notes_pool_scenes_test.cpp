@@ -146,6 +146,39 @@ TEST_F(Scenes, SelectingWhileStoppedAppliesAtOnceWhilePlayingLaunchesQuantised) 
     EXPECT_EQ(store->preset->notesPool, (std::vector<int>{62, 65}));
 }
 
+struct SelectionWhileALaunchWaitsCase {
+    const char* name;
+    bool playing;
+    std::function<void(store::SequencerStore&)> select;
+};
+
+// An engine may hold the waiting launch, and only a push overrides it there: a selection that
+// drops the launch pushes once, even when the pool, the patterns and the releases stay as they are.
+TEST_F(Scenes, ASelectionThatDropsAWaitingSceneLaunchPushesOnce) {
+    const SelectionWhileALaunchWaitsCase cases[] = {
+        {"the chord in place", false, [](auto& s) { s.selectChord(0); }},
+        {"the scene in place, stopped", false, [](auto& s) { s.selectScene(0); }},
+        {"the scene in place, no position", true, [](auto& s) { s.selectScene(0); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        model::Preset preset = threeTrackPreset();
+        for (auto& track : preset.tracks) track.patterns[0].lane(model::LaneKind::gate).steps[0] = 1;
+        auto store = makeStore(std::move(preset));
+        store->linkHooks.scheduleSceneSelection = [](int) { return false; };
+        store->appPlayRunning.set(c.playing);
+        store->activeSceneIndex.set(1);
+        store->pendingSceneSelectionIndex = 1;
+        store->pendingSceneSelectionScheduledInHostedEngine = true;
+        refreshes.clear();
+        c.select(*store);
+        EXPECT_FALSE(store->pendingSceneSelectionIndex.has_value());
+        EXPECT_EQ(store->activeSceneIndex.get(), 0);
+        EXPECT_EQ(refreshes.size(), 1u);
+        EXPECT_EQ(store->history().count(), 1) << "nothing to undo";
+    }
+}
+
 TEST_F(Scenes, ALaunchTheEngineMadeIsMirroredWithoutAPush) {
     auto store = makeSceneStore();
     store->applySceneSelection(1, false, false);

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "editor/link/standalone/render_clock.h"
 #include "editor/link/store_link.h"
 #include "editor/model/preset.h"
 #include "editor/store/sequencer_store.h"
+#include "platform/foundation/clock.h"
 #include "platform/foundation/main_queue.h"
 #include "platform/foundation/pasteboard.h"
 #include "platform/midi/loopback_backend.h"
@@ -12,9 +14,12 @@
 #include "tests/platform/foundation/temp_folder.h"
 #include "tests/platform/midi/message_recorder.h"
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace pulvan::link {
@@ -225,6 +230,150 @@ TEST_F(StandaloneAppPlayTest, GoingAwayWhilePlayingLeavesNoNoteSounding) {
     EXPECT_FALSE(store->standalonePlayheadTimer.isActive());
     std::this_thread::sleep_for(60ms);
     expectNothingSounding();
+}
+
+// The engine host renders 1024 frames (about 23 ms) ahead of its clock, here a manual one, so
+// every slice and every poll lands where the test puts it.
+class LaunchRig : public StandaloneAppPlayTest {
+protected:
+    static constexpr int kOld = 48;
+    static constexpr int kNew = 55;
+    foundation::ManualClock clock{1'000'000'000};
+
+    // Track 0 plays a note on every beat: pool note 0 in pattern 0, pool note 1 in pattern 1.
+    // Scene 0 holds both notes, scene 1 only the new one.
+    void SetUp() override {
+        appPlay = std::make_unique<StandaloneAppPlay>(*link, sender, test::sequencerRegistry(), clock);
+        store->preset.modify([](model::Preset& p) {
+            auto& patterns = p.tracks[0].patterns;
+            auto& gates = patterns[0].lane(model::LaneKind::gate).steps;
+            gates.assign(64, 0);
+            for (int step : {0, 4, 8, 12}) gates[static_cast<std::size_t>(step)] = 1;
+            patterns[1] = patterns[0];
+            for (int step = 0; step < 64; ++step) patterns[1].lane(model::LaneKind::notes).setChord({1}, step);
+            p.chordPresets[0].chord = {kOld, kNew};
+            p.chordPresets[1].chord = {kNew};
+            p.notesPool = {kOld, kNew};
+        });
+    }
+
+    void setLaunchResolution(int resolution) {
+        store->preset.modify([&](model::Preset& p) {
+            p.sceneLaunchResolution = resolution;
+            p.patternLaunchResolution = resolution;
+        });
+    }
+
+    // Starts play and renders until the last slice starts in sixteenth 7, a little before the second beat.
+    void playToJustBeforeTheSecondBeat() {
+        appPlay->startAppPlay();
+        ASSERT_NO_FATAL_FAILURE(renderTo(162 * render_clock::kSliceFrames));
+        ASSERT_EQ(std::floor(link->currentSixteenthPosition().value_or(0.0)), 7.0);
+    }
+
+    // Lets the host render up to `frames` (and the rest of that slice), a look-ahead at a time
+    // as its clock moves on, with a playhead poll after each step as the timer would make.
+    void renderTo(std::int64_t frames) {
+        StandaloneEngineHost& host = *appPlay->standaloneEngineHost();
+        while (host.renderedFrames() < frames) {
+            const std::int64_t next = std::min(frames, host.renderedFrames() + render_clock::kLookAheadFrames);
+            clock.setNanoseconds(host.anchorHostTime() + render_clock::nanosecondsFor(next - render_clock::kLookAheadFrames));
+            ASSERT_TRUE(test::eventually([&] { return host.renderedFrames() >= next; }));
+            appPlay->pollStandaloneEngineState();
+        }
+    }
+    void renderToBeat(double beat) { renderTo(static_cast<std::int64_t>(beat * 0.5 * render_clock::kSampleRate)); }
+
+    // Note-on (note, velocity) pairs as the monitor received them.
+    std::vector<std::pair<int, int>> playedNotes() {
+        std::vector<std::pair<int, int>> notes;
+        for (const auto& on : noteOns()) notes.emplace_back(on.bytes[1], on.bytes[2]);
+        return notes;
+    }
+};
+
+struct LaunchLineCase {
+    const char* name;
+    bool scene;
+    int resolution;
+    int lineBeat;  // the launch's line, tapped in the sixteenth before the second beat
+};
+
+void PrintTo(const LaunchLineCase& c, std::ostream* os) { *os << c.name; }
+
+class LaunchLineTest : public LaunchRig, public ::testing::WithParamInterface<LaunchLineCase> {};
+
+TEST_P(LaunchLineTest, TheFirstNoteOnTheLineIsTheLaunchedOnes) {
+    const LaunchLineCase& c = GetParam();
+    setLaunchResolution(c.resolution);
+    ASSERT_NO_FATAL_FAILURE(playToJustBeforeTheSecondBeat());
+    if (c.scene) {
+        store->selectScene(1);
+        ASSERT_EQ(store->pendingSceneSelectionTargetSixteenthStep, c.lineBeat * 4);
+    } else {
+        store->launchPattern(1);
+        ASSERT_EQ(store->pendingPatternSelectionTargetSixteenthStep, c.lineBeat * 4);
+    }
+    ASSERT_NO_FATAL_FAILURE(renderToBeat(c.lineBeat + 2.5));
+
+    std::vector<std::pair<int, int>> expected(static_cast<std::size_t>(c.lineBeat), {kOld, 100});
+    expected.insert(expected.end(), 3, {kNew, 100});
+    EXPECT_EQ(playedNotes(), expected) << "one note a beat from beat 0; the new one from beat " << c.lineBeat;
+    EXPECT_FALSE(store->pendingSceneSelectionIndex.has_value());
+    EXPECT_FALSE(store->pendingPatternSelectionTrackID.has_value());
+    if (c.scene) {
+        EXPECT_EQ(store->preset->notesPool, std::vector<int>{kNew}) << "the store follows the switch";
+    } else {
+        EXPECT_EQ(store->selections->at(trackID(0)).pattern, 1) << "the store follows the switch";
+    }
+    appPlay->stopAppPlay();
+}
+
+INSTANTIATE_TEST_SUITE_P(EachResolution, LaunchLineTest,
+                         ::testing::Values(LaunchLineCase{"PatternSixteenth", false, 16, 2}, LaunchLineCase{"PatternEighth", false, 8, 2},
+                                           LaunchLineCase{"PatternBeat", false, 4, 2}, LaunchLineCase{"PatternBar", false, 1, 4},
+                                           LaunchLineCase{"SceneSixteenth", true, 16, 2}, LaunchLineCase{"SceneEighth", true, 8, 2},
+                                           LaunchLineCase{"SceneBeat", true, 4, 2}, LaunchLineCase{"SceneBar", true, 1, 4}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LaunchRig, AWithdrawnPatternLaunchNeverSwitches) {
+    setLaunchResolution(1);
+    ASSERT_NO_FATAL_FAILURE(playToJustBeforeTheSecondBeat());
+    store->launchPattern(1);
+    store->launchPattern(0);  // the selected slot again
+    ASSERT_FALSE(store->pendingPatternSelectionTrackID.has_value());
+    ASSERT_NO_FATAL_FAILURE(renderToBeat(6.5));
+    EXPECT_EQ(playedNotes(), (std::vector<std::pair<int, int>>(7, {kOld, 100})));
+    appPlay->stopAppPlay();
+}
+
+TEST_F(LaunchRig, AnEditWhileAPatternLaunchWaitsPlaysFromItsLine) {
+    setLaunchResolution(1);
+    ASSERT_NO_FATAL_FAILURE(playToJustBeforeTheSecondBeat());
+    store->launchPattern(1);
+    store->beginTransaction("Velocity");
+    store->preset.modify([](model::Preset& p) { p.tracks[0].patterns[1].lane(model::LaneKind::velocity).steps.assign(64, 90); });
+    store->endTransaction();
+    ASSERT_NO_FATAL_FAILURE(renderToBeat(5.5));
+    std::vector<std::pair<int, int>> expected(4, {kOld, 100});
+    expected.insert(expected.end(), 2, {kNew, 90});
+    EXPECT_EQ(playedNotes(), expected);
+    appPlay->stopAppPlay();
+}
+
+TEST_F(LaunchRig, ASceneLaunchDroppedByUndoNeverSwitches) {
+    setLaunchResolution(1);
+    store->resetHistory();  // the set-up is where undo stops
+    store->beginTransaction("Rename track");
+    store->preset.modify([](model::Preset& p) { p.tracks[0].name = "Lead"; });
+    store->endTransaction();
+    ASSERT_NO_FATAL_FAILURE(playToJustBeforeTheSecondBeat());
+    store->selectScene(1);
+    store->undo();
+    ASSERT_FALSE(store->pendingSceneSelectionIndex.has_value());
+    ASSERT_NO_FATAL_FAILURE(renderToBeat(5.5));
+    EXPECT_EQ(playedNotes(), (std::vector<std::pair<int, int>>(6, {kOld, 100}))) << "the engine plays what the store shows";
+    appPlay->stopAppPlay();
 }
 
 // The hosted setting reaches its engine only through the store's hook closures.
