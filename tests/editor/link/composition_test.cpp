@@ -109,7 +109,6 @@ TEST_F(Composition, WithoutADesktopChooserTheEditorAsksForAPath) {
     }
 }
 
-
 std::size_t threadCount() { return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/task"), {})); }
 
 // The user's URL handler may take its time; opening a URL leaves no thread of ours waiting for it (a plug-in's
