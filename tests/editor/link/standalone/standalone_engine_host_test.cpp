@@ -242,6 +242,7 @@ TEST(SliceRenderer, RendersWithoutAllocatingAndSeesTheTransport) {
     EXPECT_FALSE(unit.isAppPlayTransportMoving());
     ASSERT_EQ(renderer.messages().size(), 1u) << "the held note ends when the transport stops";
     EXPECT_EQ(renderer.messages()[0].bytes[0] & 0xF0, 0x80);
+    EXPECT_EQ(renderer.messages()[0].sampleTime, 401 * 256) << "the release is not timed with the slice that served it";
 }
 
 }  // namespace
