@@ -39,7 +39,9 @@ void SliceRenderer::installHostBlocks() {
         if (messageCount_ == messages_.size() && onFull_) onFull_();  // never lose a message, a note-off least of all
         if (messageCount_ == messages_.size()) return 0;
         Message& message = messages_[messageCount_++];
-        message.sampleTime = sampleTime;
+        // An immediate message (a release the unit serves) belongs to the slice being rendered:
+        // timed "now" it would overtake the notes rendered ahead of it and leave them hanging.
+        message.sampleTime = sampleTime < 0 ? renderedFrames() : sampleTime;
         message.length = static_cast<std::uint8_t>(length);
         std::copy(bytes, bytes + length, message.bytes);
         return 0;

@@ -17,7 +17,7 @@ public:
     static constexpr double kTempo = 120.0;
 
     struct Message {
-        std::int64_t sampleTime;  // negative: as soon as possible
+        std::int64_t sampleTime;  // an immediate one takes the first frame of its slice
         std::uint8_t length;
         std::uint8_t bytes[3];
     };

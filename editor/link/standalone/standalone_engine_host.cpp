@@ -79,9 +79,8 @@ void StandaloneEngineHost::renderSlice() {
 void StandaloneEngineHost::sendMessages() {
     const std::int64_t anchor = anchorHostTime_.load();
     for (const SliceRenderer::Message& message : renderer_.messages()) {
-        const bool now = message.sampleTime < 0 || anchor == 0;
         const midi::Timestamp deliverAt =
-            now ? midi::kSendNow : static_cast<midi::Timestamp>(render_clock::eventTime(anchor, message.sampleTime));
+            anchor == 0 ? midi::kSendNow : static_cast<midi::Timestamp>(render_clock::eventTime(anchor, message.sampleTime));
         midiSender_.sendMessage(std::span<const std::uint8_t>(message.bytes, message.length), deliverAt);
     }
     renderer_.clearMessages();

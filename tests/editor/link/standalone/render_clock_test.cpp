@@ -46,7 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TargetCase{"FirstTick", 0, 0, 1024, false},
                       // Play starts with frame 0 one look-ahead away: the first slices are rendered at once, then nothing until it comes.
                       TargetCase{"BeforeFrameZero", -nanosecondsFor(1024), 0, 1024, false},
-                      TargetCase{"JustBeforeFrameZero", -1, 1024, 1024, false},
+                      // A frame before frame 0 is still before it: nothing beyond the look-ahead is due.
+                      TargetCase{"JustBeforeFrameZero", -nanosecondsFor(1) - 1, 1024, 1024, false},
                       TargetCase{"OneSliceLater", nanosecondsFor(256) + 1, 1024, 1280, false},
                       TargetCase{"ASecondIn", kSecond, 45056, 45124, false},
                       // A tick that comes late but within the look-ahead and one slice catches up.

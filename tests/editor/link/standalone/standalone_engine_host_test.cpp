@@ -118,6 +118,70 @@ TEST_P(HeldNoteTest, EndsWhenPlayEnds) {
 
 INSTANTIATE_TEST_SUITE_P(StopOrDestroy, HeldNoteTest, ::testing::Bool());
 
+// An edit that releases notes while playing, as the configuration hand-over sends it.
+struct ReleaseCase {
+    const char* name;
+    std::function<void(au::AppPlayAudioUnit&)> release;
+};
+
+void PrintTo(const ReleaseCase& c, std::ostream* os) { *os << c.name; }
+
+// The demo with its notes a semitone higher, as "shift notes up" hands it over.
+store::HostedAppPlayPayload shiftedUp() {
+    store::HostedAppPlayPayload payload = test::demoPayload();
+    for (int& note : payload.notePool) ++note;
+    return payload;
+}
+
+class ReleaseWhileRenderedAheadTest : public StandaloneEngineHostTest, public ::testing::WithParamInterface<ReleaseCase> {};
+
+// A release comes while the note it ends is rendered but not yet due: it must reach the
+// port behind that note-on, or the note sounds on after its release.
+TEST_P(ReleaseWhileRenderedAheadTest, LeavesNoNoteSounding) {
+    // The host's clock runs ahead of the MIDI system's, so that what the host times waits to be delivered.
+    constexpr std::int64_t kAheadOfDelivery = 300'000'000;
+    foundation::ManualClock clock(foundation::systemClock().nowNanoseconds() + kAheadOfDelivery);
+    auto host = test::makeDemoHost(sender, clock);
+    host->start();
+    // Frames 0 to 1023 hold the note-on of 48 at frame 0; its own note-off (frame 6615) is not rendered yet.
+    ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 1024; }));
+    GetParam().release(host->audioUnit());
+    clock.advanceNanoseconds(kLead + render_clock::nanosecondsFor(256) + 1);
+    ASSERT_TRUE(eventually([&] { return host->renderedFrames() == 1280; }));
+
+    const auto messages = session.waitFor(2);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].bytes, (std::vector<std::uint8_t>{0x90, 48, 110})) << "the release overtook the note it ends";
+    EXPECT_TRUE(isNoteOff(messages[1]));
+    EXPECT_EQ(messages[1].bytes[1], 48);
+    host->stop();
+}
+
+INSTANTIATE_TEST_SUITE_P(Releases, ReleaseWhileRenderedAheadTest,
+                         ::testing::Values(ReleaseCase{"Track",
+                                                       [](au::AppPlayAudioUnit& unit) {
+                                                           const std::int32_t track[] = {0};
+                                                           unit.requestAppPlayNotesOffForTracks(track);
+                                                           configureStandaloneAppPlay(unit, shiftedUp(), {0});
+                                                       }},
+                                           ReleaseCase{"AllNotes",
+                                                       [](au::AppPlayAudioUnit& unit) {
+                                                           unit.requestAppPlayNotesOff();
+                                                           configureStandaloneAppPlay(unit, shiftedUp(), {0});
+                                                       }},
+                                           // The unit releases by itself what a track's new channel or output offset would strand.
+                                           ReleaseCase{"ChannelChange",
+                                                       [](au::AppPlayAudioUnit& unit) {
+                                                           store::HostedAppPlayPayload payload = test::demoPayload();
+                                                           payload.channels = {2};
+                                                           configureStandaloneAppPlay(unit, payload, {0});
+                                                       }},
+                                           ReleaseCase{"OutputOffsetChange",
+                                                       [](au::AppPlayAudioUnit& unit) {
+                                                           configureStandaloneAppPlay(unit, test::demoPayload(), {10});
+                                                       }}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(StandaloneEngineHostTest, RendersOnWithoutAnyDestination) {
     backend->removeEndpoint(sessionAddress);
     foundation::ManualClock clock(kSecond);
@@ -178,6 +242,7 @@ TEST(SliceRenderer, RendersWithoutAllocatingAndSeesTheTransport) {
     EXPECT_FALSE(unit.isAppPlayTransportMoving());
     ASSERT_EQ(renderer.messages().size(), 1u) << "the held note ends when the transport stops";
     EXPECT_EQ(renderer.messages()[0].bytes[0] & 0xF0, 0x80);
+    EXPECT_EQ(renderer.messages()[0].sampleTime, 401 * 256) << "the release is not timed with the slice that served it";
 }
 
 }  // namespace
