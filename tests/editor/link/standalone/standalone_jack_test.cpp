@@ -16,12 +16,19 @@
 #include "tests/editor/link/standalone/host_rig.h"
 #include "tests/editor/link/standalone/receiving_program.h"
 #include "tests/platform/foundation/temp_folder.h"
+#include "tests/platform/midi/jack_server.h"
 
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <random>
 #include <thread>
+
+extern char** environ;
 
 namespace pulvan::link {
 namespace {
@@ -239,6 +246,54 @@ TEST_F(StandaloneJackTest, QuittingMidPlayEndsEveryNoteBeforeTheClientCloses) {
     const auto arrivals = session.arrivals();
     EXPECT_TRUE(std::any_of(arrivals.begin(), arrivals.end(), noteOn)) << "it never played";
     EXPECT_TRUE(stillSounding(arrivals).empty()) << "a note still sounds after quitting";
+}
+
+// The demo playing in a process of its own, killed at the end.
+class DemoPlayerProcess {
+public:
+    DemoPlayerProcess() {
+        char* argv[] = {const_cast<char*>(PULVAN_DEMO_PLAYER), nullptr};
+        if (posix_spawn(&pid_, PULVAN_DEMO_PLAYER, nullptr, nullptr, argv, environ) != 0) pid_ = 0;
+    }
+    ~DemoPlayerProcess() {
+        if (pid_ == 0) return;
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    DemoPlayerProcess(const DemoPlayerProcess&) = delete;
+    DemoPlayerProcess& operator=(const DemoPlayerProcess&) = delete;
+
+    bool started() const { return pid_ != 0; }
+    void signal(int number) const { ::kill(pid_, number); }
+
+private:
+    pid_t pid_ = 0;
+};
+
+// A process stopped for half a second (a debugger, a suspended terminal, a machine that
+// swaps) plays on when it goes on, on a server that runs its clients in real time as a
+// desktop's does.
+TEST_F(StandaloneJackTest, APausedPlayerPlaysOnAfterwards) {
+    midi::test::OwnJackServer server("pause", 256, midi::test::OwnJackServer::Scheduling::realtime);
+    ASSERT_TRUE(server.started());
+    ReceivingProgram session("Session 1", "in");
+    ASSERT_TRUE(eventually([] { return destinationListed("Session 1"); }));
+    DemoPlayerProcess player;
+    ASSERT_TRUE(player.started());
+    const auto noteOns = [&] {
+        const auto arrivals = session.arrivals();
+        return std::count_if(arrivals.begin(), arrivals.end(), noteOn);
+    };
+    ASSERT_TRUE(eventually([&] { return noteOns() > 0; }, 5s)) << "it never played";
+    for (int pause = 0; pause < 4; ++pause) {
+        player.signal(SIGSTOP);
+        std::this_thread::sleep_for(500ms);
+        player.signal(SIGCONT);
+        // What was sent ahead before the pause may still come; notes after it must follow.
+        std::this_thread::sleep_for(250ms);
+        const auto before = noteOns();
+        EXPECT_TRUE(eventually([&] { return noteOns() > before; }, 1750ms)) << "no note after pause " << pause;
+    }
 }
 
 TEST_F(StandaloneJackTest, ReceiverHearsAKeyboardNotesAndControlsButNotTheOwnVirtualSource) {
