@@ -266,14 +266,26 @@ public:
     bool started() const { return pid_ != 0; }
     void signal(int number) const { ::kill(pid_, number); }
 
+    // Its exit status once it ended by itself within `limit`; -1 while it still runs.
+    int exitStatusWithin(std::chrono::milliseconds limit) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        int status = 0;
+        while (::waitpid(pid_, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) return -1;
+            std::this_thread::sleep_for(20ms);
+        }
+        pid_ = 0;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
 private:
     pid_t pid_ = 0;
 };
 
 // A process stopped for half a second (a debugger, a suspended terminal, a machine that
 // swaps) plays on when it goes on, on a server that runs its clients in real time as a
-// desktop's does.
-TEST_F(StandaloneJackTest, APausedPlayerPlaysOnAfterwards) {
+// desktop's does, and still quits when asked.
+TEST_F(StandaloneJackTest, APausedPlayerPlaysOnAndQuitsAfterwards) {
     midi::test::OwnJackServer server("pause", 256, midi::test::OwnJackServer::Scheduling::realtime);
     ASSERT_TRUE(server.started());
     ReceivingProgram session("Session 1", "in");
@@ -294,6 +306,8 @@ TEST_F(StandaloneJackTest, APausedPlayerPlaysOnAfterwards) {
         const auto before = noteOns();
         EXPECT_TRUE(eventually([&] { return noteOns() > before; }, 1750ms)) << "no note after pause " << pause;
     }
+    player.signal(SIGTERM);
+    EXPECT_EQ(player.exitStatusWithin(5s), 0) << "it did not quit";
 }
 
 TEST_F(StandaloneJackTest, ReceiverHearsAKeyboardNotesAndControlsButNotTheOwnVirtualSource) {
