@@ -21,12 +21,15 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <random>
+#include <string>
 #include <thread>
+#include <vector>
 
 extern char** environ;
 
@@ -246,6 +249,59 @@ TEST_F(StandaloneJackTest, QuittingMidPlayEndsEveryNoteBeforeTheClientCloses) {
     const auto arrivals = session.arrivals();
     EXPECT_TRUE(std::any_of(arrivals.begin(), arrivals.end(), noteOn)) << "it never played";
     EXPECT_TRUE(stillSounding(arrivals).empty()) << "a note still sounds after quitting";
+}
+
+// The server's ports, each followed by the ports connected to it, as `jack_lsp -c` lists
+// them: a program of its own with no port, so that nothing here offers a port to ours.
+std::vector<std::string> jackListing() {
+    std::vector<std::string> lines;
+    FILE* listing = ::popen("jack_lsp -c 2>/dev/null", "r");
+    if (!listing) return lines;
+    char line[512];
+    while (std::fgets(line, sizeof line, listing)) {
+        std::string text(line);
+        if (!text.empty() && text.back() == '\n') text.pop_back();
+        lines.push_back(std::move(text));
+    }
+    ::pclose(listing);
+    return lines;
+}
+
+bool listsAll(const std::vector<std::string>& listing, const std::vector<std::string>& ports) {
+    return std::ranges::all_of(ports, [&](const std::string& port) { return std::ranges::find(listing, port) != listing.end(); });
+}
+
+bool listsConnection(const std::vector<std::string>& listing, const std::string& from, const std::string& to) {
+    const auto port = std::ranges::find(listing, from);
+    for (auto line = port == listing.end() ? port : port + 1; line != listing.end() && line->starts_with("   "); ++line) {
+        if (line->substr(3) == to) return true;
+    }
+    return false;
+}
+
+// A JACK server restarting with nobody else on it: the application's ports come back by
+// themselves, before any other program appears, and the sender finds "Session 1" once it comes.
+TEST_F(StandaloneJackTest, AfterTheServerRestartsEveryPortComesBackAloneAndTheSenderFindsSessionOne) {
+    midi::test::OwnJackServer server("comeback", 256);
+    ASSERT_TRUE(server.started());
+    const std::string senderPort = std::string(StandaloneMIDISender::kClientName) + ":" + StandaloneMIDISender::kPortName;
+    const std::string receiverPort = std::string(StandaloneMIDIReceiver::kClientName) + ":" + StandaloneMIDIReceiver::kPortName;
+    const std::string virtualPort = std::string(midi::kVirtualSourceName) + ":" + midi::kVirtualSourceName;
+    const std::vector<std::string> ours = {senderPort, receiverPort, virtualPort};
+    foundation::MainQueue main;
+    StandaloneMIDISender sender;
+    StandaloneMIDIReceiver receiver(main, [](int, bool) {});
+    midi::SharedVirtualSource virtualSource;
+    ASSERT_TRUE(eventually([&] { return listsAll(jackListing(), ours); }, 5s));
+
+    ASSERT_TRUE(server.stop());
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(server.start());
+    EXPECT_TRUE(eventually([&] { return listsAll(jackListing(), ours); }, 5s)) << "a port is not back";
+
+    ReceivingProgram session("Session 1", "in");
+    EXPECT_TRUE(eventually([&] { return listsConnection(jackListing(), senderPort, "Session 1:in"); }, 5s))
+        << "the sender is not connected to Session 1";
 }
 
 // The demo playing in a process of its own, killed at the end.
