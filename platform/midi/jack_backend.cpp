@@ -45,6 +45,28 @@ private:
     std::unique_ptr<JackPortClient> port_;
 };
 
+// A port of ours while it is being made: the server tells of it before its owner knows its
+// full name, and nobody is to be offered it even then (a setup watch would see it come and go).
+class PortBeingMade {
+public:
+    PortBeingMade(SharedState& state, const std::string& clientName, const std::string& portName)
+        : state_(state),
+          name_(clientName + ":" + portName) {
+        std::lock_guard lock(state_.mutex);
+        state_.ownPorts.insert(name_);
+    }
+    ~PortBeingMade() {
+        std::lock_guard lock(state_.mutex);
+        state_.ownPorts.erase(state_.ownPorts.find(name_));
+    }
+    PortBeingMade(const PortBeingMade&) = delete;
+    PortBeingMade& operator=(const PortBeingMade&) = delete;
+
+private:
+    SharedState& state_;
+    std::string name_;
+};
+
 class JackOutput final : public OutputConnection {
 public:
     JackOutput(std::shared_ptr<SharedState> state, std::unique_ptr<JackPortClient> port) : own_(std::move(state), std::move(port)) {}
@@ -119,6 +141,7 @@ public:
     std::vector<Endpoint> destinations() override { return list(false); }
 
     std::unique_ptr<OutputConnection> openOutput(const std::string& clientName, const std::string& portName) override {
+        const PortBeingMade made(*state_, clientName, portName);
         auto port = JackPortClient::open(clientName, portName, JackPortClient::Direction::output);
         if (!port) return nullptr;
         return std::make_unique<JackOutput>(state_, std::move(port));
@@ -126,6 +149,7 @@ public:
 
     std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName,
                                                ReceiveFunction receive) override {
+        const PortBeingMade made(*state_, clientName, portName);
         auto port = JackPortClient::open(clientName, portName, JackPortClient::Direction::input);
         if (!port) return nullptr;
         return std::make_unique<JackInput>(state_, std::move(port), std::move(receive));
