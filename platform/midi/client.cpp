@@ -42,10 +42,15 @@ OutputPort::OutputPort(const Client& client, std::string name)
 
 OutputPort::~OutputPort() {
     dispatcher_->cancel(this);
-    std::lock_guard lock(mutex_);
-    open_.store(nullptr);
-    while (senders_.load() > 0) std::this_thread::yield();
-    connection_.reset();  // the connection ends its notes as it closes
+    std::unique_ptr<OutputConnection> closing;
+    {
+        std::lock_guard lock(mutex_);
+        open_.store(nullptr);
+        while (senders_.load() > 0) std::this_thread::yield();
+        closing = std::move(connection_);
+    }
+    // It ends its notes as it closes, which may wait on the layer's thread: not under our lock.
+    closing.reset();
 }
 
 void OutputPort::keepOpen() {
