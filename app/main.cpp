@@ -3,9 +3,11 @@
 #include "app/loaded_bundle.h"
 #include "app/quit_signals.h"
 #include "app/standalone_application.h"
+#include "platform/foundation/bounded_quit.h"
 #include "platform/foundation/main_queue.h"
 #include "platform/x11/event_loop.h"
 
+#include <chrono>
 #include <cstdio>
 
 int main() {
@@ -40,6 +42,9 @@ int main() {
     running = application.get();
     loop.run();
     running = nullptr;
-    application.reset();
+    foundation::closeWithin(std::chrono::seconds(2), [&] {
+        application.reset();
+        bundle.reset();
+    });
     return 0;
 }

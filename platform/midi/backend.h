@@ -23,6 +23,7 @@ public:
     virtual bool alive() const = 0;
     // Connects to the destination (and to no other) unless already connected to
     // that same port; false when it is gone. A virtual source connects to nothing.
+    // May ask the MIDI system's server: not for a real-time thread.
     virtual bool connect(const std::string& destinationAddress) = 0;
     // Queues one message of 1 to 3 bytes for delivery at `deliverAt`; false when dropped.
     virtual bool send(std::span<const std::uint8_t> bytes, Timestamp deliverAt) = 0;
@@ -58,6 +59,9 @@ public:
     // Closes the clients it keeps open for itself (to look at the setup), as the module is left; it
     // opens them again when next asked.
     virtual void closeOwnClients() {}
+    // Changes when endpoints come or go, for a system that learns of them as they happen;
+    // one whose changes only the setup watch finds (see Client) keeps it at 0. Real-time safe.
+    virtual std::uint64_t setupGeneration() const noexcept { return 0; }
 };
 
 // The backend new clients, ports and virtual sources use: the one installed by

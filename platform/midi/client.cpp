@@ -4,21 +4,14 @@
 #include "platform/midi/dispatcher.h"
 
 #include <map>
+#include <thread>
 #include <vector>
 
 namespace pulvan::midi {
 namespace {
 
-// How often a port asks again for a MIDI system that is not there (a JACK server restarting).
-constexpr auto kReopenInterval = std::chrono::milliseconds(500);
-
-// Whether it is time to open again, and when the next time will be.
-bool openDue(std::chrono::steady_clock::time_point& nextOpen) {
-    const auto time = std::chrono::steady_clock::now();
-    if (time < nextOpen) return false;
-    nextOpen = time + kReopenInterval;
-    return true;
-}
+// How often a port looks whether the MIDI system dropped it (a JACK server restarting).
+constexpr Timestamp kKeepOpenInterval = 250'000'000;
 
 // Every port of ours, so that leaving the module can close those nobody let go of. Never destroyed:
 // a host may end the plug-in from its exit handlers, after the statics went.
@@ -67,45 +60,93 @@ Client::~Client() {
 OutputPort::OutputPort(const Client& client, std::string name)
     : clientName_(client.name_),
       name_(std::move(name)),
-      backend_(client.backend_) {
+      backend_(client.backend_),
+      dispatcher_(client.dispatcher_) {
+    {
+        std::lock_guard lock(mutex_);
+        openLocked();
+    }
+    dispatcher_->schedule(this, now() + kKeepOpenInterval, [this] { keepOpen(); });
     enlist(this, [this] { closeForGood(); });
-    std::lock_guard lock(mutex_);
-    connectionLocked();
 }
 
-OutputPort::~OutputPort() { delist(this); }  // the connection ends its notes as it closes
+OutputPort::~OutputPort() {
+    delist(this);
+    dispatcher_->cancel(this);
+    std::unique_ptr<OutputConnection> closing;
+    {
+        std::lock_guard lock(mutex_);
+        open_.store(nullptr);
+        while (senders_.load() > 0) std::this_thread::yield();
+        closing = std::move(connection_);
+    }
+    // It ends its notes as it closes, which may wait on the layer's thread: not under our lock.
+    closing.reset();
+}
 
 void OutputPort::closeForGood() {
     std::lock_guard lock(mutex_);
     closedForGood_ = true;
+    open_.store(nullptr);
+    connected_.store(false);
+    while (senders_.load() > 0) std::this_thread::yield();
     connection_.reset();
 }
 
-OutputConnection* OutputPort::connectionLocked() {
-    if (closedForGood_) return nullptr;
-    if (connection_ && connection_->alive()) return connection_.get();
-    if (!openDue(nextOpen_)) return nullptr;
+void OutputPort::keepOpen() {
+    {
+        std::lock_guard lock(mutex_);
+        if (closedForGood_) return;
+        if (!connection_ || !connection_->alive()) {
+            openLocked();
+            if (!destination_.empty()) connectLocked(destination_);
+        }
+    }
+    dispatcher_->schedule(this, now() + kKeepOpenInterval, [this] { keepOpen(); });
+}
+
+void OutputPort::openLocked() {
+    // The real-time senders let go of the old connection before it closes.
+    open_.store(nullptr);
+    connected_.store(false);
+    while (senders_.load() > 0) std::this_thread::yield();
     connection_.reset();
     connection_ = backend_->openOutput(clientName_, name_);
-    return connection_.get();
+    open_.store(connection_.get());
+}
+
+bool OutputPort::connectLocked(const std::string& address) {
+    destination_ = address;
+    const bool connected = connection_ && connection_->alive() && connection_->connect(address);
+    connected_.store(connected);
+    return connected;
 }
 
 bool OutputPort::send(const Endpoint& destination, std::span<const std::uint8_t> bytes, Timestamp deliverAt) {
     if (bytes.empty() || bytes.size() > 3) return false;
-    std::lock_guard lock(mutex_);
-    OutputConnection* connection = connectionLocked();
-    return connection && connection->connect(destination.address) && connection->send(bytes, deliverAt);
+    if (!connect(destination)) return false;
+    return sendToConnected(bytes, deliverAt);
+}
+
+bool OutputPort::sendToConnected(std::span<const std::uint8_t> bytes, Timestamp deliverAt) noexcept {
+    if (bytes.empty() || bytes.size() > 3) return false;
+    senders_.fetch_add(1);
+    OutputConnection* connection = open_.load();
+    const bool sent = connection && connected_.load() && connection->send(bytes, deliverAt);
+    senders_.fetch_sub(1);
+    return sent;
 }
 
 bool OutputPort::connect(const Endpoint& destination) {
     std::lock_guard lock(mutex_);
-    OutputConnection* connection = connectionLocked();
-    return connection && connection->connect(destination.address);
+    if (closedForGood_) return false;
+    return connectLocked(destination.address);
 }
 
-void OutputPort::silence() {
-    std::lock_guard lock(mutex_);
-    if (connection_ && connection_->alive()) connection_->silence();
+void OutputPort::silence() noexcept {
+    senders_.fetch_add(1);
+    if (OutputConnection* connection = open_.load(); connection && connection->alive()) connection->silence();
+    senders_.fetch_sub(1);
 }
 
 InputPort::InputPort(const Client& client, std::string name, ReadCallback onRead)
@@ -114,13 +155,17 @@ InputPort::InputPort(const Client& client, std::string name, ReadCallback onRead
       backend_(client.backend_),
       dispatcher_(client.dispatcher_),
       readSlot_(std::make_shared<ReadSlot>(std::move(onRead))) {
+    {
+        std::lock_guard lock(mutex_);
+        openLocked();
+    }
+    dispatcher_->schedule(this, now() + kKeepOpenInterval, [this] { keepOpen(); });
     enlist(this, [this] { closeForGood(); });
-    std::lock_guard lock(mutex_);
-    connectionLocked();
 }
 
 InputPort::~InputPort() {
     delist(this);
+    dispatcher_->cancel(this);
     {
         std::lock_guard lock(mutex_);
         connection_.reset();
@@ -134,27 +179,38 @@ void InputPort::closeForGood() {
     connection_.reset();
 }
 
-InputConnection* InputPort::connectionLocked() {
-    if (closedForGood_) return nullptr;
-    if (connection_ && connection_->alive()) return connection_.get();
-    if (!openDue(nextOpen_)) return nullptr;
+void InputPort::keepOpen() {
+    {
+        std::lock_guard lock(mutex_);
+        if (closedForGood_) return;
+        if (!connection_ || !connection_->alive()) {
+            openLocked();
+            std::erase_if(sources_, [&](const std::string& source) { return !connection_ || !connection_->connect(source); });
+        }
+    }
+    dispatcher_->schedule(this, now() + kKeepOpenInterval, [this] { keepOpen(); });
+}
+
+void InputPort::openLocked() {
     connection_.reset();
     auto receive = [slot = std::weak_ptr<ReadSlot>(readSlot_), dispatcher = dispatcher_](std::span<const std::uint8_t> bytes,
                                                                                          Timestamp receivedAt) {
         dispatcher->post(slot, std::vector<std::uint8_t>(bytes.begin(), bytes.end()), receivedAt);
     };
     connection_ = backend_->openInput(clientName_, name_, std::move(receive));
-    return connection_.get();
 }
 
 bool InputPort::connectSource(const Endpoint& source) {
     std::lock_guard lock(mutex_);
-    InputConnection* connection = connectionLocked();
-    return connection && connection->connect(source.address);
+    if (closedForGood_) return false;
+    const bool connected = connection_ && connection_->alive() && connection_->connect(source.address);
+    if (connected) sources_.insert(source.address);
+    return connected;
 }
 
 void InputPort::disconnectSource(const Endpoint& source) {
     std::lock_guard lock(mutex_);
+    sources_.erase(source.address);
     if (connection_ && connection_->alive()) connection_->disconnect(source.address);
 }
 

@@ -2,11 +2,12 @@
 #include "platform/midi/callback_slot.h"
 #include "platform/midi/midi_types.h"
 
-#include <chrono>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <span>
 #include <string>
 
@@ -44,7 +45,10 @@ private:
 
 // Sends to one destination at a time, now or at a timestamp; the MIDI system
 // delivers each message at its time. Messages leave in timestamp order;
-// messages with the same timestamp leave in the order they were sent.
+// messages with the same timestamp leave in the order they were sent. When the
+// MIDI system goes away and comes back (a JACK server restarting, or dropping
+// a program that stalled), the port comes back by itself on the layer's
+// thread and connects again to the destination it last connected to.
 class OutputPort {
 public:
     OutputPort(const Client& client, std::string name);
@@ -55,35 +59,51 @@ public:
 
     const std::string& name() const { return name_; }
 
-    // Queues one message of 1 to 3 bytes for `destination`. False when it is
-    // dropped: a wrong length, no MIDI system, or a destination that is gone.
+    // Queues one message of 1 to 3 bytes for `destination`, connecting to it first
+    // when the port is not. False when it is dropped: a wrong length, no MIDI
+    // system, or a destination that is gone.
     bool send(const Endpoint& destination, std::span<const std::uint8_t> bytes, Timestamp deliverAt = kSendNow);
 
-    // Connects to `destination` ahead of the first message, which then finds it in
-    // place; sending connects as well. False when it is gone.
+    // Queues one message of 1 to 3 bytes for the destination the port is connected
+    // to. It asks the MIDI system nothing, and waits for no other thread: for the
+    // real-time thread. False when it is dropped: a wrong length, no connection.
+    bool sendToConnected(std::span<const std::uint8_t> bytes, Timestamp deliverAt = kSendNow) noexcept;
+
+    // Connects to `destination` (and to no other), which later messages then find
+    // in place. False when it is gone.
     bool connect(const Endpoint& destination);
 
     // Drops every message that has not left yet and ends at once every note that
     // the delivered ones left sounding; what is sent afterwards leaves as usual.
-    void silence();
+    // Real-time safe, as sendToConnected.
+    void silence() noexcept;
 
 private:
     // Closes the port on the MIDI system and opens it no more (the module is being left).
     void closeForGood();
-    // The port on the MIDI system, opened again when the system went away and came back.
-    OutputConnection* connectionLocked();
+    // On the layer's thread: opens the port again when the MIDI system dropped it.
+    void keepOpen();
+    void openLocked();
+    bool connectLocked(const std::string& address);
 
     std::string clientName_;
     std::string name_;
     std::shared_ptr<Backend> backend_;
-    std::mutex mutex_;
+    std::shared_ptr<Dispatcher> dispatcher_;
+    std::mutex mutex_;                              // the threads that open and connect
     std::unique_ptr<OutputConnection> connection_;  // guarded by mutex_
-    bool closedForGood_ = false;                    // guarded by mutex_
-    std::chrono::steady_clock::time_point nextOpen_{};
+    std::string destination_;                       // guarded by mutex_: the one last connected to
+    // What the real-time senders use: the connection while it is open, and whether it is
+    // connected; `senders_` counts those inside a call, whom a closing waits for.
+    std::atomic<OutputConnection*> open_{nullptr};
+    std::atomic<bool> connected_{false};
+    std::atomic<int> senders_{0};
+    bool closedForGood_ = false;  // guarded by mutex_
 };
 
 // Receives from every source connected to it. The callback runs on the MIDI
 // layer's thread with the bytes of one message and the time it was played.
+// Like an output, it comes back by itself after the MIDI system dropped it.
 class InputPort {
 public:
     using ReadCallback = std::function<void(std::span<const std::uint8_t> bytes, Timestamp receivedAt)>;
@@ -102,7 +122,10 @@ public:
 
 private:
     void closeForGood();
-    InputConnection* connectionLocked();
+    // On the layer's thread: opens the port again when the MIDI system dropped it,
+    // and connects again the sources it was connected to.
+    void keepOpen();
+    void openLocked();
 
     std::string clientName_;
     std::string name_;
@@ -112,7 +135,7 @@ private:
     std::mutex mutex_;
     std::unique_ptr<InputConnection> connection_;  // guarded by mutex_
     bool closedForGood_ = false;                   // guarded by mutex_
-    std::chrono::steady_clock::time_point nextOpen_{};
+    std::set<std::string> sources_;                // guarded by mutex_: those asked for
 };
 
 // Closes every port still open on the MIDI system, for good: the module is being left, and what

@@ -15,9 +15,9 @@
 namespace pulvan::midi {
 namespace {
 
-// Which ports are ours, so that nobody is offered them, and how to tell ports apart.
+// Which ports are ours, so that nobody is offered them, and what the server has.
 struct SharedState {
-    JackPortLookup lookup;
+    JackPortLookup lookup{&Dispatcher::setupChanged};
     std::mutex mutex;
     std::multiset<std::string> ownPorts;
 };
@@ -45,35 +45,59 @@ private:
     std::unique_ptr<JackPortClient> port_;
 };
 
+// A port of ours while it is being made: the server tells of it before its owner knows its
+// full name, and nobody is to be offered it even then (a setup watch would see it come and go).
+class PortBeingMade {
+public:
+    PortBeingMade(SharedState& state, const std::string& clientName, const std::string& portName)
+        : state_(state),
+          name_(clientName + ":" + portName) {
+        std::lock_guard lock(state_.mutex);
+        state_.ownPorts.insert(name_);
+    }
+    ~PortBeingMade() {
+        std::lock_guard lock(state_.mutex);
+        state_.ownPorts.erase(state_.ownPorts.find(name_));
+    }
+    PortBeingMade(const PortBeingMade&) = delete;
+    PortBeingMade& operator=(const PortBeingMade&) = delete;
+
+private:
+    SharedState& state_;
+    std::string name_;
+};
+
 class JackOutput final : public OutputConnection {
 public:
     JackOutput(std::shared_ptr<SharedState> state, std::unique_ptr<JackPortClient> port) : own_(std::move(state), std::move(port)) {}
 
     bool alive() const override { return own_.port().alive(); }
 
+    // Asks the server only to make a connection: whether one is in place, libjack
+    // knows in this process (a port that went and came back under its name has lost it).
     bool connect(const std::string& destinationAddress) override {
         JackPortClient& port = own_.port();
-        const std::uint64_t identity = own_.state().lookup.portIdentity(destinationAddress);
-        if (identity == 0) return false;
-        if (destinationAddress == connected_ && identity == connectedIdentity_) return true;
-        if (!connected_.empty()) jack_disconnect(client(), port.portName().c_str(), connected_.c_str());
-        connected_.clear();
-        const int result = jack_connect(client(), port.portName().c_str(), destinationAddress.c_str());
-        if (result != 0 && result != EEXIST) return false;
-        connected_ = destinationAddress;
-        connectedIdentity_ = identity;
-        return true;
+        const char* own = port.portName().c_str();
+        bool connected = false;
+        port.client().use([&](jack_client_t* client) {
+            if (!connected_.empty() && connected_ != destinationAddress) jack_disconnect(client, own, connected_.c_str());
+            if (jack_port_connected_to(port.port(), destinationAddress.c_str())) {
+                connected = true;
+                return;
+            }
+            const int result = jack_connect(client, own, destinationAddress.c_str());
+            connected = result == 0 || result == EEXIST;
+        });
+        connected_ = connected ? destinationAddress : std::string();
+        return connected;
     }
 
     bool send(std::span<const std::uint8_t> bytes, Timestamp deliverAt) override { return own_.port().send(bytes, deliverAt); }
     void silence() override { own_.port().silence(); }
 
 private:
-    jack_client_t* client() { return own_.port().client(); }
-
     mutable OwnPort own_;
     std::string connected_;
-    std::uint64_t connectedIdentity_ = 0;
 };
 
 class JackInput final : public InputConnection {
@@ -93,13 +117,16 @@ public:
     bool alive() const override { return own_.port().alive(); }
 
     bool connect(const std::string& sourceAddress) override {
-        const int result = jack_connect(own_.port().client(), sourceAddress.c_str(), own_.port().portName().c_str());
+        int result = -1;
+        own_.port().client().use(
+            [&](jack_client_t* client) { result = jack_connect(client, sourceAddress.c_str(), own_.port().portName().c_str()); });
         return result == 0 || result == EEXIST;
     }
 
     void disconnect(const std::string& sourceAddress) override {
         if (!alive()) return;  // the server took every connection with it
-        jack_disconnect(own_.port().client(), sourceAddress.c_str(), own_.port().portName().c_str());
+        own_.port().client().use(
+            [&](jack_client_t* client) { jack_disconnect(client, sourceAddress.c_str(), own_.port().portName().c_str()); });
     }
 
 private:
@@ -114,6 +141,7 @@ public:
     std::vector<Endpoint> destinations() override { return list(false); }
 
     std::unique_ptr<OutputConnection> openOutput(const std::string& clientName, const std::string& portName) override {
+        const PortBeingMade made(*state_, clientName, portName);
         auto port = JackPortClient::open(clientName, portName, JackPortClient::Direction::output);
         if (!port) return nullptr;
         return std::make_unique<JackOutput>(state_, std::move(port));
@@ -121,6 +149,7 @@ public:
 
     std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName,
                                                ReceiveFunction receive) override {
+        const PortBeingMade made(*state_, clientName, portName);
         auto port = JackPortClient::open(clientName, portName, JackPortClient::Direction::input);
         if (!port) return nullptr;
         return std::make_unique<JackInput>(state_, std::move(port), std::move(receive));

@@ -3,7 +3,6 @@
 #include <dlfcn.h>
 #include <jack/jack.h>
 #include <jack/midiport.h>
-#include <jack/uuid.h>
 
 #include <cstdarg>
 
@@ -12,10 +11,11 @@
 #define PULVAN_JACK_FUNCTIONS(X)                                                                                 \
     X(jack_activate) X(jack_client_close) X(jack_client_open) X(jack_connect) X(jack_disconnect) X(jack_free)    \
     X(jack_frames_to_time) X(jack_get_cycle_times) X(jack_get_ports) X(jack_get_sample_rate) X(jack_get_time)    \
-    X(jack_get_uuid_for_client_name) X(jack_last_frame_time) X(jack_midi_clear_buffer) X(jack_midi_event_get)    \
-    X(jack_midi_event_reserve) X(jack_midi_get_event_count) X(jack_on_info_shutdown) X(jack_port_by_name)        \
-    X(jack_port_get_buffer) X(jack_port_name) X(jack_port_register) X(jack_port_uuid) X(jack_set_error_function) \
-    X(jack_set_info_function) X(jack_set_process_callback) X(jack_set_xrun_callback)
+    X(jack_last_frame_time) X(jack_midi_clear_buffer) X(jack_midi_event_get) X(jack_midi_event_reserve)          \
+    X(jack_midi_get_event_count) X(jack_on_info_shutdown) X(jack_port_connected_to) X(jack_port_get_buffer)      \
+    X(jack_port_name) X(jack_port_register) X(jack_set_client_registration_callback) X(jack_set_error_function)  \
+    X(jack_set_graph_order_callback) X(jack_set_info_function) X(jack_set_port_registration_callback)            \
+    X(jack_set_process_callback) X(jack_set_xrun_callback)
 // clang-format on
 
 namespace pulvan::midi {
@@ -126,9 +126,6 @@ const char** jack_get_ports(jack_client_t* c, const char* pattern, const char* t
 }
 jack_nframes_t jack_get_sample_rate(jack_client_t* c) { return forward<&L::jack_get_sample_rate>(jack_nframes_t{0}, c); }
 jack_time_t jack_get_time() { return forward<&L::jack_get_time>(jack_time_t{0}); }
-char* jack_get_uuid_for_client_name(jack_client_t* c, const char* name) {
-    return forward<&L::jack_get_uuid_for_client_name>(static_cast<char*>(nullptr), c, name);
-}
 jack_nframes_t jack_last_frame_time(const jack_client_t* c) { return forward<&L::jack_last_frame_time>(jack_nframes_t{0}, c); }
 void jack_midi_clear_buffer(void* buffer) { forwardVoid<&L::jack_midi_clear_buffer>(buffer); }
 int jack_midi_event_get(jack_midi_event_t* e, void* buffer, uint32_t index) {
@@ -141,9 +138,7 @@ uint32_t jack_midi_get_event_count(void* buffer) { return forward<&L::jack_midi_
 void jack_on_info_shutdown(jack_client_t* c, JackInfoShutdownCallback callback, void* arg) {
     forwardVoid<&L::jack_on_info_shutdown>(c, callback, arg);
 }
-jack_port_t* jack_port_by_name(jack_client_t* c, const char* name) {
-    return forward<&L::jack_port_by_name>(static_cast<jack_port_t*>(nullptr), c, name);
-}
+int jack_port_connected_to(const jack_port_t* p, const char* name) { return forward<&L::jack_port_connected_to>(0, p, name); }
 void* jack_port_get_buffer(jack_port_t* p, jack_nframes_t frames) {
     return forward<&L::jack_port_get_buffer>(static_cast<void*>(nullptr), p, frames);
 }
@@ -151,9 +146,17 @@ const char* jack_port_name(const jack_port_t* p) { return forward<&L::jack_port_
 jack_port_t* jack_port_register(jack_client_t* c, const char* name, const char* type, unsigned long flags, unsigned long size) {
     return forward<&L::jack_port_register>(static_cast<jack_port_t*>(nullptr), c, name, type, flags, size);
 }
-jack_uuid_t jack_port_uuid(const jack_port_t* p) { return forward<&L::jack_port_uuid>(jack_uuid_t{0}, p); }
+int jack_set_client_registration_callback(jack_client_t* c, JackClientRegistrationCallback callback, void* arg) {
+    return forward<&L::jack_set_client_registration_callback>(-1, c, callback, arg);
+}
 void jack_set_error_function(void (*f)(const char*)) { forwardVoid<&L::jack_set_error_function>(f); }
+int jack_set_graph_order_callback(jack_client_t* c, JackGraphOrderCallback callback, void* arg) {
+    return forward<&L::jack_set_graph_order_callback>(-1, c, callback, arg);
+}
 void jack_set_info_function(void (*f)(const char*)) { forwardVoid<&L::jack_set_info_function>(f); }
+int jack_set_port_registration_callback(jack_client_t* c, JackPortRegistrationCallback callback, void* arg) {
+    return forward<&L::jack_set_port_registration_callback>(-1, c, callback, arg);
+}
 int jack_set_process_callback(jack_client_t* c, JackProcessCallback callback, void* arg) {
     return forward<&L::jack_set_process_callback>(-1, c, callback, arg);
 }

@@ -38,27 +38,27 @@ struct CycleClock {
 }  // namespace
 
 std::unique_ptr<JackPortClient> JackPortClient::open(const std::string& clientName, const std::string& portName, Direction direction) {
-    jack_client_t* client = openQuietJackClient(clientName);
+    auto client = JackClient::open(clientName);
     if (!client) return nullptr;
-    std::unique_ptr<JackPortClient> opened(new JackPortClient(client, direction));
-    opened->port_ = jack_port_register(client, portName.c_str(), JACK_DEFAULT_MIDI_TYPE,
-                                       direction == Direction::output ? JackPortIsOutput : JackPortIsInput, 0);
-    if (!opened->port_) return nullptr;
-    opened->portName_ = jack_port_name(opened->port_);
-    jack_set_process_callback(client, &JackPortClient::process, opened.get());
-    jack_on_info_shutdown(client, &JackPortClient::onShutdown, opened.get());
-    if (direction == Direction::output) jack_set_xrun_callback(client, &JackPortClient::onXrun, opened.get());
-    if (jack_activate(client) != 0) {
-        opened->serverGone_.store(true);  // nothing to wait for at closing
-        return nullptr;
-    }
-    return opened;
+    std::unique_ptr<JackPortClient> opened(new JackPortClient(std::move(client), direction));
+    opened->client_->use([&](jack_client_t* jack) {
+        opened->port_ = jack_port_register(jack, portName.c_str(), JACK_DEFAULT_MIDI_TYPE,
+                                           direction == Direction::output ? JackPortIsOutput : JackPortIsInput, 0);
+        if (!opened->port_) return;
+        opened->portName_ = jack_port_name(opened->port_);
+        jack_set_process_callback(jack, &JackPortClient::process, opened.get());
+        if (direction == Direction::output) jack_set_xrun_callback(jack, &JackPortClient::onXrun, opened.get());
+        opened->active_ = jack_activate(jack) == 0;
+    });
+    return opened->active_ ? std::move(opened) : nullptr;
 }
 
-JackPortClient::JackPortClient(jack_client_t* client, Direction direction) : client_(client), direction_(direction) {}
+JackPortClient::JackPortClient(std::unique_ptr<JackClient> client, Direction direction)
+    : client_(std::move(client)),
+      direction_(direction) {}
 
 JackPortClient::~JackPortClient() {
-    if (direction_ == Direction::output && port_ && alive()) {
+    if (direction_ == Direction::output && active_ && alive()) {
         silence();
         const auto deadline = std::chrono::steady_clock::now() + kReleaseWait;
         const auto waitUntil = [&](auto done) {
@@ -70,13 +70,6 @@ JackPortClient::~JackPortClient() {
         const std::uint64_t released = cycles_.load();
         waitUntil([&] { return cycles_.load() >= released + kCyclesToHearOfAMissedCycle; });
     }
-    closeQuietJackClient(client_);
-}
-
-void JackPortClient::onShutdown(jack_status_t, const char*, void* self) {
-    auto& port = *static_cast<JackPortClient*>(self);
-    noteJackClientGone(port.client_);
-    port.serverGone_.store(true, std::memory_order_release);
 }
 
 // The server reports every client's missed cycle to every client.
@@ -120,7 +113,7 @@ void JackPortClient::writeOutput(std::uint32_t frames) {
         xrunsSeen_ = xruns;
         output_.noteMissedCycle();
     }
-    const CycleClock clock = CycleClock::of(client_, frames);
+    const CycleClock clock = CycleClock::of(client_->raw(), frames);
     output_.writeCycle({clock.startNs, clock.framesPerNs, frames}, [&](std::span<const std::uint8_t> bytes, std::uint32_t offset) {
         jack_midi_data_t* data = jack_midi_event_reserve(buffer, offset, bytes.size());
         if (data) std::copy(bytes.begin(), bytes.end(), data);
@@ -133,7 +126,7 @@ void JackPortClient::writeOutput(std::uint32_t frames) {
 void JackPortClient::readInput(std::uint32_t frames) {
     void* buffer = jack_port_get_buffer(port_, frames);
     if (!buffer) return;
-    const CycleClock clock = CycleClock::of(client_, frames);
+    const CycleClock clock = CycleClock::of(client_->raw(), frames);
     const std::uint32_t count = jack_midi_get_event_count(buffer);
     for (std::uint32_t i = 0; i < count; ++i) {
         jack_midi_event_t event;

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/midi/cycle_output.h"
+#include "platform/midi/jack_ports.h"
 #include "platform/midi/short_message_queue.h"
 
 #include <jack/types.h>
@@ -30,8 +31,9 @@ public:
     JackPortClient(const JackPortClient&) = delete;
     JackPortClient& operator=(const JackPortClient&) = delete;
 
-    bool alive() const { return !serverGone_.load(std::memory_order_acquire); }
-    jack_client_t* client() const { return client_; }
+    bool alive() const { return !client_->gone(); }
+    JackClient& client() { return *client_; }
+    jack_port_t* port() const { return port_; }
     // The port's full name, as other programs see it.
     const std::string& portName() const { return portName_; }
 
@@ -43,18 +45,17 @@ public:
     bool receive(ShortMessage& message) noexcept { return queue_.tryPop(message); }
 
 private:
-    JackPortClient(jack_client_t* client, Direction direction);
+    JackPortClient(std::unique_ptr<JackClient> client, Direction direction);
     static int process(std::uint32_t frames, void* self);
-    static void onShutdown(jack_status_t, const char*, void* self);
     static int onXrun(void* self);
     void writeOutput(std::uint32_t frames);
     void readInput(std::uint32_t frames);
 
-    jack_client_t* client_;
+    std::unique_ptr<JackClient> client_;
     jack_port_t* port_ = nullptr;
+    bool active_ = false;
     Direction direction_;
     std::string portName_;
-    std::atomic<bool> serverGone_{false};
     // Output: what senders queued; a message of length 0 asks for silence. Input: what arrived.
     ShortMessageQueue<kQueueCapacity> queue_;
     std::atomic<std::uint64_t> silencesAsked_{0};

@@ -27,8 +27,8 @@ void ignoreJackMessage(const char*) {}
 // libjack's shared state does not bear clients of one process opening and
 // closing at once.
 std::mutex& libraryMutex() {
-    static std::mutex mutex;
-    return mutex;
+    static auto* mutex = new std::mutex;  // never destroyed, as the registry below
+    return *mutex;
 }
 
 // Silences libjack's process-wide handlers for one call, then gives the host
@@ -43,33 +43,22 @@ auto quietly(Call&& call) {
     return result;
 }
 
-// Our clients whose server went away. libjack deletes every client of the
-// process that is still open, ours and a host's, when the process opens a
-// client after its server went away; closing one of those afterwards crashes.
-// So ours are closed as soon as we see them gone, and no client is opened
-// again until a server answers on its socket.
-struct GoneClients {
-    std::mutex mutex;                 // alone: taken on libjack's threads
-    std::set<jack_client_t*> gone;    // not closed yet
-    std::set<jack_client_t*> closed;  // closed here; their owners still hold them
-    bool serverWentAway = false;
+// Our clients that are open, and those of them whose server went away.
+// libjack deletes every client of the process that is still open, ours and a
+// host's, when the process opens a client after its server went away; closing
+// one of those afterwards crashes. So ours are closed before the next opening,
+// and no client is opened again until a server answers on its socket.
+struct ClientRegistry {
+    std::set<JackClient*> open;   // under libraryMutex(): a member is alive while it is held
+    std::mutex goneMutex;         // alone: taken on libjack's threads
+    std::set<JackClient*> gone;   // under goneMutex
+    bool serverWentAway = false;  // under goneMutex
 };
 
-// Never destroyed: a host may end the plug-in from its exit handlers, after the statics went.
-GoneClients& goneClients() {
-    static auto* clients = new GoneClients;
+// Never destroyed: clients held by other statics close after it would be.
+ClientRegistry& registry() {
+    static auto* clients = new ClientRegistry;
     return *clients;
-}
-
-// Under libraryMutex().
-void closeGoneClientsLocked() {
-    std::set<jack_client_t*> gone;
-    {
-        std::lock_guard lock(goneClients().mutex);
-        gone.swap(goneClients().gone);
-        goneClients().closed.insert(gone.begin(), gone.end());
-    }
-    for (jack_client_t* client : gone) quietly([&] { return jack_client_close(client); });
 }
 
 // jackd listens at "/dev/shm/jack_<server>_<uid>_0" while it runs.
@@ -130,39 +119,73 @@ std::set<std::string> clientsOfOwnSockets() {
 
 }  // namespace
 
-jack_client_t* openQuietJackClient(const std::string& name) {
+std::unique_ptr<JackClient> JackClient::open(const std::string& name) {
     std::lock_guard lock(libraryMutex());
-    closeGoneClientsLocked();
+    if (!closeGoneLocked()) return nullptr;
     {
-        std::lock_guard goneLock(goneClients().mutex);
-        if (goneClients().serverWentAway && !serverSocketAnswers()) return nullptr;
+        std::lock_guard goneLock(registry().goneMutex);
+        if (registry().serverWentAway && !serverSocketAnswers()) return nullptr;
     }
     jack_client_t* client = quietly([&] {
         jack_status_t status{};
         return jack_client_open(name.c_str(), JackNoStartServer, &status);
     });
-    if (client) {
-        std::lock_guard goneLock(goneClients().mutex);
-        goneClients().serverWentAway = false;
-    }
-    return client;
-}
-
-void closeQuietJackClient(jack_client_t* client) {
-    if (!client) return;
-    std::lock_guard lock(libraryMutex());
-    closeGoneClientsLocked();
+    if (!client) return nullptr;
     {
-        std::lock_guard goneLock(goneClients().mutex);
-        if (goneClients().closed.erase(client) > 0) return;
+        std::lock_guard goneLock(registry().goneMutex);
+        registry().serverWentAway = false;
     }
-    quietly([&] { return jack_client_close(client); });
+    std::unique_ptr<JackClient> opened(new JackClient(client));
+    registry().open.insert(opened.get());
+    jack_on_info_shutdown(client, &JackClient::onShutdown, opened->notice_);
+    return opened;
 }
 
-void noteJackClientGone(jack_client_t* client) {
-    std::lock_guard goneLock(goneClients().mutex);
-    goneClients().gone.insert(client);
-    goneClients().serverWentAway = true;
+JackClient::~JackClient() {
+    std::lock_guard lock(libraryMutex());
+    {
+        std::lock_guard clientLock(mutex_);
+        if (client_) quietly([&] { return jack_client_close(client_); });
+    }
+    registry().open.erase(this);
+    std::lock_guard goneLock(registry().goneMutex);
+    registry().gone.erase(this);
+    delete notice_;  // no shutdown is reported after a close
+}
+
+void JackClient::onShutdown(jack_status_t, const char*, void* notice) {
+    auto& shutdown = *static_cast<ShutdownNotice*>(notice);
+    std::lock_guard goneLock(registry().goneMutex);
+    shutdown.gone.store(true, std::memory_order_release);
+    if (!shutdown.owner) return;
+    registry().gone.insert(shutdown.owner);
+    registry().serverWentAway = true;
+}
+
+bool JackClient::closeGoneLocked() {
+    std::set<JackClient*> gone;
+    {
+        std::lock_guard goneLock(registry().goneMutex);
+        gone = registry().gone;
+    }
+    bool allClosed = true;
+    for (JackClient* client : gone) {
+        if (!registry().open.contains(client)) {  // closed by its owner as the server went
+            std::lock_guard goneLock(registry().goneMutex);
+            registry().gone.erase(client);
+            continue;
+        }
+        std::unique_lock clientLock(client->mutex_, std::try_to_lock);
+        if (!clientLock) {
+            allClosed = false;  // a call on it is under way: its owner's thread, another time
+            continue;
+        }
+        if (client->client_) quietly([&] { return jack_client_close(client->client_); });
+        client->client_ = nullptr;
+        std::lock_guard goneLock(registry().goneMutex);
+        registry().gone.erase(client);
+    }
+    return allClosed;
 }
 
 std::int64_t jackClockOffsetNanoseconds() noexcept {
@@ -180,60 +203,49 @@ std::int64_t jackClockOffsetNanoseconds() noexcept {
     return best;
 }
 
-bool jackServerRunning() {
-    jack_client_t* client = openQuietJackClient("PulvanMIDIProbe");
-    closeQuietJackClient(client);
-    return client != nullptr;
-}
-
-JackPortLookup::~JackPortLookup() { closeQuietJackClient(client_); }
-
-void JackPortLookup::onShutdown(jack_status_t, const char*, void* self) {
-    auto& lookup = *static_cast<JackPortLookup*>(self);
-    noteJackClientGone(lookup.client_);
-    lookup.serverGone_.store(true);
-}
-
-jack_client_t* JackPortLookup::clientLocked() {
-    if (serverGone_.exchange(false)) {
-        closeQuietJackClient(client_);
-        client_ = nullptr;
-    }
-    const auto time = std::chrono::steady_clock::now();
-    if (!client_ && time >= nextAttempt_) {
-        nextAttempt_ = time + std::chrono::milliseconds(500);
-        client_ = openQuietJackClient("PulvanMIDIPorts");
-        if (client_) jack_on_info_shutdown(client_, &JackPortLookup::onShutdown, this);
-    }
-    return client_;
-}
+bool jackServerRunning() { return JackClient::open("PulvanMIDIProbe") != nullptr; }
 
 std::vector<std::string> JackPortLookup::midiPorts(bool sources) {
     std::vector<std::string> names;
     std::lock_guard lock(mutex_);
-    jack_client_t* client = clientLocked();
-    if (!client) return names;
-    const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, sources ? JackPortIsOutput : JackPortIsInput);
-    if (!ports) return names;
-    for (const char** port = ports; *port; ++port) names.emplace_back(*port);
-    jack_free(ports);
+    if (client_ && client_->gone()) client_.reset();
+    const auto time = std::chrono::steady_clock::now();
+    if (!client_ && time >= nextAttempt_) {
+        nextAttempt_ = time + std::chrono::milliseconds(500);
+        client_ = openListening();
+    }
+    if (!client_) return names;
+    client_->use([&](jack_client_t* client) {
+        const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, sources ? JackPortIsOutput : JackPortIsInput);
+        if (!ports) return;
+        for (const char** port = ports; *port; ++port) names.emplace_back(*port);
+        jack_free(ports);
+    });
     return names;
 }
 
-std::uint64_t JackPortLookup::portIdentity(const std::string& fullName) {
-    std::lock_guard lock(mutex_);
-    jack_client_t* client = clientLocked();
-    if (!client) return 0;
-    jack_port_t* port = jack_port_by_name(client, fullName.c_str());
-    if (!port) return 0;
-    // Port identifiers are reused, so the owning client's, which are not, go into it too.
-    std::uint64_t identity = jack_port_uuid(port);
-    const std::string clientName = fullName.substr(0, fullName.find(':'));
-    if (char* clientUuid = jack_get_uuid_for_client_name(client, clientName.c_str())) {
-        identity ^= std::hash<std::string_view>{}(clientUuid) << 1;
-        jack_free(clientUuid);
-    }
-    return identity == 0 ? 1 : identity;
+std::unique_ptr<JackClient> JackPortLookup::openListening() {
+    auto client = JackClient::open("PulvanMIDIPorts");
+    if (!client) return nullptr;
+    bool listening = false;
+    client->use([&](jack_client_t* jack) {
+        jack_set_port_registration_callback(jack, &JackPortLookup::onPortRegistration, this);
+        jack_set_client_registration_callback(jack, &JackPortLookup::onClientRegistration, this);
+        jack_set_graph_order_callback(jack, &JackPortLookup::onGraphOrder, this);
+        // Without a process callback it stays out of the process graph; active, it hears of changes.
+        listening = jack_activate(jack) == 0;
+    });
+    if (listening) onChange_();  // what came while nobody listened
+    return listening ? std::move(client) : nullptr;
+}
+
+void JackPortLookup::onPortRegistration(jack_port_id_t, int, void* self) { static_cast<JackPortLookup*>(self)->onChange_(); }
+
+void JackPortLookup::onClientRegistration(const char*, int, void* self) { static_cast<JackPortLookup*>(self)->onChange_(); }
+
+int JackPortLookup::onGraphOrder(void* self) {
+    static_cast<JackPortLookup*>(self)->onChange_();
+    return 0;
 }
 
 std::set<std::string> JackPortLookup::clientsInThisProcess(const std::set<std::string>& clientNames) {

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -11,13 +12,52 @@
 
 namespace pulvan::midi {
 
-// Opens and closes a client without libjack's complaints on stderr (there is
-// no server, or it just went away); null when no server answers.
-jack_client_t* openQuietJackClient(const std::string& name);
-void closeQuietJackClient(jack_client_t* client);
-// Called by a client's shutdown callback: the client is closed at the next
-// chance and no client opens again until a server answers.
-void noteJackClientGone(jack_client_t* client);
+// One JACK client of ours, opened and closed without libjack's complaints on
+// stderr. Every libjack call on it from our own threads goes through use(), one
+// at a time. When its server goes away libjack would delete it under us at the
+// next opening of any client, so the next opening closes it first, but never
+// while a call on it is under way: until it can, nothing opens.
+class JackClient {
+public:
+    // Null when no server answers.
+    static std::unique_ptr<JackClient> open(const std::string& name);
+    ~JackClient();
+    JackClient(const JackClient&) = delete;
+    JackClient& operator=(const JackClient&) = delete;
+
+    // Whether the server dropped it. Real-time safe.
+    bool gone() const { return notice_->gone.load(std::memory_order_acquire); }
+
+    // Runs `call(client)` unless the client is closed; whether it ran.
+    template <typename Call>
+    bool use(Call&& call) {
+        std::lock_guard lock(mutex_);
+        if (!client_) return false;
+        call(client_);
+        return true;
+    }
+
+    // For libjack's own threads (process callbacks), which closing stops first.
+    jack_client_t* raw() const { return raw_; }
+
+private:
+    // What libjack's shutdown callback reaches.
+    struct ShutdownNotice {
+        std::atomic<bool> gone{false};
+        JackClient* owner;
+    };
+
+    explicit JackClient(jack_client_t* client) : client_(client), raw_(client), notice_(new ShutdownNotice{{false}, this}) {}
+    static void onShutdown(jack_status_t, const char*, void* notice);
+    // Closes the clients whose server went away that nobody is using; false
+    // while one is in use. The caller holds the library's lock.
+    static bool closeGoneLocked();
+
+    std::mutex mutex_;
+    jack_client_t* client_;  // guarded by mutex_; null once closed
+    jack_client_t* const raw_;
+    ShutdownNotice* const notice_;
+};
 
 // Our monotonic clock minus JACK's, in nanoseconds (they count from different
 // origins). Read in a few tries and kept from the one least interrupted, as a
@@ -29,22 +69,19 @@ std::int64_t jackClockOffsetNanoseconds() noexcept;
 bool jackServerRunning();
 
 // Looks at the JACK server's ports through a client that never joins the
-// process graph, so looking costs the real-time cycle nothing. When the server
-// goes away it answers with nothing and looks for a server again now and then.
+// process graph. It reads what libjack keeps of the server's graph in this
+// process and never asks the server. The server tells that client of every
+// client and port that comes or goes and every change of connections, and
+// `onChange` runs then, on libjack's thread. When the server goes away it
+// answers with nothing and looks for a server again now and then.
 class JackPortLookup {
 public:
-    JackPortLookup() = default;
-    ~JackPortLookup();
+    explicit JackPortLookup(void (*onChange)()) : onChange_(onChange) {}
     JackPortLookup(const JackPortLookup&) = delete;
     JackPortLookup& operator=(const JackPortLookup&) = delete;
 
     // Full names of the MIDI ports that send (sources) or receive (destinations).
     std::vector<std::string> midiPorts(bool sources);
-
-    // Tells ports apart that share a name: a program that quit and started
-    // again registers its port anew, and connections to the old one are gone.
-    // The identifier of the port registered under `fullName` now; 0 when there is none.
-    std::uint64_t portIdentity(const std::string& fullName);
 
     // Those of the named JACK clients that this process opened (a plug-in's
     // host): the server says so where it can, else our own sockets to the
@@ -52,12 +89,14 @@ public:
     std::set<std::string> clientsInThisProcess(const std::set<std::string>& clientNames);
 
 private:
-    static void onShutdown(jack_status_t, const char*, void* self);
-    jack_client_t* clientLocked();
+    static void onPortRegistration(jack_port_id_t, int, void* self);
+    static void onClientRegistration(const char*, int, void* self);
+    static int onGraphOrder(void* self);
+    std::unique_ptr<JackClient> openListening();
 
+    void (*const onChange_)();
     std::mutex mutex_;
-    jack_client_t* client_ = nullptr;
-    std::atomic<bool> serverGone_{false};
+    std::unique_ptr<JackClient> client_;  // guarded by mutex_; closing it ends its callbacks
     std::chrono::steady_clock::time_point nextAttempt_{};
 };
 

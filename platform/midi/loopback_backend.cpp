@@ -125,6 +125,7 @@ std::string LoopbackBackend::addSource(const std::string& clientName, const std:
     sourcesByAddress_[address] = {};
     if (inThisProcess) inThisProcess_.insert(address);
     sourceOrder_.push_back(address);
+    generation_.fetch_add(1);
     return address;
 }
 
@@ -133,6 +134,7 @@ std::string LoopbackBackend::addDestination(const std::string& clientName, const
     std::string address = freeAddress(clientName, portName);
     destinationsByAddress_[address] = {std::make_shared<DestinationHandler>(std::move(handler))};
     destinationOrder_.push_back(address);
+    generation_.fetch_add(1);
     return address;
 }
 
@@ -143,6 +145,7 @@ void LoopbackBackend::removeEndpoint(const std::string& address) {
     inThisProcess_.erase(address);
     eraseAddress(sourceOrder_, address);
     eraseAddress(destinationOrder_, address);
+    generation_.fetch_add(1);
 }
 
 bool LoopbackBackend::sendFromSource(const std::string& address, std::span<const std::uint8_t> bytes) {

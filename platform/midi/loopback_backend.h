@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/midi/backend.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -39,6 +40,8 @@ public:
     std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName,
                                                ReceiveFunction receive) override;
     std::unique_ptr<OutputConnection> openVirtualSource(const std::string& name) override;
+    // A test's endpoints count from the moment they are added or removed.
+    std::uint64_t setupGeneration() const noexcept override { return generation_.load(); }
 
 private:
     struct Source {
@@ -58,6 +61,7 @@ private:
     std::map<std::string, Destination> destinationsByAddress_;
     std::set<std::string> inThisProcess_;
     std::uint64_t nextSubscription_ = 1;
+    std::atomic<std::uint64_t> generation_{0};
 };
 
 }  // namespace pulvan::midi

@@ -1,11 +1,12 @@
 #include "editor/link/standalone/standalone_midi_sender.h"
 
 #include "editor/link/standalone/endpoint_matching.h"
+#include "platform/midi/backend.h"
 #include "platform/midi/endpoints.h"
 
 namespace pulvan::link {
 
-StandaloneMIDISender::StandaloneMIDISender() {
+StandaloneMIDISender::StandaloneMIDISender() : backend_(midi::activeBackend()) {
     client_.emplace(kClientName);
     outputPort_.emplace(*client_, kPortName);
     setupWatch_ = std::make_unique<midi::Client>(kClientName, [this] { connectDestination(); });
@@ -15,7 +16,10 @@ StandaloneMIDISender::StandaloneMIDISender() {
 StandaloneMIDISender::StandaloneMIDISender(Closed) {}
 
 void StandaloneMIDISender::connectDestination() {
-    if (const auto destination = resolveDestination()) outputPort_->connect(*destination);
+    std::lock_guard lock(choiceMutex_);
+    choiceGeneration_.store(backend_->setupGeneration());
+    const auto destination = resolveDestination();
+    connected_.store(destination && outputPort_->connect(*destination));
 }
 
 void StandaloneMIDISender::send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
@@ -25,9 +29,8 @@ void StandaloneMIDISender::send(std::uint8_t status, std::uint8_t data1, std::ui
 
 bool StandaloneMIDISender::sendMessage(std::span<const std::uint8_t> bytes, midi::Timestamp deliverAt) {
     if (!outputPort_ || bytes.empty() || bytes.size() > 3) return false;
-    const auto destination = resolveDestination();
-    if (!destination) return false;
-    return outputPort_->send(*destination, bytes, deliverAt);
+    if (backend_->setupGeneration() != choiceGeneration_.load()) connectDestination();
+    return connected_.load() && outputPort_->sendToConnected(bytes, deliverAt);
 }
 
 std::optional<midi::Endpoint> StandaloneMIDISender::resolveDestination() const { return chooseDestination(midi::destinations()); }

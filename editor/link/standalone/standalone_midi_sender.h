@@ -1,18 +1,23 @@
 #pragma once
+#include "platform/midi/backend.h"
 #include "platform/midi/client.h"
 #include "platform/midi/midi_types.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 
 namespace pulvan::link {
 
-// Sends the standalone application's MIDI to one destination, chosen anew for every
-// message so that a destination added or removed counts from the next message on.
-// Safe to use from several threads. Timestamped messages are delivered on time by the MIDI
-// system itself; when the sender goes, every note it left sounding is ended first.
+// Sends the standalone application's MIDI to one destination, chosen anew whenever the
+// MIDI setup changes (as the MIDI layer learns of it) so that a destination added or
+// removed counts from then on. Sending asks the MIDI system nothing: the render thread
+// may send. Safe to use from several threads. Timestamped messages are delivered on
+// time by the MIDI system itself; when the sender goes, every note it left sounding is
+// ended first.
 class StandaloneMIDISender {
 public:
     static constexpr const char* kClientName = "PulvanStandaloneMIDIClient";
@@ -29,7 +34,7 @@ public:
     void send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
 
     // One message of 1 to 3 bytes, delivered at `deliverAt`; false when it is dropped
-    // (wrong length, or no destination).
+    // (wrong length, or no destination). It never waits on the MIDI system.
     bool sendMessage(std::span<const std::uint8_t> bytes, midi::Timestamp deliverAt);
 
     std::optional<midi::Endpoint> resolveDestination() const;
@@ -40,10 +45,17 @@ public:
     }
 
 private:
-    // A connection takes effect a cycle or so after it is made: made ahead, the first note is not lost.
+    // Chooses and connects: on the layer's thread at every change of the setup, and at a
+    // send only after a MIDI system that counts its changes itself (setupGeneration) made
+    // one. A connection takes effect a cycle or so after it is made: made ahead, the first
+    // note is not lost.
     void connectDestination();
 
-    // Both empty when closed.
+    // All empty when closed.
+    std::shared_ptr<midi::Backend> backend_;
+    std::mutex choiceMutex_;
+    std::atomic<std::uint64_t> choiceGeneration_{0};
+    std::atomic<bool> connected_{false};
     std::optional<midi::Client> client_;
     std::optional<midi::OutputPort> outputPort_;
     // Last: it calls on the port, so it comes after it and goes before it.

@@ -33,21 +33,22 @@ public:
 
     // Null when no server answers.
     static std::unique_ptr<JackProgram> open(const std::string& clientName, const std::string& portName, Kind kind) {
-        jack_client_t* client = openQuietJackClient(clientName);
+        auto client = JackClient::open(clientName);
         if (!client) return nullptr;
-        std::unique_ptr<JackProgram> program(new JackProgram(client, kind));
-        program->port_ = jack_port_register(client, portName.c_str(), JACK_DEFAULT_MIDI_TYPE,
+        jack_client_t* jack = client->raw();
+        std::unique_ptr<JackProgram> program(new JackProgram(std::move(client), kind));
+        program->port_ = jack_port_register(jack, portName.c_str(), JACK_DEFAULT_MIDI_TYPE,
                                             kind == Kind::destination ? JackPortIsInput : JackPortIsOutput, 0);
-        jack_set_process_callback(client, &JackProgram::process, program.get());
-        if (!program->port_ || jack_activate(client) != 0) return nullptr;
+        jack_set_process_callback(jack, &JackProgram::process, program.get());
+        if (!program->port_ || jack_activate(jack) != 0) return nullptr;
         program->fullName_ = jack_port_name(program->port_);
         return program;
     }
-    ~JackProgram() { closeQuietJackClient(client_); }
+    ~JackProgram() { client_.reset(); }  // its process callback stops before what it records goes
 
     const std::string& portName() const { return fullName_; }
-    jack_client_t* client() const { return client_; }
-    double sampleRate() const { return jack_get_sample_rate(client_); }
+    jack_client_t* client() const { return client_->raw(); }
+    double sampleRate() const { return jack_get_sample_rate(client_->raw()); }
 
     // A source plays this in its next cycle.
     void play(std::initializer_list<std::uint8_t> bytes) {
@@ -82,7 +83,7 @@ private:
         Timestamp at = 0;
     };
 
-    JackProgram(jack_client_t* client, Kind kind) : client_(client), kind_(kind) {}
+    JackProgram(std::unique_ptr<JackClient> client, Kind kind) : client_(std::move(client)), jack_(client_->raw()), kind_(kind) {}
 
     static int process(jack_nframes_t frames, void* self) {
         auto& program = *static_cast<JackProgram*>(self);
@@ -104,7 +105,7 @@ private:
         jack_nframes_t start = 0;
         jack_time_t startUs = 0, nextUs = 0;
         float periodUs = 0;
-        jack_get_cycle_times(program.client_, &start, &startUs, &nextUs, &periodUs);
+        jack_get_cycle_times(program.jack_, &start, &startUs, &nextUs, &periodUs);
         const auto offsetNs = static_cast<double>(jackClockOffsetNanoseconds());
         for (std::uint32_t i = 0; i < jack_midi_get_event_count(buffer); ++i) {
             jack_midi_event_t event;
@@ -120,7 +121,8 @@ private:
         return 0;
     }
 
-    jack_client_t* client_;
+    std::unique_ptr<JackClient> client_;
+    jack_client_t* jack_;  // for the process callback, which runs until the client is closed
     Kind kind_;
     jack_port_t* port_ = nullptr;
     std::string fullName_;

@@ -1,6 +1,7 @@
 #pragma once
 // A JACK server of the test's own, beside the fixture's: another period size,
-// or one to stop and start again. The process talks to it while it exists.
+// one to stop and start again, or one that runs its clients in real time as a
+// desktop's does. The process talks to it while it exists.
 #include <cstdlib>
 #include <string>
 
@@ -8,9 +9,12 @@ namespace pulvan::midi::test {
 
 class OwnJackServer {
 public:
-    OwnJackServer(std::string suffix, int period)
+    enum class Scheduling { plain, realtime };
+
+    OwnJackServer(std::string suffix, int period, Scheduling scheduling = Scheduling::plain)
         : name_(std::string(std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : "pulvan") + "-" + suffix),
           period_(period),
+          scheduling_(scheduling),
           previous_(std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : "") {
         started_ = start();
         ::setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
@@ -23,7 +27,9 @@ public:
     OwnJackServer& operator=(const OwnJackServer&) = delete;
 
     bool started() const { return started_; }
-    bool start() { return run("start " + name_ + " " + std::to_string(period_)); }
+    bool start() {
+        return run("start " + name_ + " " + std::to_string(period_) + (scheduling_ == Scheduling::realtime ? " realtime" : ""));
+    }
     bool stop() { return run("stop " + name_); }
 
 private:
@@ -33,6 +39,7 @@ private:
 
     std::string name_;
     int period_;
+    Scheduling scheduling_;
     std::string previous_;
     bool started_ = false;
 };

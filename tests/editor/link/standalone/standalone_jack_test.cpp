@@ -18,13 +18,23 @@
 #include "tests/editor/link/standalone/host_rig.h"
 #include "tests/editor/link/standalone/receiving_program.h"
 #include "tests/platform/foundation/temp_folder.h"
+#include "tests/platform/midi/jack_server.h"
 
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <optional>
 #include <random>
+#include <string>
 #include <thread>
+#include <vector>
+
+extern char** environ;
 
 namespace pulvan::link {
 namespace {
@@ -254,6 +264,121 @@ TEST_F(StandaloneJackTest, QuittingMidPlayEndsEveryNoteBeforeTheClientCloses) {
     const auto arrivals = session.arrivals();
     EXPECT_TRUE(std::any_of(arrivals.begin(), arrivals.end(), noteOn)) << "it never played";
     EXPECT_TRUE(stillSounding(arrivals).empty()) << "a note still sounds after quitting";
+}
+
+// The server's ports, each followed by the ports connected to it, as `jack_lsp -c` lists
+// them: a program of its own with no port, so that nothing here offers a port to ours.
+std::vector<std::string> jackListing() {
+    std::vector<std::string> lines;
+    FILE* listing = ::popen("jack_lsp -c 2>/dev/null", "r");
+    if (!listing) return lines;
+    char line[512];
+    while (std::fgets(line, sizeof line, listing)) {
+        std::string text(line);
+        if (!text.empty() && text.back() == '\n') text.pop_back();
+        lines.push_back(std::move(text));
+    }
+    ::pclose(listing);
+    return lines;
+}
+
+bool listsAll(const std::vector<std::string>& listing, const std::vector<std::string>& ports) {
+    return std::ranges::all_of(ports, [&](const std::string& port) { return std::ranges::find(listing, port) != listing.end(); });
+}
+
+bool listsConnection(const std::vector<std::string>& listing, const std::string& from, const std::string& to) {
+    const auto port = std::ranges::find(listing, from);
+    for (auto line = port == listing.end() ? port : port + 1; line != listing.end() && line->starts_with("   "); ++line) {
+        if (line->substr(3) == to) return true;
+    }
+    return false;
+}
+
+// A JACK server restarting with nobody else on it: the application's ports come back by
+// themselves, before any other program appears, and the sender finds "Session 1" once it comes.
+TEST_F(StandaloneJackTest, AfterTheServerRestartsEveryPortComesBackAloneAndTheSenderFindsSessionOne) {
+    midi::test::OwnJackServer server("comeback", 256);
+    ASSERT_TRUE(server.started());
+    const std::string senderPort = std::string(StandaloneMIDISender::kClientName) + ":" + StandaloneMIDISender::kPortName;
+    const std::string receiverPort = std::string(StandaloneMIDIReceiver::kClientName) + ":" + StandaloneMIDIReceiver::kPortName;
+    const std::string virtualPort = std::string(midi::kVirtualSourceName) + ":" + midi::kVirtualSourceName;
+    const std::vector<std::string> ours = {senderPort, receiverPort, virtualPort};
+    foundation::MainQueue main;
+    StandaloneMIDISender sender;
+    StandaloneMIDIReceiver receiver(main, [](int, bool) {});
+    midi::SharedVirtualSource virtualSource;
+    ASSERT_TRUE(eventually([&] { return listsAll(jackListing(), ours); }, 5s));
+
+    ASSERT_TRUE(server.stop());
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(server.start());
+    EXPECT_TRUE(eventually([&] { return listsAll(jackListing(), ours); }, 5s)) << "a port is not back";
+
+    ReceivingProgram session("Session 1", "in");
+    EXPECT_TRUE(eventually([&] { return listsConnection(jackListing(), senderPort, "Session 1:in"); }, 5s))
+        << "the sender is not connected to Session 1";
+}
+
+// The demo playing in a process of its own, killed at the end.
+class DemoPlayerProcess {
+public:
+    DemoPlayerProcess() {
+        char* argv[] = {const_cast<char*>(PULVAN_DEMO_PLAYER), nullptr};
+        if (posix_spawn(&pid_, PULVAN_DEMO_PLAYER, nullptr, nullptr, argv, environ) != 0) pid_ = 0;
+    }
+    ~DemoPlayerProcess() {
+        if (pid_ == 0) return;
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    DemoPlayerProcess(const DemoPlayerProcess&) = delete;
+    DemoPlayerProcess& operator=(const DemoPlayerProcess&) = delete;
+
+    bool started() const { return pid_ != 0; }
+    void signal(int number) const { ::kill(pid_, number); }
+
+    // Its exit status once it ended by itself within `limit`; -1 while it still runs.
+    int exitStatusWithin(std::chrono::milliseconds limit) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        int status = 0;
+        while (::waitpid(pid_, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) return -1;
+            std::this_thread::sleep_for(20ms);
+        }
+        pid_ = 0;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t pid_ = 0;
+};
+
+// A process stopped for half a second (a debugger, a suspended terminal, a machine that
+// swaps) plays on when it goes on, on a server that runs its clients in real time as a
+// desktop's does, and still quits when asked.
+TEST_F(StandaloneJackTest, APausedPlayerPlaysOnAndQuitsAfterwards) {
+    midi::test::OwnJackServer server("pause", 256, midi::test::OwnJackServer::Scheduling::realtime);
+    ASSERT_TRUE(server.started());
+    ReceivingProgram session("Session 1", "in");
+    ASSERT_TRUE(eventually([] { return destinationListed("Session 1"); }));
+    DemoPlayerProcess player;
+    ASSERT_TRUE(player.started());
+    const auto noteOns = [&] {
+        const auto arrivals = session.arrivals();
+        return std::count_if(arrivals.begin(), arrivals.end(), noteOn);
+    };
+    ASSERT_TRUE(eventually([&] { return noteOns() > 0; }, 5s)) << "it never played";
+    for (int pause = 0; pause < 4; ++pause) {
+        player.signal(SIGSTOP);
+        std::this_thread::sleep_for(500ms);
+        player.signal(SIGCONT);
+        // What was sent ahead before the pause may still come; notes after it must follow.
+        std::this_thread::sleep_for(250ms);
+        const auto before = noteOns();
+        EXPECT_TRUE(eventually([&] { return noteOns() > before; }, 1750ms)) << "no note after pause " << pause;
+    }
+    player.signal(SIGTERM);
+    EXPECT_EQ(player.exitStatusWithin(5s), 0) << "it did not quit";
 }
 
 TEST_F(StandaloneJackTest, ReceiverHearsAKeyboardNotesAndControlsButNotTheOwnVirtualSource) {
