@@ -1,6 +1,7 @@
 #include "editor/views/shell/dialog_host.h"
 
 #include "editor/store/sequencer_store.h"
+#include "editor/views/shell/dialog_submission.h"
 #include "editor/views/shell/overlay_backdrop.h"
 #include "editor/views/shell/standard_dialog.h"
 #include "platform/ui/layout.h"
@@ -14,7 +15,8 @@ View DialogHost::body(BuildContext& context) const {
     context.observe(store.didChange);
     const auto& request = store.dialog.get();
     if (!request) return View();
-    return zstack({}, overlayBackdrop([&store] { store.dialog.set(std::nullopt); }),
+    const auto cancel = [&store] { cancelDialog(store); };
+    return zstack({}, request->onRepeatedClick ? overlayBackdrop(cancel, request->onRepeatedClick) : overlayBackdrop(cancel),
                   View(StandardDialog{*request}).id(ViewId(request->id.string())))
         .transition(Transition::opacity());
 }

@@ -233,6 +233,39 @@ TEST_F(PresetDialogTest, AConfirmedLoadOfAnUnreadableFileKeepsTheDialogAndTheWor
     EXPECT_EQ(swing(), 61);
 }
 
+// In the editor the question covers the row: the double click's second click lands on its backdrop.
+TEST_F(PresetDialogTest, ADoubleClickOverUnsavedEditsKeepsTheQuestionAndItsAnswerFinishesTheDoubleClick) {
+    writePreset("Bass.json", 55);
+    writePreset("Keys.json", 57);
+    const struct {
+        const char* answer;
+        bool loads;
+    } cases[] = {{"dialog.confirm", true}, {"dialog.cancel", false}, {"backdrop", false}};
+    const auto answer = [&](const std::string& id) {
+        if (id == "backdrop") harness->click({40, 40});  // beside the question, over the panel's margin
+        else harness->clickOn(id);
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        library.loadPresetFromDialog("Bass");
+        library.presentPresetDialog(PresetDialogMode::load);
+        show([this] { return ui::View(KezContent{}).environmentObject(store.playhead); }, {1280, 730});
+        harness->advance(0.2);
+        editSomething();
+        doubleClick("presetDialog.file.Keys");
+        harness->advance(0.2);
+        ASSERT_TRUE(store.dialog.get()) << "the second click dismissed the question";
+        EXPECT_EQ(store.dialog.get()->message, "Discard unsaved changes and load \"Keys\" ?");
+        harness->advance(0.5);  // a later click is a click of its own
+        answer(c.answer);
+        harness->advance(0.2);
+        EXPECT_FALSE(store.dialog.get());
+        EXPECT_EQ(swing(), c.loads ? 57 : 61);
+        EXPECT_EQ(store.isPresetDialogPresented.get(), !c.loads) << "a confirmed double click closes";
+        EXPECT_EQ(store.presetDialogSelectedFile.get(), c.loads ? "Keys" : "Bass");
+    }
+}
+
 TEST_F(PresetDialogTest, NamesFromDiskShowAsPlainTextAndCaseTwinsLightOnce) {
     writePreset("Pad.json", 51);
     writePreset("pad.json", 52);
