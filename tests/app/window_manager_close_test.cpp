@@ -38,7 +38,8 @@ protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (Xvfb is not installed)";
         ASSERT_TRUE(x.open());
-        if (x.property(x.root(), atom(x, "_NET_SUPPORTING_WM_CHECK")).empty()) GTEST_SKIP() << "no window manager (openbox is not installed)";
+        if (x.property(x.root(), atom(x, "_NET_SUPPORTING_WM_CHECK")).empty())
+            GTEST_SKIP() << "no window manager (openbox is not installed)";
     }
     void TearDown() override {
         if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0) {
