@@ -16,7 +16,8 @@ std::unique_ptr<StandaloneApplication> StandaloneApplication::open(x11::EventLoo
             return ui::View(views::KezRootView{composition.store(), composition, false, window});
         },
         loop.queue());
-    app->window_ = x11::WindowHost::openTopLevel(*app->root_, loop, {"Pulvan", {1280, 730}, {640, 400}, [self] { self->quit(); }});
+    app->window_ = x11::WindowHost::openTopLevel(*app->root_, loop,
+                                                 {"Pulvan", {1280, 730}, {640, 400}, [self] { self->close(); }, [self] { self->quit(); }});
     if (!app->window_) return nullptr;
     composition.screenVisibleFrameSource = [self]() -> std::optional<ui::Rect> { return self->window_->workArea(); };
     composition.cancelGestures = [self] { self->root_->cancelPointer(); };
@@ -31,6 +32,20 @@ StandaloneApplication::~StandaloneApplication() {
     window_.reset();
     root_.reset();
     composition_.reset();
+}
+
+void StandaloneApplication::close() {
+    store::SequencerStore& store = composition_->store();
+    if (!store.hasUnsavedChanges()) return quit();
+    // The same question as a load over unsaved edits; the store, and the dialog with it, lives no longer than this.
+    store::DialogRequest request;
+    request.kind = store::DialogRequest::Kind::confirm;
+    request.title = "Quit";
+    request.message = "Discard unsaved changes and quit ?";
+    request.confirmLabel = "Quit";
+    request.cancelLabel = "Cancel";
+    request.onConfirm = [this](const std::string&) { quit(); };
+    store.dialog.set(std::move(request));
 }
 
 void StandaloneApplication::quit() {

@@ -1,6 +1,7 @@
 #pragma once
 // The standalone application's one window: the editor on the standalone composition, in a top-level
-// window titled "Pulvan" of 1280 x 730 points (at least 640 x 400) that quits the application when closed.
+// window titled "Pulvan" of 1280 x 730 points (at least 640 x 400) that quits the application when closed;
+// with unsaved edits, closing it asks first.
 #include "editor/link/editor_composition.h"
 #include "platform/audiounit/component_registry.h"
 #include "platform/ui/root.h"
@@ -23,6 +24,9 @@ public:
     x11::WindowHost& window() { return *window_; }
     // Stops play first, so that every sounding note ends, then the loop.
     void quit();
+    // The window's close: with unsaved edits it asks whether to give them up and quits on the answer "Quit";
+    // else it quits at once.
+    void close();
 
 private:
     explicit StandaloneApplication(x11::EventLoop& loop) : loop_(loop) {}

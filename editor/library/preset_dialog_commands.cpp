@@ -121,23 +121,55 @@ void PresetLibrary::loadPresetFromDialog(const std::string& name) {
     const bool doubleTap = store_.lastPresetDialogTapName == name && now - store_.lastPresetDialogTapDate < doubleTapSeconds;
     store_.lastPresetDialogTapName = name;
     store_.lastPresetDialogTapDate = now;
+    if (!store_.hasUnsavedChanges()) {
+        loadPreset(name, folderName, doubleTap, store_.presetDialogSelectedFile.get());
+    } else if (doubleTap && isAsking(pendingLoad_)) {
+        // The second tap of a double tap that is being asked about: the load, once confirmed, also closes.
+        pendingLoad_->closesDialog = true;
+    } else {
+        askBeforeLoading(name, folderName, doubleTap);
+    }
+}
 
+bool PresetLibrary::isAsking(const std::shared_ptr<PendingLoad>& load) const {
+    return load && store_.dialog.get() && store_.dialog.get()->id == load->request;
+}
+
+void PresetLibrary::askBeforeLoading(const std::string& name, const std::optional<std::string>& folderName, bool closesDialog) {
+    auto load = std::make_shared<PendingLoad>(PendingLoad{{}, name, folderName, closesDialog, store_.presetDialogSelectedFile.get()});
+    // The tapped row shows what the question is about.
+    store_.presetDialogSelectedFile.set(name);
+    store_.presentLoadOverUnsavedChangesDialog(name, self_.weakly([load](PresetLibrary& library) {
+        library.loadPreset(load->name, load->folderName, load->closesDialog, load->selectionBefore);
+    }));
+    store_.dialog.modify([&](std::optional<store::DialogRequest>& request) {
+        load->request = request->id;
+        request->onCancel =
+            self_.weakly([load](PresetLibrary& library) { library.store_.presetDialogSelectedFile.set(load->selectionBefore); });
+        request->onRepeatedClick = self_.weakly([name](PresetLibrary& library) { library.loadPresetFromDialog(name); });
+    });
+    pendingLoad_ = std::move(load);
+}
+
+void PresetLibrary::loadPreset(const std::string& name, const std::optional<std::string>& folderName, bool closesDialog,
+                               const std::optional<std::string>& selectionBefore) {
     auto outcome = model::PresetLoadOutcome::corruptData();
     if (auto file = existingPresetFileURL(name, folderName)) {
         auto read = foundation::readWholeFile(*file);
         if (read.bytes && hooks_.applyPresetData) outcome = hooks_.applyPresetData(*read.bytes);
     }
-    switch (outcome.kind) {
-        case model::PresetLoadOutcome::Kind::success:
-            store_.currentPresetName.set(name);
-            store_.currentPresetFolderName = folderName;
-            store_.presetDialogSelectedFile.set(name);
-            if (doubleTap) store_.isPresetDialogPresented.set(false);
-            break;
-        case model::PresetLoadOutcome::Kind::unsupportedVersion:
-            alert("Load preset", inQuotes(name) + " was created with a newer version of Pulvan. Update the app to load it.");
-            break;
-        case model::PresetLoadOutcome::Kind::corruptData: alert("Load preset", "Could not load " + inQuotes(name) + "."); break;
+    if (outcome.kind == model::PresetLoadOutcome::Kind::success) {
+        store_.currentPresetName.set(name);
+        store_.currentPresetFolderName = folderName;
+        store_.presetDialogSelectedFile.set(name);
+        if (closesDialog) store_.isPresetDialogPresented.set(false);
+        return;
+    }
+    store_.presetDialogSelectedFile.set(selectionBefore);
+    if (outcome.kind == model::PresetLoadOutcome::Kind::unsupportedVersion) {
+        alert("Load preset", inQuotes(name) + " was created with a newer version of Pulvan. Update the app to load it.");
+    } else {
+        alert("Load preset", "Could not load " + inQuotes(name) + ".");
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,6 +54,8 @@ public:
     // The stored name of a preset of that folder (none = home) whose name equals the trimmed name
     // ignoring case; none for a blank name or no such preset.
     std::optional<std::string> existingPresetFileName(const std::string& name, const std::optional<std::string>& folderName) const;
+    // In load mode a tap loads at once; over unsaved edits it asks first, and the second tap of a double
+    // tap, arriving while it asks, makes the confirmed load close the dialog too.
     void loadPresetFromDialog(const std::string& name);
     void loadPresetFromDialog(const store::PresetDialogFileEntry& entry) { loadPresetFromDialog(entry.name); }
     void confirmSavePreset();
@@ -86,12 +89,26 @@ public:
 private:
     // The id of the folder row of that name (`matchingName`), none when no row has it.
     std::optional<std::string> folderRowID(const std::string& folderName) const;
+    // A load that waits for the answer to the question about unsaved edits.
+    struct PendingLoad {
+        foundation::Uuid request;
+        std::string name;
+        std::optional<std::string> folderName;
+        bool closesDialog = false;
+        std::optional<std::string> selectionBefore;  // the highlight again when it does not load
+    };
+    bool isAsking(const std::shared_ptr<PendingLoad>& load) const;
+    void askBeforeLoading(const std::string& name, const std::optional<std::string>& folderName, bool closesDialog);
+    // A failure leaves the highlight on selectionBefore.
+    void loadPreset(const std::string& name, const std::optional<std::string>& folderName, bool closesDialog,
+                    const std::optional<std::string>& selectionBefore);
     void alert(std::string title, std::string message, bool prefersGlobalAccent = false);
     void forgetLastTap();
 
     store::SequencerStore& store_;
     PresetDocumentHooks hooks_;
     PresetLibraryClocks clocks_;
+    std::shared_ptr<PendingLoad> pendingLoad_;
     // Dialog and dropdown closures run on this library while it exists, and else do nothing.
     foundation::WeakSelf<PresetLibrary> self_{this};
 };

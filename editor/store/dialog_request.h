@@ -24,6 +24,10 @@ struct DialogRequest {
     bool prefersGlobalAccent = false;
     std::optional<int> accentColorHexOverride;          // 0xRRGGBB
     std::function<void(const std::string&)> onConfirm;  // receives the prompt's text
+    std::function<void()> onCancel;                     // when it is dismissed without its confirm
+    // The second click of the double click whose first click raised the request lands on its backdrop;
+    // without this, that click cancels like any other.
+    std::function<void()> onRepeatedClick;
 
     // Requests are identified by id; the closure takes no part.
     friend bool operator==(const DialogRequest& a, const DialogRequest& b) { return a.id == b.id; }

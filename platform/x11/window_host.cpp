@@ -76,6 +76,7 @@ std::unique_ptr<WindowHost> WindowHost::openTopLevel(ui::Root& root, EventLoop& 
     std::unique_ptr<WindowHost> host(new WindowHost(std::move(connection), root, loop, scale));
     host->topLevel_ = true;
     host->onCloseRequest_ = std::move(options.onCloseRequest);
+    host->onDisplayLost_ = std::move(options.onDisplayLost);
     const ui::Size pixels{std::round(options.size.width * scale), std::round(options.size.height * scale)};
     if (!host->create(host->connection_->screen()->root, pixels)) return nullptr;
 
@@ -248,7 +249,7 @@ void WindowHost::dispatch() {
     // The server went away or closed our connection: there is nothing left to show.
     if (connection_->hasError()) {
         loop_.remove(*this);
-        if (onCloseRequest_) onCloseRequest_();
+        if (onDisplayLost_) onDisplayLost_();
     }
 }
 

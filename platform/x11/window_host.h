@@ -22,9 +22,10 @@ class WindowHost final : public EventSource {
 public:
     struct TopLevelOptions {
         std::string title;
-        ui::Size size;         // points
-        ui::Size minimumSize;  // points
-        std::function<void()> onCloseRequest;
+        ui::Size size;                         // points
+        ui::Size minimumSize;                  // points
+        std::function<void()> onCloseRequest;  // the window manager's close, which the application may decline
+        std::function<void()> onDisplayLost;   // the server went away: there is no window left to ask in
     };
     // Nothing when no display answers. The display scale comes from Xft.dpi.
     static std::unique_ptr<WindowHost> openTopLevel(ui::Root& root, EventLoop& loop, TopLevelOptions options);
@@ -77,6 +78,7 @@ private:
     double scale_;
     bool topLevel_ = false;
     std::function<void()> onCloseRequest_;
+    std::function<void()> onDisplayLost_;
     xcb_window_t window_ = 0;
     xcb_gcontext_t gc_ = 0;
     std::unique_ptr<Presenter> presenter_;

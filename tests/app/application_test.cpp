@@ -1,10 +1,12 @@
 // The standalone application under a private X display: the program itself, started, shown, resized and
-// closed; and the same application in this process, closed while it plays into a JACK MIDI client.
+// closed; and the same application in this process, closed while it plays into a JACK MIDI client, at once or,
+// over unsaved edits, once the question is answered.
 #include <gtest/gtest.h>
 
 #include "app/loaded_bundle.h"
 #include "app/standalone_application.h"
 #include "editor/model/lane_kind.h"
+#include "tests/app/program_windows.h"
 #include "tests/editor/link/standalone/receiving_program.h"
 #include "tests/platform/foundation/temp_folder.h"
 #include "tests/platform/x11/x_client.h"
@@ -26,35 +28,10 @@ namespace {
 using namespace std::chrono_literals;
 using pulvan::test::ScopedEnvironment;
 using pulvan::test::TempFolder;
+using test::closeWindow;
+using test::waitFor;
 
 constexpr std::uint32_t kEditorBackground = 0x0E0E10, kPanelBackground = 0x161618;
-
-bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
-
-// The window manager's close button.
-void closeWindow(x11::test::XClient& x, xcb_window_t window) {
-    auto intern = [&](const char* name) {
-        auto* r = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-        const xcb_atom_t atom = r ? r->atom : 0;
-        std::free(r);
-        return atom;
-    };
-    xcb_client_message_event_t close{};
-    close.response_type = XCB_CLIENT_MESSAGE;
-    close.format = 32;
-    close.window = window;
-    close.type = intern("WM_PROTOCOLS");
-    close.data.data32[0] = intern("WM_DELETE_WINDOW");
-    xcb_send_event(x.get(), 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&close));
-    x.sync();
-}
 
 class Application : public ::testing::Test {
 protected:
@@ -112,38 +89,57 @@ TEST_F(Application, QuitsAsFromItsWindowOnCtrlCOrTheSessionsRequest) {
     }
 }
 
-TEST_F(Application, ClosingTheWindowWhilePlayingEndsEveryNote) {
+TEST_F(Application, ClosingTheWindowWhilePlayingEndsEveryNoteAndAsksFirstOverUnsavedEdits) {
     if (std::system("command -v jackd >/dev/null 2>&1") != 0) GTEST_SKIP() << "jackd is not installed";
-    link::ReceivingProgram session("Session 1", "in");
     std::string error;
     auto bundle = LoadedBundle::open(PULVAN_BUNDLE_LIBRARY, error);
     ASSERT_NE(bundle, nullptr) << error;
-    foundation::MainQueue queue;
-    x11::EventLoop loop(queue);
-    auto app = StandaloneApplication::open(loop, bundle->registry());
-    ASSERT_NE(app, nullptr);
-    // Every step of the first track on, over a three-note pool.
-    auto& store = app->composition().store();
-    store.preset.modify([](model::Preset& p) {
-        p.notesPool = {60, 64, 67};
-        if (!p.chordPresets.empty()) p.chordPresets[0].chord = {60, 64, 67};
-        auto& gate = p.tracks.at(0).patterns.at(0).lane(model::LaneKind::gate);
-        std::fill(gate.steps.begin(), gate.steps.end(), 1);
-    });
-    app->composition().startAppPlay();
-    ASSERT_TRUE(store.appPlayRunning.get());
-    const auto playing = std::chrono::steady_clock::now() + 600ms;
-    while (std::chrono::steady_clock::now() < playing) loop.runOnce(10'000'000);
+    for (const bool unsavedEdits : {false, true}) {
+        SCOPED_TRACE(unsavedEdits ? "unsaved edits" : "nothing unsaved");
+        link::ReceivingProgram session("Session 1", "in");
+        foundation::MainQueue queue;
+        x11::EventLoop loop(queue);
+        auto app = StandaloneApplication::open(loop, bundle->registry());
+        ASSERT_NE(app, nullptr);
+        // Every step of the first track on, over a three-note pool; as an edit, or as the preset was loaded.
+        auto& store = app->composition().store();
+        if (unsavedEdits) store.beginTransaction("Edit");
+        store.preset.modify([](model::Preset& p) {
+            p.notesPool = {60, 64, 67};
+            if (!p.chordPresets.empty()) p.chordPresets[0].chord = {60, 64, 67};
+            auto& gate = p.tracks.at(0).patterns.at(0).lane(model::LaneKind::gate);
+            std::fill(gate.steps.begin(), gate.steps.end(), 1);
+        });
+        if (unsavedEdits) store.endTransaction();
+        ASSERT_EQ(store.hasUnsavedChanges(), unsavedEdits);
+        app->composition().startAppPlay();
+        ASSERT_TRUE(store.appPlayRunning.get());
+        const auto runFor = [&](std::chrono::milliseconds span) {
+            const auto end = std::chrono::steady_clock::now() + span;
+            while (std::chrono::steady_clock::now() < end) loop.runOnce(10'000'000);
+        };
+        runFor(600ms);
 
-    closeWindow(x, app->window().window());
-    loop.run();  // until the close quits it
-    EXPECT_FALSE(store.appPlayRunning.get());
-    app.reset();
-    std::this_thread::sleep_for(100ms);  // the last messages cross the MIDI system
+        closeWindow(x, app->window().window());
+        if (unsavedEdits) {
+            runFor(300ms);
+            ASSERT_TRUE(store.dialog.get()) << "it quit without asking";
+            EXPECT_EQ(store.dialog.get()->message, "Discard unsaved changes and quit ?");
+            EXPECT_EQ(store.dialog.get()->confirmLabel, "Quit");
+            EXPECT_TRUE(store.appPlayRunning.get()) << "asking stops nothing";
+            const auto quit = store.dialog.get()->onConfirm;
+            store.dialog.set(std::nullopt);
+            quit("");
+        }
+        loop.run();  // until the close quits it
+        EXPECT_FALSE(store.appPlayRunning.get());
+        app.reset();
+        std::this_thread::sleep_for(100ms);  // the last messages cross the MIDI system
 
-    const auto arrivals = session.arrivals();
-    EXPECT_TRUE(std::any_of(arrivals.begin(), arrivals.end(), link::noteOn)) << "it played";
-    EXPECT_TRUE(link::stillSounding(arrivals).empty()) << "a note still sounds";
+        const auto arrivals = session.arrivals();
+        EXPECT_TRUE(std::any_of(arrivals.begin(), arrivals.end(), link::noteOn)) << "it played";
+        EXPECT_TRUE(link::stillSounding(arrivals).empty()) << "a note still sounds";
+    }
 }
 
 }  // namespace

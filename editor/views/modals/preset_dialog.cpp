@@ -5,7 +5,6 @@
 #include "editor/store/sequencer_store.h"
 #include "editor/views/modals/preset_dialog_header.h"
 #include "editor/views/modals/preset_dialog_rows.h"
-#include "editor/views/modals/preset_file_taps.h"
 #include "editor/views/shell/editor_services.h"
 #include "editor/views/shell/theme.h"
 #include "platform/ui/content.h"
@@ -84,7 +83,7 @@ View PresetDialog::body(ui::BuildContext& context) const {
             return PresetDialogFileRow{.file = file,
                                        .selected = highlighted == file.name,
                                        .showsDeleteIcon = loading,
-                                       .onTap = [&store, &library, file] { tapPresetFile(store, library, file); },
+                                       .onTap = [&library, file] { library.loadPresetFromDialog(file); },
                                        .onDelete = [&library, name = file.name] { library.presentDeletePresetDialog(name); }}
                 .testId("presetDialog.file." + file.name);
         });

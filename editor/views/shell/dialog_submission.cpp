@@ -16,6 +16,11 @@ void submitDialog(store::SequencerStore& store, const store::DialogRequest& requ
     if (onConfirm) onConfirm(text);
 }
 
-void cancelDialog(store::SequencerStore& store) { store.dialog.set(std::nullopt); }
+void cancelDialog(store::SequencerStore& store) {
+    const auto& request = store.dialog.get();
+    const auto onCancel = request ? request->onCancel : nullptr;
+    store.dialog.set(std::nullopt);
+    if (onCancel) onCancel();
+}
 
 }  // namespace pulvan::views

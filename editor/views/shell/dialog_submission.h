@@ -12,7 +12,7 @@ bool canSubmitDialog(const store::DialogRequest& request, const std::string& tex
 // When it can: clears the store's dialog first, so the callback may post another, then confirms with
 // the text as typed.
 void submitDialog(store::SequencerStore& store, const store::DialogRequest& request, const std::string& text);
-// Clears the store's dialog; no callback runs.
+// Clears the store's dialog, then runs its cancel callback.
 void cancelDialog(store::SequencerStore& store);
 
 }  // namespace pulvan::views

@@ -8,6 +8,7 @@
 #include "editor/views/modals/preset_dialog.h"
 #include "editor/views/shell/active_track.h"
 #include "editor/views/shell/dialog_host.h"
+#include "editor/views/shell/dialog_submission.h"
 #include "editor/views/shell/dropdown_host.h"
 #include "editor/views/shell/editor_services.h"
 #include "editor/views/shell/environment_keys.h"
@@ -185,7 +186,7 @@ View resizeGrip(const SequencerStore& store, ui::Size window) {
 std::optional<MarginBackdrop> marginBackdrop(SequencerStore& store) {
     SequencerStore* s = &store;
     if (store.isPresetDialogPresented.get()) return MarginBackdrop{0.8, [s] { s->isPresetDialogPresented.set(false); }};
-    if (store.dialog.get()) return MarginBackdrop{0.55, [s] { s->dialog.set(std::nullopt); }};
+    if (store.dialog.get()) return MarginBackdrop{0.55, [s] { cancelDialog(*s); }};
     if (const auto& dropdown = store.dropdown.get(); dropdown && !dropdown->sticky)
         return MarginBackdrop{0.55, [s] { s->dropdown.set(std::nullopt); }};
     const auto modal = store.activeModal().get();

@@ -6,8 +6,22 @@ namespace pulvan::views {
 
 using namespace ui;
 
-View overlayBackdrop(std::function<void()> onTap) {
-    return color(Color::black().opacity(0.55)).onTapGesture(std::move(onTap)).testId("backdrop");
+namespace {
+
+View backdropColor() { return color(Color::black().opacity(0.55)); }
+
+}  // namespace
+
+View overlayBackdrop(std::function<void()> onTap) { return backdropColor().onTapGesture(std::move(onTap)).testId("backdrop"); }
+
+View overlayBackdrop(std::function<void()> onTap, std::function<void()> onRepeatedClick) {
+    return backdropColor()
+        .onPointer([onTap = std::move(onTap), onRepeatedClick = std::move(onRepeatedClick)](const PointerEvent& e) {
+            if (e.phase != PointerPhase::release) return;
+            if (e.clickCount >= 2) onRepeatedClick();
+            else onTap();
+        })
+        .testId("backdrop");
 }
 
 }  // namespace pulvan::views

@@ -8,5 +8,7 @@
 namespace pulvan::views {
 
 ui::View overlayBackdrop(std::function<void()> onTap);
+// The same, where the second click of a double click runs onRepeatedClick instead of onTap.
+ui::View overlayBackdrop(std::function<void()> onTap, std::function<void()> onRepeatedClick);
 
 }  // namespace pulvan::views

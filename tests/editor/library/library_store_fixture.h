@@ -56,6 +56,12 @@ protected:
         store->dialog.set(std::nullopt);
         request.onConfirm(text);
     }
+    // Cancels the shown dialog as the editor shell does: dismissed first, then told.
+    void cancel() {
+        const store::DialogRequest request = dialog();
+        store->dialog.set(std::nullopt);
+        if (request.onCancel) request.onCancel();
+    }
     std::string message() const { return dialog().message.value_or(""); }
     std::vector<std::string> fileRows() const {
         std::vector<std::string> names;
@@ -64,6 +70,13 @@ protected:
     }
     void setSwing(int percent) {
         store->preset.modify([&](model::Preset& preset) { preset.swingPercent = percent; });
+    }
+    // An edit the store can undo: work that a load would lose.
+    void editSwing(int percent) {
+        store->beginTransaction("Edit");
+        setSwing(percent);
+        store->endTransaction();
+        ASSERT_TRUE(store->hasUnsavedChanges());
     }
     void savePresetAs(const std::string& name) {
         store->presetDialogSaveName.set(name);

@@ -142,6 +142,90 @@ TEST_F(PresetDialog, LoadFailuresKeepTheCurrentPreset) {
     }
 }
 
+TEST_F(PresetDialog, ALoadThatDoesNotHappenLeavesTheHighlightOnTheLoadedPreset) {
+    ASSERT_TRUE(writePresetFile("Mine", std::nullopt, validPresetJSON(52)));
+    ASSERT_TRUE(writePresetFile("Bass", std::nullopt, validPresetJSON(55)));
+    ASSERT_TRUE(writePresetFile("Future", std::nullopt, test::newerPresetJSON()));
+    ASSERT_TRUE(writePresetFile("Broken", std::nullopt, test::corruptPresetJSON()));
+    enum class Answer { none, load, cancel };
+    const struct {
+        std::string name;
+        bool unsavedEdits;
+        Answer answer;
+        std::string message;  // empty: no alert
+    } cases[] = {{"Future", false, Answer::none, "\"Future\" was created with a newer version of Pulvan. Update the app to load it."},
+                 {"Broken", false, Answer::none, "Could not load \"Broken\"."},
+                 {"Future", true, Answer::load, "\"Future\" was created with a newer version of Pulvan. Update the app to load it."},
+                 {"Broken", true, Answer::load, "Could not load \"Broken\"."},
+                 {"Missing", true, Answer::load, "Could not load \"Missing\"."},
+                 {"Bass", true, Answer::cancel, ""},
+                 {"Broken", true, Answer::cancel, ""}};
+    store->currentPresetName.set("Mine");
+    library->presentPresetDialog(store::PresetDialogMode::load);
+    ASSERT_EQ(store->presetDialogSelectedFile.get(), "Mine");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name + (c.unsavedEdits ? " over unsaved edits" : ""));
+        main.clock().advanceSeconds(1);  // no double tap with the row before
+        store->dialog.set(std::nullopt);
+        if (c.unsavedEdits) editSwing(store->preset->swingPercent + 1);
+        const int swing = store->preset->swingPercent;
+        library->loadPresetFromDialog(c.name);
+        if (c.answer != Answer::none) {
+            EXPECT_EQ(message(), "Discard unsaved changes and load \"" + c.name + "\" ?");
+            EXPECT_EQ(store->presetDialogSelectedFile.get(), c.name) << "the question shows the row it is about";
+            c.answer == Answer::load ? confirm() : cancel();
+        }
+        if (c.message.empty()) {
+            EXPECT_FALSE(store->dialog.get().has_value());
+        } else {
+            EXPECT_EQ(dialog().title, "Load preset");
+            EXPECT_EQ(message(), c.message);
+        }
+        EXPECT_EQ(store->presetDialogSelectedFile.get(), "Mine");
+        EXPECT_EQ(store->currentPresetName.get(), "Mine");
+        EXPECT_EQ(store->preset->swingPercent, swing);
+        EXPECT_TRUE(store->isPresetDialogPresented.get());
+    }
+}
+
+TEST_F(PresetDialog, ADoubleTapOverUnsavedEditsAsksOnceAndLoadsAndClosesOnLoad) {
+    ASSERT_TRUE(writePresetFile("Mine", std::nullopt, validPresetJSON(52)));
+    ASSERT_TRUE(writePresetFile("Bass", std::nullopt, validPresetJSON(55)));
+    const struct {
+        const char* description;
+        int taps;
+        double secondsBetween;
+        bool load;
+        bool closes;
+    } cases[] = {{"double tap, Load", 2, 0.2, true, true},
+                 {"double tap, Cancel", 2, 0.2, false, false},
+                 {"one tap, Load", 1, 0, true, false},
+                 {"two slow taps, Load", 2, 0.35, true, false}};
+    int edited = 60;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description);
+        store->dialog.set(std::nullopt);
+        store->currentPresetName.set("Mine");
+        library->presentPresetDialog(store::PresetDialogMode::load);
+        editSwing(++edited);
+        library->loadPresetFromDialog("Bass");
+        const foundation::Uuid question = dialog().id;
+        for (int tap = 1; tap < c.taps; ++tap) {
+            main.clock().advanceSeconds(c.secondsBetween);
+            library->loadPresetFromDialog("Bass");
+        }
+        EXPECT_EQ(store->preset->swingPercent, edited) << "nothing loads before the answer";
+        EXPECT_EQ(message(), "Discard unsaved changes and load \"Bass\" ?");
+        EXPECT_EQ(dialog().id == question, c.secondsBetween < PresetLibrary::doubleTapSeconds) << "a double tap asks once";
+        c.load ? confirm() : cancel();
+        EXPECT_EQ(store->preset->swingPercent, c.load ? 55 : edited);
+        EXPECT_EQ(store->currentPresetName.get(), c.load ? "Bass" : "Mine");
+        EXPECT_EQ(store->presetDialogSelectedFile.get(), c.load ? "Bass" : "Mine");
+        EXPECT_EQ(store->isPresetDialogPresented.get(), !c.closes);
+        EXPECT_FALSE(store->dialog.get().has_value());
+    }
+}
+
 TEST_F(PresetDialog, DeletingClearsTheCurrentNameOnlyInItsFolder) {
     ASSERT_TRUE(writePresetFile("Lead", std::nullopt, "{}"));
     ASSERT_TRUE(writePresetFile("Lead", "Other", "{}"));

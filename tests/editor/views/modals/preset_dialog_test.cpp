@@ -233,6 +233,56 @@ TEST_F(PresetDialogTest, AConfirmedLoadOfAnUnreadableFileKeepsTheDialogAndTheWor
     EXPECT_EQ(swing(), 61);
 }
 
+// In the editor the question opens over the rows: the double click's second click lands on its backdrop,
+// or on its panel when that covers the row.
+TEST_F(PresetDialogTest, ADoubleClickOverUnsavedEditsKeepsTheQuestionAndItsAnswerFinishesTheDoubleClick) {
+    writePreset("Bass.json", 55);
+    writePreset("Keys.json", 57);
+    writePreset("Pad.json", 58);
+    writePreset("Zed.json", 59);
+    const struct {
+        const char* row;
+        bool underThePanel;
+        const char* answer;
+        int loadedSwing;  // 0: nothing loads
+    } cases[] = {{"Keys", false, "dialog.confirm", 57},
+                 {"Zed", true, "dialog.confirm", 59},
+                 {"Keys", false, "dialog.cancel", 0},
+                 {"Zed", true, "backdrop", 0}};
+    const auto answer = [&](const std::string& id) {
+        if (id == "backdrop") harness->click({40, 40});  // beside the question, over the panel's margin
+        else harness->clickOn(id);
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.row) + ", " + c.answer);
+        library.loadPresetFromDialog("Bass");
+        if (const auto question = store.dialog.get()) {  // over the edits a cancelled row kept
+            store.dialog.set(std::nullopt);
+            question->onConfirm("");
+        }
+        library.presentPresetDialog(PresetDialogMode::load);
+        show([this] { return ui::View(KezContent{}).environmentObject(store.playhead); }, {1280, 730});
+        harness->advance(0.2);
+        editSomething();
+        const ui::Rect frame = harness->frame(std::string("presetDialog.file.") + c.row);
+        const ui::Point row{frame.x + 60, frame.midY()};  // on the name
+        harness->click(row);
+        harness->advance(0.1);
+        harness->click(row);
+        harness->advance(0.2);
+        ASSERT_TRUE(store.dialog.get()) << "the second click dismissed the question";
+        EXPECT_EQ(store.dialog.get()->message, "Discard unsaved changes and load \"" + std::string(c.row) + "\" ?");
+        EXPECT_EQ(harness->frame("dialog").contains(row), c.underThePanel);
+        harness->advance(0.5);  // a later click is a click of its own
+        answer(c.answer);
+        harness->advance(0.2);
+        EXPECT_FALSE(store.dialog.get());
+        EXPECT_EQ(swing(), c.loadedSwing ? c.loadedSwing : 61);
+        EXPECT_EQ(store.isPresetDialogPresented.get(), !c.loadedSwing) << "a confirmed double click closes";
+        EXPECT_EQ(store.presetDialogSelectedFile.get(), c.loadedSwing ? c.row : "Bass");
+    }
+}
+
 TEST_F(PresetDialogTest, NamesFromDiskShowAsPlainTextAndCaseTwinsLightOnce) {
     writePreset("Pad.json", 51);
     writePreset("pad.json", 52);
