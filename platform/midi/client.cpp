@@ -3,6 +3,7 @@
 #include "platform/midi/backend.h"
 #include "platform/midi/dispatcher.h"
 
+#include <algorithm>
 #include <map>
 #include <thread>
 #include <vector>
@@ -34,6 +35,11 @@ void enlist(const void* port, std::function<void()> close) {
 void delist(const void* port) {
     std::lock_guard lock(openPorts().mutex);
     openPorts().closers.erase(port);
+}
+
+// Whether the MIDI system lists the endpoint; it answers from what the process knows.
+bool listed(const std::vector<Endpoint>& endpoints, const std::string& address) {
+    return std::ranges::any_of(endpoints, [&](const Endpoint& endpoint) { return endpoint.address == address; });
 }
 
 }  // namespace
@@ -100,6 +106,9 @@ void OutputPort::keepOpen() {
         if (!connection_ || !connection_->alive()) {
             openLocked();
             if (!destination_.empty()) connectLocked(destination_);
+        } else if (!connected_.load() && !destination_.empty() && listed(backend_->destinations(), destination_)) {
+            // A program shows its ports before it takes part (JACK refuses connections until then).
+            connectLocked(destination_);
         }
     }
     dispatcher_->schedule(this, now() + kKeepOpenInterval, [this] { keepOpen(); });
@@ -140,7 +149,8 @@ bool OutputPort::sendToConnected(std::span<const std::uint8_t> bytes, Timestamp 
 bool OutputPort::connect(const Endpoint& destination) {
     std::lock_guard lock(mutex_);
     if (closedForGood_) return false;
-    return connectLocked(destination.address);
+    // One that is there but refuses for now is connected to as soon as it accepts.
+    return connectLocked(destination.address) || listed(backend_->destinations(), destination.address);
 }
 
 void OutputPort::silence() noexcept {
@@ -187,6 +197,16 @@ void InputPort::keepOpen() {
             openLocked();
             std::erase_if(sources_, [&](const std::string& source) { return !connection_ || !connection_->connect(source); });
         }
+        if (!waiting_.empty() && connection_ && connection_->alive()) {
+            // A program shows its ports before it takes part (JACK refuses connections until then).
+            const auto present = backend_->sources();
+            std::erase_if(waiting_, [&](const std::string& source) {
+                if (!listed(present, source)) return true;
+                if (!connection_->connect(source)) return false;
+                sources_.insert(source);
+                return true;
+            });
+        }
     }
     dispatcher_->schedule(this, now() + kKeepOpenInterval, [this] { keepOpen(); });
 }
@@ -205,12 +225,15 @@ bool InputPort::connectSource(const Endpoint& source) {
     if (closedForGood_) return false;
     const bool connected = connection_ && connection_->alive() && connection_->connect(source.address);
     if (connected) sources_.insert(source.address);
-    return connected;
+    // One that is there but refuses for now is connected to as soon as it accepts.
+    if (!connected && connection_ && listed(backend_->sources(), source.address)) waiting_.insert(source.address);
+    return connected || waiting_.contains(source.address);
 }
 
 void InputPort::disconnectSource(const Endpoint& source) {
     std::lock_guard lock(mutex_);
     sources_.erase(source.address);
+    waiting_.erase(source.address);
     if (connection_ && connection_->alive()) connection_->disconnect(source.address);
 }
 

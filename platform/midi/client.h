@@ -70,7 +70,8 @@ public:
     bool sendToConnected(std::span<const std::uint8_t> bytes, Timestamp deliverAt = kSendNow) noexcept;
 
     // Connects to `destination` (and to no other), which later messages then find
-    // in place. False when it is gone.
+    // in place. False when it is gone; one that is there but refuses for now is
+    // connected to, on the layer's thread, once it accepts.
     bool connect(const Endpoint& destination);
 
     // Drops every message that has not left yet and ends at once every note that
@@ -116,7 +117,8 @@ public:
 
     const std::string& name() const { return name_; }
 
-    // False when the source cannot be reached; connecting twice is harmless.
+    // False when the source is gone; one that is there but refuses for now is
+    // connected, on the layer's thread, once it accepts. Connecting twice is harmless.
     bool connectSource(const Endpoint& source);
     void disconnectSource(const Endpoint& source);
 
@@ -136,6 +138,7 @@ private:
     std::unique_ptr<InputConnection> connection_;  // guarded by mutex_
     bool closedForGood_ = false;                   // guarded by mutex_
     std::set<std::string> sources_;                // guarded by mutex_: those asked for
+    std::set<std::string> waiting_;                // guarded by mutex_: those asked for that refused so far
 };
 
 // Closes every port still open on the MIDI system, for good: the module is being left, and what

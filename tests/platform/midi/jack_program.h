@@ -32,7 +32,9 @@ public:
     enum class Kind { destination, source };
 
     // Null when no server answers.
-    static std::unique_ptr<JackProgram> open(const std::string& clientName, const std::string& portName, Kind kind) {
+    // `activateAfter`: how long its port is shown before the program takes part, as a slow program's is.
+    static std::unique_ptr<JackProgram> open(const std::string& clientName, const std::string& portName, Kind kind,
+                                             std::chrono::milliseconds activateAfter = std::chrono::milliseconds(0)) {
         auto client = JackClient::open(clientName);
         if (!client) return nullptr;
         jack_client_t* jack = client->raw();
@@ -40,6 +42,7 @@ public:
         program->port_ = jack_port_register(jack, portName.c_str(), JACK_DEFAULT_MIDI_TYPE,
                                             kind == Kind::destination ? JackPortIsInput : JackPortIsOutput, 0);
         jack_set_process_callback(jack, &JackProgram::process, program.get());
+        std::this_thread::sleep_for(activateAfter);
         if (!program->port_ || jack_activate(jack) != 0) return nullptr;
         program->fullName_ = jack_port_name(program->port_);
         return program;

@@ -2,6 +2,7 @@
 // Another program's MIDI input on the JACK server: records what arrives and when it sounds.
 #include "tests/platform/midi/jack_program.h"
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -18,8 +19,9 @@ struct Arrival {
 
 class ReceivingProgram {
 public:
-    ReceivingProgram(const std::string& clientName, const std::string& portName)
-        : program_(midi::test::JackProgram::open(clientName, portName, midi::test::JackProgram::Kind::destination)) {}
+    ReceivingProgram(const std::string& clientName, const std::string& portName,
+                     std::chrono::milliseconds activateAfter = std::chrono::milliseconds(0))
+        : program_(midi::test::JackProgram::open(clientName, portName, midi::test::JackProgram::Kind::destination, activateAfter)) {}
 
     bool open() const { return program_ != nullptr; }
 

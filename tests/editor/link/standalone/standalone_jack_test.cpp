@@ -319,6 +319,41 @@ TEST_F(StandaloneJackTest, AfterTheServerRestartsEveryPortComesBackAloneAndTheSe
         << "the sender is not connected to Session 1";
 }
 
+// Programs that show their ports a while before they take part (JACK refuses connections to them until
+// then): the sender plays into the one that appears, and the receiver hears the one that appears.
+TEST_F(StandaloneJackTest, AProgramThatTakesPartAWhileAfterItAppearsIsStillConnected) {
+    midi::test::OwnJackServer server("latecomer", 256);
+    ASSERT_TRUE(server.started());
+    const std::string senderPort = std::string(StandaloneMIDISender::kClientName) + ":" + StandaloneMIDISender::kPortName;
+    const std::string receiverPort = std::string(StandaloneMIDIReceiver::kClientName) + ":" + StandaloneMIDIReceiver::kPortName;
+    foundation::MainQueue main;
+    StandaloneMIDISender sender;
+    std::vector<int> heard;
+    StandaloneMIDIReceiver receiver(main, [&](int note, bool on) {
+        if (on) heard.push_back(note);
+    });
+    ASSERT_TRUE(eventually([&] { return listsAll(jackListing(), {senderPort, receiverPort}); }, 5s));
+
+    ReceivingProgram session("Session 1", "in", 600ms);
+    ASSERT_TRUE(session.open());
+    EXPECT_TRUE(eventually([&] { return listsConnection(jackListing(), senderPort, "Session 1:in"); }, 3s))
+        << "the sender is not connected to Session 1";
+    EXPECT_TRUE(eventually(
+        [&] {
+            sender.send(0x90, 60, 100);
+            return !session.arrivals().empty();
+        },
+        3s))
+        << "nothing reached Session 1";
+
+    auto keyboard = JackProgram::open("Keys", "out", JackProgram::Kind::source, 600ms);
+    ASSERT_TRUE(keyboard);
+    EXPECT_TRUE(pumpUntil(main, [&] {
+        keyboard->play({0x90, 64, 90});
+        return std::ranges::count(heard, 64) > 0;
+    })) << "the keyboard is not heard";
+}
+
 // The demo playing in a process of its own, killed at the end.
 class DemoPlayerProcess {
 public:
