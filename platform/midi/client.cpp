@@ -227,7 +227,16 @@ bool InputPort::connectSource(const Endpoint& source) {
     if (connected) sources_.insert(source.address);
     // One that is there but refuses for now is connected to as soon as it accepts.
     if (!connected && connection_ && listed(backend_->sources(), source.address)) waiting_.insert(source.address);
-    return connected || waiting_.contains(source.address);
+    return connected;
+}
+
+void InputPort::disconnectEverySource() {
+    std::lock_guard lock(mutex_);
+    waiting_.clear();
+    if (connection_ && connection_->alive()) {
+        for (const std::string& source : sources_) connection_->disconnect(source);
+    }
+    sources_.clear();
 }
 
 void InputPort::disconnectSource(const Endpoint& source) {

@@ -117,10 +117,12 @@ public:
 
     const std::string& name() const { return name_; }
 
-    // False when the source is gone; one that is there but refuses for now is
-    // connected, on the layer's thread, once it accepts. Connecting twice is harmless.
+    // False when the source cannot be reached now; one that is there but refuses for
+    // now is connected, on the layer's thread, once it accepts. Connecting twice is harmless.
     bool connectSource(const Endpoint& source);
     void disconnectSource(const Endpoint& source);
+    // Every source connected or waiting to be.
+    void disconnectEverySource();
 
 private:
     void closeForGood();

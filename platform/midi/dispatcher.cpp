@@ -49,7 +49,6 @@ struct Dispatcher::State {
     std::condition_variable wakeup;
     bool stopping = false;
     bool changed = false;
-    bool setupReported = false;  // a MIDI system reported a change since the last look
     std::uint64_t nextSequence = 0;
     std::map<ScheduledKey, Scheduled> scheduled;
     std::deque<Received> received;
@@ -69,7 +68,7 @@ struct Dispatcher::State {
     void deliverReceived();
     void deliverDue();
     void runPollers();
-    void pollSetup(bool reported);
+    void pollSetup();
     Timestamp nextWake();
 };
 
@@ -85,12 +84,11 @@ void Dispatcher::State::run() {
     while (!stopping) {
         wakeup.wait_until(lock, timePoint(nextWake()), [&] { return stopping || changed || !received.empty(); });
         changed = false;
-        const bool setupDue = std::exchange(setupReported, false);
         lock.unlock();
         runPollers();
         deliverReceived();
         deliverDue();
-        pollSetup(setupDue);
+        pollSetup();
         lock.lock();
     }
 }
@@ -125,12 +123,12 @@ void Dispatcher::State::runPollers() {
     for (auto& [owner, poll] : pollers) poll();
 }
 
-void Dispatcher::State::pollSetup(bool reported) {
+void Dispatcher::State::pollSetup() {
     std::vector<std::shared_ptr<SetupSlot>> toNotify;
     {
         std::lock_guard watchLock(watchMutex);
         const Timestamp time = now();
-        if (!reported && time < nextSetupPoll) return;
+        if (time < nextSetupPoll) return;
         nextSetupPoll = time + kSetupPollPeriod;
         std::erase_if(watches, [](const SetupWatch& watch) { return watch.slot.expired(); });
         for (auto& watch : watches) {
@@ -203,22 +201,6 @@ void Dispatcher::stopShared() {
     }
     // Outside the lock: what the thread runs last may ask for the dispatcher.
     if (dispatcher) dispatcher->stop();
-}
-
-void Dispatcher::setupChanged() {
-    std::shared_ptr<Dispatcher> dispatcher;
-    {
-        SharedDispatcher& shared = sharedDispatcher();
-        std::lock_guard lock(shared.mutex);
-        dispatcher = shared.current.lock();
-    }
-    if (!dispatcher) return;
-    {
-        std::lock_guard lock(dispatcher->state_->mutex);
-        dispatcher->state_->setupReported = true;
-        dispatcher->state_->changed = true;
-    }
-    dispatcher->state_->wakeup.notify_one();
 }
 
 void Dispatcher::schedule(const void* owner, Timestamp deliverAt, std::function<void()> deliver) {

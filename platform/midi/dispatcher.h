@@ -41,12 +41,8 @@ public:
     void post(std::weak_ptr<ReadSlot> slot, std::vector<std::uint8_t> bytes, Timestamp receivedAt);
 
     // Calls `slot` whenever the sources or destinations of `backend` change,
-    // for as long as the slot exists. The setup is looked at now and then, and at
-    // once after a MIDI system reports a change.
+    // for as long as the slot exists.
     void watchSetup(std::weak_ptr<SetupSlot> slot, std::shared_ptr<Backend> backend);
-    // For a MIDI system that reports changes as they happen (from any thread but a
-    // real-time one): the running dispatcher, if any, looks at the setup at once.
-    static void setupChanged();
 
     // Runs `poll` on the layer's thread about every millisecond until removed;
     // once removePoller returns, `poll` is not running.

@@ -17,7 +17,7 @@ namespace {
 
 // Which ports are ours, so that nobody is offered them, and what the server has.
 struct SharedState {
-    JackPortLookup lookup{&Dispatcher::setupChanged};
+    JackPortLookup lookup;
     std::mutex mutex;
     std::multiset<std::string> ownPorts;
 };

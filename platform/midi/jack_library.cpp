@@ -13,9 +13,8 @@
     X(jack_frames_to_time) X(jack_get_cycle_times) X(jack_get_ports) X(jack_get_sample_rate) X(jack_get_time)    \
     X(jack_last_frame_time) X(jack_midi_clear_buffer) X(jack_midi_event_get) X(jack_midi_event_reserve)          \
     X(jack_midi_get_event_count) X(jack_on_info_shutdown) X(jack_port_connected_to) X(jack_port_get_buffer)      \
-    X(jack_port_name) X(jack_port_register) X(jack_set_client_registration_callback) X(jack_set_error_function)  \
-    X(jack_set_graph_order_callback) X(jack_set_info_function) X(jack_set_port_registration_callback)            \
-    X(jack_set_process_callback) X(jack_set_xrun_callback)
+    X(jack_port_name) X(jack_port_register) X(jack_set_error_function)                                           \
+    X(jack_set_info_function) X(jack_set_process_callback) X(jack_set_xrun_callback)
 // clang-format on
 
 namespace pulvan::midi {
@@ -146,17 +145,8 @@ const char* jack_port_name(const jack_port_t* p) { return forward<&L::jack_port_
 jack_port_t* jack_port_register(jack_client_t* c, const char* name, const char* type, unsigned long flags, unsigned long size) {
     return forward<&L::jack_port_register>(static_cast<jack_port_t*>(nullptr), c, name, type, flags, size);
 }
-int jack_set_client_registration_callback(jack_client_t* c, JackClientRegistrationCallback callback, void* arg) {
-    return forward<&L::jack_set_client_registration_callback>(-1, c, callback, arg);
-}
 void jack_set_error_function(void (*f)(const char*)) { forwardVoid<&L::jack_set_error_function>(f); }
-int jack_set_graph_order_callback(jack_client_t* c, JackGraphOrderCallback callback, void* arg) {
-    return forward<&L::jack_set_graph_order_callback>(-1, c, callback, arg);
-}
 void jack_set_info_function(void (*f)(const char*)) { forwardVoid<&L::jack_set_info_function>(f); }
-int jack_set_port_registration_callback(jack_client_t* c, JackPortRegistrationCallback callback, void* arg) {
-    return forward<&L::jack_set_port_registration_callback>(-1, c, callback, arg);
-}
 int jack_set_process_callback(jack_client_t* c, JackProcessCallback callback, void* arg) {
     return forward<&L::jack_set_process_callback>(-1, c, callback, arg);
 }

@@ -212,7 +212,7 @@ std::vector<std::string> JackPortLookup::midiPorts(bool sources) {
     const auto time = std::chrono::steady_clock::now();
     if (!client_ && time >= nextAttempt_) {
         nextAttempt_ = time + std::chrono::milliseconds(500);
-        client_ = openListening();
+        client_ = JackClient::open("PulvanMIDIPorts");
     }
     if (!client_) return names;
     client_->use([&](jack_client_t* client) {
@@ -222,30 +222,6 @@ std::vector<std::string> JackPortLookup::midiPorts(bool sources) {
         jack_free(ports);
     });
     return names;
-}
-
-std::unique_ptr<JackClient> JackPortLookup::openListening() {
-    auto client = JackClient::open("PulvanMIDIPorts");
-    if (!client) return nullptr;
-    bool listening = false;
-    client->use([&](jack_client_t* jack) {
-        jack_set_port_registration_callback(jack, &JackPortLookup::onPortRegistration, this);
-        jack_set_client_registration_callback(jack, &JackPortLookup::onClientRegistration, this);
-        jack_set_graph_order_callback(jack, &JackPortLookup::onGraphOrder, this);
-        // Without a process callback it stays out of the process graph; active, it hears of changes.
-        listening = jack_activate(jack) == 0;
-    });
-    if (listening) onChange_();  // what came while nobody listened
-    return listening ? std::move(client) : nullptr;
-}
-
-void JackPortLookup::onPortRegistration(jack_port_id_t, int, void* self) { static_cast<JackPortLookup*>(self)->onChange_(); }
-
-void JackPortLookup::onClientRegistration(const char*, int, void* self) { static_cast<JackPortLookup*>(self)->onChange_(); }
-
-int JackPortLookup::onGraphOrder(void* self) {
-    static_cast<JackPortLookup*>(self)->onChange_();
-    return 0;
 }
 
 std::set<std::string> JackPortLookup::clientsInThisProcess(const std::set<std::string>& clientNames) {

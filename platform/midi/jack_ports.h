@@ -70,13 +70,11 @@ bool jackServerRunning();
 
 // Looks at the JACK server's ports through a client that never joins the
 // process graph. It reads what libjack keeps of the server's graph in this
-// process and never asks the server. The server tells that client of every
-// client and port that comes or goes and every change of connections, and
-// `onChange` runs then, on libjack's thread. When the server goes away it
-// answers with nothing and looks for a server again now and then.
+// process and never asks the server. When the server goes away it answers with
+// nothing and looks for a server again now and then.
 class JackPortLookup {
 public:
-    explicit JackPortLookup(void (*onChange)()) : onChange_(onChange) {}
+    JackPortLookup() = default;
     JackPortLookup(const JackPortLookup&) = delete;
     JackPortLookup& operator=(const JackPortLookup&) = delete;
 
@@ -89,14 +87,8 @@ public:
     std::set<std::string> clientsInThisProcess(const std::set<std::string>& clientNames);
 
 private:
-    static void onPortRegistration(jack_port_id_t, int, void* self);
-    static void onClientRegistration(const char*, int, void* self);
-    static int onGraphOrder(void* self);
-    std::unique_ptr<JackClient> openListening();
-
-    void (*const onChange_)();
     std::mutex mutex_;
-    std::unique_ptr<JackClient> client_;  // guarded by mutex_; closing it ends its callbacks
+    std::unique_ptr<JackClient> client_;  // guarded by mutex_
     std::chrono::steady_clock::time_point nextAttempt_{};
 };
 

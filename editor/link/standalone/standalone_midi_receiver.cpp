@@ -59,7 +59,8 @@ void StandaloneMIDIReceiver::disconnectAll() {
 }
 
 void StandaloneMIDIReceiver::disconnectAllLocked() {
-    for (const midi::Endpoint& source : connectedSources_) inputPort_->disconnectSource(source);
+    // The port's own list also holds the sources that refused at first and were connected later.
+    if (inputPort_) inputPort_->disconnectEverySource();
     connectedSources_.clear();
 }
 
