@@ -49,10 +49,10 @@ auto quietly(Call&& call) {
 // one of those afterwards crashes. So ours are closed before the next opening,
 // and no client is opened again until a server answers on its socket.
 struct ClientRegistry {
-    std::set<JackClient*> open;   // under libraryMutex(): a member is alive while it is held
-    std::mutex goneMutex;         // alone: taken on libjack's threads
-    std::set<JackClient*> gone;   // under goneMutex
-    bool serverWentAway = false;  // under goneMutex
+    std::set<JackClient*> open;  // under libraryMutex(): a member is alive while it is held
+    // Set on libjack's notification thread, which libjack cancels at any instruction as it
+    // closes the client: so nothing there takes a lock.
+    std::atomic<bool> serverWentAway{false};
 };
 
 // Never destroyed: clients held by other statics close after it would be.
@@ -122,19 +122,13 @@ std::set<std::string> clientsOfOwnSockets() {
 std::unique_ptr<JackClient> JackClient::open(const std::string& name) {
     std::lock_guard lock(libraryMutex());
     if (!closeGoneLocked()) return nullptr;
-    {
-        std::lock_guard goneLock(registry().goneMutex);
-        if (registry().serverWentAway && !serverSocketAnswers()) return nullptr;
-    }
+    if (registry().serverWentAway.load(std::memory_order_acquire) && !serverSocketAnswers()) return nullptr;
     jack_client_t* client = quietly([&] {
         jack_status_t status{};
         return jack_client_open(name.c_str(), JackNoStartServer, &status);
     });
     if (!client) return nullptr;
-    {
-        std::lock_guard goneLock(registry().goneMutex);
-        registry().serverWentAway = false;
-    }
+    registry().serverWentAway.store(false, std::memory_order_release);
     std::unique_ptr<JackClient> opened(new JackClient(client));
     registry().open.insert(opened.get());
     jack_on_info_shutdown(client, &JackClient::onShutdown, opened->notice_);
@@ -148,33 +142,18 @@ JackClient::~JackClient() {
         if (client_) quietly([&] { return jack_client_close(client_); });
     }
     registry().open.erase(this);
-    std::lock_guard goneLock(registry().goneMutex);
-    registry().gone.erase(this);
     delete notice_;  // no shutdown is reported after a close
 }
 
 void JackClient::onShutdown(jack_status_t, const char*, void* notice) {
-    auto& shutdown = *static_cast<ShutdownNotice*>(notice);
-    std::lock_guard goneLock(registry().goneMutex);
-    shutdown.gone.store(true, std::memory_order_release);
-    if (!shutdown.owner) return;
-    registry().gone.insert(shutdown.owner);
-    registry().serverWentAway = true;
+    static_cast<ShutdownNotice*>(notice)->gone.store(true, std::memory_order_release);
+    registry().serverWentAway.store(true, std::memory_order_release);
 }
 
 bool JackClient::closeGoneLocked() {
-    std::set<JackClient*> gone;
-    {
-        std::lock_guard goneLock(registry().goneMutex);
-        gone = registry().gone;
-    }
     bool allClosed = true;
-    for (JackClient* client : gone) {
-        if (!registry().open.contains(client)) {  // closed by its owner as the server went
-            std::lock_guard goneLock(registry().goneMutex);
-            registry().gone.erase(client);
-            continue;
-        }
+    for (JackClient* client : registry().open) {
+        if (!client->notice_->gone.load(std::memory_order_acquire)) continue;
         std::unique_lock clientLock(client->mutex_, std::try_to_lock);
         if (!clientLock) {
             allClosed = false;  // a call on it is under way: its owner's thread, another time
@@ -182,8 +161,6 @@ bool JackClient::closeGoneLocked() {
         }
         if (client->client_) quietly([&] { return jack_client_close(client->client_); });
         client->client_ = nullptr;
-        std::lock_guard goneLock(registry().goneMutex);
-        registry().gone.erase(client);
     }
     return allClosed;
 }

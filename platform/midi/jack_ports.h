@@ -41,13 +41,12 @@ public:
     jack_client_t* raw() const { return raw_; }
 
 private:
-    // What libjack's shutdown callback reaches.
+    // What libjack's shutdown callback reaches: a flag alone, as libjack may cancel that callback anywhere.
     struct ShutdownNotice {
         std::atomic<bool> gone{false};
-        JackClient* owner;
     };
 
-    explicit JackClient(jack_client_t* client) : client_(client), raw_(client), notice_(new ShutdownNotice{{false}, this}) {}
+    explicit JackClient(jack_client_t* client) : client_(client), raw_(client), notice_(new ShutdownNotice) {}
     static void onShutdown(jack_status_t, const char*, void* notice);
     // Closes the clients whose server went away that nobody is using; false
     // while one is in use. The caller holds the library's lock.
