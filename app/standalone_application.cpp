@@ -38,14 +38,7 @@ void StandaloneApplication::close() {
     store::SequencerStore& store = composition_->store();
     if (!store.hasUnsavedChanges()) return quit();
     // The same question as a load over unsaved edits; the store, and the dialog with it, lives no longer than this.
-    store::DialogRequest request;
-    request.kind = store::DialogRequest::Kind::confirm;
-    request.title = "Quit";
-    request.message = "Discard unsaved changes and quit ?";
-    request.confirmLabel = "Quit";
-    request.cancelLabel = "Cancel";
-    request.onConfirm = [this](const std::string&) { quit(); };
-    store.dialog.set(std::move(request));
+    store.presentQuitOverUnsavedChangesDialog([this] { quit(); });
 }
 
 void StandaloneApplication::quit() {

@@ -41,26 +41,27 @@ void StoreLink::refreshAppPlayConfiguration(bool forceAllNotesOff, const std::se
         if (!s.appPlayRunning.get() || !standaloneEngine) return;
         if (!tracks.empty()) standaloneEngine->requestNotesOffForTracks(tracks);
         if (global) standaloneEngine->requestAllNotesOff();
-        const AppPlayConfiguration configuration = buildAppPlayTrackConfigs(s, std::nullopt, {});
-        const store::HostedAppPlayPayload payload = buildHostedAppPlayPayload(configuration);
-        standaloneEngine->configure(payload, midiOutOffsets(configuration));
-        neutraliseStaleSceneLaunch(payload);
+        pushEngineConfiguration(buildAppPlayTrackConfigs(s, std::nullopt, {}));
         rescheduleEnginePendingLaunches();
         return;
     }
 
     if (!tracks.empty() && s.hooks.hostedAppPlayForceNotesOffForTracks) s.hooks.hostedAppPlayForceNotesOffForTracks(tracks);
     if (global && s.hooks.hostedAppPlayForceNotesOff) s.hooks.hostedAppPlayForceNotesOff();
-    pushHostedAppPlayConfiguration(buildAppPlayTrackConfigs(s, std::nullopt, {}));
+    pushEngineConfiguration(buildAppPlayTrackConfigs(s, std::nullopt, {}));
     rescheduleEnginePendingLaunches();
     if (s.hooks.hostedAppPlaySetEnabled) s.hooks.hostedAppPlaySetEnabled(true);
 }
 
-void StoreLink::pushHostedAppPlayConfiguration(const AppPlayConfiguration& configuration) {
-    auto& hooks = store_.hooks;
-    if (hooks.hostedAppPlaySetTrackMIDIOutOffsets) hooks.hostedAppPlaySetTrackMIDIOutOffsets(midiOutOffsets(configuration));
+void StoreLink::pushEngineConfiguration(const AppPlayConfiguration& configuration) {
     const store::HostedAppPlayPayload payload = buildHostedAppPlayPayload(configuration);
-    if (hooks.hostedAppPlayConfigure) hooks.hostedAppPlayConfigure(payload);
+    if (!store_.isHostedUI.get()) {
+        if (standaloneEngine) standaloneEngine->configure(payload, midiOutOffsets(configuration));
+    } else {
+        auto& hooks = store_.hooks;
+        if (hooks.hostedAppPlaySetTrackMIDIOutOffsets) hooks.hostedAppPlaySetTrackMIDIOutOffsets(midiOutOffsets(configuration));
+        if (hooks.hostedAppPlayConfigure) hooks.hostedAppPlayConfigure(payload);
+    }
     neutraliseStaleSceneLaunch(payload);
 }
 
@@ -73,7 +74,7 @@ void StoreLink::pushHostedAppPlayConfiguration(const AppPlayConfiguration& confi
 // the beat passed replaces it once more: a delayed track may not have switched.
 void StoreLink::neutraliseStaleSceneLaunch(const store::HostedAppPlayPayload& current) {
     if (!engineSceneLaunchTargetBeat_) return;
-    if (store_.pendingSceneSelectionIndex && store_.pendingSceneSelectionScheduledInHostedEngine) return;
+    if (store_.pendingSceneSelectionIndex && store_.pendingSceneSelectionScheduledInEngine) return;
     const double targetBeat = *engineSceneLaunchTargetBeat_;
     const bool reachable = engineTakesSceneLaunches();
     const auto position = currentSixteenthPosition();
@@ -84,7 +85,7 @@ void StoreLink::neutraliseStaleSceneLaunch(const store::HostedAppPlayPayload& cu
 void StoreLink::enableHostedAppPlay() {
     auto& s = store_;
     if (!s.isHostedUI.get() || !s.hooks.hostedAppPlayConfigure || !s.hooks.hostedAppPlaySetEnabled) return;
-    pushHostedAppPlayConfiguration(buildAppPlayTrackConfigs(s, std::nullopt, {}));
+    pushEngineConfiguration(buildAppPlayTrackConfigs(s, std::nullopt, {}));
     s.hooks.hostedAppPlaySetEnabled(true);
     s.sendLiveCCValues();
     startHostedPlayheadPolling();

@@ -85,7 +85,7 @@ bool StoreLink::scheduleSceneSelection(int sceneIndex) {
     if (!launch) return false;
     store_.pendingSceneSelectionIndex = sceneIndex;
     store_.pendingSceneSelectionTargetSixteenthStep = launch->sixteenth;
-    store_.pendingSceneSelectionScheduledInHostedEngine = scheduleEngineSceneLaunch(sceneIndex, launch->sixteenth);
+    store_.pendingSceneSelectionScheduledInEngine = scheduleEngineSceneLaunch(sceneIndex, launch->sixteenth);
     updateSceneSelectionProgress(launch->progressFrom);
     return true;
 }
@@ -124,7 +124,7 @@ bool StoreLink::schedulePatternSelection(const foundation::Uuid& trackID, int pa
     store_.pendingPatternSelectionTrackID = trackID;
     store_.pendingPatternSelectionPatternIndex = patternIndex;
     store_.pendingPatternSelectionTargetSixteenthStep = launch->sixteenth;
-    store_.pendingPatternSelectionScheduledInHostedEngine = scheduleEnginePatternLaunch(trackID, patternIndex, launch->sixteenth);
+    store_.pendingPatternSelectionScheduledInEngine = scheduleEnginePatternLaunch(trackID, patternIndex, launch->sixteenth);
     updatePatternSelectionProgress(launch->progressFrom);
     return true;
 }
@@ -165,7 +165,7 @@ void StoreLink::advancePendingSceneSelection(std::optional<double> position, std
     auto& s = store_;
     if (!s.pendingSceneSelectionIndex) return;
     updateSceneSelectionProgress(position);
-    const bool scheduled = s.pendingSceneSelectionScheduledInHostedEngine;
+    const bool scheduled = s.pendingSceneSelectionScheduledInEngine;
     if (!launchIsDue(s.pendingSceneSelectionTargetSixteenthStep, scheduled, s.isHostedUI.get(), position, previous)) return;
     const int index = *s.pendingSceneSelectionIndex;
     s.dropPendingSceneSelection();
@@ -178,7 +178,7 @@ void StoreLink::advancePendingPatternSelection(std::optional<double> position, s
     auto& s = store_;
     if (!s.pendingPatternSelectionTrackID || !s.pendingPatternSelectionPatternIndex) return;
     updatePatternSelectionProgress(position);
-    const bool scheduled = s.pendingPatternSelectionScheduledInHostedEngine;
+    const bool scheduled = s.pendingPatternSelectionScheduledInEngine;
     if (!launchIsDue(s.pendingPatternSelectionTargetSixteenthStep, scheduled, s.isHostedUI.get(), position, previous)) return;
     const foundation::Uuid trackID = *s.pendingPatternSelectionTrackID;
     const int index = *s.pendingPatternSelectionPatternIndex;
@@ -199,13 +199,13 @@ void StoreLink::applyPendingPatternSelection(const foundation::Uuid& trackID, in
 
 void StoreLink::rescheduleEnginePendingLaunches() {
     auto& s = store_;
-    if (s.pendingSceneSelectionIndex && s.pendingSceneSelectionTargetSixteenthStep && s.pendingSceneSelectionScheduledInHostedEngine) {
-        s.pendingSceneSelectionScheduledInHostedEngine =
+    if (s.pendingSceneSelectionIndex && s.pendingSceneSelectionTargetSixteenthStep && s.pendingSceneSelectionScheduledInEngine) {
+        s.pendingSceneSelectionScheduledInEngine =
             scheduleEngineSceneLaunch(*s.pendingSceneSelectionIndex, *s.pendingSceneSelectionTargetSixteenthStep);
     }
     if (s.pendingPatternSelectionTrackID && s.pendingPatternSelectionPatternIndex && s.pendingPatternSelectionTargetSixteenthStep &&
-        s.pendingPatternSelectionScheduledInHostedEngine) {
-        s.pendingPatternSelectionScheduledInHostedEngine = scheduleEnginePatternLaunch(
+        s.pendingPatternSelectionScheduledInEngine) {
+        s.pendingPatternSelectionScheduledInEngine = scheduleEnginePatternLaunch(
             *s.pendingPatternSelectionTrackID, *s.pendingPatternSelectionPatternIndex, *s.pendingPatternSelectionTargetSixteenthStep);
     }
 }

@@ -61,8 +61,8 @@ public:
     // ---- Configuration hand-over ----
     // Sends the queued and requested note releases, then the whole configuration.
     void refreshAppPlayConfiguration(bool forceAllNotesOff, const std::set<int>& releaseTracks);
-    // Offsets first, then the configuration.
-    void pushHostedAppPlayConfiguration(const AppPlayConfiguration& configuration);
+    // To the engine that plays, hosted or standalone: offsets first, then the configuration.
+    void pushEngineConfiguration(const AppPlayConfiguration& configuration);
     // The first push of hosted mode: configuration, engine on, live CC values, polling.
     void enableHostedAppPlay();
 

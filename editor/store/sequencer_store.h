@@ -142,11 +142,11 @@ public:
     std::optional<double> hostedLastSixteenthPosition;
     std::optional<int> pendingSceneSelectionIndex;
     std::optional<int> pendingSceneSelectionTargetSixteenthStep;
-    bool pendingSceneSelectionScheduledInHostedEngine = false;
+    bool pendingSceneSelectionScheduledInEngine = false;
     std::optional<foundation::Uuid> pendingPatternSelectionTrackID;
     std::optional<int> pendingPatternSelectionPatternIndex;
     std::optional<int> pendingPatternSelectionTargetSixteenthStep;
-    bool pendingPatternSelectionScheduledInHostedEngine = false;
+    bool pendingPatternSelectionScheduledInEngine = false;
     std::optional<std::vector<std::uint8_t>> pendingMIDIExportData;
     std::string pendingMIDIExportFileName;
     int pendingMIDIExportBarCount = 0;
@@ -184,9 +184,9 @@ public:
     // Closes one level; the outermost close always records an undo entry and
     // refreshes the engine configuration.
     void endTransaction();
-    // Closes a gesture's transaction (a drag, a paint): as endTransaction, except
-    // that an outermost close that finds the preset where the history stands
-    // records nothing and pushes nothing.
+    // Closes the transaction of a gesture or a one-shot edit that may change nothing
+    // (a drag, a paint, a reset): as endTransaction, except that an outermost close
+    // that finds the preset where the history stands records nothing and pushes nothing.
     void endGestureTransaction();
     void undo();
     void redo();
@@ -203,6 +203,7 @@ public:
     bool hasUnsavedChanges() const;
     // Asks whether to give up unsaved edits for the preset; the load runs on confirm.
     void presentLoadOverUnsavedChangesDialog(const std::string& presetName, std::function<void()> load);
+    void presentQuitOverUnsavedChangesDialog(std::function<void()> quit);
     // Swing 50...75, pushed to the engine at once; not undoable.
     void setSwingPercent(int percent);
     void refreshAppPlayConfiguration(bool forceAllNotesOff, const std::set<int>& releaseTracks);

@@ -95,6 +95,11 @@ void SequencerStore::presentLoadOverUnsavedChangesDialog(const std::string& pres
                         [load = std::move(load)](SequencerStore&) { load(); });
 }
 
+void SequencerStore::presentQuitOverUnsavedChangesDialog(std::function<void()> quit) {
+    publishConfirmation("Quit", "Discard unsaved changes and quit ?", "Quit", std::nullopt,
+                        [quit = std::move(quit)](SequencerStore&) { quit(); });
+}
+
 void SequencerStore::setSwingPercent(int percent) {
     const int value = std::clamp(percent, model::kMinSwingPercent, model::kMaxSwingPercent);
     if (value == preset->swingPercent) return;
@@ -117,19 +122,19 @@ void SequencerStore::queueNoteRelease(std::optional<int> track) {
 void SequencerStore::dropPendingSceneSelection() {
     pendingSceneSelectionIndex.reset();
     pendingSceneSelectionTargetSixteenthStep.reset();
-    pendingSceneSelectionScheduledInHostedEngine = false;
+    pendingSceneSelectionScheduledInEngine = false;
     playhead.sceneSelectionProgress.set(0.0);
 }
 
 void SequencerStore::cancelPendingPatternSelection(bool cancelScheduledLaunch) {
-    if (cancelScheduledLaunch && pendingPatternSelectionScheduledInHostedEngine) {
+    if (cancelScheduledLaunch && pendingPatternSelectionScheduledInEngine) {
         if (hooks.hostedAppPlayCancelPatternLaunch) hooks.hostedAppPlayCancelPatternLaunch();
         if (linkHooks.cancelStandalonePatternLaunch) linkHooks.cancelStandalonePatternLaunch();
     }
     pendingPatternSelectionTrackID.reset();
     pendingPatternSelectionPatternIndex.reset();
     pendingPatternSelectionTargetSixteenthStep.reset();
-    pendingPatternSelectionScheduledInHostedEngine = false;
+    pendingPatternSelectionScheduledInEngine = false;
     playhead.patternSelectionProgress.set(0.0);
 }
 

@@ -82,21 +82,24 @@ OutputPort::~OutputPort() {
     std::unique_ptr<OutputConnection> closing;
     {
         std::lock_guard lock(mutex_);
-        open_.store(nullptr);
-        while (senders_.load() > 0) std::this_thread::yield();
-        closing = std::move(connection_);
+        closing = detachLocked();
     }
     // It ends its notes as it closes, which may wait on the layer's thread: not under our lock.
     closing.reset();
 }
 
-void OutputPort::closeForGood() {
-    std::lock_guard lock(mutex_);
-    closedForGood_ = true;
+std::unique_ptr<OutputConnection> OutputPort::detachLocked() {
+    // The real-time senders let go of the connection before it closes.
     open_.store(nullptr);
     connected_.store(false);
     while (senders_.load() > 0) std::this_thread::yield();
-    connection_.reset();
+    return std::move(connection_);
+}
+
+void OutputPort::closeForGood() {
+    std::lock_guard lock(mutex_);
+    closedForGood_ = true;
+    detachLocked().reset();
 }
 
 void OutputPort::keepOpen() {
@@ -115,11 +118,7 @@ void OutputPort::keepOpen() {
 }
 
 void OutputPort::openLocked() {
-    // The real-time senders let go of the old connection before it closes.
-    open_.store(nullptr);
-    connected_.store(false);
-    while (senders_.load() > 0) std::this_thread::yield();
-    connection_.reset();
+    detachLocked().reset();
     connection_ = backend_->openOutput(clientName_, name_);
     open_.store(connection_.get());
 }

@@ -86,6 +86,8 @@ private:
     void keepOpen();
     void openLocked();
     bool connectLocked(const std::string& address);
+    // Takes the connection from the real-time senders, once none is inside a call.
+    std::unique_ptr<OutputConnection> detachLocked();
 
     std::string clientName_;
     std::string name_;

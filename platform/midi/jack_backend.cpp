@@ -22,49 +22,40 @@ struct SharedState {
     std::multiset<std::string> ownPorts;
 };
 
-class OwnPort {
+// A port name of ours, listed while this lives so that nobody is offered the port. A port being made
+// is listed too: the server tells of it before its owner knows its full name, and a setup watch
+// would see it come and go.
+class ListedOwnPort {
 public:
-    OwnPort(std::shared_ptr<SharedState> state, std::unique_ptr<JackPortClient> port) : state_(std::move(state)), port_(std::move(port)) {
-        std::lock_guard lock(state_->mutex);
-        state_->ownPorts.insert(port_->portName());
-    }
-    ~OwnPort() {
-        const std::string name = port_->portName();
-        port_.reset();
-        std::lock_guard lock(state_->mutex);
-        state_->ownPorts.erase(state_->ownPorts.find(name));
-    }
-    OwnPort(const OwnPort&) = delete;
-    OwnPort& operator=(const OwnPort&) = delete;
-
-    JackPortClient& port() { return *port_; }
-    SharedState& state() { return *state_; }
-
-private:
-    std::shared_ptr<SharedState> state_;
-    std::unique_ptr<JackPortClient> port_;
-};
-
-// A port of ours while it is being made: the server tells of it before its owner knows its
-// full name, and nobody is to be offered it even then (a setup watch would see it come and go).
-class PortBeingMade {
-public:
-    PortBeingMade(SharedState& state, const std::string& clientName, const std::string& portName)
-        : state_(state),
-          name_(clientName + ":" + portName) {
+    ListedOwnPort(SharedState& state, std::string name) : state_(state), name_(std::move(name)) {
         std::lock_guard lock(state_.mutex);
         state_.ownPorts.insert(name_);
     }
-    ~PortBeingMade() {
+    ~ListedOwnPort() {
         std::lock_guard lock(state_.mutex);
         state_.ownPorts.erase(state_.ownPorts.find(name_));
     }
-    PortBeingMade(const PortBeingMade&) = delete;
-    PortBeingMade& operator=(const PortBeingMade&) = delete;
+    ListedOwnPort(const ListedOwnPort&) = delete;
+    ListedOwnPort& operator=(const ListedOwnPort&) = delete;
 
 private:
     SharedState& state_;
     std::string name_;
+};
+
+class OwnPort {
+public:
+    OwnPort(std::shared_ptr<SharedState> state, std::unique_ptr<JackPortClient> port)
+        : state_(std::move(state)),
+          listed_(*state_, port->portName()),
+          port_(std::move(port)) {}
+
+    JackPortClient& port() { return *port_; }
+
+private:
+    std::shared_ptr<SharedState> state_;
+    ListedOwnPort listed_;  // until the port below has closed
+    std::unique_ptr<JackPortClient> port_;
 };
 
 class JackOutput final : public OutputConnection {
@@ -141,7 +132,7 @@ public:
     std::vector<Endpoint> destinations() override { return list(false); }
 
     std::unique_ptr<OutputConnection> openOutput(const std::string& clientName, const std::string& portName) override {
-        const PortBeingMade made(*state_, clientName, portName);
+        const ListedOwnPort made(*state_, clientName + ":" + portName);
         auto port = JackPortClient::open(clientName, portName, JackPortClient::Direction::output);
         if (!port) return nullptr;
         return std::make_unique<JackOutput>(state_, std::move(port));
@@ -149,7 +140,7 @@ public:
 
     std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName,
                                                ReceiveFunction receive) override {
-        const PortBeingMade made(*state_, clientName, portName);
+        const ListedOwnPort made(*state_, clientName + ":" + portName);
         auto port = JackPortClient::open(clientName, portName, JackPortClient::Direction::input);
         if (!port) return nullptr;
         return std::make_unique<JackInput>(state_, std::move(port), std::move(receive));

@@ -131,7 +131,7 @@ std::unique_ptr<JackClient> JackClient::open(const std::string& name) {
     registry().serverWentAway.store(false, std::memory_order_release);
     std::unique_ptr<JackClient> opened(new JackClient(client));
     registry().open.insert(opened.get());
-    jack_on_info_shutdown(client, &JackClient::onShutdown, opened->notice_);
+    jack_on_info_shutdown(client, &JackClient::onShutdown, &opened->gone_);
     return opened;
 }
 
@@ -142,18 +142,17 @@ JackClient::~JackClient() {
         if (client_) quietly([&] { return jack_client_close(client_); });
     }
     registry().open.erase(this);
-    delete notice_;  // no shutdown is reported after a close
 }
 
-void JackClient::onShutdown(jack_status_t, const char*, void* notice) {
-    static_cast<ShutdownNotice*>(notice)->gone.store(true, std::memory_order_release);
+void JackClient::onShutdown(jack_status_t, const char*, void* gone) {
+    static_cast<std::atomic<bool>*>(gone)->store(true, std::memory_order_release);
     registry().serverWentAway.store(true, std::memory_order_release);
 }
 
 bool JackClient::closeGoneLocked() {
     bool allClosed = true;
     for (JackClient* client : registry().open) {
-        if (!client->notice_->gone.load(std::memory_order_acquire)) continue;
+        if (!client->gone()) continue;
         std::unique_lock clientLock(client->mutex_, std::try_to_lock);
         if (!clientLock) {
             allClosed = false;  // a call on it is under way: its owner's thread, another time

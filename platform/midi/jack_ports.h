@@ -26,7 +26,7 @@ public:
     JackClient& operator=(const JackClient&) = delete;
 
     // Whether the server dropped it. Real-time safe.
-    bool gone() const { return notice_->gone.load(std::memory_order_acquire); }
+    bool gone() const { return gone_.load(std::memory_order_acquire); }
 
     // Runs `call(client)` unless the client is closed; whether it ran.
     template <typename Call>
@@ -41,13 +41,8 @@ public:
     jack_client_t* raw() const { return raw_; }
 
 private:
-    // What libjack's shutdown callback reaches: a flag alone, as libjack may cancel that callback anywhere.
-    struct ShutdownNotice {
-        std::atomic<bool> gone{false};
-    };
-
-    explicit JackClient(jack_client_t* client) : client_(client), raw_(client), notice_(new ShutdownNotice) {}
-    static void onShutdown(jack_status_t, const char*, void* notice);
+    explicit JackClient(jack_client_t* client) : client_(client), raw_(client) {}
+    static void onShutdown(jack_status_t, const char*, void* gone);
     // Closes the clients whose server went away that nobody is using; false
     // while one is in use. The caller holds the library's lock.
     static bool closeGoneLocked();
@@ -55,7 +50,8 @@ private:
     std::mutex mutex_;
     jack_client_t* client_;  // guarded by mutex_; null once closed
     jack_client_t* const raw_;
-    ShutdownNotice* const notice_;
+    // What libjack's shutdown callback reaches: a flag alone, as libjack may cancel that callback anywhere.
+    std::atomic<bool> gone_{false};
 };
 
 // Our monotonic clock minus JACK's, in nanoseconds (they count from different

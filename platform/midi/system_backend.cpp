@@ -41,7 +41,7 @@ public:
             nextProbe_ = {};
         }
         // Closes its clients as it goes, unless a port of ours still holds them.
-        if (chosen) chosen->closeOwnClients();
+        chosen.reset();
     }
 
 private:

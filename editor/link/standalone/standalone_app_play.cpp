@@ -43,7 +43,7 @@ void StandaloneAppPlay::startAppPlay() {
     if (s.appPlayRunning.get()) return;
     if (s.isHostedUI.get()) {
         if (!s.hooks.hostedAppPlayConfigure || !s.hooks.hostedAppPlaySetEnabled) return;
-        link_.pushHostedAppPlayConfiguration(buildAppPlayTrackConfigs(s, std::nullopt, {}));
+        link_.pushEngineConfiguration(buildAppPlayTrackConfigs(s, std::nullopt, {}));
         s.hooks.hostedAppPlaySetEnabled(true);
         s.appPlayRunning.set(true);
         return;

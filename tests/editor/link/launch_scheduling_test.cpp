@@ -80,7 +80,7 @@ TEST_F(LaunchTest, SceneTargetsAndProgressForEachResolution) {
         recordedCalls().clear();
         ASSERT_TRUE(link().scheduleSceneSelection(1));
         EXPECT_EQ(store().pendingSceneSelectionTargetSixteenthStep, c.expectedTarget);
-        EXPECT_TRUE(store().pendingSceneSelectionScheduledInHostedEngine);
+        EXPECT_TRUE(store().pendingSceneSelectionScheduledInEngine);
         EXPECT_DOUBLE_EQ(store().playhead.sceneSelectionProgress.get(), c.expectedProgress);
         EXPECT_EQ(recordedCalls(), std::vector<std::string>{"scene at " + std::to_string(c.expectedTarget * 0.25)});
         EXPECT_EQ(store().isSceneLaunchResolutionBarOrBeat(), c.resolution == 1 || c.resolution == 4);

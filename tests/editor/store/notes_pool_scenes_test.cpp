@@ -169,7 +169,7 @@ TEST_F(Scenes, ASelectionThatDropsAWaitingSceneLaunchPushesOnce) {
         store->appPlayRunning.set(c.playing);
         store->activeSceneIndex.set(1);
         store->pendingSceneSelectionIndex = 1;
-        store->pendingSceneSelectionScheduledInHostedEngine = true;
+        store->pendingSceneSelectionScheduledInEngine = true;
         refreshes.clear();
         c.select(*store);
         EXPECT_FALSE(store->pendingSceneSelectionIndex.has_value());

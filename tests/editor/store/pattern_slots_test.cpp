@@ -56,7 +56,7 @@ TEST_F(PatternSlots, AnAcceptedLaunchWaitsShowsItsProgressAndTheSelectedSlotWith
         EXPECT_EQ(store->patternLaunchProgress(5), shown ? std::optional<double>(0.25) : std::nullopt) << resolution;
         EXPECT_EQ(store->patternLaunchProgress(4), std::nullopt);
     }
-    store->pendingPatternSelectionScheduledInHostedEngine = true;
+    store->pendingPatternSelectionScheduledInEngine = true;
     store->launchPattern(0);
     EXPECT_EQ(cancels, 1);
     EXPECT_FALSE(store->pendingPatternSelectionPatternIndex.has_value());
@@ -67,7 +67,7 @@ TEST_F(PatternSlots, ADeclinedLaunchWithdrawsALaunchWaitingOnAnotherTrack) {
     schedulerAccepts = true;
     auto store = makeSlotStore();
     store->launchPattern(5);
-    store->pendingPatternSelectionScheduledInHostedEngine = true;
+    store->pendingPatternSelectionScheduledInEngine = true;
     store->playhead.patternSelectionProgress.set(0.5);
     store->activeTrackIndex.set(1);
     schedulerAccepts = false;

@@ -82,7 +82,7 @@ TEST_F(StoreTest, DeletingATrackWithdrawsItsWaitingPatternLaunch) {
     store->hooks.hostedAppPlayCancelPatternLaunch = [&] { ++cancels; };
     store->pendingPatternSelectionTrackID = store->preset->tracks[0].id;
     store->pendingPatternSelectionPatternIndex = 3;
-    store->pendingPatternSelectionScheduledInHostedEngine = true;
+    store->pendingPatternSelectionScheduledInEngine = true;
     store->deleteTrack(1);
     EXPECT_EQ(cancels, 0) << "another track's launch stays";
     store->deleteTrack(0);

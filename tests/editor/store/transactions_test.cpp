@@ -96,15 +96,15 @@ TEST_F(StoreTest, UndoDropsPendingLaunchesAndKeepsTheTrackIndexInRange) {
     int cancels = 0;
     store->hooks.hostedAppPlayCancelPatternLaunch = [&] { ++cancels; };
     store->pendingSceneSelectionIndex = 3;
-    store->pendingSceneSelectionScheduledInHostedEngine = true;
+    store->pendingSceneSelectionScheduledInEngine = true;
     store->playhead.sceneSelectionProgress.set(0.5);
     store->pendingPatternSelectionPatternIndex = 2;
-    store->pendingPatternSelectionScheduledInHostedEngine = true;
+    store->pendingPatternSelectionScheduledInEngine = true;
     store->playhead.patternSelectionProgress.set(0.7);
     store->undo();
     EXPECT_EQ(cancels, 1);
     EXPECT_FALSE(store->pendingSceneSelectionIndex.has_value());
-    EXPECT_FALSE(store->pendingSceneSelectionScheduledInHostedEngine);
+    EXPECT_FALSE(store->pendingSceneSelectionScheduledInEngine);
     EXPECT_FALSE(store->pendingPatternSelectionPatternIndex.has_value());
     EXPECT_EQ(store->playhead.sceneSelectionProgress.get(), 0.0);
     EXPECT_EQ(store->playhead.patternSelectionProgress.get(), 0.0);
