@@ -14,14 +14,16 @@ namespace pulvan::midi {
 // What an output port of a cycle-driven MIDI system (JACK) writes in each cycle. Messages wait
 // for the cycle their time falls in and go out at their frame offset there; silence drops what
 // waits and ends what sounds. A listener that misses a cycle never hears what was written in it,
-// so when the system reports a missed cycle, the note-offs of the last few cycles are written
-// again (for notes that do not sound again): a lost note-off would leave its note hanging.
+// and a lost note-off would leave its note hanging; only the server knows who missed a cycle, and
+// asking it for notices lets a paused process of ours hold up the server for every program. So
+// every note-off is written once more some cycles later, unless its note sounds again by then.
 // Used on the process thread only; nothing here allocates, locks or waits.
 class CycleOutput {
 public:
     static constexpr std::size_t kCapacity = 4096;
-    // Note-offs stay eligible for writing again for this many cycles at least, twice that at most.
-    static constexpr int kRepeatWindowCycles = 8;
+    // About 140 ms at 256 frames and 44.1 kHz: past the stall of a listener that lagged, which
+    // while it lags reads only every second or third cycle.
+    static constexpr std::size_t kRepeatAfterCycles = 24;
 
     struct Cycle {
         std::uint64_t startNs = 0;  // on the monotonic clock
@@ -47,8 +49,6 @@ public:
         ++waitingCount_;
     }
 
-    void noteMissedCycle() noexcept { repeatNoteOffs_ = true; }
-
     // Silences taken so far; their releases are written in the next cycle.
     std::uint64_t silencesTaken() const noexcept { return silencesTaken_; }
 
@@ -62,17 +62,15 @@ public:
             lastOffset = offset;
             delivered(bytes);
         };
-        const auto atCycleStart = [&](std::span<const std::uint8_t> off) { emit(off, 0); };
-        if (repeatNoteOffs_) {
-            repeatNoteOffs_ = false;
-            NoteSet ended = recentlyEnded_[0];
-            ended |= recentlyEnded_[1];
-            ended.without(sounding_.notes()).writeNoteOffs(atCycleStart);
-        }
+        // The slot of the cycle kRepeatAfterCycles ago becomes this cycle's; its copies are not copied again.
+        NoteSet& endedThen = endedInCycle_[cycleIndex_ % kRepeatAfterCycles];
+        const NoteSet again = endedThen.without(sounding_.notes());
+        endedThen = NoteSet{};
+        again.writeNoteOffs([&](std::span<const std::uint8_t> off) { write(off, 0); });
         if (silencePending_) {
             silencePending_ = false;
             SoundingNotes sounded = sounding_;
-            sounded.releaseAll(atCycleStart);
+            sounded.releaseAll([&](std::span<const std::uint8_t> off) { emit(off, 0); });
         }
         std::size_t written = 0;
         for (; written < waitingCount_; ++written) {
@@ -88,27 +86,22 @@ public:
         std::move(waiting_.begin() + static_cast<std::ptrdiff_t>(written), waiting_.begin() + static_cast<std::ptrdiff_t>(waitingCount_),
                   waiting_.begin());
         waitingCount_ -= written;
-        if (++cyclesInWindow_ == kRepeatWindowCycles) {
-            cyclesInWindow_ = 0;
-            recentlyEnded_[1] = recentlyEnded_[0];
-            recentlyEnded_[0] = NoteSet{};
-        }
+        ++cycleIndex_;
     }
 
 private:
     void delivered(std::span<const std::uint8_t> bytes) noexcept {
         sounding_.deliver(bytes);
         const NoteChange change = NoteChange::of(bytes);
-        if (change.kind == NoteChange::Kind::off) recentlyEnded_[0].add(change.channel, change.note);
+        if (change.kind == NoteChange::Kind::off) endedInCycle_[cycleIndex_ % kRepeatAfterCycles].add(change.channel, change.note);
     }
 
     std::array<ShortMessage, kCapacity> waiting_{};  // in time order
     std::size_t waitingCount_ = 0;
     SoundingNotes sounding_;
-    NoteSet recentlyEnded_[2];  // this window's note-offs and the last one's
-    int cyclesInWindow_ = 0;
+    std::array<NoteSet, kRepeatAfterCycles> endedInCycle_{};  // the note-offs written in each of the last cycles
+    std::size_t cycleIndex_ = 0;
     bool silencePending_ = false;
-    bool repeatNoteOffs_ = false;
     std::uint64_t silencesTaken_ = 0;
 };
 

@@ -14,7 +14,7 @@
     X(jack_last_frame_time) X(jack_midi_clear_buffer) X(jack_midi_event_get) X(jack_midi_event_reserve)          \
     X(jack_midi_get_event_count) X(jack_on_info_shutdown) X(jack_port_connected_to) X(jack_port_get_buffer)      \
     X(jack_port_name) X(jack_port_register) X(jack_set_error_function)                                           \
-    X(jack_set_info_function) X(jack_set_process_callback) X(jack_set_xrun_callback)
+    X(jack_set_info_function) X(jack_set_process_callback)
 // clang-format on
 
 namespace pulvan::midi {
@@ -149,9 +149,6 @@ void jack_set_error_function(void (*f)(const char*)) { forwardVoid<&L::jack_set_
 void jack_set_info_function(void (*f)(const char*)) { forwardVoid<&L::jack_set_info_function>(f); }
 int jack_set_process_callback(jack_client_t* c, JackProcessCallback callback, void* arg) {
     return forward<&L::jack_set_process_callback>(-1, c, callback, arg);
-}
-int jack_set_xrun_callback(jack_client_t* c, JackXRunCallback callback, void* arg) {
-    return forward<&L::jack_set_xrun_callback>(-1, c, callback, arg);
 }
 
 }  // extern "C"

@@ -14,7 +14,6 @@ namespace {
 
 // Long enough for a few cycles of any period a desktop runs.
 constexpr auto kReleaseWait = std::chrono::milliseconds(300);
-constexpr std::uint64_t kCyclesToHearOfAMissedCycle = 3;
 
 // This cycle's start on the monotonic clock, and its frame rate as the server's
 // clock runs (which may stray from the nominal sample rate).
@@ -47,7 +46,6 @@ std::unique_ptr<JackPortClient> JackPortClient::open(const std::string& clientNa
         if (!opened->port_) return;
         opened->portName_ = jack_port_name(opened->port_);
         jack_set_process_callback(jack, &JackPortClient::process, opened.get());
-        if (direction == Direction::output) jack_set_xrun_callback(jack, &JackPortClient::onXrun, opened.get());
         opened->active_ = jack_activate(jack) == 0;
     });
     return opened->active_ ? std::move(opened) : nullptr;
@@ -66,16 +64,10 @@ JackPortClient::~JackPortClient() {
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
         };
         waitUntil([&] { return silencesDone_.load() >= silencesAsked_.load(); });
-        // A missed cycle is reported a cycle or two after it: the releases may have to go out again.
+        // And their copies, for a listener that missed the cycle they went out in.
         const std::uint64_t released = cycles_.load();
-        waitUntil([&] { return cycles_.load() >= released + kCyclesToHearOfAMissedCycle; });
+        waitUntil([&] { return cycles_.load() >= released + CycleOutput::kRepeatAfterCycles; });
     }
-}
-
-// The server reports every client's missed cycle to every client.
-int JackPortClient::onXrun(void* self) {
-    static_cast<JackPortClient*>(self)->xruns_.fetch_add(1, std::memory_order_release);
-    return 0;
 }
 
 bool JackPortClient::send(std::span<const std::uint8_t> bytes, std::uint64_t deliverAt) noexcept {
@@ -108,11 +100,6 @@ void JackPortClient::writeOutput(std::uint32_t frames) {
     jack_midi_clear_buffer(buffer);
     ShortMessage message;
     while (queue_.tryPop(message)) output_.take(message);
-    const std::uint64_t xruns = xruns_.load(std::memory_order_acquire);
-    if (xruns != xrunsSeen_) {
-        xrunsSeen_ = xruns;
-        output_.noteMissedCycle();
-    }
     const CycleClock clock = CycleClock::of(client_->raw(), frames);
     output_.writeCycle({clock.startNs, clock.framesPerNs, frames}, [&](std::span<const std::uint8_t> bytes, std::uint32_t offset) {
         jack_midi_data_t* data = jack_midi_event_reserve(buffer, offset, bytes.size());

@@ -17,8 +17,8 @@ namespace pulvan::midi {
 // message in the cycle its timestamp falls in, at its frame offset there; an
 // input port passes on what arrives with the time it was played. When the
 // server goes away the client notices, drops what it is given and stays quiet.
-// An output writes its recent note-offs again after the server reports a
-// missed cycle (see CycleOutput).
+// It asks the server for no notices: a notice the server cannot hand over while
+// our process is paused holds the server up for every other program.
 class JackPortClient {
 public:
     enum class Direction { output, input };
@@ -47,7 +47,6 @@ public:
 private:
     JackPortClient(std::unique_ptr<JackClient> client, Direction direction);
     static int process(std::uint32_t frames, void* self);
-    static int onXrun(void* self);
     void writeOutput(std::uint32_t frames);
     void readInput(std::uint32_t frames);
 
@@ -61,10 +60,7 @@ private:
     std::atomic<std::uint64_t> silencesAsked_{0};
     std::atomic<std::uint64_t> silencesDone_{0};
     std::atomic<std::uint64_t> cycles_{0};
-    std::atomic<std::uint64_t> xruns_{0};
-    // The process thread's own.
-    std::uint64_t xrunsSeen_ = 0;
-    CycleOutput output_;
+    CycleOutput output_;  // the process thread's own
 };
 
 }  // namespace pulvan::midi

@@ -11,11 +11,6 @@ public:
     void add(int channel, int note) noexcept { word(channel, note) |= bit(note); }
     void remove(int channel, int note) noexcept { word(channel, note) &= ~bit(note); }
 
-    NoteSet& operator|=(const NoteSet& other) noexcept {
-        for (std::size_t i = 0; i < words_.size(); ++i) words_[i] |= other.words_[i];
-        return *this;
-    }
-
     // The notes of this set that `other` does not hold.
     NoteSet without(const NoteSet& other) const noexcept {
         NoteSet rest;

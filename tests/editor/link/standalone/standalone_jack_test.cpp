@@ -238,7 +238,9 @@ TEST_P(RandomStopsTest, NothingSoundsAfterAnyOfManyRandomStops) {
         const std::vector<Arrival> heard(arrivals.begin(), arrivals.begin() + static_cast<std::ptrdiff_t>(heardByStop[stop]));
         ASSERT_TRUE(stillSounding(heard).empty()) << "a note sounds after stop " << stop;
     }
-    EXPECT_EQ(heardByStop.back(), arrivals.size()) << "something came after the last stop";
+    // Only the copies of note-offs written once more for a listener that lagged may follow.
+    const std::vector<Arrival> afterTheLastStop(arrivals.begin() + static_cast<std::ptrdiff_t>(heardByStop.back()), arrivals.end());
+    EXPECT_TRUE(std::all_of(afterTheLastStop.begin(), afterTheLastStop.end(), noteOff)) << "something played after the last stop";
 }
 
 INSTANTIATE_TEST_SUITE_P(Stoppers, RandomStopsTest,
@@ -388,10 +390,11 @@ private:
     pid_t pid_ = 0;
 };
 
-// A process stopped for half a second (a debugger, a suspended terminal, a machine that
+// A process stopped for two seconds (a debugger, a suspended terminal, a machine that
 // swaps) plays on when it goes on, on a server that runs its clients in real time as a
-// desktop's does, and still quits when asked.
-TEST_F(StandaloneJackTest, APausedPlayerPlaysOnAndQuitsAfterwards) {
+// desktop's does, holds up no program that joins the server afterwards, any more than a
+// pause of any other program does, and still quits when asked.
+TEST_F(StandaloneJackTest, APausedPlayerPlaysOnHoldsUpNoOtherProgramAndQuitsAfterwards) {
     midi::test::OwnJackServer server("pause", 256, midi::test::OwnJackServer::Scheduling::realtime);
     ASSERT_TRUE(server.started());
     ReceivingProgram session("Session 1", "in");
@@ -405,8 +408,9 @@ TEST_F(StandaloneJackTest, APausedPlayerPlaysOnAndQuitsAfterwards) {
     ASSERT_TRUE(eventually([&] { return noteOns() > 0; }, 5s)) << "it never played";
     for (int pause = 0; pause < 4; ++pause) {
         player.signal(SIGSTOP);
-        std::this_thread::sleep_for(500ms);
+        std::this_thread::sleep_for(2s);
         player.signal(SIGCONT);
+        EXPECT_TRUE(server.admitsANewProgramWithin(1s)) << "a program that joins after pause " << pause << " waits";
         // What was sent ahead before the pause may still come; notes after it must follow.
         std::this_thread::sleep_for(250ms);
         const auto before = noteOns();
