@@ -1,11 +1,13 @@
 // The standalone program under a window manager (openbox): closing its window, by Alt+F4 or the title
 // bar's button, quits at once with nothing unsaved, and over unsaved edits asks first: Cancel keeps it
-// running, Quit ends it with every note ended.
+// running, Quit ends it with every note ended. A JACK server that stops answering while it quits
+// does not keep it.
 #include <gtest/gtest.h>
 
 #include "tests/app/program_windows.h"
 #include "tests/editor/link/standalone/receiving_program.h"
 #include "tests/platform/foundation/temp_folder.h"
+#include "tests/platform/midi/jack_server.h"
 #include "tests/platform/x11/x_client.h"
 
 #include <signal.h>
@@ -79,6 +81,10 @@ protected:
         x.key(f4, false);
         x.key(alt, false);
     }
+    void playSomeSteps() {
+        for (int step = 0; step < 4; ++step) click(kGateX + kGateStep * step, kGateY);
+        click(kPlayX, kPlayY);
+    }
     bool asking() { return pixel(kQuestionX, kQuestionY) == kDialogBackground; }
     // The exit status once the program has ended within the time, else none.
     std::optional<int> exitStatus(std::chrono::milliseconds timeout) {
@@ -108,8 +114,7 @@ TEST_F(UnderAWindowManager, ClosingOverUnsavedEditsAsksAndOnlyQuitEndsItWithEver
     ASSERT_TRUE(session.open());
     start();
     EXPECT_FALSE(asking());
-    for (int step = 0; step < 4; ++step) click(kGateX + kGateStep * step, kGateY);
-    click(kPlayX, kPlayY);
+    playSomeSteps();
     const auto played = [&] {
         const auto arrivals = session.arrivals();
         return std::any_of(arrivals.begin(), arrivals.end(), link::noteOn);
@@ -131,6 +136,31 @@ TEST_F(UnderAWindowManager, ClosingOverUnsavedEditsAsksAndOnlyQuitEndsItWithEver
     EXPECT_EQ(exitStatus(5s), 0);
     std::this_thread::sleep_for(100ms);  // the last messages cross the MIDI system
     EXPECT_TRUE(link::stillSounding(session.arrivals()).empty()) << "a note still sounds";
+}
+
+// The server stops answering (a stalled machine) once every note has ended, while the program still
+// closes its MIDI clients, whose closing then gets no answer: it exits all the same, within its bound.
+TEST_F(UnderAWindowManager, QuittingEndsWithinItsBoundWhenTheServerStopsAnswering) {
+    midi::test::OwnJackServer server("quit", 256);
+    ASSERT_TRUE(server.started());
+    link::ReceivingProgram session("Session 1", "in");
+    ASSERT_TRUE(session.open());
+    start();
+    playSomeSteps();
+    ASSERT_TRUE(waitFor([&] { return !session.arrivals().empty(); }, 5s)) << "it never played";
+
+    kill(pid_, SIGTERM);
+    const std::size_t heard = session.arrivals().size();
+    ASSERT_TRUE(waitFor(
+        [&] {
+            const auto arrivals = session.arrivals();
+            return arrivals.size() > heard && link::stillSounding(arrivals).empty();
+        },
+        5s))
+        << "a note still sounds";
+    ASSERT_TRUE(server.pause());
+    EXPECT_EQ(exitStatus(4s), 0) << "it waits on the server";
+    ASSERT_TRUE(server.resume());
 }
 
 }  // namespace

@@ -420,6 +420,33 @@ TEST_F(StandaloneJackTest, APausedPlayerPlaysOnHoldsUpNoOtherProgramAndQuitsAfte
     EXPECT_EQ(player.exitStatusWithin(5s), 0) << "it did not quit";
 }
 
+// Sending asks the JACK server nothing: while the server does not answer (the machine stalls it),
+// the host renders on, slice after slice, and plays on once the server goes on.
+TEST_F(StandaloneJackTest, TheHostRendersOnWhileTheServerDoesNotAnswer) {
+    midi::test::OwnJackServer server("stalled", 256);
+    ASSERT_TRUE(server.started());
+    ReceivingProgram session("Session 1", "in");
+    ASSERT_TRUE(eventually([] { return destinationListed("Session 1"); }));
+    StandaloneMIDISender sender;
+    auto host = test::makeDemoHost(sender);
+    ASSERT_NE(host, nullptr);
+    host->start();
+    const auto noteOns = [&] {
+        const auto arrivals = session.arrivals();
+        return std::count_if(arrivals.begin(), arrivals.end(), noteOn);
+    };
+    ASSERT_TRUE(eventually([&] { return noteOns() > 0; }, 5s)) << "it never played";
+
+    ASSERT_TRUE(server.pause());
+    const std::int64_t rendered = host->renderedFrames();
+    // A second of play: eight notes and their note-offs sent on the render thread.
+    EXPECT_TRUE(eventually([&] { return host->renderedFrames() >= rendered + 44'100; }, 3s)) << "rendering waits on the server";
+    ASSERT_TRUE(server.resume());
+    const auto before = noteOns();
+    EXPECT_TRUE(eventually([&] { return noteOns() > before; }, 3s)) << "no note after the server went on";
+    host->stop();
+}
+
 TEST_F(StandaloneJackTest, ReceiverHearsAKeyboardNotesAndControlsButNotTheOwnVirtualSource) {
     auto keyboard = JackProgram::open("Test Keyboard", "out", JackProgram::Kind::source);
     ASSERT_NE(keyboard, nullptr);
