@@ -7,6 +7,7 @@
 #include "pluginterfaces/gui/iplugview.h"
 #include "tests/platform/foundation/temp_folder.h"
 #include "tests/platform/x11/host_window.h"
+#include "tests/support/thread_count.h"
 #include "tests/vst3/plugin_instance.h"
 #include "tests/vst3/run_loop_frame.h"
 
@@ -14,9 +15,7 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -40,23 +39,13 @@ struct ModuleExitCase {
     LoadedBundle::Unloading unloading = LoadedBundle::Unloading::keepsMapped;
 };
 
-std::size_t threadCount() {
-    const auto tasks = std::filesystem::directory_iterator("/proc/self/task");
-    return static_cast<std::size_t>(std::distance(std::filesystem::begin(tasks), std::filesystem::end(tasks)));
-}
-
-// Waits a little for what follows from what was done (threads that were joined leaving the
-// process's list, a port showing on the server).
+// Waits a little for what follows from what was done (a port showing on the server).
 bool soon(const std::function<bool()>& holds) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         if (holds()) return true;
         std::this_thread::sleep_for(20ms);
     }
     return false;
-}
-
-bool threadCountReturnsTo(std::size_t count) {
-    return soon([count] { return threadCount() <= count; });
 }
 
 // A view attached in a window of its own and drawn; each new window covers the one before.
@@ -100,7 +89,7 @@ bool virtualSourceShows(jack_client_t* observer) {
     auto context = makeHostContext();
     std::vector<std::unique_ptr<OpenView>> views;
     for (int i = 0; i < row.views; ++i) views.push_back(std::make_unique<OpenView>());
-    const std::size_t before = threadCount();
+    const std::size_t before = pulvan::test::threadCount();
 
     auto bundle = std::make_unique<LoadedBundle>(PULVAN_VST3_BUNDLE_PATH, row.unloading);
     IPluginFactory* factory = bundle->factory();
@@ -121,7 +110,7 @@ bool virtualSourceShows(jack_client_t* observer) {
     }
     bundle.reset();  // ModuleExit, then dlclose
 
-    if (!threadCountReturnsTo(before)) std::_Exit(static_cast<int>(10 + threadCount() - before));
+    if (!pulvan::test::threadCountFallsTo(before)) std::_Exit(static_cast<int>(10 + pulvan::test::threadCount() - before));
     if (virtualSourceShows(observer)) std::_Exit(6);
     // The host turns its run loop on and, closing its windows, lets go of what the views gave it.
     for (auto& view : views) view->frame.runFor(100ms);
@@ -137,7 +126,7 @@ bool virtualSourceShows(jack_client_t* observer) {
     if (!soon([observer] { return virtualSourceShows(observer); })) std::_Exit(8);
     plugin.reset();
     bundle.reset();
-    if (!threadCountReturnsTo(before)) std::_Exit(9);
+    if (!pulvan::test::threadCountFallsTo(before)) std::_Exit(9);
     // The server need not notice a client that vanished before the next case starts.
     jack_client_close(observer);
     std::_Exit(0);  // what the host leaked stays where it is

@@ -2,24 +2,13 @@
 
 #include "editor/store/stored_preferences.h"
 #include "tests/editor/link/link_fixture.h"
+#include "tests/support/thread_count.h"
 
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
 namespace pulvan::test {
 namespace {
-
-// Threads of this process; a first thread started and joined beforehand lets
-// helper threads that start with the first thread (a sanitizer's) exist already.
-std::size_t threadCount() {
-    static const bool warmedUp = [] {
-        std::thread([] {}).join();
-        return true;
-    }();
-    (void)warmedUp;
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/task"), {}));
-}
 
 std::string blobOf(engine::SequencerEngine& engine) {
     std::lock_guard lock(engine.stateMutex);
@@ -53,7 +42,7 @@ TEST_F(EntryPointsTest, CreateStartsTheEditorSideAndReleaseLeavesNothingRunning)
     EXPECT_EQ(engine::copyRawConfig(*live.engine).size(), static_cast<std::size_t>(engine::kConfigBufferWordCount));
 
     KezVst3StoreRelease(holder);
-    EXPECT_EQ(threadCount(), before);
+    EXPECT_TRUE(threadCountFallsTo(before)) << threadCount() - before << " threads left";
 }
 
 TEST_F(EntryPointsTest, AViewKeepsTheHolderButPushesNothingAfterTheStoreWasReleased) {
@@ -67,7 +56,7 @@ TEST_F(EntryPointsTest, AViewKeepsTheHolderButPushesNothingAfterTheStoreWasRelea
     KezVst3EnginePushPresetBlob(live.engine.get(), reinterpret_cast<const std::uint8_t*>("host"), 4);
     KezVst3EditorViewRelease(view);
     EXPECT_EQ(blobOf(*live.engine), "host");
-    EXPECT_EQ(threadCount(), before);
+    EXPECT_TRUE(threadCountFallsTo(before)) << threadCount() - before << " threads left";
 }
 
 TEST_F(EntryPointsTest, AnEngineThatGoesSilencesTheEditorSide) {
