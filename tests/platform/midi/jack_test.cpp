@@ -70,6 +70,25 @@ bool eventually(Condition condition, std::chrono::milliseconds timeout = 3s) {
     return true;
 }
 
+// Waits until what `heard` asks of the destination is there. When it is not, says how the
+// server fared meanwhile: starved of time, it runs few cycles or goes on without a late
+// destination, which then never hears what was written in the cycles it missed.
+template <typename Condition>
+::testing::AssertionResult hears(const JackProgram& destination, Condition heard, std::chrono::milliseconds timeout = 3s) {
+    const std::uint64_t ran = destination.cycles();
+    const std::uint64_t missed = destination.missedCycles();
+    if (eventually(heard, timeout)) return ::testing::AssertionSuccess();
+    const auto period = destination.period();
+    const std::uint64_t due = period.count() > 0 ? static_cast<std::uint64_t>(timeout / period) : 1;
+    const std::uint64_t ranSince = destination.cycles() - ran;
+    const std::uint64_t missedSince = destination.missedCycles() - missed;
+    auto failure = ::testing::AssertionFailure() << "not heard in " << timeout.count() << " ms, in which the destination ran " << ranSince
+                                                 << " of " << due << " cycles and missed " << missedSince;
+    if (ranSince * 2 < due) return failure << ": the server was starved";
+    if (missedSince > 0) return failure << ": the destination was starved, and never hears what was written in a cycle it missed";
+    return failure << ": lost while the destination ran every cycle";
+}
+
 std::optional<Endpoint> waitForEndpoint(bool source, const std::string& address, std::chrono::milliseconds timeout = 3s) {
     std::optional<Endpoint> found;
     eventually(
@@ -137,7 +156,9 @@ TEST_P(JackTimingTest, EveryNoteLeavesOnItsFrame) {
         dues.push_back(due);
         ASSERT_TRUE(port.send(*destination, std::vector<std::uint8_t>{0x90, static_cast<std::uint8_t>(60 + i), 100}, due));
     }
-    ASSERT_TRUE(eventually([&] { return synth->arrivals().size() >= kNotes; }, 5s));
+    ASSERT_TRUE(hears(
+        *synth, [&] { return synth->arrivals().size() >= kNotes; }, 5s))
+        << synth->arrivals().size() << " of " << kNotes << " note-ons arrived";
     const auto arrivals = synth->arrivals();
     // One frame, and the microsecond in which the server counts its time.
     const double frame = 1e9 / synth->sampleRate() + 1e3;
@@ -150,7 +171,7 @@ TEST_P(JackTimingTest, EveryNoteLeavesOnItsFrame) {
         const double error = std::abs(static_cast<double>(arrivals[i].at) - static_cast<double>(dues[i]));
         if (error <= frame) ++onFrame;
     }
-    EXPECT_GE(onFrame, kNotes - 2) << "note-ons off their frames";
+    EXPECT_GE(onFrame, kNotes - 2) << "note-ons off their frames, while the destination missed " << synth->missedCycles() << " cycles";
 }
 
 INSTANTIATE_TEST_SUITE_P(Periods, JackTimingTest,
@@ -208,7 +229,7 @@ TEST_F(JackTest, NoteOffsALaggingListenerMissedAreWrittenAgain) {
     for (int round = 0; round < 5; ++round) {
         const std::uint8_t note = static_cast<std::uint8_t>(60 + round);
         ASSERT_TRUE(port.send(*destination, std::vector<std::uint8_t>{0x90, note, 100}));
-        ASSERT_TRUE(eventually([&] { return stillSounding().contains(note); }));
+        ASSERT_TRUE(hears(*synth, [&] { return stillSounding().contains(note); })) << "note-on " << int{note};
         synth->stall(12ms, 6);
         std::this_thread::sleep_for(8ms);
         if (round % 2 == 0) {
