@@ -13,6 +13,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -241,6 +243,59 @@ TEST_F(JackTest, NoteOffsALaggingListenerMissedAreWrittenAgain) {
         EXPECT_TRUE(stillSounding().empty()) << "note " << int{note} << " hangs after the listener missed cycles";
     }
 }
+
+struct ConnectionCase {
+    const char* name;
+    bool newProgramEachTime;  // else two take turns
+};
+
+void PrintTo(const ConnectionCase& c, std::ostream* os) { *os << c.name; }
+
+class JackConnectionTest : public JackTest, public ::testing::WithParamInterface<ConnectionCase> {};
+
+// The server puts a new connection in place only when it switches its graph at the start of a
+// cycle, and holds the switch back while a program is late with the last cycle: a note written
+// before then would reach nobody, or the destination the port left. A program that overruns
+// every cycle keeps the server switching late throughout.
+TEST_P(JackConnectionTest, TheFirstNoteAfterConnectingReachesTheNewDestinationWhileAProgramRunsLate) {
+    const ConnectionCase& c = GetParam();
+    auto late = JackProgram::open("Late Program", "in", JackProgram::Kind::destination);
+    ASSERT_NE(late, nullptr);
+    ASSERT_TRUE(eventually([&] { return late->cycles() > 0; }));
+    late->stall(late->period() * 4, std::numeric_limits<int>::max());
+    Client client("PulvanStandaloneMIDIClient");
+    OutputPort port(client, "PulvanStandaloneMIDIPort");
+    std::vector<std::unique_ptr<JackProgram>> synths;
+    std::map<int, std::size_t> sentTo;  // the synth each note was for
+    for (int round = 0; round < 8; ++round) {
+        const std::size_t index = c.newProgramEachTime ? static_cast<std::size_t>(round) : static_cast<std::size_t>(round % 2);
+        if (index == synths.size()) {
+            if (c.newProgramEachTime && !synths.empty()) synths.back().reset();
+            synths.push_back(JackProgram::open("Synth " + std::to_string(index), "in", JackProgram::Kind::destination));
+            ASSERT_NE(synths.back(), nullptr);
+        }
+        JackProgram& synth = *synths[index];
+        const auto destination = waitForEndpoint(false, synth.portName());
+        ASSERT_TRUE(destination.has_value());
+        const int note = 60 + round;
+        sentTo[note] = index;
+        ASSERT_TRUE(port.send(*destination, std::vector<std::uint8_t>{0x90, static_cast<std::uint8_t>(note), 100}));
+        const auto heardNote = [&] {
+            const auto arrivals = synth.arrivals();
+            return std::ranges::any_of(arrivals, [&](const test::JackArrival& a) { return a.bytes[1] == note; });
+        };
+        EXPECT_TRUE(hears(synth, heardNote, 1s)) << "note " << note << ", the first after connecting to " << synth.portName();
+    }
+    for (std::size_t index = 0; index < synths.size(); ++index) {
+        if (!synths[index]) continue;
+        for (const auto& arrival : synths[index]->arrivals())
+            EXPECT_EQ(sentTo[arrival.bytes[1]], index) << "note " << int{arrival.bytes[1]} << " reached the destination the port left";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Destinations, JackConnectionTest,
+                         ::testing::Values(ConnectionCase{"aNewProgramEachTime", true}, ConnectionCase{"twoProgramsTakingTurns", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(JackTest, OneClientAndOnePortHearEverySource) {
     std::vector<std::unique_ptr<JackProgram>> keyboards;
