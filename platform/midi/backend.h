@@ -23,7 +23,8 @@ public:
     virtual bool alive() const = 0;
     // Connects to the destination (and to no other) unless already connected to
     // that same port; false when it is gone. A virtual source connects to nothing.
-    // May ask the MIDI system's server: not for a real-time thread.
+    // May ask the MIDI system's server, and returns once what is sent next reaches
+    // the destination (or after a while): not for a real-time thread.
     virtual bool connect(const std::string& destinationAddress) = 0;
     // Queues one message of 1 to 3 bytes for delivery at `deliverAt`; false when dropped.
     virtual bool send(std::span<const std::uint8_t> bytes, Timestamp deliverAt) = 0;

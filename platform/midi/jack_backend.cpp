@@ -8,12 +8,18 @@
 #include <jack/jack.h>
 
 #include <cerrno>
+#include <chrono>
 #include <mutex>
 #include <set>
+#include <thread>
 #include <utility>
 
 namespace pulvan::midi {
 namespace {
+
+// Long enough for the server to switch its graph a few times, at any period a desktop runs,
+// even while a late program holds each switch back for as long as the server lets it.
+constexpr auto kConnectionTakesEffect = std::chrono::milliseconds(300);
 
 // Which ports are ours, so that nobody is offered them, and what the server has.
 struct SharedState {
@@ -70,6 +76,7 @@ public:
         JackPortClient& port = own_.port();
         const char* own = port.portName().c_str();
         bool connected = false;
+        bool made = false;
         port.client().use([&](jack_client_t* client) {
             if (!connected_.empty() && connected_ != destinationAddress) jack_disconnect(client, own, connected_.c_str());
             if (jack_port_connected_to(port.port(), destinationAddress.c_str())) {
@@ -77,8 +84,9 @@ public:
                 return;
             }
             const int result = jack_connect(client, own, destinationAddress.c_str());
-            connected = result == 0 || result == EEXIST;
+            connected = made = result == 0 || result == EEXIST;
         });
+        if (made) awaitInEffect(destinationAddress);
         connected_ = connected ? destinationAddress : std::string();
         return connected;
     }
@@ -87,6 +95,21 @@ public:
     void silence() override { own_.port().silence(); }
 
 private:
+    // The server puts a new connection in place only when it next switches its graph, at the
+    // start of a cycle, and holds the switch back while a program is late with the last one:
+    // what the port writes until then reaches nobody, or the destination it left. libjack
+    // answers from the graph in effect, without asking the server.
+    void awaitInEffect(const std::string& destinationAddress) {
+        JackPortClient& port = own_.port();
+        const auto deadline = std::chrono::steady_clock::now() + kConnectionTakesEffect;
+        for (;;) {
+            bool inEffect = true;  // a closed client has nothing to wait for
+            port.client().use([&](jack_client_t*) { inEffect = jack_port_connected_to(port.port(), destinationAddress.c_str()); });
+            if (inEffect || !port.alive() || std::chrono::steady_clock::now() >= deadline) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
     mutable OwnPort own_;
     std::string connected_;
 };

@@ -53,6 +53,15 @@ public:
     jack_client_t* client() const { return client_->raw(); }
     double sampleRate() const { return jack_get_sample_rate(client_->raw()); }
 
+    // A destination's cycles so far: those it ran, and those the server went on without it while
+    // it was late, whose messages it never hears. A server starved of time runs few, or misses some.
+    std::uint64_t cycles() const { return cycles_.load(); }
+    std::uint64_t missedCycles() const { return missedCycles_.load(); }
+    // The length of the last cycle it ran.
+    std::chrono::microseconds period() const {
+        return std::chrono::microseconds(static_cast<std::int64_t>(1e6 * cycleFrames_.load() / sampleRate()));
+    }
+
     // A source plays this in its next cycle.
     void play(std::initializer_list<std::uint8_t> bytes) {
         ShortMessage message;
@@ -109,6 +118,7 @@ private:
         jack_time_t startUs = 0, nextUs = 0;
         float periodUs = 0;
         jack_get_cycle_times(program.jack_, &start, &startUs, &nextUs, &periodUs);
+        program.count(start, frames);
         const auto offsetNs = static_cast<double>(jackClockOffsetNanoseconds());
         for (std::uint32_t i = 0; i < jack_midi_get_event_count(buffer); ++i) {
             jack_midi_event_t event;
@@ -124,6 +134,14 @@ private:
         return 0;
     }
 
+    // The server's frame counter moves one cycle on at every cycle it runs.
+    void count(jack_nframes_t start, jack_nframes_t frames) {
+        if (cycles_.load() > 0 && start - lastStart_ > frames) missedCycles_.fetch_add((start - lastStart_) / frames - 1);
+        lastStart_ = start;
+        cycleFrames_.store(frames);
+        cycles_.fetch_add(1);
+    }
+
     std::unique_ptr<JackClient> client_;
     jack_client_t* jack_;  // for the process callback, which runs until the client is closed
     Kind kind_;
@@ -134,6 +152,10 @@ private:
     std::atomic<std::size_t> count_{0};
     std::atomic<int> stallMicroseconds_{0};
     std::atomic<int> stallCycles_{0};
+    std::atomic<std::uint64_t> cycles_{0};
+    std::atomic<std::uint64_t> missedCycles_{0};
+    std::atomic<std::uint32_t> cycleFrames_{0};
+    jack_nframes_t lastStart_ = 0;  // the process callback's own
 };
 
 }  // namespace pulvan::midi::test

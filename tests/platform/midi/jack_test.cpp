@@ -13,6 +13,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -68,6 +70,25 @@ bool eventually(Condition condition, std::chrono::milliseconds timeout = 3s) {
         std::this_thread::sleep_for(5ms);
     }
     return true;
+}
+
+// Waits until what `heard` asks of the destination is there. When it is not, says how the
+// server fared meanwhile: starved of time, it runs few cycles or goes on without a late
+// destination, which then never hears what was written in the cycles it missed.
+template <typename Condition>
+::testing::AssertionResult hears(const JackProgram& destination, Condition heard, std::chrono::milliseconds timeout = 3s) {
+    const std::uint64_t ran = destination.cycles();
+    const std::uint64_t missed = destination.missedCycles();
+    if (eventually(heard, timeout)) return ::testing::AssertionSuccess();
+    const auto period = destination.period();
+    const std::uint64_t due = period.count() > 0 ? static_cast<std::uint64_t>(timeout / period) : 1;
+    const std::uint64_t ranSince = destination.cycles() - ran;
+    const std::uint64_t missedSince = destination.missedCycles() - missed;
+    auto failure = ::testing::AssertionFailure() << "not heard in " << timeout.count() << " ms, in which the destination ran " << ranSince
+                                                 << " of " << due << " cycles and missed " << missedSince;
+    if (ranSince * 2 < due) return failure << ": the server was starved";
+    if (missedSince > 0) return failure << ": the destination was starved, and never hears what was written in a cycle it missed";
+    return failure << ": lost while the destination ran every cycle";
 }
 
 std::optional<Endpoint> waitForEndpoint(bool source, const std::string& address, std::chrono::milliseconds timeout = 3s) {
@@ -137,7 +158,9 @@ TEST_P(JackTimingTest, EveryNoteLeavesOnItsFrame) {
         dues.push_back(due);
         ASSERT_TRUE(port.send(*destination, std::vector<std::uint8_t>{0x90, static_cast<std::uint8_t>(60 + i), 100}, due));
     }
-    ASSERT_TRUE(eventually([&] { return synth->arrivals().size() >= kNotes; }, 5s));
+    ASSERT_TRUE(hears(
+        *synth, [&] { return synth->arrivals().size() >= kNotes; }, 5s))
+        << synth->arrivals().size() << " of " << kNotes << " note-ons arrived";
     const auto arrivals = synth->arrivals();
     // One frame, and the microsecond in which the server counts its time.
     const double frame = 1e9 / synth->sampleRate() + 1e3;
@@ -150,7 +173,7 @@ TEST_P(JackTimingTest, EveryNoteLeavesOnItsFrame) {
         const double error = std::abs(static_cast<double>(arrivals[i].at) - static_cast<double>(dues[i]));
         if (error <= frame) ++onFrame;
     }
-    EXPECT_GE(onFrame, kNotes - 2) << "note-ons off their frames";
+    EXPECT_GE(onFrame, kNotes - 2) << "note-ons off their frames, while the destination missed " << synth->missedCycles() << " cycles";
 }
 
 INSTANTIATE_TEST_SUITE_P(Periods, JackTimingTest,
@@ -208,7 +231,7 @@ TEST_F(JackTest, NoteOffsALaggingListenerMissedAreWrittenAgain) {
     for (int round = 0; round < 5; ++round) {
         const std::uint8_t note = static_cast<std::uint8_t>(60 + round);
         ASSERT_TRUE(port.send(*destination, std::vector<std::uint8_t>{0x90, note, 100}));
-        ASSERT_TRUE(eventually([&] { return stillSounding().contains(note); }));
+        ASSERT_TRUE(hears(*synth, [&] { return stillSounding().contains(note); })) << "note-on " << int{note};
         synth->stall(12ms, 6);
         std::this_thread::sleep_for(8ms);
         if (round % 2 == 0) {
@@ -220,6 +243,59 @@ TEST_F(JackTest, NoteOffsALaggingListenerMissedAreWrittenAgain) {
         EXPECT_TRUE(stillSounding().empty()) << "note " << int{note} << " hangs after the listener missed cycles";
     }
 }
+
+struct ConnectionCase {
+    const char* name;
+    bool newProgramEachTime;  // else two take turns
+};
+
+void PrintTo(const ConnectionCase& c, std::ostream* os) { *os << c.name; }
+
+class JackConnectionTest : public JackTest, public ::testing::WithParamInterface<ConnectionCase> {};
+
+// The server puts a new connection in place only when it switches its graph at the start of a
+// cycle, and holds the switch back while a program is late with the last cycle: a note written
+// before then would reach nobody, or the destination the port left. A program that overruns
+// every cycle keeps the server switching late throughout.
+TEST_P(JackConnectionTest, TheFirstNoteAfterConnectingReachesTheNewDestinationWhileAProgramRunsLate) {
+    const ConnectionCase& c = GetParam();
+    auto late = JackProgram::open("Late Program", "in", JackProgram::Kind::destination);
+    ASSERT_NE(late, nullptr);
+    ASSERT_TRUE(eventually([&] { return late->cycles() > 0; }));
+    late->stall(late->period() * 4, std::numeric_limits<int>::max());
+    Client client("PulvanStandaloneMIDIClient");
+    OutputPort port(client, "PulvanStandaloneMIDIPort");
+    std::vector<std::unique_ptr<JackProgram>> synths;
+    std::map<int, std::size_t> sentTo;  // the synth each note was for
+    for (int round = 0; round < 8; ++round) {
+        const std::size_t index = c.newProgramEachTime ? static_cast<std::size_t>(round) : static_cast<std::size_t>(round % 2);
+        if (index == synths.size()) {
+            if (c.newProgramEachTime && !synths.empty()) synths.back().reset();
+            synths.push_back(JackProgram::open("Synth " + std::to_string(index), "in", JackProgram::Kind::destination));
+            ASSERT_NE(synths.back(), nullptr);
+        }
+        JackProgram& synth = *synths[index];
+        const auto destination = waitForEndpoint(false, synth.portName());
+        ASSERT_TRUE(destination.has_value());
+        const int note = 60 + round;
+        sentTo[note] = index;
+        ASSERT_TRUE(port.send(*destination, std::vector<std::uint8_t>{0x90, static_cast<std::uint8_t>(note), 100}));
+        const auto heardNote = [&] {
+            const auto arrivals = synth.arrivals();
+            return std::ranges::any_of(arrivals, [&](const test::JackArrival& a) { return a.bytes[1] == note; });
+        };
+        EXPECT_TRUE(hears(synth, heardNote, 1s)) << "note " << note << ", the first after connecting to " << synth.portName();
+    }
+    for (std::size_t index = 0; index < synths.size(); ++index) {
+        if (!synths[index]) continue;
+        for (const auto& arrival : synths[index]->arrivals())
+            EXPECT_EQ(sentTo[arrival.bytes[1]], index) << "note " << int{arrival.bytes[1]} << " reached the destination the port left";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Destinations, JackConnectionTest,
+                         ::testing::Values(ConnectionCase{"aNewProgramEachTime", true}, ConnectionCase{"twoProgramsTakingTurns", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(JackTest, OneClientAndOnePortHearEverySource) {
     std::vector<std::unique_ptr<JackProgram>> keyboards;
