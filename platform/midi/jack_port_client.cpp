@@ -14,6 +14,8 @@ namespace {
 
 // Long enough for a few cycles of any period a desktop runs.
 constexpr auto kReleaseWait = std::chrono::milliseconds(300);
+// A client's process thread runs within a few cycles of its activation.
+constexpr auto kFirstCycleWait = std::chrono::seconds(1);
 
 // This cycle's start on the monotonic clock, and its frame rate as the server's
 // clock runs (which may stray from the nominal sample rate).
@@ -48,6 +50,12 @@ std::unique_ptr<JackPortClient> JackPortClient::open(const std::string& clientNa
         jack_set_process_callback(jack, &JackPortClient::process, opened.get());
         opened->active_ = jack_activate(jack) == 0;
     });
+    // libjack wakes the clients of a process through one table, by client number. When the news that
+    // another program's client went reaches a client of ours that is still opening, libjack drops it,
+    // and the number stays bound to the gone client's wake-up; a client of ours that gets the number
+    // next keeps that wake-up, and its process thread never runs. Closed, it clears the entry, and its
+    // owner opens it again.
+    if (opened->active_ && !opened->runsWithin(kFirstCycleWait)) opened->active_ = false;
     return opened->active_ ? std::move(opened) : nullptr;
 }
 
@@ -84,8 +92,18 @@ void JackPortClient::silence() noexcept {
     if (queue_.tryPush(ShortMessage{})) silencesAsked_.fetch_add(1);
 }
 
+bool JackPortClient::runsWithin(std::chrono::milliseconds limit) const {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!running_.load(std::memory_order_acquire)) {
+        if (!alive() || std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 int JackPortClient::process(std::uint32_t frames, void* self) {
     auto& port = *static_cast<JackPortClient*>(self);
+    port.running_.store(true, std::memory_order_release);
     if (port.direction_ == Direction::output) {
         port.writeOutput(frames);
     } else {

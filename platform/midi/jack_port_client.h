@@ -6,6 +6,7 @@
 #include <jack/types.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -24,7 +25,7 @@ public:
     enum class Direction { output, input };
     static constexpr std::size_t kQueueCapacity = CycleOutput::kCapacity;
 
-    // Null when no server answers or it refuses the client or the port.
+    // Null when no server answers, it refuses the client or the port, or the client's process thread does not run.
     static std::unique_ptr<JackPortClient> open(const std::string& clientName, const std::string& portName, Direction direction);
     // An output ends every note it left sounding, and waits (briefly) for that to leave, before the client closes.
     ~JackPortClient();
@@ -49,10 +50,13 @@ private:
     static int process(std::uint32_t frames, void* self);
     void writeOutput(std::uint32_t frames);
     void readInput(std::uint32_t frames);
+    // Whether the process thread ran once within `limit`.
+    bool runsWithin(std::chrono::milliseconds limit) const;
 
     std::unique_ptr<JackClient> client_;
     jack_port_t* port_ = nullptr;
     bool active_ = false;
+    std::atomic<bool> running_{false};  // set by the process thread, once it ran
     Direction direction_;
     std::string portName_;
     // Output: what senders queued; a message of length 0 asks for silence. Input: what arrived.

@@ -4,14 +4,18 @@
 //                                note 60 on and off every 100 ms
 //   listen-shared-source <ms>    finds the shared virtual sources through the
 //                                MIDI layer by their identifier and connects to them
+//   churn <pause ms> <ms>        opens a client and closes it again and again, <pause>
+//                                apart, as a patchbay that polls the server does; it
+//                                stops early once nobody reads its reports
 // It prints "ready" when set up, then "message <hex bytes> <monotonic ns>" for
-// every message it receives.
+// every message it receives, or "churning" every 100 ms while it churns.
 #include "platform/midi/client.h"
 #include "platform/midi/endpoints.h"
 #include "platform/midi/virtual_source.h"
 #include "tests/platform/midi/jack_program.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -75,6 +79,20 @@ int runSharedSourceListener(std::chrono::steady_clock::time_point end) {
     return 0;
 }
 
+int runChurn(std::chrono::milliseconds pause, std::chrono::steady_clock::time_point end) {
+    std::signal(SIGPIPE, SIG_IGN);  // a reader that went away ends the churn through a failed write
+    ready();
+    auto nextReport = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() < end) {
+        pulvan::midi::JackClient::open("Churn");  // closed as soon as it opened
+        std::this_thread::sleep_for(pause);
+        if (std::chrono::steady_clock::now() < nextReport) continue;
+        if (std::printf("churning\n") < 0 || std::fflush(stdout) != 0) break;
+        nextReport += 100ms;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -82,6 +100,7 @@ int main(int argc, char** argv) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::atoi(argv[argc - 1]));
     if (mode == "source" && argc == 5) return runSource(argv[2], argv[3], end);
     if (mode == "listen-shared-source" && argc == 3) return runSharedSourceListener(end);
-    std::fprintf(stderr, "usage: %s source <client> <port> <ms> | listen-shared-source <ms>\n", argv[0]);
+    if (mode == "churn" && argc == 4) return runChurn(std::chrono::milliseconds(std::atoi(argv[2])), end);
+    std::fprintf(stderr, "usage: %s source <client> <port> <ms> | listen-shared-source <ms> | churn <pause ms> <ms>\n", argv[0]);
     return 2;
 }

@@ -341,6 +341,32 @@ TEST_F(JackTest, AnotherProgramFindsTheSharedSourceByItsIdentifierAndHearsItOnTi
     EXPECT_NEAR(static_cast<double>(parseMessage(offs[0]).second), static_cast<double>(due + 50 * kMillisecond), 50'000.0);
 }
 
+// Another program's client comes and goes on and on, as a patchbay that polls the server does. News
+// that it went, reaching a client of ours that is still opening, is lost in libjack, which then keeps
+// the number that client had bound, in this process, to its wake-up: the port of ours opened next may
+// get the number. Each round starts as the application does when the server comes late, with no client
+// of this process open, so that the first port (the receiver's) takes long to open.
+TEST_F(JackTest, AnOutputOpenedWhileAnotherProgramsClientComesAndGoesPlays) {
+    test::OwnJackServer server("reuse", 256);  // few clients, so that a number that comes free is the next one given
+    ASSERT_TRUE(server.started());
+    forgetMachineBackend();  // its clients, which earlier tests may have left open
+    Peer churn("churn 20 600000");
+    ASSERT_TRUE(churn.ready());
+    for (std::uint8_t round = 0; round < 20; ++round) {
+        ScopedBackend jack(makeJackBackend());
+        Client receiver("PulvanStandaloneMIDIInClient");
+        InputPort input(receiver, "PulvanStandaloneMIDIInPort", [](std::span<const std::uint8_t>, Timestamp) {});
+        Client sender("PulvanStandaloneMIDIClient");
+        OutputPort output(sender, "PulvanStandaloneMIDIPort");
+        auto synth = JackProgram::open("Synth R", "in", JackProgram::Kind::destination);
+        ASSERT_TRUE(synth);
+        const Endpoint destination{synth->portName(), "in", "Synth R in"};
+        const std::uint8_t note[] = {0x90, round, 100};
+        ASSERT_TRUE(eventually([&] { return output.send(destination, note) && !synth->arrivals().empty(); }, 10s))
+            << "round " << int{round} << ": nothing the output sends arrives";
+    }
+}
+
 TEST_F(JackTest, AfterTheServerRestartsMIDIComesBack) {
     test::OwnJackServer server("restart", 256);
     ASSERT_TRUE(server.started());
