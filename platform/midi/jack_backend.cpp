@@ -11,7 +11,6 @@
 #include <chrono>
 #include <mutex>
 #include <set>
-#include <thread>
 #include <utility>
 
 namespace pulvan::midi {
@@ -101,13 +100,11 @@ private:
     // answers from the graph in effect, without asking the server.
     void awaitInEffect(const std::string& destinationAddress) {
         JackPortClient& port = own_.port();
-        const auto deadline = std::chrono::steady_clock::now() + kConnectionTakesEffect;
-        for (;;) {
+        port.awaitWhileAlive(std::chrono::steady_clock::now() + kConnectionTakesEffect, [&] {
             bool inEffect = true;  // a closed client has nothing to wait for
             port.client().use([&](jack_client_t*) { inEffect = jack_port_connected_to(port.port(), destinationAddress.c_str()); });
-            if (inEffect || !port.alive() || std::chrono::steady_clock::now() >= deadline) return;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+            return inEffect;
+        });
     }
 
     mutable OwnPort own_;

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 
 namespace pulvan::midi {
 namespace {
@@ -55,7 +54,9 @@ std::unique_ptr<JackPortClient> JackPortClient::open(const std::string& clientNa
     // and the number stays bound to the gone client's wake-up; a client of ours that gets the number
     // next keeps that wake-up, and its process thread never runs. Closed, it clears the entry, and its
     // owner opens it again.
-    if (opened->active_ && !opened->runsWithin(kFirstCycleWait)) opened->active_ = false;
+    if (opened->active_ && !opened->awaitWhileAlive(std::chrono::steady_clock::now() + kFirstCycleWait,
+                                                    [&] { return opened->cycles_.load(std::memory_order_acquire) > 0; }))
+        opened->active_ = false;
     return opened->active_ ? std::move(opened) : nullptr;
 }
 
@@ -67,14 +68,10 @@ JackPortClient::~JackPortClient() {
     if (direction_ == Direction::output && active_ && alive()) {
         silence();
         const auto deadline = std::chrono::steady_clock::now() + kReleaseWait;
-        const auto waitUntil = [&](auto done) {
-            while (alive() && !done() && std::chrono::steady_clock::now() < deadline)
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        };
-        waitUntil([&] { return silencesDone_.load() >= silencesAsked_.load(); });
+        awaitWhileAlive(deadline, [&] { return silencesDone_.load() >= silencesAsked_.load(); });
         // And their copies, for a listener that missed the cycle they went out in.
         const std::uint64_t released = cycles_.load();
-        waitUntil([&] { return cycles_.load() >= released + CycleOutput::kRepeatAfterCycles; });
+        awaitWhileAlive(deadline, [&] { return cycles_.load() >= released + CycleOutput::kRepeatAfterCycles; });
     }
 }
 
@@ -92,23 +89,14 @@ void JackPortClient::silence() noexcept {
     if (queue_.tryPush(ShortMessage{})) silencesAsked_.fetch_add(1);
 }
 
-bool JackPortClient::runsWithin(std::chrono::milliseconds limit) const {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!running_.load(std::memory_order_acquire)) {
-        if (!alive() || std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
 int JackPortClient::process(std::uint32_t frames, void* self) {
     auto& port = *static_cast<JackPortClient*>(self);
-    port.running_.store(true, std::memory_order_release);
     if (port.direction_ == Direction::output) {
         port.writeOutput(frames);
     } else {
         port.readInput(frames);
     }
+    port.cycles_.fetch_add(1, std::memory_order_release);
     return 0;
 }
 
@@ -125,7 +113,6 @@ void JackPortClient::writeOutput(std::uint32_t frames) {
         return data != nullptr;
     });
     silencesDone_.store(output_.silencesTaken(), std::memory_order_release);
-    cycles_.fetch_add(1, std::memory_order_release);
 }
 
 void JackPortClient::readInput(std::uint32_t frames) {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <thread>
 
 namespace pulvan::midi {
 
@@ -45,26 +46,33 @@ public:
     // Input: the next message that arrived, with the time it was played.
     bool receive(ShortMessage& message) noexcept { return queue_.tryPop(message); }
 
+    // Polls until `done()` holds; false when the deadline passes or the server drops the client first.
+    template <typename Done>
+    bool awaitWhileAlive(std::chrono::steady_clock::time_point deadline, Done&& done) const {
+        while (!done()) {
+            if (!alive() || std::chrono::steady_clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    }
+
 private:
     JackPortClient(std::unique_ptr<JackClient> client, Direction direction);
     static int process(std::uint32_t frames, void* self);
     void writeOutput(std::uint32_t frames);
     void readInput(std::uint32_t frames);
-    // Whether the process thread ran once within `limit`.
-    bool runsWithin(std::chrono::milliseconds limit) const;
 
     std::unique_ptr<JackClient> client_;
     jack_port_t* port_ = nullptr;
     bool active_ = false;
-    std::atomic<bool> running_{false};  // set by the process thread, once it ran
     Direction direction_;
     std::string portName_;
     // Output: what senders queued; a message of length 0 asks for silence. Input: what arrived.
     ShortMessageQueue<kQueueCapacity> queue_;
     std::atomic<std::uint64_t> silencesAsked_{0};
     std::atomic<std::uint64_t> silencesDone_{0};
-    std::atomic<std::uint64_t> cycles_{0};
-    CycleOutput output_;  // the process thread's own
+    std::atomic<std::uint64_t> cycles_{0};  // those the process thread ran
+    CycleOutput output_;                    // the process thread's own
 };
 
 }  // namespace pulvan::midi

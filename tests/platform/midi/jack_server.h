@@ -2,17 +2,11 @@
 // A JACK server of the test's own, beside the fixture's: another period size,
 // one to stop and start again, one to pause, or one that runs its clients in real
 // time as a desktop's does. The process talks to it while it exists.
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
+#include "tests/support/child_process.h"
 
 #include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
-
-extern char** environ;
 
 namespace pulvan::midi::test {
 
@@ -46,26 +40,9 @@ public:
 
     // Whether another program (jack_lsp) joins the server and leaves again within `limit`.
     bool admitsANewProgramWithin(std::chrono::milliseconds limit) const {
-        posix_spawn_file_actions_t quiet;
-        posix_spawn_file_actions_init(&quiet);
-        posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
-        char* argv[] = {const_cast<char*>("jack_lsp"), nullptr};
-        pid_t pid = 0;
-        const bool spawned = posix_spawnp(&pid, "jack_lsp", &quiet, nullptr, argv, environ) == 0;
-        posix_spawn_file_actions_destroy(&quiet);
-        if (!spawned) return false;
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        int status = 0;
-        while (::waitpid(pid, &status, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                ::kill(pid, SIGKILL);
-                ::waitpid(pid, &status, 0);
-                return false;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        using pulvan::test::ChildProcess;
+        ChildProcess lsp({"jack_lsp"}, ChildProcess::Output::discarded);
+        return lsp.exitStatusWithin(limit) == 0;
     }
 
 private:

@@ -19,9 +19,7 @@
 #include "tests/editor/link/standalone/receiving_program.h"
 #include "tests/platform/foundation/temp_folder.h"
 #include "tests/platform/midi/jack_server.h"
-
-#include <spawn.h>
-#include <sys/wait.h>
+#include "tests/support/child_process.h"
 
 #include <algorithm>
 #include <csignal>
@@ -33,8 +31,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace pulvan::link {
 namespace {
@@ -356,40 +352,6 @@ TEST_F(StandaloneJackTest, AProgramThatTakesPartAWhileAfterItAppearsIsStillConne
     })) << "the keyboard is not heard";
 }
 
-// The demo playing in a process of its own, killed at the end.
-class DemoPlayerProcess {
-public:
-    DemoPlayerProcess() {
-        char* argv[] = {const_cast<char*>(PULVAN_DEMO_PLAYER), nullptr};
-        if (posix_spawn(&pid_, PULVAN_DEMO_PLAYER, nullptr, nullptr, argv, environ) != 0) pid_ = 0;
-    }
-    ~DemoPlayerProcess() {
-        if (pid_ == 0) return;
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    DemoPlayerProcess(const DemoPlayerProcess&) = delete;
-    DemoPlayerProcess& operator=(const DemoPlayerProcess&) = delete;
-
-    bool started() const { return pid_ != 0; }
-    void signal(int number) const { ::kill(pid_, number); }
-
-    // Its exit status once it ended by itself within `limit`; -1 while it still runs.
-    int exitStatusWithin(std::chrono::milliseconds limit) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        int status = 0;
-        while (::waitpid(pid_, &status, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > deadline) return -1;
-            std::this_thread::sleep_for(20ms);
-        }
-        pid_ = 0;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t pid_ = 0;
-};
-
 // A process stopped for two seconds (a debugger, a suspended terminal, a machine that
 // swaps) plays on when it goes on, on a server that runs its clients in real time as a
 // desktop's does, holds up no program that joins the server afterwards, any more than a
@@ -399,7 +361,7 @@ TEST_F(StandaloneJackTest, APausedPlayerPlaysOnHoldsUpNoOtherProgramAndQuitsAfte
     ASSERT_TRUE(server.started());
     ReceivingProgram session("Session 1", "in");
     ASSERT_TRUE(eventually([] { return destinationListed("Session 1"); }));
-    DemoPlayerProcess player;
+    pulvan::test::ChildProcess player({PULVAN_DEMO_PLAYER});  // the demo playing in a process of its own
     ASSERT_TRUE(player.started());
     const auto noteOns = [&] {
         const auto arrivals = session.arrivals();
