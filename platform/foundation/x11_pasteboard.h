@@ -11,9 +11,11 @@
 #include <thread>
 #include <vector>
 
+struct xcb_selection_request_event_t;
+
 namespace pulvan::foundation {
 
-// The X11 CLIPBOARD selection. A small thread with its own display connection
+// The X11 CLIPBOARD selection. A small thread with its own XCB connection
 // owns the selection and answers other programs' requests; reading from another
 // owner uses a short-lived connection of the caller's own. The same thread watches
 // the selection's owner and asks each new owner for the types it offers, so
@@ -42,6 +44,8 @@ private:
     // Forgets the last owner's types and, for a foreign owner, asks for its new ones.
     void watchOwner(unsigned long owner, unsigned long timestamp);
     void takeOfferedTypes(unsigned long property, unsigned long timestamp);
+    // Gives another program what it asked for, or tells it there is none.
+    void answer(const xcb_selection_request_event_t& request);
 
     std::unique_ptr<Connection> connection_;
     std::string displayName_;

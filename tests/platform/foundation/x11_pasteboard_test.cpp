@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -21,10 +23,12 @@ std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(
 
 constexpr const char* patternType = "com.kezwerk.pulvan.pattern";
 
+bool xvfbMissing() { return !std::filesystem::exists("/usr/bin/Xvfb"); }
+
 class X11Clipboard : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::filesystem::exists("/usr/bin/Xvfb")) GTEST_SKIP() << "Xvfb is not installed: no X display to test the clipboard on";
+        if (xvfbMissing()) GTEST_SKIP() << "Xvfb is not installed: no X display to test the clipboard on";
         const char* display = std::getenv("DISPLAY");
         ASSERT_TRUE(display && *display) << "the x11 fixture sets DISPLAY";
         // Two boards on two connections stand for two programs sharing the desktop clipboard.
@@ -44,6 +48,8 @@ bool eventually(const std::function<bool()>& condition) {
     }
     return true;
 }
+
+std::size_t descriptorCount() { return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {})); }
 
 }  // namespace
 
@@ -113,4 +119,59 @@ TEST_F(X11Clipboard, OffersFollowWhoeverHoldsTheClipboardWithoutAskingThem) {
     EXPECT_FALSE(first->offers(patternType));
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(X11Pasteboard::replyTimeoutMilliseconds / 2));
     XCloseDisplay(silent);
+}
+
+// The process's X error handler is the host's: the board sets none of its own, and the errors of its own
+// requests (answering a program whose window is gone) come back to it, not to the host.
+TEST(X11ClipboardInAHost, ErrorsOfTheBoardsOwnRequestsReachNoProcessWideHandler) {
+    if (xvfbMissing()) GTEST_SKIP() << "Xvfb is not installed: no X display to test the clipboard on";
+    static std::atomic<int> hostErrors{0};
+    const XErrorHandler hostHandler = [](Display*, XErrorEvent*) {
+        ++hostErrors;
+        return 0;
+    };
+    XSetErrorHandler(hostHandler);
+    auto owner = X11Pasteboard::open();
+    auto reader = X11Pasteboard::open();
+    ASSERT_TRUE(owner && reader);
+    owner->clearContents();
+    ASSERT_TRUE(owner->setData(Pasteboard::textType, bytesOf("text")));
+
+    Display* asker = XOpenDisplay(nullptr);
+    const Atom clipboard = XInternAtom(asker, "CLIPBOARD", False);
+    const Window gone = XCreateSimpleWindow(asker, DefaultRootWindow(asker), 0, 0, 1, 1, 0, 0, 0);
+    XDestroyWindow(asker, gone);
+    XEvent request{};
+    request.xselectionrequest.type = SelectionRequest;
+    request.xselectionrequest.owner = XGetSelectionOwner(asker, clipboard);
+    request.xselectionrequest.requestor = gone;
+    request.xselectionrequest.selection = clipboard;
+    request.xselectionrequest.target = XInternAtom(asker, Pasteboard::textType, False);
+    request.xselectionrequest.property = XInternAtom(asker, "PULVAN_TEST", False);
+    request.xselectionrequest.time = CurrentTime;
+    XSendEvent(asker, request.xselectionrequest.owner, False, NoEventMask, &request);
+    XSync(asker, False);
+
+    // Answered after the vanished program's request: the board goes on serving.
+    EXPECT_EQ(reader->data(Pasteboard::textType), bytesOf("text"));
+    EXPECT_EQ(hostErrors, 0);
+    EXPECT_EQ(XSetErrorHandler(nullptr), hostHandler) << "the host's handler is still the one in place";
+    XCloseDisplay(asker);
+}
+
+// A module that is left retires the general board; a host may load and leave it many times.
+TEST(X11ClipboardInAHost, ARetiredGeneralBoardKeepsNoConnectionOpen) {
+    if (xvfbMissing()) GTEST_SKIP() << "Xvfb is not installed: no X display to test the clipboard on";
+    const std::size_t before = descriptorCount();
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        SCOPED_TRACE(cycle);
+        Pasteboard& board = Pasteboard::general();
+        ASSERT_NE(dynamic_cast<X11Pasteboard*>(&board), nullptr);
+        board.clearContents();
+        EXPECT_TRUE(board.setData(Pasteboard::textType, bytesOf("text")));
+        Pasteboard::retireGeneral();
+        EXPECT_EQ(descriptorCount(), before);
+        EXPECT_FALSE(board.setData(Pasteboard::textType, bytesOf("late"))) << "a retired board takes nothing";
+        EXPECT_FALSE(board.data(Pasteboard::textType).has_value());
+    }
 }
