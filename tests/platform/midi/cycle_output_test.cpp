@@ -79,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
         Script{"ACopyIsNotCopiedAgain", "on60@10 off60@100 cycles60", "0:on60@10 0:off60@100 24:off60@0"},
         Script{"NoCopyEndsANoteThatSoundsAgain", "on60@10 off60@100 on60@2600 off60@7800 cycles60",
                "0:on60@10 0:off60@100 10:on60@40 30:off60@120 54:off60@0"},
-        Script{"OnlyNoteOffsAreWrittenAgain", "on60@10 on62@20 cycles30", "0:on60@10 0:on62@20"}),
+        // A note-on taken for a note-off would be copied in cycle 24, two cycles before the note-off's copy.
+        Script{"OnlyNoteOffsAreWrittenAgain", "on60@10 on62@20 off60@600 cycles30", "0:on60@10 0:on62@20 2:off60@88 26:off60@0"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

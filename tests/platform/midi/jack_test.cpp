@@ -288,8 +288,11 @@ TEST_P(JackConnectionTest, TheFirstNoteAfterConnectingReachesTheNewDestinationWh
     }
     for (std::size_t index = 0; index < synths.size(); ++index) {
         if (!synths[index]) continue;
-        for (const auto& arrival : synths[index]->arrivals())
-            EXPECT_EQ(sentTo[arrival.bytes[1]], index) << "note " << int{arrival.bytes[1]} << " reached the destination the port left";
+        for (const auto& arrival : synths[index]->arrivals()) {
+            const auto sent = sentTo.find(arrival.bytes[1]);
+            ASSERT_NE(sent, sentTo.end()) << "note " << int{arrival.bytes[1]} << " was never sent";
+            EXPECT_EQ(sent->second, index) << "note " << int{arrival.bytes[1]} << " reached the destination the port left";
+        }
     }
 }
 
