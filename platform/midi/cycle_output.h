@@ -16,7 +16,7 @@ namespace pulvan::midi {
 // waits and ends what sounds. A listener that misses a cycle never hears what was written in it,
 // and a lost note-off would leave its note hanging; only the server knows who missed a cycle, and
 // asking it for notices lets a paused process of ours hold up the server for every program. So
-// every note-off is written once more some cycles later, unless its note sounds again by then.
+// every note-off is written once more some cycles later, unless its note is sounding at that moment.
 // Used on the process thread only; nothing here allocates, locks or waits.
 class CycleOutput {
 public:
