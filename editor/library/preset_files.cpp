@@ -25,6 +25,10 @@ bool writePresetFile(std::string_view name, std::optional<std::string_view> fold
     return folder && writeJSONFileReplacingOtherCase(*folder, name, data);
 }
 
+bool presetFileNameFits(std::string_view name, std::optional<std::string_view> folderName) {
+    return nameFitsIn(presetFolderURL(folderName, false), jsonFileName(name));
+}
+
 bool deletePresetFile(std::string_view name, std::optional<std::string_view> folderName) {
     auto file = existingPresetFileURL(name, folderName);
     if (!file) return false;

@@ -18,6 +18,9 @@ bool createPresetFolder(std::string_view name);
 // in full first and only then the old one removed, so nothing is lost on a failure.
 bool writePresetFile(std::string_view name, std::optional<std::string_view> folderName, std::string_view data);
 
+// Whether the preset's file name fits in the folder (none = home) it is written to.
+bool presetFileNameFits(std::string_view name, std::optional<std::string_view> folderName);
+
 // Removes the preset file found by `existingPresetFileURL`; false when there is none or
 // it cannot be removed.
 bool deletePresetFile(std::string_view name, std::optional<std::string_view> folderName);
