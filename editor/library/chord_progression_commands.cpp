@@ -35,6 +35,10 @@ void PresetLibrary::saveChordProgressionPreset(const std::string& text) {
         alert(kSaveTitle, "Preset name cannot be empty.");
         return;
     }
+    if (!chordProgressionFileNameFits(name)) {
+        alert(kSaveTitle, "Preset name is too long.");
+        return;
+    }
     const auto names = chordProgressionPresetNames();
     const bool overwrites = std::any_of(names.begin(), names.end(), [&](const std::string& existing) { return sameName(existing, name); });
     if (!overwrites && static_cast<int>(names.size()) >= kPresetCap) {

@@ -41,6 +41,8 @@ bool writeChordProgressionPresetFile(std::string_view name, const std::vector<mo
     return writeJSONFileReplacingOtherCase(*folder, name, model::encodeChordProgressionPresetDocument(document));
 }
 
+bool chordProgressionFileNameFits(std::string_view name) { return nameFitsIn(chordProgressionsDirectoryURL(false), jsonFileName(name)); }
+
 std::optional<std::vector<model::Chord>> readChordProgressionPresetFile(std::string_view name) {
     auto file = chordProgressionFile(name);
     if (!file) return std::nullopt;

@@ -19,6 +19,9 @@ std::vector<std::string> chordProgressionPresetNames();
 // folder or the write fails.
 bool writeChordProgressionPresetFile(std::string_view name, const std::vector<model::Chord>& chords);
 
+// Whether the progression's file name fits in the progressions' folder.
+bool chordProgressionFileNameFits(std::string_view name);
+
 // The 8 chords stored under the name (as listed), none when missing or not a progression.
 std::optional<std::vector<model::Chord>> readChordProgressionPresetFile(std::string_view name);
 

@@ -115,9 +115,9 @@ std::string decodedFileName(const std::filesystem::path& file) { return decodedN
 
 std::string decodedFolderName(const std::filesystem::path& folder) { return decodedName(folder.filename().string()); }
 
-std::filesystem::path jsonFileURL(const std::filesystem::path& folder, std::string_view name) {
-    return folder / (percentEncodedFileName(name) + ".json");
-}
+std::string jsonFileName(std::string_view name) { return percentEncodedFileName(name) + ".json"; }
+
+std::filesystem::path jsonFileURL(const std::filesystem::path& folder, std::string_view name) { return folder / jsonFileName(name); }
 
 bool hasJSONExtension(const std::filesystem::path& file) {
     std::string extension = file.extension().string();

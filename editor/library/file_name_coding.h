@@ -24,6 +24,9 @@ std::string decodedFileName(const std::filesystem::path& file);
 // Name of a folder: its whole last component, decoded in the same way.
 std::string decodedFolderName(const std::filesystem::path& folder);
 
+// "<encoded name>.json".
+std::string jsonFileName(std::string_view name);
+
 // "<folder>/<encoded name>.json".
 std::filesystem::path jsonFileURL(const std::filesystem::path& folder, std::string_view name);
 

@@ -179,9 +179,15 @@ void PresetLibrary::confirmSavePreset() {
         alert("Save preset", "Preset name cannot be empty.");
         return;
     }
+    const auto folderName = selectedPresetDialogFolderName();
+    // Before the question about overwriting: a file of that name made elsewhere under a
+    // shorter spelling would be asked about and then could not be replaced.
+    if (!presetFileNameFits(name, folderName)) {
+        alert("Save preset", "Preset name is too long.");
+        return;
+    }
     if (foundation::equalIgnoringCase(name, kDefaultPresetName)) name = kDefaultPresetName;
     store_.presetDialogSaveName.set(name);
-    const auto folderName = selectedPresetDialogFolderName();
     if (existingPresetFileName(name, folderName)) {
         store_.dialog.set(
             confirmationRequest("Save preset", "Overwrite preset " + inQuotes(name) + " ?", "Overwrite",

@@ -20,9 +20,17 @@ bool createPresetFolder(std::string_view name) {
     return !error && std::filesystem::is_directory(folder, error);
 }
 
+bool presetFolderNameFits(std::string_view name) {
+    return nameFitsIn(presetsDirectoryURL(false), percentEncodedFileName(foundation::trimmed(name)));
+}
+
 bool writePresetFile(std::string_view name, std::optional<std::string_view> folderName, std::string_view data) {
     auto folder = presetFolderURL(folderName, true);
     return folder && writeJSONFileReplacingOtherCase(*folder, name, data);
+}
+
+bool presetFileNameFits(std::string_view name, std::optional<std::string_view> folderName) {
+    return nameFitsIn(presetFolderURL(folderName, false), jsonFileName(name));
 }
 
 bool deletePresetFile(std::string_view name, std::optional<std::string_view> folderName) {

@@ -13,10 +13,16 @@ namespace pulvan::library {
 // (ignoring case) or cannot be made.
 bool createPresetFolder(std::string_view name);
 
+// Whether a user folder of the trimmed name fits in home.
+bool presetFolderNameFits(std::string_view name);
+
 // Writes the preset of that name into the folder (none = home), made when missing.
 // A file of the same name in another letter case is replaced: the new file is written
 // in full first and only then the old one removed, so nothing is lost on a failure.
 bool writePresetFile(std::string_view name, std::optional<std::string_view> folderName, std::string_view data);
+
+// Whether the preset's file name fits in the folder (none = home) it is written to.
+bool presetFileNameFits(std::string_view name, std::optional<std::string_view> folderName);
 
 // Removes the preset file found by `existingPresetFileURL`; false when there is none or
 // it cannot be removed.

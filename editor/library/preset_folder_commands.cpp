@@ -23,6 +23,10 @@ void PresetLibrary::createFolderConfirmed(const std::string& text) {
         alert("New folder", "\"" + name + "\" already exists.");
         return;
     }
+    if (!presetFolderNameFits(name)) {
+        alert("New folder", "Folder name is too long.");
+        return;
+    }
     if (!createPresetFolder(name)) {
         alert("New folder", "Could not create folder.");
         return;

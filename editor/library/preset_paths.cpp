@@ -3,6 +3,7 @@
 #include "editor/library/file_name_coding.h"
 #include "editor/library/preset_listing.h"
 #include "editor/library/preset_names.h"
+#include "platform/foundation/file_name_limit.h"
 #include "platform/foundation/unicode_text.h"
 
 #include <cstdlib>
@@ -70,6 +71,11 @@ std::optional<URL> presetFolderURL(std::optional<std::string_view> folderName, b
     if (auto match = matchingName(names, *folderName)) return folders[*match];
     if (!create) return std::nullopt;
     return existingOrCreated(*home / percentEncodedFileName(foundation::trimmed(*folderName)), true);
+}
+
+bool nameFitsIn(const std::optional<URL>& folder, std::string_view entryName) {
+    const auto at = folder ? folder : presetRootURL();
+    return !at || foundation::fileNameFits(*at, entryName);
 }
 
 bool isReachable(const URL& location) {

@@ -24,6 +24,10 @@ std::optional<URL> chordProgressionFileURL(std::string_view name, bool create);
 // with `create` a new one under the encoded trimmed name.
 std::optional<URL> presetFolderURL(std::optional<std::string_view> folderName, bool create);
 
+// Whether an entry of that name can be made in the folder, or, for one that the write is
+// to make (none), in the preset root; true without a Library folder, where the write fails.
+bool nameFitsIn(const std::optional<URL>& folder, std::string_view entryName);
+
 // Something exists at the location; a failed check counts as nothing.
 bool isReachable(const URL& location);
 

@@ -46,12 +46,10 @@ std::error_code fillAndClose(int fd, std::string_view data) {
     return error;
 }
 
-// Writes a hidden temporary file beside the target and moves it into place.
+// Writes a hidden temporary file beside the target and moves it into place. The temporary
+// name is short whatever the target's, so every name the folder can hold can be written.
 std::error_code writeThenMove(const std::filesystem::path& target, std::string_view data, MoveToFreeName move) {
-    std::string hiddenName = target.filename().string();
-    hiddenName.insert(0, 1, '.');
-    hiddenName.append(".XXXXXX");
-    std::string temporary = (target.parent_path() / hiddenName).string();
+    std::string temporary = (target.parent_path() / ".pulvan-XXXXXX").string();
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) return lastError();
     std::error_code error = fillAndClose(fd, data);

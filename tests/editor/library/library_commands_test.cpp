@@ -1,13 +1,19 @@
 #include "editor/library/chord_progression_files.h"
+#include "editor/library/file_name_coding.h"
 #include "editor/library/preset_files.h"
 #include "editor/library/preset_listing.h"
 #include "editor/library/preset_names.h"
 #include "tests/editor/library/library_store_fixture.h"
 
+#include <unistd.h>
+
+#include <functional>
+
 namespace pulvan::library::test {
 namespace {
 
 using Chords = std::vector<model::Chord>;
+using Names = std::vector<std::string>;
 
 class LibraryCommands : public LibraryStoreTest {
 protected:
@@ -125,6 +131,60 @@ TEST_F(LibraryCommands, ProgressionCapAllowsOverwritesAndFailuresAreSaid) {
     lib.blockLibraryLocation();
     library->saveChordProgressionPreset("Chorus");
     EXPECT_EQ(message(), "Could not save chord progression.");
+}
+
+// ---- Names at the file-name limit ----
+
+std::string repeated(const std::string& text, int times) {
+    std::string result;
+    for (int i = 0; i < times; ++i) result += text;
+    return result;
+}
+
+TEST_F(LibraryCommands, NamesWhoseFileCannotBeMadeAreRefusedAndAllOthersSaved) {
+    ASSERT_EQ(::pathconf(lib.base().c_str(), _PC_NAME_MAX), 255) << "the names are measured for a 255-byte limit";
+    const std::string note = "\xE2\x99\xAA";      // "%E2%99%AA" on disk
+    const std::string keys = "\xF0\x9F\x8E\xB9";  // 12 bytes on disk
+    // File names of 248, 255, 256 and 275 bytes with ".json".
+    const std::vector<std::pair<std::string, bool>> names{{repeated(note, 27), true},
+                                                          {repeated(keys, 20) + "aaaaaaa#", true},
+                                                          {repeated(keys, 20) + "aaaaaaaa#", false},
+                                                          {repeated(note, 30), false}};
+    struct Kind {
+        std::string title;
+        URL folder;
+        std::function<void(const std::string&)> save;
+        std::function<Names()> saved;
+    };
+    const std::vector<Kind> kinds{
+        {"Save preset", lib.home(), [&](const std::string& name) { savePresetAs(name); }, [] { return presetNames(std::nullopt); }},
+        {"Save chord progression", lib.chords(), [&](const std::string& name) { library->saveChordProgressionPreset(name); },
+         chordProgressionPresetNames},
+    };
+    for (const Kind& kind : kinds) {
+        for (const auto& [name, fits] : names) {
+            SCOPED_TRACE(kind.title + ", " + std::to_string(jsonFileName(name).size()) + " bytes");
+            std::filesystem::remove_all(lib.root());  // made by the save: the limit is found further up
+            store->dialog.set(std::nullopt);
+            kind.save(name);
+            if (fits) {
+                EXPECT_FALSE(store->dialog.get().has_value());
+                EXPECT_EQ(kind.saved(), Names{name});
+                EXPECT_EQ(TempLibrary::entries(kind.folder).size(), 1u) << "no temporary file left";
+            } else {
+                EXPECT_EQ(dialog().title, kind.title);
+                EXPECT_EQ(message(), "Preset name is too long.");
+                EXPECT_EQ(TempLibrary::entries(kind.folder), Names{});
+            }
+        }
+        // Made elsewhere under its raw name, a file of that name is neither asked about nor touched.
+        const URL twin = kind.folder / (names.back().first + ".json");
+        TempLibrary::write(twin, "kept");
+        store->dialog.set(std::nullopt);
+        kind.save(names.back().first);
+        EXPECT_EQ(message(), "Preset name is too long.");
+        EXPECT_EQ(TempLibrary::read(twin), "kept");
+    }
 }
 
 // ---- MIDI export ----

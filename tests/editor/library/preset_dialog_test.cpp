@@ -3,6 +3,8 @@
 #include "editor/library/preset_names.h"
 #include "tests/editor/library/library_store_fixture.h"
 
+#include <unistd.h>
+
 namespace pulvan::library::test {
 namespace {
 
@@ -292,6 +294,16 @@ TEST_F(PresetDialog, FolderPromptCreatesSelectsAndRefusesDuplicates) {
     lib.blockLibraryLocation();
     library->createFolderConfirmed("Other");
     EXPECT_EQ(message(), "Could not create folder.");
+}
+
+TEST_F(PresetDialog, AFolderNameTheDiskCannotHoldIsRefused) {
+    ASSERT_EQ(::pathconf(lib.base().c_str(), _PC_NAME_MAX), 255) << "the names are measured for a 255-byte limit";
+    std::string name;
+    for (int i = 0; i < 21; ++i) name += "\xF0\x9F\x8E\xB9";  // 252 bytes on disk
+    library->createFolderConfirmed(name + "a#");              // 256
+    EXPECT_EQ(message(), "Folder name is too long.");
+    library->createFolderConfirmed(name + "aaa");  // 255
+    EXPECT_EQ(presetFolderEntries(), (Names{name + "aaa"}));
 }
 
 TEST_F(PresetDialog, OnlyEmptyFoldersOfferDeletionAndHiddenFilesGoWithThem) {

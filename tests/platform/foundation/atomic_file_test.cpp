@@ -4,6 +4,8 @@
 
 #include "tests/platform/foundation/temp_folder.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <optional>
@@ -56,6 +58,33 @@ TEST(AtomicFile, ANewFileNeverReplacesOneAndLeavesNoTemporaryWhateverTheMoveAnsw
         EXPECT_EQ(taken, row.newFile ? row.newFile : std::make_error_code(std::errc::file_exists));
         EXPECT_EQ(readWholeFile(existing).bytes, "earlier take");
         EXPECT_EQ(entries(folder.path()).size(), row.newFile ? 1u : 2u);
+    }
+}
+
+TEST(AtomicFile, EveryNameTheFolderCanHoldIsWrittenAndALongerOneLeavesNothing) {
+    struct Writer {
+        const char* name;
+        std::error_code (*write)(const std::filesystem::path&, std::string_view);
+    };
+    const std::vector<Writer> writers{
+        {"replacing", writeFileAtomically},
+        {"never replacing",
+         [](const std::filesystem::path& target, std::string_view data) { return writeNewFileAtomically(target, data); }},
+    };
+    // Bytes beyond the folder's own limit on a name.
+    const std::vector<std::pair<std::size_t, std::error_code>> rows{
+        {0, {}},
+        {1, std::make_error_code(std::errc::filename_too_long)},
+    };
+    for (const auto& writer : writers) {
+        for (const auto& [over, expected] : rows) {
+            TempFolder folder;
+            const auto limit = static_cast<std::size_t>(::pathconf(folder.path().c_str(), _PC_NAME_MAX));
+            const std::string name(limit + over, 'n');
+            SCOPED_TRACE(std::string(writer.name) + ", " + std::to_string(name.size()) + " bytes");
+            EXPECT_EQ(writer.write(folder.path() / name, "bytes"), expected);
+            EXPECT_EQ(entries(folder.path()), expected ? std::vector<std::string>{} : std::vector<std::string>{name});
+        }
     }
 }
 
