@@ -53,10 +53,10 @@ void StandaloneMIDIReceiver::drain(const std::weak_ptr<Inbox>& weakInbox) {
         if (!item) return;  // idle: the next message posts a drain again
         inbox->handOn(*item);
     }
-    // More than a run takes: the next waits as long as a run may last, so that the input has
-    // at most half of the main thread, and a click gets through meanwhile.
+    // More than a run takes: the next comes a poll later, as the plug-in's does, so that the input
+    // and the window drawing what it changed leave the main thread room for a click.
     if (const auto inbox = weakInbox.lock())
-        inbox->nextRun = mainQueue.scheduleOneShot(kDrainTimeLimitNanoseconds, [weakInbox] { drain(weakInbox); });
+        inbox->nextRun = mainQueue.scheduleOneShot(kDrainPauseNanoseconds, [weakInbox] { drain(weakInbox); });
 }
 
 void StandaloneMIDIReceiver::Inbox::handOn(const IncomingMIDIBacklog::Item& item) const {
