@@ -104,7 +104,7 @@ public:
     std::unique_ptr<StandaloneAppPlay> appPlay;
 };
 
-// A program whose port sends, in every cycle, as many messages as the cycle takes: keys 60 to 99
+// A program whose port sends, in every cycle, nearly as many messages as the cycle takes: keys 60 to 99
 // pressed and released and a controller sweeping. Once stopped it releases those keys and
 // presses 48, 52 and 55.
 class FloodingKeyboard {
@@ -128,6 +128,7 @@ public:
 
 private:
     enum class Phase { flooding, finishing, done };
+    static constexpr int kMessagesPerCycle = 2'500;
     explicit FloodingKeyboard(std::unique_ptr<midi::JackClient> client) : client_(std::move(client)) {}
 
     static int process(jack_nframes_t frames, void* self) {
@@ -135,7 +136,8 @@ private:
         void* buffer = jack_port_get_buffer(keyboard.port_, frames);
         jack_midi_clear_buffer(buffer);
         if (keyboard.phase_.load() == Phase::flooding) {
-            while (keyboard.writeNext(buffer)) {
+            // As many as a cycle of 256 frames holds, short of the limit, which libjack logs for each refusal.
+            for (int i = 0; i < kMessagesPerCycle && keyboard.writeNext(buffer); ++i) {
             }
         } else if (keyboard.phase_.load() == Phase::finishing) {
             for (std::uint8_t note = 60; note < 100; ++note) write(buffer, {0x80, note, 0});
@@ -176,12 +178,16 @@ TEST(InputFloodJackTest, AFloodCostsTheMainThreadBoundedWorkAndThePoolEndsWithTh
     ASSERT_TRUE(app.runUntil([&] { return !app.store->preset->notesPool.empty(); })) << "the input does not hear the flood";
 
     const std::size_t heapBefore = heapBytesInUse();
+    std::size_t heapMost = heapBefore;
     Clock::duration longestWait{};
-    for (const auto floodEnds = Clock::now() + 4s; Clock::now() < floodEnds;) longestWait = std::max(longestWait, app.commandWait());
+    for (const auto floodEnds = Clock::now() + 4s; Clock::now() < floodEnds;) {
+        heapMost = std::max(heapMost, heapBytesInUse());  // with what waits for the main queue
+        longestWait = std::max(longestWait, app.commandWait());
+    }
     ASSERT_TRUE(keys->stop());
     longestWait = std::max(longestWait, app.commandWait());
     EXPECT_LT(longestWait, 2s) << "a click waits behind the input";
-    EXPECT_LT(heapBytesInUse(), heapBefore + 16 * 1024 * 1024) << "the input's backlog grew";
+    EXPECT_LT(std::max(heapMost, heapBytesInUse()), heapBefore + 16 * 1024 * 1024) << "the input's backlog grew";
     EXPECT_TRUE(app.runUntil([&] {
         return app.store->preset->notesPool == std::vector<int>{48, 52, 55};
     })) << "the pool does not show the keys still held";
