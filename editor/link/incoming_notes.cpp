@@ -1,5 +1,7 @@
 #include "editor/link/store_link.h"
 
+#include <vector>
+
 namespace pulvan::link {
 
 void StoreLink::handleIncomingMIDINote(int note, bool isOn) {
@@ -10,6 +12,34 @@ void StoreLink::handleIncomingMIDINote(int note, bool isOn) {
         });
         return;
     }
+    countIncomingMIDINote(note, isOn);
+    store_.syncNotesPoolFromIncomingMIDI();
+    if (store_.hooks.incomingMIDINoteEventHandler) store_.hooks.incomingMIDINoteEventHandler(note, isOn);
+}
+
+void StoreLink::matchIncomingMIDIHeldNotes(const std::bitset<128>& held) {
+    std::vector<std::pair<int, bool>> changes;
+    auto& counts = store_.incomingMIDINoteCountByNote;
+    for (auto it = counts.begin(); it != counts.end();) {
+        if (held[static_cast<std::size_t>(it->first)]) {
+            it->second = 1;
+            ++it;
+            continue;
+        }
+        changes.emplace_back(it->first, false);
+        it = counts.erase(it);
+    }
+    for (int note = 0; note < 128; ++note) {
+        if (!held[static_cast<std::size_t>(note)] || counts.contains(note)) continue;
+        countIncomingMIDINote(note, true);
+        changes.emplace_back(note, true);
+    }
+    store_.syncNotesPoolFromIncomingMIDI();
+    if (!store_.hooks.incomingMIDINoteEventHandler) return;
+    for (const auto& [note, isOn] : changes) store_.hooks.incomingMIDINoteEventHandler(note, isOn);
+}
+
+void StoreLink::countIncomingMIDINote(int note, bool isOn) {
     auto& s = store_;
     auto& counts = s.incomingMIDINoteCountByNote;
     if (!isOn) {
@@ -20,15 +50,13 @@ void StoreLink::handleIncomingMIDINote(int note, bool isOn) {
                 counts.erase(it);
             }
         }
-    } else {
-        if (s.notesPoolMIDILatchEnabled.get()) {
-            if (counts.empty()) s.incomingMIDILatchedNotes.clear();  // a new chord starts
-            s.incomingMIDILatchedNotes.insert(note);
-        }
-        ++counts[note];
+        return;
     }
-    s.syncNotesPoolFromIncomingMIDI();
-    if (s.hooks.incomingMIDINoteEventHandler) s.hooks.incomingMIDINoteEventHandler(note, isOn);
+    if (s.notesPoolMIDILatchEnabled.get()) {
+        if (counts.empty()) s.incomingMIDILatchedNotes.clear();  // a new chord starts
+        s.incomingMIDILatchedNotes.insert(note);
+    }
+    ++counts[note];
 }
 
 }  // namespace pulvan::link

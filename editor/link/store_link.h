@@ -7,6 +7,7 @@
 #include "platform/foundation/signal.h"
 #include "platform/foundation/uuid.h"
 
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -129,6 +130,9 @@ public:
     // ---- Incoming notes (any thread; moved to the store's thread) ----
     // Counts the note held at the MIDI input and refreshes the MIDI-in pool.
     void handleIncomingMIDINote(int note, bool isOn);
+    // The store's thread: the input holds exactly these keys, once each (the messages that led
+    // there were merged). Releases come before presses; the pool is refreshed once.
+    void matchIncomingMIDIHeldNotes(const std::bitset<128>& held);
 
     // ---- Hosted recording ----
     void toggleHostedMIDIRecord();
@@ -152,6 +156,7 @@ private:
     void neutraliseStaleSceneLaunch(const store::HostedAppPlayPayload& current);
     void finishStoppedTransport();
     double uptime() const;
+    void countIncomingMIDINote(int note, bool isOn);
 
     store::SequencerStore& store_;
     // The target beat of the scene launch last handed to the engine, until the

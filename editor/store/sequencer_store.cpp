@@ -116,6 +116,10 @@ void SequencerStore::setSelectedPattern(const foundation::Uuid& trackID, int pat
 
 bool SequencerStore::isScene(int index) const { return index >= 0 && index < static_cast<int>(preset->chordPresets.size()); }
 
+SequencerStore::~SequencerStore() {
+    if (learnedMappingsSaveTimer_.isActive()) saveMIDILearnMappings();
+}
+
 double SequencerStore::uptime() const { return services_.mainQueue.clock().systemUptime(); }
 
 void SequencerStore::publishAlert(std::string title, std::string message) {

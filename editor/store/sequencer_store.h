@@ -62,7 +62,8 @@ public:
     // or the default preset; then the history, selections, preferences and the
     // learned MIDI controllers.
     explicit SequencerStore(StoreServices services, std::optional<model::Preset> preset = std::nullopt);
-    ~SequencerStore() = default;
+    // Writes a learned controller whose write was still waiting.
+    ~SequencerStore();
     SequencerStore(const SequencerStore&) = delete;
     SequencerStore& operator=(const SequencerStore&) = delete;
 
@@ -441,6 +442,8 @@ public:
 
     // ---- MIDI learn (store_midi_learn.cpp) ----
     static constexpr double outgoingCCEchoWindowSeconds = 2.0;
+    // Controllers learned one after another are written at most this often.
+    static constexpr double learnedMappingsSaveIntervalSeconds = 1.0;
     void cancelMIDILearn();
     void clearMIDILearnMapping(const MIDILearnElement& element);
     void handleIncomingMIDICC(int controller, int value);
@@ -491,6 +494,9 @@ private:
     void writeNotesPool(model::Preset& copy, std::vector<int> pool) const;
     bool isScene(int index) const;
     void setMIDILearnedFlag(int track, bool isOn, bool model::Track::*flag);
+    // A controller learned from the input: written now, or with the next write when one was
+    // made less than learnedMappingsSaveIntervalSeconds ago.
+    void saveLearnedMIDIMappings();
     double uptime() const;
     void sendMIDI(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
     void openPatternGenerator303UndoSession();
@@ -519,6 +525,8 @@ private:
     });
     foundation::Timer patternArmTimeoutTimer_;
     foundation::Timer sceneArmTimeoutTimer_;
+    foundation::Timer learnedMappingsSaveTimer_;  // a learned controller's write waiting
+    double learnedMappingsSavedUptime_ = -std::numeric_limits<double>::infinity();
 };
 
 }  // namespace pulvan::store

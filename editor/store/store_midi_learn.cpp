@@ -34,7 +34,7 @@ void SequencerStore::handleIncomingMIDICC(int controller, int value) {
         const auto found = bound.find(element);
         if (found != bound.end() && found->second == controller) return;
         midiLearnMappings.modify([&](MIDILearnMappings& mappings) { mappings.ccByElement[element] = controller; });
-        saveMIDILearnMappings();
+        saveLearnedMIDIMappings();
         return;
     }
     const auto last = lastIncomingCCValueByController.find(controller);
@@ -87,6 +87,21 @@ bool SequencerStore::consumeOutgoingCCEcho(int controller, int value) {
     outgoingCCEchoCounts.erase(key);
     outgoingCCEchoDeadlines.erase(key);
     return !expired;
+}
+
+void SequencerStore::saveLearnedMIDIMappings() {
+    if (learnedMappingsSaveTimer_.isActive()) return;  // that write takes this binding too
+    const double wait = learnedMappingsSavedUptime_ + learnedMappingsSaveIntervalSeconds - uptime();
+    if (wait <= 0) {
+        learnedMappingsSavedUptime_ = uptime();
+        saveMIDILearnMappings();
+        return;
+    }
+    // A member: cancelled with the store, whose destructor writes instead.
+    learnedMappingsSaveTimer_ = services_.mainQueue.scheduleOneShot(foundation::nanosecondsFromSeconds(wait), [this] {
+        learnedMappingsSavedUptime_ = uptime();
+        saveMIDILearnMappings();
+    });
 }
 
 void SequencerStore::saveMIDILearnMappings() {

@@ -19,7 +19,8 @@ StandaloneAppPlay::StandaloneAppPlay(StoreLink& link, StandaloneMIDISender& midi
       clock_(clock),
       standaloneMIDIReceiver_(
           store_.services().mainQueue, [&link](int note, bool isOn) { link.handleIncomingMIDINote(note, isOn); },
-          [&store = store_](int controller, int value) { store.handleIncomingMIDICC(controller, value); }),
+          [&store = store_](int controller, int value) { store.handleIncomingMIDICC(controller, value); },
+          [&link](const IncomingMIDIBacklog::HeldKeys& held) { link.matchIncomingMIDIHeldNotes(held); }),
       modeChange_(store_.isHostedUI.subscribe([this, hosted = store_.isHostedUI.get()](bool nowHosted) mutable {
           standaloneMIDIReceiver_.setInPluginHost(nowHosted);
           if (nowHosted == hosted) return;

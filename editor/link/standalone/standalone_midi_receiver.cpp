@@ -6,20 +6,16 @@
 namespace pulvan::link {
 
 StandaloneMIDIReceiver::StandaloneMIDIReceiver(foundation::MainQueue& mainQueue, NoteHandler noteHandler,
-                                               ControlChangeHandler controlChangeHandler)
-    : mainQueue_(mainQueue),
-      handlers_(std::make_shared<Handlers>(Handlers{std::move(noteHandler), std::move(controlChangeHandler)})),
+                                               ControlChangeHandler controlChangeHandler, HeldNotesHandler heldNotesHandler)
+    : inbox_(std::make_shared<Inbox>(mainQueue, std::move(noteHandler), std::move(controlChangeHandler), std::move(heldNotesHandler))),
       parser_(
           [this](int note, bool isOn) {
-              mainQueue_.async([handlers = std::weak_ptr<Handlers>(handlers_), note, isOn] {
-                  if (auto alive = handlers.lock(); alive && alive->note) alive->note(note, isOn);
-              });
+              receive({IncomingMIDIBacklog::Message::Kind::note, static_cast<std::uint8_t>(note), static_cast<std::uint8_t>(isOn)});
           },
           [this](int controller, int value) {
               if (inPluginHost_.load()) return;  // the host's drain brings them there
-              mainQueue_.async([handlers = std::weak_ptr<Handlers>(handlers_), controller, value] {
-                  if (auto alive = handlers.lock(); alive && alive->controlChange) alive->controlChange(controller, value);
-              });
+              receive({IncomingMIDIBacklog::Message::Kind::controlChange, static_cast<std::uint8_t>(controller),
+                       static_cast<std::uint8_t>(value)});
           }) {
     client_ = std::make_unique<midi::Client>(kClientName, [this] { connectSources(); });
     auto port = std::make_unique<midi::InputPort>(*client_, kPortName,
@@ -35,7 +31,45 @@ StandaloneMIDIReceiver::~StandaloneMIDIReceiver() {
     client_.reset();  // no reconnection runs from here on
     disconnectAll();
     inputPort_.reset();  // nor any read
-    handlers_.reset();
+    inbox_.reset();
+}
+
+void StandaloneMIDIReceiver::receive(IncomingMIDIBacklog::Message message) {
+    if (!inbox_->backlog.push(message)) return;  // a drain is on its way
+    inbox_->mainQueue.async([weak = std::weak_ptr<Inbox>(inbox_)] { drain(weak); });
+}
+
+void StandaloneMIDIReceiver::drain(const std::weak_ptr<Inbox>& weakInbox) {
+    foundation::MainQueue* queue = nullptr;  // outlives the receiver
+    if (const auto inbox = weakInbox.lock()) queue = &inbox->mainQueue;
+    if (!queue) return;
+    foundation::MainQueue& mainQueue = *queue;
+    const std::int64_t deadline = mainQueue.clock().nowNanoseconds() + kDrainTimeLimitNanoseconds;
+    for (int taken = 0; taken < kDrainMessageLimit && mainQueue.clock().nowNanoseconds() <= deadline; ++taken) {
+        // Held for one message only: a handler may end the receiver.
+        const auto inbox = weakInbox.lock();
+        if (!inbox) return;
+        const auto item = inbox->backlog.take();
+        if (!item) return;  // idle: the next message posts a drain again
+        inbox->handOn(*item);
+    }
+    // More than a run takes: the next comes a poll later, as the plug-in's does, so that the input
+    // and the window drawing what it changed leave the main thread room for a click.
+    if (const auto inbox = weakInbox.lock())
+        inbox->nextRun = mainQueue.scheduleOneShot(kDrainPauseNanoseconds, [weakInbox] { drain(weakInbox); });
+}
+
+void StandaloneMIDIReceiver::Inbox::handOn(const IncomingMIDIBacklog::Item& item) const {
+    if (const auto* held = std::get_if<IncomingMIDIBacklog::HeldKeys>(&item)) {
+        if (heldNotes) heldNotes(*held);
+        return;
+    }
+    const auto& message = std::get<IncomingMIDIBacklog::Message>(item);
+    if (message.kind == IncomingMIDIBacklog::Message::Kind::note) {
+        if (note) note(message.number, message.value != 0);
+    } else if (controlChange) {
+        controlChange(message.number, message.value);
+    }
 }
 
 void StandaloneMIDIReceiver::setInPluginHost(bool inPluginHost) {

@@ -1,10 +1,12 @@
 #pragma once
+#include "editor/link/standalone/incoming_midi_backlog.h"
 #include "editor/link/standalone/running_status_parser.h"
 #include "platform/foundation/main_queue.h"
 #include "platform/midi/client.h"
 #include "platform/midi/midi_types.h"
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -14,6 +16,8 @@ namespace pulvan::link {
 
 // Listens, through one input port, to every MIDI source but the plug-in's own virtual
 // source and hands incoming note-ons, note-offs and control changes to the main queue.
+// However fast they come, the main thread takes them in bounded runs (see
+// IncomingMIDIBacklog for what is kept when they come faster than it takes them).
 // Inside a plug-in host it hears other programs only: the host's own ports (its tracks'
 // outputs) are not connected. Any change of the MIDI setup connects the sources anew.
 // Create and destroy it on the main thread.
@@ -24,10 +28,14 @@ public:
 
     using NoteHandler = std::function<void(int note, bool isOn)>;
     using ControlChangeHandler = std::function<void(int controller, int value)>;
+    using HeldNotesHandler = std::function<void(const IncomingMIDIBacklog::HeldKeys& held)>;
 
-    // The handlers run on `mainQueue`'s thread, never after the receiver is gone. Control
-    // changes are passed on only outside a plug-in host, where no host drains them.
-    StandaloneMIDIReceiver(foundation::MainQueue& mainQueue, NoteHandler noteHandler, ControlChangeHandler controlChangeHandler = {});
+    // The handlers run on `mainQueue`'s thread, in the order the messages came, never after
+    // the receiver is gone. Control changes are passed on only outside a plug-in host, where
+    // no host drains them. When notes come faster than the main thread takes them, the keys
+    // held at the input come instead, as a whole, to `heldNotesHandler`.
+    StandaloneMIDIReceiver(foundation::MainQueue& mainQueue, NoteHandler noteHandler, ControlChangeHandler controlChangeHandler = {},
+                           HeldNotesHandler heldNotesHandler = {});
     ~StandaloneMIDIReceiver();
     StandaloneMIDIReceiver(const StandaloneMIDIReceiver&) = delete;
     StandaloneMIDIReceiver& operator=(const StandaloneMIDIReceiver&) = delete;
@@ -41,15 +49,28 @@ public:
     std::vector<midi::Endpoint> connectedSources() const;
 
 private:
-    void disconnectAllLocked();
+    // What one run of the main queue takes at most, and how long the next waits when messages
+    // remain, as the plug-in's poll of its input.
+    static constexpr int kDrainMessageLimit = 256;
+    static constexpr std::int64_t kDrainTimeLimitNanoseconds = 5'000'000;
+    static constexpr std::int64_t kDrainPauseNanoseconds = 33'000'000;
 
-    foundation::MainQueue& mainQueue_;
-    struct Handlers {
+    struct Inbox {
+        foundation::MainQueue& mainQueue;
         NoteHandler note;
         ControlChangeHandler controlChange;
+        HeldNotesHandler heldNotes;
+        IncomingMIDIBacklog backlog;
+        foundation::Timer nextRun;  // main thread
+        void handOn(const IncomingMIDIBacklog::Item& item) const;
     };
-    // Work already posted to the main queue finds them gone once the receiver is.
-    std::shared_ptr<Handlers> handlers_;
+    void disconnectAllLocked();
+    void receive(IncomingMIDIBacklog::Message message);
+    // One bounded run on the main queue; the next is scheduled when messages remain.
+    static void drain(const std::weak_ptr<Inbox>& weakInbox);
+
+    // A drain already posted to the main queue finds it gone once the receiver is.
+    std::shared_ptr<Inbox> inbox_;
     std::atomic<bool> inPluginHost_{false};
     // Touched only by the MIDI layer's thread, which reads one message at a time.
     RunningStatusParser parser_;

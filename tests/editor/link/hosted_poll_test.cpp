@@ -1,5 +1,6 @@
 #include "tests/editor/link/link_fixture.h"
 
+#include <bitset>
 #include <thread>
 
 namespace pulvan::test {
@@ -131,6 +132,47 @@ TEST_F(IncomingNotesTest, ANoteFromAnotherThreadWaitsForTheStoresThread) {
     main.drain();
     EXPECT_EQ(store->preset->notesPool, std::vector<int>{61});
 }
+
+// After a flood the input's held keys replace what the store counted, each key once.
+struct HeldKeysCase {
+    const char* name;
+    bool latch;
+    std::vector<std::pair<int, bool>> played;
+    std::vector<int> held;
+    std::vector<int> pool;
+    std::vector<std::pair<int, bool>> events;  // handed to the view, releases first
+};
+
+class HeldKeysTest : public IncomingNotesTest, public ::testing::WithParamInterface<HeldKeysCase> {};
+
+TEST_P(HeldKeysTest, ThePoolShowsTheKeysHeldAndEachReleasesWithOneNoteOff) {
+    const HeldKeysCase& c = GetParam();
+    store->notesPoolMIDILatchEnabled.set(c.latch);
+    for (const auto& [note, on] : c.played) link->handleIncomingMIDINote(note, on);
+    std::vector<std::pair<int, bool>> events;
+    store->hooks.incomingMIDINoteEventHandler = [&](int note, bool on) { events.emplace_back(note, on); };
+    std::bitset<128> held;
+    for (int note : c.held) held.set(static_cast<std::size_t>(note));
+    link->matchIncomingMIDIHeldNotes(held);
+    EXPECT_EQ(store->preset->notesPool, c.pool);
+    EXPECT_EQ(events, c.events);
+    for (int note : c.held) link->handleIncomingMIDINote(note, false);
+    EXPECT_TRUE(store->incomingMIDINoteCountByNote.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Floods, HeldKeysTest,
+    ::testing::Values(
+        HeldKeysCase{
+            "AKeyCountedTwiceIsHeldOnce", false, {{60, true}, {60, true}, {62, true}}, {60, 64}, {60, 64}, {{62, false}, {64, true}}},
+        HeldKeysCase{"ALatchedChordStartsAnewFromTheKeysHeld",
+                     true,
+                     {{60, true}, {62, true}, {60, false}, {62, false}},
+                     {65, 67},
+                     {65, 67},
+                     {{65, true}, {67, true}}},
+        HeldKeysCase{"ALatchedChordStaysWhenEveryKeyIsReleased", true, {{60, true}, {62, true}}, {}, {60, 62}, {{60, false}, {62, false}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pulvan::test

@@ -23,6 +23,7 @@ protected:
     std::optional<nlohmann::json> storedMappings() { return foundation::UserDefaults::standard().value(store::midiMappingsDefaultsKey); }
 
     std::vector<std::array<int, 3>> hostedMIDI;
+    static constexpr double learnedMappingsSaveInterval = store::SequencerStore::learnedMappingsSaveIntervalSeconds;
 };
 
 }  // namespace
@@ -130,6 +131,28 @@ TEST_F(MIDILearn, LiveControllersAreSentOnAndTheirEchoesSwallowedOnceWithinTwoSe
     EXPECT_FALSE(store->consumeOutgoingCCEcho(10, 1)) << "late: acted on";
     EXPECT_TRUE(store->outgoingCCEchoCounts.empty());
     EXPECT_TRUE(store->outgoingCCEchoDeadlines.empty());
+}
+
+// A stream of controllers while an element is armed rebinds it with each; the file is written
+// for the first, then once a second with the binding of the moment, and last when the store goes.
+TEST_F(MIDILearn, AStreamOfLearnedControllersWritesTheFileOnceASecond) {
+    auto store = makeLearnStore();
+    store->toggleMIDILearn();
+    store->midiLearnSelection.set(MIDILearnElement::mute(1));
+    store->handleIncomingMIDICC(20, 64);
+    EXPECT_EQ(storedMappings(), nlohmann::json({{"mute_2", 20}}));
+    foundation::UserDefaults::standard().removeValue(store::midiMappingsDefaultsKey);
+    for (int i = 0; i < 500; ++i) store->handleIncomingMIDICC(21 + i % 3, 64);
+    EXPECT_FALSE(storedMappings().has_value()) << "written for every controller";
+    main.advanceSeconds(learnedMappingsSaveInterval);
+    EXPECT_EQ(storedMappings(), nlohmann::json({{"mute_2", 22}}));
+
+    main.advanceSeconds(learnedMappingsSaveInterval);
+    store->handleIncomingMIDICC(30, 64);
+    EXPECT_EQ(storedMappings(), nlohmann::json({{"mute_2", 30}})) << "a second after the last write, at once";
+    store->handleIncomingMIDICC(31, 64);
+    store.reset();
+    EXPECT_EQ(storedMappings(), nlohmann::json({{"mute_2", 31}})) << "the binding last learned is lost";
 }
 
 TEST_F(MIDILearn, MappingsSurviveARestartAndCorruptOnesAreDiscarded) {

@@ -7,7 +7,9 @@
 #include "platform/midi/virtual_source.h"
 #include "tests/platform/midi/message_recorder.h"
 
+#include <atomic>
 #include <chrono>
+#include <set>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -149,6 +151,53 @@ TEST_F(StandaloneMIDIReceiverTest, NotesPostedBeforeTheReceiverWentAreDropped) {
     receiver.reset();
     main.drain();
     EXPECT_TRUE(notes.empty());
+}
+
+// A keyboard played from another thread faster than the main queue takes it: the main queue
+// ends with the keys still held, and what a hand plays afterwards comes whole and in order.
+TEST_F(StandaloneMIDIReceiverTest, AfterAFloodTheKeysStillHeldArriveAndThenEveryNoteInOrder) {
+    const std::string keyboard = backend->addSource("Keyboard", "Out");
+    std::set<int> held;
+    StandaloneMIDIReceiver receiver(
+        main.queue(),
+        [&](int note, bool isOn) {
+            notes.emplace_back(note, isOn);
+            if (isOn) {
+                held.insert(note);
+            } else {
+                held.erase(note);
+            }
+        },
+        {},
+        [&](const IncomingMIDIBacklog::HeldKeys& keys) {
+            held.clear();
+            for (int note = 0; note < 128; ++note)
+                if (keys[static_cast<std::size_t>(note)]) held.insert(note);
+        });
+    std::atomic<bool> flooding = true;
+    std::thread flood([&] {
+        for (int i = 0; i < 50'000; ++i) {
+            const auto note = static_cast<std::uint8_t>(60 + i % 24);
+            backend->sendFromSource(keyboard, Bytes{0x90, note, 0x64, note, 0x00});
+        }
+        backend->sendFromSource(keyboard, Bytes{0x90, 0x30, 0x64, 0x34, 0x64, 0x30, 0x00});
+        flooding = false;
+    });
+    while (flooding.load()) main.advanceSeconds(0.01);
+    flood.join();
+    // The MIDI layer's thread may still be reading; 48 and 52 come last.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (held != std::set<int>{52} && std::chrono::steady_clock::now() < deadline) {
+        main.advanceSeconds(0.01);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(held, (std::set<int>{52}));
+
+    const std::size_t before = notes.size();
+    backend->sendFromSource(keyboard, Bytes{0x90, 0x40, 0x64, 0x40, 0x00, 0x90, 0x40, 0x64, 0x41, 0x64});
+    pumpUntil(before + 4);
+    const std::vector<std::pair<int, bool>> played(notes.begin() + static_cast<std::ptrdiff_t>(before), notes.end());
+    EXPECT_EQ(played, (std::vector<std::pair<int, bool>>{{64, true}, {64, false}, {64, true}, {65, true}}));
 }
 
 }  // namespace

@@ -1,0 +1,54 @@
+#pragma once
+#include <array>
+#include <bitset>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <variant>
+
+namespace pulvan::link {
+
+// Incoming notes and control changes on their way from the MIDI layer's thread to the
+// main thread, in a fixed amount of memory whatever the rate. Up to kCapacity messages
+// wait in order, which is every message a hand plays. Beyond that only what lasts is
+// kept: the keys held at the input and each controller's last value. Once the queued
+// messages are taken, the main thread takes those (the held keys first), and messages
+// queue in order again.
+class IncomingMIDIBacklog {
+public:
+    static constexpr std::size_t kCapacity = 256;
+
+    struct Message {
+        enum class Kind : std::uint8_t { note, controlChange };
+        Kind kind;
+        std::uint8_t number;  // note or controller, 0...127
+        std::uint8_t value;   // a note: 1 on, 0 off; a controller: its value
+        bool operator==(const Message&) const = default;
+    };
+    // Every key held at the input, bit n for note n.
+    using HeldKeys = std::bitset<128>;
+    using Item = std::variant<Message, HeldKeys>;
+
+    // The MIDI layer's thread. True when the backlog was idle: the caller has the main
+    // thread take from it.
+    bool push(Message message);
+    // The main thread. The next item, or none: the backlog is then idle.
+    std::optional<Item> take();
+
+private:
+    std::optional<Item> takeMergedLocked();
+
+    std::mutex mutex_;
+    std::array<Message, kCapacity> queue_{};
+    std::size_t head_ = 0;
+    std::size_t count_ = 0;
+    bool idle_ = true;
+    bool merging_ = false;  // the queue overflowed and has not caught up with the input since
+    HeldKeys heldAtInput_;
+    bool heldKeysMoved_ = false;  // while merging
+    std::array<std::uint8_t, 128> lastValue_{};
+    std::bitset<128> controllerMoved_;  // while merging
+};
+
+}  // namespace pulvan::link
