@@ -17,6 +17,12 @@ void StoreLink::handleIncomingMIDINote(int note, bool isOn) {
     if (store_.hooks.incomingMIDINoteEventHandler) store_.hooks.incomingMIDINoteEventHandler(note, isOn);
 }
 
+void StoreLink::takeIncomingMIDINote(int note, bool isOn) {
+    if (note < 0 || note > 127) return;
+    countIncomingMIDINote(note, isOn);
+    if (store_.hooks.incomingMIDINoteEventHandler) store_.hooks.incomingMIDINoteEventHandler(note, isOn);
+}
+
 void StoreLink::matchIncomingMIDIHeldNotes(const std::bitset<128>& held) {
     std::vector<std::pair<int, bool>> changes;
     auto& counts = store_.incomingMIDINoteCountByNote;

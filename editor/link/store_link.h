@@ -130,6 +130,9 @@ public:
     // ---- Incoming notes (any thread; moved to the store's thread) ----
     // Counts the note held at the MIDI input and refreshes the MIDI-in pool.
     void handleIncomingMIDINote(int note, bool isOn);
+    // The store's thread: counts the note and tells the view, leaving the pool to the store's
+    // syncNotesPoolFromIncomingMIDI, so that a run of notes refreshes it once.
+    void takeIncomingMIDINote(int note, bool isOn);
     // The store's thread: the input holds exactly these keys, once each (the messages that led
     // there were merged). Releases come before presses; the pool is refreshed once.
     void matchIncomingMIDIHeldNotes(const std::bitset<128>& held);

@@ -18,9 +18,10 @@ StandaloneAppPlay::StandaloneAppPlay(StoreLink& link, StandaloneMIDISender& midi
       registry_(registry),
       clock_(clock),
       standaloneMIDIReceiver_(
-          store_.services().mainQueue, [&link](int note, bool isOn) { link.handleIncomingMIDINote(note, isOn); },
+          store_.services().mainQueue, [&link](int note, bool isOn) { link.takeIncomingMIDINote(note, isOn); },
           [&store = store_](int controller, int value) { store.handleIncomingMIDICC(controller, value); },
-          [&link](const IncomingMIDIBacklog::HeldKeys& held) { link.matchIncomingMIDIHeldNotes(held); }),
+          [&link](const IncomingMIDIBacklog::HeldKeys& held) { link.matchIncomingMIDIHeldNotes(held); },
+          [&store = store_] { store.syncNotesPoolFromIncomingMIDI(); }),
       modeChange_(store_.isHostedUI.subscribe([this, hosted = store_.isHostedUI.get()](bool nowHosted) mutable {
           standaloneMIDIReceiver_.setInPluginHost(nowHosted);
           if (nowHosted == hosted) return;

@@ -6,8 +6,10 @@
 namespace pulvan::link {
 
 StandaloneMIDIReceiver::StandaloneMIDIReceiver(foundation::MainQueue& mainQueue, NoteHandler noteHandler,
-                                               ControlChangeHandler controlChangeHandler, HeldNotesHandler heldNotesHandler)
-    : inbox_(std::make_shared<Inbox>(mainQueue, std::move(noteHandler), std::move(controlChangeHandler), std::move(heldNotesHandler))),
+                                               ControlChangeHandler controlChangeHandler, HeldNotesHandler heldNotesHandler,
+                                               NotesTakenHandler notesTakenHandler)
+    : inbox_(std::make_shared<Inbox>(mainQueue, std::move(noteHandler), std::move(controlChangeHandler), std::move(heldNotesHandler),
+                                     std::move(notesTakenHandler))),
       parser_(
           [this](int note, bool isOn) {
               receive({IncomingMIDIBacklog::Message::Kind::note, static_cast<std::uint8_t>(note), static_cast<std::uint8_t>(isOn)});
@@ -41,35 +43,54 @@ void StandaloneMIDIReceiver::receive(IncomingMIDIBacklog::Message message) {
 
 void StandaloneMIDIReceiver::drain(const std::weak_ptr<Inbox>& weakInbox) {
     foundation::MainQueue* queue = nullptr;  // outlives the receiver
-    if (const auto inbox = weakInbox.lock()) queue = &inbox->mainQueue;
+    if (const auto inbox = weakInbox.lock()) {
+        queue = &inbox->mainQueue;
+        const std::int64_t now = queue->clock().nowNanoseconds();
+        if (now < inbox->nextRunAllowedAt) {
+            inbox->nextRun = queue->scheduleOneShot(inbox->nextRunAllowedAt - now, [weakInbox] { drain(weakInbox); });
+            return;
+        }
+    }
     if (!queue) return;
     foundation::MainQueue& mainQueue = *queue;
-    const std::int64_t deadline = mainQueue.clock().nowNanoseconds() + kDrainTimeLimitNanoseconds;
-    for (int taken = 0; taken < kDrainMessageLimit && mainQueue.clock().nowNanoseconds() <= deadline; ++taken) {
-        // Held for one message only: a handler may end the receiver.
-        const auto inbox = weakInbox.lock();
-        if (!inbox) return;
-        const auto item = inbox->backlog.take();
-        if (!item) return;  // idle: the next message posts a drain again
-        inbox->handOn(*item);
-    }
+    const RunOutcome outcome = handOnWhatWaits(weakInbox, mainQueue.clock());
+    const auto inbox = weakInbox.lock();
+    if (!inbox) return;
+    inbox->nextRunAllowedAt = mainQueue.clock().nowNanoseconds() + kRunSpacingNanoseconds;
     // More than a run takes: the next comes a poll later, as the plug-in's does, so that the input
     // and the window drawing what it changed leave the main thread room for a click.
-    if (const auto inbox = weakInbox.lock())
-        inbox->nextRun = mainQueue.scheduleOneShot(kDrainPauseNanoseconds, [weakInbox] { drain(weakInbox); });
+    if (outcome.more) inbox->nextRun = mainQueue.scheduleOneShot(kDrainPauseNanoseconds, [weakInbox] { drain(weakInbox); });
+    if (outcome.notesHandedOn && inbox->notesTaken) inbox->notesTaken();  // last: it may end the receiver
 }
 
-void StandaloneMIDIReceiver::Inbox::handOn(const IncomingMIDIBacklog::Item& item) const {
+StandaloneMIDIReceiver::RunOutcome StandaloneMIDIReceiver::handOnWhatWaits(const std::weak_ptr<Inbox>& weakInbox,
+                                                                           const foundation::Clock& clock) {
+    RunOutcome outcome;
+    const std::int64_t deadline = clock.nowNanoseconds() + kDrainTimeLimitNanoseconds;
+    for (int taken = 0; taken < kDrainMessageLimit && clock.nowNanoseconds() <= deadline; ++taken) {
+        // Held for one message only: a handler may end the receiver.
+        const auto inbox = weakInbox.lock();
+        if (!inbox) return outcome;
+        const auto item = inbox->backlog.take();
+        if (!item) return outcome;  // idle: the next message posts a drain again
+        if (inbox->handOn(*item)) outcome.notesHandedOn = true;
+    }
+    outcome.more = true;
+    return outcome;
+}
+
+bool StandaloneMIDIReceiver::Inbox::handOn(const IncomingMIDIBacklog::Item& item) const {
     if (const auto* held = std::get_if<IncomingMIDIBacklog::HeldKeys>(&item)) {
         if (heldNotes) heldNotes(*held);
-        return;
+        return false;
     }
     const auto& message = std::get<IncomingMIDIBacklog::Message>(item);
     if (message.kind == IncomingMIDIBacklog::Message::Kind::note) {
         if (note) note(message.number, message.value != 0);
-    } else if (controlChange) {
-        controlChange(message.number, message.value);
+        return true;
     }
+    if (controlChange) controlChange(message.number, message.value);
+    return false;
 }
 
 void StandaloneMIDIReceiver::setInPluginHost(bool inPluginHost) {

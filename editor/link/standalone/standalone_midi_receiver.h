@@ -6,6 +6,7 @@
 #include "platform/midi/midi_types.h"
 
 #include <atomic>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -29,13 +30,20 @@ public:
     using NoteHandler = std::function<void(int note, bool isOn)>;
     using ControlChangeHandler = std::function<void(int controller, int value)>;
     using HeldNotesHandler = std::function<void(const IncomingMIDIBacklog::HeldKeys& held)>;
+    using NotesTakenHandler = std::function<void()>;
+
+    // However the messages are spread, the main queue's runs come no closer than this: input at
+    // a thousand messages a second costs a bounded number of runs and refreshes of the pool.
+    static constexpr std::int64_t kRunSpacingNanoseconds = 10'000'000;
 
     // The handlers run on `mainQueue`'s thread, in the order the messages came, never after
     // the receiver is gone. Control changes are passed on only outside a plug-in host, where
     // no host drains them. When notes come faster than the main thread takes them, the keys
-    // held at the input come instead, as a whole, to `heldNotesHandler`.
+    // held at the input come instead, as a whole, to `heldNotesHandler`. The main queue takes
+    // them in runs at least kRunSpacingNanoseconds apart; `notesTakenHandler` follows each run
+    // that handed on notes, so that what depends on the keys held is worked out once a run.
     StandaloneMIDIReceiver(foundation::MainQueue& mainQueue, NoteHandler noteHandler, ControlChangeHandler controlChangeHandler = {},
-                           HeldNotesHandler heldNotesHandler = {});
+                           HeldNotesHandler heldNotesHandler = {}, NotesTakenHandler notesTakenHandler = {});
     ~StandaloneMIDIReceiver();
     StandaloneMIDIReceiver(const StandaloneMIDIReceiver&) = delete;
     StandaloneMIDIReceiver& operator=(const StandaloneMIDIReceiver&) = delete;
@@ -60,14 +68,24 @@ private:
         NoteHandler note;
         ControlChangeHandler controlChange;
         HeldNotesHandler heldNotes;
+        NotesTakenHandler notesTaken;
         IncomingMIDIBacklog backlog;
-        foundation::Timer nextRun;  // main thread
-        void handOn(const IncomingMIDIBacklog::Item& item) const;
+        // Main thread.
+        foundation::Timer nextRun;
+        std::int64_t nextRunAllowedAt = INT64_MIN;
+        // Whether the item was a note.
+        bool handOn(const IncomingMIDIBacklog::Item& item) const;
+    };
+    struct RunOutcome {
+        bool notesHandedOn = false;
+        bool more = false;  // the run's limits ended it, not an empty backlog
     };
     void disconnectAllLocked();
     void receive(IncomingMIDIBacklog::Message message);
-    // One bounded run on the main queue; the next is scheduled when messages remain.
+    // One bounded run on the main queue, or its postponement to the earliest time one may come;
+    // the next is scheduled when messages remain.
     static void drain(const std::weak_ptr<Inbox>& weakInbox);
+    static RunOutcome handOnWhatWaits(const std::weak_ptr<Inbox>& weakInbox, const foundation::Clock& clock);
 
     // A drain already posted to the main queue finds it gone once the receiver is.
     std::shared_ptr<Inbox> inbox_;

@@ -124,6 +124,23 @@ TEST_F(StandaloneAppPlayTest, StartsOnceAndReusesTheHostOnTheNextStart) {
     appPlay->stopAppPlay();
 }
 
+// Keys played by hand into the application's input each reach the notes pool on "MIDI in".
+TEST_F(StandaloneAppPlayTest, EachKeyPlayedIntoTheInputReachesTheMIDIInPool) {
+    store->preset.modify([](model::Preset& p) { p.notesPoolInput = model::NotesPoolInput::midiIn; });
+    // There before the input opens, so that it hears the first key.
+    appPlay.reset();
+    const std::string keyboard = backend->addSource("Keyboard", "Out");
+    appPlay = std::make_unique<StandaloneAppPlay>(*link, sender, test::sequencerRegistry());
+    const struct {
+        std::vector<std::uint8_t> bytes;
+        std::vector<int> pool;
+    } keys[] = {{{0x90, 60, 100}, {60}}, {{0x90, 64, 100}, {60, 64}}, {{0x80, 60, 0}, {64}}, {{0x90, 67, 90}, {64, 67}}};
+    for (const auto& key : keys) {
+        backend->sendFromSource(keyboard, key.bytes);
+        EXPECT_TRUE(runMainUntil([&] { return store->preset->notesPool == key.pool; })) << "after key " << int{key.bytes[1]};
+    }
+}
+
 TEST_F(StandaloneAppPlayTest, WithoutTheAudioUnitPlayStaysStopped) {
     au::ComponentRegistry empty;
     appPlay = std::make_unique<StandaloneAppPlay>(*link, sender, empty);

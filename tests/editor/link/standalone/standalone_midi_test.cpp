@@ -7,8 +7,10 @@
 #include "platform/midi/virtual_source.h"
 #include "tests/platform/midi/message_recorder.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <set>
 #include <thread>
 #include <utility>
@@ -86,11 +88,12 @@ protected:
         };
     }
 
-    // The notes reach the main queue from the MIDI layer's thread; pump until they are in.
+    // The notes reach the main queue from the MIDI layer's thread; pump until they are in, with
+    // the main queue's clock moving on as a real one would.
     void pumpUntil(std::size_t count) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
         while (notes.size() < count && std::chrono::steady_clock::now() < deadline) {
-            main.drain();
+            main.advanceSeconds(0.001);
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
@@ -198,6 +201,39 @@ TEST_F(StandaloneMIDIReceiverTest, AfterAFloodTheKeysStillHeldArriveAndThenEvery
     pumpUntil(before + 4);
     const std::vector<std::pair<int, bool>> played(notes.begin() + static_cast<std::ptrdiff_t>(before), notes.end());
     EXPECT_EQ(played, (std::vector<std::pair<int, bool>>{{64, true}, {64, false}, {64, true}, {65, true}}));
+}
+
+// Notes spread over time at a thousand a second reach the main queue in runs at least the spacing
+// apart, each run followed once by the notes-taken handler; every note still comes, in order.
+TEST_F(StandaloneMIDIReceiverTest, EvenlySpreadNotesComeInSpacedRunsEachFollowedOnceByNotesTaken) {
+    const std::string keyboard = backend->addSource("Keyboard", "Out");
+    const auto now = [this] { return main.queue().clock().nowNanoseconds(); };
+    std::vector<std::int64_t> handedOnAt, notesTakenAt;
+    StandaloneMIDIReceiver receiver(
+        main.queue(),
+        [&](int note, bool isOn) {
+            notes.emplace_back(note, isOn);
+            handedOnAt.push_back(now());
+        },
+        {}, {}, [&] { notesTakenAt.push_back(now()); });
+    std::vector<std::pair<int, bool>> sent;
+    for (int i = 0; i < 100; ++i) {
+        const auto note = static_cast<std::uint8_t>(40 + i % 30);
+        const bool on = i % 2 == 0;
+        backend->sendFromSource(keyboard, Bytes{static_cast<std::uint8_t>(on ? 0x90 : 0x80), note, 0x40});
+        sent.emplace_back(note, on);
+        std::this_thread::sleep_for(std::chrono::microseconds(300));  // the MIDI layer's thread reads it meanwhile
+        main.advanceSeconds(0.001);
+    }
+    pumpUntil(sent.size());
+    EXPECT_EQ(notes, sent);
+
+    std::vector<std::int64_t> runs = handedOnAt;
+    runs.erase(std::unique(runs.begin(), runs.end()), runs.end());
+    EXPECT_EQ(notesTakenAt, runs) << "once after each run that handed on notes";
+    std::int64_t closest = INT64_MAX;
+    for (std::size_t i = 1; i < runs.size(); ++i) closest = std::min(closest, runs[i] - runs[i - 1]);
+    EXPECT_GE(closest, StandaloneMIDIReceiver::kRunSpacingNanoseconds) << "the closest two of " << runs.size() << " runs";
 }
 
 }  // namespace
