@@ -6,6 +6,7 @@
 #include "pluginterfaces/gui/iplugview.h"
 #include "tests/platform/foundation/temp_folder.h"
 #include "tests/platform/x11/host_window.h"
+#include "tests/support/descriptor_count.h"
 #include "tests/support/thread_count.h"
 #include "tests/vst3/plugin_instance.h"
 #include "tests/vst3/run_loop_frame.h"
@@ -15,9 +16,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -42,17 +41,6 @@ bool holdsLibrary(const std::string& name) {
     for (std::string line; std::getline(maps, line);)
         if (line.find(name) != std::string::npos) return true;
     return false;
-}
-
-std::size_t descriptorCount() { return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {})); }
-
-bool descriptorCountFallsTo(std::size_t count) {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (descriptorCount() > count) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
 }
 
 std::atomic<int> hostErrors{0};
@@ -151,12 +139,12 @@ int main(int argc, char** argv) {
 
         if (cycle == 1) {
             std::this_thread::sleep_for(500ms);  // joined threads leave the process's list
-            descriptorsAfterFirst = descriptorCount();
+            descriptorsAfterFirst = pulvan::test::descriptorCount();
             threadsAfterFirst = pulvan::test::threadCount();
         } else {
-            if (!descriptorCountFallsTo(descriptorsAfterFirst))
-                fail(cycle, std::to_string(descriptorCount()) + " descriptors open against " + std::to_string(descriptorsAfterFirst) +
-                                " after the first cycle");
+            if (!pulvan::test::descriptorCountFallsTo(descriptorsAfterFirst))
+                fail(cycle, std::to_string(pulvan::test::descriptorCount()) + " descriptors open against " +
+                                std::to_string(descriptorsAfterFirst) + " after the first cycle");
             if (!pulvan::test::threadCountFallsTo(threadsAfterFirst, 5s))
                 fail(cycle, std::to_string(pulvan::test::threadCount()) + " threads against " + std::to_string(threadsAfterFirst) +
                                 " after the first cycle");

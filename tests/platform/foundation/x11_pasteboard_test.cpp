@@ -2,12 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/descriptor_count.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -48,8 +49,6 @@ bool eventually(const std::function<bool()>& condition) {
     }
     return true;
 }
-
-std::size_t descriptorCount() { return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {})); }
 
 }  // namespace
 
@@ -162,7 +161,7 @@ TEST(X11ClipboardInAHost, ErrorsOfTheBoardsOwnRequestsReachNoProcessWideHandler)
 // A module that is left retires the general board; a host may load and leave it many times.
 TEST(X11ClipboardInAHost, ARetiredGeneralBoardKeepsNoConnectionOpen) {
     if (xvfbMissing()) GTEST_SKIP() << "Xvfb is not installed: no X display to test the clipboard on";
-    const std::size_t before = descriptorCount();
+    const std::size_t before = pulvan::test::descriptorCount();
     for (int cycle = 0; cycle < 3; ++cycle) {
         SCOPED_TRACE(cycle);
         Pasteboard& board = Pasteboard::general();
@@ -170,7 +169,7 @@ TEST(X11ClipboardInAHost, ARetiredGeneralBoardKeepsNoConnectionOpen) {
         board.clearContents();
         EXPECT_TRUE(board.setData(Pasteboard::textType, bytesOf("text")));
         Pasteboard::retireGeneral();
-        EXPECT_EQ(descriptorCount(), before);
+        EXPECT_EQ(pulvan::test::descriptorCount(), before);
         EXPECT_FALSE(board.setData(Pasteboard::textType, bytesOf("late"))) << "a retired board takes nothing";
         EXPECT_FALSE(board.data(Pasteboard::textType).has_value());
     }

@@ -1,0 +1,25 @@
+#pragma once
+// This process's open file descriptors: what a module or a connection leaves open shows here.
+#include <chrono>
+#include <cstddef>
+#include <filesystem>
+#include <iterator>
+#include <thread>
+
+namespace pulvan::test {
+
+inline std::size_t descriptorCount() {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
+}
+
+// Whether the count falls to `count` or below within `limit` (another thread may still be closing).
+inline bool descriptorCountFallsTo(std::size_t count, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (descriptorCount() > count) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+}  // namespace pulvan::test
