@@ -1,10 +1,11 @@
 #pragma once
 // This process's open file descriptors: what a module or a connection leaves open shows here.
+#include "tests/support/count_falls.h"
+
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <iterator>
-#include <thread>
 
 namespace pulvan::test {
 
@@ -14,12 +15,7 @@ inline std::size_t descriptorCount() {
 
 // Whether the count falls to `count` or below within `limit` (another thread may still be closing).
 inline bool descriptorCountFallsTo(std::size_t count, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (descriptorCount() > count) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return countFallsTo(descriptorCount, count, limit);
 }
 
 }  // namespace pulvan::test

@@ -1,6 +1,8 @@
 #pragma once
 // This process's threads. A thread that was joined stays listed for a moment after (it is still on
 // its way out of the kernel), so a count that must fall back is waited for, with a deadline.
+#include "tests/support/count_falls.h"
+
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
@@ -22,12 +24,7 @@ inline std::size_t threadCount() {
 
 // Whether the count falls to `count` or below within `limit`.
 inline bool threadCountFallsTo(std::size_t count, std::chrono::milliseconds limit = std::chrono::seconds(2)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (threadCount() > count) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return countFallsTo(threadCount, count, limit);
 }
 
 }  // namespace pulvan::test
