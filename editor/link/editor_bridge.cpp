@@ -196,8 +196,8 @@ void EditorBridge::drainIncomingMIDI() {
     if (!hooks_.popIncomingMIDI) return;
     isDrainingIncomingMIDI_ = true;
     const auto& clock = store_->services().mainQueue.clock();
-    const std::int64_t deadline = clock.nowNanoseconds() + kDrainTimeLimitNanoseconds;
-    for (int taken = 0; taken < kDrainMessageLimit && clock.nowNanoseconds() <= deadline; ++taken) {
+    const std::int64_t deadline = clock.nowNanoseconds() + StoreLink::kIncomingMIDIRunTimeLimitNanoseconds;
+    for (int taken = 0; taken < StoreLink::kIncomingMIDIRunMessageLimit && clock.nowNanoseconds() <= deadline; ++taken) {
         std::uint8_t status = 0, data1 = 0, data2 = 0;
         if (!readEngine(false, [&](void* engine) { return hooks_.popIncomingMIDI(engine, &status, &data1, &data2) != 0; })) break;
         switch (status & 0xF0) {

@@ -42,9 +42,6 @@ public:
     // Once: the last push, then every closure detached and hosted mode left.
     void stop();
 
-    static constexpr int kDrainMessageLimit = 256;
-    static constexpr std::int64_t kDrainTimeLimitNanoseconds = 5'000'000;
-
 private:
     // Hook calls, only while the engine is alive.
     template <typename Call>

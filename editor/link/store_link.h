@@ -128,6 +128,10 @@ public:
     void applyPendingLaunchesNow();
 
     // ---- Incoming notes (any thread; moved to the store's thread) ----
+    // What one run over incoming MIDI takes at most on the store's thread (a poll's in a plug-in
+    // host, the application input's on its own): the rest waits for the next run.
+    static constexpr int kIncomingMIDIRunMessageLimit = 256;
+    static constexpr std::int64_t kIncomingMIDIRunTimeLimitNanoseconds = 5'000'000;
     // Counts the note held at the MIDI input and refreshes the MIDI-in pool.
     void handleIncomingMIDINote(int note, bool isOn);
     // The store's thread: counts the note and tells the view, leaving the pool to the store's

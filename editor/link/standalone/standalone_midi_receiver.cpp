@@ -1,6 +1,7 @@
 #include "editor/link/standalone/standalone_midi_receiver.h"
 
 #include "editor/link/standalone/endpoint_matching.h"
+#include "editor/link/store_link.h"
 #include "platform/midi/endpoints.h"
 
 namespace pulvan::link {
@@ -43,31 +44,33 @@ void StandaloneMIDIReceiver::receive(IncomingMIDIBacklog::Message message) {
 
 void StandaloneMIDIReceiver::drain(const std::weak_ptr<Inbox>& weakInbox) {
     foundation::MainQueue* queue = nullptr;  // outlives the receiver
-    if (const auto inbox = weakInbox.lock()) {
+    {
+        const auto inbox = weakInbox.lock();
+        if (!inbox) return;
         queue = &inbox->mainQueue;
         const std::int64_t now = queue->clock().nowNanoseconds();
         if (now < inbox->nextRunAllowedAt) {
             inbox->nextRun = queue->scheduleOneShot(inbox->nextRunAllowedAt - now, [weakInbox] { drain(weakInbox); });
             return;
         }
-    }
-    if (!queue) return;
-    foundation::MainQueue& mainQueue = *queue;
-    const RunOutcome outcome = handOnWhatWaits(weakInbox, mainQueue.clock());
+    }  // not held while handing on: a handler may end the receiver
+    const RunOutcome outcome = handOnWhatWaits(weakInbox, queue->clock());
     const auto inbox = weakInbox.lock();
     if (!inbox) return;
-    inbox->nextRunAllowedAt = mainQueue.clock().nowNanoseconds() + kRunSpacingNanoseconds;
+    inbox->nextRunAllowedAt = queue->clock().nowNanoseconds() + kRunSpacingNanoseconds;
     // More than a run takes: the next comes a poll later, as the plug-in's does, so that the input
     // and the window drawing what it changed leave the main thread room for a click.
-    if (outcome.more) inbox->nextRun = mainQueue.scheduleOneShot(kDrainPauseNanoseconds, [weakInbox] { drain(weakInbox); });
+    if (outcome.more) {
+        inbox->nextRun = queue->scheduleOneShot(StoreLink::kPlayheadPollIntervalNanoseconds, [weakInbox] { drain(weakInbox); });
+    }
     if (outcome.notesHandedOn && inbox->notesTaken) inbox->notesTaken();  // last: it may end the receiver
 }
 
 StandaloneMIDIReceiver::RunOutcome StandaloneMIDIReceiver::handOnWhatWaits(const std::weak_ptr<Inbox>& weakInbox,
                                                                            const foundation::Clock& clock) {
     RunOutcome outcome;
-    const std::int64_t deadline = clock.nowNanoseconds() + kDrainTimeLimitNanoseconds;
-    for (int taken = 0; taken < kDrainMessageLimit && clock.nowNanoseconds() <= deadline; ++taken) {
+    const std::int64_t deadline = clock.nowNanoseconds() + StoreLink::kIncomingMIDIRunTimeLimitNanoseconds;
+    for (int taken = 0; taken < StoreLink::kIncomingMIDIRunMessageLimit && clock.nowNanoseconds() <= deadline; ++taken) {
         // Held for one message only: a handler may end the receiver.
         const auto inbox = weakInbox.lock();
         if (!inbox) return outcome;

@@ -57,12 +57,6 @@ public:
     std::vector<midi::Endpoint> connectedSources() const;
 
 private:
-    // What one run of the main queue takes at most, and how long the next waits when messages
-    // remain, as the plug-in's poll of its input.
-    static constexpr int kDrainMessageLimit = 256;
-    static constexpr std::int64_t kDrainTimeLimitNanoseconds = 5'000'000;
-    static constexpr std::int64_t kDrainPauseNanoseconds = 33'000'000;
-
     struct Inbox {
         foundation::MainQueue& mainQueue;
         NoteHandler note;
