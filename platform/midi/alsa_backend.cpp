@@ -254,8 +254,8 @@ public:
         return std::make_unique<AlsaOutput>(state_, seq, port, queue, encoder);
     }
 
-    std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName,
-                                               ReceiveFunction receive) override {
+    std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName, ReceiveFunction receive,
+                                               HeldNotesFunction) override {
         snd_seq_t* seq = openSequencer(clientName, SND_SEQ_OPEN_DUPLEX);
         if (!seq) return nullptr;
         const int port = snd_seq_create_simple_port(seq, portName.c_str(), SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE,

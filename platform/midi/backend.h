@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/midi/midi_types.h"
+#include "platform/midi/sounding_notes.h"
 
 #include <cstdint>
 #include <functional>
@@ -12,6 +13,10 @@ namespace pulvan::midi {
 
 // Called off any real-time thread for every message a source delivers.
 using ReceiveFunction = std::function<void(std::span<const std::uint8_t> bytes, Timestamp receivedAt)>;
+// Called off any real-time thread, after the messages received before it, when messages reached the
+// port faster than they were read and some were dropped: the notes held at the port after everything
+// that reached it, which the messages received no longer tell.
+using HeldNotesFunction = std::function<void(const NoteSet& held)>;
 
 // One port of ours that sends, on one client of ours. The MIDI system itself
 // delivers each message at its timestamp.
@@ -53,8 +58,10 @@ public:
     virtual std::vector<Endpoint> destinations() = 0;
     // Each opens one client with one port; null when the MIDI system refuses or there is none.
     virtual std::unique_ptr<OutputConnection> openOutput(const std::string& clientName, const std::string& portName) = 0;
-    virtual std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName,
-                                                       ReceiveFunction receive) = 0;
+    // A system that never drops what reaches the port, or cannot tell what it dropped (the ALSA
+    // sequencer's own queue), never calls `heldNotesAfterLoss`.
+    virtual std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName, ReceiveFunction receive,
+                                                       HeldNotesFunction heldNotesAfterLoss) = 0;
     // A source others connect to, sending to all of them.
     virtual std::unique_ptr<OutputConnection> openVirtualSource(const std::string& name) = 0;
     // Closes the clients it keeps open for itself (to look at the setup), as the module is left; it

@@ -158,12 +158,13 @@ void OutputPort::silence() noexcept {
     senders_.fetch_sub(1);
 }
 
-InputPort::InputPort(const Client& client, std::string name, ReadCallback onRead)
+InputPort::InputPort(const Client& client, std::string name, ReadCallback onRead, HeldNotesCallback onHeldNotesAfterLoss)
     : clientName_(client.name_),
       name_(std::move(name)),
       backend_(client.backend_),
       dispatcher_(client.dispatcher_),
-      readSlot_(std::make_shared<ReadSlot>(std::move(onRead))) {
+      readSlot_(std::make_shared<ReadSlot>(std::move(onRead))),
+      heldNotesSlot_(std::make_shared<HeldNotesSlot>(std::move(onHeldNotesAfterLoss))) {
     {
         std::lock_guard lock(mutex_);
         openLocked();
@@ -180,6 +181,7 @@ InputPort::~InputPort() {
         connection_.reset();
     }
     readSlot_->close();
+    heldNotesSlot_->close();
 }
 
 void InputPort::closeForGood() {
@@ -216,7 +218,10 @@ void InputPort::openLocked() {
                                                                                          Timestamp receivedAt) {
         dispatcher->post(slot, std::vector<std::uint8_t>(bytes.begin(), bytes.end()), receivedAt);
     };
-    connection_ = backend_->openInput(clientName_, name_, std::move(receive));
+    auto heldNotesAfterLoss = [slot = std::weak_ptr<HeldNotesSlot>(heldNotesSlot_), dispatcher = dispatcher_](const NoteSet& held) {
+        dispatcher->post(slot, held);
+    };
+    connection_ = backend_->openInput(clientName_, name_, std::move(receive), std::move(heldNotesAfterLoss));
 }
 
 bool InputPort::connectSource(const Endpoint& source) {

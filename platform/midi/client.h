@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/midi/callback_slot.h"
 #include "platform/midi/midi_types.h"
+#include "platform/midi/sounding_notes.h"
 
 #include <atomic>
 #include <cstdint>
@@ -110,8 +111,12 @@ private:
 class InputPort {
 public:
     using ReadCallback = std::function<void(std::span<const std::uint8_t> bytes, Timestamp receivedAt)>;
+    using HeldNotesCallback = std::function<void(const NoteSet& held)>;
 
-    InputPort(const Client& client, std::string name, ReadCallback onRead);
+    // `onHeldNotesAfterLoss` runs on the same thread, in order with the messages, when messages came
+    // faster than the port was read and some were dropped: with the notes held at the port after
+    // everything that reached it, which the messages read no longer tell.
+    InputPort(const Client& client, std::string name, ReadCallback onRead, HeldNotesCallback onHeldNotesAfterLoss = {});
     // Once it returns, the callback is not running and never runs again.
     ~InputPort();
     InputPort(const InputPort&) = delete;
@@ -138,6 +143,7 @@ private:
     std::shared_ptr<Backend> backend_;
     std::shared_ptr<Dispatcher> dispatcher_;
     std::shared_ptr<CallbackSlot<std::span<const std::uint8_t>, Timestamp>> readSlot_;
+    std::shared_ptr<CallbackSlot<const NoteSet&>> heldNotesSlot_;
     std::mutex mutex_;
     std::unique_ptr<InputConnection> connection_;  // guarded by mutex_
     bool closedForGood_ = false;                   // guarded by mutex_

@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <utility>
+#include <variant>
 
 namespace pulvan::midi {
 namespace {
@@ -28,11 +29,18 @@ struct Scheduled {
     std::function<void()> deliver;
 };
 
-struct Received {
+struct ReceivedMessage {
     std::weak_ptr<ReadSlot> slot;
     std::vector<std::uint8_t> bytes;
     Timestamp receivedAt;
 };
+
+struct ReceivedHeldNotes {
+    std::weak_ptr<HeldNotesSlot> slot;
+    std::unique_ptr<const NoteSet> held;  // boxed: messages, far the most, stay small
+};
+
+using Received = std::variant<ReceivedMessage, ReceivedHeldNotes>;
 
 struct SetupWatch {
     std::weak_ptr<SetupSlot> slot;
@@ -99,8 +107,12 @@ void Dispatcher::State::deliverReceived() {
         std::lock_guard lock(mutex);
         batch.swap(received);
     }
-    for (auto& message : batch) {
-        if (auto slot = message.slot.lock()) slot->invoke(message.bytes, message.receivedAt);
+    for (auto& item : batch) {
+        if (auto* message = std::get_if<ReceivedMessage>(&item)) {
+            if (auto slot = message->slot.lock()) slot->invoke(message->bytes, message->receivedAt);
+        } else if (auto& notes = std::get<ReceivedHeldNotes>(item); auto slot = notes.slot.lock()) {
+            slot->invoke(*notes.held);
+        }
     }
 }
 
@@ -230,7 +242,15 @@ void Dispatcher::cancel(const void* owner) {
 void Dispatcher::post(std::weak_ptr<ReadSlot> slot, std::vector<std::uint8_t> bytes, Timestamp receivedAt) {
     {
         std::lock_guard lock(state_->mutex);
-        state_->received.push_back({std::move(slot), std::move(bytes), receivedAt});
+        state_->received.emplace_back(ReceivedMessage{std::move(slot), std::move(bytes), receivedAt});
+    }
+    state_->wakeup.notify_one();
+}
+
+void Dispatcher::post(std::weak_ptr<HeldNotesSlot> slot, const NoteSet& held) {
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->received.emplace_back(ReceivedHeldNotes{std::move(slot), std::make_unique<const NoteSet>(held)});
     }
     state_->wakeup.notify_one();
 }

@@ -13,6 +13,7 @@
 namespace pulvan::midi {
 
 using ReadSlot = CallbackSlot<std::span<const std::uint8_t>, Timestamp>;
+using HeldNotesSlot = CallbackSlot<const NoteSet&>;
 using SetupSlot = CallbackSlot<>;
 
 // The MIDI layer's own thread, one per process while anything uses it. It
@@ -37,8 +38,10 @@ public:
     // of them runs.
     void cancel(const void* owner);
 
-    // Hands received bytes to an input's callback on the layer's thread.
+    // Hands received bytes, or the notes held at an input after a loss, to an input's callback on
+    // the layer's thread, in the order posted.
     void post(std::weak_ptr<ReadSlot> slot, std::vector<std::uint8_t> bytes, Timestamp receivedAt);
+    void post(std::weak_ptr<HeldNotesSlot> slot, const NoteSet& held);
 
     // Calls `slot` whenever the sources or destinations of `backend` change,
     // for as long as the slot exists.

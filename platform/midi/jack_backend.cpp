@@ -113,15 +113,13 @@ private:
 
 class JackInput final : public InputConnection {
 public:
-    JackInput(std::shared_ptr<SharedState> state, std::unique_ptr<JackPortClient> port, ReceiveFunction receive)
+    JackInput(std::shared_ptr<SharedState> state, std::unique_ptr<JackPortClient> port, ReceiveFunction receive,
+              HeldNotesFunction heldNotesAfterLoss)
         : own_(std::move(state), std::move(port)),
           receive_(std::move(receive)),
+          heldNotesAfterLoss_(std::move(heldNotesAfterLoss)),
           dispatcher_(Dispatcher::shared()) {
-        dispatcher_->addPoller(this, [this] {
-            ShortMessage message;
-            while (own_.port().receive(message))
-                receive_(std::span<const std::uint8_t>(message.bytes.data(), message.length), message.deliverAt);
-        });
+        dispatcher_->addPoller(this, [this] { receiveWhatArrived(); });
     }
     ~JackInput() override { dispatcher_->removePoller(this); }
 
@@ -141,8 +139,28 @@ public:
     }
 
 private:
+    // At most a queue's worth a turn: while a flood comes as fast as it is read, what was read waits for
+    // the turn's end in the layer's memory, and the rest, refused at the port, still counts for the notes held.
+    void receiveWhatArrived() {
+        JackPortClient& port = own_.port();
+        // Counted before the queue is emptied, so that the notes held come after every message that
+        // arrived before the ones refused; a refusal meanwhile is told at a later turn.
+        const std::uint64_t refused = port.refused();
+        ShortMessage message;
+        bool emptied = false;
+        for (std::size_t taken = 0; taken < JackPortClient::kQueueCapacity && !emptied; ++taken) {
+            emptied = !port.receive(message);
+            if (!emptied) receive_(std::span<const std::uint8_t>(message.bytes.data(), message.length), message.deliverAt);
+        }
+        if (!emptied || refused == refusedTold_) return;  // with messages older than the loss still waiting, later
+        refusedTold_ = refused;
+        if (heldNotesAfterLoss_) heldNotesAfterLoss_(port.heldNotes());
+    }
+
     mutable OwnPort own_;
     ReceiveFunction receive_;
+    HeldNotesFunction heldNotesAfterLoss_;
+    std::uint64_t refusedTold_ = 0;  // the poller's own
     std::shared_ptr<Dispatcher> dispatcher_;
 };
 
@@ -158,12 +176,12 @@ public:
         return std::make_unique<JackOutput>(state_, std::move(port));
     }
 
-    std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName,
-                                               ReceiveFunction receive) override {
+    std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName, ReceiveFunction receive,
+                                               HeldNotesFunction heldNotesAfterLoss) override {
         const ListedOwnPort made(*state_, clientName + ":" + portName);
         auto port = JackPortClient::open(clientName, portName, JackPortClient::Direction::input);
         if (!port) return nullptr;
-        return std::make_unique<JackInput>(state_, std::move(port), std::move(receive));
+        return std::make_unique<JackInput>(state_, std::move(port), std::move(receive), std::move(heldNotesAfterLoss));
     }
 
     std::unique_ptr<OutputConnection> openVirtualSource(const std::string& name) override { return openOutput(name, name); }

@@ -127,7 +127,9 @@ void JackPortClient::readInput(std::uint32_t frames) {
         message.length = static_cast<std::uint8_t>(event.size);
         std::copy(event.buffer, event.buffer + event.size, message.bytes.begin());
         message.deliverAt = clock.framesPerNs > 0 ? clock.startNs + static_cast<std::uint64_t>(event.time / clock.framesPerNs) : now();
-        queue_.tryPush(message);
+        // Before the push: whoever receives this message, or learns that one was refused, finds it counted.
+        heldNotes_.follow(std::span<const std::uint8_t>(message.bytes.data(), message.length));
+        if (!queue_.tryPush(message)) refused_.fetch_add(1, std::memory_order_release);
     }
 }
 

@@ -2,6 +2,7 @@
 #include "platform/midi/cycle_output.h"
 #include "platform/midi/jack_ports.h"
 #include "platform/midi/short_message_queue.h"
+#include "platform/midi/sounding_notes.h"
 
 #include <jack/types.h>
 
@@ -45,6 +46,10 @@ public:
     void silence() noexcept;
     // Input: the next message that arrived, with the time it was played.
     bool receive(ShortMessage& message) noexcept { return queue_.tryPop(message); }
+    // Input: how many messages arrived while the queue was full, and so were never received.
+    std::uint64_t refused() const noexcept { return refused_.load(std::memory_order_acquire); }
+    // Input: the notes held by every message that arrived, received or refused.
+    NoteSet heldNotes() const noexcept { return heldNotes_.load(); }
 
     // Polls until `done()` holds; false when the deadline passes or the server drops the client first.
     template <typename Done>
@@ -72,7 +77,9 @@ private:
     std::atomic<std::uint64_t> silencesAsked_{0};
     std::atomic<std::uint64_t> silencesDone_{0};
     std::atomic<std::uint64_t> cycles_{0};  // those the process thread ran
-    CycleOutput output_;                    // the process thread's own
+    std::atomic<std::uint64_t> refused_{0};
+    HeldNotesAtPort heldNotes_;
+    CycleOutput output_;  // the process thread's own
 };
 
 }  // namespace pulvan::midi

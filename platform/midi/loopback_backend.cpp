@@ -205,7 +205,8 @@ std::unique_ptr<OutputConnection> LoopbackBackend::openOutput(const std::string&
         });
 }
 
-std::unique_ptr<InputConnection> LoopbackBackend::openInput(const std::string&, const std::string&, ReceiveFunction receive) {
+std::unique_ptr<InputConnection> LoopbackBackend::openInput(const std::string&, const std::string&, ReceiveFunction receive,
+                                                            HeldNotesFunction) {
     return std::make_unique<LoopbackInput>(shared_from_this(), std::move(receive));
 }
 

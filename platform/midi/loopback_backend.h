@@ -37,8 +37,8 @@ public:
     std::vector<Endpoint> sources() override;
     std::vector<Endpoint> destinations() override;
     std::unique_ptr<OutputConnection> openOutput(const std::string& clientName, const std::string& portName) override;
-    std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName,
-                                               ReceiveFunction receive) override;
+    std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName, ReceiveFunction receive,
+                                               HeldNotesFunction) override;
     std::unique_ptr<OutputConnection> openVirtualSource(const std::string& name) override;
     // A test's endpoints count from the moment they are added or removed.
     std::uint64_t setupGeneration() const noexcept override { return generation_.load(); }

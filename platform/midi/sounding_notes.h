@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cstdint>
 #include <span>
@@ -11,6 +12,8 @@ class NoteSet {
 public:
     void add(int channel, int note) noexcept { word(channel, note) |= bit(note); }
     void remove(int channel, int note) noexcept { word(channel, note) &= ~bit(note); }
+    bool contains(int channel, int note) const noexcept { return (words_[index(channel, note)] & bit(note)) != 0; }
+    friend bool operator==(const NoteSet&, const NoteSet&) = default;
 
     // The notes of this set that `other` does not hold.
     NoteSet without(const NoteSet& other) const noexcept {
@@ -34,9 +37,9 @@ public:
     }
 
 private:
-    std::uint64_t& word(int channel, int note) noexcept {
-        return words_[static_cast<std::size_t>((channel & 0x0F) * 2 + (note & 0x7F) / 64)];
-    }
+    friend class HeldNotesAtPort;
+    static std::size_t index(int channel, int note) noexcept { return static_cast<std::size_t>((channel & 0x0F) * 2 + (note & 0x7F) / 64); }
+    std::uint64_t& word(int channel, int note) noexcept { return words_[index(channel, note)]; }
     static std::uint64_t bit(int note) noexcept { return std::uint64_t{1} << (note & 63); }
 
     std::array<std::uint64_t, 32> words_{};
@@ -55,6 +58,31 @@ struct NoteChange {
         const Kind kind = status == 0x90 && bytes[2] != 0 ? Kind::on : status == 0x80 || status == 0x90 ? Kind::off : Kind::none;
         return {kind, bytes[0] & 0x0F, bytes[1] & 0x7F};
     }
+};
+
+// The notes that the messages a port read left held, kept by the real-time thread that reads the port
+// and read by any other. Each word is an atomic of its own, so neither side locks or waits.
+class HeldNotesAtPort {
+public:
+    void follow(std::span<const std::uint8_t> bytes) noexcept {
+        const NoteChange change = NoteChange::of(bytes);
+        if (change.kind == NoteChange::Kind::none) return;
+        std::atomic<std::uint64_t>& word = words_[NoteSet::index(change.channel, change.note)];
+        if (change.kind == NoteChange::Kind::on) {
+            word.fetch_or(NoteSet::bit(change.note), std::memory_order_relaxed);
+        } else {
+            word.fetch_and(~NoteSet::bit(change.note), std::memory_order_relaxed);
+        }
+    }
+
+    NoteSet load() const noexcept {
+        NoteSet held;
+        for (std::size_t i = 0; i < words_.size(); ++i) held.words_[i] = words_[i].load(std::memory_order_relaxed);
+        return held;
+    }
+
+private:
+    std::array<std::atomic<std::uint64_t>, 32> words_{};
 };
 
 // Which notes the messages delivered so far left sounding.

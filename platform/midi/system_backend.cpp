@@ -24,10 +24,10 @@ public:
         const auto chosen = current();
         return chosen ? chosen->openOutput(clientName, portName) : nullptr;
     }
-    std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName,
-                                               ReceiveFunction receive) override {
+    std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName, ReceiveFunction receive,
+                                               HeldNotesFunction heldNotesAfterLoss) override {
         const auto chosen = current();
-        return chosen ? chosen->openInput(clientName, portName, std::move(receive)) : nullptr;
+        return chosen ? chosen->openInput(clientName, portName, std::move(receive), std::move(heldNotesAfterLoss)) : nullptr;
     }
     std::unique_ptr<OutputConnection> openVirtualSource(const std::string& name) override {
         const auto chosen = current();

@@ -69,6 +69,8 @@ public:
         std::copy(bytes.begin(), bytes.end(), message.bytes.begin());
         outgoing_.tryPush(message);
     }
+    // How many messages a source has written into its port so far.
+    std::uint64_t played() const { return played_.load(std::memory_order_acquire); }
 
     // A destination starved of time: each of its next `cycles` cycles first sleeps this long, as
     // a program on a busy machine does, so that the server reports missed cycles.
@@ -106,6 +108,7 @@ private:
             while (program.outgoing_.tryPop(message)) {
                 if (auto* data = jack_midi_event_reserve(buffer, 0, message.length))
                     std::copy_n(message.bytes.begin(), message.length, data);
+                program.played_.fetch_add(1, std::memory_order_release);
             }
             return 0;
         }
@@ -150,6 +153,7 @@ private:
     ShortMessageQueue<1024> outgoing_;
     std::array<Recorded, 1 << 16> recorded_{};
     std::atomic<std::size_t> count_{0};
+    std::atomic<std::uint64_t> played_{0};
     std::atomic<int> stallMicroseconds_{0};
     std::atomic<int> stallCycles_{0};
     std::atomic<std::uint64_t> cycles_{0};

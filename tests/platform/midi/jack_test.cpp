@@ -2,20 +2,26 @@
 
 #include "platform/midi/backend.h"
 #include "platform/midi/client.h"
+#include "platform/midi/dispatcher.h"
 #include "platform/midi/endpoints.h"
 #include "platform/midi/jack_backend.h"
+#include "platform/midi/jack_port_client.h"
+#include "platform/midi/sounding_notes.h"
 #include "platform/midi/virtual_source.h"
 #include "tests/platform/midi/jack_program.h"
 #include "tests/platform/midi/jack_server.h"
 #include "tests/platform/midi/message_recorder.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
 #include <limits>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -321,6 +327,89 @@ TEST_F(JackTest, OneClientAndOnePortHearEverySource) {
     EXPECT_EQ(notes.size(), 8u) << "a source went unheard";
     EXPECT_EQ(clientsNamed("Pulvan", keyboards[0]->client()), (std::multiset<std::string>{"PulvanStandaloneMIDIInClient"}));
 }
+
+using Message = std::array<std::uint8_t, 3>;
+
+struct LossCase {
+    const char* name;
+    std::vector<Message> queued;  // the port's queue takes these
+    std::vector<Message> lost;    // these come once it is full
+};
+
+class JackInputLossTest : public JackTest, public ::testing::WithParamInterface<LossCase> {};
+
+// A flood while the MIDI layer's thread is held up, as on a busy machine, fills the port's queue:
+// what the queue refuses still counts for the notes held, told after the messages queued before.
+TEST_P(JackInputLossTest, TheNotesHeldAfterALossAreWhatEveryMessageLeft) {
+    auto keyboard = JackProgram::open("Flooding Keys", "out", JackProgram::Kind::source);
+    ASSERT_NE(keyboard, nullptr);
+    std::mutex mutex;
+    NoteSet heard;  // as the messages read and the notes told after a loss leave them
+    int losses = 0;
+    Client client("PulvanStandaloneMIDIInClient");
+    InputPort input(
+        client, "PulvanStandaloneMIDIInPort",
+        [&](std::span<const std::uint8_t> bytes, Timestamp) {
+            std::lock_guard lock(mutex);
+            const NoteChange change = NoteChange::of(bytes);
+            if (change.kind == NoteChange::Kind::on) heard.add(change.channel, change.note);
+            if (change.kind == NoteChange::Kind::off) heard.remove(change.channel, change.note);
+        },
+        [&](const NoteSet& held) {
+            std::lock_guard lock(mutex);
+            heard = held;
+            ++losses;
+        });
+    const auto source = waitForEndpoint(true, keyboard->portName());
+    ASSERT_TRUE(source.has_value() && input.connectSource(*source));
+
+    // Holds the MIDI layer's thread up until freed, at the latest when the test ends.
+    struct Hold {
+        std::promise<void> release;
+        std::atomic<bool> holding = false;
+        bool freed = false;
+        void free() {
+            if (!std::exchange(freed, true)) release.set_value();
+        }
+        ~Hold() { free(); }
+    } hold;
+    Dispatcher::shared()->schedule(&hold, kSendNow, [&hold, released = hold.release.get_future().share()] {
+        hold.holding = true;
+        released.wait();
+    });
+    ASSERT_TRUE(eventually([&] { return hold.holding.load(); }));
+
+    SoundingNotes played;
+    std::uint64_t sent = 0;
+    const auto play = [&](const std::vector<Message>& messages) {
+        for (const Message& m : messages) {
+            keyboard->play({m[0], m[1], m[2]});
+            played.deliver(m);
+            // The program's own queue holds 1,024.
+            if (++sent % 512 == 0) eventually([&] { return keyboard->played() >= sent; });
+        }
+        eventually([&] { return keyboard->played() >= sent; });
+    };
+    std::vector<Message> filler;
+    for (std::size_t i = 0; i < JackPortClient::kQueueCapacity; ++i) filler.push_back({0xB0, 7, static_cast<std::uint8_t>(i % 128)});
+    play(GetParam().queued);
+    play(filler);
+    play(GetParam().lost);
+    hold.free();
+    play({{0x90, 70, 1}});  // after the loss, messages count again
+    const auto told = [&] {
+        std::lock_guard lock(mutex);
+        return losses > 0 && heard == played.notes();
+    };
+    EXPECT_TRUE(eventually(told)) << "the notes held are not what the keyboard left";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Floods, JackInputLossTest,
+    ::testing::Values(LossCase{"AReleaseIsLost", {{0x90, 60, 100}}, {{0x80, 60, 0}}},
+                      LossCase{"PressesAreLost", {}, {{0x90, 48, 100}, {0x90, 52, 100}, {0x90, 55, 100}}},
+                      LossCase{"EachChannelApart", {{0x90, 60, 100}, {0x91, 62, 100}}, {{0x92, 60, 100}, {0x80, 60, 0}, {0x91, 62, 0}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(JackTest, AnotherProgramFindsTheSharedSourceByItsIdentifierAndHearsItOnTime) {
     SharedVirtualSource source;
