@@ -18,6 +18,18 @@ bool IncomingMIDIBacklog::push(Message message) {
     } else {
         controllerMoved_.set(message.number);
     }
+    return leaveIdleLocked();
+}
+
+bool IncomingMIDIBacklog::replaceHeldKeys(const HeldKeys& held) {
+    std::lock_guard lock(mutex_);
+    heldAtInput_ = held;
+    merging_ = true;
+    heldKeysMoved_ = true;
+    return leaveIdleLocked();
+}
+
+bool IncomingMIDIBacklog::leaveIdleLocked() {
     const bool wasIdle = idle_;
     idle_ = false;
     return wasIdle;

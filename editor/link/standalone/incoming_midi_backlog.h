@@ -33,11 +33,16 @@ public:
     // The MIDI layer's thread. True when the backlog was idle: the caller has the main
     // thread take from it.
     bool push(Message message);
+    // The MIDI layer's thread: the keys held at the input, where messages were lost before
+    // they reached the backlog. Taken as after an overflow of its own: once the messages
+    // queued before it. True when the backlog was idle, as for push.
+    bool replaceHeldKeys(const HeldKeys& held);
     // The main thread. The next item, or none: the backlog is then idle.
     std::optional<Item> take();
 
 private:
     std::optional<Item> takeMergedLocked();
+    bool leaveIdleLocked();
 
     std::mutex mutex_;
     std::array<Message, kCapacity> queue_{};

@@ -21,8 +21,9 @@ StandaloneMIDIReceiver::StandaloneMIDIReceiver(foundation::MainQueue& mainQueue,
                        static_cast<std::uint8_t>(value)});
           }) {
     client_ = std::make_unique<midi::Client>(kClientName, [this] { connectSources(); });
-    auto port = std::make_unique<midi::InputPort>(*client_, kPortName,
-                                                  [this](std::span<const std::uint8_t> bytes, midi::Timestamp) { parser_.parse(bytes); });
+    auto port = std::make_unique<midi::InputPort>(
+        *client_, kPortName, [this](std::span<const std::uint8_t> bytes, midi::Timestamp) { parser_.parse(bytes); },
+        [this](const midi::NoteSet& held) { receiveHeldNotes(held); });
     {
         std::lock_guard lock(connectionMutex_);
         inputPort_ = std::move(port);
@@ -37,8 +38,20 @@ StandaloneMIDIReceiver::~StandaloneMIDIReceiver() {
     inbox_.reset();
 }
 
-void StandaloneMIDIReceiver::receive(IncomingMIDIBacklog::Message message) {
-    if (!inbox_->backlog.push(message)) return;  // a drain is on its way
+void StandaloneMIDIReceiver::receive(IncomingMIDIBacklog::Message message) { drainWhenIdleBefore(inbox_->backlog.push(message)); }
+
+void StandaloneMIDIReceiver::receiveHeldNotes(const midi::NoteSet& held) {
+    IncomingMIDIBacklog::HeldKeys keys;
+    for (int channel = 0; channel < 16; ++channel) {
+        for (int note = 0; note < 128; ++note) {
+            if (held.contains(channel, note)) keys.set(static_cast<std::size_t>(note));
+        }
+    }
+    drainWhenIdleBefore(inbox_->backlog.replaceHeldKeys(keys));
+}
+
+void StandaloneMIDIReceiver::drainWhenIdleBefore(bool wasIdle) {
+    if (!wasIdle) return;  // a drain is on its way
     inbox_->mainQueue.async([weak = std::weak_ptr<Inbox>(inbox_)] { drain(weak); });
 }
 

@@ -76,6 +76,9 @@ private:
     };
     void disconnectAllLocked();
     void receive(IncomingMIDIBacklog::Message message);
+    // The keys held on any channel, where the MIDI system lost messages on their way in.
+    void receiveHeldNotes(const midi::NoteSet& held);
+    void drainWhenIdleBefore(bool wasIdle);
     // One bounded run on the main queue, or its postponement to the earliest time one may come;
     // the next is scheduled when messages remain.
     static void drain(const std::weak_ptr<Inbox>& weakInbox);

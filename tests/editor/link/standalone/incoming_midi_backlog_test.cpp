@@ -71,6 +71,17 @@ INSTANTIATE_TEST_SUITE_P(
         OverflowCase{"ControllersOnlyLeaveTheKeysAlone", {on(40)}, {cc(3, 1)}, {cc(3, 1)}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(IncomingMIDIBacklogTest, KeysHeldAfterALossOnTheWayInFollowWhatWasQueuedAndTakeInWhatComesAfter) {
+    IncomingMIDIBacklog backlog;
+    EXPECT_TRUE(backlog.push(on(50)));
+    EXPECT_FALSE(backlog.replaceHeldKeys(held({60, 61})));
+    EXPECT_FALSE(backlog.push(off(61)));
+    EXPECT_FALSE(backlog.push(cc(3, 1)));
+    EXPECT_EQ(takeAll(backlog), (std::vector<Item>{on(50), held({60}), cc(3, 1)}));
+    EXPECT_TRUE(backlog.replaceHeldKeys(held({}))) << "an idle backlog asks for a take";
+    EXPECT_EQ(takeAll(backlog), (std::vector<Item>{held({})}));
+}
+
 TEST(IncomingMIDIBacklogTest, AtAHandsRateEveryMessageComesInOrderAndOnlyAnIdleBacklogAsksForATake) {
     IncomingMIDIBacklog backlog;
     EXPECT_TRUE(backlog.push(on(60)));
