@@ -1,5 +1,7 @@
 #include "editor/link/standalone/endpoint_matching.h"
 
+#include "editor/link/standalone/standalone_midi_receiver.h"
+#include "editor/link/standalone/standalone_midi_sender.h"
 #include "platform/foundation/unicode_text.h"
 #include "platform/midi/virtual_source.h"
 
@@ -18,6 +20,15 @@ icu::UnicodeString folded(std::string_view text) {
 
 bool isValid(const midi::Endpoint& endpoint) { return !endpoint.address.empty(); }
 
+bool isOwnVirtualSource(const midi::Endpoint& source) {
+    return source.uniqueId == midi::kVirtualSourceUniqueId || foundation::equalIgnoringCase(endpointName(source), midi::kVirtualSourceName);
+}
+
+// The MIDI layer names another program's port by its client and the port.
+bool isNamed(const midi::Endpoint& endpoint, std::string_view client, std::string_view port) {
+    return foundation::equalIgnoringCase(endpointName(endpoint), std::string(client) + " " + std::string(port));
+}
+
 }  // namespace
 
 std::string endpointName(const midi::Endpoint& endpoint) {
@@ -30,15 +41,19 @@ bool containsIgnoringCase(std::string_view text, std::string_view part) { return
 std::optional<midi::Endpoint> chooseDestination(const std::vector<midi::Endpoint>& destinations) {
     std::optional<midi::Endpoint> fallback;
     for (const midi::Endpoint& destination : destinations) {
-        if (!isValid(destination)) continue;
+        if (!isValid(destination) || isPulvanInput(destination)) continue;
         if (!fallback) fallback = destination;
         if (containsIgnoringCase(endpointName(destination), kPreferredDestinationName)) return destination;
     }
     return fallback;
 }
 
-bool isOwnVirtualSource(const midi::Endpoint& source) {
-    return source.uniqueId == midi::kVirtualSourceUniqueId || foundation::equalIgnoringCase(endpointName(source), midi::kVirtualSourceName);
+bool isPulvanSource(const midi::Endpoint& source) {
+    return isOwnVirtualSource(source) || isNamed(source, StandaloneMIDISender::kClientName, StandaloneMIDISender::kPortName);
+}
+
+bool isPulvanInput(const midi::Endpoint& destination) {
+    return isNamed(destination, StandaloneMIDIReceiver::kClientName, StandaloneMIDIReceiver::kPortName);
 }
 
 }  // namespace pulvan::link

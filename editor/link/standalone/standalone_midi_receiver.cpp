@@ -118,7 +118,7 @@ void StandaloneMIDIReceiver::connectSources() {
     if (!inputPort_) return;  // a setup change reported while the port is still being made
     disconnectAllLocked();
     for (const midi::Endpoint& source : midi::sources()) {
-        if (source.address.empty() || isOwnVirtualSource(source)) continue;
+        if (source.address.empty() || isPulvanSource(source)) continue;
         if (source.inThisProcess && inPluginHost_.load()) continue;  // the host's own tracks
         if (inputPort_->connectSource(source)) connectedSources_.push_back(source);
     }

@@ -15,10 +15,11 @@
 
 namespace pulvan::link {
 
-// Listens, through one input port, to every MIDI source but the plug-in's own virtual
-// source and hands incoming note-ons, note-offs and control changes to the main queue.
-// However fast they come, the main thread takes them in bounded runs (see
-// IncomingMIDIBacklog for what is kept when they come faster than it takes them).
+// Listens, through one input port, to every MIDI source but Pulvan's own (the plug-in's
+// virtual source, any application's sending port) and hands incoming note-ons, note-offs
+// and control changes to the main queue. However fast they come, the main thread takes
+// them in bounded runs (see IncomingMIDIBacklog for what is kept when they come faster
+// than it takes them, or faster than the MIDI system passes them on).
 // Inside a plug-in host it hears other programs only: the host's own ports (its tracks'
 // outputs) are not connected. Any change of the MIDI setup connects the sources anew.
 // Create and destroy it on the main thread.

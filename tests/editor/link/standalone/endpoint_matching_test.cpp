@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/midi/endpoint_naming.h"
 #include "platform/midi/virtual_source.h"
 
 #include <vector>
@@ -12,6 +13,9 @@ namespace {
 midi::Endpoint endpoint(std::string address, std::string displayName, std::string name = "port", midi::UniqueId id = 7) {
     return {std::move(address), std::move(name), std::move(displayName), id};
 }
+// Ports as the MIDI layer lists them.
+midi::Endpoint jackPort(const std::string& fullName) { return midi::makeEndpoint(fullName, midi::jackPortIdentity(fullName)); }
+midi::Endpoint alsaPort(const std::string& fullName) { return midi::makeEndpoint(fullName, midi::alsaPortIdentity(fullName)); }
 
 struct DestinationCase {
     const char* name;
@@ -38,7 +42,13 @@ INSTANTIATE_TEST_SUITE_P(
                       DestinationCase{"IgnoresCase", {endpoint("a", "Synth"), endpoint("b", "SESSION 1")}, "b"},
                       DestinationCase{"ContainedAmongOtherWords", {endpoint("a", "Synth"), endpoint("b", "DAW session 1 input")}, "b"},
                       DestinationCase{"FirstMatchWins", {endpoint("a", "Session 1 A"), endpoint("b", "Session 1")}, "a"},
-                      DestinationCase{"SessionTwoIsNotPreferred", {endpoint("a", "Synth"), endpoint("b", "Session 2")}, "a"}),
+                      DestinationCase{"SessionTwoIsNotPreferred", {endpoint("a", "Synth"), endpoint("b", "Session 2")}, "a"},
+                      DestinationCase{"AnotherInstancesInputIsPassedOver",
+                                      {jackPort("PulvanStandaloneMIDIInClient-01:PulvanStandaloneMIDIInPort"), endpoint("b", "Drums")},
+                                      "b"},
+                      DestinationCase{"OnlyPulvanInputsGiveNone",
+                                      {alsaPort("PulvanStandaloneMIDIInClient:PulvanStandaloneMIDIInPort 129:0")},
+                                      std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct SourceCase {
@@ -47,16 +57,22 @@ struct SourceCase {
     bool own;
 };
 
-class OwnVirtualSourceTest : public ::testing::TestWithParam<SourceCase> {};
+class PulvanSourceTest : public ::testing::TestWithParam<SourceCase> {};
 
-TEST_P(OwnVirtualSourceTest, RecognisedByIdentifierOrName) { EXPECT_EQ(isOwnVirtualSource(GetParam().source), GetParam().own); }
+TEST_P(PulvanSourceTest, RecognisedByIdentifierOrName) { EXPECT_EQ(isPulvanSource(GetParam().source), GetParam().own); }
 
-INSTANTIATE_TEST_SUITE_P(Sources, OwnVirtualSourceTest,
-                         ::testing::Values(SourceCase{"ByIdentifier", endpoint("a", "Renamed", "x", midi::kVirtualSourceUniqueId), true},
-                                           SourceCase{"ByDisplayNameIgnoringCase", endpoint("a", "kez virtual port"), true},
-                                           SourceCase{"NameMustBeWhole", endpoint("a", "Kez Virtual Port 2"), false},
-                                           SourceCase{"OtherSource", endpoint("a", "Keyboard"), false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Sources, PulvanSourceTest,
+    ::testing::Values(SourceCase{"ByIdentifier", endpoint("a", "Renamed", "x", midi::kVirtualSourceUniqueId), true},
+                      SourceCase{"ByDisplayNameIgnoringCase", endpoint("a", "kez virtual port"), true},
+                      SourceCase{"NameMustBeWhole", endpoint("a", "Kez Virtual Port 2"), false},
+                      SourceCase{"OtherSource", endpoint("a", "Keyboard"), false},
+                      SourceCase{"ASendingPortOnJack", jackPort("PulvanStandaloneMIDIClient:PulvanStandaloneMIDIPort"), true},
+                      SourceCase{"ASecondApplicationsSendingPort", jackPort("PulvanStandaloneMIDIClient-01:PulvanStandaloneMIDIPort"),
+                                 true},
+                      SourceCase{"ASendingPortOnAlsa", alsaPort("PulvanStandaloneMIDIClient:PulvanStandaloneMIDIPort 130:0"), true},
+                      SourceCase{"AnotherProgramsPortOfTheSameName", jackPort("Keys:PulvanStandaloneMIDIPort"), false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pulvan::link

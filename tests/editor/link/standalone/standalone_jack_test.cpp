@@ -444,6 +444,54 @@ TEST_F(StandaloneJackTest, ReceiverHearsAKeyboardNotesAndControlsButNotTheOwnVir
     EXPECT_EQ(controls, (std::vector<std::pair<int, int>>{{20, 64}}));
 }
 
+struct SideBySideCase {
+    const char* name;
+    const char* destination;  // where the other application plays: listed after this one's input
+};
+
+class SideBySideTest : public StandaloneJackTest, public ::testing::WithParamInterface<SideBySideCase> {};
+
+// Two applications on one server: this one hears a keyboard but not the other application, whether
+// the other plays into "Session 1" or into the first destination listed.
+TEST_P(SideBySideTest, AnApplicationHearsAKeyboardButNotAnotherApplication) {
+    foundation::MainQueue main;
+    std::vector<std::pair<int, bool>> notes;
+    StandaloneMIDISender sender;  // the other application's clients then go by the server's suffixed names
+    StandaloneMIDIReceiver receiver(main, [&](int note, bool isOn) { notes.emplace_back(note, isOn); });
+    auto keyboard = JackProgram::open("Test Keyboard", "out", JackProgram::Kind::source);
+    ReceivingProgram synth(GetParam().destination, "in");
+    ASSERT_TRUE(keyboard && synth.open());
+    pulvan::test::ChildProcess other({PULVAN_DEMO_PLAYER});
+    ASSERT_TRUE(other.started());
+    const auto noteOns = [&] {
+        const auto arrivals = synth.arrivals();
+        return std::count_if(arrivals.begin(), arrivals.end(), noteOn);
+    };
+    ASSERT_TRUE(eventually([&] { return noteOns() > 0; }, 5s)) << "the other application does not play into " << GetParam().destination;
+    const auto connected = [&](const std::string& part) {
+        for (const auto& source : receiver.connectedSources()) {
+            if (source.displayName.find(part) != std::string::npos) return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(eventually([&] { return connected("Test Keyboard"); }));
+    EXPECT_FALSE(connected(StandaloneMIDISender::kClientName)) << "the other application's output is connected";
+
+    keyboard->play({0x90, 0x01, 0x64});
+    keyboard->play({0x80, 0x01, 0x00});
+    ASSERT_TRUE(pumpUntil(main, [&] { return std::find(notes.begin(), notes.end(), std::pair{1, false}) != notes.end(); }));
+    const auto played = noteOns();
+    ASSERT_TRUE(eventually([&] { return noteOns() >= played + 2; }, 3s)) << "the other application stopped playing";
+    main.pump();
+    EXPECT_EQ(notes, (std::vector<std::pair<int, bool>>{{1, true}, {1, false}})) << "heard the other application";
+    other.signal(SIGTERM);
+    EXPECT_EQ(other.exitStatusWithin(5s), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Destinations, SideBySideTest,
+                         ::testing::Values(SideBySideCase{"SessionOne", "Session 1"}, SideBySideCase{"TheFirstListed", "Synth"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // Inside a plug-in host the host's own ports (its tracks' outputs) are not connected;
 // another program's are, and the host's drain, not the receiver, brings control changes.
 TEST_F(StandaloneJackTest, InAPluginHostTheReceiverHearsOtherProgramsOnly) {
