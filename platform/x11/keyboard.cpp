@@ -6,6 +6,8 @@
 #undef explicit
 #include <xkbcommon/xkbcommon-x11.h>
 
+#include <utility>
+
 namespace pulvan::x11 {
 
 unsigned modifiersFromState(std::uint16_t state) {
@@ -17,27 +19,47 @@ unsigned modifiersFromState(std::uint16_t state) {
     return m;
 }
 
-Keyboard::Keyboard(xcb_connection_t* connection) {
+Keyboard::Keyboard(xcb_connection_t* connection) : connection_(connection) {
     if (!xkb_x11_setup_xkb_extension(connection, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
-                                     XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr))
+                                     XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, &xkbEventBase_, nullptr))
         return;
-    const std::int32_t device = xkb_x11_get_core_keyboard_device_id(connection);
-    if (device < 0) return;
+    device_ = xkb_x11_get_core_keyboard_device_id(connection);
+    if (device_ < 0) return;
+    const auto device = static_cast<xcb_xkb_device_spec_t>(device_);
     // A held key repeats as presses without releases in between, so repeats are told from new presses.
-    xcb_discard_reply(connection, xcb_xkb_per_client_flags(connection, static_cast<xcb_xkb_device_spec_t>(device),
-                                                           XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT,
+    xcb_discard_reply(connection, xcb_xkb_per_client_flags(connection, device, XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT,
                                                            XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT, 0, 0, 0)
                                       .sequence);
+    // Selected before the keymap is read, so that no change after the reading goes unnoticed.
+    constexpr std::uint16_t events = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY;
+    constexpr std::uint16_t mapParts = XCB_XKB_MAP_PART_KEY_TYPES | XCB_XKB_MAP_PART_KEY_SYMS | XCB_XKB_MAP_PART_MODIFIER_MAP |
+                                       XCB_XKB_MAP_PART_EXPLICIT_COMPONENTS | XCB_XKB_MAP_PART_KEY_ACTIONS | XCB_XKB_MAP_PART_VIRTUAL_MODS |
+                                       XCB_XKB_MAP_PART_VIRTUAL_MOD_MAP;
+    xcb_xkb_select_events_details_t details{};
+    details.affectNewKeyboard = details.newKeyboardDetails = XCB_XKB_NKN_DETAIL_KEYCODES;
+    xcb_xkb_select_events_aux(connection, device, events, 0, 0, mapParts, mapParts, &details);
     context_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-    if (!context_) return;
-    keymap_ = xkb_x11_keymap_new_from_device(context_, connection, device, XKB_KEYMAP_COMPILE_NO_FLAGS);
-    if (keymap_) state_ = xkb_x11_state_new_from_device(keymap_, connection, device);
+    if (context_) loadKeymap();
 }
 
 Keyboard::~Keyboard() {
-    if (state_) xkb_state_unref(state_);
-    if (keymap_) xkb_keymap_unref(keymap_);
-    if (context_) xkb_context_unref(context_);
+    xkb_state_unref(state_);
+    xkb_context_unref(context_);
+}
+
+void Keyboard::loadKeymap() {
+    xkb_keymap* keymap = xkb_x11_keymap_new_from_device(context_, connection_, device_, XKB_KEYMAP_COMPILE_NO_FLAGS);
+    if (!keymap) return;
+    xkb_state* state = xkb_x11_state_new_from_device(keymap, connection_, device_);
+    xkb_keymap_unref(keymap);
+    if (state) xkb_state_unref(std::exchange(state_, state));
+}
+
+void Keyboard::handle(const xcb_generic_event_t& event) {
+    if (!context_ || (event.response_type & 0x7F) != xkbEventBase_) return;
+    // Every XKB event names its kind and its device at the same places.
+    const auto& e = reinterpret_cast<const xcb_xkb_map_notify_event_t&>(event);
+    if (e.deviceID == device_ && (e.xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY || e.xkbType == XCB_XKB_MAP_NOTIFY)) loadKeymap();
 }
 
 std::optional<ui::KeyEvent> Keyboard::translate(xcb_keycode_t keycode, std::uint16_t state, bool pressed) {

@@ -13,6 +13,7 @@
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -293,6 +294,38 @@ TEST_F(WindowHostTest, AnXEmbedEmbedderFindsTheWindowAndHandsItTheKeyboard) {
     EXPECT_TRUE(runUntil([&] { return typed == "b"; }));
     message(5, 0);  // FOCUS_OUT
     settle();
+    window.reset();
+    x.destroyWindow(parent);
+}
+
+// The test display's keyboard as setxkbmap makes it.
+void setLayout(const std::string& arguments) { EXPECT_EQ(std::system(("setxkbmap " + arguments).c_str()), 0) << arguments; }
+
+TEST_F(WindowHostTest, KeysTypeTheLayoutChangedWhileTheWindowIsOpen) {
+    const xcb_window_t parent = x.createWindow(800, 500);
+    auto window = WindowHost::openChild(root, loop, parent, {800, 500});
+    ASSERT_TRUE(window && runUntil([&] { return window->hasPainted(); }));
+    x.click(20, 310);
+    settle();
+    // A new layout; a key without keysyms given one for a moment (no layout), as tools that type what the
+    // layout lacks do; and the layout Xvfb starts with, which the display keeps.
+    struct Case {
+        const char* layout;
+        std::vector<std::uint32_t> keys;
+        const char* text;
+    };
+    const xcb_keysym_t umlaut[2] = {XKB_KEY_Udiaeresis, XKB_KEY_Udiaeresis};
+    for (const Case& c :
+         {Case{"de", {XKB_KEY_y, XKB_KEY_z}, "yz"}, Case{nullptr, {XKB_KEY_Udiaeresis}, "Ü"}, Case{"us", {XKB_KEY_y, XKB_KEY_z}, "yz"}}) {
+        if (c.layout) setLayout(c.layout);
+        else xcb_change_keyboard_mapping(x.get(), 1, x.keycodeOf(XKB_KEY_NoSymbol), 2, umlaut);
+        const std::string expected = typed + c.text;
+        for (const std::uint32_t keysym : c.keys) {
+            x.key(x.keycodeOf(keysym), true);
+            x.key(x.keycodeOf(keysym), false);
+        }
+        EXPECT_TRUE(runUntil([&] { return typed == expected; })) << "typed \"" << typed << "\" for \"" << expected << '"';
+    }
     window.reset();
     x.destroyWindow(parent);
 }
