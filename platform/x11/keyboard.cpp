@@ -4,11 +4,24 @@
 #define explicit explicit_
 #include <xcb/xkb.h>
 #undef explicit
+#include <xkbcommon/xkbcommon-compose.h>
 #include <xkbcommon/xkbcommon-x11.h>
 
+#include <cstdlib>
 #include <utility>
 
 namespace pulvan::x11 {
+namespace {
+
+// The locale that the C library would take for characters from the environment: a plug-in cannot count on
+// its host having set one.
+const char* characterLocale() {
+    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"})
+        if (const char* value = std::getenv(name); value && *value) return value;
+    return "C";
+}
+
+}  // namespace
 
 unsigned modifiersFromState(std::uint16_t state) {
     unsigned m = 0;
@@ -39,10 +52,16 @@ Keyboard::Keyboard(xcb_connection_t* connection) : connection_(connection) {
     details.affectNewKeyboard = details.newKeyboardDetails = XCB_XKB_NKN_DETAIL_KEYCODES;
     xcb_xkb_select_events_aux(connection, device, events, 0, 0, mapParts, mapParts, &details);
     context_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-    if (context_) loadKeymap();
+    if (!context_) return;
+    if (xkb_compose_table* table = xkb_compose_table_new_from_locale(context_, characterLocale(), XKB_COMPOSE_COMPILE_NO_FLAGS)) {
+        compose_ = xkb_compose_state_new(table, XKB_COMPOSE_STATE_NO_FLAGS);
+        xkb_compose_table_unref(table);
+    }
+    loadKeymap();
 }
 
 Keyboard::~Keyboard() {
+    xkb_compose_state_unref(compose_);
     xkb_state_unref(state_);
     xkb_context_unref(context_);
 }
@@ -52,7 +71,15 @@ void Keyboard::loadKeymap() {
     if (!keymap) return;
     xkb_state* state = xkb_x11_state_new_from_device(keymap, connection_, device_);
     xkb_keymap_unref(keymap);
-    if (state) xkb_state_unref(std::exchange(state_, state));
+    if (!state) return;
+    xkb_state_unref(std::exchange(state_, state));
+    // What was typed under the old keymap begins nothing under the new one.
+    if (compose_) xkb_compose_state_reset(compose_);
+}
+
+void Keyboard::releaseAll() {
+    held_.reset();
+    if (compose_) xkb_compose_state_reset(compose_);
 }
 
 void Keyboard::handle(const xcb_generic_event_t& event) {
@@ -72,13 +99,22 @@ std::optional<ui::KeyEvent> Keyboard::translate(xcb_keycode_t keycode, std::uint
     held_[keycode] = pressed;
     event.keysym = xkb_state_key_get_one_sym(state_, keycode);
     event.modifiers = modifiersFromState(state);
-    if (pressed) {
-        char text[64] = {};
-        xkb_state_key_get_utf8(state_, keycode, text, sizeof text);
-        // Control characters (Ctrl+letter, Return, Backspace) are editing keys, not text.
-        const auto first = static_cast<unsigned char>(text[0]);
-        if (first >= 0x20 && first != 0x7F) event.text = text;
+    if (!pressed) return event;
+    char text[64] = {};
+    // The compose state passes over modifier keys, so Shift inside a sequence leaves it as it is.
+    const bool fed = compose_ && xkb_compose_state_feed(compose_, event.keysym) == XKB_COMPOSE_FEED_ACCEPTED;
+    switch (fed ? xkb_compose_state_get_status(compose_) : XKB_COMPOSE_NOTHING) {
+        case XKB_COMPOSE_COMPOSING:
+        case XKB_COMPOSE_CANCELLED: return std::nullopt;
+        case XKB_COMPOSE_COMPOSED:
+            event.keysym = xkb_compose_state_get_one_sym(compose_);
+            xkb_compose_state_get_utf8(compose_, text, sizeof text);
+            break;
+        case XKB_COMPOSE_NOTHING: xkb_state_key_get_utf8(state_, keycode, text, sizeof text); break;
     }
+    // Control characters (Ctrl+letter, Return, Backspace) are editing keys, not text.
+    const auto first = static_cast<unsigned char>(text[0]);
+    if (first >= 0x20 && first != 0x7F) event.text = text;
     return event;
 }
 
