@@ -312,7 +312,7 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
             if (e->extension == connection_->xinputOpcode()) handleInput(e);
             return;
         }
-        default: return;
+        default: keyboard_.handle(*event); return;
     }
 }
 

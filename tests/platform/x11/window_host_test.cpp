@@ -6,17 +6,21 @@
 #include "platform/ui/layout.h"
 #include "platform/ui/text_field.h"
 #include "platform/x11/connection.h"
+#include "platform/x11/keyboard.h"
 #include "platform/x11/scroll_devices.h"
 #include "platform/x11/scroll_phases.h"
+#include "tests/platform/foundation/temp_folder.h"
 #include "tests/platform/x11/x_client.h"
 
-#include <xkbcommon/xkbcommon-keysyms.h>
+#include <xkbcommon/xkbcommon.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace pulvan::x11 {
@@ -295,6 +299,92 @@ TEST_F(WindowHostTest, AnXEmbedEmbedderFindsTheWindowAndHandsItTheKeyboard) {
     settle();
     window.reset();
     x.destroyWindow(parent);
+}
+
+// The test display's keyboard as setxkbmap makes it.
+void setLayout(const std::string& arguments) { EXPECT_EQ(std::system(("setxkbmap " + arguments).c_str()), 0) << arguments; }
+
+TEST_F(WindowHostTest, KeysTypeTheLayoutChangedWhileTheWindowIsOpen) {
+    const xcb_window_t parent = x.createWindow(800, 500);
+    auto window = WindowHost::openChild(root, loop, parent, {800, 500});
+    ASSERT_TRUE(window && runUntil([&] { return window->hasPainted(); }));
+    x.click(20, 310);
+    settle();
+    // A new layout; a key without keysyms given one for a moment (no layout), as tools that type what the
+    // layout lacks do; and the layout Xvfb starts with, which the display keeps.
+    struct Case {
+        const char* layout;
+        std::vector<std::uint32_t> keys;
+        const char* text;
+    };
+    const xcb_keysym_t umlaut[2] = {XKB_KEY_Udiaeresis, XKB_KEY_Udiaeresis};
+    for (const Case& c :
+         {Case{"de", {XKB_KEY_y, XKB_KEY_z}, "yz"}, Case{nullptr, {XKB_KEY_Udiaeresis}, "Ü"}, Case{"us", {XKB_KEY_y, XKB_KEY_z}, "yz"}}) {
+        if (c.layout) setLayout(c.layout);
+        else xcb_change_keyboard_mapping(x.get(), 1, x.keycodeOf(XKB_KEY_NoSymbol), 2, umlaut);
+        const std::string expected = typed + c.text;
+        for (const std::uint32_t keysym : c.keys) {
+            x.key(x.keycodeOf(keysym), true);
+            x.key(x.keycodeOf(keysym), false);
+        }
+        EXPECT_TRUE(runUntil([&] { return typed == expected; })) << "typed \"" << typed << "\" for \"" << expected << '"';
+    }
+    window.reset();
+    x.destroyWindow(parent);
+}
+
+// Under the German layout with Compose on the right Alt key: the locale variables (unset: nullptr), the keys
+// pressed (capitals after Shift's own press) and the text they type, which their keysyms spell as well.
+TEST(Keyboard, DeadKeysAndComposeSequencesTypeTheirCharacters) {
+    test::XClient x;
+    if (!std::getenv("DISPLAY") || !x.open()) GTEST_SKIP() << "no X display (Xvfb is not installed)";
+    setLayout("-layout de -option compose:ralt");
+    // As they were, once the test is over; a compose file of the user's own stays out of it.
+    const pulvan::test::ScopedEnvironment lcAll{"LC_ALL", ""}, lcCtype{"LC_CTYPE", ""}, lang{"LANG", ""}, home{"HOME", "/nonexistent"},
+        config{"XDG_CONFIG_HOME", ""}, file{"XCOMPOSEFILE", ""};
+    constexpr std::uint32_t kFocusLeaves = XKB_KEY_NoSymbol;
+    const char* en = "en_US.UTF-8";
+    struct Case {
+        const char *lcAll, *lcCtype, *lang;
+        std::vector<std::uint32_t> keys;
+        const char* text;
+    };
+    for (const Case& c : {
+             Case{nullptr, nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_e}, "é"},
+             Case{nullptr, nullptr, en, {XKB_KEY_dead_circumflex, XKB_KEY_o}, "ô"},
+             Case{nullptr, nullptr, en, {XKB_KEY_Multi_key, XKB_KEY_a, XKB_KEY_e}, "æ"},
+             Case{nullptr, nullptr, en, {XKB_KEY_Multi_key, XKB_KEY_A, XKB_KEY_E}, "Æ"},      // Shift inside the sequence
+             Case{nullptr, nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_q}, ""},                 // cancelled
+             Case{nullptr, nullptr, en, {XKB_KEY_a}, "a"},                                    // outside any sequence
+             Case{nullptr, nullptr, en, {XKB_KEY_dead_acute, kFocusLeaves, XKB_KEY_e}, "e"},  // the focus left in between
+             Case{"pt_BR.UTF-8", nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_c}, "ç"},          // where en_US gives "ć"
+             Case{"", "pt_BR.UTF-8", en, {XKB_KEY_dead_acute, XKB_KEY_c}, "ç"},
+             Case{nullptr, nullptr, nullptr, {XKB_KEY_dead_acute, XKB_KEY_e}, "é"},
+             Case{"xx_XX.UTF-8", nullptr, nullptr, {XKB_KEY_dead_acute, XKB_KEY_e}, "e"},  // no compose table: keys alone
+         }) {
+        for (const auto& [name, value] : {std::pair{"LC_ALL", c.lcAll}, {"LC_CTYPE", c.lcCtype}, {"LANG", c.lang}})
+            value ? setenv(name, value, 1) : unsetenv(name);
+        Keyboard keyboard(x.get());
+        std::string text, spelled;
+        for (const std::uint32_t key : c.keys) {
+            if (key == kFocusLeaves) {
+                keyboard.releaseAll();
+                continue;
+            }
+            const bool capital = key >= XKB_KEY_A && key <= XKB_KEY_Z;
+            if (capital) keyboard.translate(x.keycodeOf(XKB_KEY_Shift_L), 0, true);
+            const auto e =
+                keyboard.translate(x.keycodeOf(capital ? key + (XKB_KEY_a - XKB_KEY_A) : key), capital ? XCB_MOD_MASK_SHIFT : 0, true);
+            if (!e) continue;
+            char symbol[8] = {};
+            xkb_keysym_to_utf8(e->keysym, symbol, sizeof symbol);
+            text += e->text;
+            spelled += symbol;
+        }
+        EXPECT_EQ(text, c.text);
+        EXPECT_EQ(spelled, c.text);
+    }
+    setLayout("-layout us -option ''");
 }
 
 TEST_F(WindowHostTest, AMissingParentGivesNoWindow) {
