@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <list>
 #include <unordered_map>
@@ -23,6 +24,29 @@ PangoTextLayout::PangoTextLayout(PangoLayout* layout) : layout_(layout) {
                      .offsetBy(-logicalOrigin_.x, -logicalOrigin_.y);
     baseline_ = pango_units_to_double(pango_layout_get_baseline(layout_)) - logicalOrigin_.y;
     truncated_ = pango_layout_is_ellipsized(layout_);
+}
+
+std::size_t PangoTextLayout::offsetAt(double x) const {
+    const int at = pango_units_from_double(x + logicalOrigin_.x);
+    int index = 0, trailing = 0;
+    pango_layout_xy_to_index(layout_, at, pango_layout_get_baseline(layout_), &index, &trailing);
+    // Pango splits a cluster's width evenly among its characters, a letter's combining marks too, which
+    // moves the middle of such a grapheme away from its own: the nearer edge of the grapheme decides.
+    PangoRectangle grapheme;
+    pango_layout_index_to_pos(layout_, index, &grapheme);
+    if (std::abs(at - grapheme.x) <= std::abs(at - (grapheme.x + grapheme.width))) return static_cast<std::size_t>(index);
+    const char* text = pango_layout_get_text(layout_);
+    int count = 0;
+    const PangoLogAttr* attributes = pango_layout_get_log_attrs_readonly(layout_, &count);
+    glong end = g_utf8_pointer_to_offset(text, text + index) + 1;
+    while (end < count - 1 && !attributes[end].is_cursor_position) ++end;
+    return static_cast<std::size_t>(g_utf8_offset_to_pointer(text, end) - text);
+}
+
+double PangoTextLayout::xOf(std::size_t offset) const {
+    PangoRectangle position;
+    pango_layout_index_to_pos(layout_, static_cast<int>(std::min(offset, std::strlen(pango_layout_get_text(layout_)))), &position);
+    return pango_units_to_double(position.x) - logicalOrigin_.x;
 }
 
 PangoTextLayout::~PangoTextLayout() {
