@@ -280,16 +280,18 @@ TEST_P(LongTextField, APressAndADragPlaceTheCaretAndTheSelectionAtOnce) {
 
 // "Bäss é♪ Lead": B 0, ä 1-2, s 3, s 4, space 5, e 6 with its combining acute 7-8, ♪ 9-11, space 12, Lead 13-16.
 const std::string bass = "Bäss e\xCC\x81♪ Lead";
-INSTANTIATE_TEST_SUITE_P(Cases, LongTextField,
-                         ::testing::Values(LongTextCase{"LeftHalfOfATwoByteLetter", bass, false, {1, 3, 0.3}, {1, 3, 0.3}, 1, 1},
-                                           LongTextCase{"RightHalfOfATwoByteLetter", bass, false, {1, 3, 0.7}, {1, 3, 0.7}, 3, 3},
-                                           LongTextCase{"ACombiningMarkStaysWithItsLetter", bass, false, {6, 9, 0.7}, {6, 9, 0.7}, 9, 9},
-                                           LongTextCase{"LeftHalfOfAThreeByteSymbol", bass, false, {9, 12, 0.3}, {9, 12, 0.3}, 9, 9},
-                                           LongTextCase{"ADragSelects", bass, false, {1, 3, 0.3}, {13, 14, 0.7}, 1, 14},
-                                           LongTextCase{"ADragBeforeTheStart", bass, false, {3, 4, 0.7}, {0, 1, -4}, 0, 4},
-                                           LongTextCase{"PastTheEnd", bass, true, {16, 17, 1.1}, {16, 17, 1.1}, 17, 17},
-                                           LongTextCase{"ADragBackFromPastTheEnd", bass, true, {16, 17, 1.1}, {9, 12, 0.3}, 9, 17}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LongTextField,
+    ::testing::Values(LongTextCase{"LeftHalfOfATwoByteLetter", bass, false, {1, 3, 0.3}, {1, 3, 0.3}, 1, 1},
+                      LongTextCase{"RightHalfOfATwoByteLetter", bass, false, {1, 3, 0.7}, {1, 3, 0.7}, 3, 3},
+                      LongTextCase{"ACombiningMarkStaysWithItsLetter", bass, false, {6, 9, 0.7}, {6, 9, 0.7}, 9, 9},
+                      LongTextCase{"LeftHalfOfAThreeByteSymbol", bass, false, {9, 12, 0.3}, {9, 12, 0.3}, 9, 9},
+                      LongTextCase{"ADragSelects", bass, false, {1, 3, 0.3}, {13, 14, 0.7}, 1, 14},
+                      LongTextCase{"ADragBeforeTheStart", bass, false, {3, 4, 0.7}, {0, 1, -4}, 0, 4},
+                      LongTextCase{"ANULIsDroppedAndShiftsNothing", std::string("\0", 1) + bass, false, {9, 12, 0.7}, {9, 12, 0.7}, 12, 12},
+                      LongTextCase{"PastTheEnd", bass, true, {16, 17, 1.1}, {16, 17, 1.1}, 17, 17},
+                      LongTextCase{"ADragBackFromPastTheEnd", bass, true, {16, 17, 1.1}, {9, 12, 0.3}, 9, 17}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(KeyInput, KeysTheFocusedFieldLeavesGoToTheNewestListener) {
     Log log;
