@@ -59,6 +59,10 @@ namespace {
 constexpr const char* systemFamily = "Inter";
 constexpr const char* monospacedFamily = "JetBrains Mono";
 constexpr std::size_t cacheCapacity = 1024;
+// A layout holds some 60 bytes for each byte of its text: a field editing 100 kB makes a 6 MB layout at every
+// keystroke. The main screen's labels come to a few hundred bytes in all; 1024 names as long as a file name
+// can be (255 bytes) still fit.
+constexpr std::size_t cacheTextBytes = 512 * 1024;
 
 // The system's fonts stay for glyphs our faces lack, but never stand in for our faces themselves.
 constexpr const char* rejectInstalledCopies = R"(<?xml version="1.0"?>
@@ -206,9 +210,12 @@ public:
         }
         LayoutKey key{std::string(text), wanted.style, wanted.width};
         auto made = std::make_shared<const PangoTextLayout>(shape(key));
+        textBytes_ += key.text.size();
         recent_.emplace_front(std::move(key), made);
         index_.emplace(recent_.front().first.view(), recent_.begin());
-        if (recent_.size() > cacheCapacity) {
+        // The newest stays whatever its size: it is about to be drawn, again and again.
+        while (recent_.size() > cacheCapacity || (textBytes_ > cacheTextBytes && recent_.size() > 1)) {
+            textBytes_ -= recent_.back().first.text.size();
             index_.erase(recent_.back().first.view());
             recent_.pop_back();
         }
@@ -274,7 +281,8 @@ private:
     PangoContext* context_;
     std::vector<std::pair<double, PangoContext*>> deviceContexts_;
     using Entry = std::pair<LayoutKey, std::shared_ptr<const TextLayout>>;
-    std::list<Entry> recent_;  // most recently used first
+    std::list<Entry> recent_;    // most recently used first
+    std::size_t textBytes_ = 0;  // of the texts of recent_
     // Keys view the texts held by the entries of recent_.
     std::unordered_map<LayoutKeyView, std::list<Entry>::iterator, LayoutKeyHash> index_;
 };
