@@ -45,6 +45,11 @@ public:
     virtual double firstBaseline() const = 0;
     virtual bool isTruncated() const = 0;
     virtual int lineCount() const = 0;
+    // For a caret on the first line: x from the left edge, offsets in bytes of the text as laid out (the given
+    // text's own when it is valid UTF-8 without NULs).
+    // The offset before or after the character x falls in, by the nearer half; a letter and its marks are one.
+    virtual std::size_t offsetAt(double x) const = 0;
+    virtual double xOf(std::size_t offset) const = 0;
 };
 
 // Makes text layouts and keeps the recent ones: a text laid out again at the same width is not shaped again.

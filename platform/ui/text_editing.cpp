@@ -20,11 +20,13 @@ std::size_t sequenceLength(std::string_view s, std::size_t i) {
     return n;
 }
 bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-std::string withoutLineBreaks(std::string_view s) {
+// Neither a line break nor a NUL can be shown on the one line or kept in a name; a NUL would also be shown
+// as U+FFFD, three bytes, and the text's offsets would no longer be its layout's.
+std::string withoutLineBreaksAndNULs(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     for (char c : s)
-        if (c != '\n' && c != '\r') out.push_back(c);
+        if (c != '\n' && c != '\r' && c != '\0') out.push_back(c);
     return out;
 }
 }  // namespace
@@ -51,7 +53,7 @@ std::string_view TextEditing::selectedText() const {
 }
 
 void TextEditing::setText(std::string text) {
-    text_ = withoutLineBreaks(validUTF8(text));
+    text_ = withoutLineBreaksAndNULs(validUTF8(text));
     caret_ = anchor_ = text_.size();
 }
 
@@ -100,7 +102,7 @@ void TextEditing::replaceSelection(std::string_view with) {
     caret_ = anchor_ = lo + with.size();
 }
 
-void TextEditing::insert(std::string_view typed) { replaceSelection(withoutLineBreaks(validUTF8(typed))); }
+void TextEditing::insert(std::string_view typed) { replaceSelection(withoutLineBreaksAndNULs(validUTF8(typed))); }
 
 void TextEditing::deleteBackward() {
     if (!hasSelection()) anchor_ = previousBoundary(caret_);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <list>
 #include <unordered_map>
@@ -25,6 +26,29 @@ PangoTextLayout::PangoTextLayout(PangoLayout* layout) : layout_(layout) {
     truncated_ = pango_layout_is_ellipsized(layout_);
 }
 
+std::size_t PangoTextLayout::offsetAt(double x) const {
+    const int at = pango_units_from_double(x + logicalOrigin_.x);
+    int index = 0, trailing = 0;
+    pango_layout_xy_to_index(layout_, at, pango_layout_get_baseline(layout_), &index, &trailing);
+    // Pango splits a cluster's width evenly among its characters, a letter's combining marks too, which
+    // moves the middle of such a grapheme away from its own: the nearer edge of the grapheme decides.
+    PangoRectangle grapheme;
+    pango_layout_index_to_pos(layout_, index, &grapheme);
+    if (std::abs(at - grapheme.x) <= std::abs(at - (grapheme.x + grapheme.width))) return static_cast<std::size_t>(index);
+    const char* text = pango_layout_get_text(layout_);
+    int count = 0;
+    const PangoLogAttr* attributes = pango_layout_get_log_attrs_readonly(layout_, &count);
+    glong end = g_utf8_pointer_to_offset(text, text + index) + 1;
+    while (end < count - 1 && !attributes[end].is_cursor_position) ++end;
+    return static_cast<std::size_t>(g_utf8_offset_to_pointer(text, end) - text);
+}
+
+double PangoTextLayout::xOf(std::size_t offset) const {
+    PangoRectangle position;
+    pango_layout_index_to_pos(layout_, static_cast<int>(std::min(offset, std::strlen(pango_layout_get_text(layout_)))), &position);
+    return pango_units_to_double(position.x) - logicalOrigin_.x;
+}
+
 PangoTextLayout::~PangoTextLayout() {
     if (shown_) g_object_unref(shown_);
     g_object_unref(layout_);
@@ -35,6 +59,10 @@ namespace {
 constexpr const char* systemFamily = "Inter";
 constexpr const char* monospacedFamily = "JetBrains Mono";
 constexpr std::size_t cacheCapacity = 1024;
+// A layout holds some 60 bytes for each byte of its text: a field editing 100 kB makes a 6 MB layout at every
+// keystroke. The main screen's labels come to a few hundred bytes in all; 1024 names as long as a file name
+// can be (255 bytes) still fit.
+constexpr std::size_t cacheTextBytes = 512 * 1024;
 
 // The system's fonts stay for glyphs our faces lack, but never stand in for our faces themselves.
 constexpr const char* rejectInstalledCopies = R"(<?xml version="1.0"?>
@@ -182,9 +210,12 @@ public:
         }
         LayoutKey key{std::string(text), wanted.style, wanted.width};
         auto made = std::make_shared<const PangoTextLayout>(shape(key));
+        textBytes_ += key.text.size();
         recent_.emplace_front(std::move(key), made);
         index_.emplace(recent_.front().first.view(), recent_.begin());
-        if (recent_.size() > cacheCapacity) {
+        // The newest stays whatever its size: it is about to be drawn, again and again.
+        while (recent_.size() > cacheCapacity || (textBytes_ > cacheTextBytes && recent_.size() > 1)) {
+            textBytes_ -= recent_.back().first.text.size();
             index_.erase(recent_.back().first.view());
             recent_.pop_back();
         }
@@ -250,7 +281,8 @@ private:
     PangoContext* context_;
     std::vector<std::pair<double, PangoContext*>> deviceContexts_;
     using Entry = std::pair<LayoutKey, std::shared_ptr<const TextLayout>>;
-    std::list<Entry> recent_;  // most recently used first
+    std::list<Entry> recent_;    // most recently used first
+    std::size_t textBytes_ = 0;  // of the texts of recent_
     // Keys view the texts held by the entries of recent_.
     std::unordered_map<LayoutKeyView, std::list<Entry>::iterator, LayoutKeyHash> index_;
 };

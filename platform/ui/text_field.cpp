@@ -58,10 +58,10 @@ public:
         if (e.phase == PointerPhase::press) {
             root()->focus(this);
             if (e.clickCount >= 2) editing_.selectAll();
-            else editing_.setCaret(offsetAt(e.location.x), (e.modifiers & shiftKey) != 0);
+            else editing_.setCaret(textLayout()->offsetAt(e.location.x + scroll_), (e.modifiers & shiftKey) != 0);
             changed(false);
         } else if (e.phase == PointerPhase::move && e.clickCount < 2) {
-            editing_.setCaret(offsetAt(e.location.x), true);
+            editing_.setCaret(textLayout()->offsetAt(e.location.x + scroll_), true);
             changed(false);
         }
     }
@@ -105,16 +105,18 @@ public:
         list.add(draw::Save{});
         list.add(draw::ClipRect{frame_.insetBy(-caretWidth, 0)});
         const bool empty = editing_.text().empty();
-        auto shown = layout(empty ? options_.placeholder : editing_.text());
+        const auto text = textLayout();
+        auto shown = empty ? layout(options_.placeholder) : text;
         const double y = frame_.y + (frame_.height - shown->size().height) / 2;
-        const double caretX = xOf(editing_.caret());
+        const double caretX = text->xOf(editing_.caret());
         // Keep the caret in view while editing; a field at rest shows where its text starts.
         scroll_ = focused_ ? std::max(0.0, std::clamp(scroll_, caretX - frame_.width + caretWidth, caretX)) : 0.0;
         const double x0 = frame_.x - scroll_;
         if (focused_ && editing_.hasSelection()) {
             const std::size_t lo = std::min(editing_.caret(), editing_.anchor()), hi = std::max(editing_.caret(), editing_.anchor());
             Path selection;
-            selection.addRect({x0 + xOf(lo), y, xOf(hi) - xOf(lo), shown->size().height});
+            const double from = text->xOf(lo), to = text->xOf(hi);
+            selection.addRect({x0 + from, y, to - from, shown->size().height});
             list.add(draw::Fill{selection, color_.opacity(0.3)});
         }
         list.add(draw::Text{shown, {x0, y}, empty ? color_.opacity(0.5) : color_});
@@ -134,21 +136,8 @@ protected:
 
 private:
     std::shared_ptr<const TextLayout> layout(std::string_view s) const { return TextEngine::shared().layout(s, style_, std::nullopt); }
-    double xOf(std::size_t offset) const {
-        return offset == 0 ? 0 : layout(std::string_view(editing_.text()).substr(0, offset))->size().width;
-    }
-    std::size_t offsetAt(double x) const {
-        x += scroll_;
-        const std::string& t = editing_.text();
-        std::size_t best = 0;
-        double bestDistance = std::abs(x);
-        for (std::size_t i = 1; i <= t.size(); ++i) {
-            if (i < t.size() && (static_cast<unsigned char>(t[i]) & 0xC0) == 0x80) continue;
-            const double d = std::abs(xOf(i) - x);
-            if (d < bestDistance) best = i, bestDistance = d;
-        }
-        return best;
-    }
+    // The one layout that is drawn also places the caret and the selection and answers the pointer.
+    std::shared_ptr<const TextLayout> textLayout() const { return layout(editing_.text()); }
     bool caretVisible() {
         if (!root()) return true;
         const std::int64_t elapsed = root()->nowNanoseconds() - blinkStart_;

@@ -9,6 +9,7 @@
 
 #include <xkbcommon/xkbcommon-keysyms.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -226,6 +227,71 @@ TEST(TextFieldInput, AFieldAtRestShowsWhereItsTextStarts) {
     h.type("X");
     EXPECT_EQ(value, "XDeep-House-Chords-Progression");
 }
+
+// A point inside a character of the field's head: the character's bytes [from, to) and how far across it.
+struct Across {
+    std::size_t from, to;
+    double fraction;
+};
+
+struct LongTextCase {
+    const char* name;
+    std::string head;  // before 100 kB of pasted text, or after it when atEnd
+    bool atEnd;        // the field scrolled to its end first
+    Across press, release;
+    std::size_t lo, hi;  // the selection then, in bytes of the head as shown
+    friend void PrintTo(const LongTextCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class LongTextField : public ::testing::TestWithParam<LongTextCase> {};
+
+// Well under a second each, under the sanitizers too: the bound catches work that grows with the square of
+// the length, which took minutes.
+TEST_P(LongTextField, APressAndADragPlaceTheCaretAndTheSelectionAtOnce) {
+    const LongTextCase& c = GetParam();
+    std::string filler, head = c.head;
+    while (filler.size() < 100'000) filler += "Deep House Chords ♪ ";
+    std::string value = c.atEnd ? filler + head : head + filler;
+    std::erase(head, '\0');
+    const std::size_t shownSize = head.size() + filler.size(), start = c.atEnd ? filler.size() : 0;
+    const auto width = [](std::string_view s) { return TextEngine::shared().layout(s, {}, std::nullopt)->size().width; };
+    const auto started = std::chrono::steady_clock::now();
+    Harness h(
+        [&] {
+            return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }, .focusOnAppear = true})
+                .frame({.width = 200})
+                .testId("field");
+        },
+        {220, 40});
+    h.key(c.atEnd ? XKB_KEY_End : XKB_KEY_Home);
+    const Rect field = h.frame("field");
+    // The text's end stays a caret's width inside the field's right edge.
+    const double origin = c.atEnd ? field.maxX() - 1.5 - width(head) : field.x;
+    const auto at = [&](Across a) {
+        const double from = width(std::string_view(head).substr(0, a.from)), to = width(std::string_view(head).substr(0, a.to));
+        return Point{origin + from + a.fraction * (to - from), field.midY()};
+    };
+    h.drag(at(c.press), at(c.release), 2);
+    h.type("|");
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), 5);
+    EXPECT_EQ(value.find('|'), start + c.lo);
+    EXPECT_EQ(value.size(), shownSize + 1 - (c.hi - c.lo));
+}
+
+// "Bäss é♪ Lead": B 0, ä 1-2, s 3, s 4, space 5, e 6 with its combining acute 7-8, ♪ 9-11, space 12, Lead 13-16.
+const std::string bass = "Bäss e\xCC\x81♪ Lead";
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LongTextField,
+    ::testing::Values(LongTextCase{"LeftHalfOfATwoByteLetter", bass, false, {1, 3, 0.3}, {1, 3, 0.3}, 1, 1},
+                      LongTextCase{"RightHalfOfATwoByteLetter", bass, false, {1, 3, 0.7}, {1, 3, 0.7}, 3, 3},
+                      LongTextCase{"ACombiningMarkStaysWithItsLetter", bass, false, {6, 9, 0.7}, {6, 9, 0.7}, 9, 9},
+                      LongTextCase{"LeftHalfOfAThreeByteSymbol", bass, false, {9, 12, 0.3}, {9, 12, 0.3}, 9, 9},
+                      LongTextCase{"ADragSelects", bass, false, {1, 3, 0.3}, {13, 14, 0.7}, 1, 14},
+                      LongTextCase{"ADragBeforeTheStart", bass, false, {3, 4, 0.7}, {0, 1, -4}, 0, 4},
+                      LongTextCase{"ANULIsDroppedAndShiftsNothing", std::string("\0", 1) + bass, false, {9, 12, 0.7}, {9, 12, 0.7}, 12, 12},
+                      LongTextCase{"PastTheEnd", bass, true, {16, 17, 1.1}, {16, 17, 1.1}, 17, 17},
+                      LongTextCase{"ADragBackFromPastTheEnd", bass, true, {16, 17, 1.1}, {9, 12, 0.3}, 9, 17}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(KeyInput, KeysTheFocusedFieldLeavesGoToTheNewestListener) {
     Log log;

@@ -184,6 +184,21 @@ TEST(Text, TheSameTextIsShapedOnce) {
     EXPECT_EQ(again->size(), first->size());
 }
 
+// A field editing pasted text makes a layout of all of it at every keystroke: the long ones go by their
+// size, while labels in use stay.
+TEST(Text, LongTextsMakeRoomByTheirSize) {
+    TextEngine& engine = TextEngine::shared();
+    const TextStyle style = styled(Font::system(13));
+    const std::string pasted(100'000, 'x');
+    const auto label = engine.layout("Pattern 4", style, std::nullopt);
+    const auto first = engine.layout(pasted, style, std::nullopt);
+    for (int i = 0; i < 5; ++i) {
+        engine.layout(pasted + std::to_string(i), style, std::nullopt);
+        EXPECT_EQ(engine.layout("Pattern 4", style, std::nullopt), label);
+    }
+    EXPECT_NE(engine.layout(pasted, style, std::nullopt), first);
+}
+
 // Text drawn many times, at many sizes and at scales below, at and above one pixel a point, keeps
 // nothing of cairo's or pango's (the sanitizer stage's leak check holds it).
 TEST(Text, DrawingTextManyTimesKeepsNothing) {
