@@ -336,6 +336,8 @@ struct LossCase {
     std::vector<Message> lost;    // these come once it is full
 };
 
+void PrintTo(const LossCase& c, std::ostream* os) { *os << c.name; }
+
 class JackInputLossTest : public JackTest, public ::testing::WithParamInterface<LossCase> {};
 
 // A flood while the MIDI layer's thread is held up, as on a busy machine, fills the port's queue:

@@ -449,6 +449,8 @@ struct SideBySideCase {
     const char* destination;  // where the other application plays: listed after this one's input
 };
 
+void PrintTo(const SideBySideCase& c, std::ostream* os) { *os << c.name; }
+
 class SideBySideTest : public StandaloneJackTest, public ::testing::WithParamInterface<SideBySideCase> {};
 
 // Two applications on one server: this one hears a keyboard but not the other application, whether
