@@ -12,9 +12,8 @@ void StoreLink::handleIncomingMIDINote(int note, bool isOn) {
         });
         return;
     }
-    countIncomingMIDINote(note, isOn);
+    takeIncomingMIDINote(note, isOn);
     store_.syncNotesPoolFromIncomingMIDI();
-    if (store_.hooks.incomingMIDINoteEventHandler) store_.hooks.incomingMIDINoteEventHandler(note, isOn);
 }
 
 void StoreLink::takeIncomingMIDINote(int note, bool isOn) {

@@ -20,8 +20,9 @@ bool containsIgnoringCase(std::string_view text, std::string_view part);
 std::optional<midi::Endpoint> chooseDestination(const std::vector<midi::Endpoint>& destinations);
 
 // A port that Pulvan plays through, of this instance or any other: the plug-in's virtual source
-// (recognised by its identifier or else by its name), or the application's sending port (named alike on every MIDI system, whatever suffix
-// the system adds to a second client's name). Two instances side by side would otherwise take each other's notes as a keyboard's.
+// (recognised by its identifier or else by its name), or the application's sending port (named
+// alike on every MIDI system, whatever suffix the system adds to a second client's name). Two
+// instances side by side would otherwise take each other's notes as a keyboard's.
 bool isPulvanSource(const midi::Endpoint& source);
 // The port through which an instance of Pulvan listens, for the same reason.
 bool isPulvanInput(const midi::Endpoint& destination);
