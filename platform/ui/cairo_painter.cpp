@@ -221,7 +221,7 @@ public:
         cairo_stroke(cr_);
     }
     void operator()(const draw::Text& t) {
-        if (const auto* layout = dynamic_cast<const PangoTextLayout*>(t.layout.get())) layout->draw(cr_, t.origin, t.color);
+        if (const auto* layout = dynamic_cast<const PangoTextLayout*>(t.layout.get())) layout->draw(cr_, t.origin, t.color, t.asMeasured);
     }
     void operator()(const draw::DrawImage& d) {
         const auto* image = dynamic_cast<const CairoImage*>(d.image.get());

@@ -62,6 +62,9 @@ struct Text {
     std::shared_ptr<const TextLayout> layout;
     Point origin;
     Color color;
+    // Glyphs exactly where the layout measures them, for text that a caret moves through; else, below one
+    // pixel a point, a back end may round advances to whole pixels, which moves a long line's far end.
+    bool asMeasured = false;
     friend bool operator==(const Text&, const Text&) = default;
 };
 struct DrawImage {

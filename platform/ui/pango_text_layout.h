@@ -24,8 +24,8 @@ public:
     PangoLayout* pangoLayout() const { return layout_; }
     // Where the glyphs reach, relative to the top-left corner: past the size for overhanging glyphs.
     Rect inkBounds() const { return inkBounds_; }
-    // Draws with the layout's top-left corner at origin.
-    void draw(cairo_t* context, Point origin, Color color) const;
+    // Draws with the layout's top-left corner at origin; see draw::Text for `asMeasured`.
+    void draw(cairo_t* context, Point origin, Color color, bool asMeasured) const;
 
 private:
     PangoLayout* shownAt(double deviceScale) const;

@@ -318,13 +318,13 @@ PangoLayout* PangoTextLayout::shownAt(double scale) const {
     return shown_;
 }
 
-void PangoTextLayout::draw(cairo_t* context, Point origin, Color color) const {
+void PangoTextLayout::draw(cairo_t* context, Point origin, Color color, bool asMeasured) const {
     cairo_save(context);
     cairo_translate(context, origin.x - logicalOrigin_.x, origin.y - logicalOrigin_.y);
     cairo_set_source_rgba(context, color.red, color.green, color.blue, color.alpha);
     // Below one pixel a point, glyphs rounded one by one to whole pixels lose the spaces between words.
     const double scale = deviceScaleOf(context);
-    pango_cairo_show_layout(context, scale < 1 ? shownAt(scale) : layout_);
+    pango_cairo_show_layout(context, scale < 1 && !asMeasured ? shownAt(scale) : layout_);
     cairo_restore(context);
 }
 

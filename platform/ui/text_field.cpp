@@ -119,7 +119,7 @@ public:
             selection.addRect({x0 + from, y, to - from, shown->size().height});
             list.add(draw::Fill{selection, color_.opacity(0.3)});
         }
-        list.add(draw::Text{shown, {x0, y}, empty ? color_.opacity(0.5) : color_});
+        list.add(draw::Text{shown, {x0, y}, empty ? color_.opacity(0.5) : color_, true});
         if (focused_ && caretVisible()) {
             Path caret;
             caret.addRect({std::round(x0 + caretX), y, caretWidth, shown->size().height});

@@ -293,6 +293,23 @@ INSTANTIATE_TEST_SUITE_P(
                       LongTextCase{"ADragBackFromPastTheEnd", bass, true, {16, 17, 1.1}, {9, 12, 0.3}, 9, 17}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Below one pixel a point (a plug-in's editor scaled down), the text is still drawn where the caret and the
+// pointer find it: glyphs rounded to whole pixels one by one had moved 10 kB of text out of the field.
+TEST(TextFieldInput, ALongTextScrolledToItsEndIsDrawnBesideTheCaretAtEveryScale) {
+    std::string value;
+    while (value.size() < 10'000) value += "Deep House Chords ♪ ";
+    for (const double scale : {1.0, 0.78}) {
+        Harness h([&] { return textField({.text = value, .focusOnAppear = true}).frame({.width = 200}); }, {220, 40}, scale);
+        h.key(XKB_KEY_End);
+        const Bitmap image = h.render();
+        const Color background = image.pixel(0, 0);
+        int inked = 0;
+        for (int x = 0; x < image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y) inked += image.pixel(x, y) != background;
+        EXPECT_GT(inked, 200) << "scale " << scale << ": the field shows no text";
+    }
+}
+
 TEST(KeyInput, KeysTheFocusedFieldLeavesGoToTheNewestListener) {
     Log log;
     std::string value;
