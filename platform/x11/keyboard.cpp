@@ -7,6 +7,9 @@
 #include <xkbcommon/xkbcommon-compose.h>
 #include <xkbcommon/xkbcommon-x11.h>
 
+#include <algorithm>
+#include <array>
+#include <cstdarg>
 #include <cstdlib>
 #include <utility>
 
@@ -20,6 +23,36 @@ const char* characterLocale() {
         if (const char* value = std::getenv(name); value && *value) return value;
     return "C";
 }
+
+bool isLatinLetter(xkb_keysym_t keysym) {
+    return (keysym >= XKB_KEY_a && keysym <= XKB_KEY_z) || (keysym >= XKB_KEY_A && keysym <= XKB_KEY_Z);
+}
+
+// The accent a dead key leaves on its own, where the compose table has nothing for it and a space.
+std::string spacingAccent(xkb_keysym_t keysym) {
+    static constexpr std::array<std::pair<xkb_keysym_t, const char*>, 13> accents{{
+        {XKB_KEY_dead_grave, "`"},
+        {XKB_KEY_dead_acute, "\u00B4"},
+        {XKB_KEY_dead_circumflex, "^"},
+        {XKB_KEY_dead_tilde, "~"},
+        {XKB_KEY_dead_macron, "\u00AF"},
+        {XKB_KEY_dead_breve, "\u02D8"},
+        {XKB_KEY_dead_abovedot, "\u02D9"},
+        {XKB_KEY_dead_diaeresis, "\u00A8"},
+        {XKB_KEY_dead_abovering, "\u02DA"},
+        {XKB_KEY_dead_doubleacute, "\u02DD"},
+        {XKB_KEY_dead_caron, "\u02C7"},
+        {XKB_KEY_dead_cedilla, "\u00B8"},
+        {XKB_KEY_dead_ogonek, "\u02DB"},
+    }};
+    const auto* found = std::find_if(accents.begin(), accents.end(), [&](const auto& a) { return a.first == keysym; });
+    if (found != accents.end()) return found->second;
+    char text[8] = {};
+    xkb_keysym_to_utf8(keysym, text, sizeof text);
+    return static_cast<unsigned char>(text[0]) >= 0x20 ? text : "";
+}
+
+void ignoreLog(xkb_context*, xkb_log_level, const char*, va_list) {}
 
 }  // namespace
 
@@ -53,7 +86,12 @@ Keyboard::Keyboard(xcb_connection_t* connection) : connection_(connection) {
     xcb_xkb_select_events_aux(connection, device, events, 0, 0, mapParts, mapParts, &details);
     context_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     if (!context_) return;
-    if (xkb_compose_table* table = xkb_compose_table_new_from_locale(context_, characterLocale(), XKB_COMPOSE_COMPILE_NO_FLAGS)) {
+    // What xkbcommon would print ends up in a host's log at every window that opens.
+    xkb_context_set_log_fn(context_, ignoreLog);
+    // Many locales have no UTF-8 compose table (de_DE@euro, en_US in ISO-8859-1); C's still gives dead keys.
+    xkb_compose_table* table = xkb_compose_table_new_from_locale(context_, characterLocale(), XKB_COMPOSE_COMPILE_NO_FLAGS);
+    if (!table) table = xkb_compose_table_new_from_locale(context_, "C", XKB_COMPOSE_COMPILE_NO_FLAGS);
+    if (table) {
         compose_ = xkb_compose_state_new(table, XKB_COMPOSE_STATE_NO_FLAGS);
         xkb_compose_table_unref(table);
     }
@@ -74,12 +112,17 @@ void Keyboard::loadKeymap() {
     if (!state) return;
     xkb_state_unref(std::exchange(state_, state));
     // What was typed under the old keymap begins nothing under the new one.
-    if (compose_) xkb_compose_state_reset(compose_);
+    endSequence();
 }
 
 void Keyboard::releaseAll() {
     held_.reset();
+    endSequence();
+}
+
+void Keyboard::endSequence() {
     if (compose_) xkb_compose_state_reset(compose_);
+    sequence_.clear();
 }
 
 void Keyboard::handle(const xcb_generic_event_t& event) {
@@ -97,25 +140,79 @@ std::optional<ui::KeyEvent> Keyboard::translate(xcb_keycode_t keycode, std::uint
     event.pressed = pressed;
     event.isRepeat = pressed && held_[keycode];
     held_[keycode] = pressed;
-    event.keysym = xkb_state_key_get_one_sym(state_, keycode);
+    const xkb_keysym_t keysym = xkb_state_key_get_one_sym(state_, keycode);
+    event.keysym = (state & XCB_MOD_MASK_CONTROL) ? shortcutKeysym(keycode, keysym) : keysym;
     event.modifiers = modifiersFromState(state);
     if (!pressed) return event;
-    char text[64] = {};
     // The compose state passes over modifier keys, so Shift inside a sequence leaves it as it is.
-    const bool fed = compose_ && xkb_compose_state_feed(compose_, event.keysym) == XKB_COMPOSE_FEED_ACCEPTED;
+    const bool fed = compose_ && xkb_compose_state_feed(compose_, keysym) == XKB_COMPOSE_FEED_ACCEPTED;
     switch (fed ? xkb_compose_state_get_status(compose_) : XKB_COMPOSE_NOTHING) {
-        case XKB_COMPOSE_COMPOSING:
-        case XKB_COMPOSE_CANCELLED: return std::nullopt;
-        case XKB_COMPOSE_COMPOSED:
+        case XKB_COMPOSE_COMPOSING: sequence_.push_back(keysym); return std::nullopt;
+        case XKB_COMPOSE_COMPOSED: {
+            sequence_.clear();
             event.keysym = xkb_compose_state_get_one_sym(compose_);
+            char text[64] = {};
             xkb_compose_state_get_utf8(compose_, text, sizeof text);
-            break;
-        case XKB_COMPOSE_NOTHING: xkb_state_key_get_utf8(state_, keycode, text, sizeof text); break;
+            event.text = text;
+            return event;
+        }
+        case XKB_COMPOSE_CANCELLED: {
+            const std::string begun = sequenceText();
+            endSequence();
+            if (keysym == XKB_KEY_BackSpace || keysym == XKB_KEY_Escape) return std::nullopt;
+            // Another dead key, say, begins a sequence of its own once the one it ended is typed.
+            if (xkb_compose_state_feed(compose_, keysym) == XKB_COMPOSE_FEED_ACCEPTED &&
+                xkb_compose_state_get_status(compose_) == XKB_COMPOSE_COMPOSING) {
+                sequence_.push_back(keysym);
+                if (begun.empty()) return std::nullopt;
+                event.text = begun;
+                return event;
+            }
+            xkb_compose_state_reset(compose_);
+            // A key that types nothing (Return, an arrow, a shortcut) acts as it would outside a sequence.
+            if (const std::string own = typedText(keycode); !own.empty()) event.text = begun + own;
+            return event;
+        }
+        case XKB_COMPOSE_NOTHING: event.text = typedText(keycode); return event;
     }
-    // Control characters (Ctrl+letter, Return, Backspace) are editing keys, not text.
-    const auto first = static_cast<unsigned char>(text[0]);
-    if (first >= 0x20 && first != 0x7F) event.text = text;
     return event;
+}
+
+// Ctrl with the key marked C copies whatever layout is active, as desktop toolkits have it.
+std::uint32_t Keyboard::shortcutKeysym(xcb_keycode_t keycode, std::uint32_t keysym) const {
+    if (isLatinLetter(keysym)) return keysym;
+    xkb_keymap* keymap = xkb_state_get_keymap(state_);
+    const xkb_layout_index_t layouts = xkb_keymap_num_layouts_for_key(keymap, keycode);
+    for (xkb_layout_index_t layout = 0; layout < layouts; ++layout) {
+        const xkb_keysym_t* syms = nullptr;
+        const xkb_level_index_t level = xkb_state_key_get_level(state_, keycode, layout);
+        if (xkb_keymap_key_get_syms_by_level(keymap, keycode, layout, level, &syms) == 1 && isLatinLetter(syms[0])) return syms[0];
+    }
+    return keysym;
+}
+
+// Control characters (Ctrl+letter, Return, Backspace) are editing keys, not text.
+std::string Keyboard::typedText(xcb_keycode_t keycode) const {
+    char text[64] = {};
+    xkb_state_key_get_utf8(state_, keycode, text, sizeof text);
+    const auto first = static_cast<unsigned char>(text[0]);
+    return first >= 0x20 && first != 0x7F ? text : "";
+}
+
+// What the sequence begun types when a key ends it without composing: what the table makes of it with a
+// space (' for US International's dead acute), else each key's own spacing character.
+std::string Keyboard::sequenceText() const {
+    xkb_compose_state* probe = xkb_compose_state_new(xkb_compose_state_get_compose_table(compose_), XKB_COMPOSE_STATE_NO_FLAGS);
+    if (!probe) return {};
+    for (const xkb_keysym_t keysym : sequence_) xkb_compose_state_feed(probe, keysym);
+    xkb_compose_state_feed(probe, XKB_KEY_space);
+    char text[64] = {};
+    if (xkb_compose_state_get_status(probe) == XKB_COMPOSE_COMPOSED) xkb_compose_state_get_utf8(probe, text, sizeof text);
+    xkb_compose_state_unref(probe);
+    std::string typed = text;
+    if (typed.empty())
+        for (const xkb_keysym_t keysym : sequence_) typed += spacingAccent(keysym);
+    return typed;
 }
 
 }  // namespace pulvan::x11

@@ -1,12 +1,15 @@
 #pragma once
 // Keys through xkbcommon-x11: the server's keymap, followed when it changes, keysyms and the text a key types,
-// dead keys and Compose sequences as the locale's compose table has them, repeats told apart.
+// dead keys and Compose sequences as the locale's compose table has them (else the C locale's), repeats told
+// apart, and shortcuts that keep their Latin letters under any layout.
 #include "platform/ui/events.h"
 
 #include <xcb/xcb.h>
 
 #include <bitset>
 #include <optional>
+#include <string>
+#include <vector>
 
 struct xkb_compose_state;
 struct xkb_context;
@@ -23,7 +26,9 @@ public:
     Keyboard& operator=(const Keyboard&) = delete;
 
     // A key press or release as the views receive it; none for a key without a keymap, nor for the presses
-    // of a compose sequence before its last one, nor for that of a sequence cancelled.
+    // of a compose sequence before its last one, nor for a BackSpace or Escape that ends a sequence. A key
+    // that ends a sequence without composing types the sequence's own characters before its text, or acts as
+    // it would outside a sequence. With Control held, a key keeps the letter of a Latin layout.
     std::optional<ui::KeyEvent> translate(xcb_keycode_t keycode, std::uint16_t state, bool pressed);
     // Any event of the connection: those that tell of a new layout, keyboard or key mapping build the keymap anew.
     void handle(const xcb_generic_event_t& event);
@@ -32,13 +37,18 @@ public:
 
 private:
     void loadKeymap();
+    std::uint32_t shortcutKeysym(xcb_keycode_t keycode, std::uint32_t keysym) const;
+    std::string typedText(xcb_keycode_t keycode) const;
+    std::string sequenceText() const;
+    void endSequence();
 
     xcb_connection_t* connection_;
     std::int32_t device_ = -1;
     std::uint8_t xkbEventBase_ = 0;
     xkb_context* context_ = nullptr;
     xkb_state* state_ = nullptr;            // holds the keymap
-    xkb_compose_state* compose_ = nullptr;  // holds the table; none when the locale has none
+    xkb_compose_state* compose_ = nullptr;  // holds the table; none when no table could be read
+    std::vector<std::uint32_t> sequence_;   // the keysyms of the sequence begun
     std::bitset<256> held_;
 };
 
