@@ -45,6 +45,15 @@ public:
     void willUnmount() override { *alive_ = false; }
 
     bool acceptsHits() const override { return true; }
+    // A press anywhere in the box of the modifiers stacked on the field (its padding, frame, background and
+    // outline) is a press on the field; views laid over it, a clear button say, still take theirs first.
+    Rect hitArea() const override {
+        Rect box = frame_;
+        const Node* content = this;
+        for (const Node* n = parent(); n && n->modifiedChild() == content && n->childTransform().isIdentity(); content = n, n = n->parent())
+            box = box.united(n->frame());
+        return box;
+    }
     PointerHandler* pointerHandler() override { return enabled_ ? this : nullptr; }
     KeyHandler* keyHandler() override { return this; }
     std::optional<CursorShape> cursor() const override { return CursorShape::iBeam; }

@@ -228,6 +228,41 @@ TEST(TextFieldInput, AFieldAtRestShowsWhereItsTextStarts) {
     EXPECT_EQ(value, "XDeep-House-Chords-Progression");
 }
 
+// A press anywhere in the box the field's modifiers draw focuses it, the caret at the nearest offset; a button
+// laid over the box keeps its press, and a press outside the box leaves the field.
+TEST(TextFieldInput, APressInTheFieldsBoxIsAPressOnTheField) {
+    // In the 200 x 32 box: the field at x 10-170, y 10-26 under 4 points of top padding; "abc" 22 wide.
+    const struct {
+        const char* name;
+        Point at;
+        const char* value;  // after the press and "Z" typed
+    } cases[] = {
+        {"LeftPadding", {5, 18}, "Zabc"},        {"TopPadding", {18.5, 8}, "aZbc"},         {"FrameAboveThePadding", {18.5, 3}, "aZbc"},
+        {"BackgroundBelow", {18.5, 29}, "aZbc"}, {"Outline", {18.5, 0.5}, "aZbc"},          {"OutlineBesideTheStart", {0.5, 16}, "Zabc"},
+        {"BesideTheEnd", {173, 16}, "abcZ"},     {"TheButtonOverIt", {185, 16}, "cleared"}, {"Outside", {-3, 16}, "abc"}};
+    for (const auto& c : cases) {
+        std::string value = "abc";
+        Harness h(
+            [&] {
+                return vstack({}, textField({.text = value, .onChange = [&](const std::string& s) { value = s; }, .focusOnAppear = true})
+                                      .padding({.top = 4, .leading = 10, .trailing = 30})
+                                      .frame({.width = 200, .height = 32})
+                                      .background(roundedRectangle(4).fill(Color::black()))
+                                      .overlay(roundedRectangle(4).strokeBorder(Color::white(), 1))
+                                      .overlay(color(Color::white())
+                                                   .frame({.width = 16, .height = 16})
+                                                   .onTapGesture([&] { value = "cleared"; })
+                                                   .padding(Edge::trailing, 7),
+                                               unit::trailing)
+                                      .testId("box"));
+            },
+            {260, 60});
+        h.click(h.frame("box").origin() + c.at);
+        h.type("Z");
+        EXPECT_EQ(value, c.value) << c.name;
+    }
+}
+
 // A point inside a character of the field's head: the character's bytes [from, to) and how far across it.
 struct Across {
     std::size_t from, to;
