@@ -20,13 +20,17 @@ std::size_t sequenceLength(std::string_view s, std::size_t i) {
     return n;
 }
 bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-// Neither a line break nor a NUL can be shown on the one line or kept in a name; a NUL would also be shown
-// as U+FFFD, three bytes, and the text's offsets would no longer be its layout's.
-std::string withoutLineBreaksAndNULs(std::string_view s) {
+// One line: a line break (LF, CR or CR LF) or a tab reads as one space, as between words. Other control
+// characters can be neither shown nor kept in a name; a NUL would also be laid out as U+FFFD, three bytes,
+// and the text's offsets would no longer be its layout's.
+std::string oneLine(std::string_view s) {
     std::string out;
     out.reserve(s.size());
-    for (char c : s)
-        if (c != '\n' && c != '\r' && c != '\0') out.push_back(c);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c == '\n' || c == '\t' || (c == '\r' && (i + 1 == s.size() || s[i + 1] != '\n'))) out.push_back(' ');
+        else if (c >= 0x20 && c != 0x7F) out.push_back(s[i]);
+    }
     return out;
 }
 }  // namespace
@@ -53,7 +57,7 @@ std::string_view TextEditing::selectedText() const {
 }
 
 void TextEditing::setText(std::string text) {
-    text_ = withoutLineBreaksAndNULs(validUTF8(text));
+    text_ = oneLine(validUTF8(text));
     caret_ = anchor_ = text_.size();
 }
 
@@ -102,7 +106,7 @@ void TextEditing::replaceSelection(std::string_view with) {
     caret_ = anchor_ = lo + with.size();
 }
 
-void TextEditing::insert(std::string_view typed) { replaceSelection(withoutLineBreaksAndNULs(validUTF8(typed))); }
+void TextEditing::insert(std::string_view typed) { replaceSelection(oneLine(validUTF8(typed))); }
 
 void TextEditing::deleteBackward() {
     if (!hasSelection()) anchor_ = previousBoundary(caret_);

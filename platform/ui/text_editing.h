@@ -18,7 +18,8 @@ public:
     bool hasSelection() const { return caret_ != anchor_; }
     std::string_view selectedText() const;
 
-    // Replaces the text (invalid UTF-8 replaced, line breaks and NULs dropped) and puts the caret at its end.
+    // Replaces the text (invalid UTF-8 replaced, line breaks and tabs as spaces, other control characters
+    // dropped) and puts the caret at its end.
     void setText(std::string text);
     void selectAll();
     // Moves the caret by characters; with extend, the selection grows or shrinks instead of collapsing.
@@ -27,7 +28,7 @@ public:
     void moveToStart(bool extend);
     void moveToEnd(bool extend);
     void setCaret(std::size_t offset, bool extend);
-    // Replaces the selection (or inserts at the caret); line breaks and NULs become nothing.
+    // Replaces the selection (or inserts at the caret), its text made one line as setText does.
     void insert(std::string_view typed);
     void deleteBackward();
     void deleteForward();

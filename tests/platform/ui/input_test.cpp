@@ -263,6 +263,23 @@ TEST(TextFieldInput, APressInTheFieldsBoxIsAPressOnTheField) {
     }
 }
 
+// The field is one line: a pasted line break or tab reads as one space, other control characters are dropped.
+TEST(TextFieldInput, PastedLineBreaksAndTabsBecomeOneSpaceEach) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a\tb\nc\r\nd", "a b c d"}, {"\r\r\nx\n\n", "  x  "}, {std::string("e\x1B\x7F\x01\0f", 6), "ef"}};
+    std::string value;
+    Harness h([&] { return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }, .focusOnAppear = true}); },
+              {200, 40});
+    for (const auto& [pasted, shown] : cases) {
+        foundation::Pasteboard::general().clearContents();
+        foundation::Pasteboard::general().setData(foundation::Pasteboard::textType,
+                                                  std::vector<std::uint8_t>(pasted.begin(), pasted.end()));
+        h.key(XKB_KEY_a, controlKey);
+        h.key(XKB_KEY_v, controlKey);
+        EXPECT_EQ(value, shown);
+    }
+}
+
 // A point inside a character of the field's head: the character's bytes [from, to) and how far across it.
 struct Across {
     std::size_t from, to;
