@@ -66,20 +66,6 @@ void TextEditing::selectAll() {
     caret_ = text_.size();
 }
 
-std::size_t TextEditing::previousBoundary(std::size_t offset) const {
-    if (offset == 0) return 0;
-    --offset;
-    while (offset > 0 && isContinuation(text_[offset])) --offset;
-    return offset;
-}
-
-std::size_t TextEditing::nextBoundary(std::size_t offset) const {
-    if (offset >= text_.size()) return text_.size();
-    ++offset;
-    while (offset < text_.size() && isContinuation(text_[offset])) ++offset;
-    return offset;
-}
-
 void TextEditing::setCaret(std::size_t offset, bool extend) {
     offset = std::min(offset, text_.size());
     while (offset > 0 && offset < text_.size() && isContinuation(text_[offset])) --offset;
@@ -87,14 +73,14 @@ void TextEditing::setCaret(std::size_t offset, bool extend) {
     if (!extend) anchor_ = caret_;
 }
 
-void TextEditing::moveLeft(bool extend) {
+void TextEditing::moveLeft(bool extend, const TextLayout& layout) {
     if (hasSelection() && !extend) return setCaret(std::min(caret_, anchor_), false);
-    setCaret(previousBoundary(caret_), extend);
+    setCaret(layout.adjacentCaretOffset(caret_, false), extend);
 }
 
-void TextEditing::moveRight(bool extend) {
+void TextEditing::moveRight(bool extend, const TextLayout& layout) {
     if (hasSelection() && !extend) return setCaret(std::max(caret_, anchor_), false);
-    setCaret(nextBoundary(caret_), extend);
+    setCaret(layout.adjacentCaretOffset(caret_, true), extend);
 }
 
 void TextEditing::moveToStart(bool extend) { setCaret(0, extend); }
@@ -108,13 +94,13 @@ void TextEditing::replaceSelection(std::string_view with) {
 
 void TextEditing::insert(std::string_view typed) { replaceSelection(oneLine(validUTF8(typed))); }
 
-void TextEditing::deleteBackward() {
-    if (!hasSelection()) anchor_ = previousBoundary(caret_);
+void TextEditing::deleteBackward(const TextLayout& layout) {
+    if (!hasSelection()) anchor_ = layout.adjacentCaretOffset(caret_, false);
     replaceSelection({});
 }
 
-void TextEditing::deleteForward() {
-    if (!hasSelection()) anchor_ = nextBoundary(caret_);
+void TextEditing::deleteForward(const TextLayout& layout) {
+    if (!hasSelection()) anchor_ = layout.adjacentCaretOffset(caret_, true);
     replaceSelection({});
 }
 

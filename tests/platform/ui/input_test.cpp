@@ -10,6 +10,7 @@
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <chrono>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -277,6 +278,39 @@ TEST(TextFieldInput, PastedLineBreaksAndTabsBecomeOneSpaceEach) {
         h.key(XKB_KEY_a, controlKey);
         h.key(XKB_KEY_v, controlKey);
         EXPECT_EQ(value, shown);
+    }
+}
+
+// The keys step over and delete whole characters: a letter and its combining mark, a flag's two regional
+// indicators, an emoji and its skin tone. Keys: H Home, E End, < > arrows, { } with Shift, B BackSpace, D Delete.
+TEST(TextFieldInput, KeysStepOverAndDeleteWholeCharacters) {
+    const std::string cafe = "Cafe\xCC\x81 noel", flag = "\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA end",
+                      thumb = "a\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD!";
+    const struct {
+        std::string text;
+        const char* keys;
+        std::string value;  // after the keys and "X" typed
+    } cases[] = {
+        {cafe, "H>>>>", "Cafe\xCC\x81X noel"},
+        {cafe, "E<<<<<B", "CafX noel"},
+        {cafe, "H>>>}", "CafX noel"},
+        {flag, "E<<<<B", "X end"},
+        {flag, "HD", "X end"},
+        {thumb, "H>>", "a\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBDX!"},
+        {thumb, "E<<", "aX\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD!"},
+        {thumb, "E{{", "aX"},
+        {thumb, "H>D", "aX!"},
+    };
+    const std::map<char, std::pair<std::uint32_t, unsigned>> keys = {
+        {'H', {XKB_KEY_Home, 0}},        {'E', {XKB_KEY_End, 0}},          {'<', {XKB_KEY_Left, 0}},      {'>', {XKB_KEY_Right, 0}},
+        {'{', {XKB_KEY_Left, shiftKey}}, {'}', {XKB_KEY_Right, shiftKey}}, {'B', {XKB_KEY_BackSpace, 0}}, {'D', {XKB_KEY_Delete, 0}}};
+    for (const auto& c : cases) {
+        std::string value = c.text;
+        Harness h([&] { return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }, .focusOnAppear = true}); },
+                  {300, 40});
+        for (const char k : std::string_view(c.keys)) h.key(keys.at(k).first, keys.at(k).second);
+        h.type("X");
+        EXPECT_EQ(value, c.value) << c.text << " " << c.keys;
     }
 }
 
