@@ -177,6 +177,7 @@ public:
         Node* c = primary();
         return c && c->isSpacer();
     }
+    const Node* modifiedChild() const override { return primary(); }
 
 protected:
     Node* primary() const { return child(secondaryOnTop_ ? 0 : 1); }

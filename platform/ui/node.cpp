@@ -175,7 +175,7 @@ bool Node::hitTest(Point point, std::vector<Node*>& chain) {
     inZOrder(children_, [&](Node& c) { order.push_back(&c); });
     for (auto it = order.rbegin(); it != order.rend(); ++it)
         if ((*it)->hitTest(inner, chain)) return true;
-    if (acceptsHits() && frame_.contains(point)) return true;
+    if (acceptsHits() && hitArea().contains(point)) return true;
     chain.resize(mark);
     return false;
 }

@@ -59,6 +59,11 @@ public:
     // Hit testing: the chain of nodes under the point, outermost first. The point is in this node's space.
     virtual bool hitTest(Point point, std::vector<Node*>& chain);
     virtual bool acceptsHits() const { return false; }
+    // Where a node that accepts hits takes them, in the space of its frame.
+    virtual Rect hitArea() const { return frame_; }
+    // The child a modifier is stacked on (not its overlay or background): the modifier's box is that child's
+    // too. None for views of their own.
+    virtual const Node* modifiedChild() const { return nullptr; }
     virtual bool swallowsInput() const { return false; }
     virtual PointerHandler* pointerHandler() { return nullptr; }
     virtual ScrollHandler* scrollHandler() { return nullptr; }
@@ -154,6 +159,7 @@ private:
 class ProxyNode : public Node {
 public:
     bool isModifier() const override { return true; }
+    const Node* modifiedChild() const override { return isModifier() ? onlyChild() : nullptr; }
     std::optional<double> firstBaseline(Size size) override;
     double layoutPriority() const override;
     bool isEmptyLayout() const override;

@@ -20,6 +20,7 @@ public:
     int lineCount() const override { return pango_layout_get_line_count(layout_); }
     std::size_t offsetAt(double x) const override;
     double xOf(std::size_t offset) const override;
+    std::size_t adjacentCaretOffset(std::size_t offset, bool forward) const override;
 
     PangoLayout* pangoLayout() const { return layout_; }
     // Where the glyphs reach, relative to the top-left corner: past the size for overhanging glyphs.

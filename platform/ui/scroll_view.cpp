@@ -63,6 +63,8 @@ public:
         return options_.coordinateSpace.empty() ? nullptr : &options_.coordinateSpace;
     }
     bool acceptsHits() const override { return true; }
+    // What it scrolls is a view of its own, not one its frame pads.
+    const Node* modifiedChild() const override { return nullptr; }
     ScrollHandler* scrollHandler() override { return this; }
 
     bool scrollEvent(const ScrollEvent& e) override {

@@ -49,7 +49,11 @@ public:
     // text's own when it is valid UTF-8 without NULs).
     // The offset before or after the character x falls in, by the nearer half; a letter and its marks are one.
     virtual std::size_t offsetAt(double x) const = 0;
+    // Where the caret at the offset is drawn: at the right of right-to-left text's start.
     virtual double xOf(std::size_t offset) const = 0;
+    // The caret's next stop after the offset, or before it: a letter with its marks, a flag, an emoji with its
+    // modifiers is one character.
+    virtual std::size_t adjacentCaretOffset(std::size_t offset, bool forward) const = 0;
 };
 
 // Makes text layouts and keeps the recent ones: a text laid out again at the same width is not shaped again.

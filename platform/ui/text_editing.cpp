@@ -20,13 +20,17 @@ std::size_t sequenceLength(std::string_view s, std::size_t i) {
     return n;
 }
 bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-// Neither a line break nor a NUL can be shown on the one line or kept in a name; a NUL would also be shown
-// as U+FFFD, three bytes, and the text's offsets would no longer be its layout's.
-std::string withoutLineBreaksAndNULs(std::string_view s) {
+// One line: a line break (LF, CR or CR LF) or a tab reads as one space, as between words. Other control
+// characters can be neither shown nor kept in a name; a NUL would also be laid out as U+FFFD, three bytes,
+// and the text's offsets would no longer be its layout's.
+std::string oneLine(std::string_view s) {
     std::string out;
     out.reserve(s.size());
-    for (char c : s)
-        if (c != '\n' && c != '\r' && c != '\0') out.push_back(c);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c == '\n' || c == '\t' || (c == '\r' && (i + 1 == s.size() || s[i + 1] != '\n'))) out.push_back(' ');
+        else if (c >= 0x20 && c != 0x7F) out.push_back(s[i]);
+    }
     return out;
 }
 }  // namespace
@@ -53,27 +57,13 @@ std::string_view TextEditing::selectedText() const {
 }
 
 void TextEditing::setText(std::string text) {
-    text_ = withoutLineBreaksAndNULs(validUTF8(text));
+    text_ = oneLine(validUTF8(text));
     caret_ = anchor_ = text_.size();
 }
 
 void TextEditing::selectAll() {
     anchor_ = 0;
     caret_ = text_.size();
-}
-
-std::size_t TextEditing::previousBoundary(std::size_t offset) const {
-    if (offset == 0) return 0;
-    --offset;
-    while (offset > 0 && isContinuation(text_[offset])) --offset;
-    return offset;
-}
-
-std::size_t TextEditing::nextBoundary(std::size_t offset) const {
-    if (offset >= text_.size()) return text_.size();
-    ++offset;
-    while (offset < text_.size() && isContinuation(text_[offset])) ++offset;
-    return offset;
 }
 
 void TextEditing::setCaret(std::size_t offset, bool extend) {
@@ -83,14 +73,14 @@ void TextEditing::setCaret(std::size_t offset, bool extend) {
     if (!extend) anchor_ = caret_;
 }
 
-void TextEditing::moveLeft(bool extend) {
+void TextEditing::moveLeft(bool extend, const TextLayout& layout) {
     if (hasSelection() && !extend) return setCaret(std::min(caret_, anchor_), false);
-    setCaret(previousBoundary(caret_), extend);
+    setCaret(layout.adjacentCaretOffset(caret_, false), extend);
 }
 
-void TextEditing::moveRight(bool extend) {
+void TextEditing::moveRight(bool extend, const TextLayout& layout) {
     if (hasSelection() && !extend) return setCaret(std::max(caret_, anchor_), false);
-    setCaret(nextBoundary(caret_), extend);
+    setCaret(layout.adjacentCaretOffset(caret_, true), extend);
 }
 
 void TextEditing::moveToStart(bool extend) { setCaret(0, extend); }
@@ -102,15 +92,15 @@ void TextEditing::replaceSelection(std::string_view with) {
     caret_ = anchor_ = lo + with.size();
 }
 
-void TextEditing::insert(std::string_view typed) { replaceSelection(withoutLineBreaksAndNULs(validUTF8(typed))); }
+void TextEditing::insert(std::string_view typed) { replaceSelection(oneLine(validUTF8(typed))); }
 
-void TextEditing::deleteBackward() {
-    if (!hasSelection()) anchor_ = previousBoundary(caret_);
+void TextEditing::deleteBackward(const TextLayout& layout) {
+    if (!hasSelection()) anchor_ = layout.adjacentCaretOffset(caret_, false);
     replaceSelection({});
 }
 
-void TextEditing::deleteForward() {
-    if (!hasSelection()) anchor_ = nextBoundary(caret_);
+void TextEditing::deleteForward(const TextLayout& layout) {
+    if (!hasSelection()) anchor_ = layout.adjacentCaretOffset(caret_, true);
     replaceSelection({});
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 // The editing model of a single-line text field: text, caret and selection, moved by whole characters.
+#include "platform/ui/text.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,24 +20,25 @@ public:
     bool hasSelection() const { return caret_ != anchor_; }
     std::string_view selectedText() const;
 
-    // Replaces the text (invalid UTF-8 replaced, line breaks and NULs dropped) and puts the caret at its end.
+    // Replaces the text (invalid UTF-8 replaced, line breaks and tabs as spaces, other control characters
+    // dropped) and puts the caret at its end.
     void setText(std::string text);
     void selectAll();
-    // Moves the caret by characters; with extend, the selection grows or shrinks instead of collapsing.
-    void moveLeft(bool extend);
-    void moveRight(bool extend);
+    // Moves the caret by characters as the layout of the text has them; with extend, the selection grows or
+    // shrinks instead of collapsing.
+    void moveLeft(bool extend, const TextLayout& layout);
+    void moveRight(bool extend, const TextLayout& layout);
     void moveToStart(bool extend);
     void moveToEnd(bool extend);
     void setCaret(std::size_t offset, bool extend);
-    // Replaces the selection (or inserts at the caret); line breaks and NULs become nothing.
+    // Replaces the selection (or inserts at the caret), its text made one line as setText does.
     void insert(std::string_view typed);
-    void deleteBackward();
-    void deleteForward();
+    // The selection, or the character before or after the caret as the layout of the text has it.
+    void deleteBackward(const TextLayout& layout);
+    void deleteForward(const TextLayout& layout);
 
 private:
     void replaceSelection(std::string_view with);
-    std::size_t previousBoundary(std::size_t offset) const;
-    std::size_t nextBoundary(std::size_t offset) const;
     std::string text_;
     std::size_t caret_ = 0;
     std::size_t anchor_ = 0;

@@ -35,18 +35,24 @@ std::size_t PangoTextLayout::offsetAt(double x) const {
     PangoRectangle grapheme;
     pango_layout_index_to_pos(layout_, index, &grapheme);
     if (std::abs(at - grapheme.x) <= std::abs(at - (grapheme.x + grapheme.width))) return static_cast<std::size_t>(index);
-    const char* text = pango_layout_get_text(layout_);
-    int count = 0;
-    const PangoLogAttr* attributes = pango_layout_get_log_attrs_readonly(layout_, &count);
-    glong end = g_utf8_pointer_to_offset(text, text + index) + 1;
-    while (end < count - 1 && !attributes[end].is_cursor_position) ++end;
-    return static_cast<std::size_t>(g_utf8_offset_to_pointer(text, end) - text);
+    return adjacentCaretOffset(static_cast<std::size_t>(index), true);
 }
 
 double PangoTextLayout::xOf(std::size_t offset) const {
-    PangoRectangle position;
-    pango_layout_index_to_pos(layout_, static_cast<int>(std::min(offset, std::strlen(pango_layout_get_text(layout_)))), &position);
-    return pango_units_to_double(position.x) - logicalOrigin_.x;
+    PangoRectangle strong;
+    pango_layout_get_cursor_pos(layout_, static_cast<int>(std::min(offset, std::strlen(pango_layout_get_text(layout_)))), &strong, nullptr);
+    return pango_units_to_double(strong.x) - logicalOrigin_.x;
+}
+
+std::size_t PangoTextLayout::adjacentCaretOffset(std::size_t offset, bool forward) const {
+    const char* text = pango_layout_get_text(layout_);
+    int count = 0;
+    const PangoLogAttr* attributes = pango_layout_get_log_attrs_readonly(layout_, &count);
+    const glong last = count - 1;  // the offset after the last character
+    glong i = g_utf8_pointer_to_offset(text, text + std::min(offset, std::strlen(text)));
+    do i += forward ? 1 : -1;
+    while (i > 0 && i < last && !attributes[i].is_cursor_position);
+    return static_cast<std::size_t>(g_utf8_offset_to_pointer(text, std::clamp(i, glong{0}, last)) - text);
 }
 
 PangoTextLayout::~PangoTextLayout() {

@@ -45,6 +45,15 @@ public:
     void willUnmount() override { *alive_ = false; }
 
     bool acceptsHits() const override { return true; }
+    // A press anywhere in the box of the modifiers stacked on the field (its padding, frame, background and
+    // outline) is a press on the field; views laid over it, a clear button say, still take theirs first.
+    Rect hitArea() const override {
+        Rect box = frame_;
+        const Node* content = this;
+        for (const Node* n = parent(); n && n->modifiedChild() == content && n->childTransform().isIdentity(); content = n, n = n->parent())
+            box = box.united(n->frame());
+        return box;
+    }
     PointerHandler* pointerHandler() override { return enabled_ ? this : nullptr; }
     KeyHandler* keyHandler() override { return this; }
     std::optional<CursorShape> cursor() const override { return CursorShape::iBeam; }
@@ -71,12 +80,12 @@ public:
         const bool shift = e.modifiers & shiftKey, control = e.modifiers & controlKey;
         const std::string before = editing_.text();
         switch (e.keysym) {
-            case XKB_KEY_Left: editing_.moveLeft(shift); break;
-            case XKB_KEY_Right: editing_.moveRight(shift); break;
+            case XKB_KEY_Left: editing_.moveLeft(shift, *textLayout()); break;
+            case XKB_KEY_Right: editing_.moveRight(shift, *textLayout()); break;
             case XKB_KEY_Home: editing_.moveToStart(shift); break;
             case XKB_KEY_End: editing_.moveToEnd(shift); break;
-            case XKB_KEY_BackSpace: editing_.deleteBackward(); break;
-            case XKB_KEY_Delete: editing_.deleteForward(); break;
+            case XKB_KEY_BackSpace: editing_.deleteBackward(*textLayout()); break;
+            case XKB_KEY_Delete: editing_.deleteForward(*textLayout()); break;
             case XKB_KEY_Return:
             case XKB_KEY_KP_Enter:
                 if (options_.onSubmit) options_.onSubmit();
@@ -116,7 +125,7 @@ public:
             const std::size_t lo = std::min(editing_.caret(), editing_.anchor()), hi = std::max(editing_.caret(), editing_.anchor());
             Path selection;
             const double from = text->xOf(lo), to = text->xOf(hi);
-            selection.addRect({x0 + from, y, to - from, shown->size().height});
+            selection.addRect({x0 + std::min(from, to), y, std::abs(to - from), shown->size().height});
             list.add(draw::Fill{selection, color_.opacity(0.3)});
         }
         list.add(draw::Text{shown, {x0, y}, empty ? color_.opacity(0.5) : color_, true});
@@ -158,7 +167,7 @@ private:
                 const std::string_view s = editing_.selectedText();
                 board.clearContents();
                 board.setData(foundation::Pasteboard::textType, std::vector<std::uint8_t>(s.begin(), s.end()));
-                if (keysym == XKB_KEY_x || keysym == XKB_KEY_X) editing_.deleteBackward();
+                if (keysym == XKB_KEY_x || keysym == XKB_KEY_X) editing_.deleteBackward(*textLayout());
                 return true;
             }
             case XKB_KEY_v:

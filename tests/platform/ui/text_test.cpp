@@ -7,6 +7,7 @@
 #include <hb.h>
 #include <pango/pangofc-font.h>
 
+#include <cstring>
 #include <filesystem>
 
 namespace pulvan::ui {
@@ -159,6 +160,19 @@ TEST(Text, TextIsPlainAndAlwaysValid) {
         g_slist_free_full(markup, reinterpret_cast<GDestroyNotify>(pango_attribute_destroy));
     }
     EXPECT_GT(layout("<b>x</b>", styled(Font::system(13)))->size().width, 3 * layout("x", styled(Font::system(13)))->size().width);
+}
+
+// The caret stands where pango puts the cursor: right-to-left text starts at the right and ends at the left.
+TEST(Text, TheCaretOfAnOffsetIsWhereTheTextRuns) {
+    const struct {
+        const char* text;
+        double start, end;  // the caret's x at the text's first and last offset, in widths of the text
+    } cases[] = {{"Bass", 0, 1}, {"\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D", 1, 0}, {"\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85", 1, 0}};
+    for (const auto& c : cases) {
+        const auto l = layout(c.text, {});
+        EXPECT_NEAR(l->xOf(0), c.start * l->size().width, 0.01) << c.text;
+        EXPECT_NEAR(l->xOf(std::strlen(c.text)), c.end * l->size().width, 0.01) << c.text;
+    }
 }
 
 TEST(Text, TheSameTextIsShapedOnce) {

@@ -140,7 +140,8 @@ TEST_F(DialogTest, ClearButtonEmptiesTheFieldAndKeepsTheFocus) {
     ASSERT_NE(harness->root().focusedNode(), nullptr) << "focused when it appears";
     harness->click(clear);
     harness->update();
-    EXPECT_EQ(harness->root().focusedNode(), nullptr) << "invisible while empty: the press lands beside the field and no focus comes back";
+    EXPECT_NE(harness->root().focusedNode(), nullptr)
+        << "invisible while empty: the press lands on the field's padding, which keeps the focus";
     harness->click(field.origin() + ui::Point{20, 16});
     harness->type("Lead");
     harness->click(clear);
