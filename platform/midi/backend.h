@@ -13,9 +13,10 @@ namespace pulvan::midi {
 
 // Called off any real-time thread for every message a source delivers.
 using ReceiveFunction = std::function<void(std::span<const std::uint8_t> bytes, Timestamp receivedAt)>;
-// Called off any real-time thread, after the messages received before it, when messages reached the
-// port faster than they were read and some were dropped: the notes held at the port after everything
-// that reached it, which the messages received no longer tell.
+// Called off any real-time thread when messages reached the port faster than they were read and some
+// were dropped: the notes held at the port after exactly the messages received before it and those
+// dropped, which the messages received no longer tell. A message received after it is not in it, so
+// whoever counts note-ons counts each message once.
 using HeldNotesFunction = std::function<void(const NoteSet& held)>;
 
 // One port of ours that sends, on one client of ours. The MIDI system itself

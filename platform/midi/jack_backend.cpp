@@ -143,18 +143,20 @@ private:
     // the turn's end in the layer's memory, and the rest, refused at the port, still counts for the notes held.
     void receiveWhatArrived() {
         JackPortClient& port = own_.port();
-        // Counted before the queue is emptied, so that the notes held come after every message that
-        // arrived before the ones refused; a refusal meanwhile is told at a later turn.
-        const std::uint64_t refused = port.refused();
         ShortMessage message;
         bool emptied = false;
         for (std::size_t taken = 0; taken < JackPortClient::kQueueCapacity && !emptied; ++taken) {
             emptied = !port.receive(message);
             if (!emptied) receive_(std::span<const std::uint8_t>(message.bytes.data(), message.length), message.deliverAt);
         }
-        if (!emptied || refused == refusedTold_) return;  // with messages older than the loss still waiting, later
+        if (!emptied) return;  // with messages older than the loss still waiting, later
+        const std::uint64_t refused = port.refused();
+        if (refused == refusedTold_) return;
+        // A message that arrived since the queue was emptied would be in the set and delivered again after it.
+        const std::optional<NoteSet> held = port.heldNotesAfter(refused);
+        if (!held) return;  // the next turn receives it first
         refusedTold_ = refused;
-        if (heldNotesAfterLoss_) heldNotesAfterLoss_(port.heldNotes());
+        if (heldNotesAfterLoss_) heldNotesAfterLoss_(*held);
     }
 
     mutable OwnPort own_;

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <thread>
@@ -45,11 +46,16 @@ public:
     // Output: drop what has not left and end what sounded, in the next cycle.
     void silence() noexcept;
     // Input: the next message that arrived, with the time it was played.
-    bool receive(ShortMessage& message) noexcept { return queue_.tryPop(message); }
+    bool receive(ShortMessage& message) noexcept {
+        if (!queue_.tryPop(message)) return false;
+        ++received_;
+        return true;
+    }
     // Input: how many messages arrived while the queue was full, and so were never received.
     std::uint64_t refused() const noexcept { return refused_.load(std::memory_order_acquire); }
-    // Input: the notes held by every message that arrived, received or refused.
-    NoteSet heldNotes() const noexcept { return heldNotes_.load(); }
+    // Input, on the receiving thread: the notes held by exactly the messages received so far and the first
+    // `refused` refused; none when another arrived meanwhile, for a later call that received it first.
+    std::optional<NoteSet> heldNotesAfter(std::uint64_t refused) const noexcept { return heldNotes_.loadAfter(received_ + refused); }
 
     // Polls until `done()` holds; false when the deadline passes or the server drops the client first.
     template <typename Done>
@@ -78,6 +84,7 @@ private:
     std::atomic<std::uint64_t> silencesDone_{0};
     std::atomic<std::uint64_t> cycles_{0};  // those the process thread ran
     std::atomic<std::uint64_t> refused_{0};
+    std::uint64_t received_ = 0;  // the receiving thread's own
     HeldNotesAtPort heldNotes_;
     CycleOutput output_;  // the process thread's own
 };

@@ -74,9 +74,9 @@ private:
 
 class LoopbackInput final : public InputConnection {
 public:
-    LoopbackInput(std::shared_ptr<LoopbackBackend> backend, ReceiveFunction receive)
+    LoopbackInput(std::shared_ptr<LoopbackBackend> backend, LoopbackBackend::Subscriber subscriber)
         : backend_(std::move(backend)),
-          receive_(std::make_shared<ReceiveFunction>(std::move(receive))) {}
+          subscriber_(std::make_shared<const LoopbackBackend::Subscriber>(std::move(subscriber))) {}
     ~LoopbackInput() override {
         for (const auto& [address, subscription] : subscriptions_) backend_->unsubscribe(address, subscription);
     }
@@ -84,7 +84,7 @@ public:
     bool alive() const override { return true; }
     bool connect(const std::string& sourceAddress) override {
         if (subscriptions_.contains(sourceAddress)) return true;
-        const auto subscription = backend_->subscribe(sourceAddress, receive_);
+        const auto subscription = backend_->subscribe(sourceAddress, subscriber_);
         if (subscription == 0) return false;
         subscriptions_[sourceAddress] = subscription;
         return true;
@@ -98,7 +98,7 @@ public:
 
 private:
     std::shared_ptr<LoopbackBackend> backend_;
-    std::shared_ptr<ReceiveFunction> receive_;
+    std::shared_ptr<const LoopbackBackend::Subscriber> subscriber_;
     std::map<std::string, std::uint64_t> subscriptions_;
 };
 
@@ -148,16 +148,30 @@ void LoopbackBackend::removeEndpoint(const std::string& address) {
     generation_.fetch_add(1);
 }
 
+std::optional<std::vector<std::shared_ptr<const LoopbackBackend::Subscriber>>> LoopbackBackend::subscribersOf(
+    const std::string& address) const {
+    std::lock_guard lock(mutex_);
+    const auto found = sourcesByAddress_.find(address);
+    if (found == sourcesByAddress_.end()) return std::nullopt;
+    std::vector<std::shared_ptr<const Subscriber>> subscribers;
+    for (const auto& [id, subscriber] : found->second.subscribers) subscribers.push_back(subscriber);
+    return subscribers;
+}
+
 bool LoopbackBackend::sendFromSource(const std::string& address, std::span<const std::uint8_t> bytes) {
-    std::vector<std::shared_ptr<ReceiveFunction>> receivers;
-    {
-        std::lock_guard lock(mutex_);
-        const auto found = sourcesByAddress_.find(address);
-        if (found == sourcesByAddress_.end()) return false;
-        for (const auto& [id, receive] : found->second.subscribers) receivers.push_back(receive);
-    }
+    const auto subscribers = subscribersOf(address);
+    if (!subscribers) return false;
     const Timestamp receivedAt = now();
-    for (const auto& receive : receivers) (*receive)(bytes, receivedAt);
+    for (const auto& subscriber : *subscribers) subscriber->receive(bytes, receivedAt);
+    return true;
+}
+
+bool LoopbackBackend::loseFromSource(const std::string& address, const NoteSet& held) {
+    const auto subscribers = subscribersOf(address);
+    if (!subscribers) return false;
+    for (const auto& subscriber : *subscribers) {
+        if (subscriber->heldNotesAfterLoss) subscriber->heldNotesAfterLoss(held);
+    }
     return true;
 }
 
@@ -206,16 +220,16 @@ std::unique_ptr<OutputConnection> LoopbackBackend::openOutput(const std::string&
 }
 
 std::unique_ptr<InputConnection> LoopbackBackend::openInput(const std::string&, const std::string&, ReceiveFunction receive,
-                                                            HeldNotesFunction) {
-    return std::make_unique<LoopbackInput>(shared_from_this(), std::move(receive));
+                                                            HeldNotesFunction heldNotesAfterLoss) {
+    return std::make_unique<LoopbackInput>(shared_from_this(), Subscriber{std::move(receive), std::move(heldNotesAfterLoss)});
 }
 
-std::uint64_t LoopbackBackend::subscribe(const std::string& address, std::shared_ptr<ReceiveFunction> receive) {
+std::uint64_t LoopbackBackend::subscribe(const std::string& address, std::shared_ptr<const Subscriber> subscriber) {
     std::lock_guard lock(mutex_);
     const auto found = sourcesByAddress_.find(address);
     if (found == sourcesByAddress_.end()) return 0;
     const std::uint64_t subscription = nextSubscription_++;
-    found->second.subscribers[subscription] = std::move(receive);
+    found->second.subscribers[subscription] = std::move(subscriber);
     return subscription;
 }
 

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -20,6 +21,11 @@ namespace pulvan::midi {
 class LoopbackBackend final : public Backend, public std::enable_shared_from_this<LoopbackBackend> {
 public:
     using DestinationHandler = std::function<void(std::span<const std::uint8_t> bytes, Timestamp receivedAt)>;
+    // What an input it opened is handed.
+    struct Subscriber {
+        ReceiveFunction receive;
+        HeldNotesFunction heldNotesAfterLoss;
+    };
 
     // Each returns the new endpoint's address; a taken address gets a "-01"... suffix on its client.
     // A source `inThisProcess` stands for a port of the plug-in's host.
@@ -28,24 +34,26 @@ public:
     void removeEndpoint(const std::string& address);
     // Emits a message from a source: every input connected to it receives it.
     bool sendFromSource(const std::string& address, std::span<const std::uint8_t> bytes);
+    // Stands for messages from a source lost on their way in: every input connected to it hands on `held`.
+    bool loseFromSource(const std::string& address, const NoteSet& held);
     // Hands a message to a destination's handler, as a connected output does.
     bool sendToDestination(const std::string& address, std::span<const std::uint8_t> bytes);
     // Connects and disconnects an input it opened; subscribing answers 0 when the source is gone.
-    std::uint64_t subscribe(const std::string& address, std::shared_ptr<ReceiveFunction> receive);
+    std::uint64_t subscribe(const std::string& address, std::shared_ptr<const Subscriber> subscriber);
     void unsubscribe(const std::string& address, std::uint64_t subscription);
 
     std::vector<Endpoint> sources() override;
     std::vector<Endpoint> destinations() override;
     std::unique_ptr<OutputConnection> openOutput(const std::string& clientName, const std::string& portName) override;
     std::unique_ptr<InputConnection> openInput(const std::string& clientName, const std::string& portName, ReceiveFunction receive,
-                                               HeldNotesFunction) override;
+                                               HeldNotesFunction heldNotesAfterLoss) override;
     std::unique_ptr<OutputConnection> openVirtualSource(const std::string& name) override;
     // A test's endpoints count from the moment they are added or removed.
     std::uint64_t setupGeneration() const noexcept override { return generation_.load(); }
 
 private:
     struct Source {
-        std::map<std::uint64_t, std::shared_ptr<ReceiveFunction>> subscribers;
+        std::map<std::uint64_t, std::shared_ptr<const Subscriber>> subscribers;
     };
     struct Destination {
         std::shared_ptr<DestinationHandler> handler;
@@ -53,6 +61,8 @@ private:
 
     std::string freeAddress(const std::string& clientName, const std::string& portName) const;
     std::vector<Endpoint> list(const std::vector<std::string>& addresses) const;
+    // None when the source is gone.
+    std::optional<std::vector<std::shared_ptr<const Subscriber>>> subscribersOf(const std::string& address) const;
 
     mutable std::mutex mutex_;
     std::vector<std::string> sourceOrder_;

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <bit>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace pulvan::midi {
@@ -64,25 +65,33 @@ struct NoteChange {
 // and read by any other. Each word is an atomic of its own, so neither side locks or waits.
 class HeldNotesAtPort {
 public:
+    // Every message counts, a note or not, so that the count matches the messages taken and refused.
     void follow(std::span<const std::uint8_t> bytes) noexcept {
+        followed_.fetch_add(1, std::memory_order_relaxed);
         const NoteChange change = NoteChange::of(bytes);
         if (change.kind == NoteChange::Kind::none) return;
         std::atomic<std::uint64_t>& word = words_[NoteSet::index(change.channel, change.note)];
+        // Released, so that a snapshot that sees this message's change sees it counted too.
         if (change.kind == NoteChange::Kind::on) {
-            word.fetch_or(NoteSet::bit(change.note), std::memory_order_relaxed);
+            word.fetch_or(NoteSet::bit(change.note), std::memory_order_release);
         } else {
-            word.fetch_and(~NoteSet::bit(change.note), std::memory_order_relaxed);
+            word.fetch_and(~NoteSet::bit(change.note), std::memory_order_release);
         }
     }
 
-    NoteSet load() const noexcept {
+    // The notes held after exactly the first `messages` followed, or none when more were followed
+    // before the snapshot ended: the set would hold what the reader has yet to deliver.
+    std::optional<NoteSet> loadAfter(std::uint64_t messages) const noexcept {
+        if (followed_.load(std::memory_order_acquire) != messages) return std::nullopt;
         NoteSet held;
-        for (std::size_t i = 0; i < words_.size(); ++i) held.words_[i] = words_[i].load(std::memory_order_relaxed);
+        for (std::size_t i = 0; i < words_.size(); ++i) held.words_[i] = words_[i].load(std::memory_order_acquire);
+        if (followed_.load(std::memory_order_relaxed) != messages) return std::nullopt;
         return held;
     }
 
 private:
     std::array<std::atomic<std::uint64_t>, 32> words_{};
+    std::atomic<std::uint64_t> followed_{0};
 };
 
 // Which notes the messages delivered so far left sounding.

@@ -5,7 +5,11 @@ namespace pulvan::link {
 bool IncomingMIDIBacklog::push(Message message) {
     std::lock_guard lock(mutex_);
     if (message.kind == Message::Kind::note) {
-        heldAtInput_[message.number] = message.value != 0;
+        if (message.value != 0) {
+            heldAtInput_.add(message.channel, message.number);
+        } else {
+            heldAtInput_.remove(message.channel, message.number);
+        }
     } else {
         lastValue_[message.number] = message.value;
     }
@@ -21,7 +25,7 @@ bool IncomingMIDIBacklog::push(Message message) {
     return leaveIdleLocked();
 }
 
-bool IncomingMIDIBacklog::replaceHeldKeys(const HeldKeys& held) {
+bool IncomingMIDIBacklog::replaceHeldKeys(const midi::NoteSet& held) {
     std::lock_guard lock(mutex_);
     heldAtInput_ = held;
     merging_ = true;
@@ -54,7 +58,11 @@ std::optional<IncomingMIDIBacklog::Item> IncomingMIDIBacklog::take() {
 std::optional<IncomingMIDIBacklog::Item> IncomingMIDIBacklog::takeMergedLocked() {
     if (heldKeysMoved_) {
         heldKeysMoved_ = false;
-        return heldAtInput_;
+        HeldKeys keys{};
+        for (int channel = 0; channel < 16; ++channel) {
+            for (int note = 0; note < 128; ++note) keys[static_cast<std::size_t>(note)] += heldAtInput_.contains(channel, note) ? 1 : 0;
+        }
+        return keys;
     }
     for (std::size_t controller = 0; controller < controllerMoved_.size(); ++controller) {
         if (!controllerMoved_[controller]) continue;

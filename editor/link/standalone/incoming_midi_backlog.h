@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/midi/sounding_notes.h"
+
 #include <array>
 #include <bitset>
 #include <cstddef>
@@ -22,12 +24,13 @@ public:
     struct Message {
         enum class Kind : std::uint8_t { note, controlChange };
         Kind kind;
-        std::uint8_t number;  // note or controller, 0...127
-        std::uint8_t value;   // a note: 1 on, 0 off; a controller: its value
+        std::uint8_t number;       // note or controller, 0...127
+        std::uint8_t value;        // a note: 1 on, 0 off; a controller: its value
+        std::uint8_t channel = 0;  // a note's, 0...15
         bool operator==(const Message&) const = default;
     };
-    // Every key held at the input, bit n for note n.
-    using HeldKeys = std::bitset<128>;
+    // For every key held at the input, how many channels hold it: each holds it until its own release.
+    using HeldKeys = std::array<std::uint8_t, 128>;
     using Item = std::variant<Message, HeldKeys>;
 
     // The MIDI layer's thread. True when the backlog was idle: the caller has the main
@@ -36,7 +39,7 @@ public:
     // The MIDI layer's thread: the keys held at the input, where messages were lost before
     // they reached the backlog. Taken as after an overflow of its own: once the messages
     // queued before it. True when the backlog was idle, as for push.
-    bool replaceHeldKeys(const HeldKeys& held);
+    bool replaceHeldKeys(const midi::NoteSet& held);
     // The main thread. The next item, or none: the backlog is then idle.
     std::optional<Item> take();
 
@@ -50,7 +53,7 @@ private:
     std::size_t count_ = 0;
     bool idle_ = true;
     bool merging_ = false;  // the queue overflowed and has not caught up with the input since
-    HeldKeys heldAtInput_;
+    midi::NoteSet heldAtInput_;
     bool heldKeysMoved_ = false;  // while merging
     std::array<std::uint8_t, 128> lastValue_{};
     std::bitset<128> controllerMoved_;  // while merging

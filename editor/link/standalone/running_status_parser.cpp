@@ -43,9 +43,9 @@ void RunningStatusParser::acceptDataByte(std::uint8_t byte) {
 void RunningStatusParser::deliver(std::uint8_t status, std::uint8_t data0, std::uint8_t data1) const {
     const std::uint8_t kind = status & 0xF0;
     if (kind == 0x90 && noteHandler_) {
-        noteHandler_(data0 & 0x7F, (data1 & 0x7F) != 0);
+        noteHandler_(status & 0x0F, data0 & 0x7F, (data1 & 0x7F) != 0);
     } else if (kind == 0x80 && noteHandler_) {
-        noteHandler_(data0 & 0x7F, false);
+        noteHandler_(status & 0x0F, data0 & 0x7F, false);
     } else if (kind == 0xB0 && controlChangeHandler_) {
         controlChangeHandler_(data0 & 0x7F, data1 & 0x7F);  // any channel, as a host's drain passes them
     }

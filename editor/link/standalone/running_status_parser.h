@@ -11,7 +11,7 @@ namespace pulvan::link {
 // state, so a message split over two packets still arrives whole.
 class RunningStatusParser {
 public:
-    using NoteHandler = std::function<void(int note, bool isOn)>;
+    using NoteHandler = std::function<void(int channel, int note, bool isOn)>;
     using ControlChangeHandler = std::function<void(int controller, int value)>;
 
     explicit RunningStatusParser(NoteHandler noteHandler, ControlChangeHandler controlChangeHandler = {})

@@ -12,8 +12,9 @@ StandaloneMIDIReceiver::StandaloneMIDIReceiver(foundation::MainQueue& mainQueue,
     : inbox_(std::make_shared<Inbox>(mainQueue, std::move(noteHandler), std::move(controlChangeHandler), std::move(heldNotesHandler),
                                      std::move(notesTakenHandler))),
       parser_(
-          [this](int note, bool isOn) {
-              receive({IncomingMIDIBacklog::Message::Kind::note, static_cast<std::uint8_t>(note), static_cast<std::uint8_t>(isOn)});
+          [this](int channel, int note, bool isOn) {
+              receive({IncomingMIDIBacklog::Message::Kind::note, static_cast<std::uint8_t>(note), static_cast<std::uint8_t>(isOn),
+                       static_cast<std::uint8_t>(channel)});
           },
           [this](int controller, int value) {
               if (inPluginHost_.load()) return;  // the host's drain brings them there
@@ -40,15 +41,7 @@ StandaloneMIDIReceiver::~StandaloneMIDIReceiver() {
 
 void StandaloneMIDIReceiver::receive(IncomingMIDIBacklog::Message message) { drainWhenIdleBefore(inbox_->backlog.push(message)); }
 
-void StandaloneMIDIReceiver::receiveHeldNotes(const midi::NoteSet& held) {
-    IncomingMIDIBacklog::HeldKeys keys;
-    for (int channel = 0; channel < 16; ++channel) {
-        for (int note = 0; note < 128; ++note) {
-            if (held.contains(channel, note)) keys.set(static_cast<std::size_t>(note));
-        }
-    }
-    drainWhenIdleBefore(inbox_->backlog.replaceHeldKeys(keys));
-}
+void StandaloneMIDIReceiver::receiveHeldNotes(const midi::NoteSet& held) { drainWhenIdleBefore(inbox_->backlog.replaceHeldKeys(held)); }
 
 void StandaloneMIDIReceiver::drainWhenIdleBefore(bool wasIdle) {
     if (!wasIdle) return;  // a drain is on its way

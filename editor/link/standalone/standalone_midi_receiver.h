@@ -77,7 +77,7 @@ private:
     };
     void disconnectAllLocked();
     void receive(IncomingMIDIBacklog::Message message);
-    // The keys held on any channel, where the MIDI system lost messages on their way in.
+    // The keys held on each channel, where the MIDI system lost messages on their way in.
     void receiveHeldNotes(const midi::NoteSet& held);
     void drainWhenIdleBefore(bool wasIdle);
     // One bounded run on the main queue, or its postponement to the earliest time one may come;

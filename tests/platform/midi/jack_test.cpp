@@ -338,6 +338,35 @@ struct LossCase {
 
 void PrintTo(const LossCase& c, std::ostream* os) { *os << c.name; }
 
+// Holds the MIDI layer's thread up until freed, at the latest when it goes. What the held task writes
+// it shares with it, so that a test ended by a failing assertion leaves it nothing dead to write to.
+class HeldDispatcher {
+public:
+    HeldDispatcher() {
+        dispatcher_->schedule(this, kSendNow, [holding = holding_, released = release_.get_future().share()] {
+            holding->store(true);
+            released.wait();
+        });
+    }
+    ~HeldDispatcher() {
+        dispatcher_->cancel(this);
+        free();
+    }
+    HeldDispatcher(const HeldDispatcher&) = delete;
+    HeldDispatcher& operator=(const HeldDispatcher&) = delete;
+
+    bool holding() const { return holding_->load(); }
+    void free() {
+        if (!std::exchange(freed_, true)) release_.set_value();
+    }
+
+private:
+    std::shared_ptr<Dispatcher> dispatcher_ = Dispatcher::shared();
+    std::shared_ptr<std::atomic<bool>> holding_ = std::make_shared<std::atomic<bool>>(false);
+    std::promise<void> release_;
+    bool freed_ = false;
+};
+
 class JackInputLossTest : public JackTest, public ::testing::WithParamInterface<LossCase> {};
 
 // A flood while the MIDI layer's thread is held up, as on a busy machine, fills the port's queue:
@@ -365,40 +394,29 @@ TEST_P(JackInputLossTest, TheNotesHeldAfterALossAreWhatEveryMessageLeft) {
     const auto source = waitForEndpoint(true, keyboard->portName());
     ASSERT_TRUE(source.has_value() && input.connectSource(*source));
 
-    // Holds the MIDI layer's thread up until freed, at the latest when the test ends.
-    struct Hold {
-        std::promise<void> release;
-        std::atomic<bool> holding = false;
-        bool freed = false;
-        void free() {
-            if (!std::exchange(freed, true)) release.set_value();
-        }
-        ~Hold() { free(); }
-    } hold;
-    Dispatcher::shared()->schedule(&hold, kSendNow, [&hold, released = hold.release.get_future().share()] {
-        hold.holding = true;
-        released.wait();
-    });
-    ASSERT_TRUE(eventually([&] { return hold.holding.load(); }));
+    HeldDispatcher hold;
+    ASSERT_TRUE(eventually([&] { return hold.holding(); }));
 
     SoundingNotes played;
     std::uint64_t sent = 0;
+    // False when the keyboard did not play them all.
     const auto play = [&](const std::vector<Message>& messages) {
+        const auto allPlayed = [&] { return keyboard->played() >= sent; };
         for (const Message& m : messages) {
             keyboard->play({m[0], m[1], m[2]});
             played.deliver(m);
             // The program's own queue holds 1,024.
-            if (++sent % 512 == 0) eventually([&] { return keyboard->played() >= sent; });
+            if (++sent % 512 == 0 && !eventually(allPlayed)) return false;
         }
-        eventually([&] { return keyboard->played() >= sent; });
+        return eventually(allPlayed);
     };
     std::vector<Message> filler;
     for (std::size_t i = 0; i < JackPortClient::kQueueCapacity; ++i) filler.push_back({0xB0, 7, static_cast<std::uint8_t>(i % 128)});
-    play(GetParam().queued);
-    play(filler);
-    play(GetParam().lost);
+    ASSERT_TRUE(play(GetParam().queued));
+    ASSERT_TRUE(play(filler));
+    ASSERT_TRUE(play(GetParam().lost));
     hold.free();
-    play({{0x90, 70, 1}});  // after the loss, messages count again
+    ASSERT_TRUE(play({{0x90, 70, 1}}));  // after the loss, messages count again
     const auto told = [&] {
         std::lock_guard lock(mutex);
         return losses > 0 && heard == played.notes();

@@ -12,15 +12,21 @@ using HeldKeys = IncomingMIDIBacklog::HeldKeys;
 using Item = IncomingMIDIBacklog::Item;
 using Kind = Message::Kind;
 
-Message on(int note) { return {Kind::note, static_cast<std::uint8_t>(note), 1}; }
-Message off(int note) { return {Kind::note, static_cast<std::uint8_t>(note), 0}; }
+Message on(int note, int channel = 0) { return {Kind::note, static_cast<std::uint8_t>(note), 1, static_cast<std::uint8_t>(channel)}; }
+Message off(int note, int channel = 0) { return {Kind::note, static_cast<std::uint8_t>(note), 0, static_cast<std::uint8_t>(channel)}; }
 Message cc(int controller, int value) {
     return {Kind::controlChange, static_cast<std::uint8_t>(controller), static_cast<std::uint8_t>(value)};
 }
+// A key listed twice is held on two channels.
 HeldKeys held(std::initializer_list<int> notes) {
-    HeldKeys keys;
-    for (int note : notes) keys.set(static_cast<std::size_t>(note));
+    HeldKeys keys{};
+    for (int note : notes) ++keys[static_cast<std::size_t>(note)];
     return keys;
+}
+midi::NoteSet atInput(std::initializer_list<int> notes) {
+    midi::NoteSet set;
+    for (int note : notes) set.add(0, note);
+    return set;
 }
 
 std::vector<Item> takeAll(IncomingMIDIBacklog& backlog) {
@@ -68,17 +74,21 @@ INSTANTIATE_TEST_SUITE_P(
         OverflowCase{"TheKeysHeldAtTheInputComeAsAWhole", {on(50), on(52)}, {on(60), off(52), on(64), off(60)}, {held({50, 64})}},
         OverflowCase{"EachControllerBringsItsLastValue", {}, {cc(74, 9), cc(1, 5), cc(74, 10), cc(1, 6)}, {cc(1, 6), cc(74, 10)}},
         OverflowCase{"KeysAndControllers", {}, {cc(2, 3), on(61), off(61)}, {held({}), cc(2, 3)}},
-        OverflowCase{"ControllersOnlyLeaveTheKeysAlone", {on(40)}, {cc(3, 1)}, {cc(3, 1)}}),
+        OverflowCase{"ControllersOnlyLeaveTheKeysAlone", {on(40)}, {cc(3, 1)}, {cc(3, 1)}},
+        OverflowCase{"EachChannelHoldsAKeyUntilItsOwnRelease",
+                     {on(60, 0), on(60, 1), on(62, 2)},
+                     {on(60, 3), off(60, 0), off(62, 5)},
+                     {held({60, 60, 62})}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(IncomingMIDIBacklogTest, KeysHeldAfterALossOnTheWayInFollowWhatWasQueuedAndTakeInWhatComesAfter) {
     IncomingMIDIBacklog backlog;
     EXPECT_TRUE(backlog.push(on(50)));
-    EXPECT_FALSE(backlog.replaceHeldKeys(held({60, 61})));
+    EXPECT_FALSE(backlog.replaceHeldKeys(atInput({60, 61})));
     EXPECT_FALSE(backlog.push(off(61)));
     EXPECT_FALSE(backlog.push(cc(3, 1)));
     EXPECT_EQ(takeAll(backlog), (std::vector<Item>{on(50), held({60}), cc(3, 1)}));
-    EXPECT_TRUE(backlog.replaceHeldKeys(held({}))) << "an idle backlog asks for a take";
+    EXPECT_TRUE(backlog.replaceHeldKeys(atInput({}))) << "an idle backlog asks for a take";
     EXPECT_EQ(takeAll(backlog), (std::vector<Item>{held({})}));
 }
 

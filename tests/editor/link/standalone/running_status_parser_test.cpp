@@ -23,7 +23,7 @@ class RunningStatusParserTest : public ::testing::TestWithParam<ParseCase> {};
 TEST_P(RunningStatusParserTest, DeliversExactlyTheNotesAndControlChanges) {
     std::vector<Note> delivered;
     std::vector<std::pair<int, int>> controls;
-    RunningStatusParser parser([&](int note, bool isOn) { delivered.emplace_back(note, isOn); },
+    RunningStatusParser parser([&](int, int note, bool isOn) { delivered.emplace_back(note, isOn); },
                                [&](int controller, int value) { controls.emplace_back(controller, value); });
     for (const auto& packet : GetParam().packets) parser.parse(packet);
     EXPECT_EQ(delivered, GetParam().expected);

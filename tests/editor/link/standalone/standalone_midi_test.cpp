@@ -11,6 +11,8 @@
 #include <atomic>
 #include <chrono>
 #include <climits>
+#include <functional>
+#include <map>
 #include <set>
 #include <thread>
 #include <utility>
@@ -91,8 +93,11 @@ protected:
     // The notes reach the main queue from the MIDI layer's thread; pump until they are in, with
     // the main queue's clock moving on as a real one would.
     void pumpUntil(std::size_t count) {
+        pumpUntil([&] { return notes.size() >= count; });
+    }
+    void pumpUntil(const std::function<bool()>& done) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        while (notes.size() < count && std::chrono::steady_clock::now() < deadline) {
+        while (!done() && std::chrono::steady_clock::now() < deadline) {
             main.advanceSeconds(0.001);
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
@@ -202,6 +207,57 @@ TEST_F(StandaloneMIDIReceiverTest, AfterAFloodTheKeysStillHeldArriveAndThenEvery
     const std::vector<std::pair<int, bool>> played(notes.begin() + static_cast<std::ptrdiff_t>(before), notes.end());
     EXPECT_EQ(played, (std::vector<std::pair<int, bool>>{{64, true}, {64, false}, {64, true}, {65, true}}));
 }
+
+// The MIDI system lost messages on the way in and hands on the notes held at the port: from there
+// the pool counts each key once per channel holding it, as it counts note-ons.
+struct HandOnCase {
+    const char* name;
+    std::vector<std::pair<int, int>> held;  // channel, note
+    Bytes after;                            // one note, played after the loss
+    std::map<int, int> counted;             // key, note-ons counted
+};
+
+void PrintTo(const HandOnCase& c, std::ostream* os) { *os << c.name; }
+
+class ReceiverHandOnTest : public StandaloneMIDIReceiverTest, public ::testing::WithParamInterface<HandOnCase> {};
+
+TEST_P(ReceiverHandOnTest, ThePoolCountsEachKeyOncePerChannelHoldingIt) {
+    const std::string keyboard = backend->addSource("Keyboard", "Out");
+    std::map<int, int> counts;
+    int handOns = 0;
+    StandaloneMIDIReceiver receiver(
+        main.queue(),
+        [&](int note, bool isOn) {
+            notes.emplace_back(note, isOn);
+            if (isOn) {
+                ++counts[note];
+            } else if (--counts[note] <= 0) {
+                counts.erase(note);
+            }
+        },
+        {},
+        [&](const IncomingMIDIBacklog::HeldKeys& held) {
+            ++handOns;
+            counts.clear();
+            for (int note = 0; note < 128; ++note)
+                if (held[static_cast<std::size_t>(note)]) counts[note] = static_cast<int>(held[static_cast<std::size_t>(note)]);
+        });
+    backend->sendFromSource(keyboard, Bytes{0x90, 48, 100});  // released among the messages lost
+    midi::NoteSet held;
+    for (const auto& [channel, note] : GetParam().held) held.add(channel, note);
+    ASSERT_TRUE(backend->loseFromSource(keyboard, held));
+    pumpUntil([&] { return handOns == 1; });
+    backend->sendFromSource(keyboard, GetParam().after);  // once the receiver caught up, as a note of its own
+    pumpUntil(2);
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(counts, GetParam().counted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Losses, ReceiverHandOnTest,
+    ::testing::Values(HandOnCase{"AKeyHeldOnTwoChannelsSurvivesOneRelease", {{0, 60}, {1, 60}}, {0x80, 60, 0}, {{60, 1}}},
+                      HandOnCase{"TheKeysHeldOnTheLastChannelReplaceWhatWasCounted", {{15, 64}}, {0x91, 69, 100}, {{64, 1}, {69, 1}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Notes spread over time at a thousand a second reach the main queue in runs at least the spacing
 // apart, each run followed once by the notes-taken handler; every note still comes, in order.
