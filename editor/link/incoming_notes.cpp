@@ -22,26 +22,33 @@ void StoreLink::takeIncomingMIDINote(int note, bool isOn) {
     if (store_.hooks.incomingMIDINoteEventHandler) store_.hooks.incomingMIDINoteEventHandler(note, isOn);
 }
 
-void StoreLink::matchIncomingMIDIHeldNotes(const std::bitset<128>& held) {
-    std::vector<std::pair<int, bool>> changes;
+void StoreLink::matchIncomingMIDIHeldNotes(const std::array<std::uint8_t, 128>& channelsHolding) {
+    // The view hears one event for every count gained or lost, so that what counts the events as the
+    // store counts the keys (the audition) ends where the store does, with no key sounding that none holds.
+    std::vector<std::pair<int, bool>> releases, presses;
     auto& counts = store_.incomingMIDINoteCountByNote;
     for (auto it = counts.begin(); it != counts.end();) {
-        if (held[static_cast<std::size_t>(it->first)]) {
-            it->second = 1;
+        const int holding = channelsHolding[static_cast<std::size_t>(it->first)];
+        for (int count = it->second; count > holding; --count) releases.emplace_back(it->first, false);
+        for (int count = it->second; count < holding; ++count) presses.emplace_back(it->first, true);
+        if (holding) {
+            it->second = holding;
             ++it;
-            continue;
+        } else {
+            it = counts.erase(it);
         }
-        changes.emplace_back(it->first, false);
-        it = counts.erase(it);
     }
     for (int note = 0; note < 128; ++note) {
-        if (!held[static_cast<std::size_t>(note)] || counts.contains(note)) continue;
+        const int holding = channelsHolding[static_cast<std::size_t>(note)];
+        if (!holding || counts.contains(note)) continue;
         countIncomingMIDINote(note, true);
-        changes.emplace_back(note, true);
+        counts[note] = holding;
+        presses.insert(presses.end(), static_cast<std::size_t>(holding), {note, true});
     }
     store_.syncNotesPoolFromIncomingMIDI();
     if (!store_.hooks.incomingMIDINoteEventHandler) return;
-    for (const auto& [note, isOn] : changes) store_.hooks.incomingMIDINoteEventHandler(note, isOn);
+    for (const auto& [note, isOn] : releases) store_.hooks.incomingMIDINoteEventHandler(note, isOn);
+    for (const auto& [note, isOn] : presses) store_.hooks.incomingMIDINoteEventHandler(note, isOn);
 }
 
 void StoreLink::countIncomingMIDINote(int note, bool isOn) {

@@ -7,7 +7,7 @@
 #include "platform/foundation/signal.h"
 #include "platform/foundation/uuid.h"
 
-#include <bitset>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -137,9 +137,10 @@ public:
     // The store's thread: counts the note and tells the view, leaving the pool to the store's
     // syncNotesPoolFromIncomingMIDI, so that a run of notes refreshes it once.
     void takeIncomingMIDINote(int note, bool isOn);
-    // The store's thread: the input holds exactly these keys, once each (the messages that led
-    // there were merged). Releases come before presses; the pool is refreshed once.
-    void matchIncomingMIDIHeldNotes(const std::bitset<128>& held);
+    // The store's thread: the input holds exactly these keys, each on as many channels as its count
+    // (the messages that led there were merged), and each channel's release frees one. Releases come
+    // before presses; the pool is refreshed once.
+    void matchIncomingMIDIHeldNotes(const std::array<std::uint8_t, 128>& channelsHolding);
 
     // ---- Hosted recording ----
     void toggleHostedMIDIRecord();

@@ -4,7 +4,6 @@
 #include "editor/link/standalone/app_play_arguments.h"
 #include "editor/link/track_configs.h"
 
-#include <bitset>
 #include <map>
 #include <optional>
 #include <vector>
@@ -21,12 +20,7 @@ StandaloneAppPlay::StandaloneAppPlay(StoreLink& link, StandaloneMIDISender& midi
       standaloneMIDIReceiver_(
           store_.services().mainQueue, [&link](int note, bool isOn) { link.takeIncomingMIDINote(note, isOn); },
           [&store = store_](int controller, int value) { store.handleIncomingMIDICC(controller, value); },
-          [&link](const IncomingMIDIBacklog::HeldKeys& held) {
-              // The store counts a key held once, however many channels hold it.
-              std::bitset<128> keys;
-              for (std::size_t note = 0; note < held.size(); ++note) keys[note] = held[note] > 0;
-              link.matchIncomingMIDIHeldNotes(keys);
-          },
+          [&link](const IncomingMIDIBacklog::HeldKeys& held) { link.matchIncomingMIDIHeldNotes(held); },
           [&store = store_] { store.syncNotesPoolFromIncomingMIDI(); }),
       modeChange_(store_.isHostedUI.subscribe([this, hosted = store_.isHostedUI.get()](bool nowHosted) mutable {
           standaloneMIDIReceiver_.setInPluginHost(nowHosted);
