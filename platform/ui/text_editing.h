@@ -36,6 +36,7 @@ public:
     // The selection, or the character before or after the caret as the layout of the text has it.
     void deleteBackward(const TextLayout& layout);
     void deleteForward(const TextLayout& layout);
+    void deleteSelection() { replaceSelection({}); }
 
 private:
     void replaceSelection(std::string_view with);

@@ -167,7 +167,7 @@ private:
                 const std::string_view s = editing_.selectedText();
                 board.clearContents();
                 board.setData(foundation::Pasteboard::textType, std::vector<std::uint8_t>(s.begin(), s.end()));
-                if (keysym == XKB_KEY_x || keysym == XKB_KEY_X) editing_.deleteBackward(*textLayout());
+                if (keysym == XKB_KEY_x || keysym == XKB_KEY_X) editing_.deleteSelection();
                 return true;
             }
             case XKB_KEY_v:
