@@ -144,8 +144,11 @@ std::optional<ui::KeyEvent> Keyboard::translate(xcb_keycode_t keycode, std::uint
     event.keysym = (state & XCB_MOD_MASK_CONTROL) ? shortcutKeysym(keycode, keysym) : keysym;
     event.modifiers = modifiersFromState(state);
     if (!pressed) return event;
+    // A shortcut is never part of a sequence: Ctrl+A after a dead key selects rather than composing an á.
+    const bool shortcut = state & (XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
+    if (shortcut) endSequence();
     // The compose state passes over modifier keys, so Shift inside a sequence leaves it as it is.
-    const bool fed = compose_ && xkb_compose_state_feed(compose_, keysym) == XKB_COMPOSE_FEED_ACCEPTED;
+    const bool fed = compose_ && !shortcut && xkb_compose_state_feed(compose_, keysym) == XKB_COMPOSE_FEED_ACCEPTED;
     switch (fed ? xkb_compose_state_get_status(compose_) : XKB_COMPOSE_NOTHING) {
         case XKB_COMPOSE_COMPOSING: sequence_.push_back(keysym); return std::nullopt;
         case XKB_COMPOSE_COMPOSED: {

@@ -28,7 +28,8 @@ public:
     // A key press or release as the views receive it; none for a key without a keymap, nor for the presses
     // of a compose sequence before its last one, nor for a BackSpace or Escape that ends a sequence. A key
     // that ends a sequence without composing types the sequence's own characters before its text, or acts as
-    // it would outside a sequence. With Control held, a key keeps the letter of a Latin layout.
+    // it would outside a sequence; so does a key with Control or Alt, which ends a sequence without typing it.
+    // With Control held, a key keeps the letter of a Latin layout.
     std::optional<ui::KeyEvent> translate(xcb_keycode_t keycode, std::uint16_t state, bool pressed);
     // Any event of the connection: those that tell of a new layout, keyboard or key mapping build the keymap anew.
     void handle(const xcb_generic_event_t& event);

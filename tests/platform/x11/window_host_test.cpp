@@ -342,7 +342,8 @@ TEST_F(WindowHostTest, KeysTypeTheLayoutChangedWhileTheWindowIsOpen) {
 }
 
 // Keys as a person types them into the field: under US International a dead key before a letter it does not
-// combine with types both and a Return after one submits; under Russian, Control keeps the keys' Latin letters.
+// combine with types both and a Return after one submits; under Russian, Control keeps the keys' Latin letters;
+// a shortcut after a dead key acts, without the accent.
 TEST_F(WindowHostTest, KeysAfterADeadKeyAndShortcutsUnderAnyLayoutAct) {
     auto [parent, window] = openWithTheFieldFocused();
     ASSERT_TRUE(window);
@@ -358,6 +359,7 @@ TEST_F(WindowHostTest, KeysAfterADeadKeyAndShortcutsUnderAnyLayoutAct) {
     };
     const char* international = "-layout us -variant intl";
     const char* russian = "-layout ru,us";
+    const char* german = "-layout de";
     for (const Case& c : {
              Case{international, {{XKB_KEY_d}, {XKB_KEY_o}, {XKB_KEY_n}, {XKB_KEY_dead_acute}, {XKB_KEY_t}}, "don't", 0},
              Case{international, {{XKB_KEY_dead_acute}, {XKB_KEY_Return}}, "don't", 1},
@@ -367,6 +369,21 @@ TEST_F(WindowHostTest, KeysAfterADeadKeyAndShortcutsUnderAnyLayoutAct) {
                   1},
              Case{russian, {{XKB_KEY_Cyrillic_ef, true}, {XKB_KEY_Cyrillic_che, true}}, "", 1},
              Case{russian, {{XKB_KEY_Cyrillic_em, true}, {XKB_KEY_Cyrillic_ef}}, "don'tdon'tф", 1},
+             Case{international, {{XKB_KEY_dead_acute}, {XKB_KEY_a, true}, {XKB_KEY_q}}, "q", 1},
+             Case{international,
+                  {{XKB_KEY_a, true}, {XKB_KEY_dead_acute}, {XKB_KEY_c, true}, {XKB_KEY_End}, {XKB_KEY_dead_acute}, {XKB_KEY_v, true}},
+                  "qq",
+                  1},
+             Case{german,
+                  {{XKB_KEY_dead_circumflex},
+                   {XKB_KEY_a, true},
+                   {XKB_KEY_dead_circumflex},
+                   {XKB_KEY_x, true},
+                   {XKB_KEY_z},
+                   {XKB_KEY_dead_circumflex},
+                   {XKB_KEY_v, true}},
+                  "zqq",
+                  1},
          }) {
         setLayout(c.layout);
         for (const Key& key : c.keys) {
@@ -383,12 +400,14 @@ TEST_F(WindowHostTest, KeysAfterADeadKeyAndShortcutsUnderAnyLayoutAct) {
     x.destroyWindow(parent);
 }
 
-// Under the German layout with Compose on the right Alt key: the locale variables (unset: nullptr), the keys
-// pressed (capitals after Shift's own press) and what they give: text, or <keysym> for a key that types none.
+// Under the German layout with Compose on the right Alt key unless a row names another: the locale variables
+// (unset: nullptr), the keys pressed (capitals after Shift's own press, the key after Control_L or Alt_L with
+// that key held) and what they give: text, or <keysym> for a key that types none.
 TEST(Keyboard, DeadKeysAndComposeSequencesTypeTheirCharacters) {
     test::XClient x;
     if (!std::getenv("DISPLAY") || !x.open()) GTEST_SKIP() << "no X display (Xvfb is not installed)";
-    setLayout("-layout de -option compose:ralt");
+    static constexpr const char* german = "-layout de -option compose:ralt";
+    std::string layout;
     // As they were, once the test is over; a compose file of the user's own stays out of it.
     const pulvan::test::ScopedEnvironment lcAll{"LC_ALL", ""}, lcCtype{"LC_CTYPE", ""}, lang{"LANG", ""}, home{"HOME", "/nonexistent"},
         config{"XDG_CONFIG_HOME", ""}, file{"XCOMPOSEFILE", ""};
@@ -398,6 +417,7 @@ TEST(Keyboard, DeadKeysAndComposeSequencesTypeTheirCharacters) {
         const char *lcAll, *lcCtype, *lang;
         std::vector<std::uint32_t> keys;
         const char* text;
+        const char* layout = german;
     };
     for (const Case& c : {
              Case{nullptr, nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_e}, "é"},
@@ -413,27 +433,42 @@ TEST(Keyboard, DeadKeysAndComposeSequencesTypeTheirCharacters) {
              Case{nullptr, nullptr, en, {XKB_KEY_Multi_key, XKB_KEY_dead_acute, XKB_KEY_e}, "é"},  // a sequence of its own
              Case{nullptr, nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_Return, XKB_KEY_Tab}, "<Return><Tab>"},
              Case{nullptr, nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_BackSpace, XKB_KEY_dead_acute, XKB_KEY_Escape, XKB_KEY_e}, "e"},
+             // A shortcut ends a sequence untyped and acts as its own keys: not "á", "ẑ", "ć", "é", "æ".
+             Case{nullptr, nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_Control_L, XKB_KEY_a}, "<a>"},
+             Case{nullptr, nullptr, en, {XKB_KEY_dead_circumflex, XKB_KEY_Control_L, XKB_KEY_z}, "<z>"},
+             Case{nullptr, nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_Control_L, XKB_KEY_c, XKB_KEY_e}, "<c>e"},
+             Case{nullptr, nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_Alt_L, XKB_KEY_e}, "e"},
+             Case{nullptr, nullptr, en, {XKB_KEY_Multi_key, XKB_KEY_Control_L, XKB_KEY_a, XKB_KEY_e}, "<a>e"},
              Case{"pt_BR.UTF-8", nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_c}, "ç"},  // where en_US gives "ć"
              Case{"", "pt_BR.UTF-8", en, {XKB_KEY_dead_acute, XKB_KEY_c}, "ç"},
              Case{nullptr, nullptr, nullptr, {XKB_KEY_dead_acute, XKB_KEY_e}, "é"},
              // Locales without a UTF-8 table of their own take C's.
              Case{"xx_XX.UTF-8", nullptr, nullptr, {XKB_KEY_dead_acute, XKB_KEY_e}, "é"},
              Case{nullptr, nullptr, "de_DE@euro", {XKB_KEY_dead_acute, XKB_KEY_e}, "é"},
+             // Two dead keys that do not combine: the first one's accent, then the second one's sequence.
+             Case{nullptr, nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_dead_grave, XKB_KEY_e}, "'è", "-layout us -variant intl"},
          }) {
+        if (layout != c.layout) setLayout(layout = c.layout);
         for (const auto& [name, value] : {std::pair{"LC_ALL", c.lcAll}, {"LC_CTYPE", c.lcCtype}, {"LANG", c.lang}})
             value ? setenv(name, value, 1) : unsetenv(name);
         testing::internal::CaptureStderr();
         Keyboard keyboard(x.get());
         std::string typed;
+        std::uint16_t held = 0;
         for (const std::uint32_t key : c.keys) {
             if (key == kFocusLeaves) {
                 keyboard.releaseAll();
                 continue;
             }
+            if (key == XKB_KEY_Control_L || key == XKB_KEY_Alt_L) {
+                keyboard.translate(x.keycodeOf(key), 0, true);
+                held = key == XKB_KEY_Control_L ? XCB_MOD_MASK_CONTROL : XCB_MOD_MASK_1;
+                continue;
+            }
             const bool capital = key >= XKB_KEY_A && key <= XKB_KEY_Z;
             if (capital) keyboard.translate(x.keycodeOf(XKB_KEY_Shift_L), 0, true);
-            const auto e =
-                keyboard.translate(x.keycodeOf(capital ? key + (XKB_KEY_a - XKB_KEY_A) : key), capital ? XCB_MOD_MASK_SHIFT : 0, true);
+            const auto e = keyboard.translate(x.keycodeOf(capital ? key + (XKB_KEY_a - XKB_KEY_A) : key),
+                                              std::exchange(held, 0) | (capital ? XCB_MOD_MASK_SHIFT : 0), true);
             if (!e) continue;
             char name[32] = {}, symbol[8] = {};
             xkb_keysym_get_name(e->keysym, name, sizeof name);
