@@ -342,8 +342,8 @@ TEST_F(WindowHostTest, KeysTypeTheLayoutChangedWhileTheWindowIsOpen) {
 }
 
 // Keys as a person types them into the field: under US International a dead key before a letter it does not
-// combine with types both and a Return after one submits; under Russian, Control keeps the keys' Latin letters;
-// a shortcut after a dead key acts, without the accent.
+// combine with types both and a Return after one submits; under Russian, alone too, Control keeps the keys' Latin
+// letters, and French keeps its own; a shortcut after a dead key acts, without the accent.
 TEST_F(WindowHostTest, KeysAfterADeadKeyAndShortcutsUnderAnyLayoutAct) {
     auto [parent, window] = openWithTheFieldFocused();
     ASSERT_TRUE(window);
@@ -360,6 +360,7 @@ TEST_F(WindowHostTest, KeysAfterADeadKeyAndShortcutsUnderAnyLayoutAct) {
     const char* international = "-layout us -variant intl";
     const char* russian = "-layout ru,us";
     const char* german = "-layout de";
+    const char* french = "-layout us,fr -option grp:caps_toggle";  // French while the group is switched
     for (const Case& c : {
              Case{international, {{XKB_KEY_d}, {XKB_KEY_o}, {XKB_KEY_n}, {XKB_KEY_dead_acute}, {XKB_KEY_t}}, "don't", 0},
              Case{international, {{XKB_KEY_dead_acute}, {XKB_KEY_Return}}, "don't", 1},
@@ -369,6 +370,15 @@ TEST_F(WindowHostTest, KeysAfterADeadKeyAndShortcutsUnderAnyLayoutAct) {
                   1},
              Case{russian, {{XKB_KEY_Cyrillic_ef, true}, {XKB_KEY_Cyrillic_che, true}}, "", 1},
              Case{russian, {{XKB_KEY_Cyrillic_em, true}, {XKB_KEY_Cyrillic_ef}}, "don'tdon'tф", 1},
+             Case{"-layout ru",
+                  {{XKB_KEY_Cyrillic_ef, true},
+                   {XKB_KEY_Cyrillic_ef},
+                   {XKB_KEY_Cyrillic_ef, true},
+                   {XKB_KEY_Cyrillic_es, true},
+                   {XKB_KEY_End},
+                   {XKB_KEY_Cyrillic_em, true}},
+                  "фф",
+                  1},
              Case{international, {{XKB_KEY_dead_acute}, {XKB_KEY_a, true}, {XKB_KEY_q}}, "q", 1},
              Case{international,
                   {{XKB_KEY_a, true}, {XKB_KEY_dead_acute}, {XKB_KEY_c, true}, {XKB_KEY_End}, {XKB_KEY_dead_acute}, {XKB_KEY_v, true}},
@@ -384,6 +394,10 @@ TEST_F(WindowHostTest, KeysAfterADeadKeyAndShortcutsUnderAnyLayoutAct) {
                    {XKB_KEY_v, true}},
                   "zqq",
                   1},
+             Case{french,
+                  {{XKB_KEY_ISO_Next_Group}, {XKB_KEY_q, true}, {XKB_KEY_q}, {XKB_KEY_m, true}, {XKB_KEY_m}, {XKB_KEY_ISO_Next_Group}},
+                  "a,",
+                  1},
          }) {
         setLayout(c.layout);
         for (const Key& key : c.keys) {
@@ -395,7 +409,7 @@ TEST_F(WindowHostTest, KeysAfterADeadKeyAndShortcutsUnderAnyLayoutAct) {
         EXPECT_TRUE(runUntil([&] { return typed == c.typed && submits == c.submits; }))
             << c.layout << ": typed \"" << typed << "\" for \"" << c.typed << "\", " << submits << " submits";
     }
-    setLayout("-layout us -variant basic");
+    setLayout("-layout us -variant basic -option ''");
     window.reset();
     x.destroyWindow(parent);
 }
@@ -481,6 +495,52 @@ TEST(Keyboard, DeadKeysAndComposeSequencesTypeTheirCharacters) {
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     }
     setLayout("-layout us -option ''");
+}
+
+// Under Control: the layouts, the active one, the key (found by what the first layout types on it), Shift, and
+// the keysym the key gives. A layout that types Latin letters keeps its own keys; one that does not takes the
+// letter of the first layout that does, else that of the key's place on a US keyboard.
+TEST(Keyboard, ShortcutsTakeLatinLettersOnlyUnderALayoutWithout) {
+    test::XClient x;
+    if (!std::getenv("DISPLAY") || !x.open()) GTEST_SKIP() << "no X display (Xvfb is not installed)";
+    struct Case {
+        const char* layouts;
+        int active;
+        std::uint32_t key;
+        bool shift;
+        std::uint32_t shortcut;
+    };
+    for (const Case& c : {
+             Case{"us,fr", 1, XKB_KEY_m, false, XKB_KEY_comma},  // not Ctrl+M
+             Case{"us,fr", 1, XKB_KEY_q, false, XKB_KEY_a},
+             Case{"us,fr", 0, XKB_KEY_m, false, XKB_KEY_m},
+             Case{"us,tr", 1, XKB_KEY_i, false, XKB_KEY_idotless},
+             Case{"de", 0, XKB_KEY_z, false, XKB_KEY_z},
+             Case{"ru,us", 0, XKB_KEY_Cyrillic_ef, false, XKB_KEY_a},
+             Case{"ru,us", 0, XKB_KEY_Cyrillic_ef, true, XKB_KEY_A},
+             Case{"ru,us", 0, XKB_KEY_period, false, XKB_KEY_period},  // a Latin letter or nothing
+             Case{"ru,us", 1, XKB_KEY_Cyrillic_ef, false, XKB_KEY_a},
+             Case{"gr,fr", 0, XKB_KEY_Greek_alpha, false, XKB_KEY_q},
+             Case{"ru", 0, XKB_KEY_Cyrillic_ef, false, XKB_KEY_a},
+             Case{"ru", 0, XKB_KEY_Cyrillic_es, true, XKB_KEY_C},
+             Case{"ru", 0, XKB_KEY_period, false, XKB_KEY_period},
+             Case{"ru,gr", 1, XKB_KEY_Cyrillic_em, false, XKB_KEY_v},
+             Case{"gr", 0, XKB_KEY_Greek_chi, false, XKB_KEY_x},
+             Case{"ua", 0, XKB_KEY_Cyrillic_ya, false, XKB_KEY_z},
+             Case{"il", 0, XKB_KEY_hebrew_shin, false, XKB_KEY_a},
+             Case{"ara", 0, XKB_KEY_Arabic_sheen, false, XKB_KEY_a},
+         }) {
+        setLayout(std::string("-layout ") + c.layouts);
+        Keyboard keyboard(x.get());
+        const std::uint16_t state = XCB_MOD_MASK_CONTROL | (c.shift ? XCB_MOD_MASK_SHIFT : 0) | c.active << 13;
+        const auto e = keyboard.translate(x.keycodeOf(c.key), state, true);
+        ASSERT_TRUE(e) << c.layouts;
+        char name[32] = {}, expected[32] = {};
+        xkb_keysym_get_name(e->keysym, name, sizeof name);
+        xkb_keysym_get_name(c.shortcut, expected, sizeof expected);
+        EXPECT_EQ(std::string(name), expected) << c.layouts << ", layout " << c.active;
+    }
+    setLayout("-layout us");
 }
 
 TEST_F(WindowHostTest, AMissingParentGivesNoWindow) {
