@@ -28,6 +28,30 @@ bool isLatinLetter(xkb_keysym_t keysym) {
     return (keysym >= XKB_KEY_a && keysym <= XKB_KEY_z) || (keysym >= XKB_KEY_A && keysym <= XKB_KEY_Z);
 }
 
+// A layout types Latin letters when any of its keys has one without modifiers; layouts without (Russian, Greek,
+// Hebrew) take their shortcuts' letters from elsewhere.
+std::vector<bool> latinLayouts(xkb_keymap* keymap) {
+    std::vector<bool> latin(xkb_keymap_num_layouts(keymap));
+    const auto scan = [](xkb_keymap* map, xkb_keycode_t key, void* layouts) {
+        auto& found = *static_cast<std::vector<bool>*>(layouts);
+        for (xkb_layout_index_t layout = 0; layout < xkb_keymap_num_layouts_for_key(map, key); ++layout) {
+            const xkb_keysym_t* syms = nullptr;
+            if (xkb_keymap_key_get_syms_by_level(map, key, layout, 0, &syms) == 1 && isLatinLetter(syms[0])) found[layout] = true;
+        }
+    };
+    xkb_keymap_key_for_each(keymap, scan, &latin);
+    return latin;
+}
+
+// The Latin letter a key gives in one layout at the state's modifiers, if any.
+xkb_keysym_t latinLetter(xkb_state* state, xkb_keycode_t key, xkb_layout_index_t layout) {
+    const xkb_keysym_t* syms = nullptr;
+    const xkb_level_index_t level = xkb_state_key_get_level(state, key, layout);
+    if (xkb_keymap_key_get_syms_by_level(xkb_state_get_keymap(state), key, layout, level, &syms) == 1 && isLatinLetter(syms[0]))
+        return syms[0];
+    return XKB_KEY_NoSymbol;
+}
+
 // The accent a dead key leaves on its own, where the compose table has nothing for it and a space.
 std::string spacingAccent(xkb_keysym_t keysym) {
     static constexpr std::array<std::pair<xkb_keysym_t, const char*>, 13> accents{{
@@ -101,6 +125,7 @@ Keyboard::Keyboard(xcb_connection_t* connection) : connection_(connection) {
 Keyboard::~Keyboard() {
     xkb_compose_state_unref(compose_);
     xkb_state_unref(state_);
+    xkb_state_unref(usState_);
     xkb_context_unref(context_);
 }
 
@@ -111,6 +136,14 @@ void Keyboard::loadKeymap() {
     xkb_keymap_unref(keymap);
     if (!state) return;
     xkb_state_unref(std::exchange(state_, state));
+    typesLatin_ = latinLayouts(xkb_state_get_keymap(state_));
+    if (!usState_ && std::ranges::find(typesLatin_, true) == typesLatin_.end()) {
+        const xkb_rule_names us{.rules = nullptr, .model = nullptr, .layout = "us", .variant = "", .options = ""};
+        if (xkb_keymap* usKeymap = xkb_keymap_new_from_names(context_, &us, XKB_KEYMAP_COMPILE_NO_FLAGS)) {
+            usState_ = xkb_state_new(usKeymap);
+            xkb_keymap_unref(usKeymap);
+        }
+    }
     // What was typed under the old keymap begins nothing under the new one.
     endSequence();
 }
@@ -141,11 +174,14 @@ std::optional<ui::KeyEvent> Keyboard::translate(xcb_keycode_t keycode, std::uint
     event.isRepeat = pressed && held_[keycode];
     held_[keycode] = pressed;
     const xkb_keysym_t keysym = xkb_state_key_get_one_sym(state_, keycode);
-    event.keysym = (state & XCB_MOD_MASK_CONTROL) ? shortcutKeysym(keycode, keysym) : keysym;
+    event.keysym = (state & XCB_MOD_MASK_CONTROL) ? shortcutKeysym(keycode, keysym, state) : keysym;
     event.modifiers = modifiersFromState(state);
     if (!pressed) return event;
+    // A shortcut is never part of a sequence: Ctrl+A after a dead key selects rather than composing an á.
+    const bool shortcut = state & (XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
+    if (shortcut) endSequence();
     // The compose state passes over modifier keys, so Shift inside a sequence leaves it as it is.
-    const bool fed = compose_ && xkb_compose_state_feed(compose_, keysym) == XKB_COMPOSE_FEED_ACCEPTED;
+    const bool fed = compose_ && !shortcut && xkb_compose_state_feed(compose_, keysym) == XKB_COMPOSE_FEED_ACCEPTED;
     switch (fed ? xkb_compose_state_get_status(compose_) : XKB_COMPOSE_NOTHING) {
         case XKB_COMPOSE_COMPOSING: sequence_.push_back(keysym); return std::nullopt;
         case XKB_COMPOSE_COMPOSED: {
@@ -178,17 +214,20 @@ std::optional<ui::KeyEvent> Keyboard::translate(xcb_keycode_t keycode, std::uint
     return event;
 }
 
-// Ctrl with the key marked C copies whatever layout is active, as desktop toolkits have it.
-std::uint32_t Keyboard::shortcutKeysym(xcb_keycode_t keycode, std::uint32_t keysym) const {
-    if (isLatinLetter(keysym)) return keysym;
-    xkb_keymap* keymap = xkb_state_get_keymap(state_);
-    const xkb_layout_index_t layouts = xkb_keymap_num_layouts_for_key(keymap, keycode);
-    for (xkb_layout_index_t layout = 0; layout < layouts; ++layout) {
-        const xkb_keysym_t* syms = nullptr;
-        const xkb_level_index_t level = xkb_state_key_get_level(state_, keycode, layout);
-        if (xkb_keymap_key_get_syms_by_level(keymap, keycode, layout, level, &syms) == 1 && isLatinLetter(syms[0])) return syms[0];
+// Ctrl with the key marked C copies under a layout of another script, as desktop toolkits have it, while a
+// Latin layout keeps its own keys: French Ctrl+, is not Ctrl+M.
+std::uint32_t Keyboard::shortcutKeysym(xcb_keycode_t keycode, std::uint32_t keysym, std::uint16_t state) {
+    const xkb_layout_index_t active = xkb_state_serialize_layout(state_, XKB_STATE_LAYOUT_EFFECTIVE);
+    if (active < typesLatin_.size() && typesLatin_[active]) return keysym;
+    xkb_keysym_t letter = XKB_KEY_NoSymbol;
+    if (const auto latin = std::ranges::find(typesLatin_, true); latin != typesLatin_.end()) {
+        letter = latinLetter(state_, keycode, static_cast<xkb_layout_index_t>(latin - typesLatin_.begin()));
+    } else if (usState_) {
+        // Both number their keys as evdev does; looking keys up by name would need a newer xkbcommon.
+        xkb_state_update_mask(usState_, state & 0xFF, 0, 0, 0, 0, 0);
+        letter = latinLetter(usState_, keycode, 0);
     }
-    return keysym;
+    return letter != XKB_KEY_NoSymbol ? letter : keysym;
 }
 
 // Control characters (Ctrl+letter, Return, Backspace) are editing keys, not text.

@@ -342,7 +342,8 @@ TEST_F(WindowHostTest, KeysTypeTheLayoutChangedWhileTheWindowIsOpen) {
 }
 
 // Keys as a person types them into the field: under US International a dead key before a letter it does not
-// combine with types both and a Return after one submits; under Russian, Control keeps the keys' Latin letters.
+// combine with types both and a Return after one submits; under Russian, alone too, Control keeps the keys' Latin
+// letters, and French keeps its own; a shortcut after a dead key acts, without the accent.
 TEST_F(WindowHostTest, KeysAfterADeadKeyAndShortcutsUnderAnyLayoutAct) {
     auto [parent, window] = openWithTheFieldFocused();
     ASSERT_TRUE(window);
@@ -358,6 +359,8 @@ TEST_F(WindowHostTest, KeysAfterADeadKeyAndShortcutsUnderAnyLayoutAct) {
     };
     const char* international = "-layout us -variant intl";
     const char* russian = "-layout ru,us";
+    const char* german = "-layout de";
+    const char* french = "-layout us,fr -option grp:caps_toggle";  // French while the group is switched
     for (const Case& c : {
              Case{international, {{XKB_KEY_d}, {XKB_KEY_o}, {XKB_KEY_n}, {XKB_KEY_dead_acute}, {XKB_KEY_t}}, "don't", 0},
              Case{international, {{XKB_KEY_dead_acute}, {XKB_KEY_Return}}, "don't", 1},
@@ -367,6 +370,34 @@ TEST_F(WindowHostTest, KeysAfterADeadKeyAndShortcutsUnderAnyLayoutAct) {
                   1},
              Case{russian, {{XKB_KEY_Cyrillic_ef, true}, {XKB_KEY_Cyrillic_che, true}}, "", 1},
              Case{russian, {{XKB_KEY_Cyrillic_em, true}, {XKB_KEY_Cyrillic_ef}}, "don'tdon'tф", 1},
+             Case{"-layout ru",
+                  {{XKB_KEY_Cyrillic_ef, true},
+                   {XKB_KEY_Cyrillic_ef},
+                   {XKB_KEY_Cyrillic_ef, true},
+                   {XKB_KEY_Cyrillic_es, true},
+                   {XKB_KEY_End},
+                   {XKB_KEY_Cyrillic_em, true}},
+                  "фф",
+                  1},
+             Case{international, {{XKB_KEY_dead_acute}, {XKB_KEY_a, true}, {XKB_KEY_q}}, "q", 1},
+             Case{international,
+                  {{XKB_KEY_a, true}, {XKB_KEY_dead_acute}, {XKB_KEY_c, true}, {XKB_KEY_End}, {XKB_KEY_dead_acute}, {XKB_KEY_v, true}},
+                  "qq",
+                  1},
+             Case{german,
+                  {{XKB_KEY_dead_circumflex},
+                   {XKB_KEY_a, true},
+                   {XKB_KEY_dead_circumflex},
+                   {XKB_KEY_x, true},
+                   {XKB_KEY_z},
+                   {XKB_KEY_dead_circumflex},
+                   {XKB_KEY_v, true}},
+                  "zqq",
+                  1},
+             Case{french,
+                  {{XKB_KEY_ISO_Next_Group}, {XKB_KEY_q, true}, {XKB_KEY_q}, {XKB_KEY_m, true}, {XKB_KEY_m}, {XKB_KEY_ISO_Next_Group}},
+                  "a,",
+                  1},
          }) {
         setLayout(c.layout);
         for (const Key& key : c.keys) {
@@ -378,17 +409,19 @@ TEST_F(WindowHostTest, KeysAfterADeadKeyAndShortcutsUnderAnyLayoutAct) {
         EXPECT_TRUE(runUntil([&] { return typed == c.typed && submits == c.submits; }))
             << c.layout << ": typed \"" << typed << "\" for \"" << c.typed << "\", " << submits << " submits";
     }
-    setLayout("-layout us -variant basic");
+    setLayout("-layout us -variant basic -option ''");
     window.reset();
     x.destroyWindow(parent);
 }
 
-// Under the German layout with Compose on the right Alt key: the locale variables (unset: nullptr), the keys
-// pressed (capitals after Shift's own press) and what they give: text, or <keysym> for a key that types none.
+// Under the German layout with Compose on the right Alt key unless a row names another: the locale variables
+// (unset: nullptr), the keys pressed (capitals after Shift's own press, the key after Control_L or Alt_L with
+// that key held) and what they give: text, or <keysym> for a key that types none.
 TEST(Keyboard, DeadKeysAndComposeSequencesTypeTheirCharacters) {
     test::XClient x;
     if (!std::getenv("DISPLAY") || !x.open()) GTEST_SKIP() << "no X display (Xvfb is not installed)";
-    setLayout("-layout de -option compose:ralt");
+    static constexpr const char* german = "-layout de -option compose:ralt";
+    std::string layout;
     // As they were, once the test is over; a compose file of the user's own stays out of it.
     const pulvan::test::ScopedEnvironment lcAll{"LC_ALL", ""}, lcCtype{"LC_CTYPE", ""}, lang{"LANG", ""}, home{"HOME", "/nonexistent"},
         config{"XDG_CONFIG_HOME", ""}, file{"XCOMPOSEFILE", ""};
@@ -398,6 +431,7 @@ TEST(Keyboard, DeadKeysAndComposeSequencesTypeTheirCharacters) {
         const char *lcAll, *lcCtype, *lang;
         std::vector<std::uint32_t> keys;
         const char* text;
+        const char* layout = german;
     };
     for (const Case& c : {
              Case{nullptr, nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_e}, "é"},
@@ -413,27 +447,42 @@ TEST(Keyboard, DeadKeysAndComposeSequencesTypeTheirCharacters) {
              Case{nullptr, nullptr, en, {XKB_KEY_Multi_key, XKB_KEY_dead_acute, XKB_KEY_e}, "é"},  // a sequence of its own
              Case{nullptr, nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_Return, XKB_KEY_Tab}, "<Return><Tab>"},
              Case{nullptr, nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_BackSpace, XKB_KEY_dead_acute, XKB_KEY_Escape, XKB_KEY_e}, "e"},
+             // A shortcut ends a sequence untyped and acts as its own keys: not "á", "ẑ", "ć", "é", "æ".
+             Case{nullptr, nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_Control_L, XKB_KEY_a}, "<a>"},
+             Case{nullptr, nullptr, en, {XKB_KEY_dead_circumflex, XKB_KEY_Control_L, XKB_KEY_z}, "<z>"},
+             Case{nullptr, nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_Control_L, XKB_KEY_c, XKB_KEY_e}, "<c>e"},
+             Case{nullptr, nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_Alt_L, XKB_KEY_e}, "e"},
+             Case{nullptr, nullptr, en, {XKB_KEY_Multi_key, XKB_KEY_Control_L, XKB_KEY_a, XKB_KEY_e}, "<a>e"},
              Case{"pt_BR.UTF-8", nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_c}, "ç"},  // where en_US gives "ć"
              Case{"", "pt_BR.UTF-8", en, {XKB_KEY_dead_acute, XKB_KEY_c}, "ç"},
              Case{nullptr, nullptr, nullptr, {XKB_KEY_dead_acute, XKB_KEY_e}, "é"},
              // Locales without a UTF-8 table of their own take C's.
              Case{"xx_XX.UTF-8", nullptr, nullptr, {XKB_KEY_dead_acute, XKB_KEY_e}, "é"},
              Case{nullptr, nullptr, "de_DE@euro", {XKB_KEY_dead_acute, XKB_KEY_e}, "é"},
+             // Two dead keys that do not combine: the first one's accent, then the second one's sequence.
+             Case{nullptr, nullptr, en, {XKB_KEY_dead_acute, XKB_KEY_dead_grave, XKB_KEY_e}, "'è", "-layout us -variant intl"},
          }) {
+        if (layout != c.layout) setLayout(layout = c.layout);
         for (const auto& [name, value] : {std::pair{"LC_ALL", c.lcAll}, {"LC_CTYPE", c.lcCtype}, {"LANG", c.lang}})
             value ? setenv(name, value, 1) : unsetenv(name);
         testing::internal::CaptureStderr();
         Keyboard keyboard(x.get());
         std::string typed;
+        std::uint16_t held = 0;
         for (const std::uint32_t key : c.keys) {
             if (key == kFocusLeaves) {
                 keyboard.releaseAll();
                 continue;
             }
+            if (key == XKB_KEY_Control_L || key == XKB_KEY_Alt_L) {
+                keyboard.translate(x.keycodeOf(key), 0, true);
+                held = key == XKB_KEY_Control_L ? XCB_MOD_MASK_CONTROL : XCB_MOD_MASK_1;
+                continue;
+            }
             const bool capital = key >= XKB_KEY_A && key <= XKB_KEY_Z;
             if (capital) keyboard.translate(x.keycodeOf(XKB_KEY_Shift_L), 0, true);
-            const auto e =
-                keyboard.translate(x.keycodeOf(capital ? key + (XKB_KEY_a - XKB_KEY_A) : key), capital ? XCB_MOD_MASK_SHIFT : 0, true);
+            const auto e = keyboard.translate(x.keycodeOf(capital ? key + (XKB_KEY_a - XKB_KEY_A) : key),
+                                              std::exchange(held, 0) | (capital ? XCB_MOD_MASK_SHIFT : 0), true);
             if (!e) continue;
             char name[32] = {}, symbol[8] = {};
             xkb_keysym_get_name(e->keysym, name, sizeof name);
@@ -446,6 +495,52 @@ TEST(Keyboard, DeadKeysAndComposeSequencesTypeTheirCharacters) {
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     }
     setLayout("-layout us -option ''");
+}
+
+// Under Control: the layouts, the active one, the key (found by what the first layout types on it), Shift, and
+// the keysym the key gives. A layout that types Latin letters keeps its own keys; one that does not takes the
+// letter of the first layout that does, else that of the key's place on a US keyboard.
+TEST(Keyboard, ShortcutsTakeLatinLettersOnlyUnderALayoutWithout) {
+    test::XClient x;
+    if (!std::getenv("DISPLAY") || !x.open()) GTEST_SKIP() << "no X display (Xvfb is not installed)";
+    struct Case {
+        const char* layouts;
+        int active;
+        std::uint32_t key;
+        bool shift;
+        std::uint32_t shortcut;
+    };
+    for (const Case& c : {
+             Case{"us,fr", 1, XKB_KEY_m, false, XKB_KEY_comma},  // not Ctrl+M
+             Case{"us,fr", 1, XKB_KEY_q, false, XKB_KEY_a},
+             Case{"us,fr", 0, XKB_KEY_m, false, XKB_KEY_m},
+             Case{"us,tr", 1, XKB_KEY_i, false, XKB_KEY_idotless},
+             Case{"de", 0, XKB_KEY_z, false, XKB_KEY_z},
+             Case{"ru,us", 0, XKB_KEY_Cyrillic_ef, false, XKB_KEY_a},
+             Case{"ru,us", 0, XKB_KEY_Cyrillic_ef, true, XKB_KEY_A},
+             Case{"ru,us", 0, XKB_KEY_period, false, XKB_KEY_period},  // a Latin letter or nothing
+             Case{"ru,us", 1, XKB_KEY_Cyrillic_ef, false, XKB_KEY_a},
+             Case{"gr,fr", 0, XKB_KEY_Greek_alpha, false, XKB_KEY_q},
+             Case{"ru", 0, XKB_KEY_Cyrillic_ef, false, XKB_KEY_a},
+             Case{"ru", 0, XKB_KEY_Cyrillic_es, true, XKB_KEY_C},
+             Case{"ru", 0, XKB_KEY_period, false, XKB_KEY_period},
+             Case{"ru,gr", 1, XKB_KEY_Cyrillic_em, false, XKB_KEY_v},
+             Case{"gr", 0, XKB_KEY_Greek_chi, false, XKB_KEY_x},
+             Case{"ua", 0, XKB_KEY_Cyrillic_ya, false, XKB_KEY_z},
+             Case{"il", 0, XKB_KEY_hebrew_shin, false, XKB_KEY_a},
+             Case{"ara", 0, XKB_KEY_Arabic_sheen, false, XKB_KEY_a},
+         }) {
+        setLayout(std::string("-layout ") + c.layouts);
+        Keyboard keyboard(x.get());
+        const std::uint16_t state = XCB_MOD_MASK_CONTROL | (c.shift ? XCB_MOD_MASK_SHIFT : 0) | c.active << 13;
+        const auto e = keyboard.translate(x.keycodeOf(c.key), state, true);
+        ASSERT_TRUE(e) << c.layouts;
+        char name[32] = {}, expected[32] = {};
+        xkb_keysym_get_name(e->keysym, name, sizeof name);
+        xkb_keysym_get_name(c.shortcut, expected, sizeof expected);
+        EXPECT_EQ(std::string(name), expected) << c.layouts << ", layout " << c.active;
+    }
+    setLayout("-layout us");
 }
 
 TEST_F(WindowHostTest, AMissingParentGivesNoWindow) {
