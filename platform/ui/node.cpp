@@ -189,6 +189,7 @@ void Node::mount(Node* parent, Root* root) {
     mounted_ = true;
     if (root && observesLayout()) root->observeLayout(*this);
     if (root && listensForKeys()) root->listenForKeys(*this);
+    if (root && isKeyScope()) root->enterKeyScope(*this);
 }
 
 void Node::unmount() {
