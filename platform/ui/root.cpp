@@ -420,6 +420,12 @@ void Root::tellKeyboardWish() {
     if (onWantsKeyboardFocus) onWantsKeyboardFocus(wish);
 }
 
+void Root::setHasKeyboardFocus(bool has) {
+    if (has == hasKeyboardFocus_) return;
+    hasKeyboardFocus_ = has;
+    if (focused_) damage(*focused_);
+}
+
 void Root::damage(const Node& node) {
     markDamaged(node.transformToRoot().apply(node.drawnBounds()));
     requestUpdate();

@@ -73,8 +73,11 @@ public:
     // Called when the window starts or stops holding a focus for its views (a plug-in window asks the host for
     // the keyboard).
     std::function<void(bool)> onWantsKeyboardFocus;
-    // Whether keys reach the node now: it has the focus and no key scope covers it.
-    bool keysReach(const Node& node) const { return focused_ == &node; }
+    // Whether the window has the display's keyboard (a window host tells; offscreen it always has).
+    void setHasKeyboardFocus(bool has);
+    bool hasKeyboardFocus() const { return hasKeyboardFocus_; }
+    // Whether keys reach the node now: it has the focus, no key scope covers it and the window has the keyboard.
+    bool keysReach(const Node& node) const { return hasKeyboardFocus_ && focused_ == &node; }
 
     Node* rootNode() const { return node_.get(); }
     Node* find(const std::string& testId) const;
@@ -160,6 +163,7 @@ private:
     };
     std::vector<KeyScope> keyScopes_;
     bool keyboardWished_ = false;
+    bool hasKeyboardFocus_ = true;
     Point lastPointer_;
     std::vector<CompositeNode*> animating_;
     std::vector<Node*> layoutObservers_;

@@ -129,7 +129,7 @@ public:
             list.add(draw::Fill{selection, color_.opacity(0.3)});
         }
         list.add(draw::Text{shown, {x0, y}, empty ? color_.opacity(0.5) : color_, true});
-        // Only where typing goes: not under a message.
+        // Only where typing goes: not under a message, nor while the window is without the keyboard.
         if (focused_ && root() && root()->keysReach(*this) && caretVisible()) {
             Path caret;
             caret.addRect({std::round(x0 + caretX), y, caretWidth, shown->size().height});

@@ -551,5 +551,24 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyScopeCase{"AFieldBeneathThatAsksMeanwhileTypesAfter", KeyScopeCase::Message::alert, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The caret shows where typing goes: not while the window is without the keyboard, and then it does not blink
+// either (no frames are drawn for it); with the keyboard back, the field types again.
+TEST(TextFieldInput, TheCaretIsDrawnOnlyWhileTheWindowHasTheKeyboard) {
+    std::string value = "Jam";
+    Harness h([&] { return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }, .focusOnAppear = true}); },
+              {200, 40});
+    h.update();
+    const Rect field{0, 0, 200, 40};
+    EXPECT_TRUE(caretBlinksIn(h, field));
+    h.root().setHasKeyboardFocus(false);
+    EXPECT_FALSE(caretBlinksIn(h, field));
+    EXPECT_FALSE(caretBlinksIn(h, field));
+    EXPECT_FALSE(h.root().nextAnimationFrame()) << "frames drawn for a caret that is not shown";
+    h.root().setHasKeyboardFocus(true);
+    EXPECT_TRUE(caretBlinksIn(h, field));
+    h.type("s");
+    EXPECT_EQ(value, "Jams");
+}
+
 }  // namespace
 }  // namespace pulvan::ui
