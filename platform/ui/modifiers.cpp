@@ -353,6 +353,12 @@ public:
     bool keyEvent(const KeyEvent& e) override { return parameters_ && parameters_(e); }
 };
 
+struct KeyScopeParameters {};
+class KeyScopeNode final : public ParameterizedProxyNode<KeyScopeParameters> {
+public:
+    bool isKeyScope() const override { return true; }
+};
+
 class TestIdNode final : public ParameterizedProxyNode<std::string> {
 public:
     void apply(const std::string& id, const View& content, const BuildScope& scope) override {
@@ -412,6 +418,7 @@ View View::disabled(bool disabled) const { return modified<DisabledNode>(*this, 
 View View::onAppear(std::function<void()> action) const { return modified<LifecycleNode>(*this, {std::move(action), {}}); }
 View View::onDisappear(std::function<void()> action) const { return modified<LifecycleNode>(*this, {{}, std::move(action)}); }
 View View::onKeyPress(std::function<bool(const KeyEvent&)> action) const { return modified<KeyPressNode>(*this, std::move(action)); }
+View View::keyScope() const { return modified<KeyScopeNode>(*this, {}); }
 View onChangeOf(View content, ChangeWatch watch) { return modified<ChangeNode>(content, std::move(watch)); }
 View View::testId(std::string id) const { return modified<TestIdNode>(*this, std::move(id)); }
 View View::coordinateSpace(std::string name) const { return modified<CoordinateSpaceNode>(*this, std::move(name)); }

@@ -53,6 +53,9 @@ Size Node::measure(ProposedSize proposal) {
     for (const Measurement& m : measurements_)
         if (m.generation != 0 && (m.generation == layoutGeneration || !layoutDirty_) && m.proposal == proposal) return m.size;
     const Size size = sizeThatFits(proposal);
+    // An answer to the same proposal from an earlier pass is out of date now.
+    for (Measurement& m : measurements_)
+        if (m.proposal == proposal) m.generation = 0;
     measurements_[nextMeasurement_] = {layoutGeneration, proposal, size};
     nextMeasurement_ = (nextMeasurement_ + 1) % measurements_.size();
     return size;
@@ -186,6 +189,7 @@ void Node::mount(Node* parent, Root* root) {
     mounted_ = true;
     if (root && observesLayout()) root->observeLayout(*this);
     if (root && listensForKeys()) root->listenForKeys(*this);
+    if (root && isKeyScope()) root->enterKeyScope(*this);
 }
 
 void Node::unmount() {

@@ -89,6 +89,8 @@ public:
     virtual bool observesLayout() const { return false; }
     // Nodes that say so get the keys that no focused text field took.
     virtual bool listensForKeys() const { return false; }
+    // While it is in the tree, keys go only to views inside the node (the newest such node).
+    virtual bool isKeyScope() const { return false; }
     virtual void didLayout() {}
     // Where the node and its children may draw, in the node's parent's child space.
     const Rect& drawnBounds() const { return drawnBounds_; }

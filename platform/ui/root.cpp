@@ -24,6 +24,12 @@ void walk(Node& node, F&& f) {
     f(node);
     for (const auto& c : node.children()) walk(*c, f);
 }
+
+bool within(const Node& node, const Node& ancestor) {
+    for (const Node* n = &node; n; n = n->parent())
+        if (n == &ancestor) return true;
+    return false;
+}
 }  // namespace
 
 Root::Root(std::function<View()> content, foundation::MainQueue& queue) : content_(std::move(content)), queue_(queue) {}
@@ -381,21 +387,67 @@ void Root::dispatch(const KeyEvent& event) {
     settleBeforeInput();
     if (focused_)
         if (KeyHandler* h = focused_->keyHandler(); h && h->keyEvent(event)) return;
-    // The listener that joined the tree last (the topmost overlay, as a rule) hears it first.
+    // The listener that joined the tree last (the topmost overlay, as a rule) hears it first; none beneath the
+    // newest key scope hears anything.
+    const Node* scope = keyScopes_.empty() ? nullptr : keyScopes_.back().scope;
     const auto listeners = keyListeners_;
     for (auto it = listeners.rbegin(); it != listeners.rend(); ++it)
-        if (std::find(keyListeners_.begin(), keyListeners_.end(), *it) != keyListeners_.end() && (*it)->keyHandler()->keyEvent(event))
+        if (std::find(keyListeners_.begin(), keyListeners_.end(), *it) != keyListeners_.end() && (!scope || within(**it, *scope)) &&
+            (*it)->keyHandler()->keyEvent(event))
             return;
 }
 
 void Root::focus(Node* node) {
-    if (node == focused_) return;
-    Node* old = std::exchange(focused_, node);
+    // The focus of the node's layer: the newest scope's is focused_, a lower layer's waits under the scope above it.
+    Node** slot = &focused_;
+    if (node)
+        for (auto it = keyScopes_.rbegin(); it != keyScopes_.rend() && !within(*node, *it->scope); ++it) slot = &it->focusBeneath;
+    if (node == *slot) return;
+    Node* old = std::exchange(*slot, node);
     if (old)
         if (KeyHandler* h = old->keyHandler()) h->focusChanged(false);
     if (node)
         if (KeyHandler* h = node->keyHandler()) h->focusChanged(true);
-    if (onWantsKeyboardFocus && (!old) != (!node)) onWantsKeyboardFocus(node != nullptr);
+    tellKeyboardWish();
+}
+
+// The window holds the keyboard while any layer has a focus, so that a message over a field keeps the keys
+// from going elsewhere.
+void Root::tellKeyboardWish() {
+    const bool wish = focused_ || std::any_of(keyScopes_.begin(), keyScopes_.end(), [](const KeyScope& s) { return s.focusBeneath; });
+    if (wish == keyboardWished_) return;
+    keyboardWished_ = wish;
+    if (onWantsKeyboardFocus) onWantsKeyboardFocus(wish);
+}
+
+void Root::setHasKeyboardFocus(bool has) {
+    if (has == hasKeyboardFocus_) return;
+    hasKeyboardFocus_ = has;
+    if (focused_) damage(*focused_);
+}
+
+void Root::damage(const Node& node) {
+    markDamaged(node.transformToRoot().apply(node.drawnBounds()));
+    requestUpdate();
+}
+
+// What had the focus keeps it beneath the scope, without keys, and has them again when the scope leaves.
+void Root::enterKeyScope(Node& scope) {
+    keyScopes_.push_back({&scope, std::exchange(focused_, nullptr)});
+    if (Node* beneath = keyScopes_.back().focusBeneath) damage(*beneath);
+}
+
+void Root::leaveKeyScope(const Node& scope) {
+    const auto it = std::find_if(keyScopes_.begin(), keyScopes_.end(), [&](const KeyScope& s) { return s.scope == &scope; });
+    if (it == keyScopes_.end()) return;
+    Node* beneath = it->focusBeneath;
+    const auto above = keyScopes_.erase(it);
+    if (above != keyScopes_.end()) {
+        if (!above->focusBeneath) above->focusBeneath = beneath;
+    } else if (!focused_) {
+        focused_ = beneath;
+        if (beneath) damage(*beneath);
+    }
 }
 
 void Root::nodeWillUnmount(Node& node) {
@@ -427,6 +479,10 @@ void Root::nodeWillUnmount(Node& node) {
     std::erase_if(animating_, [&](CompositeNode* c) { return c == &node; });
     if (scrollTarget_ == &node) scrollTarget_ = nullptr;
     if (focused_ == &node) focus(nullptr);
+    for (KeyScope& s : keyScopes_)
+        if (s.focusBeneath == &node) s.focusBeneath = nullptr;
+    leaveKeyScope(node);
+    tellKeyboardWish();
 }
 
 }  // namespace pulvan::ui

@@ -64,11 +64,20 @@ public:
     };
     const std::optional<Tooltip>& tooltip() const { return tooltip_; }
 
-    // Keyboard focus: a key handler node, or none.
+    // Keyboard focus: a key handler node, or none. Keys go only to views inside the newest key scope in the
+    // tree (an alert, a prompt): a view beneath it that has or asks for the focus holds it there, without keys,
+    // until the scope leaves.
     void focus(Node* node);
+    // The focus inside the newest key scope (or anywhere while there is none).
     Node* focusedNode() const { return focused_; }
-    // Called when a text field takes or gives up keyboard focus (a plug-in window asks the host for it).
+    // Called when the window starts or stops holding a focus for its views (a plug-in window asks the host for
+    // the keyboard).
     std::function<void(bool)> onWantsKeyboardFocus;
+    // Whether the window has the display's keyboard (a window host tells; offscreen it always has).
+    void setHasKeyboardFocus(bool has);
+    bool hasKeyboardFocus() const { return hasKeyboardFocus_; }
+    // Whether keys reach the node now: it has the focus, no key scope covers it and the window has the keyboard.
+    bool keysReach(const Node& node) const { return hasKeyboardFocus_ && focused_ == &node; }
 
     Node* rootNode() const { return node_.get(); }
     Node* find(const std::string& testId) const;
@@ -86,6 +95,7 @@ public:
     void nodeWillUnmount(Node& node);
     void observeLayout(Node& node) { layoutObservers_.push_back(&node); }
     void listenForKeys(Node& node) { keyListeners_.push_back(&node); }
+    void enterKeyScope(Node& scope);
     void markDamaged(const Rect& rootRect);
     void postLayoutWork(std::function<void()> work) { afterLayout_.push_back(std::move(work)); }
 
@@ -103,6 +113,9 @@ private:
     void updateHover(Point window, const std::vector<Node*>& chain);
     void clearTooltipTimer();
     PointerEvent cancelEvent(const Node& node) const;
+    void leaveKeyScope(const Node& scope);
+    void tellKeyboardWish();
+    void damage(const Node& node);
 
     std::function<View()> content_;
     foundation::MainQueue& queue_;
@@ -143,6 +156,14 @@ private:
     std::optional<Tooltip> tooltip_;
     foundation::Timer tooltipTimer_;
     Node* focused_ = nullptr;
+    // Key scopes in the order they joined the tree, each with the focus of the layer beneath it.
+    struct KeyScope {
+        const Node* scope;
+        Node* focusBeneath;
+    };
+    std::vector<KeyScope> keyScopes_;
+    bool keyboardWished_ = false;
+    bool hasKeyboardFocus_ = true;
     Point lastPointer_;
     std::vector<CompositeNode*> animating_;
     std::vector<Node*> layoutObservers_;

@@ -129,7 +129,8 @@ public:
             list.add(draw::Fill{selection, color_.opacity(0.3)});
         }
         list.add(draw::Text{shown, {x0, y}, empty ? color_.opacity(0.5) : color_, true});
-        if (focused_ && caretVisible()) {
+        // Only where typing goes: not under a message, nor while the window is without the keyboard.
+        if (focused_ && root() && root()->keysReach(*this) && caretVisible()) {
             Path caret;
             caret.addRect({std::round(x0 + caretX), y, caretWidth, shown->size().height});
             list.add(draw::Fill{caret, color_});

@@ -172,6 +172,9 @@ public:
     View onChange(T value, std::function<void(const T&)> action) const;
     // A key pressed while no text field has the focus, or one the field did not take; true: handled.
     View onKeyPress(std::function<bool(const KeyEvent&)> action) const;
+    // A message over the views beneath (an alert, a prompt): while it is the newest in the tree, keys reach only
+    // views inside it, and a focused field beneath has the keyboard again when it leaves.
+    View keyScope() const;
 
     // Text and symbols below this view.
     View font(Font font) const;

@@ -135,6 +135,7 @@ bool WindowHost::create(std::uint32_t parent, ui::Size pixels) {
     const std::uint32_t noExposures = 0;
     xcb_create_gc(c, gc_, window_, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
     selectPointerInput();
+    root_.setHasKeyboardFocus(false);
     root_.setDisplayScale(scale_);
     root_.setSize({pixels_.width / scale_, pixels_.height / scale_});
     loop_.add(*this);
@@ -274,8 +275,8 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
             return;
         case XCB_CLIENT_MESSAGE: {
             const auto* e = reinterpret_cast<const xcb_client_message_event_t*>(event);
-            if (const auto focused = xembed_.handle(*e)) {
-                if (!*focused) keyboard_.releaseAll();
+            if (xembed_.handle(*e)) {
+                keyboardFocusChanged();
                 return;
             }
             if (e->type == connection_->atoms().wmProtocols && e->data.data32[0] == connection_->atoms().wmDeleteWindow && onCloseRequest_)
@@ -284,7 +285,28 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
         }
         // Focus moving between the host's windows does not take the pointer: a press goes on until its
         // release, a grab taken by another client or the window's unmapping.
-        case XCB_FOCUS_OUT: keyboard_.releaseAll(); return;
+        case XCB_FOCUS_IN:
+        case XCB_FOCUS_OUT: {
+            // The keys go where these say, a grab's included; the window has no inferiors, and the other details
+            // are the root window's.
+            const auto detail = reinterpret_cast<const xcb_focus_in_event_t*>(event)->detail;
+            if (detail == XCB_NOTIFY_DETAIL_INFERIOR || detail == XCB_NOTIFY_DETAIL_POINTER_ROOT || detail == XCB_NOTIFY_DETAIL_NONE)
+                return;
+            const bool in = (event->response_type & 0x7F) == XCB_FOCUS_IN;
+            if (detail == XCB_NOTIFY_DETAIL_POINTER) {
+                pointerFocus_ = in;
+            } else {
+                serverFocus_ = in;
+                if (in) pointerFocus_ = false;
+            }
+            keyboardFocusChanged();
+            return;
+        }
+        case XCB_ENTER_NOTIFY: {
+            const auto* e = reinterpret_cast<const xcb_enter_notify_event_t*>(event);
+            pointerCrossed(true, e->detail, e->same_screen_focus & 1);
+            return;
+        }
         case XCB_KEY_PRESS:
         case XCB_KEY_RELEASE: {
             const auto* e = reinterpret_cast<const xcb_key_press_event_t*>(event);
@@ -303,10 +325,13 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
             pointerMoved({double(e->event_x), double(e->event_y)}, {double(e->root_x), double(e->root_y)}, modifiersFromState(e->state));
             return;
         }
-        case XCB_LEAVE_NOTIFY:
-            if (reinterpret_cast<const xcb_leave_notify_event_t*>(event)->mode == XCB_NOTIFY_MODE_GRAB) root_.cancelPointer();
+        case XCB_LEAVE_NOTIFY: {
+            const auto* e = reinterpret_cast<const xcb_leave_notify_event_t*>(event);
+            if (e->mode == XCB_NOTIFY_MODE_GRAB) root_.cancelPointer();
             root_.pointerLeftWindow();
+            pointerCrossed(false, e->detail, e->same_screen_focus & 1);
             return;
+        }
         case XCB_GE_GENERIC: {
             const auto* e = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
             if (e->extension == connection_->xinputOpcode()) handleInput(e);
@@ -341,13 +366,19 @@ void WindowHost::handleInput(const xcb_ge_generic_event_t* event) {
             pointerMoved(window, {fromFixed(e->root_x), fromFixed(e->root_y)}, modifiers);
             return;
         }
-        case XCB_INPUT_ENTER: scrollDevices_.forgetPositions(); return;
+        case XCB_INPUT_ENTER: {
+            const auto* e = reinterpret_cast<const xcb_input_enter_event_t*>(event);
+            scrollDevices_.forgetPositions();
+            pointerCrossed(true, e->detail, e->focus);
+            return;
+        }
         case XCB_INPUT_LEAVE: {
             const auto* e = reinterpret_cast<const xcb_input_leave_event_t*>(event);
             endTouchpadScroll();
             // Another client took the pointer: whatever we were tracking is cancelled.
             if (e->mode == XCB_INPUT_NOTIFY_MODE_GRAB) root_.cancelPointer();
             root_.pointerLeftWindow();
+            pointerCrossed(false, e->detail, e->focus);
             return;
         }
         default: return;
@@ -435,6 +466,21 @@ void WindowHost::takeKeyboardFocus(bool wanted) {
         xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, std::exchange(focusBeforeEditing_, 0), XCB_CURRENT_TIME);
     }
     xcb_flush(c);
+}
+
+// While the focus is on an ancestor of the window (or on no window in particular), the keys go to the window
+// under the pointer: crossing into or out of the window moves them. The focus on the window itself stays put.
+void WindowHost::pointerCrossed(bool entered, std::uint8_t detail, bool focus) {
+    if (!focus || serverFocus_ || detail == XCB_NOTIFY_DETAIL_INFERIOR) return;
+    pointerFocus_ = entered;
+    keyboardFocusChanged();
+}
+
+void WindowHost::keyboardFocusChanged() {
+    const bool has = serverFocus_ || pointerFocus_ || xembed_.hasKeyboard();
+    // Keys held as the keyboard went elsewhere are released there.
+    if (!has) keyboard_.releaseAll();
+    root_.setHasKeyboardFocus(has);
 }
 
 void WindowHost::holdKeyboard() {

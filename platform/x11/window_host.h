@@ -69,6 +69,8 @@ private:
     void endTouchpadScroll();
     void updateCursor();
     void takeKeyboardFocus(bool wanted);
+    void keyboardFocusChanged();
+    void pointerCrossed(bool entered, std::uint8_t detail, bool focus);
     void holdKeyboard();
     ui::Point toPoints(ui::Point pixels) const { return {pixels.x / scale_, pixels.y / scale_}; }
 
@@ -95,6 +97,8 @@ private:
     std::optional<ui::CursorShape> shownCursor_;
     xcb_window_t focusBeforeEditing_ = 0;
     bool keyboardWanted_ = false;
+    // Where the server sends the keys: the focus is on the window, or on an ancestor with the pointer in the window.
+    bool serverFocus_ = false, pointerFocus_ = false;
     XEmbedClient xembed_;
 };
 

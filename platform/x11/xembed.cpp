@@ -9,7 +9,14 @@ namespace {
 constexpr std::uint32_t kProtocolVersion = 0;
 constexpr std::uint32_t kMappedFlag = 1;
 
-enum Message : std::uint32_t { embeddedNotify = 0, requestFocusMessage = 3, focusIn = 4, focusOut = 5 };
+enum Message : std::uint32_t {
+    embeddedNotify = 0,
+    windowActivate = 1,
+    windowDeactivate = 2,
+    requestFocusMessage = 3,
+    focusIn = 4,
+    focusOut = 5
+};
 
 xcb_atom_t intern(xcb_connection_t* c, xcb_intern_atom_cookie_t cookie) {
     auto* reply = xcb_intern_atom_reply(c, cookie, nullptr);
@@ -41,20 +48,23 @@ void XEmbedClient::setInfo(std::uint32_t flags) {
     xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, xembedInfo_, xembedInfo_, 32, 2, info);
 }
 
-std::optional<bool> XEmbedClient::handle(const xcb_client_message_event_t& message) {
-    if (!xembed_ || message.type != xembed_ || message.format != 32) return std::nullopt;
+bool XEmbedClient::handle(const xcb_client_message_event_t& message) {
+    if (!xembed_ || message.type != xembed_ || message.format != 32) return false;
     switch (message.data.data32[1]) {
         case embeddedNotify:
             embedder_ = message.data.data32[3];
             // The window shows already; an embedder that maps by the flag keeps it shown.
             setInfo(kMappedFlag);
             xcb_flush(connection_);
-            return std::nullopt;
-        case focusIn: return true;
-        case focusOut: return false;
-        // The host window's activation, modality and accelerators change nothing in the editor.
-        default: return std::nullopt;
+            break;
+        case windowActivate: active_ = true; break;
+        case windowDeactivate: active_ = false; break;
+        case focusIn: focused_ = true; break;
+        case focusOut: focused_ = false; break;
+        // The host window's modality and accelerators change nothing in the editor.
+        default: break;
     }
+    return true;
 }
 
 void XEmbedClient::requestFocus() {

@@ -5,7 +5,6 @@
 #include <xcb/xcb.h>
 
 #include <cstdint>
-#include <optional>
 
 namespace pulvan::x11 {
 
@@ -18,9 +17,11 @@ public:
     // The request goes out with the next flush, so an embedder that reads the property as soon as the
     // window exists finds it.
     void announce(xcb_window_t window);
-    // An XEmbed message for the window: what it says about the keyboard focus (true: in, false: out);
-    // nothing when it says nothing about it or is not XEmbed's.
-    std::optional<bool> handle(const xcb_client_message_event_t& message);
+    // Takes in an XEmbed message for the window; false when the message is not XEmbed's.
+    bool handle(const xcb_client_message_event_t& message);
+    // Whether the embedder gives the window the keys: it has the focus inside the embedder's window, and that
+    // window is active (as long as the embedder has said nothing else).
+    bool hasKeyboard() const { return focused_ && active_; }
     // Asks the embedder to give the window the keyboard; nothing until an embedder has announced itself.
     void requestFocus();
 
@@ -31,6 +32,7 @@ private:
     xcb_connection_t* connection_;
     xcb_atom_t xembed_ = 0, xembedInfo_ = 0;
     xcb_window_t window_ = 0, embedder_ = 0;
+    bool focused_ = false, active_ = true;
 };
 
 }  // namespace pulvan::x11

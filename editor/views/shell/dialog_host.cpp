@@ -35,7 +35,7 @@ View DialogHost::body(BuildContext& context) const {
     context.observe(store.didChange);
     const auto& request = store.dialog.get();
     if (!request) return View();
-    return backdropAndPanel(*request, [&store] { cancelDialog(store); }).transition(Transition::opacity());
+    return backdropAndPanel(*request, [&store] { cancelDialog(store); }).keyScope().transition(Transition::opacity());
 }
 
 }  // namespace pulvan::views

@@ -51,6 +51,7 @@ View HostedFullscreenPrompt::body(BuildContext& context) const {
                          field, buttons)
                       .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Edge::top})
                       .padding({.top = 28, .leading = 22, .trailing = 22}))
+        .keyScope()
         .testId("prompt");
 }
 

@@ -445,5 +445,130 @@ TEST(KeyInput, KeysTheFocusedFieldLeavesGoToTheNewestListener) {
     EXPECT_EQ(value, "x");
 }
 
+// Whether a caret blinks in the area: half a blink period later, the area shows something else.
+bool caretBlinksIn(Harness& h, const Rect& area) {
+    const Bitmap before = h.render();
+    h.advance(0.5);
+    const Bitmap after = h.render();
+    for (int y = static_cast<int>(area.y); y < static_cast<int>(area.maxY()); ++y)
+        for (int x = static_cast<int>(area.x) - 2; x < static_cast<int>(area.maxX()) + 2; ++x)
+            if (!(before.pixel(x, y) == after.pixel(x, y))) return true;
+    return false;
+}
+
+std::function<bool(const KeyEvent&)> keyRecorder(Log& log) {
+    return [&log](const KeyEvent& e) {
+        if (e.pressed) log.push_back(!e.text.empty() ? e.text : e.keysym == XKB_KEY_Return ? "Return" : "Escape");
+        return e.pressed;
+    };
+}
+
+struct KeyScopeCase {
+    const char* name;
+    enum class Message { alert, listening, prompt } message;
+    bool clickIntoPrompt = false;
+    bool otherFieldAsks = false;  // a field beneath asks for the focus while the message is up
+    Log heardInside;
+    std::string typedInside;
+    friend void PrintTo(const KeyScopeCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class KeyScopes : public ::testing::TestWithParam<KeyScopeCase> {};
+
+// While a message is up, keys reach only views inside it; a press on it leaves the field beneath focused, and
+// once it is gone that field (or the one that asked meanwhile) types again, with its caret, its text as it was.
+TEST_P(KeyScopes, KeysReachOnlyTheMessageAndTheFieldBeneathHasThemAgainAfter) {
+    const KeyScopeCase& c = GetParam();
+    using Message = KeyScopeCase::Message;
+    std::string under = "Jam 1", other = "B", inside;
+    int submits = 0, otherRequest = 0;
+    bool shown = false;
+    Log beneath, heardInside;
+    Harness h(
+        [&] {
+            View message;
+            if (c.message == Message::prompt)
+                message =
+                    textField({.text = inside, .onChange = [&](const std::string& s) { inside = s; }, .focusOnAppear = !c.clickIntoPrompt})
+                        .frame({.width = 100})
+                        .testId("prompt");
+            else message = color(Color::white()).frame({.width = 100, .height = 20});
+            if (c.message == Message::listening) message = message.onKeyPress(keyRecorder(heardInside));
+            return vstack({.spacing = 10},
+                          textField({.text = under,
+                                     .onChange = [&](const std::string& s) { under = s; },
+                                     .onSubmit = [&] { ++submits; },
+                                     .focusOnAppear = true})
+                              .frame({.width = 100})
+                              .testId("under"),
+                          textField({.text = other, .onChange = [&](const std::string& s) { other = s; }, .focusRequest = otherRequest})
+                              .frame({.width = 100}),
+                          shown ? message.padding(10).background(color(Color{0.5, 0.5, 0.5, 1})).keyScope().testId("message") : View())
+                .frame({.width = 200, .height = 200, .alignment = unit::top})
+                .onKeyPress(keyRecorder(beneath));
+        },
+        {200, 200});
+    h.update();
+    const Rect field = h.frame("under");
+    ASSERT_TRUE(caretBlinksIn(h, field));
+
+    shown = true;
+    h.root().invalidate();
+    h.update();
+    if (c.clickIntoPrompt) h.clickOn("prompt");
+    if (c.otherFieldAsks) {
+        ++otherRequest;
+        h.root().invalidate();
+    }
+    h.update();
+    h.type("X");
+    h.key(XKB_KEY_Return);
+    h.key(XKB_KEY_Escape);
+    EXPECT_EQ(heardInside, c.heardInside);
+    EXPECT_EQ(inside, c.typedInside);
+    EXPECT_FALSE(caretBlinksIn(h, field)) << "a caret beneath the message";
+    h.click({h.frame("message").maxX() - 3, h.frame("message").maxY() - 3});
+
+    shown = false;
+    h.root().invalidate();
+    h.update();
+    h.type("2");
+    h.key(XKB_KEY_Escape);
+    EXPECT_EQ(under, c.otherFieldAsks ? "Jam 1" : "Jam 12");
+    EXPECT_EQ(other, c.otherFieldAsks ? "B2" : "B");
+    EXPECT_EQ(submits, 0);
+    EXPECT_EQ(beneath, Log{"Escape"}) << "the editor beneath heard keys meant for the message";
+    EXPECT_EQ(caretBlinksIn(h, field), !c.otherFieldAsks);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, KeyScopes,
+    ::testing::Values(KeyScopeCase{"AnAlert", KeyScopeCase::Message::alert},
+                      KeyScopeCase{"AConfirmationThatListensForKeys", KeyScopeCase::Message::listening, false, false,
+                                   Log{"X", "Return", "Escape"}},
+                      KeyScopeCase{"APromptWhoseFieldTakesTheKeysAsItAppears", KeyScopeCase::Message::prompt, false, false, {}, "X"},
+                      KeyScopeCase{"APromptFieldClickedInto", KeyScopeCase::Message::prompt, true, false, {}, "X"},
+                      KeyScopeCase{"AFieldBeneathThatAsksMeanwhileTypesAfter", KeyScopeCase::Message::alert, false, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The caret shows where typing goes: not while the window is without the keyboard, and then it does not blink
+// either (no frames are drawn for it); with the keyboard back, the field types again.
+TEST(TextFieldInput, TheCaretIsDrawnOnlyWhileTheWindowHasTheKeyboard) {
+    std::string value = "Jam";
+    Harness h([&] { return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }, .focusOnAppear = true}); },
+              {200, 40});
+    h.update();
+    const Rect field{0, 0, 200, 40};
+    EXPECT_TRUE(caretBlinksIn(h, field));
+    h.root().setHasKeyboardFocus(false);
+    EXPECT_FALSE(caretBlinksIn(h, field));
+    EXPECT_FALSE(caretBlinksIn(h, field));
+    EXPECT_FALSE(h.root().nextAnimationFrame()) << "frames drawn for a caret that is not shown";
+    h.root().setHasKeyboardFocus(true);
+    EXPECT_TRUE(caretBlinksIn(h, field));
+    h.type("s");
+    EXPECT_EQ(value, "Jams");
+}
+
 }  // namespace
 }  // namespace pulvan::ui

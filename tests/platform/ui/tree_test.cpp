@@ -88,6 +88,26 @@ TEST(Tree, AnObservedSignalRebuildsOnlyTheViewThatObservesIt) {
     EXPECT_EQ(contentCalls, 1);
 }
 
+// Layout passes after a rebuild place a view by what it answers now, not by an answer of the same proposal
+// from before it grew.
+TEST(Tree, AViewThatGrewIsPlacedByItsNewSizeInEveryLaterPass) {
+    bool grown = false;
+    Harness h(
+        [&] {
+            return vstack({}, color(Color::white()).frame({.width = 10, .height = 10}).testId("top"),
+                          grown ? color(Color::white()).frame({.width = 10, .height = 50}) : View());
+        },
+        {100, 100});
+    EXPECT_EQ(h.frame("top").y, 45);
+    grown = true;
+    h.root().invalidate();
+    h.update();
+    EXPECT_EQ(h.frame("top").y, 16);
+    h.root().requestLayout();
+    h.update();
+    EXPECT_EQ(h.frame("top").y, 16);
+}
+
 TEST(Tree, InsertionAndRemovalFadeOnTheClockAndARemovedViewTakesNoHits) {
     bool shown = false;
     int taps = 0;

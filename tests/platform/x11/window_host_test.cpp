@@ -172,6 +172,15 @@ TEST_F(WindowHostTest, TopLevelWindowShowsTheRootAndTakesPointerInput) {
         EXPECT_EQ(scrolls[i].phase, ScrollPhase::none);
     }
 
+    // With the focus on no window in particular, the keys go to the window under the pointer.
+    xcb_set_input_focus(x.get(), XCB_INPUT_FOCUS_POINTER_ROOT, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_CURRENT_TIME);
+    x.moveTo(g.x + 700, g.y + 20);
+    EXPECT_TRUE(runUntil([&] { return !root.hasKeyboardFocus(); }));
+    x.moveTo(g.x + 20, g.y + 20);
+    EXPECT_TRUE(runUntil([&] { return root.hasKeyboardFocus(); }));
+    x.moveTo(g.x + 700, g.y + 20);
+    EXPECT_TRUE(runUntil([&] { return !root.hasKeyboardFocus(); }));
+
     // The window manager's close button.
     xcb_client_message_event_t close{};
     close.response_type = XCB_CLIENT_MESSAGE;
@@ -306,7 +315,14 @@ TEST_F(WindowHostTest, AnXEmbedEmbedderFindsTheWindowAndHandsItTheKeyboard) {
     key.response_type = XCB_KEY_RELEASE;
     send(window->window(), &key);
     EXPECT_TRUE(runUntil([&] { return typed == "b"; }));
+    // The field's caret shows while the embedder gives the keys: its window active and the focus in it.
+    EXPECT_TRUE(root.hasKeyboardFocus());
+    message(2, 0);  // WINDOW_DEACTIVATE
+    EXPECT_TRUE(runUntil([&] { return !root.hasKeyboardFocus(); }));
+    message(1, 0);  // WINDOW_ACTIVATE
+    EXPECT_TRUE(runUntil([&] { return root.hasKeyboardFocus(); }));
     message(5, 0);  // FOCUS_OUT
+    EXPECT_TRUE(runUntil([&] { return !root.hasKeyboardFocus(); }));
     settle();
     window.reset();
     x.destroyWindow(parent);

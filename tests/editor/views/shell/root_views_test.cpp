@@ -16,6 +16,7 @@
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -81,7 +82,7 @@ protected:
     foundation::ManualMainQueue storeQueue;
     foundation::MemoryPasteboard pasteboard;
     SequencerStore store{{storeQueue.queue(), pasteboard, foundation::UserDefaults(config.path() / "defaults.json"), {}}};
-    library::PresetLibrary library{store, {}};
+    library::PresetLibrary library{store, {.encodedPresetData = [] { return std::optional<std::string>("{}"); }}};
     RecordedServices services{library};
     std::optional<WindowReference> window;
 
@@ -248,6 +249,52 @@ TEST_F(RootViews, APromptFillsTheWindowInAHostOrWhenItAsksStandalone) {
     EXPECT_EQ(fullscreenPromptAccent(store, request), colorFromHex(0x123456));
     request.prefersGlobalAccent = true;
     EXPECT_EQ(fullscreenPromptAccent(store, request), globalAccentColor());
+}
+
+// A message the save dialog raises takes the keyboard from the name field until it is answered, in the window
+// and in a host's: Return and typing reach nothing beneath it, and then the field types again.
+TEST_F(RootViews, AMessageOverTheSaveDialogKeepsTheKeysFromItsNameFieldUntilItIsAnswered) {
+    for (const bool hosted : {false, true}) {
+        SCOPED_TRACE(hosted ? "hosted" : "standalone");
+        pulvan::test::TempFolder data;
+        pulvan::test::ScopedEnvironment home("XDG_DATA_HOME", data.path().string());
+        store.currentPresetName.set("");
+        store.presetDialogSaveName.set("");
+        auto h = show(hosted, {1280, 730});
+        library.presentSavePresetDialog();
+        h->advance(0.2);
+        h->key(XKB_KEY_Return);
+        ASSERT_TRUE(store.dialog.get());
+        EXPECT_EQ(store.dialog.get()->message, "Preset name cannot be empty.");
+        h->type("Probe0");
+        h->key(XKB_KEY_Return);
+        EXPECT_EQ(store.presetDialogSaveName.get(), "");
+        EXPECT_TRUE(store.isPresetDialogPresented.get());
+        ASSERT_TRUE(store.dialog.get()) << "the alert went before it was answered";
+        h->clickOn("dialog.confirm");
+        h->advance(0.2);
+        EXPECT_FALSE(store.dialog.get());
+        h->type("Probe0");
+        h->key(XKB_KEY_Return);
+        EXPECT_FALSE(store.isPresetDialogPresented.get());
+        EXPECT_TRUE(std::filesystem::exists(data.path() / "Audio/Presets/Kezwerk/Pulvan/Presets/Probe0.json"));
+
+        // The question about overwriting, answered no, leaves the name as it was and the field typing.
+        library.presentSavePresetDialog();
+        h->advance(0.2);
+        h->clickOn("presetDialog.nameField");
+        h->key(XKB_KEY_End);
+        h->key(XKB_KEY_Return);
+        ASSERT_TRUE(store.dialog.get());
+        EXPECT_EQ(store.dialog.get()->message, "Overwrite preset \"Probe0\" ?");
+        h->type("X");
+        EXPECT_EQ(store.presetDialogSaveName.get(), "Probe0");
+        h->clickOn("dialog.cancel");
+        h->advance(0.2);
+        h->type("X");
+        EXPECT_EQ(store.presetDialogSaveName.get(), "Probe0X");
+        store.isPresetDialogPresented.set(false);
+    }
 }
 
 struct DragCase {
