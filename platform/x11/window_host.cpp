@@ -310,6 +310,7 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
         case XCB_KEY_PRESS:
         case XCB_KEY_RELEASE: {
             const auto* e = reinterpret_cast<const xcb_key_press_event_t*>(event);
+            if ((event->response_type & 0x80) && !std::exchange(embedderForwardsKeys_, true)) keyboardFocusChanged();
             if (auto key = keyboard_.translate(e->detail, e->state, (event->response_type & 0x7F) == XCB_KEY_PRESS)) root_.dispatch(*key);
             return;
         }
@@ -477,7 +478,7 @@ void WindowHost::pointerCrossed(bool entered, std::uint8_t detail, bool focus) {
 }
 
 void WindowHost::keyboardFocusChanged() {
-    const bool has = serverFocus_ || pointerFocus_ || xembed_.hasKeyboard();
+    const bool has = serverFocus_ || pointerFocus_ || (embedderForwardsKeys_ && xembed_.hasKeyboard());
     // Keys held as the keyboard went elsewhere are released there.
     if (!has) keyboard_.releaseAll();
     root_.setHasKeyboardFocus(has);

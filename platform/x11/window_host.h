@@ -99,6 +99,9 @@ private:
     bool keyboardWanted_ = false;
     // Where the server sends the keys: the focus is on the window, or on an ancestor with the pointer in the window.
     bool serverFocus_ = false, pointerFocus_ = false;
+    // An embedder's word that the window has the focus is believed once it has forwarded a key: hosts that
+    // say so without forwarding any would have a caret drawn where typing never arrives.
+    bool embedderForwardsKeys_ = false;
     XEmbedClient xembed_;
 };
 
