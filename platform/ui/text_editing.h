@@ -11,7 +11,7 @@ namespace pulvan::ui {
 
 class TextEditing {
 public:
-    explicit TextEditing(std::string text = {}) { setText(std::move(text)); }
+    explicit TextEditing(std::string_view text = {}) { setText(text); }
 
     const std::string& text() const { return text_; }
     // Byte offsets at character boundaries; the selection runs between anchor and caret.
@@ -20,9 +20,9 @@ public:
     bool hasSelection() const { return caret_ != anchor_; }
     std::string_view selectedText() const;
 
-    // Replaces the text (invalid UTF-8 replaced, line breaks and tabs as spaces, other control characters
-    // dropped) and puts the caret at its end.
-    void setText(std::string text);
+    // Replaces the text (invalid UTF-8 replaced, line and paragraph breaks and tabs as spaces, other control
+    // characters dropped) and puts the caret at its end; a text that reads as the one there keeps the caret.
+    void setText(std::string_view text);
     void selectAll();
     // Moves the caret by characters as the layout of the text has them; with extend, the selection grows or
     // shrinks instead of collapsing.

@@ -26,7 +26,7 @@ public:
         if (applied_ && root() && options.focusRequest != options_.focusRequest) focusOnNextTurn();
         applied_ = true;
         options_ = options;
-        if (options.text != editing_.text()) editing_.setText(options.text);
+        editing_.setText(options.text);
         TextStyle style = scope.environment.get<TextStyleKey>();
         style.lineLimit = 0;
         style.minimumScaleFactor = 1;

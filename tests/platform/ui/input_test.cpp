@@ -236,7 +236,7 @@ TEST(TextFieldInput, AFieldAtRestShowsWhereItsTextStarts) {
 }
 
 // A press anywhere in the box the field's modifiers draw focuses it, the caret at the nearest offset; a button
-// laid over the box keeps its press, and a press outside the box leaves the field.
+// laid over the box keeps its press, and a press outside the box, on the label beside it too, leaves the field.
 TEST(TextFieldInput, APressInTheFieldsBoxIsAPressOnTheField) {
     // In the 200 x 32 box: the field at x 10-170, y 10-26 under 4 points of top padding; "abc" 22 wide.
     const struct {
@@ -246,22 +246,25 @@ TEST(TextFieldInput, APressInTheFieldsBoxIsAPressOnTheField) {
     } cases[] = {
         {"LeftPadding", {5, 18}, "Zabc"},        {"TopPadding", {18.5, 8}, "aZbc"},         {"FrameAboveThePadding", {18.5, 3}, "aZbc"},
         {"BackgroundBelow", {18.5, 29}, "aZbc"}, {"Outline", {18.5, 0.5}, "aZbc"},          {"OutlineBesideTheStart", {0.5, 16}, "Zabc"},
-        {"BesideTheEnd", {173, 16}, "abcZ"},     {"TheButtonOverIt", {185, 16}, "cleared"}, {"Outside", {-3, 16}, "abc"}};
+        {"BesideTheEnd", {173, 16}, "abcZ"},     {"TheButtonOverIt", {185, 16}, "cleared"}, {"Outside", {-3, 16}, "abc"},
+        {"TheLabelBeside", {215, 16}, "abc"}};
     for (const auto& c : cases) {
         std::string value = "abc";
         Harness h(
             [&] {
-                return vstack({}, textField({.text = value, .onChange = [&](const std::string& s) { value = s; }, .focusOnAppear = true})
-                                      .padding({.top = 4, .leading = 10, .trailing = 30})
-                                      .frame({.width = 200, .height = 32})
-                                      .background(roundedRectangle(4).fill(Color::black()))
-                                      .overlay(roundedRectangle(4).strokeBorder(Color::white(), 1))
-                                      .overlay(color(Color::white())
-                                                   .frame({.width = 16, .height = 16})
-                                                   .onTapGesture([&] { value = "cleared"; })
-                                                   .padding(Edge::trailing, 7),
-                                               unit::trailing)
-                                      .testId("box"));
+                return hstack({.spacing = 8},
+                              textField({.text = value, .onChange = [&](const std::string& s) { value = s; }, .focusOnAppear = true})
+                                  .padding({.top = 4, .leading = 10, .trailing = 30})
+                                  .frame({.width = 200, .height = 32})
+                                  .background(roundedRectangle(4).fill(Color::black()))
+                                  .overlay(roundedRectangle(4).strokeBorder(Color::white(), 1))
+                                  .overlay(color(Color::white())
+                                               .frame({.width = 16, .height = 16})
+                                               .onTapGesture([&] { value = "cleared"; })
+                                               .padding(Edge::trailing, 7),
+                                           unit::trailing)
+                                  .testId("box"),
+                              text("Name"));
             },
             {260, 60});
         h.click(h.frame("box").origin() + c.at);
@@ -270,10 +273,18 @@ TEST(TextFieldInput, APressInTheFieldsBoxIsAPressOnTheField) {
     }
 }
 
-// The field is one line: a pasted line break or tab reads as one space, other control characters are dropped.
+// The field is one line: a pasted or given line or paragraph break or tab reads as one space, other control
+// characters, C1 ones too, are dropped. Given text keeps its caret when the view is built again.
 TEST(TextFieldInput, PastedLineBreaksAndTabsBecomeOneSpaceEach) {
     const std::pair<std::string, std::string> cases[] = {
-        {"a\tb\nc\r\nd", "a b c d"}, {"\r\r\nx\n\n", "  x  "}, {std::string("e\x1B\x7F\x01\0f", 6), "ef"}};
+        {"a\tb\nc\r\nd", "a b c d"},
+        {"\r\r\nx\n\n", "  x  "},
+        {std::string("e\x1B\x7F\x01\0f", 6), "ef"},
+        {"first\u2028second\u2029third", "first second third"},
+        {"h\vi\fj\u0085k", "h i j k"},
+        {"a\u0080\u009F\u0084b", "ab"},
+        {"\u00A0\u2027\u202A", "\u00A0\u2027\u202A"},
+    };
     std::string value;
     Harness h([&] { return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }, .focusOnAppear = true}); },
               {200, 40});
@@ -284,6 +295,16 @@ TEST(TextFieldInput, PastedLineBreaksAndTabsBecomeOneSpaceEach) {
         h.key(XKB_KEY_a, controlKey);
         h.key(XKB_KEY_v, controlKey);
         EXPECT_EQ(value, shown);
+    }
+    for (const auto& [given, shown] : cases) {
+        std::string edited = given;
+        Harness g([&] { return textField({.text = edited, .onChange = [&](const std::string& s) { edited = s; }, .focusOnAppear = true}); },
+                  {200, 40});
+        g.key(XKB_KEY_Home);
+        g.root().invalidate();
+        g.update();
+        g.type("X");
+        EXPECT_EQ(edited, "X" + shown) << shown;
     }
 }
 
