@@ -54,6 +54,12 @@ public:
     // The caret's next stop after the offset, or before it: a letter with its marks, a flag, an emoji with its
     // modifiers is one character.
     virtual std::size_t adjacentCaretOffset(std::size_t offset, bool forward) const = 0;
+    // The caret's next stop on screen to the left or the right, as pango moves a cursor over whole characters:
+    // against text order in right-to-left runs. At the line's edge the offset itself.
+    virtual std::size_t visualCaretOffset(std::size_t offset, bool rightward) const = 0;
+    // Where BackSpace at the offset deletes back to: the character before it, or only that character's last mark
+    // where its script erases marks one by one (a Devanagari vowel sign, a Hebrew point).
+    virtual std::size_t backspaceOffset(std::size_t offset) const = 0;
 };
 
 // Makes text layouts and keeps the recent ones: a text laid out again at the same width is not shaped again.

@@ -86,14 +86,17 @@ void TextEditing::setCaret(std::size_t offset, bool extend) {
     if (!extend) anchor_ = caret_;
 }
 
-void TextEditing::moveLeft(bool extend, const TextLayout& layout) {
-    if (hasSelection() && !extend) return setCaret(std::min(caret_, anchor_), false);
-    setCaret(layout.adjacentCaretOffset(caret_, false), extend);
-}
+void TextEditing::moveLeft(bool extend, const TextLayout& layout) { moveAcross(false, extend, layout); }
+void TextEditing::moveRight(bool extend, const TextLayout& layout) { moveAcross(true, extend, layout); }
 
-void TextEditing::moveRight(bool extend, const TextLayout& layout) {
-    if (hasSelection() && !extend) return setCaret(std::max(caret_, anchor_), false);
-    setCaret(layout.adjacentCaretOffset(caret_, true), extend);
+void TextEditing::moveAcross(bool rightward, bool extend, const TextLayout& layout) {
+    if (hasSelection() && !extend) {
+        // The selection collapses to its end on the arrow's side on screen, its start in text order only when
+        // the text runs left to right.
+        const double caretX = layout.xOf(caret_), anchorX = layout.xOf(anchor_);
+        return setCaret((rightward ? caretX > anchorX : caretX < anchorX) ? caret_ : anchor_, false);
+    }
+    setCaret(layout.visualCaretOffset(caret_, rightward), extend);
 }
 
 void TextEditing::moveToStart(bool extend) { setCaret(0, extend); }
@@ -108,7 +111,7 @@ void TextEditing::replaceSelection(std::string_view with) {
 void TextEditing::insert(std::string_view typed) { replaceSelection(oneLine(validUTF8(typed))); }
 
 void TextEditing::deleteBackward(const TextLayout& layout) {
-    if (!hasSelection()) anchor_ = layout.adjacentCaretOffset(caret_, false);
+    if (!hasSelection()) anchor_ = layout.backspaceOffset(caret_);
     replaceSelection({});
 }
 

@@ -309,10 +309,13 @@ TEST(TextFieldInput, PastedLineBreaksAndTabsBecomeOneSpaceEach) {
 }
 
 // The keys step over and delete whole characters: a letter and its combining mark, a flag's two regional
-// indicators, an emoji and its skin tone. Keys: H Home, E End, < > arrows, { } with Shift, B BackSpace, D Delete.
+// indicators, an emoji and its skin tone; BackSpace only a vowel sign or a point. The arrows go the way they
+// point on screen, Home and End to the start and the end in text order: right-to-left text starts at the right.
+// Keys: H Home, E End, < > arrows, { } with Shift, A Ctrl+A, B BackSpace, D Delete.
 TEST(TextFieldInput, KeysStepOverAndDeleteWholeCharacters) {
     const std::string cafe = "Cafe\xCC\x81 noel", flag = "\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA end",
-                      thumb = "a\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD!";
+                      thumb = "a\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD!", hebrew = "\u05D0\u05D1\u05D2", arabic = "\u0633\u0644\u0627\u0645",
+                      mixed = "abc \u05D0\u05D1\u05D2", mixedRTL = "\u05D0\u05D1\u05D2 abc";
     const struct {
         std::string text;
         const char* keys;
@@ -327,10 +330,30 @@ TEST(TextFieldInput, KeysStepOverAndDeleteWholeCharacters) {
         {thumb, "E<<", "aX\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD!"},
         {thumb, "E{{", "aX"},
         {thumb, "H>D", "aX!"},
+        {cafe, "HB", "XCafe\xCC\x81 noel"},
+        {cafe, "H<", "XCafe\xCC\x81 noel"},
+        {cafe, "A<", "XCafe\xCC\x81 noel"},
+        {"e\xCC\x81", "EB", "X"},
+        {hebrew, "H<", "\u05D0X\u05D1\u05D2"},
+        {hebrew, "H>", "X\u05D0\u05D1\u05D2"},
+        {hebrew, "E>", "\u05D0\u05D1X\u05D2"},
+        {hebrew, "E<", "\u05D0\u05D1\u05D2X"},
+        {hebrew, "H{{", "X\u05D2"},
+        {hebrew, "E}}", "\u05D0X"},
+        {hebrew, "A<", "\u05D0\u05D1\u05D2X"},
+        {hebrew, "A>", "X\u05D0\u05D1\u05D2"},
+        {arabic, "H<<", "\u0633\u0644X\u0627\u0645"},
+        {mixed, "E<", "abc \u05D0X\u05D1\u05D2"},
+        {mixed, "H>>>>>", "abc \u05D0\u05D1X\u05D2"},
+        {mixedRTL, "E<", "\u05D0\u05D1\u05D2 abcX"},
+        {mixedRTL, "E>>", "\u05D0\u05D1\u05D2 abXc"},
+        {"\u0915\u093F", "EB", "\u0915X"},
+        {"\u05E9\u05B8", "EB", "\u05E9X"},
     };
     const std::map<char, std::pair<std::uint32_t, unsigned>> keys = {
-        {'H', {XKB_KEY_Home, 0}},        {'E', {XKB_KEY_End, 0}},          {'<', {XKB_KEY_Left, 0}},      {'>', {XKB_KEY_Right, 0}},
-        {'{', {XKB_KEY_Left, shiftKey}}, {'}', {XKB_KEY_Right, shiftKey}}, {'B', {XKB_KEY_BackSpace, 0}}, {'D', {XKB_KEY_Delete, 0}}};
+        {'H', {XKB_KEY_Home, 0}},      {'E', {XKB_KEY_End, 0}},         {'<', {XKB_KEY_Left, 0}},
+        {'>', {XKB_KEY_Right, 0}},     {'{', {XKB_KEY_Left, shiftKey}}, {'}', {XKB_KEY_Right, shiftKey}},
+        {'B', {XKB_KEY_BackSpace, 0}}, {'D', {XKB_KEY_Delete, 0}},      {'A', {XKB_KEY_a, controlKey}}};
     for (const auto& c : cases) {
         std::string value = c.text;
         Harness h([&] { return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }, .focusOnAppear = true}); },
