@@ -23,6 +23,7 @@ public:
     std::size_t adjacentCaretOffset(std::size_t offset, bool forward) const override;
     std::size_t visualCaretOffset(std::size_t offset, bool rightward) const override;
     std::size_t backspaceOffset(std::size_t offset) const override;
+    std::vector<std::pair<double, double>> spansOf(std::size_t from, std::size_t to) const override;
 
     PangoLayout* pangoLayout() const { return layout_; }
     // Where the glyphs reach, relative to the top-left corner: past the size for overhanging glyphs.

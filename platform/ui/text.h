@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace pulvan::ui {
 
@@ -60,6 +62,9 @@ public:
     // Where BackSpace at the offset deletes back to: the character before it, or only that character's last mark
     // where its script erases marks one by one (a Devanagari vowel sign, a Hebrew point).
     virtual std::size_t backspaceOffset(std::size_t offset) const = 0;
+    // Where the characters between two offsets stand, as spans of x from left to right: more than one where the
+    // text runs both ways, and the characters next in text order may stand apart.
+    virtual std::vector<std::pair<double, double>> spansOf(std::size_t from, std::size_t to) const = 0;
 };
 
 // Makes text layouts and keeps the recent ones: a text laid out again at the same width is not shaped again.

@@ -82,6 +82,19 @@ std::size_t PangoTextLayout::backspaceOffset(std::size_t offset) const {
     return static_cast<std::size_t>(g_utf8_find_prev_char(text, text + at) - text);
 }
 
+std::vector<std::pair<double, double>> PangoTextLayout::spansOf(std::size_t from, std::size_t to) const {
+    int* ranges = nullptr;
+    int count = 0;
+    pango_layout_line_get_x_ranges(pango_layout_get_line_readonly(layout_, 0), indexOf(std::min(from, to)), indexOf(std::max(from, to)),
+                                   &ranges, &count);
+    std::vector<std::pair<double, double>> spans;
+    for (int i = 0; i < count; ++i)
+        spans.emplace_back(pango_units_to_double(ranges[2 * i]) - logicalOrigin_.x,
+                           pango_units_to_double(ranges[2 * i + 1]) - logicalOrigin_.x);
+    g_free(ranges);
+    return spans;
+}
+
 PangoTextLayout::~PangoTextLayout() {
     if (shown_) g_object_unref(shown_);
     g_object_unref(layout_);

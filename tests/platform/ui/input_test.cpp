@@ -364,6 +364,32 @@ TEST(TextFieldInput, KeysStepOverAndDeleteWholeCharacters) {
     }
 }
 
+// The selection is drawn over the characters it holds: in text that runs both ways those may stand apart, where a
+// band between the carets at its two ends covered others.
+TEST(TextFieldInput, TheSelectionIsDrawnOverTheCharactersItHolds) {
+    const std::string text = "abc \u05D0\u05D1\u05D2";
+    Harness h([&] { return textField({.text = text, .focusOnAppear = true}).frame({.width = 120}).testId("field"); }, {140, 40});
+    h.key(XKB_KEY_End);
+    h.key(XKB_KEY_Left, shiftKey);
+    h.key(XKB_KEY_Left, shiftKey);  // the last letter in text order, drawn at the left of the right-to-left run
+    const auto layout = TextEngine::shared().layout(text, {}, std::nullopt);
+    const Rect field = h.frame("field");
+    const Bitmap image = h.render();
+    const Color background = image.pixel(0, 0);
+    // The band fills a column of the field from top to bottom, the glyphs alone never do.
+    const auto selected = [&](std::size_t from, std::size_t to) {
+        const int x = static_cast<int>(field.x + (layout->xOf(from) + layout->xOf(to)) / 2);
+        int filled = 0;
+        for (int y = static_cast<int>(field.y) + 1; y < static_cast<int>(field.maxY()) - 1; ++y) filled += image.pixel(x, y) != background;
+        return filled >= static_cast<int>(field.height) - 3;
+    };
+    // Between the carets of the offsets: space, gimel, bet, alef from left to right.
+    EXPECT_FALSE(selected(3, 4));
+    EXPECT_TRUE(selected(4, 8));
+    EXPECT_FALSE(selected(8, 6));
+    EXPECT_FALSE(selected(6, 10));
+}
+
 // A point inside a character of the field's head: the character's bytes [from, to) and how far across it.
 struct Across {
     std::size_t from, to;
