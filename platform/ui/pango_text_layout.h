@@ -21,6 +21,9 @@ public:
     std::size_t offsetAt(double x) const override;
     double xOf(std::size_t offset) const override;
     std::size_t adjacentCaretOffset(std::size_t offset, bool forward) const override;
+    std::size_t visualCaretOffset(std::size_t offset, bool rightward) const override;
+    std::size_t backspaceOffset(std::size_t offset) const override;
+    std::vector<std::pair<double, double>> spansOf(std::size_t from, std::size_t to) const override;
 
     PangoLayout* pangoLayout() const { return layout_; }
     // Where the glyphs reach, relative to the top-left corner: past the size for overhanging glyphs.
@@ -30,6 +33,8 @@ public:
 
 private:
     PangoLayout* shownAt(double deviceScale) const;
+    // The offset in bytes of the layout's text, at most its length.
+    int indexOf(std::size_t offset) const;
 
     PangoLayout* layout_;
     // The layout again with its advances in whole device pixels, for the scale below one it was last drawn

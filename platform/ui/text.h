@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace pulvan::ui {
 
@@ -54,6 +56,15 @@ public:
     // The caret's next stop after the offset, or before it: a letter with its marks, a flag, an emoji with its
     // modifiers is one character.
     virtual std::size_t adjacentCaretOffset(std::size_t offset, bool forward) const = 0;
+    // The caret's next stop on screen to the left or the right, as pango moves a cursor over whole characters:
+    // against text order in right-to-left runs. At the line's edge the offset itself.
+    virtual std::size_t visualCaretOffset(std::size_t offset, bool rightward) const = 0;
+    // Where BackSpace at the offset deletes back to: the character before it, or only that character's last mark
+    // where its script erases marks one by one (a Devanagari vowel sign, a Hebrew point).
+    virtual std::size_t backspaceOffset(std::size_t offset) const = 0;
+    // Where the characters between two offsets stand, as spans of x from left to right: more than one where the
+    // text runs both ways, and the characters next in text order may stand apart.
+    virtual std::vector<std::pair<double, double>> spansOf(std::size_t from, std::size_t to) const = 0;
 };
 
 // Makes text layouts and keeps the recent ones: a text laid out again at the same width is not shaped again.

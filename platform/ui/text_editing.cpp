@@ -20,16 +20,27 @@ std::size_t sequenceLength(std::string_view s, std::size_t i) {
     return n;
 }
 bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-// One line: a line break (LF, CR or CR LF) or a tab reads as one space, as between words. Other control
-// characters can be neither shown nor kept in a name; a NUL would also be laid out as U+FFFD, three bytes,
-// and the text's offsets would no longer be its layout's.
+// One line: a line or paragraph break (LF, CR or CR LF, VT, FF, NEL, U+2028, U+2029) or a tab reads as one space,
+// as between words. Other control characters, C1 ones too, can be neither shown nor kept in a name; a NUL would
+// also be laid out as U+FFFD, three bytes, and the text's offsets would no longer be its layout's. The text is
+// valid UTF-8.
 std::string oneLine(std::string_view s) {
     std::string out;
     out.reserve(s.size());
+    const auto byte = [&](std::size_t k) { return k < s.size() ? static_cast<unsigned char>(s[k]) : 0; };
     for (std::size_t i = 0; i < s.size(); ++i) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c == '\n' || c == '\t' || (c == '\r' && (i + 1 == s.size() || s[i + 1] != '\n'))) out.push_back(' ');
-        else if (c >= 0x20 && c != 0x7F) out.push_back(s[i]);
+        const unsigned char c = byte(i);
+        if (c == 0xC2 && byte(i + 1) < 0xA0) {  // U+0080 to U+009F
+            if (byte(i + 1) == 0x85) out.push_back(' ');
+            ++i;
+        } else if (c == 0xE2 && byte(i + 1) == 0x80 && (byte(i + 2) == 0xA8 || byte(i + 2) == 0xA9)) {
+            out.push_back(' ');
+            i += 2;
+        } else if (c == '\n' || c == '\t' || c == '\v' || c == '\f' || (c == '\r' && byte(i + 1) != '\n')) {
+            out.push_back(' ');
+        } else if (c >= 0x20 && c != 0x7F) {
+            out.push_back(s[i]);
+        }
     }
     return out;
 }
@@ -56,8 +67,10 @@ std::string_view TextEditing::selectedText() const {
     return std::string_view(text_).substr(lo, hi - lo);
 }
 
-void TextEditing::setText(std::string text) {
-    text_ = oneLine(validUTF8(text));
+void TextEditing::setText(std::string_view text) {
+    std::string shown = oneLine(validUTF8(text));
+    if (shown == text_) return;
+    text_ = std::move(shown);
     caret_ = anchor_ = text_.size();
 }
 
@@ -73,14 +86,17 @@ void TextEditing::setCaret(std::size_t offset, bool extend) {
     if (!extend) anchor_ = caret_;
 }
 
-void TextEditing::moveLeft(bool extend, const TextLayout& layout) {
-    if (hasSelection() && !extend) return setCaret(std::min(caret_, anchor_), false);
-    setCaret(layout.adjacentCaretOffset(caret_, false), extend);
-}
+void TextEditing::moveLeft(bool extend, const TextLayout& layout) { moveAcross(false, extend, layout); }
+void TextEditing::moveRight(bool extend, const TextLayout& layout) { moveAcross(true, extend, layout); }
 
-void TextEditing::moveRight(bool extend, const TextLayout& layout) {
-    if (hasSelection() && !extend) return setCaret(std::max(caret_, anchor_), false);
-    setCaret(layout.adjacentCaretOffset(caret_, true), extend);
+void TextEditing::moveAcross(bool rightward, bool extend, const TextLayout& layout) {
+    if (hasSelection() && !extend) {
+        // The selection collapses to its end on the arrow's side on screen, its start in text order only when
+        // the text runs left to right.
+        const double caretX = layout.xOf(caret_), anchorX = layout.xOf(anchor_);
+        return setCaret((rightward ? caretX > anchorX : caretX < anchorX) ? caret_ : anchor_, false);
+    }
+    setCaret(layout.visualCaretOffset(caret_, rightward), extend);
 }
 
 void TextEditing::moveToStart(bool extend) { setCaret(0, extend); }
@@ -95,7 +111,7 @@ void TextEditing::replaceSelection(std::string_view with) {
 void TextEditing::insert(std::string_view typed) { replaceSelection(oneLine(validUTF8(typed))); }
 
 void TextEditing::deleteBackward(const TextLayout& layout) {
-    if (!hasSelection()) anchor_ = layout.adjacentCaretOffset(caret_, false);
+    if (!hasSelection()) anchor_ = layout.backspaceOffset(caret_);
     replaceSelection({});
 }
 

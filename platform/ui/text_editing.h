@@ -11,7 +11,7 @@ namespace pulvan::ui {
 
 class TextEditing {
 public:
-    explicit TextEditing(std::string text = {}) { setText(std::move(text)); }
+    explicit TextEditing(std::string_view text = {}) { setText(text); }
 
     const std::string& text() const { return text_; }
     // Byte offsets at character boundaries; the selection runs between anchor and caret.
@@ -20,12 +20,12 @@ public:
     bool hasSelection() const { return caret_ != anchor_; }
     std::string_view selectedText() const;
 
-    // Replaces the text (invalid UTF-8 replaced, line breaks and tabs as spaces, other control characters
-    // dropped) and puts the caret at its end.
-    void setText(std::string text);
+    // Replaces the text (invalid UTF-8 replaced, line and paragraph breaks and tabs as spaces, other control
+    // characters dropped) and puts the caret at its end; a text that reads as the one there keeps the caret.
+    void setText(std::string_view text);
     void selectAll();
-    // Moves the caret by characters as the layout of the text has them; with extend, the selection grows or
-    // shrinks instead of collapsing.
+    // Moves the caret by characters as the layout of the text has them, the way the arrow points on screen; with
+    // extend, the selection grows or shrinks instead of collapsing.
     void moveLeft(bool extend, const TextLayout& layout);
     void moveRight(bool extend, const TextLayout& layout);
     void moveToStart(bool extend);
@@ -33,12 +33,14 @@ public:
     void setCaret(std::size_t offset, bool extend);
     // Replaces the selection (or inserts at the caret), its text made one line as setText does.
     void insert(std::string_view typed);
-    // The selection, or the character before or after the caret as the layout of the text has it.
+    // The selection, or the character before or after the caret as the layout of the text has it; backward only
+    // its last mark where the layout says so.
     void deleteBackward(const TextLayout& layout);
     void deleteForward(const TextLayout& layout);
     void deleteSelection() { replaceSelection({}); }
 
 private:
+    void moveAcross(bool rightward, bool extend, const TextLayout& layout);
     void replaceSelection(std::string_view with);
     std::string text_;
     std::size_t caret_ = 0;

@@ -38,9 +38,13 @@ std::size_t PangoTextLayout::offsetAt(double x) const {
     return adjacentCaretOffset(static_cast<std::size_t>(index), true);
 }
 
+int PangoTextLayout::indexOf(std::size_t offset) const {
+    return static_cast<int>(std::min(offset, std::strlen(pango_layout_get_text(layout_))));
+}
+
 double PangoTextLayout::xOf(std::size_t offset) const {
     PangoRectangle strong;
-    pango_layout_get_cursor_pos(layout_, static_cast<int>(std::min(offset, std::strlen(pango_layout_get_text(layout_)))), &strong, nullptr);
+    pango_layout_get_cursor_pos(layout_, indexOf(offset), &strong, nullptr);
     return pango_units_to_double(strong.x) - logicalOrigin_.x;
 }
 
@@ -49,10 +53,46 @@ std::size_t PangoTextLayout::adjacentCaretOffset(std::size_t offset, bool forwar
     int count = 0;
     const PangoLogAttr* attributes = pango_layout_get_log_attrs_readonly(layout_, &count);
     const glong last = count - 1;  // the offset after the last character
-    glong i = g_utf8_pointer_to_offset(text, text + std::min(offset, std::strlen(text)));
+    glong i = g_utf8_pointer_to_offset(text, text + indexOf(offset));
     do i += forward ? 1 : -1;
     while (i > 0 && i < last && !attributes[i].is_cursor_position);
     return static_cast<std::size_t>(g_utf8_offset_to_pointer(text, std::clamp(i, glong{0}, last)) - text);
+}
+
+std::size_t PangoTextLayout::visualCaretOffset(std::size_t offset, bool rightward) const {
+    const char* text = pango_layout_get_text(layout_);
+    const int from = indexOf(offset);
+    int index = 0, trailing = 0;
+    // The strong cursor, the one xOf draws.
+    pango_layout_move_cursor_visually(layout_, TRUE, from, 0, rightward ? 1 : -1, &index, &trailing);
+    // Pango answers a move past the line's visual edge with -1 or G_MAXINT; the caret stays at that edge.
+    if (index < 0 || index == G_MAXINT) return static_cast<std::size_t>(from);
+    // The stop is `trailing` characters after the index: the far side of the character there.
+    return static_cast<std::size_t>(g_utf8_offset_to_pointer(text + index, trailing) - text);
+}
+
+std::size_t PangoTextLayout::backspaceOffset(std::size_t offset) const {
+    const std::size_t previous = adjacentCaretOffset(offset, false);
+    const char* text = pango_layout_get_text(layout_);
+    const int at = indexOf(offset);
+    int count = 0;
+    const PangoLogAttr* attributes = pango_layout_get_log_attrs_readonly(layout_, &count);
+    if (previous == static_cast<std::size_t>(at) || !attributes[g_utf8_pointer_to_offset(text, text + at)].backspace_deletes_character)
+        return previous;
+    return static_cast<std::size_t>(g_utf8_find_prev_char(text, text + at) - text);
+}
+
+std::vector<std::pair<double, double>> PangoTextLayout::spansOf(std::size_t from, std::size_t to) const {
+    int* ranges = nullptr;
+    int count = 0;
+    pango_layout_line_get_x_ranges(pango_layout_get_line_readonly(layout_, 0), indexOf(std::min(from, to)), indexOf(std::max(from, to)),
+                                   &ranges, &count);
+    std::vector<std::pair<double, double>> spans;
+    for (int i = 0; i < count; ++i)
+        spans.emplace_back(pango_units_to_double(ranges[2 * i]) - logicalOrigin_.x,
+                           pango_units_to_double(ranges[2 * i + 1]) - logicalOrigin_.x);
+    g_free(ranges);
+    return spans;
 }
 
 PangoTextLayout::~PangoTextLayout() {

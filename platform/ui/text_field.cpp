@@ -26,7 +26,7 @@ public:
         if (applied_ && root() && options.focusRequest != options_.focusRequest) focusOnNextTurn();
         applied_ = true;
         options_ = options;
-        if (options.text != editing_.text()) editing_.setText(options.text);
+        editing_.setText(options.text);
         TextStyle style = scope.environment.get<TextStyleKey>();
         style.lineLimit = 0;
         style.minimumScaleFactor = 1;
@@ -122,10 +122,9 @@ public:
         scroll_ = focused_ ? std::max(0.0, std::clamp(scroll_, caretX - frame_.width + caretWidth, caretX)) : 0.0;
         const double x0 = frame_.x - scroll_;
         if (focused_ && editing_.hasSelection()) {
-            const std::size_t lo = std::min(editing_.caret(), editing_.anchor()), hi = std::max(editing_.caret(), editing_.anchor());
             Path selection;
-            const double from = text->xOf(lo), to = text->xOf(hi);
-            selection.addRect({x0 + std::min(from, to), y, std::abs(to - from), shown->size().height});
+            for (const auto& [from, to] : text->spansOf(editing_.caret(), editing_.anchor()))
+                selection.addRect({x0 + from, y, to - from, shown->size().height});
             list.add(draw::Fill{selection, color_.opacity(0.3)});
         }
         list.add(draw::Text{shown, {x0, y}, empty ? color_.opacity(0.5) : color_, true});

@@ -236,7 +236,7 @@ TEST(TextFieldInput, AFieldAtRestShowsWhereItsTextStarts) {
 }
 
 // A press anywhere in the box the field's modifiers draw focuses it, the caret at the nearest offset; a button
-// laid over the box keeps its press, and a press outside the box leaves the field.
+// laid over the box keeps its press, and a press outside the box, on the label beside it too, leaves the field.
 TEST(TextFieldInput, APressInTheFieldsBoxIsAPressOnTheField) {
     // In the 200 x 32 box: the field at x 10-170, y 10-26 under 4 points of top padding; "abc" 22 wide.
     const struct {
@@ -246,22 +246,25 @@ TEST(TextFieldInput, APressInTheFieldsBoxIsAPressOnTheField) {
     } cases[] = {
         {"LeftPadding", {5, 18}, "Zabc"},        {"TopPadding", {18.5, 8}, "aZbc"},         {"FrameAboveThePadding", {18.5, 3}, "aZbc"},
         {"BackgroundBelow", {18.5, 29}, "aZbc"}, {"Outline", {18.5, 0.5}, "aZbc"},          {"OutlineBesideTheStart", {0.5, 16}, "Zabc"},
-        {"BesideTheEnd", {173, 16}, "abcZ"},     {"TheButtonOverIt", {185, 16}, "cleared"}, {"Outside", {-3, 16}, "abc"}};
+        {"BesideTheEnd", {173, 16}, "abcZ"},     {"TheButtonOverIt", {185, 16}, "cleared"}, {"Outside", {-3, 16}, "abc"},
+        {"TheLabelBeside", {215, 16}, "abc"}};
     for (const auto& c : cases) {
         std::string value = "abc";
         Harness h(
             [&] {
-                return vstack({}, textField({.text = value, .onChange = [&](const std::string& s) { value = s; }, .focusOnAppear = true})
-                                      .padding({.top = 4, .leading = 10, .trailing = 30})
-                                      .frame({.width = 200, .height = 32})
-                                      .background(roundedRectangle(4).fill(Color::black()))
-                                      .overlay(roundedRectangle(4).strokeBorder(Color::white(), 1))
-                                      .overlay(color(Color::white())
-                                                   .frame({.width = 16, .height = 16})
-                                                   .onTapGesture([&] { value = "cleared"; })
-                                                   .padding(Edge::trailing, 7),
-                                               unit::trailing)
-                                      .testId("box"));
+                return hstack({.spacing = 8},
+                              textField({.text = value, .onChange = [&](const std::string& s) { value = s; }, .focusOnAppear = true})
+                                  .padding({.top = 4, .leading = 10, .trailing = 30})
+                                  .frame({.width = 200, .height = 32})
+                                  .background(roundedRectangle(4).fill(Color::black()))
+                                  .overlay(roundedRectangle(4).strokeBorder(Color::white(), 1))
+                                  .overlay(color(Color::white())
+                                               .frame({.width = 16, .height = 16})
+                                               .onTapGesture([&] { value = "cleared"; })
+                                               .padding(Edge::trailing, 7),
+                                           unit::trailing)
+                                  .testId("box"),
+                              text("Name"));
             },
             {260, 60});
         h.click(h.frame("box").origin() + c.at);
@@ -270,10 +273,18 @@ TEST(TextFieldInput, APressInTheFieldsBoxIsAPressOnTheField) {
     }
 }
 
-// The field is one line: a pasted line break or tab reads as one space, other control characters are dropped.
+// The field is one line: a pasted or given line or paragraph break or tab reads as one space, other control
+// characters, C1 ones too, are dropped. Given text keeps its caret when the view is built again.
 TEST(TextFieldInput, PastedLineBreaksAndTabsBecomeOneSpaceEach) {
     const std::pair<std::string, std::string> cases[] = {
-        {"a\tb\nc\r\nd", "a b c d"}, {"\r\r\nx\n\n", "  x  "}, {std::string("e\x1B\x7F\x01\0f", 6), "ef"}};
+        {"a\tb\nc\r\nd", "a b c d"},
+        {"\r\r\nx\n\n", "  x  "},
+        {std::string("e\x1B\x7F\x01\0f", 6), "ef"},
+        {"first\u2028second\u2029third", "first second third"},
+        {"h\vi\fj\u0085k", "h i j k"},
+        {"a\u0080\u009F\u0084b", "ab"},
+        {"\u00A0\u2027\u202A", "\u00A0\u2027\u202A"},
+    };
     std::string value;
     Harness h([&] { return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }, .focusOnAppear = true}); },
               {200, 40});
@@ -285,13 +296,26 @@ TEST(TextFieldInput, PastedLineBreaksAndTabsBecomeOneSpaceEach) {
         h.key(XKB_KEY_v, controlKey);
         EXPECT_EQ(value, shown);
     }
+    for (const auto& [given, shown] : cases) {
+        std::string edited = given;
+        Harness g([&] { return textField({.text = edited, .onChange = [&](const std::string& s) { edited = s; }, .focusOnAppear = true}); },
+                  {200, 40});
+        g.key(XKB_KEY_Home);
+        g.root().invalidate();
+        g.update();
+        g.type("X");
+        EXPECT_EQ(edited, "X" + shown) << shown;
+    }
 }
 
 // The keys step over and delete whole characters: a letter and its combining mark, a flag's two regional
-// indicators, an emoji and its skin tone. Keys: H Home, E End, < > arrows, { } with Shift, B BackSpace, D Delete.
+// indicators, an emoji and its skin tone; BackSpace only a vowel sign or a point. The arrows go the way they
+// point on screen, Home and End to the start and the end in text order: right-to-left text starts at the right.
+// Keys: H Home, E End, < > arrows, { } with Shift, A Ctrl+A, B BackSpace, D Delete.
 TEST(TextFieldInput, KeysStepOverAndDeleteWholeCharacters) {
     const std::string cafe = "Cafe\xCC\x81 noel", flag = "\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA end",
-                      thumb = "a\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD!";
+                      thumb = "a\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD!", hebrew = "\u05D0\u05D1\u05D2", arabic = "\u0633\u0644\u0627\u0645",
+                      mixed = "abc \u05D0\u05D1\u05D2", mixedRTL = "\u05D0\u05D1\u05D2 abc";
     const struct {
         std::string text;
         const char* keys;
@@ -306,10 +330,30 @@ TEST(TextFieldInput, KeysStepOverAndDeleteWholeCharacters) {
         {thumb, "E<<", "aX\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD!"},
         {thumb, "E{{", "aX"},
         {thumb, "H>D", "aX!"},
+        {cafe, "HB", "XCafe\xCC\x81 noel"},
+        {cafe, "H<", "XCafe\xCC\x81 noel"},
+        {cafe, "A<", "XCafe\xCC\x81 noel"},
+        {"e\xCC\x81", "EB", "X"},
+        {hebrew, "H<", "\u05D0X\u05D1\u05D2"},
+        {hebrew, "H>", "X\u05D0\u05D1\u05D2"},
+        {hebrew, "E>", "\u05D0\u05D1X\u05D2"},
+        {hebrew, "E<", "\u05D0\u05D1\u05D2X"},
+        {hebrew, "H{{", "X\u05D2"},
+        {hebrew, "E}}", "\u05D0X"},
+        {hebrew, "A<", "\u05D0\u05D1\u05D2X"},
+        {hebrew, "A>", "X\u05D0\u05D1\u05D2"},
+        {arabic, "H<<", "\u0633\u0644X\u0627\u0645"},
+        {mixed, "E<", "abc \u05D0X\u05D1\u05D2"},
+        {mixed, "H>>>>>", "abc \u05D0\u05D1X\u05D2"},
+        {mixedRTL, "E<", "\u05D0\u05D1\u05D2 abcX"},
+        {mixedRTL, "E>>", "\u05D0\u05D1\u05D2 abXc"},
+        {"\u0915\u093F", "EB", "\u0915X"},
+        {"\u05E9\u05B8", "EB", "\u05E9X"},
     };
     const std::map<char, std::pair<std::uint32_t, unsigned>> keys = {
-        {'H', {XKB_KEY_Home, 0}},        {'E', {XKB_KEY_End, 0}},          {'<', {XKB_KEY_Left, 0}},      {'>', {XKB_KEY_Right, 0}},
-        {'{', {XKB_KEY_Left, shiftKey}}, {'}', {XKB_KEY_Right, shiftKey}}, {'B', {XKB_KEY_BackSpace, 0}}, {'D', {XKB_KEY_Delete, 0}}};
+        {'H', {XKB_KEY_Home, 0}},      {'E', {XKB_KEY_End, 0}},         {'<', {XKB_KEY_Left, 0}},
+        {'>', {XKB_KEY_Right, 0}},     {'{', {XKB_KEY_Left, shiftKey}}, {'}', {XKB_KEY_Right, shiftKey}},
+        {'B', {XKB_KEY_BackSpace, 0}}, {'D', {XKB_KEY_Delete, 0}},      {'A', {XKB_KEY_a, controlKey}}};
     for (const auto& c : cases) {
         std::string value = c.text;
         Harness h([&] { return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }, .focusOnAppear = true}); },
@@ -318,6 +362,32 @@ TEST(TextFieldInput, KeysStepOverAndDeleteWholeCharacters) {
         h.type("X");
         EXPECT_EQ(value, c.value) << c.text << " " << c.keys;
     }
+}
+
+// The selection is drawn over the characters it holds: in text that runs both ways those may stand apart, where a
+// band between the carets at its two ends covered others.
+TEST(TextFieldInput, TheSelectionIsDrawnOverTheCharactersItHolds) {
+    const std::string text = "abc \u05D0\u05D1\u05D2";
+    Harness h([&] { return textField({.text = text, .focusOnAppear = true}).frame({.width = 120}).testId("field"); }, {140, 40});
+    h.key(XKB_KEY_End);
+    h.key(XKB_KEY_Left, shiftKey);
+    h.key(XKB_KEY_Left, shiftKey);  // the last letter in text order, drawn at the left of the right-to-left run
+    const auto layout = TextEngine::shared().layout(text, {}, std::nullopt);
+    const Rect field = h.frame("field");
+    const Bitmap image = h.render();
+    const Color background = image.pixel(0, 0);
+    // The band fills a column of the field from top to bottom, the glyphs alone never do.
+    const auto selected = [&](std::size_t from, std::size_t to) {
+        const int x = static_cast<int>(field.x + (layout->xOf(from) + layout->xOf(to)) / 2);
+        int filled = 0;
+        for (int y = static_cast<int>(field.y) + 1; y < static_cast<int>(field.maxY()) - 1; ++y) filled += image.pixel(x, y) != background;
+        return filled >= static_cast<int>(field.height) - 3;
+    };
+    // Between the carets of the offsets: space, gimel, bet, alef from left to right.
+    EXPECT_FALSE(selected(3, 4));
+    EXPECT_TRUE(selected(4, 8));
+    EXPECT_FALSE(selected(8, 6));
+    EXPECT_FALSE(selected(6, 10));
 }
 
 // A point inside a character of the field's head: the character's bytes [from, to) and how far across it.
