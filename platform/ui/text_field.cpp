@@ -118,8 +118,10 @@ public:
         auto shown = empty ? layout(options_.placeholder) : text;
         const double y = frame_.y + (frame_.height - shown->size().height) / 2;
         const double caretX = text->xOf(editing_.caret());
-        // Keep the caret in view while editing; a field at rest shows where its text starts.
-        scroll_ = focused_ ? std::max(0.0, std::clamp(scroll_, caretX - frame_.width + caretWidth, caretX)) : 0.0;
+        // Keep the caret in view while editing, with no room left beyond the text's end (a long text
+        // replaced by a short one starts at the left again); a field at rest shows where its text starts.
+        const double scrollLimit = std::max(0.0, text->size().width + caretWidth - frame_.width);
+        scroll_ = focused_ ? std::clamp(std::clamp(scroll_, caretX - frame_.width + caretWidth, caretX), 0.0, scrollLimit) : 0.0;
         const double x0 = frame_.x - scroll_;
         if (focused_ && editing_.hasSelection()) {
             Path selection;

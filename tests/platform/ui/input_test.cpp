@@ -235,6 +235,22 @@ TEST(TextFieldInput, AFieldAtRestShowsWhereItsTextStarts) {
     EXPECT_EQ(value, "XDeep-House-Chords-Progression");
 }
 
+TEST(TextFieldInput, ATextMadeShorterThanTheFieldIsDrawnFromItsStart) {
+    std::string value = "Deep-House-Chords-Progression";
+    Harness h(
+        [&] {
+            return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }}).frame({.width = 60}).testId("field");
+        },
+        {100, 40});
+    h.clickOn("field");
+    h.key(XKB_KEY_End);
+    h.key(XKB_KEY_a, controlKey);
+    h.type("as");
+    h.click({h.center("field").x - 29, 20});
+    h.type("X");
+    EXPECT_EQ(value, "Xas");
+}
+
 // A press anywhere in the box the field's modifiers draw focuses it, the caret at the nearest offset; a button
 // laid over the box keeps its press, and a press outside the box, on the label beside it too, leaves the field.
 TEST(TextFieldInput, APressInTheFieldsBoxIsAPressOnTheField) {
