@@ -223,32 +223,32 @@ TEST(TextFieldInput, EditsSelectsPastesAndSubmits) {
     EXPECT_EQ(submits, 1);
 }
 
-TEST(TextFieldInput, AFieldAtRestShowsWhereItsTextStarts) {
-    std::string value = "Deep-House-Chords-Progression";
-    Harness h(
-        [&] {
-            return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }}).frame({.width = 60}).testId("field");
-        },
-        {100, 40});
-    h.click({h.center("field").x - 29, 20});
-    h.type("X");
-    EXPECT_EQ(value, "XDeep-House-Chords-Progression");
-}
-
-TEST(TextFieldInput, ATextMadeShorterThanTheFieldIsDrawnFromItsStart) {
-    std::string value = "Deep-House-Chords-Progression";
-    Harness h(
-        [&] {
-            return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }}).frame({.width = 60}).testId("field");
-        },
-        {100, 40});
-    h.clickOn("field");
-    h.key(XKB_KEY_End);
-    h.key(XKB_KEY_a, controlKey);
-    h.type("as");
-    h.click({h.center("field").x - 29, 20});
-    h.type("X");
-    EXPECT_EQ(value, "Xas");
+// A press at the box's start lands before the first character wherever the text starts: a field at rest, and a
+// long text replaced by a short one, are drawn from their start.
+TEST(TextFieldInput, APressAtTheBoxsStartLandsBeforeTheText) {
+    const struct {
+        bool editFirst;
+        const char* expected;
+    } cases[] = {{false, "XDeep-House-Chords-Progression"}, {true, "Xas"}};
+    for (const auto& c : cases) {
+        std::string value = "Deep-House-Chords-Progression";
+        Harness h(
+            [&] {
+                return textField({.text = value, .onChange = [&](const std::string& s) { value = s; }})
+                    .frame({.width = 60})
+                    .testId("field");
+            },
+            {100, 40});
+        if (c.editFirst) {
+            h.clickOn("field");
+            h.key(XKB_KEY_End);
+            h.key(XKB_KEY_a, controlKey);
+            h.type("as");
+        }
+        h.click({h.center("field").x - 29, 20});
+        h.type("X");
+        EXPECT_EQ(value, c.expected);
+    }
 }
 
 // A press anywhere in the box the field's modifiers draw focuses it, the caret at the nearest offset; a button
