@@ -158,6 +158,14 @@ void OutputPort::silence() noexcept {
     senders_.fetch_sub(1);
 }
 
+std::uint32_t OutputPort::periodFrames() const noexcept {
+    senders_.fetch_add(1);
+    const OutputConnection* connection = open_.load();
+    const std::uint32_t frames = connection ? connection->periodFrames() : 0;
+    senders_.fetch_sub(1);
+    return frames;
+}
+
 InputPort::InputPort(const Client& client, std::string name, ReadCallback onRead, HeldNotesCallback onHeldNotesAfterLoss)
     : clientName_(client.name_),
       name_(std::move(name)),

@@ -80,6 +80,11 @@ public:
     // Real-time safe, as sendToConnected.
     void silence() noexcept;
 
+    // How far ahead of its time a message must be sent to reach it: the frames of the cycles the
+    // MIDI system writes in, as they are now, or 0 for one that delivers at any time (or none).
+    // Real-time safe, as sendToConnected.
+    std::uint32_t periodFrames() const noexcept;
+
 private:
     // Closes the port on the MIDI system and opens it no more (the module is being left).
     void closeForGood();
@@ -101,7 +106,7 @@ private:
     // connected; `senders_` counts those inside a call, whom a closing waits for.
     std::atomic<OutputConnection*> open_{nullptr};
     std::atomic<bool> connected_{false};
-    std::atomic<int> senders_{0};
+    mutable std::atomic<int> senders_{0};
     bool closedForGood_ = false;  // guarded by mutex_
 };
 

@@ -91,6 +91,7 @@ void JackPortClient::silence() noexcept {
 
 int JackPortClient::process(std::uint32_t frames, void* self) {
     auto& port = *static_cast<JackPortClient*>(self);
+    port.periodFrames_.store(frames, std::memory_order_release);
     if (port.direction_ == Direction::output) {
         port.writeOutput(frames);
     } else {

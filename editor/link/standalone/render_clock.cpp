@@ -11,12 +11,16 @@ std::int64_t nanosecondsFor(std::int64_t frames) {
     return static_cast<std::int64_t>(static_cast<double>(frames) / kSampleRate * 1e9);
 }
 
-RenderTarget renderTarget(std::int64_t anchor, std::int64_t now, std::int64_t renderedFrames) {
+std::int64_t lookAheadFrames(std::uint32_t outputPeriodFrames) {
+    return std::max(kLookAheadFrames, static_cast<std::int64_t>(outputPeriodFrames) + kSliceFrames);
+}
+
+RenderTarget renderTarget(std::int64_t anchor, std::int64_t now, std::int64_t renderedFrames, std::int64_t lookAhead) {
     const std::int64_t elapsed = framesIn(now - anchor);
     if (elapsed - renderedFrames > kMaxLateFrames) {
-        return {renderedFrames + kLookAheadFrames, now - nanosecondsFor(renderedFrames)};
+        return {renderedFrames + lookAhead, now - nanosecondsFor(renderedFrames)};
     }
-    return {std::max<std::int64_t>(elapsed, 0) + kLookAheadFrames, anchor};
+    return {std::max<std::int64_t>(elapsed, 0) + lookAhead, anchor};
 }
 
 std::int64_t eventTime(std::int64_t anchor, std::int64_t sampleTime) { return anchor + nanosecondsFor(sampleTime); }

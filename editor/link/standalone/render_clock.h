@@ -8,6 +8,7 @@ namespace render_clock {
 
 inline constexpr double kSampleRate = 44100.0;
 inline constexpr std::int64_t kSliceFrames = 256;
+// The look-ahead where the output's period is shorter (or it has none).
 inline constexpr std::int64_t kLookAheadFrames = 1024;
 // How far the wall clock may run past the rendered frames before the clock is
 // re-anchored; within it, the look-ahead absorbs a late tick without a late note.
@@ -23,12 +24,18 @@ struct RenderTarget {
     std::int64_t anchor;     // the clock time of frame 0, moved when re-anchored
 };
 
+// How far ahead of the clock to render for an output that writes what it is given in cycles of
+// `outputPeriodFrames` (0: one that delivers at any time). Such an output takes a message in the
+// cycle whose window holds its time only when it had it before that cycle began, up to a period
+// before its time; a tick comes up to a timer interval late, and the slice on top covers that.
+std::int64_t lookAheadFrames(std::uint32_t outputPeriodFrames);
+
 // What to render up to at `now`: the frames elapsed since `anchor` (none before it)
 // plus the look-ahead. When the clock has run more than kMaxLateFrames past
 // `renderedFrames` (the render thread stalled), the anchor moves so that playback
 // resumes from where it was, instead of rendering every missed slice at once with times
 // already past.
-RenderTarget renderTarget(std::int64_t anchor, std::int64_t now, std::int64_t renderedFrames);
+RenderTarget renderTarget(std::int64_t anchor, std::int64_t now, std::int64_t renderedFrames, std::int64_t lookAhead);
 
 // When an event of the given sample time is due: the anchor plus the frames' duration.
 std::int64_t eventTime(std::int64_t anchor, std::int64_t sampleTime);

@@ -17,9 +17,9 @@ class StandaloneMIDISender;
 // Stands in for an audio host in the standalone application: it instantiates the
 // sequencer's audio unit, feeds it tempo 120 in 4/4 on its own sample clock, renders it
 // on a serial render queue of raised priority every 3 ms, always 1024 frames (about
-// 23 ms) ahead of a 44,100 Hz clock, and sends what it plays through the sender with
-// timestamps taken from the sample times, so that notes leave on time however coarse
-// the timer is.
+// 23 ms) ahead of a 44,100 Hz clock, or more where the output writes in longer cycles,
+// and sends what it plays through the sender with timestamps taken from the sample
+// times, so that notes leave on time however coarse the timer is.
 class StandaloneEngineHost {
 public:
     static constexpr std::int64_t kRenderTimerIntervalNanoseconds = 3'000'000;

@@ -175,6 +175,8 @@ INSTANTIATE_TEST_SUITE_P(
                      {60, 64},
                      {{60, false}, {62, false}, {64, true}}},
         HeldKeysCase{"AKeyHeldOnTwoChannelsTakesBothReleases", false, {{62, true}}, {60, 60, 62}, {60, 62}, {{60, true}, {60, true}}},
+        HeldKeysCase{"AKeyCountedOnceAndHeldOnTwoChannelsGainsOnePress", false, {{60, true}}, {60, 60}, {60}, {{60, true}}},
+        HeldKeysCase{"AKeyCountedTwiceAndHeldByNoneLosesBothCounts", false, {{60, true}, {60, true}}, {}, {}, {{60, false}, {60, false}}},
         HeldKeysCase{"ALatchedChordStartsAnewFromTheKeysHeld",
                      true,
                      {{60, true}, {62, true}, {60, false}, {62, false}},

@@ -340,6 +340,8 @@ void PrintTo(const LossCase& c, std::ostream* os) { *os << c.name; }
 
 // Holds the MIDI layer's thread up until freed, at the latest when it goes. What the held task writes
 // it shares with it, so that a test ended by a failing assertion leaves it nothing dead to write to.
+// Going, it frees the task before it cancels it: a cancel waits for the delivery under way, the held
+// task itself.
 class HeldDispatcher {
 public:
     HeldDispatcher() {
@@ -349,8 +351,8 @@ public:
         });
     }
     ~HeldDispatcher() {
-        dispatcher_->cancel(this);
         free();
+        dispatcher_->cancel(this);
     }
     HeldDispatcher(const HeldDispatcher&) = delete;
     HeldDispatcher& operator=(const HeldDispatcher&) = delete;

@@ -24,6 +24,8 @@ public:
         : program_(midi::test::JackProgram::open(clientName, portName, midi::test::JackProgram::Kind::destination, activateAfter)) {}
 
     bool open() const { return program_ != nullptr; }
+    // The length of the last cycle it ran.
+    std::chrono::microseconds period() const { return program_ ? program_->period() : std::chrono::microseconds(0); }
 
     std::vector<Arrival> arrivals() const {
         std::vector<Arrival> found;

@@ -25,13 +25,14 @@ struct TargetCase {
     std::int64_t renderedFrames;
     std::int64_t expectedDue;
     bool reanchored;
+    std::uint32_t outputPeriod = 0;  // frames; none for an output that delivers at any time
 };
 
 class RenderTargetTest : public ::testing::TestWithParam<TargetCase> {};
 
 TEST_P(RenderTargetTest, RendersAheadAndReanchorsOnlyAfterAStall) {
     const TargetCase& c = GetParam();
-    const RenderTarget target = renderTarget(kAnchor, kAnchor + c.elapsedNanoseconds, c.renderedFrames);
+    const RenderTarget target = renderTarget(kAnchor, kAnchor + c.elapsedNanoseconds, c.renderedFrames, lookAheadFrames(c.outputPeriod));
     EXPECT_EQ(target.dueFrames, c.expectedDue);
     if (c.reanchored) {
         // The rendered frames now end exactly at the present: nothing already past is rendered.
@@ -53,7 +54,12 @@ INSTANTIATE_TEST_SUITE_P(
                       // A tick that comes late but within the look-ahead and one slice catches up.
                       TargetCase{"LateByOneSlice", nanosecondsFor(1024 + 256) + 1, 1024, 2304, false},
                       TargetCase{"LateByMoreThanASlice", nanosecondsFor(1024 + 257) + 1, 1024, 2048, true},
-                      TargetCase{"TenSecondStall", 10 * kSecond, 2048, 3072, true}),
+                      TargetCase{"TenSecondStall", 10 * kSecond, 2048, 3072, true},
+                      TargetCase{"APeriodShorterThanTheLookAheadKeepsIt", 0, 0, 1024, false, 768},
+                      // A message must reach the output before the cycle holding its time begins, and a tick may be late.
+                      TargetCase{"APeriodOfTheLookAheadTakesASliceMore", 0, 0, 1280, false, 1024},
+                      TargetCase{"ALongPeriodTakesASliceMore", nanosecondsFor(256) + 1, 4352, 4352 + 256, false, 4096},
+                      TargetCase{"AStallAtALongPeriod", nanosecondsFor(2048 + 257) + 1, 2048, 2048 + 2304, true, 2048}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

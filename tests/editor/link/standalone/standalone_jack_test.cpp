@@ -1,6 +1,7 @@
 // The standalone host, sender and receiver against other programs on a real JACK server.
 #include <gtest/gtest.h>
 
+#include "editor/link/standalone/app_play_arguments.h"
 #include "editor/link/standalone/render_clock.h"
 #include "editor/link/standalone/standalone_app_play.h"
 #include "editor/link/standalone/standalone_engine_host.h"
@@ -22,6 +23,7 @@
 #include "tests/support/child_process.h"
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -147,6 +149,91 @@ TEST_F(StandaloneJackTest, TheFirstNoteOfEveryRunLandsOnItsFrame) {
     // A server without real-time scheduling on a busy machine now and then misses a cycle.
     EXPECT_GE(onFrame, kRuns - 2) << "first notes off their frames";
 }
+
+// A JACK server of the test's own with "Session 1" on it, and the demo host ready to play into it.
+struct PlayingOnOwnServer {
+    PlayingOnOwnServer(std::string suffix, int period) : server(std::move(suffix), period) {}
+    bool ready() const { return server.started() && listed && host; }
+
+    midi::test::OwnJackServer server;
+    ReceivingProgram session{"Session 1", "in"};
+    bool listed = eventually([] { return destinationListed("Session 1"); });
+    StandaloneMIDISender sender;
+    std::unique_ptr<StandaloneEngineHost> host = test::makeDemoHost(sender);
+};
+
+// A note-on every sixteenth: the demo's pool on every step, a step a sixteenth long.
+store::HostedAppPlayPayload sixteenths() {
+    store::HostedAppPlayPayload payload = test::demoPayload();
+    payload.resolutions = {16};
+    std::fill(payload.gateSteps.begin(), payload.gateSteps.end(), 1);
+    return payload;
+}
+
+struct PeriodCase {
+    const char* name;
+    int period;         // the server's as it starts
+    int changedTo = 0;  // the server's from after the output opened, when it changes
+};
+
+void PrintTo(const PeriodCase& c, std::ostream* os) { *os << c.name; }
+
+class OutputPeriodTest : public StandaloneJackTest, public ::testing::WithParamInterface<PeriodCase> {};
+
+// However long the server's cycles, every note-on lands on its frame of the sixteenth grid: a
+// message reaches the cycle that holds its time only when the output had it before that cycle began.
+TEST_P(OutputPeriodTest, EveryNoteOnLandsOnTheSixteenthGrid) {
+    const PeriodCase& c = GetParam();
+    PlayingOnOwnServer rig("period", c.period);
+    ASSERT_TRUE(rig.ready());
+    ReceivingProgram& session = rig.session;
+    StandaloneEngineHost& host = *rig.host;
+    const store::HostedAppPlayPayload payload = sixteenths();
+    configureStandaloneAppPlay(host.audioUnit(), payload, {0});
+    if (c.changedTo) {
+        ASSERT_EQ(std::system(("jack_bufsize " + std::to_string(c.changedTo) + " >/dev/null").c_str()), 0);
+        const auto changed = std::chrono::microseconds(static_cast<std::int64_t>(1e6 * c.changedTo / 44'100.0));
+        ASSERT_TRUE(eventually([&] { return session.period() == changed; })) << "the server kept its period";
+    }
+    constexpr std::size_t kNotes = 16;
+    constexpr double kSixteenthFrames = 44'100 / 8.0;  // at 120 beats a minute
+    constexpr double kTolerance = 2;                   // frames: the grid's half frames, and the port's rounding
+    // A busy machine now and then holds the render thread or a client up for longer than any look-ahead
+    // covers, and a note of that run comes late: it runs again. A look-ahead short of the period puts
+    // notes off the grid in every run.
+    std::vector<std::string> offGrid;
+    for (int run = 0; run < 3 && (run == 0 || !offGrid.empty()); ++run) {
+        offGrid.clear();
+        const std::size_t before = session.arrivals().size();
+        host.start();
+        const std::int64_t anchor = host.anchorHostTime();
+        std::vector<Arrival> ons;
+        const bool played = eventually(
+            [&] {
+                const auto arrivals = session.arrivals();
+                ons.clear();
+                std::copy_if(arrivals.begin() + static_cast<std::ptrdiff_t>(before), arrivals.end(), std::back_inserter(ons), noteOn);
+                return ons.size() >= kNotes;
+            },
+            10s);
+        host.stop();
+        ASSERT_TRUE(played) << "it never played " << kNotes << " notes";
+        for (std::size_t i = 0; i < kNotes; ++i) {
+            const double frames = static_cast<double>(ons[i].at - anchor) * 44'100 / 1e9;
+            const double off = frames - std::round(frames / kSixteenthFrames) * kSixteenthFrames;
+            if (std::abs(off) > kTolerance) {
+                offGrid.push_back("run " + std::to_string(run) + ", note-on " + std::to_string(i) + ": " + std::to_string(off) + " frames");
+            }
+        }
+    }
+    EXPECT_TRUE(offGrid.empty()) << ::testing::PrintToString(offGrid);
+}
+
+INSTANTIATE_TEST_SUITE_P(Periods, OutputPeriodTest,
+                         ::testing::Values(PeriodCase{"Of256Frames", 256}, PeriodCase{"Of1024Frames", 1024},
+                                           PeriodCase{"Of2048Frames", 2048}, PeriodCase{"Of4096Frames", 4096},
+                                           PeriodCase{"ChangedFrom256To2048", 256, 2048}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // What starts and stops play: the engine host itself, or app play on a store as the
 // application's play button does (app play off on the audio unit from the editor's
@@ -390,28 +477,23 @@ TEST_F(StandaloneJackTest, APausedPlayerPlaysOnHoldsUpNoOtherProgramAndQuitsAfte
 // Sending asks the JACK server nothing: while the server does not answer (the machine stalls it),
 // the host renders on, slice after slice, and plays on once the server goes on.
 TEST_F(StandaloneJackTest, TheHostRendersOnWhileTheServerDoesNotAnswer) {
-    midi::test::OwnJackServer server("stalled", 256);
-    ASSERT_TRUE(server.started());
-    ReceivingProgram session("Session 1", "in");
-    ASSERT_TRUE(eventually([] { return destinationListed("Session 1"); }));
-    StandaloneMIDISender sender;
-    auto host = test::makeDemoHost(sender);
-    ASSERT_NE(host, nullptr);
-    host->start();
+    PlayingOnOwnServer rig("stalled", 256);
+    ASSERT_TRUE(rig.ready());
+    rig.host->start();
     const auto noteOns = [&] {
-        const auto arrivals = session.arrivals();
+        const auto arrivals = rig.session.arrivals();
         return std::count_if(arrivals.begin(), arrivals.end(), noteOn);
     };
     ASSERT_TRUE(eventually([&] { return noteOns() > 0; }, 5s)) << "it never played";
 
-    ASSERT_TRUE(server.pause());
-    const std::int64_t rendered = host->renderedFrames();
+    ASSERT_TRUE(rig.server.pause());
+    const std::int64_t rendered = rig.host->renderedFrames();
     // A second of play: eight notes and their note-offs sent on the render thread.
-    EXPECT_TRUE(eventually([&] { return host->renderedFrames() >= rendered + 44'100; }, 3s)) << "rendering waits on the server";
-    ASSERT_TRUE(server.resume());
+    EXPECT_TRUE(eventually([&] { return rig.host->renderedFrames() >= rendered + 44'100; }, 3s)) << "rendering waits on the server";
+    ASSERT_TRUE(rig.server.resume());
     const auto before = noteOns();
     EXPECT_TRUE(eventually([&] { return noteOns() > before; }, 3s)) << "no note after the server went on";
-    host->stop();
+    rig.host->stop();
 }
 
 TEST_F(StandaloneJackTest, ReceiverHearsAKeyboardNotesAndControlsButNotTheOwnVirtualSource) {
