@@ -11,7 +11,7 @@ inline constexpr std::int64_t kSliceFrames = 256;
 // The look-ahead where the output's period is shorter (or it has none).
 inline constexpr std::int64_t kLookAheadFrames = 1024;
 // How far the wall clock may run past the rendered frames before the clock is
-// re-anchored; within it, the look-ahead absorbs a late tick without a late note.
+// re-anchored; within it, the slices missed are rendered at once, their times kept.
 inline constexpr std::int64_t kMaxLateFrames = kSliceFrames;
 
 // Whole frames in a duration, truncated.
