@@ -20,6 +20,9 @@ std::size_t sequenceLength(std::string_view s, std::size_t i) {
     return n;
 }
 bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+}  // namespace
+
 // One line: a line or paragraph break (LF, CR or CR LF, VT, FF, NEL, U+2028, U+2029) or a tab reads as one space,
 // as between words. Other control characters, C1 ones too, can be neither shown nor kept in a name; a NUL would
 // also be laid out as U+FFFD, three bytes, and the text's offsets would no longer be its layout's. The text is
@@ -44,7 +47,6 @@ std::string oneLine(std::string_view s) {
     }
     return out;
 }
-}  // namespace
 
 std::string validUTF8(std::string_view bytes) {
     std::string out;

@@ -49,5 +49,7 @@ private:
 
 // Valid UTF-8: every invalid byte becomes U+FFFD.
 std::string validUTF8(std::string_view bytes);
+// Valid UTF-8 text as one line shows it: line and paragraph breaks and tabs as spaces, other controls dropped.
+std::string oneLine(std::string_view text);
 
 }  // namespace pulvan::ui

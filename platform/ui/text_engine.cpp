@@ -1,5 +1,6 @@
 #include "platform/ui/pango_text_layout.h"
 #include "platform/ui/resources.h"
+#include "platform/ui/text_editing.h"
 
 #include <fontconfig/fontconfig.h>
 #include <pango/pangofc-fontmap.h>
@@ -294,11 +295,8 @@ private:
     PangoLayout* shape(const LayoutKey& key) const {
         const TextStyle& style = key.style;
         PangoLayout* layout = pango_layout_new(context_);
-        std::string plain = plainText(key.text);
-        // One line: line breaks read as spaces (pango would count each paragraph as a line of its own).
-        if (style.lineLimit == 1)
-            std::replace_if(
-                plain.begin(), plain.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+        // One line: every kind of line break reads as a space (pango would count each paragraph as a line of its own).
+        const std::string plain = style.lineLimit == 1 ? oneLine(plainText(key.text)) : plainText(key.text);
         pango_layout_set_text(layout, plain.data(), static_cast<int>(plain.size()));
         pango_layout_set_alignment(layout, pangoAlignment(style.alignment));
         pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);

@@ -80,8 +80,11 @@ TEST(Text, OneLineTextIsCutAtTheTailWithAnEllipsis) {
 
     const auto fits = layout("Chord", style, 90);
     EXPECT_FALSE(fits->isTruncated());
-    EXPECT_EQ(layout("Two\nlines", style, 200)->lineCount(), 1);
-    EXPECT_DOUBLE_EQ(layout("Two\nlines", style, 200)->size().width, layout("Two lines", style, 200)->size().width);
+    for (const char* lineBreak : {"\n", "\r\n", "\v", "\f", "\u0085", "\u2028", "\u2029"}) {
+        const std::string text = std::string("Two") + lineBreak + "lines";
+        EXPECT_EQ(layout(text, style, 200)->lineCount(), 1) << text;
+        EXPECT_DOUBLE_EQ(layout(text, style, 200)->size().width, layout("Two lines", style, 200)->size().width) << text;
+    }
 }
 
 TEST(Text, MinimumScaleShrinksBeforeItCuts) {
