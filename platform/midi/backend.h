@@ -37,10 +37,10 @@ public:
     // Drops every message not delivered yet and ends at once every note that the
     // delivered ones left sounding. Messages sent afterwards are kept.
     virtual void silence() = 0;
-    // The frames of the cycles in which a cycle-driven system (JACK) writes what it is given, as the
+    // The length of the cycles in which a cycle-driven system (JACK) writes what it is given, as the
     // last cycle ran: a message reaches its own cycle only when given before that cycle begins. 0 for
     // a system that delivers at any time. Real-time safe.
-    virtual std::uint32_t periodFrames() const noexcept { return 0; }
+    virtual std::int64_t periodNanoseconds() const noexcept { return 0; }
 };
 
 // One port of ours that receives, on one client of ours, from every source connected to it.

@@ -158,12 +158,12 @@ void OutputPort::silence() noexcept {
     senders_.fetch_sub(1);
 }
 
-std::uint32_t OutputPort::periodFrames() const noexcept {
+std::int64_t OutputPort::periodNanoseconds() const noexcept {
     senders_.fetch_add(1);
     const OutputConnection* connection = open_.load();
-    const std::uint32_t frames = connection ? connection->periodFrames() : 0;
+    const std::int64_t period = connection ? connection->periodNanoseconds() : 0;
     senders_.fetch_sub(1);
-    return frames;
+    return period;
 }
 
 InputPort::InputPort(const Client& client, std::string name, ReadCallback onRead, HeldNotesCallback onHeldNotesAfterLoss)

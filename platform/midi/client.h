@@ -80,10 +80,10 @@ public:
     // Real-time safe, as sendToConnected.
     void silence() noexcept;
 
-    // How far ahead of its time a message must be sent to reach it: the frames of the cycles the
+    // How far ahead of its time a message must be sent to reach it: the length of the cycles the
     // MIDI system writes in, as they are now, or 0 for one that delivers at any time (or none).
     // Real-time safe, as sendToConnected.
-    std::uint32_t periodFrames() const noexcept;
+    std::int64_t periodNanoseconds() const noexcept;
 
 private:
     // Closes the port on the MIDI system and opens it no more (the module is being left).

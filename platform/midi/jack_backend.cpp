@@ -92,7 +92,7 @@ public:
 
     bool send(std::span<const std::uint8_t> bytes, Timestamp deliverAt) override { return own_.port().send(bytes, deliverAt); }
     void silence() override { own_.port().silence(); }
-    std::uint32_t periodFrames() const noexcept override { return own_.port().periodFrames(); }
+    std::int64_t periodNanoseconds() const noexcept override { return own_.port().periodNanoseconds(); }
 
 private:
     // The server puts a new connection in place only when it next switches its graph, at the

@@ -91,7 +91,8 @@ void JackPortClient::silence() noexcept {
 
 int JackPortClient::process(std::uint32_t frames, void* self) {
     auto& port = *static_cast<JackPortClient*>(self);
-    port.periodFrames_.store(frames, std::memory_order_release);
+    const jack_nframes_t rate = jack_get_sample_rate(port.client_->raw());
+    if (rate > 0) port.periodNanoseconds_.store(static_cast<std::int64_t>(frames) * 1'000'000'000 / rate, std::memory_order_release);
     if (port.direction_ == Direction::output) {
         port.writeOutput(frames);
     } else {

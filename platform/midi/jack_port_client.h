@@ -45,8 +45,8 @@ public:
     bool send(std::span<const std::uint8_t> bytes, std::uint64_t deliverAt) noexcept;
     // Output: drop what has not left and end what sounded, in the next cycle.
     void silence() noexcept;
-    // The frames of the last cycle the process thread ran: it follows the server's buffer size.
-    std::uint32_t periodFrames() const noexcept { return periodFrames_.load(std::memory_order_acquire); }
+    // The length of the last cycle the process thread ran: it follows the server's buffer size.
+    std::int64_t periodNanoseconds() const noexcept { return periodNanoseconds_.load(std::memory_order_acquire); }
     // Input: the next message that arrived, with the time it was played.
     bool receive(ShortMessage& message) noexcept {
         if (!queue_.tryPop(message)) return false;
@@ -85,7 +85,7 @@ private:
     std::atomic<std::uint64_t> silencesAsked_{0};
     std::atomic<std::uint64_t> silencesDone_{0};
     std::atomic<std::uint64_t> cycles_{0};  // those the process thread ran
-    std::atomic<std::uint32_t> periodFrames_{0};
+    std::atomic<std::int64_t> periodNanoseconds_{0};
     std::atomic<std::uint64_t> refused_{0};
     std::uint64_t received_ = 0;  // the receiving thread's own
     HeldNotesAtPort heldNotes_;

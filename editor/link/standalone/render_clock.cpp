@@ -1,6 +1,7 @@
 #include "editor/link/standalone/render_clock.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace pulvan::link::render_clock {
 
@@ -11,8 +12,10 @@ std::int64_t nanosecondsFor(std::int64_t frames) {
     return static_cast<std::int64_t>(static_cast<double>(frames) / kSampleRate * 1e9);
 }
 
-std::int64_t lookAheadFrames(std::uint32_t outputPeriodFrames) {
-    return std::max(kLookAheadFrames, static_cast<std::int64_t>(outputPeriodFrames) + kSliceFrames);
+std::int64_t lookAheadFrames(std::int64_t outputPeriodNanoseconds) {
+    // Rounded up: a frame short of the period is a note a frame late.
+    const auto period = static_cast<std::int64_t>(std::ceil(static_cast<double>(outputPeriodNanoseconds) * kSampleRate / 1e9));
+    return std::max(kLookAheadFrames, period + kSliceFrames);
 }
 
 RenderTarget renderTarget(std::int64_t anchor, std::int64_t now, std::int64_t renderedFrames, std::int64_t lookAhead) {

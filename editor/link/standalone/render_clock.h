@@ -25,10 +25,11 @@ struct RenderTarget {
 };
 
 // How far ahead of the clock to render for an output that writes what it is given in cycles of
-// `outputPeriodFrames` (0: one that delivers at any time). Such an output takes a message in the
+// `outputPeriodNanoseconds` (0: one that delivers at any time). Such an output takes a message in the
 // cycle whose window holds its time only when it had it before that cycle began, up to a period
 // before its time; a tick comes up to a timer interval late, and the slice on top covers that.
-std::int64_t lookAheadFrames(std::uint32_t outputPeriodFrames);
+// The period is a duration: the server's frames need not be ours.
+std::int64_t lookAheadFrames(std::int64_t outputPeriodNanoseconds);
 
 // What to render up to at `now`: the frames elapsed since `anchor` (none before it)
 // plus the look-ahead. When the clock has run more than kMaxLateFrames past

@@ -45,7 +45,7 @@ void StandaloneEngineHost::startOnRenderQueue() {
     renderer_.restart();
     // Frame 0 is due one look-ahead from now, so that the first step, rendered now, has the
     // lead of every other and lands on its grid instead of late.
-    const std::int64_t lookAhead = render_clock::lookAheadFrames(midiSender_.outputPeriodFrames());
+    const std::int64_t lookAhead = render_clock::lookAheadFrames(midiSender_.outputPeriodNanoseconds());
     anchorHostTime_.store(clock_.nowNanoseconds() + render_clock::nanosecondsFor(lookAhead));
     running_.store(true);
     renderer_.setMoving(true);
@@ -67,7 +67,7 @@ void StandaloneEngineHost::stopOnRenderQueue() {
 void StandaloneEngineHost::renderTick() {
     if (!running_.load()) return;
     // Asked at every tick: the server's period may change while playing.
-    const std::int64_t lookAhead = render_clock::lookAheadFrames(midiSender_.outputPeriodFrames());
+    const std::int64_t lookAhead = render_clock::lookAheadFrames(midiSender_.outputPeriodNanoseconds());
     const render_clock::RenderTarget target =
         render_clock::renderTarget(anchorHostTime_.load(), clock_.nowNanoseconds(), renderer_.renderedFrames(), lookAhead);
     anchorHostTime_.store(target.anchor);

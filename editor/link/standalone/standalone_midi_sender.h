@@ -46,9 +46,9 @@ public:
         if (outputPort_) outputPort_->silence();
     }
 
-    // The frames of the cycles the output writes in, as they are now: a message sent less than that
+    // The length of the cycles the output writes in, as they are now: a message sent less than that
     // ahead of its time may leave late. 0 when it delivers at any time. Real-time safe.
-    std::uint32_t outputPeriodFrames() const { return outputPort_ ? outputPort_->periodFrames() : 0; }
+    std::int64_t outputPeriodNanoseconds() const { return outputPort_ ? outputPort_->periodNanoseconds() : 0; }
 
 private:
     // Chooses and connects: on the layer's thread at every change of the setup, and at a

@@ -14,9 +14,10 @@ class OwnJackServer {
 public:
     enum class Scheduling { plain, realtime };
 
-    OwnJackServer(std::string suffix, int period, Scheduling scheduling = Scheduling::plain)
+    OwnJackServer(std::string suffix, int period, Scheduling scheduling = Scheduling::plain, int rate = 44'100)
         : name_(std::string(std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : "pulvan") + "-" + suffix),
           period_(period),
+          rate_(rate),
           scheduling_(scheduling),
           previous_(std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : "") {
         started_ = start();
@@ -31,7 +32,8 @@ public:
 
     bool started() const { return started_; }
     bool start() {
-        return run("start " + name_ + " " + std::to_string(period_) + (scheduling_ == Scheduling::realtime ? " realtime" : ""));
+        return run("start " + name_ + " " + std::to_string(period_) + " " + std::to_string(rate_) +
+                   (scheduling_ == Scheduling::realtime ? " realtime" : ""));
     }
     bool stop() { return run("stop " + name_); }
     // The server stops answering, as one that the machine stalls, until resumed.
@@ -52,6 +54,7 @@ private:
 
     std::string name_;
     int period_;
+    int rate_;
     Scheduling scheduling_;
     std::string previous_;
     bool started_ = false;

@@ -25,8 +25,11 @@ struct TargetCase {
     std::int64_t renderedFrames;
     std::int64_t expectedDue;
     bool reanchored;
-    std::uint32_t outputPeriod = 0;  // frames; none for an output that delivers at any time
+    std::int64_t outputPeriod = 0;  // nanoseconds; none for an output that delivers at any time
 };
+
+// A server's period as its port reports it: the frames at the server's rate, as a duration.
+constexpr std::int64_t periodOf(std::int64_t frames, std::int64_t rate = 44'100) { return frames * kSecond / rate; }
 
 class RenderTargetTest : public ::testing::TestWithParam<TargetCase> {};
 
@@ -55,11 +58,14 @@ INSTANTIATE_TEST_SUITE_P(
                       TargetCase{"LateByOneSlice", nanosecondsFor(1024 + 256) + 1, 1024, 2304, false},
                       TargetCase{"LateByMoreThanASlice", nanosecondsFor(1024 + 257) + 1, 1024, 2048, true},
                       TargetCase{"TenSecondStall", 10 * kSecond, 2048, 3072, true},
-                      TargetCase{"APeriodShorterThanTheLookAheadKeepsIt", 0, 0, 1024, false, 768},
+                      TargetCase{"APeriodShorterThanTheLookAheadKeepsIt", 0, 0, 1024, false, periodOf(768)},
                       // A message must reach the output before the cycle holding its time begins, and a tick may be late.
-                      TargetCase{"APeriodOfTheLookAheadTakesASliceMore", 0, 0, 1280, false, 1024},
-                      TargetCase{"ALongPeriodTakesASliceMore", nanosecondsFor(256) + 1, 4352, 4352 + 256, false, 4096},
-                      TargetCase{"AStallAtALongPeriod", nanosecondsFor(2048 + 257) + 1, 2048, 2048 + 2304, true, 2048}),
+                      TargetCase{"APeriodOfTheLookAheadTakesASliceMore", 0, 0, 1280, false, periodOf(1024)},
+                      TargetCase{"ALongPeriodTakesASliceMore", nanosecondsFor(256) + 1, 4352, 4352 + 256, false, periodOf(4096)},
+                      TargetCase{"AStallAtALongPeriod", nanosecondsFor(2048 + 257) + 1, 2048, 2048 + 2304, true, periodOf(2048)},
+                      // Another server rate: the period's duration in our frames, rounded up.
+                      TargetCase{"APeriodAt48kHz", 0, 0, 1882 + 256, false, periodOf(2048, 48'000)},
+                      TargetCase{"APeriodAt22kHz", 0, 0, 4096 + 256, false, periodOf(2048, 22'050)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -152,7 +152,8 @@ TEST_F(StandaloneJackTest, TheFirstNoteOfEveryRunLandsOnItsFrame) {
 
 // A JACK server of the test's own with "Session 1" on it, and the demo host ready to play into it.
 struct PlayingOnOwnServer {
-    PlayingOnOwnServer(std::string suffix, int period) : server(std::move(suffix), period) {}
+    PlayingOnOwnServer(std::string suffix, int period, int rate = 44'100)
+        : server(std::move(suffix), period, midi::test::OwnJackServer::Scheduling::plain, rate) {}
     bool ready() const { return server.started() && listed && host; }
 
     midi::test::OwnJackServer server;
@@ -174,6 +175,7 @@ struct PeriodCase {
     const char* name;
     int period;         // the server's as it starts
     int changedTo = 0;  // the server's from after the output opened, when it changes
+    int rate = 44'100;  // the server's frames a second; the application renders at 44.1 kHz whatever it is
 };
 
 void PrintTo(const PeriodCase& c, std::ostream* os) { *os << c.name; }
@@ -184,7 +186,7 @@ class OutputPeriodTest : public StandaloneJackTest, public ::testing::WithParamI
 // message reaches the cycle that holds its time only when the output had it before that cycle began.
 TEST_P(OutputPeriodTest, EveryNoteOnLandsOnTheSixteenthGrid) {
     const PeriodCase& c = GetParam();
-    PlayingOnOwnServer rig("period", c.period);
+    PlayingOnOwnServer rig("period", c.period, c.rate);
     ASSERT_TRUE(rig.ready());
     ReceivingProgram& session = rig.session;
     StandaloneEngineHost& host = *rig.host;
@@ -192,7 +194,7 @@ TEST_P(OutputPeriodTest, EveryNoteOnLandsOnTheSixteenthGrid) {
     configureStandaloneAppPlay(host.audioUnit(), payload, {0});
     if (c.changedTo) {
         ASSERT_EQ(std::system(("jack_bufsize " + std::to_string(c.changedTo) + " >/dev/null").c_str()), 0);
-        const auto changed = std::chrono::microseconds(static_cast<std::int64_t>(1e6 * c.changedTo / 44'100.0));
+        const auto changed = std::chrono::microseconds(static_cast<std::int64_t>(1e6 * c.changedTo / c.rate));
         ASSERT_TRUE(eventually([&] { return session.period() == changed; })) << "the server kept its period";
     }
     constexpr std::size_t kNotes = 16;
@@ -232,7 +234,11 @@ TEST_P(OutputPeriodTest, EveryNoteOnLandsOnTheSixteenthGrid) {
 INSTANTIATE_TEST_SUITE_P(Periods, OutputPeriodTest,
                          ::testing::Values(PeriodCase{"Of256Frames", 256}, PeriodCase{"Of1024Frames", 1024},
                                            PeriodCase{"Of2048Frames", 2048}, PeriodCase{"Of4096Frames", 4096},
-                                           PeriodCase{"ChangedFrom256To2048", 256, 2048}),
+                                           PeriodCase{"ChangedFrom256To2048", 256, 2048}, PeriodCase{"Of256FramesAt48kHz", 256, 0, 48'000},
+                                           PeriodCase{"Of1024FramesAt48kHz", 1024, 0, 48'000},
+                                           PeriodCase{"Of2048FramesAt48kHz", 2048, 0, 48'000},
+                                           PeriodCase{"Of4096FramesAt48kHz", 4096, 0, 48'000},
+                                           PeriodCase{"Of2048FramesAt22kHz", 2048, 0, 22'050}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // What starts and stops play: the engine host itself, or app play on a store as the
