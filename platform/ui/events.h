@@ -40,8 +40,9 @@ struct ScrollEvent {
 struct KeyEvent {
     bool pressed = true;
     bool isRepeat = false;
-    std::uint32_t keysym = 0;  // xkbcommon keysym
-    std::string text;          // UTF-8 the key types, empty for editing keys
+    std::uint32_t keysym = 0;   // xkbcommon keysym
+    std::uint32_t keycode = 0;  // the key pressed; 0 for keys a program makes up, which go by their keysym
+    std::string text;           // UTF-8 the key types, empty for editing keys
     unsigned modifiers = 0;
 };
 

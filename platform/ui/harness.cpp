@@ -111,6 +111,22 @@ void Harness::key(std::uint32_t keysym, unsigned modifiers, std::string text) {
     update();
 }
 
+void Harness::keyDown(std::uint32_t keysym, bool repeat) {
+    KeyEvent e;
+    e.keysym = keysym;
+    e.isRepeat = repeat;
+    root_.dispatch(e);
+    update();
+}
+
+void Harness::keyUp(std::uint32_t keysym) {
+    KeyEvent e;
+    e.keysym = keysym;
+    e.pressed = false;
+    root_.dispatch(e);
+    update();
+}
+
 void Harness::type(const std::string& text) {
     for (std::size_t i = 0; i < text.size();) {
         std::size_t n = 1;

@@ -42,6 +42,9 @@ public:
     void scroll(Point at, double dx, double dy, ScrollPhase phase = ScrollPhase::none, bool precise = false);
     void key(std::uint32_t keysym, unsigned modifiers = 0, std::string text = {});
     void type(const std::string& text);
+    // A key held down: its press, or with `repeat` one of its auto-repeats; the tree is updated after each.
+    void keyDown(std::uint32_t keysym, bool repeat = false);
+    void keyUp(std::uint32_t keysym);
 
     // The whole window as the user sees it now, at the harness's scale.
     Bitmap render();

@@ -383,10 +383,27 @@ void Root::dispatch(const ScrollEvent& event) {
     }
 }
 
+// A key's repeats and its release go only to the view that took its press, wherever the focus went meanwhile:
+// Return held as it closes a prompt must not submit the field beneath once per repeat.
 void Root::dispatch(const KeyEvent& event) {
     settleBeforeInput();
+    const std::uint32_t key = event.keycode ? event.keycode : event.keysym;
+    const auto held = std::find_if(heldKeys_.begin(), heldKeys_.end(), [&](const HeldKey& k) { return k.key == key; });
+    if (event.isRepeat || !event.pressed) {
+        if (held == heldKeys_.end()) return;  // pressed before the window had the keys
+        Node* taker = held->taker;
+        if (!event.pressed) heldKeys_.erase(held);
+        if (taker) taker->keyHandler()->keyEvent(event);
+        return;
+    }
+    Node* taker = deliverPress(event);
+    if (held != heldKeys_.end()) held->taker = taker;
+    else heldKeys_.push_back({key, taker});
+}
+
+Node* Root::deliverPress(const KeyEvent& event) {
     if (focused_)
-        if (KeyHandler* h = focused_->keyHandler(); h && h->keyEvent(event)) return;
+        if (KeyHandler* h = focused_->keyHandler(); h && h->keyEvent(event)) return focused_;
     // The listener that joined the tree last (the topmost overlay, as a rule) hears it first; none beneath the
     // newest key scope hears anything.
     const Node* scope = keyScopes_.empty() ? nullptr : keyScopes_.back().scope;
@@ -394,7 +411,8 @@ void Root::dispatch(const KeyEvent& event) {
     for (auto it = listeners.rbegin(); it != listeners.rend(); ++it)
         if (std::find(keyListeners_.begin(), keyListeners_.end(), *it) != keyListeners_.end() && (!scope || within(**it, *scope)) &&
             (*it)->keyHandler()->keyEvent(event))
-            return;
+            return *it;
+    return nullptr;
 }
 
 void Root::focus(Node* node) {
@@ -479,6 +497,8 @@ void Root::nodeWillUnmount(Node& node) {
     std::erase_if(animating_, [&](CompositeNode* c) { return c == &node; });
     if (scrollTarget_ == &node) scrollTarget_ = nullptr;
     if (focused_ == &node) focus(nullptr);
+    for (HeldKey& k : heldKeys_)
+        if (k.taker == &node) k.taker = nullptr;
     for (KeyScope& s : keyScopes_)
         if (s.focusBeneath == &node) s.focusBeneath = nullptr;
     leaveKeyScope(node);

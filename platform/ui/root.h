@@ -73,6 +73,7 @@ public:
     // Called when the window starts or stops holding a focus for its views (a plug-in window asks the host for
     // the keyboard).
     std::function<void(bool)> onWantsKeyboardFocus;
+    bool wantsKeyboardFocus() const { return keyboardWished_; }
     // Whether the window has the display's keyboard (a window host tells; offscreen it always has).
     void setHasKeyboardFocus(bool has);
     bool hasKeyboardFocus() const { return hasKeyboardFocus_; }
@@ -114,6 +115,8 @@ private:
     void clearTooltipTimer();
     PointerEvent cancelEvent(const Node& node) const;
     void leaveKeyScope(const Node& scope);
+    // The node that took the press, or none.
+    Node* deliverPress(const KeyEvent& event);
     void tellKeyboardWish();
     void damage(const Node& node);
 
@@ -162,6 +165,12 @@ private:
         Node* focusBeneath;
     };
     std::vector<KeyScope> keyScopes_;
+    // Keys held down, each with the view that took its press (none when nobody did, or it left).
+    struct HeldKey {
+        std::uint32_t key;
+        Node* taker;
+    };
+    std::vector<HeldKey> heldKeys_;
     bool keyboardWished_ = false;
     bool hasKeyboardFocus_ = true;
     Point lastPointer_;

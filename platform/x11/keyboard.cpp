@@ -171,6 +171,7 @@ std::optional<ui::KeyEvent> Keyboard::translate(xcb_keycode_t keycode, std::uint
     xkb_state_update_mask(state_, state & 0xFF, 0, 0, 0, 0, (state >> 13) & 3);
     ui::KeyEvent event;
     event.pressed = pressed;
+    event.keycode = keycode;
     event.isRepeat = pressed && held_[keycode];
     held_[keycode] = pressed;
     const xkb_keysym_t keysym = xkb_state_key_get_one_sym(state_, keycode);

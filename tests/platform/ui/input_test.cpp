@@ -637,6 +637,60 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyScopeCase{"AFieldBeneathThatAsksMeanwhileTypesAfter", KeyScopeCase::Message::alert, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct HeldKeyCase {
+    const char* name;
+    bool fieldBeneath;  // else a view beneath that listens for keys
+    std::uint32_t keysym;
+    bool pressedUnderTheMessage;  // else pressed before the message comes
+    Log heardBeneath;             // presses and releases ("up") the view beneath heard while the key was held
+    friend void PrintTo(const HeldKeyCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class HeldKeys : public ::testing::TestWithParam<HeldKeyCase> {};
+
+// A key held as a message comes or goes sends its repeats and its release only to the view that took its
+// press: Return that submits and so closes a prompt does not submit the field beneath once per repeat, and a
+// key a view beneath took is released there even under a message.
+TEST_P(HeldKeys, RepeatsAndTheReleaseGoOnlyWhereThePressWent) {
+    const HeldKeyCase& c = GetParam();
+    bool shown = c.pressedUnderTheMessage;
+    int submitsBeneath = 0;
+    Log heard;
+    Harness h(
+        [&] {
+            View beneath = c.fieldBeneath ? textField({.onSubmit = [&] { ++submitsBeneath; }, .focusOnAppear = true}).frame({.width = 100})
+                                          : color(Color::white()).frame({.width = 100, .height = 20}).onKeyPress([&](const KeyEvent& e) {
+                                                heard.push_back(e.pressed ? (e.isRepeat ? "repeat" : "press") : "up");
+                                                return true;
+                                            });
+            return zstack({}, beneath,
+                          shown ? textField({.onSubmit = [&] { shown = false; }, .focusOnAppear = true}).frame({.width = 100}).keyScope()
+                                : View())
+                .frame({.width = 200, .height = 100});
+        },
+        {200, 100});
+    h.update();
+    h.keyDown(c.keysym);  // Return in the prompt closes it; else the message comes while the key is held
+    if (!c.pressedUnderTheMessage) shown = true;
+    h.root().invalidate();
+    h.update();
+    for (int i = 0; i < 3; ++i) h.keyDown(c.keysym, true);
+    h.keyUp(c.keysym);
+    EXPECT_EQ(heard, c.heardBeneath);
+    EXPECT_EQ(submitsBeneath, 0) << "the field beneath took repeats of a key pressed in the prompt";
+
+    // A new press goes where the focus is now.
+    h.key(XKB_KEY_Return);
+    EXPECT_EQ(submitsBeneath, c.fieldBeneath ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HeldKeys,
+                         ::testing::Values(HeldKeyCase{"ReturnClosingAPromptOverAField", true, XKB_KEY_Return, true, {}},
+                                           HeldKeyCase{"ReturnClosingAPromptOverAListener", false, XKB_KEY_Return, true, {}},
+                                           HeldKeyCase{"AKeyAListenerTookAsAMessageComes", false, XKB_KEY_a, false,
+                                                       Log{"press", "repeat", "repeat", "repeat", "up"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // The caret shows where typing goes: not while the window is without the keyboard, and then it does not blink
 // either (no frames are drawn for it); with the keyboard back, the field types again.
 TEST(TextFieldInput, TheCaretIsDrawnOnlyWhileTheWindowHasTheKeyboard) {
