@@ -110,6 +110,7 @@ std::unique_ptr<WindowHost> WindowHost::openChild(ui::Root& root, EventLoop& loo
     if (!host->create(parent, pixels)) return nullptr;
     // A text field being edited takes the keyboard from the host, and gives it back when done.
     root.onWantsKeyboardFocus = [h = host.get()](bool wanted) { h->takeKeyboardFocus(wanted); };
+    if (root.wantsKeyboardFocus()) host->takeKeyboardFocus(true);
     xcb_map_window(host->connection_->get(), host->window_);
     xcb_flush(host->connection_->get());
     return host;
@@ -118,13 +119,16 @@ std::unique_ptr<WindowHost> WindowHost::openChild(ui::Root& root, EventLoop& loo
 bool WindowHost::create(std::uint32_t parent, ui::Size pixels) {
     xcb_connection_t* c = connection_->get();
     window_ = xcb_generate_id(c);
+    const xcb_screen_t* screen = connection_->screen();
     // No background: the server never clears the window before we paint it, so resizing does not flicker.
-    const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, XCB_GRAVITY_NORTH_WEST,
-                                    kWindowEvents | (connection_->xinputOpcode() ? 0 : kCorePointerEvents)};
+    // The screen's own visual, depth, border and colormap, named outright: a host's window of another visual
+    // (a GL one, or one with alpha) has none of its own to lend.
+    const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, screen->black_pixel, XCB_GRAVITY_NORTH_WEST,
+                                    kWindowEvents | (connection_->xinputOpcode() ? 0 : kCorePointerEvents), screen->default_colormap};
     pixels_ = {static_cast<double>(pixelsOf(pixels.width)), static_cast<double>(pixelsOf(pixels.height))};
     const auto cookie = xcb_create_window_checked(
-        c, XCB_COPY_FROM_PARENT, window_, parent, 0, 0, pixelsOf(pixels.width), pixelsOf(pixels.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-        connection_->screen()->root_visual, XCB_CW_BACK_PIXMAP | XCB_CW_BIT_GRAVITY | XCB_CW_EVENT_MASK, values);
+        c, screen->root_depth, window_, parent, 0, 0, pixelsOf(pixels.width), pixelsOf(pixels.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+        screen->root_visual, XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_BIT_GRAVITY | XCB_CW_EVENT_MASK | XCB_CW_COLORMAP, values);
     if (parent != connection_->screen()->root) xembed_.announce(window_);
     if (xcb_generic_error_t* error = xcb_request_check(c, cookie)) {
         std::free(error);
@@ -135,6 +139,7 @@ bool WindowHost::create(std::uint32_t parent, ui::Size pixels) {
     const std::uint32_t noExposures = 0;
     xcb_create_gc(c, gc_, window_, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
     selectPointerInput();
+    if (parent != connection_->screen()->root) followAncestors();
     root_.setHasKeyboardFocus(false);
     root_.setDisplayScale(scale_);
     root_.setSize({pixels_.width / scale_, pixels_.height / scale_});
@@ -273,10 +278,13 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
             exposed_ = false;
             root_.cancelPointer();
             return;
+        // A window manager takes the host's window into a frame of its own, or out of it again.
+        case XCB_REPARENT_NOTIFY: followAncestors(); return;
         case XCB_CLIENT_MESSAGE: {
             const auto* e = reinterpret_cast<const xcb_client_message_event_t*>(event);
+            const bool embedderGaveKeys = xembed_.hasKeyboard();
             if (xembed_.handle(*e)) {
-                keyboardFocusChanged();
+                if (!embedderGaveKeys && xembed_.hasKeyboard()) windowActivated();
                 return;
             }
             if (e->type == connection_->atoms().wmProtocols && e->data.data32[0] == connection_->atoms().wmDeleteWindow && onCloseRequest_)
@@ -287,12 +295,17 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
         // release, a grab taken by another client or the window's unmapping.
         case XCB_FOCUS_IN:
         case XCB_FOCUS_OUT: {
+            const auto* e = reinterpret_cast<const xcb_focus_in_event_t*>(event);
+            const bool in = (event->response_type & 0x7F) == XCB_FOCUS_IN;
+            if (e->event != window_) {
+                topLevelFocusChanged(*e, in);
+                return;
+            }
             // The keys go where these say, a grab's included; the window has no inferiors, and the other details
             // are the root window's.
-            const auto detail = reinterpret_cast<const xcb_focus_in_event_t*>(event)->detail;
+            const auto detail = e->detail;
             if (detail == XCB_NOTIFY_DETAIL_INFERIOR || detail == XCB_NOTIFY_DETAIL_POINTER_ROOT || detail == XCB_NOTIFY_DETAIL_NONE)
                 return;
-            const bool in = (event->response_type & 0x7F) == XCB_FOCUS_IN;
             if (detail == XCB_NOTIFY_DETAIL_POINTER) {
                 pointerFocus_ = in;
             } else {
@@ -310,7 +323,6 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
         case XCB_KEY_PRESS:
         case XCB_KEY_RELEASE: {
             const auto* e = reinterpret_cast<const xcb_key_press_event_t*>(event);
-            if ((event->response_type & 0x80) && !std::exchange(embedderForwardsKeys_, true)) keyboardFocusChanged();
             if (auto key = keyboard_.translate(e->detail, e->state, (event->response_type & 0x7F) == XCB_KEY_PRESS)) root_.dispatch(*key);
             return;
         }
@@ -453,20 +465,72 @@ void WindowHost::updateCursor() {
     xcb_change_window_attributes(connection_->get(), window_, XCB_CW_CURSOR, &it->second);
 }
 
+// As desktop toolkits do, a field that asks for the keys in a window that is not active takes them only when
+// the window is activated: a dialog shown by two views of one instance takes the keys in the one clicked.
 void WindowHost::takeKeyboardFocus(bool wanted) {
-    xcb_connection_t* c = connection_->get();
     keyboardWanted_ = wanted;
-    if (wanted) {
-        if (auto* reply = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)) {
-            focusBeforeEditing_ = reply->focus;
-            std::free(reply);
-        }
-        holdKeyboard();
-    } else if (focusBeforeEditing_ > XCB_INPUT_FOCUS_POINTER_ROOT && focusBeforeEditing_ != window_) {
-        // The host's window may be gone by now; the request then fails on its own.
-        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, std::exchange(focusBeforeEditing_, 0), XCB_CURRENT_TIME);
+    if (wanted && (serverFocus_ || pointerFocus_ || topLevelFocused_)) holdKeyboard();
+    if (!wanted) giveKeyboardBack();
+    xcb_flush(connection_->get());
+}
+
+void WindowHost::giveKeyboardBack() {
+    const xcb_window_t before = std::exchange(focusBeforeEditing_, 0);
+    // Only while the window still has it: the person may have taken it elsewhere meanwhile.
+    if (before <= XCB_INPUT_FOCUS_POINTER_ROOT || before == window_ || focusWindow() != window_) return;
+    // The host's window may be gone by now; the request then fails on its own.
+    xcb_set_input_focus(connection_->get(), XCB_INPUT_FOCUS_PARENT, before, XCB_CURRENT_TIME);
+}
+
+xcb_window_t WindowHost::focusWindow() const {
+    xcb_connection_t* c = connection_->get();
+    auto* reply = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+    const xcb_window_t focus = reply ? reply->focus : XCB_NONE;
+    std::free(reply);
+    return focus;
+}
+
+// The host's windows from the parent up to the screen's root. Their outermost shows when the window is activated
+// (a click on its title bar, Alt+Tab, the window manager's choice): the focus comes into it from elsewhere.
+void WindowHost::followAncestors() {
+    xcb_connection_t* c = connection_->get();
+    ancestors_.clear();
+    for (xcb_window_t w = window_;;) {
+        auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr);
+        const xcb_window_t parent = tree && tree->parent != tree->root ? tree->parent : XCB_NONE;
+        std::free(tree);
+        if (parent == XCB_NONE) break;
+        ancestors_.push_back(w = parent);
     }
-    xcb_flush(c);
+    // Ours alone: the host's own selections on its windows stay as they are.
+    constexpr std::uint32_t events = XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    for (const xcb_window_t w : ancestors_) xcb_change_window_attributes(c, w, XCB_CW_EVENT_MASK, &events);
+    topLevelFocused_ = false;
+    if (ancestors_.empty()) return;
+    for (xcb_window_t w = focusWindow(); w > XCB_INPUT_FOCUS_POINTER_ROOT && !topLevelFocused_;) {
+        topLevelFocused_ = w == ancestors_.back();
+        auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr);
+        w = tree ? tree->parent : XCB_NONE;
+        std::free(tree);
+    }
+}
+
+void WindowHost::topLevelFocusChanged(const xcb_focus_in_event_t& event, bool in) {
+    if (ancestors_.empty() || event.event != ancestors_.back()) return;
+    // A grab moves the keys for a while, not the focus; the other details are the pointer's and the root's.
+    if (event.mode == XCB_NOTIFY_MODE_GRAB || event.mode == XCB_NOTIFY_MODE_UNGRAB) return;
+    if (event.detail == XCB_NOTIFY_DETAIL_POINTER || event.detail == XCB_NOTIFY_DETAIL_POINTER_ROOT ||
+        event.detail == XCB_NOTIFY_DETAIL_NONE)
+        return;
+    if (!in && event.detail == XCB_NOTIFY_DETAIL_INFERIOR) return;  // into one of its own windows
+    if (!std::exchange(topLevelFocused_, in) && in) windowActivated();
+}
+
+// A field being edited when its window is activated again takes the keys back, as a click in it would.
+void WindowHost::windowActivated() {
+    if (!keyboardWanted_) return;
+    holdKeyboard();
+    xcb_flush(connection_->get());
 }
 
 // While the focus is on an ancestor of the window (or on no window in particular), the keys go to the window
@@ -477,17 +541,24 @@ void WindowHost::pointerCrossed(bool entered, std::uint8_t detail, bool focus) {
     keyboardFocusChanged();
 }
 
+// Only where the server sends every key to the window: a host that forwards keys keeps some for itself.
 void WindowHost::keyboardFocusChanged() {
-    const bool has = serverFocus_ || pointerFocus_ || (embedderForwardsKeys_ && xembed_.hasKeyboard());
+    const bool has = serverFocus_ || pointerFocus_;
     // Keys held as the keyboard went elsewhere are released there.
     if (!has) keyboard_.releaseAll();
     root_.setHasKeyboardFocus(has);
 }
 
 void WindowHost::holdKeyboard() {
+    // Where the keys go back to when the editing ends.
+    if (const xcb_window_t focus = focusWindow(); focus != window_) focusBeforeEditing_ = focus;
     // At the server's time: a host's own focus change for the same click, stamped with the click's time, cannot undo it.
-    xcb_set_input_focus(connection_->get(), XCB_INPUT_FOCUS_PARENT, window_, XCB_CURRENT_TIME);
+    xcb_connection_t* c = connection_->get();
+    const auto taken = xcb_set_input_focus_checked(c, XCB_INPUT_FOCUS_PARENT, window_, XCB_CURRENT_TIME);
     xembed_.requestFocus();
+    // The focus coming into the host's window with ours is no activation of it.
+    if (xcb_generic_error_t* error = xcb_request_check(c, taken)) std::free(error);
+    else topLevelFocused_ = !ancestors_.empty();
 }
 
 }  // namespace pulvan::x11

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace pulvan::x11 {
 
@@ -69,6 +70,11 @@ private:
     void endTouchpadScroll();
     void updateCursor();
     void takeKeyboardFocus(bool wanted);
+    void giveKeyboardBack();
+    xcb_window_t focusWindow() const;
+    void followAncestors();
+    void topLevelFocusChanged(const xcb_focus_in_event_t& event, bool in);
+    void windowActivated();
     void keyboardFocusChanged();
     void pointerCrossed(bool entered, std::uint8_t detail, bool focus);
     void holdKeyboard();
@@ -99,9 +105,9 @@ private:
     bool keyboardWanted_ = false;
     // Where the server sends the keys: the focus is on the window, or on an ancestor with the pointer in the window.
     bool serverFocus_ = false, pointerFocus_ = false;
-    // An embedder's word that the window has the focus is believed once it has forwarded a key: hosts that
-    // say so without forwarding any would have a caret drawn where typing never arrives.
-    bool embedderForwardsKeys_ = false;
+    // The host's windows above this one, the outermost last, and whether the focus is anywhere inside that one.
+    std::vector<xcb_window_t> ancestors_;
+    bool topLevelFocused_ = false;
     XEmbedClient xembed_;
 };
 

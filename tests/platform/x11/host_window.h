@@ -81,6 +81,11 @@ public:
         return value;
     }
 
+    void move(int x, int y) {
+        XMoveWindow(display_, window_, x, y);
+        XSync(display_, False);
+    }
+
     void resize(unsigned width, unsigned height) {
         XResizeWindow(display_, window_, width, height);
         XSync(display_, False);

@@ -14,6 +14,7 @@
 
 #include <xkbcommon/xkbcommon.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -84,7 +85,8 @@ protected:
                               .cursor(ui::CursorShape::pointingHand)
                               .frame({.width = 100, .height = 100})
                               .offset(200, 100),
-                          ui::textField(fieldOptions()).frame({.width = 100, .height = 30}).offset(0, 300).testId("field"));
+                          ui::textField(fieldOptions()).frame({.width = 100, .height = 30}).offset(0, 300).testId("field"),
+                          alertShown ? ui::color(kBlue).frame({.width = 100, .height = 50}).offset(400, 300).keyScope() : ui::View());
     }
 
     ui::TextFieldOptions fieldOptions() {
@@ -92,6 +94,7 @@ protected:
         options.text = typed;
         options.onChange = [this](const std::string& t) { typed = t; };
         options.onSubmit = [this] { ++submits; };
+        options.focusRequest = focusRequests;
         return options;
     }
 
@@ -122,7 +125,8 @@ protected:
     foundation::MainQueue queue;
     EventLoop loop{queue};
     std::string typed;
-    int submits = 0;
+    int submits = 0, focusRequests = 0;
+    bool alertShown = false;
     ui::Root root{[this] { return content(); }, queue};
     std::vector<ui::PointerEvent> pointer;
     std::vector<ui::ScrollEvent> scrolls;
@@ -302,11 +306,15 @@ TEST_F(WindowHostTest, AnXEmbedEmbedderFindsTheWindowAndHandsItTheKeyboard) {
         return request.has_value();
     }));
     EXPECT_EQ(request, 3u);  // REQUEST_FOCUS
-    message(4, 0);           // FOCUS_IN
-    // The embedder keeps the X focus and forwards keys.
+    const auto focus = [&] {
+        auto* reply = xcb_get_input_focus_reply(x.get(), xcb_get_input_focus(x.get()), nullptr);
+        const xcb_window_t w = reply ? reply->focus : 0;
+        std::free(reply);
+        return w;
+    };
+    // The embedder keeps the X focus and forwards keys: they type, but it may keep some for itself, so no caret shows.
     x.focus(parent);
     x.moveTo(1000, 800);
-    // Its word alone draws no caret: some embedders say it and forward nothing.
     EXPECT_TRUE(runUntil([&] { return !root.hasKeyboardFocus(); }));
     xcb_key_press_event_t key{};
     key.response_type = XCB_KEY_PRESS;
@@ -318,17 +326,176 @@ TEST_F(WindowHostTest, AnXEmbedEmbedderFindsTheWindowAndHandsItTheKeyboard) {
     key.response_type = XCB_KEY_RELEASE;
     send(window->window(), &key);
     EXPECT_TRUE(runUntil([&] { return typed == "b"; }));
-    // The field's caret shows while the embedder gives the keys: its window active and the focus in it.
-    EXPECT_TRUE(root.hasKeyboardFocus());
-    message(2, 0);  // WINDOW_DEACTIVATE
-    EXPECT_TRUE(runUntil([&] { return !root.hasKeyboardFocus(); }));
-    message(1, 0);  // WINDOW_ACTIVATE
-    EXPECT_TRUE(runUntil([&] { return root.hasKeyboardFocus(); }));
-    message(5, 0);  // FOCUS_OUT
-    EXPECT_TRUE(runUntil([&] { return !root.hasKeyboardFocus(); }));
     settle();
+    EXPECT_FALSE(root.hasKeyboardFocus());
+    // Its word that the window has its focus, or that its window is active again, gives the field being edited
+    // the keyboard; its word alone draws no caret.
+    struct Word {
+        std::uint32_t message;
+        bool takes;
+    };
+    for (const Word& word : {Word{4, true}, Word{5, false}, Word{4, true}, Word{2, false}, Word{1, true}}) {  // FOCUS_IN, OUT, ...
+        x.focus(parent);
+        EXPECT_TRUE(runUntil([&] { return !root.hasKeyboardFocus(); }));
+        message(word.message, 0);
+        if (!word.takes) settle();
+        EXPECT_EQ(word.takes ? runUntil([&] { return focus() == window->window() && root.hasKeyboardFocus(); }) : root.hasKeyboardFocus(),
+                  word.takes)
+            << word.message;
+    }
+    // With no field being edited, the embedder keeps its keys.
+    x.click(300, 50);
+    settle();
+    message(5, 0);
+    message(2, 0);
+    x.focus(parent);
+    message(1, 0);
+    message(4, 0);
+    settle();
+    EXPECT_EQ(focus(), parent);
+    EXPECT_FALSE(root.hasKeyboardFocus());
     window.reset();
     x.destroyWindow(parent);
+}
+
+// A new window has no keyboard until the server gives it the focus, the pointer crosses into it while the focus
+// is on no window in particular, or its embedder says so while a field is being edited; a field focused by the
+// program meanwhile takes nothing, as the window is not active.
+TEST_F(WindowHostTest, ANewWindowStartsWithoutTheKeyboard) {
+    struct Case {
+        const char* name;
+        std::function<void(xcb_window_t)> giveKeyboard;
+    };
+    const auto xembed = [&](xcb_window_t w, std::uint32_t code, std::uint32_t data1) {
+        auto* atom = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 7, "_XEMBED"), nullptr);
+        xcb_client_message_event_t e{};
+        e.response_type = XCB_CLIENT_MESSAGE;
+        e.format = 32;
+        e.window = w;
+        e.type = atom->atom;
+        e.data.data32[1] = code;
+        e.data.data32[3] = data1;
+        std::free(atom);
+        xcb_send_event(x.get(), 0, w, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&e));
+        x.sync();
+    };
+    const xcb_window_t elsewhere = x.createWindow(50, 50);
+    for (const Case& c : {Case{"the server's focus", [&](xcb_window_t w) { x.focus(w); }},
+                          Case{"a pointer crossing",
+                               [&](xcb_window_t) {
+                                   x.focus(XCB_INPUT_FOCUS_POINTER_ROOT);
+                                   x.moveTo(400, 200);
+                               }},
+                          Case{"the embedder", [&](xcb_window_t w) { xembed(w, 4, 0); }}}) {
+        x.focus(elsewhere);
+        x.moveTo(1500, 1000);
+        const xcb_window_t parent = x.createWindow(800, 500);
+        auto window = WindowHost::openChild(root, loop, parent, {800, 500});
+        ASSERT_NE(window, nullptr);
+        xembed(window->window(), 0, parent);  // EMBEDDED_NOTIFY
+        ASSERT_TRUE(runUntil([&] { return window->hasPainted(); }));
+        ++focusRequests;
+        root.invalidate();
+        settle();
+        EXPECT_FALSE(root.hasKeyboardFocus()) << c.name;
+        x.key(x.keycodeOf(XKB_KEY_a), true);
+        x.key(x.keycodeOf(XKB_KEY_a), false);
+        settle();
+        EXPECT_EQ(typed, "") << c.name;
+        c.giveKeyboard(window->window());
+        EXPECT_TRUE(runUntil([&] { return root.hasKeyboardFocus(); })) << c.name;
+        x.key(x.keycodeOf(XKB_KEY_a), true);
+        x.key(x.keycodeOf(XKB_KEY_a), false);
+        EXPECT_TRUE(runUntil([&] { return typed == "a"; })) << c.name << ": typed \"" << typed << '"';
+        typed.clear();
+        window.reset();
+        x.destroyWindow(parent);
+    }
+    x.destroyWindow(elsewhere);
+}
+
+// A message over a field being edited keeps the keyboard in the window: keys typed under it reach neither the field
+// nor the host, which had the focus before, and the field types again once it is gone.
+TEST_F(WindowHostTest, AMessageOverAFieldBeingEditedKeepsTheKeysFromTheHost) {
+    const xcb_window_t parent = x.createWindow(800, 500);
+    x.focus(parent);
+    const std::uint32_t keys = XCB_EVENT_MASK_KEY_PRESS;
+    xcb_change_window_attributes(x.get(), parent, XCB_CW_EVENT_MASK, &keys);
+    auto window = WindowHost::openChild(root, loop, parent, {800, 500});
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(runUntil([&] { return window->hasPainted(); }));
+    x.moveTo(20, 310);
+    x.click(20, 310);
+    settle();
+    x.moveTo(1500, 1000);  // where the keys do not follow the pointer
+    alertShown = true;
+    root.invalidate();
+    settle();
+    int hostKeys = 0;
+    const auto typeKey = [&](std::uint32_t keysym) {
+        x.key(x.keycodeOf(keysym), true);
+        x.key(x.keycodeOf(keysym), false);
+        settle();
+        while (xcb_generic_event_t* e = xcb_poll_for_event(x.get())) {
+            hostKeys += (e->response_type & 0x7F) == XCB_KEY_PRESS;
+            std::free(e);
+        }
+    };
+    typeKey(XKB_KEY_q);
+    EXPECT_EQ(hostKeys, 0) << "a key typed under the message reached the host";
+    EXPECT_EQ(typed, "");
+    alertShown = false;
+    root.invalidate();
+    settle();
+    typeKey(XKB_KEY_r);
+    EXPECT_EQ(typed, "r");
+    EXPECT_EQ(hostKeys, 0);
+    window.reset();
+    x.destroyWindow(parent);
+}
+
+// The screen's visuals other than its default, as hosts choose them for the windows they embed in: GDK's choice
+// under Xvfb (another true-colour visual of the same depth) and one with alpha.
+std::vector<std::pair<std::uint32_t, std::uint8_t>> otherVisuals(const xcb_screen_t* screen) {
+    std::vector<std::pair<std::uint32_t, std::uint8_t>> found;
+    for (auto depths = xcb_screen_allowed_depths_iterator(screen); depths.rem; xcb_depth_next(&depths)) {
+        const std::uint8_t depth = depths.data->depth;
+        for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem; xcb_visualtype_next(&visuals)) {
+            const bool sameDepth = depth == screen->root_depth;
+            if (visuals.data->_class != XCB_VISUAL_CLASS_TRUE_COLOR || visuals.data->visual_id == screen->root_visual) continue;
+            if (std::none_of(found.begin(), found.end(), [&](const auto& v) { return (v.second == screen->root_depth) == sameDepth; }))
+                found.emplace_back(visuals.data->visual_id, depth);
+        }
+    }
+    return found;
+}
+
+// In a parent of any visual and depth the screen offers, the window is made and shows the editor.
+TEST_F(WindowHostTest, AParentOfAnyVisualHoldsTheWindow) {
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x.get())).data;
+    const auto visuals = otherVisuals(screen);
+    ASSERT_EQ(visuals.size(), 2u) << "the test display offers no other visuals";
+    for (const auto& [visual, depth] : visuals) {
+        const xcb_colormap_t colormap = xcb_generate_id(x.get());
+        xcb_create_colormap(x.get(), XCB_COLORMAP_ALLOC_NONE, colormap, x.root(), visual);
+        const xcb_window_t parent = xcb_generate_id(x.get());
+        const std::uint32_t values[] = {0, 0, colormap};
+        xcb_create_window(x.get(), depth, parent, x.root(), 0, 0, 800, 500, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, visual,
+                          XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_COLORMAP, values);
+        xcb_map_window(x.get(), parent);
+        x.sync();
+        auto window = WindowHost::openChild(root, loop, parent, {800, 500});
+        EXPECT_NE(window, nullptr) << "depth " << int(depth);
+        if (window) {
+            EXPECT_TRUE(runUntil([&] { return window->hasPainted(); }));
+            settle();
+            EXPECT_EQ(x.pixel(250, 150), 0x0000FFu) << "depth " << int(depth);
+            EXPECT_EQ(x.pixel(10, 10), 0xFF0000u) << "depth " << int(depth);
+        }
+        window.reset();
+        x.destroyWindow(parent);
+        xcb_free_colormap(x.get(), colormap);
+    }
 }
 
 // The test display's keyboard as setxkbmap makes it.

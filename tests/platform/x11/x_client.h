@@ -83,6 +83,18 @@ public:
         std::free(r);
         return value;
     }
+    // The screen's pixels in a rectangle, as the server keeps them.
+    std::string image(int x, int y, int width, int height) {
+        auto* r = xcb_get_image_reply(
+            c_,
+            xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, screen_->root, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y),
+                          static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), ~0u),
+            nullptr);
+        std::string pixels;
+        if (r) pixels.assign(reinterpret_cast<const char*>(xcb_get_image_data(r)), static_cast<std::size_t>(xcb_get_image_data_length(r)));
+        std::free(r);
+        return pixels;
+    }
     std::uint32_t childCount(xcb_window_t w) {
         auto* r = xcb_query_tree_reply(c_, xcb_query_tree(c_, w), nullptr);
         const std::uint32_t n = r ? r->children_len : 0;
