@@ -26,7 +26,12 @@ tresult PLUGIN_API PulvanEditorView::isPlatformTypeSupported(FIDString type) {
 
 tresult PLUGIN_API PulvanEditorView::attached(void* parent, FIDString type) {
     if (isPlatformTypeSupported(type) != kResultTrue) return kResultFalse;
-    return CPluginView::attached(parent, type);
+    windowRefused_ = false;
+    const tresult result = CPluginView::attached(parent, type);
+    // A host told of the failure can say so, where an empty frame says nothing.
+    if (result != kResultOk || !windowRefused_) return result;
+    CPluginView::removed();
+    return kResultFalse;
 }
 
 void PulvanEditorView::attachedToParent() {
@@ -36,6 +41,7 @@ void PulvanEditorView::attachedToParent() {
     startRequestDelivery();
     editorContent_ = KezVst3EditorViewCreate(editorHolder_, parent, rect.getWidth(), rect.getHeight());
     if (!editorContent_) stopRequestDelivery();
+    windowRefused_ = !editorContent_;
 }
 
 void PulvanEditorView::removedFromParent() { detach(); }

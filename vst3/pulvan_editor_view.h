@@ -19,7 +19,7 @@ public:
     ~PulvanEditorView() override;
 
     Steinberg::tresult PLUGIN_API isPlatformTypeSupported(Steinberg::FIDString type) SMTG_OVERRIDE;
-    // Refuses a parent of any other window system before taking it.
+    // Refuses a parent of any other window system before taking it, and one that no window can be made in.
     Steinberg::tresult PLUGIN_API attached(void* parent, Steinberg::FIDString type) SMTG_OVERRIDE;
     Steinberg::tresult PLUGIN_API onSize(Steinberg::ViewRect* newSize) SMTG_OVERRIDE;
     Steinberg::tresult PLUGIN_API canResize() SMTG_OVERRIDE { return Steinberg::kResultTrue; }
@@ -48,6 +48,8 @@ private:
     SharedEngineHandle engine_;
     void* editorHolder_;
     void* editorContent_ = nullptr;
+    // The last attachment's window could not be made inside the parent.
+    bool windowRefused_ = false;
     // While attached to a frame whose host offers a run loop.
     std::unique_ptr<HostRunLoopQueue> uiQueue_;
 };

@@ -211,6 +211,22 @@ TEST_F(EditorView, AFrameGivenAfterAttachingOrTakenAwayMovesTheRunLoopHandler) {
     view->release();
 }
 
+// A parent that no window can be made in is a failure the host hears of; the view stays usable.
+TEST_F(EditorView, AParentWithoutRoomForAWindowIsAFailure) {
+    const Window gone = XCreateSimpleWindow(host->display(), host->window(), 0, 0, 100, 100, 0, 0, 0);
+    XDestroyWindow(host->display(), gone);
+    XSync(host->display(), False);
+    const auto missing = reinterpret_cast<void*>(static_cast<unsigned long>(gone));
+    auto* view = new PulvanEditorView(handle, holder);
+    EXPECT_EQ(view->attached(missing, "X11EmbedWindowID"), kResultFalse);
+    EXPECT_FALSE(view->isShowingEditor());
+    EXPECT_EQ(view->attached(parentHandle(), "X11EmbedWindowID"), kResultOk);
+    EXPECT_TRUE(view->isShowingEditor());
+    EXPECT_EQ(childCount(), 1u);
+    view->removed();
+    view->release();
+}
+
 TEST_F(EditorView, WithoutEngineOrHolderNothingIsEmbedded) {
     auto* noHolder = new PulvanEditorView(handle, nullptr);
     noHolder->attached(parentHandle(), "X11EmbedWindowID");

@@ -9,9 +9,10 @@ namespace kez::test {
 
 class FocusTakingHost : public pulvan::x11::test::HostWindow {
 public:
-    FocusTakingHost(unsigned width, unsigned height)
-        : HostWindow(width, height, [](Display* display, Window window) {
-              XStoreName(display, window, "Focus-taking host");
+    virtual ~FocusTakingHost() = default;
+    FocusTakingHost(unsigned width, unsigned height, const char* title = "Focus-taking host")
+        : HostWindow(width, height, [title](Display* display, Window window) {
+              XStoreName(display, window, title);
               XWMHints hints{};
               hints.flags = InputHint;
               hints.input = True;
@@ -58,10 +59,15 @@ public:
             if (e.type == ClientMessage && e.xclient.message_type == protocols_ && static_cast<Atom>(e.xclient.data.l[0]) == takeFocus_) {
                 XSetInputFocus(display(), focusWindow_, RevertToParent, static_cast<Time>(e.xclient.data.l[1]));
                 ++focusTakes_;
+            } else {
+                handleOther(e);
             }
         }
         XSync(display(), False);
     }
+
+protected:
+    virtual void handleOther(XEvent&) {}
 
 private:
     Window focusWindow_ = 0;

@@ -9,8 +9,11 @@
 #include "tests/vst3/focus_taking_host.h"
 #include "tests/vst3/plugin_instance.h"
 #include "tests/vst3/run_loop_frame.h"
+#include "tests/vst3/socket_host.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <thread>
 
 using namespace Steinberg;
@@ -21,42 +24,91 @@ namespace {
 
 constexpr std::uint32_t kEditorBackground = 0x0E0E10;
 
-TEST(UnderAWindowManager, TypingAndDraggingWorkWhileTheHostTakesTheFocusOnEveryClick) {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (Xvfb is not installed)";
-    pulvan::x11::test::XClient x;
-    ASSERT_TRUE(x.open());
-    auto* check = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 24, "_NET_SUPPORTING_WM_CHECK"), nullptr);
-    const bool managed = check && !x.property(x.root(), check->atom).empty();
-    std::free(check);
-    if (!managed) GTEST_SKIP() << "no window manager (openbox is not installed)";
+// The bundle's editor side by side with a host under the window manager, with the preferences and presets
+// in a folder of the test's own.
+class UnderAWindowManager : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (Xvfb is not installed)";
+        ASSERT_TRUE(x.open());
+        auto* check = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 24, "_NET_SUPPORTING_WM_CHECK"), nullptr);
+        const bool managed = check && !x.property(x.root(), check->atom).empty();
+        std::free(check);
+        if (!managed) GTEST_SKIP() << "no window manager (openbox is not installed)";
+        ASSERT_TRUE(bundle.loaded()) << bundle.error();
+        IPluginFactory* factory = bundle.factory();
+        plugin = std::make_unique<PluginInstance>(factory, hostContext.get());
+        factory->release();
+        ASSERT_TRUE(plugin->ready());
+        ASSERT_EQ(plugin->controller()->setComponentHandler(&handler), kResultTrue);
+    }
+    void TearDown() override {
+        for (IPlugView* view : views) {
+            view->removed();
+            view->setFrame(nullptr);
+            view->release();
+        }
+    }
 
-    // The drag's end keeps the width in the user's preferences.
-    pulvan::test::TempFolder home;
-    pulvan::test::ScopedEnvironment config("XDG_CONFIG_HOME", home.path().string()), data("XDG_DATA_HOME", home.path().string());
-    LoadedBundle bundle(PULVAN_VST3_BUNDLE_PATH);
-    ASSERT_TRUE(bundle.loaded()) << bundle.error();
-    auto hostContext = makeHostContext();
-    ComponentHandler handler;  // outlives the plug-in, which lets it go at terminate
-    IPluginFactory* factory = bundle.factory();
-    auto plugin = std::make_unique<PluginInstance>(factory, hostContext.get());
-    factory->release();
-    ASSERT_TRUE(plugin->ready());
-    ASSERT_EQ(plugin->controller()->setComponentHandler(&handler), kResultTrue);
-    FocusTakingHost host(1280, 730);
-    ASSERT_TRUE(host.open());
-    RunLoopFrame frame;
     // The host's UI thread: its own events and the plug-in's handlers in its run loop.
-    const auto runUntil = [&](const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-        return frame.runUntil([&] { return host.handleEvents(), done(); }, timeout);
-    };
-    ASSERT_TRUE(runUntil([&] { return host.viewable(); }, 5s));
+    bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+        return frame.runUntil(
+            [&] {
+                for (const auto& host : hosts) host->handleEvents();
+                return done();
+            },
+            timeout);
+    }
+    // A host's window, open until the editors in it are closed.
+    template <typename Host, typename... Arguments>
+    Host& openHost(Arguments... arguments) {
+        auto host = std::make_unique<Host>(arguments...);
+        Host& opened = *host;
+        hosts.push_back(std::move(host));
+        EXPECT_TRUE(opened.open());
+        return opened;
+    }
+    // An editor of the instance in the host's window, shown.
+    IPlugView* openEditor(FocusTakingHost& host, void* parent) {
+        EXPECT_TRUE(runUntil([&] { return host.viewable(); }, 5s));
+        IPlugView* view = plugin->controller()->createView("editor");
+        EXPECT_NE(view, nullptr);
+        if (!view) return nullptr;
+        views.push_back(view);
+        view->setFrame(&frame);
+        EXPECT_EQ(view->attached(parent, kPlatformTypeX11EmbedWindowID), kResultOk);
+        const auto origin = *x.geometry(host.window());
+        EXPECT_TRUE(runUntil([&] { return x.pixel(origin.x + 4, origin.y + 300) == kEditorBackground; }, 5s));
+        return view;
+    }
+    // Keys as a person types them, lower-case letters, spaces and "\n" for Return.
+    void type(const std::string& text) {
+        for (const char c : text) {
+            const std::uint8_t key = x.keycodeOf(c == '\n' ? XK_Return : static_cast<std::uint32_t>(c));
+            x.key(key, true);
+            x.key(key, false);
+        }
+    }
+    bool presetSaved(const std::string& name) const {
+        return std::filesystem::exists(home.path() / "Audio/Presets/Kezwerk/Pulvan/Presets" / (name + ".json"));
+    }
 
-    IPlugView* view = plugin->controller()->createView("editor");
-    ASSERT_NE(view, nullptr);
-    view->setFrame(&frame);
-    ASSERT_EQ(view->attached(host.handle(), kPlatformTypeX11EmbedWindowID), kResultOk);
+    pulvan::x11::test::XClient x;
+    pulvan::test::TempFolder home;
+    pulvan::test::ScopedEnvironment config{"XDG_CONFIG_HOME", home.path().string()}, data{"XDG_DATA_HOME", home.path().string()};
+    LoadedBundle bundle{PULVAN_VST3_BUNDLE_PATH};
+    decltype(makeHostContext()) hostContext = makeHostContext();
+    ComponentHandler handler;  // outlives the plug-in, which lets it go at terminate
+    std::unique_ptr<PluginInstance> plugin;
+    RunLoopFrame frame;
+    std::vector<std::unique_ptr<FocusTakingHost>> hosts;
+    std::vector<IPlugView*> views;
+};
+
+TEST_F(UnderAWindowManager, TypingAndDraggingWorkWhileTheHostTakesTheFocusOnEveryClick) {
+    FocusTakingHost& host = openHost<FocusTakingHost>(1280u, 730u);
+    ASSERT_TRUE(openEditor(host, host.handle()));
     const auto origin = *x.geometry(host.window());
-    ASSERT_TRUE(runUntil([&] { return x.pixel(origin.x + 4, origin.y + 300) == kEditorBackground; }, 5s));
 
     // The preset dialog's name field takes the keyboard, and a click into it leaves the keyboard there.
     const Window editor = host.pluginWindow();
@@ -99,10 +151,109 @@ TEST(UnderAWindowManager, TypingAndDraggingWorkWhileTheHostTakesTheFocusOnEveryC
     ASSERT_FALSE(frame.resizes.empty()) << "the drag was cancelled";
     EXPECT_EQ(frame.resizes.back().rect.getHeight(), 627);
     EXPECT_GT(host.focusTakes(), 0);
+}
 
-    view->removed();
-    view->setFrame(nullptr);
-    view->release();
+// How a person brings a window back: a click on its title bar, or a pager asking the window manager (as
+// `xdotool windowactivate` does).
+struct ActivationCase {
+    const char* name;
+    bool titleBar;
+    friend void PrintTo(const ActivationCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class WindowActivation : public UnderAWindowManager, public ::testing::WithParamInterface<ActivationCase> {
+protected:
+    void activate(const FocusTakingHost& host) {
+        const auto g = *x.geometry(host.window());
+        if (GetParam().titleBar) {
+            x.click(g.x + 400, g.y - 8);
+            return;
+        }
+        auto* atom = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 18, "_NET_ACTIVE_WINDOW"), nullptr);
+        xcb_client_message_event_t e{};
+        e.response_type = XCB_CLIENT_MESSAGE;
+        e.format = 32;
+        e.window = static_cast<xcb_window_t>(host.window());
+        e.type = atom->atom;
+        e.data.data32[0] = 2;  // from a pager
+        std::free(atom);
+        xcb_send_event(x.get(), 0, x.root(), XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&e));
+        x.sync();
+    }
+};
+
+// In a host whose plug-in window is a top-level of its own with a socket in it: a field being edited takes the keys
+// back when its window is activated again, as a click in it would, and the host acts on none of them; while the
+// host's main window is active the keys stay there, and with no field being edited the host keeps its shortcuts.
+TEST_P(WindowActivation, AFieldBeingEditedTakesTheKeysBackWhenItsWindowIsActivatedAgain) {
+    FocusTakingHost& main = openHost<FocusTakingHost>(300u, 200u, "Host main window");
+    SocketHost& host = openHost<SocketHost>(1280u, 730u, "Pulvan in the host");
+    ASSERT_TRUE(openEditor(host, host.socketHandle()));
+    const auto origin = *x.geometry(host.window());
+    main.move(1500, 900);  // beside the plug-in's window
+    ASSERT_TRUE(runUntil([&] { return x.geometry(main.window())->y >= 800; }, 5s));
+    const auto m = *x.geometry(main.window());
+
+    x.click(origin.x + 1173, origin.y + 34);  // Save: the dialog's name field takes the keyboard
+    ASSERT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keyboard";
+    type("ab");
+    x.click(m.x + 150, m.y + 100);
+    ASSERT_TRUE(runUntil([&] { return host.focus() == main.focusWindow(); }, 5s)) << "the main window got no focus";
+    type("z");
+
+    activate(host);
+    EXPECT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keys back";
+    type(" my jam\n");
+    EXPECT_TRUE(runUntil([&] { return presetSaved("ab my jam"); }, 5s)) << "no preset \"ab my jam\"";
+    EXPECT_EQ(host.actedOn(), std::vector<std::string>{}) << "the host acted on keys typed into the field";
+    ASSERT_TRUE(runUntil([&] { return host.focus() == host.window() || host.focus() == host.focusWindow(); }, 5s))
+        << "the keyboard did not go back to the host";
+
+    x.click(m.x + 150, m.y + 100);
+    ASSERT_TRUE(runUntil([&] { return host.focus() == main.focusWindow(); }, 5s));
+    activate(host);
+    ASSERT_TRUE(runUntil([&] { return host.focus() == host.focusWindow(); }, 5s));
+    type(" ");
+    EXPECT_TRUE(runUntil([&] { return host.actedOn() == std::vector<std::string>{"space"}; }, 5s)) << "the host lost its shortcut";
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, WindowActivation,
+                         ::testing::Values(ActivationCase{"ByItsTitleBar", true}, ActivationCase{"ByAPager", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Two views of one instance, each in a host window of its own, show the preset dialog together: the window clicked
+// keeps the keyboard, and the other's field takes no keys and draws no caret.
+TEST_F(UnderAWindowManager, TwoViewsShowTheDialogAndTheOneClickedKeepsTheKeyboard) {
+    FocusTakingHost& first = openHost<FocusTakingHost>(900u, 513u, "First view");
+    FocusTakingHost& second = openHost<FocusTakingHost>(900u, 513u, "Second view");
+    first.move(0, 40);
+    second.move(960, 40);
+    ASSERT_TRUE(runUntil([&] { return x.geometry(second.window())->x >= 900; }, 5s));
+    IPlugView* views[] = {openEditor(first, first.handle()), openEditor(second, second.handle())};
+    for (IPlugView* view : views) {
+        ASSERT_TRUE(view);
+        ViewRect rect{0, 0, 900, 513};
+        view->onSize(&rect);
+    }
+    const auto origin = *x.geometry(first.window()), other = *x.geometry(second.window());
+    // Whether a caret blinks at the start of a view's name field: within a blink period, the place changes.
+    const auto caretBlinks = [&](const pulvan::x11::test::XClient::Geometry& view) {
+        const auto at = [&] { return x.image(view.x + 208, view.y + 80, 8, 12); };
+        const std::string first = at();
+        bool changed = false;
+        runUntil([&] { return changed = at() != first; }, 1200ms);
+        return changed;
+    };
+
+    x.click(origin.x + 825, origin.y + 24);  // Save, in the first view
+    ASSERT_TRUE(runUntil([&] { return first.focus() == first.pluginWindow(); }, 5s)) << "the field did not take the keyboard";
+    frame.runFor(400ms);  // the dialog's fade
+    EXPECT_TRUE(caretBlinks(origin)) << "no caret in the view clicked";
+    EXPECT_FALSE(caretBlinks(other)) << "a caret in the other view";
+    EXPECT_EQ(first.focus(), first.pluginWindow()) << "the keyboard went to the other view";
+    type("xy\n");
+    EXPECT_TRUE(runUntil([&] { return presetSaved("xy"); }, 5s)) << "no preset \"xy\"";
 }
 
 }  // namespace

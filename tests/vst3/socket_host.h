@@ -1,0 +1,104 @@
+#pragma once
+// A plug-in window as a GTK host makes it, for tests under a window manager: a top-level of its own that keeps
+// the X focus on its focus window, with a socket inside that the plug-in's window goes into. The host acts on
+// the keys bound to its shortcuts and forwards the others to the plug-in with XSendEvent while the socket has
+// its focus; it tells the plug-in over XEmbed when the top-level is activated and when the socket takes or
+// loses the focus, and gives the socket the focus when the plug-in asks.
+#include "tests/vst3/focus_taking_host.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <X11/keysym.h>
+
+namespace kez::test {
+
+class SocketHost : public FocusTakingHost {
+public:
+    SocketHost(unsigned width, unsigned height, const char* title) : FocusTakingHost(width, height, title) {
+        if (!open()) return;
+        xembed_ = XInternAtom(display(), "_XEMBED", False);
+        socket_ = XCreateSimpleWindow(display(), window(), 0, 0, width, height, 0, 0, 0);
+        XSelectInput(display(), socket_, SubstructureNotifyMask);
+        XSelectInput(display(), focusWindow(), FocusChangeMask | KeyPressMask | KeyReleaseMask);
+        XSelectInput(display(), window(), KeyPressMask | KeyReleaseMask);
+        XMapWindow(display(), socket_);
+        XSync(display(), False);
+    }
+
+    void* socketHandle() const { return reinterpret_cast<void*>(static_cast<unsigned long>(socket_)); }
+    Window plug() const { return plug_; }
+    // What the host did with the keys that reached it: the names of those it acted on.
+    const std::vector<std::string>& actedOn() const { return actedOn_; }
+
+protected:
+    void handleOther(XEvent& e) override {
+        switch (e.type) {
+            case MapNotify:
+                if (e.xmap.event == socket_ && !plug_) embed(e.xmap.window);
+                break;
+            case FocusIn:
+            case FocusOut:
+                if (e.xfocus.window == focusWindow() && e.xfocus.mode != NotifyGrab && e.xfocus.mode != NotifyUngrab &&
+                    e.xfocus.detail != NotifyPointer && e.xfocus.detail != NotifyInferior)
+                    activate(e.type == FocusIn);
+                break;
+            case ClientMessage:
+                if (e.xclient.message_type == xembed_ && e.xclient.data.l[1] == kRequestFocus && !socketFocused_) {
+                    socketFocused_ = true;
+                    if (active_) send(kFocusIn);
+                }
+                break;
+            case KeyPress:
+            case KeyRelease: key(e.xkey); break;
+            default: break;
+        }
+    }
+
+private:
+    enum : long { kEmbeddedNotify = 0, kWindowActivate = 1, kWindowDeactivate = 2, kRequestFocus = 3, kFocusIn = 4, kFocusOut = 5 };
+
+    void embed(Window plug) {
+        plug_ = plug;
+        send(kEmbeddedNotify, static_cast<long>(socket_));
+        if (active_) send(kWindowActivate);
+    }
+    void activate(bool active) {
+        if (active == active_) return;
+        active_ = active;
+        if (!active && socketFocused_) send(kFocusOut);
+        send(active ? kWindowActivate : kWindowDeactivate);
+        if (active && socketFocused_) send(kFocusIn);
+    }
+    void key(XKeyEvent& e) {
+        const KeySym sym = XLookupKeysym(&e, 0);
+        const char* bound[] = {"space", "Return", "a", "l", "q"};
+        const std::string name = XKeysymToString(sym) ? XKeysymToString(sym) : "";
+        if (std::find(std::begin(bound), std::end(bound), name) != std::end(bound)) {
+            if (e.type == KeyPress) actedOn_.push_back(name);
+        } else if (socketFocused_ && plug_) {
+            e.window = plug_;
+            XSendEvent(display(), plug_, False, NoEventMask, reinterpret_cast<XEvent*>(&e));
+        }
+    }
+    void send(long message, long detail = 0) {
+        if (!plug_) return;
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = plug_;
+        e.xclient.message_type = xembed_;
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = CurrentTime;
+        e.xclient.data.l[1] = message;
+        e.xclient.data.l[3] = detail;
+        XSendEvent(display(), plug_, False, NoEventMask, &e);
+    }
+
+    Atom xembed_ = 0;
+    Window socket_ = 0, plug_ = 0;
+    bool active_ = false, socketFocused_ = false;
+    std::vector<std::string> actedOn_;
+};
+
+}  // namespace kez::test
