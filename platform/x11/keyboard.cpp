@@ -224,9 +224,13 @@ std::uint32_t Keyboard::shortcutKeysym(xcb_keycode_t keycode, std::uint32_t keys
     if (const auto latin = std::ranges::find(typesLatin_, true); latin != typesLatin_.end()) {
         letter = latinLetter(state_, keycode, static_cast<xkb_layout_index_t>(latin - typesLatin_.begin()));
     } else if (usState_) {
-        // Both number their keys as evdev does; looking keys up by name would need a newer xkbcommon.
-        xkb_state_update_mask(usState_, state & 0xFF, 0, 0, 0, 0, 0);
-        letter = latinLetter(usState_, keycode, 0);
+        // The key in the same place on a US keyboard: keys are named by their place.
+        const char* name = xkb_keymap_key_get_name(xkb_state_get_keymap(state_), keycode);
+        const xkb_keycode_t usKey = name ? xkb_keymap_key_by_name(xkb_state_get_keymap(usState_), name) : XKB_KEYCODE_INVALID;
+        if (usKey != XKB_KEYCODE_INVALID) {
+            xkb_state_update_mask(usState_, state & 0xFF, 0, 0, 0, 0, 0);
+            letter = latinLetter(usState_, usKey, 0);
+        }
     }
     return letter != XKB_KEY_NoSymbol ? letter : keysym;
 }
