@@ -101,6 +101,16 @@ std::optional<ui::Size> Connection::windowSize(xcb_window_t window) const {
     return ui::Size{static_cast<double>(reply->width), static_cast<double>(reply->height)};
 }
 
+xcb_window_t Connection::parentOf(xcb_window_t window) const {
+    Reply<xcb_query_tree_reply_t> tree{xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), nullptr)};
+    return tree && tree->parent != tree->root ? tree->parent : XCB_NONE;
+}
+
+xcb_window_t Connection::inputFocus() const {
+    Reply<xcb_get_input_focus_reply_t> reply{xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr)};
+    return reply ? reply->focus : XCB_NONE;
+}
+
 double displayScaleFromResources(const std::string& resources) {
     std::istringstream lines(resources);
     for (std::string line; std::getline(lines, line);) {

@@ -38,6 +38,10 @@ public:
     ui::Rect workAreaPixels() const;
     // Whether the window exists and, if so, its size in pixels (a request checked on its own).
     std::optional<ui::Size> windowSize(xcb_window_t window) const;
+    // The window's parent; none for a root window or one that is gone.
+    xcb_window_t parentOf(xcb_window_t window) const;
+    // Where the server sends the keys now: a window, or PointerRoot or None.
+    xcb_window_t inputFocus() const;
 
 private:
     Connection(xcb_connection_t* connection, int screenNumber);

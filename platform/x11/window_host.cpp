@@ -477,42 +477,23 @@ void WindowHost::takeKeyboardFocus(bool wanted) {
 void WindowHost::giveKeyboardBack() {
     const xcb_window_t before = std::exchange(focusBeforeEditing_, 0);
     // Only while the window still has it: the person may have taken it elsewhere meanwhile.
-    if (before <= XCB_INPUT_FOCUS_POINTER_ROOT || before == window_ || focusWindow() != window_) return;
+    if (before <= XCB_INPUT_FOCUS_POINTER_ROOT || before == window_ || connection_->inputFocus() != window_) return;
     // The host's window may be gone by now; the request then fails on its own.
     xcb_set_input_focus(connection_->get(), XCB_INPUT_FOCUS_PARENT, before, XCB_CURRENT_TIME);
-}
-
-xcb_window_t WindowHost::focusWindow() const {
-    xcb_connection_t* c = connection_->get();
-    auto* reply = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
-    const xcb_window_t focus = reply ? reply->focus : XCB_NONE;
-    std::free(reply);
-    return focus;
 }
 
 // The host's windows from the parent up to the screen's root. Their outermost shows when the window is activated
 // (a click on its title bar, Alt+Tab, the window manager's choice): the focus comes into it from elsewhere.
 void WindowHost::followAncestors() {
-    xcb_connection_t* c = connection_->get();
     ancestors_.clear();
-    for (xcb_window_t w = window_;;) {
-        auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr);
-        const xcb_window_t parent = tree && tree->parent != tree->root ? tree->parent : XCB_NONE;
-        std::free(tree);
-        if (parent == XCB_NONE) break;
-        ancestors_.push_back(w = parent);
-    }
+    for (xcb_window_t w = connection_->parentOf(window_); w != XCB_NONE; w = connection_->parentOf(w)) ancestors_.push_back(w);
     // Ours alone: the host's own selections on its windows stay as they are.
     constexpr std::uint32_t events = XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    for (const xcb_window_t w : ancestors_) xcb_change_window_attributes(c, w, XCB_CW_EVENT_MASK, &events);
+    for (const xcb_window_t w : ancestors_) xcb_change_window_attributes(connection_->get(), w, XCB_CW_EVENT_MASK, &events);
     topLevelFocused_ = false;
     if (ancestors_.empty()) return;
-    for (xcb_window_t w = focusWindow(); w > XCB_INPUT_FOCUS_POINTER_ROOT && !topLevelFocused_;) {
+    for (xcb_window_t w = connection_->inputFocus(); w > XCB_INPUT_FOCUS_POINTER_ROOT && !topLevelFocused_; w = connection_->parentOf(w))
         topLevelFocused_ = w == ancestors_.back();
-        auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr);
-        w = tree ? tree->parent : XCB_NONE;
-        std::free(tree);
-    }
 }
 
 void WindowHost::topLevelFocusChanged(const xcb_focus_in_event_t& event, bool in) {
@@ -551,7 +532,7 @@ void WindowHost::keyboardFocusChanged() {
 
 void WindowHost::holdKeyboard() {
     // Where the keys go back to when the editing ends.
-    if (const xcb_window_t focus = focusWindow(); focus != window_) focusBeforeEditing_ = focus;
+    if (const xcb_window_t focus = connection_->inputFocus(); focus != window_) focusBeforeEditing_ = focus;
     // At the server's time: a host's own focus change for the same click, stamped with the click's time, cannot undo it.
     xcb_connection_t* c = connection_->get();
     const auto taken = xcb_set_input_focus_checked(c, XCB_INPUT_FOCUS_PARENT, window_, XCB_CURRENT_TIME);

@@ -71,7 +71,6 @@ private:
     void updateCursor();
     void takeKeyboardFocus(bool wanted);
     void giveKeyboardBack();
-    xcb_window_t focusWindow() const;
     void followAncestors();
     void topLevelFocusChanged(const xcb_focus_in_event_t& event, bool in);
     void windowActivated();

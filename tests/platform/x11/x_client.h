@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <thread>
@@ -74,14 +75,10 @@ public:
     }
     // 0xRRGGBB of one pixel of the screen.
     std::uint32_t pixel(int x, int y) {
-        auto* r = xcb_get_image_reply(c_,
-                                      xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, screen_->root, static_cast<std::int16_t>(x),
-                                                    static_cast<std::int16_t>(y), 1, 1, ~0u),
-                                      nullptr);
+        const std::string bytes = image(x, y, 1, 1);
         std::uint32_t value = 0;
-        if (r && xcb_get_image_data_length(r) >= 4) value = *reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(r)) & 0xFFFFFF;
-        std::free(r);
-        return value;
+        if (bytes.size() >= sizeof value) std::memcpy(&value, bytes.data(), sizeof value);
+        return value & 0xFFFFFF;
     }
     // The screen's pixels in a rectangle, as the server keeps them.
     std::string image(int x, int y, int width, int height) {
