@@ -383,8 +383,10 @@ void Root::dispatch(const ScrollEvent& event) {
     }
 }
 
-// A key's repeats and its release go only to the view that took its press, wherever the focus went meanwhile:
-// Return held as it closes a prompt must not submit the field beneath once per repeat.
+// A key's repeats and its release go only to the view that took its press: Return held as it closes a prompt
+// must not submit the field beneath once per repeat. The repeats go there only while a new press could reach
+// it too: Return held on a field whose submit raises a question must not raise it again from beneath the
+// question. The release always does, so that no key stays down in the view.
 void Root::dispatch(const KeyEvent& event) {
     settleBeforeInput();
     const std::uint32_t key = event.keycode ? event.keycode : event.keysym;
@@ -393,7 +395,7 @@ void Root::dispatch(const KeyEvent& event) {
         if (held == heldKeys_.end()) return;  // pressed before the window had the keys
         Node* taker = held->taker;
         if (!event.pressed) heldKeys_.erase(held);
-        if (taker) taker->keyHandler()->keyEvent(event);
+        if (taker && (!event.pressed || taker == focused_ || listensInNewestKeyScope(*taker))) taker->keyHandler()->keyEvent(event);
         return;
     }
     Node* taker = deliverPress(event);
@@ -404,15 +406,17 @@ void Root::dispatch(const KeyEvent& event) {
 Node* Root::deliverPress(const KeyEvent& event) {
     if (focused_)
         if (KeyHandler* h = focused_->keyHandler(); h && h->keyEvent(event)) return focused_;
-    // The listener that joined the tree last (the topmost overlay, as a rule) hears it first; none beneath the
-    // newest key scope hears anything.
-    const Node* scope = keyScopes_.empty() ? nullptr : keyScopes_.back().scope;
+    // The listener that joined the tree last (the topmost overlay, as a rule) hears it first.
     const auto listeners = keyListeners_;
     for (auto it = listeners.rbegin(); it != listeners.rend(); ++it)
-        if (std::find(keyListeners_.begin(), keyListeners_.end(), *it) != keyListeners_.end() && (!scope || within(**it, *scope)) &&
-            (*it)->keyHandler()->keyEvent(event))
-            return *it;
+        if (listensInNewestKeyScope(**it) && (*it)->keyHandler()->keyEvent(event)) return *it;
     return nullptr;
+}
+
+// None beneath the newest key scope hears anything; a listener that left the tree hears nothing either.
+bool Root::listensInNewestKeyScope(const Node& node) const {
+    const Node* scope = keyScopes_.empty() ? nullptr : keyScopes_.back().scope;
+    return std::find(keyListeners_.begin(), keyListeners_.end(), &node) != keyListeners_.end() && (!scope || within(node, *scope));
 }
 
 void Root::focus(Node* node) {

@@ -117,6 +117,7 @@ private:
     void leaveKeyScope(const Node& scope);
     // The node that took the press, or none.
     Node* deliverPress(const KeyEvent& event);
+    bool listensInNewestKeyScope(const Node& node) const;
     void tellKeyboardWish();
     void damage(const Node& node);
 
