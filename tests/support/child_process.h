@@ -20,6 +20,10 @@ public:
     enum class Output { shown, discarded };
 
     explicit ChildProcess(std::vector<std::string> arguments, Output output = Output::shown) {
+        // A program started with SIGCHLD ignored (some launchers leave it so) has its children reaped unseen,
+        // and their exit could not be told.
+        struct sigaction children {};
+        if (::sigaction(SIGCHLD, nullptr, &children) == 0 && children.sa_handler == SIG_IGN) ::signal(SIGCHLD, SIG_DFL);
         std::vector<char*> argv;
         for (std::string& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);
@@ -43,17 +47,19 @@ public:
     bool started() const { return pid_ != 0; }
     void signal(int number) const { ::kill(pid_, number); }
 
-    // Its exit status once it ended by itself within `limit`; -1 while it still runs, or when a signal ended it.
+    // Its exit status once it ended by itself within `limit`; -1 while it still runs, when a signal ended it, or
+    // when its end cannot be told.
     int exitStatusWithin(std::chrono::milliseconds limit) {
         if (pid_ == 0) return -1;
         const auto deadline = std::chrono::steady_clock::now() + limit;
         int status = 0;
-        while (::waitpid(pid_, &status, WNOHANG) == 0) {
+        pid_t ended = 0;
+        while ((ended = ::waitpid(pid_, &status, WNOHANG)) == 0) {
             if (std::chrono::steady_clock::now() > deadline) return -1;
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         pid_ = 0;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return ended > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
 private:

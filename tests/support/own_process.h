@@ -21,7 +21,9 @@ inline bool ranInAProcessOfItsOwn(std::chrono::milliseconds limit = std::chrono:
     const ::testing::UnitTest& unit = *::testing::UnitTest::GetInstance();
     if (std::getenv(kChild) || unit.test_to_run_count() == 1) return false;
     const ::testing::TestInfo& info = *unit.current_test_info();
-    ChildProcess child({"env", std::string(kChild) + "=1", std::filesystem::read_symlink("/proc/self/exe").string(),
+    // Not in shards: the child's one case would fall in the first, and the child of any other would run nothing.
+    ChildProcess child({"env", "-u", "GTEST_TOTAL_SHARDS", "-u", "GTEST_SHARD_INDEX", std::string(kChild) + "=1",
+                        std::filesystem::read_symlink("/proc/self/exe").string(),
                         std::string("--gtest_filter=") + info.test_suite_name() + "." + info.name()});
     EXPECT_EQ(child.exitStatusWithin(limit), 0) << "it failed in a process of its own (its output is above)";
     return true;

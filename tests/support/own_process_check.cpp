@@ -1,0 +1,26 @@
+// Run whole by own_process_test: several cases, one of which runs in a process of its own and fails there
+// when PULVAN_OWN_PROCESS_CHECK_FAILS is set.
+#include <gtest/gtest.h>
+
+#include "tests/support/own_process.h"
+
+#include <csignal>
+#include <cstdlib>
+
+namespace {
+
+// As a program that its launcher started with SIGCHLD ignored.
+TEST(Before, IgnoresSIGCHLDWhenAsked) {
+    if (std::getenv("PULVAN_OWN_PROCESS_CHECK_IGNORES_SIGCHLD")) std::signal(SIGCHLD, SIG_IGN);
+}
+
+TEST(InAProcessOfItsOwn, FailsWhenAsked) {
+    if (pulvan::test::ranInAProcessOfItsOwn(std::chrono::seconds(30))) return;
+    EXPECT_EQ(std::getenv("PULVAN_OWN_PROCESS_CHECK_FAILS"), nullptr) << "failing as asked";
+}
+
+// Two more, so that the case above has company in the second of two shards.
+TEST(After, Passes) {}
+TEST(After, PassesToo) {}
+
+}  // namespace
