@@ -47,9 +47,15 @@ Connection::Connection(xcb_connection_t* connection, int screenNumber) : connect
     screen_ = roots.data;
     visual_ = findVisual(screen_);
 
-    const std::pair<xcb_atom_t*, const char*> names[] = {
-        {&atoms_.wmProtocols, "WM_PROTOCOLS"}, {&atoms_.wmDeleteWindow, "WM_DELETE_WINDOW"}, {&atoms_.netWmName, "_NET_WM_NAME"},
-        {&atoms_.utf8String, "UTF8_STRING"},   {&atoms_.netWorkArea, "_NET_WORKAREA"},       {&atoms_.netWmPid, "_NET_WM_PID"}};
+    const std::pair<xcb_atom_t*, const char*> names[] = {{&atoms_.wmProtocols, "WM_PROTOCOLS"},
+                                                         {&atoms_.wmDeleteWindow, "WM_DELETE_WINDOW"},
+                                                         {&atoms_.netWmName, "_NET_WM_NAME"},
+                                                         {&atoms_.utf8String, "UTF8_STRING"},
+                                                         {&atoms_.netWorkArea, "_NET_WORKAREA"},
+                                                         {&atoms_.netWmPid, "_NET_WM_PID"},
+                                                         {&atoms_.wmState, "WM_STATE"},
+                                                         {&atoms_.wmTakeFocus, "WM_TAKE_FOCUS"},
+                                                         {&atoms_.netActiveWindow, "_NET_ACTIVE_WINDOW"}};
     std::vector<xcb_intern_atom_cookie_t> cookies;
     for (const auto& [atom, name] : names)
         cookies.push_back(xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name));
@@ -69,23 +75,23 @@ Connection::Connection(xcb_connection_t* connection, int screenNumber) : connect
 
 Connection::~Connection() { xcb_disconnect(connection_); }
 
-std::optional<std::string> Connection::rootProperty(xcb_atom_t property, xcb_atom_t type) const {
+std::optional<std::string> Connection::property(xcb_window_t window, xcb_atom_t property) const {
     if (property == 0) return std::nullopt;
-    Reply<xcb_get_property_reply_t> reply{
-        xcb_get_property_reply(connection_, xcb_get_property(connection_, 0, screen_->root, property, type, 0, 1 << 16), nullptr)};
+    Reply<xcb_get_property_reply_t> reply{xcb_get_property_reply(
+        connection_, xcb_get_property(connection_, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 16), nullptr)};
     if (!reply || reply->type == XCB_ATOM_NONE) return std::nullopt;
     const auto* data = static_cast<const char*>(xcb_get_property_value(reply.value));
     return std::string(data, data + xcb_get_property_value_length(reply.value));
 }
 
 double Connection::resourceDisplayScale() const {
-    const auto resources = rootProperty(XCB_ATOM_RESOURCE_MANAGER, XCB_ATOM_STRING);
+    const auto resources = property(screen_->root, XCB_ATOM_RESOURCE_MANAGER);
     return resources ? displayScaleFromResources(*resources) : 1.0;
 }
 
 ui::Rect Connection::workAreaPixels() const {
     const ui::Rect screen{0, 0, static_cast<double>(screen_->width_in_pixels), static_cast<double>(screen_->height_in_pixels)};
-    const auto area = rootProperty(atoms_.netWorkArea, XCB_ATOM_CARDINAL);
+    const auto area = property(screen_->root, atoms_.netWorkArea);
     if (!area || area->size() < 4 * sizeof(std::uint32_t)) return screen;
     std::uint32_t v[4];
     std::memcpy(v, area->data(), sizeof v);

@@ -12,7 +12,8 @@
 namespace pulvan::x11 {
 
 struct Atoms {
-    xcb_atom_t wmProtocols = 0, wmDeleteWindow = 0, netWmName = 0, utf8String = 0, netWorkArea = 0, netWmPid = 0;
+    xcb_atom_t wmProtocols = 0, wmDeleteWindow = 0, netWmName = 0, utf8String = 0, netWorkArea = 0, netWmPid = 0, wmState = 0,
+               wmTakeFocus = 0, netActiveWindow = 0;
 };
 
 class Connection {
@@ -42,10 +43,11 @@ public:
     xcb_window_t parentOf(xcb_window_t window) const;
     // Where the server sends the keys now: a window, or PointerRoot or None.
     xcb_window_t inputFocus() const;
+    // A window's property of any type as bytes; none when it is not set or the window is gone.
+    std::optional<std::string> property(xcb_window_t window, xcb_atom_t property) const;
 
 private:
     Connection(xcb_connection_t* connection, int screenNumber);
-    std::optional<std::string> rootProperty(xcb_atom_t property, xcb_atom_t type) const;
 
     xcb_connection_t* connection_;
     xcb_screen_t* screen_ = nullptr;

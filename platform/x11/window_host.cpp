@@ -64,8 +64,7 @@ WindowHost::WindowHost(std::unique_ptr<Connection> connection, ui::Root& root, E
       scale_(scale),
       keyboard_(connection_->get()),
       scrollDevices_(connection_->get()),
-      cursors_(std::make_unique<CursorCache>()),
-      xembed_(connection_->get()) {
+      cursors_(std::make_unique<CursorCache>()) {
     xcb_cursor_context_new(connection_->get(), connection_->screen(), &cursors_->context);
 }
 
@@ -108,9 +107,9 @@ std::unique_ptr<WindowHost> WindowHost::openChild(ui::Root& root, EventLoop& loo
     if (!connection || parent == 0 || !connection->windowSize(parent)) return nullptr;
     std::unique_ptr<WindowHost> host(new WindowHost(std::move(connection), root, loop, 1.0));
     if (!host->create(parent, pixels)) return nullptr;
-    // A text field being edited takes the keyboard from the host, and gives it back when done.
-    root.onWantsKeyboardFocus = [h = host.get()](bool wanted) { h->takeKeyboardFocus(wanted); };
-    if (root.wantsKeyboardFocus()) host->takeKeyboardFocus(true);
+    // A text field being edited borrows the host's keyboard after the person's act, and gives it back when done.
+    root.onWantsKeyboardFocus = [h = host.get()](bool editing) { h->hostKeyboard_->editingChanged(editing); };
+    host->hostKeyboard_->editingChanged(root.wantsKeyboardFocus());
     xcb_map_window(host->connection_->get(), host->window_);
     xcb_flush(host->connection_->get());
     return host;
@@ -129,7 +128,8 @@ bool WindowHost::create(std::uint32_t parent, ui::Size pixels) {
     const auto cookie = xcb_create_window_checked(
         c, screen->root_depth, window_, parent, 0, 0, pixelsOf(pixels.width), pixelsOf(pixels.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
         screen->root_visual, XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_BIT_GRAVITY | XCB_CW_EVENT_MASK | XCB_CW_COLORMAP, values);
-    if (parent != connection_->screen()->root) xembed_.announce(window_);
+    const bool embedded = parent != connection_->screen()->root;
+    hostKeyboard_ = std::make_unique<HostKeyboard>(*connection_, window_, embedded);
     if (xcb_generic_error_t* error = xcb_request_check(c, cookie)) {
         std::free(error);
         window_ = 0;
@@ -139,7 +139,7 @@ bool WindowHost::create(std::uint32_t parent, ui::Size pixels) {
     const std::uint32_t noExposures = 0;
     xcb_create_gc(c, gc_, window_, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
     selectPointerInput();
-    if (parent != connection_->screen()->root) followAncestors();
+    hostKeyboard_->follow();
     root_.setHasKeyboardFocus(false);
     root_.setDisplayScale(scale_);
     root_.setSize({pixels_.width / scale_, pixels_.height / scale_});
@@ -161,6 +161,7 @@ void WindowHost::selectPointerInput() {
 WindowHost::~WindowHost() {
     loop_.remove(*this);
     root_.onWantsKeyboardFocus = nullptr;
+    if (window_) hostKeyboard_->closing();
     xcb_connection_t* c = connection_->get();
     releaseBuffer();
     for (const auto& [shape, cursor] : cursors_->loaded) xcb_free_cursor(c, cursor);
@@ -252,6 +253,9 @@ void WindowHost::dispatch() {
         handle(event);
         std::free(event);
     }
+    // After the whole turn's events: the focus rules see where the focus went, not a step on its way.
+    hostKeyboard_->carryOut();
+    keyboardFocusChanged();
     // The server went away or closed our connection: there is nothing left to show.
     if (connection_->hasError()) {
         loop_.remove(*this);
@@ -275,18 +279,15 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
             return;
         }
         case XCB_UNMAP_NOTIFY:
+            if (!hostKeyboard_->isWindowOrAncestor(reinterpret_cast<const xcb_unmap_notify_event_t*>(event)->window)) return;
             exposed_ = false;
             root_.cancelPointer();
             return;
         // A window manager takes the host's window into a frame of its own, or out of it again.
-        case XCB_REPARENT_NOTIFY: followAncestors(); return;
+        case XCB_REPARENT_NOTIFY: hostKeyboard_->follow(); return;
         case XCB_CLIENT_MESSAGE: {
             const auto* e = reinterpret_cast<const xcb_client_message_event_t*>(event);
-            const bool embedderGaveKeys = xembed_.hasKeyboard();
-            if (xembed_.handle(*e)) {
-                if (!embedderGaveKeys && xembed_.hasKeyboard()) windowActivated();
-                return;
-            }
+            if (hostKeyboard_->handle(*event)) return;
             if (e->type == connection_->atoms().wmProtocols && e->data.data32[0] == connection_->atoms().wmDeleteWindow && onCloseRequest_)
                 onCloseRequest_();
             return;
@@ -294,43 +295,26 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
         // Focus moving between the host's windows does not take the pointer: a press goes on until its
         // release, a grab taken by another client or the window's unmapping.
         case XCB_FOCUS_IN:
-        case XCB_FOCUS_OUT: {
-            const auto* e = reinterpret_cast<const xcb_focus_in_event_t*>(event);
-            const bool in = (event->response_type & 0x7F) == XCB_FOCUS_IN;
-            if (e->event != window_) {
-                topLevelFocusChanged(*e, in);
-                return;
-            }
-            // The keys go where these say, a grab's included; the window has no inferiors, and the other details
-            // are the root window's.
-            const auto detail = e->detail;
-            if (detail == XCB_NOTIFY_DETAIL_INFERIOR || detail == XCB_NOTIFY_DETAIL_POINTER_ROOT || detail == XCB_NOTIFY_DETAIL_NONE)
-                return;
-            if (detail == XCB_NOTIFY_DETAIL_POINTER) {
-                pointerFocus_ = in;
-            } else {
-                serverFocus_ = in;
-                if (in) pointerFocus_ = false;
-            }
-            keyboardFocusChanged();
-            return;
-        }
+        case XCB_FOCUS_OUT:
+        case XCB_PROPERTY_NOTIFY: hostKeyboard_->handle(*event); return;
         case XCB_ENTER_NOTIFY: {
             const auto* e = reinterpret_cast<const xcb_enter_notify_event_t*>(event);
-            pointerCrossed(true, e->detail, e->same_screen_focus & 1);
+            hostKeyboard_->pointerCrossed(true, e->detail, e->same_screen_focus & 1);
             return;
         }
         case XCB_KEY_PRESS:
         case XCB_KEY_RELEASE: {
             const auto* e = reinterpret_cast<const xcb_key_press_event_t*>(event);
-            if (auto key = keyboard_.translate(e->detail, e->state, (event->response_type & 0x7F) == XCB_KEY_PRESS)) root_.dispatch(*key);
+            const bool pressed = (event->response_type & 0x7F) == XCB_KEY_PRESS;
+            hostKeyboard_->key(e->detail, pressed, e->time);
+            if (auto key = keyboard_.translate(e->detail, e->state, pressed)) root_.dispatch(*key);
             return;
         }
         case XCB_BUTTON_PRESS:
         case XCB_BUTTON_RELEASE: {
             const auto* e = reinterpret_cast<const xcb_button_press_event_t*>(event);
             pointerButton((event->response_type & 0x7F) == XCB_BUTTON_PRESS, e->detail, {double(e->event_x), double(e->event_y)},
-                          {double(e->root_x), double(e->root_y)}, modifiersFromState(e->state));
+                          {double(e->root_x), double(e->root_y)}, modifiersFromState(e->state), e->time);
             return;
         }
         case XCB_MOTION_NOTIFY: {
@@ -342,7 +326,7 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
             const auto* e = reinterpret_cast<const xcb_leave_notify_event_t*>(event);
             if (e->mode == XCB_NOTIFY_MODE_GRAB) root_.cancelPointer();
             root_.pointerLeftWindow();
-            pointerCrossed(false, e->detail, e->same_screen_focus & 1);
+            hostKeyboard_->pointerCrossed(false, e->detail, e->same_screen_focus & 1);
             return;
         }
         case XCB_GE_GENERIC: {
@@ -363,7 +347,8 @@ void WindowHost::handleInput(const xcb_ge_generic_event_t* event) {
             const bool emulated = e->flags & XCB_INPUT_POINTER_EVENT_FLAGS_POINTER_EMULATED;
             if (emulated && scrollDevices_.isTouchpad(e->sourceid)) return;
             pointerButton(event->event_type == XCB_INPUT_BUTTON_PRESS, e->detail, {fromFixed(e->event_x), fromFixed(e->event_y)},
-                          {fromFixed(e->root_x), fromFixed(e->root_y)}, modifiersFromState(static_cast<std::uint16_t>(e->mods.effective)));
+                          {fromFixed(e->root_x), fromFixed(e->root_y)}, modifiersFromState(static_cast<std::uint16_t>(e->mods.effective)),
+                          e->time);
             return;
         }
         case XCB_INPUT_MOTION: {
@@ -382,7 +367,7 @@ void WindowHost::handleInput(const xcb_ge_generic_event_t* event) {
         case XCB_INPUT_ENTER: {
             const auto* e = reinterpret_cast<const xcb_input_enter_event_t*>(event);
             scrollDevices_.forgetPositions();
-            pointerCrossed(true, e->detail, e->focus);
+            hostKeyboard_->pointerCrossed(true, e->detail, e->focus);
             return;
         }
         case XCB_INPUT_LEAVE: {
@@ -391,14 +376,15 @@ void WindowHost::handleInput(const xcb_ge_generic_event_t* event) {
             // Another client took the pointer: whatever we were tracking is cancelled.
             if (e->mode == XCB_INPUT_NOTIFY_MODE_GRAB) root_.cancelPointer();
             root_.pointerLeftWindow();
-            pointerCrossed(false, e->detail, e->focus);
+            hostKeyboard_->pointerCrossed(false, e->detail, e->focus);
             return;
         }
         default: return;
     }
 }
 
-void WindowHost::pointerButton(bool pressed, unsigned button, ui::Point windowPixels, ui::Point rootPixels, unsigned modifiers) {
+void WindowHost::pointerButton(bool pressed, unsigned button, ui::Point windowPixels, ui::Point rootPixels, unsigned modifiers,
+                               xcb_timestamp_t time) {
     lastPointerPixels_ = windowPixels;
     if (button >= 4 && button <= 7) {
         // Wheel clicks: line steps, never phased. Up and left are negative.
@@ -416,9 +402,9 @@ void WindowHost::pointerButton(bool pressed, unsigned button, ui::Point windowPi
         default: return;
     }
     endTouchpadScroll();
+    // The act a field being edited, or one the press focuses, takes the keys for.
+    if (pressed) hostKeyboard_->pointerPressed(time);
     sendPointer(pressed ? ui::PointerPhase::press : ui::PointerPhase::release, which, windowPixels, rootPixels, modifiers);
-    // Hosts that take the keyboard on every click would leave a text field still being edited without keys.
-    if (pressed && keyboardWanted_) holdKeyboard();
 }
 
 void WindowHost::sendPointer(ui::PointerPhase phase, ui::MouseButton button, ui::Point windowPixels, ui::Point rootPixels,
@@ -465,81 +451,13 @@ void WindowHost::updateCursor() {
     xcb_change_window_attributes(connection_->get(), window_, XCB_CW_CURSOR, &it->second);
 }
 
-// As desktop toolkits do, a field that asks for the keys in a window that is not active takes them only when
-// the window is activated: a dialog shown by two views of one instance takes the keys in the one clicked.
-void WindowHost::takeKeyboardFocus(bool wanted) {
-    keyboardWanted_ = wanted;
-    if (wanted && (serverFocus_ || pointerFocus_ || topLevelFocused_)) holdKeyboard();
-    if (!wanted) giveKeyboardBack();
-    xcb_flush(connection_->get());
-}
-
-void WindowHost::giveKeyboardBack() {
-    const xcb_window_t before = std::exchange(focusBeforeEditing_, 0);
-    // Only while the window still has it: the person may have taken it elsewhere meanwhile.
-    if (before <= XCB_INPUT_FOCUS_POINTER_ROOT || before == window_ || connection_->inputFocus() != window_) return;
-    // The host's window may be gone by now; the request then fails on its own.
-    xcb_set_input_focus(connection_->get(), XCB_INPUT_FOCUS_PARENT, before, XCB_CURRENT_TIME);
-}
-
-// The host's windows from the parent up to the screen's root. Their outermost shows when the window is activated
-// (a click on its title bar, Alt+Tab, the window manager's choice): the focus comes into it from elsewhere.
-void WindowHost::followAncestors() {
-    ancestors_.clear();
-    for (xcb_window_t w = connection_->parentOf(window_); w != XCB_NONE; w = connection_->parentOf(w)) ancestors_.push_back(w);
-    // Ours alone: the host's own selections on its windows stay as they are.
-    constexpr std::uint32_t events = XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    for (const xcb_window_t w : ancestors_) xcb_change_window_attributes(connection_->get(), w, XCB_CW_EVENT_MASK, &events);
-    topLevelFocused_ = false;
-    if (ancestors_.empty()) return;
-    for (xcb_window_t w = connection_->inputFocus(); w > XCB_INPUT_FOCUS_POINTER_ROOT && !topLevelFocused_; w = connection_->parentOf(w))
-        topLevelFocused_ = w == ancestors_.back();
-}
-
-void WindowHost::topLevelFocusChanged(const xcb_focus_in_event_t& event, bool in) {
-    if (ancestors_.empty() || event.event != ancestors_.back()) return;
-    // A grab moves the keys for a while, not the focus; the other details are the pointer's and the root's.
-    if (event.mode == XCB_NOTIFY_MODE_GRAB || event.mode == XCB_NOTIFY_MODE_UNGRAB) return;
-    if (event.detail == XCB_NOTIFY_DETAIL_POINTER || event.detail == XCB_NOTIFY_DETAIL_POINTER_ROOT ||
-        event.detail == XCB_NOTIFY_DETAIL_NONE)
-        return;
-    if (!in && event.detail == XCB_NOTIFY_DETAIL_INFERIOR) return;  // into one of its own windows
-    if (!std::exchange(topLevelFocused_, in) && in) windowActivated();
-}
-
-// A field being edited when its window is activated again takes the keys back, as a click in it would.
-void WindowHost::windowActivated() {
-    if (!keyboardWanted_) return;
-    holdKeyboard();
-    xcb_flush(connection_->get());
-}
-
-// While the focus is on an ancestor of the window (or on no window in particular), the keys go to the window
-// under the pointer: crossing into or out of the window moves them. The focus on the window itself stays put.
-void WindowHost::pointerCrossed(bool entered, std::uint8_t detail, bool focus) {
-    if (!focus || serverFocus_ || detail == XCB_NOTIFY_DETAIL_INFERIOR) return;
-    pointerFocus_ = entered;
-    keyboardFocusChanged();
-}
-
 // Only where the server sends every key to the window: a host that forwards keys keeps some for itself.
 void WindowHost::keyboardFocusChanged() {
-    const bool has = serverFocus_ || pointerFocus_;
+    const bool has = hostKeyboard_->hasKeys();
+    if (has == std::exchange(hasKeys_, has)) return;
     // Keys held as the keyboard went elsewhere are released there.
     if (!has) keyboard_.releaseAll();
     root_.setHasKeyboardFocus(has);
-}
-
-void WindowHost::holdKeyboard() {
-    // Where the keys go back to when the editing ends.
-    if (const xcb_window_t focus = connection_->inputFocus(); focus != window_) focusBeforeEditing_ = focus;
-    // At the server's time: a host's own focus change for the same click, stamped with the click's time, cannot undo it.
-    xcb_connection_t* c = connection_->get();
-    const auto taken = xcb_set_input_focus_checked(c, XCB_INPUT_FOCUS_PARENT, window_, XCB_CURRENT_TIME);
-    xembed_.requestFocus();
-    // The focus coming into the host's window with ours is no activation of it.
-    if (xcb_generic_error_t* error = xcb_request_check(c, taken)) std::free(error);
-    else topLevelFocused_ = !ancestors_.empty();
 }
 
 }  // namespace pulvan::x11

@@ -6,11 +6,11 @@
 #include "platform/ui/root.h"
 #include "platform/x11/connection.h"
 #include "platform/x11/event_loop.h"
+#include "platform/x11/host_keyboard.h"
 #include "platform/x11/keyboard.h"
 #include "platform/x11/presenter.h"
 #include "platform/x11/scroll_devices.h"
 #include "platform/x11/scroll_phases.h"
-#include "platform/x11/xembed.h"
 
 #include <functional>
 #include <memory>
@@ -63,20 +63,14 @@ private:
     void paint(const ui::Damage& points);
     void handle(const xcb_generic_event_t* event);
     void handleInput(const xcb_ge_generic_event_t* event);
-    void pointerButton(bool pressed, unsigned button, ui::Point windowPixels, ui::Point rootPixels, unsigned modifiers);
+    void pointerButton(bool pressed, unsigned button, ui::Point windowPixels, ui::Point rootPixels, unsigned modifiers,
+                       xcb_timestamp_t time);
     void pointerMoved(ui::Point windowPixels, ui::Point rootPixels, unsigned modifiers);
     void sendPointer(ui::PointerPhase phase, ui::MouseButton button, ui::Point windowPixels, ui::Point rootPixels, unsigned modifiers);
     void scroll(ui::Point windowPixels, double dx, double dy, bool precise, ui::ScrollPhase phase, unsigned modifiers);
     void endTouchpadScroll();
     void updateCursor();
-    void takeKeyboardFocus(bool wanted);
-    void giveKeyboardBack();
-    void followAncestors();
-    void topLevelFocusChanged(const xcb_focus_in_event_t& event, bool in);
-    void windowActivated();
     void keyboardFocusChanged();
-    void pointerCrossed(bool entered, std::uint8_t detail, bool focus);
-    void holdKeyboard();
     ui::Point toPoints(ui::Point pixels) const { return {pixels.x / scale_, pixels.y / scale_}; }
 
     std::unique_ptr<Connection> connection_;
@@ -100,14 +94,8 @@ private:
     struct CursorCache;
     std::unique_ptr<CursorCache> cursors_;
     std::optional<ui::CursorShape> shownCursor_;
-    xcb_window_t focusBeforeEditing_ = 0;
-    bool keyboardWanted_ = false;
-    // Where the server sends the keys: the focus is on the window, or on an ancestor with the pointer in the window.
-    bool serverFocus_ = false, pointerFocus_ = false;
-    // The host's windows above this one, the outermost last, and whether the focus is anywhere inside that one.
-    std::vector<xcb_window_t> ancestors_;
-    bool topLevelFocused_ = false;
-    XEmbedClient xembed_;
+    std::unique_ptr<HostKeyboard> hostKeyboard_;
+    bool hasKeys_ = false;
 };
 
 }  // namespace pulvan::x11

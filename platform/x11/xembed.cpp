@@ -9,14 +9,7 @@ namespace {
 constexpr std::uint32_t kProtocolVersion = 0;
 constexpr std::uint32_t kMappedFlag = 1;
 
-enum Message : std::uint32_t {
-    embeddedNotify = 0,
-    windowActivate = 1,
-    windowDeactivate = 2,
-    requestFocusMessage = 3,
-    focusIn = 4,
-    focusOut = 5
-};
+enum Message : std::uint32_t { embeddedNotify = 0, requestFocusMessage = 3 };
 
 xcb_atom_t intern(xcb_connection_t* c, xcb_intern_atom_cookie_t cookie) {
     auto* reply = xcb_intern_atom_reply(c, cookie, nullptr);
@@ -50,19 +43,11 @@ void XEmbedClient::setInfo(std::uint32_t flags) {
 
 bool XEmbedClient::handle(const xcb_client_message_event_t& message) {
     if (!xembed_ || message.type != xembed_ || message.format != 32) return false;
-    switch (message.data.data32[1]) {
-        case embeddedNotify:
-            embedder_ = message.data.data32[3];
-            // The window shows already; an embedder that maps by the flag keeps it shown.
-            setInfo(kMappedFlag);
-            xcb_flush(connection_);
-            break;
-        case windowActivate: active_ = true; break;
-        case windowDeactivate: active_ = false; break;
-        case focusIn: focused_ = true; break;
-        case focusOut: focused_ = false; break;
-        // The host window's modality and accelerators change nothing in the editor.
-        default: break;
+    if (message.data.data32[1] == embeddedNotify) {
+        embedder_ = message.data.data32[3];
+        // The window shows already; an embedder that maps by the flag keeps it shown.
+        setInfo(kMappedFlag);
+        xcb_flush(connection_);
     }
     return true;
 }

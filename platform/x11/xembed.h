@@ -17,11 +17,9 @@ public:
     // The request goes out with the next flush, so an embedder that reads the property as soon as the
     // window exists finds it.
     void announce(xcb_window_t window);
-    // Takes in an XEmbed message for the window; false when the message is not XEmbed's.
+    // Takes in an XEmbed message for the window; false when the message is not XEmbed's. Only the embedder's
+    // announcement counts: its words on activation and focus say where it is, not where the keys go.
     bool handle(const xcb_client_message_event_t& message);
-    // Whether the embedder gives the window the keys: it has the focus inside the embedder's window, and that
-    // window is active (as long as the embedder has said nothing else).
-    bool hasKeyboard() const { return focused_ && active_; }
     // Asks the embedder to give the window the keyboard; nothing until an embedder has announced itself.
     void requestFocus();
 
@@ -32,7 +30,6 @@ private:
     xcb_connection_t* connection_;
     xcb_atom_t xembed_ = 0, xembedInfo_ = 0;
     xcb_window_t window_ = 0, embedder_ = 0;
-    bool focused_ = false, active_ = true;
 };
 
 }  // namespace pulvan::x11

@@ -73,19 +73,20 @@ public:
         std::free(r);
         return value;
     }
-    // 0xRRGGBB of one pixel of the screen.
-    std::uint32_t pixel(int x, int y) {
-        const std::string bytes = image(x, y, 1, 1);
+    // 0xRRGGBB of one pixel of the screen, or of a window at its own coordinates.
+    std::uint32_t pixel(int x, int y, xcb_window_t of = XCB_NONE) {
+        const std::string bytes = image(x, y, 1, 1, of);
         std::uint32_t value = 0;
         if (bytes.size() >= sizeof value) std::memcpy(&value, bytes.data(), sizeof value);
         return value & 0xFFFFFF;
     }
-    // The screen's pixels in a rectangle, as the server keeps them.
-    std::string image(int x, int y, int width, int height) {
+    // The screen's pixels in a rectangle, as the server keeps them; a window's own, where they are of another depth
+    // than the screen's parts around them (the screen's are undefined there).
+    std::string image(int x, int y, int width, int height, xcb_window_t of = XCB_NONE) {
         auto* r = xcb_get_image_reply(
             c_,
-            xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, screen_->root, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y),
-                          static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), ~0u),
+            xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, of ? of : screen_->root, static_cast<std::int16_t>(x),
+                          static_cast<std::int16_t>(y), static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), ~0u),
             nullptr);
         std::string pixels;
         if (r) pixels.assign(reinterpret_cast<const char*>(xcb_get_image_data(r)), static_cast<std::size_t>(xcb_get_image_data_length(r)));

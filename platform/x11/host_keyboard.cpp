@@ -1,0 +1,157 @@
+#include "platform/x11/host_keyboard.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace pulvan::x11 {
+
+HostKeyboard::HostKeyboard(Connection& connection, xcb_window_t window, bool embedded)
+    : connection_(connection),
+      window_(window),
+      embedded_(embedded),
+      rules_(window),
+      xembed_(connection.get()) {
+    if (!embedded_) return;
+    xembed_.announce(window_);
+    // The window manager names the active window on the root.
+    const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection_.get(), connection_.screen()->root, XCB_CW_EVENT_MASK, &events);
+}
+
+void HostKeyboard::follow() {
+    if (!embedded_) return;
+    xcb_connection_t* c = connection_.get();
+    std::vector<xcb_window_t> chain;
+    for (xcb_window_t w = connection_.parentOf(window_); w != XCB_NONE; w = connection_.parentOf(w)) chain.push_back(w);
+    // Ours alone: the host's own selections on its windows stay as they are. A window that is no longer above
+    // this one tells us nothing more (its unmapping no longer hides the window).
+    constexpr std::uint32_t nothing = 0;
+    for (const xcb_window_t w : ancestors_)
+        if (std::ranges::find(chain, w) == chain.end()) xcb_change_window_attributes(c, w, XCB_CW_EVENT_MASK, &nothing);
+    ancestors_ = std::move(chain);
+
+    // The window manager's client, not its frame: the one that carries WM_STATE, else the outermost.
+    const Atoms& atoms = connection_.atoms();
+    const auto managed =
+        std::ranges::find_if(ancestors_, [&](xcb_window_t w) { return connection_.property(w, atoms.wmState).has_value(); });
+    const xcb_window_t topLevel = managed != ancestors_.end() ? *managed : ancestors_.empty() ? XCB_NONE : ancestors_.back();
+    for (const xcb_window_t w : ancestors_) {
+        const std::uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY | (w == topLevel ? XCB_EVENT_MASK_FOCUS_CHANGE : 0);
+        xcb_change_window_attributes(c, w, XCB_CW_EVENT_MASK, &events);
+    }
+    bool takesFocus = false;
+    if (const auto protocols = connection_.property(topLevel, atoms.wmProtocols)) {
+        for (std::size_t i = 0; i + 4 <= protocols->size(); i += 4) {
+            xcb_atom_t atom = 0;
+            std::memcpy(&atom, protocols->data() + i, 4);
+            takesFocus = takesFocus || atom == atoms.wmTakeFocus;
+        }
+    }
+    std::optional<xcb_window_t> active;
+    if (const auto value = connection_.property(connection_.screen()->root, atoms.netActiveWindow); value && value->size() >= 4) {
+        active.emplace();
+        std::memcpy(&*active, value->data(), 4);
+    }
+    const xcb_window_t focus = connection_.inputFocus();
+    rules_.followTopLevel(topLevel, takesFocus, topLevel && (focus == topLevel || isInside(focus, topLevel)), active);
+}
+
+bool HostKeyboard::isWindowOrAncestor(xcb_window_t window) const {
+    return window == window_ || std::ranges::find(ancestors_, window) != ancestors_.end();
+}
+
+bool HostKeyboard::handle(const xcb_generic_event_t& event) {
+    switch (event.response_type & 0x7F) {
+        case XCB_FOCUS_IN:
+        case XCB_FOCUS_OUT: {
+            const auto& e = reinterpret_cast<const xcb_focus_in_event_t&>(event);
+            rules_.focusChanged(e.event, (event.response_type & 0x7F) == XCB_FOCUS_IN, e.mode, e.detail);
+            return true;
+        }
+        case XCB_PROPERTY_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+            if (e.window != connection_.screen()->root) return false;
+            if (e.atom != connection_.atoms().netActiveWindow) return true;
+            xcb_window_t active = XCB_NONE;
+            if (const auto value = connection_.property(e.window, e.atom); value && value->size() >= 4)
+                std::memcpy(&active, value->data(), 4);
+            rules_.activeWindowChanged(active, e.time);
+            return true;
+        }
+        // An embedder's word changes nothing of where the keys go.
+        case XCB_CLIENT_MESSAGE: return xembed_.handle(reinterpret_cast<const xcb_client_message_event_t&>(event));
+        default: return false;
+    }
+}
+
+void HostKeyboard::editingChanged(bool editing) {
+    rules_.editingChanged(editing);
+    carryOut();
+}
+
+void HostKeyboard::closing() {
+    rules_.closing();
+    carryOut();
+}
+
+void HostKeyboard::carryOut() {
+    const auto requests = rules_.takeRequests();
+    if (requests.empty()) return;
+    xcb_connection_t* c = connection_.get();
+    for (const FocusRequest& r : requests) {
+        const xcb_window_t focus = connection_.inputFocus();
+        if (r.kind == FocusRequest::Kind::take) {
+            // Where the keys go back to when the editing ends.
+            if (focus != window_) rules_.tookFrom(placeOf(focus), focus);
+            xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window_, r.time);
+            xembed_.requestFocus();
+            continue;
+        }
+        if (focus != window_) continue;  // taken elsewhere since
+        giveTo(r.to, r.time);
+        if (r.offerTakeFocus) offerTakeFocus(r.time);
+    }
+    xcb_flush(c);
+}
+
+KeyboardFocus::Place HostKeyboard::placeOf(xcb_window_t focus) const {
+    if (focus == XCB_INPUT_FOCUS_POINTER_ROOT) return KeyboardFocus::Place::pointerRoot;
+    const xcb_window_t topLevel = rules_.topLevel();
+    if (focus != topLevel && topLevel && isInside(focus, topLevel) && !isInside(focus, window_)) return KeyboardFocus::Place::hostWindow;
+    return KeyboardFocus::Place::elsewhere;
+}
+
+bool HostKeyboard::isInside(xcb_window_t window, xcb_window_t ancestor) const {
+    for (xcb_window_t w = window; w > XCB_INPUT_FOCUS_POINTER_ROOT; w = connection_.parentOf(w))
+        if (w == ancestor) return true;
+    return false;
+}
+
+void HostKeyboard::giveTo(xcb_window_t to, xcb_timestamp_t time) {
+    xcb_connection_t* c = connection_.get();
+    if (to == kPointerRoot) {
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_INPUT_FOCUS_POINTER_ROOT, time);
+        return;
+    }
+    // The host's focus window may be gone by now: then its top-level takes the keys.
+    const auto given = xcb_set_input_focus_checked(c, XCB_INPUT_FOCUS_PARENT, to, time);
+    if (xcb_generic_error_t* error = xcb_request_check(c, given)) {
+        std::free(error);
+        if (to != rules_.topLevel()) xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, rules_.topLevel(), time);
+    }
+}
+
+void HostKeyboard::offerTakeFocus(xcb_timestamp_t time) {
+    const Atoms& atoms = connection_.atoms();
+    xcb_client_message_event_t e{};
+    e.response_type = XCB_CLIENT_MESSAGE;
+    e.format = 32;
+    e.window = rules_.topLevel();
+    e.type = atoms.wmProtocols;
+    e.data.data32[0] = atoms.wmTakeFocus;
+    e.data.data32[1] = time;
+    xcb_send_event(connection_.get(), 0, e.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&e));
+}
+
+}  // namespace pulvan::x11

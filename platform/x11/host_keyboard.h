@@ -1,0 +1,49 @@
+#pragma once
+// The keyboard rules of a window (keyboard_focus.h) with the server: the host's windows followed as the window
+// manager takes them into frames, the events the rules take in, and their focus requests carried out.
+#include "platform/x11/connection.h"
+#include "platform/x11/keyboard_focus.h"
+#include "platform/x11/xembed.h"
+
+#include <xcb/xcb.h>
+
+#include <vector>
+
+namespace pulvan::x11 {
+
+class HostKeyboard {
+public:
+    // `embedded`: the window is inside another program's window, whose keyboard it borrows.
+    HostKeyboard(Connection& connection, xcb_window_t window, bool embedded);
+
+    // The host's windows above the window, read again (at the start and whenever one is reparented).
+    void follow();
+    // Whether the window is one of those or the window itself.
+    bool isWindowOrAncestor(xcb_window_t window) const;
+    // Takes in an event of the focus, the active window or XEmbed; false for any other.
+    bool handle(const xcb_generic_event_t& event);
+    void pointerCrossed(bool entered, std::uint8_t detail, bool focusAbove) { rules_.pointerCrossed(entered, detail, focusAbove); }
+    void pointerPressed(xcb_timestamp_t time) { rules_.pointerPressed(time); }
+    void key(xcb_keycode_t keycode, bool pressed, xcb_timestamp_t time) { rules_.key(keycode, pressed, time); }
+    void editingChanged(bool editing);
+    // Before the window goes: keys it holds go back to the host.
+    void closing();
+    // Carries out what the rules ask for; after each turn's events.
+    void carryOut();
+    bool hasKeys() const { return rules_.hasKeys(); }
+
+private:
+    KeyboardFocus::Place placeOf(xcb_window_t focus) const;
+    bool isInside(xcb_window_t window, xcb_window_t ancestor) const;
+    void giveTo(xcb_window_t to, xcb_timestamp_t time);
+    void offerTakeFocus(xcb_timestamp_t time);
+
+    Connection& connection_;
+    xcb_window_t window_;
+    bool embedded_;
+    std::vector<xcb_window_t> ancestors_;  // the parent first
+    KeyboardFocus rules_;
+    XEmbedClient xembed_;
+};
+
+}  // namespace pulvan::x11

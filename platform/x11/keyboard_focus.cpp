@@ -1,0 +1,194 @@
+#include "platform/x11/keyboard_focus.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace pulvan::x11 {
+namespace {
+
+// Server times wrap after 49 days: the later of two is the one less than half the clock ahead.
+XTime later(XTime a, XTime b) { return static_cast<std::int32_t>(a - b) > 0 ? a : b; }
+
+}  // namespace
+
+std::shared_ptr<KeyboardClaims> KeyboardClaims::process() {
+    static const auto claims = std::make_shared<KeyboardClaims>();
+    return claims;
+}
+
+void KeyboardClaims::place(XWindow topLevel, XWindow window) {
+    const std::lock_guard lock(mutex_);
+    const auto it = std::ranges::find(entries_, window, &Entry::window);
+    if (it == entries_.end()) entries_.push_back({window, topLevel, 0});
+    else it->topLevel = topLevel;
+}
+
+void KeyboardClaims::claim(XWindow window) {
+    const std::lock_guard lock(mutex_);
+    if (const auto it = std::ranges::find(entries_, window, &Entry::window); it != entries_.end()) it->serial = ++serial_;
+}
+
+bool KeyboardClaims::isLatest(XWindow window) const {
+    const std::lock_guard lock(mutex_);
+    const auto self = std::ranges::find(entries_, window, &Entry::window);
+    if (self == entries_.end()) return true;
+    return std::ranges::none_of(entries_, [&](const Entry& other) {
+        return other.window != window && other.topLevel == self->topLevel &&
+               (other.serial > self->serial || (other.serial == self->serial && other.window < window));
+    });
+}
+
+void KeyboardClaims::forget(XWindow window) {
+    const std::lock_guard lock(mutex_);
+    std::erase_if(entries_, [&](const Entry& e) { return e.window == window; });
+}
+
+KeyboardFocus::KeyboardFocus(XWindow window, std::shared_ptr<KeyboardClaims> claims) : window_(window), claims_(std::move(claims)) {
+    claims_->place(0, window_);
+}
+
+KeyboardFocus::~KeyboardFocus() { claims_->forget(window_); }
+
+void KeyboardFocus::followTopLevel(XWindow topLevel, bool takesFocus, bool holdsFocus, std::optional<XWindow> active) {
+    if (topLevel != topLevel_) hostFocus_ = 0;
+    topLevel_ = topLevel;
+    takesFocus_ = takesFocus;
+    topLevelFocused_ = holdsFocus;
+    wmNamesActive_ = active.has_value();
+    active_ = topLevel_ && active == topLevel_;
+    claims_->place(topLevel_, window_);
+}
+
+// The value is read as the change is taken in, maybe only after later changes: each naming of the top-level counts
+// at its own time, and the newest of them is the activation's.
+void KeyboardFocus::activeWindowChanged(XWindow active, XTime time) {
+    wmNamesActive_ = true;
+    active_ = topLevel_ && active == topLevel_;
+    if (!active_) {
+        left();
+        return;
+    }
+    if (editing_ && claims_->isLatest(window_) && (!claim_ || later(time, claim_->time) != claim_->time)) claim(time, false);
+}
+
+void KeyboardFocus::focusChanged(XWindow on, bool in, std::uint8_t mode, std::uint8_t detail) {
+    const bool grabbing = mode == XCB_NOTIFY_MODE_GRAB || mode == XCB_NOTIFY_MODE_UNGRAB;
+    if (on == topLevel_) {
+        // A grab moves the keys for a while, not the focus; the other details are the pointer's and the root's.
+        if (grabbing || detail == XCB_NOTIFY_DETAIL_POINTER || detail == XCB_NOTIFY_DETAIL_POINTER_ROOT || detail == XCB_NOTIFY_DETAIL_NONE)
+            return;
+        if (!in && detail == XCB_NOTIFY_DETAIL_INFERIOR) return;  // into one of its own windows: ours, say
+        topLevelFocused_ = in;
+        if (!in) left();
+        return;
+    }
+    if (on != window_) return;
+    // The window has no inferiors, and these details are the root window's.
+    if (detail == XCB_NOTIFY_DETAIL_INFERIOR || detail == XCB_NOTIFY_DETAIL_POINTER_ROOT || detail == XCB_NOTIFY_DETAIL_NONE) return;
+    if (detail == XCB_NOTIFY_DETAIL_POINTER) {
+        pointerKeys_ = in;
+        return;
+    }
+    // The keys go where these say, a grab's included; those held as they went are released elsewhere.
+    keysCome_ = in;
+    if (in) pointerKeys_ = false;
+    else keysDown_.clear();
+    if (grabbing) return;
+    focused_ = in;
+    if (!in && claim_ && claim_->asked) claim_->lost = true;
+}
+
+// While the focus is on an ancestor of the window (or on no window in particular), the keys go to the window
+// under the pointer: crossing into or out of the window moves them. The focus on the window itself stays put.
+void KeyboardFocus::pointerCrossed(bool entered, std::uint8_t detail, bool focusAbove) {
+    if (!focusAbove || keysCome_ || detail == XCB_NOTIFY_DETAIL_INFERIOR) return;
+    pointerKeys_ = entered;
+}
+
+void KeyboardFocus::pointerPressed(XTime time) {
+    lastAct_ = time;
+    lastPress_ = time;
+    if (editing_) claim(time, true);
+}
+
+void KeyboardFocus::key(std::uint8_t keycode, bool pressed, XTime time) {
+    lastAct_ = time;
+    if (pressed) {
+        if (std::ranges::find(keysDown_, keycode) == keysDown_.end()) keysDown_.push_back(keycode);
+        return;
+    }
+    std::erase(keysDown_, keycode);
+    if (endingKey_ == keycode) {
+        endingKey_.reset();
+        giveBack(time);
+    }
+}
+
+void KeyboardFocus::editingChanged(bool editing) {
+    if (editing == editing_) return;
+    editing_ = editing;
+    if (editing) {
+        endingKey_.reset();
+        // A field focused by what a press in the window did (Save opening the dialog) takes the keys for that
+        // press, unless the person went elsewhere since.
+        if (!claim_ && lastPress_) claim(*lastPress_, true);
+        return;
+    }
+    claim_.reset();
+    // The key that ended it would repeat into the host: the keys go back once it is up.
+    if (!keysDown_.empty()) endingKey_ = keysDown_.back();
+    else giveBack(latestTime());
+}
+
+void KeyboardFocus::tookFrom(Place place, XWindow window) {
+    fromPointerRoot_ = place == Place::pointerRoot;
+    if (place == Place::hostWindow) hostFocus_ = window;
+}
+
+void KeyboardFocus::closing() {
+    editing_ = false;
+    claim_.reset();
+    endingKey_.reset();
+    giveBack(latestTime());
+}
+
+std::vector<FocusRequest> KeyboardFocus::takeRequests() {
+    if (claim_ && editing_) {
+        Claim& c = *claim_;
+        const bool ask = !c.asked && (c.byPress || topLevelFocused_);
+        // The host's answer to the same act (a click it also takes the focus for) may land after ours; asked once
+        // more at the act's time, the server keeps whichever change came since.
+        const bool askAgain = c.asked && c.lost && !c.askedAgain && topLevelFocused_ && activated();
+        if (ask || askAgain) {
+            (ask ? c.asked : c.askedAgain) = true;
+            requests_.push_back({FocusRequest::Kind::take, c.time, window_});
+            lastTake_ = later(lastTake_, c.time);
+            claims_->claim(window_);
+        }
+    }
+    return std::exchange(requests_, {});
+}
+
+// The person went to another window: it has the keys, and nothing here takes them back.
+void KeyboardFocus::left() {
+    claim_.reset();
+    lastPress_.reset();
+    endingKey_.reset();
+}
+
+void KeyboardFocus::claim(XTime time, bool byPress) {
+    claim_ = Claim{time, byPress};
+    endingKey_.reset();
+}
+
+// Only while the window still has the focus: the person may have taken it elsewhere meanwhile.
+void KeyboardFocus::giveBack(XTime time) {
+    if (!focused_) return;
+    const XWindow to = fromPointerRoot_ ? kPointerRoot : hostFocus_ ? hostFocus_ : topLevel_;
+    if (!to) return;
+    requests_.push_back({FocusRequest::Kind::giveBack, time, to, takesFocus_ && to != kPointerRoot});
+}
+
+XTime KeyboardFocus::latestTime() const { return later(lastAct_, lastTake_); }
+
+}  // namespace pulvan::x11

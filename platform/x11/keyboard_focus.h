@@ -1,0 +1,126 @@
+#pragma once
+// Where the keys go between a window inside a host's and the host, as one set of rules with the window manager in
+// charge of which top-level is active. What the server tells (focus, activation, structure), the person's acts in
+// the window and the editing that wants the keys go in; focus requests come out, each stamped with the time of the
+// act it follows, so that the server itself refuses one that a later focus change has overtaken:
+// - The window takes the keys only after a person's act: a press in it while, or just before, a field is being
+//   edited; the window manager activating its top-level while a field is being edited. It asks only while its
+//   top-level holds the focus.
+// - An embedder's word (XEmbed) takes nothing: only the window manager says which window is active.
+// - Once the window manager activates another window, that window has the keys; nothing takes them back.
+// - When the editing ends the keys go back where the host keeps its keyboard in the same top-level (never to a
+//   frame or another program), offered as the window manager offers them, once the key that ended it is up.
+// - Of the windows of the process in one top-level, only the one that took the keys last takes them on activation.
+#include <xcb/xproto.h>
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace pulvan::x11 {
+
+using XWindow = xcb_window_t;
+using XTime = xcb_timestamp_t;  // the server's milliseconds, wrapping; 0 is "now"
+
+constexpr XWindow kPointerRoot = XCB_INPUT_FOCUS_POINTER_ROOT;
+
+struct FocusRequest {
+    enum class Kind : unsigned char { take, giveBack };
+    Kind kind;
+    XTime time;
+    // take: the window itself; giveBack: the host's focus window, its top-level or kPointerRoot.
+    XWindow to;
+    // giveBack: the top-level also gets WM_TAKE_FOCUS, as from the window manager.
+    bool offerTakeFocus = false;
+    bool operator==(const FocusRequest&) const = default;
+};
+
+// Which of the process's windows took the keys last in each top-level; shared by every editor's thread.
+class KeyboardClaims {
+public:
+    static std::shared_ptr<KeyboardClaims> process();
+    // The window is in the top-level now.
+    void place(XWindow topLevel, XWindow window);
+    void claim(XWindow window);
+    // Whether no other window of its top-level took the keys after this one; of windows that never took them, the
+    // lowest-numbered counts as the latest.
+    bool isLatest(XWindow window) const;
+    void forget(XWindow window);
+
+private:
+    struct Entry {
+        XWindow window, topLevel;
+        std::uint64_t serial;
+    };
+    mutable std::mutex mutex_;
+    std::vector<Entry> entries_;
+    std::uint64_t serial_ = 0;
+};
+
+class KeyboardFocus {
+public:
+    // Where the focus was as the window took it.
+    enum class Place : unsigned char { hostWindow, pointerRoot, elsewhere };
+
+    KeyboardFocus(XWindow window, std::shared_ptr<KeyboardClaims> claims = KeyboardClaims::process());
+    ~KeyboardFocus();
+    KeyboardFocus(const KeyboardFocus&) = delete;
+    KeyboardFocus& operator=(const KeyboardFocus&) = delete;
+
+    // The top-level the window sits in (the window manager's client, not its frame; 0 for none), whether it takes
+    // part in WM_TAKE_FOCUS, whether the focus is inside it now, and the window manager's active window when it
+    // names one.
+    void followTopLevel(XWindow topLevel, bool takesFocus, bool holdsFocus, std::optional<XWindow> active);
+    void activeWindowChanged(XWindow active, XTime time);
+    // A focus event's window, mode and detail (XCB_NOTIFY_MODE_*, XCB_NOTIFY_DETAIL_*).
+    void focusChanged(XWindow on, bool in, std::uint8_t mode, std::uint8_t detail);
+    // The pointer crossed the window's edge; `focusAbove`: the focus is on an ancestor or on no window in particular.
+    void pointerCrossed(bool entered, std::uint8_t detail, bool focusAbove);
+    void pointerPressed(XTime time);
+    void key(std::uint8_t keycode, bool pressed, XTime time);
+    void editingChanged(bool editing);
+    // What the window found where the focus was as it took the keys.
+    void tookFrom(Place place, XWindow window);
+    void closing();
+
+    std::vector<FocusRequest> takeRequests();
+    // Whether the server sends the window every key, so a caret shows.
+    bool hasKeys() const { return keysCome_ || pointerKeys_; }
+    bool holdsFocus() const { return focused_; }
+    XWindow topLevel() const { return topLevel_; }
+
+private:
+    void left();
+    void claim(XTime time, bool byPress);
+    void giveBack(XTime time);
+    bool activated() const { return wmNamesActive_ ? active_ : topLevelFocused_; }
+    XTime latestTime() const;
+
+    XWindow window_;
+    std::shared_ptr<KeyboardClaims> claims_;
+    XWindow topLevel_ = 0;
+    bool takesFocus_ = false;
+    bool wmNamesActive_ = false, active_ = false, topLevelFocused_ = false;
+    bool editing_ = false;
+    // The focus is on the window (keysCome_ also during another client's grab), or the keys follow the pointer into it.
+    bool focused_ = false, keysCome_ = false, pointerKeys_ = false;
+    // The act the keys are being taken or held for, while a field is being edited.
+    struct Claim {
+        XTime time;
+        bool byPress;
+        bool asked = false, lost = false, askedAgain = false;
+    };
+    std::optional<Claim> claim_;
+    std::optional<XTime> lastPress_;
+    XTime lastAct_ = 0, lastTake_ = 0;
+    std::vector<std::uint8_t> keysDown_;
+    // The key whose release gives the keys back.
+    std::optional<std::uint8_t> endingKey_;
+    XWindow hostFocus_ = 0;
+    bool fromPointerRoot_ = false;
+    std::vector<FocusRequest> requests_;
+};
+
+}  // namespace pulvan::x11
