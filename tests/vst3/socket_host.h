@@ -1,9 +1,10 @@
 #pragma once
 // A plug-in window as a GTK host makes it, for tests under a window manager: a top-level of its own that keeps
 // the X focus on its focus window, with a socket inside that the plug-in's window goes into. The host acts on
-// the keys bound to its shortcuts and forwards the others to the plug-in with XSendEvent while the socket has
-// its focus; it tells the plug-in over XEmbed when the top-level is activated and when the socket takes or
-// loses the focus, and gives the socket the focus when the plug-in asks.
+// the keys bound to its shortcuts. Over XEmbed, as GTK, it forwards the others to the plug-in with XSendEvent
+// while the socket has its focus, tells the plug-in when the top-level is activated and when the socket takes or
+// loses the focus, and gives the socket the focus when the plug-in asks; without, as a plain Xlib host, it says
+// and forwards nothing.
 #include "tests/vst3/focus_taking_host.h"
 
 #include <algorithm>
@@ -16,13 +17,15 @@ namespace kez::test {
 
 class SocketHost : public FocusTakingHost {
 public:
-    SocketHost(unsigned width, unsigned height, const char* title) : FocusTakingHost(width, height, title) {
+    SocketHost(unsigned width, unsigned height, const char* title, bool xembed = true)
+        : FocusTakingHost(width, height, title),
+          speaksXEmbed_(xembed) {
         if (!open()) return;
         xembed_ = XInternAtom(display(), "_XEMBED", False);
         socket_ = XCreateSimpleWindow(display(), window(), 0, 0, width, height, 0, 0, 0);
         XSelectInput(display(), socket_, SubstructureNotifyMask);
-        XSelectInput(display(), focusWindow(), FocusChangeMask | KeyPressMask | KeyReleaseMask);
-        XSelectInput(display(), window(), KeyPressMask | KeyReleaseMask);
+        XSelectInput(display(), focusWindow(), KeyPressMask | KeyReleaseMask);
+        XSelectInput(display(), window(), FocusChangeMask | KeyPressMask | KeyReleaseMask);
         XMapWindow(display(), socket_);
         XSync(display(), False);
     }
@@ -40,12 +43,14 @@ protected:
                 break;
             case FocusIn:
             case FocusOut:
-                if (e.xfocus.window == focusWindow() && e.xfocus.mode != NotifyGrab && e.xfocus.mode != NotifyUngrab &&
-                    e.xfocus.detail != NotifyPointer && e.xfocus.detail != NotifyInferior)
+                // As GDK: the focus anywhere in the top-level, the plug-in's window included, makes it active, and a
+                // keyboard grab (the window manager's Alt+Tab) counts as the focus going to the grab window.
+                if (e.xfocus.window == window() && e.xfocus.mode != NotifyWhileGrabbed && e.xfocus.detail != NotifyPointer &&
+                    e.xfocus.detail != NotifyInferior)
                     activate(e.type == FocusIn);
                 break;
             case ClientMessage:
-                if (e.xclient.message_type == xembed_ && e.xclient.data.l[1] == kRequestFocus && !socketFocused_) {
+                if (speaksXEmbed_ && e.xclient.message_type == xembed_ && e.xclient.data.l[1] == kRequestFocus && !socketFocused_) {
                     socketFocused_ = true;
                     if (active_) send(kFocusIn);
                 }
@@ -83,7 +88,7 @@ private:
         }
     }
     void send(long message, long detail = 0) {
-        if (!plug_) return;
+        if (!plug_ || !speaksXEmbed_) return;
         XEvent e{};
         e.xclient.type = ClientMessage;
         e.xclient.window = plug_;
@@ -95,6 +100,7 @@ private:
         XSendEvent(display(), plug_, False, NoEventMask, &e);
     }
 
+    bool speaksXEmbed_;
     Atom xembed_ = 0;
     Window socket_ = 0, plug_ = 0;
     bool active_ = false, socketFocused_ = false;

@@ -89,6 +89,15 @@ protected:
             x.key(key, false);
         }
     }
+    // Alt+Tab: the window manager's switch to the window used before. At a person's pace: the window manager
+    // grabs the keyboard at Tab and switches at Alt's release, which it must see.
+    void altTab() {
+        const std::uint8_t alt = x.keycodeOf(XK_Alt_L), tab = x.keycodeOf(XK_Tab);
+        for (const auto& [key, down] : {std::pair{alt, true}, {tab, true}, {tab, false}, {alt, false}}) {
+            x.key(key, down);
+            runUntil([] { return false; }, 30ms);
+        }
+    }
     bool presetSaved(const std::string& name) const {
         return std::filesystem::exists(home.path() / "Audio/Presets/Kezwerk/Pulvan/Presets" / (name + ".json"));
     }
@@ -153,22 +162,29 @@ TEST_F(UnderAWindowManager, TypingAndDraggingWorkWhileTheHostTakesTheFocusOnEver
     EXPECT_GT(host.focusTakes(), 0);
 }
 
-// How a person brings a window back: a click on its title bar, or a pager asking the window manager (as
-// `xdotool windowactivate` does).
+// How a person leaves a window and brings it back: a click on another window, Alt+Tab, a click on its title bar, or
+// a pager asking the window manager (as `xdotool windowactivate` does).
+enum class Way { click, altTab, titleBar, pager };
+
 struct ActivationCase {
     const char* name;
-    bool titleBar;
+    Way leave, back;
+    bool xembed;  // the host speaks XEmbed, as GTK; else it says nothing, as a plain Xlib host
     friend void PrintTo(const ActivationCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class WindowActivation : public UnderAWindowManager, public ::testing::WithParamInterface<ActivationCase> {
 protected:
-    void activate(const FocusTakingHost& host) {
-        const auto g = *x.geometry(host.window());
-        if (GetParam().titleBar) {
-            x.click(g.x + 400, g.y - 8);
-            return;
+    void go(Way way, const FocusTakingHost& to) {
+        const auto g = *x.geometry(to.window());
+        switch (way) {
+            case Way::click: x.click(g.x + 150, g.y + 100); return;
+            case Way::altTab: altTab(); return;
+            case Way::titleBar: x.click(g.x + 150, g.y - 8); return;
+            case Way::pager: activate(to); return;
         }
+    }
+    void activate(const FocusTakingHost& host) {
         auto* atom = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 18, "_NET_ACTIVE_WINDOW"), nullptr);
         xcb_client_message_event_t e{};
         e.response_type = XCB_CLIENT_MESSAGE;
@@ -183,43 +199,53 @@ protected:
     }
 };
 
-// In a host whose plug-in window is a top-level of its own with a socket in it: a field being edited takes the keys
-// back when its window is activated again, as a click in it would, and the host acts on none of them; while the
-// host's main window is active the keys stay there, and with no field being edited the host keeps its shortcuts.
-TEST_P(WindowActivation, AFieldBeingEditedTakesTheKeysBackWhenItsWindowIsActivatedAgain) {
+// In a host whose plug-in window is a top-level of its own with a socket in it: a field being edited lets the keys
+// go with its window and takes them back when the window is activated again, and the host acts on none of them;
+// while the host's main window is active the keys stay there. Once the name is saved, the host's focus window has
+// the keys (its shortcut acts with the pointer over the editor), and with no name being typed the host keeps them.
+TEST_P(WindowActivation, AFieldBeingEditedLetsTheKeysGoWithItsWindowAndTakesThemBackWithIt) {
+    const ActivationCase& c = GetParam();
     FocusTakingHost& main = openHost<FocusTakingHost>(300u, 200u, "Host main window");
-    SocketHost& host = openHost<SocketHost>(1280u, 730u, "Pulvan in the host");
+    SocketHost& host = openHost<SocketHost>(1280u, 730u, "Pulvan in the host", c.xembed);
     ASSERT_TRUE(openEditor(host, host.socketHandle()));
     const auto origin = *x.geometry(host.window());
     main.move(1500, 900);  // beside the plug-in's window
     ASSERT_TRUE(runUntil([&] { return x.geometry(main.window())->y >= 800; }, 5s));
-    const auto m = *x.geometry(main.window());
 
     x.click(origin.x + 1173, origin.y + 34);  // Save: the dialog's name field takes the keyboard
     ASSERT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keyboard";
     type("ab");
-    x.click(m.x + 150, m.y + 100);
-    ASSERT_TRUE(runUntil([&] { return host.focus() == main.focusWindow(); }, 5s)) << "the main window got no focus";
-    type("z");
+    go(c.leave, main);
+    ASSERT_TRUE(runUntil([&] { return host.focus() == main.focusWindow(); }, 5s)) << "the main window got no keys";
+    EXPECT_FALSE(runUntil([&] { return host.focus() != main.focusWindow(); }, 500ms)) << "the field took the keys back";
+    type("zz");
 
-    activate(host);
+    go(c.back, host);
     EXPECT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keys back";
     type(" my jam\n");
     EXPECT_TRUE(runUntil([&] { return presetSaved("ab my jam"); }, 5s)) << "no preset \"ab my jam\"";
     EXPECT_EQ(host.actedOn(), std::vector<std::string>{}) << "the host acted on keys typed into the field";
-    ASSERT_TRUE(runUntil([&] { return host.focus() == host.window() || host.focus() == host.focusWindow(); }, 5s))
-        << "the keyboard did not go back to the host";
-
-    x.click(m.x + 150, m.y + 100);
-    ASSERT_TRUE(runUntil([&] { return host.focus() == main.focusWindow(); }, 5s));
-    activate(host);
-    ASSERT_TRUE(runUntil([&] { return host.focus() == host.focusWindow(); }, 5s));
+    EXPECT_TRUE(runUntil([&] { return host.focus() == host.focusWindow(); }, 5s)) << "the keys did not go back to the host's focus window";
+    x.moveTo(origin.x + 640, origin.y + 400);
     type(" ");
     EXPECT_TRUE(runUntil([&] { return host.actedOn() == std::vector<std::string>{"space"}; }, 5s)) << "the host lost its shortcut";
+
+    go(c.leave, main);
+    ASSERT_TRUE(runUntil([&] { return host.focus() == main.focusWindow(); }, 5s));
+    go(c.back, host);
+    ASSERT_TRUE(runUntil([&] { return host.focus() == host.focusWindow(); }, 5s));
+    x.moveTo(origin.x + 640, origin.y + 400);
+    type(" ");
+    EXPECT_TRUE(runUntil([&] { return host.actedOn() == std::vector<std::string>{"space", "space"}; }, 5s)) << "the host lost its shortcut";
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, WindowActivation,
-                         ::testing::Values(ActivationCase{"ByItsTitleBar", true}, ActivationCase{"ByAPager", false}),
+                         ::testing::Values(ActivationCase{"ByItsTitleBar", Way::click, Way::titleBar, true},
+                                           ActivationCase{"ByAPager", Way::click, Way::pager, true},
+                                           ActivationCase{"ByAltTab", Way::altTab, Way::altTab, true},
+                                           ActivationCase{"ByItsTitleBarWithoutXEmbed", Way::altTab, Way::titleBar, false},
+                                           ActivationCase{"ByAPagerWithoutXEmbed", Way::click, Way::pager, false},
+                                           ActivationCase{"ByAltTabWithoutXEmbed", Way::altTab, Way::altTab, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Two views of one instance, each in a host window of its own, show the preset dialog together: the window clicked
@@ -254,6 +280,68 @@ TEST_F(UnderAWindowManager, TwoViewsShowTheDialogAndTheOneClickedKeepsTheKeyboar
     EXPECT_EQ(first.focus(), first.pluginWindow()) << "the keyboard went to the other view";
     type("xy\n");
     EXPECT_TRUE(runUntil([&] { return presetSaved("xy"); }, 5s)) << "no preset \"xy\"";
+}
+
+// Two views of one instance, each in a socket host of its own: Alt+Tab between them while a name is typed moves the
+// keys once, to the field of the window activated, with no back and forth; once the name is saved, the keys go
+// back to the window in front, not to the one behind.
+class TwoWindows : public UnderAWindowManager, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(TwoWindows, AltTabBetweenThemWhileANameIsTypedMovesTheKeysOnce) {
+    SocketHost& first = openHost<SocketHost>(900u, 513u, "First view", GetParam());
+    SocketHost& second = openHost<SocketHost>(900u, 513u, "Second view", GetParam());
+    first.move(0, 40);
+    second.move(960, 40);
+    ASSERT_TRUE(runUntil([&] { return x.geometry(second.window())->x >= 900; }, 5s));
+    for (SocketHost* host : {&first, &second}) {
+        IPlugView* view = openEditor(*host, host->socketHandle());
+        ASSERT_TRUE(view);
+        ViewRect rect{0, 0, 900, 513};
+        view->onSize(&rect);
+    }
+    // The keys come into the window's field and stay there.
+    const auto settlesIn = [&](const SocketHost& host) {
+        return runUntil([&] { return host.focus() == host.plug(); }, 5s) && !runUntil([&] { return host.focus() != host.plug(); }, 500ms);
+    };
+    const auto origin = *x.geometry(first.window());
+    x.click(origin.x + 825, origin.y + 24);  // Save, in the first view
+    ASSERT_TRUE(settlesIn(first)) << "the field did not take the keyboard";
+    type("a");
+    altTab();
+    EXPECT_TRUE(settlesIn(second)) << "the keys did not settle in the second view";
+    type("b");
+    altTab();
+    EXPECT_TRUE(settlesIn(first)) << "the keys did not settle in the first view";
+    type("c\n");
+    EXPECT_TRUE(runUntil([&] { return presetSaved("abc"); }, 5s)) << "no preset \"abc\"";
+    EXPECT_TRUE(runUntil([&] { return first.focus() == first.focusWindow(); }, 5s)) << "the keys went to the window behind";
+    EXPECT_EQ(first.actedOn(), std::vector<std::string>{});
+    EXPECT_EQ(second.actedOn(), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, TwoWindows, ::testing::Values(true, false),
+                         [](const auto& info) { return std::string(info.param ? "WithXEmbed" : "WithoutXEmbed"); });
+
+// Return held as the name is saved: its repeats (presses without releases, as the server sends them) reach neither
+// the host nor anything beneath the dialog, and the host has the keys once Return is up.
+TEST_F(UnderAWindowManager, ReturnHeldAsTheSaveClosesReachesNothingElse) {
+    SocketHost& host = openHost<SocketHost>(1280u, 730u, "Pulvan in the host");
+    ASSERT_TRUE(openEditor(host, host.socketHandle()));
+    const auto origin = *x.geometry(host.window());
+    x.click(origin.x + 1173, origin.y + 34);  // Save
+    ASSERT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keyboard";
+    type("held");
+    const std::uint8_t enter = x.keycodeOf(XK_Return);
+    x.key(enter, true);
+    ASSERT_TRUE(runUntil([&] { return presetSaved("held"); }, 5s)) << "no preset \"held\"";
+    for (int repeat = 0; repeat < 10; ++repeat) {  // past the dialog's fade
+        x.key(enter, true);
+        runUntil([] { return false; }, 40ms);
+    }
+    EXPECT_EQ(host.focus(), host.plug()) << "the keys went back while Return was held";
+    x.key(enter, false);
+    EXPECT_TRUE(runUntil([&] { return host.focus() == host.focusWindow(); }, 5s)) << "the keys did not go back to the host";
+    EXPECT_EQ(host.actedOn(), std::vector<std::string>{}) << "the host heard Return's repeats";
 }
 
 }  // namespace
