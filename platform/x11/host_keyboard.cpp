@@ -71,7 +71,8 @@ bool HostKeyboard::handle(const xcb_generic_event_t& event) {
         }
         case XCB_PROPERTY_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-            if (e.window != connection_.screen()->root) return false;
+            if (e.window == window_ && e.atom == connection_.atoms().timestamp) rules_.serverTime(e.time);
+            if (e.window != connection_.screen()->root) return true;
             if (e.atom != connection_.atoms().netActiveWindow) return true;
             xcb_window_t active = XCB_NONE;
             if (const auto value = connection_.property(e.window, e.atom); value && value->size() >= 4)
@@ -100,6 +101,11 @@ void HostKeyboard::carryOut() {
     if (requests.empty()) return;
     xcb_connection_t* c = connection_.get();
     for (const FocusRequest& r : requests) {
+        if (r.kind == FocusRequest::Kind::stamp) {
+            // A change of a property of its own comes back stamped with the server's time.
+            xcb_change_property(c, XCB_PROP_MODE_APPEND, window_, connection_.atoms().timestamp, XCB_ATOM_INTEGER, 32, 0, nullptr);
+            continue;
+        }
         const xcb_window_t focus = connection_.inputFocus();
         if (r.kind == FocusRequest::Kind::take) {
             // Where the keys go back to when the editing ends.

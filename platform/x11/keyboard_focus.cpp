@@ -78,6 +78,14 @@ void KeyboardFocus::focusChanged(XWindow on, bool in, std::uint8_t mode, std::ui
         if (grabbing || detail == XCB_NOTIFY_DETAIL_POINTER || detail == XCB_NOTIFY_DETAIL_POINTER_ROOT || detail == XCB_NOTIFY_DETAIL_NONE)
             return;
         if (!in && detail == XCB_NOTIFY_DETAIL_INFERIOR) return;  // into one of its own windows: ours, say
+        // From one of its own windows to the top-level itself, while the window manager names it active: the
+        // window manager focusing it again (its title bar clicked). The focus change carries no time: the server's is asked for, and no
+        // change that comes before it goes unseen.
+        if (in && detail == XCB_NOTIFY_DETAIL_INFERIOR && editing_ && wmNamesActive_ && active_ && claims_->isLatest(window_) &&
+            !focusedAgain_) {
+            focusedAgain_ = true;
+            requests_.push_back({FocusRequest::Kind::stamp, 0, window_});
+        }
         topLevelFocused_ = in;
         if (!in) left();
         return;
@@ -127,6 +135,7 @@ void KeyboardFocus::key(std::uint8_t keycode, bool pressed, XTime time) {
 void KeyboardFocus::editingChanged(bool editing) {
     if (editing == editing_) return;
     editing_ = editing;
+    focusedAgain_ = false;
     if (editing) {
         endingKey_.reset();
         // A field focused by what a press in the window did (Save opening the dialog) takes the keys for that
@@ -138,6 +147,10 @@ void KeyboardFocus::editingChanged(bool editing) {
     // The key that ended it would repeat into the host: the keys go back once it is up.
     if (!keysDown_.empty()) endingKey_ = keysDown_.back();
     else giveBack(latestTime());
+}
+
+void KeyboardFocus::serverTime(XTime time) {
+    if (std::exchange(focusedAgain_, false) && editing_) claim(time, false);
 }
 
 void KeyboardFocus::tookFrom(Place place, XWindow window) {
@@ -171,6 +184,7 @@ std::vector<FocusRequest> KeyboardFocus::takeRequests() {
 
 // The person went to another window: it has the keys, and nothing here takes them back.
 void KeyboardFocus::left() {
+    focusedAgain_ = false;
     claim_.reset();
     lastPress_.reset();
     endingKey_.reset();

@@ -4,8 +4,8 @@
 // the window and the editing that wants the keys go in; focus requests come out, each stamped with the time of the
 // act it follows, so that the server itself refuses one that a later focus change has overtaken:
 // - The window takes the keys only after a person's act: a press in it while, or just before, a field is being
-//   edited; the window manager activating its top-level while a field is being edited. It asks only while its
-//   top-level holds the focus.
+//   edited; the window manager activating its top-level while a field is being edited, or focusing it again while
+//   it is active (a click on its title bar). It asks only while its top-level holds the focus.
 // - An embedder's word (XEmbed) takes nothing: only the window manager says which window is active.
 // - Once the window manager activates another window, that window has the keys; nothing takes them back.
 // - When the editing ends the keys go back where the host keeps its keyboard in the same top-level (never to a
@@ -27,10 +27,11 @@ using XTime = xcb_timestamp_t;  // the server's milliseconds, wrapping; 0 is "no
 constexpr XWindow kPointerRoot = XCB_INPUT_FOCUS_POINTER_ROOT;
 
 struct FocusRequest {
-    enum class Kind : unsigned char { take, giveBack };
+    // stamp: find out the server's time now, and tell it back (serverTime).
+    enum class Kind : unsigned char { take, giveBack, stamp };
     Kind kind;
     XTime time;
-    // take: the window itself; giveBack: the host's focus window, its top-level or kPointerRoot.
+    // take and stamp: the window itself; giveBack: the host's focus window, its top-level or kPointerRoot.
     XWindow to;
     // giveBack: the top-level also gets WM_TAKE_FOCUS, as from the window manager.
     bool offerTakeFocus = false;
@@ -83,6 +84,8 @@ public:
     void editingChanged(bool editing);
     // What the window found where the focus was as it took the keys.
     void tookFrom(Place place, XWindow window);
+    // The server's time, as asked for by a stamp.
+    void serverTime(XTime time);
     void closing();
 
     std::vector<FocusRequest> takeRequests();
@@ -114,6 +117,8 @@ private:
     };
     std::optional<Claim> claim_;
     std::optional<XTime> lastPress_;
+    // The window manager focused the top-level again; its time is still to come.
+    bool focusedAgain_ = false;
     XTime lastAct_ = 0, lastTake_ = 0;
     std::vector<std::uint8_t> keysDown_;
     // The key whose release gives the keys back.

@@ -13,8 +13,8 @@
 namespace pulvan::x11 {
 
 void PrintTo(const FocusRequest& r, std::ostream* os) {
-    *os << (r.kind == FocusRequest::Kind::take ? "take" : "giveBack") << '@' << r.time << " to 0x" << std::hex << r.to
-        << (r.offerTakeFocus ? " +WM_TAKE_FOCUS" : "");
+    static constexpr const char* kinds[] = {"take", "giveBack", "stamp"};
+    *os << kinds[static_cast<int>(r.kind)] << '@' << r.time << " to 0x" << std::hex << r.to << (r.offerTakeFocus ? " +WM_TAKE_FOCUS" : "");
 }
 
 namespace {
@@ -27,6 +27,7 @@ using F = KeyboardFocus;
 
 FocusRequest take(XTime time, XWindow window = kA) { return {FocusRequest::Kind::take, time, window}; }
 FocusRequest giveBack(XTime time, XWindow to, bool offer = true) { return {FocusRequest::Kind::giveBack, time, to, offer}; }
+const FocusRequest kStamp{FocusRequest::Kind::stamp, 0, kA};
 
 // Window A, and B where a row has it: two views of one instance, or two instances, sharing the process's claims.
 struct Windows {
@@ -141,6 +142,23 @@ const Row kRows[] = {
       activate(kOtherProgram, 300),
       {[](Windows& w) { w.a->activeWindowChanged(kTop, 400); }, {}},
       {[](Windows& w) { w.a->focusChanged(kTop, true, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_NONLINEAR); }, {take(400)}}}},
+    {"FocusedAgainWhileActiveTakesThemAtTheServersTimeAfter",
+     0,
+     {press(kA, 100),
+      edit(true, {take(100)}),
+      took(kA, F::Place::hostWindow, kHostFocus),
+      lost(kA, XCB_NOTIFY_MODE_NORMAL, {take(100)}),
+      {[](Windows& w) { w.a->focusChanged(kTop, true, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_INFERIOR); }, {kStamp}},
+      {[](Windows& w) { w.a->focusChanged(kTop, false, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_INFERIOR); }, {}},
+      {[](Windows& w) { w.a->serverTime(500); }, {take(500)}}}},
+    {"LeavingBeforeTheServersTimeComesTakesNothing",
+     0,
+     {press(kA, 100),
+      edit(true, {take(100)}),
+      took(kA, F::Place::hostWindow, kHostFocus),
+      {[](Windows& w) { w.a->focusChanged(kTop, true, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_INFERIOR); }, {kStamp}},
+      activate(kOtherProgram, 450),
+      {[](Windows& w) { w.a->serverTime(500); }, {}}}},
     {"WithoutAWindowManagerNamingTheActiveWindowOnlyAPressTakes",
      0,
      {edit(true),
