@@ -7,7 +7,8 @@ namespace pulvan::x11 {
 namespace {
 
 // Server times wrap after 49 days: the later of two is the one less than half the clock ahead.
-XTime later(XTime a, XTime b) { return static_cast<std::int32_t>(a - b) > 0 ? a : b; }
+bool isLater(XTime a, XTime b) { return static_cast<std::int32_t>(a - b) > 0; }
+XTime later(XTime a, XTime b) { return isLater(a, b) ? a : b; }
 
 }  // namespace
 
@@ -68,7 +69,7 @@ void KeyboardFocus::activeWindowChanged(XWindow active, XTime time) {
         left();
         return;
     }
-    if (editing_ && claims_->isLatest(window_) && (!claim_ || later(time, claim_->time) != claim_->time)) claim(time, false);
+    if (editing_ && claims_->isLatest(window_) && (!claim_ || isLater(time, claim_->time))) claim(time, false);
 }
 
 void KeyboardFocus::focusChanged(XWindow on, bool in, std::uint8_t mode, std::uint8_t detail) {
@@ -79,8 +80,8 @@ void KeyboardFocus::focusChanged(XWindow on, bool in, std::uint8_t mode, std::ui
             return;
         if (!in && detail == XCB_NOTIFY_DETAIL_INFERIOR) return;  // into one of its own windows: ours, say
         // From one of its own windows to the top-level itself, while the window manager names it active: the
-        // window manager focusing it again (its title bar clicked). The focus change carries no time: the server's is asked for, and no
-        // change that comes before it goes unseen.
+        // window manager focusing it again (its title bar clicked). The change carries no time: the server's is
+        // asked for, and no focus change that comes before it goes unseen.
         if (in && detail == XCB_NOTIFY_DETAIL_INFERIOR && editing_ && wmNamesActive_ && active_ && claims_->isLatest(window_) &&
             !focusedAgain_) {
             focusedAgain_ = true;

@@ -15,7 +15,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace pulvan::x11 {
 
