@@ -31,13 +31,16 @@ void HostKeyboard::follow() {
         if (std::ranges::find(chain, w) == chain.end()) xcb_change_window_attributes(c, w, XCB_CW_EVENT_MASK, &nothing);
     ancestors_ = std::move(chain);
 
-    // The window manager's client, not its frame: the one that carries WM_STATE, else the outermost.
+    // The window manager's client, not its frame: the one that carries WM_STATE, else the outermost. A window
+    // manager may take a window into a new frame before it sets WM_STATE, and a withdrawn window may lose it: its
+    // setting and removal are followed on each of them.
     const Atoms& atoms = connection_.atoms();
     const auto managed =
         std::ranges::find_if(ancestors_, [&](xcb_window_t w) { return connection_.property(w, atoms.wmState).has_value(); });
     const xcb_window_t topLevel = managed != ancestors_.end() ? *managed : ancestors_.empty() ? XCB_NONE : ancestors_.back();
     for (const xcb_window_t w : ancestors_) {
-        const std::uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY | (w == topLevel ? XCB_EVENT_MASK_FOCUS_CHANGE : 0);
+        const std::uint32_t events =
+            XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE | (w == topLevel ? XCB_EVENT_MASK_FOCUS_CHANGE : 0);
         xcb_change_window_attributes(c, w, XCB_CW_EVENT_MASK, &events);
     }
     bool takesFocus = false;
@@ -66,12 +69,17 @@ bool HostKeyboard::handle(const xcb_generic_event_t& event) {
         case XCB_FOCUS_IN:
         case XCB_FOCUS_OUT: {
             const auto& e = reinterpret_cast<const xcb_focus_in_event_t&>(event);
-            rules_.focusChanged(e.event, (event.response_type & 0x7F) == XCB_FOCUS_IN, e.mode, e.detail);
+            const bool in = (event.response_type & 0x7F) == XCB_FOCUS_IN;
+            // Where the pointer is counts only as the top-level is focused from one of its windows: over the host's
+            // part of it (inside it, outside the window), a click on the host's own widgets moved the focus.
+            const bool fromWithin = in && e.event == rules_.topLevel() && e.detail == XCB_NOTIFY_DETAIL_INFERIOR;
+            rules_.focusChanged(e.event, in, e.mode, e.detail, fromWithin && pointerIsIn(e.event) && !pointerIsIn(window_));
             return true;
         }
         case XCB_PROPERTY_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
             if (e.window == window_ && e.atom == connection_.atoms().timestamp) rules_.serverTime(e.time);
+            if (e.atom == connection_.atoms().wmState && e.window != window_ && isWindowOrAncestor(e.window)) follow();
             if (e.window != connection_.screen()->root) return true;
             if (e.atom != connection_.atoms().netActiveWindow) return true;
             xcb_window_t active = XCB_NONE;
@@ -109,7 +117,7 @@ void HostKeyboard::carryOut() {
         const xcb_window_t focus = connection_.inputFocus();
         if (r.kind == FocusRequest::Kind::take) {
             // Where the keys go back to when the editing ends.
-            if (focus != window_) rules_.tookFrom(placeOf(focus), focus);
+            if (focus != window_) rules_.tookFrom(focus, focus > XCB_INPUT_FOCUS_POINTER_ROOT && isInside(focus, rules_.topLevel()));
             xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window_, r.time);
             xembed_.requestFocus();
             continue;
@@ -121,11 +129,14 @@ void HostKeyboard::carryOut() {
     xcb_flush(c);
 }
 
-KeyboardFocus::Place HostKeyboard::placeOf(xcb_window_t focus) const {
-    if (focus == XCB_INPUT_FOCUS_POINTER_ROOT) return KeyboardFocus::Place::pointerRoot;
-    const xcb_window_t topLevel = rules_.topLevel();
-    if (focus != topLevel && topLevel && isInside(focus, topLevel) && !isInside(focus, window_)) return KeyboardFocus::Place::hostWindow;
-    return KeyboardFocus::Place::elsewhere;
+bool HostKeyboard::pointerIsIn(xcb_window_t window) const {
+    xcb_connection_t* c = connection_.get();
+    auto* pointer = xcb_query_pointer_reply(c, xcb_query_pointer(c, window), nullptr);
+    const auto size = connection_.windowSize(window);
+    const bool in = pointer && pointer->same_screen && size && pointer->win_x >= 0 && pointer->win_y >= 0 && pointer->win_x < size->width &&
+                    pointer->win_y < size->height;
+    std::free(pointer);
+    return in;
 }
 
 bool HostKeyboard::isInside(xcb_window_t window, xcb_window_t ancestor) const {

@@ -16,7 +16,8 @@ public:
     // `embedded`: the window is inside another program's window, whose keyboard it borrows.
     HostKeyboard(Connection& connection, xcb_window_t window, bool embedded);
 
-    // The host's windows above the window, read again (at the start and whenever one is reparented).
+    // The host's windows above the window, read again (at the start, whenever one is reparented and whenever the
+    // window manager takes one on or lets it go).
     void follow();
     // Whether the window is one of those or the window itself.
     bool isWindowOrAncestor(xcb_window_t window) const;
@@ -24,6 +25,7 @@ public:
     bool handle(const xcb_generic_event_t& event);
     void pointerCrossed(bool entered, std::uint8_t detail, bool focusAbove) { rules_.pointerCrossed(entered, detail, focusAbove); }
     void pointerPressed(xcb_timestamp_t time) { rules_.pointerPressed(time); }
+    void pointerReleased(xcb_timestamp_t time) { rules_.pointerReleased(time); }
     void key(xcb_keycode_t keycode, bool pressed, xcb_timestamp_t time) { rules_.key(keycode, pressed, time); }
     void editingChanged(bool editing);
     // Before the window goes: keys it holds go back to the host.
@@ -33,8 +35,8 @@ public:
     bool hasKeys() const { return rules_.hasKeys(); }
 
 private:
-    KeyboardFocus::Place placeOf(xcb_window_t focus) const;
     bool isInside(xcb_window_t window, xcb_window_t ancestor) const;
+    bool pointerIsIn(xcb_window_t window) const;
     void giveTo(xcb_window_t to, xcb_timestamp_t time);
     void offerTakeFocus(xcb_timestamp_t time);
 

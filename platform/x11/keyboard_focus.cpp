@@ -8,7 +8,14 @@ namespace {
 
 // Server times wrap after 49 days: the later of two is the one less than half the clock ahead.
 bool isLater(XTime a, XTime b) { return static_cast<std::int32_t>(a - b) > 0; }
+// How long after its release a press stands for a field the program focuses in answer to it (a button that opens a
+// dialog): longer than a busy program takes to answer, shorter than a person takes to act elsewhere.
+constexpr XTime kAnswerTime = 2000;
 XTime later(XTime a, XTime b) { return isLater(a, b) ? a : b; }
+std::optional<XTime> later(std::optional<XTime> a, std::optional<XTime> b) {
+    if (!a || !b) return a ? a : b;
+    return later(*a, *b);
+}
 
 }  // namespace
 
@@ -20,23 +27,26 @@ std::shared_ptr<KeyboardClaims> KeyboardClaims::process() {
 void KeyboardClaims::place(XWindow topLevel, XWindow window) {
     const std::lock_guard lock(mutex_);
     const auto it = std::ranges::find(entries_, window, &Entry::window);
-    if (it == entries_.end()) entries_.push_back({window, topLevel, 0});
+    if (it == entries_.end()) entries_.push_back({window, topLevel, std::nullopt});
     else it->topLevel = topLevel;
 }
 
-void KeyboardClaims::claim(XWindow window) {
+void KeyboardClaims::claim(XWindow window, XTime time) {
     const std::lock_guard lock(mutex_);
-    if (const auto it = std::ranges::find(entries_, window, &Entry::window); it != entries_.end()) it->serial = ++serial_;
+    if (const auto it = std::ranges::find(entries_, window, &Entry::window); it != entries_.end()) it->time = later(it->time, time);
 }
 
 bool KeyboardClaims::isLatest(XWindow window) const {
     const std::lock_guard lock(mutex_);
     const auto self = std::ranges::find(entries_, window, &Entry::window);
     if (self == entries_.end()) return true;
-    return std::ranges::none_of(entries_, [&](const Entry& other) {
-        return other.window != window && other.topLevel == self->topLevel &&
-               (other.serial > self->serial || (other.serial == self->serial && other.window < window));
-    });
+    // The requests of two windows are carried out in any order: the acts' times tell which came last.
+    const auto isLaterThanSelf = [&](const Entry& other) {
+        if (other.time == self->time) return other.window < window;
+        return other.time && (!self->time || isLater(*other.time, *self->time));
+    };
+    return std::ranges::none_of(
+        entries_, [&](const Entry& other) { return other.window != window && other.topLevel == self->topLevel && isLaterThanSelf(other); });
 }
 
 void KeyboardClaims::forget(XWindow window) {
@@ -69,21 +79,25 @@ void KeyboardFocus::activeWindowChanged(XWindow active, XTime time) {
         left();
         return;
     }
+    activatedAt_ = later(activatedAt_, time);
     if (editing_ && claims_->isLatest(window_) && (!claim_ || isLater(time, claim_->time))) claim(time, false);
 }
 
-void KeyboardFocus::focusChanged(XWindow on, bool in, std::uint8_t mode, std::uint8_t detail) {
+void KeyboardFocus::focusChanged(XWindow on, bool in, std::uint8_t mode, std::uint8_t detail, bool pointerOverHost) {
     const bool grabbing = mode == XCB_NOTIFY_MODE_GRAB || mode == XCB_NOTIFY_MODE_UNGRAB;
     if (on == topLevel_) {
         // A grab moves the keys for a while, not the focus; the other details are the pointer's and the root's.
         if (grabbing || detail == XCB_NOTIFY_DETAIL_POINTER || detail == XCB_NOTIFY_DETAIL_POINTER_ROOT || detail == XCB_NOTIFY_DETAIL_NONE)
             return;
         if (!in && detail == XCB_NOTIFY_DETAIL_INFERIOR) return;  // into one of its own windows: ours, say
-        // From one of its own windows to the top-level itself, while the window manager names it active: the
-        // window manager focusing it again (its title bar clicked). The change carries no time: the server's is
-        // asked for, and no focus change that comes before it goes unseen.
-        if (in && detail == XCB_NOTIFY_DETAIL_INFERIOR && editing_ && wmNamesActive_ && active_ && claims_->isLatest(window_) &&
-            !focusedAgain_) {
+        // From one of its own windows to the top-level itself with the pointer over the host's part of it: the host
+        // moved it (a click on a widget of its own), a change the window asks nothing over.
+        if (in && detail == XCB_NOTIFY_DETAIL_INFERIOR && pointerOverHost && claim_) claim_->askedAgain = true;
+        // Else, while the window manager names it active: the window manager focusing it again (its title bar
+        // clicked, a pager) or answering a click in the window. The change carries no time: the server's is asked
+        // for, and no focus change that comes before it goes unseen.
+        if (in && detail == XCB_NOTIFY_DETAIL_INFERIOR && !pointerOverHost && editing_ && wmNamesActive_ && active_ &&
+            claims_->isLatest(window_) && !focusedAgain_) {
             focusedAgain_ = true;
             requests_.push_back({FocusRequest::Kind::stamp, 0, window_});
         }
@@ -96,12 +110,13 @@ void KeyboardFocus::focusChanged(XWindow on, bool in, std::uint8_t mode, std::ui
     if (detail == XCB_NOTIFY_DETAIL_INFERIOR || detail == XCB_NOTIFY_DETAIL_POINTER_ROOT || detail == XCB_NOTIFY_DETAIL_NONE) return;
     if (detail == XCB_NOTIFY_DETAIL_POINTER) {
         pointerKeys_ = in;
+        if (!in) keysWentElsewhere();
         return;
     }
-    // The keys go where these say, a grab's included; those held as they went are released elsewhere.
+    // The keys go where these say, a grab's included.
     keysCome_ = in;
     if (in) pointerKeys_ = false;
-    else keysDown_.clear();
+    else keysWentElsewhere();
     if (grabbing) return;
     focused_ = in;
     if (!in && claim_ && claim_->asked) claim_->lost = true;
@@ -112,12 +127,18 @@ void KeyboardFocus::focusChanged(XWindow on, bool in, std::uint8_t mode, std::ui
 void KeyboardFocus::pointerCrossed(bool entered, std::uint8_t detail, bool focusAbove) {
     if (!focusAbove || keysCome_ || detail == XCB_NOTIFY_DETAIL_INFERIOR) return;
     pointerKeys_ = entered;
+    if (!entered) keysWentElsewhere();
 }
 
 void KeyboardFocus::pointerPressed(XTime time) {
     lastAct_ = time;
-    lastPress_ = time;
+    lastPress_ = Press{time};
     if (editing_) claim(time, true);
+}
+
+void KeyboardFocus::pointerReleased(XTime time) {
+    lastAct_ = time;
+    if (lastPress_) lastPress_->released = time;
 }
 
 void KeyboardFocus::key(std::uint8_t keycode, bool pressed, XTime time) {
@@ -140,8 +161,13 @@ void KeyboardFocus::editingChanged(bool editing) {
     if (editing) {
         endingKey_.reset();
         // A field focused by what a press in the window did (Save opening the dialog) takes the keys for that
-        // press, unless the person went elsewhere since.
-        if (!claim_ && lastPress_) claim(*lastPress_, true);
+        // press, unless the person went elsewhere since; once its button is up, only soon after.
+        if (claim_ || !lastPress_) return;
+        if (!lastPress_->released) {
+            claim(lastPress_->time, true);
+        } else if (!std::exchange(pressAnswerTimed_, true)) {
+            requests_.push_back({FocusRequest::Kind::stamp, 0, window_});
+        }
         return;
     }
     claim_.reset();
@@ -151,12 +177,23 @@ void KeyboardFocus::editingChanged(bool editing) {
 }
 
 void KeyboardFocus::serverTime(XTime time) {
+    if (std::exchange(pressAnswerTimed_, false) && editing_ && !claim_ && lastPress_ && lastPress_->released &&
+        !isLater(time, *lastPress_->released + kAnswerTime))
+        claim(lastPress_->time, true);
     if (std::exchange(focusedAgain_, false) && editing_) claim(time, false);
+    // Had the request landed, its focus event would have come before this time: it was refused for a focus change
+    // made before it. Where that kept the focus in the top-level, still active, it is asked again at this time.
+    if (claim_ && std::exchange(claim_->checking, false) && editing_ && !focused_ && !claim_->lost && !claim_->askedAgain &&
+        topLevelFocused_ && activated()) {
+        claim(time, false);
+        claim_->retried = true;
+    }
 }
 
-void KeyboardFocus::tookFrom(Place place, XWindow window) {
-    fromPointerRoot_ = place == Place::pointerRoot;
-    if (place == Place::hostWindow) hostFocus_ = window;
+// Where the host keeps its keyboard in the same top-level; a frame's or another program's window is none of it.
+void KeyboardFocus::tookFrom(XWindow focus, bool insideTopLevel) {
+    fromPointerRoot_ = focus == kPointerRoot;
+    if (insideTopLevel && focus != topLevel_ && focus != window_) hostFocus_ = focus;
 }
 
 void KeyboardFocus::closing() {
@@ -177,7 +214,13 @@ std::vector<FocusRequest> KeyboardFocus::takeRequests() {
             (ask ? c.asked : c.askedAgain) = true;
             requests_.push_back({FocusRequest::Kind::take, c.time, window_});
             lastTake_ = later(lastTake_, c.time);
-            claims_->claim(window_);
+            claims_->claim(window_, c.time);
+            // The window manager focusing the top-level for the same act may do so at a later time than the act's
+            // (after naming it active, after the press): the server then refuses the request.
+            if (ask && !c.retried && (!c.byPress || !topLevelFocused_)) {
+                c.checking = true;
+                requests_.push_back({FocusRequest::Kind::stamp, 0, window_});
+            }
         }
     }
     return std::exchange(requests_, {});
@@ -186,24 +229,39 @@ std::vector<FocusRequest> KeyboardFocus::takeRequests() {
 // The person went to another window: it has the keys, and nothing here takes them back.
 void KeyboardFocus::left() {
     focusedAgain_ = false;
+    pressAnswerTimed_ = false;
+    activatedAt_.reset();
     claim_.reset();
     lastPress_.reset();
     endingKey_.reset();
 }
 
+// A press in a window the window manager activated for it counts at the activation's time, which may be later:
+// the server refuses a request older than the focus change the activation made.
 void KeyboardFocus::claim(XTime time, bool byPress) {
+    if (byPress && activated() && activatedAt_) time = later(time, *activatedAt_);
     claim_ = Claim{time, byPress};
     endingKey_.reset();
 }
 
-// Only while the window still has the focus: the person may have taken it elsewhere meanwhile.
-void KeyboardFocus::giveBack(XTime time) {
+void KeyboardFocus::keysWentElsewhere() {
+    keysDown_.clear();
+    // The ending key's release went there too.
+    if (endingKey_) {
+        endingKey_.reset();
+        giveBack(latestTime());
+    }
+}
+
+// Only while the window still has the focus: the person may have taken it elsewhere meanwhile. Without an act's
+// time, at the server's own; WM_TAKE_FOCUS is never offered without one.
+void KeyboardFocus::giveBack(std::optional<XTime> time) {
     if (!focused_) return;
     const XWindow to = fromPointerRoot_ ? kPointerRoot : hostFocus_ ? hostFocus_ : topLevel_;
     if (!to) return;
-    requests_.push_back({FocusRequest::Kind::giveBack, time, to, takesFocus_ && to != kPointerRoot});
+    requests_.push_back({FocusRequest::Kind::giveBack, time.value_or(XCB_CURRENT_TIME), to, takesFocus_ && time && to != kPointerRoot});
 }
 
-XTime KeyboardFocus::latestTime() const { return later(lastAct_, lastTake_); }
+std::optional<XTime> KeyboardFocus::latestTime() const { return later(lastAct_, lastTake_); }
 
 }  // namespace pulvan::x11

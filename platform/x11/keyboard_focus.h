@@ -4,8 +4,10 @@
 // the window and the editing that wants the keys go in; focus requests come out, each stamped with the time of the
 // act it follows, so that the server itself refuses one that a later focus change has overtaken:
 // - The window takes the keys only after a person's act: a press in it while, or just before, a field is being
-//   edited; the window manager activating its top-level while a field is being edited, or focusing it again while
-//   it is active (a click on its title bar). It asks only while its top-level holds the focus.
+//   edited (once the button is up, only for a field focused soon after); the window manager activating its
+//   top-level while a field is being edited, or focusing it again while it is active (a click on its title bar,
+//   not on the host's own widgets). It asks only while its top-level holds the focus, and asks again at the
+//   activation's time where the window manager's change overtook the press's request.
 // - An embedder's word (XEmbed) takes nothing: only the window manager says which window is active.
 // - Once the window manager activates another window, that window has the keys; nothing takes them back.
 // - When the editing ends the keys go back where the host keeps its keyboard in the same top-level (never to a
@@ -44,27 +46,24 @@ public:
     static std::shared_ptr<KeyboardClaims> process();
     // The window is in the top-level now.
     void place(XWindow topLevel, XWindow window);
-    void claim(XWindow window);
-    // Whether no other window of its top-level took the keys after this one; of windows that never took them, the
-    // lowest-numbered counts as the latest.
+    // The window takes the keys for a person's act at this time.
+    void claim(XWindow window, XTime time);
+    // Whether no other window of its top-level took the keys for a later act; a window that never took them comes
+    // before every one that did, and of two at the same time the lowest-numbered counts as the latest.
     bool isLatest(XWindow window) const;
     void forget(XWindow window);
 
 private:
     struct Entry {
         XWindow window, topLevel;
-        std::uint64_t serial;
+        std::optional<XTime> time;
     };
     mutable std::mutex mutex_;
     std::vector<Entry> entries_;
-    std::uint64_t serial_ = 0;
 };
 
 class KeyboardFocus {
 public:
-    // Where the focus was as the window took it.
-    enum class Place : unsigned char { hostWindow, pointerRoot, elsewhere };
-
     KeyboardFocus(XWindow window, std::shared_ptr<KeyboardClaims> claims = KeyboardClaims::process());
     ~KeyboardFocus();
     KeyboardFocus(const KeyboardFocus&) = delete;
@@ -76,14 +75,18 @@ public:
     void followTopLevel(XWindow topLevel, bool takesFocus, bool holdsFocus, std::optional<XWindow> active);
     void activeWindowChanged(XWindow active, XTime time);
     // A focus event's window, mode and detail (XCB_NOTIFY_MODE_*, XCB_NOTIFY_DETAIL_*).
-    void focusChanged(XWindow on, bool in, std::uint8_t mode, std::uint8_t detail);
+    // `pointerOverHost`: the pointer is over the host's own part of the top-level (inside it, outside the window) as
+    // its focus comes in, where a click on the host's widgets, not the window manager, moves it.
+    void focusChanged(XWindow on, bool in, std::uint8_t mode, std::uint8_t detail, bool pointerOverHost = false);
     // The pointer crossed the window's edge; `focusAbove`: the focus is on an ancestor or on no window in particular.
     void pointerCrossed(bool entered, std::uint8_t detail, bool focusAbove);
     void pointerPressed(XTime time);
+    void pointerReleased(XTime time);
     void key(std::uint8_t keycode, bool pressed, XTime time);
     void editingChanged(bool editing);
-    // What the window found where the focus was as it took the keys.
-    void tookFrom(Place place, XWindow window);
+    // Where the focus was as the window took the keys: a window (or kPointerRoot), and whether it is inside the
+    // window's top-level.
+    void tookFrom(XWindow focus, bool insideTopLevel);
     // The server's time, as asked for by a stamp.
     void serverTime(XTime time);
     void closing();
@@ -97,9 +100,11 @@ public:
 private:
     void left();
     void claim(XTime time, bool byPress);
-    void giveBack(XTime time);
+    void giveBack(std::optional<XTime> time);
     bool activated() const { return wmNamesActive_ ? active_ : topLevelFocused_; }
-    XTime latestTime() const;
+    // Keys held as the keys went elsewhere are released there.
+    void keysWentElsewhere();
+    std::optional<XTime> latestTime() const;
 
     XWindow window_;
     std::shared_ptr<KeyboardClaims> claims_;
@@ -114,12 +119,23 @@ private:
         XTime time;
         bool byPress;
         bool asked = false, lost = false, askedAgain = false;
+        // A stamp tells whether the request landed, where the window manager's own focus change may overtake it.
+        bool checking = false, retried = false;
     };
     std::optional<Claim> claim_;
-    std::optional<XTime> lastPress_;
+    struct Press {
+        XTime time;
+        std::optional<XTime> released;
+    };
+    std::optional<Press> lastPress_;
+    // A field was focused after the press's release: whether the press stands for it waits for the server's time.
+    bool pressAnswerTimed_ = false;
+    // The newest time the window manager named the top-level active, while it still is.
+    std::optional<XTime> activatedAt_;
     // The window manager focused the top-level again; its time is still to come.
     bool focusedAgain_ = false;
-    XTime lastAct_ = 0, lastTake_ = 0;
+    // None before the first: every time is valid, and a server up for 25 days counts from the upper half.
+    std::optional<XTime> lastAct_, lastTake_;
     std::vector<std::uint8_t> keysDown_;
     // The key whose release gives the keys back.
     std::optional<std::uint8_t> endingKey_;

@@ -404,6 +404,7 @@ void WindowHost::pointerButton(bool pressed, unsigned button, ui::Point windowPi
     endTouchpadScroll();
     // The act a field being edited, or one the press focuses, takes the keys for.
     if (pressed) hostKeyboard_->pointerPressed(time);
+    else hostKeyboard_->pointerReleased(time);
     sendPointer(pressed ? ui::PointerPhase::press : ui::PointerPhase::release, which, windowPixels, rootPixels, modifiers);
 }
 

@@ -22,12 +22,12 @@ namespace {
 constexpr XWindow kA = 0x100, kB = 0x200;                                // the process's windows
 constexpr XWindow kTop = 0x50, kSecondTop = 0x70, kOtherProgram = 0x90;  // top-levels
 constexpr XWindow kHostFocus = 0x51, kFrame = 0x40;
-constexpr std::uint8_t kReturn = 36;
-using F = KeyboardFocus;
+constexpr std::uint8_t kReturn = 36, kShift = 50, kAlt = 64;
 
 FocusRequest take(XTime time, XWindow window = kA) { return {FocusRequest::Kind::take, time, window}; }
 FocusRequest giveBack(XTime time, XWindow to, bool offer = true) { return {FocusRequest::Kind::giveBack, time, to, offer}; }
-const FocusRequest kStamp{FocusRequest::Kind::stamp, 0, kA};
+FocusRequest stamp(XWindow window) { return {FocusRequest::Kind::stamp, 0, window}; }
+const FocusRequest kStamp = stamp(kA);
 
 // Window A, and B where a row has it: two views of one instance, or two instances, sharing the process's claims.
 struct Windows {
@@ -78,9 +78,10 @@ Step edit(bool editing, std::vector<FocusRequest> expected = {}) {  // the dialo
 Step activate(XWindow topLevel, XTime t, std::vector<FocusRequest> expected = {}) {
     return {[=](Windows& ws) { activates(ws, topLevel, t); }, expected};
 }
-Step took(XWindow w, F::Place from, XWindow focus) {
+// The window's take went through, from where the focus was: inside its top-level or not.
+Step took(XWindow w, XWindow focus, bool inside = true) {
     return {[=](Windows& ws) {
-                ws[w].tookFrom(from, focus);
+                ws[w].tookFrom(focus, inside);
                 focused(ws[w], w);
             },
             {}};
@@ -93,6 +94,24 @@ Step keyDown(std::uint8_t key, XTime t) {
 }
 Step keyUp(std::uint8_t key, XTime t, std::vector<FocusRequest> expected = {}) {
     return {[=](Windows& ws) { ws.a->key(key, false, t); }, expected};
+}
+Step release(XTime t) {
+    return {[=](Windows& ws) { ws.a->pointerReleased(t); }, {}};
+}
+Step serverTime(XTime t, std::vector<FocusRequest> expected) {
+    return {[=](Windows& ws) { ws.a->serverTime(t); }, expected};
+}
+// The pointer crosses A's edge while the focus is on an ancestor (`focusAbove`) or on another window.
+Step pointer(bool entered, bool focusAbove, bool hasKeys) {
+    return {[=](Windows& ws) { ws.a->pointerCrossed(entered, XCB_NOTIFY_DETAIL_NONLINEAR, focusAbove); }, {}, hasKeys};
+}
+// The focus goes from A to its top-level, with the pointer over the host's part of it or elsewhere.
+Step topLevelFocusedFromA(bool pointerOverHost, std::vector<FocusRequest> expected) {
+    return {[=](Windows& ws) {
+                ws.a->focusChanged(kA, false, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_ANCESTOR);
+                ws.a->focusChanged(kTop, true, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_INFERIOR, pointerOverHost);
+            },
+            expected};
 }
 
 class KeyboardRules : public ::testing::TestWithParam<Row> {};
@@ -122,40 +141,40 @@ TEST_P(KeyboardRules, AskForTheKeysOnlyAfterAPersonsActAndGiveThemBackWhereTheHo
 
 const Row kRows[] = {
     {"APressThatFocusesAFieldTakesTheKeysAtItsTime", 0, {press(kA, 100), edit(true, {take(100)})}},
-    {"APressInAFieldBeingEditedTakesThem", 0, {edit(true), press(kA, 100, {take(100)}), took(kA, F::Place::hostWindow, kHostFocus)}},
+    {"APressInAFieldBeingEditedTakesThem", 0, {edit(true), press(kA, 100, {take(100)}), took(kA, kHostFocus)}},
     {"AFieldFocusedByTheProgramInANewWindowTakesNothing", 0, {edit(true), {[](Windows& w) { focused(*w.a, kA); }, {}, true}}},
     {"AltTabAwayWhileTypingLeavesTheKeysThere",
      0,
      {press(kA, 100),
       edit(true, {take(100)}),
-      took(kA, F::Place::hostWindow, kHostFocus),
+      took(kA, kHostFocus),
       lost(kA, XCB_NOTIFY_MODE_GRAB),
       activate(kOtherProgram, 300),
       {[](Windows& w) { w.a->focusChanged(kA, true, XCB_NOTIFY_MODE_UNGRAB, XCB_NOTIFY_DETAIL_NONLINEAR); }, {}}}},
     {"ReturningByTitleBarOrAltTabTakesThemAtTheActivation",
      0,
-     {press(kA, 100), edit(true, {take(100)}), took(kA, F::Place::hostWindow, kHostFocus), activate(kOtherProgram, 300),
-      activate(kTop, 400, {take(400)})}},
+     {press(kA, 100), edit(true, {take(100)}), took(kA, kHostFocus), activate(kOtherProgram, 300),
+      activate(kTop, 400, {take(400), kStamp})}},
     {"AnActivationNamedBeforeTheFocusComesInWaitsForIt",
      0,
      {edit(true),
       activate(kOtherProgram, 300),
       {[](Windows& w) { w.a->activeWindowChanged(kTop, 400); }, {}},
-      {[](Windows& w) { w.a->focusChanged(kTop, true, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_NONLINEAR); }, {take(400)}}}},
+      {[](Windows& w) { w.a->focusChanged(kTop, true, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_NONLINEAR); }, {take(400), kStamp}}}},
     {"FocusedAgainWhileActiveTakesThemAtTheServersTimeAfter",
      0,
      {press(kA, 100),
       edit(true, {take(100)}),
-      took(kA, F::Place::hostWindow, kHostFocus),
+      took(kA, kHostFocus),
       lost(kA, XCB_NOTIFY_MODE_NORMAL, {take(100)}),
       {[](Windows& w) { w.a->focusChanged(kTop, true, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_INFERIOR); }, {kStamp}},
       {[](Windows& w) { w.a->focusChanged(kTop, false, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_INFERIOR); }, {}},
-      {[](Windows& w) { w.a->serverTime(500); }, {take(500)}}}},
+      {[](Windows& w) { w.a->serverTime(500); }, {take(500), kStamp}}}},
     {"LeavingBeforeTheServersTimeComesTakesNothing",
      0,
      {press(kA, 100),
       edit(true, {take(100)}),
-      took(kA, F::Place::hostWindow, kHostFocus),
+      took(kA, kHostFocus),
       {[](Windows& w) { w.a->focusChanged(kTop, true, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_INFERIOR); }, {kStamp}},
       activate(kOtherProgram, 450),
       {[](Windows& w) { w.a->serverTime(500); }, {}}}},
@@ -169,32 +188,31 @@ const Row kRows[] = {
     {"EditingBegunAfterThePersonLeftTakesNothing", 0, {press(kA, 100), activate(kOtherProgram, 200), edit(true)}},
     {"AltTabBetweenTwoWindowsSettlesAtOnce",
      kSecondTop,
-     {press(kA, 100), edit(true, {take(100)}), took(kA, F::Place::hostWindow, kHostFocus), activate(kSecondTop, 200, {take(200, kB)}),
-      took(kB, F::Place::elsewhere, kSecondTop), activate(kTop, 300, {take(300)})}},
+     {press(kA, 100), edit(true, {take(100)}), took(kA, kHostFocus), activate(kSecondTop, 200, {take(200, kB), stamp(kB)}),
+      took(kB, kSecondTop, false), activate(kTop, 300, {take(300), kStamp})}},
     {"OfTwoViewsInOneTopLevelOnlyTheOneThatTookTheKeysTakesThemBack",
      kTop,
-     {press(kB, 100), edit(true, {take(100, kB)}), took(kB, F::Place::hostWindow, kHostFocus), activate(kOtherProgram, 200),
-      activate(kTop, 300, {take(300, kB)})}},
+     {press(kB, 100), edit(true, {take(100, kB)}), took(kB, kHostFocus), activate(kOtherProgram, 200),
+      activate(kTop, 300, {take(300, kB), stamp(kB)})}},
     {"TheKeysGoBackToTheHostsFocusWindowNotToAFrame",
      0,
-     {press(kA, 100), edit(true, {take(100)}), took(kA, F::Place::hostWindow, kHostFocus), edit(false, {giveBack(100, kHostFocus)}),
-      press(kA, 200), edit(true, {take(200)}), took(kA, F::Place::elsewhere, kFrame), edit(false, {giveBack(200, kHostFocus)})}},
+     {press(kA, 100), edit(true, {take(100)}), took(kA, kHostFocus), edit(false, {giveBack(100, kHostFocus)}), press(kA, 200),
+      edit(true, {take(200)}), took(kA, kFrame, false), edit(false, {giveBack(200, kHostFocus)})}},
     {"KeysTakenFromAnotherTopLevelGoBackToTheWindowsOwn",
      0,
-     {press(kA, 100), edit(true, {take(100)}), took(kA, F::Place::elsewhere, kSecondTop), edit(false, {giveBack(100, kTop)})}},
+     {press(kA, 100), edit(true, {take(100)}), took(kA, kSecondTop, false), edit(false, {giveBack(100, kTop)})}},
     {"TheFocusOnNoWindowInParticularIsGivenBack",
      0,
-     {press(kA, 100), edit(true, {take(100)}), took(kA, F::Place::pointerRoot, kPointerRoot),
-      edit(false, {giveBack(100, kPointerRoot, false)})}},
+     {press(kA, 100), edit(true, {take(100)}), took(kA, kPointerRoot, false), edit(false, {giveBack(100, kPointerRoot, false)})}},
     {"ReturnHeldAsTheEditingEndsGivesTheKeysBackOnItsRelease",
      0,
-     {press(kA, 100), edit(true, {take(100)}), took(kA, F::Place::hostWindow, kHostFocus), keyDown(kReturn, 500), edit(false),
-      keyDown(kReturn, 530), keyDown(kReturn, 560), keyUp(kReturn, 600, {giveBack(600, kHostFocus)})}},
+     {press(kA, 100), edit(true, {take(100)}), took(kA, kHostFocus), keyDown(kReturn, 500), edit(false), keyDown(kReturn, 530),
+      keyDown(kReturn, 560), keyUp(kReturn, 600, {giveBack(600, kHostFocus)})}},
     {"AKeyReleasedWhereTheKeysWentHoldsNothingBack",
      0,
      {press(kA, 100),
       edit(true, {take(100)}),
-      took(kA, F::Place::hostWindow, kHostFocus),
+      took(kA, kHostFocus),
       keyDown(64, 200),
       lost(kA, XCB_NOTIFY_MODE_GRAB),
       {[](Windows& w) { w.a->focusChanged(kA, true, XCB_NOTIFY_MODE_UNGRAB, XCB_NOTIFY_DETAIL_NONLINEAR); }, {}},
@@ -203,7 +221,7 @@ const Row kRows[] = {
      0,
      {press(kA, 100),
       edit(true, {take(100)}),
-      took(kA, F::Place::hostWindow, kHostFocus),
+      took(kA, kHostFocus),
       {[](Windows& w) {
            w.a->focusChanged(kA, false, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_NONLINEAR);
            w.a->focusChanged(kTop, false, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_NONLINEAR_VIRTUAL);
@@ -214,7 +232,7 @@ const Row kRows[] = {
      0,
      {press(kA, 100),
       edit(true, {take(100)}),
-      took(kA, F::Place::hostWindow, kHostFocus),
+      took(kA, kHostFocus),
       lost(kA, XCB_NOTIFY_MODE_NORMAL, {take(100)}),
       {[](Windows& w) { focused(*w.a, kA); }, {}},
       lost(kA, XCB_NOTIFY_MODE_NORMAL)}},
@@ -222,10 +240,141 @@ const Row kRows[] = {
      0,
      {press(kA, 100),
       edit(true, {take(100)}),
-      took(kA, F::Place::hostWindow, kHostFocus),
+      took(kA, kHostFocus),
       keyDown(50, 150),
       keyUp(50, 160),
       {[](Windows& w) { w.a->closing(); }, {giveBack(160, kHostFocus)}}}},
+    // Keys held as the keys went elsewhere are released there, so the editing's end waits for none of them.
+    {"AKeyHeldAsAGrabTookTheKeysFromThePointerHoldsNothingBack",
+     0,
+     {pointer(true, true, true),
+      keyDown(kAlt, 200),
+      {[](Windows& w) { w.a->focusChanged(kA, false, XCB_NOTIFY_MODE_GRAB, XCB_NOTIFY_DETAIL_POINTER); }, {}, false},
+      press(kA, 300),
+      edit(true, {take(300)}),
+      took(kA, kTop),
+      edit(false, {giveBack(300, kTop)})}},
+    {"AKeyHeldAsThePointerLeftHoldsNothingBack",
+     0,
+     {pointer(true, true, true), keyDown(kAlt, 200), pointer(false, true, false), press(kA, 300), edit(true, {take(300)}),
+      took(kA, kHostFocus), edit(false, {giveBack(300, kHostFocus)})}},
+    {"TheEndingKeyReleasedDuringAGrabGivesTheKeysBackAtOnce",
+     0,
+     {press(kA, 100),
+      edit(true, {take(100)}),
+      took(kA, kHostFocus),
+      keyDown(kReturn, 500),
+      edit(false),
+      lost(kA, XCB_NOTIFY_MODE_GRAB, {giveBack(500, kHostFocus)}),
+      {[](Windows& w) { w.a->focusChanged(kA, true, XCB_NOTIFY_MODE_UNGRAB, XCB_NOTIFY_DETAIL_NONLINEAR); }, {}}}},
+    {"ShiftWithReturnGivesTheKeysBackOnReturnsRelease",
+     0,
+     {press(kA, 100), edit(true, {take(100)}), took(kA, kHostFocus), keyDown(kShift, 500), keyDown(kReturn, 510), edit(false),
+      keyUp(kReturn, 600, {giveBack(600, kHostFocus)}), keyUp(kShift, 650)}},
+    // The server's clock counts from any value and wraps after 49 days.
+    {"TimesInTheUpperHalfOfTheServersClockCount",
+     0,
+     {press(kA, 0x90000000), edit(true, {take(0x90000000)}), took(kA, kHostFocus), edit(false, {giveBack(0x90000000, kHostFocus)})}},
+    {"TimesThatWrappedAreTheLater",
+     0,
+     {press(kA, 0xFFFFFF00), edit(true, {take(0xFFFFFF00)}), took(kA, kHostFocus), keyDown(kShift, 0x10), keyUp(kShift, 0x20),
+      edit(false, {giveBack(0x20, kHostFocus)})}},
+    {"WithoutAnActsTimeTheKeysGoBackWithoutWmTakeFocus",
+     0,
+     {{[](Windows& w) { focused(*w.a, kA); }, {}}, edit(true), edit(false, {giveBack(XCB_CURRENT_TIME, kTop, false)})}},
+    {"TheGiveBackAfterAnActivationIsStampedWithItsTime",
+     0,
+     {press(kA, 100), edit(true, {take(100)}), took(kA, kHostFocus), keyDown(kShift, 150), keyUp(kShift, 160), activate(kOtherProgram, 300),
+      activate(kTop, 400, {take(400), kStamp}), took(kA, kHostFocus), edit(false, {giveBack(400, kHostFocus)})}},
+    // A press stands for the field it focuses, not for one the program focuses later.
+    {"APressLongReleasedTakesNothingForAFieldFocusedLater", 0, {press(kA, 100), release(150), edit(true, {kStamp}), serverTime(2151, {})}},
+    {"APressWhoseReleaseFocusesAFieldTakesTheKeysAtItsTime",
+     0,
+     {press(kA, 100), release(150), edit(true, {kStamp}), serverTime(2150, {take(100)})}},
+    // The window manager activates the window for the press before the window sees it (it replays the press).
+    {"APressInAWindowActivatedForItTakesTheKeysAtTheActivationsTime",
+     0,
+     {activate(kOtherProgram, 50), activate(kTop, 101), press(kA, 100), edit(true, {take(101)})}},
+    {"AnActivationNamedAfterThePressesTakeAsksAgainAtItsTime",
+     0,
+     {activate(kOtherProgram, 50), press(kA, 100), edit(true, {take(100), kStamp}), activate(kTop, 101, {take(101), kStamp})}},
+    // The window manager focuses the top-level at a later time than it named it active: the server refuses the
+    // request, and the server's time after it tells.
+    {"AnActivationsRequestRefusedIsAskedAgainAtTheServersTime",
+     0,
+     {press(kA, 100), edit(true, {take(100)}), took(kA, kHostFocus), activate(kOtherProgram, 300), activate(kTop, 400, {take(400), kStamp}),
+      serverTime(405, {take(405)}), serverTime(410, {})}},
+    {"ARequestThatLandedIsNotAskedAgain",
+     0,
+     {press(kA, 100), edit(true, {take(100)}), took(kA, kHostFocus), activate(kOtherProgram, 300), activate(kTop, 400, {take(400), kStamp}),
+      took(kA, kHostFocus), serverTime(405, {})}},
+    {"ARequestRefusedAsThePersonLeftIsNotAskedAgain",
+     0,
+     {press(kA, 100),
+      edit(true, {take(100)}),
+      took(kA, kHostFocus),
+      activate(kOtherProgram, 300),
+      activate(kTop, 400, {take(400), kStamp}),
+      {[](Windows& w) { w.a->focusChanged(kTop, false, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_NONLINEAR); }, {}},
+      serverTime(405, {})}},
+    {"TheHostFocusingItsTopLevelForAWidgetOfItsOwnIsLeftAlone",
+     0,
+     {press(kA, 100),
+      edit(true, {take(100)}),
+      took(kA, kHostFocus),
+      topLevelFocusedFromA(true, {}),
+      {[](Windows& w) { w.a->serverTime(500); }, {}}}},
+    {"ThePointerCrossingInBringsTheKeysOnlyWhereTheFocusIsAbove",
+     0,
+     {pointer(true, false, false), pointer(false, false, false), pointer(true, true, true), pointer(false, true, false)}},
+    {"TheViewWhoseActCameLastTakesTheKeysWhicheverRequestWentFirst",
+     kTop,
+     {press(kB, 300), edit(true, {take(300, kB)}), took(kB, kHostFocus), press(kA, 200, {take(200)}), activate(kOtherProgram, 400),
+      activate(kTop, 500, {take(500, kB), stamp(kB)})}},
+    {"AClosedViewIsForgotten",
+     kTop,
+     {press(kB, 100),
+      edit(true, {take(100, kB)}),
+      took(kB, kHostFocus),
+      {[](Windows& w) {
+           w.b->closing();
+           w.b->takeRequests();
+           w.b.reset();
+       },
+       {}},
+      activate(kOtherProgram, 300),
+      activate(kTop, 400, {take(400), kStamp})}},
+    {"ANewTopLevelHasNoHostWindowOfTheOld",
+     0,
+     {press(kA, 100),
+      edit(true, {take(100)}),
+      took(kA, kHostFocus),
+      {[](Windows& w) { w.a->followTopLevel(kSecondTop, true, true, kSecondTop); }, {}},
+      press(kA, 200, {take(200)}),
+      took(kA, kFrame, false),
+      edit(false, {giveBack(200, kSecondTop)})}},
+    {"PointerRootOnlyWhereTheKeysWereTakenFromIt",
+     0,
+     {press(kA, 100), edit(true, {take(100)}), took(kA, kPointerRoot, false), edit(false, {giveBack(100, kPointerRoot, false)}),
+      press(kA, 200), edit(true, {take(200)}), took(kA, kHostFocus), edit(false, {giveBack(200, kHostFocus)})}},
+    {"AHostThatTakesTheFocusForAClickBeforeTheWindowIsNamedActiveIsAskedAtTheActivation",
+     0,
+     {activate(kOtherProgram, 50),
+      {[](Windows& w) { w.a->focusChanged(kTop, true, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_NONLINEAR); }, {}},
+      press(kA, 100),
+      edit(true, {take(100)}),
+      took(kA, kHostFocus),
+      lost(kA, XCB_NOTIFY_MODE_NORMAL),
+      {[](Windows& w) { w.a->activeWindowChanged(kTop, 101); }, {take(101), kStamp}}}},
+    {"AHostThatTakesTheFocusForTheSameClickWithoutAWindowManagerNamingTheActiveWindow",
+     0,
+     {press(kA, 100),
+      edit(true, {take(100)}),
+      took(kA, kHostFocus),
+      lost(kA, XCB_NOTIFY_MODE_NORMAL, {take(100)}),
+      {[](Windows& w) { focused(*w.a, kA); }, {}},
+      lost(kA, XCB_NOTIFY_MODE_NORMAL)},
+     false},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, KeyboardRules, ::testing::ValuesIn(kRows), [](const auto& info) { return std::string(info.param.name); });
