@@ -1,9 +1,11 @@
-# pulvan_test(<name> SOURCES ... [LIBS ...] [THREADED] [SERIAL] [NEEDS jack|x11|wm ...] [LOCKS <resource> ...])
+# pulvan_test(<name> SOURCES ... [LIBS ...] [THREADED] [SERIAL] [NEEDS jack|x11|wm ...] [EACH_WINDOW_MANAGER]
+#             [LOCKS <resource> ...])
 #
 # THREADED tests are the ones that also run under ThreadSanitizer; a build with
 # PULVAN_SANITIZE=thread builds only those. NEEDS attaches the CTest fixture that
 # starts a private JACK server or Xvfb display for this build tree; wm is a display of its own
-# with a window manager (openbox) on it. LOCKS keeps tests
+# with a window manager (openbox) on it. EACH_WINDOW_MANAGER runs every case once under each of
+# PULVAN_TEST_WINDOW_MANAGERS, on a display of its own, named "<manager>/<case>". LOCKS keeps tests
 # that share one outside resource (the X clipboard, say) from running at the same time.
 # SERIAL tests run alone. Tests that need JACK always do: a JACK server without real-time
 # priority misses its cycles on a busy machine, and every client sees every other's ports.
@@ -14,6 +16,9 @@ string(MD5 _pulvan_tree_hash "${CMAKE_BINARY_DIR}")
 string(SUBSTRING "${_pulvan_tree_hash}" 0 3 _pulvan_tree_hex)
 math(EXPR PULVAN_TEST_DISPLAY "0x${_pulvan_tree_hex} % 800 + 100")
 math(EXPR PULVAN_TEST_WM_DISPLAY "${PULVAN_TEST_DISPLAY} + 800")
+math(EXPR PULVAN_TEST_ICEWM_DISPLAY "${PULVAN_TEST_DISPLAY} + 1600")
+# Where they differ in how they focus: openbox on the host's focus window, icewm on the bare top-level.
+set(PULVAN_TEST_WINDOW_MANAGERS openbox icewm)
 set(PULVAN_TEST_JACK_SERVER "pulvan-test-${_pulvan_tree_hex}")
 set(PULVAN_FIXTURE_DIR ${CMAKE_SOURCE_DIR}/tests/fixtures)
 
@@ -22,15 +27,42 @@ if(NOT TARGET pulvan_threaded_tests)
 endif()
 
 function(pulvan_test name)
-  cmake_parse_arguments(T "THREADED;SERIAL" "" "SOURCES;LIBS;NEEDS;LOCKS" ${ARGN})
+  cmake_parse_arguments(T "THREADED;SERIAL;EACH_WINDOW_MANAGER" "" "SOURCES;LIBS;NEEDS;LOCKS" ${ARGN})
   if(PULVAN_SANITIZE STREQUAL "thread" AND NOT T_THREADED)
     return()
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  if(T_EACH_WINDOW_MANAGER)
+    foreach(manager IN LISTS PULVAN_TEST_WINDOW_MANAGERS)
+      set(needs ${T_NEEDS} ${manager}_wm)
+      if(manager STREQUAL "openbox")
+        set(needs ${T_NEEDS} wm)
+      endif()
+      set(flags "")
+      foreach(flag IN ITEMS THREADED SERIAL)
+        if(T_${flag})
+          list(APPEND flags ${flag})
+        endif()
+      endforeach()
+      _pulvan_discover_tests(${name} "${manager}/" ${flags} NEEDS ${needs} LOCKS ${T_LOCKS}
+        ENVIRONMENT PULVAN_TEST_WINDOW_MANAGER=${manager})
+    endforeach()
+    return()
+  endif()
+  _pulvan_discover_tests(${name} "" ${ARGN})
+endfunction()
+
+# The cases of a test program for CTest, with the fixtures, environment and labels its needs ask for.
+function(_pulvan_discover_tests name prefix)
+  cmake_parse_arguments(T "THREADED;SERIAL" "" "SOURCES;LIBS;NEEDS;LOCKS;ENVIRONMENT" ${ARGN})
+  set(list_name ${name}_TESTS)
+  if(prefix)
+    string(MAKE_C_IDENTIFIER "${name}_${prefix}TESTS" list_name)
+  endif()
   set(labels "")
   set(fixtures "")
-  set(env "")
+  set(env ${T_ENVIRONMENT})
   if(T_THREADED)
     list(APPEND labels threaded)
     add_dependencies(pulvan_threaded_tests ${name})
@@ -49,7 +81,10 @@ function(pulvan_test name)
   if("wm" IN_LIST T_NEEDS)
     list(APPEND env "DISPLAY=:${PULVAN_TEST_WM_DISPLAY}")
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_LIST ${name}_TESTS)
+  if("icewm_wm" IN_LIST T_NEEDS)
+    list(APPEND env "DISPLAY=:${PULVAN_TEST_ICEWM_DISPLAY}")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_PREFIX "${prefix}" TEST_LIST ${list_name})
 
   # List-valued properties do not survive gtest_discover_tests' PROPERTIES, so they are
   # applied by a script that CTest runs after the discovered tests are defined.
@@ -72,8 +107,8 @@ function(pulvan_test name)
     string(APPEND props " RUN_SERIAL TRUE")
   endif()
   if(props)
-    set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
-    file(WRITE ${script} "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES${props})\nendif()\n")
+    set(script ${CMAKE_CURRENT_BINARY_DIR}/${list_name}_properties.cmake)
+    file(WRITE ${script} "if(${list_name})\n  set_tests_properties(\${${list_name}} PROPERTIES${props})\nendif()\n")
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
   endif()
 endfunction()
@@ -91,6 +126,10 @@ add_test(NAME wm_server_start COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh start ${PULV
 add_test(NAME wm_server_stop COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh stop ${PULVAN_TEST_WM_DISPLAY})
 set_tests_properties(wm_server_start PROPERTIES FIXTURES_SETUP wm_server LABELS "wm;threaded")
 set_tests_properties(wm_server_stop PROPERTIES FIXTURES_CLEANUP wm_server LABELS "wm;threaded")
+add_test(NAME icewm_wm_server_start COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh start ${PULVAN_TEST_ICEWM_DISPLAY} icewm)
+add_test(NAME icewm_wm_server_stop COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh stop ${PULVAN_TEST_ICEWM_DISPLAY})
+set_tests_properties(icewm_wm_server_start PROPERTIES FIXTURES_SETUP icewm_wm_server LABELS "icewm_wm;threaded")
+set_tests_properties(icewm_wm_server_stop PROPERTIES FIXTURES_CLEANUP icewm_wm_server LABELS "icewm_wm;threaded")
 
 # pulvan_golden_images(<name>): the golden-image helper for the tests of the calling folder; it compares
 # with golden/<image>.png there and keeps rendered images that differ in golden_failures/.

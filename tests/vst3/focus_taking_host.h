@@ -2,8 +2,11 @@
 // A host's top-level window as GTK hosts make it, for tests under a window manager: the window takes part
 // in WM_TAKE_FOCUS, and whenever the window manager offers the focus (on every click into the window)
 // the host gives it to a small child window of its own, its focus window, which leaves the plug-in's
-// window a FocusOut right after the press.
+// window a FocusOut right after the press. A window manager may also focus the top-level itself (icewm),
+// and may do so after the host's answer, which the server then refuses.
 #include "tests/platform/x11/host_window.h"
+
+#include <utility>
 
 namespace kez::test {
 
@@ -25,11 +28,34 @@ public:
         protocols_ = XInternAtom(display(), "WM_PROTOCOLS", False);
         focusWindow_ = XCreateSimpleWindow(display(), window(), -1, -1, 1, 1, 0, 0, 0);
         XMapWindow(display(), focusWindow_);
+        XSelectInput(display(), window(), FocusChangeMask);
         XSync(display(), False);
     }
 
     Window focusWindow() const { return focusWindow_; }
     int focusTakes() const { return focusTakes_; }
+    // The window manager's offers of the focus: WM_TAKE_FOCUS, or the focus put on the top-level itself.
+    int offers() const { return focusTakes_ + topLevelFocused_; }
+    // Whether the keys go to the host's own windows: its focus window, or its top-level itself.
+    bool holdsKeys() const {
+        const Window f = focus();
+        return f == window() || (f == focusWindow_ && f);
+    }
+    // The host lets its focus window go, as a toolkit may while the plug-in has the keys.
+    void dropFocusWindow() {
+        XDestroyWindow(display(), std::exchange(focusWindow_, 0));
+        XSync(display(), False);
+    }
+    void hide() {
+        XUnmapWindow(display(), window());
+        XSync(display(), False);
+    }
+    // Hidden, and let go by the window manager: in no frame of its own.
+    bool withdrawn() const { return !viewable() && parentOf(window()) == DefaultRootWindow(display()); }
+    void show() {
+        XMapWindow(display(), window());
+        XSync(display(), False);
+    }
     bool viewable() const {
         XWindowAttributes attributes{};
         return XGetWindowAttributes(display(), window(), &attributes) && attributes.map_state == IsViewable;
@@ -57,11 +83,15 @@ public:
             XEvent e;
             XNextEvent(display(), &e);
             if (e.type == ClientMessage && e.xclient.message_type == protocols_ && static_cast<Atom>(e.xclient.data.l[0]) == takeFocus_) {
-                XSetInputFocus(display(), focusWindow_, RevertToParent, static_cast<Time>(e.xclient.data.l[1]));
+                // Without its focus window it has nowhere to take the focus to.
+                if (focusWindow_) XSetInputFocus(display(), focusWindow_, RevertToParent, static_cast<Time>(e.xclient.data.l[1]));
                 ++focusTakes_;
-            } else {
-                handleOther(e);
+                continue;
             }
+            const bool onTopLevel = e.xfocus.window == window() && e.xfocus.mode == NotifyNormal;
+            if (e.type == FocusIn && onTopLevel && (e.xfocus.detail == NotifyNonlinear || e.xfocus.detail == NotifyInferior))
+                ++topLevelFocused_;
+            handleOther(e);
         }
         XSync(display(), False);
     }
@@ -72,7 +102,7 @@ protected:
 private:
     Window focusWindow_ = 0;
     Atom takeFocus_ = 0, protocols_ = 0;
-    int focusTakes_ = 0;
+    int focusTakes_ = 0, topLevelFocused_ = 0;
 };
 
 }  // namespace kez::test

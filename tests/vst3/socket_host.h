@@ -4,7 +4,8 @@
 // the keys bound to its shortcuts. Over XEmbed, as GTK, it forwards the others to the plug-in with XSendEvent
 // while the socket has its focus, tells the plug-in when the top-level is activated and when the socket takes or
 // loses the focus, and gives the socket the focus when the plug-in asks; without, as a plain Xlib host, it says
-// and forwards nothing.
+// and forwards nothing. It may have a text entry of its own below the socket, which a click focuses by moving the
+// X focus to the top-level, as some toolkits do.
 #include "tests/vst3/focus_taking_host.h"
 
 #include <algorithm>
@@ -17,13 +18,20 @@ namespace kez::test {
 
 class SocketHost : public FocusTakingHost {
 public:
-    SocketHost(unsigned width, unsigned height, const char* title, bool xembed = true)
-        : FocusTakingHost(width, height, title),
+    static constexpr unsigned kEntryHeight = 30;
+
+    SocketHost(unsigned width, unsigned height, const char* title, bool xembed = true, bool entry = false)
+        : FocusTakingHost(width, height + (entry ? kEntryHeight : 0), title),
           speaksXEmbed_(xembed) {
         if (!open()) return;
         xembed_ = XInternAtom(display(), "_XEMBED", False);
         socket_ = XCreateSimpleWindow(display(), window(), 0, 0, width, height, 0, 0, 0);
         XSelectInput(display(), socket_, SubstructureNotifyMask);
+        if (entry) {
+            entry_ = XCreateSimpleWindow(display(), window(), 0, static_cast<int>(height), width, kEntryHeight, 0, 0, 0xFFFFFF);
+            XSelectInput(display(), entry_, ButtonPressMask);
+            XMapWindow(display(), entry_);
+        }
         XSelectInput(display(), focusWindow(), KeyPressMask | KeyReleaseMask);
         XSelectInput(display(), window(), FocusChangeMask | KeyPressMask | KeyReleaseMask);
         XMapWindow(display(), socket_);
@@ -34,6 +42,8 @@ public:
     Window plug() const { return plug_; }
     // What the host did with the keys that reached it: the names of those it acted on.
     const std::vector<std::string>& actedOn() const { return actedOn_; }
+    // What was typed into the host's own entry.
+    const std::string& entryText() const { return entryText_; }
 
 protected:
     void handleOther(XEvent& e) override {
@@ -52,8 +62,16 @@ protected:
             case ClientMessage:
                 if (speaksXEmbed_ && e.xclient.message_type == xembed_ && e.xclient.data.l[1] == kRequestFocus && !socketFocused_) {
                     socketFocused_ = true;
+                    entryFocused_ = false;
                     if (active_) send(kFocusIn);
                 }
+                break;
+            case ButtonPress:
+                if (e.xbutton.window != entry_) break;
+                entryFocused_ = true;
+                if (socketFocused_) send(kFocusOut);
+                socketFocused_ = false;
+                XSetInputFocus(display(), window(), RevertToParent, e.xbutton.time);
                 break;
             case KeyPress:
             case KeyRelease: key(e.xkey); break;
@@ -80,6 +98,12 @@ private:
         const KeySym sym = XLookupKeysym(&e, 0);
         const char* bound[] = {"space", "Return", "a", "l", "q"};
         const std::string name = XKeysymToString(sym) ? XKeysymToString(sym) : "";
+        // Its entry takes the letters it does not bind, while the X focus stays on the top-level.
+        if (entryFocused_ && name.size() == 1 && focus() == window() &&
+            std::find(std::begin(bound), std::end(bound), name) == std::end(bound)) {
+            if (e.type == KeyPress) entryText_ += name;
+            return;
+        }
         if (std::find(std::begin(bound), std::end(bound), name) != std::end(bound)) {
             if (e.type == KeyPress) actedOn_.push_back(name);
         } else if (socketFocused_ && plug_) {
@@ -102,9 +126,10 @@ private:
 
     bool speaksXEmbed_;
     Atom xembed_ = 0;
-    Window socket_ = 0, plug_ = 0;
-    bool active_ = false, socketFocused_ = false;
+    Window socket_ = 0, plug_ = 0, entry_ = 0;
+    bool active_ = false, socketFocused_ = false, entryFocused_ = false;
     std::vector<std::string> actedOn_;
+    std::string entryText_;
 };
 
 }  // namespace kez::test

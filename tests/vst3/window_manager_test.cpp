@@ -1,5 +1,6 @@
-// The bundle's editor in a host's window under a real window manager (openbox), where every click also
-// moves the keyboard focus to the host's own focus window, as in GTK hosts: a drag still runs to its end.
+// The bundle's editor in a host's window under a real window manager (openbox, icewm: PULVAN_TEST_WINDOW_MANAGER),
+// where every click also moves the keyboard focus to the host's own focus window, as in GTK hosts: a drag still runs
+// to its end.
 // gtest before Xlib: Xlib's macros (None, Bool) break gtest's headers.
 #include <gtest/gtest.h>
 
@@ -34,7 +35,7 @@ protected:
         auto* check = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 24, "_NET_SUPPORTING_WM_CHECK"), nullptr);
         const bool managed = check && !x.property(x.root(), check->atom).empty();
         std::free(check);
-        if (!managed) GTEST_SKIP() << "no window manager (openbox is not installed)";
+        if (!managed) GTEST_SKIP() << "no window manager (" << windowManager() << " is not installed)";
         ASSERT_TRUE(bundle.loaded()) << bundle.error();
         IPluginFactory* factory = bundle.factory();
         plugin = std::make_unique<PluginInstance>(factory, hostContext.get());
@@ -49,6 +50,12 @@ protected:
             view->release();
         }
     }
+
+    static std::string windowManager() {
+        const char* manager = std::getenv("PULVAN_TEST_WINDOW_MANAGER");
+        return manager ? manager : "openbox";
+    }
+    static bool underIcewm() { return windowManager() == "icewm"; }
 
     // The host's UI thread: its own events and the plug-in's handlers in its run loop.
     bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
@@ -125,7 +132,10 @@ TEST_F(UnderAWindowManager, TypingAndDraggingWorkWhileTheHostTakesTheFocusOnEver
     ASSERT_TRUE(runUntil([&] { return host.focus() == editor; }, 5s)) << "the field did not take the keyboard";
     const int takes = host.focusTakes();
     x.click(origin.x + 395, origin.y + 120);
-    EXPECT_TRUE(runUntil([&] { return host.focusTakes() > takes; }, 5s));
+    // icewm offers no focus for a click into the active window; openbox does, and the host takes it.
+    if (!underIcewm()) {
+        EXPECT_TRUE(runUntil([&] { return host.focusTakes() > takes; }, 5s));
+    }
     EXPECT_TRUE(runUntil([&] { return host.focus() == editor; }, 2s)) << "the host kept the keyboard";
     x.click(origin.x + 1060, origin.y + 120);  // closes the dialog, which gives the keyboard back
     EXPECT_TRUE(runUntil([&] { return host.focus() != editor; }, 5s));
@@ -162,14 +172,16 @@ TEST_F(UnderAWindowManager, TypingAndDraggingWorkWhileTheHostTakesTheFocusOnEver
     EXPECT_GT(host.focusTakes(), 0);
 }
 
-// How a person leaves a window and brings it back: a click on another window, Alt+Tab, a click on its title bar, or
-// a pager asking the window manager (as `xdotool windowactivate` does); or stays, and activates it again.
-enum class Way { stay, click, altTab, titleBar, pager };
+// How a person leaves a window and brings it back: a click on another window, Alt+Tab, a click on its title bar,
+// a pager asking the window manager (as `xdotool windowactivate` does), or a click into the preset name's field;
+// or stays, and activates it again.
+enum class Way { stay, click, altTab, titleBar, pager, field };
 
 struct ActivationCase {
     const char* name;
     Way leave, back;
-    bool xembed;  // the host speaks XEmbed, as GTK; else it says nothing, as a plain Xlib host
+    bool xembed;          // the host speaks XEmbed, as GTK; else it says nothing, as a plain Xlib host
+    bool reopen = false;  // the host closes its window and opens it again first
     friend void PrintTo(const ActivationCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -182,7 +194,11 @@ protected:
             case Way::click: x.click(g.x + 150, g.y + 100); return;
             case Way::altTab: altTab(); return;
             case Way::titleBar: x.click(g.x + 150, g.y - 8); return;
-            case Way::pager: activate(to); return;
+            case Way::pager:
+                x.moveTo(g.x + g.width + 20, g.y + 20);  // over the pager, beside the window
+                activate(to);
+                return;
+            case Way::field: x.click(g.x + 395, g.y + 120); return;
         }
     }
     void activate(const FocusTakingHost& host) {
@@ -209,23 +225,39 @@ TEST_P(WindowActivation, AFieldBeingEditedLetsTheKeysGoWithItsWindowAndTakesThem
     FocusTakingHost& main = openHost<FocusTakingHost>(300u, 200u, "Host main window");
     SocketHost& host = openHost<SocketHost>(1280u, 730u, "Pulvan in the host", c.xembed);
     ASSERT_TRUE(openEditor(host, host.socketHandle()));
-    const auto origin = *x.geometry(host.window());
     main.move(1500, 900);  // beside the plug-in's window
     ASSERT_TRUE(runUntil([&] { return x.geometry(main.window())->y >= 800; }, 5s));
+    if (c.reopen) {
+        host.hide();
+        ASSERT_TRUE(runUntil([&] { return host.withdrawn(); }, 5s));
+        host.show();
+        ASSERT_TRUE(runUntil([&] { return host.viewable(); }, 5s));
+        ASSERT_TRUE(runUntil(
+            [&] {
+                const auto g = *x.geometry(host.window());
+                return x.pixel(g.x + 4, g.y + 300) == kEditorBackground;
+            },
+            5s));
+    }
+    const auto origin = *x.geometry(host.window());
 
     x.click(origin.x + 1173, origin.y + 34);  // Save: the dialog's name field takes the keyboard
     ASSERT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keyboard";
     type("ab");
     if (c.leave != Way::stay) {
         go(c.leave, main);
-        ASSERT_TRUE(runUntil([&] { return host.focus() == main.focusWindow(); }, 5s)) << "the main window got no keys";
-        EXPECT_FALSE(runUntil([&] { return host.focus() != main.focusWindow(); }, 500ms)) << "the field took the keys back";
+        ASSERT_TRUE(runUntil([&] { return main.holdsKeys(); }, 5s)) << "the main window got no keys";
+        EXPECT_FALSE(runUntil([&] { return !main.holdsKeys(); }, 500ms)) << "the field took the keys back";
         type("zz");
     }
 
-    const int offers = host.focusTakes();
+    // icewm leaves the active window alone when a pager asks for it: there is no offer to wait for.
+    const bool leftAlone = underIcewm() && c.leave == Way::stay && c.back == Way::pager;
+    const int offers = host.offers();
     go(c.back, host);
-    ASSERT_TRUE(runUntil([&] { return host.focusTakes() > offers; }, 5s)) << "the window manager offered the host no focus";
+    if (!leftAlone) {
+        ASSERT_TRUE(runUntil([&] { return host.offers() > offers; }, 5s)) << "the window manager offered the host no focus";
+    }
     EXPECT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keys back";
     type(" my jam\n");
     EXPECT_TRUE(runUntil([&] { return presetSaved("ab my jam"); }, 5s)) << "no preset \"ab my jam\"";
@@ -237,11 +269,11 @@ TEST_P(WindowActivation, AFieldBeingEditedLetsTheKeysGoWithItsWindowAndTakesThem
 
     if (c.leave != Way::stay) {
         go(c.leave, main);
-        ASSERT_TRUE(runUntil([&] { return host.focus() == main.focusWindow(); }, 5s));
+        ASSERT_TRUE(runUntil([&] { return main.holdsKeys(); }, 5s));
     }
-    const int offersAgain = host.focusTakes();
+    const int offersAgain = host.offers();
     go(c.back, host);
-    ASSERT_TRUE(runUntil([&] { return host.focusTakes() > offersAgain && host.focus() == host.focusWindow(); }, 5s));
+    ASSERT_TRUE(runUntil([&] { return (leftAlone || host.offers() > offersAgain) && host.holdsKeys(); }, 5s));
     x.moveTo(origin.x + 640, origin.y + 400);
     type(" ");
     EXPECT_TRUE(runUntil([&] { return host.actedOn() == std::vector<std::string>{"space", "space"}; }, 5s)) << "the host lost its shortcut";
@@ -255,8 +287,47 @@ INSTANTIATE_TEST_SUITE_P(Ways, WindowActivation,
                                            ActivationCase{"ByAPagerWithoutXEmbed", Way::click, Way::pager, false},
                                            ActivationCase{"ByAltTabWithoutXEmbed", Way::altTab, Way::altTab, false},
                                            ActivationCase{"AgainByItsTitleBar", Way::stay, Way::titleBar, true},
-                                           ActivationCase{"AgainByAPagerWithoutXEmbed", Way::stay, Way::pager, false}),
+                                           ActivationCase{"AgainByAPagerWithoutXEmbed", Way::stay, Way::pager, false},
+                                           ActivationCase{"ByAClickInTheField", Way::click, Way::field, true},
+                                           ActivationCase{"ByItsTitleBarAfterReopening", Way::click, Way::titleBar, true, true},
+                                           ActivationCase{"ByAltTabAfterReopening", Way::altTab, Way::altTab, true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A click on the host's own entry while a name is typed leaves the keys there; a click into the name's field takes
+// them back.
+TEST_F(UnderAWindowManager, AClickOnAnEntryOfTheHostsOwnLeavesItTheKeys) {
+    SocketHost& host = openHost<SocketHost>(1280u, 730u, "Pulvan in the host", true, true);
+    ASSERT_TRUE(openEditor(host, host.socketHandle()));
+    const auto origin = *x.geometry(host.window());
+    x.click(origin.x + 1173, origin.y + 34);  // Save
+    ASSERT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keyboard";
+    type("ab");
+    x.click(origin.x + 640, origin.y + 730 + SocketHost::kEntryHeight / 2);
+    ASSERT_TRUE(runUntil([&] { return host.focus() == host.window(); }, 5s)) << "the host's entry got no keys";
+    EXPECT_FALSE(runUntil([&] { return host.focus() == host.plug(); }, 500ms)) << "the field took the keys back";
+    type("xy");
+    EXPECT_TRUE(runUntil([&] { return host.entryText() == "xy"; }, 5s)) << "the entry got \"" << host.entryText() << '"';
+    x.click(origin.x + 395, origin.y + 120);
+    ASSERT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keys back";
+    type("cd\n");
+    EXPECT_TRUE(runUntil([&] { return presetSaved("abcd"); }, 5s)) << "no preset \"abcd\"";
+    EXPECT_EQ(host.entryText(), "xy");
+    EXPECT_EQ(host.actedOn(), std::vector<std::string>{});
+}
+
+// Where the host let its focus window go while a name was typed, the keys go back to its top-level.
+TEST_F(UnderAWindowManager, TheKeysGoBackToTheTopLevelWhereTheHostsFocusWindowIsGone) {
+    SocketHost& host = openHost<SocketHost>(1280u, 730u, "Pulvan in the host");
+    ASSERT_TRUE(openEditor(host, host.socketHandle()));
+    const auto origin = *x.geometry(host.window());
+    x.click(origin.x + 1173, origin.y + 34);  // Save
+    ASSERT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keyboard";
+    type("ab");
+    host.dropFocusWindow();
+    type("\n");
+    EXPECT_TRUE(runUntil([&] { return presetSaved("ab"); }, 5s)) << "no preset \"ab\"";
+    EXPECT_TRUE(runUntil([&] { return host.focus() == host.window(); }, 5s)) << "the keys did not go back to the host";
+}
 
 // Two views of one instance, each in a host window of its own, show the preset dialog together: the window clicked
 // keeps the keyboard, and the other's field takes no keys and draws no caret.
