@@ -88,8 +88,13 @@ bool HostKeyboard::handle(const xcb_generic_event_t& event) {
             rules_.activeWindowChanged(active, e.time);
             return true;
         }
-        // An embedder's word changes nothing of where the keys go.
-        case XCB_CLIENT_MESSAGE: return xembed_.handle(reinterpret_cast<const xcb_client_message_event_t&>(event));
+        // An embedder's word takes no keys; its focus moving to a widget of its own gives them back.
+        case XCB_CLIENT_MESSAGE: {
+            const auto& e = reinterpret_cast<const xcb_client_message_event_t&>(event);
+            constexpr std::uint32_t kXEmbedFocusOut = 5;
+            if (e.type == connection_.atoms().xembed && e.format == 32 && e.data.data32[1] == kXEmbedFocusOut) rules_.embedderFocusLeft();
+            return xembed_.handle(e);
+        }
         default: return false;
     }
 }

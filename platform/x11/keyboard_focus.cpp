@@ -171,7 +171,18 @@ void KeyboardFocus::editingChanged(bool editing) {
         return;
     }
     claim_.reset();
-    // The key that ended it would repeat into the host: the keys go back once it is up.
+    release();
+}
+
+// Not during a grab (the window manager's Alt+Tab, which may yet be called off): the embedder says so for any grab.
+void KeyboardFocus::embedderFocusLeft() {
+    if (!focused_ || !keysCome_ || endingKey_) return;
+    claim_.reset();
+    release();
+}
+
+void KeyboardFocus::release() {
+    // The key held last would repeat into the host: the keys go back once it is up.
     if (!keysDown_.empty()) endingKey_ = keysDown_.back();
     else giveBack(latestTime());
 }

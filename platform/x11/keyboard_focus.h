@@ -8,7 +8,8 @@
 //   top-level while a field is being edited, or focusing it again while it is active (a click on its title bar,
 //   not on the host's own widgets). It asks only while its top-level holds the focus, and asks again at the
 //   activation's time where the window manager's change overtook the press's request.
-// - An embedder's word (XEmbed) takes nothing: only the window manager says which window is active.
+// - An embedder's word (XEmbed) takes nothing: only the window manager says which window is active. Its focus
+//   moving to a widget of its own gives the keys back, as a click there does where the host moves the X focus.
 // - Once the window manager activates another window, that window has the keys; nothing takes them back.
 // - When the editing ends the keys go back where the host keeps its keyboard in the same top-level (never to a
 //   frame or another program), offered as the window manager offers them, once the key that ended it is up.
@@ -87,6 +88,8 @@ public:
     // Where the focus was as the window took the keys: a window (or kPointerRoot), and whether it is inside the
     // window's top-level.
     void tookFrom(XWindow focus, bool insideTopLevel);
+    // The embedder's focus left the window for a widget of its own (XEmbed FOCUS_OUT), its X focus left as it was.
+    void embedderFocusLeft();
     // The server's time, as asked for by a stamp.
     void serverTime(XTime time);
     void closing();
@@ -99,6 +102,8 @@ public:
 
 private:
     void left();
+    // The keys go back once no key is held.
+    void release();
     void claim(XTime time, bool byPress);
     void giveBack(std::optional<XTime> time);
     bool activated() const { return wmNamesActive_ ? active_ : topLevelFocused_; }

@@ -4,8 +4,9 @@
 // the keys bound to its shortcuts. Over XEmbed, as GTK, it forwards the others to the plug-in with XSendEvent
 // while the socket has its focus, tells the plug-in when the top-level is activated and when the socket takes or
 // loses the focus, and gives the socket the focus when the plug-in asks; without, as a plain Xlib host, it says
-// and forwards nothing. It may have a text entry of its own below the socket, which a click focuses by moving the
-// X focus to the top-level, as some toolkits do.
+// and forwards nothing. It may have a text entry of its own below the socket: a click there tells the plug-in its
+// socket lost the focus (FOCUS_OUT) and leaves the X focus where it is, as GTK; without XEmbed it moves the X focus
+// to the top-level.
 #include "tests/vst3/focus_taking_host.h"
 
 #include <algorithm>
@@ -71,7 +72,7 @@ protected:
                 entryFocused_ = true;
                 if (socketFocused_) send(kFocusOut);
                 socketFocused_ = false;
-                XSetInputFocus(display(), window(), RevertToParent, e.xbutton.time);
+                if (!speaksXEmbed_) XSetInputFocus(display(), window(), RevertToParent, e.xbutton.time);
                 break;
             case KeyPress:
             case KeyRelease: key(e.xkey); break;
@@ -98,9 +99,8 @@ private:
         const KeySym sym = XLookupKeysym(&e, 0);
         const char* bound[] = {"space", "Return", "a", "l", "q"};
         const std::string name = XKeysymToString(sym) ? XKeysymToString(sym) : "";
-        // Its entry takes the letters it does not bind, while the X focus stays on the top-level.
-        if (entryFocused_ && name.size() == 1 && focus() == window() &&
-            std::find(std::begin(bound), std::end(bound), name) == std::end(bound)) {
+        // Its entry takes the letters it does not bind that reach its own windows.
+        if (entryFocused_ && name.size() == 1 && holdsKeys() && std::find(std::begin(bound), std::end(bound), name) == std::end(bound)) {
             if (e.type == KeyPress) entryText_ += name;
             return;
         }
