@@ -124,7 +124,6 @@ void HostKeyboard::carryOut() {
             // Where the keys go back to when the editing ends.
             if (focus != window_) rules_.tookFrom(focus, focus > XCB_INPUT_FOCUS_POINTER_ROOT && isInside(focus, rules_.topLevel()));
             xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window_, r.time);
-            xembed_.requestFocus();
             continue;
         }
         if (focus != window_) continue;  // taken elsewhere since

@@ -20,8 +20,9 @@ void waitForServer(xcb_connection_t* c) { std::free(xcb_get_input_focus_reply(c,
 
 // One wheel click's worth of touchpad travel, in points.
 constexpr double kPointsPerScrollIncrement = 40;
-constexpr std::uint32_t kWindowEvents = XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_FOCUS_CHANGE |
-                                        XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE | XCB_EVENT_MASK_PROPERTY_CHANGE;
+constexpr std::uint32_t kWindowEvents =
+    XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_PROPERTY_CHANGE;
+constexpr std::uint32_t kKeyEvents = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE;
 constexpr std::uint32_t kCorePointerEvents = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION |
                                              XCB_EVENT_MASK_ENTER_WINDOW | XCB_EVENT_MASK_LEAVE_WINDOW;
 
@@ -108,8 +109,8 @@ std::unique_ptr<WindowHost> WindowHost::openChild(ui::Root& root, EventLoop& loo
     std::unique_ptr<WindowHost> host(new WindowHost(std::move(connection), root, loop, 1.0));
     if (!host->create(parent, pixels)) return nullptr;
     // A text field being edited borrows the host's keyboard after the person's act, and gives it back when done.
-    root.onWantsKeyboardFocus = [h = host.get()](bool editing) { h->hostKeyboard_->editingChanged(editing); };
-    host->hostKeyboard_->editingChanged(root.wantsKeyboardFocus());
+    root.onWantsKeyboardFocus = [h = host.get()](bool editing) { h->editingChanged(editing); };
+    host->editingChanged(root.wantsKeyboardFocus());
     xcb_map_window(host->connection_->get(), host->window_);
     xcb_flush(host->connection_->get());
     return host;
@@ -122,8 +123,9 @@ bool WindowHost::create(std::uint32_t parent, ui::Size pixels) {
     // No background: the server never clears the window before we paint it, so resizing does not flicker.
     // The screen's own visual, depth, border and colormap, named outright: a host's window of another visual
     // (a GL one, or one with alpha) has none of its own to lend.
-    const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, screen->black_pixel, XCB_GRAVITY_NORTH_WEST,
-                                    kWindowEvents | (connection_->xinputOpcode() ? 0 : kCorePointerEvents), screen->default_colormap};
+    keysSelected_ = topLevel_;
+    const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, screen->black_pixel, XCB_GRAVITY_NORTH_WEST, eventMask(),
+                                    screen->default_colormap};
     pixels_ = {static_cast<double>(pixelsOf(pixels.width)), static_cast<double>(pixelsOf(pixels.height))};
     const auto cookie = xcb_create_window_checked(
         c, screen->root_depth, window_, parent, 0, 0, pixelsOf(pixels.width), pixelsOf(pixels.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
@@ -145,6 +147,28 @@ bool WindowHost::create(std::uint32_t parent, ui::Size pixels) {
     root_.setSize({pixels_.width / scale_, pixels_.height / scale_});
     loop_.add(*this);
     return true;
+}
+
+std::uint32_t WindowHost::eventMask() const {
+    return kWindowEvents | (keysSelected_ ? kKeyEvents : 0) | (connection_->xinputOpcode() ? 0 : kCorePointerEvents);
+}
+
+void WindowHost::editingChanged(bool editing) {
+    hostKeyboard_->editingChanged(editing);
+    keyboardFocusChanged();
+    xcb_flush(connection_->get());
+}
+
+// Keys come to an embedded window only while it uses them: a field is being edited, or a key it took is still down
+// (its release belongs where its press went). Else a key typed over it goes to the host's window beneath, as if this
+// one were not there: where the host keeps the focus on an ancestor, the server gives keys to the window under the
+// pointer and hands them up only past windows that do not ask for them. A top-level has nothing beneath.
+void WindowHost::selectKeys() {
+    const bool wanted = topLevel_ || root_.wantsKeyboardFocus() || !keysDown_.empty();
+    if (wanted == keysSelected_) return;
+    keysSelected_ = wanted;
+    const std::uint32_t mask = eventMask();
+    xcb_change_window_attributes(connection_->get(), window_, XCB_CW_EVENT_MASK, &mask);
 }
 
 void WindowHost::selectPointerInput() {
@@ -307,6 +331,8 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
             const auto* e = reinterpret_cast<const xcb_key_press_event_t*>(event);
             const bool pressed = (event->response_type & 0x7F) == XCB_KEY_PRESS;
             hostKeyboard_->key(e->detail, pressed, e->time);
+            if (!pressed) std::erase(keysDown_, e->detail);
+            else if (std::ranges::find(keysDown_, e->detail) == keysDown_.end()) keysDown_.push_back(e->detail);
             if (auto key = keyboard_.translate(e->detail, e->state, pressed)) root_.dispatch(*key);
             return;
         }
@@ -454,10 +480,15 @@ void WindowHost::updateCursor() {
 
 // Only where the server sends every key to the window: a host that forwards keys keeps some for itself.
 void WindowHost::keyboardFocusChanged() {
-    const bool has = hostKeyboard_->hasKeys();
+    selectKeys();
+    const bool has = hostKeyboard_->hasKeys() && keysSelected_;
     if (has == std::exchange(hasKeys_, has)) return;
     // Keys held as the keyboard went elsewhere are released there.
-    if (!has) keyboard_.releaseAll();
+    if (!has) {
+        keyboard_.releaseAll();
+        keysDown_.clear();
+        selectKeys();
+    }
     root_.setHasKeyboardFocus(has);
 }
 

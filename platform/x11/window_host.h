@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace pulvan::x11 {
 
@@ -56,6 +57,9 @@ public:
 private:
     WindowHost(std::unique_ptr<Connection> connection, ui::Root& root, EventLoop& loop, double scale);
     bool create(std::uint32_t parent, ui::Size pixels);
+    std::uint32_t eventMask() const;
+    void editingChanged(bool editing);
+    void selectKeys();
     void selectPointerInput();
     void applySize(ui::Size pixels);
     void releaseBuffer();
@@ -95,6 +99,8 @@ private:
     std::optional<ui::CursorShape> shownCursor_;
     std::unique_ptr<HostKeyboard> hostKeyboard_;
     bool hasKeys_ = false;
+    bool keysSelected_ = false;
+    std::vector<xcb_keycode_t> keysDown_;  // pressed in the window, not released yet
 };
 
 }  // namespace pulvan::x11

@@ -8,8 +8,7 @@ namespace {
 
 constexpr std::uint32_t kProtocolVersion = 0;
 constexpr std::uint32_t kMappedFlag = 1;
-
-enum Message : std::uint32_t { embeddedNotify = 0, requestFocusMessage = 3 };
+constexpr std::uint32_t kEmbeddedNotify = 0;
 
 xcb_atom_t intern(xcb_connection_t* c, xcb_intern_atom_cookie_t cookie) {
     auto* reply = xcb_intern_atom_reply(c, cookie, nullptr);
@@ -43,28 +42,12 @@ void XEmbedClient::setInfo(std::uint32_t flags) {
 
 bool XEmbedClient::handle(const xcb_client_message_event_t& message) {
     if (!xembed_ || message.type != xembed_ || message.format != 32) return false;
-    if (message.data.data32[1] == embeddedNotify) {
-        embedder_ = message.data.data32[3];
+    if (message.data.data32[1] == kEmbeddedNotify) {
         // The window shows already; an embedder that maps by the flag keeps it shown.
         setInfo(kMappedFlag);
         xcb_flush(connection_);
     }
     return true;
-}
-
-void XEmbedClient::requestFocus() {
-    if (embedder_) send(embedder_, requestFocusMessage);
-}
-
-void XEmbedClient::send(xcb_window_t to, std::uint32_t message) {
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = to;
-    event.type = xembed_;
-    event.data.data32[0] = XCB_CURRENT_TIME;
-    event.data.data32[1] = message;
-    xcb_send_event(connection_, 0, to, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
 }
 
 }  // namespace pulvan::x11

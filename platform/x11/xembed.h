@@ -1,7 +1,8 @@
 #pragma once
 // The embedded side of the XEmbed protocol, for a plug-in's window inside a host's: the _XEMBED_INFO
-// property that embedders look for, the messages they send, and the request for the keyboard. Hosts that
-// embed without XEmbed see only the property and never send a message.
+// property that embedders look for and the messages they send. Hosts that embed without XEmbed see only the
+// property and never send a message. The window never asks an embedder for the keyboard: one whose own focus then
+// follows the window would hand the keys straight back each time they went back to it.
 #include <xcb/xcb.h>
 
 #include <cstdint>
@@ -20,16 +21,13 @@ public:
     // Takes in an XEmbed message for the window; false when the message is not XEmbed's. Only the embedder's
     // announcement counts: its words on activation and focus say where it is, not where the keys go.
     bool handle(const xcb_client_message_event_t& message);
-    // Asks the embedder to give the window the keyboard; nothing until an embedder has announced itself.
-    void requestFocus();
 
 private:
     void setInfo(std::uint32_t flags);
-    void send(xcb_window_t to, std::uint32_t message);
 
     xcb_connection_t* connection_;
     xcb_atom_t xembed_ = 0, xembedInfo_ = 0;
-    xcb_window_t window_ = 0, embedder_ = 0;
+    xcb_window_t window_ = 0;
 };
 
 }  // namespace pulvan::x11

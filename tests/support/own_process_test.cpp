@@ -29,14 +29,17 @@ TEST_P(WholeRun, FailsWhereTheCaseFailsInItsOwnProcess) {
     EXPECT_EQ(status != 0, GetParam().fails) << "exit status " << status;
 }
 
-const std::string fails = "PULVAN_OWN_PROCESS_CHECK_FAILS=1", ignoresSIGCHLD = "PULVAN_OWN_PROCESS_CHECK_IGNORES_SIGCHLD=1";
-INSTANTIATE_TEST_SUITE_P(Cases, WholeRun,
-                         ::testing::Values(WholeRunCase{"Passing", {}, false}, WholeRunCase{"Failing", {fails}, true},
-                                           WholeRunCase{
-                                               "FailingInTheSecondShard", {fails, "GTEST_TOTAL_SHARDS=2", "GTEST_SHARD_INDEX=1"}, true},
-                                           WholeRunCase{"FailingWithSIGCHLDIgnored", {fails, ignoresSIGCHLD}, true},
-                                           WholeRunCase{"PassingWithSIGCHLDIgnored", {ignoresSIGCHLD}, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+const std::string fails = "PULVAN_OWN_PROCESS_CHECK_FAILS=1", ignoresSIGCHLD = "PULVAN_OWN_PROCESS_CHECK_IGNORES_SIGCHLD=1",
+                  killed = "PULVAN_OWN_PROCESS_CHECK_KILLED=1", alone = "PULVAN_OWN_PROCESS_CHECK_ALONE=1";
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WholeRun,
+    ::testing::Values(WholeRunCase{"Passing", {}, false}, WholeRunCase{"Failing", {fails}, true},
+                      WholeRunCase{"FailingInTheSecondShard", {fails, "GTEST_TOTAL_SHARDS=2", "GTEST_SHARD_INDEX=1"}, true},
+                      WholeRunCase{"FailingWithSIGCHLDIgnored", {fails, ignoresSIGCHLD}, true},
+                      WholeRunCase{"PassingWithSIGCHLDIgnored", {ignoresSIGCHLD}, false}, WholeRunCase{"KilledByASignal", {killed}, true},
+                      WholeRunCase{"KilledByASignalWithSIGCHLDIgnored", {killed, ignoresSIGCHLD}, true},
+                      WholeRunCase{"PassingWithItsBodyRunOnlyInItsOwnProcess", {alone}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pulvan::test

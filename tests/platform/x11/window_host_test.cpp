@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -76,24 +77,30 @@ protected:
     }
 
     ui::View content() {
-        return ui::zstack({ui::unit::topLeading}, ui::color(kRed).onScroll([this](const ui::ScrollEvent& e) {
-            scrolls.push_back(e);
-            return true;
-        }),
-                          ui::color(kBlue)
-                              .onPointer([this](const ui::PointerEvent& e) { pointer.push_back(e); })
-                              .cursor(ui::CursorShape::pointingHand)
-                              .frame({.width = 100, .height = 100})
-                              .offset(200, 100),
-                          ui::textField(fieldOptions()).frame({.width = 100, .height = 30}).offset(0, 300).testId("field"),
-                          alertShown ? ui::color(kBlue).frame({.width = 100, .height = 50}).offset(400, 300).keyScope() : ui::View());
+        return ui::zstack(
+            {ui::unit::topLeading}, ui::color(kRed).onScroll([this](const ui::ScrollEvent& e) {
+                scrolls.push_back(e);
+                return true;
+            }),
+            ui::color(kBlue)
+                .onPointer([this](const ui::PointerEvent& e) { pointer.push_back(e); })
+                .cursor(ui::CursorShape::pointingHand)
+                .frame({.width = 100, .height = 100})
+                .offset(200, 100),
+            fieldShown ? ui::textField(fieldOptions()).frame({.width = 100, .height = 30}).offset(0, 300).testId("field") : ui::View(),
+            alertShown ? ui::color(kBlue).frame({.width = 100, .height = 50}).offset(400, 300).keyScope() : ui::View());
     }
 
     ui::TextFieldOptions fieldOptions() {
         ui::TextFieldOptions options;
         options.text = typed;
         options.onChange = [this](const std::string& t) { typed = t; };
-        options.onSubmit = [this] { ++submits; };
+        options.onSubmit = [this] {
+            ++submits;
+            if (!submitCloses) return;
+            fieldShown = false;  // as a dialog closes on its Return
+            root.invalidate();
+        };
         options.focusRequest = focusRequests;
         return options;
     }
@@ -126,7 +133,7 @@ protected:
     EventLoop loop{queue};
     std::string typed;
     int submits = 0, focusRequests = 0;
-    bool alertShown = false;
+    bool alertShown = false, fieldShown = true, submitCloses = false;
     ui::Root root{[this] { return content(); }, queue};
     std::vector<ui::PointerEvent> pointer;
     std::vector<ui::ScrollEvent> scrolls;
@@ -294,24 +301,24 @@ TEST_F(WindowHostTest, AnXEmbedEmbedderFindsTheWindowAndItsWordsTakeNoKeys) {
     message(1, 0);                                               // WINDOW_ACTIVATE
     settle();
 
-    // A text field that takes the keyboard asks the embedder for it.
-    x.click(20, 310);
-    std::optional<std::uint32_t> request;
-    EXPECT_TRUE(runUntil([&] {
-        while (xcb_generic_event_t* e = xcb_poll_for_event(x.get())) {
-            const auto* m = reinterpret_cast<const xcb_client_message_event_t*>(e);
-            if ((e->response_type & 0x7F) == XCB_CLIENT_MESSAGE && m->type == xembed) request = m->data.data32[1];
-            std::free(e);
-        }
-        return request.has_value();
-    }));
-    EXPECT_EQ(request, 3u);  // REQUEST_FOCUS
     const auto focus = [&] {
         auto* reply = xcb_get_input_focus_reply(x.get(), xcb_get_input_focus(x.get()), nullptr);
         const xcb_window_t w = reply ? reply->focus : 0;
         std::free(reply);
         return w;
     };
+    // A text field takes the keyboard itself and asks the embedder for nothing: an embedder whose own focus then
+    // follows the window would hand the keys straight back whenever they went back to it.
+    x.click(20, 310);
+    EXPECT_TRUE(runUntil([&] { return focus() == window->window(); }));
+    settle();
+    std::optional<std::uint32_t> request;
+    while (xcb_generic_event_t* e = xcb_poll_for_event(x.get())) {
+        const auto* m = reinterpret_cast<const xcb_client_message_event_t*>(e);
+        if ((e->response_type & 0x7F) == XCB_CLIENT_MESSAGE && m->type == xembed) request = m->data.data32[1];
+        std::free(e);
+    }
+    EXPECT_EQ(request, std::nullopt);
     // The embedder keeps the X focus and forwards keys: they type, but it may keep some for itself, so no caret shows.
     settle();  // a later act than the click, which the window would otherwise take the keys back for
     x.focus(parent);
@@ -445,6 +452,115 @@ TEST_F(WindowHostTest, AMessageOverAFieldBeingEditedKeepsTheKeysFromTheHost) {
     window.reset();
     x.destroyWindow(parent);
 }
+
+// Where the host's keys follow the pointer into the editor (its focus on the host's top-level, as plain Xlib hosts
+// and some window managers leave it, or on no window in particular), the keys no field takes reach the host as if
+// the editor were not there. A name being typed takes every key, the release of the Return that saves it too; then
+// the host has its keys again, and keeps them where its own focus follows the embedded window it was asked for.
+struct KeysOverTheEditorCase {
+    const char* name;
+    bool pointerRoot;      // the focus on no window in particular, else on the host's top-level
+    bool followsEmbedded;  // the host speaks XEmbed, and its focus follows the editor's window once asked for
+    friend void PrintTo(const KeysOverTheEditorCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class KeysOverTheEditor : public WindowHostTest, public ::testing::WithParamInterface<KeysOverTheEditorCase> {};
+
+TEST_P(KeysOverTheEditor, ReachTheHostUnlessANameIsBeingTyped) {
+    const KeysOverTheEditorCase& c = GetParam();
+    submitCloses = true;
+    const xcb_window_t parent = x.createWindow(800, 500);
+    const std::uint32_t events = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE | XCB_EVENT_MASK_FOCUS_CHANGE;
+    xcb_change_window_attributes(x.get(), parent, XCB_CW_EVENT_MASK, &events);
+    auto window = WindowHost::openChild(root, loop, parent, {800, 500});
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(runUntil([&] { return window->hasPainted(); }));
+    auto* atom = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 7, "_XEMBED"), nullptr);
+    const xcb_atom_t xembed = atom->atom;
+    std::free(atom);
+    if (c.followsEmbedded) {
+        xcb_client_message_event_t notify{};
+        notify.response_type = XCB_CLIENT_MESSAGE;
+        notify.format = 32;
+        notify.window = window->window();
+        notify.type = xembed;
+        notify.data.data32[1] = 0;  // EMBEDDED_NOTIFY
+        notify.data.data32[3] = parent;
+        xcb_send_event(x.get(), 0, window->window(), XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notify));
+    }
+    const xcb_window_t hostFocus = c.pointerRoot ? xcb_window_t{XCB_INPUT_FOCUS_POINTER_ROOT} : parent;
+    x.focus(hostFocus);
+    const auto focus = [&] {
+        auto* reply = xcb_get_input_focus_reply(x.get(), xcb_get_input_focus(x.get()), nullptr);
+        const xcb_window_t w = reply ? reply->focus : 0;
+        std::free(reply);
+        return w;
+    };
+    // The host: the keys that reach its window, and its focus following the editor's window once asked for.
+    std::map<xcb_keycode_t, int> hostPresses, hostReleases;
+    bool following = false;
+    const auto host = [&] {
+        while (xcb_generic_event_t* e = xcb_poll_for_event(x.get())) {
+            const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(e);
+            const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(e);
+            switch (e->response_type & 0x7F) {
+                case XCB_KEY_PRESS: ++hostPresses[key->detail]; break;
+                case XCB_KEY_RELEASE: ++hostReleases[key->detail]; break;
+                case XCB_CLIENT_MESSAGE:
+                    if (!c.followsEmbedded || message->type != xembed || message->data.data32[1] != 3) break;  // REQUEST_FOCUS
+                    following = true;
+                    x.focus(window->window());
+                    break;
+                case XCB_FOCUS_IN:
+                    if (following && reinterpret_cast<const xcb_focus_in_event_t*>(e)->event == parent) x.focus(window->window());
+                    break;
+                default: break;
+            }
+            std::free(e);
+        }
+    };
+    const auto hostRunUntil = [&](const std::function<bool()>& done) {
+        return runUntil([&] {
+            host();
+            return done();
+        });
+    };
+    const xcb_keycode_t space = x.keycodeOf(XKB_KEY_space), a = x.keycodeOf(XKB_KEY_a), enter = x.keycodeOf(XKB_KEY_Return);
+    const auto tap = [&](xcb_keycode_t key) {
+        x.key(key, true);
+        x.key(key, false);
+    };
+
+    x.moveTo(400, 200);  // over the editor, on no field
+    tap(space);
+    EXPECT_TRUE(hostRunUntil([&] { return hostPresses[space] == 1; })) << "space over the editor with no name being typed stayed there";
+
+    x.click(20, 310);
+    ASSERT_TRUE(hostRunUntil([&] { return root.hasKeyboardFocus(); })) << "the field did not take the keyboard";
+    x.moveTo(400, 200);
+    for (const xcb_keycode_t key : {a, space, a}) tap(key);
+    EXPECT_TRUE(hostRunUntil([&] { return typed == "a a"; })) << "typed \"" << typed << '"';
+    x.key(enter, true);
+    ASSERT_TRUE(hostRunUntil([&] { return !fieldShown; }));
+    x.key(enter, false);
+    EXPECT_TRUE(hostRunUntil([&] { return focus() == hostFocus; })) << "the keys did not go back to the host";
+    settle();
+    host();
+    EXPECT_EQ(hostPresses[space] + hostPresses[a] + hostPresses[enter], 1) << "the host got keys typed into the name";
+    EXPECT_EQ(hostReleases[enter], 0) << "the release of the Return that saved reached the host";
+
+    tap(space);
+    EXPECT_TRUE(hostRunUntil([&] { return hostPresses[space] == 2; })) << "space over the editor after the save stayed there";
+    EXPECT_EQ(focus(), hostFocus);
+    window.reset();
+    x.destroyWindow(parent);
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, KeysOverTheEditor,
+                         ::testing::Values(KeysOverTheEditorCase{"FocusOnTheTopLevel", false, false},
+                                           KeysOverTheEditorCase{"FocusOnNoWindowInParticular", true, false},
+                                           KeysOverTheEditorCase{"FocusFollowingTheEmbeddedWindow", false, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The host's window moved into another window and out again, as window managers do with frames: the window it
 // left is no longer above the editor, and hiding it stops nothing of the editor's drawing.

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <map>
 
 namespace pulvan::x11 {
 namespace {
@@ -91,6 +92,146 @@ TEST(UnderAWindowManager, TheCaretGoesWhenAnotherProgramTakesTheKeyboardAndComes
     EXPECT_TRUE(runUntil([&] { return typed == "a"; }, std::chrono::seconds(5)));
     other.destroyWindow(elsewhere);
 }
+
+// A plain Xlib host under the window manager: the focus rests on its bare top-level, and the server gives keys to the
+// window under the pointer within it. With no name being typed, space over the editor reaches the host; a name typed
+// takes every key, the release of the Return that saves it too; then space over the editor reaches the host again,
+// also where the host speaks XEmbed and its own focus follows the editor's window once asked for.
+struct KeysOverTheEditorCase {
+    const char* name;
+    bool followsEmbedded;
+    friend void PrintTo(const KeysOverTheEditorCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class KeysOverTheEditor : public ::testing::TestWithParam<KeysOverTheEditorCase> {};
+
+TEST_P(KeysOverTheEditor, ReachAHostWhoseFocusRestsOnItsTopLevelUnlessANameIsBeingTyped) {
+    const bool followsEmbedded = GetParam().followsEmbedded;
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (Xvfb is not installed)";
+    test::XClient x, host;
+    ASSERT_TRUE(x.open() && host.open());
+    auto* check = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 24, "_NET_SUPPORTING_WM_CHECK"), nullptr);
+    const bool managed = check && !x.property(x.root(), check->atom).empty();
+    std::free(check);
+    if (!managed) GTEST_SKIP() << "no window manager (openbox is not installed)";
+
+    const xcb_window_t topLevel = host.createWindow(800, 500);
+    const std::uint32_t events = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE | XCB_EVENT_MASK_FOCUS_CHANGE;
+    xcb_change_window_attributes(host.get(), topLevel, XCB_CW_EVENT_MASK, &events);
+    host.sync();
+    auto* atom = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 7, "_XEMBED"), nullptr);
+    ASSERT_NE(atom, nullptr);
+    const xcb_atom_t xembed = atom->atom;
+    std::free(atom);
+    foundation::MainQueue queue;
+    EventLoop loop{queue};
+    std::string typed;
+    bool fieldShown = true;
+    ui::Root root{[&] {
+                      ui::TextFieldOptions field{.text = typed, .onChange = [&](const std::string& t) { typed = t; }};
+                      field.onSubmit = [&] {  // as a dialog closes on its Return
+                          fieldShown = false;
+                          root.invalidate();
+                      };
+                      return ui::zstack({ui::unit::topLeading}, ui::color({1, 0, 0, 1}),
+                                        fieldShown ? ui::textField(field).frame({.width = 100, .height = 30}).offset(0, 300) : ui::View());
+                  },
+                  queue};
+    auto window = WindowHost::openChild(root, loop, topLevel, {600, 400});
+    ASSERT_NE(window, nullptr);
+    if (followsEmbedded) {
+        xcb_client_message_event_t notify{};
+        notify.response_type = XCB_CLIENT_MESSAGE;
+        notify.format = 32;
+        notify.window = window->window();
+        notify.type = xembed;
+        notify.data.data32[1] = 0;  // EMBEDDED_NOTIFY
+        notify.data.data32[3] = topLevel;
+        xcb_send_event(host.get(), 0, window->window(), XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notify));
+        host.sync();
+    }
+    // The host: the keys that reach it, and its focus, once the editor asked for it, following the editor's window
+    // whenever the top-level is focused.
+    std::map<xcb_keycode_t, int> hostPresses, hostReleases;
+    bool following = false;
+    const auto hostEvents = [&] {
+        while (xcb_generic_event_t* e = xcb_poll_for_event(host.get())) {
+            const auto keycode = reinterpret_cast<const xcb_key_press_event_t*>(e)->detail;
+            const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(e);
+            switch (e->response_type & 0x7F) {
+                case XCB_KEY_PRESS: ++hostPresses[keycode]; break;
+                case XCB_KEY_RELEASE: ++hostReleases[keycode]; break;
+                case XCB_CLIENT_MESSAGE:
+                    following = following || (followsEmbedded && message->type == xembed && message->data.data32[1] == 3);  // REQUEST_FOCUS
+                    break;
+                case XCB_FOCUS_IN:
+                    if (following && reinterpret_cast<const xcb_focus_in_event_t*>(e)->event == topLevel)
+                        xcb_set_input_focus(host.get(), XCB_INPUT_FOCUS_PARENT, window->window(), XCB_CURRENT_TIME);
+                    break;
+                default: break;
+            }
+            std::free(e);
+        }
+        host.sync();
+    };
+    const auto runUntil = [&](const std::function<bool()>& done) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (true) {
+            hostEvents();
+            if (done()) return true;
+            if (std::chrono::steady_clock::now() > end) return false;
+            loop.runOnce(5'000'000);
+        }
+    };
+    const auto focus = [&] {
+        auto* reply = xcb_get_input_focus_reply(x.get(), xcb_get_input_focus(x.get()), nullptr);
+        const xcb_window_t w = reply ? reply->focus : 0;
+        std::free(reply);
+        return w;
+    };
+    const auto tap = [&](xcb_keycode_t key) {
+        x.key(key, true);
+        x.key(key, false);
+    };
+    const xcb_keycode_t space = x.keycodeOf(XKB_KEY_space), a = x.keycodeOf(XKB_KEY_a), enter = x.keycodeOf(XKB_KEY_Return);
+    auto* wmState = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 8, "WM_STATE"), nullptr);
+    ASSERT_NE(wmState, nullptr);
+    const xcb_atom_t wmStateAtom = wmState->atom;
+    std::free(wmState);
+    // Placed and shown: the window manager sets WM_STATE once it has mapped the window where it goes.
+    ASSERT_TRUE(runUntil([&] { return window->hasPainted() && !x.property(topLevel, wmStateAtom).empty(); }))
+        << "the window manager took nothing";
+    const auto g = *x.geometry(topLevel);
+    x.click(g.x + 700, g.y + 450);  // the host's own part
+    ASSERT_TRUE(runUntil([&] { return focus() == topLevel; })) << "the window manager did not focus the host";
+
+    x.moveTo(g.x + 300, g.y + 100);  // over the editor, on no field
+    tap(space);
+    EXPECT_TRUE(runUntil([&] { return hostPresses[space] == 1; })) << "space over the editor with no name being typed stayed there";
+
+    x.click(g.x + 20, g.y + 315);
+    ASSERT_TRUE(runUntil([&] { return focus() == window->window(); })) << "the field did not take the keyboard";
+    x.moveTo(g.x + 300, g.y + 100);
+    for (const xcb_keycode_t key : {a, space, a}) tap(key);
+    EXPECT_TRUE(runUntil([&] { return typed == "a a"; })) << "typed \"" << typed << '"';
+    x.key(enter, true);
+    ASSERT_TRUE(runUntil([&] { return !fieldShown; }));
+    x.key(enter, false);
+    EXPECT_TRUE(runUntil([&] { return focus() == topLevel; })) << "the keys did not go back to the host";
+    EXPECT_EQ(hostPresses[space] + hostPresses[a] + hostPresses[enter], 1) << "the host got keys typed into the name";
+    EXPECT_EQ(hostReleases[enter], 0) << "the release of the Return that saved reached the host";
+
+    tap(space);
+    EXPECT_TRUE(runUntil([&] { return hostPresses[space] == 2; })) << "space over the editor after the save stayed there";
+    EXPECT_EQ(focus(), topLevel);
+    window.reset();
+    host.destroyWindow(topLevel);
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, KeysOverTheEditor,
+                         ::testing::Values(KeysOverTheEditorCase{"PlainXlib", false},
+                                           KeysOverTheEditorCase{"FocusFollowingTheEditor", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace pulvan::x11
