@@ -1,5 +1,7 @@
 #include "platform/x11/host_keyboard.h"
 
+#include <xcb/xinput.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +19,14 @@ HostKeyboard::HostKeyboard(Connection& connection, xcb_window_t window, bool emb
     // The window manager names the active window on the root.
     const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(connection_.get(), connection_.screen()->root, XCB_CW_EVENT_MASK, &events);
+    // Every press on the screen, whoever's window takes it: a host may answer a click on a widget of its own without
+    // moving the X focus, and tell nobody.
+    if (!connection_.xinputOpcode()) return;
+    struct {
+        xcb_input_event_mask_t head;
+        std::uint32_t mask;
+    } presses{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS};
+    xcb_input_xi_select_events(connection_.get(), connection_.screen()->root, 1, &presses.head);
 }
 
 void HostKeyboard::follow() {
@@ -131,6 +141,21 @@ void HostKeyboard::carryOut() {
         if (r.offerTakeFocus) offerTakeFocus(r.time);
     }
     xcb_flush(c);
+}
+
+// Only while the window holds the focus: presses elsewhere cost no round trips.
+void HostKeyboard::pressedAnywhere(xcb_timestamp_t time) {
+    if (!rules_.holdsFocus() || !rules_.topLevel()) return;
+    if (pointerIsOverAncestors() && pointerIsIn(rules_.topLevel()) && !pointerIsIn(window_)) rules_.pressedOnTheHost(time);
+}
+
+// No other program's window covers the pointer: the root's child under it is one of the window's ancestors.
+bool HostKeyboard::pointerIsOverAncestors() const {
+    xcb_connection_t* c = connection_.get();
+    auto* pointer = xcb_query_pointer_reply(c, xcb_query_pointer(c, connection_.screen()->root), nullptr);
+    const bool over = pointer && pointer->child != XCB_NONE && isWindowOrAncestor(pointer->child);
+    std::free(pointer);
+    return over;
 }
 
 bool HostKeyboard::pointerIsIn(xcb_window_t window) const {

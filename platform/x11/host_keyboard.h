@@ -26,6 +26,8 @@ public:
     void pointerCrossed(bool entered, std::uint8_t detail, bool focusAbove) { rules_.pointerCrossed(entered, detail, focusAbove); }
     void pointerPressed(xcb_timestamp_t time) { rules_.pointerPressed(time); }
     void pointerReleased(xcb_timestamp_t time) { rules_.pointerReleased(time); }
+    // A press anywhere on the screen (the server's raw event, which names no window).
+    void pressedAnywhere(xcb_timestamp_t time);
     void key(xcb_keycode_t keycode, bool pressed, xcb_timestamp_t time) { rules_.key(keycode, pressed, time); }
     void editingChanged(bool editing);
     // Before the window goes: keys it holds go back to the host.
@@ -37,6 +39,7 @@ public:
 private:
     bool isInside(xcb_window_t window, xcb_window_t ancestor) const;
     bool pointerIsIn(xcb_window_t window) const;
+    bool pointerIsOverAncestors() const;
     void giveTo(xcb_window_t to, xcb_timestamp_t time);
     void offerTakeFocus(xcb_timestamp_t time);
 

@@ -175,7 +175,15 @@ void KeyboardFocus::editingChanged(bool editing) {
 }
 
 // Not during a grab (the window manager's Alt+Tab, which may yet be called off): the embedder says so for any grab.
-void KeyboardFocus::embedderFocusLeft() {
+void KeyboardFocus::embedderFocusLeft() { leaveForTheHost(); }
+
+void KeyboardFocus::pressedOnTheHost(XTime time) {
+    lastAct_ = time;
+    lastPress_.reset();
+    leaveForTheHost();
+}
+
+void KeyboardFocus::leaveForTheHost() {
     if (!focused_ || !keysCome_ || endingKey_) return;
     claim_.reset();
     release();

@@ -90,6 +90,9 @@ public:
     void tookFrom(XWindow focus, bool insideTopLevel);
     // The embedder's focus left the window for a widget of its own (XEmbed FOCUS_OUT), its X focus left as it was.
     void embedderFocusLeft();
+    // A press on the host's own part of the top-level (a widget of its own), which the host may answer without
+    // moving the X focus.
+    void pressedOnTheHost(XTime time);
     // The server's time, as asked for by a stamp.
     void serverTime(XTime time);
     void closing();
@@ -102,6 +105,8 @@ public:
 
 private:
     void left();
+    // The person turned to the host's own widgets: they get the keys.
+    void leaveForTheHost();
     // The keys go back once no key is held.
     void release();
     void claim(XTime time, bool byPress);

@@ -377,6 +377,9 @@ void WindowHost::handleInput(const xcb_ge_generic_event_t* event) {
                           e->time);
             return;
         }
+        case XCB_INPUT_RAW_BUTTON_PRESS:
+            hostKeyboard_->pressedAnywhere(reinterpret_cast<const xcb_input_raw_button_press_event_t*>(event)->time);
+            return;
         case XCB_INPUT_MOTION: {
             const auto* e = reinterpret_cast<const xcb_input_motion_event_t*>(event);
             const ui::Point window{fromFixed(e->event_x), fromFixed(e->event_y)};
