@@ -87,6 +87,12 @@ void Root::markDamaged(const Rect& rect) { damage_.add(rect.intersection({0, 0, 
 
 Damage Root::takeDamage() { return std::exchange(damage_, Damage{}); }
 
+DisplayList Root::wholeDisplayList() {
+    DisplayList whole;
+    record(whole, nullptr);
+    return whole;
+}
+
 void Root::update() {
     if (inUpdate_) return;
     inUpdate_ = true;
@@ -107,7 +113,7 @@ void Root::update() {
     settle();
     damageWhatRebuildsChanged();
     if (node_) finishDepartures(*node_, now);
-    if (!damage_.isEmpty()) record();
+    if (!damage_.isEmpty()) record(displayList_, &damage_);
     inUpdate_ = false;
 }
 
@@ -215,9 +221,12 @@ void Root::finishDepartures(Node& node, std::int64_t now) {
     }
 }
 
-void Root::record() {
-    displayList_.clear();
-    if (node_) recordDrawing(*node_, displayList_, damage_);
+void Root::record(DisplayList& list, const Damage* cull) {
+    list.clear();
+    if (node_) {
+        if (cull) recordDrawing(*node_, list, *cull);
+        else recordDrawing(*node_, list);
+    }
     if (tooltip_) {
         TextStyle style;
         style.font = Font::system(11);
@@ -228,9 +237,9 @@ void Root::record() {
         box.y = std::max(0.0, std::min(box.y, size_.height - box.height));
         Path bubble;
         bubble.addRoundedRect(box, 4);
-        displayList_.add(draw::Fill{bubble, Color{0.16, 0.16, 0.18, 0.96}});
-        displayList_.add(draw::Stroke{bubble, Color{1, 1, 1, 0.12}, StrokeStyle{1}});
-        displayList_.add(draw::Text{layout, {box.x + 6, box.y + 4}, Color{0.86, 0.86, 0.87, 1}});
+        list.add(draw::Fill{bubble, Color{0.16, 0.16, 0.18, 0.96}});
+        list.add(draw::Stroke{bubble, Color{1, 1, 1, 0.12}, StrokeStyle{1}});
+        list.add(draw::Text{layout, {box.x + 6, box.y + 4}, Color{0.86, 0.86, 0.87, 1}});
     }
 }
 

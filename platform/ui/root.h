@@ -48,6 +48,8 @@ public:
     const DisplayList& displayList() const { return displayList_; }
     // The parts of the window that changed since the last take, in points; empty when nothing did.
     Damage takeDamage();
+    // The drawing of the whole frame as it is now, whatever was damaged.
+    DisplayList wholeDisplayList();
 
     // Input in window points. Presses get their click count here.
     void dispatch(PointerEvent event);
@@ -108,7 +110,7 @@ private:
     bool laidOutInPlace(Node& node, const Rect& frame, const decltype(Node::measurements_)& answers);
     void damageWhatRebuildsChanged();
     void layout();
-    void record();
+    void record(DisplayList& list, const Damage* cull);
     void finishDepartures(Node& node, std::int64_t now);
     std::vector<Node*> hitChain(Point window) const;
     void updateHover(Point window, const std::vector<Node*>& chain);
