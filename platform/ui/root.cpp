@@ -83,9 +83,30 @@ void Root::animate(CompositeNode& node) {
     scheduleAnimationFrame(nowNanoseconds());
 }
 
-void Root::markDamaged(const Rect& rect) { damage_.add(rect.intersection({0, 0, size_.width, size_.height})); }
+void Root::markDamaged(const Rect& rect) {
+    const Rect inside = rect.intersection({0, 0, size_.width, size_.height});
+    if (inside.isEmpty()) return;
+    damage_.add(inside);
+    recorded_ = false;
+}
 
-Damage Root::takeDamage() { return std::exchange(damage_, Damage{}); }
+// The damage of a window that shows nothing adds up over many updates, and the list draws all of it. Views may
+// settle what they show as they draw (a field's scroll): each update that damaged anything records.
+void Root::recordForDamage() {
+    if (recorded_) return;
+    record(displayList_, &damage_);
+    recorded_ = true;
+}
+
+const DisplayList& Root::displayList() {
+    recordForDamage();
+    return displayList_;
+}
+
+Damage Root::takeDamage() {
+    recordForDamage();
+    return std::exchange(damage_, Damage{});
+}
 
 DisplayList Root::wholeDisplayList() {
     DisplayList whole;
@@ -113,7 +134,7 @@ void Root::update() {
     settle();
     damageWhatRebuildsChanged();
     if (node_) finishDepartures(*node_, now);
-    if (!damage_.isEmpty()) record(displayList_, &damage_);
+    recordForDamage();
     inUpdate_ = false;
 }
 

@@ -292,13 +292,14 @@ void WindowHost::paint(const ui::Damage& points) {
 }
 
 void WindowHost::prepareToWait() {
+    // A window without a whole frame to serve exposures from is painted whole.
+    if (exposed_ && !(presenter_ && presenter_->hasFrame())) root_.markDamaged({0, 0, pixels_.width / scale_, pixels_.height / scale_});
     const std::int64_t now = root_.nowNanoseconds();
     const auto frame = root_.nextAnimationFrame();
     if (root_.needsUpdate() || (frame && now >= *frame)) root_.update();
-    pendingDamage_.add(root_.takeDamage());
-    if (exposed_ && !pendingDamage_.isEmpty()) {
-        paint(std::exchange(pendingDamage_, {}));
-    }
+    // While the window shows nothing its damage stays with the root, whose drawing then covers all of it.
+    if (exposed_)
+        if (const ui::Damage damage = root_.takeDamage(); !damage.isEmpty()) paint(damage);
     updateCursor();
     xcb_flush(connection_->get());
 }
@@ -332,7 +333,6 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
             const auto* e = reinterpret_cast<const xcb_expose_event_t*>(event);
             exposed_ = true;
             if (presenter_ && presenter_->hasFrame()) presenter_->put({{e->x, e->y, e->width, e->height}});
-            else pendingDamage_.add({0, 0, pixels_.width / scale_, pixels_.height / scale_});
             return;
         }
         case XCB_CONFIGURE_NOTIFY: {

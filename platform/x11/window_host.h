@@ -96,7 +96,6 @@ private:
     bool exposed_ = false;
     bool painted_ = false;
     ui::Size pixels_;
-    ui::Damage pendingDamage_;
     Keyboard keyboard_;
     ScrollDevices scrollDevices_;
     ScrollPhases scrollPhases_;
