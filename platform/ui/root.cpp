@@ -4,6 +4,7 @@
 #include "platform/ui/input.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace pulvan::ui {
 
@@ -83,8 +84,12 @@ void Root::animate(CompositeNode& node) {
     scheduleAnimationFrame(nowNanoseconds());
 }
 
+// Out to whole device pixels: a window paints every pixel the area touches, so whatever draws anywhere in
+// them is recorded too (a line just beside the area's edge, on a pixel it shares).
 void Root::markDamaged(const Rect& rect) {
-    const Rect inside = rect.intersection({0, 0, size_.width, size_.height});
+    const double x0 = std::floor(rect.x * scale_) / scale_, y0 = std::floor(rect.y * scale_) / scale_;
+    const double x1 = std::ceil(rect.maxX() * scale_) / scale_, y1 = std::ceil(rect.maxY() * scale_) / scale_;
+    const Rect inside = Rect{x0, y0, x1 - x0, y1 - y0}.intersection({0, 0, size_.width, size_.height});
     if (inside.isEmpty()) return;
     damage_.add(inside);
     recorded_ = false;

@@ -265,11 +265,13 @@ void WindowHost::paint(const ui::Damage& points) {
     cairo_surface_t* image = presenter_->image(width, height);
     // Whole device pixels around each damaged rectangle: the picture outside them is the last frame's.
     std::vector<PixelRect> rects;
+    // The root's damage lies on whole device pixels already: a rounding error takes in no pixel beside it.
     const auto add = [&](const ui::Rect& r) {
-        const int x0 = std::clamp(static_cast<int>(std::floor(r.x * scale_)), 0, width);
-        const int y0 = std::clamp(static_cast<int>(std::floor(r.y * scale_)), 0, height);
-        const int x1 = std::clamp(static_cast<int>(std::ceil(r.maxX() * scale_)), 0, width);
-        const int y1 = std::clamp(static_cast<int>(std::ceil(r.maxY() * scale_)), 0, height);
+        constexpr double slack = 1e-6;
+        const int x0 = std::clamp(static_cast<int>(std::floor(r.x * scale_ + slack)), 0, width);
+        const int y0 = std::clamp(static_cast<int>(std::floor(r.y * scale_ + slack)), 0, height);
+        const int x1 = std::clamp(static_cast<int>(std::ceil(r.maxX() * scale_ - slack)), 0, width);
+        const int y1 = std::clamp(static_cast<int>(std::ceil(r.maxY() * scale_ - slack)), 0, height);
         if (x1 > x0 && y1 > y0) rects.push_back({x0, y0, x1 - x0, y1 - y0});
     };
     if (whole) add({0, 0, pixels_.width / scale_, pixels_.height / scale_});
