@@ -256,10 +256,12 @@ INSTANTIATE_TEST_SUITE_P(
     Sessions, ASession,
     ::testing::Values(Session{"PlayHiddenShown", {play, hide, play, show, play}},
                       Session{"StateRestoredWhileHidden", {hide, restoreTwoTracks, play, show, play, hide, restoreSixTracks, show}},
-                      Session{"TracksAddedAndRemoved", {addTrack, play, hide, addTrack, addTrack, play, show, removeTrack, hide, removeTrack, show}},
+                      Session{"TracksAddedAndRemoved",
+                              {addTrack, play, hide, addTrack, addTrack, play, show, removeTrack, hide, removeTrack, show}},
                       Session{"ResizedWhilePlayingAndHidden", {play, resize, hide, play, resize, show, play, resize}},
-                      Session{"EverythingWhilePlaying", {restoreSixTracks, play, hide, resize, removeTrack, play, show, addTrack, play,
-                                                         restoreTwoTracks, hide, play, show, resize}}),
+                      Session{"EverythingWhilePlaying",
+                              {restoreSixTracks, play, hide, resize, removeTrack, play, show, addTrack, play, restoreTwoTracks, hide, play,
+                               show, resize}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
