@@ -4,6 +4,7 @@
 #include "platform/ui/input.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace pulvan::ui {
 
@@ -83,9 +84,40 @@ void Root::animate(CompositeNode& node) {
     scheduleAnimationFrame(nowNanoseconds());
 }
 
-void Root::markDamaged(const Rect& rect) { damage_.add(rect.intersection({0, 0, size_.width, size_.height})); }
+// Out to whole device pixels: a window paints every pixel the area touches, so whatever draws anywhere in
+// them is recorded too (a line just beside the area's edge, on a pixel it shares).
+void Root::markDamaged(const Rect& rect) {
+    const double x0 = std::floor(rect.x * scale_) / scale_, y0 = std::floor(rect.y * scale_) / scale_;
+    const double x1 = std::ceil(rect.maxX() * scale_) / scale_, y1 = std::ceil(rect.maxY() * scale_) / scale_;
+    const Rect inside = Rect{x0, y0, x1 - x0, y1 - y0}.intersection({0, 0, size_.width, size_.height});
+    if (inside.isEmpty()) return;
+    damage_.add(inside);
+    recorded_ = false;
+}
 
-Damage Root::takeDamage() { return std::exchange(damage_, Damage{}); }
+// The damage of a window that shows nothing adds up over many updates, and the list draws all of it. Views may
+// settle what they show as they draw (a field's scroll): each update that damaged anything records.
+void Root::recordForDamage() {
+    if (recorded_) return;
+    record(displayList_, &damage_);
+    recorded_ = true;
+}
+
+const DisplayList& Root::displayList() {
+    recordForDamage();
+    return displayList_;
+}
+
+Damage Root::takeDamage() {
+    recordForDamage();
+    return std::exchange(damage_, Damage{});
+}
+
+DisplayList Root::wholeDisplayList() {
+    DisplayList whole;
+    record(whole, nullptr);
+    return whole;
+}
 
 void Root::update() {
     if (inUpdate_) return;
@@ -107,7 +139,7 @@ void Root::update() {
     settle();
     damageWhatRebuildsChanged();
     if (node_) finishDepartures(*node_, now);
-    if (!damage_.isEmpty()) record();
+    recordForDamage();
     inUpdate_ = false;
 }
 
@@ -215,9 +247,12 @@ void Root::finishDepartures(Node& node, std::int64_t now) {
     }
 }
 
-void Root::record() {
-    displayList_.clear();
-    if (node_) recordDrawing(*node_, displayList_, damage_);
+void Root::record(DisplayList& list, const Damage* cull) {
+    list.clear();
+    if (node_) {
+        if (cull) recordDrawing(*node_, list, *cull);
+        else recordDrawing(*node_, list);
+    }
     if (tooltip_) {
         TextStyle style;
         style.font = Font::system(11);
@@ -228,9 +263,9 @@ void Root::record() {
         box.y = std::max(0.0, std::min(box.y, size_.height - box.height));
         Path bubble;
         bubble.addRoundedRect(box, 4);
-        displayList_.add(draw::Fill{bubble, Color{0.16, 0.16, 0.18, 0.96}});
-        displayList_.add(draw::Stroke{bubble, Color{1, 1, 1, 0.12}, StrokeStyle{1}});
-        displayList_.add(draw::Text{layout, {box.x + 6, box.y + 4}, Color{0.86, 0.86, 0.87, 1}});
+        list.add(draw::Fill{bubble, Color{0.16, 0.16, 0.18, 0.96}});
+        list.add(draw::Stroke{bubble, Color{1, 1, 1, 0.12}, StrokeStyle{1}});
+        list.add(draw::Text{layout, {box.x + 6, box.y + 4}, Color{0.86, 0.86, 0.87, 1}});
     }
 }
 

@@ -45,9 +45,13 @@ public:
     void update();
     // An update that is also an animation frame, whenever the next one was due.
     void updateAnimationFrameNow();
-    const DisplayList& displayList() const { return displayList_; }
+    // The frame's drawing, of every part damaged since the last take however many updates ago (or, right after a
+    // take, of what it took): whatever is painted from damage is painted from it.
+    const DisplayList& displayList();
     // The parts of the window that changed since the last take, in points; empty when nothing did.
     Damage takeDamage();
+    // The drawing of the whole frame as it is now, whatever was damaged.
+    DisplayList wholeDisplayList();
 
     // Input in window points. Presses get their click count here.
     void dispatch(PointerEvent event);
@@ -108,7 +112,8 @@ private:
     bool laidOutInPlace(Node& node, const Rect& frame, const decltype(Node::measurements_)& answers);
     void damageWhatRebuildsChanged();
     void layout();
-    void record();
+    void record(DisplayList& list, const Damage* cull);
+    void recordForDamage();
     void finishDepartures(Node& node, std::int64_t now);
     std::vector<Node*> hitChain(Point window) const;
     void updateHover(Point window, const std::vector<Node*>& chain);
@@ -134,6 +139,8 @@ private:
     std::optional<std::int64_t> nextAnimationFrame_;
     DisplayList displayList_;
     Damage damage_;
+    // The display list draws all of damage_.
+    bool recorded_ = false;
     // Views built again in this update, with what they drew before: what they draw differently is damaged.
     struct Rebuilt {
         CompositeNode* node;

@@ -7,10 +7,12 @@
 #include <xcb/xinput.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <mutex>
 
 namespace pulvan::x11 {
 namespace {
@@ -51,7 +53,66 @@ void setProperty(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property, 
                         static_cast<std::uint32_t>(count), data);
 }
 
+std::atomic<bool> paintsChecked{false};
+std::mutex paintCheckMutex;
+WindowHost::PaintCheck paintCheckSoFar;
+
+// cairo composes an edge that lies on a clip's edge a few levels apart from the same edge unclipped.
+bool nearlyEqual(std::uint32_t a, std::uint32_t b) {
+    constexpr int tolerance = 6;
+    for (int shift = 0; shift < 24; shift += 8)
+        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance) return false;
+    return true;
+}
+
+// Around the pixels where two images of one size differ; empty when none does.
+PixelRect differingArea(cairo_surface_t* a, cairo_surface_t* b) {
+    cairo_surface_flush(a);
+    cairo_surface_flush(b);
+    const int width = cairo_image_surface_get_width(a), height = cairo_image_surface_get_height(a);
+    const int strideA = cairo_image_surface_get_stride(a), strideB = cairo_image_surface_get_stride(b);
+    const unsigned char *dataA = cairo_image_surface_get_data(a), *dataB = cairo_image_surface_get_data(b);
+    int x0 = width, y0 = height, x1 = 0, y1 = 0;
+    for (int y = 0; y < height; ++y) {
+        const auto* rowA = reinterpret_cast<const std::uint32_t*>(dataA + static_cast<std::ptrdiff_t>(y) * strideA);
+        const auto* rowB = reinterpret_cast<const std::uint32_t*>(dataB + static_cast<std::ptrdiff_t>(y) * strideB);
+        for (int x = 0; x < width; ++x)
+            if (!nearlyEqual(rowA[x], rowB[x]))
+                x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x + 1), y1 = std::max(y1, y + 1);
+    }
+    return x1 > x0 ? PixelRect{x0, y0, x1 - x0, y1 - y0} : PixelRect{};
+}
+
 }  // namespace
+
+void WindowHost::checkPaintsAgainstWholePaints(bool on) {
+    const std::lock_guard lock(paintCheckMutex);
+    paintCheckSoFar = {};
+    paintsChecked = on;
+}
+
+WindowHost::PaintCheck WindowHost::paintCheck() {
+    const std::lock_guard lock(paintCheckMutex);
+    return paintCheckSoFar;
+}
+
+void WindowHost::checkAgainstWholePaint(cairo_surface_t* frame) {
+    const int width = cairo_image_surface_get_width(frame), height = cairo_image_surface_get_height(frame);
+    cairo_surface_t* whole = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    cairo_t* cr = cairo_create(whole);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+    cairo_scale(cr, scale_, scale_);
+    ui::paint(cr, root_.wholeDisplayList());
+    cairo_destroy(cr);
+    const PixelRect unlike = differingArea(frame, whole);
+    cairo_surface_destroy(whole);
+    const std::lock_guard lock(paintCheckMutex);
+    ++paintCheckSoFar.frames;
+    if (unlike.width == 0) return;
+    ++paintCheckSoFar.unlike;
+    paintCheckSoFar.lastUnlikeArea = unlike;
+}
 
 struct WindowHost::CursorCache {
     xcb_cursor_context_t* context = nullptr;
@@ -228,11 +289,13 @@ void WindowHost::paint(const ui::Damage& points) {
     cairo_surface_t* image = presenter_->image(width, height);
     // Whole device pixels around each damaged rectangle: the picture outside them is the last frame's.
     std::vector<PixelRect> rects;
+    // The root's damage lies on whole device pixels already: a rounding error takes in no pixel beside it.
     const auto add = [&](const ui::Rect& r) {
-        const int x0 = std::clamp(static_cast<int>(std::floor(r.x * scale_)), 0, width);
-        const int y0 = std::clamp(static_cast<int>(std::floor(r.y * scale_)), 0, height);
-        const int x1 = std::clamp(static_cast<int>(std::ceil(r.maxX() * scale_)), 0, width);
-        const int y1 = std::clamp(static_cast<int>(std::ceil(r.maxY() * scale_)), 0, height);
+        constexpr double slack = 1e-6;
+        const int x0 = std::clamp(static_cast<int>(std::floor(r.x * scale_ + slack)), 0, width);
+        const int y0 = std::clamp(static_cast<int>(std::floor(r.y * scale_ + slack)), 0, height);
+        const int x1 = std::clamp(static_cast<int>(std::ceil(r.maxX() * scale_ - slack)), 0, width);
+        const int y1 = std::clamp(static_cast<int>(std::ceil(r.maxY() * scale_ - slack)), 0, height);
         if (x1 > x0 && y1 > y0) rects.push_back({x0, y0, x1 - x0, y1 - y0});
     };
     if (whole) add({0, 0, pixels_.width / scale_, pixels_.height / scale_});
@@ -247,6 +310,7 @@ void WindowHost::paint(const ui::Damage& points) {
     cairo_scale(cr, scale_, scale_);
     ui::paint(cr, root_.displayList());
     cairo_destroy(cr);
+    if (paintsChecked) checkAgainstWholePaint(image);
     presenter_->put(rects);
     presenter_->setFramed();
     painted_ = true;
@@ -254,13 +318,14 @@ void WindowHost::paint(const ui::Damage& points) {
 }
 
 void WindowHost::prepareToWait() {
+    // A window without a whole frame to serve exposures from is painted whole.
+    if (exposed_ && !(presenter_ && presenter_->hasFrame())) root_.markDamaged({0, 0, pixels_.width / scale_, pixels_.height / scale_});
     const std::int64_t now = root_.nowNanoseconds();
     const auto frame = root_.nextAnimationFrame();
     if (root_.needsUpdate() || (frame && now >= *frame)) root_.update();
-    pendingDamage_.add(root_.takeDamage());
-    if (exposed_ && !pendingDamage_.isEmpty()) {
-        paint(std::exchange(pendingDamage_, {}));
-    }
+    // While the window shows nothing its damage stays with the root, whose drawing then covers all of it.
+    if (exposed_)
+        if (const ui::Damage damage = root_.takeDamage(); !damage.isEmpty()) paint(damage);
     updateCursor();
     xcb_flush(connection_->get());
 }
@@ -294,7 +359,6 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
             const auto* e = reinterpret_cast<const xcb_expose_event_t*>(event);
             exposed_ = true;
             if (presenter_ && presenter_->hasFrame()) presenter_->put({{e->x, e->y, e->width, e->height}});
-            else pendingDamage_.add({0, 0, pixels_.width / scale_, pixels_.height / scale_});
             return;
         }
         case XCB_CONFIGURE_NOTIFY: {

@@ -49,6 +49,16 @@ public:
     // Called after each paint that reached the window.
     std::function<void()> onPainted;
 
+    // Tests: after each paint from damage, every window of the process also paints the whole frame of the same
+    // state into an image of its own and counts the frames whose picture differs from it. Off, it costs nothing.
+    struct PaintCheck {
+        int frames = 0;
+        int unlike = 0;
+        PixelRect lastUnlikeArea;  // around the pixels that differed, in the last frame unlike its whole paint
+    };
+    static void checkPaintsAgainstWholePaints(bool on);
+    static PaintCheck paintCheck();
+
     int fileDescriptor() const override { return connection_->fileDescriptor(); }
     void dispatch() override;
     void prepareToWait() override;
@@ -64,6 +74,7 @@ private:
     void applySize(ui::Size pixels);
     void releaseBuffer();
     void paint(const ui::Damage& points);
+    void checkAgainstWholePaint(cairo_surface_t* frame);
     void handle(const xcb_generic_event_t* event);
     void handleInput(const xcb_ge_generic_event_t* event);
     void pointerButton(bool pressed, unsigned button, ui::Point windowPixels, ui::Point rootPixels, unsigned modifiers,
@@ -89,7 +100,6 @@ private:
     bool exposed_ = false;
     bool painted_ = false;
     ui::Size pixels_;
-    ui::Damage pendingDamage_;
     Keyboard keyboard_;
     ScrollDevices scrollDevices_;
     ScrollPhases scrollPhases_;

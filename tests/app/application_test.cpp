@@ -142,5 +142,46 @@ TEST_F(Application, ClosingTheWindowWhilePlayingEndsEveryNoteAndAsksFirstOverUns
     }
 }
 
+// A window unmapped while playing (minimised, on another desktop) shows, once mapped again, what play changed
+// meanwhile: every frame is the picture a whole paint of the same state gives.
+TEST_F(Application, AWindowUnmappedWhilePlayingIsWholeWhenMappedAgain) {
+    std::string error;
+    auto bundle = LoadedBundle::open(PULVAN_BUNDLE_LIBRARY, error);
+    ASSERT_NE(bundle, nullptr) << error;
+    foundation::MainQueue queue;
+    x11::EventLoop loop(queue);
+    auto app = StandaloneApplication::open(loop, bundle->registry());
+    ASSERT_NE(app, nullptr);
+    x11::WindowHost::checkPaintsAgainstWholePaints(true);
+    const auto runFor = [&](std::chrono::milliseconds span) {
+        const auto end = std::chrono::steady_clock::now() + span;
+        while (std::chrono::steady_clock::now() < end) loop.runOnce(10'000'000);
+    };
+    const auto runUntil = [&](const std::function<bool()>& done) {
+        const auto end = std::chrono::steady_clock::now() + 10s;
+        while (!done() && std::chrono::steady_clock::now() < end) loop.runOnce(10'000'000);
+        return done();
+    };
+    ASSERT_TRUE(runUntil([&] { return app->window().hasPainted(); }));
+    app->composition().startAppPlay();
+    ASSERT_TRUE(app->composition().store().appPlayRunning.get());
+    for (int hiding = 0; hiding < 2; ++hiding) {
+        runFor(400ms);
+        const int framesShown = x11::WindowHost::paintCheck().frames;
+        xcb_unmap_window(x.get(), app->window().window());
+        x.sync();
+        runFor(1000ms);
+        xcb_map_window(x.get(), app->window().window());
+        x.sync();
+        EXPECT_TRUE(runUntil([&] { return x11::WindowHost::paintCheck().frames > framesShown + 2; })) << "nothing painted once mapped";
+    }
+    app->composition().stopAppPlay();
+    runFor(200ms);
+    const x11::WindowHost::PaintCheck check = x11::WindowHost::paintCheck();
+    x11::WindowHost::checkPaintsAgainstWholePaints(false);
+    EXPECT_EQ(check.unlike, 0) << "of " << check.frames << " frames; the last unlike around " << check.lastUnlikeArea.x << ","
+                               << check.lastUnlikeArea.y << " " << check.lastUnlikeArea.width << "x" << check.lastUnlikeArea.height;
+}
+
 }  // namespace
 }  // namespace pulvan::app
