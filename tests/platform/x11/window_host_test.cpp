@@ -10,6 +10,7 @@
 #include "platform/x11/scroll_devices.h"
 #include "platform/x11/scroll_phases.h"
 #include "tests/platform/foundation/temp_folder.h"
+#include "tests/platform/x11/keys_over_the_editor.h"
 #include "tests/platform/x11/x_client.h"
 
 #include <xkbcommon/xkbcommon.h>
@@ -478,34 +479,19 @@ TEST_P(KeysOverTheEditor, ReachTheHostUnlessANameIsBeingTyped) {
     auto* atom = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 7, "_XEMBED"), nullptr);
     const xcb_atom_t xembed = atom->atom;
     std::free(atom);
-    if (c.followsEmbedded) {
-        xcb_client_message_event_t notify{};
-        notify.response_type = XCB_CLIENT_MESSAGE;
-        notify.format = 32;
-        notify.window = window->window();
-        notify.type = xembed;
-        notify.data.data32[1] = 0;  // EMBEDDED_NOTIFY
-        notify.data.data32[3] = parent;
-        xcb_send_event(x.get(), 0, window->window(), XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notify));
-    }
+    if (c.followsEmbedded) x.sendEmbeddedNotify(window->window(), xembed, parent);
     const xcb_window_t hostFocus = c.pointerRoot ? xcb_window_t{XCB_INPUT_FOCUS_POINTER_ROOT} : parent;
     x.focus(hostFocus);
-    const auto focus = [&] {
-        auto* reply = xcb_get_input_focus_reply(x.get(), xcb_get_input_focus(x.get()), nullptr);
-        const xcb_window_t w = reply ? reply->focus : 0;
-        std::free(reply);
-        return w;
-    };
     // The host: the keys that reach its window, and its focus following the editor's window once asked for.
-    std::map<xcb_keycode_t, int> hostPresses, hostReleases;
+    test::HostKeys hostKeys;
     bool following = false;
     const auto host = [&] {
         while (xcb_generic_event_t* e = xcb_poll_for_event(x.get())) {
             const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(e);
             const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(e);
             switch (e->response_type & 0x7F) {
-                case XCB_KEY_PRESS: ++hostPresses[key->detail]; break;
-                case XCB_KEY_RELEASE: ++hostReleases[key->detail]; break;
+                case XCB_KEY_PRESS: ++hostKeys.presses[key->detail]; break;
+                case XCB_KEY_RELEASE: ++hostKeys.releases[key->detail]; break;
                 case XCB_CLIENT_MESSAGE:
                     if (!c.followsEmbedded || message->type != xembed || message->data.data32[1] != 3) break;  // REQUEST_FOCUS
                     following = true;
@@ -525,33 +511,20 @@ TEST_P(KeysOverTheEditor, ReachTheHostUnlessANameIsBeingTyped) {
             return done();
         });
     };
-    const xcb_keycode_t space = x.keycodeOf(XKB_KEY_space), a = x.keycodeOf(XKB_KEY_a), enter = x.keycodeOf(XKB_KEY_Return);
-    const auto tap = [&](xcb_keycode_t key) {
-        x.key(key, true);
-        x.key(key, false);
-    };
-
-    x.moveTo(400, 200);  // over the editor, on no field
-    tap(space);
-    EXPECT_TRUE(hostRunUntil([&] { return hostPresses[space] == 1; })) << "space over the editor with no name being typed stayed there";
-
-    x.click(20, 310);
-    ASSERT_TRUE(hostRunUntil([&] { return root.hasKeyboardFocus(); })) << "the field did not take the keyboard";
-    x.moveTo(400, 200);
-    for (const xcb_keycode_t key : {a, space, a}) tap(key);
-    EXPECT_TRUE(hostRunUntil([&] { return typed == "a a"; })) << "typed \"" << typed << '"';
-    x.key(enter, true);
-    ASSERT_TRUE(hostRunUntil([&] { return !fieldShown; }));
-    x.key(enter, false);
-    EXPECT_TRUE(hostRunUntil([&] { return focus() == hostFocus; })) << "the keys did not go back to the host";
-    settle();
-    host();
-    EXPECT_EQ(hostPresses[space] + hostPresses[a] + hostPresses[enter], 1) << "the host got keys typed into the name";
-    EXPECT_EQ(hostReleases[enter], 0) << "the release of the Return that saved reached the host";
-
-    tap(space);
-    EXPECT_TRUE(hostRunUntil([&] { return hostPresses[space] == 2; })) << "space over the editor after the save stayed there";
-    EXPECT_EQ(focus(), hostFocus);
+    test::checkKeysOverTheEditor({.user = x,
+                                  .overNoField = {400, 200},
+                                  .inTheField = {20, 310},
+                                  .fieldHasTheKeys = [&] { return root.hasKeyboardFocus(); },
+                                  .typed = typed,
+                                  .fieldShown = fieldShown,
+                                  .runUntil = hostRunUntil,
+                                  .hostKeys = hostKeys,
+                                  .hostFocus = hostFocus,
+                                  .beforeCountingTheHostsKeys =
+                                      [&] {
+                                          settle();
+                                          host();
+                                      }});
     window.reset();
     x.destroyWindow(parent);
 }

@@ -5,6 +5,7 @@
 #include "platform/ui/layout.h"
 #include "platform/ui/text_field.h"
 #include "platform/x11/window_host.h"
+#include "tests/platform/x11/keys_over_the_editor.h"
 #include "tests/platform/x11/x_client.h"
 
 #include <xkbcommon/xkbcommon.h>
@@ -139,28 +140,18 @@ TEST_P(KeysOverTheEditor, ReachAHostWhoseFocusRestsOnItsTopLevelUnlessANameIsBei
                   queue};
     auto window = WindowHost::openChild(root, loop, topLevel, {600, 400});
     ASSERT_NE(window, nullptr);
-    if (followsEmbedded) {
-        xcb_client_message_event_t notify{};
-        notify.response_type = XCB_CLIENT_MESSAGE;
-        notify.format = 32;
-        notify.window = window->window();
-        notify.type = xembed;
-        notify.data.data32[1] = 0;  // EMBEDDED_NOTIFY
-        notify.data.data32[3] = topLevel;
-        xcb_send_event(host.get(), 0, window->window(), XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notify));
-        host.sync();
-    }
+    if (followsEmbedded) host.sendEmbeddedNotify(window->window(), xembed, topLevel);
     // The host: the keys that reach it, and its focus, once the editor asked for it, following the editor's window
     // whenever the top-level is focused.
-    std::map<xcb_keycode_t, int> hostPresses, hostReleases;
+    test::HostKeys hostKeys;
     bool following = false;
     const auto hostEvents = [&] {
         while (xcb_generic_event_t* e = xcb_poll_for_event(host.get())) {
             const auto keycode = reinterpret_cast<const xcb_key_press_event_t*>(e)->detail;
             const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(e);
             switch (e->response_type & 0x7F) {
-                case XCB_KEY_PRESS: ++hostPresses[keycode]; break;
-                case XCB_KEY_RELEASE: ++hostReleases[keycode]; break;
+                case XCB_KEY_PRESS: ++hostKeys.presses[keycode]; break;
+                case XCB_KEY_RELEASE: ++hostKeys.releases[keycode]; break;
                 case XCB_CLIENT_MESSAGE:
                     following = following || (followsEmbedded && message->type == xembed && message->data.data32[1] == 3);  // REQUEST_FOCUS
                     break;
@@ -183,17 +174,6 @@ TEST_P(KeysOverTheEditor, ReachAHostWhoseFocusRestsOnItsTopLevelUnlessANameIsBei
             loop.runOnce(5'000'000);
         }
     };
-    const auto focus = [&] {
-        auto* reply = xcb_get_input_focus_reply(x.get(), xcb_get_input_focus(x.get()), nullptr);
-        const xcb_window_t w = reply ? reply->focus : 0;
-        std::free(reply);
-        return w;
-    };
-    const auto tap = [&](xcb_keycode_t key) {
-        x.key(key, true);
-        x.key(key, false);
-    };
-    const xcb_keycode_t space = x.keycodeOf(XKB_KEY_space), a = x.keycodeOf(XKB_KEY_a), enter = x.keycodeOf(XKB_KEY_Return);
     auto* wmState = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 8, "WM_STATE"), nullptr);
     ASSERT_NE(wmState, nullptr);
     const xcb_atom_t wmStateAtom = wmState->atom;
@@ -203,27 +183,17 @@ TEST_P(KeysOverTheEditor, ReachAHostWhoseFocusRestsOnItsTopLevelUnlessANameIsBei
         << "the window manager took nothing";
     const auto g = *x.geometry(topLevel);
     x.click(g.x + 700, g.y + 450);  // the host's own part
-    ASSERT_TRUE(runUntil([&] { return focus() == topLevel; })) << "the window manager did not focus the host";
+    ASSERT_TRUE(runUntil([&] { return x.inputFocus() == topLevel; })) << "the window manager did not focus the host";
 
-    x.moveTo(g.x + 300, g.y + 100);  // over the editor, on no field
-    tap(space);
-    EXPECT_TRUE(runUntil([&] { return hostPresses[space] == 1; })) << "space over the editor with no name being typed stayed there";
-
-    x.click(g.x + 20, g.y + 315);
-    ASSERT_TRUE(runUntil([&] { return focus() == window->window(); })) << "the field did not take the keyboard";
-    x.moveTo(g.x + 300, g.y + 100);
-    for (const xcb_keycode_t key : {a, space, a}) tap(key);
-    EXPECT_TRUE(runUntil([&] { return typed == "a a"; })) << "typed \"" << typed << '"';
-    x.key(enter, true);
-    ASSERT_TRUE(runUntil([&] { return !fieldShown; }));
-    x.key(enter, false);
-    EXPECT_TRUE(runUntil([&] { return focus() == topLevel; })) << "the keys did not go back to the host";
-    EXPECT_EQ(hostPresses[space] + hostPresses[a] + hostPresses[enter], 1) << "the host got keys typed into the name";
-    EXPECT_EQ(hostReleases[enter], 0) << "the release of the Return that saved reached the host";
-
-    tap(space);
-    EXPECT_TRUE(runUntil([&] { return hostPresses[space] == 2; })) << "space over the editor after the save stayed there";
-    EXPECT_EQ(focus(), topLevel);
+    test::checkKeysOverTheEditor({.user = x,
+                                  .overNoField = {g.x + 300, g.y + 100},
+                                  .inTheField = {g.x + 20, g.y + 315},
+                                  .fieldHasTheKeys = [&] { return x.inputFocus() == window->window(); },
+                                  .typed = typed,
+                                  .fieldShown = fieldShown,
+                                  .runUntil = runUntil,
+                                  .hostKeys = hostKeys,
+                                  .hostFocus = topLevel});
     window.reset();
     host.destroyWindow(topLevel);
 }

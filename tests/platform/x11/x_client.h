@@ -146,6 +146,24 @@ public:
         xcb_set_input_focus(c_, XCB_INPUT_FOCUS_POINTER_ROOT, w, XCB_CURRENT_TIME);
         sync();
     }
+    xcb_window_t inputFocus() {
+        auto* reply = xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr);
+        const xcb_window_t w = reply ? reply->focus : 0;
+        std::free(reply);
+        return w;
+    }
+    // What an XEmbed embedder tells a window it took in.
+    void sendEmbeddedNotify(xcb_window_t window, xcb_atom_t xembed, xcb_window_t embedder) {
+        xcb_client_message_event_t notify{};
+        notify.response_type = XCB_CLIENT_MESSAGE;
+        notify.format = 32;
+        notify.window = window;
+        notify.type = xembed;
+        notify.data.data32[1] = 0;  // EMBEDDED_NOTIFY
+        notify.data.data32[3] = embedder;
+        xcb_send_event(c_, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notify));
+        sync();
+    }
 
 private:
     void fake(std::uint8_t type, std::uint8_t detail, int x, int y) {
