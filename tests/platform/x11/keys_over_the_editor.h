@@ -3,14 +3,15 @@
 // editor reaches the host; a name typed takes every key, the release of the Return that saves it too; then the keys
 // are the host's again.
 #include <gtest/gtest.h>
+
+#include "tests/platform/x11/x_client.h"
+
 #include <xcb/xcb.h>
 #include <xkbcommon/xkbcommon.h>
 
 #include <functional>
 #include <map>
 #include <string>
-
-#include "tests/platform/x11/x_client.h"
 
 namespace pulvan::x11::test {
 
@@ -47,7 +48,8 @@ inline void checkKeysOverTheEditor(const KeysOverTheEditorSetup& s) {
 
     x.moveTo(s.overNoField.x, s.overNoField.y);
     tap(space);
-    EXPECT_TRUE(s.runUntil([&] { return s.hostKeys.presses[space] == 1; })) << "space over the editor with no name being typed stayed there";
+    EXPECT_TRUE(s.runUntil([&] { return s.hostKeys.presses[space] == 1; }))
+        << "space over the editor with no name being typed stayed there";
 
     x.click(s.inTheField.x, s.inTheField.y);
     ASSERT_TRUE(s.runUntil(s.fieldHasTheKeys)) << "the field did not take the keyboard";
