@@ -83,7 +83,7 @@ bool HostKeyboard::handle(const xcb_generic_event_t& event) {
             // Where the pointer is counts only as the top-level is focused from one of its windows: over the host's
             // part of it (inside it, outside the window), a click on the host's own widgets moved the focus.
             const bool fromWithin = in && e.event == rules_.topLevel() && e.detail == XCB_NOTIFY_DETAIL_INFERIOR;
-            rules_.focusChanged(e.event, in, e.mode, e.detail, fromWithin && pointerIsIn(e.event) && !pointerIsIn(window_));
+            rules_.focusChanged(e.event, in, e.mode, e.detail, fromWithin && pointerIsOverTheHostsPart());
             return true;
         }
         case XCB_PROPERTY_NOTIFY: {
@@ -100,10 +100,9 @@ bool HostKeyboard::handle(const xcb_generic_event_t& event) {
         }
         // An embedder's word takes no keys; its focus moving to a widget of its own gives them back.
         case XCB_CLIENT_MESSAGE: {
-            const auto& e = reinterpret_cast<const xcb_client_message_event_t&>(event);
-            constexpr std::uint32_t kXEmbedFocusOut = 5;
-            if (e.type == connection_.atoms().xembed && e.format == 32 && e.data.data32[1] == kXEmbedFocusOut) rules_.embedderFocusLeft();
-            return xembed_.handle(e);
+            const XEmbedClient::Word word = xembed_.handle(reinterpret_cast<const xcb_client_message_event_t&>(event));
+            if (word == XEmbedClient::Word::focusLeft) rules_.embedderFocusLeft();
+            return word != XEmbedClient::Word::notXEmbed;
         }
         default: return false;
     }
@@ -146,8 +145,11 @@ void HostKeyboard::carryOut() {
 // Only while the window holds the focus: presses elsewhere cost no round trips.
 void HostKeyboard::pressedAnywhere(xcb_timestamp_t time) {
     if (!rules_.holdsFocus() || !rules_.topLevel()) return;
-    if (pointerIsOverAncestors() && pointerIsIn(rules_.topLevel()) && !pointerIsIn(window_)) rules_.pressedOnTheHost(time);
+    if (pointerIsOverAncestors() && pointerIsOverTheHostsPart()) rules_.pressedOnTheHost(time);
 }
+
+// Inside the top-level, outside the window.
+bool HostKeyboard::pointerIsOverTheHostsPart() const { return pointerIsIn(rules_.topLevel()) && !pointerIsIn(window_); }
 
 // No other program's window covers the pointer: the root's child under it is one of the window's ancestors.
 bool HostKeyboard::pointerIsOverAncestors() const {

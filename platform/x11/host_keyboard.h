@@ -35,11 +35,13 @@ public:
     // Carries out what the rules ask for; after each turn's events.
     void carryOut();
     bool hasKeys() const { return rules_.hasKeys(); }
+    bool keyIsDown() const { return rules_.keyIsDown(); }
 
 private:
     bool isInside(xcb_window_t window, xcb_window_t ancestor) const;
     bool pointerIsIn(xcb_window_t window) const;
     bool pointerIsOverAncestors() const;
+    bool pointerIsOverTheHostsPart() const;
     void giveTo(xcb_window_t to, xcb_timestamp_t time);
     void offerTakeFocus(xcb_timestamp_t time);
 

@@ -101,6 +101,8 @@ public:
     // Whether the server sends the window every key, so a caret shows.
     bool hasKeys() const { return keysCome_ || pointerKeys_; }
     bool holdsFocus() const { return focused_; }
+    // A key pressed where the keys came is not released yet.
+    bool keyIsDown() const { return !keysDown_.empty(); }
     XWindow topLevel() const { return topLevel_; }
 
 private:

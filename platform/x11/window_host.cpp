@@ -1,18 +1,17 @@
 #include "platform/x11/window_host.h"
 
 #include "platform/ui/cairo_painter.h"
+#include "platform/x11/paint_check.h"
 
 #include <unistd.h>
 #include <xcb/xcb_cursor.h>
 #include <xcb/xinput.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <mutex>
 
 namespace pulvan::x11 {
 namespace {
@@ -53,48 +52,11 @@ void setProperty(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property, 
                         static_cast<std::uint32_t>(count), data);
 }
 
-std::atomic<bool> paintsChecked{false};
-std::mutex paintCheckMutex;
-WindowHost::PaintCheck paintCheckSoFar;
-
-// cairo composes an edge that lies on a clip's edge a few levels apart from the same edge unclipped.
-bool nearlyEqual(std::uint32_t a, std::uint32_t b) {
-    constexpr int tolerance = 6;
-    for (int shift = 0; shift < 24; shift += 8)
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance) return false;
-    return true;
-}
-
-// Around the pixels where two images of one size differ; empty when none does.
-PixelRect differingArea(cairo_surface_t* a, cairo_surface_t* b) {
-    cairo_surface_flush(a);
-    cairo_surface_flush(b);
-    const int width = cairo_image_surface_get_width(a), height = cairo_image_surface_get_height(a);
-    const int strideA = cairo_image_surface_get_stride(a), strideB = cairo_image_surface_get_stride(b);
-    const unsigned char *dataA = cairo_image_surface_get_data(a), *dataB = cairo_image_surface_get_data(b);
-    int x0 = width, y0 = height, x1 = 0, y1 = 0;
-    for (int y = 0; y < height; ++y) {
-        const auto* rowA = reinterpret_cast<const std::uint32_t*>(dataA + static_cast<std::ptrdiff_t>(y) * strideA);
-        const auto* rowB = reinterpret_cast<const std::uint32_t*>(dataB + static_cast<std::ptrdiff_t>(y) * strideB);
-        for (int x = 0; x < width; ++x)
-            if (!nearlyEqual(rowA[x], rowB[x]))
-                x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x + 1), y1 = std::max(y1, y + 1);
-    }
-    return x1 > x0 ? PixelRect{x0, y0, x1 - x0, y1 - y0} : PixelRect{};
-}
-
 }  // namespace
 
-void WindowHost::checkPaintsAgainstWholePaints(bool on) {
-    const std::lock_guard lock(paintCheckMutex);
-    paintCheckSoFar = {};
-    paintsChecked = on;
-}
+void WindowHost::checkPaintsAgainstWholePaints(bool on) { paint_check::turn(on); }
 
-WindowHost::PaintCheck WindowHost::paintCheck() {
-    const std::lock_guard lock(paintCheckMutex);
-    return paintCheckSoFar;
-}
+PaintCheck WindowHost::paintCheck() { return paint_check::result(); }
 
 void WindowHost::checkAgainstWholePaint(cairo_surface_t* frame) {
     const int width = cairo_image_surface_get_width(frame), height = cairo_image_surface_get_height(frame);
@@ -105,13 +67,8 @@ void WindowHost::checkAgainstWholePaint(cairo_surface_t* frame) {
     cairo_scale(cr, scale_, scale_);
     ui::paint(cr, root_.wholeDisplayList());
     cairo_destroy(cr);
-    const PixelRect unlike = differingArea(frame, whole);
+    paint_check::compare(frame, whole);
     cairo_surface_destroy(whole);
-    const std::lock_guard lock(paintCheckMutex);
-    ++paintCheckSoFar.frames;
-    if (unlike.width == 0) return;
-    ++paintCheckSoFar.unlike;
-    paintCheckSoFar.lastUnlikeArea = unlike;
 }
 
 struct WindowHost::CursorCache {
@@ -225,7 +182,7 @@ void WindowHost::editingChanged(bool editing) {
 // one were not there: where the host keeps the focus on an ancestor, the server gives keys to the window under the
 // pointer and hands them up only past windows that do not ask for them. A top-level has nothing beneath.
 void WindowHost::selectKeys() {
-    const bool wanted = topLevel_ || root_.wantsKeyboardFocus() || !keysDown_.empty();
+    const bool wanted = topLevel_ || root_.wantsKeyboardFocus() || hostKeyboard_->keyIsDown();
     if (wanted == keysSelected_) return;
     keysSelected_ = wanted;
     const std::uint32_t mask = eventMask();
@@ -310,7 +267,7 @@ void WindowHost::paint(const ui::Damage& points) {
     cairo_scale(cr, scale_, scale_);
     ui::paint(cr, root_.displayList());
     cairo_destroy(cr);
-    if (paintsChecked) checkAgainstWholePaint(image);
+    if (paint_check::isOn()) checkAgainstWholePaint(image);
     presenter_->put(rects);
     presenter_->setFramed();
     painted_ = true;
@@ -395,8 +352,6 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
             const auto* e = reinterpret_cast<const xcb_key_press_event_t*>(event);
             const bool pressed = (event->response_type & 0x7F) == XCB_KEY_PRESS;
             hostKeyboard_->key(e->detail, pressed, e->time);
-            if (!pressed) std::erase(keysDown_, e->detail);
-            else if (std::ranges::find(keysDown_, e->detail) == keysDown_.end()) keysDown_.push_back(e->detail);
             if (auto key = keyboard_.translate(e->detail, e->state, pressed)) root_.dispatch(*key);
             return;
         }
@@ -551,11 +506,7 @@ void WindowHost::keyboardFocusChanged() {
     const bool has = hostKeyboard_->hasKeys() && keysSelected_;
     if (has == std::exchange(hasKeys_, has)) return;
     // Keys held as the keyboard went elsewhere are released there.
-    if (!has) {
-        keyboard_.releaseAll();
-        keysDown_.clear();
-        selectKeys();
-    }
+    if (!has) keyboard_.releaseAll();
     root_.setHasKeyboardFocus(has);
 }
 

@@ -8,6 +8,7 @@
 #include "platform/x11/event_loop.h"
 #include "platform/x11/host_keyboard.h"
 #include "platform/x11/keyboard.h"
+#include "platform/x11/paint_check.h"
 #include "platform/x11/presenter.h"
 #include "platform/x11/scroll_devices.h"
 #include "platform/x11/scroll_phases.h"
@@ -15,7 +16,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace pulvan::x11 {
 
@@ -50,12 +50,8 @@ public:
     std::function<void()> onPainted;
 
     // Tests: after each paint from damage, every window of the process also paints the whole frame of the same
-    // state into an image of its own and counts the frames whose picture differs from it. Off, it costs nothing.
-    struct PaintCheck {
-        int frames = 0;
-        int unlike = 0;
-        PixelRect lastUnlikeArea;  // around the pixels that differed, in the last frame unlike its whole paint
-    };
+    // state into an image of its own and counts the frames whose picture differs from it (paint_check.h).
+    using PaintCheck = x11::PaintCheck;
     static void checkPaintsAgainstWholePaints(bool on);
     static PaintCheck paintCheck();
 
@@ -110,7 +106,6 @@ private:
     std::unique_ptr<HostKeyboard> hostKeyboard_;
     bool hasKeys_ = false;
     bool keysSelected_ = false;
-    std::vector<xcb_keycode_t> keysDown_;  // pressed in the window, not released yet
 };
 
 }  // namespace pulvan::x11

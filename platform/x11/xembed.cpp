@@ -8,7 +8,7 @@ namespace {
 
 constexpr std::uint32_t kProtocolVersion = 0;
 constexpr std::uint32_t kMappedFlag = 1;
-constexpr std::uint32_t kEmbeddedNotify = 0;
+constexpr std::uint32_t kEmbeddedNotify = 0, kFocusOut = 5;
 
 xcb_atom_t intern(xcb_connection_t* c, xcb_intern_atom_cookie_t cookie) {
     auto* reply = xcb_intern_atom_reply(c, cookie, nullptr);
@@ -40,14 +40,15 @@ void XEmbedClient::setInfo(std::uint32_t flags) {
     xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, xembedInfo_, xembedInfo_, 32, 2, info);
 }
 
-bool XEmbedClient::handle(const xcb_client_message_event_t& message) {
-    if (!xembed_ || message.type != xembed_ || message.format != 32) return false;
+XEmbedClient::Word XEmbedClient::handle(const xcb_client_message_event_t& message) {
+    if (!xembed_ || message.type != xembed_ || message.format != 32) return Word::notXEmbed;
+    if (message.data.data32[1] == kFocusOut) return Word::focusLeft;
     if (message.data.data32[1] == kEmbeddedNotify) {
         // The window shows already; an embedder that maps by the flag keeps it shown.
         setInfo(kMappedFlag);
         xcb_flush(connection_);
     }
-    return true;
+    return Word::other;
 }
 
 }  // namespace pulvan::x11

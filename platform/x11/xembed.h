@@ -18,9 +18,11 @@ public:
     // The request goes out with the next flush, so an embedder that reads the property as soon as the
     // window exists finds it.
     void announce(xcb_window_t window);
-    // Takes in an XEmbed message for the window; false when the message is not XEmbed's. Only the embedder's
-    // announcement counts: its words on activation and focus say where it is, not where the keys go.
-    bool handle(const xcb_client_message_event_t& message);
+    // What an embedder's message says, as far as the window listens.
+    enum class Word : unsigned char { notXEmbed, focusLeft, other };
+    // Takes in a message for the window. The embedder's announcement is answered here; its words on activation and
+    // focus say where it is, not where the keys go, except that its focus left for a widget of its own.
+    Word handle(const xcb_client_message_event_t& message);
 
 private:
     void setInfo(std::uint32_t flags);
