@@ -1,5 +1,6 @@
 #include "platform/ui/content.h"
 
+#include "platform/ui/drawn_bounds.h"
 #include "platform/ui/image.h"
 #include "platform/ui/node.h"
 #include "platform/ui/symbols.h"
@@ -32,16 +33,24 @@ public:
     void draw(DisplayList& list) override {
         // Nothing to see: nothing to draw.
         if (p_.fill && p_.fill->alpha > 0) list.add(draw::Fill{p_.shape(frame_), *p_.fill});
-        if (p_.strokeColor && p_.strokeColor->alpha > 0) {
-            const double inset = p_.inside ? p_.stroke.width / 2 : 0;
-            list.add(draw::Stroke{p_.shape(frame_.insetBy(inset, inset)), *p_.strokeColor, p_.stroke});
-        }
+        if (auto stroke = strokeCommand()) list.add(std::move(*stroke));
+    }
+    // An outline reaches half its width beyond the frame, and draws even around an empty one.
+    Rect computeDrawnBounds() const override {
+        const auto stroke = strokeCommand();
+        return stroke ? frame_.united(*ui::drawnBounds(*stroke)) : frame_;
     }
 
 protected:
     Size sizeThatFits(ProposedSize p) override { return p.replacingUnspecified({10, 10}); }
 
 private:
+    std::optional<draw::Stroke> strokeCommand() const {
+        if (!p_.strokeColor || !(p_.strokeColor->alpha > 0)) return std::nullopt;
+        const double inset = p_.inside ? p_.stroke.width / 2 : 0;
+        return draw::Stroke{p_.shape(frame_.insetBy(inset, inset)), *p_.strokeColor, p_.stroke};
+    }
+
     ShapeParameters p_;
 };
 
@@ -60,14 +69,9 @@ public:
     }
     bool acceptsHits() const override { return true; }
     std::optional<double> firstBaseline(Size size) override { return layoutFor(size.width)->firstBaseline(); }
-    void draw(DisplayList& list) override {
-        auto layout = layoutFor(frame_.width);
-        double x = frame_.x;
-        // A multi-line text narrower than its frame sits by its alignment; pango aligns the lines within it.
-        if (style_.alignment == TextAlignment::center) x += (frame_.width - layout->size().width) / 2;
-        else if (style_.alignment == TextAlignment::trailing) x += frame_.width - layout->size().width;
-        list.add(draw::Text{layout, {x, frame_.y + (frame_.height - layout->size().height) / 2}, color_});
-    }
+    void draw(DisplayList& list) override { list.add(textCommand()); }
+    // Glyphs overhang the text's measured box (a "G"'s curve, an italic's slant).
+    Rect computeDrawnBounds() const override { return frame_.united(*ui::drawnBounds(textCommand())); }
 
 protected:
     Size sizeThatFits(ProposedSize p) override {
@@ -76,8 +80,16 @@ protected:
     }
 
 private:
+    draw::Text textCommand() const {
+        auto layout = layoutFor(frame_.width);
+        double x = frame_.x;
+        // A multi-line text narrower than its frame sits by its alignment; pango aligns the lines within it.
+        if (style_.alignment == TextAlignment::center) x += (frame_.width - layout->size().width) / 2;
+        else if (style_.alignment == TextAlignment::trailing) x += frame_.width - layout->size().width;
+        return draw::Text{layout, {x, frame_.y + (frame_.height - layout->size().height) / 2}, color_};
+    }
     // Layouts are kept per width while the text and its style stay: rebuilds and layout passes reuse them.
-    std::shared_ptr<const TextLayout> layoutFor(std::optional<double> width) {
+    std::shared_ptr<const TextLayout> layoutFor(std::optional<double> width) const {
         if (width && !std::isfinite(*width)) width.reset();
         if (!natural_) natural_ = TextEngine::shared().layout(string_, style_, std::nullopt);
         // At its natural width or wider a text is laid out as it is naturally. A stack that hands out its
@@ -94,9 +106,9 @@ private:
     std::string string_;
     TextStyle style_;
     Color color_;
-    std::shared_ptr<const TextLayout> natural_;
-    std::array<std::pair<double, std::shared_ptr<const TextLayout>>, 3> narrower_{};
-    std::size_t nextNarrower_ = 0;
+    mutable std::shared_ptr<const TextLayout> natural_;
+    mutable std::array<std::pair<double, std::shared_ptr<const TextLayout>>, 3> narrower_{};
+    mutable std::size_t nextNarrower_ = 0;
 };
 
 struct ImageParameters {

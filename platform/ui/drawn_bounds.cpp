@@ -22,8 +22,10 @@ std::optional<Rect> drawnBounds(const DrawCommand& command) {
     if (const auto* fill = std::get_if<draw::Fill>(&command)) return fill->path.bounds();
     if (const auto* stroke = std::get_if<draw::Stroke>(&command)) return strokeBounds(*stroke);
     if (const auto* text = std::get_if<draw::Text>(&command)) {
+        // cairo moves each glyph to a whole device pixel and hints its outline: its ink may lie up to a pixel
+        // beyond the extents pango measures. Two points are a pixel down to a scale of one half.
         if (const auto* layout = dynamic_cast<const PangoTextLayout*>(text->layout.get()))
-            return layout->inkBounds().offsetBy(text->origin.x, text->origin.y);
+            return layout->inkBounds().offsetBy(text->origin.x, text->origin.y).insetBy(-2, -2);
         return Rect{};
     }
     if (const auto* image = std::get_if<draw::DrawImage>(&command)) return image->destination;
@@ -80,6 +82,23 @@ std::optional<Rect> spanBounds(std::span<const DrawCommand> commands, TransformW
     return bounds;
 }
 
+// Whether commands leave the state they began in (transform, clip, group) as it was: what follows them then draws
+// the same wherever they differ.
+bool leavesTheStateAsItWas(std::span<const DrawCommand> commands) {
+    int depth = 0;
+    for (const DrawCommand& command : commands) {
+        if (std::holds_alternative<draw::Save>(command) || std::holds_alternative<draw::BeginGroup>(command) ||
+            std::holds_alternative<draw::BeginShadow>(command))
+            ++depth;
+        else if (std::holds_alternative<draw::Restore>(command) || std::holds_alternative<draw::EndGroup>(command)) {
+            if (--depth < 0) return false;
+        } else if (depth == 0 && (std::holds_alternative<draw::Concat>(command) || std::holds_alternative<draw::ClipRect>(command) ||
+                                  std::holds_alternative<draw::ClipPath>(command)))
+            return false;
+    }
+    return depth == 0;
+}
+
 }  // namespace
 
 std::vector<Rect> changedAreas(const DisplayList& before, const DisplayList& after) {
@@ -90,6 +109,9 @@ std::vector<Rect> changedAreas(const DisplayList& before, const DisplayList& aft
     while (head < a.size() && head < b.size() && a[head] == b[head]) walk.step(a[head++]);
     std::size_t tail = 0;
     while (tail < a.size() - head && tail < b.size() - head && a[a.size() - 1 - tail] == b[b.size() - 1 - tail]) ++tail;
+    // The same commands after a transform or clip that changed draw elsewhere: they changed too.
+    if (!leavesTheStateAsItWas(a.subspan(head, a.size() - head - tail)) || !leavesTheStateAsItWas(b.subspan(head, b.size() - head - tail)))
+        tail = 0;
     const auto first = a.subspan(head, a.size() - head - tail), second = b.subspan(head, b.size() - head - tail);
     if (first.size() == second.size()) {
         // The same structure: only the commands that differ, unless a state (a clip, an opacity) changed.

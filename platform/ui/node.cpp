@@ -71,17 +71,18 @@ void Node::markLayoutDirty() {
 LayoutBoundary::LayoutBoundary(const Node& node) : outer_(std::exchange(layoutBoundary, &node)) {}
 LayoutBoundary::~LayoutBoundary() { layoutBoundary = outer_; }
 
+// A view that moves or resizes damages all it drew and all it draws: an outline reaches beyond its frame.
 void Node::place(const Rect& frame) {
     if (!layoutDirty_ && frame == frame_) return;
-    const Rect old = frame_;
+    const Rect old = frame_, oldDrawn = drawnBounds_;
     frame_ = frame;
     placeChildren();
     layoutDirty_ = false;
     drawnBounds_ = computeDrawnBounds();
     if (old != frame && root_) {
         const Transform t = transformToRoot();
-        root_->markDamaged(t.apply(old));
-        root_->markDamaged(t.apply(frame));
+        root_->markDamaged(t.apply(old.united(oldDrawn)));
+        root_->markDamaged(t.apply(drawnBounds_));
     }
 }
 

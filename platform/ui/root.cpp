@@ -99,7 +99,8 @@ void Root::markDamaged(const Rect& rect) {
 // settle what they show as they draw (a field's scroll): each update that damaged anything records.
 void Root::recordForDamage() {
     if (recorded_) return;
-    record(displayList_, &damage_);
+    recordedAt_ = nowNanoseconds();
+    recordAt(displayList_, &damage_, *recordedAt_);
     recorded_ = true;
 }
 
@@ -115,8 +116,14 @@ Damage Root::takeDamage() {
 
 DisplayList Root::wholeDisplayList() {
     DisplayList whole;
-    record(whole, nullptr);
+    recordAt(whole, nullptr, recordedAt_ ? *recordedAt_ : nowNanoseconds());
     return whole;
+}
+
+void Root::recordAt(DisplayList& list, const Damage* cull, std::int64_t instant) {
+    const auto outer = std::exchange(heldNow_, instant);
+    record(list, cull);
+    heldNow_ = outer;
 }
 
 void Root::update() {

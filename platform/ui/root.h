@@ -23,7 +23,8 @@ public:
     Root& operator=(const Root&) = delete;
 
     foundation::MainQueue& mainQueue() const { return queue_; }
-    std::int64_t nowNanoseconds() const { return queue_.clock().nowNanoseconds(); }
+    // The clock, held still while a drawing is recorded: fades and a caret's blink drawn at one instant.
+    std::int64_t nowNanoseconds() const { return heldNow_ ? *heldNow_ : queue_.clock().nowNanoseconds(); }
 
     // The window's size in points and its device pixels per point.
     void setSize(Size size);
@@ -50,7 +51,7 @@ public:
     const DisplayList& displayList();
     // The parts of the window that changed since the last take, in points; empty when nothing did.
     Damage takeDamage();
-    // The drawing of the whole frame as it is now, whatever was damaged.
+    // The drawing of the whole frame, whatever was damaged, at the instant the frame's drawing was recorded.
     DisplayList wholeDisplayList();
 
     // Input in window points. Presses get their click count here.
@@ -113,6 +114,8 @@ private:
     void damageWhatRebuildsChanged();
     void layout();
     void record(DisplayList& list, const Damage* cull);
+    // Records with the clock held at the instant.
+    void recordAt(DisplayList& list, const Damage* cull, std::int64_t instant);
     void recordForDamage();
     void finishDepartures(Node& node, std::int64_t now);
     std::vector<Node*> hitChain(Point window) const;
@@ -141,6 +144,8 @@ private:
     Damage damage_;
     // The display list draws all of damage_.
     bool recorded_ = false;
+    std::optional<std::int64_t> recordedAt_;
+    std::optional<std::int64_t> heldNow_;
     // Views built again in this update, with what they drew before: what they draw differently is damaged.
     struct Rebuilt {
         CompositeNode* node;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/ui/drawn_bounds.h"
 #include "platform/ui/pango_text_layout.h"
 #include "platform/ui/resources.h"
 #include "tests/platform/ui/golden.h"
@@ -218,6 +219,32 @@ TEST(Text, LongTextsMakeRoomByTheirSize) {
 
 // Text drawn many times, at many sizes and at scales below, at and above one pixel a point, keeps
 // nothing of cairo's or pango's (the sanitizer stage's leak check holds it).
+// Every pixel a text inks lies in the bounds its drawing is damaged and recorded by, wherever cairo puts and hints
+// its glyphs: at scales below, at and above one pixel a point and at any fraction of a pixel.
+TEST(Text, InkStaysWithinItsDrawnBounds) {
+    for (const char* string : {"Groove 7q", "Default", "jGyf", "Wolf", "Ag"})
+        for (const double scale : {0.75, 1.0, 1.25, 2.0})
+            for (const double shift : {0.0, 0.3, 0.5, 0.8}) {
+                SCOPED_TRACE(std::string(string) + " at scale " + std::to_string(scale) + " shifted " + std::to_string(shift));
+                const draw::Text command{TextEngine::shared().layout(string, styled(Font::system(13, FontWeight::semibold)), std::nullopt),
+                                         {20 + shift, 10 + shift},
+                                         Color::white()};
+                DisplayList list;
+                list.add(command);
+                Bitmap bitmap(static_cast<int>(160 * scale), static_cast<int>(50 * scale));
+                bitmap.render(list, scale);
+                const Rect bounds = *drawnBounds(command);
+                for (int y = 0; y < bitmap.height(); ++y)
+                    for (int x = 0; x < bitmap.width(); ++x)
+                        if (bitmap.pixel(x, y).alpha > 0) {
+                            ASSERT_GE(x + 1, bounds.x * scale) << x << "," << y;
+                            ASSERT_LE(x, bounds.maxX() * scale) << x << "," << y;
+                            ASSERT_GE(y + 1, bounds.y * scale) << x << "," << y;
+                            ASSERT_LE(y, bounds.maxY() * scale) << x << "," << y;
+                        }
+            }
+}
+
 TEST(Text, DrawingTextManyTimesKeepsNothing) {
     Bitmap bitmap(200, 40);
     for (int i = 0; i < 600; ++i) {

@@ -1,0 +1,119 @@
+// What a window paints from damage is the picture a whole paint of the same state gives: views that draw beyond
+// their frames or around an empty one, views on a device pixel shared with the damage's edge at a scale that is
+// not whole, and fades, whose whole paint is of the instant the frame was recorded at.
+#include <gtest/gtest.h>
+
+#include "platform/foundation/signal.h"
+#include "platform/ui/content.h"
+#include "platform/ui/harness.h"
+#include "platform/ui/layout.h"
+#include "tests/platform/ui/frames_from_damage.h"
+
+#include <functional>
+
+namespace pulvan::ui {
+namespace {
+
+constexpr Color kGrey = colorFromRGB(0x404040), kWhite = colorFromRGB(0xFFFFFF), kRed = colorFromRGB(0xFF0000),
+                kBlue = colorFromRGB(0x0000FF);
+
+// Built again, showing the step, each time the signal fires.
+struct Stepping {
+    foundation::Signal<>* changed;
+    const int* step;
+    std::function<View(int)> scene;
+    View body(BuildContext& context) const {
+        context.observe(*changed);
+        return scene(*step);
+    }
+};
+
+View placed(View view, double x, double y) { return zstack({.alignment = unit::topLeading}, std::move(view).offset(x, y)); }
+
+struct Scene {
+    const char* name;
+    double scale;
+    std::function<View(int step)> at;
+};
+
+void PrintTo(const Scene& s, std::ostream* os) { *os << s.name; }
+
+class PaintedFromDamage : public ::testing::TestWithParam<Scene> {};
+
+TEST_P(PaintedFromDamage, IsAWholePaintAtEveryStep) {
+    foundation::Signal<> changed;
+    int step = 0;
+    const Scene& scene = GetParam();
+    Harness h(
+        [&] {
+            return zstack({.alignment = unit::topLeading}, color(kGrey), View(Stepping{&changed, &step, scene.at}));
+        },
+        {200, 100}, scene.scale);
+    test::FramesFromDamage frames(h, scene.scale);
+    for (step = 1; step <= 4; ++step) {
+        changed.emit();
+        // A channel of a pixel on the painted area's edge may come out a few levels apart (cairo's clip).
+        EXPECT_LE(frames.paintAndCompare(), 6) << "step " << step;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scenes, PaintedFromDamage,
+    ::testing::Values(
+        // The outline of a bar of no height: a line the frame's drawing holds as the whole paint does.
+        Scene{"AnOutlineAroundAnEmptyFrameComesAndGoes", 1,
+              [](int step) { return step % 2 ? placed(rectangle().stroke(kRed, 1).frame({.width = 80, .height = 0}), 20, 50) : View(); }},
+        // Only its offset changes: the same outline, drawn elsewhere.
+        Scene{"AnOutlineMovedByItsOffsetAlone", 1.25,
+              [](int step) { return placed(rectangle().stroke(kRed, 1).frame({.width = 40, .height = 20}), 10 + 7 * step, 30); }},
+        // At 1.25 pixels a point, the line at y 10 covers pixels 12.5 to 13.75; the box changing below it from
+        // y 11 (13.75) is painted from pixel row 13, which the line shares.
+        Scene{"ALineOnAPixelSharedWithTheDamagesTopEdge", 1.25,
+              [](int step) {
+                  return zstack({.alignment = unit::topLeading}, placed(color(kWhite).frame({.width = 100, .height = 1}), 0, 10),
+                                placed(color(step % 2 ? kRed : kBlue).frame({.width = 100, .height = 10}), 0, 11));
+              }},
+        Scene{"ALineOnAPixelSharedWithTheDamagesLeftEdge", 1.25,
+              [](int step) {
+                  return zstack({.alignment = unit::topLeading}, placed(color(kWhite).frame({.width = 1, .height = 50}), 10, 0),
+                                placed(color(step % 2 ? kRed : kBlue).frame({.width = 10, .height = 50}), 11, 0));
+              }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A sibling that shrinks moves an outline by layout alone: all the outline drew is painted again.
+TEST(PaintedFromDamage, AnOutlineMovedByLayoutLeavesNothingBehind) {
+    foundation::Signal<> changed;
+    int step = 0;
+    Harness h(
+        [&] {
+            return zstack(
+                {.alignment = unit::topLeading}, color(kGrey),
+                placed(
+                    hstack({.alignment = Edge::top, .spacing = 4},
+                           View(Stepping{&changed, &step, [](int s) { return color(kBlue).frame({.width = 30 - 3.3 * s, .height = 20}); }}),
+                           rectangle().stroke(kRed, 3).frame({.width = 40, .height = 20})),
+                    10, 10));
+        },
+        {200, 100}, 1.25);
+    test::FramesFromDamage frames(h, 1.25);
+    for (step = 1; step <= 4; ++step) {
+        changed.emit();
+        EXPECT_LE(frames.paintAndCompare(), 6) << "step " << step;
+    }
+}
+
+// A fade's whole paint, taken later than its frame's drawing, shows the fade as that drawing did.
+TEST(WholeDisplayList, IsOfTheInstantTheFramesDrawingWasRecordedAt) {
+    bool shown = false;
+    Harness h([&] { return zstack({}, color(Color::black()), shown ? color(kRed).transition(Transition::opacity()) : View()); }, {10, 10});
+    shown = true;
+    h.root().invalidate();
+    h.update();
+    h.advance(0.075);  // half way through the fade
+    const DisplayList frame = h.root().displayList();
+    h.clock().clock().advanceSeconds(0.05);
+    EXPECT_TRUE(h.root().wholeDisplayList().commands() == frame.commands());
+}
+
+}  // namespace
+}  // namespace pulvan::ui
