@@ -23,12 +23,14 @@ View track(int value, Color accent, Size size) {
     const double mid = size.height / 2;
     const double bar = mid * std::abs(value) / 12;
     const double barCentreY = value >= 0 ? mid - bar / 2 : mid + bar / 2;
+    // An empty slot (0) has no bar, not even its outline: the grey centre line alone says it adds no note.
+    const View barView = value == 0 ? View()
+                                    : View(DotTexture{.color = accent, .spacing = 3, .diameter = 1.3})
+                                          .overlay(rectangle().stroke(accent.opacity(0.5), 1))
+                                          .frame({.width = size.width, .height = bar})
+                                          .offset(0, barCentreY - bar / 2);
     return zstack({.alignment = unit::topLeading}, rectangle().fill(controlBackgroundColor),
-                  rectangle().fill(centreLineColor).frame({.height = 1}).offset(0, mid - 0.5),
-                  View(DotTexture{.color = accent, .spacing = 3, .diameter = 1.3})
-                      .overlay(rectangle().stroke(accent.opacity(0.5), 1))
-                      .frame({.width = size.width, .height = bar})
-                      .offset(0, barCentreY - bar / 2),
+                  rectangle().fill(centreLineColor).frame({.height = 1}).offset(0, mid - 0.5), barView,
                   rectangle().stroke(themeBorderColor, 1));
 }
 

@@ -2,6 +2,7 @@
 #include "editor/views/notespool/chord_slider.h"
 #include "platform/ui/harness.h"
 #include "tests/editor/store/store_fixture.h"
+#include "tests/platform/ui/frames_from_damage.h"
 
 namespace pulvan::views {
 namespace {
@@ -24,7 +25,9 @@ TEST(ChordSlider, ValueFromTouch) {
 // Six sliders in a 320-point row, loaded from the active track as the modal loads them.
 struct SlidersRig {
     store::SequencerStore& store;
-    ui::Harness harness{[this] { return view(); }, {320, 190}};
+    double scale = 1;
+    double left = 0;  // room before the row, which moves its sliders off whole pixels
+    ui::Harness harness{[this] { return view(); }, {320 + left, 190}, scale};
 
     ui::View view() {
         struct Host {
@@ -34,7 +37,7 @@ struct SlidersRig {
                 return ChordMemorySliders{.slots = slots, .accent = ui::Color::white()};
             }
         };
-        return ui::View(Host{&store}).environmentObject(store);
+        return ui::View(Host{&store}).padding({.leading = left}).environmentObject(store);
     }
     // A point on slider i at the value's height (the track starts below the value text).
     ui::Point at(int slider, int value) {
@@ -80,6 +83,26 @@ TEST_F(ChordMemoryTest, ADragIsOneEditWithOneRelease) {
         if (c.undoEntries) {
             EXPECT_EQ(refreshes[0].queuedReleases, std::set<int>{0});
         }
+    }
+}
+
+// Each frame of a drag through 0 and past it, painted from damage, is the whole paint of its state: a slider at 0
+// shows the centre line alone in both.
+TEST_F(ChordMemoryTest, EveryFrameOfADragIsAWholePaint) {
+    for (const auto& [scale, left] : {std::pair{1.0, 0.0}, std::pair{1.25, 0.0}, std::pair{1.25, 2.8}, std::pair{1.25, 3.3}}) {
+        SCOPED_TRACE("scale " + std::to_string(scale) + ", " + std::to_string(left) + " points in");
+        auto store = makeStore();
+        store->preset.modify([](model::Preset& p) { p.tracks[0].outputChord = {7, -5}; });
+        SlidersRig rig{*store, scale, left};
+        ui::test::FramesFromDamage frames(rig.harness, scale);
+        rig.harness.press(rig.at(0, 7));
+        EXPECT_LE(frames.paintAndCompare(), 6);
+        for (const int value : {4, 1, 0, -1, -6, 0, 9}) {
+            rig.harness.move(rig.at(0, value));
+            EXPECT_LE(frames.paintAndCompare(), 6) << "at " << value;
+        }
+        rig.harness.release(rig.at(0, 9));
+        EXPECT_LE(frames.paintAndCompare(), 6);
     }
 }
 
