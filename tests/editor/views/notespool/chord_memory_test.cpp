@@ -89,6 +89,18 @@ TEST_F(ChordMemoryTest, ADragIsOneEditWithOneRelease) {
 // Each frame of a drag through 0 and past it, painted from damage, is the whole paint of its state: a slider at 0
 // shows the centre line alone in both.
 TEST_F(ChordMemoryTest, EveryFrameOfADragIsAWholePaint) {
+    // Slider 2 is at 0: across its track's centre, the centre line's grey and no bar.
+    {
+        auto store = makeStore();
+        store->preset.modify([](model::Preset& p) { p.tracks[0].outputChord = {7, -5}; });
+        SlidersRig rig{*store};
+        const ui::Point centre = rig.at(2, 0);
+        const ui::Bitmap picture = rig.harness.render();
+        double brightest = 0;
+        for (int y = static_cast<int>(centre.y) - 6; y <= static_cast<int>(centre.y) + 6; ++y)
+            brightest = std::max(brightest, picture.pixel(static_cast<int>(centre.x), y).red);
+        EXPECT_NEAR(brightest, 0x3A / 255.0, 0.02) << "the centre line and nothing brighter (the bar's white outline)";
+    }
     for (const auto& [scale, left] : {std::pair{1.0, 0.0}, std::pair{1.25, 0.0}, std::pair{1.25, 2.8}, std::pair{1.25, 3.3}}) {
         SCOPED_TRACE("scale " + std::to_string(scale) + ", " + std::to_string(left) + " points in");
         auto store = makeStore();
