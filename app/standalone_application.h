@@ -22,6 +22,7 @@ public:
 
     link::EditorComposition& composition() { return *composition_; }
     x11::WindowHost& window() { return *window_; }
+    ui::Root& root() { return *root_; }
     // Stops play first, so that every sounding note ends, then the loop.
     void quit();
     // The window's close: with unsaved edits it asks whether to give them up and quits on the answer "Quit";

@@ -58,8 +58,10 @@ void WindowHost::checkPaintsAgainstWholePaints(bool on) { paint_check::turn(on);
 
 PaintCheck WindowHost::paintCheck() { return paint_check::result(); }
 
-void WindowHost::checkAgainstWholePaint(cairo_surface_t* frame) {
-    const int width = cairo_image_surface_get_width(frame), height = cairo_image_surface_get_height(frame);
+void WindowHost::checkScreensAgainstWholePaints() { paint_check::askForScreens(); }
+
+// The picture a whole paint of the state and instant of the last frame's drawing gives.
+cairo_surface_t* WindowHost::wholePaint(int width, int height) {
     cairo_surface_t* whole = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
     cairo_t* cr = cairo_create(whole);
     cairo_set_source_rgb(cr, 0, 0, 0);
@@ -67,7 +69,18 @@ void WindowHost::checkAgainstWholePaint(cairo_surface_t* frame) {
     cairo_scale(cr, scale_, scale_);
     ui::paint(cr, root_.wholeDisplayList());
     cairo_destroy(cr);
+    return whole;
+}
+
+void WindowHost::checkAgainstWholePaint(cairo_surface_t* frame) {
+    cairo_surface_t* whole = wholePaint(cairo_image_surface_get_width(frame), cairo_image_surface_get_height(frame));
     paint_check::compare(frame, whole);
+    cairo_surface_destroy(whole);
+}
+
+void WindowHost::checkScreenAgainstWholePaint() {
+    cairo_surface_t* whole = wholePaint(static_cast<int>(pixels_.width), static_cast<int>(pixels_.height));
+    paint_check::compareScreen(connection_->get(), window_, whole);
     cairo_surface_destroy(whole);
 }
 
@@ -283,6 +296,7 @@ void WindowHost::prepareToWait() {
     // While the window shows nothing its damage stays with the root, whose drawing then covers all of it.
     if (exposed_)
         if (const ui::Damage damage = root_.takeDamage(); !damage.isEmpty()) paint(damage);
+    if (exposed_ && presenter_ && presenter_->hasFrame() && paint_check::screenAsked(window_)) checkScreenAgainstWholePaint();
     updateCursor();
     xcb_flush(connection_->get());
 }

@@ -54,6 +54,9 @@ public:
     using PaintCheck = x11::PaintCheck;
     static void checkPaintsAgainstWholePaints(bool on);
     static PaintCheck paintCheck();
+    // Asks each window that shows a picture to read it back from the screen once, at its next turn, and to compare
+    // it with a whole paint (counted in paintCheck().screens).
+    static void checkScreensAgainstWholePaints();
 
     int fileDescriptor() const override { return connection_->fileDescriptor(); }
     void dispatch() override;
@@ -70,7 +73,9 @@ private:
     void applySize(ui::Size pixels);
     void releaseBuffer();
     void paint(const ui::Damage& points);
+    cairo_surface_t* wholePaint(int width, int height);
     void checkAgainstWholePaint(cairo_surface_t* frame);
+    void checkScreenAgainstWholePaint();
     void handle(const xcb_generic_event_t* event);
     void handleInput(const xcb_ge_generic_event_t* event);
     void pointerButton(bool pressed, unsigned button, ui::Point windowPixels, ui::Point rootPixels, unsigned modifiers,

@@ -177,10 +177,14 @@ TEST_F(Application, AWindowUnmappedWhilePlayingIsWholeWhenMappedAgain) {
     }
     app->composition().stopAppPlay();
     runFor(200ms);
+    x11::WindowHost::checkScreensAgainstWholePaints();
+    EXPECT_TRUE(runUntil([&] { return x11::WindowHost::paintCheck().screens > 0; })) << "the screen was not read";
     const x11::WindowHost::PaintCheck check = x11::WindowHost::paintCheck();
     x11::WindowHost::checkPaintsAgainstWholePaints(false);
     EXPECT_EQ(check.unlike, 0) << "of " << check.frames << " frames; the last unlike around " << check.lastUnlikeArea.x << ","
                                << check.lastUnlikeArea.y << " " << check.lastUnlikeArea.width << "x" << check.lastUnlikeArea.height;
+    EXPECT_EQ(check.screensUnlike, 0) << "the screen unlike around " << check.lastUnlikeScreenArea.x << "," << check.lastUnlikeScreenArea.y
+                                      << " " << check.lastUnlikeScreenArea.width << "x" << check.lastUnlikeScreenArea.height;
 }
 
 }  // namespace

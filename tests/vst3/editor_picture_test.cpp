@@ -139,11 +139,18 @@ protected:
             frame.runFor(40ms);
         }
     }
+    // Every frame painted, and the window's pixels on the screen now, are whole paints.
     void expectPaintsLikeWholePaints() {
+        const int screens = WindowHost::paintCheck().screens;
+        WindowHost::checkScreensAgainstWholePaints();
+        EXPECT_TRUE(frame.runUntil([&] { return WindowHost::paintCheck().screens > screens; }, 5s)) << "the screen was not read";
         const WindowHost::PaintCheck check = WindowHost::paintCheck();
         EXPECT_GT(check.frames, 0);
         EXPECT_EQ(check.unlike, 0) << "last unlike area " << check.lastUnlikeArea.x << "," << check.lastUnlikeArea.y << " "
                                    << check.lastUnlikeArea.width << "x" << check.lastUnlikeArea.height;
+        EXPECT_EQ(check.screensUnlike, 0) << "the screen unlike around " << check.lastUnlikeScreenArea.x << ","
+                                          << check.lastUnlikeScreenArea.y << " " << check.lastUnlikeScreenArea.width << "x"
+                                          << check.lastUnlikeScreenArea.height;
     }
     // The picture on the screen now is the one a new view of the same state first paints, whole.
     void expectTheWholePicture() {

@@ -7,6 +7,7 @@
 #include "platform/ui/text_field.h"
 #include "platform/x11/connection.h"
 #include "platform/x11/keyboard.h"
+#include "platform/x11/paint_check.h"
 #include "platform/x11/scroll_devices.h"
 #include "platform/x11/scroll_phases.h"
 #include "tests/platform/foundation/temp_folder.h"
@@ -67,6 +68,49 @@ TEST(ScrollDevices, TouchpadsAreToldByName) {
 
 constexpr ui::Color kRed{1, 0, 0, 1};
 constexpr ui::Color kBlue{0, 0, 1, 1};
+
+// The check of frames against whole paints sees a faint difference over a flat area (a control's background
+// against the panel's, 6 levels apart) and a wrong edge, and lets only an antialiased edge's few levels of clip
+// rounding pass.
+TEST(PaintCheck, CountsFramesUnlikeTheirWholePaint) {
+    struct Case {
+        const char* name;
+        std::uint32_t frameInner;  // the frame's pixels of the 20 x 20 square the whole paint draws 0x303030
+        std::uint32_t frameEdge;   // the frame's pixels of the one-pixel line the whole paint draws 0x808080 beside it
+        bool unlike;
+    };
+    for (const Case& c :
+         {Case{"the same", 0x303030, 0x808080, false}, Case{"a level of rounding", 0x313030, 0x808080, false},
+          Case{"a flat area 6 levels apart", 0x363630, 0x808080, true}, Case{"an edge a few levels apart", 0x303030, 0x858580, false},
+          Case{"an edge far apart", 0x303030, 0x505050, true}}) {
+        SCOPED_TRACE(c.name);
+        cairo_surface_t* whole = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 40, 40);
+        cairo_surface_t* frame = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 40, 40);
+        const auto draw = [](cairo_surface_t* surface, std::uint32_t inner, std::uint32_t edge) {
+            cairo_t* cr = cairo_create(surface);
+            const auto rgb = [&](std::uint32_t c) {
+                cairo_set_source_rgb(cr, (c >> 16) / 255.0, ((c >> 8) & 0xFF) / 255.0, (c & 0xFF) / 255.0);
+            };
+            rgb(0x101010);
+            cairo_paint(cr);
+            rgb(inner);
+            cairo_rectangle(cr, 10, 10, 20, 20);
+            cairo_fill(cr);
+            rgb(edge);
+            cairo_rectangle(cr, 30, 10, 1, 20);
+            cairo_fill(cr);
+            cairo_destroy(cr);
+        };
+        draw(whole, 0x303030, 0x808080);
+        draw(frame, c.frameInner, c.frameEdge);
+        paint_check::turn(true);
+        paint_check::compare(frame, whole);
+        EXPECT_EQ(paint_check::result().unlike, c.unlike ? 1 : 0);
+        paint_check::turn(false);
+        cairo_surface_destroy(frame);
+        cairo_surface_destroy(whole);
+    }
+}
 
 // A real window on the test display, showing a red field with a blue 100 x 100 square at (200, 100)
 // that records its pointer and scroll input.
@@ -244,6 +288,27 @@ TEST_F(WindowHostTest, ChildWindowFollowsTheHostsSizesAndRepaintsOnlyWhatChanged
     }
     window.reset();
     EXPECT_EQ(x.childCount(parent), 0u);
+    x.destroyWindow(parent);
+}
+
+// A window hidden by its host paints nothing, however its picture changes.
+TEST_F(WindowHostTest, AHiddenWindowPaintsNothing) {
+    const xcb_window_t parent = x.createWindow(800, 500);
+    auto window = WindowHost::openChild(root, loop, parent, {800, 500});
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(runUntil([&] { return window->hasPainted(); }));
+    int paints = 0;
+    window->onPainted = [&] { ++paints; };
+    xcb_unmap_window(x.get(), parent);
+    x.sync();
+    // Once the window has heard that it is hidden, a change leaves its damage with the root.
+    EXPECT_TRUE(runUntil([&] {
+        const int before = paints;
+        root.invalidate();
+        loop.runOnce(1'000'000);
+        return paints == before;
+    }));
+    window.reset();
     x.destroyWindow(parent);
 }
 
