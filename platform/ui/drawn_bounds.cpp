@@ -2,7 +2,10 @@
 
 #include "platform/ui/pango_text_layout.h"
 
+#include <cmath>
+#include <initializer_list>
 #include <numbers>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -10,9 +13,65 @@ namespace pulvan::ui {
 
 namespace {
 
+// The first of the directions that has a length.
+Point directionOf(std::initializer_list<Point> candidates) {
+    for (const Point d : candidates)
+        if (std::abs(d.x) + std::abs(d.y) > 1e-9) return d;
+    return {};
+}
+
+// How far a stroke reaches past its path: half its width, more at a miter join, by as much as the join's angle asks
+// within the limit (a rectangle's corner: the square root of two), and at a square cap's corner.
+double strokeReach(const draw::Stroke& s) {
+    double factor = 1;
+    Point start, current;
+    std::optional<Point> firstOut, lastIn;  // directions leaving the subpath's start and arriving at its end
+    const auto join = [&](Point in, Point out) {
+        if (s.style.join != LineJoin::miter) return;
+        const double cosTurn = (in.x * out.x + in.y * out.y) / (std::hypot(in.x, in.y) * std::hypot(out.x, out.y));
+        const double miter = 1 / std::sqrt(std::max((1 + cosTurn) / 2, 1e-12));
+        if (miter <= s.style.miterLimit) factor = std::max(factor, miter);
+    };
+    const auto segment = [&](Point out, Point in, Point to) {
+        if (out.x == 0 && out.y == 0) return;  // no length: no join
+        if (lastIn) join(*lastIn, out);
+        else firstOut = out;
+        lastIn = in;
+        current = to;
+    };
+    const auto endSubpath = [&](bool closed) {
+        if (closed && lastIn && firstOut) join(*lastIn, *firstOut);
+        else if (lastIn && s.style.cap == LineCap::square) factor = std::max(factor, std::numbers::sqrt2);
+        firstOut.reset();
+        lastIn.reset();
+    };
+    for (const Path::Element& e : s.path.elements()) {
+        const Point* p = e.points;
+        switch (e.verb) {
+            case Path::Verb::move:
+                endSubpath(false);
+                start = current = p[0];
+                break;
+            case Path::Verb::line: segment(p[0] - current, p[0] - current, p[0]); break;
+            case Path::Verb::quad:
+                segment(directionOf({p[0] - current, p[1] - current}), directionOf({p[1] - p[0], p[1] - current}), p[1]);
+                break;
+            case Path::Verb::cubic:
+                segment(directionOf({p[0] - current, p[1] - current, p[2] - current}),
+                        directionOf({p[2] - p[1], p[2] - p[0], p[2] - current}), p[2]);
+                break;
+            case Path::Verb::close:
+                segment(start - current, start - current, start);
+                endSubpath(true);
+                break;
+        }
+    }
+    endSubpath(false);
+    return s.style.width / 2 * factor;
+}
+
 Rect strokeBounds(const draw::Stroke& s) {
-    // A miter reaches out to the limit; a square cap to the corner of its square.
-    const double reach = s.style.width / 2 * std::max(s.style.join == LineJoin::miter ? s.style.miterLimit : 1.0, std::numbers::sqrt2);
+    const double reach = strokeReach(s);
     return s.path.bounds().insetBy(-reach, -reach);
 }
 

@@ -4,6 +4,7 @@
 #include "platform/ui/image.h"
 #include "platform/ui/symbols.h"
 #include "tests/platform/ui/golden.h"
+#include "tests/platform/ui/ink_within.h"
 
 #include <filesystem>
 #include <fstream>
@@ -168,6 +169,27 @@ TEST(Drawing, ShadowRepaintedInPartMatchesTheWhole) {
     for (int y = 2 * static_cast<int>(damage.y); y < 2 * damage.maxY(); ++y)
         for (int x = 2 * static_cast<int>(damage.x); x < 2 * damage.maxX(); ++x)
             ASSERT_EQ(repainted.pixel(x, y), expected.pixel(x, y)) << x << "," << y;
+}
+
+// A stroke inks nothing beyond its bounds: a rectangle's miter corners, a sharp miter within its limit, one past it
+// (beveled), a square cap, at scales below, at and above one pixel a point.
+TEST(Drawing, StrokesInkWithinTheirDrawnBounds) {
+    Path rectangle, sharp, open;
+    rectangle.addRect({20, 20, 60, 30});
+    sharp.moveTo({20, 60}).lineTo({50, 20}).lineTo({80, 60}).close();
+    open.moveTo({20, 20}).lineTo({80, 60});
+    struct Case {
+        const char* name;
+        Path path;
+        StrokeStyle style;
+    };
+    for (const Case& c : {Case{"a rectangle", rectangle, StrokeStyle{4}}, Case{"a sharp triangle", sharp, StrokeStyle{4}},
+                          Case{"a sharp triangle past the limit", sharp, StrokeStyle{4, LineCap::butt, LineJoin::miter, 1.5}},
+                          Case{"a square cap", open, StrokeStyle{6, LineCap::square}}})
+        for (const double scale : {0.75, 1.0, 1.25}) {
+            SCOPED_TRACE(std::string(c.name) + " at scale " + std::to_string(scale));
+            test::expectInkWithinDrawnBounds(draw::Stroke{c.path, Color::white(), c.style}, scale, {100, 80});
+        }
 }
 
 TEST(Drawing, QuadraticCurveKeepsItsShape) {

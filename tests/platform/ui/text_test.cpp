@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "platform/ui/drawn_bounds.h"
 #include "platform/ui/pango_text_layout.h"
 #include "platform/ui/resources.h"
 #include "tests/platform/ui/golden.h"
+#include "tests/platform/ui/ink_within.h"
 
 #include <hb.h>
 #include <pango/pangofc-font.h>
@@ -229,19 +229,7 @@ TEST(Text, InkStaysWithinItsDrawnBounds) {
                 const draw::Text command{TextEngine::shared().layout(string, styled(Font::system(13, FontWeight::semibold)), std::nullopt),
                                          {20 + shift, 10 + shift},
                                          Color::white()};
-                DisplayList list;
-                list.add(command);
-                Bitmap bitmap(static_cast<int>(160 * scale), static_cast<int>(50 * scale));
-                bitmap.render(list, scale);
-                const Rect bounds = *drawnBounds(command);
-                for (int y = 0; y < bitmap.height(); ++y)
-                    for (int x = 0; x < bitmap.width(); ++x)
-                        if (bitmap.pixel(x, y).alpha > 0) {
-                            ASSERT_GE(x + 1, bounds.x * scale) << x << "," << y;
-                            ASSERT_LE(x, bounds.maxX() * scale) << x << "," << y;
-                            ASSERT_GE(y + 1, bounds.y * scale) << x << "," << y;
-                            ASSERT_LE(y, bounds.maxY() * scale) << x << "," << y;
-                        }
+                test::expectInkWithinDrawnBounds(command, scale, {160, 50});
             }
 }
 
