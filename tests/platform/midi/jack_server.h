@@ -14,8 +14,8 @@ class OwnJackServer {
 public:
     enum class Scheduling { plain, realtime };
 
-    OwnJackServer(std::string suffix, int period, Scheduling scheduling = Scheduling::plain, int rate = 44'100)
-        : name_(std::string(std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : "pulvan") + "-" + suffix),
+    OwnJackServer(const std::string& suffix, int period, Scheduling scheduling = Scheduling::plain, int rate = 44'100)
+        : name_(nameFor(suffix)),
           period_(period),
           rate_(rate),
           scheduling_(scheduling),
@@ -29,6 +29,11 @@ public:
     }
     OwnJackServer(const OwnJackServer&) = delete;
     OwnJackServer& operator=(const OwnJackServer&) = delete;
+
+    // The name of the server made with `suffix`, for a program to be told before it starts.
+    static std::string nameFor(const std::string& suffix) {
+        return std::string(std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : "pulvan") + "-" + suffix;
+    }
 
     bool started() const { return started_; }
     bool start() {
