@@ -5,6 +5,7 @@
 #include <jack/midiport.h>
 
 #include <cstdarg>
+#include <string_view>
 
 // A table of names, laid out by hand.
 // clang-format off
@@ -29,6 +30,7 @@ struct JackLibrary {
     Handler* infoCallback = nullptr;
     decltype(&::jack_get_client_pid) clientPid = nullptr;  // not every libjack answers it
     bool present = false;
+    bool jack2 = false;
 
     JackLibrary() {
         // Never closed: JACK's threads may outlive any owner we could give it.
@@ -44,6 +46,8 @@ struct JackLibrary {
         infoCallback = static_cast<Handler*>(dlsym(handle, "jack_info_callback"));
         clientPid = reinterpret_cast<decltype(&::jack_get_client_pid)>(dlsym(handle, "jack_get_client_pid"));
         present = complete && errorCallback && infoCallback;
+        const auto version = reinterpret_cast<decltype(&::jack_get_version_string)>(dlsym(handle, "jack_get_version_string"));
+        jack2 = present && version && std::string_view(version()).starts_with("1.");
     }
 };
 
@@ -70,6 +74,8 @@ void forwardVoid(Args... args) {
 }  // namespace
 
 bool jackLibraryPresent() { return jack().present; }
+
+bool jackLibraryIsJack2() { return jack().jack2; }
 
 JackMessageHandlers jackMessageHandlers() {
     const JackLibrary& library = jack();

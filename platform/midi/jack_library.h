@@ -8,6 +8,9 @@ namespace pulvan::midi {
 
 // Whether libjack could be opened.
 bool jackLibraryPresent();
+// Whether the library is jack2's, which numbers its releases 1.9.x (PipeWire's says
+// "3.0.0.0 (using PipeWire ...)"); asked without starting anything.
+bool jackLibraryIsJack2();
 
 // libjack's process-wide message handlers, to be put back after silencing them.
 struct JackMessageHandlers {

@@ -1,16 +1,14 @@
 #include "platform/midi/jack_ports.h"
 
 #include "platform/midi/jack_library.h"
+#include "platform/midi/jack_server_watch.h"
 #include "platform/midi/midi_types.h"
 
 #include <dirent.h>
 #include <jack/jack.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <limits>
@@ -43,38 +41,19 @@ auto quietly(Call&& call) {
     return result;
 }
 
-// Our clients that are open, and those of them whose server went away.
-// libjack deletes every client of the process that is still open, ours and a
-// host's, when the process opens a client after its server went away; closing
-// one of those afterwards crashes. So ours are closed before the next opening,
-// and no client is opened again until a server answers on its socket.
+// Our clients that are open. libjack deletes every client of the process that
+// is still open, ours and a host's, when the process opens a client after its
+// server went away; closing one of those afterwards crashes. So ours are closed
+// before the next opening, and no client is opened again until a server answers
+// on its socket (jackServerMayAnswer).
 struct ClientRegistry {
     std::set<JackClient*> open;  // under libraryMutex(): a member is alive while it is held
-    // Set on libjack's notification thread, which libjack cancels at any instruction as it
-    // closes the client: so nothing there takes a lock.
-    std::atomic<bool> serverWentAway{false};
 };
 
 // Never destroyed: clients held by other statics close after it would be.
 ClientRegistry& registry() {
     static auto* clients = new ClientRegistry;
     return *clients;
-}
-
-// jackd listens at "/dev/shm/jack_<server>_<uid>_0" while it runs.
-bool serverSocketAnswers() {
-    const char* server = std::getenv("JACK_DEFAULT_SERVER");
-    const std::string path =
-        "/dev/shm/jack_" + std::string(server && *server ? server : "default") + "_" + std::to_string(::getuid()) + "_0";
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) return false;
-    std::copy(path.begin(), path.end(), address.sun_path);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    const bool answers = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return answers;
 }
 
 // The socket inodes this process holds open.
@@ -121,14 +100,12 @@ std::set<std::string> clientsOfOwnSockets() {
 
 std::unique_ptr<JackClient> JackClient::open(const std::string& name) {
     std::lock_guard lock(libraryMutex());
-    if (!closeGoneLocked()) return nullptr;
-    if (registry().serverWentAway.load(std::memory_order_acquire) && !serverSocketAnswers()) return nullptr;
+    if (!closeGoneLocked() || !jackServerMayAnswer()) return nullptr;
     jack_client_t* client = quietly([&] {
         jack_status_t status{};
         return jack_client_open(name.c_str(), JackNoStartServer, &status);
     });
     if (!client) return nullptr;
-    registry().serverWentAway.store(false, std::memory_order_release);
     std::unique_ptr<JackClient> opened(new JackClient(client));
     registry().open.insert(opened.get());
     jack_on_info_shutdown(client, &JackClient::onShutdown, &opened->gone_);
@@ -146,7 +123,6 @@ JackClient::~JackClient() {
 
 void JackClient::onShutdown(jack_status_t, const char*, void* gone) {
     static_cast<std::atomic<bool>*>(gone)->store(true, std::memory_order_release);
-    registry().serverWentAway.store(true, std::memory_order_release);
 }
 
 bool JackClient::closeGoneLocked() {

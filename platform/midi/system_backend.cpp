@@ -10,6 +10,10 @@
 namespace pulvan::midi {
 namespace {
 
+// While there is no MIDI system: a JACK server that starts is found within a second. Costs nothing
+// while jack2's server is not there (see jackServerMayAnswer).
+constexpr auto kProbeInterval = std::chrono::milliseconds(500);
+
 class SystemBackend final : public Backend {
 public:
     std::vector<Endpoint> sources() override {
@@ -49,7 +53,7 @@ private:
         std::lock_guard lock(mutex_);
         const auto time = std::chrono::steady_clock::now();
         if (!chosen_ && time >= nextProbe_) {
-            nextProbe_ = time + std::chrono::seconds(2);
+            nextProbe_ = time + kProbeInterval;
             chosen_ = jackServerRunning() ? makeJackBackend() : makeAlsaBackend();
         }
         return chosen_;

@@ -6,7 +6,7 @@
 namespace pulvan::midi {
 
 // The machine's MIDI system: JACK when a server answers, else the ALSA
-// sequencer. While there is neither it looks again every two seconds, so a
+// sequencer. While there is neither it looks again twice a second, so a
 // server that starts later is found; once chosen, the choice stays.
 std::shared_ptr<Backend> makeSystemBackend();
 

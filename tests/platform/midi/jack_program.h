@@ -50,10 +50,12 @@ public:
     ~JackProgram() { client_.reset(); }  // its process callback stops before what it records goes
 
     const std::string& portName() const { return fullName_; }
+    // Whether the connection to `port` is in effect: libjack answers from the graph the server runs.
+    bool connectedTo(const std::string& port) const { return jack_port_connected_to(port_, port.c_str()) != 0; }
     jack_client_t* client() const { return client_->raw(); }
     double sampleRate() const { return jack_get_sample_rate(client_->raw()); }
 
-    // A destination's cycles so far: those it ran, and those the server went on without it while
+    // Its cycles so far: those it ran, and (a destination's) those the server went on without it while
     // it was late, whose messages it never hears. A server starved of time runs few, or misses some.
     std::uint64_t cycles() const { return cycles_.load(); }
     std::uint64_t missedCycles() const { return missedCycles_.load(); }
@@ -110,6 +112,7 @@ private:
                     std::copy_n(message.bytes.begin(), message.length, data);
                 program.played_.fetch_add(1, std::memory_order_release);
             }
+            program.cycles_.fetch_add(1);
             return 0;
         }
         if (program.stallCycles_.load() > 0) {

@@ -1,7 +1,9 @@
 #pragma once
 // A JACK server of the test's own, beside the fixture's: another period size,
-// one to stop and start again, one to pause, or one that runs its clients in real
-// time as a desktop's does. The process talks to it while it exists.
+// one to stop and start again, one to pause, one that runs its clients in real
+// time as a desktop's does, or one that waits for every client each cycle, so that
+// nothing written is lost to a client late on a busy machine. The process talks to
+// it while it exists.
 #include "tests/support/child_process.h"
 
 #include <chrono>
@@ -12,10 +14,10 @@ namespace pulvan::midi::test {
 
 class OwnJackServer {
 public:
-    enum class Scheduling { plain, realtime };
+    enum class Scheduling { plain, realtime, waitingForEveryClient };
 
-    OwnJackServer(std::string suffix, int period, Scheduling scheduling = Scheduling::plain, int rate = 44'100)
-        : name_(std::string(std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : "pulvan") + "-" + suffix),
+    OwnJackServer(const std::string& suffix, int period, Scheduling scheduling = Scheduling::plain, int rate = 44'100)
+        : name_(nameFor(suffix)),
           period_(period),
           rate_(rate),
           scheduling_(scheduling),
@@ -30,11 +32,13 @@ public:
     OwnJackServer(const OwnJackServer&) = delete;
     OwnJackServer& operator=(const OwnJackServer&) = delete;
 
-    bool started() const { return started_; }
-    bool start() {
-        return run("start " + name_ + " " + std::to_string(period_) + " " + std::to_string(rate_) +
-                   (scheduling_ == Scheduling::realtime ? " realtime" : ""));
+    // The name of the server made with `suffix`, for a program to be told before it starts.
+    static std::string nameFor(const std::string& suffix) {
+        return std::string(std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : "pulvan") + "-" + suffix;
     }
+
+    bool started() const { return started_; }
+    bool start() { return run("start " + name_ + " " + std::to_string(period_) + " " + std::to_string(rate_) + schedulingWord()); }
     bool stop() { return run("stop " + name_); }
     // The server stops answering, as one that the machine stalls, until resumed.
     bool pause() { return run("pause " + name_); }
@@ -48,6 +52,13 @@ public:
     }
 
 private:
+    const char* schedulingWord() const {
+        switch (scheduling_) {
+            case Scheduling::realtime: return " realtime";
+            case Scheduling::waitingForEveryClient: return " sync";
+            default: return "";
+        }
+    }
     static bool run(const std::string& arguments) {
         return std::system((std::string(PULVAN_JACK_SCRIPT) + " " + arguments + " >/dev/null").c_str()) == 0;
     }
