@@ -483,17 +483,7 @@ TEST_F(KeysInAHost, TheEmbeddersFocusLeavingForAWidgetOfItsOwnGivesTheKeysBack) 
     const xcb_atom_t xembed = reply->atom;
     std::free(reply);
     host.sendEmbeddedNotify(window->window(), xembed, topLevel);
-    const auto say = [&](std::uint32_t word) {
-        xcb_client_message_event_t e{};
-        e.response_type = XCB_CLIENT_MESSAGE;
-        e.format = 32;
-        e.window = window->window();
-        e.type = xembed;
-        e.data.data32[0] = XCB_CURRENT_TIME;
-        e.data.data32[1] = word;
-        xcb_send_event(host.get(), 0, window->window(), XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&e));
-        host.sync();
-    };
+    const auto say = [&](std::uint32_t word) { host.sendXEmbed(window->window(), xembed, word); };
     typeAName();
     for (const std::uint32_t word : {1u, 4u}) say(word);  // WINDOW_ACTIVATE, FOCUS_IN
     tap(XKB_KEY_c);

@@ -287,16 +287,7 @@ TEST_F(WindowHostTest, AnXEmbedEmbedderFindsTheWindowAndItsWordsTakeNoKeys) {
         xcb_send_event(x.get(), 0, to, XCB_EVENT_MASK_NO_EVENT, static_cast<const char*>(event));
         x.sync();
     };
-    const auto message = [&](std::uint32_t code, std::uint32_t data1) {
-        xcb_client_message_event_t e{};
-        e.response_type = XCB_CLIENT_MESSAGE;
-        e.format = 32;
-        e.window = window->window();
-        e.type = xembed;
-        e.data.data32[1] = code;
-        e.data.data32[3] = data1;
-        send(window->window(), &e);
-    };
+    const auto message = [&](std::uint32_t code, std::uint32_t data1) { x.sendXEmbed(window->window(), xembed, code, data1); };
     message(0, parent);                                          // EMBEDDED_NOTIFY
     EXPECT_TRUE(runUntil([&] { return flags().second == 1; }));  // XEMBED_MAPPED: embedders that map by the flag show it
     message(1, 0);                                               // WINDOW_ACTIVATE
