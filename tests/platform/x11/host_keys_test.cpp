@@ -486,6 +486,7 @@ TEST_F(KeysInAHost, TheEmbeddersFocusLeavingForAWidgetOfItsOwnGivesTheKeysBack) 
     const auto say = [&](std::uint32_t word) { host.sendXEmbed(window->window(), xembed, word); };
     typeAName();
     for (const std::uint32_t word : {1u, 4u}) say(word);  // WINDOW_ACTIVATE, FOCUS_IN
+    EXPECT_FALSE(runUntil([&] { return !fieldHoldsTheKeys(); }, 500ms)) << "the keys went to " << x.inputFocus();
     tap(XKB_KEY_c);
     EXPECT_TRUE(runUntil([&] { return typed == "abc"; })) << "typed \"" << typed << '"';
     say(5);  // FOCUS_OUT
