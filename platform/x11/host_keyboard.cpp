@@ -117,7 +117,8 @@ void HostKeyboard::stopListening() {
     if (embedded_) xcb_change_window_attributes(c, connection_.screen()->root, XCB_CW_EVENT_MASK, &nothing);
     for (const xcb_window_t w : ancestors_) xcb_change_window_attributes(c, w, XCB_CW_EVENT_MASK, &nothing);
     ancestors_.clear();
-    xcb_flush(c);
+    // A round trip: the server hears of it before any other client asks.
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
 }
 
 // Every press on the screen, whoever's window takes it, while a field holds the keys: a host may answer a click on
