@@ -11,8 +11,10 @@ EditorView::EditorView(KezVst3EditorHolder& holder) : holder_(holder) { holder_.
 
 EditorView::~EditorView() {
     if (root_) holder_.thread().runSync([this] { removeWindow(); });
-    // Still there when the editor thread has ended: left alone, as everything else that lived on it.
+    // Still there when the editor thread has ended: left alone, as everything else that lived on it, but deaf to the
+    // root and the host's windows, whose events nobody would read.
     if (root_) {
+        if (window_) window_->stopListening();
         (void)window_.release();
         (void)root_.release();
     }

@@ -19,14 +19,6 @@ HostKeyboard::HostKeyboard(Connection& connection, xcb_window_t window, bool emb
     // The window manager names the active window on the root.
     const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(connection_.get(), connection_.screen()->root, XCB_CW_EVENT_MASK, &events);
-    // Every press on the screen, whoever's window takes it: a host may answer a click on a widget of its own without
-    // moving the X focus, and tell nobody.
-    if (!connection_.xinputOpcode()) return;
-    struct {
-        xcb_input_event_mask_t head;
-        std::uint32_t mask;
-    } presses{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS};
-    xcb_input_xi_select_events(connection_.get(), connection_.screen()->root, 1, &presses.head);
 }
 
 void HostKeyboard::follow() {
@@ -118,7 +110,65 @@ void HostKeyboard::closing() {
     carryOut();
 }
 
+void HostKeyboard::stopListening() {
+    xcb_connection_t* c = connection_.get();
+    selectRaw(0);
+    constexpr std::uint32_t nothing = 0;
+    if (embedded_) xcb_change_window_attributes(c, connection_.screen()->root, XCB_CW_EVENT_MASK, &nothing);
+    for (const xcb_window_t w : ancestors_) xcb_change_window_attributes(c, w, XCB_CW_EVENT_MASK, &nothing);
+    ancestors_.clear();
+    // A round trip: the server hears of it before any other client asks.
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+}
+
+// Every press on the screen, whoever's window takes it, while a field holds the keys: a host may answer a click on
+// a widget of its own without moving the X focus, and tell nobody. Presses and keys, while a press in the window may
+// yet stand for a field the program focuses: the first ends that. Else nothing, so the editor's thread sleeps.
+void HostKeyboard::selectRawEvents() {
+    std::uint32_t wanted = 0;
+    // From the request on, which goes out after this: no press after the focus came is missed.
+    if (rules_.fieldHoldsTheKeys()) wanted |= XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS;
+    if (rules_.pressMayStandForAField()) wanted |= XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS;
+    selectRaw(wanted);
+}
+
+void HostKeyboard::selectRaw(std::uint32_t wanted) {
+    if (!embedded_ || !connection_.xinputOpcode() || wanted == rawEvents_) return;
+    rawEvents_ = wanted;
+    struct {
+        xcb_input_event_mask_t head;
+        std::uint32_t mask;
+    } events{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, wanted};
+    xcb_input_xi_select_events(connection_.get(), connection_.screen()->root, 1, &events.head);
+}
+
+bool HostKeyboard::key(const xcb_key_press_event_t& event) {
+    const bool pressed = (event.response_type & 0x7F) == XCB_KEY_PRESS;
+    const bool hosts = rules_.key(event.detail, pressed, event.time);
+    // A key the host sent itself (XEmbed's forwarding) is the window's to take.
+    const bool sent = event.response_type & 0x80;
+    if (!hosts || sent || !embedded_) return false;
+    passOn(event);
+    return true;
+}
+
+// Where the server would have sent it, had the focus gone back already: to the window where the host keeps its keys,
+// else up from the parent to the first window that asks for keys.
+void HostKeyboard::passOn(const xcb_key_press_event_t& event) {
+    xcb_window_t to = rules_.keysGoBackTo();
+    if (to == kPointerRoot || !to) to = ancestors_.empty() ? XCB_NONE : ancestors_.front();
+    if (!to) return;
+    xcb_key_press_event_t e = event;
+    e.response_type &= 0x7F;
+    e.event = to;
+    e.child = XCB_NONE;
+    const std::uint32_t mask = e.response_type == XCB_KEY_PRESS ? XCB_EVENT_MASK_KEY_PRESS : XCB_EVENT_MASK_KEY_RELEASE;
+    xcb_send_event(connection_.get(), 1, to, mask, reinterpret_cast<const char*>(&e));
+    xcb_flush(connection_.get());
+}
+
 void HostKeyboard::carryOut() {
+    selectRawEvents();
     const auto requests = rules_.takeRequests();
     if (requests.empty()) return;
     xcb_connection_t* c = connection_.get();
@@ -142,8 +192,11 @@ void HostKeyboard::carryOut() {
     xcb_flush(c);
 }
 
+// Only a click moves the keys: a wheel turned or a side button pressed over the host's widgets focuses none of them.
 // Only while the window holds the focus: presses elsewhere cost no round trips.
-void HostKeyboard::pressedAnywhere(xcb_timestamp_t time) {
+void HostKeyboard::pressedAnywhere(std::uint32_t button, xcb_timestamp_t time) {
+    if (button < 1 || button > 3) return;
+    rules_.actedAnywhere(time);
     if (!rules_.holdsFocus() || !rules_.topLevel()) return;
     if (pointerIsOverAncestors() && pointerIsOverTheHostsPart()) rules_.pressedOnTheHost(time);
 }

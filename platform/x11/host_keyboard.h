@@ -26,16 +26,24 @@ public:
     void pointerCrossed(bool entered, std::uint8_t detail, bool focusAbove) { rules_.pointerCrossed(entered, detail, focusAbove); }
     void pointerPressed(xcb_timestamp_t time) { rules_.pointerPressed(time); }
     void pointerReleased(xcb_timestamp_t time) { rules_.pointerReleased(time); }
-    // A press anywhere on the screen (the server's raw event, which names no window).
-    void pressedAnywhere(xcb_timestamp_t time);
-    void key(xcb_keycode_t keycode, bool pressed, xcb_timestamp_t time) { rules_.key(keycode, pressed, time); }
+    void releaseGoesElsewhere() { rules_.releaseGoesElsewhere(); }
+    // A press or a key anywhere on the screen (the server's raw events, which name no window), heard only while a
+    // field holds the keys or a press in the window may yet stand for one.
+    void pressedAnywhere(std::uint32_t button, xcb_timestamp_t time);
+    void keyedAnywhere(xcb_timestamp_t time) { rules_.actedAnywhere(time); }
+    // A key the server sent the window; true when it is the host's, which the window then passes on.
+    bool key(const xcb_key_press_event_t& event);
     void editingChanged(bool editing);
     // Before the window goes: keys it holds go back to the host.
     void closing();
+    // Hears nothing more of the root and the host's windows: the window stays, but nobody reads its events.
+    void stopListening();
     // Carries out what the rules ask for; after each turn's events.
     void carryOut();
     bool hasKeys() const { return rules_.hasKeys(); }
     bool keyIsDown() const { return rules_.keyIsDown(); }
+    // The X focus is on the window itself.
+    bool holdsFocus() const { return rules_.holdsFocus(); }
 
 private:
     bool isInside(xcb_window_t window, xcb_window_t ancestor) const;
@@ -44,11 +52,16 @@ private:
     bool pointerIsOverTheHostsPart() const;
     void giveTo(xcb_window_t to, xcb_timestamp_t time);
     void offerTakeFocus(xcb_timestamp_t time);
+    void passOn(const xcb_key_press_event_t& event);
+    // The root's raw events wanted now.
+    void selectRawEvents();
+    void selectRaw(std::uint32_t events);
 
     Connection& connection_;
     xcb_window_t window_;
     bool embedded_;
     std::vector<xcb_window_t> ancestors_;  // the parent first
+    std::uint32_t rawEvents_ = 0;
     KeyboardFocus rules_;
     XEmbedClient xembed_;
 };

@@ -8,8 +8,8 @@ namespace {
 
 // Server times wrap after 49 days: the later of two is the one less than half the clock ahead.
 bool isLater(XTime a, XTime b) { return static_cast<std::int32_t>(a - b) > 0; }
-// How long after its release a press stands for a field the program focuses in answer to it (a button that opens a
-// dialog): longer than a busy program takes to answer, shorter than a person takes to act elsewhere.
+// How long a press whose release went elsewhere stands for a field the program focuses: the person's acts in
+// another client's grab go unseen.
 constexpr XTime kAnswerTime = 2000;
 XTime later(XTime a, XTime b) { return isLater(a, b) ? a : b; }
 std::optional<XTime> later(std::optional<XTime> a, std::optional<XTime> b) {
@@ -80,7 +80,7 @@ void KeyboardFocus::activeWindowChanged(XWindow active, XTime time) {
         return;
     }
     activatedAt_ = later(activatedAt_, time);
-    if (editing_ && claims_->isLatest(window_) && (!claim_ || isLater(time, claim_->time))) claim(time, false);
+    if (editing_ && claims_->isLatest(window_) && (!claim_ || isLater(time, claim_->time))) claim(time, false, true);
 }
 
 void KeyboardFocus::focusChanged(XWindow on, bool in, std::uint8_t mode, std::uint8_t detail, bool pointerOverHost) {
@@ -119,7 +119,11 @@ void KeyboardFocus::focusChanged(XWindow on, bool in, std::uint8_t mode, std::ui
     else keysWentElsewhere();
     if (grabbing) return;
     focused_ = in;
-    if (!in && claim_ && claim_->asked) claim_->lost = true;
+    if (in || !claim_) return;
+    if (claim_->asked) claim_->lost = true;
+    // The host moving the focus to a window of its own as the person came back (a title bar it draws itself, whose
+    // press activated the window) answers that act, not one of its own: asked over once, at the server's time after.
+    if (claim_->cameBack && editing_ && !std::exchange(claim_->askedOverHostsAnswer, true)) claim_->overHostsAnswer = true;
 }
 
 // While the focus is on an ancestor of the window (or on no window in particular), the keys go to the window
@@ -138,20 +142,38 @@ void KeyboardFocus::pointerPressed(XTime time) {
 
 void KeyboardFocus::pointerReleased(XTime time) {
     lastAct_ = time;
-    if (lastPress_) lastPress_->released = time;
+    if (lastPress_) lastPress_->released = true;
 }
 
-void KeyboardFocus::key(std::uint8_t keycode, bool pressed, XTime time) {
+void KeyboardFocus::releaseGoesElsewhere() {
+    if (lastPress_ && !lastPress_->released) lastPress_->releaseUnseen = true;
+}
+
+// The raw event of a press in the window comes with the window's own, at the same time.
+void KeyboardFocus::actedAnywhere(XTime time) {
+    if (lastPress_ && lastPress_->time != time) lastPress_.reset();
+}
+
+bool KeyboardFocus::key(std::uint8_t keycode, bool pressed, XTime time) {
     lastAct_ = time;
+    const bool hostsTime = !editing_ && topLevel_;
     if (pressed) {
-        if (std::ranges::find(keysDown_, keycode) == keysDown_.end()) keysDown_.push_back(keycode);
-        return;
+        if (std::ranges::find(keysDown_, keycode) != keysDown_.end()) return false;  // a repeat
+        if (hostsTime) {
+            if (std::ranges::find(hostsKeysDown_, keycode) == hostsKeysDown_.end()) hostsKeysDown_.push_back(keycode);
+            return true;
+        }
+        keysDown_.push_back(keycode);
+        return false;
     }
-    std::erase(keysDown_, keycode);
+    if (std::erase(hostsKeysDown_, keycode)) return true;
+    // Pressed before the keys came here: where the press went.
+    if (!std::erase(keysDown_, keycode)) return hostsTime;
     if (endingKey_ == keycode) {
         endingKey_.reset();
         giveBack(time);
     }
+    return false;
 }
 
 void KeyboardFocus::editingChanged(bool editing) {
@@ -161,15 +183,17 @@ void KeyboardFocus::editingChanged(bool editing) {
     if (editing) {
         endingKey_.reset();
         // A field focused by what a press in the window did (Save opening the dialog) takes the keys for that
-        // press, unless the person went elsewhere since; once its button is up, only soon after.
+        // press however long the program took, unless the person did anything else since.
         if (claim_ || !lastPress_) return;
-        if (!lastPress_->released) {
+        if (!lastPress_->releaseUnseen) {
             claim(lastPress_->time, true);
         } else if (!std::exchange(pressAnswerTimed_, true)) {
             requests_.push_back({FocusRequest::Kind::stamp, 0, window_});
         }
         return;
     }
+    // The press stood for this editing.
+    lastPress_.reset();
     claim_.reset();
     release();
 }
@@ -196,16 +220,22 @@ void KeyboardFocus::release() {
 }
 
 void KeyboardFocus::serverTime(XTime time) {
-    if (std::exchange(pressAnswerTimed_, false) && editing_ && !claim_ && lastPress_ && lastPress_->released &&
-        !isLater(time, *lastPress_->released + kAnswerTime))
+    if (std::exchange(pressAnswerTimed_, false) && editing_ && !claim_ && lastPress_ && lastPress_->releaseUnseen &&
+        !isLater(time, lastPress_->time + kAnswerTime))
         claim(lastPress_->time, true);
-    if (std::exchange(focusedAgain_, false) && editing_) claim(time, false);
+    if (std::exchange(focusedAgain_, false) && editing_) claim(time, false, true);
     // Had the request landed, its focus event would have come before this time: it was refused for a focus change
     // made before it. Where that kept the focus in the top-level, still active, it is asked again at this time.
     if (claim_ && std::exchange(claim_->checking, false) && editing_ && !focused_ && !claim_->lost && !claim_->askedAgain &&
         topLevelFocused_ && activated()) {
-        claim(time, false);
+        claim(time, false, claim_->cameBack);
         claim_->retried = true;
+    }
+    // The host's answer kept the focus in the top-level, still active, and no other view took the keys since.
+    if (claim_ && std::exchange(claim_->overHostsAnswer, false) && editing_ && !focused_ && topLevelFocused_ && activated() &&
+        claims_->isLatest(window_)) {
+        claim(time, false, true);
+        claim_->askedOverHostsAnswer = true;
     }
 }
 
@@ -217,6 +247,7 @@ void KeyboardFocus::tookFrom(XWindow focus, bool insideTopLevel) {
 
 void KeyboardFocus::closing() {
     editing_ = false;
+    lastPress_.reset();
     claim_.reset();
     endingKey_.reset();
     giveBack(latestTime());
@@ -236,11 +267,14 @@ std::vector<FocusRequest> KeyboardFocus::takeRequests() {
             claims_->claim(window_, c.time);
             // The window manager focusing the top-level for the same act may do so at a later time than the act's
             // (after naming it active, after the press): the server then refuses the request.
-            if (ask && !c.retried && (!c.byPress || !topLevelFocused_)) {
+            if (ask && !c.retried && (!c.byPress || !topLevelFocused_ || c.activatedForIt)) {
                 c.checking = true;
                 requests_.push_back({FocusRequest::Kind::stamp, 0, window_});
             }
         }
+        // Where the focus left the top-level too, the claim is gone by now.
+        if (c.overHostsAnswer && !std::exchange(c.stampedOverHostsAnswer, true))
+            requests_.push_back({FocusRequest::Kind::stamp, 0, window_});
     }
     return std::exchange(requests_, {});
 }
@@ -257,14 +291,18 @@ void KeyboardFocus::left() {
 
 // A press in a window the window manager activated for it counts at the activation's time, which may be later:
 // the server refuses a request older than the focus change the activation made.
-void KeyboardFocus::claim(XTime time, bool byPress) {
-    if (byPress && activated() && activatedAt_) time = later(time, *activatedAt_);
+void KeyboardFocus::claim(XTime time, bool byPress, bool cameBack) {
+    const bool activatedForIt = byPress && activated() && activatedAt_ && !isLater(time, *activatedAt_);
+    if (activatedForIt) time = *activatedAt_;
     claim_ = Claim{time, byPress};
+    claim_->activatedForIt = activatedForIt;
+    claim_->cameBack = cameBack;
     endingKey_.reset();
 }
 
 void KeyboardFocus::keysWentElsewhere() {
     keysDown_.clear();
+    hostsKeysDown_.clear();
     // The ending key's release went there too.
     if (endingKey_) {
         endingKey_.reset();
@@ -276,10 +314,12 @@ void KeyboardFocus::keysWentElsewhere() {
 // time, at the server's own; WM_TAKE_FOCUS is never offered without one.
 void KeyboardFocus::giveBack(std::optional<XTime> time) {
     if (!focused_) return;
-    const XWindow to = fromPointerRoot_ ? kPointerRoot : hostFocus_ ? hostFocus_ : topLevel_;
+    const XWindow to = keysGoBackTo();
     if (!to) return;
     requests_.push_back({FocusRequest::Kind::giveBack, time.value_or(XCB_CURRENT_TIME), to, takesFocus_ && time && to != kPointerRoot});
 }
+
+XWindow KeyboardFocus::keysGoBackTo() const { return fromPointerRoot_ ? kPointerRoot : hostFocus_ ? hostFocus_ : topLevel_; }
 
 std::optional<XTime> KeyboardFocus::latestTime() const { return later(lastAct_, lastTake_); }
 

@@ -3,16 +3,19 @@
 // charge of which top-level is active. What the server tells (focus, activation, structure), the person's acts in
 // the window and the editing that wants the keys go in; focus requests come out, each stamped with the time of the
 // act it follows, so that the server itself refuses one that a later focus change has overtaken:
-// - The window takes the keys only after a person's act: a press in it while, or just before, a field is being
-//   edited (once the button is up, only for a field focused soon after); the window manager activating its
-//   top-level while a field is being edited, or focusing it again while it is active (a click on its title bar,
-//   not on the host's own widgets). It asks only while its top-level holds the focus, and asks again at the
-//   activation's time where the window manager's change overtook the press's request.
+// - The window takes the keys only after a person's act: a press in it while a field is being edited, or one that
+//   the field's focusing answers however late, so long as the person did nothing else since; the window manager
+//   activating its top-level while a field is being edited, or focusing it again while it is active (a click on its
+//   title bar, not on the host's own widgets). It asks only while its top-level holds the focus, and asks again at
+//   the activation's time where the window manager's change overtook the press's request. A host moving the focus
+//   to a window of its own in answer to that activation (a title bar it draws itself) is asked over once, at the
+//   server's time after it: the person came back to the field.
 // - An embedder's word (XEmbed) takes nothing: only the window manager says which window is active. Its focus
 //   moving to a widget of its own gives the keys back, as a click there does where the host moves the X focus.
 // - Once the window manager activates another window, that window has the keys; nothing takes them back.
 // - When the editing ends the keys go back where the host keeps its keyboard in the same top-level (never to a
-//   frame or another program), offered as the window manager offers them, once the key that ended it is up.
+//   frame or another program), offered as the window manager offers them, once the key that ended it is up. Keys
+//   the person types meanwhile, or while the X focus is on the window with no field being edited, are the host's.
 // - Of the windows of the process in one top-level, only the one that took the keys last takes them on activation.
 #include <xcb/xproto.h>
 
@@ -83,7 +86,14 @@ public:
     void pointerCrossed(bool entered, std::uint8_t detail, bool focusAbove);
     void pointerPressed(XTime time);
     void pointerReleased(XTime time);
-    void key(std::uint8_t keycode, bool pressed, XTime time);
+    // The release of a press still held goes elsewhere: another client's grab took the pointer, or the window went
+    // from the screen.
+    void releaseGoesElsewhere();
+    // A press (buttons 1 to 3) or a key anywhere on the screen, the window's own included (the server's raw events).
+    void actedAnywhere(XTime time);
+    // Whether the key is the host's: typed while no field is being edited and not the repeat or release of one the
+    // window took. The window passes it on to the host.
+    bool key(std::uint8_t keycode, bool pressed, XTime time);
     void editingChanged(bool editing);
     // Where the focus was as the window took the keys: a window (or kPointerRoot), and whether it is inside the
     // window's top-level.
@@ -101,6 +111,12 @@ public:
     // Whether the server sends the window every key, so a caret shows.
     bool hasKeys() const { return keysCome_ || pointerKeys_; }
     bool holdsFocus() const { return focused_; }
+    // A field being edited holds the keys, or asks for them.
+    bool fieldHoldsTheKeys() const { return editing_ && (focused_ || claim_); }
+    // A press in the window may yet stand for a field the program focuses: any act elsewhere ends that.
+    bool pressMayStandForAField() const { return lastPress_ && !editing_; }
+    // Where the keys go back to: the host's focus window, its top-level, kPointerRoot, or 0 for nowhere known.
+    XWindow keysGoBackTo() const;
     // A key pressed where the keys came is not released yet.
     bool keyIsDown() const { return !keysDown_.empty(); }
     XWindow topLevel() const { return topLevel_; }
@@ -111,7 +127,7 @@ private:
     void leaveForTheHost();
     // The keys go back once no key is held.
     void release();
-    void claim(XTime time, bool byPress);
+    void claim(XTime time, bool byPress, bool cameBack = false);
     void giveBack(std::optional<XTime> time);
     bool activated() const { return wmNamesActive_ ? active_ : topLevelFocused_; }
     // Keys held as the keys went elsewhere are released there.
@@ -131,16 +147,23 @@ private:
         XTime time;
         bool byPress;
         bool asked = false, lost = false, askedAgain = false;
-        // A stamp tells whether the request landed, where the window manager's own focus change may overtake it.
-        bool checking = false, retried = false;
+        // A stamp tells whether the request landed, where the window manager's own focus change may overtake it: it
+        // focuses a window it activated for a press at a time of its own, maybe after it named the window active.
+        bool checking = false, retried = false, activatedForIt = false;
+        // Taken as the person came back to the top-level (its activation, or its title bar clicked again), and
+        // whether the host's answer to that moving the focus is being, or was, asked over.
+        bool cameBack = false, overHostsAnswer = false, stampedOverHostsAnswer = false, askedOverHostsAnswer = false;
     };
     std::optional<Claim> claim_;
     struct Press {
         XTime time;
-        std::optional<XTime> released;
+        bool released = false;
+        // Its release went elsewhere: the press stands only for a field focused soon after it.
+        bool releaseUnseen = false;
     };
     std::optional<Press> lastPress_;
-    // A field was focused after the press's release: whether the press stands for it waits for the server's time.
+    // A field was focused after the press's release went elsewhere: whether the press stands for it waits for the
+    // server's time.
     bool pressAnswerTimed_ = false;
     // The newest time the window manager named the top-level active, while it still is.
     std::optional<XTime> activatedAt_;
@@ -149,6 +172,8 @@ private:
     // None before the first: every time is valid, and a server up for 25 days counts from the upper half.
     std::optional<XTime> lastAct_, lastTake_;
     std::vector<std::uint8_t> keysDown_;
+    // Keys whose press was the host's, so their release is too.
+    std::vector<std::uint8_t> hostsKeysDown_;
     // The key whose release gives the keys back.
     std::optional<std::uint8_t> endingKey_;
     XWindow hostFocus_ = 0;

@@ -194,8 +194,12 @@ void WindowHost::editingChanged(bool editing) {
 // (its release belongs where its press went). Else a key typed over it goes to the host's window beneath, as if this
 // one were not there: where the host keeps the focus on an ancestor, the server gives keys to the window under the
 // pointer and hands them up only past windows that do not ask for them. A top-level has nothing beneath.
+bool WindowHost::rootTakesKeys() const { return topLevel_ || root_.wantsKeyboardFocus() || hostKeyboard_->keyIsDown(); }
+
+// Also while the X focus is on the window itself (the keys are on their way back, or the host put it there): the
+// server hands keys no further up than the focus, so the window passes them on to the host.
 void WindowHost::selectKeys() {
-    const bool wanted = topLevel_ || root_.wantsKeyboardFocus() || hostKeyboard_->keyIsDown();
+    const bool wanted = rootTakesKeys() || hostKeyboard_->holdsFocus();
     if (wanted == keysSelected_) return;
     keysSelected_ = wanted;
     const std::uint32_t mask = eventMask();
@@ -341,6 +345,7 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
             if (!hostKeyboard_->isWindowOrAncestor(reinterpret_cast<const xcb_unmap_notify_event_t*>(event)->window)) return;
             exposed_ = false;
             root_.cancelPointer();
+            hostKeyboard_->releaseGoesElsewhere();
             return;
         // A window manager takes the host's window into a frame of its own, or out of it again.
         case XCB_REPARENT_NOTIFY: hostKeyboard_->follow(); return;
@@ -364,9 +369,12 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
         case XCB_KEY_PRESS:
         case XCB_KEY_RELEASE: {
             const auto* e = reinterpret_cast<const xcb_key_press_event_t*>(event);
+            if (hostKeyboard_->key(*e)) return;
             const bool pressed = (event->response_type & 0x7F) == XCB_KEY_PRESS;
-            hostKeyboard_->key(e->detail, pressed, e->time);
             if (auto key = keyboard_.translate(e->detail, e->state, pressed)) root_.dispatch(*key);
+            // A key that ends the editing (Return closing the dialog) does so before the next key is read: those
+            // typed right after it in the same turn are the host's.
+            if (root_.needsUpdate()) root_.update();
             return;
         }
         case XCB_BUTTON_PRESS:
@@ -383,7 +391,10 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
         }
         case XCB_LEAVE_NOTIFY: {
             const auto* e = reinterpret_cast<const xcb_leave_notify_event_t*>(event);
-            if (e->mode == XCB_NOTIFY_MODE_GRAB) root_.cancelPointer();
+            if (e->mode == XCB_NOTIFY_MODE_GRAB) {
+                root_.cancelPointer();
+                hostKeyboard_->releaseGoesElsewhere();
+            }
             root_.pointerLeftWindow();
             hostKeyboard_->pointerCrossed(false, e->detail, e->same_screen_focus & 1);
             return;
@@ -410,8 +421,13 @@ void WindowHost::handleInput(const xcb_ge_generic_event_t* event) {
                           e->time);
             return;
         }
-        case XCB_INPUT_RAW_BUTTON_PRESS:
-            hostKeyboard_->pressedAnywhere(reinterpret_cast<const xcb_input_raw_button_press_event_t*>(event)->time);
+        case XCB_INPUT_RAW_BUTTON_PRESS: {
+            const auto* e = reinterpret_cast<const xcb_input_raw_button_press_event_t*>(event);
+            hostKeyboard_->pressedAnywhere(e->detail, e->time);
+            return;
+        }
+        case XCB_INPUT_RAW_KEY_PRESS:
+            hostKeyboard_->keyedAnywhere(reinterpret_cast<const xcb_input_raw_key_press_event_t*>(event)->time);
             return;
         case XCB_INPUT_MOTION: {
             const auto* e = reinterpret_cast<const xcb_input_motion_event_t*>(event);
@@ -436,7 +452,10 @@ void WindowHost::handleInput(const xcb_ge_generic_event_t* event) {
             const auto* e = reinterpret_cast<const xcb_input_leave_event_t*>(event);
             endTouchpadScroll();
             // Another client took the pointer: whatever we were tracking is cancelled.
-            if (e->mode == XCB_INPUT_NOTIFY_MODE_GRAB) root_.cancelPointer();
+            if (e->mode == XCB_INPUT_NOTIFY_MODE_GRAB) {
+                root_.cancelPointer();
+                hostKeyboard_->releaseGoesElsewhere();
+            }
             root_.pointerLeftWindow();
             hostKeyboard_->pointerCrossed(false, e->detail, e->focus);
             return;
@@ -517,7 +536,7 @@ void WindowHost::updateCursor() {
 // Only where the server sends every key to the window: a host that forwards keys keeps some for itself.
 void WindowHost::keyboardFocusChanged() {
     selectKeys();
-    const bool has = hostKeyboard_->hasKeys() && keysSelected_;
+    const bool has = hostKeyboard_->hasKeys() && keysSelected_ && rootTakesKeys();
     if (has == std::exchange(hasKeys_, has)) return;
     // Keys held as the keyboard went elsewhere are released there.
     if (!has) keyboard_.releaseAll();

@@ -38,6 +38,9 @@ public:
     WindowHost& operator=(const WindowHost&) = delete;
 
     std::uint32_t window() const { return window_; }
+    // For a window left alive where no thread reads its events any more: it hears nothing more of the root and the
+    // host's windows, so the server queues nothing for it.
+    void stopListening() { hostKeyboard_->stopListening(); }
     double displayScale() const { return scale_; }
     // The size the host gives (pixels); the root follows at once.
     void resize(ui::Size pixels);
@@ -68,6 +71,7 @@ private:
     bool create(std::uint32_t parent, ui::Size pixels);
     std::uint32_t eventMask() const;
     void editingChanged(bool editing);
+    bool rootTakesKeys() const;
     void selectKeys();
     void selectPointerInput();
     void applySize(ui::Size pixels);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/link/editor_holder.h"
+#include "editor/link/editor_thread.h"
 #include "editor/link/entry_points.h"
 #include "editor/link/live_engines.h"
 #include "engine/engine_hooks.h"
@@ -252,6 +253,23 @@ TEST_F(EditorView, AViewOutlivingTheEngineLeavesItAlone) {
     EXPECT_EQ(childCount(), 0u);
     EXPECT_EQ(frame.references(), 0u);
     view->release();
+}
+
+// A view the host releases after the editor's thread ended (the process exiting) leaves its window where it is, but
+// the server keeps nothing of the host's windows selected for it: nobody would read those events.
+TEST_F(EditorView, AViewReleasedAfterItsThreadEndedListensToNoWindowOfTheHost) {
+    RunLoopFrame frame;
+    auto* view = attachedView(frame);
+    const auto eventsSelected = [&] {
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(host->display(), host->window(), &attributes);
+        return attributes.all_event_masks;
+    };
+    ASSERT_NE(eventsSelected(), 0) << "the window follows nothing of its host";
+    pulvan::link::EditorThread::endAll();
+    view->removed();
+    view->release();
+    EXPECT_EQ(eventsSelected(), 0);
 }
 
 }  // namespace

@@ -93,11 +93,14 @@ public:
                 ++topLevelFocused_;
             handleOther(e);
         }
+        afterEvents();
         XSync(display(), False);
     }
 
 protected:
     virtual void handleOther(XEvent&) {}
+    // What the host does later of its own accord, once it has read its events.
+    virtual void afterEvents() {}
 
 private:
     Window focusWindow_ = 0;

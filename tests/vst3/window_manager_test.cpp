@@ -8,6 +8,7 @@
 #include "tests/platform/foundation/temp_folder.h"
 #include "tests/platform/x11/x_client.h"
 #include "tests/vst3/focus_taking_host.h"
+#include "tests/vst3/own_title_bar_host.h"
 #include "tests/vst3/plugin_instance.h"
 #include "tests/vst3/run_loop_frame.h"
 #include "tests/vst3/socket_host.h"
@@ -104,6 +105,15 @@ protected:
             x.key(key, down);
             runUntil([] { return false; }, 30ms);
         }
+    }
+    // A socket host with the editor in it, Save clicked and the name's field holding the keys.
+    SocketHost& socketHostTypingAName() {
+        SocketHost& host = openHost<SocketHost>(1280u, 730u, "Pulvan in the host");
+        EXPECT_TRUE(openEditor(host, host.socketHandle()));
+        const auto origin = *x.geometry(host.window());
+        x.click(origin.x + 1173, origin.y + 34);  // Save
+        EXPECT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keyboard";
+        return host;
     }
     bool presetSaved(const std::string& name) const {
         return std::filesystem::exists(home.path() / "Audio/Presets/Kezwerk/Pulvan/Presets" / (name + ".json"));
@@ -322,16 +332,59 @@ INSTANTIATE_TEST_SUITE_P(Hosts, AnEntryOfTheHostsOwn, ::testing::Values(true, fa
 
 // Where the host let its focus window go while a name was typed, the keys go back to its top-level.
 TEST_F(UnderAWindowManager, TheKeysGoBackToTheTopLevelWhereTheHostsFocusWindowIsGone) {
-    SocketHost& host = openHost<SocketHost>(1280u, 730u, "Pulvan in the host");
-    ASSERT_TRUE(openEditor(host, host.socketHandle()));
-    const auto origin = *x.geometry(host.window());
-    x.click(origin.x + 1173, origin.y + 34);  // Save
-    ASSERT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keyboard";
+    SocketHost& host = socketHostTypingAName();
+    ASSERT_FALSE(HasFailure());
     type("ab");
     host.dropFocusWindow();
     type("\n");
     EXPECT_TRUE(runUntil([&] { return presetSaved("ab"); }, 5s)) << "no preset \"ab\"";
     EXPECT_TRUE(runUntil([&] { return host.focus() == host.window(); }, 5s)) << "the keys did not go back to the host";
+}
+
+// Space typed 15 ms after the Return that saves the name, while Return is still down as a person types, reaches the
+// host; the name is saved, and the keys go back to the host once Return is up.
+TEST_F(UnderAWindowManager, SpaceTypedRightAfterTheSavingReturnReachesTheHost) {
+    SocketHost& host = socketHostTypingAName();
+    ASSERT_FALSE(HasFailure());
+    type("ab");
+    const std::uint8_t enter = x.keycodeOf(XK_Return), space = x.keycodeOf(XK_space);
+    x.key(enter, true);
+    runUntil([] { return false; }, 15ms);
+    x.key(space, true);
+    x.key(space, false);
+    runUntil([] { return false; }, 60ms);
+    x.key(enter, false);
+    EXPECT_TRUE(runUntil([&] { return host.actedOn() == std::vector<std::string>{"space"}; }, 5s)) << "space typed after Return was lost";
+    EXPECT_TRUE(runUntil([&] { return presetSaved("ab"); }, 5s)) << "no preset \"ab\"";
+    EXPECT_TRUE(runUntil([&] { return host.focus() == host.focusWindow(); }, 5s)) << "the keys did not go back to the host";
+}
+
+// A host that draws its plug-in window's title bar itself and moves the focus to a window of its own a few
+// milliseconds after a press there: coming back by that title bar while a name is typed is the person coming back,
+// and every key typed after lands in the name.
+TEST_F(UnderAWindowManager, BackByATitleBarTheHostDrawsItselfTheNameTakesEveryKey) {
+    FocusTakingHost& main = openHost<FocusTakingHost>(300u, 200u, "Host main window");
+    OwnTitleBarHost& host = openHost<OwnTitleBarHost>(1280u, 730u, "Pulvan in the host");
+    ASSERT_TRUE(openEditor(host, host.contentHandle()));
+    main.move(1500, 900);
+    ASSERT_TRUE(runUntil([&] { return x.geometry(main.window())->y >= 800; }, 5s));
+    const auto origin = *x.geometry(host.window());
+    const int top = static_cast<int>(OwnTitleBarHost::kTitleBarHeight);
+    x.click(origin.x + 1173, origin.y + top + 34);  // Save
+    ASSERT_TRUE(runUntil([&] { return host.focus() == host.editorWindow(); }, 5s)) << "the field did not take the keyboard";
+    type("ab");
+    const auto m = *x.geometry(main.window());
+    x.click(m.x + 150, m.y + 100);
+    ASSERT_TRUE(runUntil([&] { return main.holdsKeys(); }, 5s)) << "the main window got no keys";
+    type("zz");
+
+    const int moves = host.focusMoves();
+    x.click(origin.x + 300, origin.y + top / 2);  // the title bar the host draws
+    ASSERT_TRUE(runUntil([&] { return host.focusMoves() > moves; }, 5s)) << "the host did not answer the press";
+    EXPECT_TRUE(runUntil([&] { return host.focus() == host.editorWindow(); }, 5s)) << "the field did not take the keys back";
+    type("cd\n");
+    EXPECT_TRUE(runUntil([&] { return presetSaved("abcd"); }, 5s)) << "no preset \"abcd\"";
+    EXPECT_EQ(host.actedOn(), std::vector<std::string>{}) << "keys typed into the name reached the host";
 }
 
 // Two views of one instance, each in a host window of its own, show the preset dialog together: the window clicked

@@ -22,7 +22,7 @@ namespace {
 constexpr XWindow kA = 0x100, kB = 0x200;                                // the process's windows
 constexpr XWindow kTop = 0x50, kSecondTop = 0x70, kOtherProgram = 0x90;  // top-levels
 constexpr XWindow kHostFocus = 0x51, kFrame = 0x40;
-constexpr std::uint8_t kReturn = 36, kShift = 50, kAlt = 64;
+constexpr std::uint8_t kReturn = 36, kShift = 50, kAlt = 64, kSpace = 65;
 
 FocusRequest take(XTime time, XWindow window = kA) { return {FocusRequest::Kind::take, time, window}; }
 FocusRequest giveBack(XTime time, XWindow to, bool offer = true) { return {FocusRequest::Kind::giveBack, time, to, offer}; }
@@ -95,6 +95,20 @@ Step keyDown(std::uint8_t key, XTime t) {
 Step keyUp(std::uint8_t key, XTime t, std::vector<FocusRequest> expected = {}) {
     return {[=](Windows& ws) { ws.a->key(key, false, t); }, expected};
 }
+// A key the window takes, or passes on to the host.
+Step windowsKey(std::uint8_t key, bool pressed, XTime t, std::vector<FocusRequest> expected = {}) {
+    return {[=](Windows& ws) { EXPECT_FALSE(ws.a->key(key, pressed, t)) << "key " << int(key) << (pressed ? " down" : " up"); }, expected};
+}
+// A key the window passes on to the host.
+Step hostsKey(std::uint8_t key, bool pressed, XTime t) {
+    return {[=](Windows& ws) { EXPECT_TRUE(ws.a->key(key, pressed, t)) << "key " << int(key) << (pressed ? " down" : " up"); }, {}};
+}
+// A press or a key anywhere on the screen, as the server's raw event.
+Step actedAnywhere(XTime t) {
+    return {[=](Windows& ws) { ws.a->actedAnywhere(t); }, {}};
+}
+// A grab took the pointer, or the window went from the screen, with the button still down.
+const Step kReleaseGoesElsewhere{[](Windows& ws) { ws.a->releaseGoesElsewhere(); }, {}};
 Step release(XTime t) {
     return {[=](Windows& ws) { ws.a->pointerReleased(t); }, {}};
 }
@@ -286,15 +300,73 @@ const Row kRows[] = {
      0,
      {press(kA, 100), edit(true, {take(100)}), took(kA, kHostFocus), keyDown(kShift, 150), keyUp(kShift, 160), activate(kOtherProgram, 300),
       activate(kTop, 400, {take(400), kStamp}), took(kA, kHostFocus), edit(false, {giveBack(400, kHostFocus)})}},
-    // A press stands for the field it focuses, not for one the program focuses later.
-    {"APressLongReleasedTakesNothingForAFieldFocusedLater", 0, {press(kA, 100), release(150), edit(true, {kStamp}), serverTime(2151, {})}},
-    {"APressWhoseReleaseFocusesAFieldTakesTheKeysAtItsTime",
+    // A press stands for the field its answer focuses however late, unless the person did anything else since.
+    {"APressFollowedByAnActAnywhereTakesNothingForAFieldFocusedLater",
      0,
-     {press(kA, 100), release(150), edit(true, {kStamp}), serverTime(2150, {take(100)})}},
+     {press(kA, 100), release(150), actedAnywhere(100), actedAnywhere(2000), edit(true, {})}},
+    {"APressTakesTheKeysForTheFieldItsAnswerFocusesHoweverLate",
+     0,
+     {press(kA, 100), release(150), actedAnywhere(100), edit(true, {take(100)})}},
+    {"APressWhoseReleaseWentElsewhereTakesNothingForAFieldFocusedLongAfter",
+     0,
+     {press(kA, 100), kReleaseGoesElsewhere, release(200), edit(true, {kStamp}), serverTime(2101, {})}},
+    {"APressWhoseReleaseWentElsewhereTakesTheKeysForAFieldFocusedSoonAfter",
+     0,
+     {press(kA, 100), kReleaseGoesElsewhere, edit(true, {kStamp}), serverTime(2100, {take(100)})}},
+    {"AWindowGoneAfterThePressesReleaseLeavesItStanding",
+     0,
+     {press(kA, 100), release(150), kReleaseGoesElsewhere, edit(true, {take(100)})}},
+    {"AFieldClosedTakesThePressWithIt",
+     0,
+     {press(kA, 100), edit(true, {take(100)}), took(kA, kHostFocus), edit(false, {giveBack(100, kHostFocus)}), edit(true, {})}},
+    // Keys typed after the one that ended the editing, while the keys are on their way back, are the host's; the
+    // ending key's repeats and release are the window's.
+    {"KeysTypedAfterTheEndingKeyAreTheHosts",
+     0,
+     {press(kA, 100), edit(true, {take(100)}), took(kA, kHostFocus), windowsKey(kReturn, true, 500), edit(false),
+      hostsKey(kSpace, true, 510), windowsKey(kReturn, true, 530), hostsKey(kSpace, false, 540),
+      windowsKey(kReturn, false, 560, {giveBack(560, kHostFocus)}), hostsKey(kSpace, true, 570), hostsKey(kSpace, false, 580)}},
+    {"AKeyReleasedAfterTheEditingWhosePressWentToTheFieldIsTheWindows",
+     0,
+     {press(kA, 100), edit(true, {take(100)}), took(kA, kHostFocus), windowsKey(kShift, true, 500), windowsKey(kReturn, true, 510),
+      edit(false), windowsKey(kReturn, false, 520, {giveBack(520, kHostFocus)}), windowsKey(kShift, false, 530),
+      hostsKey(kShift, false, 540)}},
+    // The host moves the focus to a window of its own in answer to the press that brought the person back (a title
+    // bar it draws itself): asked over once at the server's time after it, not at the activation's that it overtook.
+    {"AHostsAnswerToThePersonComingBackIsAskedOverOnceAtTheServersTime",
+     0,
+     {press(kA, 100), edit(true, {take(100)}), took(kA, kHostFocus), activate(kOtherProgram, 300), activate(kTop, 400, {take(400), kStamp}),
+      took(kA, kHostFocus), lost(kA, XCB_NOTIFY_MODE_NORMAL, {take(400), kStamp}), serverTime(420, {take(420), kStamp}),
+      took(kA, kHostFocus), lost(kA, XCB_NOTIFY_MODE_NORMAL, {take(420)}), serverTime(430, {})}},
+    {"AHostsAnswerToTheTopLevelFocusedAgainIsAskedOver",
+     0,
+     {press(kA, 100), edit(true, {take(100)}), took(kA, kHostFocus), topLevelFocusedFromA(false, {kStamp, take(100)}),
+      serverTime(300, {take(300), kStamp}), took(kA, kHostFocus), lost(kA, XCB_NOTIFY_MODE_NORMAL, {take(300), kStamp}),
+      serverTime(320, {take(320), kStamp})}},
+    {"AFocusChangeAfterThePersonClickedTheHostsOwnWidgetIsNotAskedOver",
+     0,
+     {press(kA, 100),
+      edit(true, {take(100)}),
+      took(kA, kHostFocus),
+      activate(kOtherProgram, 300),
+      activate(kTop, 400, {take(400), kStamp}),
+      took(kA, kHostFocus),
+      {[](Windows& w) { w.a->pressedOnTheHost(450); }, {giveBack(450, kHostFocus)}},
+      lost(kA, XCB_NOTIFY_MODE_NORMAL),
+      serverTime(470, {})}},
+    {"AHostsAnswerIsNotAskedOverWhereAnotherViewTookTheKeysSince",
+     kTop,
+     {press(kA, 100), edit(true, {take(100)}), took(kA, kHostFocus), activate(kOtherProgram, 300), activate(kTop, 400, {take(400), kStamp}),
+      took(kA, kHostFocus), press(kB, 450, {take(450, kB)}), lost(kA, XCB_NOTIFY_MODE_NORMAL, {take(400), kStamp}), serverTime(470, {})}},
     // The window manager activates the window for the press before the window sees it (it replays the press).
     {"APressInAWindowActivatedForItTakesTheKeysAtTheActivationsTime",
      0,
-     {activate(kOtherProgram, 50), activate(kTop, 101), press(kA, 100), edit(true, {take(101)})}},
+     {activate(kOtherProgram, 50), activate(kTop, 101), press(kA, 100), edit(true, {take(101), kStamp})}},
+    // The window manager named the window active in the millisecond of the press, and focused it a millisecond after.
+    {"APressInAWindowActivatedForItIsAskedAgainWhereTheWindowManagersFocusOvertookIt",
+     0,
+     {activate(kOtherProgram, 50), activate(kTop, 100), press(kA, 100), release(100), edit(true, {take(100), kStamp}),
+      serverTime(105, {take(105)}), serverTime(110, {})}},
     {"AnActivationNamedAfterThePressesTakeAsksAgainAtItsTime",
      0,
      {activate(kOtherProgram, 50), press(kA, 100), edit(true, {take(100), kStamp}), activate(kTop, 101, {take(101), kStamp})}},

@@ -352,16 +352,7 @@ TEST_F(WindowHostTest, AnXEmbedEmbedderFindsTheWindowAndItsWordsTakeNoKeys) {
         xcb_send_event(x.get(), 0, to, XCB_EVENT_MASK_NO_EVENT, static_cast<const char*>(event));
         x.sync();
     };
-    const auto message = [&](std::uint32_t code, std::uint32_t data1) {
-        xcb_client_message_event_t e{};
-        e.response_type = XCB_CLIENT_MESSAGE;
-        e.format = 32;
-        e.window = window->window();
-        e.type = xembed;
-        e.data.data32[1] = code;
-        e.data.data32[3] = data1;
-        send(window->window(), &e);
-    };
+    const auto message = [&](std::uint32_t code, std::uint32_t data1) { x.sendXEmbed(window->window(), xembed, code, data1); };
     message(0, parent);                                          // EMBEDDED_NOTIFY
     EXPECT_TRUE(runUntil([&] { return flags().second == 1; }));  // XEMBED_MAPPED: embedders that map by the flag show it
     message(1, 0);                                               // WINDOW_ACTIVATE
@@ -373,18 +364,9 @@ TEST_F(WindowHostTest, AnXEmbedEmbedderFindsTheWindowAndItsWordsTakeNoKeys) {
         std::free(reply);
         return w;
     };
-    // A text field takes the keyboard itself and asks the embedder for nothing: an embedder whose own focus then
-    // follows the window would hand the keys straight back whenever they went back to it.
+    // A text field takes the keyboard itself.
     x.click(20, 310);
     EXPECT_TRUE(runUntil([&] { return focus() == window->window(); }));
-    settle();
-    std::optional<std::uint32_t> request;
-    while (xcb_generic_event_t* e = xcb_poll_for_event(x.get())) {
-        const auto* m = reinterpret_cast<const xcb_client_message_event_t*>(e);
-        if ((e->response_type & 0x7F) == XCB_CLIENT_MESSAGE && m->type == xembed) request = m->data.data32[1];
-        std::free(e);
-    }
-    EXPECT_EQ(request, std::nullopt);
     // The embedder keeps the X focus and forwards keys: they type, but it may keep some for itself, so no caret shows.
     settle();  // a later act than the click, which the window would otherwise take the keys back for
     x.focus(parent);

@@ -153,15 +153,18 @@ public:
         return w;
     }
     // What an XEmbed embedder tells a window it took in.
-    void sendEmbeddedNotify(xcb_window_t window, xcb_atom_t xembed, xcb_window_t embedder) {
-        xcb_client_message_event_t notify{};
-        notify.response_type = XCB_CLIENT_MESSAGE;
-        notify.format = 32;
-        notify.window = window;
-        notify.type = xembed;
-        notify.data.data32[1] = 0;  // EMBEDDED_NOTIFY
-        notify.data.data32[3] = embedder;
-        xcb_send_event(c_, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notify));
+    void sendEmbeddedNotify(xcb_window_t window, xcb_atom_t xembed, xcb_window_t embedder) { sendXEmbed(window, xembed, 0, embedder); }
+    // An XEmbed embedder's message to a window: its word, and the word's first detail.
+    void sendXEmbed(xcb_window_t window, xcb_atom_t xembed, std::uint32_t word, std::uint32_t detail = 0) {
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window;
+        message.type = xembed;
+        message.data.data32[0] = XCB_CURRENT_TIME;
+        message.data.data32[1] = word;
+        message.data.data32[3] = detail;
+        xcb_send_event(c_, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
         sync();
     }
 
