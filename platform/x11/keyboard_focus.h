@@ -135,6 +135,8 @@ private:
         bool checking = false, retried = false;
     };
     std::optional<Claim> claim_;
+    // A take was asked for and its focus has not come yet: it may land after the editing ended.
+    bool takeInFlight_ = false;
     struct Press {
         XTime time;
         std::optional<XTime> released;
