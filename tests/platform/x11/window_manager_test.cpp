@@ -1,4 +1,5 @@
-// A top-level window under a real window manager (openbox, icewm), where another program can take the keyboard.
+// A top-level window under a real window manager (openbox, icewm, metacity, mutter), where another program can take
+// the keyboard.
 #include <gtest/gtest.h>
 
 #include "platform/ui/content.h"
@@ -14,22 +15,25 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <string>
 
 namespace pulvan::x11 {
 namespace {
 
 constexpr std::uint32_t kRed = 0xFF0000, kCaret = 0xFFFFFF;
 
+std::string windowManager() {
+    const char* manager = std::getenv("PULVAN_TEST_WINDOW_MANAGER");
+    return manager ? manager : "openbox";
+}
+
 // The caret of an empty field blinks in its first pixel column, white on the red window.
 TEST(UnderAWindowManager, TheCaretGoesWhenAnotherProgramTakesTheKeyboardAndComesBackWithIt) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (Xvfb is not installed)";
     test::XClient x, other;
     ASSERT_TRUE(x.open() && other.open());
-    auto* check = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 24, "_NET_SUPPORTING_WM_CHECK"), nullptr);
-    const bool managed = check && !x.property(x.root(), check->atom).empty();
-    std::free(check);
-    const char* manager = std::getenv("PULVAN_TEST_WINDOW_MANAGER");
-    if (!managed) GTEST_SKIP() << "no window manager (" << (manager ? manager : "openbox") << " is not installed)";
+    if (!x.managed()) GTEST_SKIP() << "no window manager (" << windowManager() << " is not installed)";
+    ASSERT_TRUE(x.waitUntilNoWindowIsManaged(std::chrono::seconds(5))) << "the window manager kept windows of an earlier test";
 
     foundation::MainQueue queue;
     EventLoop loop{queue};
@@ -59,10 +63,14 @@ TEST(UnderAWindowManager, TheCaretGoesWhenAnotherProgramTakesTheKeyboardAndComes
         return w;
     };
     const auto g = *x.geometry(window->window());
-    const auto caret = [&] { return x.pixel(g.x, g.y + 315); };
+    const auto caret = [&] { return x.pixel(0, 315, window->window()); };
 
+    // Activated by a click beside the field, as the window manager has taken in: a click into the field before may
+    // meet the buttons it holds on a window it has not taken in yet, which mutter does not always pass on.
+    x.click(g.x + 200, g.y + 100);
+    ASSERT_TRUE(runUntil([&] { return focus() == window->window() && x.activeWindow() == window->window(); }, std::chrono::seconds(5)))
+        << "the window manager gave no focus";
     x.click(g.x + 20, g.y + 315);
-    ASSERT_TRUE(runUntil([&] { return focus() == window->window(); }, std::chrono::seconds(5))) << "the window manager gave no focus";
     EXPECT_TRUE(runUntil([&] { return caret() == kCaret; }, std::chrono::seconds(5))) << "no caret in the focused field";
 
     // Another program's window, away from ours, takes the keyboard with a click.
@@ -111,10 +119,8 @@ TEST_P(KeysOverTheEditor, ReachAHostWhoseFocusRestsOnItsTopLevelUnlessANameIsBei
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (Xvfb is not installed)";
     test::XClient x, host;
     ASSERT_TRUE(x.open() && host.open());
-    auto* check = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 24, "_NET_SUPPORTING_WM_CHECK"), nullptr);
-    const bool managed = check && !x.property(x.root(), check->atom).empty();
-    std::free(check);
-    if (!managed) GTEST_SKIP() << "no window manager (openbox is not installed)";
+    if (!x.managed()) GTEST_SKIP() << "no window manager (" << windowManager() << " is not installed)";
+    ASSERT_TRUE(x.waitUntilNoWindowIsManaged(std::chrono::seconds(5))) << "the window manager kept windows of an earlier test";
 
     const xcb_window_t topLevel = host.createWindow(800, 500);
     const std::uint32_t events = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE | XCB_EVENT_MASK_FOCUS_CHANGE;
