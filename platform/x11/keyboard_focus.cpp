@@ -120,8 +120,8 @@ void KeyboardFocus::focusChanged(XWindow on, bool in, std::uint8_t mode, std::ui
     if (grabbing) return;
     focused_ = in;
     if (!in && claim_ && claim_->asked) claim_->lost = true;
-    // The keys typed meanwhile (under the pointer, the focus on an ancestor) ended the editing: they go back.
-    if (in && std::exchange(takeInFlight_, false) && !editing_) release();
+    // No field takes keys, and the server passes none beyond the focus window: the host's own keys would be lost.
+    if (in && !editing_) release();
 }
 
 // While the focus is on an ancestor of the window (or on no window in particular), the keys go to the window
@@ -234,7 +234,6 @@ std::vector<FocusRequest> KeyboardFocus::takeRequests() {
         if (ask || askAgain) {
             (ask ? c.asked : c.askedAgain) = true;
             requests_.push_back({FocusRequest::Kind::take, c.time, window_});
-            takeInFlight_ = true;
             lastTake_ = later(lastTake_, c.time);
             claims_->claim(window_, c.time);
             // The window manager focusing the top-level for the same act may do so at a later time than the act's
