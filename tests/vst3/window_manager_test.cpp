@@ -1,7 +1,6 @@
 // The bundle's editor in a host's window under a real window manager (openbox, icewm, metacity, mutter:
-// PULVAN_TEST_WINDOW_MANAGER),
-// where every click also moves the keyboard focus to the host's own focus window, as in GTK hosts: a drag still runs
-// to its end.
+// PULVAN_TEST_WINDOW_MANAGER), where every click also moves the keyboard focus to the host's own focus window, as in
+// GTK hosts: a drag still runs to its end.
 // gtest before Xlib: Xlib's macros (None, Bool) break gtest's headers.
 #include <gtest/gtest.h>
 
