@@ -3,9 +3,9 @@
 #
 # THREADED tests are the ones that also run under ThreadSanitizer; a build with
 # PULVAN_SANITIZE=thread builds only those. NEEDS attaches the CTest fixture that
-# starts a private JACK server or Xvfb display for this build tree; wm is a display of its own
-# with a window manager (openbox) on it. EACH_WINDOW_MANAGER runs every case once under each of
-# PULVAN_TEST_WINDOW_MANAGERS, on a display of its own, named "<manager>/<case>". LOCKS keeps tests
+# starts a private JACK server or Xvfb display for this build tree; <manager>_wm is a display of its
+# own with that window manager on it, and wm openbox's. EACH_WINDOW_MANAGER runs every case once under each of
+# PULVAN_TEST_WINDOW_MANAGERS, on its display, named "<manager>/<case>". LOCKS keeps tests
 # that share one outside resource (the X clipboard, say) from running at the same time.
 # SERIAL tests run alone. Tests that need JACK always do: a JACK server without real-time
 # priority misses its cycles on a busy machine, and every client sees every other's ports.
@@ -15,10 +15,15 @@ include(GoogleTest)
 string(MD5 _pulvan_tree_hash "${CMAKE_BINARY_DIR}")
 string(SUBSTRING "${_pulvan_tree_hash}" 0 3 _pulvan_tree_hex)
 math(EXPR PULVAN_TEST_DISPLAY "0x${_pulvan_tree_hex} % 800 + 100")
-math(EXPR PULVAN_TEST_WM_DISPLAY "${PULVAN_TEST_DISPLAY} + 800")
-math(EXPR PULVAN_TEST_ICEWM_DISPLAY "${PULVAN_TEST_DISPLAY} + 1600")
-# Where they differ in how they focus: openbox on the host's focus window, icewm on the bare top-level.
-set(PULVAN_TEST_WINDOW_MANAGERS openbox icewm)
+# Where they differ in how they focus: openbox on the host's focus window, icewm on the bare top-level, metacity and
+# mutter (GNOME's, on X11) on the top-level after making it active, inactive and active again for a title-bar click.
+# Each has a display of its own; `NEEDS wm` is openbox's.
+set(PULVAN_TEST_WINDOW_MANAGERS openbox icewm metacity mutter)
+set(_pulvan_display_offset 800)
+foreach(manager IN LISTS PULVAN_TEST_WINDOW_MANAGERS)
+  math(EXPR PULVAN_TEST_${manager}_DISPLAY "${PULVAN_TEST_DISPLAY} + ${_pulvan_display_offset}")
+  math(EXPR _pulvan_display_offset "${_pulvan_display_offset} + 800")
+endforeach()
 set(PULVAN_TEST_JACK_SERVER "pulvan-test-${_pulvan_tree_hex}")
 set(PULVAN_FIXTURE_DIR ${CMAKE_SOURCE_DIR}/tests/fixtures)
 
@@ -36,9 +41,6 @@ function(pulvan_test name)
   if(T_EACH_WINDOW_MANAGER)
     foreach(manager IN LISTS PULVAN_TEST_WINDOW_MANAGERS)
       set(needs ${T_NEEDS} ${manager}_wm)
-      if(manager STREQUAL "openbox")
-        set(needs ${T_NEEDS} wm)
-      endif()
       set(flags "")
       foreach(flag IN ITEMS THREADED SERIAL)
         if(T_${flag})
@@ -60,6 +62,7 @@ function(_pulvan_discover_tests name prefix)
   if(prefix)
     string(MAKE_C_IDENTIFIER "${name}_${prefix}TESTS" list_name)
   endif()
+  list(TRANSFORM T_NEEDS REPLACE "^wm$" "openbox_wm")
   set(labels "")
   set(fixtures "")
   set(env ${T_ENVIRONMENT})
@@ -78,12 +81,11 @@ function(_pulvan_discover_tests name prefix)
   if("x11" IN_LIST T_NEEDS)
     list(APPEND env "DISPLAY=:${PULVAN_TEST_DISPLAY}")
   endif()
-  if("wm" IN_LIST T_NEEDS)
-    list(APPEND env "DISPLAY=:${PULVAN_TEST_WM_DISPLAY}")
-  endif()
-  if("icewm_wm" IN_LIST T_NEEDS)
-    list(APPEND env "DISPLAY=:${PULVAN_TEST_ICEWM_DISPLAY}")
-  endif()
+  foreach(manager IN LISTS PULVAN_TEST_WINDOW_MANAGERS)
+    if("${manager}_wm" IN_LIST T_NEEDS)
+      list(APPEND env "DISPLAY=:${PULVAN_TEST_${manager}_DISPLAY}")
+    endif()
+  endforeach()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_PREFIX "${prefix}" TEST_LIST ${list_name})
 
   # List-valued properties do not survive gtest_discover_tests' PROPERTIES, so they are
@@ -122,14 +124,13 @@ add_test(NAME x11_server_start COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh start ${PUL
 add_test(NAME x11_server_stop COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh stop ${PULVAN_TEST_DISPLAY})
 set_tests_properties(x11_server_start PROPERTIES FIXTURES_SETUP x11_server LABELS "x11;threaded")
 set_tests_properties(x11_server_stop PROPERTIES FIXTURES_CLEANUP x11_server LABELS "x11;threaded")
-add_test(NAME wm_server_start COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh start ${PULVAN_TEST_WM_DISPLAY} openbox)
-add_test(NAME wm_server_stop COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh stop ${PULVAN_TEST_WM_DISPLAY})
-set_tests_properties(wm_server_start PROPERTIES FIXTURES_SETUP wm_server LABELS "wm;threaded")
-set_tests_properties(wm_server_stop PROPERTIES FIXTURES_CLEANUP wm_server LABELS "wm;threaded")
-add_test(NAME icewm_wm_server_start COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh start ${PULVAN_TEST_ICEWM_DISPLAY} icewm)
-add_test(NAME icewm_wm_server_stop COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh stop ${PULVAN_TEST_ICEWM_DISPLAY})
-set_tests_properties(icewm_wm_server_start PROPERTIES FIXTURES_SETUP icewm_wm_server LABELS "icewm_wm;threaded")
-set_tests_properties(icewm_wm_server_stop PROPERTIES FIXTURES_CLEANUP icewm_wm_server LABELS "icewm_wm;threaded")
+foreach(manager IN LISTS PULVAN_TEST_WINDOW_MANAGERS)
+  set(display ${PULVAN_TEST_${manager}_DISPLAY})
+  add_test(NAME ${manager}_wm_server_start COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh start ${display} ${manager})
+  add_test(NAME ${manager}_wm_server_stop COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh stop ${display})
+  set_tests_properties(${manager}_wm_server_start PROPERTIES FIXTURES_SETUP ${manager}_wm_server LABELS "${manager}_wm;threaded")
+  set_tests_properties(${manager}_wm_server_stop PROPERTIES FIXTURES_CLEANUP ${manager}_wm_server LABELS "${manager}_wm;threaded")
+endforeach()
 
 # pulvan_golden_images(<name>): the golden-image helper for the tests of the calling folder; it compares
 # with golden/<image>.png there and keeps rendered images that differ in golden_failures/.

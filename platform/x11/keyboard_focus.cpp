@@ -119,6 +119,8 @@ void KeyboardFocus::focusChanged(XWindow on, bool in, std::uint8_t mode, std::ui
     else keysWentElsewhere();
     if (grabbing) return;
     focused_ = in;
+    // No field takes keys, and the server passes none beyond the focus window: the host's own keys would be lost.
+    if (in && !editing_) release();
     if (in || !claim_) return;
     if (claim_->asked) claim_->lost = true;
     // The host moving the focus to a window of its own as the person came back (a title bar it draws itself, whose

@@ -14,8 +14,9 @@
 //   moving to a widget of its own gives the keys back, as a click there does where the host moves the X focus.
 // - Once the window manager activates another window, that window has the keys; nothing takes them back.
 // - When the editing ends the keys go back where the host keeps its keyboard in the same top-level (never to a
-//   frame or another program), offered as the window manager offers them, once the key that ended it is up. Keys
-//   the person types meanwhile, or while the X focus is on the window with no field being edited, are the host's.
+//   frame or another program), offered as the window manager offers them, once the key that ended it is up. So do
+//   keys the window gets while nothing is edited: a host that puts its focus on the window it embeds, or a take
+//   landing after the name was saved. Keys the person types meanwhile are the host's.
 // - Of the windows of the process in one top-level, only the one that took the keys last takes them on activation.
 #include <xcb/xproto.h>
 

@@ -36,11 +36,11 @@ public:
     int focusTakes() const { return focusTakes_; }
     // The window manager's offers of the focus: WM_TAKE_FOCUS, or the focus put on the top-level itself.
     int offers() const { return focusTakes_ + topLevelFocused_; }
-    // Whether the keys go to the host's own windows: its focus window, or its top-level itself.
-    bool holdsKeys() const {
-        const Window f = focus();
-        return f == window() || (f == focusWindow_ && f);
-    }
+    // Whether the keys go to the host's own windows: its focus window, or its top-level itself, and no other client
+    // grabs the keyboard (a window manager does for a click on a title bar and for Alt+Tab, until it has done).
+    bool holdsKeys() const { return keysGoTo(window()) || keysGoTo(focusWindow_); }
+    // Whether the keys go to this window: it has the focus, and no other client grabs the keyboard.
+    bool keysGoTo(Window w) const { return w && !grabbed_ && focus() == w; }
     // The host lets its focus window go, as a toolkit may while the plug-in has the keys.
     void dropFocusWindow() {
         XDestroyWindow(display(), std::exchange(focusWindow_, 0));
@@ -91,6 +91,8 @@ public:
             const bool onTopLevel = e.xfocus.window == window() && e.xfocus.mode == NotifyNormal;
             if (e.type == FocusIn && onTopLevel && (e.xfocus.detail == NotifyNonlinear || e.xfocus.detail == NotifyInferior))
                 ++topLevelFocused_;
+            if (e.xfocus.window == window() && (e.type == FocusIn || e.type == FocusOut) && e.xfocus.mode != NotifyWhileGrabbed)
+                grabbed_ = e.type == FocusOut ? grabbed_ || e.xfocus.mode == NotifyGrab : false;
             handleOther(e);
         }
         afterEvents();
@@ -106,6 +108,7 @@ private:
     Window focusWindow_ = 0;
     Atom takeFocus_ = 0, protocols_ = 0;
     int focusTakes_ = 0, topLevelFocused_ = 0;
+    bool grabbed_ = false;
 };
 
 }  // namespace kez::test

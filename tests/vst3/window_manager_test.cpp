@@ -1,6 +1,6 @@
-// The bundle's editor in a host's window under a real window manager (openbox, icewm: PULVAN_TEST_WINDOW_MANAGER),
-// where every click also moves the keyboard focus to the host's own focus window, as in GTK hosts: a drag still runs
-// to its end.
+// The bundle's editor in a host's window under a real window manager (openbox, icewm, metacity, mutter:
+// PULVAN_TEST_WINDOW_MANAGER), where every click also moves the keyboard focus to the host's own focus window, as in
+// GTK hosts: a drag still runs to its end.
 // gtest before Xlib: Xlib's macros (None, Bool) break gtest's headers.
 #include <gtest/gtest.h>
 
@@ -33,10 +33,8 @@ protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (Xvfb is not installed)";
         ASSERT_TRUE(x.open());
-        auto* check = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 24, "_NET_SUPPORTING_WM_CHECK"), nullptr);
-        const bool managed = check && !x.property(x.root(), check->atom).empty();
-        std::free(check);
-        if (!managed) GTEST_SKIP() << "no window manager (" << windowManager() << " is not installed)";
+        if (!x.managed()) GTEST_SKIP() << "no window manager (" << windowManager() << " is not installed)";
+        ASSERT_TRUE(x.waitUntilNoWindowIsManaged(5s)) << "the window manager kept windows of an earlier test";
         ASSERT_TRUE(bundle.loaded()) << bundle.error();
         IPluginFactory* factory = bundle.factory();
         plugin = std::make_unique<PluginInstance>(factory, hostContext.get());
@@ -57,6 +55,9 @@ protected:
         return manager ? manager : "openbox";
     }
     static bool underIcewm() { return windowManager() == "icewm"; }
+    static bool underGnome() { return windowManager() == "metacity" || windowManager() == "mutter"; }
+    // openbox offers the focus again for a click into the active window; the others leave the window as it is.
+    static bool offersFocusOnAClickInTheActiveWindow() { return windowManager() == "openbox"; }
 
     // The host's UI thread: its own events and the plug-in's handlers in its run loop.
     bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
@@ -85,8 +86,7 @@ protected:
         views.push_back(view);
         view->setFrame(&frame);
         EXPECT_EQ(view->attached(parent, kPlatformTypeX11EmbedWindowID), kResultOk);
-        const auto origin = *x.geometry(host.window());
-        EXPECT_TRUE(runUntil([&] { return x.pixel(origin.x + 4, origin.y + 300) == kEditorBackground; }, 5s));
+        EXPECT_TRUE(runUntil([&] { return x.pixel(4, 300, host.window()) == kEditorBackground; }, 5s));
         return view;
     }
     // Keys as a person types them, lower-case letters, spaces and "\n" for Return.
@@ -112,7 +112,7 @@ protected:
         EXPECT_TRUE(openEditor(host, host.socketHandle()));
         const auto origin = *x.geometry(host.window());
         x.click(origin.x + 1173, origin.y + 34);  // Save
-        EXPECT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keyboard";
+        EXPECT_TRUE(runUntil([&] { return host.keysGoTo(host.plug()); }, 5s)) << "the field did not take the keyboard";
         return host;
     }
     bool presetSaved(const std::string& name) const {
@@ -139,14 +139,13 @@ TEST_F(UnderAWindowManager, TypingAndDraggingWorkWhileTheHostTakesTheFocusOnEver
     // The preset dialog's name field takes the keyboard, and a click into it leaves the keyboard there.
     const Window editor = host.pluginWindow();
     x.click(origin.x + 1173, origin.y + 34);
-    ASSERT_TRUE(runUntil([&] { return host.focus() == editor; }, 5s)) << "the field did not take the keyboard";
+    ASSERT_TRUE(runUntil([&] { return host.keysGoTo(editor); }, 5s)) << "the field did not take the keyboard";
     const int takes = host.focusTakes();
     x.click(origin.x + 395, origin.y + 120);
-    // icewm offers no focus for a click into the active window; openbox does, and the host takes it.
-    if (!underIcewm()) {
+    if (offersFocusOnAClickInTheActiveWindow()) {  // and the host takes it
         EXPECT_TRUE(runUntil([&] { return host.focusTakes() > takes; }, 5s));
     }
-    EXPECT_TRUE(runUntil([&] { return host.focus() == editor; }, 2s)) << "the host kept the keyboard";
+    EXPECT_TRUE(runUntil([&] { return host.keysGoTo(editor); }, 2s)) << "the host kept the keyboard";
     x.click(origin.x + 1060, origin.y + 120);  // closes the dialog, which gives the keyboard back
     EXPECT_TRUE(runUntil([&] { return host.focus() != editor; }, 5s));
     runUntil([] { return false; }, 300ms);
@@ -203,7 +202,13 @@ protected:
             case Way::stay: return;
             case Way::click: x.click(g.x + 150, g.y + 100); return;
             case Way::altTab: altTab(); return;
-            case Way::titleBar: x.click(g.x + 150, g.y - 8); return;
+            // Never twice on one spot in a row: metacity and mutter take two clicks there within a double click's
+            // time for a double click, which maximizes the window.
+            case Way::titleBar:
+                x.click(g.x + 150 + 200 * (titleBarClicks_++ % 2), g.y - 8);
+                // Not typed into before the window manager has done with the click: a person is slower.
+                EXPECT_TRUE(x.waitForTheWindowManager(to.window(), 5s));
+                return;
             case Way::pager:
                 x.moveTo(g.x + g.width + 20, g.y + 20);  // over the pager, beside the window
                 activate(to);
@@ -212,18 +217,11 @@ protected:
         }
     }
     void activate(const FocusTakingHost& host) {
-        auto* atom = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 18, "_NET_ACTIVE_WINDOW"), nullptr);
-        xcb_client_message_event_t e{};
-        e.response_type = XCB_CLIENT_MESSAGE;
-        e.format = 32;
-        e.window = static_cast<xcb_window_t>(host.window());
-        e.type = atom->atom;
-        e.data.data32[0] = 2;  // from a pager
-        std::free(atom);
-        xcb_send_event(x.get(), 0, x.root(), XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&e));
-        x.sync();
+        x.askWindowManager(static_cast<xcb_window_t>(host.window()), x.atom("_NET_ACTIVE_WINDOW"), {2});  // from a pager
     }
+
+private:
+    int titleBarClicks_ = 0;
 };
 
 // In a host whose plug-in window is a top-level of its own with a socket in it: a field being edited lets the keys
@@ -242,17 +240,12 @@ TEST_P(WindowActivation, AFieldBeingEditedLetsTheKeysGoWithItsWindowAndTakesThem
         ASSERT_TRUE(runUntil([&] { return host.withdrawn(); }, 5s));
         host.show();
         ASSERT_TRUE(runUntil([&] { return host.viewable(); }, 5s));
-        ASSERT_TRUE(runUntil(
-            [&] {
-                const auto g = *x.geometry(host.window());
-                return x.pixel(g.x + 4, g.y + 300) == kEditorBackground;
-            },
-            5s));
+        ASSERT_TRUE(runUntil([&] { return x.pixel(4, 300, host.window()) == kEditorBackground; }, 5s));
     }
     const auto origin = *x.geometry(host.window());
 
     x.click(origin.x + 1173, origin.y + 34);  // Save: the dialog's name field takes the keyboard
-    ASSERT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keyboard";
+    ASSERT_TRUE(runUntil([&] { return host.keysGoTo(host.plug()); }, 5s)) << "the field did not take the keyboard";
     type("ab");
     if (c.leave != Way::stay) {
         go(c.leave, main);
@@ -261,14 +254,15 @@ TEST_P(WindowActivation, AFieldBeingEditedLetsTheKeysGoWithItsWindowAndTakesThem
         type("zz");
     }
 
-    // icewm leaves the active window alone when a pager asks for it: there is no offer to wait for.
-    const bool leftAlone = underIcewm() && c.leave == Way::stay && c.back == Way::pager;
+    // icewm leaves the active window alone when a pager asks for it, and metacity and mutter may for a click on its
+    // title bar: there is no offer to wait for.
+    const bool leftAlone = c.leave == Way::stay && ((underIcewm() && c.back == Way::pager) || (underGnome() && c.back == Way::titleBar));
     const int offers = host.offers();
     go(c.back, host);
     if (!leftAlone) {
         ASSERT_TRUE(runUntil([&] { return host.offers() > offers; }, 5s)) << "the window manager offered the host no focus";
     }
-    EXPECT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keys back";
+    EXPECT_TRUE(runUntil([&] { return host.keysGoTo(host.plug()); }, 5s)) << "the field did not take the keys back";
     type(" my jam\n");
     EXPECT_TRUE(runUntil([&] { return presetSaved("ab my jam"); }, 5s)) << "no preset \"ab my jam\"";
     EXPECT_EQ(host.actedOn(), std::vector<std::string>{}) << "the host acted on keys typed into the field";
@@ -312,15 +306,15 @@ TEST_P(AnEntryOfTheHostsOwn, TakesTheKeysWithAClickWhileANameIsTyped) {
     ASSERT_TRUE(openEditor(host, host.socketHandle()));
     const auto origin = *x.geometry(host.window());
     x.click(origin.x + 1173, origin.y + 34);  // Save
-    ASSERT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keyboard";
+    ASSERT_TRUE(runUntil([&] { return host.keysGoTo(host.plug()); }, 5s)) << "the field did not take the keyboard";
     type("ab");
     x.click(origin.x + 640, origin.y + 730 + SocketHost::kEntryHeight / 2);
     ASSERT_TRUE(runUntil([&] { return host.holdsKeys(); }, 5s)) << "the host's entry got no keys";
-    EXPECT_FALSE(runUntil([&] { return host.focus() == host.plug(); }, 500ms)) << "the field took the keys back";
+    EXPECT_FALSE(runUntil([&] { return host.keysGoTo(host.plug()); }, 500ms)) << "the field took the keys back";
     type("xy");
     EXPECT_TRUE(runUntil([&] { return host.entryText() == "xy"; }, 5s)) << "the entry got \"" << host.entryText() << '"';
     x.click(origin.x + 395, origin.y + 120);
-    ASSERT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keys back";
+    ASSERT_TRUE(runUntil([&] { return host.keysGoTo(host.plug()); }, 5s)) << "the field did not take the keys back";
     type("cd\n");
     EXPECT_TRUE(runUntil([&] { return presetSaved("abcd"); }, 5s)) << "no preset \"abcd\"";
     EXPECT_EQ(host.entryText(), "xy");
@@ -401,21 +395,21 @@ TEST_F(UnderAWindowManager, TwoViewsShowTheDialogAndTheOneClickedKeepsTheKeyboar
         ViewRect rect{0, 0, 900, 513};
         view->onSize(&rect);
     }
-    const auto origin = *x.geometry(first.window()), other = *x.geometry(second.window());
+    const auto origin = *x.geometry(first.window());
     // Whether a caret blinks at the start of a view's name field: within a blink period, the place changes.
-    const auto caretBlinks = [&](const pulvan::x11::test::XClient::Geometry& view) {
-        const auto at = [&] { return x.image(view.x + 208, view.y + 80, 8, 12); };
-        const std::string first = at();
+    const auto caretBlinks = [&](const FocusTakingHost& view) {
+        const auto at = [&] { return x.image(208, 80, 8, 12, view.window()); };
+        const std::string before = at();
         bool changed = false;
-        runUntil([&] { return changed = at() != first; }, 1200ms);
+        runUntil([&] { return changed = at() != before; }, 1200ms);
         return changed;
     };
 
     x.click(origin.x + 825, origin.y + 24);  // Save, in the first view
-    ASSERT_TRUE(runUntil([&] { return first.focus() == first.pluginWindow(); }, 5s)) << "the field did not take the keyboard";
+    ASSERT_TRUE(runUntil([&] { return first.keysGoTo(first.pluginWindow()); }, 5s)) << "the field did not take the keyboard";
     frame.runFor(400ms);  // the dialog's fade
-    EXPECT_TRUE(caretBlinks(origin)) << "no caret in the view clicked";
-    EXPECT_FALSE(caretBlinks(other)) << "a caret in the other view";
+    EXPECT_TRUE(caretBlinks(first)) << "no caret in the view clicked";
+    EXPECT_FALSE(caretBlinks(second)) << "a caret in the other view";
     EXPECT_EQ(first.focus(), first.pluginWindow()) << "the keyboard went to the other view";
     type("xy\n");
     EXPECT_TRUE(runUntil([&] { return presetSaved("xy"); }, 5s)) << "no preset \"xy\"";
@@ -440,7 +434,7 @@ TEST_P(TwoWindows, AltTabBetweenThemWhileANameIsTypedMovesTheKeysOnce) {
     }
     // The keys come into the window's field and stay there.
     const auto settlesIn = [&](const SocketHost& host) {
-        return runUntil([&] { return host.focus() == host.plug(); }, 5s) && !runUntil([&] { return host.focus() != host.plug(); }, 500ms);
+        return runUntil([&] { return host.keysGoTo(host.plug()); }, 5s) && !runUntil([&] { return host.focus() != host.plug(); }, 500ms);
     };
     const auto origin = *x.geometry(first.window());
     x.click(origin.x + 825, origin.y + 24);  // Save, in the first view
@@ -468,7 +462,7 @@ TEST_F(UnderAWindowManager, ReturnHeldAsTheSaveClosesReachesNothingElse) {
     ASSERT_TRUE(openEditor(host, host.socketHandle()));
     const auto origin = *x.geometry(host.window());
     x.click(origin.x + 1173, origin.y + 34);  // Save
-    ASSERT_TRUE(runUntil([&] { return host.focus() == host.plug(); }, 5s)) << "the field did not take the keyboard";
+    ASSERT_TRUE(runUntil([&] { return host.keysGoTo(host.plug()); }, 5s)) << "the field did not take the keyboard";
     type("held");
     const std::uint8_t enter = x.keycodeOf(XK_Return);
     x.key(enter, true);

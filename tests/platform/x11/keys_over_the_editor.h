@@ -38,6 +38,13 @@ struct KeysOverTheEditorSetup {
     std::function<void()> beforeCountingTheHostsKeys = {};  // lets keys still on their way reach the host
 };
 
+// Where a host whose focus follows the window it embeds moves it there: as its top-level gets the focus from
+// elsewhere (activated), not from within (the editor giving it back).
+inline bool focusCameFromElsewhere(const xcb_focus_in_event_t& e, xcb_window_t topLevel) {
+    return e.event == topLevel && e.mode == XCB_NOTIFY_MODE_NORMAL && e.detail != XCB_NOTIFY_DETAIL_INFERIOR &&
+           e.detail != XCB_NOTIFY_DETAIL_POINTER;
+}
+
 inline void checkKeysOverTheEditor(const KeysOverTheEditorSetup& s) {
     XClient& x = s.user;
     const xcb_keycode_t space = x.keycodeOf(XKB_KEY_space), a = x.keycodeOf(XKB_KEY_a), enter = x.keycodeOf(XKB_KEY_Return);

@@ -1,4 +1,5 @@
-// A top-level window under a real window manager (openbox, icewm), where another program can take the keyboard.
+// A top-level window under a real window manager (openbox, icewm, metacity, mutter), where another program can take
+// the keyboard.
 #include <gtest/gtest.h>
 
 #include "platform/ui/content.h"
@@ -14,22 +15,25 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <string>
 
 namespace pulvan::x11 {
 namespace {
 
 constexpr std::uint32_t kRed = 0xFF0000, kCaret = 0xFFFFFF;
 
+std::string windowManager() {
+    const char* manager = std::getenv("PULVAN_TEST_WINDOW_MANAGER");
+    return manager ? manager : "openbox";
+}
+
 // The caret of an empty field blinks in its first pixel column, white on the red window.
 TEST(UnderAWindowManager, TheCaretGoesWhenAnotherProgramTakesTheKeyboardAndComesBackWithIt) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (Xvfb is not installed)";
     test::XClient x, other;
     ASSERT_TRUE(x.open() && other.open());
-    auto* check = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 24, "_NET_SUPPORTING_WM_CHECK"), nullptr);
-    const bool managed = check && !x.property(x.root(), check->atom).empty();
-    std::free(check);
-    const char* manager = std::getenv("PULVAN_TEST_WINDOW_MANAGER");
-    if (!managed) GTEST_SKIP() << "no window manager (" << (manager ? manager : "openbox") << " is not installed)";
+    if (!x.managed()) GTEST_SKIP() << "no window manager (" << windowManager() << " is not installed)";
+    ASSERT_TRUE(x.waitUntilNoWindowIsManaged(std::chrono::seconds(5))) << "the window manager kept windows of an earlier test";
 
     foundation::MainQueue queue;
     EventLoop loop{queue};
@@ -59,10 +63,14 @@ TEST(UnderAWindowManager, TheCaretGoesWhenAnotherProgramTakesTheKeyboardAndComes
         return w;
     };
     const auto g = *x.geometry(window->window());
-    const auto caret = [&] { return x.pixel(g.x, g.y + 315); };
+    const auto caret = [&] { return x.pixel(0, 315, window->window()); };
 
+    // Activated by a click beside the field, as the window manager has taken in: a click into the field before may
+    // meet the buttons it holds on a window it has not taken in yet, which mutter does not always pass on.
+    x.click(g.x + 200, g.y + 100);
+    ASSERT_TRUE(runUntil([&] { return focus() == window->window() && x.activeWindow() == window->window(); }, std::chrono::seconds(5)))
+        << "the window manager gave no focus";
     x.click(g.x + 20, g.y + 315);
-    ASSERT_TRUE(runUntil([&] { return focus() == window->window(); }, std::chrono::seconds(5))) << "the window manager gave no focus";
     EXPECT_TRUE(runUntil([&] { return caret() == kCaret; }, std::chrono::seconds(5))) << "no caret in the focused field";
 
     // Another program's window, away from ours, takes the keyboard with a click.
@@ -97,7 +105,7 @@ TEST(UnderAWindowManager, TheCaretGoesWhenAnotherProgramTakesTheKeyboardAndComes
 // A plain Xlib host under the window manager: the focus rests on its bare top-level, and the server gives keys to the
 // window under the pointer within it. With no name being typed, space over the editor reaches the host; a name typed
 // takes every key, the release of the Return that saves it too; then space over the editor reaches the host again,
-// also where the host speaks XEmbed and its own focus follows the editor's window once asked for.
+// also where the host speaks XEmbed and puts its own focus on the editor's window whenever it is activated.
 struct KeysOverTheEditorCase {
     const char* name;
     bool followsEmbedded;
@@ -111,10 +119,8 @@ TEST_P(KeysOverTheEditor, ReachAHostWhoseFocusRestsOnItsTopLevelUnlessANameIsBei
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (Xvfb is not installed)";
     test::XClient x, host;
     ASSERT_TRUE(x.open() && host.open());
-    auto* check = xcb_intern_atom_reply(x.get(), xcb_intern_atom(x.get(), 0, 24, "_NET_SUPPORTING_WM_CHECK"), nullptr);
-    const bool managed = check && !x.property(x.root(), check->atom).empty();
-    std::free(check);
-    if (!managed) GTEST_SKIP() << "no window manager (openbox is not installed)";
+    if (!x.managed()) GTEST_SKIP() << "no window manager (" << windowManager() << " is not installed)";
+    ASSERT_TRUE(x.waitUntilNoWindowIsManaged(std::chrono::seconds(5))) << "the window manager kept windows of an earlier test";
 
     const xcb_window_t topLevel = host.createWindow(800, 500);
     const std::uint32_t events = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE | XCB_EVENT_MASK_FOCUS_CHANGE;
@@ -141,23 +147,21 @@ TEST_P(KeysOverTheEditor, ReachAHostWhoseFocusRestsOnItsTopLevelUnlessANameIsBei
     auto window = WindowHost::openChild(root, loop, topLevel, {600, 400});
     ASSERT_NE(window, nullptr);
     if (followsEmbedded) host.sendEmbeddedNotify(window->window(), xembed, topLevel);
-    // The host: the keys that reach it, and its focus, once the editor asked for it, following the editor's window
-    // whenever the top-level is focused.
+    // The host: the keys that reach it, and its focus following the editor's window whenever the window manager
+    // focuses the top-level.
     test::HostKeys hostKeys;
-    bool following = false;
+    int follows = 0;
     const auto hostEvents = [&] {
         while (xcb_generic_event_t* e = xcb_poll_for_event(host.get())) {
             const auto keycode = reinterpret_cast<const xcb_key_press_event_t*>(e)->detail;
-            const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(e);
             switch (e->response_type & 0x7F) {
                 case XCB_KEY_PRESS: ++hostKeys.presses[keycode]; break;
                 case XCB_KEY_RELEASE: ++hostKeys.releases[keycode]; break;
-                case XCB_CLIENT_MESSAGE:
-                    following = following || (followsEmbedded && message->type == xembed && message->data.data32[1] == 3);  // REQUEST_FOCUS
-                    break;
                 case XCB_FOCUS_IN:
-                    if (following && reinterpret_cast<const xcb_focus_in_event_t*>(e)->event == topLevel)
+                    if (followsEmbedded && test::focusCameFromElsewhere(*reinterpret_cast<const xcb_focus_in_event_t*>(e), topLevel)) {
                         xcb_set_input_focus(host.get(), XCB_INPUT_FOCUS_PARENT, window->window(), XCB_CURRENT_TIME);
+                        ++follows;
+                    }
                     break;
                 default: break;
             }
@@ -183,7 +187,13 @@ TEST_P(KeysOverTheEditor, ReachAHostWhoseFocusRestsOnItsTopLevelUnlessANameIsBei
         << "the window manager took nothing";
     const auto g = *x.geometry(topLevel);
     x.click(g.x + 700, g.y + 450);  // the host's own part
-    ASSERT_TRUE(runUntil([&] { return x.inputFocus() == topLevel; })) << "the window manager did not focus the host";
+    ASSERT_TRUE(runUntil([&] { return x.inputFocus() == topLevel || x.inputFocus() == window->window(); }))
+        << "the window manager did not focus the host";
+    if (followsEmbedded && follows == 0) {  // focused as it was shown, before the host listened
+        xcb_set_input_focus(host.get(), XCB_INPUT_FOCUS_PARENT, window->window(), XCB_CURRENT_TIME);
+        host.sync();
+    }
+    ASSERT_TRUE(runUntil([&] { return x.inputFocus() == topLevel; })) << "the host's keys stayed on the editor";
 
     test::checkKeysOverTheEditor({.user = x,
                                   .overNoField = {g.x + 300, g.y + 100},

@@ -1,13 +1,16 @@
 #pragma once
 // The other side of a test window: a connection of the test's own that reads what the server shows and
 // sends input the way a user would (XTEST).
+#include <poll.h>
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <thread>
@@ -65,6 +68,57 @@ public:
         std::free(t);
         return out;
     }
+    xcb_atom_t atom(const char* name) {
+        auto* r = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+        const xcb_atom_t a = r ? r->atom : XCB_NONE;
+        std::free(r);
+        return a;
+    }
+    // Whether a window manager runs on the display.
+    bool managed() { return !property(screen_->root, atom("_NET_SUPPORTING_WM_CHECK")).empty(); }
+    // Waits until the window manager keeps no window, those of programs before this one let go. The server hands a
+    // closed connection's window numbers to the next: a window manager behind would take the new windows for the
+    // old ones, pulling them out of their parents as it lets go of those. False at the deadline.
+    bool waitUntilNoWindowIsManaged(std::chrono::milliseconds timeout) {
+        const xcb_atom_t clients = atom("_NET_CLIENT_LIST");
+        std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(c_, screen_->root, XCB_CW_EVENT_MASK, &events);
+        const bool none = property(screen_->root, clients).empty() ||
+                          waitForEvent([&](const xcb_generic_event_t*) { return property(screen_->root, clients).empty(); }, timeout);
+        events = 0;
+        xcb_change_window_attributes(c_, screen_->root, XCB_CW_EVENT_MASK, &events);
+        sync();
+        return none;
+    }
+    // Waits until the window manager has handled what it was told before now (a click on the top-level's title bar,
+    // say, which it may answer by moving the focus or not at all): it answers a request to keep the top-level off
+    // pagers, and one to put it back, by setting its state anew. False at the deadline.
+    bool waitForTheWindowManager(xcb_window_t topLevel, std::chrono::milliseconds timeout) {
+        const xcb_atom_t state = atom("_NET_WM_STATE"), skipPager = atom("_NET_WM_STATE_SKIP_PAGER");
+        std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(c_, topLevel, XCB_CW_EVENT_MASK, &events);
+        bool answered = true;
+        for (int turn = 0; turn < 2 && answered; ++turn) {
+            askWindowManager(topLevel, state, {2, skipPager});  // toggle
+            answered = waitForEvent(
+                [&](const xcb_generic_event_t* e) {
+                    const auto* change = reinterpret_cast<const xcb_property_notify_event_t*>(e);
+                    return (e->response_type & 0x7F) == XCB_PROPERTY_NOTIFY && change->window == topLevel && change->atom == state;
+                },
+                timeout);
+        }
+        events = 0;
+        xcb_change_window_attributes(c_, topLevel, XCB_CW_EVENT_MASK, &events);
+        sync();
+        return answered;
+    }
+    // The window the window manager names active, once it has taken in the focus it gave it.
+    xcb_window_t activeWindow() {
+        const std::string value = property(screen_->root, atom("_NET_ACTIVE_WINDOW"));
+        xcb_window_t active = XCB_NONE;
+        if (value.size() >= sizeof active) std::memcpy(&active, value.data(), sizeof active);
+        return active;
+    }
     std::string property(xcb_window_t w, xcb_atom_t property, std::uint32_t length = 256) {
         auto* r = xcb_get_property_reply(c_, xcb_get_property(c_, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, 0, length), nullptr);
         std::string value;
@@ -81,7 +135,7 @@ public:
         return value & 0xFFFFFF;
     }
     // The screen's pixels in a rectangle, as the server keeps them; a window's own, where they are of another depth
-    // than the screen's parts around them (the screen's are undefined there).
+    // than the screen's parts around them (the screen's are undefined there), or where a compositor shows them.
     std::string image(int x, int y, int width, int height, xcb_window_t of = XCB_NONE) {
         auto* r = xcb_get_image_reply(
             c_,
@@ -156,19 +210,45 @@ public:
     void sendEmbeddedNotify(xcb_window_t window, xcb_atom_t xembed, xcb_window_t embedder) { sendXEmbed(window, xembed, 0, embedder); }
     // An XEmbed embedder's message to a window: its word, and the word's first detail.
     void sendXEmbed(xcb_window_t window, xcb_atom_t xembed, std::uint32_t word, std::uint32_t detail = 0) {
-        xcb_client_message_event_t message{};
-        message.response_type = XCB_CLIENT_MESSAGE;
-        message.format = 32;
-        message.window = window;
-        message.type = xembed;
-        message.data.data32[0] = XCB_CURRENT_TIME;
-        message.data.data32[1] = word;
-        message.data.data32[3] = detail;
+        const xcb_client_message_event_t message = clientMessage(window, xembed, {XCB_CURRENT_TIME, word, 0, detail});
         xcb_send_event(c_, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
+        sync();
+    }
+    // A request to the window manager about a top-level, as pagers and programs send it (EWMH).
+    void askWindowManager(xcb_window_t topLevel, xcb_atom_t request, std::initializer_list<std::uint32_t> data) {
+        const xcb_client_message_event_t message = clientMessage(topLevel, request, data);
+        xcb_send_event(c_, 0, screen_->root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
         sync();
     }
 
 private:
+    static xcb_client_message_event_t clientMessage(xcb_window_t window, xcb_atom_t type, std::initializer_list<std::uint32_t> data) {
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window;
+        message.type = type;
+        std::copy(data.begin(), data.end(), message.data.data32);
+        return message;
+    }
+    // Reads this connection's events until one meets `done`, which it passes; false at the deadline. Those left over
+    // as it stops are dropped.
+    template <typename Done>
+    bool waitForEvent(const Done& done, std::chrono::milliseconds timeout) {
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        bool met = false;
+        while (!met) {
+            while (xcb_generic_event_t* e = xcb_poll_for_event(c_)) {
+                met = met || done(e);
+                std::free(e);
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
+            pollfd fd{xcb_get_file_descriptor(c_), POLLIN, 0};
+            if (met || left <= 0 || poll(&fd, 1, static_cast<int>(left)) <= 0) break;
+        }
+        return met;
+    }
     void fake(std::uint8_t type, std::uint8_t detail, int x, int y) {
         xcb_test_fake_input(c_, type, detail, XCB_CURRENT_TIME, type == XCB_MOTION_NOTIFY ? screen_->root : XCB_NONE,
                             static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 0);
