@@ -100,6 +100,9 @@ void Root::markDamaged(const Rect& rect) {
 void Root::recordForDamage() {
     if (recorded_) return;
     recordedAt_ = nowNanoseconds();
+    // An update that began before an animation frame was due may record after it (a slow build, a busy machine):
+    // the drawing is of the frame's instant, a caret's blink turned or a fade on, wherever it was not damaged.
+    if (nextAnimationFrame_ && *recordedAt_ >= *nextAnimationFrame_) markDamaged({0, 0, size_.width, size_.height});
     recordAt(displayList_, &damage_, *recordedAt_);
     recorded_ = true;
 }

@@ -1,12 +1,14 @@
 // What a window paints from damage is the picture a whole paint of the same state gives: views that draw beyond
 // their frames or around an empty one, views on a device pixel shared with the damage's edge at a scale that is
-// not whole, and fades, whose whole paint is of the instant the frame was recorded at.
+// not whole, fades, whose whole paint is of the instant the frame was recorded at, and a caret whose blink turns
+// while an update runs.
 #include <gtest/gtest.h>
 
 #include "platform/foundation/signal.h"
 #include "platform/ui/content.h"
 #include "platform/ui/harness.h"
 #include "platform/ui/layout.h"
+#include "platform/ui/text_field.h"
 #include "tests/platform/ui/frames_from_damage.h"
 
 #include <functional>
@@ -113,6 +115,35 @@ TEST(WholeDisplayList, IsOfTheInstantTheFramesDrawingWasRecordedAt) {
     const DisplayList frame = h.root().displayList();
     h.clock().clock().advanceSeconds(0.05);
     EXPECT_TRUE(h.root().wholeDisplayList().commands() == frame.commands());
+}
+
+// An update that begins just before the caret's blink turns and records its drawing after it (a build slow on a busy
+// machine, here one that moves the clock on): the caret, far from the damage, is painted in the phase drawn.
+TEST(PaintedFromDamage, ACaretWhoseBlinkTurnsDuringAnUpdateIsPaintedInThePhaseDrawn) {
+    foundation::Signal<> changed;
+    int step = 0;
+    foundation::ManualClock* clock = nullptr;
+    const auto slowBuild = [&](int s) {
+        if (s > 0) clock->advanceSeconds(0.03);
+        return color(s % 2 ? kRed : kBlue).frame({.width = 20, .height = 20});
+    };
+    Harness h(
+        [&] {
+            return zstack({.alignment = unit::topLeading}, color(kGrey),
+                          placed(textField({.text = "name", .focusOnAppear = true}).foregroundColor(kWhite).frame({.width = 100}), 10, 10),
+                          placed(View(Stepping{&changed, &step, slowBuild}), 150, 60));
+        },
+        {200, 100});
+    clock = &h.clock().clock();
+    h.update();
+    test::FramesFromDamage frames(h, 1);
+    h.advance(0.48);  // the caret shown, its blink turning at 0.5 s
+    ASSERT_LE(frames.paintAndCompare(), 6);
+    step = 1;
+    changed.emit();
+    EXPECT_LE(frames.paintAndCompare(), 6) << "the caret in the phase the last frame drew";
+    h.advance(0.05);
+    EXPECT_LE(frames.paintAndCompare(), 6);
 }
 
 }  // namespace
