@@ -94,6 +94,7 @@ bool HostKeyboard::handle(const xcb_generic_event_t& event) {
         case XCB_CLIENT_MESSAGE: {
             const XEmbedClient::Word word = xembed_.handle(reinterpret_cast<const xcb_client_message_event_t&>(event));
             if (word == XEmbedClient::Word::focusLeft) rules_.embedderFocusLeft();
+            if (word == XEmbedClient::Word::windowDeactivated) rules_.embedderDeactivated();
             return word != XEmbedClient::Word::notXEmbed;
         }
         default: return false;

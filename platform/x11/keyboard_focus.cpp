@@ -200,8 +200,14 @@ void KeyboardFocus::editingChanged(bool editing) {
     release();
 }
 
-// Not during a grab (the window manager's Alt+Tab, which may yet be called off): the embedder says so for any grab.
-void KeyboardFocus::embedderFocusLeft() { leaveForTheHost(); }
+// The embedder tells its focus leaving and its window's deactivation at once: known once the server's time after
+// them comes. Not during a grab (the window manager's Alt+Tab, which may yet be called off): the embedder says so
+// for any grab.
+void KeyboardFocus::embedderFocusLeft() {
+    if (keysCome_ && embedderLeft_ == EmbedderLeft::no) embedderLeft_ = EmbedderLeft::toAsk;
+}
+
+void KeyboardFocus::embedderDeactivated() { embedderLeft_ = EmbedderLeft::no; }
 
 void KeyboardFocus::pressedOnTheHost(XTime time) {
     lastAct_ = time;
@@ -222,6 +228,7 @@ void KeyboardFocus::release() {
 }
 
 void KeyboardFocus::serverTime(XTime time) {
+    if (std::exchange(embedderLeft_, EmbedderLeft::no) == EmbedderLeft::asked) leaveForTheHost();
     if (std::exchange(pressAnswerTimed_, false) && editing_ && !claim_ && lastPress_ && lastPress_->releaseUnseen &&
         !isLater(time, lastPress_->time + kAnswerTime))
         claim(lastPress_->time, true);
@@ -256,6 +263,10 @@ void KeyboardFocus::closing() {
 }
 
 std::vector<FocusRequest> KeyboardFocus::takeRequests() {
+    if (embedderLeft_ == EmbedderLeft::toAsk) {
+        embedderLeft_ = EmbedderLeft::asked;
+        requests_.push_back({FocusRequest::Kind::stamp, 0, window_});
+    }
     if (claim_ && editing_) {
         Claim& c = *claim_;
         const bool ask = !c.asked && (c.byPress || topLevelFocused_);

@@ -11,7 +11,8 @@
 //   to a window of its own in answer to that activation (a title bar it draws itself) is asked over once, at the
 //   server's time after it: the person came back to the field.
 // - An embedder's word (XEmbed) takes nothing: only the window manager says which window is active. Its focus
-//   moving to a widget of its own gives the keys back, as a click there does where the host moves the X focus.
+//   moving to a widget of its own gives the keys back, as a click there does where the host moves the X focus; its
+//   focus leaving with its window's deactivation does not (GTK's, for the window manager's grab on a title-bar click).
 // - Once the window manager activates another window, that window has the keys; nothing takes them back.
 // - When the editing ends the keys go back where the host keeps its keyboard in the same top-level (never to a
 //   frame or another program), offered as the window manager offers them, once the key that ended it is up. So do
@@ -99,8 +100,10 @@ public:
     // Where the focus was as the window took the keys: a window (or kPointerRoot), and whether it is inside the
     // window's top-level.
     void tookFrom(XWindow focus, bool insideTopLevel);
-    // The embedder's focus left the window for a widget of its own (XEmbed FOCUS_OUT), its X focus left as it was.
+    // The embedder's focus left the window (XEmbed FOCUS_OUT), its X focus left as it was: for a widget of its own,
+    // unless the embedder says its window was deactivated (WINDOW_DEACTIVATE) before the server's time after it.
     void embedderFocusLeft();
+    void embedderDeactivated();
     // A press on the host's own part of the top-level (a widget of its own), which the host may answer without
     // moving the X focus.
     void pressedOnTheHost(XTime time);
@@ -170,6 +173,9 @@ private:
     std::optional<XTime> activatedAt_;
     // The window manager focused the top-level again; its time is still to come.
     bool focusedAgain_ = false;
+    // The embedder's focus left the window, and whether the server's time after it was asked for.
+    enum class EmbedderLeft : unsigned char { no, toAsk, asked };
+    EmbedderLeft embedderLeft_ = EmbedderLeft::no;
     // None before the first: every time is valid, and a server up for 25 days counts from the upper half.
     std::optional<XTime> lastAct_, lastTake_;
     std::vector<std::uint8_t> keysDown_;

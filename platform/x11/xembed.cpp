@@ -8,7 +8,7 @@ namespace {
 
 constexpr std::uint32_t kProtocolVersion = 0;
 constexpr std::uint32_t kMappedFlag = 1;
-constexpr std::uint32_t kEmbeddedNotify = 0, kFocusOut = 5;
+constexpr std::uint32_t kEmbeddedNotify = 0, kWindowDeactivate = 2, kFocusOut = 5;
 
 xcb_atom_t intern(xcb_connection_t* c, xcb_intern_atom_cookie_t cookie) {
     auto* reply = xcb_intern_atom_reply(c, cookie, nullptr);
@@ -43,6 +43,7 @@ void XEmbedClient::setInfo(std::uint32_t flags) {
 XEmbedClient::Word XEmbedClient::handle(const xcb_client_message_event_t& message) {
     if (!xembed_ || message.type != xembed_ || message.format != 32) return Word::notXEmbed;
     if (message.data.data32[1] == kFocusOut) return Word::focusLeft;
+    if (message.data.data32[1] == kWindowDeactivate) return Word::windowDeactivated;
     if (message.data.data32[1] == kEmbeddedNotify) {
         // The window shows already; an embedder that maps by the flag keeps it shown.
         setInfo(kMappedFlag);

@@ -19,9 +19,10 @@ public:
     // window exists finds it.
     void announce(xcb_window_t window);
     // What an embedder's message says, as far as the window listens.
-    enum class Word : unsigned char { notXEmbed, focusLeft, other };
+    enum class Word : unsigned char { notXEmbed, focusLeft, windowDeactivated, other };
     // Takes in a message for the window. The embedder's announcement is answered here; its words on activation and
-    // focus say where it is, not where the keys go, except that its focus left for a widget of its own.
+    // focus say where it is, not where the keys go, except that its focus left for a widget of its own: it says so
+    // alone, where its focus leaving with its window's deactivation comes right before that.
     Word handle(const xcb_client_message_event_t& message);
 
 private:

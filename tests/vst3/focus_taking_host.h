@@ -77,8 +77,11 @@ public:
         return focused;
     }
 
+    // The host's UI thread is busy (a repaint, say): it reads its events only once it is free again, all at once.
+    void setBusy(bool busy) { busy_ = busy; }
     // The host's own events: what its UI thread does between the plug-in's calls.
     void handleEvents() {
+        if (busy_) return;
         while (XPending(display())) {
             XEvent e;
             XNextEvent(display(), &e);
@@ -108,7 +111,7 @@ private:
     Window focusWindow_ = 0;
     Atom takeFocus_ = 0, protocols_ = 0;
     int focusTakes_ = 0, topLevelFocused_ = 0;
-    bool grabbed_ = false;
+    bool grabbed_ = false, busy_ = false;
 };
 
 }  // namespace kez::test

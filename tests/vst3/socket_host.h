@@ -4,7 +4,8 @@
 // the keys bound to its shortcuts. Over XEmbed, as GTK, it forwards the others to the plug-in with XSendEvent
 // while the socket has its focus, tells the plug-in when the top-level is activated and when the socket takes or
 // loses the focus, and gives the socket the focus when the plug-in asks; without, as a plain Xlib host, it says
-// and forwards nothing. It may have a text entry of its own below the socket: a click there tells the plug-in its
+// and forwards nothing. As GTK gives a window's first widget that takes the focus the focus when it shows, the socket
+// has it from the start. It may have a text entry of its own below the socket: a click there tells the plug-in its
 // socket lost the focus (FOCUS_OUT) and leaves the X focus where it is, as GTK; without XEmbed it moves the X focus
 // to the top-level.
 #include "tests/vst3/focus_taking_host.h"
@@ -86,14 +87,15 @@ private:
     void embed(Window plug) {
         plug_ = plug;
         send(kEmbeddedNotify, static_cast<long>(socket_));
+        if (active_ && socketFocused_) send(kFocusIn);
         if (active_) send(kWindowActivate);
     }
+    // In GTK's order: the socket's focus first, then the window's activation.
     void activate(bool active) {
         if (active == active_) return;
         active_ = active;
-        if (!active && socketFocused_) send(kFocusOut);
+        if (socketFocused_) send(active ? kFocusIn : kFocusOut);
         send(active ? kWindowActivate : kWindowDeactivate);
-        if (active && socketFocused_) send(kFocusIn);
     }
     void key(XKeyEvent& e) {
         const KeySym sym = XLookupKeysym(&e, 0);
@@ -127,7 +129,7 @@ private:
     bool speaksXEmbed_;
     Atom xembed_ = 0;
     Window socket_ = 0, plug_ = 0, entry_ = 0;
-    bool active_ = false, socketFocused_ = false, entryFocused_ = false;
+    bool active_ = false, socketFocused_ = true, entryFocused_ = false;
     std::vector<std::string> actedOn_;
     std::string entryText_;
 };

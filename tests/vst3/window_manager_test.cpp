@@ -115,6 +115,20 @@ protected:
         EXPECT_TRUE(runUntil([&] { return host.keysGoTo(host.plug()); }, 5s)) << "the field did not take the keyboard";
         return host;
     }
+    // The host's main window moved beside the plug-in's window, which shows the editor (`top` pixels below the
+    // window's top): Save clicked, "ab" typed into the name, then the main window clicked and "zz" typed there.
+    void typeANameAndLeaveFor(FocusTakingHost& main, FocusTakingHost& host, const std::function<Window()>& editor, int top = 0) {
+        main.move(1500, 900);
+        ASSERT_TRUE(runUntil([&] { return x.geometry(main.window())->y >= 800; }, 5s));
+        const auto origin = *x.geometry(host.window());
+        x.click(origin.x + 1173, origin.y + top + 34);  // Save
+        ASSERT_TRUE(runUntil([&] { return host.keysGoTo(editor()); }, 5s)) << "the field did not take the keyboard";
+        type("ab");
+        const auto m = *x.geometry(main.window());
+        x.click(m.x + 150, m.y + 100);
+        ASSERT_TRUE(runUntil([&] { return main.holdsKeys(); }, 5s)) << "the main window got no keys";
+        type("zz");
+    }
     bool presetSaved(const std::string& name) const {
         return std::filesystem::exists(home.path() / "Audio/Presets/Kezwerk/Pulvan/Presets" / (name + ".json"));
     }
@@ -360,22 +374,44 @@ TEST_F(UnderAWindowManager, BackByATitleBarTheHostDrawsItselfTheNameTakesEveryKe
     FocusTakingHost& main = openHost<FocusTakingHost>(300u, 200u, "Host main window");
     OwnTitleBarHost& host = openHost<OwnTitleBarHost>(1280u, 730u, "Pulvan in the host");
     ASSERT_TRUE(openEditor(host, host.contentHandle()));
-    main.move(1500, 900);
-    ASSERT_TRUE(runUntil([&] { return x.geometry(main.window())->y >= 800; }, 5s));
-    const auto origin = *x.geometry(host.window());
     const int top = static_cast<int>(OwnTitleBarHost::kTitleBarHeight);
-    x.click(origin.x + 1173, origin.y + top + 34);  // Save
-    ASSERT_TRUE(runUntil([&] { return host.focus() == host.editorWindow(); }, 5s)) << "the field did not take the keyboard";
-    type("ab");
-    const auto m = *x.geometry(main.window());
-    x.click(m.x + 150, m.y + 100);
-    ASSERT_TRUE(runUntil([&] { return main.holdsKeys(); }, 5s)) << "the main window got no keys";
-    type("zz");
+    typeANameAndLeaveFor(
+        main, host, [&] { return host.editorWindow(); }, top);
+    ASSERT_FALSE(HasFailure());
+    const auto origin = *x.geometry(host.window());
 
     const int moves = host.focusMoves();
     x.click(origin.x + 300, origin.y + top / 2);  // the title bar the host draws
     ASSERT_TRUE(runUntil([&] { return host.focusMoves() > moves; }, 5s)) << "the host did not answer the press";
     EXPECT_TRUE(runUntil([&] { return host.focus() == host.editorWindow(); }, 5s)) << "the field did not take the keys back";
+    type("cd\n");
+    EXPECT_TRUE(runUntil([&] { return presetSaved("abcd"); }, 5s)) << "no preset \"abcd\"";
+    EXPECT_EQ(host.actedOn(), std::vector<std::string>{}) << "keys typed into the name reached the host";
+}
+
+// metacity and mutter grab the keyboard for a click on a title bar, which a GTK host takes for its top-level losing the
+// focus and getting it back. A host busy for that moment (a repaint) reads it only after the editor took the keys
+// back, and then tells the editor its socket lost the focus and the window its activation, and got both back: the
+// name keeps the keys, and every key typed after lands in it.
+TEST_F(UnderAWindowManager, BackByItsTitleBarToAHostThatReadsTheGrabLateTheNameKeepsTheKeys) {
+    FocusTakingHost& main = openHost<FocusTakingHost>(300u, 200u, "Host main window");
+    SocketHost& host = openHost<SocketHost>(1280u, 730u, "Pulvan in the host");
+    ASSERT_TRUE(openEditor(host, host.socketHandle()));
+    typeANameAndLeaveFor(main, host, [&] { return host.plug(); });
+    ASSERT_FALSE(HasFailure());
+    const auto origin = *x.geometry(host.window());
+
+    host.setBusy(true);
+    const int offers = host.offers();
+    x.click(origin.x + 300, origin.y - 8);  // its title bar
+    ASSERT_TRUE(x.waitForTheWindowManager(static_cast<xcb_window_t>(host.window()), 5s));
+    ASSERT_TRUE(runUntil([&] { return x.inputFocus() == host.plug(); }, 5s)) << "the field did not take the keys back";
+    host.setBusy(false);
+    ASSERT_TRUE(runUntil([&] { return host.offers() > offers; }, 5s)) << "the window manager offered the host no focus";
+    // The host's answer at the click's time lands where the window manager named the window active in the same
+    // millisecond, and the field takes the keys back from it.
+    EXPECT_TRUE(runUntil([&] { return host.keysGoTo(host.plug()); }, 5s)) << "the keys went to " << host.focus();
+    EXPECT_FALSE(runUntil([&] { return !host.keysGoTo(host.plug()); }, 1s)) << "the keys went to " << host.focus();
     type("cd\n");
     EXPECT_TRUE(runUntil([&] { return presetSaved("abcd"); }, 5s)) << "no preset \"abcd\"";
     EXPECT_EQ(host.actedOn(), std::vector<std::string>{}) << "keys typed into the name reached the host";
