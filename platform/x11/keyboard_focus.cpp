@@ -11,6 +11,10 @@ bool isLater(XTime a, XTime b) { return static_cast<std::int32_t>(a - b) > 0; }
 // How long a press whose release went elsewhere stands for a field the program focuses: the person's acts in
 // another client's grab go unseen.
 constexpr XTime kAnswerTime = 2000;
+// How many times in a row the host's answers to the person coming back are asked over: its own move to a window of
+// its own, then the same once more after the window manager focused the top-level again at the host's request. A
+// host that takes the focus back whenever the window takes it keeps it after these.
+constexpr int kHostsAnswers = 4;
 XTime later(XTime a, XTime b) { return isLater(a, b) ? a : b; }
 std::optional<XTime> later(std::optional<XTime> a, std::optional<XTime> b) {
     if (!a || !b) return a ? a : b;
@@ -92,7 +96,12 @@ void KeyboardFocus::focusChanged(XWindow on, bool in, std::uint8_t mode, std::ui
         if (!in && detail == XCB_NOTIFY_DETAIL_INFERIOR) return;  // into one of its own windows: ours, say
         // From one of its own windows to the top-level itself with the pointer over the host's part of it: the host
         // moved it (a click on a widget of its own), a change the window asks nothing over.
-        if (in && detail == XCB_NOTIFY_DETAIL_INFERIOR && pointerOverHost && claim_) claim_->askedAgain = true;
+        // Not where the person came back by a press there (a title bar the host draws itself): that is the host's
+        // answer to the person's act.
+        if (in && detail == XCB_NOTIFY_DETAIL_INFERIOR && pointerOverHost && claim_) {
+            if (claim_->cameBack && editing_) askOverHostsAnswer();
+            else claim_->askedAgain = true;
+        }
         // Else, while the window manager names it active: the window manager focusing it again (its title bar
         // clicked, a pager) or answering a click in the window. The change carries no time: the server's is asked
         // for, and no focus change that comes before it goes unseen.
@@ -124,8 +133,14 @@ void KeyboardFocus::focusChanged(XWindow on, bool in, std::uint8_t mode, std::ui
     if (in || !claim_) return;
     if (claim_->asked) claim_->lost = true;
     // The host moving the focus to a window of its own as the person came back (a title bar it draws itself, whose
-    // press activated the window) answers that act, not one of its own: asked over once, at the server's time after.
-    if (claim_->cameBack && editing_ && !std::exchange(claim_->askedOverHostsAnswer, true)) claim_->overHostsAnswer = true;
+    // press activated the window) answers that act, not one of its own: asked over at the server's time after.
+    if (claim_->cameBack && editing_) askOverHostsAnswer();
+}
+
+void KeyboardFocus::askOverHostsAnswer() {
+    if (claim_->overHostsAnswer || claim_->hostsAnswersAskedOver >= kHostsAnswers) return;
+    claim_->overHostsAnswer = true;
+    ++claim_->hostsAnswersAskedOver;
 }
 
 // While the focus is on an ancestor of the window (or on no window in particular), the keys go to the window
@@ -237,14 +252,13 @@ void KeyboardFocus::serverTime(XTime time) {
     // made before it. Where that kept the focus in the top-level, still active, it is asked again at this time.
     if (claim_ && std::exchange(claim_->checking, false) && editing_ && !focused_ && !claim_->lost && !claim_->askedAgain &&
         topLevelFocused_ && activated()) {
-        claim(time, false, claim_->cameBack);
+        claimAgain(time);
         claim_->retried = true;
     }
     // The host's answer kept the focus in the top-level, still active, and no other view took the keys since.
-    if (claim_ && std::exchange(claim_->overHostsAnswer, false) && editing_ && !focused_ && topLevelFocused_ && activated() &&
-        claims_->isLatest(window_)) {
-        claim(time, false, true);
-        claim_->askedOverHostsAnswer = true;
+    if (claim_ && std::exchange(claim_->overHostsAnswer, false)) {
+        claim_->stampedOverHostsAnswer = false;
+        if (editing_ && !focused_ && topLevelFocused_ && activated() && claims_->isLatest(window_)) claimAgain(time);
     }
 }
 
@@ -311,6 +325,13 @@ void KeyboardFocus::claim(XTime time, bool byPress, bool cameBack) {
     claim_->activatedForIt = activatedForIt;
     claim_->cameBack = cameBack;
     endingKey_.reset();
+}
+
+// The same act's claim, asked at a later time: the host's answers to it still count.
+void KeyboardFocus::claimAgain(XTime time) {
+    const int answers = claim_->hostsAnswersAskedOver;
+    claim(time, false, claim_->cameBack);
+    claim_->hostsAnswersAskedOver = answers;
 }
 
 void KeyboardFocus::keysWentElsewhere() {

@@ -8,8 +8,9 @@
 //   activating its top-level while a field is being edited, or focusing it again while it is active (a click on its
 //   title bar, not on the host's own widgets). It asks only while its top-level holds the focus, and asks again at
 //   the activation's time where the window manager's change overtook the press's request. A host moving the focus
-//   to a window of its own in answer to that activation (a title bar it draws itself) is asked over once, at the
-//   server's time after it: the person came back to the field.
+//   to a window of its own in answer to that activation (a title bar it draws itself, and again once the window
+//   manager answers the host's own request to activate it) is asked over, a few times at most, each at the server's
+//   time after it: the person came back to the field.
 // - An embedder's word (XEmbed) takes nothing: only the window manager says which window is active. Its focus
 //   moving to a widget of its own gives the keys back, as a click there does where the host moves the X focus; its
 //   focus leaving with its window's deactivation does not (GTK's, for the window manager's grab on a title-bar click).
@@ -132,6 +133,10 @@ private:
     // The keys go back once no key is held.
     void release();
     void claim(XTime time, bool byPress, bool cameBack = false);
+    void claimAgain(XTime time);
+    // The host moved the focus in answer to the person coming back: the claim is asked over at the server's time
+    // after, a few times at most.
+    void askOverHostsAnswer();
     void giveBack(std::optional<XTime> time);
     bool activated() const { return wmNamesActive_ ? active_ : topLevelFocused_; }
     // Keys held as the keys went elsewhere are released there.
@@ -154,9 +159,10 @@ private:
         // A stamp tells whether the request landed, where the window manager's own focus change may overtake it: it
         // focuses a window it activated for a press at a time of its own, maybe after it named the window active.
         bool checking = false, retried = false, activatedForIt = false;
-        // Taken as the person came back to the top-level (its activation, or its title bar clicked again), and
-        // whether the host's answer to that moving the focus is being, or was, asked over.
-        bool cameBack = false, overHostsAnswer = false, stampedOverHostsAnswer = false, askedOverHostsAnswer = false;
+        // Taken as the person came back to the top-level (its activation, or its title bar clicked again), whether
+        // the host's answer to that moving the focus is being asked over, and how many of its answers were.
+        bool cameBack = false, overHostsAnswer = false, stampedOverHostsAnswer = false;
+        int hostsAnswersAskedOver = 0;
     };
     std::optional<Claim> claim_;
     struct Press {

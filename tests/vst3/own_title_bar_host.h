@@ -2,8 +2,10 @@
 // A host that draws its plug-in window's title bar itself, inside its top-level, as JUCE's plug-in windows do: the
 // window manager focuses the top-level for a press there (or offers it WM_TAKE_FOCUS, which the host answers with its
 // focus window), and a few milliseconds later the host, answering the press, moves the focus to its focus window
-// itself, at no particular time: after the plug-in's window took it, as a host busy for those milliseconds does. The editor goes into a
-// window below the title bar. The host acts on every key that reaches its own windows.
+// itself, at no particular time: after the plug-in's window took it, as a host busy for those milliseconds does. As
+// the press comes, the host also asks the window manager to activate its window (_NET_ACTIVE_WINDOW, as JUCE brings a
+// window clicked to the front), which some managers answer by focusing it once more. The editor goes into a window
+// below the title bar. The host acts on every key that reaches its own windows.
 #include "tests/vst3/focus_taking_host.h"
 
 #include <chrono>
@@ -45,7 +47,10 @@ public:
 
 protected:
     void handleOther(XEvent& e) override {
-        if (e.type == ButtonPress && e.xbutton.window == titleBar_) pressedAt_ = std::chrono::steady_clock::now();
+        if (e.type == ButtonPress && e.xbutton.window == titleBar_) {
+            pressedAt_ = std::chrono::steady_clock::now();
+            askToBeActivated(e.xbutton.time);
+        }
         if (e.type == KeyPress) {
             const char* name = XKeysymToString(XLookupKeysym(&e.xkey, 0));
             actedOn_.push_back(name ? name : "");
@@ -61,6 +66,17 @@ protected:
     }
 
 private:
+    void askToBeActivated(Time time) {
+        XEvent message{};
+        message.xclient.type = ClientMessage;
+        message.xclient.window = window();
+        message.xclient.message_type = XInternAtom(display(), "_NET_ACTIVE_WINDOW", False);
+        message.xclient.format = 32;
+        message.xclient.data.l[0] = 2;  // from a pager, as JUCE says
+        message.xclient.data.l[1] = static_cast<long>(time);
+        XSendEvent(display(), DefaultRootWindow(display()), False, SubstructureRedirectMask | SubstructureNotifyMask, &message);
+    }
+
     Window titleBar_ = 0, content_ = 0;
     std::optional<std::chrono::steady_clock::time_point> pressedAt_;
     int focusMoves_ = 0;

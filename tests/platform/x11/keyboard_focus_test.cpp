@@ -484,10 +484,10 @@ Event windowManager(XWindow topLevel, XTime namedAt, XTime focusedAt, std::optio
             holder};
 }
 // The window manager focuses the active top-level again, from the view's window (a click on its title bar).
-Event focusedAgain(XTime t, std::optional<XWindow> holder = std::nullopt) {
+Event focusedAgain(XTime t, std::optional<XWindow> holder = std::nullopt, bool pointerOverHost = false) {
     return {[=](World& w) {
                 if (!moveFocus(w, kTop, t)) return;
-                w.views.a->focusChanged(kTop, true, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_INFERIOR);
+                w.views.a->focusChanged(kTop, true, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_INFERIOR, pointerOverHost);
             },
             holder};
 }
@@ -561,10 +561,25 @@ const Story kStories[] = {
      false,
      {windowManager(kOtherProgram, 50, 50), pressIn(kA, 100), editing(true, kA), windowManager(kTop, 101, 101, kA)}},
     // A host that moves the focus to a window of its own in answer to the press that brought the person back (a
-    // title bar it draws itself): the name takes the keys back once, not from a later move of the host's own.
+    // title bar it draws itself): the name takes the keys back from its first four moves, not from a fifth.
     {"AHostsAnswerToThePersonComingBack", false,
      typing({windowManager(kOtherProgram, 300, 300), windowManager(kTop, 400, 400, kA), hostFocuses(410, kHostFocus),
-             serverTimeComes(420, kA), hostFocuses(425, kHostFocus), serverTimeComes(430, kHostFocus)})},
+             serverTimeComes(420, kA), hostFocuses(425, kHostFocus), serverTimeComes(430, kA), hostFocuses(435, kHostFocus),
+             serverTimeComes(440, kA), hostFocuses(445, kHostFocus), serverTimeComes(450, kA), hostFocuses(455, kHostFocus),
+             serverTimeComes(460, kHostFocus)})},
+    // The host's answer overtook the take before it landed, and the window manager then focused the top-level again
+    // at the host's request, the pointer still over the title bar the host draws: the person coming back, not a
+    // click on the host's own widgets.
+    {"AHostsAnswerOvertakingTheTakeOfThePersonComingBack", false,
+     typing({windowManager(kOtherProgram, 300, 300),
+             {[](World& w) {
+                  moveFocus(w, kTop, 400);
+                  activates(w.views, kTop, 400);
+                  moveFocus(w, kHostFocus, 401);
+              },
+              kHostFocus},
+             focusedAgain(410, kTop, true),
+             serverTimeComes(420, kA)})},
     {"AHostsMoveAfterAClickOnItsOwnWidget", false,
      typing({windowManager(kOtherProgram, 300, 300), windowManager(kTop, 400, 400, kA),
              act([](KeyboardFocus& f) { f.pressedOnTheHost(450); }, kHostFocus), hostFocuses(460, kHostFocus),
