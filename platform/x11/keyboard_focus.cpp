@@ -85,6 +85,7 @@ void KeyboardFocus::activeWindowChanged(XWindow active, XTime time) {
 
 void KeyboardFocus::focusChanged(XWindow on, bool in, std::uint8_t mode, std::uint8_t detail, bool pointerOverHost) {
     const bool grabbing = mode == XCB_NOTIFY_MODE_GRAB || mode == XCB_NOTIFY_MODE_UNGRAB;
+    if (!in && mode == XCB_NOTIFY_MODE_GRAB && (on == topLevel_ || on == window_)) embedderOwesAGrabsWord_ = true;
     if (on == topLevel_) {
         // A grab moves the keys for a while, not the focus; the other details are the pointer's and the root's.
         if (grabbing || detail == XCB_NOTIFY_DETAIL_POINTER || detail == XCB_NOTIFY_DETAIL_POINTER_ROOT || detail == XCB_NOTIFY_DETAIL_NONE)
@@ -153,6 +154,7 @@ void KeyboardFocus::releaseGoesElsewhere() {
 
 // The raw event of a press in the window comes with the window's own, at the same time.
 void KeyboardFocus::actedAnywhere(XTime time) {
+    embedderOwesAGrabsWord_ = false;
     if (lastPress_ && lastPress_->time != time) lastPress_.reset();
 }
 
@@ -200,8 +202,11 @@ void KeyboardFocus::editingChanged(bool editing) {
     release();
 }
 
-// Not during a grab (the window manager's Alt+Tab, which may yet be called off): the embedder says so for any grab.
-void KeyboardFocus::embedderFocusLeft() { leaveForTheHost(); }
+// Not during a grab (the window manager's Alt+Tab, which may yet be called off), nor after it: the embedder says so
+// for any grab, and a busy one only once the grab is over.
+void KeyboardFocus::embedderFocusLeft() {
+    if (!std::exchange(embedderOwesAGrabsWord_, false)) leaveForTheHost();
+}
 
 void KeyboardFocus::pressedOnTheHost(XTime time) {
     lastAct_ = time;

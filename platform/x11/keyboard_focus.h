@@ -100,6 +100,8 @@ public:
     // window's top-level.
     void tookFrom(XWindow focus, bool insideTopLevel);
     // The embedder's focus left the window for a widget of its own (XEmbed FOCUS_OUT), its X focus left as it was.
+    // An embedder says so for a grab too (the window manager's, as its title bar is pressed), maybe only once the
+    // grab is over: the word owed for a grab takes nothing.
     void embedderFocusLeft();
     // A press on the host's own part of the top-level (a widget of its own), which the host may answer without
     // moving the X focus.
@@ -170,6 +172,8 @@ private:
     std::optional<XTime> activatedAt_;
     // The window manager focused the top-level again; its time is still to come.
     bool focusedAgain_ = false;
+    // A grab took the top-level's focus; the embedder's word for it may still come.
+    bool embedderOwesAGrabsWord_ = false;
     // None before the first: every time is valid, and a server up for 25 days counts from the upper half.
     std::optional<XTime> lastAct_, lastTake_;
     std::vector<std::uint8_t> keysDown_;
