@@ -111,6 +111,15 @@ protected:
         ++focusRequests;
         root.invalidate();
     }
+    // The host tells the window it is embedded over XEmbed; the protocol's atom, for the host's further words.
+    xcb_atom_t embedOverXEmbed() {
+        auto* reply = xcb_intern_atom_reply(host.get(), xcb_intern_atom(host.get(), 0, 7, "_XEMBED"), nullptr);
+        if (!reply) return XCB_ATOM_NONE;
+        const xcb_atom_t xembed = reply->atom;
+        std::free(reply);
+        host.sendEmbeddedNotify(window->window(), xembed, topLevel);
+        return xembed;
+    }
     // Another program's window, on top.
     xcb_window_t otherWindow(int left, int top, int width, int height) {
         const xcb_window_t w = other.createWindow(width, height);
@@ -478,11 +487,8 @@ TEST_F(UnderTheTestsWindowManager, AHostAnsweringTheGiveBackLateTakesNothingFrom
 // The embedder's word that its focus left the editor for a widget of its own gives a name's keys back, where no
 // press on the screen tells it (a popup of the host's own); its word that the focus is in the editor takes nothing.
 TEST_F(KeysInAHost, TheEmbeddersFocusLeavingForAWidgetOfItsOwnGivesTheKeysBack) {
-    auto* reply = xcb_intern_atom_reply(host.get(), xcb_intern_atom(host.get(), 0, 7, "_XEMBED"), nullptr);
-    ASSERT_NE(reply, nullptr);
-    const xcb_atom_t xembed = reply->atom;
-    std::free(reply);
-    host.sendEmbeddedNotify(window->window(), xembed, topLevel);
+    const xcb_atom_t xembed = embedOverXEmbed();
+    ASSERT_NE(xembed, XCB_ATOM_NONE);
     const auto say = [&](std::uint32_t word) { host.sendXEmbed(window->window(), xembed, word); };
     typeAName();
     for (const std::uint32_t word : {1u, 4u}) say(word);  // WINDOW_ACTIVATE, FOCUS_IN
@@ -494,6 +500,28 @@ TEST_F(KeysInAHost, TheEmbeddersFocusLeavingForAWidgetOfItsOwnGivesTheKeysBack) 
     tap(XKB_KEY_q);
     EXPECT_TRUE(runUntil([&] { return hostsPresses[x.keycodeOf(XKB_KEY_q)] == 1; })) << "the host got no key";
     EXPECT_EQ(typed, "abc");
+}
+
+// A GTK embedder says its focus left, with its window's deactivation, when a grab takes its top-level's (the window
+// manager's, as the person presses its title bar to come back), and may say so only once the grab is over: those
+// words leave the name its keys.
+TEST_F(KeysInAHost, TheEmbeddersWordForAGrabThatIsOverLeavesTheNameItsKeys) {
+    const xcb_atom_t xembed = embedOverXEmbed();
+    ASSERT_NE(xembed, XCB_ATOM_NONE);
+    typeAName();
+    auto* grab = xcb_grab_keyboard_reply(
+        other.get(), xcb_grab_keyboard(other.get(), 0, other.root(), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC), nullptr);
+    ASSERT_TRUE(grab && grab->status == XCB_GRAB_STATUS_SUCCESS);
+    std::free(grab);
+    xcb_ungrab_keyboard(other.get(), XCB_CURRENT_TIME);
+    other.sync();
+    ASSERT_TRUE(runUntil([&] { return fieldHoldsTheKeys(); }));
+    for (const std::uint32_t word : {5u, 2u, 4u, 1u})
+        host.sendXEmbed(window->window(), xembed, word);  // FOCUS_OUT, WINDOW_DEACTIVATE, FOCUS_IN, WINDOW_ACTIVATE, late
+    EXPECT_FALSE(runUntil([&] { return !fieldHoldsTheKeys(); }, 500ms)) << "the keys went to " << x.inputFocus();
+    tap(XKB_KEY_c);
+    EXPECT_TRUE(runUntil([&] { return typed == "abc"; })) << "typed \"" << typed << '"';
+    EXPECT_EQ(hostsPresses[x.keycodeOf(XKB_KEY_c)], 0);
 }
 
 }  // namespace
