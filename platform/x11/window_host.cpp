@@ -154,14 +154,19 @@ bool WindowHost::create(std::uint32_t parent, ui::Size pixels) {
     // No background: the server never clears the window before we paint it, so resizing does not flicker.
     // The screen's own visual, depth, border and colormap, named outright: a host's window of another visual
     // (a GL one, or one with alpha) has none of its own to lend.
+    // An embedded window maps and sizes itself even where the host redirects its children's requests (a GtkSocket):
+    // such a host maps a child only when it next lays itself out, which a host whose frames wait on the window manager
+    // may not do until some other event wakes it, leaving its socket blank.
     keysSelected_ = topLevel_;
-    const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, screen->black_pixel, XCB_GRAVITY_NORTH_WEST, eventMask(),
-                                    screen->default_colormap};
+    const bool embedded = parent != screen->root;
+    const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, screen->black_pixel,     XCB_GRAVITY_NORTH_WEST, embedded,
+                                    eventMask(),          screen->default_colormap};
     pixels_ = {static_cast<double>(pixelsOf(pixels.width)), static_cast<double>(pixelsOf(pixels.height))};
     const auto cookie = xcb_create_window_checked(
         c, screen->root_depth, window_, parent, 0, 0, pixelsOf(pixels.width), pixelsOf(pixels.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-        screen->root_visual, XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_BIT_GRAVITY | XCB_CW_EVENT_MASK | XCB_CW_COLORMAP, values);
-    const bool embedded = parent != connection_->screen()->root;
+        screen->root_visual,
+        XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_BIT_GRAVITY | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK | XCB_CW_COLORMAP,
+        values);
     hostKeyboard_ = std::make_unique<HostKeyboard>(*connection_, window_, embedded);
     if (xcb_generic_error_t* error = xcb_request_check(c, cookie)) {
         std::free(error);

@@ -291,6 +291,30 @@ TEST_F(WindowHostTest, ChildWindowFollowsTheHostsSizesAndRepaintsOnlyWhatChanged
     x.destroyWindow(parent);
 }
 
+// A host that takes its children's map and size requests (a GtkSocket does) but is busy, or waits on the window
+// manager, and answers none: the window shows and takes its sizes all the same.
+TEST_F(WindowHostTest, AHostThatTakesItsChildrensRequestsButAnswersNoneStillShowsTheWindow) {
+    const xcb_window_t parent = x.createWindow(800, 500);
+    const std::uint32_t redirect = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
+    xcb_change_window_attributes(x.get(), parent, XCB_CW_EVENT_MASK, &redirect);
+    x.sync();
+    auto window = WindowHost::openChild(root, loop, parent, {800, 500});
+    ASSERT_NE(window, nullptr);
+    const auto viewable = [&] {
+        auto* a = xcb_get_window_attributes_reply(x.get(), xcb_get_window_attributes(x.get(), window->window()), nullptr);
+        const bool shown = a && a->map_state == XCB_MAP_STATE_VIEWABLE;
+        std::free(a);
+        return shown;
+    };
+    EXPECT_TRUE(runUntil([&] { return viewable() && window->hasPainted(); }));
+    window->resize({640, 365});
+    const auto g = *x.geometry(window->window());
+    EXPECT_EQ(g.width, 640);
+    EXPECT_EQ(g.height, 365);
+    window.reset();
+    x.destroyWindow(parent);
+}
+
 // A window hidden by its host paints nothing, however its picture changes.
 TEST_F(WindowHostTest, AHiddenWindowPaintsNothing) {
     const xcb_window_t parent = x.createWindow(800, 500);
