@@ -208,6 +208,9 @@ protected:
                 x.click(g.x + 150 + 200 * (titleBarClicks_++ % 2), g.y - 8);
                 // Not typed into before the window manager has done with the click: a person is slower.
                 EXPECT_TRUE(x.waitForTheWindowManager(to.window(), 5s));
+                if (underGnome()) {
+                    EXPECT_TRUE(x.waitForTheFrame(to.window(), 5s));
+                }
                 return;
             case Way::pager:
                 x.moveTo(g.x + g.width + 20, g.y + 20);  // over the pager, beside the window
