@@ -253,7 +253,9 @@ TEST_P(WindowActivation, AFieldBeingEditedLetsTheKeysGoWithItsWindowAndTakesThem
     if (c.leave != Way::stay) {
         go(c.leave, main);
         ASSERT_TRUE(runUntil([&] { return main.holdsKeys(); }, 5s)) << "the main window got no keys";
-        EXPECT_FALSE(runUntil([&] { return !main.holdsKeys(); }, 500ms)) << "the field took the keys back";
+        // What the field does, not where the window manager puts the focus meanwhile: under metacity and mutter the
+        // main window lost it for a moment as it was activated, to no window of the host.
+        EXPECT_FALSE(runUntil([&] { return host.keysGoTo(host.plug()) || host.holdsKeys(); }, 500ms)) << "the field took the keys back";
         type("zz");
     }
 
