@@ -189,7 +189,10 @@ std::uint32_t WindowHost::eventMask() const {
     return kWindowEvents | (keysSelected_ ? kKeyEvents : 0) | (connection_->xinputOpcode() ? 0 : kCorePointerEvents);
 }
 
+// The keys are asked for before the focus: a key typed as the focus lands would find the window not listening, and
+// the server hands a key no further than the focus window.
 void WindowHost::editingChanged(bool editing) {
+    selectKeys();
     hostKeyboard_->editingChanged(editing);
     keyboardFocusChanged();
     xcb_flush(connection_->get());
@@ -323,6 +326,7 @@ void WindowHost::dispatch() {
         std::free(event);
     }
     // After the whole turn's events: the focus rules see where the focus went, not a step on its way.
+    selectKeys();
     hostKeyboard_->carryOut();
     keyboardFocusChanged();
     // The server went away or closed our connection: there is nothing left to show.

@@ -222,6 +222,9 @@ protected:
                 x.click(g.x + 150 + 200 * (titleBarClicks_++ % 2), g.y - 8);
                 // Not typed into before the window manager has done with the click: a person is slower.
                 EXPECT_TRUE(x.waitForTheWindowManager(to.window(), 5s));
+                if (underGnome()) {
+                    EXPECT_TRUE(x.waitForTheFrame(to.window(), 5s));
+                }
                 return;
             case Way::pager:
                 x.moveTo(g.x + g.width + 20, g.y + 20);  // over the pager, beside the window
@@ -264,7 +267,9 @@ TEST_P(WindowActivation, AFieldBeingEditedLetsTheKeysGoWithItsWindowAndTakesThem
     if (c.leave != Way::stay) {
         go(c.leave, main);
         ASSERT_TRUE(runUntil([&] { return main.holdsKeys(); }, 5s)) << "the main window got no keys";
-        EXPECT_FALSE(runUntil([&] { return !main.holdsKeys(); }, 500ms)) << "the field took the keys back";
+        // What the field does, not where the window manager puts the focus meanwhile: under metacity and mutter the
+        // main window lost it for a moment as it was activated, to no window of the host.
+        EXPECT_FALSE(runUntil([&] { return host.keysGoTo(host.plug()) || host.holdsKeys(); }, 500ms)) << "the field took the keys back";
         type("zz");
     }
 

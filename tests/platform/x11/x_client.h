@@ -3,6 +3,7 @@
 // sends input the way a user would (XTEST).
 #include <poll.h>
 #include <xcb/xcb.h>
+#include <xcb/xfixes.h>
 #include <xcb/xtest.h>
 
 #include <algorithm>
@@ -111,6 +112,41 @@ public:
         xcb_change_window_attributes(c_, topLevel, XCB_CW_EVENT_MASK, &events);
         sync();
         return answered;
+    }
+    // Waits until the window manager has handled the pointer's events on its frames up to now. metacity and mutter
+    // handle them through their toolkit, after requests that came later (so after waitForTheWindowManager), and may
+    // grab the keyboard for a title-bar click meanwhile: keys typed then go to them. Their toolkit shows its resize
+    // cursor once the pointer is on the frame's side edge; the pointer then goes back. False at the deadline.
+    bool waitForTheFrame(xcb_window_t topLevel, std::chrono::milliseconds timeout) {
+        const auto g = geometry(topLevel);
+        auto* pointer = xcb_query_pointer_reply(c_, xcb_query_pointer(c_, screen_->root), nullptr);
+        if (!g || !pointer) {
+            std::free(pointer);
+            return false;
+        }
+        const int backX = pointer->root_x, backY = pointer->root_y;
+        std::free(pointer);
+        const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(c_, &xcb_xfixes_id);
+        if (!xfixes || !xfixes->present) return false;
+        std::free(xcb_xfixes_query_version_reply(c_, xcb_xfixes_query_version(c_, 5, 0), nullptr));
+        // The right edge where the left is off the screen.
+        const bool left = g->x >= 8;
+        const xcb_atom_t resize = atom(left ? "left_side" : "right_side");
+        xcb_xfixes_select_cursor_input(c_, screen_->root, XCB_XFIXES_CURSOR_NOTIFY_MASK_DISPLAY_CURSOR);
+        moveTo(left ? g->x - 2 : g->x + g->width + 1, g->y + g->height / 2);
+        auto* shown = xcb_xfixes_get_cursor_image_and_name_reply(c_, xcb_xfixes_get_cursor_image_and_name(c_), nullptr);
+        const bool already = shown && shown->cursor_atom == resize;
+        std::free(shown);
+        const bool handled =
+            already || waitForEvent(
+                           [&](const xcb_generic_event_t* e) {
+                               const auto* cursor = reinterpret_cast<const xcb_xfixes_cursor_notify_event_t*>(e);
+                               return (e->response_type & 0x7F) == xfixes->first_event + XCB_XFIXES_CURSOR_NOTIFY && cursor->name == resize;
+                           },
+                           timeout);
+        xcb_xfixes_select_cursor_input(c_, screen_->root, 0);
+        moveTo(backX, backY);
+        return handled;
     }
     // The window the window manager names active, once it has taken in the focus it gave it.
     xcb_window_t activeWindow() {
