@@ -1,12 +1,34 @@
 #include "platform/x11/host_keyboard.h"
 
 #include <xcb/xinput.h>
+#include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace pulvan::x11 {
+namespace {
+
+// The keys that end a field's editing, as the keyboard's mapping places them now.
+std::vector<xcb_keycode_t> endingKeycodes(xcb_connection_t* c) {
+    const xcb_setup_t* setup = xcb_get_setup(c);
+    const int count = setup->max_keycode - setup->min_keycode + 1;
+    auto* mapping = xcb_get_keyboard_mapping_reply(c, xcb_get_keyboard_mapping(c, setup->min_keycode, count), nullptr);
+    std::vector<xcb_keycode_t> keycodes;
+    if (!mapping) return keycodes;
+    const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(mapping);
+    const int perKeycode = mapping->keysyms_per_keycode;
+    for (int k = 0; k < count; ++k)
+        if (std::ranges::any_of(keysyms + k * perKeycode, keysyms + (k + 1) * perKeycode,
+                                [](xcb_keysym_t s) { return s == XKB_KEY_Return || s == XKB_KEY_KP_Enter; }))
+            keycodes.push_back(static_cast<xcb_keycode_t>(setup->min_keycode + k));
+    std::free(mapping);
+    return keycodes;
+}
+
+}  // namespace
 
 HostKeyboard::HostKeyboard(Connection& connection, xcb_window_t window, bool embedded)
     : connection_(connection),
@@ -72,6 +94,7 @@ bool HostKeyboard::handle(const xcb_generic_event_t& event) {
         case XCB_FOCUS_OUT: {
             const auto& e = reinterpret_cast<const xcb_focus_in_event_t&>(event);
             const bool in = (event.response_type & 0x7F) == XCB_FOCUS_IN;
+            if (in && e.event == window_) gaveBack_ = false;
             // Where the pointer is counts only as the top-level is focused from one of its windows: over the host's
             // part of it (inside it, outside the window), a click on the host's own widgets moved the focus.
             const bool fromWithin = in && e.event == rules_.topLevel() && e.detail == XCB_NOTIFY_DETAIL_INFERIOR;
@@ -109,10 +132,21 @@ void HostKeyboard::editingChanged(bool editing) {
 void HostKeyboard::closing() {
     rules_.closing();
     carryOut();
+    letKeyboardGo();
+}
+
+// Nobody will answer a key the grabs would freeze the keyboard for.
+void HostKeyboard::letKeyboardGo() {
+    xcb_connection_t* c = connection_.get();
+    if (std::exchange(holdingKeyboard_, false)) xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
+    if (std::exchange(grabbing_, false))
+        for (const xcb_keycode_t k : endingKeys_) xcb_ungrab_key(c, k, window_, XCB_MOD_MASK_ANY);
+    xcb_flush(c);
 }
 
 void HostKeyboard::stopListening() {
     xcb_connection_t* c = connection_.get();
+    letKeyboardGo();
     selectRaw(0);
     constexpr std::uint32_t nothing = 0;
     if (embedded_) xcb_change_window_attributes(c, connection_.screen()->root, XCB_CW_EVENT_MASK, &nothing);
@@ -153,6 +187,51 @@ bool HostKeyboard::key(const xcb_key_press_event_t& event) {
     return true;
 }
 
+// Where the window is slow to answer (saving a file), keys typed meanwhile wait in the server, in order.
+void HostKeyboard::thaw(const xcb_key_press_event_t& event) {
+    if (event.response_type & 0x80) return;
+    xcb_connection_t* c = connection_.get();
+    const bool pressed = event.response_type == XCB_KEY_PRESS;
+    if (holdingKeyboard_) {
+        // One key at a time while the ending key is down; once it is up the keys went back, and those typed after it
+        // go to the host.
+        if (gaveBack_ || !rules_.keyIsDown()) {
+            xcb_ungrab_keyboard(c, event.time);
+            holdingKeyboard_ = false;
+        } else {
+            xcb_allow_events(c, XCB_ALLOW_SYNC_KEYBOARD, event.time);
+        }
+    } else if (pressed && isEndingKey(event.detail)) {
+        // The key's own grab ends with its release, before the window has read it: the window holds the whole
+        // keyboard instead, to give the keys back before any key after that release moves on.
+        if (rules_.keysGoBackOnARelease()) {
+            xcb_discard_reply(c, xcb_grab_keyboard(c, 1, window_, event.time, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC).sequence);
+            holdingKeyboard_ = true;
+            xcb_allow_events(c, XCB_ALLOW_SYNC_KEYBOARD, event.time);
+        } else {
+            xcb_allow_events(c, XCB_ALLOW_ASYNC_KEYBOARD, event.time);
+        }
+    } else {
+        return;
+    }
+    xcb_flush(c);
+}
+
+bool HostKeyboard::isEndingKey(xcb_keycode_t keycode) const { return std::ranges::find(endingKeys_, keycode) != endingKeys_.end(); }
+
+void HostKeyboard::grabEndingKeys() {
+    const bool wanted = embedded_ && rules_.fieldHoldsTheKeys();
+    if (wanted == grabbing_) return;
+    grabbing_ = wanted;
+    xcb_connection_t* c = connection_.get();
+    if (!wanted) {
+        for (const xcb_keycode_t k : endingKeys_) xcb_ungrab_key(c, k, window_, XCB_MOD_MASK_ANY);
+        return;
+    }
+    endingKeys_ = endingKeycodes(c);
+    for (const xcb_keycode_t k : endingKeys_) xcb_grab_key(c, 1, window_, XCB_MOD_MASK_ANY, k, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC);
+}
+
 // Where the server would have sent it, had the focus gone back already: to the window where the host keeps its keys,
 // else up from the parent to the first window that asks for keys.
 void HostKeyboard::passOn(const xcb_key_press_event_t& event) {
@@ -170,6 +249,7 @@ void HostKeyboard::passOn(const xcb_key_press_event_t& event) {
 
 void HostKeyboard::carryOut() {
     selectRawEvents();
+    grabEndingKeys();
     const auto requests = rules_.takeRequests();
     if (requests.empty()) return;
     xcb_connection_t* c = connection_.get();
@@ -188,6 +268,7 @@ void HostKeyboard::carryOut() {
         }
         if (focus != window_) continue;  // taken elsewhere since
         giveTo(r.to, r.time);
+        gaveBack_ = true;
         if (r.offerTakeFocus) offerTakeFocus(r.time);
     }
     xcb_flush(c);

@@ -33,6 +33,10 @@ public:
     void keyedAnywhere(xcb_timestamp_t time) { rules_.actedAnywhere(time); }
     // A key the server sent the window; true when it is the host's, which the window then passes on.
     bool key(const xcb_key_press_event_t& event);
+    // After the window took in a key, carried out what it asked and stopped asking for keys it no longer wants: a key
+    // that ends the editing froze the keyboard by the window's grab, which goes on now. Called for every key, so that
+    // no path leaves the keyboard frozen.
+    void thaw(const xcb_key_press_event_t& event);
     void editingChanged(bool editing);
     // Before the window goes: keys it holds go back to the host.
     void closing();
@@ -42,8 +46,8 @@ public:
     void carryOut();
     bool hasKeys() const { return rules_.hasKeys(); }
     bool keyIsDown() const { return rules_.keyIsDown(); }
-    // The X focus is on the window itself.
-    bool holdsFocus() const { return rules_.holdsFocus(); }
+    // The X focus is on the window itself, and not given back since.
+    bool holdsFocus() const { return rules_.holdsFocus() && !gaveBack_; }
 
 private:
     bool isInside(xcb_window_t window, xcb_window_t ancestor) const;
@@ -55,6 +59,11 @@ private:
     void passOn(const xcb_key_press_event_t& event);
     // The root's raw events wanted now.
     void selectRawEvents();
+    // While a field holds the keys, a press of a key that ends the editing freezes the keyboard until the window
+    // has answered it.
+    void grabEndingKeys();
+    void letKeyboardGo();
+    bool isEndingKey(xcb_keycode_t keycode) const;
     void selectRaw(std::uint32_t events);
 
     Connection& connection_;
@@ -62,6 +71,11 @@ private:
     bool embedded_;
     std::vector<xcb_window_t> ancestors_;  // the parent first
     std::uint32_t rawEvents_ = 0;
+    std::vector<xcb_keycode_t> endingKeys_;  // kept after the grab goes: a press it froze may still be unread
+    bool grabbing_ = false;
+    bool gaveBack_ = false;
+    // The whole keyboard, from a key that ended the editing until it is up.
+    bool holdingKeyboard_ = false;
     KeyboardFocus rules_;
     XEmbedClient xembed_;
 };

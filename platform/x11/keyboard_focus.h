@@ -124,6 +124,8 @@ public:
     XWindow keysGoBackTo() const;
     // A key pressed where the keys came is not released yet.
     bool keyIsDown() const { return !keysDown_.empty(); }
+    // The editing ended and the keys go back once the key that ended it is up.
+    bool keysGoBackOnARelease() const { return endingKey_.has_value(); }
     XWindow topLevel() const { return topLevel_; }
 
 private:

@@ -378,12 +378,18 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
         case XCB_KEY_PRESS:
         case XCB_KEY_RELEASE: {
             const auto* e = reinterpret_cast<const xcb_key_press_event_t*>(event);
-            if (hostKeyboard_->key(*e)) return;
-            const bool pressed = (event->response_type & 0x7F) == XCB_KEY_PRESS;
-            if (auto key = keyboard_.translate(e->detail, e->state, pressed)) root_.dispatch(*key);
-            // A key that ends the editing (Return closing the dialog) does so before the next key is read: those
-            // typed right after it in the same turn are the host's.
-            if (root_.needsUpdate()) root_.update();
+            if (!hostKeyboard_->key(*e)) {
+                const bool pressed = (event->response_type & 0x7F) == XCB_KEY_PRESS;
+                if (auto key = keyboard_.translate(e->detail, e->state, pressed)) root_.dispatch(*key);
+                // A key that ends the editing (Return closing the dialog) does so before the next key is read: those
+                // typed right after it in the same turn are the host's.
+                if (root_.needsUpdate()) root_.update();
+            }
+            // Before a key that ended the editing lets the keyboard go on: the keys go back, and the window no longer
+            // asks for them, else those typed meanwhile come here by the pointer over it.
+            hostKeyboard_->carryOut();
+            selectKeys();
+            hostKeyboard_->thaw(*e);
             return;
         }
         case XCB_BUTTON_PRESS:
