@@ -10,7 +10,6 @@
 #include "tests/support/child_process.h"
 
 #include <jack/jack.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -61,15 +60,17 @@ TEST_P(NoJackServer, ItLivesStartsNoThreadOfLibjacksAndFindsAServerStartedLaterW
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (Xvfb is not installed)";
     const ProgramCase& c = GetParam();
     TempFolder home;
-    const std::string suffix = std::string("late-") + c.name + "-" + std::to_string(::getpid());
+    const std::string suffix = std::string("late-") + c.name;
     const std::filesystem::path threads = home.path() / "libjack-threads";
     const std::filesystem::path onTime = home.path() / "on-time";
+    // Outlives the program: a server stopped while the program's clients are there waits for each of them.
+    std::optional<midi::test::OwnJackServer> server;
     std::optional<ChildProcess> program;
     {
         ScopedEnvironment preload("LD_PRELOAD", PULVAN_LATE_JACK_THREADS);
         ScopedEnvironment log("PULVAN_JACK_THREAD_LOG", threads.string());
         ScopedEnvironment quiet("PULVAN_JACK_THREADS_ON_TIME", onTime.string());
-        ScopedEnvironment server("JACK_DEFAULT_SERVER", midi::test::OwnJackServer::nameFor(suffix));
+        ScopedEnvironment named("JACK_DEFAULT_SERVER", midi::test::OwnJackServer::nameFor(suffix));
         ScopedEnvironment noStart("JACK_NO_START_SERVER", "1");
         ScopedEnvironment config("XDG_CONFIG_HOME", (home.path() / "config").string());
         ScopedEnvironment data("XDG_DATA_HOME", (home.path() / "data").string());
@@ -84,8 +85,8 @@ TEST_P(NoJackServer, ItLivesStartsNoThreadOfLibjacksAndFindsAServerStartedLaterW
 
     // libjack's own fault with a server there is not this test's: from here on its threads start on time.
     std::ofstream(onTime).put('\n');
-    midi::test::OwnJackServer server(suffix, 256);
-    ASSERT_TRUE(server.started());
+    server.emplace(suffix, 256);
+    ASSERT_TRUE(server->started());
     const auto deadline = std::chrono::steady_clock::now() + 1s;
     auto observer = midi::JackClient::open("Port Watcher");
     ASSERT_TRUE(observer);

@@ -105,7 +105,7 @@ extern "C" char** environ;
 // server open sources of the same name, which would make counting them racy.
 class PrivateJackServer {
 public:
-    PrivateJackServer() : name_("pulvan-vst3-" + std::to_string(getpid())) {
+    PrivateJackServer() : name_(PULVAN_TEST_JACK_SERVER "-vst3") {
         setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
         const char* argv[] = {"jackd", "--no-realtime", "-n", name_.c_str(), "-d", "dummy", "-r", "44100", "-p", "256", nullptr};
         if (posix_spawnp(&pid_, "jackd", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = 0;

@@ -4,8 +4,6 @@
 #include "tests/platform/foundation/temp_folder.h"
 #include "tests/support/child_process.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -24,14 +22,15 @@ std::string contentsOf(const std::filesystem::path& file) {
     return text.str();
 }
 
-// The server a case has the fixture start, under a name of this process's; stopped at the end, whatever the start left running.
+// The server a case has the fixture start, under a name of the case's; stopped at the end, whatever the start left running.
 struct FixtureServer {
+    explicit FixtureServer(const std::string& caseName) : name(PULVAN_TEST_JACK_SERVER "-unanswered-" + caseName) {}
     ~FixtureServer() {
         std::system((std::string(PULVAN_JACK_SCRIPT) + " stop " + name).c_str());
         std::filesystem::remove(log);
     }
 
-    std::string name = "pulvan-unanswered-" + std::to_string(::getpid());
+    std::string name;
     std::filesystem::path log = "/tmp/pulvan-jackd-" + name + ".log";
 };
 
@@ -59,7 +58,7 @@ TEST_P(JackFixtureTest, AServerThatNeverAnswersFailsTheStartWithItsLog) {
     const std::filesystem::path fake = folder.path() / c.program;
     std::ofstream(fake) << "#!/bin/sh\n" << c.script << "\n";
     std::filesystem::permissions(fake, std::filesystem::perms::owner_all);
-    const FixtureServer server;
+    const FixtureServer server(c.name);
     const std::filesystem::path output = folder.path() / "output";
 
     ChildProcess start({"sh", "-c", "PATH=\"$0:$PATH\" exec \"$1\" start \"$2\" >\"$3\" 2>&1", folder.path().string(), PULVAN_JACK_SCRIPT,

@@ -34,7 +34,8 @@ public:
 
     // The name of the server made with `suffix`, for a program to be told before it starts.
     static std::string nameFor(const std::string& suffix) {
-        return std::string(std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : "pulvan") + "-" + suffix;
+        return std::string(std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : PULVAN_TEST_JACK_SERVER) + "-" +
+               suffix;
     }
 
     bool started() const { return started_; }
