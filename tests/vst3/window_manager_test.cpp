@@ -127,7 +127,15 @@ protected:
         const auto m = *x.geometry(main.window());
         x.click(m.x + 150, m.y + 100);
         ASSERT_TRUE(runUntil([&] { return main.holdsKeys(); }, 5s)) << "the main window got no keys";
+        expectTheFieldLeftTheKeys(host, editor);
         type("zz");
+    }
+    // What the field does, not where the window manager puts the focus meanwhile: under metacity and mutter the main
+    // window lost it for a moment as it was activated, to no window of the host. For half a second, which a person
+    // takes before the next act anyway: mutter ignores a press on a title bar a few milliseconds after it activated
+    // another window.
+    void expectTheFieldLeftTheKeys(FocusTakingHost& host, const std::function<Window()>& editor) {
+        EXPECT_FALSE(runUntil([&] { return host.keysGoTo(editor()) || host.holdsKeys(); }, 500ms)) << "the field took the keys back";
     }
     // Back in the name: "cd" and Return save "abcd", and none of it reaches the host.
     template <class Host>
@@ -274,9 +282,7 @@ TEST_P(WindowActivation, AFieldBeingEditedLetsTheKeysGoWithItsWindowAndTakesThem
     if (c.leave != Way::stay) {
         go(c.leave, main);
         ASSERT_TRUE(runUntil([&] { return main.holdsKeys(); }, 5s)) << "the main window got no keys";
-        // What the field does, not where the window manager puts the focus meanwhile: under metacity and mutter the
-        // main window lost it for a moment as it was activated, to no window of the host.
-        EXPECT_FALSE(runUntil([&] { return host.keysGoTo(host.plug()) || host.holdsKeys(); }, 500ms)) << "the field took the keys back";
+        expectTheFieldLeftTheKeys(host, [&] { return host.plug(); });
         type("zz");
     }
 
