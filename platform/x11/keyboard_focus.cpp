@@ -90,6 +90,11 @@ void KeyboardFocus::activeWindowChanged(XWindow active, XTime time) {
 void KeyboardFocus::focusChanged(XWindow on, bool in, std::uint8_t mode, std::uint8_t detail, bool pointerOverHost) {
     const bool grabbing = mode == XCB_NOTIFY_MODE_GRAB || mode == XCB_NOTIFY_MODE_UNGRAB;
     if (on == topLevel_) {
+        // The top-level's focus going out of it, or to a grab (the window manager's): its embedder deactivates it.
+        if (!in && (mode == XCB_NOTIFY_MODE_NORMAL || mode == XCB_NOTIFY_MODE_GRAB) &&
+            (detail == XCB_NOTIFY_DETAIL_ANCESTOR || detail == XCB_NOTIFY_DETAIL_VIRTUAL || detail == XCB_NOTIFY_DETAIL_NONLINEAR ||
+             detail == XCB_NOTIFY_DETAIL_NONLINEAR_VIRTUAL))
+            ++deactivationsUntold_;
         // A grab moves the keys for a while, not the focus; the other details are the pointer's and the root's.
         if (grabbing || detail == XCB_NOTIFY_DETAIL_POINTER || detail == XCB_NOTIFY_DETAIL_POINTER_ROOT || detail == XCB_NOTIFY_DETAIL_NONE)
             return;
@@ -219,10 +224,13 @@ void KeyboardFocus::editingChanged(bool editing) {
 // them comes. Not during a grab (the window manager's Alt+Tab, which may yet be called off): the embedder says so
 // for any grab.
 void KeyboardFocus::embedderFocusLeft() {
-    if (keysCome_ && embedderLeft_ == EmbedderLeft::no) embedderLeft_ = EmbedderLeft::toAsk;
+    if (keysCome_ && deactivationsUntold_ == 0 && embedderLeft_ == EmbedderLeft::no) embedderLeft_ = EmbedderLeft::toAsk;
 }
 
-void KeyboardFocus::embedderDeactivated() { embedderLeft_ = EmbedderLeft::no; }
+void KeyboardFocus::embedderDeactivated() {
+    embedderLeft_ = EmbedderLeft::no;
+    deactivationsUntold_ = std::max(deactivationsUntold_ - 1, 0);
+}
 
 void KeyboardFocus::pressedOnTheHost(XTime time) {
     lastAct_ = time;

@@ -102,7 +102,8 @@ public:
     // window's top-level.
     void tookFrom(XWindow focus, bool insideTopLevel);
     // The embedder's focus left the window (XEmbed FOCUS_OUT), its X focus left as it was: for a widget of its own,
-    // unless the embedder says its window was deactivated (WINDOW_DEACTIVATE) before the server's time after it.
+    // unless the embedder says its window was deactivated (WINDOW_DEACTIVATE) before the server's time after it, or
+    // has yet to say so for the top-level's focus going out (a grab of the window manager's included).
     void embedderFocusLeft();
     void embedderDeactivated();
     // A press on the host's own part of the top-level (a widget of its own), which the host may answer without
@@ -184,6 +185,11 @@ private:
     // The embedder's focus left the window, and whether the server's time after it was asked for.
     enum class EmbedderLeft : unsigned char { no, toAsk, asked };
     EmbedderLeft embedderLeft_ = EmbedderLeft::no;
+    // Times the top-level's focus went out (to another window, or to the window manager's grab for a title-bar
+    // click) that the embedder has yet to tell. GTK tells each as its focus leaving, then its window's deactivation,
+    // maybe long after (a host busy repainting), and GTK 2 waits for a round trip after each word: the deactivation
+    // may come well after the server's time after the focus leaving.
+    int deactivationsUntold_ = 0;
     // None before the first: every time is valid, and a server up for 25 days counts from the upper half.
     std::optional<XTime> lastAct_, lastTake_;
     std::vector<std::uint8_t> keysDown_;

@@ -11,7 +11,9 @@
 #include "tests/vst3/focus_taking_host.h"
 
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <X11/keysym.h>
@@ -41,6 +43,8 @@ public:
     }
 
     void* socketHandle() const { return reinterpret_cast<void*>(static_cast<unsigned long>(socket_)); }
+    // As GTK 2 on a loaded machine: each word waits for a round trip, and the next comes this long after it.
+    void setWordGap(std::chrono::milliseconds gap) { wordGap_ = gap; }
     Window plug() const { return plug_; }
     // What the host did with the keys that reached it: the names of those it acted on.
     const std::vector<std::string>& actedOn() const { return actedOn_; }
@@ -124,9 +128,13 @@ private:
         e.xclient.data.l[1] = message;
         e.xclient.data.l[3] = detail;
         XSendEvent(display(), plug_, False, NoEventMask, &e);
+        if (wordGap_ == std::chrono::milliseconds::zero()) return;
+        XSync(display(), False);
+        std::this_thread::sleep_for(wordGap_);
     }
 
     bool speaksXEmbed_;
+    std::chrono::milliseconds wordGap_{0};
     Atom xembed_ = 0;
     Window socket_ = 0, plug_ = 0, entry_ = 0;
     bool active_ = false, socketFocused_ = true, entryFocused_ = false;

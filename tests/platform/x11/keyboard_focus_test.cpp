@@ -526,6 +526,26 @@ TEST_P(KeysEndUp, WhereThePersonsLastActPutsThem) {
     }
 }
 
+Event embedderLeft() {
+    return act([](KeyboardFocus& f) { f.embedderFocusLeft(); });
+}
+Event embedderDeactivated() {
+    return act([](KeyboardFocus& f) { f.embedderDeactivated(); });
+}
+Event focusOf(XWindow on, bool in, std::uint8_t mode, std::uint8_t detail) {
+    return act([=](KeyboardFocus& f) { f.focusChanged(on, in, mode, detail); });
+}
+// The window manager grabs the keyboard on the top-level's frame and lets it go, with the focus in A.
+const std::vector<Event> kTheWindowManagersGrab = {focusOf(kA, false, XCB_NOTIFY_MODE_GRAB, XCB_NOTIFY_DETAIL_ANCESTOR),
+                                                   focusOf(kTop, false, XCB_NOTIFY_MODE_GRAB, XCB_NOTIFY_DETAIL_VIRTUAL),
+                                                   focusOf(kTop, true, XCB_NOTIFY_MODE_UNGRAB, XCB_NOTIFY_DETAIL_VIRTUAL),
+                                                   focusOf(kA, true, XCB_NOTIFY_MODE_UNGRAB, XCB_NOTIFY_DETAIL_ANCESTOR)};
+std::vector<Event> join(std::initializer_list<std::vector<Event>> parts) {
+    std::vector<Event> all;
+    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
 // A name being typed in A, its field holding the keys.
 const std::vector<Event> kTyping = {pressIn(kA, 100), editing(true, kA)};
 std::vector<Event> typing(std::vector<Event> then) {
@@ -615,6 +635,19 @@ const Story kStories[] = {
     {"TheEmbeddersFocusLeavingWithItsWindowsDeactivation", false,
      typing({act([](KeyboardFocus& f) { f.embedderFocusLeft(); }), act([](KeyboardFocus& f) { f.embedderDeactivated(); }),
              serverTimeComes(205, kA)})},
+    // The window manager grabs the keyboard for a click on the title bar; the embedder tells it only after, its
+    // deactivation later than the server's time (GTK 2 waits for a round trip after each word).
+    {"TheEmbeddersFocusLeavingLateForTheWindowManagersGrab", false,
+     typing(join({kTheWindowManagersGrab, {embedderLeft(), serverTimeComes(205, kA)}}))},
+    {"TheEmbeddersFocusLeavingForAWidgetOfItsOwnAfterItToldTheGrab", false,
+     typing(join({kTheWindowManagersGrab,
+                  {embedderLeft(), embedderDeactivated(), serverTimeComes(205, kA), embedderLeft(), serverTimeComes(210, kHostFocus)}}))},
+    // A host busy across the person leaving and coming back by the title bar tells both late, in order.
+    {"TheEmbeddersLateWordsForLeavingAndForTheWindowManagersGrab", false,
+     typing(join({{windowManager(kOtherProgram, 300, 300, kOtherProgram),
+                   focusOf(kTop, false, XCB_NOTIFY_MODE_NORMAL, XCB_NOTIFY_DETAIL_NONLINEAR_VIRTUAL), windowManager(kTop, 400, 400, kA)},
+                  kTheWindowManagersGrab,
+                  {embedderLeft(), embedderDeactivated(), embedderLeft(), serverTimeComes(505, kA)}}))},
 };
 
 INSTANTIATE_TEST_SUITE_P(Stories, KeysEndUp, ::testing::ValuesIn(kStories), [](const auto& info) { return std::string(info.param.name); });
