@@ -278,6 +278,7 @@ TEST_P(WindowActivation, AFieldBeingEditedLetsTheKeysGoWithItsWindowAndTakesThem
         host.show();
         ASSERT_TRUE(runUntil([&] { return host.viewable(); }, 5s));
         ASSERT_TRUE(runUntil([&] { return x.pixel(4, 300, host.window()) == kEditorBackground; }, 5s));
+        ASSERT_TRUE(x.waitForTheWindowManager(static_cast<xcb_window_t>(host.window()), 5s));  // as openEditor
     }
     const auto origin = *x.geometry(host.window());
 
