@@ -13,8 +13,8 @@ namespace pulvan::x11 {
 
 namespace {
 
-// The layout cairo's RGB24 images share with the server's 24-bit pixmaps on every common server: 32 bits
-// a pixel, least significant byte first.
+// The layout cairo's RGB24 and ARGB32 images share with the server's 24- and 32-bit pixmaps on every common
+// server: 32 bits a pixel, least significant byte first.
 bool serverTakesCairoPixels(xcb_connection_t* c, std::uint8_t depth) {
     const xcb_setup_t* setup = xcb_get_setup(c);
     if (setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST || (depth != 24 && depth != 32)) return false;
@@ -50,8 +50,7 @@ void Presenter::waitForServer() {
 }
 
 bool Presenter::attachSharedMemory(int width, int height) {
-    const std::size_t bytes =
-        static_cast<std::size_t>(cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, width)) * static_cast<std::size_t>(height);
+    const std::size_t bytes = static_cast<std::size_t>(cairo_format_stride_for_width(format(), width)) * static_cast<std::size_t>(height);
     shmId_ = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
     if (shmId_ < 0) return false;
     shmAddress_ = shmat(shmId_, nullptr, 0);
@@ -82,9 +81,9 @@ cairo_surface_t* Presenter::image(int width, int height) {
     if (surface_ && cairo_image_surface_get_width(surface_) == width && cairo_image_surface_get_height(surface_) == height) return surface_;
     release();
     if (shmOffered_ && attachSharedMemory(width, height))
-        surface_ = cairo_image_surface_create_for_data(static_cast<unsigned char*>(shmAddress_), CAIRO_FORMAT_RGB24, width, height,
-                                                       cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, width));
-    else surface_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+        surface_ = cairo_image_surface_create_for_data(static_cast<unsigned char*>(shmAddress_), format(), width, height,
+                                                       cairo_format_stride_for_width(format(), width));
+    else surface_ = cairo_image_surface_create(format(), width, height);
     return surface_;
 }
 

@@ -34,6 +34,8 @@ public:
     bool usesSharedMemory() const { return shmSegment_ != 0; }
 
 private:
+    // A 32-bit window's alpha comes from the image: every frame is painted opaque.
+    cairo_format_t format() const { return depth_ == 32 ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24; }
     bool attachSharedMemory(int width, int height);
     void putPlain(const PixelRect& r);
     void waitForServer();

@@ -152,19 +152,27 @@ bool WindowHost::create(std::uint32_t parent, ui::Size pixels) {
     window_ = xcb_generate_id(c);
     const xcb_screen_t* screen = connection_->screen();
     // No background: the server never clears the window before we paint it, so resizing does not flicker.
-    // The screen's own visual, depth, border and colormap, named outright: a host's window of another visual
-    // (a GL one, or one with alpha) has none of its own to lend.
+    // Border and colormap named outright: a parent of another visual has none to lend.
     // An embedded window maps and sizes itself even where the host redirects its children's requests (a GtkSocket):
     // such a host maps a child only when it next lays itself out, which a host whose frames wait on the window manager
     // may not do until some other event wakes it, leaving its socket blank.
     keysSelected_ = topLevel_;
     const bool embedded = parent != screen->root;
-    const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, screen->black_pixel,     XCB_GRAVITY_NORTH_WEST, embedded,
-                                    eventMask(),          screen->default_colormap};
+    visual_ = visualFor(c, screen, parent);
+    if (visual_.alpha) {
+        colormap_ = xcb_generate_id(c);
+        xcb_create_colormap(c, XCB_COLORMAP_ALLOC_NONE, colormap_, screen->root, visual_.id);
+    }
+    const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE,
+                                    visual_.alpha ? 0 : screen->black_pixel,
+                                    XCB_GRAVITY_NORTH_WEST,
+                                    embedded,
+                                    eventMask(),
+                                    visual_.alpha ? colormap_ : screen->default_colormap};
     pixels_ = {static_cast<double>(pixelsOf(pixels.width)), static_cast<double>(pixelsOf(pixels.height))};
     const auto cookie = xcb_create_window_checked(
-        c, screen->root_depth, window_, parent, 0, 0, pixelsOf(pixels.width), pixelsOf(pixels.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-        screen->root_visual,
+        c, visual_.depth, window_, parent, 0, 0, pixelsOf(pixels.width), pixelsOf(pixels.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+        visual_.id,
         XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_BIT_GRAVITY | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK | XCB_CW_COLORMAP,
         values);
     hostKeyboard_ = std::make_unique<HostKeyboard>(*connection_, window_, embedded);
@@ -235,6 +243,7 @@ WindowHost::~WindowHost() {
     if (cursors_->context) xcb_cursor_context_free(cursors_->context);
     if (gc_) xcb_free_gc(c, gc_);
     if (window_) xcb_destroy_window(c, window_);
+    if (colormap_) xcb_free_colormap(c, colormap_);
     // A round trip: the window is gone for every other client (the host) once the editor's view is.
     waitForServer(c);
 }
@@ -266,7 +275,7 @@ void WindowHost::releaseBuffer() {
 void WindowHost::paint(const ui::Damage& points) {
     const int width = static_cast<int>(pixels_.width), height = static_cast<int>(pixels_.height);
     if (width <= 0 || height <= 0) return;
-    if (!presenter_) presenter_ = std::make_unique<Presenter>(connection_->get(), window_, gc_, connection_->screen()->root_depth);
+    if (!presenter_) presenter_ = std::make_unique<Presenter>(connection_->get(), window_, gc_, visual_.depth);
     const bool whole = !presenter_->hasFrame();
     cairo_surface_t* image = presenter_->image(width, height);
     // Whole device pixels around each damaged rectangle: the picture outside them is the last frame's.

@@ -12,6 +12,7 @@
 #include "platform/x11/presenter.h"
 #include "platform/x11/scroll_devices.h"
 #include "platform/x11/scroll_phases.h"
+#include "platform/x11/window_visual.h"
 
 #include <functional>
 #include <memory>
@@ -100,6 +101,8 @@ private:
     std::function<void()> onCloseRequest_;
     std::function<void()> onDisplayLost_;
     xcb_window_t window_ = 0;
+    WindowVisual visual_;
+    xcb_colormap_t colormap_ = 0;
     xcb_gcontext_t gc_ = 0;
     std::unique_ptr<Presenter> presenter_;
     bool exposed_ = false;

@@ -28,6 +28,7 @@ namespace kez::test {
 namespace {
 
 constexpr int kStarts = 20;
+constexpr std::uint32_t kEditorBackground = 0x0E0E10;
 
 class InAGtkSocket : public ::testing::Test {
 protected:
@@ -111,9 +112,22 @@ protected:
     std::unique_ptr<Steinberg::Vst::HostApplication> host;
 };
 
-TEST_F(InAGtkSocket, TheEditorShowsInEveryStart) {
+// The window the socket is in has the screen's visual, or one with alpha as hosts that draw translucent parts
+// choose: the server then puts a window of the screen's depth on the screen only by copying it into its parent, and
+// the host's own painting of that parent must not hide the editor.
+class InAGtkSocketWindow : public InAGtkSocket, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(InAGtkSocketWindow, TheEditorShowsInEveryStart) {
+    const bool alpha = GetParam();
+    GdkVisual* withAlpha = gdk_screen_get_rgba_visual(gdk_screen_get_default());
+    if (alpha && !withAlpha) GTEST_SKIP() << "the screen has no visual with alpha";
+    // Under a compositing manager the screen is that manager's picture, which it updates on its own schedule.
+    const bool screenIsTheServers = XGetSelectionOwner(display, XInternAtom(display, "_NET_WM_CM_S0", False)) == None;
+    pulvan::x11::test::XClient x;
+    ASSERT_TRUE(x.open());
     for (int start = 0; start < kStarts; ++start) {
         GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+        if (alpha) gtk_widget_set_visual(window, withAlpha);
         GtkWidget* socket = gtk_socket_new();
         gtk_widget_set_size_request(socket, 1280, 730);
         gtk_container_add(GTK_CONTAINER(window), socket);
@@ -126,13 +140,33 @@ TEST_F(InAGtkSocket, TheEditorShowsInEveryStart) {
         RunLoopFrame frame;
         IPlugView* view = embedEditor(frame, socket);
         ASSERT_NE(view, nullptr);
-        EXPECT_TRUE(runTheHostUntilShown(frame, gtk_socket_get_id(GTK_SOCKET(socket)))) << "start " << start;
+        const Window xid = gtk_socket_get_id(GTK_SOCKET(socket));
+        EXPECT_TRUE(runTheHostUntilShown(frame, xid)) << "start " << start;
+        int left = 0, top = 0;
+        Window child = 0;
+        XTranslateCoordinates(display, xid, DefaultRootWindow(display), 0, 0, &left, &top, &child);
+        const xcb_window_t editor = x.firstChild(static_cast<xcb_window_t>(xid));
+        EXPECT_TRUE(runTheHostUntil(
+            frame, [&] { return x.pixel(4, 300, editor) == kEditorBackground; }, 5s))
+            << "start " << start << ": the editor's window shows " << std::hex << x.pixel(4, 300, editor);
+        if (alpha) {  // opaque: a compositing manager would show what lies behind through a pixel of alpha 0
+            const std::string pixel = x.image(4, 300, 1, 1, editor);
+            EXPECT_EQ(pixel.size() == 4 ? static_cast<std::uint8_t>(pixel[3]) : 0, 0xFF) << "start " << start;
+        }
+        if (screenIsTheServers) {
+            EXPECT_TRUE(runTheHostUntil(
+                frame, [&] { return x.pixel(left + 4, top + 300) == kEditorBackground; }, 5s))
+                << "start " << start << ": the screen shows " << std::hex << x.pixel(left + 4, top + 300);
+        }
         closeEditor(view);
         gtk_widget_destroy(another);
         gtk_widget_destroy(window);
         while (gtk_events_pending()) gtk_main_iteration();
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Visuals, InAGtkSocketWindow, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "WithAlpha" : "OfTheScreen"; });
 
 // GTK 3 reads its keys through XInput 2 and takes no key another client sends it: a key typed right after the
 // Return that saves a name reaches it only from the server itself. The host's thread, which also runs the editor,
