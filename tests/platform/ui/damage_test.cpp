@@ -8,10 +8,12 @@
 #include "platform/ui/content.h"
 #include "platform/ui/harness.h"
 #include "platform/ui/layout.h"
+#include "platform/ui/scroll_view.h"
 #include "platform/ui/text_field.h"
 #include "tests/platform/ui/frames_from_damage.h"
 
 #include <functional>
+#include <memory>
 
 namespace pulvan::ui {
 namespace {
@@ -102,6 +104,61 @@ TEST(PaintedFromDamage, AnOutlineMovedByLayoutLeavesNothingBehind) {
         changed.emit();
         EXPECT_LE(frames.paintAndCompare(), 6) << "step " << step;
     }
+}
+
+// Half way through an animation, a small view changes again and again between the animation's frames: each frame
+// shows the animation as a whole paint of it does, in the damage and around it alike.
+void changeBetweenAnimationFrames(Harness& h, test::FramesFromDamage& frames, foundation::Signal<>& changed, int& step) {
+    h.advance(0.05);
+    ASSERT_LE(frames.paintAndCompare(), 6);
+    for (step = 1; step <= 6; ++step) {
+        h.clock().clock().advanceSeconds(0.006);
+        changed.emit();
+        EXPECT_LE(frames.paintAndCompare(), 6) << "step " << step;
+    }
+}
+
+View smallSquare(foundation::Signal<>& changed, const int& step) {
+    return placed(View(Stepping{&changed, &step, [](int s) { return color(s % 2 ? kRed : kBlue).frame({.width = 4, .height = 4}); }}), 100,
+                  40);
+}
+
+TEST(PaintedFromDamage, AFadeShowsOneLevelInAFrameThatRepaintsAPartOfIt) {
+    for (const bool appearing : {true, false}) {
+        SCOPED_TRACE(appearing ? "fading in" : "fading out");
+        foundation::Signal<> changed;
+        int step = 0;
+        bool shown = !appearing;
+        Harness h(
+            [&] {
+                return zstack({.alignment = unit::topLeading}, color(kGrey),
+                              shown ? color(kWhite).frame({.width = 180, .height = 80}).transition(Transition::opacity()) : View(),
+                              smallSquare(changed, step));
+            },
+            {200, 100});
+        test::FramesFromDamage frames(h, 1);
+        shown = appearing;
+        h.root().invalidate();
+        changeBetweenAnimationFrames(h, frames, changed, step);
+    }
+}
+
+TEST(PaintedFromDamage, AnAnimatedScrollShowsOneOffsetInAFrameThatRepaintsElsewhere) {
+    foundation::Signal<> changed;
+    int step = 0;
+    const auto controller = std::make_shared<ScrollController>();
+    Harness h(
+        [&] {
+            Views rows;
+            for (int i = 0; i < 10; ++i) rows.push_back(color(i % 2 ? kRed : kBlue).frame({.height = 20}));
+            return zstack({.alignment = unit::topLeading}, color(kGrey),
+                          scrollView({.controller = controller}, vstack({.spacing = 0}, rows)).frame({.width = 80, .height = 50}),
+                          smallSquare(changed, step));
+        },
+        {200, 100});
+    test::FramesFromDamage frames(h, 1);
+    controller->scrollTo(100, Animation::linear(0.2));
+    changeBetweenAnimationFrames(h, frames, changed, step);
 }
 
 // A fade's whole paint, taken later than its frame's drawing, shows the fade as that drawing did.
