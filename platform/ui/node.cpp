@@ -168,6 +168,15 @@ void Node::drawChildren(DisplayList& list) {
     if (transformed) list.add(draw::Restore{});
 }
 
+void Node::drawChildrenCasting(DisplayList& list, double reach, Point offset) {
+    if (!drawingCull) return drawChildren(list);
+    Damage reached;
+    for (const Rect& r : drawingCull->rects()) reached.add(r.united(r.offsetBy(-offset.x, -offset.y).insetBy(-reach, -reach)));
+    const Damage* outer = std::exchange(drawingCull, &reached);
+    drawChildren(list);
+    drawingCull = outer;
+}
+
 bool Node::hitTest(Point point, std::vector<Node*>& chain) {
     if (departing_) return false;
     const std::size_t mark = chain.size();

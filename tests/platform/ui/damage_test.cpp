@@ -77,6 +77,14 @@ INSTANTIATE_TEST_SUITE_P(
                   return zstack({.alignment = unit::topLeading}, placed(color(kWhite).frame({.width = 100, .height = 1}), 0, 10),
                                 placed(color(step % 2 ? kRed : kBlue).frame({.width = 100, .height = 10}), 0, 11));
               }},
+        // A view whose shadow, not the view, reaches over another that changes: the shadow is cast into the damage
+        // from beyond it.
+        Scene{"AShadowCastIntoTheDamageFromBeyondIt", 1.25,
+              [](int step) {
+                  return zstack(
+                      {.alignment = unit::topLeading}, placed(color(step % 2 ? kRed : kBlue).frame({.width = 6, .height = 30}), 62, 30),
+                      placed(color(kWhite).frame({.width = 48, .height = 20}).shadow(Color::black().opacity(0.5), 6, 0, 3), 70, 35));
+              }},
         Scene{"ALineOnAPixelSharedWithTheDamagesLeftEdge", 1.25,
               [](int step) {
                   return zstack({.alignment = unit::topLeading}, placed(color(kWhite).frame({.width = 1, .height = 50}), 10, 0),
@@ -84,25 +92,34 @@ INSTANTIATE_TEST_SUITE_P(
               }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A sibling that shrinks moves an outline by layout alone: all the outline drew is painted again.
-TEST(PaintedFromDamage, AnOutlineMovedByLayoutLeavesNothingBehind) {
-    foundation::Signal<> changed;
-    int step = 0;
-    Harness h(
-        [&] {
-            return zstack(
-                {.alignment = unit::topLeading}, color(kGrey),
-                placed(
-                    hstack({.alignment = Edge::top, .spacing = 4},
-                           View(Stepping{&changed, &step, [](int s) { return color(kBlue).frame({.width = 30 - 3.3 * s, .height = 20}); }}),
-                           rectangle().stroke(kRed, 3).frame({.width = 40, .height = 20})),
-                    10, 10));
-        },
-        {200, 100}, 1.25);
-    test::FramesFromDamage frames(h, 1.25);
-    for (step = 1; step <= 4; ++step) {
-        changed.emit();
-        EXPECT_LE(frames.paintAndCompare(), 6) << "step " << step;
+// A sibling that changes its width moves a view by layout alone: all the view drew is painted again, and all it
+// draws where it now is, its outline and shadow beyond its frame too, into space nothing else damages.
+TEST(PaintedFromDamage, AViewMovedByLayoutIsPaintedWhereItDrewAndWhereItDraws) {
+    struct Case {
+        const char* name;
+        double width, growth;  // the sibling's, and by how much each step
+        View moved;
+    };
+    const View outline = rectangle().stroke(kRed, 3).frame({.width = 40, .height = 20});
+    for (const Case& c :
+         {Case{"an outline, the sibling shrinking", 30, -3.3, outline},
+          Case{"an outline with a shadow, the sibling growing", 10, 15, outline.shadow(Color::black().opacity(0.6), 3, 0, 2)}}) {
+        SCOPED_TRACE(c.name);
+        foundation::Signal<> changed;
+        int step = 0;
+        Harness h(
+            [&] {
+                const auto sibling = [&c](int s) { return color(kBlue).frame({.width = c.width + c.growth * s, .height = 20}); };
+                return zstack(
+                    {.alignment = unit::topLeading}, color(kGrey),
+                    placed(hstack({.alignment = Edge::top, .spacing = 4}, View(Stepping{&changed, &step, sibling}), c.moved), 10, 10));
+            },
+            {200, 100}, 1.25);
+        test::FramesFromDamage frames(h, 1.25);
+        for (step = 1; step <= 4; ++step) {
+            changed.emit();
+            EXPECT_LE(frames.paintAndCompare(), 6) << "step " << step;
+        }
     }
 }
 
