@@ -268,16 +268,20 @@ struct ShadowParameters {
 };
 class ShadowNode final : public ParameterizedProxyNode<ShadowParameters> {
 public:
+    // Whatever casts the shadow seen in the part recorded is recorded, though it lies beyond that part.
     void draw(DisplayList& list) override {
         list.add(draw::BeginShadow{parameters_.color, parameters_.radius, parameters_.offset});
-        drawChildren(list);
+        drawChildrenCasting(list, blurReach(), parameters_.offset);
         list.add(draw::EndGroup{});
     }
     Rect computeDrawnBounds() const override {
         const Rect content = Node::computeDrawnBounds();
-        const double blur = 2 * parameters_.radius;
-        return content.united(content.offsetBy(parameters_.offset.x, parameters_.offset.y).insetBy(-blur, -blur));
+        return content.united(content.offsetBy(parameters_.offset.x, parameters_.offset.y).insetBy(-blurReach(), -blurReach()));
     }
+
+private:
+    // How far the blur spreads what casts it: two radii hold it at every scale.
+    double blurReach() const { return 2 * parameters_.radius; }
 };
 
 class ContentShapeNode final : public ParameterizedProxyNode<Shape> {

@@ -123,7 +123,7 @@ double Node::transitionOpacity() const {
     if (!departing_ && !appearing_) return 1;
     if (!transition_ || !root_) return departing_ ? 0 : 1;
     const Animation& a = transition_->animation;
-    const double elapsed = static_cast<double>(root_->nowNanoseconds() - transitionStart_) * 1e-9;
+    const double elapsed = static_cast<double>(root_->animationInstant() - transitionStart_) * 1e-9;
     const double t = a.duration > 0 ? std::clamp(elapsed / a.duration, 0.0, 1.0) : 1.0;
     const double p = a.progress(t);
     return departing_ ? 1 - p : p;
@@ -166,6 +166,15 @@ void Node::drawChildren(DisplayList& list) {
     });
     drawingCull = outerCull;
     if (transformed) list.add(draw::Restore{});
+}
+
+void Node::drawChildrenCasting(DisplayList& list, double reach, Point offset) {
+    if (!drawingCull) return drawChildren(list);
+    Damage reached;
+    for (const Rect& r : drawingCull->rects()) reached.add(r.united(r.offsetBy(-offset.x, -offset.y).insetBy(-reach, -reach)));
+    const Damage* outer = std::exchange(drawingCull, &reached);
+    drawChildren(list);
+    drawingCull = outer;
 }
 
 bool Node::hitTest(Point point, std::vector<Node*>& chain) {

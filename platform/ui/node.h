@@ -55,6 +55,9 @@ public:
     // Drawing: the node, then its children.
     virtual void draw(DisplayList& list);
     void drawChildren(DisplayList& list);
+    // As drawChildren, with the children too that draw only within `reach` of the part being recorded once moved by
+    // `offset`: the shadow they cast falls into it from beyond it.
+    void drawChildrenCasting(DisplayList& list, double reach, Point offset);
 
     // Hit testing: the chain of nodes under the point, outermost first. The point is in this node's space.
     virtual bool hitTest(Point point, std::vector<Node*>& chain);

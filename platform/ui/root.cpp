@@ -102,7 +102,10 @@ void Root::recordForDamage() {
     recordedAt_ = nowNanoseconds();
     // An update that began before an animation frame was due may record after it (a slow build, a busy machine):
     // the drawing is of the frame's instant, a caret's blink turned or a fade on, wherever it was not damaged.
-    if (nextAnimationFrame_ && *recordedAt_ >= *nextAnimationFrame_) markDamaged({0, 0, size_.width, size_.height});
+    if (nextAnimationFrame_ && *recordedAt_ >= *nextAnimationFrame_) {
+        markDamaged({0, 0, size_.width, size_.height});
+        animationInstant_ = *recordedAt_;
+    }
     recordAt(displayList_, &damage_, *recordedAt_);
     recorded_ = true;
 }
@@ -136,6 +139,7 @@ void Root::update() {
     const std::int64_t now = nowNanoseconds();
     if (nextAnimationFrame_ && now >= *nextAnimationFrame_) {
         nextAnimationFrame_.reset();
+        animationInstant_ = now;
         for (CompositeNode* node : std::exchange(animating_, {})) node->markDirty();
         layoutNeeded_ = true;
         // Animation frames are rare (fades, animated scrolling, a caret's blink): they redraw the window.

@@ -23,8 +23,12 @@ public:
     Root& operator=(const Root&) = delete;
 
     foundation::MainQueue& mainQueue() const { return queue_; }
-    // The clock, held still while a drawing is recorded: fades and a caret's blink drawn at one instant.
+    // The clock, held still while a drawing is recorded: a caret's blink drawn at one instant.
     std::int64_t nowNanoseconds() const { return heldNow_ ? *heldNow_ : queue_.clock().nowNanoseconds(); }
+    // The instant fades and animated scrolling are shown at: the last animation frame's. Only an animation frame,
+    // which damages the whole window, moves it on, so a frame that repaints a part of the window in between shows
+    // them as the rest of the window does.
+    std::int64_t animationInstant() const { return animationInstant_; }
 
     // The window's size in points and its device pixels per point.
     void setSize(Size size);
@@ -146,6 +150,7 @@ private:
     bool recorded_ = false;
     std::optional<std::int64_t> recordedAt_;
     std::optional<std::int64_t> heldNow_;
+    std::int64_t animationInstant_ = 0;
     // Views built again in this update, with what they drew before: what they draw differently is damaged.
     struct Rebuilt {
         CompositeNode* node;

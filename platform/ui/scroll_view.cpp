@@ -29,7 +29,7 @@ public:
     bool vertical() const { return options_.axis == ScrollAxis::vertical; }
     double offset() const {
         if (!animation_ || !root()) return offset_;
-        const double t = static_cast<double>(root()->nowNanoseconds() - animationStart_) * 1e-9 / animation_->duration;
+        const double t = static_cast<double>(root()->animationInstant() - animationStart_) * 1e-9 / animation_->duration;
         return animationFrom_ + (offset_ - animationFrom_) * animation_->progress(t);
     }
     double maxOffset() const {
@@ -78,7 +78,7 @@ public:
 
     void draw(DisplayList& list) override {
         if (animation_ && root()) {
-            if (static_cast<double>(root()->nowNanoseconds() - animationStart_) * 1e-9 >= animation_->duration) animation_.reset();
+            if (static_cast<double>(root()->animationInstant() - animationStart_) * 1e-9 >= animation_->duration) animation_.reset();
             else root()->scheduleAnimationFrame(root()->nowNanoseconds());
         }
         list.add(draw::Save{});

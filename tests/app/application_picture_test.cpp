@@ -1,14 +1,16 @@
 // The standalone application's picture through a session of real input on a display of its own, at a display
-// scale of 1 and 1.25: every frame it paints from damage, and the screen at rest, is the picture a whole paint of
-// the same state gives. Every overlay opens and closes; the chord memory shows sliders at 0; copy and swap blink
-// while playing and a drag starts beside them; a name is typed and replaced; the window takes odd sizes and is
-// hidden while playing.
+// scale of 1 and 1.25, the clock held still through each turn of the loop: every frame it paints from damage, and
+// the screen at rest, is the picture a whole paint of the same state gives. Every overlay opens and closes, still
+// and while playing; the chord memory shows sliders at 0; copy and swap blink while playing and a drag starts
+// beside them; a name is typed and replaced; the window takes odd sizes and is hidden while playing.
 #include <gtest/gtest.h>
 
 #include "app/loaded_bundle.h"
 #include "app/standalone_application.h"
 #include "editor/library/preset_library.h"
 #include "editor/model/lane_kind.h"
+#include "editor/store/dialog_request.h"
+#include "editor/store/dropdown_request.h"
 #include "tests/platform/foundation/temp_folder.h"
 #include "tests/platform/x11/x_client.h"
 
@@ -22,6 +24,8 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <optional>
+#include <vector>
 
 extern char** environ;
 
@@ -96,13 +100,18 @@ protected:
         app.reset();
     }
 
+    // One turn of the loop, the clock held still from its start: each update and its paint read one instant.
+    void turn() {
+        clock.setNanoseconds(foundation::systemClock().nowNanoseconds());
+        loop.runOnce(10'000'000);
+    }
     void runFor(std::chrono::milliseconds span) {
         const auto end = std::chrono::steady_clock::now() + span;
-        while (std::chrono::steady_clock::now() < end) loop.runOnce(10'000'000);
+        while (std::chrono::steady_clock::now() < end) turn();
     }
     bool runUntil(const std::function<bool()>& done) {
         const auto end = std::chrono::steady_clock::now() + 10s;
-        while (!done() && std::chrono::steady_clock::now() < end) loop.runOnce(10'000'000);
+        while (!done() && std::chrono::steady_clock::now() < end) turn();
         return done();
     }
     store::SequencerStore& store() { return app->composition().store(); }
@@ -187,20 +196,41 @@ protected:
     std::unique_ptr<ScopedEnvironment> shownOn;
     std::unique_ptr<x11::test::XClient> x;
     std::unique_ptr<LoadedBundle> bundle;
-    foundation::MainQueue queue;
+    foundation::ManualClock clock{foundation::systemClock().nowNanoseconds()};
+    foundation::MainQueue queue{clock};
     x11::EventLoop loop{queue};
     std::unique_ptr<StandaloneApplication> app;
 };
 
 TEST_P(ApplicationPicture, EveryFrameAndTheScreenAtRestAreWholePaints) {
-    // Every overlay opened and closed.
-    for (int modal = 0; modal <= 7; ++modal) {
-        store().setActiveModal(static_cast<store::KezModal>(modal));
-        runFor(250ms);
-        store().setActiveModal(std::nullopt);
-        runFor(250ms);
+    // Every overlay opened and closed, then again while playing: the playhead's damage falls between the frames of
+    // the overlays' fades.
+    std::vector<std::function<void(bool)>> overlays;
+    for (int modal = 0; modal <= 7; ++modal)
+        overlays.push_back([this, modal](bool shown) {
+            store().setActiveModal(shown ? std::optional(static_cast<store::KezModal>(modal)) : std::nullopt);
+        });
+    overlays.push_back([this](bool shown) {
+        store().dialog.set(shown ? std::optional(store::DialogRequest{.kind = store::DialogRequest::Kind::confirm,
+                                                                      .title = "Delete",
+                                                                      .message = "Delete the preset ?",
+                                                                      .confirmLabel = "Delete",
+                                                                      .cancelLabel = "Cancel"})
+                                 : std::nullopt);
+    });
+    overlays.push_back([this](bool shown) { store().dropdown.set(shown ? std::optional(store::DropdownRequest{}) : std::nullopt); });
+    overlays.push_back([this](bool shown) { store().isPresetDialogPresented.set(shown); });
+    for (const bool playing : {false, true}) {
+        if (playing) app->composition().startAppPlay();
+        for (const auto& show : overlays) {
+            show(true);
+            runFor(250ms);
+            show(false);
+            runFor(250ms);
+        }
+        expectTheScreenWhole(playing ? "the overlays while playing" : "the overlays");
     }
-    expectTheScreenWhole("the overlays");
+    app->composition().stopAppPlay();
 
     // The chord memory of a chord of two notes (sliders 2 to 5 at 0), its sliders dragged.
     store().setChordMemory({7, -5});

@@ -8,10 +8,12 @@
 #include "platform/ui/content.h"
 #include "platform/ui/harness.h"
 #include "platform/ui/layout.h"
+#include "platform/ui/scroll_view.h"
 #include "platform/ui/text_field.h"
 #include "tests/platform/ui/frames_from_damage.h"
 
 #include <functional>
+#include <memory>
 
 namespace pulvan::ui {
 namespace {
@@ -75,6 +77,14 @@ INSTANTIATE_TEST_SUITE_P(
                   return zstack({.alignment = unit::topLeading}, placed(color(kWhite).frame({.width = 100, .height = 1}), 0, 10),
                                 placed(color(step % 2 ? kRed : kBlue).frame({.width = 100, .height = 10}), 0, 11));
               }},
+        // A view whose shadow, not the view, reaches over another that changes: the shadow is cast into the damage
+        // from beyond it.
+        Scene{"AShadowCastIntoTheDamageFromBeyondIt", 1.25,
+              [](int step) {
+                  return zstack(
+                      {.alignment = unit::topLeading}, placed(color(step % 2 ? kRed : kBlue).frame({.width = 6, .height = 30}), 62, 30),
+                      placed(color(kWhite).frame({.width = 48, .height = 20}).shadow(Color::black().opacity(0.5), 6, 0, 3), 70, 35));
+              }},
         Scene{"ALineOnAPixelSharedWithTheDamagesLeftEdge", 1.25,
               [](int step) {
                   return zstack({.alignment = unit::topLeading}, placed(color(kWhite).frame({.width = 1, .height = 50}), 10, 0),
@@ -82,26 +92,90 @@ INSTANTIATE_TEST_SUITE_P(
               }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A sibling that shrinks moves an outline by layout alone: all the outline drew is painted again.
-TEST(PaintedFromDamage, AnOutlineMovedByLayoutLeavesNothingBehind) {
-    foundation::Signal<> changed;
-    int step = 0;
-    Harness h(
-        [&] {
-            return zstack(
-                {.alignment = unit::topLeading}, color(kGrey),
-                placed(
-                    hstack({.alignment = Edge::top, .spacing = 4},
-                           View(Stepping{&changed, &step, [](int s) { return color(kBlue).frame({.width = 30 - 3.3 * s, .height = 20}); }}),
-                           rectangle().stroke(kRed, 3).frame({.width = 40, .height = 20})),
-                    10, 10));
-        },
-        {200, 100}, 1.25);
-    test::FramesFromDamage frames(h, 1.25);
-    for (step = 1; step <= 4; ++step) {
+// A sibling that changes its width moves a view by layout alone: all the view drew is painted again, and all it
+// draws where it now is, its outline and shadow beyond its frame too, into space nothing else damages.
+TEST(PaintedFromDamage, AViewMovedByLayoutIsPaintedWhereItDrewAndWhereItDraws) {
+    struct Case {
+        const char* name;
+        double width, growth;  // the sibling's, and by how much each step
+        View moved;
+    };
+    const View outline = rectangle().stroke(kRed, 3).frame({.width = 40, .height = 20});
+    for (const Case& c :
+         {Case{"an outline, the sibling shrinking", 30, -3.3, outline},
+          Case{"an outline with a shadow, the sibling growing", 10, 15, outline.shadow(Color::black().opacity(0.6), 3, 0, 2)}}) {
+        SCOPED_TRACE(c.name);
+        foundation::Signal<> changed;
+        int step = 0;
+        Harness h(
+            [&] {
+                const auto sibling = [&c](int s) { return color(kBlue).frame({.width = c.width + c.growth * s, .height = 20}); };
+                return zstack(
+                    {.alignment = unit::topLeading}, color(kGrey),
+                    placed(hstack({.alignment = Edge::top, .spacing = 4}, View(Stepping{&changed, &step, sibling}), c.moved), 10, 10));
+            },
+            {200, 100}, 1.25);
+        test::FramesFromDamage frames(h, 1.25);
+        for (step = 1; step <= 4; ++step) {
+            changed.emit();
+            EXPECT_LE(frames.paintAndCompare(), 6) << "step " << step;
+        }
+    }
+}
+
+// Half way through an animation, a small view changes again and again between the animation's frames: each frame
+// shows the animation as a whole paint of it does, in the damage and around it alike.
+void changeBetweenAnimationFrames(Harness& h, test::FramesFromDamage& frames, foundation::Signal<>& changed, int& step) {
+    h.advance(0.05);
+    ASSERT_LE(frames.paintAndCompare(), 6);
+    for (step = 1; step <= 6; ++step) {
+        h.clock().clock().advanceSeconds(0.006);
         changed.emit();
         EXPECT_LE(frames.paintAndCompare(), 6) << "step " << step;
     }
+}
+
+View smallSquare(foundation::Signal<>& changed, const int& step) {
+    return placed(View(Stepping{&changed, &step, [](int s) { return color(s % 2 ? kRed : kBlue).frame({.width = 4, .height = 4}); }}), 100,
+                  40);
+}
+
+TEST(PaintedFromDamage, AFadeShowsOneLevelInAFrameThatRepaintsAPartOfIt) {
+    for (const bool appearing : {true, false}) {
+        SCOPED_TRACE(appearing ? "fading in" : "fading out");
+        foundation::Signal<> changed;
+        int step = 0;
+        bool shown = !appearing;
+        Harness h(
+            [&] {
+                return zstack({.alignment = unit::topLeading}, color(kGrey),
+                              shown ? color(kWhite).frame({.width = 180, .height = 80}).transition(Transition::opacity()) : View(),
+                              smallSquare(changed, step));
+            },
+            {200, 100});
+        test::FramesFromDamage frames(h, 1);
+        shown = appearing;
+        h.root().invalidate();
+        changeBetweenAnimationFrames(h, frames, changed, step);
+    }
+}
+
+TEST(PaintedFromDamage, AnAnimatedScrollShowsOneOffsetInAFrameThatRepaintsElsewhere) {
+    foundation::Signal<> changed;
+    int step = 0;
+    const auto controller = std::make_shared<ScrollController>();
+    Harness h(
+        [&] {
+            Views rows;
+            for (int i = 0; i < 10; ++i) rows.push_back(color(i % 2 ? kRed : kBlue).frame({.height = 20}));
+            return zstack({.alignment = unit::topLeading}, color(kGrey),
+                          scrollView({.controller = controller}, vstack({.spacing = 0}, rows)).frame({.width = 80, .height = 50}),
+                          smallSquare(changed, step));
+        },
+        {200, 100});
+    test::FramesFromDamage frames(h, 1);
+    controller->scrollTo(100, Animation::linear(0.2));
+    changeBetweenAnimationFrames(h, frames, changed, step);
 }
 
 // A fade's whole paint, taken later than its frame's drawing, shows the fade as that drawing did.
