@@ -1,13 +1,53 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+
 namespace pulvan::midi {
 
 // Whether a JACK server may take a client now, learnt without opening one where that costs.
 // jack2's libjack starts a thread at every jack_client_open and gives the thread a second to run;
 // on a busy machine it gives up, frees what the late thread then reads, and the whole process dies.
-// So with jack2's libjack no client is opened unless the server's socket is there and takes a
-// connection: its folder is watched (inotify) and the socket tried only while it is there, both
-// without libjack. Other libjacks (PipeWire's) have no such thread and answer for themselves.
+// So with jack2's libjack no client is opened unless the server's socket is there and listens
+// (JackServerWatch). Other libjacks (PipeWire's) have no such thread and answer for themselves.
 bool jackServerMayAnswer();
+
+// Whether jack2's server listens on its socket, learnt without libjack and without connecting to it:
+// the socket's folder is watched (inotify), and while the socket's file is there the kernel's table of
+// Unix sockets tells whether something listens on it. A connection would not do: the server takes
+// one for a client, and a killed server's file takes none, so each look would be a failed connect.
+class JackServerWatch {
+public:
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+    explicit JackServerWatch(Clock now = std::chrono::steady_clock::now);
+    ~JackServerWatch();
+    JackServerWatch(const JackServerWatch&) = delete;
+    JackServerWatch& operator=(const JackServerWatch&) = delete;
+
+    // For the server that JACK_DEFAULT_SERVER and JACK_PROMISCUOUS_SERVER name now.
+    bool listening();
+
+private:
+    // Whether the socket's file is there, from the folder's changes since last asked; true when it is
+    // another file than at the last look, whose answer then no longer holds.
+    bool fileChanged(const std::string& name);
+    bool changesNamed(const std::string& name);
+
+    Clock now_;
+    std::mutex mutex_;
+    int inotify_;
+    // Guarded by mutex_: the socket's name when last asked, its file (device and inode) while there,
+    // and when it was last seen not listening.
+    std::string name_;
+    std::optional<std::pair<dev_t, ino_t>> file_;
+    std::optional<std::chrono::steady_clock::time_point> silentSince_;
+};
 
 }  // namespace pulvan::midi
