@@ -2,10 +2,18 @@
 
 #include "platform/midi/jack_library.h"
 
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <linux/sock_diag.h>
+#include <linux/unix_diag.h>
+#include <netinet/tcp.h>
 #include <sys/inotify.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -21,7 +29,7 @@ constexpr char kServerFolder[] = "/dev/shm";
 // good, and callers ask several times a second. A new file is looked at at once.
 constexpr auto kSilentFor = std::chrono::milliseconds(500);
 
-// Set in a Unix socket's flags in the kernel's table while it listens (__SO_ACCEPTCON).
+// Set in a Unix socket's flags in /proc/net/unix while it listens (__SO_ACCEPTCON).
 constexpr unsigned kAcceptsConnections = 0x10000;
 
 // jack2's rules: the server's name from JACK_DEFAULT_SERVER (else "default") with slashes
@@ -40,10 +48,54 @@ std::string socketName() {
 
 std::string socketPath(const std::string& name) { return std::string(kServerFolder) + "/" + name; }
 
+// Whether a socket bound to the file `device`/`inode` listens, from the kernel's socket diagnostics;
+// nothing where it has none for Unix sockets (no unix_diag, or a sandbox that forbids asking).
+std::optional<bool> diagnosedListening(dev_t device, ino_t inode) {
+    const int fd = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_SOCK_DIAG);
+    if (fd < 0) return std::nullopt;
+    struct {
+        nlmsghdr header;
+        unix_diag_req request;
+    } ask{};
+    ask.header.nlmsg_len = sizeof ask;
+    ask.header.nlmsg_type = SOCK_DIAG_BY_FAMILY;
+    ask.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    ask.request.sdiag_family = AF_UNIX;
+    ask.request.udiag_states = 1u << TCP_LISTEN;
+    ask.request.udiag_show = UDIAG_SHOW_VFS;
+    // The kernel gives a device as its own dev_t, and an inode in 32 bits.
+    const std::uint32_t kernelDevice = (major(device) << 20) | minor(device);
+    std::optional<bool> listens;
+    bool failed = ::send(fd, &ask, sizeof ask, 0) != static_cast<ssize_t>(sizeof ask);
+    alignas(nlmsghdr) char buffer[8192];
+    while (!listens && !failed) {
+        // Never waits: the kernel writes each part of its answer before the call that asks for it returns.
+        int length = static_cast<int>(::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT));
+        failed = length <= 0;
+        for (auto* header = reinterpret_cast<nlmsghdr*>(buffer); !listens && !failed && NLMSG_OK(header, length);
+             header = NLMSG_NEXT(header, length)) {
+            failed = header->nlmsg_type == NLMSG_ERROR;
+            if (header->nlmsg_type == NLMSG_DONE) listens = false;
+            if (header->nlmsg_type != SOCK_DIAG_BY_FAMILY) continue;
+            auto* socket = static_cast<unix_diag_msg*>(NLMSG_DATA(header));
+            int rest = static_cast<int>(header->nlmsg_len - NLMSG_LENGTH(sizeof *socket));
+            for (auto* attribute = reinterpret_cast<rtattr*>(socket + 1); RTA_OK(attribute, rest); attribute = RTA_NEXT(attribute, rest)) {
+                const auto* file = static_cast<const unix_diag_vfs*>(RTA_DATA(attribute));
+                if (attribute->rta_type == UNIX_DIAG_VFS && file->udiag_vfs_dev == kernelDevice &&
+                    file->udiag_vfs_ino == static_cast<std::uint32_t>(inode)) {
+                    listens = true;
+                }
+            }
+        }
+    }
+    ::close(fd);
+    return failed ? std::nullopt : listens;
+}
+
 // Whether a socket listens at `path`, from /proc/net/unix. A line there is
 // "Num: RefCount Protocol Flags Type St Inode Path", the path as bound, spaces and all
 // (an abstract name starts with '@').
-bool listensAt(const std::string& path) {
+bool listedListening(const std::string& path) {
     std::ifstream table("/proc/net/unix");
     std::string line;
     while (std::getline(table, line)) {
@@ -57,7 +109,10 @@ bool listensAt(const std::string& path) {
 
 }  // namespace
 
-JackServerWatch::JackServerWatch(Clock now) : now_(std::move(now)), inotify_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+JackServerWatch::JackServerWatch(Clock now, Kernel kernel)
+    : now_(std::move(now)),
+      kernel_(kernel),
+      inotify_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
     if (inotify_ >= 0 && ::inotify_add_watch(inotify_, kServerFolder, IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO) < 0) {
         ::close(inotify_);
         inotify_ = -1;
@@ -77,13 +132,15 @@ bool JackServerWatch::listening() {
     if (silentSince_ && time - *silentSince_ < kSilentFor) return false;
     // A listening server is not taken on trust for a while: it may have been killed since, and
     // each yes is followed by opening a client, which costs far more than this look.
-    const bool listens = listensAt(socketPath(name));
-    if (listens) {
+    std::optional<bool> listens;
+    if (kernel_ == Kernel::diagnostics) listens = diagnosedListening(file_->first, file_->second);
+    if (!listens) listens = listedListening(socketPath(name));
+    if (*listens) {
         silentSince_.reset();
     } else {
         silentSince_ = time;
     }
-    return listens;
+    return *listens;
 }
 
 bool JackServerWatch::fileChanged(const std::string& name) {

@@ -19,14 +19,18 @@ namespace pulvan::midi {
 bool jackServerMayAnswer();
 
 // Whether jack2's server listens on its socket, learnt without libjack and without connecting to it:
-// the socket's folder is watched (inotify), and while the socket's file is there the kernel's table of
-// Unix sockets tells whether something listens on it. A connection would not do: the server takes
-// one for a client, and a killed server's file takes none, so each look would be a failed connect.
+// the socket's folder is watched (inotify), and while the socket's file is there the kernel tells
+// whether a socket bound to it listens. A connection would not do: the server takes one for a
+// client, and a killed server's file takes none, so each look would be a failed connect.
 class JackServerWatch {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    // How the kernel is asked: by its socket diagnostics, which list the listening sockets alone with
+    // the files they are bound to (else, where it offers none for Unix sockets, as by `listing`); or
+    // from its listing of every Unix socket and its path, /proc/net/unix, which costs more to read.
+    enum class Kernel { diagnostics, listing };
 
-    explicit JackServerWatch(Clock now = std::chrono::steady_clock::now);
+    explicit JackServerWatch(Clock now = std::chrono::steady_clock::now, Kernel kernel = Kernel::diagnostics);
     ~JackServerWatch();
     JackServerWatch(const JackServerWatch&) = delete;
     JackServerWatch& operator=(const JackServerWatch&) = delete;
@@ -41,6 +45,7 @@ private:
     bool changesNamed(const std::string& name);
 
     Clock now_;
+    Kernel kernel_;
     std::mutex mutex_;
     int inotify_;
     // Guarded by mutex_: the socket's name when last asked, its file (device and inode) while there,

@@ -95,6 +95,12 @@ struct TestClock {
     }
 };
 
+// Each way of asking the kernel, and how a failure names it.
+const std::pair<JackServerWatch::Kernel, const char*> kKernels[] = {
+    {JackServerWatch::Kernel::diagnostics, " (socket diagnostics)"},
+    {JackServerWatch::Kernel::listing, " (/proc/net/unix)"},
+};
+
 // This process's name for a server, that no other test's server has.
 std::string ownServer(const std::string& suffix) { return "pulvan-" + std::to_string(::getpid()) + "-" + suffix; }
 
@@ -126,7 +132,8 @@ TEST(JackServerWatch, FindsAServerListeningWhereJack2PutsItsSocket) {
         std::optional<ScopedEnvironment> everyUser;
         if (row.everyUser) everyUser.emplace("JACK_PROMISCUOUS_SERVER", "");
         AtAddress server(filled(row.socket), Kind::listening);
-        EXPECT_TRUE(JackServerWatch().listening()) << row.name;
+        for (const auto& [kernel, asked] : kKernels)
+            EXPECT_TRUE(JackServerWatch(std::chrono::steady_clock::now, kernel).listening()) << row.name << asked;
     }
 }
 
@@ -159,18 +166,21 @@ TEST(JackServerWatch, TakesOnlyASocketListeningAtTheServersPathForItWithoutConne
          {{Place::serverSocket, Kind::leftBehind}, {Place::pathEndingInIt, Kind::listening}},
          false},
     };
-    TestClock time;
-    JackServerWatch watch(time.clock());
-    for (const SocketCase& row : rows) {
-        time.now += 1s;  // no answer kept from the row before
-        std::vector<std::unique_ptr<AtAddress>> made;
-        for (const auto& [place, kind] : row.there) made.push_back(std::make_unique<AtAddress>(addresses[static_cast<int>(place)], kind));
-        EXPECT_EQ(watch.listening(), row.listening) << row.name;
-        time.now += 1s;
-        EXPECT_EQ(watch.listening(), row.listening) << row.name << ", asked again";
-        for (std::size_t i = 0; i < made.size(); ++i) {
-            if (row.there[i].second == Kind::listening) {
-                EXPECT_FALSE(made[i]->connectedTo()) << row.name << ": connected to";
+    for (const auto& [kernel, asked] : kKernels) {
+        TestClock time;
+        JackServerWatch watch(time.clock(), kernel);
+        for (const SocketCase& row : rows) {
+            time.now += 1s;  // no answer kept from the row before
+            std::vector<std::unique_ptr<AtAddress>> made;
+            for (const auto& [place, kind] : row.there)
+                made.push_back(std::make_unique<AtAddress>(addresses[static_cast<int>(place)], kind));
+            EXPECT_EQ(watch.listening(), row.listening) << row.name << asked;
+            time.now += 1s;
+            EXPECT_EQ(watch.listening(), row.listening) << row.name << asked << ", asked again";
+            for (std::size_t i = 0; i < made.size(); ++i) {
+                if (row.there[i].second == Kind::listening) {
+                    EXPECT_FALSE(made[i]->connectedTo()) << row.name << asked << ": connected to";
+                }
             }
         }
     }
