@@ -39,8 +39,8 @@ public:
     bool listening();
 
 private:
-    // Whether the socket's file is there, from the folder's changes since last asked; true when it is
-    // another file than at the last look, whose answer then no longer holds.
+    // Keeps file_ from the folder's changes since last asked; whether it is another file than at the
+    // last look (or none), whose answer then no longer holds.
     bool fileChanged(const std::string& name);
     bool changesNamed(const std::string& name);
 
