@@ -55,6 +55,10 @@ public:
     Signal& operator=(const Signal&) = delete;
 
     [[nodiscard]] Connection connect(std::function<void(Args...)> handler) {
+        // Ended slots go here too, not only when the signal fires: a signal that stays quiet while its
+        // subscribers come and go (the store's, while the playhead builds views again) would keep every
+        // one. Only when the list is full: it stays within twice the most subscribers connected at once.
+        if (slots_.size() == slots_.capacity()) dropDisconnected();
         auto slot = std::make_shared<Slot>();
         slot->handler = std::move(handler);
         slots_.push_back(slot);
@@ -62,7 +66,7 @@ public:
     }
 
     void emit(const Args&... args) {
-        std::erase_if(slots_, [](const std::shared_ptr<Slot>& slot) { return !slot->connected; });
+        dropDisconnected();
         const auto snapshot = slots_;
         for (const auto& slot : snapshot) {
             if (slot->connected) slot->handler(args...);
@@ -79,6 +83,9 @@ private:
     struct Slot : detail::SlotRecord {
         std::function<void(Args...)> handler;
     };
+    void dropDisconnected() {
+        std::erase_if(slots_, [](const std::shared_ptr<Slot>& slot) { return !slot->connected; });
+    }
     std::vector<std::shared_ptr<Slot>> slots_;
 };
 

@@ -1,5 +1,7 @@
 #include "tests/support/allocation_counter.h"
 
+#include <malloc.h>
+
 #include <cstddef>
 #include <cstdlib>
 #include <new>
@@ -8,21 +10,32 @@ namespace {
 
 thread_local bool counting = false;
 thread_local std::uint64_t allocations = 0;
+thread_local std::int64_t bytesHeld = 0;
 
 void* allocate(std::size_t size, std::size_t alignment) {
     if (counting) ++allocations;
     if (size == 0) size = 1;
-    if (alignment > alignof(std::max_align_t)) return std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
-    return std::malloc(size);
+    void* p = alignment > alignof(std::max_align_t) ? std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment)
+                                                    : std::malloc(size);
+    if (counting && p) bytesHeld += static_cast<std::int64_t>(malloc_usable_size(p));
+    return p;
+}
+
+void release(void* p) {
+    if (counting && p) bytesHeld -= static_cast<std::int64_t>(malloc_usable_size(p));
+    std::free(p);
 }
 
 }  // namespace
 
 namespace pulvan::test {
 
-ScopedAllocationCount::ScopedAllocationCount() : startCount_(allocations), wasCounting_(counting) { counting = true; }
+ScopedAllocationCount::ScopedAllocationCount() : startCount_(allocations), startHeldBytes_(bytesHeld), wasCounting_(counting) {
+    counting = true;
+}
 ScopedAllocationCount::~ScopedAllocationCount() { counting = wasCounting_; }
 std::uint64_t ScopedAllocationCount::count() const { return allocations - startCount_; }
+std::int64_t ScopedAllocationCount::heldBytes() const { return bytesHeld - startHeldBytes_; }
 
 }  // namespace pulvan::test
 
@@ -38,11 +51,11 @@ void* operator new(std::size_t size, std::align_val_t al) {
 void* operator new[](std::size_t size, std::align_val_t al) { return operator new(size, al); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size, 0); }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size, 0); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept { release(p); }
+void operator delete[](void* p) noexcept { release(p); }
+void operator delete(void* p, std::size_t) noexcept { release(p); }
+void operator delete[](void* p, std::size_t) noexcept { release(p); }
+void operator delete(void* p, std::align_val_t) noexcept { release(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { release(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { release(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { release(p); }

@@ -4,6 +4,7 @@
 
 #include "platform/foundation/observable.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,4 +69,21 @@ TEST(Signal, SlotsChangedDuringEmissionTakeEffectAtOnceForRemovalsAndNextTimeFor
     signal.emit();
     signal.emit();
     EXPECT_EQ(calls, (std::vector<std::string>{"first", "self", "first", "added"}));
+}
+
+// A view built again and again connects anew each time and ends its earlier connection, while the signal
+// it follows may stay quiet for hours: the ended handlers, and what they hold, do not pile up meanwhile.
+TEST(Signal, AQuietSignalLetsEndedSubscriptionsGoWithoutFiring) {
+    Signal<> quiet;
+    const auto held = std::make_shared<int>(0);  // what every handler holds
+    int calls = 0;
+    std::vector<Connection> kept;
+    for (int i = 0; i < 8; ++i) kept.push_back(quiet.connect([held, &calls] { ++calls; }));
+    Connection rebuilt;
+    for (int i = 0; i < 10'000; ++i) rebuilt = quiet.connect([held, &calls] { ++calls; });
+
+    // Ten are connected at most at once (the next of `rebuilt` before its last ends); the list keeps at most twice that.
+    EXPECT_LE(held.use_count(), 1 + 2 * 10);
+    quiet.emit();
+    EXPECT_EQ(calls, 9);
 }

@@ -12,12 +12,14 @@
 #include "platform/ui/harness.h"
 #include "tests/editor/views/recorded_services.h"
 #include "tests/platform/foundation/temp_folder.h"
+#include "tests/support/allocation_counter.h"
 
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace pulvan::views {
@@ -386,6 +388,34 @@ TEST_F(RootViews, OneChooserOfAKindAtATimeAndACancelReachesTheLibrary) {
     store.isImportOnePresetPickerPresented.set(true);
     h->update();
     EXPECT_EQ(services.choosers.size(), 3u);
+}
+
+// Every step of play builds the views that follow the playhead again, while the store, which they also
+// follow, stays as it was for as long as play goes on: bar after bar, they hold on to nothing more. In the
+// application's window as in a host's.
+TEST_F(RootViews, PlayingHoldsNoMoreMemoryAfterItsFirstBars) {
+    for (const bool hosted : {false, true}) {
+        SCOPED_TRACE(hosted ? "in a host" : "standalone");
+        auto h = show(hosted, {1280, 730});
+        store.appPlayRunning.set(true);
+        const foundation::Uuid track = store.preset->tracks.front().id;
+        int step = 0;
+        const auto play = [&](int bars) {
+            for (const int end = step + 16 * bars; step < end; ++step) {
+                const bool sounding = step % 2 == 0;
+                store.playhead.globalStepByTrackID.set({{track, step}});
+                store.playhead.activeTrackNotes.set(sounding ? std::set<int>{60} : std::set<int>{});
+                store.playhead.noteActiveTrackIDs.set(sounding ? std::set<foundation::Uuid>{track} : std::set<foundation::Uuid>{});
+                h->advance(0.125);  // a sixteenth at 120 BPM
+            }
+        };
+        play(2);  // every picture of the bar has been built once
+        const test::ScopedAllocationCount held;
+        play(32);
+        // The room that lists keep for their next entries comes and goes by a few kilobytes; a view built
+        // again per step that left its subscription behind kept about 8 KB a bar.
+        EXPECT_LT(held.heldBytes(), 16 * 1024) << "bytes kept by 32 bars of play";
+    }
 }
 
 }  // namespace
