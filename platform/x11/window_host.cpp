@@ -381,7 +381,14 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
         case XCB_REPARENT_NOTIFY: hostKeyboard_->follow(); return;
         case XCB_CLIENT_MESSAGE: {
             const auto* e = reinterpret_cast<const xcb_client_message_event_t*>(event);
-            if (hostKeyboard_->handle(*event)) return;
+            if (hostKeyboard_->handle(*event)) {
+                // An embedder draws its window as it takes ours in and as its activation or focus changes, and tells
+                // us in an XEmbed word; metacity's compositor then now and then left the screen under this window as it
+                // was before a frame put meanwhile (black where the editor had drawn). The picture goes on whole again.
+                if (exposed_ && presenter_ && presenter_->hasFrame())
+                    presenter_->put({{0, 0, static_cast<int>(pixels_.width), static_cast<int>(pixels_.height)}});
+                return;
+            }
             if (e->type != connection_->atoms().wmProtocols) return;
             if (e->data.data32[0] == connection_->atoms().wmDeleteWindow && onCloseRequest_) onCloseRequest_();
             // Answered once the window has drawn what comes with it (a new size).
