@@ -56,7 +56,9 @@ Connection::Connection(xcb_connection_t* connection, int screenNumber) : connect
                                                          {&atoms_.wmState, "WM_STATE"},
                                                          {&atoms_.wmTakeFocus, "WM_TAKE_FOCUS"},
                                                          {&atoms_.netActiveWindow, "_NET_ACTIVE_WINDOW"},
-                                                         {&atoms_.timestamp, "_PULVAN_TIMESTAMP"}};
+                                                         {&atoms_.timestamp, "_PULVAN_TIMESTAMP"},
+                                                         {&atoms_.netWmSyncRequest, "_NET_WM_SYNC_REQUEST"},
+                                                         {&atoms_.netWmSyncRequestCounter, "_NET_WM_SYNC_REQUEST_COUNTER"}};
     std::vector<xcb_intern_atom_cookie_t> cookies;
     for (const auto& [atom, name] : names)
         cookies.push_back(xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name));

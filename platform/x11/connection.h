@@ -13,7 +13,7 @@ namespace pulvan::x11 {
 
 struct Atoms {
     xcb_atom_t wmProtocols = 0, wmDeleteWindow = 0, netWmName = 0, utf8String = 0, netWorkArea = 0, netWmPid = 0, wmState = 0,
-               wmTakeFocus = 0, netActiveWindow = 0, timestamp = 0;
+               wmTakeFocus = 0, netActiveWindow = 0, timestamp = 0, netWmSyncRequest = 0, netWmSyncRequestCounter = 0;
 };
 
 class Connection {

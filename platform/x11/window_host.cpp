@@ -118,7 +118,15 @@ std::unique_ptr<WindowHost> WindowHost::openTopLevel(ui::Root& root, EventLoop& 
     setProperty(c, w, atoms.netWmName, atoms.utf8String, 8, options.title.size(), options.title.data());
     static constexpr char wmClass[] = "pulvan\0Pulvan";
     setProperty(c, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, sizeof wmClass, wmClass);
-    setProperty(c, w, atoms.wmProtocols, XCB_ATOM_ATOM, 32, 1, &atoms.wmDeleteWindow);
+    // The first frame is marked as being drawn until it is whole on the window, so a compositing manager takes in the
+    // window with its picture.
+    host->frameCounter_ = FrameCounter::create(c);
+    const xcb_atom_t protocols[] = {atoms.wmDeleteWindow, atoms.netWmSyncRequest};
+    setProperty(c, w, atoms.wmProtocols, XCB_ATOM_ATOM, 32, host->frameCounter_ ? 2 : 1, protocols);
+    if (host->frameCounter_) {
+        const std::uint32_t counters[] = {host->frameCounter_->basic(), host->frameCounter_->extended()};
+        setProperty(c, w, atoms.netWmSyncRequestCounter, XCB_ATOM_CARDINAL, 32, 2, counters);
+    }
     const std::uint32_t pid = static_cast<std::uint32_t>(getpid());
     setProperty(c, w, atoms.netWmPid, XCB_ATOM_CARDINAL, 32, 1, &pid);
     // WM_NORMAL_HINTS: the program's size and its minimum.
@@ -243,6 +251,7 @@ WindowHost::~WindowHost() {
     if (cursors_->context) xcb_cursor_context_free(cursors_->context);
     if (gc_) xcb_free_gc(c, gc_);
     if (window_) xcb_destroy_window(c, window_);
+    if (frameCounter_) frameCounter_->destroy();
     if (colormap_) xcb_free_colormap(c, colormap_);
     // A round trip: the window is gone for every other client (the host) once the editor's view is.
     waitForServer(c);
@@ -317,7 +326,10 @@ void WindowHost::prepareToWait() {
     // While the window shows nothing its damage stays with the root, whose drawing then covers all of it.
     if (exposed_)
         if (const ui::Damage damage = root_.takeDamage(); !damage.isEmpty()) paint(damage);
-    if (exposed_ && presenter_ && presenter_->hasFrame() && paint_check::screenAsked(window_)) checkScreenAgainstWholePaint();
+    if (exposed_ && presenter_ && presenter_->hasFrame()) {
+        if (frameCounter_) frameCounter_->frameShown();
+        if (paint_check::screenAsked(window_)) checkScreenAgainstWholePaint();
+    }
     updateCursor();
     xcb_flush(connection_->get());
 }
@@ -369,9 +381,19 @@ void WindowHost::handle(const xcb_generic_event_t* event) {
         case XCB_REPARENT_NOTIFY: hostKeyboard_->follow(); return;
         case XCB_CLIENT_MESSAGE: {
             const auto* e = reinterpret_cast<const xcb_client_message_event_t*>(event);
-            if (hostKeyboard_->handle(*event)) return;
-            if (e->type == connection_->atoms().wmProtocols && e->data.data32[0] == connection_->atoms().wmDeleteWindow && onCloseRequest_)
-                onCloseRequest_();
+            if (hostKeyboard_->handle(*event)) {
+                // An embedder draws its window as it takes ours in and as its activation or focus changes, and tells
+                // us in an XEmbed word; metacity's compositor then now and then left the screen under this window as it
+                // was before a frame put meanwhile (black where the editor had drawn). The picture goes on whole again.
+                if (exposed_ && presenter_ && presenter_->hasFrame())
+                    presenter_->put({{0, 0, static_cast<int>(pixels_.width), static_cast<int>(pixels_.height)}});
+                return;
+            }
+            if (e->type != connection_->atoms().wmProtocols) return;
+            if (e->data.data32[0] == connection_->atoms().wmDeleteWindow && onCloseRequest_) onCloseRequest_();
+            // Answered once the window has drawn what comes with it (a new size).
+            if (e->data.data32[0] == connection_->atoms().netWmSyncRequest && frameCounter_)
+                frameCounter_->syncRequested(e->data.data32[2] | std::uint64_t{e->data.data32[3]} << 32);
             return;
         }
         // Focus moving between the host's windows does not take the pointer: a press goes on until its

@@ -6,6 +6,7 @@
 #include "platform/ui/root.h"
 #include "platform/x11/connection.h"
 #include "platform/x11/event_loop.h"
+#include "platform/x11/frame_counter.h"
 #include "platform/x11/host_keyboard.h"
 #include "platform/x11/keyboard.h"
 #include "platform/x11/paint_check.h"
@@ -105,6 +106,8 @@ private:
     xcb_colormap_t colormap_ = 0;
     xcb_gcontext_t gc_ = 0;
     std::unique_ptr<Presenter> presenter_;
+    // A top-level's, where the server has SYNC.
+    std::optional<FrameCounter> frameCounter_;
     bool exposed_ = false;
     bool painted_ = false;
     ui::Size pixels_;

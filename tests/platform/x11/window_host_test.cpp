@@ -123,7 +123,7 @@ protected:
 
     ui::View content() {
         return ui::zstack(
-            {ui::unit::topLeading}, ui::color(kRed).onScroll([this](const ui::ScrollEvent& e) {
+            {ui::unit::topLeading}, ui::color(backgroundShown ? kRed : ui::Color::clear()).onScroll([this](const ui::ScrollEvent& e) {
                 scrolls.push_back(e);
                 return true;
             }),
@@ -133,7 +133,9 @@ protected:
                 .frame({.width = 100, .height = 100})
                 .offset(200, 100),
             fieldShown ? ui::textField(fieldOptions()).frame({.width = 100, .height = 30}).offset(0, 300).testId("field") : ui::View(),
-            alertShown ? ui::color(kBlue).frame({.width = 100, .height = 50}).offset(400, 300).keyScope() : ui::View());
+            alertShown ? ui::color(kBlue).frame({.width = 100, .height = 50}).offset(400, 300).keyScope() : ui::View(),
+            fadedShown ? ui::color(kBlue).frame({.width = 100, .height = 50}).shadow({0, 0, 0, 0.5}, 6, 2, 3).opacity(0.5).offset(400, 300)
+                       : ui::View());
     }
 
     ui::TextFieldOptions fieldOptions() {
@@ -178,7 +180,7 @@ protected:
     EventLoop loop{queue};
     std::string typed;
     int submits = 0, focusRequests = 0;
-    bool alertShown = false, fieldShown = true, submitCloses = false;
+    bool alertShown = false, fadedShown = false, fieldShown = true, submitCloses = false, backgroundShown = true;
     ui::Root root{[this] { return content(); }, queue};
     std::vector<ui::PointerEvent> pointer;
     std::vector<ui::ScrollEvent> scrolls;
@@ -672,6 +674,44 @@ TEST_F(WindowHostTest, AParentOfAnyVisualHoldsTheWindow) {
         x.destroyWindow(parent);
         xcb_free_colormap(x.get(), colormap);
     }
+}
+
+// A window with alpha takes it from its frames: a compositing manager shows what lies behind through every pixel short
+// of opaque. Every pixel of the first frame (where no view draws, a field's text, antialiased edges) and of one
+// painted from damage (a translucent view with a shadow) is.
+TEST_F(WindowHostTest, AWindowWithAlphaIsOpaqueInEveryFrame) {
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x.get())).data;
+    const auto visuals = otherVisuals(screen);
+    const auto withAlpha = std::find_if(visuals.begin(), visuals.end(), [](const auto& v) { return v.second == 32; });
+    ASSERT_NE(withAlpha, visuals.end()) << "the test display offers no visual with alpha";
+    const xcb_colormap_t colormap = xcb_generate_id(x.get());
+    xcb_create_colormap(x.get(), XCB_COLORMAP_ALLOC_NONE, colormap, x.root(), withAlpha->first);
+    const xcb_window_t parent = xcb_generate_id(x.get());
+    const std::uint32_t values[] = {0, 0, colormap};
+    xcb_create_window(x.get(), 32, parent, x.root(), 0, 0, 800, 500, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, withAlpha->first,
+                      XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_COLORMAP, values);
+    xcb_map_window(x.get(), parent);
+    x.sync();
+    typed = "Ag jy";
+    backgroundShown = false;  // most of the window is drawn by no view
+    auto window = WindowHost::openChild(root, loop, parent, {800, 500});
+    ASSERT_NE(window, nullptr);
+    const xcb_window_t w = window->window();
+    const auto notOpaque = [&] {
+        const std::string pixels = x.image(0, 0, 800, 500, w);
+        int count = 0;
+        for (std::size_t i = 3; i < pixels.size(); i += 4) count += static_cast<std::uint8_t>(pixels[i]) != 0xFF;
+        return pixels.size() == 800u * 500u * 4u ? count : -1;
+    };
+    ASSERT_TRUE(runUntil([&] { return x.pixel(250, 150, w) == 0x0000FFu; }));
+    EXPECT_EQ(notOpaque(), 0) << "pixels of the first frame";
+    fadedShown = true;  // a translucent group with a shadow: composited as a whole, not by the solid fast paths
+    root.invalidate();
+    ASSERT_TRUE(runUntil([&] { return x.pixel(450, 325, w) != 0; }));
+    EXPECT_EQ(notOpaque(), 0) << "pixels after a frame painted from damage";
+    window.reset();
+    x.destroyWindow(parent);
+    xcb_free_colormap(x.get(), colormap);
 }
 
 // The test display's keyboard as setxkbmap makes it.
