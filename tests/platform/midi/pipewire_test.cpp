@@ -132,7 +132,7 @@ TEST_P(PipeWireRestartTest, AfterPipeWireRestartsMIDIComesBack) {
         EXPECT_TRUE(eventually(arrived, 10s)) << "round " << round << ": nothing the output sends arrives";
         if (round == 0) {
             ASSERT_TRUE(restartPipeWire()) << "PipeWire did not start again";
-            // The programs of the old session are gone with it.
+            // The programs of the old session went with it; playing goes on into the new one for a while.
             std::this_thread::sleep_for(GetParam().playing ? 500ms : 0ms);
         }
         playing.store(false);
