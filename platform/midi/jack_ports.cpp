@@ -146,6 +146,8 @@ JackClient::~JackClient() {
 // thread, started now, would wait on that one for ever while the server waits for it every cycle.
 // Once every client of ours heard that the new one joined, they heard everything before, and its
 // entry is its own. Their news comes on threads of this process: a busy machine delays it a little.
+// Should a thread still not run (a stale entry of another origin), its owner gives it up quickly
+// (JackPortClient::firstCycleRuns), which clears the entry.
 bool JackClient::activate() {
     constexpr auto kNewsWait = std::chrono::milliseconds(500);
     std::unique_lock lock(libraryMutex());
