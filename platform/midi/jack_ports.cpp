@@ -100,6 +100,18 @@ std::set<std::string> clientsOfOwnSockets() {
     return clients;
 }
 
+// Whether this process maps jack2's wake-up of the client of ours named `client`, a file
+// "jack_sem.<uid>_<server>_<client>" in /dev/shm that the server made for it (not one it deleted).
+bool wakeUpMapped(const std::string& client) {
+    std::ifstream maps("/proc/self/maps");
+    const std::string ending = "_" + client;
+    for (std::string line; std::getline(maps, line);) {
+        const auto file = line.find("/dev/shm/jack_sem.");
+        if (file != std::string::npos && std::string_view(line).substr(file).ends_with(ending)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::unique_ptr<JackClient> JackClient::open(const std::string& name) {
@@ -146,8 +158,11 @@ JackClient::~JackClient() {
 // thread, started now, would wait on that one for ever while the server waits for it every cycle.
 // Once every client of ours heard that the new one joined, they heard everything before, and its
 // entry is its own. Their news comes on threads of this process: a busy machine delays it a little.
-// Should a thread still not run (a stale entry of another origin), its owner gives it up quickly
-// (JackPortClient::firstCycleRuns), which clears the entry.
+// The news that a client left, reaching a client of ours while it is still opening, is dropped by
+// libjack, and the entry keeps the wake-up of the one that left: a client of ours that then takes
+// its number finds its own wake-up not taken in. It is not activated; closing it clears the entry,
+// and its owner opens it again. Should a thread still not run, its owner gives it up quickly
+// (JackPortClient::firstCycleRuns).
 bool JackClient::activate() {
     constexpr auto kNewsWait = std::chrono::milliseconds(500);
     std::unique_lock lock(libraryMutex());
@@ -160,6 +175,7 @@ bool JackClient::activate() {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             lock.lock();
         }
+        if (!wakeUpMapped(name)) return false;
     }
     bool activated = false;
     use([&](jack_client_t* client) { activated = jack_activate(client) == 0; });

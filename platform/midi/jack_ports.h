@@ -39,8 +39,9 @@ public:
         return true;
     }
 
-    // Lets the server run it, once every client of ours heard that it joined (see activate's
-    // definition); set its process callback first, if any. Whether the server took it.
+    // Lets the server run it, once every client of ours heard that it joined, unless its wake-up
+    // is not its own (see activate's definition); set its process callback first, if any. Whether
+    // the server took it.
     bool activate();
 
     // For libjack's own threads (process callbacks), which closing stops first.
