@@ -498,9 +498,8 @@ TEST_F(JackTest, AnOutputOpenedWhileAnotherProgramsClientComesAndGoesPlays) {
     }
 }
 
-// A client whose first cycle does not come within 4 of the server's is given up on, and one that runs
-// may be a cycle or two late with its first on a busy machine, as every program's may.
-constexpr int kCyclesAJoinMayHold = 6;
+// A thread's first wake-up may be a cycle or two late on a busy machine, every program's alike.
+constexpr int kCyclesAJoinMayHold = 2;
 
 // The cycles the server reports that a client of ours held it up, each time waiting for its process thread.
 int cyclesHeldByPulvan(const std::string& serverName) {
@@ -514,8 +513,7 @@ int cyclesHeldByPulvan(const std::string& serverName) {
 
 // A server that starts after the application's ports exist, while another program's client comes and
 // goes, as a patchbay's that looks at the server: each of Pulvan's clients
-// joins it and runs its cycles without holding up the server, and every other program on it, for more
-// than a few cycles (a busy machine's late first wake-up of a thread, or a client of ours given up on).
+// joins it and runs its cycles without holding up the server, and every other program on it.
 TEST_F(JackTest, AServerThatStartsLaterIsJoinedWithoutHoldingItsCycles) {
     test::OwnJackServer server("join", 256, test::OwnJackServer::Scheduling::realtime, 48'000);
     ASSERT_TRUE(server.started() && server.stop());
