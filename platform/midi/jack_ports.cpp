@@ -116,7 +116,9 @@ bool wakeUpMapped(const std::string& client) {
 
 std::unique_ptr<JackClient> JackClient::open(const std::string& name) {
     // An opening that finds no server costs (PipeWire's libjack sets up a whole context for it): while
-    // none answers, at most twice a second for every client of ours together.
+    // none answers, at most twice a second for every client of ours together. jack2's is tried only
+    // while its server's socket takes connections (jackServerMayAnswer), and a server just started
+    // is not kept waiting for.
     static std::chrono::steady_clock::time_point nextAfterFailure{};  // under libraryMutex()
     std::lock_guard lock(libraryMutex());
     if (std::chrono::steady_clock::now() < nextAfterFailure || !closeGoneLocked() || !jackServerMayAnswer()) return nullptr;
@@ -125,7 +127,7 @@ std::unique_ptr<JackClient> JackClient::open(const std::string& name) {
         return jack_client_open(name.c_str(), JackNoStartServer, &status);
     });
     if (!client) {
-        nextAfterFailure = std::chrono::steady_clock::now() + kRetryAfterFailure;
+        if (!jackLibraryIsJack2()) nextAfterFailure = std::chrono::steady_clock::now() + kRetryAfterFailure;
         return nullptr;
     }
     std::unique_ptr<JackClient> opened(new JackClient(client));

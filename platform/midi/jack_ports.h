@@ -21,7 +21,8 @@ namespace pulvan::midi {
 // share one server: when one learns that it went, every one opened before is gone.
 class JackClient {
 public:
-    // Null when no server answers. After an opening that found none, none is tried for a while.
+    // Null when no server answers. After an opening that found none, none is tried for a while
+    // (where the server cannot be looked for otherwise).
     static std::unique_ptr<JackClient> open(const std::string& name);
     ~JackClient();
     JackClient(const JackClient&) = delete;
