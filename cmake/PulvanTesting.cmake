@@ -1,9 +1,10 @@
-# pulvan_test(<name> SOURCES ... [LIBS ...] [THREADED] [SERIAL] [NEEDS jack|x11|wm ...] [EACH_WINDOW_MANAGER]
+# pulvan_test(<name> SOURCES ... [LIBS ...] [THREADED] [SERIAL] [NEEDS jack|pipewire|x11|wm ...] [EACH_WINDOW_MANAGER]
 #             [LOCKS <resource> ...])
 #
 # THREADED tests are the ones that also run under ThreadSanitizer; a build with
 # PULVAN_SANITIZE=thread builds only those. NEEDS attaches the CTest fixture that
-# starts a private JACK server or Xvfb display for this build tree; <manager>_wm is a display of its
+# starts a private JACK server, PipeWire session (whose libjack the test then loads) or Xvfb display for this
+# build tree; <manager>_wm is a display of its
 # own with that window manager on it, and wm openbox's. EACH_WINDOW_MANAGER runs every case once under each of
 # PULVAN_TEST_WINDOW_MANAGERS, on its display, named "<manager>/<case>". LOCKS keeps tests
 # that share one outside resource (the X clipboard, say) from running at the same time.
@@ -25,6 +26,11 @@ foreach(manager IN LISTS PULVAN_TEST_WINDOW_MANAGERS)
   math(EXPR _pulvan_display_offset "${_pulvan_display_offset} + 800")
 endforeach()
 set(PULVAN_TEST_JACK_SERVER "pulvan-test-${_pulvan_tree_hex}")
+# The private PipeWire session's name, and where PipeWire's libjack is (as pw-jack finds it), for the
+# tests that run JACK programs through PipeWire.
+set(PULVAN_TEST_PIPEWIRE "pulvan-test-${_pulvan_tree_hex}")
+find_path(PULVAN_PIPEWIRE_JACK_DIR libjack.so.0 NO_DEFAULT_PATH
+  PATHS /usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}/pipewire-0.3/jack /usr/lib64/pipewire-0.3/jack /usr/lib/pipewire-0.3/jack)
 set(PULVAN_FIXTURE_DIR ${CMAKE_SOURCE_DIR}/tests/fixtures)
 
 if(NOT TARGET pulvan_threaded_tests)
@@ -81,6 +87,13 @@ function(_pulvan_discover_tests name prefix)
     set(T_SERIAL TRUE)
     list(APPEND env "JACK_DEFAULT_SERVER=${PULVAN_TEST_JACK_SERVER}" "JACK_NO_START_SERVER=1")
   endif()
+  if("pipewire" IN_LIST T_NEEDS)
+    set(T_SERIAL TRUE)
+    list(APPEND env "XDG_RUNTIME_DIR=/tmp/pulvan-pipewire-${PULVAN_TEST_PIPEWIRE}")
+    if(PULVAN_PIPEWIRE_JACK_DIR)
+      list(APPEND env "LD_LIBRARY_PATH=${PULVAN_PIPEWIRE_JACK_DIR}")
+    endif()
+  endif()
   if("x11" IN_LIST T_NEEDS)
     list(APPEND env "DISPLAY=:${PULVAN_TEST_DISPLAY}")
   endif()
@@ -126,6 +139,10 @@ add_test(NAME jack_server_stop COMMAND ${PULVAN_FIXTURE_DIR}/jack.sh stop ${PULV
 set_tests_properties(jack_server_start PROPERTIES FIXTURES_SETUP jack_server LABELS "jack;threaded"
   DEPENDS JackRegistry.TheFixtureStartsAServerThoughKilledServersTookEveryPlace)
 set_tests_properties(jack_server_stop PROPERTIES FIXTURES_CLEANUP jack_server LABELS "jack;threaded")
+add_test(NAME pipewire_server_start COMMAND ${PULVAN_FIXTURE_DIR}/pipewire.sh start ${PULVAN_TEST_PIPEWIRE})
+add_test(NAME pipewire_server_stop COMMAND ${PULVAN_FIXTURE_DIR}/pipewire.sh stop ${PULVAN_TEST_PIPEWIRE})
+set_tests_properties(pipewire_server_start PROPERTIES FIXTURES_SETUP pipewire_server LABELS pipewire)
+set_tests_properties(pipewire_server_stop PROPERTIES FIXTURES_CLEANUP pipewire_server LABELS pipewire)
 add_test(NAME x11_server_start COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh start ${PULVAN_TEST_DISPLAY})
 add_test(NAME x11_server_stop COMMAND ${PULVAN_FIXTURE_DIR}/xvfb.sh stop ${PULVAN_TEST_DISPLAY})
 set_tests_properties(x11_server_start PROPERTIES FIXTURES_SETUP x11_server LABELS "x11;threaded")

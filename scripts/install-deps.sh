@@ -6,7 +6,8 @@ packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmar
   libx11-dev libgtk-3-dev libicu-dev xvfb x11-utils imagemagick fonts-dejavu-core midicsv ccache
   fonts-inter fonts-jetbrains-mono libxcb1-dev libxcb-xinput-dev libxcb-cursor-dev libxcb-xkb-dev
   libxkbcommon-dev libxkbcommon-x11-dev libdbus-1-dev dbus libxcb-xtest0-dev libxcb-xfixes0-dev x11-apps x11-xkb-utils
-  libasound2-dev libjack-jackd2-dev binutils icu-devtools openbox icewm metacity mutter clang-format)
+  libasound2-dev libjack-jackd2-dev binutils icu-devtools openbox icewm metacity mutter clang-format
+  pipewire pipewire-bin pipewire-jack wireplumber dbus-daemon)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

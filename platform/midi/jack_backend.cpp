@@ -189,6 +189,8 @@ public:
 
     std::unique_ptr<OutputConnection> openVirtualSource(const std::string& name) override { return openOutput(name, name); }
 
+    bool serverAnswers() { return state_->lookup.open(); }
+
 private:
     std::vector<Endpoint> list(bool sources) {
         const std::vector<std::string> names = state_->lookup.midiPorts(sources);
@@ -212,5 +214,10 @@ private:
 }  // namespace
 
 std::shared_ptr<Backend> makeJackBackend() { return std::make_shared<JackBackend>(); }
+
+std::shared_ptr<Backend> openJackBackend() {
+    auto backend = std::make_shared<JackBackend>();
+    return backend->serverAnswers() ? backend : nullptr;
+}
 
 }  // namespace pulvan::midi

@@ -11,10 +11,11 @@
 // clang-format off
 #define PULVAN_JACK_FUNCTIONS(X)                                                                                 \
     X(jack_activate) X(jack_client_close) X(jack_client_open) X(jack_connect) X(jack_disconnect) X(jack_free)    \
-    X(jack_frames_to_time) X(jack_get_cycle_times) X(jack_get_ports) X(jack_get_sample_rate) X(jack_get_time)    \
-    X(jack_last_frame_time) X(jack_midi_clear_buffer) X(jack_midi_event_get) X(jack_midi_event_reserve)          \
-    X(jack_midi_get_event_count) X(jack_on_info_shutdown) X(jack_port_connected_to) X(jack_port_get_buffer)      \
-    X(jack_port_name) X(jack_port_register) X(jack_set_error_function)                                           \
+    X(jack_frames_to_time) X(jack_get_buffer_size) X(jack_get_client_name) X(jack_get_cycle_times)               \
+    X(jack_get_ports) X(jack_get_sample_rate) X(jack_get_time) X(jack_last_frame_time) X(jack_midi_clear_buffer) \
+    X(jack_midi_event_get) X(jack_midi_event_reserve) X(jack_midi_get_event_count) X(jack_on_info_shutdown)      \
+    X(jack_on_shutdown) X(jack_port_connected_to) X(jack_port_get_buffer) X(jack_port_name)                      \
+    X(jack_port_register) X(jack_set_client_registration_callback) X(jack_set_error_function)                   \
     X(jack_set_info_function) X(jack_set_process_callback)
 // clang-format on
 
@@ -28,7 +29,7 @@ struct JackLibrary {
     using Handler = void (*)(const char*);
     Handler* errorCallback = nullptr;
     Handler* infoCallback = nullptr;
-    decltype(&::jack_get_client_pid) clientPid = nullptr;  // not every libjack answers it
+    decltype(&::jack_get_client_pid) clientPid = nullptr;  // only jack2's answers it
     bool present = false;
     bool jack2 = false;
 
@@ -44,10 +45,11 @@ struct JackLibrary {
 #undef PULVAN_JACK_RESOLVE
         errorCallback = static_cast<Handler*>(dlsym(handle, "jack_error_callback"));
         infoCallback = static_cast<Handler*>(dlsym(handle, "jack_info_callback"));
-        clientPid = reinterpret_cast<decltype(&::jack_get_client_pid)>(dlsym(handle, "jack_get_client_pid"));
         present = complete && errorCallback && infoCallback;
         const auto version = reinterpret_cast<decltype(&::jack_get_version_string)>(dlsym(handle, "jack_get_version_string"));
         jack2 = present && version && std::string_view(version()).starts_with("1.");
+        // PipeWire's has it too, but answers 0 and says on stderr, every time, that it is not implemented.
+        if (jack2) clientPid = reinterpret_cast<decltype(&::jack_get_client_pid)>(dlsym(handle, "jack_get_client_pid"));
     }
 };
 
@@ -129,6 +131,8 @@ int jack_get_cycle_times(const jack_client_t* c, jack_nframes_t* frames, jack_ti
 const char** jack_get_ports(jack_client_t* c, const char* pattern, const char* type, unsigned long flags) {
     return forward<&L::jack_get_ports>(static_cast<const char**>(nullptr), c, pattern, type, flags);
 }
+jack_nframes_t jack_get_buffer_size(jack_client_t* c) { return forward<&L::jack_get_buffer_size>(jack_nframes_t{0}, c); }
+char* jack_get_client_name(jack_client_t* c) { return forward<&L::jack_get_client_name>(static_cast<char*>(nullptr), c); }
 jack_nframes_t jack_get_sample_rate(jack_client_t* c) { return forward<&L::jack_get_sample_rate>(jack_nframes_t{0}, c); }
 jack_time_t jack_get_time() { return forward<&L::jack_get_time>(jack_time_t{0}); }
 jack_nframes_t jack_last_frame_time(const jack_client_t* c) { return forward<&L::jack_last_frame_time>(jack_nframes_t{0}, c); }
@@ -143,6 +147,7 @@ uint32_t jack_midi_get_event_count(void* buffer) { return forward<&L::jack_midi_
 void jack_on_info_shutdown(jack_client_t* c, JackInfoShutdownCallback callback, void* arg) {
     forwardVoid<&L::jack_on_info_shutdown>(c, callback, arg);
 }
+void jack_on_shutdown(jack_client_t* c, JackShutdownCallback callback, void* arg) { forwardVoid<&L::jack_on_shutdown>(c, callback, arg); }
 int jack_port_connected_to(const jack_port_t* p, const char* name) { return forward<&L::jack_port_connected_to>(0, p, name); }
 void* jack_port_get_buffer(jack_port_t* p, jack_nframes_t frames) {
     return forward<&L::jack_port_get_buffer>(static_cast<void*>(nullptr), p, frames);
@@ -150,6 +155,9 @@ void* jack_port_get_buffer(jack_port_t* p, jack_nframes_t frames) {
 const char* jack_port_name(const jack_port_t* p) { return forward<&L::jack_port_name>("", p); }
 jack_port_t* jack_port_register(jack_client_t* c, const char* name, const char* type, unsigned long flags, unsigned long size) {
     return forward<&L::jack_port_register>(static_cast<jack_port_t*>(nullptr), c, name, type, flags, size);
+}
+int jack_set_client_registration_callback(jack_client_t* c, JackClientRegistrationCallback callback, void* arg) {
+    return forward<&L::jack_set_client_registration_callback>(-1, c, callback, arg);
 }
 void jack_set_error_function(void (*f)(const char*)) { forwardVoid<&L::jack_set_error_function>(f); }
 void jack_set_info_function(void (*f)(const char*)) { forwardVoid<&L::jack_set_info_function>(f); }

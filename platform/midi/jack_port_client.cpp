@@ -13,7 +13,10 @@ namespace {
 
 // Long enough for a few cycles of any period a desktop runs.
 constexpr auto kReleaseWait = std::chrono::milliseconds(300);
-// A client's process thread runs within a few cycles of its activation.
+// A client's process thread runs within a few of the server's cycles of its activation: with room
+// for a busy machine, whose threads come late now and then. And within this long, unless the server
+// itself does not run.
+constexpr jack_nframes_t kFirstCycleWithin = 4;
 constexpr auto kFirstCycleWait = std::chrono::seconds(1);
 
 // This cycle's start on the monotonic clock, and its frame rate as the server's
@@ -41,23 +44,36 @@ std::unique_ptr<JackPortClient> JackPortClient::open(const std::string& clientNa
     auto client = JackClient::open(clientName);
     if (!client) return nullptr;
     std::unique_ptr<JackPortClient> opened(new JackPortClient(std::move(client), direction));
+    bool registered = false;
     opened->client_->use([&](jack_client_t* jack) {
         opened->port_ = jack_port_register(jack, portName.c_str(), JACK_DEFAULT_MIDI_TYPE,
                                            direction == Direction::output ? JackPortIsOutput : JackPortIsInput, 0);
         if (!opened->port_) return;
         opened->portName_ = jack_port_name(opened->port_);
-        jack_set_process_callback(jack, &JackPortClient::process, opened.get());
-        opened->active_ = jack_activate(jack) == 0;
+        registered = jack_set_process_callback(jack, &JackPortClient::process, opened.get()) == 0;
     });
-    // libjack wakes the clients of a process through one table, by client number. When the news that
-    // another program's client went reaches a client of ours that is still opening, libjack drops it,
-    // and the number stays bound to the gone client's wake-up; a client of ours that gets the number
-    // next keeps that wake-up, and its process thread never runs. Closed, it clears the entry, and its
-    // owner opens it again.
-    if (opened->active_ && !opened->awaitWhileAlive(std::chrono::steady_clock::now() + kFirstCycleWait,
-                                                    [&] { return opened->cycles_.load(std::memory_order_acquire) > 0; }))
-        opened->active_ = false;
+    opened->active_ = registered && opened->client_->activate() && opened->firstCycleRuns();
     return opened->active_ ? std::move(opened) : nullptr;
+}
+
+// A client whose process thread does not run holds the server's cycle, and every other program's,
+// each time it is due; closing it takes it out. The first cycle comes within a few of the server's
+// cycles, counted as the server runs them, so that a server itself starved of time is waited for.
+bool JackPortClient::firstCycleRuns() const {
+    jack_nframes_t start = 0;
+    jack_nframes_t period = 0;
+    client_->use([&](jack_client_t* jack) {
+        start = jack_last_frame_time(jack);
+        period = jack_get_buffer_size(jack);
+    });
+    const auto serverRanTooMany = [&] {
+        jack_nframes_t now = start;
+        client_->use([&](jack_client_t* jack) { now = jack_last_frame_time(jack); });
+        return period > 0 && now - start > kFirstCycleWithin * period;
+    };
+    return awaitWhileAlive(std::chrono::steady_clock::now() + kFirstCycleWait,
+                           [&] { return cycles_.load(std::memory_order_acquire) > 0 || serverRanTooMany(); }) &&
+           cycles_.load(std::memory_order_acquire) > 0;
 }
 
 JackPortClient::JackPortClient(std::unique_ptr<JackClient> client, Direction direction)

@@ -71,6 +71,8 @@ public:
 
 private:
     JackPortClient(std::unique_ptr<JackClient> client, Direction direction);
+    // Whether its process thread ran its first cycle in time.
+    bool firstCycleRuns() const;
     static int process(std::uint32_t frames, void* self);
     void writeOutput(std::uint32_t frames);
     void readInput(std::uint32_t frames);

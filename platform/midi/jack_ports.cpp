@@ -15,9 +15,13 @@
 #include <mutex>
 #include <sstream>
 #include <string_view>
+#include <thread>
 
 namespace pulvan::midi {
 namespace {
+
+// How long after finding no server the next look is.
+constexpr auto kRetryAfterFailure = std::chrono::milliseconds(500);
 
 void ignoreJackMessage(const char*) {}
 
@@ -96,21 +100,49 @@ std::set<std::string> clientsOfOwnSockets() {
     return clients;
 }
 
+// Whether this process maps jack2's wake-up of the client of ours named `client`, a file
+// "jack_sem.<uid>_<server>_<client>" in /dev/shm that the server made for it (not one it deleted).
+bool wakeUpMapped(const std::string& client) {
+    std::ifstream maps("/proc/self/maps");
+    const std::string ending = "_" + client;
+    for (std::string line; std::getline(maps, line);) {
+        const auto file = line.find("/dev/shm/jack_sem.");
+        if (file != std::string::npos && std::string_view(line).substr(file).ends_with(ending)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::unique_ptr<JackClient> JackClient::open(const std::string& name) {
+    // An opening that finds no server costs (PipeWire's libjack sets up a whole context for it): while
+    // none answers, at most twice a second for every client of ours together. jack2's is tried only
+    // while its server's socket takes connections (jackServerMayAnswer), and a server just started
+    // is not kept waiting for.
+    static std::chrono::steady_clock::time_point nextAfterFailure{};  // under libraryMutex()
     std::lock_guard lock(libraryMutex());
-    if (!closeGoneLocked() || !jackServerMayAnswer()) return nullptr;
+    if (std::chrono::steady_clock::now() < nextAfterFailure || !closeGoneLocked() || !jackServerMayAnswer()) return nullptr;
     jack_client_t* client = quietly([&] {
         jack_status_t status{};
         return jack_client_open(name.c_str(), JackNoStartServer, &status);
     });
-    if (!client) return nullptr;
+    if (!client) {
+        if (!jackLibraryIsJack2()) nextAfterFailure = std::chrono::steady_clock::now() + kRetryAfterFailure;
+        return nullptr;
+    }
     std::unique_ptr<JackClient> opened(new JackClient(client));
     registry().open.insert(opened.get());
-    jack_on_info_shutdown(client, &JackClient::onShutdown, &opened->gone_);
+    // jack2 calls the first if set, else the second; PipeWire's calls only the second (and only while active).
+    jack_on_info_shutdown(client, &JackClient::onInfoShutdown, opened.get());
+    jack_on_shutdown(client, &JackClient::onShutdown, opened.get());
+    jack_set_client_registration_callback(client, &JackClient::onRegistration, opened.get());
     return opened;
 }
+
+JackClient::JackClient(jack_client_t* client)
+    : client_(client),
+      raw_(client),
+      lossesAtOpen_(serverLosses().load(std::memory_order_acquire)) {}
 
 JackClient::~JackClient() {
     std::lock_guard lock(libraryMutex());
@@ -121,8 +153,68 @@ JackClient::~JackClient() {
     registry().open.erase(this);
 }
 
-void JackClient::onShutdown(jack_status_t, const char*, void* gone) {
-    static_cast<std::atomic<bool>*>(gone)->store(true, std::memory_order_release);
+// jack2 wakes the clients of one process through one table, by client number, which each client of
+// ours fills in as the server's news of others joining and leaving reaches it. When a client of ours
+// takes the number of another program's client that just left, before an older client of ours heard
+// that it left, the table still holds the wake-up of the one that left, and the new client's process
+// thread, started now, would wait on that one for ever while the server waits for it every cycle.
+// Once every client of ours heard that the new one joined, they heard everything before, and its
+// entry is its own. Their news comes on threads of this process: a busy machine delays it a little.
+// The news that a client left, reaching a client of ours while it is still opening, is dropped by
+// libjack, and the entry keeps the wake-up of the one that left: a client of ours that then takes
+// its number finds its own wake-up not taken in. It is not activated; closing it clears the entry,
+// and its owner opens it again. Should a thread still not run, its owner gives it up quickly
+// (JackPortClient::firstCycleRuns).
+bool JackClient::activate() {
+    constexpr auto kNewsWait = std::chrono::milliseconds(500);
+    std::unique_lock lock(libraryMutex());
+    std::string name;
+    if (!use([&](jack_client_t* client) { name = jack_get_client_name(client); })) return false;
+    if (jackLibraryIsJack2()) {
+        const auto deadline = std::chrono::steady_clock::now() + kNewsWait;
+        while (!heardByOthersLocked(*this, name) && std::chrono::steady_clock::now() < deadline) {
+            lock.unlock();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            lock.lock();
+        }
+        if (!wakeUpMapped(name)) return false;
+    }
+    bool activated = false;
+    use([&](jack_client_t* client) { activated = jack_activate(client) == 0; });
+    active_ = activated;
+    return activated;
+}
+
+bool JackClient::heardByOthersLocked(const JackClient& self, const std::string& name) {
+    for (JackClient* other : registry().open) {
+        if (other == &self || !other->active_ || other->gone()) continue;
+        std::lock_guard joinedLock(other->joinedMutex_);
+        if (std::ranges::find(other->joined_, name) == other->joined_.end()) return false;
+    }
+    return true;
+}
+
+std::atomic<std::uint64_t>& JackClient::serverLosses() {
+    static std::atomic<std::uint64_t> losses{0};
+    return losses;
+}
+
+void JackClient::onInfoShutdown(jack_status_t, const char*, void* self) { onShutdown(self); }
+
+void JackClient::onShutdown(void* self) {
+    auto& client = *static_cast<JackClient*>(self);
+    client.gone_.store(true, std::memory_order_release);
+    // Counted once for the clients opened before: a later one's server is another.
+    std::uint64_t expected = client.lossesAtOpen_;
+    serverLosses().compare_exchange_strong(expected, expected + 1, std::memory_order_acq_rel);
+}
+
+void JackClient::onRegistration(const char* name, int joined, void* self) {
+    if (!joined || !name) return;
+    auto& client = *static_cast<JackClient*>(self);
+    std::lock_guard lock(client.joinedMutex_);
+    client.joined_[client.nextJoined_] = name;
+    client.nextJoined_ = (client.nextJoined_ + 1) % client.joined_.size();
 }
 
 bool JackClient::closeGoneLocked() {
@@ -155,18 +247,26 @@ std::int64_t jackClockOffsetNanoseconds() noexcept {
     return best;
 }
 
-bool jackServerRunning() { return JackClient::open("PulvanMIDIProbe") != nullptr; }
+bool JackPortLookup::open() {
+    std::lock_guard lock(mutex_);
+    return openLocked();
+}
+
+bool JackPortLookup::openLocked() {
+    if (client_ && client_->gone()) client_.reset();
+    const auto time = std::chrono::steady_clock::now();
+    if (!client_ && time >= nextAttempt_) {
+        nextAttempt_ = time + kRetryAfterFailure;
+        client_ = JackClient::open("PulvanMIDIPorts");
+        if (client_) client_->activate();
+    }
+    return client_ != nullptr;
+}
 
 std::vector<std::string> JackPortLookup::midiPorts(bool sources) {
     std::vector<std::string> names;
     std::lock_guard lock(mutex_);
-    if (client_ && client_->gone()) client_.reset();
-    const auto time = std::chrono::steady_clock::now();
-    if (!client_ && time >= nextAttempt_) {
-        nextAttempt_ = time + std::chrono::milliseconds(500);
-        client_ = JackClient::open("PulvanMIDIPorts");
-    }
-    if (!client_) return names;
+    if (!openLocked()) return names;
     client_->use([&](jack_client_t* client) {
         const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, sources ? JackPortIsOutput : JackPortIsInput);
         if (!ports) return;

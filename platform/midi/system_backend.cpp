@@ -2,7 +2,6 @@
 
 #include "platform/midi/alsa_backend.h"
 #include "platform/midi/jack_backend.h"
-#include "platform/midi/jack_ports.h"
 
 #include <chrono>
 #include <mutex>
@@ -54,7 +53,10 @@ private:
         const auto time = std::chrono::steady_clock::now();
         if (!chosen_ && time >= nextProbe_) {
             nextProbe_ = time + kProbeInterval;
-            chosen_ = jackServerRunning() ? makeJackBackend() : makeAlsaBackend();
+            // Not a client opened and closed again just to look: a client of ours closing while others
+            // open makes jack2's libjack mix up their wake-ups (see JackClient::activate).
+            chosen_ = openJackBackend();
+            if (!chosen_) chosen_ = makeAlsaBackend();
         }
         return chosen_;
     }

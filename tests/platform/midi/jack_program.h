@@ -43,7 +43,7 @@ public:
                                             kind == Kind::destination ? JackPortIsInput : JackPortIsOutput, 0);
         jack_set_process_callback(jack, &JackProgram::process, program.get());
         std::this_thread::sleep_for(activateAfter);
-        if (!program->port_ || jack_activate(jack) != 0) return nullptr;
+        if (!program->port_ || !program->client_->activate()) return nullptr;
         program->fullName_ = jack_port_name(program->port_);
         return program;
     }

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <future>
 #include <limits>
 #include <map>
@@ -494,6 +495,52 @@ TEST_F(JackTest, AnOutputOpenedWhileAnotherProgramsClientComesAndGoesPlays) {
         const std::uint8_t note[] = {0x90, round, 100};
         ASSERT_TRUE(eventually([&] { return output.send(destination, note) && !synth->arrivals().empty(); }, 10s))
             << "round " << int{round} << ": nothing the output sends arrives";
+    }
+}
+
+// A thread's first wake-up may be a cycle or two late on a busy machine, every program's alike.
+constexpr int kCyclesAJoinMayHold = 2;
+
+// The cycles the server reports that a client of ours held it up, each time waiting for its process thread.
+int cyclesHeldByPulvan(const std::string& serverName) {
+    std::ifstream log("/tmp/pulvan-jackd-" + serverName + ".log");
+    int held = 0;
+    for (std::string line; std::getline(log, line);) {
+        if (line.find("was not finished") != std::string::npos && line.find("client = Pulvan") != std::string::npos) ++held;
+    }
+    return held;
+}
+
+// A server that starts after the application's ports exist, while another program's client comes and
+// goes, as a patchbay's that looks at the server: each of Pulvan's clients
+// joins it and runs its cycles without holding up the server, and every other program on it.
+TEST_F(JackTest, AServerThatStartsLaterIsJoinedWithoutHoldingItsCycles) {
+    test::OwnJackServer server("join", 256, test::OwnJackServer::Scheduling::realtime, 48'000);
+    ASSERT_TRUE(server.started() && server.stop());
+    forgetMachineBackend();            // its clients, which earlier tests may have left open
+    Peer patchbay("churn 50 600000");  // it looks at the server whenever one is there
+    ASSERT_TRUE(patchbay.ready());
+    Client sender("PulvanStandaloneMIDIClient");
+    OutputPort output(sender, "PulvanStandaloneMIDIPort");
+    Client receiver("PulvanStandaloneMIDIInClient");
+    test::MessageRecorder heard;
+    InputPort input(receiver, "PulvanStandaloneMIDIInPort", heard.handler());
+    for (int join = 0; join < 4; ++join) {
+        ASSERT_TRUE(server.start());
+        // Both threads run: the output's cycle length is known, and the input hears a keyboard.
+        EXPECT_TRUE(eventually([&] { return output.periodNanoseconds() > 0; }, 10s)) << "join " << join << ": the output never ran";
+        std::unique_ptr<JackProgram> keys;
+        ASSERT_TRUE(eventually([&] { return (keys = JackProgram::open("Keys J", "out", JackProgram::Kind::source)) != nullptr; }, 10s));
+        const Endpoint source{keys->portName(), "out", "Keys J out"};
+        EXPECT_TRUE(eventually([&] { return input.connectSource(source); }, 10s)) << "join " << join;
+        EXPECT_TRUE(eventually([&] { return keys->connectedTo("PulvanStandaloneMIDIInClient:PulvanStandaloneMIDIInPort"); }, 10s));
+        const std::size_t before = heard.waitFor(0, 0ms).size();
+        keys->play({0x90, 60, 100});
+        EXPECT_GT(heard.waitFor(before + 1, 10s).size(), before) << "join " << join << ": the input never heard";
+        EXPECT_LE(cyclesHeldByPulvan(test::OwnJackServer::nameFor("join")), kCyclesAJoinMayHold) << "join " << join;
+        input.disconnectEverySource();
+        keys.reset();
+        ASSERT_TRUE(server.stop());
     }
 }
 
