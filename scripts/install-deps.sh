@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev valgrind
   juce-modules-source-data nlohmann-json3-dev rapidjson-dev jackd2 libcairo2-dev libpango1.0-dev
   libx11-dev libgtk-3-dev libicu-dev xvfb x11-utils imagemagick fonts-dejavu-core midicsv ccache
-  fonts-inter fonts-jetbrains-mono libxcb1-dev libxcb-xinput-dev libxcb-cursor-dev libxcb-xkb-dev
+  fonts-inter fonts-jetbrains-mono libxcb1-dev libxcb-xinput-dev libxcb-cursor-dev libxcb-xkb-dev libxcb-sync-dev
   libxkbcommon-dev libxkbcommon-x11-dev libdbus-1-dev dbus libxcb-xtest0-dev libxcb-xfixes0-dev x11-apps x11-xkb-utils
   libasound2-dev libjack-jackd2-dev binutils icu-devtools openbox icewm metacity mutter clang-format
   pipewire pipewire-bin pipewire-jack wireplumber dbus-daemon)

@@ -4,7 +4,6 @@
 // frame now and then and shows the window black until it next changes. While the extended counter is odd a frame is
 // being drawn and the compositor shows nothing of the window; once it is even, the frame is whole and the compositor
 // takes the window's picture as it is then. The same counters answer the manager's sync requests around resizes.
-// Spoken in the SYNC extension's own requests: nothing but XCB is needed.
 #include <xcb/xcb.h>
 
 #include <cstdint>
